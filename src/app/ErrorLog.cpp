@@ -1,0 +1,49 @@
+#include "app/ErrorLog.h"
+
+#include <cstdarg>
+
+namespace korva::app {
+
+namespace {
+std::tm LocalNow() {
+    std::time_t t = std::time(nullptr);
+    std::tm out{};
+    localtime_r(&t, &out);
+    return out;
+}
+}  // namespace
+
+CErrorLog::CErrorLog() : m_Now(LocalNow) {}
+
+CErrorLog::~CErrorLog() { Close(); }
+
+int CErrorLog::OpenLog(const std::string& fileName) {
+    Close();
+    m_File = std::fopen(fileName.c_str(), "wb");
+    if (m_File == nullptr) return 0;
+    std::setvbuf(m_File, nullptr, _IONBF, 0);
+    return 1;
+}
+
+void CErrorLog::Close() {
+    if (m_File != nullptr) {
+        std::fclose(m_File);
+        m_File = nullptr;
+    }
+}
+
+void CErrorLog::Log(const char* format, ...) {
+    if (m_File == nullptr) return;
+    const std::tm now = m_Now();
+    std::fprintf(m_File, "[%04d/%02d/%02d %02d:%02d:%02d] ", now.tm_year + 1900, now.tm_mon + 1,
+                 now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    std::fputs(text, m_File);
+    std::fputs("\r\n", m_File);
+}
+
+}  // namespace korva::app

@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <string>
+
+namespace korva::app {
+
+/// The technical error log: one time-stamped line per event, "\r\n" line ends,
+/// written unbuffered so the file is complete even if the program is killed.
+class CErrorLog {
+public:
+    using TimeSource = std::function<std::tm()>;
+
+    CErrorLog();
+    ~CErrorLog();
+    CErrorLog(const CErrorLog&) = delete;
+    CErrorLog& operator=(const CErrorLog&) = delete;
+
+    /// Creates (replaces) the file; 1 on success, else 0 and logging stays off.
+    int OpenLog(const std::string& fileName);
+    /// Writes "[YYYY/MM/DD hh:mm:ss] " + formatted text + "\r\n"; no-op while closed.
+    void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void Close();
+    bool IsOpen() const { return m_File != nullptr; }
+
+    /// Tests fix the clock to check the stamp.
+    void SetTimeSource(TimeSource source) { m_Now = std::move(source); }
+
+private:
+    std::FILE* m_File = nullptr;
+    TimeSource m_Now;
+};
+
+}  // namespace korva::app

@@ -1,0 +1,35 @@
+#include "app/MessageBox.h"
+
+#include <cstdio>
+#include <mutex>
+
+namespace korva::app {
+
+namespace {
+std::mutex g_HandlerMutex;
+MessageHandler g_Handler;
+std::string g_ProgramName = "KorvaTool";
+}  // namespace
+
+MessageHandler SetMessageHandler(MessageHandler handler) {
+    std::lock_guard lock(g_HandlerMutex);
+    std::swap(handler, g_Handler);
+    return handler;
+}
+
+MsgAnswer ShowMessage(const std::string& text, MsgStyle style) {
+    MessageHandler handler;
+    {
+        std::lock_guard lock(g_HandlerMutex);
+        handler = g_Handler;
+    }
+    if (handler) return handler(text, g_ProgramName, style);
+    std::fprintf(stderr, "%s: %s\n", g_ProgramName.c_str(), text.c_str());
+    const bool question = style == MsgStyle::YesNo || style == MsgStyle::YesNoQuestion;
+    return question ? MsgAnswer::No : MsgAnswer::Ok;
+}
+
+void SetProgramName(const std::string& name) { g_ProgramName = name; }
+const std::string& ProgramName() { return g_ProgramName; }
+
+}  // namespace korva::app

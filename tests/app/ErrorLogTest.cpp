@@ -1,0 +1,62 @@
+#include "app/ErrorLog.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "support/TestDir.h"
+
+using korva::app::CErrorLog;
+
+namespace {
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+std::tm Stamp() {
+    std::tm t{};
+    t.tm_year = 2011 - 1900;
+    t.tm_mon = 4;
+    t.tm_mday = 3;
+    t.tm_hour = 14;
+    t.tm_min = 22;
+    t.tm_sec = 5;
+    return t;
+}
+}  // namespace
+
+TEST(ErrorLog, LineHasStampTextAndCrLf) {
+    korva::test::TestDir dir;
+    CErrorLog log;
+    log.SetTimeSource(Stamp);
+    ASSERT_EQ(log.OpenLog((dir / "error.log").string()), 1);
+    log.Log("CPorts::Open() CreateFile error\r\n");
+    log.Log("WriteFile get error result [%d]", 5);
+    // Written unbuffered: the file is complete before the log is closed.
+    EXPECT_EQ(ReadAll(dir / "error.log"),
+              "[2011/05/03 14:22:05] CPorts::Open() CreateFile error\r\n\r\n"
+              "[2011/05/03 14:22:05] WriteFile get error result [5]\r\n");
+}
+
+TEST(ErrorLog, ReopeningReplacesTheEarlierRun) {
+    korva::test::TestDir dir;
+    {
+        CErrorLog first;
+        first.OpenLog((dir / "error.log").string());
+        first.Log("first run");
+    }
+    CErrorLog second;
+    second.SetTimeSource(Stamp);
+    second.OpenLog((dir / "error.log").string());
+    second.Log("second run");
+    EXPECT_EQ(ReadAll(dir / "error.log"), "[2011/05/03 14:22:05] second run\r\n");
+}
+
+TEST(ErrorLog, UncreatableFileLeavesLoggingOff) {
+    korva::test::TestDir dir;
+    CErrorLog log;
+    EXPECT_EQ(log.OpenLog((dir / "missing" / "error.log").string()), 0);
+    EXPECT_FALSE(log.IsOpen());
+    log.Log("ignored %d", 1);  // must not crash
+}
