@@ -1,0 +1,42 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "port/PortKind.h"
+
+namespace korva::port {
+
+/// The one small interface every connection to a printer gives the engines:
+/// serial, parallel, USB, TCP and file output alike. Engines take a
+/// `ByteStream&`; tests hand in a pty-backed port or a fake.
+class ByteStream {
+public:
+    virtual ~ByteStream() = default;
+
+    virtual PortKind Kind() const = 0;
+
+    /// Opens (or reconnects) the connection with the settings it was made with.
+    /// Returns false on failure; `LastError()` then holds the system error code.
+    virtual bool Open() = 0;
+    /// Closes; harmless when not open.
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+
+    /// Blocking write within the connection's own deadline. Returns the number
+    /// of bytes written; 0 on failure. A write of zero bytes returns 0.
+    virtual size_t Write(std::span<const uint8_t> data) = 0;
+
+    /// Waits up to `timeoutMs` for reply bytes and takes what has arrived.
+    /// Returns the count (0 on time-out); -1 when the connection is gone or
+    /// cannot be read (a file output, a write-only parallel port).
+    virtual int Read(std::span<uint8_t> buffer, int timeoutMs) = 0;
+
+    /// Drops whatever is waiting in both directions.
+    virtual void Purge() = 0;
+
+    /// System error code of the last failure (errno on Linux), 0 when none.
+    virtual int LastError() const = 0;
+};
+
+}  // namespace korva::port
