@@ -153,6 +153,8 @@ private:
     bool m_Opened = false;
     size_t m_Image = 0;         ///< index of the image being sent
     size_t m_Offset = 0;        ///< bytes of it already sent
+    std::vector<size_t> m_Chunks;  ///< write sizes of the image being sent
+    size_t m_ChunkIndex = 0;
     long m_LastImageSize = 0;   ///< size of the image a cancel interrupted
     int64_t m_ReplyDeadline = 0;
 };
