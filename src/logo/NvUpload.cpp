@@ -103,7 +103,7 @@ int NvUpload::stepConvert() {
     const size_t index = m_Rasters.size();
     const UploadEntry& entry = m_Entries[index];
     LogoRaster raster;
-    const bool ok = m_Converter && m_Converter(entry.path, static_cast<int>(index) + 1, raster) &&
+    const bool ok = m_Converter && m_Converter(entry, static_cast<int>(index) + 1, raster) &&
                     raster.paddedWidth > 0 && raster.paddedHeight > 0;
     if (!ok) {
         m_UnreadableFile = entry.path;

@@ -57,9 +57,9 @@ protected:
         rasters[path] = MadeUpRaster(w, h, number, gray);
     }
     logo::LogoConverter Converter() {
-        return [this](const std::string& path, int position, logo::LogoRaster& out) {
+        return [this](const logo::UploadEntry& entry, int position, logo::LogoRaster& out) {
             positions.push_back(position);
-            auto it = rasters.find(path);
+            auto it = rasters.find(entry.path);
             if (it == rasters.end()) return false;
             out = it->second;
             return true;
