@@ -1,5 +1,6 @@
 #include "PaperRenderer.h"
 
+#include <QFileInfo>
 #include <QFont>
 #include <QPainter>
 #include <QSaveFile>
@@ -84,7 +85,10 @@ QImage PaperRenderer::Draw(const std::vector<PaperItem>& items) {
 bool PaperRenderer::Render(const std::vector<PaperItem>& items) const {
     QSaveFile file(m_Path);
     if (!file.open(QIODevice::WriteOnly)) return false;
-    if (!Draw(items).save(&file, "PNG")) return false;
+    // The file name's suffix picks the format: PNG normally, PGM or BMP also work.
+    QByteArray format = QFileInfo(m_Path).suffix().toLower().toLatin1();
+    if (format.isEmpty()) format = "png";
+    if (!Draw(items).save(&file, format.constData())) return false;
     return file.commit();
 }
 

@@ -174,6 +174,7 @@ QString HelpText() {
         "                           received, nv_images, settings, firmware, printed,\n"
         "                           network, lines, events\n"
         "  --paper FILE.png         render everything printed onto a receipt-roll image\n"
+        "                           (the suffix picks the format: .png, .pgm, .bmp)\n"
         "  --record-limit BYTES     bytes kept per connection in \"received\" (default 1 MiB)\n"
         "  --help                   this text\n");
 }
