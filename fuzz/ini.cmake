@@ -1,0 +1,2 @@
+# The profile file is outside input: any bytes must parse without harm.
+korva_fuzz_target(fuzz_ini ${CMAKE_CURRENT_LIST_DIR}/IniFuzz.cpp ini korva_codec)

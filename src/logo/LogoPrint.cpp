@@ -1,0 +1,164 @@
+#include "logo/LogoPrint.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+#include "logo/NvDefinition.h"
+
+namespace korva::logo {
+
+using app::MsgStyle;
+using port::PortKind;
+
+namespace {
+constexpr int kReplyWaitMs = 500;  // the printer answers GS I 1 within this
+constexpr int kReplyPollMs = 10;
+constexpr long kAllLogos = 255;
+
+void warn(int message) { app::ShowMessage(app::Message(message), MsgStyle::OkExclamation); }
+}  // namespace
+
+LogoPrint::LogoPrint(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
+                     LogoPrintSettings settings)
+    : m_Stream(stream), m_Clock(clock), m_Log(log), m_Settings(std::move(settings)) {}
+
+int LogoPrint::Step() {
+    if (m_Cancelled && m_State != State::Done && m_State != State::Finishing)
+        return finish(Outcome::Cancelled);
+    switch (m_State) {
+        case State::Idle:
+        case State::Planning: return stepPlan();
+        case State::Connecting: return stepConnect();
+        case State::CheckingPrinter: return stepCheckPrinter();
+        case State::AwaitingReply: return stepAwaitReply();
+        case State::Initializing: return stepInitialize();
+        case State::Printing: return stepPrint();
+        case State::Finishing: return finish(Outcome::Completed);
+        case State::Done: return kStepDone;
+    }
+    return kStepDone;
+}
+
+// The selection is checked before the printer is touched, so a typing
+// mistake sends nothing at all.
+int LogoPrint::stepPlan() {
+    m_State = State::Planning;
+    if (m_Settings.all) {
+        m_Total = kAllLogos;
+    } else {
+        m_Plan = parsePrintPlan(m_Settings.selection);
+        if (!m_Plan.ok()) {
+            warn(app::kMsgNvImageNumberIncorrect);
+            return finish(Outcome::BadSelection);
+        }
+        m_Total = m_Plan.total();
+    }
+    m_State = State::Connecting;
+    return 0;
+}
+
+int LogoPrint::stepConnect() {
+    m_Stream.Close();
+    if (!m_Stream.Open()) {
+        warn(app::kMsgPortOpen);
+        return finish(Outcome::PortOpenFailed);
+    }
+    m_Opened = true;
+    const PortKind kind = m_Stream.Kind();
+    const bool printerAnswers =
+        kind == PortKind::Serial || kind == PortKind::Usb || kind == PortKind::Parallel;
+    if (!printerAnswers) {  // Ethernet: the probe already showed the printer is there
+        m_State = State::Printing;
+        return kTickMs;
+    }
+    m_State = State::CheckingPrinter;
+    return 0;
+}
+
+int LogoPrint::stepCheckPrinter() {
+    if (m_Stream.Write(encodePrinterIdRequest()) != 3) {
+        warn(app::kMsgWriteToPort);
+        return finish(Outcome::WriteFailed);
+    }
+    m_ReplyDeadline = m_Clock.NowMs() + kReplyWaitMs;
+    m_State = State::AwaitingReply;
+    return 0;
+}
+
+// One reply byte, if any, is read and discarded; printing goes on either way.
+int LogoPrint::stepAwaitReply() {
+    uint8_t reply[1];
+    const int got = m_Stream.Read(reply, 0);
+    const int64_t left = m_ReplyDeadline - m_Clock.NowMs();
+    if (got == 0 && left > 0) return static_cast<int>(std::min<int64_t>(kReplyPollMs, left));
+    if (m_Stream.Kind() == PortKind::Parallel) {  // no ESC @ on a parallel port
+        m_State = State::Printing;
+        return kTickMs;
+    }
+    m_State = State::Initializing;
+    return 0;
+}
+
+int LogoPrint::stepInitialize() {
+    if (m_Stream.Write(encodeInitialize()) != 2) {
+        warn(app::kMsgWriteToPort);
+        return finish(Outcome::WriteFailed);
+    }
+    m_State = State::Printing;
+    return kTickMs;
+}
+
+int LogoPrint::nextNumber() {
+    if (m_Settings.all) return static_cast<int>(m_Count) + 1;
+    if (m_Current >= m_RangeEnd) {
+        const PlanRange& range = m_Plan.ranges[m_NextRange++];
+        m_Current = range.first;
+        m_RangeEnd = range.last;
+    } else {
+        ++m_Current;
+    }
+    return m_Current;
+}
+
+// One timer tick: the optional header line, then the command for one logo.
+int LogoPrint::stepPrint() {
+    if (m_Count >= m_Total) {
+        m_State = State::Finishing;
+        return kFinishMs;
+    }
+    const int number = nextNumber();
+    if (m_Settings.header) {
+        const std::string line = encodeLogoHeaderLine(number);
+        const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(line.data()),
+                                             line.size());
+        if (m_Stream.Write(bytes) != bytes.size()) {
+            return failPrinting(number);  // the logo's own command is not attempted
+        }
+    }
+    const auto command = encodeNvPrintCommand(number, m_Settings.size, m_Settings.starEmulation);
+    if (m_Stream.Write(command) != command.size()) return failPrinting(number);
+    ++m_Count;
+    char text[64];
+    std::snprintf(text, sizeof text, "Printing... %ld/255", m_Count);
+    m_Status = text;
+    return kTickMs;
+}
+
+int LogoPrint::failPrinting(int number) {
+    const int code = m_Stream.LastError();
+    warn(app::kMsgCommunicationError);
+    m_Log.Log("CPrintDlg write of logo %d failed[%d]", number, code);
+    return finish(Outcome::CommunicationError);
+}
+
+int LogoPrint::finish(Outcome outcome) {
+    if (m_Opened) m_Stream.Close();
+    m_Opened = false;
+    m_Outcome = outcome;
+    m_State = State::Done;
+    return kStepDone;
+}
+
+}  // namespace korva::logo

@@ -1,0 +1,335 @@
+#include "logo/NvUpload.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+#include "logo/NvDefinition.h"
+
+namespace korva::logo {
+
+using app::MsgAnswer;
+using app::MsgStyle;
+using port::PortKind;
+
+namespace {
+
+constexpr int kReplyWaitMs = 500;      // the printer answers GS I 1 within this
+constexpr int kReplyPollMs = 10;
+constexpr int kEraseWaitMs = 3500;     // the printer clears its NV graphics area
+constexpr int kEraseWaitEthernetMs = 5000;
+constexpr int kChunkPauseMs = 10;      // between 512-byte chunks
+constexpr int kImageGapMs = 10;        // between images
+constexpr int kCancelMsPerByte = 2;    // lets the printer digest an interrupted image
+constexpr int kCompletionMsPerByte = 1;
+
+bool isFileOutput(PortKind kind) { return kind == PortKind::File || kind == PortKind::OutputFile; }
+
+/// The header must carry the raster's size exactly, or the printer would read
+/// image data as the next header. Gray marks xH with A0, so x stays below 0x2000.
+bool headerMatchesData(const LogoRaster& r, bool gray) {
+    if (r.paddedWidth <= 0 || r.paddedHeight <= 0 || r.paddedWidth % 8 || r.paddedHeight % 8)
+        return false;
+    const long x = r.paddedWidth / 8;
+    const long y = r.paddedHeight / 8;
+    if (y > 0xFFFF || (gray ? x >= 0x2000 : x > 0xFFFF)) return false;
+    return static_cast<long>(r.data.size()) == x * y * (gray ? 32 : 8);
+}
+
+std::string format(const char* pattern, long value) {
+    char text[256];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+}  // namespace
+
+NvUpload::NvUpload(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
+                   std::vector<UploadEntry> entries, LogoConverter converter,
+                   NvUploadSettings settings)
+    : m_Stream(stream),
+      m_Clock(clock),
+      m_Log(log),
+      m_Entries(std::move(entries)),
+      m_Converter(std::move(converter)),
+      m_Settings(settings) {
+    // The printer numbers the images 1..n in the order they arrive.
+    std::stable_sort(m_Entries.begin(), m_Entries.end(),
+                     [](const UploadEntry& a, const UploadEntry& b) { return a.number < b.number; });
+    m_Progress.imagesToSend = static_cast<int>(m_Entries.size());
+    for (const UploadEntry& e : m_Entries) m_Progress.totalBytes += e.size;
+    m_Progress.range = static_cast<int>(m_Progress.totalBytes / 100);
+    m_Progress.status = "Uploading...";
+}
+
+void NvUpload::Cancel() { m_Cancelled = true; }
+
+int NvUpload::Step() {
+    const bool beforeDefinition = m_State == State::Idle || m_State == State::Confirming ||
+                                  m_State == State::Converting || m_State == State::Connecting ||
+                                  m_State == State::CheckingPrinter ||
+                                  m_State == State::AwaitingReply || m_State == State::Initializing;
+    if (m_Cancelled && beforeDefinition) return finish(Outcome::Cancelled);
+
+    switch (m_State) {
+        case State::Idle:
+            m_State = m_Settings.askConfirmation ? State::Confirming
+                      : m_Entries.empty()        ? State::Connecting
+                                                 : State::Converting;
+            return 0;
+        case State::Confirming: return stepConfirm();
+        case State::Converting: return stepConvert();
+        case State::Connecting: return stepConnect();
+        case State::CheckingPrinter: return stepCheckPrinter();
+        case State::AwaitingReply: return stepAwaitReply();
+        case State::Initializing: return stepInitialize();
+        case State::Defining: return stepDefine();
+        case State::Erasing: return stepErase();
+        case State::SendingImage: return stepSendImage();
+        case State::SendingChunks: return stepSendChunk();
+        case State::BetweenImages: return stepBetweenImages();
+        case State::Saving: return stepSave();
+        case State::CancelWait: return stepCompleting();
+        case State::Completing: return stepCompleting();
+        case State::CompletionWait: return finish(Outcome::Cancelled);
+        case State::Done: return kStepDone;
+    }
+    return kStepDone;
+}
+
+int NvUpload::stepConfirm() {
+    const bool erase = m_Entries.empty();
+    const MsgAnswer answer =
+        erase ? app::ShowMessage(app::Message(app::kMsgConfirmDeleteAll), MsgStyle::YesNo)
+              : app::ShowMessage(app::Message(app::kMsgConfirmNvWrite), MsgStyle::YesNoQuestion);
+    if (answer != MsgAnswer::Yes) return finish(Outcome::Declined);
+    m_State = erase ? State::Connecting : State::Converting;
+    return 0;
+}
+
+// Every file is loaded and converted before the first byte goes out, so a file
+// that went missing since it was listed never leaves a half-written definition.
+int NvUpload::stepConvert() {
+    const size_t index = m_Rasters.size();
+    const UploadEntry& entry = m_Entries[index];
+    LogoRaster raster;
+    const bool ok = m_Converter && m_Converter(entry, static_cast<int>(index) + 1, raster) &&
+                    headerMatchesData(raster, m_Settings.grayPrinting);
+    if (!ok) {
+        m_UnreadableFile = entry.path;
+        m_Log.Log("CProgress LoadFile failed: %s", entry.path.c_str());
+        app::ShowMessage(std::string(app::Message(app::kMsgFileOpenError)) + "\r\n(" + entry.path +
+                             ")",
+                         MsgStyle::OkExclamation);
+        return finish(Outcome::FileUnreadable);
+    }
+    m_Rasters.push_back(std::move(raster));
+    if (m_Rasters.size() < m_Entries.size()) return 0;
+
+    // Centring widens rasters, so the real total is known only now.
+    m_Progress.totalBytes = 0;
+    for (const LogoRaster& r : m_Rasters) m_Progress.totalBytes += static_cast<long>(r.data.size());
+    m_Progress.range = static_cast<int>(m_Progress.totalBytes / 100);
+    m_State = State::Connecting;
+    return 0;
+}
+
+int NvUpload::stepConnect() {
+    const PortKind kind = m_Stream.Kind();
+    const bool erase = m_Entries.empty();
+    m_Stream.Close();
+    if (!m_Stream.Open()) {
+        const int code = m_Stream.LastError();
+        const std::string openFailed = format(app::Message(app::kMsgOpenPortOrFile), code);
+        const std::string portOpen = app::Message(app::kMsgPortOpen);
+        if (kind == PortKind::Parallel) {
+            app::ShowMessage(portOpen, MsgStyle::OkExclamation);
+        } else if (kind == PortKind::Ethernet) {
+            app::ShowMessage(erase ? openFailed : portOpen, MsgStyle::Ok);
+        } else {
+            app::ShowMessage(erase ? portOpen : openFailed, MsgStyle::OkExclamation);
+        }
+        return finish(Outcome::PortOpenFailed);
+    }
+    m_Opened = true;
+    // No printer to ask behind a file; the Ethernet printer is known alive from its probe.
+    m_State = (isFileOutput(kind) || kind == PortKind::Ethernet) ? State::Defining
+                                                                 : State::CheckingPrinter;
+    return 0;
+}
+
+int NvUpload::stepCheckPrinter() {
+    if (!writeAll(encodePrinterIdRequest())) {
+        app::ShowMessage(app::Message(app::kMsgWriteToPort), MsgStyle::OkExclamation);
+        return finish(Outcome::WriteFailed);
+    }
+    m_ReplyDeadline = m_Clock.NowMs() + kReplyWaitMs;
+    m_State = State::AwaitingReply;
+    return 0;
+}
+
+// The reply byte only shows the printer is there; it is not examined, and
+// printing goes on without it.
+int NvUpload::stepAwaitReply() {
+    uint8_t reply[1];
+    const int got = m_Stream.Read(reply, 0);
+    const int64_t left = m_ReplyDeadline - m_Clock.NowMs();
+    if (got == 0 && left > 0) return static_cast<int>(std::min<int64_t>(kReplyPollMs, left));
+    const PortKind kind = m_Stream.Kind();
+    m_State = (kind == PortKind::Serial || kind == PortKind::Usb) ? State::Initializing
+                                                                   : State::Defining;
+    return 0;
+}
+
+int NvUpload::stepInitialize() {
+    if (!writeAll(encodeInitialize())) {
+        app::ShowMessage(app::Message(app::kMsgPrinterCheck), MsgStyle::OkExclamation);
+        return finish(Outcome::PrinterCheckFailed);
+    }
+    m_State = State::Defining;
+    return 0;
+}
+
+int NvUpload::stepDefine() {
+    if (m_Entries.empty()) {
+        if (!writeAll(encodeNvEraseAll())) {
+            app::ShowMessage(app::Message(app::kMsgWriteToPort), MsgStyle::OkExclamation);
+            return finish(Outcome::WriteFailed);
+        }
+        return finish(Outcome::Erased);
+    }
+    m_Progress.transferring = true;
+    m_Progress.status = "Erasing...";
+    const auto define =
+        encodeNvDefineCommand(static_cast<int>(m_Entries.size()), m_Settings.starEmulation);
+    if (!writeAll(define)) {
+        const int code = m_Stream.LastError();
+        app::ShowMessage(app::Message(app::kMsgCommunicationError), MsgStyle::OkExclamation);
+        m_Log.Log("CProgress OnInitDialog[%d]", code);
+        return finish(Outcome::CommunicationError);
+    }
+    m_State = State::Erasing;
+    return m_Stream.Kind() == PortKind::Ethernet ? kEraseWaitEthernetMs : kEraseWaitMs;
+}
+
+int NvUpload::stepErase() {
+    m_State = State::SendingImage;  // first image on the next timer tick
+    return kImageGapMs;
+}
+
+int NvUpload::stepSendImage() {
+    if (m_Cancelled) return cancelBetweenImages();
+    const LogoRaster& raster = m_Rasters[m_Image];
+    m_Progress.imagesBegun = static_cast<int>(m_Image) + 1;
+    setUpdatingStatus();
+    const auto header =
+        encodeNvImageHeader(raster.paddedWidth, raster.paddedHeight, m_Settings.grayPrinting);
+    if (!writeAll(header)) {
+        app::ShowMessage(app::Message(app::kMsgCommunicationError), MsgStyle::OkExclamation);
+        m_Log.Log("CPrograss writeInstruction[%d]", 0);
+        m_Log.Log("CPrograss WriteInstruction [%02X-%02X-%02X-%02X]\n", header[0], header[1],
+                  header[2], header[3]);
+        return finish(Outcome::CommunicationError);
+    }
+    m_Offset = 0;
+    m_Chunks = nvChunkSizes(m_Rasters[m_Image].data.size());
+    m_ChunkIndex = 0;
+    return stepSendChunk();  // the first chunk follows the header at once
+}
+
+// Whole 512-byte chunks, then the remainder (a write of 0 bytes when nothing
+// remains), each followed by a 10 ms pause.
+int NvUpload::stepSendChunk() {
+    const std::vector<uint8_t>& data = m_Rasters[m_Image].data;
+    const size_t size = m_Chunks[m_ChunkIndex++];
+    const std::span<const uint8_t> chunk(data.data() + m_Offset, size);
+    const size_t written = m_Stream.Write(chunk);
+    if (size > 0 && written != size) {
+        // A lost chunk would leave a garbled image while the run reports success.
+        const int code = m_Stream.LastError();
+        app::ShowMessage(app::Message(app::kMsgCommunicationError), MsgStyle::OkExclamation);
+        m_Log.Log("CProgress WriteData[%d] %zu of %zu bytes", code, written, size);
+        return finish(Outcome::CommunicationError);
+    }
+    m_Offset += size;
+    m_Progress.bytesSent += static_cast<long>(size);
+    m_Progress.position = static_cast<int>(m_Progress.bytesSent / 100);
+    setUpdatingStatus();
+    m_State = m_ChunkIndex < m_Chunks.size() ? State::SendingChunks : State::BetweenImages;
+    return kChunkPauseMs;
+}
+
+int NvUpload::stepBetweenImages() {
+    ++m_Image;
+    m_State = m_Image < m_Entries.size() ? State::SendingImage : State::Saving;
+    return kImageGapMs;
+}
+
+int NvUpload::stepSave() {
+    m_Progress.transferring = false;
+    if (m_Settings.profile != nullptr) {
+        if (!SaveUploadedList(*m_Settings.profile, m_Entries, m_Settings.savedKeyCount))
+            m_Log.Log("Logo list could not be saved to the profile.");
+        m_Settings.savedKeyCount = static_cast<int>(m_Entries.size());
+    }
+    app::ShowMessage(app::Message(app::kMsgNvDefinitionComplete), MsgStyle::OkExclamation);
+    return finish(Outcome::Completed);
+}
+
+int NvUpload::cancelBetweenImages() {
+    m_Progress.transferring = false;
+    m_LastImageSize = m_Image > 0 ? m_Entries[m_Image - 1].size : 0;
+    m_State = State::CancelWait;
+    return static_cast<int>(m_LastImageSize * kCancelMsPerByte);
+}
+
+// The printer still expects the announced number of images: close the
+// definition with empty headers for those not begun.
+int NvUpload::stepCompleting() {
+    m_State = State::Completing;
+    const int missing = m_Progress.imagesToSend - m_Progress.imagesBegun;
+    for (int i = 0; i < missing; ++i) {
+        if (!writeAll(encodeEmptyImageHeader())) {
+            app::ShowMessage(app::Message(app::kMsgWriteToPort), MsgStyle::OkExclamation);
+            return finish(Outcome::WriteFailed);
+        }
+    }
+    m_State = State::CompletionWait;
+    return static_cast<int>(m_LastImageSize * kCompletionMsPerByte);
+}
+
+int NvUpload::finish(Outcome outcome) {
+    if (m_Opened) m_Stream.Close();
+    m_Opened = false;
+    m_Progress.transferring = false;
+    m_Outcome = outcome;
+    m_State = State::Done;
+    return kStepDone;
+}
+
+bool NvUpload::writeAll(std::span<const uint8_t> bytes) {
+    return m_Stream.Write(bytes) == bytes.size();
+}
+
+void NvUpload::setUpdatingStatus() {
+    char text[512];
+    std::snprintf(text, sizeof text, "Updating(%ld/%ld)...%s", m_Progress.bytesSent,
+                  m_Progress.totalBytes, m_Entries[m_Image].name.c_str());
+    m_Progress.status = text;
+}
+
+bool SaveUploadedList(app::Profile& profile, const std::vector<UploadEntry>& inUploadOrder,
+                      int previousKeyCount) {
+    bool ok = true;
+    const int count = static_cast<int>(inUploadOrder.size());
+    for (int j = 0; j < count; ++j) {
+        ok = profile.WriteString("LOGO", "Logofile" + std::to_string(j + 1),
+                                 inUploadOrder[j].path) && ok;
+    }
+    for (int k = count + 1; k <= previousKeyCount; ++k)
+        ok = profile.DeleteKey("LOGO", "Logofile" + std::to_string(k)) && ok;
+    return ok;
+}
+
+}  // namespace korva::logo

@@ -1,0 +1,169 @@
+#pragma once
+// The NV bit-image upload: stores every listed logo in the printer with one
+// FS q definition, or erases all stored logos when the list is empty.
+//
+// Messages: the engine shows every question and failure itself through
+// korva::app::ShowMessage, with the texts and icons of the message table (the
+// GUI installs QMessageBox, the CLI a stderr printer, tests a recorder). The
+// result is also reported as a typed Outcome for exit codes and tests.
+// Progress: after each Step() the front end reads Progress().
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/Clock.h"
+#include "app/ErrorLog.h"
+#include "app/Profile.h"
+#include "logo/StepEngine.h"
+#include "port/ByteStream.h"
+
+namespace korva::logo {
+
+/// One listed logo, as the logo list holds it.
+struct UploadEntry {
+    int number = 0;    ///< logo number; images go out in ascending number
+    std::string name;  ///< file name without directory (status text)
+    std::string path;  ///< full path (loaded, and saved to the profile)
+    long size = 0;     ///< NV size in bytes as listed (4x while gray printing)
+    bool center = false;  ///< centre the image in the maximum printable width
+};
+
+/// A converted image as the printer receives it.
+struct LogoRaster {
+    int paddedWidth = 0;   ///< dots, multiple of 8 (after centring)
+    int paddedHeight = 0;  ///< dots, multiple of 8
+    std::vector<uint8_t> data;
+};
+
+/// Loads and converts one listed file; `position` is its 1-based place in the
+/// upload order. False when the file no longer loads or converts.
+using LogoConverter =
+    std::function<bool(const UploadEntry& entry, int position, LogoRaster& out)>;
+
+struct NvUploadSettings {
+    bool starEmulation = false;   ///< ESC in front of FS q
+    bool grayPrinting = false;    ///< A0 mark in every header (the converter makes gray rasters)
+    bool askConfirmation = true;  ///< the Yes/No question before anything happens (GUI)
+    /// Where the list goes after a complete upload; nullptr: not saved.
+    app::Profile* profile = nullptr;
+    /// "Logofile%d" keys the profile held before (LogoList savedKeyCount).
+    int savedKeyCount = 0;
+};
+
+struct UploadProgress {
+    long bytesSent = 0;
+    long totalBytes = 0;   ///< sum of the rasters to send (centring included)
+    int position = 0;      ///< progress bar position: bytesSent / 100
+    int range = 0;         ///< progress bar maximum: totalBytes / 100
+    int imagesBegun = 0;
+    int imagesToSend = 0;
+    std::string status;    ///< "Uploading...", "Erasing...", "Updating(%ld/%ld)...%s"
+    /// True from FS q until the last image: the "Uploading" dialog is shown then.
+    bool transferring = false;
+};
+
+class NvUpload {
+public:
+    enum class State {
+        Idle,           ///< Start not yet called
+        Confirming,     ///< asks the Yes/No question
+        Converting,     ///< loads and converts one listed file per step
+        Connecting,     ///< (re)opens the port or link
+        CheckingPrinter,///< writes GS I 1
+        AwaitingReply,  ///< up to 500 ms for one reply byte
+        Initializing,   ///< writes ESC @ (serial and USB only)
+        Defining,       ///< writes [1B] 1C 71 n, or the erase stream
+        Erasing,        ///< the printer clears its NV area (3.5 s, 5 s over Ethernet)
+        SendingImage,   ///< header and first chunk of the next image
+        SendingChunks,  ///< one 512-byte chunk (or the remainder) per step
+        BetweenImages,  ///< the 10 ms gap before the next image
+        Saving,         ///< writes the list to the profile
+        CancelWait,     ///< 2 ms per byte of the interrupted image
+        Completing,     ///< empty headers for the images not begun
+        CompletionWait, ///< 1 ms per byte of the interrupted image
+        Done,
+    };
+    enum class Outcome {
+        None,                ///< not finished yet
+        Completed,           ///< every image sent, list saved
+        Erased,              ///< erase stream sent
+        Cancelled,           ///< cancelled; definition completed with empty headers
+        Declined,            ///< the question was not answered Yes
+        FileUnreadable,      ///< a listed file no longer loads; nothing sent
+        PortOpenFailed,      ///< the port or link could not be opened
+        WriteFailed,         ///< GS I 1, the erase stream or an empty header not written
+        PrinterCheckFailed,  ///< ESC @ not written
+        CommunicationError,  ///< FS q, a header or a chunk not written
+    };
+
+    NvUpload(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
+             std::vector<UploadEntry> entries, LogoConverter converter, NvUploadSettings settings);
+
+    /// Does the next piece of work; returns the wait in ms before the next
+    /// call, or kStepDone. The first call starts the run.
+    int Step();
+    /// Stops between images; an image under way finishes first. Before the
+    /// definition has begun nothing is sent at all.
+    void Cancel();
+
+    State GetState() const { return m_State; }
+    Outcome GetOutcome() const { return m_Outcome; }
+    bool IsDone() const { return m_State == State::Done; }
+    const UploadProgress& Progress() const { return m_Progress; }
+    /// The file that stopped the run with FileUnreadable.
+    const std::string& UnreadableFile() const { return m_UnreadableFile; }
+    /// Profile key count after the run (changes only after Completed).
+    int SavedKeyCount() const { return m_Settings.savedKeyCount; }
+    /// Entries in the order they are sent (ascending logo number, stable).
+    const std::vector<UploadEntry>& UploadOrder() const { return m_Entries; }
+
+private:
+    int stepConfirm();
+    int stepConvert();
+    int stepConnect();
+    int stepCheckPrinter();
+    int stepAwaitReply();
+    int stepInitialize();
+    int stepDefine();
+    int stepErase();
+    int stepSendImage();
+    int stepSendChunk();
+    int stepBetweenImages();
+    int stepSave();
+    int stepCompleting();
+    int finish(Outcome outcome);
+    int cancelBetweenImages();
+    bool writeAll(std::span<const uint8_t> bytes);
+    void setUpdatingStatus();
+
+    port::ByteStream& m_Stream;
+    app::Clock& m_Clock;
+    app::CErrorLog& m_Log;
+    std::vector<UploadEntry> m_Entries;
+    LogoConverter m_Converter;
+    NvUploadSettings m_Settings;
+
+    State m_State = State::Idle;
+    Outcome m_Outcome = Outcome::None;
+    UploadProgress m_Progress;
+    std::string m_UnreadableFile;
+    std::vector<LogoRaster> m_Rasters;  ///< converted before anything is sent
+    bool m_Cancelled = false;
+    bool m_Opened = false;
+    size_t m_Image = 0;         ///< index of the image being sent
+    size_t m_Offset = 0;        ///< bytes of it already sent
+    std::vector<size_t> m_Chunks;  ///< write sizes of the image being sent
+    size_t m_ChunkIndex = 0;
+    long m_LastImageSize = 0;   ///< size of the image a cancel interrupted
+    int64_t m_ReplyDeadline = 0;
+};
+
+/// Writes the list to section "LOGO" as "Logofile1".. in upload order and
+/// deletes keys beyond it up to `previousKeyCount`. False when the profile
+/// could not be saved.
+bool SaveUploadedList(app::Profile& profile, const std::vector<UploadEntry>& inUploadOrder,
+                      int previousKeyCount);
+
+}  // namespace korva::logo

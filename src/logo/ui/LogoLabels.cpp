@@ -1,0 +1,147 @@
+#include "logo/ui/LogoLabels.h"
+
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLocale>
+#include <QShortcut>
+#include <cstring>
+
+namespace korva::logo::ui {
+
+namespace {
+
+struct KoreanLabel {
+    LabelPage page;
+    const char* english;
+    const char* korean;
+};
+
+// Korean texts of every page, by the English label they replace.
+constexpr KoreanLabel kKoreanLabels[] = {
+    {LabelPage::Selection, "&Bitmap List", "비트맵 목록"},
+    {LabelPage::Selection, "&Open File...", "파일 열기"},
+    {LabelPage::Selection, "Re&move", "삭제"},
+    {LabelPage::Selection, "&Reset", "초기화"},
+    {LabelPage::Selection, "Number of Image Files", "이미지 파일 갯수"},
+    {LabelPage::Selection, "Total Image File Size", "전체 이미지 파일 크기"},
+
+    {LabelPage::Preview, "&Bitmap List", "비트맵 목록"},
+    {LabelPage::Preview, "Number of Image Files", "이미지 파일 갯수"},
+    {LabelPage::Preview, "Total Image File Size", "전체 이미지 파일 크기"},
+    {LabelPage::Preview, "&Normal", "일반"},
+    {LabelPage::Preview, "Double &Height", "세로 2배"},
+    {LabelPage::Preview, "&Quadraple", "가로2배 / 세로2배"},
+    {LabelPage::Preview, "Double &Width", "가로 2배"},
+
+    {LabelPage::Upload, "&Bitmap List", "이미지 목록"},
+    {LabelPage::Upload, "Number of Image Files", "이미지 파일 갯수"},
+    {LabelPage::Upload, "Total Image File Size", "전체 이미지 파일 크기"},
+    {LabelPage::Upload, "&Upload", "전송"},
+    {LabelPage::Upload, "Printer Details", "프린터 정보"},
+    {LabelPage::Upload, "Printer Name", "프린터 이름"},
+    {LabelPage::Upload, "Port Name", "프린터 포트"},
+
+    {LabelPage::Print, "All", "전체"},
+    {LabelPage::Print, "Selection", "선택"},
+    {LabelPage::Print, "Q&uality", "크기"},
+    {LabelPage::Print, "&Normal", "일반"},
+    {LabelPage::Print, "Double &Width", "가로 2배"},
+    {LabelPage::Print, "Double &Height", "세로 2배"},
+    {LabelPage::Print, "&Quadraple", "가로2배 / 세로2배"},
+    {LabelPage::Print, "Hea&der", "제목"},
+    {LabelPage::Print, "No Header", "제목 없음"},
+    {LabelPage::Print, "Add Header", "제목 인쇄"},
+    {LabelPage::Print, "&Print", "인쇄"},
+    {LabelPage::Print, "Printer Details", "프린터 정보"},
+    {LabelPage::Print, "Printer Name", "프린터 이름"},
+    {LabelPage::Print, "Port Name", "프린터 포트"},
+
+    {LabelPage::Setup, "Print To File", "파일로 출력"},
+    {LabelPage::Setup, "Use Gray Printing", "농도조절인쇄"},
+    {LabelPage::Setup, "Use Star Emulation", "STAR 에뮬레이션"},
+    {LabelPage::Setup, "About", "정보"},
+    {LabelPage::Setup, "Bitmap Image downloader ", "비트맵 이미지 전송"},
+    {LabelPage::Setup, "Option Setting", "설정"},
+    {LabelPage::Setup, "Max Printable Area :", "인쇄 가능 영역"},
+    {LabelPage::Setup, "Device", "프린터 정보"},
+};
+
+// The letter after a single '&', or 0 when the text has no mnemonic.
+QChar MnemonicOf(const char* english) {
+    for (const char* p = std::strchr(english, '&'); p && p[1]; p = std::strchr(p + 2, '&')) {
+        if (p[1] != '&') return QChar(p[1]).toUpper();
+    }
+    return QChar();
+}
+
+// Korean labels carry no '&'; keep the English Alt+letter working for the
+// control anyway. The shortcut belongs to the control, so it only fires while
+// the control is visible and enabled (its page is the current one).
+template <typename Action>
+void KeepMnemonic(QWidget* control, const char* english, const QString& shown, Action action) {
+    const QChar letter = MnemonicOf(english);
+    if (letter.isNull() || shown.contains(QLatin1Char('&'))) return;
+    auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Alt+") + letter), control);
+    shortcut->setContext(Qt::WindowShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, control, action);
+}
+
+}  // namespace
+
+bool UseKoreanLabels() { return QLocale::system().language() == QLocale::Korean; }
+
+QString PageLabel(LabelPage page, const char* english) {
+    if (UseKoreanLabels()) {
+        for (const auto& label : kKoreanLabels) {
+            if (label.page == page && std::strcmp(label.english, english) == 0)
+                return QString::fromUtf8(label.korean);
+        }
+    }
+    return QString::fromUtf8(english);
+}
+
+void SetLabel(QAbstractButton* button, LabelPage page, const char* english) {
+    const QString text = PageLabel(page, english);
+    button->setText(text);
+    KeepMnemonic(button, english, text, [button] {
+        button->setFocus(Qt::ShortcutFocusReason);
+        button->animateClick();
+    });
+}
+
+void SetLabel(QGroupBox* box, LabelPage page, const char* english) {
+    const QString text = PageLabel(page, english);
+    box->setTitle(text);
+    KeepMnemonic(box, english, text, [box] {
+        // As a group's own mnemonic does: focus its first control that takes focus.
+        for (QWidget* child : box->findChildren<QWidget*>()) {
+            if ((child->focusPolicy() & Qt::TabFocus) && child->isEnabled() && child->isVisible()) {
+                child->setFocus(Qt::ShortcutFocusReason);
+                return;
+            }
+        }
+    });
+}
+
+void SetLabel(QLabel* label, LabelPage page, const char* english, QWidget* buddy) {
+    const QString text = PageLabel(page, english);
+    label->setText(text);
+    if (!buddy) return;
+    label->setBuddy(buddy);
+    buddy->setAccessibleName(StripMnemonic(text));
+    KeepMnemonic(buddy, english, text, [buddy] { buddy->setFocus(Qt::ShortcutFocusReason); });
+}
+
+QString StripMnemonic(const QString& text) {
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
+        plain += text[i];
+    }
+    return plain.trimmed();
+}
+
+}  // namespace korva::logo::ui

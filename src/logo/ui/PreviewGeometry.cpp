@@ -1,0 +1,30 @@
+#include "logo/ui/PreviewGeometry.h"
+
+namespace korva::logo::ui {
+
+PreviewSize PreviewDrawSize(int areaWidth, int areaHeight, int bitmapWidth, int bitmapHeight,
+                            PreviewQuality quality) {
+    if (areaWidth <= 0 || areaHeight <= 0 || bitmapWidth <= 0 || bitmapHeight <= 0) return {};
+    // 64-bit products: a very large bitmap must not overflow the scaling.
+    const long long w = bitmapWidth;
+    const long long h = bitmapHeight;
+    const long long half = areaHeight / 2;
+    long long baseWidth = half;
+    long long baseHeight = half;
+    if (w > h) {
+        baseWidth = areaWidth / 2;
+        baseHeight = h * (areaWidth / 2) / w;
+        if (areaHeight < 2 * baseHeight) {
+            baseWidth = half * w / h;
+            baseHeight = half;
+        }
+    } else if (w < h) {
+        baseWidth = half * w / h;
+    }
+    const bool doubleWidth = quality == PreviewQuality::Quadraple || quality == PreviewQuality::DoubleWidth;
+    const bool doubleHeight = quality == PreviewQuality::Quadraple || quality == PreviewQuality::DoubleHeight;
+    return {static_cast<int>(doubleWidth ? 2 * baseWidth : baseWidth),
+            static_cast<int>(doubleHeight ? 2 * baseHeight : baseHeight)};
+}
+
+}  // namespace korva::logo::ui

@@ -1,0 +1,54 @@
+#include "logo/ui/PrintToFileDlg.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+
+namespace korva::logo::ui {
+
+CPrintToFileDlg::CPrintToFileDlg(QWidget* parent)
+    : QDialog(parent), m_Name(new QLineEdit(this)), m_Ok(new QPushButton(QStringLiteral("OK"), this)) {
+    setWindowTitle(QStringLiteral("Print to File"));
+    auto* prompt = new QLabel(QStringLiteral("Input the output file name"), this);
+    prompt->setBuddy(m_Name);
+    m_Name->setAccessibleName(prompt->text());
+    m_Ok->setDefault(true);
+    connect(m_Ok, &QPushButton::clicked, this, &CPrintToFileDlg::accept);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_Ok);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(prompt);
+    layout->addWidget(m_Name);
+    layout->addLayout(buttons);
+    m_Name->setMinimumWidth(fontMetrics().averageCharWidth() * 40);
+    m_Name->setFocus();
+}
+
+QString CPrintToFileDlg::FileName() const { return m_Name->text(); }
+
+void CPrintToFileDlg::accept() {
+    if (m_Name->text().isEmpty()) {
+        app::ShowMessage(app::Message(app::kMsgInputOutputFileName));
+        m_Name->setFocus();
+        return;
+    }
+    QDialog::accept();
+}
+
+std::optional<std::string> AskOutputFileName(QWidget* parent) {
+    if (!parent) parent = QApplication::activeWindow();
+    CPrintToFileDlg dialog(parent);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return QFile::encodeName(dialog.FileName()).toStdString();
+}
+
+}  // namespace korva::logo::ui

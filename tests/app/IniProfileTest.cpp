@@ -1,0 +1,112 @@
+#include "app/IniProfile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/AppProfile.h"
+#include "app/MemoryProfile.h"
+#include "support/TestDir.h"
+
+using korva::app::IniProfile;
+using namespace std::string_literals;
+
+namespace {
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+void WriteAll(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+size_t EntriesIn(const std::filesystem::path& dir) {
+    return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
+}
+}  // namespace
+
+TEST(IniProfile, ChangesAreOnDiskWhenTheCallReturns) {
+    korva::test::TestDir dir;
+    const auto path = dir / "KorvaTool.INI";
+    WriteAll(path, "[DEVICELIST]\n1=KORVA20S\n");
+    IniProfile profile(path.string());
+    EXPECT_EQ(profile.GetString("devicelist", "1"), "KORVA20S");
+    EXPECT_EQ(profile.GetString("DEVICELIST", "2", "none"), "none");
+
+    ASSERT_TRUE(profile.WriteString("DEVICELIST", "2", "KORVA10P"));
+    EXPECT_EQ(ReadAll(path), "[DEVICELIST]\r\n1=KORVA20S\r\n2=KORVA10P\r\n");
+    ASSERT_TRUE(profile.DeleteKey("DEVICELIST", "1"));
+    EXPECT_EQ(ReadAll(path), "[DEVICELIST]\r\n2=KORVA10P\r\n");
+    EXPECT_TRUE(profile.DeleteKey("DEVICELIST", "missing"));
+
+    EXPECT_EQ(IniProfile(path.string()).GetString("DEVICELIST", "2"), "KORVA10P");
+    EXPECT_EQ(EntriesIn(dir.path()), 1u) << "a temporary file was left behind";
+}
+
+TEST(IniProfile, MissingFileIsCreatedOnFirstWrite) {
+    korva::test::TestDir dir;
+    const auto path = dir / "New.INI";
+    IniProfile profile(path.string());
+    EXPECT_EQ(profile.GetString("LOGO", "Count", "0"), "0");
+    ASSERT_TRUE(profile.WriteString("LOGO", "Count", "0"));
+    EXPECT_EQ(ReadAll(path), "[LOGO]\r\nCount=0\r\n");
+}
+
+TEST(IniProfile, FailedRenameLeavesOldContentAndNoTemporaryFile) {
+    korva::test::TestDir dir;
+    // The profile path names a folder: the final rename must fail.
+    const auto path = dir / "Blocked.INI";
+    std::filesystem::create_directory(path);
+    WriteAll(path / "inside", "old content");
+    IniProfile profile(path.string());
+    EXPECT_FALSE(profile.WriteString("LOGO", "Count", "1"));
+    EXPECT_EQ(ReadAll(path / "inside"), "old content");
+    EXPECT_EQ(EntriesIn(dir.path()), 1u) << "a temporary file was left behind";
+}
+
+TEST(IniProfile, UnwritableFolderFailsTheSaveAndKeepsTheFile) {
+    korva::test::TestDir dir;
+    const auto path = dir / "gone" / "KorvaTool.INI";
+    IniProfile profile(path.string());
+    EXPECT_FALSE(profile.WriteString("LOGO", "Count", "1"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "gone"));
+}
+
+TEST(IniProfile, DamagedFileIsReadAsFarAsPossible) {
+    korva::test::TestDir dir;
+    const auto path = dir / "KorvaTool.INI";
+    WriteAll(path, "\xEF\xBB\xBF[LOGO\nbroken\n[LOGO]\nCount=2\n\0\0\n[USER]\nSpeed=1"s);
+    IniProfile profile(path.string());
+    EXPECT_EQ(profile.SkippedLines(), 3u);
+    EXPECT_EQ(profile.GetString("LOGO", "Count"), "2");
+    EXPECT_EQ(profile.GetString("USER", "Speed"), "1");
+    // A save rewrites the readable part cleanly.
+    ASSERT_TRUE(profile.WriteString("USER", "Speed", "2"));
+    EXPECT_EQ(ReadAll(path), "[LOGO]\r\nCount=2\r\n\r\n[USER]\r\nSpeed=2\r\n");
+}
+
+TEST(IniProfile, KeepsThePermissionsOfTheOldFile) {
+    korva::test::TestDir dir;
+    const auto path = dir / "KorvaTool.INI";
+    WriteAll(path, "[A]\nx=1\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    IniProfile profile(path.string());
+    ASSERT_TRUE(profile.WriteString("A", "x", "2"));
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(IniProfile, PathIsProgramNameDotIniInTheWorkingDirectory) {
+    EXPECT_EQ(korva::app::ProfileFileName("KorvaTool"), "KorvaTool.INI");
+    EXPECT_EQ(korva::app::DefaultProfilePath("KorvaTool"),
+              (std::filesystem::current_path() / "KorvaTool.INI").string());
+}
+
+TEST(AppProfile, InstalledProfileIsTheOneToolsSee) {
+    korva::app::MemoryProfile memory("[DEVICELIST]\n1=KORVA10S\n");
+    korva::app::Profile* previous = korva::app::SetAppProfile(&memory);
+    EXPECT_EQ(korva::app::AppProfile().GetString("DEVICELIST", "1"), "KORVA10S");
+    korva::app::SetAppProfile(previous);
+    EXPECT_NE(&korva::app::AppProfile(), &memory);
+}
