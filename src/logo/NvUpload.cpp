@@ -103,7 +103,7 @@ int NvUpload::stepConvert() {
     const size_t index = m_Rasters.size();
     const UploadEntry& entry = m_Entries[index];
     LogoRaster raster;
-    const bool ok = m_Converter && m_Converter(entry.path, static_cast<int>(index) + 1, raster) &&
+    const bool ok = m_Converter && m_Converter(entry, static_cast<int>(index) + 1, raster) &&
                     raster.paddedWidth > 0 && raster.paddedHeight > 0;
     if (!ok) {
         m_UnreadableFile = entry.path;
@@ -222,6 +222,8 @@ int NvUpload::stepSendImage() {
         return finish(Outcome::CommunicationError);
     }
     m_Offset = 0;
+    m_Chunks = nvChunkSizes(m_Rasters[m_Image].data.size());
+    m_ChunkIndex = 0;
     return stepSendChunk();  // the first chunk follows the header at once
 }
 
@@ -229,8 +231,7 @@ int NvUpload::stepSendImage() {
 // remains), each followed by a 10 ms pause.
 int NvUpload::stepSendChunk() {
     const std::vector<uint8_t>& data = m_Rasters[m_Image].data;
-    const size_t remaining = data.size() - m_Offset;
-    const size_t size = std::min(remaining, kNvChunkSize);
+    const size_t size = m_Chunks[m_ChunkIndex++];
     const std::span<const uint8_t> chunk(data.data() + m_Offset, size);
     const size_t written = m_Stream.Write(chunk);
     if (size > 0 && written != size) {
@@ -244,7 +245,7 @@ int NvUpload::stepSendChunk() {
     m_Progress.bytesSent += static_cast<long>(size);
     m_Progress.position = static_cast<int>(m_Progress.bytesSent / 100);
     setUpdatingStatus();
-    m_State = remaining >= kNvChunkSize ? State::SendingChunks : State::BetweenImages;
+    m_State = m_ChunkIndex < m_Chunks.size() ? State::SendingChunks : State::BetweenImages;
     return kChunkPauseMs;
 }
 

@@ -27,6 +27,7 @@ struct UploadEntry {
     std::string name;  ///< file name without directory (status text)
     std::string path;  ///< full path (loaded, and saved to the profile)
     long size = 0;     ///< NV size in bytes as listed (4x while gray printing)
+    bool center = false;  ///< centre the image in the maximum printable width
 };
 
 /// A converted image as the printer receives it.
@@ -36,10 +37,10 @@ struct LogoRaster {
     std::vector<uint8_t> data;
 };
 
-/// Loads and converts one file for upload position `position` (1-based, which
-/// selects its centring flag). False when the file no longer loads.
+/// Loads and converts one listed file; `position` is its 1-based place in the
+/// upload order. False when the file no longer loads or converts.
 using LogoConverter =
-    std::function<bool(const std::string& path, int position, LogoRaster& out)>;
+    std::function<bool(const UploadEntry& entry, int position, LogoRaster& out)>;
 
 struct NvUploadSettings {
     bool starEmulation = false;   ///< ESC in front of FS q
@@ -153,6 +154,8 @@ private:
     bool m_Opened = false;
     size_t m_Image = 0;         ///< index of the image being sent
     size_t m_Offset = 0;        ///< bytes of it already sent
+    std::vector<size_t> m_Chunks;  ///< write sizes of the image being sent
+    size_t m_ChunkIndex = 0;
     long m_LastImageSize = 0;   ///< size of the image a cancel interrupted
     int64_t m_ReplyDeadline = 0;
 };

@@ -20,7 +20,7 @@ void RunSteps(Engine& engine, app::Clock& clock, const std::function<void()>& be
         const int wait = engine.Step();
         if (between) between();
         if (wait == kStepDone) return;
-        clock.SleepMs(wait);
+        if (wait > 0) clock.SleepMs(wait);
     }
 }
 

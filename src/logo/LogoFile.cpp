@@ -1,0 +1,53 @@
+#include "logo/LogoFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace korva::logo {
+
+bool ReadBitmapFile(const std::string& path, std::vector<uint8_t>& bytes, BitmapError& error) {
+    bytes.clear();
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!file) {
+        error = {BitmapErrorKind::FileUnreadable, "cannot open " + path + ": " + std::strerror(errno)};
+        return false;
+    }
+    uint8_t chunk[65536];
+    while (true) {
+        const size_t n = std::fread(chunk, 1, sizeof chunk, file.get());
+        bytes.insert(bytes.end(), chunk, chunk + n);
+        if (bytes.size() > kMaxBitmapFileBytes) {
+            error = {BitmapErrorKind::TooLarge, path + " is too large for a logo bitmap"};
+            return false;
+        }
+        if (n < sizeof chunk) break;
+    }
+    if (std::ferror(file.get())) {
+        error = {BitmapErrorKind::FileUnreadable, "cannot read " + path + ": " + std::strerror(errno)};
+        return false;
+    }
+    error = {};
+    return true;
+}
+
+bool LoadLogoFile(CLogoBitmap& bitmap, const std::string& path, BitmapError& error) {
+    std::vector<uint8_t> bytes;
+    if (!ReadBitmapFile(path, bytes, error)) {
+        bitmap.LoadFile({});  // drops any previous image
+        return false;
+    }
+    if (bitmap.LoadFile(bytes)) return true;
+    error = bitmap.LastError();
+    return false;
+}
+
+BitmapDecodeResult ProbeLogoFile(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    BitmapDecodeResult result;
+    if (!ReadBitmapFile(path, bytes, result.error)) return result;
+    return DecodeBitmap(bytes);
+}
+
+}  // namespace korva::logo

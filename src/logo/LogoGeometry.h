@@ -1,0 +1,31 @@
+#pragma once
+// Sizes of a logo in the printer: the image is padded to whole bytes in both
+// directions, and its size travels as x = width / 8 and y = height / 8 in two
+// little-endian 16-bit words (xL xH yL yH).
+#include <cstdint>
+
+namespace korva::logo {
+
+/// NV graphics memory the logos may use, in KB.
+inline constexpr int kNvCapacityKB = 384;
+
+constexpr int64_t PaddedSide(int64_t pixels) { return (pixels + 7) / 8 * 8; }
+
+/// NV bytes of an image before centring: one bit per padded pixel, or four
+/// bits per pixel for a gray image.
+constexpr int64_t NvImageBytes(int64_t width, int64_t height, bool gray) {
+    const int64_t bytes = PaddedSide(width) * ((height + 7) / 8);
+    return gray ? bytes * 4 : bytes;
+}
+
+/// Whether the four header bytes can carry the image's size. In gray mode the
+/// high width byte is OR-ed with A0, so it must keep bits 7 and 5 clear: only
+/// x below 0x2000 survives the mark unchanged.
+constexpr bool HeaderCanCarry(int64_t width, int64_t height, bool gray) {
+    const int64_t x = PaddedSide(width) / 8;
+    const int64_t y = PaddedSide(height) / 8;
+    if (width <= 0 || height <= 0 || y > 0xFFFF) return false;
+    return gray ? x < 0x2000 : x <= 0xFFFF;
+}
+
+}  // namespace korva::logo

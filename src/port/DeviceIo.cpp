@@ -1,0 +1,90 @@
+#include "port/DeviceIo.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+namespace korva::port {
+
+int64_t SteadyNowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs) {
+    WriteOutcome outcome;
+    const int64_t end = deadlineMs < 0 ? -1 : SteadyNowMs() + deadlineMs;
+    while (outcome.written < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + outcome.written, data.size() - outcome.written);
+        if (n > 0) {
+            outcome.written += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN) {
+            outcome.error = errno;
+            return outcome;
+        }
+        int wait = -1;
+        if (end >= 0) {
+            const int64_t left = end - SteadyNowMs();
+            if (left <= 0) {
+                outcome.timedOut = true;
+                return outcome;
+            }
+            wait = static_cast<int>(std::min<int64_t>(left, 60'000));
+        }
+        pollfd watch{fd, POLLOUT, 0};
+        const int ready = ::poll(&watch, 1, wait);
+        if (ready < 0 && errno != EINTR) {
+            outcome.error = errno;
+            return outcome;
+        }
+        if (ready > 0 && (watch.revents & (POLLERR | POLLNVAL)) != 0) {
+            outcome.error = EIO;
+            return outcome;
+        }
+    }
+    return outcome;
+}
+
+bool WaitOutputDrained(int fd, int baudRate, int64_t deadlineMs) {
+    const int64_t end = SteadyNowMs() + deadlineMs;
+    for (;;) {
+        int pending = 0;
+        if (::ioctl(fd, TIOCOUTQ, &pending) != 0 || pending <= 0) return true;
+        const int64_t left = end - SteadyNowMs();
+        if (left <= 0) return false;
+        // Ten bit times per character at the line's rate, at least 1 ms.
+        const int64_t needMs = baudRate > 0 ? int64_t{pending} * 10'000 / baudRate : 10;
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(std::clamp<int64_t>(needMs, 1, std::min<int64_t>(left, 50))));
+    }
+}
+
+int ReadWithin(int fd, std::span<uint8_t> buffer, int timeoutMs) {
+    if (buffer.empty()) return 0;
+    const int64_t end = SteadyNowMs() + std::max(timeoutMs, 0);
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n > 0) return static_cast<int>(n);
+        if (n < 0 && errno != EAGAIN && errno != EINTR) return -1;
+        // n == 0 on a tty set to return at once means "nothing yet".
+        const int64_t left = end - SteadyNowMs();
+        if (left <= 0) return 0;
+        pollfd watch{fd, POLLIN, 0};
+        const int ready = ::poll(&watch, 1, static_cast<int>(left));
+        if (ready < 0 && errno != EINTR) return -1;
+        if (ready > 0 && (watch.revents & POLLIN) == 0 &&
+            (watch.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            return -1;
+        }
+    }
+}
+
+}  // namespace korva::port

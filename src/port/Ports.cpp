@@ -1,0 +1,248 @@
+#include "port/Ports.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/ppdev.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "app/ErrorLog.h"
+#include "port/DeviceIo.h"
+#include "port/PortPath.h"
+#include "port/SerialLine.h"
+
+namespace korva::port {
+
+namespace {
+constexpr const char* kDefaultOutputFile = "temp.prn";
+/// A serial write may take 100 ms per byte before it is given up.
+constexpr int64_t kWriteMsPerByte = 100;
+}  // namespace
+
+CPorts::CPorts(app::CErrorLog& log, DeviceRoots roots) : m_Log(log), m_Roots(std::move(roots)) {}
+
+CPorts::~CPorts() {
+    if (IsOpen()) ClosePort();
+    StopWatchThread();
+}
+
+void CPorts::SetConnection(const ConnectionSettings& settings) {
+    m_PortName = settings.portName;
+    m_BaudRate = settings.baudRate;
+    m_DataBits = settings.dataBits;
+    m_Parity = settings.parity;
+    m_StopBits = settings.stopBits;
+    m_FlowControl = settings.flowControl;
+    m_DeviceType = settings.deviceType;
+}
+
+ConnectionSettings CPorts::Connection() const {
+    ConnectionSettings settings;
+    settings.portName = m_PortName;
+    settings.baudRate = m_BaudRate;
+    settings.dataBits = m_DataBits;
+    settings.parity = m_Parity;
+    settings.stopBits = m_StopBits;
+    settings.flowControl = m_FlowControl;
+    settings.deviceType = m_DeviceType;
+    return settings;
+}
+
+void CPorts::SetNotifyWnd(DataNotify notify) {
+    std::lock_guard lock(m_NotifyMutex);
+    m_hNotifyWnd = std::move(notify);
+}
+
+void CPorts::SetFileNameChooser(FileNameChooser chooser) { m_ChooseFileName = std::move(chooser); }
+
+PortKind CPorts::Kind() const {
+    return IsOpen() ? m_OpenKind : ClassifyPortPath(m_PortName, m_Roots.sys);
+}
+
+bool CPorts::Open() {
+    // A second Open without Close would leak the descriptor; start afresh.
+    if (IsOpen()) ClosePort();
+    m_PortName = NormalizePortName(m_PortName);
+    m_OpenKind = ClassifyPortPath(m_PortName, m_Roots.sys);
+    m_LastError = 0;
+    switch (m_OpenKind) {
+    case PortKind::Serial: return OpenSerial();
+    case PortKind::Parallel: return OpenParallel();
+    case PortKind::File: return OpenOutputFile();
+    case PortKind::Usb: return OpenUsb();
+    case PortKind::Ethernet:
+    case PortKind::OutputFile: break;
+    }
+    m_Log.Log("CPorts::Open() Invalid Handle\r\n");
+    Fail(ENODEV);
+    return false;
+}
+
+bool CPorts::LockExclusive(int fd) {
+    // TIOCEXCL keeps other programs off a tty; flock also holds against a
+    // second open by a privileged process, which TIOCEXCL lets through.
+    if (::isatty(fd)) ::ioctl(fd, TIOCEXCL);
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+}
+
+bool CPorts::OpenSerial() {
+    if (m_PortName.empty() || m_BaudRate == kUnset || m_DataBits == kUnset ||
+        m_FlowControl == kUnset || m_Parity == kUnset) {
+        Fail(EINVAL);
+        return false;
+    }
+    const std::string path = DevicePathFor(m_PortName, m_Roots.dev);
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 || !LockExclusive(fd)) {
+        Fail(fd < 0 ? errno : EBUSY);
+        if (fd >= 0) ::close(fd);
+        m_Log.Log("CPorts::Open() CreateFile error\r\n");
+        return false;
+    }
+    const auto failWith = [&](int error) {
+        Fail(error);
+        ::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return false;
+    };
+    termios driver{};
+    if (::tcgetattr(fd, &driver) != 0) {
+        const int error = errno;
+        m_Log.Log("CPorts::Open() GetCommState failed.\r\n");
+        return failWith(error);
+    }
+    termios line{};
+    int error = BuildTermios(driver, Connection(), line);
+    if (error == 0 && ::tcsetattr(fd, TCSANOW, &line) != 0) error = errno;
+    if (error != 0) {
+        m_Log.Log("CPorts::Open() SetCommstate failed(%d).\r\n", error);
+        return failWith(error);
+    }
+    // DTR stays on while the port is open with hardware flow; with no flow
+    // control DTR and RTS are left off. A pty has no modem lines: ignored.
+    int lines = TIOCM_DTR;
+    if (m_FlowControl == kFlowHardware) ::ioctl(fd, TIOCMBIS, &lines);
+    lines = TIOCM_DTR | TIOCM_RTS;
+    if (m_FlowControl == kFlowNone) ::ioctl(fd, TIOCMBIC, &lines);
+    ::tcflush(fd, TCIOFLUSH);
+
+    m_hComm = fd;
+    const bool needsWatch = m_CurrentTool == kToolUserSetup ||
+                            (m_CurrentTool == kToolFirmware && m_DeviceType == 2);
+    if (needsWatch && !StartWatchThread()) {
+        ClosePort();
+        Fail(EAGAIN);
+        return false;
+    }
+    m_bConnected = 1;
+    return true;
+}
+
+bool CPorts::OpenParallel() {
+    const std::string path = DevicePathFor(m_PortName, m_Roots.dev);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0 || !LockExclusive(fd)) {
+        Fail(fd < 0 ? errno : EBUSY);
+        if (fd >= 0) ::close(fd);
+        m_Log.Log("CPorts::Open() CreateFile error\r\n");
+        return false;
+    }
+    // A ppdev node must be claimed before it is written; other character
+    // devices (/dev/lp0) get blocking writes, since they cannot be polled.
+    // A pipe or file given by path stays non-blocking with the write deadline.
+    struct stat info {};
+    const bool ppdev = ::ioctl(fd, PPCLAIM) == 0;
+    if (ppdev || (::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode))) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    }
+    m_hComm = fd;
+    m_bConnected = 1;
+    return true;
+}
+
+bool CPorts::OpenOutputFile() {
+    std::optional<std::string> chosen;
+    if (m_ChooseFileName) chosen = m_ChooseFileName();
+    m_OutputName = chosen && !chosen->empty() ? *chosen : kDefaultOutputFile;
+    const int fd = ::open(m_OutputName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        // Reported, instead of a port that only fails at its first write.
+        Fail(errno);
+        m_Log.Log("CPorts::Open() CreateFile error\r\n");
+        return false;
+    }
+    m_hComm = fd;
+    m_bConnected = 1;
+    return true;
+}
+
+bool CPorts::OpenUsb() {
+    const int fd =
+        OpenUsbPrinter(UsbIdPrefixForDeviceType(m_DeviceType), m_UsbPath, m_Log, m_Roots);
+    if (fd < 0) {
+        Fail(ENODEV);
+        return false;
+    }
+    m_UsbDecoder.Reset();
+    m_hComm = fd;
+    m_bConnected = 1;
+    return true;
+}
+
+int CPorts::ClosePort() {
+    if (m_hComm < 0) {
+        m_Log.Log("CPorts::Close() Invalid Handle\r\n");
+        return 0;
+    }
+    m_bConnected = 0;
+    StopWatchThread();
+    if (m_OpenKind == PortKind::Serial) ::ioctl(m_hComm, TIOCNXCL);
+    if (m_OpenKind == PortKind::Parallel) ::ioctl(m_hComm, PPRELEASE);
+    ::close(m_hComm);
+    m_hComm = -1;
+    return 1;
+}
+
+size_t CPorts::Write(std::span<const uint8_t> data) {
+    if (m_hComm < 0 || data.empty()) return 0;
+    if (m_OpenKind == PortKind::File) {
+        const WriteOutcome outcome = WriteAll(m_hComm, data, -1);
+        if (outcome.error != 0) Fail(outcome.error);
+        return outcome.written == data.size() ? data.size() : 0;
+    }
+    const int64_t deadline = static_cast<int64_t>(data.size()) * kWriteMsPerByte;
+    const int64_t start = SteadyNowMs();
+    const WriteOutcome outcome = WriteAll(m_hComm, data, deadline);
+    if (outcome.error != 0) {
+        Fail(outcome.error);
+        m_Log.Log("WriteFile get error result [%d]", outcome.error);
+        return outcome.written;
+    }
+    size_t written = outcome.written;
+    bool timedOut = outcome.timedOut;
+    // The write is done when the bytes have left, not when the driver took them.
+    if (!timedOut && m_OpenKind == PortKind::Serial &&
+        !WaitOutputDrained(m_hComm, m_BaudRate, deadline - (SteadyNowMs() - start))) {
+        int pending = 0;
+        if (::ioctl(m_hComm, TIOCOUTQ, &pending) == 0 && pending > 0) {
+            written -= std::min(written, static_cast<size_t>(pending));
+        }
+        ::tcflush(m_hComm, TCOFLUSH);
+        timedOut = true;
+    }
+    if (timedOut) {
+        Fail(ETIMEDOUT);
+        m_Log.Log("WriteFile Time-out!");
+    }
+    return written;
+}
+
+void CPorts::Purge() {
+    if (m_hComm >= 0 && m_OpenKind == PortKind::Serial) ::tcflush(m_hComm, TCIOFLUSH);
+    m_QueueRead.DiscardAll();
+}
+
+}  // namespace korva::port

@@ -1,0 +1,130 @@
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "port/ByteStream.h"
+#include "port/Connection.h"
+#include "port/Discovery.h"
+#include "port/RecvQueue.h"
+#include "port/UsbReply.h"
+
+namespace korva::app {
+class CErrorLog;
+}
+
+namespace korva::port {
+
+/// Tool marks kept in `m_CurrentTool`.
+enum CurrentTool : uint8_t { kToolNone = 0, kToolLogo = 1, kToolUserSetup = 2, kToolFirmware = 3 };
+
+/// The program's connection to a serial, parallel or USB printer, or to an
+/// output file ("FILE"). Holds the connection settings, the open descriptor,
+/// the receive queue and, for the tools that read replies on a serial port,
+/// the watch thread that fills it. Ethernet printers use the TCP link instead.
+class CPorts : public ByteStream {
+public:
+    /// Asks for the output file name of "FILE"; nullopt when the user declined.
+    using FileNameChooser = std::function<std::optional<std::string>()>;
+    /// The port-data notification, called on the receiving thread, which waits
+    /// until it returns.
+    using DataNotify = std::function<void()>;
+
+    explicit CPorts(app::CErrorLog& log, DeviceRoots roots = {});
+    ~CPorts() override;
+    CPorts(const CPorts&) = delete;
+    CPorts& operator=(const CPorts&) = delete;
+
+    // Connection settings, filled by the connection dialog or the CLI.
+    std::string m_PortName;
+    int m_BaudRate = kUnset;
+    int m_DataBits = kUnset;
+    int m_Parity = kUnset;
+    int m_StopBits = kStopBits1;
+    int m_FlowControl = kUnset;
+    int m_DeviceType = 0;
+
+    uint8_t m_CurrentTool = kToolNone;
+    /// Device path of the USB printer, written by the USB open.
+    std::string m_UsbPath;
+    /// Replies from the printer: filled by the watch thread and ReadUsbReply.
+    CRecvQueue m_QueueRead;
+    /// 1 while the port is open.
+    std::atomic<int> m_bConnected{0};
+
+    void SetConnection(const ConnectionSettings& settings);
+    ConnectionSettings Connection() const;
+
+    /// Where the port-data notification goes; empty for nowhere.
+    void SetNotifyWnd(DataNotify notify);
+    /// The file-name question of "FILE"; without one the output is "temp.prn".
+    void SetFileNameChooser(FileNameChooser chooser);
+    /// The file chosen at the last open of "FILE" (the port name stays "FILE").
+    const std::string& OutputFileName() const { return m_OutputName; }
+
+    /// 1 when a descriptor was closed, 0 (and a log line) when none was open.
+    int ClosePort();
+    /// Fetches pending USB reply bytes into m_QueueRead; 1 when the printer
+    /// could be read, 0 (message with the device path) when not.
+    int ReadUsbReply();
+    bool WatchThreadRunning() const;
+    /// The open descriptor, -1 when closed.
+    int NativeHandle() const { return m_hComm; }
+
+    // ByteStream
+    PortKind Kind() const override;
+    bool Open() override;
+    void Close() override { ClosePort(); }
+    bool IsOpen() const override { return m_hComm >= 0; }
+    size_t Write(std::span<const uint8_t> data) override;
+    size_t Write(const void* data, size_t length) {
+        return Write(std::span(static_cast<const uint8_t*>(data), length));
+    }
+    int Read(std::span<uint8_t> buffer, int timeoutMs) override;
+    void Purge() override;
+    int LastError() const override { return m_LastError; }
+
+private:
+    struct WatchState;
+
+    bool OpenSerial();
+    bool OpenParallel();
+    bool OpenOutputFile();
+    bool OpenUsb();
+    bool LockExclusive(int fd);
+    bool StartWatchThread();
+    void StopWatchThread();
+    static int ThreadWatchComm(CPorts* port, std::shared_ptr<WatchState> state);
+    int ReadAvailable(int fd, uint8_t* buffer, size_t size);
+    /// Puts a chunk by the chunk rule and wakes readers; "m_QueueRead FULL!" when refused.
+    void StoreChunk(std::span<const uint8_t> chunk);
+    void NotifyData();
+    int TakeFromQueue(std::span<uint8_t> buffer);
+    void Fail(int error) { m_LastError = error; }
+
+    app::CErrorLog& m_Log;
+    DeviceRoots m_Roots;
+    int m_hComm = -1;
+    PortKind m_OpenKind = PortKind::OutputFile;
+    std::string m_OutputName;
+    FileNameChooser m_ChooseFileName;
+    int m_LastError = 0;
+    UsbReplyDecoder m_UsbDecoder;
+
+    mutable std::mutex m_NotifyMutex;
+    DataNotify m_hNotifyWnd;
+
+    std::mutex m_DataMutex;
+    std::condition_variable m_DataArrived;
+
+    std::shared_ptr<WatchState> m_Watch;
+    std::thread m_hThread;
+};
+
+}  // namespace korva::port

@@ -1,0 +1,186 @@
+// Receiving side of CPorts: the serial watch thread, USB reply fetching and Read.
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+#include "port/DeviceIo.h"
+#include "port/Ports.h"
+
+namespace korva::port {
+
+namespace {
+constexpr size_t kSerialChunk = 2048;  // one read of the watch thread
+constexpr size_t kUsbBlock = 256;      // one USB reply read
+constexpr int kUsbPasses = 4;
+constexpr int kUsbPassWaitMs = 100;
+/// How long Close waits for the watch thread before leaving it to end alone
+/// (it can only be late while a notification or message box holds it).
+constexpr auto kWatchStopWait = std::chrono::milliseconds(1000);
+}  // namespace
+
+/// What the watch thread owns. Shared with the port so that the thread never
+/// waits on a descriptor Close has closed: it polls its own duplicate.
+struct CPorts::WatchState {
+    int fd = -1;
+    int wakeFd = -1;  ///< eventfd written by Close
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool finished = false;
+
+    ~WatchState() {
+        if (fd >= 0) ::close(fd);
+        if (wakeFd >= 0) ::close(wakeFd);
+    }
+};
+
+bool CPorts::StartWatchThread() {
+    StopWatchThread();
+    auto state = std::make_shared<WatchState>();
+    state->wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    state->fd = ::fcntl(m_hComm, F_DUPFD_CLOEXEC, 0);
+    if (state->wakeFd < 0 || state->fd < 0) {
+        // The port stays open for writing; nothing will be received on it.
+        app::ShowMessage(std::string(app::Message(app::kMsgCreateWatchThread)) + m_PortName);
+        return true;
+    }
+    try {
+        m_hThread = std::thread(ThreadWatchComm, this, state);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    m_Watch = std::move(state);
+    return true;
+}
+
+void CPorts::StopWatchThread() {
+    if (!m_Watch) return;
+    m_Watch->stop = true;
+    const uint64_t one = 1;
+    (void)!::write(m_Watch->wakeFd, &one, sizeof one);
+    bool finished = false;
+    {
+        std::unique_lock lock(m_Watch->mutex);
+        finished = m_Watch->ended.wait_for(lock, kWatchStopWait,
+                                           [&] { return m_Watch->finished; });
+    }
+    if (finished) {
+        m_hThread.join();
+    } else {
+        m_hThread.detach();  // held in a notification; it ends when that returns
+    }
+    m_Watch.reset();
+}
+
+bool CPorts::WatchThreadRunning() const {
+    if (!m_Watch) return false;
+    std::lock_guard lock(m_Watch->mutex);
+    return !m_Watch->finished;
+}
+
+int CPorts::ThreadWatchComm(CPorts* port, std::shared_ptr<WatchState> state) {
+    uint8_t buffer[kSerialChunk];
+    while (!state->stop) {
+        pollfd watch[2] = {{state->fd, POLLIN, 0}, {state->wakeFd, POLLIN, 0}};
+        if (::poll(watch, 2, -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (state->stop || watch[1].revents != 0) break;
+        if ((watch[0].revents & POLLIN) == 0) {
+            if ((watch[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) break;  // line gone
+            continue;
+        }
+        bool got = false;
+        for (int n; !state->stop && (n = port->ReadAvailable(state->fd, buffer, sizeof buffer)) > 0;) {
+            port->StoreChunk(std::span(buffer, static_cast<size_t>(n)));
+            got = true;
+        }
+        if (got && !state->stop) port->NotifyData();
+    }
+    std::lock_guard lock(state->mutex);
+    state->finished = true;
+    state->ended.notify_all();
+    return 1;
+}
+
+int CPorts::ReadAvailable(int fd, uint8_t* buffer, size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, size);
+        if (n >= 0) return static_cast<int>(n);
+        if (errno != EINTR) return 0;
+    }
+}
+
+void CPorts::StoreChunk(std::span<const uint8_t> chunk) {
+    if (chunk.empty()) return;
+    if (!m_QueueRead.PutChunk(chunk)) {
+        app::ShowMessage(app::Message(app::kMsgQueueFull));
+        return;
+    }
+    std::lock_guard lock(m_DataMutex);
+    m_DataArrived.notify_all();
+}
+
+void CPorts::NotifyData() {
+    DataNotify notify;
+    {
+        std::lock_guard lock(m_NotifyMutex);
+        notify = m_hNotifyWnd;
+    }
+    if (notify) notify();
+}
+
+int CPorts::ReadUsbReply() {
+    // usblp allows one open at a time, so replies are read on the port's own
+    // descriptor instead of a second one.
+    if (m_hComm < 0 || m_OpenKind != PortKind::Usb) {
+        app::ShowMessage(m_UsbPath);
+        return 0;
+    }
+    uint8_t raw[kUsbBlock];
+    uint8_t decoded[kUsbBlock];
+    for (int pass = 0; pass < kUsbPasses; ++pass) {
+        const int n = ReadWithin(m_hComm, raw, kUsbPassWaitMs);
+        if (n <= 0) continue;
+        const size_t count = m_UsbDecoder.Decode(std::span(raw, static_cast<size_t>(n)), decoded);
+        StoreChunk(std::span(decoded, count));
+        NotifyData();
+    }
+    return 1;
+}
+
+int CPorts::TakeFromQueue(std::span<uint8_t> buffer) {
+    size_t count = 0;
+    while (count < buffer.size() && !m_QueueRead.IsEmpty()) buffer[count++] = m_QueueRead.Get();
+    return static_cast<int>(count);
+}
+
+int CPorts::Read(std::span<uint8_t> buffer, int timeoutMs) {
+    if (m_hComm < 0) return -1;
+    if (buffer.empty()) return 0;
+    if (m_OpenKind == PortKind::Serial) {
+        if (WatchThreadRunning()) {
+            std::unique_lock lock(m_DataMutex);
+            m_DataArrived.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
+                                   [&] { return !m_QueueRead.IsEmpty(); });
+            return TakeFromQueue(buffer);
+        }
+        if (!m_QueueRead.IsEmpty()) return TakeFromQueue(buffer);
+        return ReadWithin(m_hComm, buffer, timeoutMs);
+    }
+    if (m_OpenKind == PortKind::Usb) {
+        const int64_t end = SteadyNowMs() + std::max(timeoutMs, 0);
+        while (m_QueueRead.IsEmpty() && SteadyNowMs() < end) {
+            ReadUsbReply();
+        }
+        return TakeFromQueue(buffer);
+    }
+    return -1;  // parallel ports and files are written only
+}
+
+}  // namespace korva::port
