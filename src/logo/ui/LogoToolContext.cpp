@@ -4,6 +4,10 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+#include "logo/LogoFile.h"
+#include "logo/LogoListEditor.h"
 #include "port/Ports.h"
 
 namespace korva::logo::ui {
@@ -18,6 +22,23 @@ std::vector<std::string> PickBitmapFiles(QWidget* parent, const std::string& sta
     if (dialog.exec() != QDialog::Accepted) return picked;
     for (const QString& file : dialog.selectedFiles()) picked.push_back(QFile::encodeName(file).toStdString());
     return picked;
+}
+
+std::unique_ptr<LogoListEditor> MakeListEditor(LogoToolContext& context) {
+    auto probe = [](const std::string& path) {
+        const BitmapDecodeResult decoded = ProbeLogoFile(path);
+        LogoFileInfo info;
+        info.error = decoded.error;
+        info.width = decoded.bitmap.width;
+        info.height = decoded.bitmap.height;
+        info.bitsPerPixel = decoded.bitmap.bitsPerPixel;
+        return info;
+    };
+    auto notify = [](int message, LogoNoticeIcon icon) {
+        const app::MsgStyle style = icon == LogoNoticeIcon::None ? app::MsgStyle::Ok : app::MsgStyle::OkExclamation;
+        app::ShowMessage(app::Message(message), style);
+    };
+    return std::make_unique<LogoListEditor>(context.list, context.options, probe, notify);
 }
 
 port::PortKind LogoToolContext::Kind() const { return port::ClassifyPort(ports.m_PortName); }

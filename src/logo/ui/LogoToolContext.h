@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ class CPorts;
 }  // namespace korva::port
 
 namespace korva::logo {
-class LogoList;
+class LogoListEditor;
+struct LogoList;
 struct LogoOptions;
 }  // namespace korva::logo
 
@@ -50,10 +52,16 @@ struct LogoToolContext {
     /// off returns to, even when the file output was used in between.
     std::string connectionPortName;
     FilePicker pickFiles = PickBitmapFiles;
+    /// The list page shown last (CListPage::Marker).
+    int pageMarker = 0;
 
     /// The stream the engines write to for the current port name.
     port::ByteStream& Stream() const;
     port::PortKind Kind() const;
 };
+
+/// A list editor of the sheet: files are probed by the bitmap reader and its
+/// notices shown as message boxes with their icons.
+std::unique_ptr<LogoListEditor> MakeListEditor(LogoToolContext& context);
 
 }  // namespace korva::logo::ui

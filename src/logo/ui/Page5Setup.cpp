@@ -281,10 +281,9 @@ void CPage5Setup::ShowDevice() {
 }
 
 void CPage5Setup::OnGrayPrinting(bool on) {
-    if (on == m_Ctx.options.grayPrinting) return;
-    m_Ctx.options.grayPrinting = on;
-    // Listed sizes count four times while gray images are sent.
-    m_Ctx.list.SwitchGrayPrinting(on);
+    // Sets the option and rescales the listed sizes, which count four times
+    // while gray images are sent; nothing happens when box and option agree.
+    m_Ctx.list.ApplyGrayPrinting(on, m_Ctx.options);
 }
 
 void CPage5Setup::OnSliderMoved(int value) {
