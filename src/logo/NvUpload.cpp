@@ -26,6 +26,17 @@ constexpr int kCompletionMsPerByte = 1;
 
 bool isFileOutput(PortKind kind) { return kind == PortKind::File || kind == PortKind::OutputFile; }
 
+/// The header must carry the raster's size exactly, or the printer would read
+/// image data as the next header. Gray marks xH with A0, so x stays below 0x2000.
+bool headerMatchesData(const LogoRaster& r, bool gray) {
+    if (r.paddedWidth <= 0 || r.paddedHeight <= 0 || r.paddedWidth % 8 || r.paddedHeight % 8)
+        return false;
+    const long x = r.paddedWidth / 8;
+    const long y = r.paddedHeight / 8;
+    if (y > 0xFFFF || (gray ? x >= 0x2000 : x > 0xFFFF)) return false;
+    return static_cast<long>(r.data.size()) == x * y * (gray ? 32 : 8);
+}
+
 std::string format(const char* pattern, long value) {
     char text[256];
     std::snprintf(text, sizeof text, pattern, value);
@@ -104,7 +115,7 @@ int NvUpload::stepConvert() {
     const UploadEntry& entry = m_Entries[index];
     LogoRaster raster;
     const bool ok = m_Converter && m_Converter(entry, static_cast<int>(index) + 1, raster) &&
-                    raster.paddedWidth > 0 && raster.paddedHeight > 0;
+                    headerMatchesData(raster, m_Settings.grayPrinting);
     if (!ok) {
         m_UnreadableFile = entry.path;
         m_Log.Log("CProgress LoadFile failed: %s", entry.path.c_str());

@@ -133,3 +133,18 @@ TEST_F(NvUploadFailure, EmptyHeaderFailureWhileCompletingACancel) {
     ExpectBox("ERROR : Write to port.", MsgStyle::OkExclamation);
     EXPECT_FALSE(stream->IsOpen());
 }
+
+TEST_F(NvUploadFailure, ARasterItsHeaderCannotDescribeIsRefusedBeforeSending) {
+    List(1, "a.bmp", 104, 32);
+    rasters["/logos/a.bmp"].data.pop_back();  // one byte short of 13 x 4 x 8
+    auto upload = MakeUpload(PortKind::OutputFile);
+    EXPECT_EQ(Run(*upload), Outcome::FileUnreadable);
+    EXPECT_TRUE(stream->Events().empty());
+
+    entries.clear();
+    gray = true;
+    List(1, "wide.bmp", 0x2000 * 8, 8);  // x = 0x2000 would lose a bit to the gray mark
+    auto wide = MakeUpload(PortKind::OutputFile);
+    EXPECT_EQ(Run(*wide), Outcome::FileUnreadable);
+    ExpectBox("File open error!!\r\n(/logos/wide.bmp)", MsgStyle::OkExclamation);
+}

@@ -1,0 +1,28 @@
+#include "logo/UploadConverter.h"
+
+#include <memory>
+
+#include "logo/LogoBitmap.h"
+#include "logo/LogoFile.h"
+
+namespace korva::logo {
+
+LogoConverter MakeBitmapConverter(const LogoOptions& options) {
+    auto bitmap = std::make_shared<CLogoBitmap>();
+    return [bitmap, options](const UploadEntry& entry, int, LogoRaster& out) {
+        BitmapError error;
+        if (!LoadLogoFile(*bitmap, entry.path, error)) return false;
+        if (options.grayPrinting)
+            bitmap->ConvertGray(options);
+        else
+            bitmap->ConvertMono(options, entry.center);
+        const auto raster = bitmap->raster();
+        if (raster.empty()) return false;
+        out.paddedWidth = bitmap->paddedWidth();
+        out.paddedHeight = bitmap->paddedHeight();
+        out.data.assign(raster.begin(), raster.end());
+        return true;
+    };
+}
+
+}  // namespace korva::logo
