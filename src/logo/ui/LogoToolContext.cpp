@@ -4,10 +4,8 @@
 #include <QFileDialog>
 #include <QStringList>
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
-#include "logo/LogoFile.h"
 #include "logo/LogoListEditor.h"
+#include "logo/LogoListServices.h"
 #include "port/Ports.h"
 
 namespace korva::logo::ui {
@@ -25,20 +23,7 @@ std::vector<std::string> PickBitmapFiles(QWidget* parent, const std::string& sta
 }
 
 std::unique_ptr<LogoListEditor> MakeListEditor(LogoToolContext& context) {
-    auto probe = [](const std::string& path) {
-        const BitmapDecodeResult decoded = ProbeLogoFile(path);
-        LogoFileInfo info;
-        info.error = decoded.error;
-        info.width = decoded.bitmap.width;
-        info.height = decoded.bitmap.height;
-        info.bitsPerPixel = decoded.bitmap.bitsPerPixel;
-        return info;
-    };
-    auto notify = [](int message, LogoNoticeIcon icon) {
-        const app::MsgStyle style = icon == LogoNoticeIcon::None ? app::MsgStyle::Ok : app::MsgStyle::OkExclamation;
-        app::ShowMessage(app::Message(message), style);
-    };
-    return std::make_unique<LogoListEditor>(context.list, context.options, probe, notify);
+    return std::make_unique<LogoListEditor>(context.list, context.options, ProbeLogoFileInfo, ShowLogoNotice);
 }
 
 port::PortKind LogoToolContext::Kind() const { return port::ClassifyPort(ports.m_PortName); }
