@@ -1,0 +1,53 @@
+#pragma once
+#include <QElapsedTimer>
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <memory>
+#include <vector>
+
+#include "Session.h"
+#include "SimOptions.h"
+
+namespace korva::sim {
+
+class Printer;
+
+/// The serial line: a pty pair whose slave the host opens like any tty.
+/// Reads the host's termios through the master, paces reading at the line
+/// rate when asked, and follows the host closing and reopening the slave.
+class SerialTransport : public QObject {
+    Q_OBJECT
+public:
+    SerialTransport(Printer& printer, const SimOptions& options, QObject* parent = nullptr);
+    ~SerialTransport() override;
+
+    /// Creates the pty (and the link); false with a message on failure.
+    bool Start(QString* error);
+    QString SlavePath() const { return m_SlavePath; }
+
+private:
+    void OnReadable();
+    void OnHangupCheck();
+    void Write(std::span<const uint8_t> bytes);
+    void FlushPending();
+    void ReadLineSettings();
+    double BytesPerSecond() const;
+    void CloseMaster();
+
+    Printer& m_Printer;
+    const SimOptions& m_Options;
+    int m_Master = -1;
+    QString m_SlavePath;
+    std::unique_ptr<QSocketNotifier> m_ReadNotifier;
+    std::unique_ptr<QSocketNotifier> m_WriteNotifier;
+    QTimer m_HangupTimer;     ///< while the host has the slave closed
+    QTimer m_PaceTimer;       ///< while the line rate holds reading back
+    QElapsedTimer m_Clock;
+    double m_Credit = 0;      ///< bytes the line could have carried by now
+    bool m_HungUp = false;
+    std::vector<uint8_t> m_Pending;  ///< replies the master could not take yet
+    std::unique_ptr<Session> m_Session;
+};
+
+}  // namespace korva::sim

@@ -1,0 +1,46 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <string>
+
+#include "NetworkConfig.h"
+#include "Printer.h"
+#include "ReplyFramer.h"
+
+namespace korva::sim {
+
+/// An address and port to listen on; port 0 picks a free one.
+struct Endpoint {
+    QString address;
+    uint16_t port = 0;
+};
+
+/// Everything the command line chooses.
+struct SimOptions {
+    bool help = false;
+    bool serial = false;
+    QString serialLink;
+    long lineRate = 0;          ///< bytes paced at this baud with 8N1; 0 off
+    bool lineRateFromTty = false;  ///< pace at the baud the host set on the line
+    bool tcp = false;
+    Endpoint tcpEndpoint{"127.0.0.1", 6001};
+    bool udp = false;
+    Endpoint udpEndpoint{"127.0.0.1", 2918};
+    int udpReplyPort = 2918;    ///< 0 answers to the sender's own port
+    ReplyFraming framing;
+    int series = 3;
+    NetworkSettings network;
+    Faults faults;
+    QString statePath;
+    QString paperPath;
+    size_t recordLimit = 1 << 20;
+};
+
+/// Parses the arguments after the program name; false with a message on error.
+bool ParseOptions(const QStringList& args, SimOptions* options, QString* error);
+
+/// The text of --help.
+QString HelpText();
+
+}  // namespace korva::sim

@@ -1,0 +1,39 @@
+#pragma once
+#include <QObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <map>
+#include <memory>
+
+#include "Session.h"
+#include "SimOptions.h"
+
+namespace korva::sim {
+
+class Printer;
+
+/// The Ethernet interface's TCP side: any number of connections, one after
+/// another or at once, each with its own session. A connection that sends
+/// nothing (the host's zero-length probe) leaves no trace.
+class TcpTransport : public QObject {
+    Q_OBJECT
+public:
+    TcpTransport(Printer& printer, const SimOptions& options, QObject* parent = nullptr);
+
+    bool Start(QString* error);
+    QString Address() const { return m_Server.serverAddress().toString(); }
+    uint16_t Port() const { return m_Server.serverPort(); }
+    /// Switched off: every connection is dropped and new ones are closed at once.
+    void DropAll();
+
+private:
+    void OnNewConnection();
+    void OnReadable(QTcpSocket* socket);
+
+    Printer& m_Printer;
+    const SimOptions& m_Options;
+    QTcpServer m_Server;
+    std::map<QTcpSocket*, std::unique_ptr<Session>> m_Sessions;
+};
+
+}  // namespace korva::sim

@@ -1,0 +1,51 @@
+#include "UdpResponder.h"
+
+#include <QNetworkDatagram>
+
+#include "Hex.h"
+#include "Printer.h"
+
+namespace korva::sim {
+
+UdpResponder::UdpResponder(Printer& printer, const SimOptions& options, QObject* parent)
+    : QObject(parent), m_Printer(printer), m_Options(options) {
+    connect(&m_Socket, &QUdpSocket::readyRead, this, &UdpResponder::OnReadable);
+}
+
+bool UdpResponder::Start(QString* error) {
+    QHostAddress address;
+    if (!address.setAddress(m_Options.udpEndpoint.address)) {
+        *error = "not an IP address: " + m_Options.udpEndpoint.address;
+        return false;
+    }
+    // Shared, so a host tool in the same namespace can bind the port for its answers too.
+    if (!m_Socket.bind(address, m_Options.udpEndpoint.port,
+                       QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint)) {
+        *error = "cannot bind UDP " + m_Options.udpEndpoint.address + ":" +
+                 QString::number(m_Options.udpEndpoint.port) + ": " + m_Socket.errorString();
+        return false;
+    }
+    return true;
+}
+
+void UdpResponder::OnReadable() {
+    while (m_Socket.hasPendingDatagrams()) {
+        QNetworkDatagram datagram = m_Socket.receiveDatagram();
+        const QByteArray data = datagram.data();
+        std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(data.constData()),
+                                       static_cast<size_t>(data.size()));
+        std::string event;
+        auto answer = m_Printer.Network().Handle(bytes, &event);
+        m_Printer.Event(event + " (from " + datagram.senderAddress().toString().toStdString() +
+                        ", " + ToHex(bytes) + ")");
+        if (answer) {
+            const int port = m_Options.udpReplyPort ? m_Options.udpReplyPort : datagram.senderPort();
+            m_Socket.writeDatagram(reinterpret_cast<const char*>(answer->data()),
+                                   static_cast<qint64>(answer->size()), datagram.senderAddress(),
+                                   static_cast<quint16>(port));
+        }
+        m_Printer.Changed();
+    }
+}
+
+}  // namespace korva::sim

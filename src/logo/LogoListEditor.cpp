@@ -1,0 +1,191 @@
+#include "logo/LogoListEditor.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+
+#include "app/Messages.h"
+#include "app/Profile.h"
+#include "logo/LogoGeometry.h"
+
+namespace korva::logo {
+namespace {
+
+std::string BaseName(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Format(const char* format, long value) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+long KilobytesUp(long bytes) { return (bytes + 1023) / 1024; }
+
+}  // namespace
+
+LogoListEditor::LogoListEditor(LogoList& list, const LogoOptions& options, LogoProbe probe, LogoNotify notify)
+    : m_List(list), m_Options(options), m_Probe(std::move(probe)), m_Notify(std::move(notify)) {}
+
+// A refused file counts once; the first refusal shows the log-file message and
+// a refused profile number becomes reusable.
+void LogoListEditor::CountRefusal(int number) {
+    ++m_Refusals;
+    if (number > 0) m_List.refusedNumbers.push_back(number);
+    if (m_Refusals == 1) m_Notify(app::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation);
+}
+
+bool LogoListEditor::AddFile(int number, const std::string& path) {
+    try {
+        if (m_List.Count() >= kMaxLogos) {
+            m_LastRefusal = "the list already holds 255 files";
+            m_Notify(app::kMsgCantReadMoreFiles, LogoNoticeIcon::None);
+            return false;
+        }
+        const LogoFileInfo info = m_Probe(path);
+        if (!info.ok() && info.error.kind != BitmapErrorKind::TooManyBitsPerPixel) {
+            m_LastRefusal = path + ": " + DescribeBitmapError(info.error);
+            CountRefusal(number);
+            return false;
+        }
+        const bool gray = m_Options.grayPrinting;
+        if (!info.ok() || !HeaderCanCarry(info.width, info.height, gray)) {
+            // Refused every time, not counted: the file is fine, this tool cannot send it.
+            m_LastRefusal = path + ": " + (info.ok() ? "the printer cannot take an image of " +
+                                                           std::to_string(info.width) + " x " +
+                                                           std::to_string(info.height) + " pixels"
+                                                     : DescribeBitmapError(info.error));
+            m_Notify(app::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None);
+            return false;
+        }
+        const long size = static_cast<long>(NvImageBytes(info.width, info.height, gray));
+        if (m_List.totalBytes + size > static_cast<long>(m_List.nvCapacityKB) * 1024) {
+            m_LastRefusal = path + ": " + std::to_string(size) + " bytes do not fit in the NV memory left";
+            if (number == 0 && m_Refusals == 0)
+                m_Notify(app::kMsgNvAreaTooSmall, LogoNoticeIcon::None);
+            else
+                CountRefusal(number);
+            return false;
+        }
+        LogoEntry entry;
+        entry.number = Format("%3ld", NextNumber(number));
+        entry.name = BaseName(path);
+        entry.size = Format("%15ld", size);
+        entry.path = path;
+        m_List.entries.push_back(std::move(entry));
+        m_List.totalBytes += size;
+        m_List.countText = FormatCountText(m_List.Count());
+        m_List.sizeText = FormatSizeText(KilobytesUp(m_List.totalBytes), m_List.nvCapacityKB);
+        return true;
+    } catch (const std::bad_alloc&) {
+        m_Notify(app::kMsgOutOfMemory, LogoNoticeIcon::Stop);
+        return false;
+    }
+}
+
+bool LogoListEditor::NumberInUse(int number) const {
+    return std::any_of(m_List.entries.begin(), m_List.entries.end(),
+                       [number](const LogoEntry& e) { return e.NumberValue() == number; });
+}
+
+// Freed numbers first, else the given profile number, else count + 1. A number
+// another entry already has is never handed out twice: the lowest free one is
+// taken instead.
+int LogoListEditor::NextNumber(int given) {
+    int number;
+    if (m_ReadPos < m_Recycled.size()) {
+        number = m_Recycled[m_ReadPos];
+        m_Recycled[m_ReadPos] = 0;
+        if (++m_ReadPos == m_Recycled.size()) {
+            m_Recycled.clear();
+            m_ReadPos = 0;
+        }
+    } else {
+        number = given > 0 ? given : m_List.Count() + 1;
+    }
+    if (NumberInUse(number)) {
+        number = 1;
+        while (NumberInUse(number)) ++number;
+    }
+    return number;
+}
+
+int LogoListEditor::AddPickedFiles(const std::vector<std::string>& paths) {
+    ReuseRefusedNumbers();
+    if (paths.empty()) m_CurrentPath.clear();
+    int added = 0;
+    for (const std::string& path : paths) {
+        m_CurrentPath = path;
+        if (!AddFile(0, path)) break;
+        ++added;
+    }
+    return added;
+}
+
+void LogoListEditor::RemoveNumber(int number) {
+    const auto it = std::find_if(m_List.entries.begin(), m_List.entries.end(),
+                                 [number](const LogoEntry& e) { return e.NumberValue() == number; });
+    if (it == m_List.entries.end()) return;
+    m_Recycled.push_back(number);
+    m_List.totalBytes -= it->SizeValue();
+    m_List.entries.erase(it);
+    m_List.countText = FormatCountText(m_List.Count());
+    m_List.sizeText = FormatSizeText(KilobytesUp(m_List.totalBytes), m_List.nvCapacityKB);
+    // Used slots hold 0 and sort first, behind the read position.
+    std::sort(m_Recycled.begin(), m_Recycled.end());
+}
+
+void LogoListEditor::ResetCounters() {
+    m_Refusals = 0;
+    m_Recycled.clear();
+    m_ReadPos = 0;
+    m_List.refusedNumbers.clear();
+}
+
+// The refused numbers join the freed numbers still waiting (none is dropped).
+void LogoListEditor::ReuseRefusedNumbers() {
+    if (m_List.refusedNumbers.empty()) return;
+    std::vector<int> waiting(m_Recycled.begin() + static_cast<long>(m_ReadPos), m_Recycled.end());
+    waiting.insert(waiting.end(), m_List.refusedNumbers.begin(), m_List.refusedNumbers.end());
+    std::sort(waiting.begin(), waiting.end());
+    waiting.erase(std::unique(waiting.begin(), waiting.end()), waiting.end());
+    m_Recycled = std::move(waiting);
+    m_ReadPos = 0;
+    m_List.refusedNumbers.clear();
+}
+
+void LogoListEditor::ReadKeys(const app::Profile& profile, bool markLoaded) {
+    bool fullShown = false;
+    for (int k = 1;; ++k) {
+        const std::string path = profile.GetString(kLogoSection, "Logofile" + std::to_string(k));
+        if (path.empty()) break;
+        if (markLoaded) {
+            m_List.loadedFlag = true;
+            m_List.savedKeyCount = k;
+        }
+        // A full list says so once; the remaining keys are only counted.
+        if (m_List.Count() >= kMaxLogos) {
+            if (fullShown) continue;
+            fullShown = true;
+        }
+        AddFile(k, path);
+    }
+}
+
+void LogoListEditor::LoadFromProfile(const app::Profile& profile) {
+    ResetCounters();
+    m_List.Clear();
+    m_List.savedKeyCount = 0;
+    m_List.loadedFlag = false;
+    ReadKeys(profile, true);
+}
+
+void LogoListEditor::ReloadFromProfile(const app::Profile& profile) {
+    m_List.Clear();
+    ResetCounters();
+    ReadKeys(profile, false);
+}
+
+}  // namespace korva::logo

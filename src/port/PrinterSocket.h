@@ -1,0 +1,86 @@
+#pragma once
+#include <QObject>
+#include <QTcpSocket>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "port/RecvQueue.h"
+
+namespace korva::port {
+
+/// The TCP link to an Ethernet printer. Its handlers (data received,
+/// connection finished, closed by the peer) run on the event loop of the
+/// thread that owns the object; replies go to its own receive queue by the
+/// chunk rule.
+class CPrinterSocket : public QObject {
+    Q_OBJECT
+public:
+    /// Waits between connection probes; the default runs the owner's event
+    /// loop so the connection notices are handled while waiting.
+    using Waiter = std::function<void(int ms)>;
+    using DataNotify = std::function<void()>;
+
+    static constexpr int kProbeAttempts = 10;
+    static constexpr int kProbeWaitMs = 50;
+
+    explicit CPrinterSocket(QObject* parent = nullptr);
+    ~CPrinterSocket() override;
+
+    /// Replies from the printer; keeps its contents across connections.
+    CRecvQueue m_QueueRead;
+    /// 1 after a successful connection notice; 0 after a failed one or after the peer closed.
+    std::atomic<uint8_t> m_bConnected{0};
+
+    /// Closes the socket if it is open.
+    void Close();
+    /// A new stream socket (the old one, if any, is dropped).
+    bool Create();
+    /// Starts connecting; completion arrives at the connection handler.
+    void Connect(const std::string& address, int port);
+    /// Queues `length` bytes for sending; returns the count or -1 when not
+    /// connected. A zero-length send is the connection probe: 0 when connected.
+    /// May be called from another thread: it is carried out on the owner's.
+    qint64 Send(const void* data, qint64 length);
+    /// Waits until queued bytes have been handed to the system, at most `timeoutMs`.
+    bool Flush(int timeoutMs);
+
+    /// close, create, connect, then up to ten times: wait 50 ms and probe;
+    /// a failed probe closes, creates and connects again. `firstWaitMs` is the
+    /// wait after the first connect (the address dialog uses 10 ms). True when connected.
+    bool ConnectWithRetry(const std::string& address, int port, int firstWaitMs = 0);
+
+    /// The port-data notification, called after bytes were queued.
+    void SetNotify(DataNotify notify) { m_Notify = std::move(notify); }
+    /// Replaces the waits between probes (tests count them).
+    void SetWaiter(Waiter waiter) { m_Wait = std::move(waiter); }
+    /// Waits up to `timeoutMs` for the queue to hold bytes; from the owner's
+    /// thread it runs the event loop meanwhile. True when bytes are there.
+    bool WaitForData(int timeoutMs);
+
+signals:
+    /// Emitted after received bytes were queued.
+    void DataArrived();
+    /// "m_QueueRead FULL!" was shown for a refused chunk.
+    void QueueOverflow();
+
+private:
+    void OnReceive();
+    void OnConnect();
+    void OnClose();
+    void OnError(QAbstractSocket::SocketError error);
+    void WaitOnEventLoop(int ms);
+    qint64 SendHere(const void* data, qint64 length);
+
+    std::unique_ptr<QTcpSocket> m_Socket;
+    Waiter m_Wait;
+    DataNotify m_Notify;
+    std::mutex m_DataMutex;
+    std::condition_variable m_DataCv;
+};
+
+}  // namespace korva::port

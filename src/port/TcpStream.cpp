@@ -1,0 +1,45 @@
+#include "port/TcpStream.h"
+
+#include <cerrno>
+
+namespace korva::port {
+
+TcpStream::TcpStream(CPrinterSocket& socket, std::string address, int port)
+    : m_Socket(socket), m_Address(std::move(address)), m_Port(port) {}
+
+bool TcpStream::Open() {
+    m_LastError = 0;
+    if (m_Socket.ConnectWithRetry(m_Address, m_Port)) return true;
+    m_LastError = ECONNREFUSED;
+    m_Socket.Close();
+    return false;
+}
+
+size_t TcpStream::Write(std::span<const uint8_t> data) {
+    if (data.empty()) return 0;
+    const qint64 sent = m_Socket.Send(data.data(), static_cast<qint64>(data.size()));
+    if (sent < 0) {
+        m_LastError = ENOTCONN;
+        return 0;
+    }
+    // Blocking like the other ports: done when the bytes have left for the printer.
+    if (!m_Socket.Flush(kWriteTimeoutMs)) {
+        m_LastError = ETIMEDOUT;
+        return 0;
+    }
+    return static_cast<size_t>(sent);
+}
+
+int TcpStream::Read(std::span<uint8_t> buffer, int timeoutMs) {
+    if (buffer.empty()) return 0;
+    if (m_Socket.m_QueueRead.IsEmpty()) {
+        if (!m_Socket.WaitForData(timeoutMs) && !IsOpen()) return -1;
+    }
+    size_t count = 0;
+    while (count < buffer.size() && !m_Socket.m_QueueRead.IsEmpty()) {
+        buffer[count++] = m_Socket.m_QueueRead.Get();
+    }
+    return static_cast<int>(count);
+}
+
+}  // namespace korva::port

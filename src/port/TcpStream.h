@@ -1,0 +1,36 @@
+#pragma once
+#include <string>
+
+#include "port/ByteStream.h"
+#include "port/PrinterSocket.h"
+
+namespace korva::port {
+
+/// The TCP link seen as a ByteStream, so the engines drive an Ethernet
+/// printer like any other port. Open runs ConnectWithRetry to the address.
+class TcpStream final : public ByteStream {
+public:
+    /// Time a write may take to leave, per call, before it counts as failed.
+    static constexpr int kWriteTimeoutMs = 10000;
+
+    TcpStream(CPrinterSocket& socket, std::string address, int port);
+
+    PortKind Kind() const override { return PortKind::Ethernet; }
+    bool Open() override;
+    void Close() override { m_Socket.Close(); }
+    bool IsOpen() const override { return m_Socket.m_bConnected != 0; }
+    size_t Write(std::span<const uint8_t> data) override;
+    int Read(std::span<uint8_t> buffer, int timeoutMs) override;
+    void Purge() override { m_Socket.m_QueueRead.DiscardAll(); }
+    int LastError() const override { return m_LastError; }
+
+    CPrinterSocket& Socket() { return m_Socket; }
+
+private:
+    CPrinterSocket& m_Socket;
+    std::string m_Address;
+    int m_Port;
+    int m_LastError = 0;
+};
+
+}  // namespace korva::port

@@ -1,0 +1,187 @@
+// The TCP link against a loopback QTcpServer playing the printer.
+#include "port/PrinterSocket.h"
+#include "port/TcpStream.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <atomic>
+#include <thread>
+
+#include "app/MessageBox.h"
+
+using namespace korva::port;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+void EnsureApp() {
+    static int argc = 1;
+    static char name[] = "test_port";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
+}
+
+/// Runs the event loop until `done` holds; the bound only guards against a hang.
+template <typename Pred>
+bool SpinUntil(Pred done, int ms = 5000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+Bytes Pattern(size_t n, uint8_t seed) {
+    Bytes out(n);
+    for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>(seed + i);
+    return out;
+}
+
+class PrinterSocketTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApp();
+        ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+        previous = korva::app::SetMessageHandler(
+            [this](const std::string& text, const std::string&, korva::app::MsgStyle) {
+                shown.push_back(text);
+                return korva::app::MsgAnswer::Ok;
+            });
+    }
+    void TearDown() override { korva::app::SetMessageHandler(previous); }
+
+    /// Connects the link and takes the server's end of it.
+    QTcpSocket* ConnectLink(CPrinterSocket& link) {
+        EXPECT_TRUE(link.ConnectWithRetry("127.0.0.1", server.serverPort()));
+        SpinUntil([&] { return server.hasPendingConnections(); });
+        return server.nextPendingConnection();
+    }
+    void Feed(QTcpSocket* printer, const Bytes& bytes) {
+        printer->write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        printer->flush();
+    }
+
+    QTcpServer server;
+    std::vector<std::string> shown;
+    korva::app::MessageHandler previous;
+};
+
+}  // namespace
+
+TEST_F(PrinterSocketTest, ConnectsSendsAndQueuesReplies) {
+    CPrinterSocket link;
+    int notified = 0;
+    link.SetNotify([&] { ++notified; });
+    QTcpSocket* printer = ConnectLink(link);
+    ASSERT_NE(printer, nullptr);
+    EXPECT_EQ(link.m_bConnected, 1);
+
+    TcpStream stream(link, "127.0.0.1", server.serverPort());
+    const Bytes request = Pattern(5000, 3);
+    EXPECT_EQ(stream.Write(request), request.size());
+    QByteArray got;
+    ASSERT_TRUE(SpinUntil([&] {
+        got += printer->readAll();
+        return got.size() >= static_cast<qsizetype>(request.size());
+    }));
+    EXPECT_EQ(Bytes(got.begin(), got.end()), request);
+
+    Feed(printer, {0x14, 0x00, 0x00, 0x0F});
+    uint8_t reply[8] = {};
+    int taken = 0;
+    while (taken < 4) {
+        const int n = stream.Read(std::span(reply + taken, sizeof reply - taken), 2000);
+        ASSERT_GT(n, 0);
+        taken += n;
+    }
+    EXPECT_EQ(Bytes(reply, reply + 4), (Bytes{0x14, 0x00, 0x00, 0x0F}));
+    EXPECT_GE(notified, 1);
+    EXPECT_TRUE(shown.empty());
+}
+
+TEST_F(PrinterSocketTest, ChunkRuleWith3100Held) {
+    CPrinterSocket link;
+    QTcpSocket* printer = ConnectLink(link);
+    ASSERT_NE(printer, nullptr);
+    ASSERT_TRUE(link.m_QueueRead.PutChunk(Pattern(3100, 0)));
+    Feed(printer, Pattern(996, 1));
+    ASSERT_TRUE(SpinUntil([&] { return !shown.empty(); }));
+    EXPECT_EQ(shown, std::vector<std::string>{"m_QueueRead FULL!"});
+    EXPECT_EQ(link.m_QueueRead.Count(), 3100u);
+    Feed(printer, Pattern(995, 2));
+    ASSERT_TRUE(SpinUntil([&] { return link.m_QueueRead.Count() == 4095u; }));
+    EXPECT_EQ(shown.size(), 1u);
+}
+
+TEST_F(PrinterSocketTest, PrinterThatNeverAnswersGivesUpAfterTenProbes) {
+    const quint16 closedPort = server.serverPort();
+    server.close();  // nothing listens there any more
+    CPrinterSocket link;
+    std::vector<int> waits;
+    link.SetWaiter([&](int ms) {
+        waits.push_back(ms);
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, ms);
+    });
+    EXPECT_FALSE(link.ConnectWithRetry("127.0.0.1", closedPort));
+    EXPECT_EQ(waits, std::vector<int>(10, 50));
+    EXPECT_EQ(link.m_bConnected, 0);
+    EXPECT_EQ(link.Send("x", 1), -1);
+
+    waits.clear();
+    EXPECT_FALSE(link.ConnectWithRetry("127.0.0.1", closedPort, 10));
+    ASSERT_EQ(waits.size(), 11u);
+    EXPECT_EQ(waits.front(), 10);
+}
+
+TEST_F(PrinterSocketTest, PeerCloseClearsTheFlagAndLaterSendsFail) {
+    CPrinterSocket link;
+    QTcpSocket* printer = ConnectLink(link);
+    ASSERT_NE(printer, nullptr);
+    Feed(printer, {0x41, 0x42});
+    printer->disconnectFromHost();
+    ASSERT_TRUE(SpinUntil([&] { return link.m_bConnected == 0; }));
+    EXPECT_EQ(link.m_QueueRead.Count(), 2u);  // what came before the close is kept
+    EXPECT_EQ(link.Send("x", 1), -1);
+    TcpStream stream(link, "127.0.0.1", server.serverPort());
+    EXPECT_EQ(stream.Write(Bytes{1, 2}), 0u);
+    uint8_t buffer[4];
+    EXPECT_EQ(stream.Read(buffer, 10), 2);
+    EXPECT_EQ(stream.Read(buffer, 10), -1);
+}
+
+TEST_F(PrinterSocketTest, WorkerThreadWritesAndReadsThroughTheOwnersLoop) {
+    CPrinterSocket link;
+    QTcpSocket* printer = ConnectLink(link);
+    ASSERT_NE(printer, nullptr);
+    TcpStream stream(link, "127.0.0.1", server.serverPort());
+    std::atomic<bool> done{false};
+    size_t written = 0;
+    int read = 0;
+    uint8_t reply[4] = {};
+    std::thread worker([&] {
+        written = stream.Write(Bytes{0x1D, 0x49, 0x01});
+        read = stream.Read(reply, 3000);
+        done = true;
+    });
+    QByteArray got;
+    ASSERT_TRUE(SpinUntil([&] {
+        got += printer->readAll();
+        return got.size() >= 3;
+    }));
+    Feed(printer, {0x30});
+    ASSERT_TRUE(SpinUntil([&] { return done.load(); }));
+    worker.join();
+    EXPECT_EQ(written, 3u);
+    EXPECT_EQ(got, QByteArray("\x1D\x49\x01", 3));
+    EXPECT_EQ(read, 1);
+    EXPECT_EQ(reply[0], 0x30);
+}
