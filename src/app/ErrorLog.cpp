@@ -13,6 +13,11 @@ std::tm LocalNow() {
 }
 }  // namespace
 
+CErrorLog& ErrorLog() {
+    static CErrorLog log;
+    return log;
+}
+
 CErrorLog::CErrorLog() : m_Now(LocalNow) {}
 
 CErrorLog::~CErrorLog() { Close(); }

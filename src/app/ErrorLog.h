@@ -32,4 +32,8 @@ private:
     TimeSource m_Now;
 };
 
+/// The program's one error log ("error.log", opened by the connection dialog).
+/// Every layer logs through it; until it is opened, logging does nothing.
+CErrorLog& ErrorLog();
+
 }  // namespace korva::app

@@ -1,0 +1,29 @@
+#include "app/Version.h"
+
+#include <cstdio>
+
+#include "app/Messages.h"
+
+namespace korva::app {
+
+Version ProgramVersion() {
+#if defined(KORVA_VERSION_MAJOR) && defined(KORVA_VERSION_MINOR) && defined(KORVA_VERSION_BUILD) && \
+    defined(KORVA_VERSION_REVISION)
+    return {KORVA_VERSION_MAJOR, KORVA_VERSION_MINOR, KORVA_VERSION_BUILD, KORVA_VERSION_REVISION};
+#else
+    // Without a version from the build every number reads 0.
+    return {};
+#endif
+}
+
+std::string VersionTitle(const Version& v) {
+    char text[96];
+    std::snprintf(text, sizeof text, Title(kTitleVersion), v.major, v.minor, v.build, v.revision);
+    return text;
+}
+
+std::string ConnectWindowTitle(const Version& v) { return VersionTitle(v) + " E"; }
+
+std::string ErrorLogFirstLine(const Version& v) { return "ERROR LOG : " + VersionTitle(v); }
+
+}  // namespace korva::app

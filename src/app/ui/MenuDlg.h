@@ -1,0 +1,52 @@
+#pragma once
+#include <QDialog>
+#include <functional>
+
+#include "app/ui/ToolRegistry.h"
+#include "port/Connection.h"
+
+class QPushButton;
+
+namespace korva::app::ui {
+
+/// Current-tool marks kept in the port object while a tool runs.
+enum CurrentTool : int { kToolNone = 0, kToolLogo = 1, kToolUserSetup = 2, kToolFirmware = 3 };
+
+/// What the menu needs from the port object: where to mark the current tool
+/// and how to close a port a firmware dialog left open.
+struct MenuPortHooks {
+    std::function<void(int tool)> setCurrentTool;
+    std::function<void()> closePortIfConnected;
+};
+
+/// The tool menu: composes the connection label, then opens one tool at a
+/// time, chosen by the printer series. Back returns to the connection dialog.
+class CMenuDlg : public QDialog {
+    Q_OBJECT
+public:
+    CMenuDlg(const port::ConnectionSettings& settings, MenuPortHooks hooks, QWidget* parent = nullptr);
+
+    QPushButton* LogoButton() const { return m_LogoButton; }
+    QPushButton* UserSetupButton() const { return m_UserSetupButton; }
+    QPushButton* FirmwareButton() const { return m_FirmwareButton; }
+    QPushButton* BackButton() const { return m_BackButton; }
+
+public slots:
+    void OnLogoDownload();
+    void OnUserSetup();
+    void OnFirmwareDownload();
+
+private:
+    /// Runs a tool, or says plainly that this build does not have it.
+    bool Launch(Tool tool);
+    void MarkTool(int tool);
+
+    const port::ConnectionSettings& m_Settings;
+    MenuPortHooks m_Hooks;
+    QPushButton* m_LogoButton;
+    QPushButton* m_UserSetupButton;
+    QPushButton* m_FirmwareButton;
+    QPushButton* m_BackButton;
+};
+
+}  // namespace korva::app::ui

@@ -1,0 +1,129 @@
+#include "app/ui/NetAddress.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+#include "app/ui/Language.h"
+#include "app/ui/ToolRegistry.h"
+
+namespace korva::app::ui {
+
+bool IsPrinterIpAddress(const QString& text) {
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4) return false;
+    int last = -1;
+    for (const QString& part : parts) {
+        bool ok = false;
+        last = part.toInt(&ok);
+        if (!ok || part.isEmpty() || part.size() > 3 || last < 0 || last > 255) return false;
+    }
+    return last >= 1 && last <= 254;
+}
+
+CNetAddress::CNetAddress(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Ethernet-II Network"));
+
+    m_IpEdit = new QLineEdit(this);
+    m_IpEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9]{0,3}(\\.[0-9]{0,3}){0,3}")), m_IpEdit));
+    m_PortEdit = new QLineEdit(this);
+    m_PortEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_PortEdit));
+
+    auto* ipLabel = new QLabel(QStringLiteral("&IP :"), this);
+    ipLabel->setBuddy(m_IpEdit);
+    m_IpEdit->setAccessibleName(QStringLiteral("IP"));
+    auto* portLabel = new QLabel(QStringLiteral("&PORT :"), this);
+    portLabel->setBuddy(m_PortEdit);
+    m_PortEdit->setAccessibleName(QStringLiteral("PORT"));
+
+    m_OkButton = new QPushButton(QStringLiteral("OK"), this);
+    m_OkButton->setDefault(true);
+    m_CancelButton = new QPushButton(UseKoreanLabels() ? QStringLiteral("취소") : QStringLiteral("Cancel"), this);
+    m_NetworkButton = new QPushButton(
+        UseKoreanLabels() ? QStringLiteral("네트워크 설정") : QStringLiteral("Network Setting"), this);
+    // The network setting dialog plugs itself in when it is part of the build.
+    m_NetworkButton->setEnabled(static_cast<bool>(FindTool(Tool::NetworkSetting)));
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(ipLabel, 0, 0);
+    grid->addWidget(m_IpEdit, 0, 1);
+    grid->addWidget(portLabel, 1, 0);
+    grid->addWidget(m_PortEdit, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_NetworkButton);
+    buttons->addStretch();
+    buttons->addWidget(m_OkButton);
+    buttons->addWidget(m_CancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    connect(m_OkButton, &QPushButton::clicked, this, &CNetAddress::accept);
+    connect(m_CancelButton, &QPushButton::clicked, this, &CNetAddress::reject);
+    connect(m_NetworkButton, &QPushButton::clicked, this, &CNetAddress::OnNetworkSetting);
+    connect(&m_Check, &TcpConnectCheck::finished, this, &CNetAddress::OnCheckFinished);
+}
+
+void CNetAddress::showEvent(QShowEvent* event) {
+    m_IpEdit->setText(m_IpAddress);
+    m_PortEdit->setText(QString::number(m_TcpPort));
+    QDialog::showEvent(event);
+}
+
+void CNetAddress::accept() {
+    if (m_Check.IsRunning()) return;
+    // Taken before the checks: the next opening shows what was typed last.
+    m_IpAddress = m_IpEdit->text().trimmed();
+    bool numeric = false;
+    const int port = m_PortEdit->text().toInt(&numeric);
+    m_TcpPort = numeric ? port : 0;
+    if (m_TcpPort < 1024 || m_TcpPort > 65534) {
+        ShowMessage(Message(kMsgPortRange));
+        return;
+    }
+    if (!IsPrinterIpAddress(m_IpAddress)) {
+        ShowMessage(Message(kMsgIpRange));
+        return;
+    }
+    m_TcpPortCopy = m_TcpPort;
+    SetBusy(true);
+    m_Check.Start(m_IpAddress, static_cast<quint16>(m_TcpPort));
+}
+
+void CNetAddress::reject() {
+    m_Check.Abort();
+    SetBusy(false);
+    QDialog::reject();
+}
+
+void CNetAddress::OnCheckFinished(bool connected) {
+    SetBusy(false);
+    emit checkFinished(connected);
+    if (!connected) {
+        ShowMessage(Message(kMsgPrinterCheck));
+        return;
+    }
+    QDialog::accept();
+}
+
+void CNetAddress::OnNetworkSetting() {
+    if (const ToolLauncher launcher = FindTool(Tool::NetworkSetting)) launcher(this);
+}
+
+void CNetAddress::SetBusy(bool busy) {
+    m_OkButton->setEnabled(!busy);
+    m_IpEdit->setEnabled(!busy);
+    m_PortEdit->setEnabled(!busy);
+    m_NetworkButton->setEnabled(!busy && static_cast<bool>(FindTool(Tool::NetworkSetting)));
+    if (busy) setCursor(Qt::BusyCursor);
+    else unsetCursor();
+}
+
+}  // namespace korva::app::ui

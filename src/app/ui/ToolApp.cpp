@@ -1,0 +1,66 @@
+#include "app/ui/ToolApp.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/AppProfile.h"
+#include "app/ErrorLog.h"
+#include "app/IniProfile.h"
+#include "app/MessageBox.h"
+#include "app/SystemPortDiscovery.h"
+#include "app/Version.h"
+#include "app/ui/ConnectDlg.h"
+#include "app/ui/MenuDlg.h"
+#include "app/ui/QtMessageBox.h"
+
+namespace korva::app::ui {
+
+bool CToolApp::OpenErrorLog(const std::string& directory) {
+    const std::string path = (std::filesystem::path(directory) / "error.log").string();
+    if (ErrorLog().OpenLog(path) == 0) return false;
+    ErrorLog().Log("%s", ErrorLogFirstLine().c_str());
+    return true;
+}
+
+std::vector<std::string> CToolApp::SimulatedPorts() {
+    const char* path = std::getenv("KORVA_SIM_PORT");
+    if (path == nullptr || *path == '\0') return {};
+    return {path};
+}
+
+int CToolApp::Run(int& argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KorvaTool"));
+    SetProgramName("KorvaTool");
+    InstallQtMessageBox();
+
+    // Profile and log live in the working directory, as on every install.
+    std::error_code error;
+    const std::string cwd = std::filesystem::current_path(error).string();
+    if (error) std::fprintf(stderr, "_getcwd error\n");
+    else std::printf("%s\n", cwd.c_str());
+    IniProfile profile(DefaultProfilePath(ProgramName()));
+    Profile* previousProfile = SetAppProfile(&profile);
+
+    SystemPortDiscovery discovery;
+    port::ConnectionSettings settings;
+    int currentTool = kToolNone;
+    MenuPortHooks hooks{[&](int tool) { currentTool = tool; }, [] {}};
+
+    CConnectDlg dialog(settings, discovery);
+    dialog.SetExtraSerialPorts(SimulatedPorts());
+    dialog.SetMenuRunner([&](QWidget* parent) {
+        CMenuDlg menu(settings, hooks, parent);
+        return menu.exec();
+    });
+    OpenErrorLog(error ? std::string() : cwd);
+    dialog.exec();
+
+    SetAppProfile(previousProfile);
+    ErrorLog().Close();
+    return 0;
+}
+
+}  // namespace korva::app::ui

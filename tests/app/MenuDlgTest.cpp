@@ -1,0 +1,125 @@
+#include "app/ui/MenuDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+
+#include "QtTestSupport.h"
+#include "app/ConnectionLabel.h"
+#include "app/ui/Language.h"
+
+using namespace korva::app;
+using namespace korva::app::ui;
+using korva::test::MessageRecorder;
+
+namespace {
+
+/// Installs launchers for the test and removes them again.
+class ToolStub {
+public:
+    ToolStub(Tool tool, ToolLauncher launcher) : m_Tool(tool) { m_Previous = RegisterTool(tool, std::move(launcher)); }
+    ~ToolStub() { RegisterTool(m_Tool, m_Previous); }
+
+private:
+    Tool m_Tool;
+    ToolLauncher m_Previous;
+};
+
+class MenuDlgTest : public ::testing::Test {
+protected:
+    MenuDlgTest() {
+        korva::test::TestApp();
+        settings.portName = "COM1";
+        settings.deviceType = 1;
+        settings.baudRate = 115200;
+        settings.dataBits = 8;
+        settings.parity = 0;
+        settings.flowControl = 1;
+        settings.stopBits = 0;
+    }
+    MenuPortHooks Hooks() {
+        return {[this](int tool) { currentTool = tool; }, [this] { ++portCloses; }};
+    }
+
+    korva::port::ConnectionSettings settings;
+    MessageRecorder messages;
+    int currentTool = 0;
+    int portCloses = 0;
+};
+
+}  // namespace
+
+TEST_F(MenuDlgTest, OpeningComposesTheConnectionLabel) {
+    SetConnectionLabel("stale");
+    CMenuDlg menu(settings, Hooks());
+    EXPECT_EQ(menu.windowTitle(), "KorvaTool");
+    EXPECT_EQ(ConnectionLabel(),
+              "KORVA20 - COM1\r\nBaud : 115200\r\nData : 8 bit\r\nNone Parity\r\nH/W Flow control\r\nOne Stop Bit");
+    EXPECT_EQ(menu.BackButton()->text(), "<< &Back  ");
+    EXPECT_TRUE(menu.UserSetupButton()->isEnabled());
+}
+
+TEST_F(MenuDlgTest, Korva10HasNoUserSetupAndUsesTheOlderFirmwareTool) {
+    settings.deviceType = 2;
+    std::vector<std::string> launched;
+    ToolStub newer(Tool::FirmwareNewer, [&](QWidget*) { launched.push_back("newer"); });
+    ToolStub older(Tool::FirmwareOlder, [&](QWidget* parent) {
+        launched.push_back("older");
+        EXPECT_EQ(currentTool, kToolFirmware) << "marked before the tool runs";
+        EXPECT_NE(parent, nullptr);
+    });
+    CMenuDlg menu(settings, Hooks());
+    EXPECT_FALSE(menu.UserSetupButton()->isEnabled());
+    menu.FirmwareButton()->click();
+    EXPECT_EQ(launched, std::vector<std::string>{"older"});
+    EXPECT_EQ(portCloses, 1) << "the port is closed after the firmware tool";
+    EXPECT_TRUE(ConnectionLabel().starts_with("KORVA10 - COM1\r\n"));
+}
+
+TEST_F(MenuDlgTest, NewerSeriesFirmwareAndUserSetupMarkTheirTool) {
+    settings.deviceType = 3;
+    std::vector<int> marksSeen;
+    ToolStub newer(Tool::FirmwareNewer, [&](QWidget*) { marksSeen.push_back(currentTool); });
+    ToolStub user(Tool::UserSetup, [&](QWidget*) { marksSeen.push_back(currentTool); });
+    CMenuDlg menu(settings, Hooks());
+    menu.UserSetupButton()->click();
+    menu.FirmwareButton()->click();
+    EXPECT_EQ(marksSeen, (std::vector<int>{kToolUserSetup, kToolFirmware}));
+}
+
+TEST_F(MenuDlgTest, LogoToolIsMarkedOnlyAfterItsSheetCloses) {
+    currentTool = kToolFirmware;
+    int seenDuringSheet = -1;
+    ToolStub logo(Tool::Logo, [&](QWidget*) { seenDuringSheet = currentTool; });
+    CMenuDlg menu(settings, Hooks());
+    menu.LogoButton()->click();
+    EXPECT_EQ(seenDuringSheet, kToolFirmware);
+    EXPECT_EQ(currentTool, kToolLogo);
+}
+
+TEST_F(MenuDlgTest, MissingToolSaysSoInsteadOfOpening) {
+    ToolStub none(Tool::Logo, {});
+    CMenuDlg menu(settings, Hooks());
+    menu.LogoButton()->click();
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"Logo Download is not available in this build."});
+    EXPECT_EQ(currentTool, 0);
+}
+
+TEST_F(MenuDlgTest, BackClosesWithCancel) {
+    CMenuDlg menu(settings, Hooks());
+    menu.show();
+    menu.BackButton()->click();
+    EXPECT_EQ(menu.result(), QDialog::Rejected);
+    EXPECT_FALSE(menu.isVisible());
+}
+
+TEST_F(MenuDlgTest, KoreanButtons) {
+    SetKoreanLabelsOverride(true);
+    CMenuDlg menu(settings, Hooks());
+    SetKoreanLabelsOverride(std::nullopt);
+    EXPECT_EQ(menu.LogoButton()->text(), QString::fromUtf8("로고 전송"));
+    EXPECT_EQ(menu.UserSetupButton()->text(), QString::fromUtf8("사용자 설정"));
+    EXPECT_EQ(menu.FirmwareButton()->text(), QString::fromUtf8("펌웨어 전송"));
+    EXPECT_EQ(menu.BackButton()->text(), QString::fromUtf8("<< 뒤로"));
+    EXPECT_EQ(menu.windowTitle(), "KorvaTool");
+}

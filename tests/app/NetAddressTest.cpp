@@ -1,0 +1,120 @@
+#include "app/ui/NetAddress.h"
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpServer>
+
+#include "QtTestSupport.h"
+#include "app/ui/Language.h"
+
+using namespace korva::app::ui;
+using korva::test::MessageRecorder;
+
+namespace {
+class NetAddressTest : public ::testing::Test {
+protected:
+    NetAddressTest() { korva::test::TestApp(); }
+    void Fill(CNetAddress& dlg, const QString& ip, const QString& port) {
+        dlg.IpEdit()->setText(ip);
+        dlg.PortEdit()->setText(port);
+    }
+    MessageRecorder messages;
+};
+}  // namespace
+
+TEST_F(NetAddressTest, FirstOpeningShowsTheDefaults) {
+    CNetAddress dlg;
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), "Ethernet-II Network");
+    EXPECT_EQ(dlg.IpEdit()->text(), "192.168.0.254");
+    EXPECT_EQ(dlg.PortEdit()->text(), "6001");
+}
+
+TEST_F(NetAddressTest, OutOfRangeValuesAreRefusedWithoutConnecting) {
+    CNetAddress dlg;
+    dlg.show();
+    Fill(dlg, "127.0.0.1", "65535");
+    dlg.accept();
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"Please enter PORT number between 1024 ~ 65534."});
+    EXPECT_FALSE(dlg.IsChecking());
+    Fill(dlg, "127.0.0.1", "1023");
+    dlg.accept();
+    EXPECT_EQ(messages.texts.size(), 2u);
+    EXPECT_EQ(dlg.TcpPortCopy(), 6001) << "the tools' copy only changes after the range check";
+
+    for (const char* ip : {"192.168.0.255", "10.0.0.0", "10.0.0", "300.1.1.1", ""}) {
+        messages.texts.clear();
+        Fill(dlg, ip, "6001");
+        dlg.accept();
+        EXPECT_EQ(messages.texts, std::vector<std::string>{"Please enter IP address between 1 ~ 254."}) << ip;
+        EXPECT_FALSE(dlg.IsChecking());
+    }
+    EXPECT_TRUE(dlg.isVisible());
+
+    // A second opening shows what the last OK took, even though it failed.
+    Fill(dlg, "10.1.2.3", "70000");
+    dlg.accept();
+    dlg.hide();
+    dlg.show();
+    EXPECT_EQ(dlg.IpEdit()->text(), "10.1.2.3");
+    EXPECT_EQ(dlg.PortEdit()->text(), "70000");
+}
+
+TEST_F(NetAddressTest, OkClosesWhenThePrinterAcceptsAConnection) {
+    QTcpServer printer;
+    ASSERT_TRUE(printer.listen(QHostAddress::LocalHost));
+    CNetAddress dlg;
+    dlg.show();
+    Fill(dlg, "127.0.0.1", QString::number(printer.serverPort()));
+    dlg.accept();
+    EXPECT_TRUE(dlg.IsChecking());
+    EXPECT_FALSE(dlg.OkButton()->isEnabled());
+    ASSERT_TRUE(korva::test::RunEventsUntil([&] { return !dlg.IsChecking(); }));
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.TcpPortCopy(), printer.serverPort());
+    EXPECT_TRUE(printer.waitForNewConnection(1000) || printer.hasPendingConnections());
+}
+
+TEST_F(NetAddressTest, NoPrinterListeningGivesPrinterCheckAfterTenProbes) {
+    quint16 closedPort = 0;
+    {
+        QTcpServer gone;
+        ASSERT_TRUE(gone.listen(QHostAddress::LocalHost));
+        closedPort = gone.serverPort();
+    }
+    CNetAddress dlg;
+    dlg.show();
+    Fill(dlg, "127.0.0.1", QString::number(closedPort));
+    dlg.accept();
+    ASSERT_TRUE(korva::test::RunEventsUntil([&] { return !dlg.IsChecking(); }, 10000));
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"ERROR : Printer check."});
+    EXPECT_TRUE(dlg.isVisible());
+    EXPECT_NE(dlg.result(), QDialog::Accepted);
+    EXPECT_TRUE(dlg.OkButton()->isEnabled());
+}
+
+TEST_F(NetAddressTest, CancelStopsACheckInProgress) {
+    QTcpServer printer;
+    ASSERT_TRUE(printer.listen(QHostAddress::LocalHost));
+    CNetAddress dlg;
+    dlg.show();
+    Fill(dlg, "127.0.0.1", QString::number(printer.serverPort()));
+    dlg.accept();
+    dlg.reject();
+    EXPECT_FALSE(dlg.IsChecking());
+    korva::test::RunEventsUntil([] { return false; }, 150);
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(NetAddressTest, KoreanButtonsAndLabelledFields) {
+    SetKoreanLabelsOverride(true);
+    CNetAddress dlg;
+    SetKoreanLabelsOverride(std::nullopt);
+    EXPECT_EQ(dlg.NetworkSettingButton()->text(), QString::fromUtf8("네트워크 설정"));
+    EXPECT_EQ(dlg.IpEdit()->accessibleName(), "IP");
+    EXPECT_EQ(dlg.PortEdit()->accessibleName(), "PORT");
+}

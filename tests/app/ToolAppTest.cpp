@@ -1,0 +1,41 @@
+#include "app/ui/ToolApp.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+#include "app/ErrorLog.h"
+#include "support/TestDir.h"
+
+using korva::app::ui::CToolApp;
+
+TEST(ToolApp, ErrorLogStartsWithTheVersionLine) {
+    korva::test::TestDir dir;
+    ASSERT_TRUE(CToolApp::OpenErrorLog(dir.path().string()));
+    korva::app::ErrorLog().Log("second");
+    korva::app::ErrorLog().Close();
+    std::ifstream in(dir / "error.log", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    const std::string version = std::to_string(KORVA_VERSION_MAJOR) + "\\." + std::to_string(KORVA_VERSION_MINOR) +
+                                "\\." + std::to_string(KORVA_VERSION_BUILD) + "\\." +
+                                std::to_string(KORVA_VERSION_REVISION);
+    const std::regex expected("\\[\\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d\\] ERROR LOG : KorvaTool - Ver " + version +
+                              "\r\n\\[[^\\]]+\\] second\r\n");
+    EXPECT_TRUE(std::regex_match(text, expected)) << text;
+}
+
+TEST(ToolApp, UnwritableFolderLeavesLoggingOff) {
+    EXPECT_FALSE(CToolApp::OpenErrorLog("/nonexistent-korva-dir"));
+    EXPECT_FALSE(korva::app::ErrorLog().IsOpen());
+}
+
+TEST(ToolApp, SimulatedPrinterPortComesFromTheEnvironment) {
+    ::unsetenv("KORVA_SIM_PORT");
+    EXPECT_TRUE(CToolApp::SimulatedPorts().empty());
+    ::setenv("KORVA_SIM_PORT", "/tmp/korva-demo/ttyKORVA", 1);
+    EXPECT_EQ(CToolApp::SimulatedPorts(), std::vector<std::string>{"/tmp/korva-demo/ttyKORVA"});
+    ::unsetenv("KORVA_SIM_PORT");
+}
