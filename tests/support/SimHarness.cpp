@@ -5,6 +5,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QThread>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -88,6 +91,18 @@ bool SimHarness::Running() const { return m_Process.state() == QProcess::Running
 
 QString SimHarness::StandardError() {
     return m_Error + QString::fromLocal8Bit(m_Process.readAllStandardError());
+}
+
+int SimHarness::ConnectTcp() const {
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(m_TcpPort);
+    inet_pton(AF_INET, m_TcpAddress.toLatin1().constData(), &address.sin_addr);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return fd;
+    if (fd >= 0) ::close(fd);
+    return -1;
 }
 
 QJsonObject SimHarness::State() const {

@@ -51,6 +51,9 @@ public:
     /// What the simulator wrote on stderr so far.
     QString StandardError();
 
+    /// A blocking TCP connection to the simulator's TCP port; -1 on failure.
+    int ConnectTcp() const;
+
     /// The state file as it is now (an empty object if unreadable).
     QJsonObject State() const;
     /// Reads the state until `done` holds or the time is up; returns the last

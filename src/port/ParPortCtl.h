@@ -1,0 +1,91 @@
+#pragma once
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <span>
+#include <string>
+#include <thread>
+
+namespace korva::app {
+class CErrorLog;
+}
+
+namespace korva::port {
+
+/// Four bytes the printer sends by itself on a parallel line to report its
+/// status: b0 & 0x93 == 0x10, b1 & 0x90 == 0, b2 <= 0x0F, b3 == 0x0F.
+bool IsAutomaticStatusBlock(std::span<const uint8_t> four);
+
+/// A two-way connection to a printer on a parallel port, for the user setup,
+/// which must read answers (the port object only writes to parallel ports).
+/// A receive thread reads on request, drops the printer's automatic status
+/// blocks and keeps the other bytes in a 4096-byte ring. Failures leave a text
+/// for the caller to show.
+class ParPortCtl {
+public:
+    static constexpr uint32_t kQueueSize = 4096;
+    static constexpr size_t kReadBlock = 512;
+    static constexpr int kWriteWaitMs = 5000;
+
+    explicit ParPortCtl(app::CErrorLog& log, std::string devRoot = "/dev");
+    virtual ~ParPortCtl();
+    ParPortCtl(const ParPortCtl&) = delete;
+    ParPortCtl& operator=(const ParPortCtl&) = delete;
+
+    /// Opens "LPTn" (/dev/parport(n-1)) or a device path for reading and writing; 1 or 0.
+    int OpenPort(const std::string& name);
+    /// Bytes written, 0 on failure or when not done within 5000 ms.
+    int WritePort(const uint8_t* buffer, size_t length);
+    /// One read of what the printer has sent, waiting until something comes
+    /// or the thread is asked to stop; 0 on failure or nothing read.
+    int ReadPort(uint8_t* buffer, size_t length);
+    int StartReadThread();
+    /// Makes the receive thread perform one read.
+    int TriggerRead();
+    /// Takes one byte; status 1, or -1 with byte 0 when the queue is empty.
+    uint8_t GetByte(int& status);
+    /// Asks the receive thread to end and waits until it has.
+    int StopReadThread();
+    int ClosePort();
+    std::string GetErrorText() const;
+
+    /// No device on Linux needs the time-out set-up of the old systems.
+    int LegacyMode() const { return 0; }
+    uint32_t ReadPosition() const { return m_ReadPos.load(); }
+    uint32_t WritePosition() const { return m_WritePos.load(); }
+    int LastErrorCode() const { return m_LastErrorCode; }
+    std::array<uint8_t, 4> LastStatus() const;
+    bool IsOpen() const { return m_Opened != 0; }
+
+private:
+    void ReceiveThread();
+    void SetError(int code, const std::string& text);
+    void SetErrorText(const std::string& text);
+    bool StopRequested() const;
+    void DrainAfterStop();
+    /// Walks one read block into the ring; false when the ring was full.
+    bool StoreBlock(std::span<const uint8_t> block);
+
+    app::CErrorLog& m_Log;
+    std::string m_DevRoot;
+    int m_Device = -1;
+    bool m_Ppdev = false;
+    std::atomic<int> m_Opened{0};
+    int m_LastErrorCode = 0;
+    mutable std::mutex m_TextMutex;
+    std::string m_ErrorText;
+    std::array<uint8_t, 4> m_LastStatus{};
+
+    int m_StopEvent = -1;  ///< eventfd: asks the thread to end
+    int m_ReadEvent = -1;  ///< eventfd: asks the thread for one read
+    std::thread m_Thread;
+    std::atomic<bool> m_ThreadEnded{true};
+
+    std::atomic<uint32_t> m_ReadPos{0};
+    std::atomic<uint32_t> m_WritePos{0};
+    uint8_t m_Queue[kQueueSize] = {};
+};
+
+}  // namespace korva::port
