@@ -1,0 +1,81 @@
+#pragma once
+// Pieces the logo commands of `korva` share: the connection they write to,
+// messages on stderr, Ctrl-C as Cancel, progress lines, number options.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/Clock.h"
+#include "app/ErrorLog.h"
+#include "logo/StepEngine.h"
+#include "port/ByteStream.h"
+#include "port/Connection.h"
+
+namespace korva::cli {
+
+/// The port object for serial, parallel and USB printers, or the TCP link for
+/// ETHERNET_II, set up from the parsed connection (not opened yet). With an
+/// `outputFile` the stream writes that file instead (the "FILE" port).
+std::unique_ptr<port::ByteStream> MakeLogoStream(const port::ConnectionSettings& settings,
+                                                 const std::string& outputFile,
+                                                 app::CErrorLog& log);
+
+/// While alive, message boxes go to stderr as "korva: <text>"; questions are
+/// answered Yes (the command line itself is the user's confirmation).
+class StderrMessages {
+public:
+    StderrMessages();
+    ~StderrMessages();
+    StderrMessages(const StderrMessages&) = delete;
+    StderrMessages& operator=(const StderrMessages&) = delete;
+};
+
+/// While alive, the first SIGINT or SIGTERM asks the running engine to cancel
+/// (between images, so the printer is left with a complete definition).
+class InterruptWatch {
+public:
+    InterruptWatch();
+    ~InterruptWatch();
+    InterruptWatch(const InterruptWatch&) = delete;
+    InterruptWatch& operator=(const InterruptWatch&) = delete;
+    bool Requested() const;
+};
+
+/// Keeps a status text up to date on stderr: rewritten in place on a
+/// terminal; into a log or pipe at most one line a second, and the last one.
+class ProgressLine {
+public:
+    void Show(const std::string& status);
+    void Finish();
+
+private:
+    std::string m_Last;
+    std::string m_Printed;
+    int64_t m_PrintedAt = -1000000;
+    bool m_InPlace = false;
+};
+
+/// Drives an engine to its end on the real clock: Ctrl-C cancels it, and the
+/// text `status()` gives is kept up to date on stderr.
+template <class Engine, class StatusText>
+void RunWithProgress(Engine& engine, app::Clock& clock, const InterruptWatch& interrupt,
+                     StatusText status) {
+    ProgressLine line;
+    logo::RunSteps(engine, clock, [&] {
+        if (interrupt.Requested()) engine.Cancel();
+        line.Show(status());
+    });
+    line.Finish();
+}
+
+/// Reads a whole decimal number in lo..hi; false on anything else.
+bool ParseNumber(std::string_view text, int lo, int hi, int& value);
+
+/// Takes the value of `--name V` or `--name=V` at args[i]; advances i.
+/// Returns false when args[i] is not that option; sets `missing` when the
+/// value is absent.
+bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string_view name,
+               std::string& value, bool& missing);
+
+}  // namespace korva::cli
