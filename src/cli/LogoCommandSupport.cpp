@@ -6,13 +6,12 @@
 #include <cstdio>
 
 #include "app/MessageBox.h"
+#include "logo/EventLoopClock.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
 #include "port/TcpStream.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
 
 namespace korva::cli {
 
@@ -32,28 +31,11 @@ std::string plainLines(const std::string& text) {
 
 }  // namespace
 
-namespace {
-
-/// Sleeps by running the Qt event loop, so the TCP link keeps handling its
-/// notices (replies, the peer closing) during the engine's waits.
-class EventLoopClock final : public app::Clock {
-public:
-    void SleepMs(int ms) override {
-        if (ms <= 0) return;
-        QEventLoop loop;
-        QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    int64_t NowMs() override { return app::DefaultClock().NowMs(); }
-};
-
-}  // namespace
-
 struct LogoConnection::Parts {
     std::unique_ptr<QCoreApplication> app;
     std::unique_ptr<port::CPrinterSocket> socket;
     std::unique_ptr<port::ByteStream> stream;
-    EventLoopClock eventClock;
+    logo::EventLoopClock eventClock;
 };
 
 LogoConnection::LogoConnection(const port::ConnectionSettings& settings,
