@@ -1,0 +1,67 @@
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "port/PortKind.h"
+
+class QWidget;
+
+namespace korva::app {
+class Clock;
+class CErrorLog;
+class Profile;
+}  // namespace korva::app
+namespace korva::port {
+class ByteStream;
+class CPorts;
+}  // namespace korva::port
+
+namespace korva::logo {
+class LogoListEditor;
+struct LogoList;
+struct LogoOptions;
+}  // namespace korva::logo
+
+namespace korva::logo::ui {
+
+/// The file-open question of the selection page: the bitmap files picked
+/// (several allowed), in the dialog's order; empty when nothing was picked.
+/// `start` is the file name the dialog starts with.
+using FilePicker = std::function<std::vector<std::string>(QWidget* parent, const std::string& start)>;
+
+/// The picker the program uses: a QFileDialog for "Bitmap Files(*.bmp)".
+std::vector<std::string> PickBitmapFiles(QWidget* parent, const std::string& start);
+
+/// Everything the logo sheet works on, handed down by the tool menu.
+struct LogoToolContext {
+    LogoList& list;
+    LogoOptions& options;
+    /// The port object: its port name is switched to "FILE" by the setup
+    /// page; it carries local ports and the file output.
+    port::CPorts& ports;
+    /// The TCP link to an Ethernet printer; nullptr when there is none.
+    port::ByteStream* ethernet = nullptr;
+    app::Profile& profile;
+    app::CErrorLog& log;
+    app::Clock& clock;
+    /// The text of the "Device" box (the menu composes it).
+    std::string connectionLabel;
+    /// The port the connection dialog chose: what "Print To File" switched
+    /// off returns to, even when the file output was used in between.
+    std::string connectionPortName;
+    FilePicker pickFiles = PickBitmapFiles;
+    /// The list page shown last (CListPage::Marker).
+    int pageMarker = 0;
+
+    /// The stream the engines write to for the current port name.
+    port::ByteStream& Stream() const;
+    port::PortKind Kind() const;
+};
+
+/// A list editor of the sheet: files are probed by the bitmap reader and its
+/// notices shown as message boxes with their icons.
+std::unique_ptr<LogoListEditor> MakeListEditor(LogoToolContext& context);
+
+}  // namespace korva::logo::ui

@@ -1,0 +1,134 @@
+#include "logo/ui/Page2Preview.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "logo/LogoList.h"
+#include "logo/ui/BitmapImage.h"
+#include "logo/ui/LogoListCtrl.h"
+
+namespace korva::logo::ui {
+
+namespace {
+// Quality buttons in their order: the quality is the button's position.
+constexpr const char* kQualityLabels[4] = {"&Normal", "&Quadraple", "Double &Height", "Double &Width"};
+}  // namespace
+
+CPreviewFrame::CPreviewFrame(QWidget* parent) : QFrame(parent) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setMinimumSize(200, 150);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+}
+
+void CPreviewFrame::SetImage(QImage image) {
+    m_Image = std::move(image);
+    update();
+}
+
+void CPreviewFrame::SetQuality(PreviewQuality quality) {
+    m_Quality = quality;
+    update();
+}
+
+PreviewSize CPreviewFrame::DrawnSize() const {
+    if (m_Image.isNull()) return {};
+    const QRect area = contentsRect();
+    return PreviewDrawSize(area.width(), area.height(), m_Image.width(), m_Image.height(), m_Quality);
+}
+
+void CPreviewFrame::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    const PreviewSize size = DrawnSize();
+    if (size.width <= 0 || size.height <= 0) return;
+    QPainter painter(this);
+    painter.setClipRect(contentsRect());
+    painter.drawImage(QRect(contentsRect().topLeft(), QSize(size.width, size.height)), m_Image);
+}
+
+CPage2Preview::CPage2Preview(LogoToolContext& context, QWidget* parent)
+    : CListPage(context, LabelPage::Preview, false, parent),
+      m_Frame(new CPreviewFrame(this)),
+      m_Qualities(new QButtonGroup(this)) {
+    auto* qualities = new QGroupBox(this);
+    auto* qualityLayout = new QHBoxLayout(qualities);
+    for (int quality = 0; quality < 4; ++quality) {
+        m_QualityButtons[quality] = new QRadioButton(qualities);
+        SetLabel(m_QualityButtons[quality], LabelPage::Preview, kQualityLabels[quality]);
+        m_Qualities->addButton(m_QualityButtons[quality], quality);
+        qualityLayout->addWidget(m_QualityButtons[quality]);
+    }
+    m_QualityButtons[0]->setChecked(true);
+    m_Frame->setAccessibleName(QStringLiteral("Preview"));
+
+    auto* top = new QHBoxLayout;
+    auto* listColumn = new QVBoxLayout;
+    listColumn->addWidget(m_ListLabel);
+    listColumn->addWidget(m_List, 1);
+    top->addLayout(listColumn, 1);
+    top->addWidget(m_Frame, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 1);
+    layout->addWidget(qualities);
+    layout->addLayout(TextsLayout());
+
+    connect(m_Qualities, &QButtonGroup::idClicked, this,
+            [this](int id) { m_Frame->SetQuality(static_cast<PreviewQuality>(id)); });
+    connect(m_List, &QTreeWidget::itemSelectionChanged, this, &CPage2Preview::OnSelectionChanged);
+}
+
+QRadioButton* CPage2Preview::QualityButton(PreviewQuality quality) const {
+    return m_QualityButtons[static_cast<int>(quality) & 3];
+}
+
+void CPage2Preview::OnSetActive() {
+    FirstDisplay();
+    Refill();
+    SelectRememberedRow();
+    ShowTexts();
+    m_Ctx.pageMarker = kMarkerPreview;
+    DrawPreview();
+}
+
+bool CPage2Preview::OnKillActive() {
+    m_Ctx.pageMarker = kMarkerPreview;
+    return true;
+}
+
+void CPage2Preview::OnColumnClicked(int column) {
+    CListPage::OnColumnClicked(column);
+    DrawPreview();
+}
+
+void CPage2Preview::OnSelectionChanged() {
+    // During the page's own refill (before it is marked active) a remembered
+    // row stays as it is.
+    if (m_Ctx.pageMarker == kMarkerPreview) {
+        for (int row : m_List->SelectedRows()) m_Ctx.list.selectedRow = row;
+    }
+    DrawPreview();
+}
+
+void CPage2Preview::DrawPreview() {
+    const int row = m_Ctx.list.selectedRow;
+    if (row < 0 || row >= m_List->RowCount()) {
+        m_Frame->SetImage({});
+        return;
+    }
+    const int number = m_List->LogoNumberAt(row);
+    for (const LogoEntry& entry : m_Ctx.list.entries) {
+        if (entry.NumberValue() == number) {
+            m_Frame->SetImage(LoadBitmapImage(entry.path));
+            return;
+        }
+    }
+    m_Frame->SetImage({});
+}
+
+}  // namespace korva::logo::ui

@@ -1,0 +1,59 @@
+#pragma once
+#include <QFrame>
+#include <QImage>
+
+#include "logo/ui/ListPage.h"
+#include "logo/ui/PreviewGeometry.h"
+
+class QButtonGroup;
+class QRadioButton;
+
+namespace korva::logo::ui {
+
+/// The empty frame the preview is drawn into: the bitmap at its top-left
+/// corner, at the size the chosen print size gives it.
+class CPreviewFrame : public QFrame {
+    Q_OBJECT
+public:
+    explicit CPreviewFrame(QWidget* parent = nullptr);
+    void SetImage(QImage image);
+    void SetQuality(PreviewQuality quality);
+    /// The size the image is drawn at now; 0 x 0 when nothing is drawn.
+    PreviewSize DrawnSize() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage m_Image;
+    PreviewQuality m_Quality = PreviewQuality::Normal;
+};
+
+/// The preview page: the list with one selectable row and the selected
+/// bitmap drawn at one of the four print sizes.
+class CPage2Preview : public CListPage {
+    Q_OBJECT
+public:
+    explicit CPage2Preview(LogoToolContext& context, QWidget* parent = nullptr);
+
+    QString Caption() const override { return QStringLiteral("Preview"); }
+    QString HelpTopic() const override { return QStringLiteral("Preview"); }
+    void OnSetActive() override;
+    bool OnKillActive() override;
+
+    CPreviewFrame* Frame() const { return m_Frame; }
+    QRadioButton* QualityButton(PreviewQuality quality) const;
+
+protected:
+    void OnColumnClicked(int column) override;
+
+private:
+    void OnSelectionChanged();
+    void DrawPreview();
+
+    CPreviewFrame* m_Frame;
+    QButtonGroup* m_Qualities;
+    QRadioButton* m_QualityButtons[4];
+};
+
+}  // namespace korva::logo::ui

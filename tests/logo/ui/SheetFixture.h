@@ -1,0 +1,84 @@
+#pragma once
+// A logo sheet's world for the dialog tests: a real port object (a pty, or
+// the file output), the list, the options, an in-memory profile, bitmap
+// files in a temporary directory, and the context that ties them together.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/Clock.h"
+#include "app/ErrorLog.h"
+#include "app/MemoryProfile.h"
+#include "logo/BmpWriter.h"
+#include "logo/LogoList.h"
+#include "logo/LogoOptions.h"
+#include "logo/ui/LogoToolContext.h"
+#include "logo/ui/UiTestEnv.h"
+#include "port/Ports.h"
+#include "support/TestDir.h"
+
+namespace korva::test {
+
+class SheetTest : public ::testing::Test {
+protected:
+    SheetTest() : ports(log) {
+        TestApp();
+        log.OpenLog((dir / "error.log").string());
+        SetPort("COM1", 1);
+    }
+
+    /// The connection as the connection dialog leaves it.
+    void SetPort(const std::string& name, int deviceType) {
+        port::ConnectionSettings settings;
+        settings.portName = name;
+        settings.baudRate = 115200;
+        settings.dataBits = 8;
+        settings.parity = port::kParityNone;
+        settings.stopBits = port::kStopBits1;
+        settings.flowControl = port::kFlowNone;
+        settings.deviceType = deviceType;
+        ports.SetConnection(settings);
+        context.connectionPortName = name;
+        context.connectionLabel = (deviceType == 2 ? "KORVA10 - " : "KORVA20 - ") + name;
+    }
+
+    /// A 24-bit bitmap file of w x h pixels, all black unless `white`.
+    std::string WriteBmp(const std::string& name, int w, int h, bool white = false) {
+        const auto bytes = logo::test::Rgb24Bmp(w, h, [white](int, int) {
+            return white ? logo::test::Rgb{255, 255, 255} : logo::test::Rgb{0, 0, 0};
+        });
+        const std::string path = (dir / name).string();
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+    /// Makes the file picker hand out these paths on the next Open File.
+    void WillPick(std::vector<std::string> paths) {
+        context.pickFiles = [this, paths](QWidget*, const std::string& start) {
+            pickerStarts.push_back(start);
+            return paths;
+        };
+    }
+
+    std::vector<uint8_t> ReadFile(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    TestDir dir;
+    app::CErrorLog log;
+    port::CPorts ports;
+    logo::LogoList list;
+    logo::LogoOptions options;
+    app::MemoryProfile profile;
+    app::RealClock clock;
+    MessageRecorder messages;
+    std::vector<std::string> pickerStarts;
+    logo::ui::LogoToolContext context{list, options, ports, nullptr, profile, log, clock, {}, {}};
+};
+
+}  // namespace korva::test
