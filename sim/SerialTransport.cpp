@@ -130,6 +130,7 @@ void SerialTransport::OnReadable() {
     uint8_t buffer[kReadChunk];
     ssize_t n = read(m_Master, buffer, want);
     if (n > 0) {
+        m_HangupTimer.stop();
         if (m_HungUp) {
             m_HungUp = false;
             m_Session->NewConnection();
@@ -153,10 +154,12 @@ void SerialTransport::OnReadable() {
 void SerialTransport::OnHangupCheck() {
     pollfd pfd{m_Master, POLLIN, 0};
     if (m_Master < 0 || poll(&pfd, 1, 0) < 0) return;
+    // A host may open, write and close again between two checks: its bytes
+    // wait in the master even though the line is hung up again.
+    if (pfd.revents & POLLIN) return OnReadable();
     if (pfd.revents & POLLHUP) return;
     m_HangupTimer.stop();
     m_ReadNotifier->setEnabled(true);
-    if (pfd.revents & POLLIN) OnReadable();
 }
 
 void SerialTransport::Write(std::span<const uint8_t> bytes) {

@@ -26,6 +26,7 @@ CPrinterSocket::~CPrinterSocket() {
 }
 
 void CPrinterSocket::Close() {
+    m_bConnected = 0;  // a closed socket is no connection, whoever closed it
     if (!m_Socket) return;
     m_Socket->disconnect(this);
     m_Socket->abort();
