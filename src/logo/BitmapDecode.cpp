@@ -196,9 +196,9 @@ BitmapError CheckPixelOffset(std::span<const uint8_t> file, const Layout& l) {
 BitmapError ReadPixels(std::span<const uint8_t> file, const Layout& l, DecodedBitmap& bmp) {
     const size_t rows = static_cast<size_t>(bmp.height);
     const size_t stride = static_cast<size_t>(bmp.stride);
-    bmp.pixels.assign(rows * stride, 0);
     std::span<const uint8_t> data = file.subspan(l.pixelOffset);
     if (l.compression == kBiRle8 || l.compression == kBiRle4) {
+        bmp.pixels.assign(rows * stride, 0);
         if (l.imageSize > data.size())
             return {BitmapErrorKind::BadPixelOffset, "the compressed data runs past the end of the file"};
         if (l.imageSize > 0) data = data.first(l.imageSize);
@@ -213,7 +213,8 @@ BitmapError ReadPixels(std::span<const uint8_t> file, const Layout& l, DecodedBi
         return {BitmapErrorKind::Truncated, "the pixel data needs " + std::to_string(needed) +
                                                 " bytes but the file holds " + std::to_string(data.size())};
     const size_t copied = std::min(data.size(), rows * stride);
-    std::copy(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(copied), bmp.pixels.begin());
+    bmp.pixels.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(copied));
+    bmp.pixels.resize(rows * stride, 0);
     return {};
 }
 

@@ -3,10 +3,21 @@
 namespace korva::logo {
 namespace {
 
-// The weights are float constants widened to double, as the tool always had them.
+// The weights are float constants widened to double, as the tool always had
+// them. Each product of such a weight and an 8-bit (or 5-bit) channel is exact
+// in double, and so is the sum: the products are whole multiples of 2^-27
+// (2^-24 for the 16-bit weights) below 256. The double formula therefore
+// equals an integer sum of the scaled weights, shifted down; that is what runs.
 constexpr double kRed = 0.3f, kGreen = 0.59f, kBlue = 0.11f;
-// 16-bit pixels: 5-bit channels with the 8-bit weights times 8.
 constexpr double kRed5 = 2.4f, kGreen5 = 4.72f, kBlue5 = 0.88f;
+constexpr int kShift8 = 27, kShift5 = 24;
+constexpr int64_t Scaled(double weight, int shift) { return static_cast<int64_t>(weight * (int64_t{1} << shift)); }
+constexpr int64_t kR = Scaled(kRed, kShift8), kG = Scaled(kGreen, kShift8), kB = Scaled(kBlue, kShift8);
+constexpr int64_t kR5 = Scaled(kRed5, kShift5), kG5 = Scaled(kGreen5, kShift5), kB5 = Scaled(kBlue5, kShift5);
+static_assert(static_cast<double>(kR) == kRed * (1 << kShift8) && static_cast<double>(kG) == kGreen * (1 << kShift8) &&
+              static_cast<double>(kB) == kBlue * (1 << kShift8), "8-bit weights must scale exactly");
+static_assert(static_cast<double>(kR5) == kRed5 * (1 << kShift5) && static_cast<double>(kG5) == kGreen5 * (1 << kShift5) &&
+              static_cast<double>(kB5) == kBlue5 * (1 << kShift5), "5-bit weights must scale exactly");
 
 // Channel value scaled to `bits` bits (a 6-bit green becomes 5 bits, a 4-bit
 // channel is stretched), so every mask layout uses the same formula.
@@ -18,13 +29,13 @@ inline uint32_t Channel(uint32_t pixel, const ChannelMask& m, int bits) {
 }
 
 inline uint8_t Gray24(uint32_t b, uint32_t g, uint32_t r) {
-    return static_cast<uint8_t>(static_cast<int>(g * kGreen + b * kBlue + r * kRed));
+    return static_cast<uint8_t>((g * kG + b * kB + r * kR) >> kShift8);
 }
 
 inline uint8_t Gray16(uint32_t pixel, const DecodedBitmap& bmp) {
     const uint32_t r = Channel(pixel, bmp.red, 5), g = Channel(pixel, bmp.green, 5),
                    b = Channel(pixel, bmp.blue, 5);
-    return static_cast<uint8_t>(static_cast<int>(g * kGreen5 + r * kRed5 + b * kBlue5));
+    return static_cast<uint8_t>((g * kG5 + r * kR5 + b * kB5) >> kShift5);
 }
 
 inline uint8_t Gray32(uint32_t pixel, const DecodedBitmap& bmp) {
@@ -43,9 +54,7 @@ bool StandardMasks32(const DecodedBitmap& bmp) {
 
 }  // namespace
 
-uint8_t PaletteGray(const BitmapColour& c) {
-    return static_cast<uint8_t>(static_cast<int>(c.blue * kBlue + c.green * kGreen + c.red * kRed));
-}
+uint8_t PaletteGray(const BitmapColour& c) { return Gray24(c.blue, c.green, c.red); }
 
 int PixelIndex(const DecodedBitmap& bmp, const uint8_t* row, int x) {
     switch (bmp.bitsPerPixel) {

@@ -42,14 +42,18 @@ int CLogoBitmap::DotAt(int x, int y) const {
 // Tone-adjusted gray of every pixel of the padded image; the padding is white (255).
 void CLogoBitmap::FillWorkImage(const LogoOptions& options) {
     const auto tone = ToneTable(options.threshold);
-    const size_t pw = static_cast<size_t>(m_PaddedWidth);
+    bool identity = true;
+    for (int g = 0; g < 256 && identity; ++g) identity = tone[static_cast<size_t>(g)] == g;
+    const size_t pw = static_cast<size_t>(m_PaddedWidth), w = static_cast<size_t>(m_Bitmap.width);
     m_Work.resize(pw * static_cast<size_t>(m_PaddedHeight));
-    std::fill(m_Work.begin(), m_Work.end(), tone[255]);
     for (int y = 0; y < m_Bitmap.height; ++y) {
         uint8_t* row = m_Work.data() + static_cast<size_t>(y) * pw;
         GrayRow(m_Bitmap, m_PaletteGray, y, row);
-        for (int x = 0; x < m_Bitmap.width; ++x) row[x] = tone[row[x]];
+        if (!identity)
+            for (size_t x = 0; x < w; ++x) row[x] = tone[row[x]];
+        std::fill(row + w, row + pw, tone[255]);
     }
+    std::fill(m_Work.begin() + static_cast<long>(static_cast<size_t>(m_Bitmap.height) * pw), m_Work.end(), tone[255]);
 }
 
 void CLogoBitmap::ConvertMono(const LogoOptions& options, bool center) {

@@ -14,15 +14,28 @@ bool ReadBitmapFile(const std::string& path, std::vector<uint8_t>& bytes, Bitmap
         error = {BitmapErrorKind::FileUnreadable, "cannot open " + path + ": " + std::strerror(errno)};
         return false;
     }
-    uint8_t chunk[65536];
-    while (true) {
-        const size_t n = std::fread(chunk, 1, sizeof chunk, file.get());
-        bytes.insert(bytes.end(), chunk, chunk + n);
-        if (bytes.size() > kMaxBitmapFileBytes) {
+    // One read of the whole file when its size is known; chunks otherwise (a pipe).
+    long size = -1;
+    if (std::fseek(file.get(), 0, SEEK_END) == 0) size = std::ftell(file.get());
+    if (size >= 0 && std::fseek(file.get(), 0, SEEK_SET) == 0) {
+        if (static_cast<uint64_t>(size) > kMaxBitmapFileBytes) {
             error = {BitmapErrorKind::TooLarge, path + " is too large for a logo bitmap"};
             return false;
         }
-        if (n < sizeof chunk) break;
+        bytes.resize(static_cast<size_t>(size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
+    } else {
+        std::clearerr(file.get());
+        uint8_t chunk[65536];
+        while (true) {
+            const size_t n = std::fread(chunk, 1, sizeof chunk, file.get());
+            bytes.insert(bytes.end(), chunk, chunk + n);
+            if (bytes.size() > kMaxBitmapFileBytes) {
+                error = {BitmapErrorKind::TooLarge, path + " is too large for a logo bitmap"};
+                return false;
+            }
+            if (n < sizeof chunk) break;
+        }
     }
     if (std::ferror(file.get())) {
         error = {BitmapErrorKind::FileUnreadable, "cannot read " + path + ": " + std::strerror(errno)};

@@ -102,6 +102,8 @@ private:
     void StopWatchThread();
     static int ThreadWatchComm(CPorts* port, std::shared_ptr<WatchState> state);
     int ReadAvailable(int fd, uint8_t* buffer, size_t size);
+    /// ReadUsbReply's four passes, all within `budgetMs`.
+    int FetchUsbReply(int budgetMs);
     /// Puts a chunk by the chunk rule and wakes readers; "m_QueueRead FULL!" when refused.
     void StoreChunk(std::span<const uint8_t> chunk);
     void NotifyData();
