@@ -28,8 +28,11 @@ const char* StopBitText(int stopBits) {
 }  // namespace
 
 std::string ComposeConnectionLabel(const port::ConnectionSettings& in) {
+    return ComposeConnectionLabel(in, port::ClassifyPort(in.portName));
+}
+
+std::string ComposeConnectionLabel(const port::ConnectionSettings& in, port::PortKind kind) {
     const std::string prefix = in.deviceType == 2 ? "KORVA10 - " : "KORVA20 - ";
-    const port::PortKind kind = port::ClassifyPort(in.portName);
     if (kind == port::PortKind::Usb) return Title(kTitleUsbLabel);
     if (kind != port::PortKind::Serial) return prefix + in.portName;
 

@@ -1,12 +1,27 @@
 #include "app/SystemPortDiscovery.h"
 
+#include "app/ErrorLog.h"
+#include "port/Discovery.h"
+
 namespace korva::app {
 
-// The port layer's enumeration is wired in here once it is part of the build;
-// until then the machine offers no discoverable ports (a simulated printer's
-// pty is still offered through KORVA_SIM_PORT).
-std::vector<std::string> SystemPortDiscovery::SerialPorts() { return {}; }
-std::vector<std::string> SystemPortDiscovery::ParallelPorts() { return {}; }
-int SystemPortDiscovery::CountUsbPrinters(std::string_view) { return 0; }
+std::vector<std::string> SystemPortDiscovery::SerialPorts() {
+    std::vector<std::string> ports;
+    port::EnumPorts(false, ports);
+    return ports;
+}
+
+std::vector<std::string> SystemPortDiscovery::ParallelPorts() {
+    std::vector<std::string> ports;
+    port::EnumPorts(true, ports);
+    return ports;
+}
+
+int SystemPortDiscovery::CountUsbPrinters(std::string_view idPrefix) {
+    // The port layer answers -1 for "none" as well as for a failed search;
+    // either way the connection dialog keeps trying until its attempts run out.
+    const int count = port::FindUsbPrinter(idPrefix, ErrorLog());
+    return count < 0 ? 0 : count;
+}
 
 }  // namespace korva::app

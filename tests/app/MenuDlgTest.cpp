@@ -3,14 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 #include "QtTestSupport.h"
 #include "app/ConnectionLabel.h"
 #include "app/ui/Language.h"
+#include "support/TestDir.h"
 
 using namespace korva::app;
 using namespace korva::app::ui;
 using korva::test::MessageRecorder;
+using korva::port::kToolFirmware;
+using korva::port::kToolLogo;
+using korva::port::kToolUserSetup;
 
 namespace {
 
@@ -122,4 +131,19 @@ TEST_F(MenuDlgTest, KoreanButtons) {
     EXPECT_EQ(menu.FirmwareButton()->text(), QString::fromUtf8("펌웨어 전송"));
     EXPECT_EQ(menu.BackButton()->text(), QString::fromUtf8("<< 뒤로"));
     EXPECT_EQ(menu.windowTitle(), "KorvaTool");
+}
+
+TEST_F(MenuDlgTest, LinkToAPtyIsLabelledAsASerialPort) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    korva::test::TestDir dir;
+    const auto link = dir / "ttyKORVA";
+    std::filesystem::create_symlink(::ptsname(master), link);
+    settings.portName = link.string();
+    CMenuDlg menu(settings, Hooks());
+    ::close(master);
+    EXPECT_EQ(ConnectionLabel(), "KORVA20 - " + link.string() +
+                                     "\r\nBaud : 115200\r\nData : 8 bit\r\nNone Parity\r\nH/W Flow control\r\nOne Stop Bit");
 }

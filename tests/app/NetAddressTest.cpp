@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTcpServer>
+#include <QTimer>
 
 #include "QtTestSupport.h"
 #include "app/ui/Language.h"
@@ -68,17 +69,22 @@ TEST_F(NetAddressTest, OkClosesWhenThePrinterAcceptsAConnection) {
     CNetAddress dlg;
     dlg.show();
     Fill(dlg, "127.0.0.1", QString::number(printer.serverPort()));
+    // Cancel and a second OK pressed during the check wait for it.
+    bool wasChecking = false;
+    QTimer::singleShot(5, [&] {
+        wasChecking = dlg.IsChecking();
+        dlg.reject();
+        dlg.accept();
+    });
     dlg.accept();
-    EXPECT_TRUE(dlg.IsChecking());
-    EXPECT_FALSE(dlg.OkButton()->isEnabled());
-    ASSERT_TRUE(korva::test::RunEventsUntil([&] { return !dlg.IsChecking(); }));
     EXPECT_TRUE(messages.texts.empty());
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_TRUE(wasChecking);
     EXPECT_EQ(dlg.TcpPortCopy(), printer.serverPort());
-    EXPECT_TRUE(printer.waitForNewConnection(1000) || printer.hasPendingConnections());
+    EXPECT_TRUE(printer.hasPendingConnections() || printer.waitForNewConnection(1000));
 }
 
-TEST_F(NetAddressTest, NoPrinterListeningGivesPrinterCheckAfterTenProbes) {
+TEST_F(NetAddressTest, NoPrinterListeningGivesPrinterCheckAndStaysOpen) {
     quint16 closedPort = 0;
     {
         QTcpServer gone;
@@ -88,26 +94,18 @@ TEST_F(NetAddressTest, NoPrinterListeningGivesPrinterCheckAfterTenProbes) {
     CNetAddress dlg;
     dlg.show();
     Fill(dlg, "127.0.0.1", QString::number(closedPort));
+    int eventsDuringCheck = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++eventsDuringCheck; });
+    ticker.start(20);
     dlg.accept();
-    ASSERT_TRUE(korva::test::RunEventsUntil([&] { return !dlg.IsChecking(); }, 10000));
+    ticker.stop();
     EXPECT_EQ(messages.texts, std::vector<std::string>{"ERROR : Printer check."});
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_NE(dlg.result(), QDialog::Accepted);
     EXPECT_TRUE(dlg.OkButton()->isEnabled());
-}
-
-TEST_F(NetAddressTest, CancelStopsACheckInProgress) {
-    QTcpServer printer;
-    ASSERT_TRUE(printer.listen(QHostAddress::LocalHost));
-    CNetAddress dlg;
-    dlg.show();
-    Fill(dlg, "127.0.0.1", QString::number(printer.serverPort()));
-    dlg.accept();
-    dlg.reject();
     EXPECT_FALSE(dlg.IsChecking());
-    korva::test::RunEventsUntil([] { return false; }, 150);
-    EXPECT_EQ(dlg.result(), QDialog::Rejected);
-    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_GE(eventsDuringCheck, 10) << "the window kept running its event loop";
 }
 
 TEST_F(NetAddressTest, KoreanButtonsAndLabelledFields) {

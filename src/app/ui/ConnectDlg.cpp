@@ -60,6 +60,7 @@ CConnectDlg::CConnectDlg(port::ConnectionSettings& settings, PortDiscovery& disc
     layout->addLayout(buttons);
 
     m_NetAddress = new CNetAddress(this);
+    SetMainNetAddress(m_NetAddress);
     m_UsbTimer.setSingleShot(true);
     connect(&m_UsbTimer, &QTimer::timeout, this, &CConnectDlg::UsbSearchStep);
     connect(m_OkButton, &QPushButton::clicked, this, &CConnectDlg::accept);
@@ -69,6 +70,10 @@ CConnectDlg::CConnectDlg(port::ConnectionSettings& settings, PortDiscovery& disc
     FillInitialLists();
     connect(m_ModelList, &QComboBox::currentIndexChanged, this, &CConnectDlg::OnModelChanged);
     connect(m_DataLengthList, &QComboBox::currentIndexChanged, this, &CConnectDlg::OnDataLengthChanged);
+}
+
+CConnectDlg::~CConnectDlg() {
+    if (MainNetAddress() == m_NetAddress) SetMainNetAddress(nullptr);
 }
 
 QComboBox* CConnectDlg::AddList(const QString& english, const QString& korean) {

@@ -29,6 +29,7 @@ public:
     using Runner = std::function<int(QWidget* parent)>;
 
     CConnectDlg(port::ConnectionSettings& settings, PortDiscovery& discovery, QWidget* parent = nullptr);
+    ~CConnectDlg() override;
 
     /// Device paths offered with the serial ports although discovery cannot
     /// see them (a simulated printer's pty).

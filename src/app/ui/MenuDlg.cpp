@@ -6,6 +6,7 @@
 #include "app/ConnectionLabel.h"
 #include "app/MessageBox.h"
 #include "app/ui/Language.h"
+#include "port/PortPath.h"
 
 namespace korva::app::ui {
 
@@ -27,7 +28,7 @@ CMenuDlg::CMenuDlg(const port::ConnectionSettings& settings, MenuPortHooks hooks
     }
     m_LogoButton->setDefault(true);
 
-    SetConnectionLabel(ComposeConnectionLabel(m_Settings));
+    SetConnectionLabel(ComposeConnectionLabel(m_Settings, port::ClassifyPortPath(m_Settings.portName)));
     // The KORVA10 models have no user setup.
     m_UserSetupButton->setEnabled(m_Settings.deviceType != 2);
 
@@ -39,17 +40,17 @@ CMenuDlg::CMenuDlg(const port::ConnectionSettings& settings, MenuPortHooks hooks
 
 void CMenuDlg::OnLogoDownload() {
     // The logo tool marks itself only after its sheet has closed.
-    if (Launch(Tool::Logo)) MarkTool(kToolLogo);
+    if (Launch(Tool::Logo)) MarkTool(port::kToolLogo);
 }
 
 void CMenuDlg::OnUserSetup() {
     if (m_Settings.deviceType == 2) return;
-    MarkTool(kToolUserSetup);
+    MarkTool(port::kToolUserSetup);
     Launch(Tool::UserSetup);
 }
 
 void CMenuDlg::OnFirmwareDownload() {
-    MarkTool(kToolFirmware);
+    MarkTool(port::kToolFirmware);
     Launch(m_Settings.deviceType == 2 ? Tool::FirmwareOlder : Tool::FirmwareNewer);
     // A firmware dialog may leave the port open; the menu closes it.
     if (m_Hooks.closePortIfConnected) m_Hooks.closePortIfConnected();

@@ -4,16 +4,14 @@
 
 #include "app/ui/ToolRegistry.h"
 #include "port/Connection.h"
+#include "port/Ports.h"
 
 class QPushButton;
 
 namespace korva::app::ui {
 
-/// Current-tool marks kept in the port object while a tool runs.
-enum CurrentTool : int { kToolNone = 0, kToolLogo = 1, kToolUserSetup = 2, kToolFirmware = 3 };
-
 /// What the menu needs from the port object: where to mark the current tool
-/// and how to close a port a firmware dialog left open.
+/// (port::kToolLogo, ...) and how to close a port a firmware dialog left open.
 struct MenuPortHooks {
     std::function<void(int tool)> setCurrentTool;
     std::function<void()> closePortIfConnected;
@@ -41,7 +39,7 @@ private:
     bool Launch(Tool tool);
     void MarkTool(int tool);
 
-    const port::ConnectionSettings& m_Settings;
+    const port::ConnectionSettings m_Settings;
     MenuPortHooks m_Hooks;
     QPushButton* m_LogoButton;
     QPushButton* m_UserSetupButton;

@@ -1,5 +1,6 @@
 #include "app/ui/NetAddress.h"
 
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,6 +26,13 @@ bool IsPrinterIpAddress(const QString& text) {
     }
     return last >= 1 && last <= 254;
 }
+
+namespace {
+CNetAddress* g_MainNetAddress = nullptr;
+}  // namespace
+
+CNetAddress* MainNetAddress() { return g_MainNetAddress; }
+void SetMainNetAddress(CNetAddress* dialog) { g_MainNetAddress = dialog; }
 
 CNetAddress::CNetAddress(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Ethernet-II Network"));
@@ -68,7 +76,6 @@ CNetAddress::CNetAddress(QWidget* parent) : QDialog(parent) {
     connect(m_OkButton, &QPushButton::clicked, this, &CNetAddress::accept);
     connect(m_CancelButton, &QPushButton::clicked, this, &CNetAddress::reject);
     connect(m_NetworkButton, &QPushButton::clicked, this, &CNetAddress::OnNetworkSetting);
-    connect(&m_Check, &TcpConnectCheck::finished, this, &CNetAddress::OnCheckFinished);
 }
 
 void CNetAddress::showEvent(QShowEvent* event) {
@@ -78,7 +85,7 @@ void CNetAddress::showEvent(QShowEvent* event) {
 }
 
 void CNetAddress::accept() {
-    if (m_Check.IsRunning()) return;
+    if (m_Checking) return;
     // Taken before the checks: the next opening shows what was typed last.
     m_IpAddress = m_IpEdit->text().trimmed();
     bool numeric = false;
@@ -93,19 +100,12 @@ void CNetAddress::accept() {
         return;
     }
     m_TcpPortCopy = m_TcpPort;
+
+    // The check only proves the printer answers; the tools connect again.
     SetBusy(true);
-    m_Check.Start(m_IpAddress, static_cast<quint16>(m_TcpPort));
-}
-
-void CNetAddress::reject() {
-    m_Check.Abort();
+    const bool connected = m_Socket.ConnectWithRetry(m_IpAddress.toStdString(), m_TcpPortCopy, 10);
+    m_Socket.Close();
     SetBusy(false);
-    QDialog::reject();
-}
-
-void CNetAddress::OnCheckFinished(bool connected) {
-    SetBusy(false);
-    emit checkFinished(connected);
     if (!connected) {
         ShowMessage(Message(kMsgPrinterCheck));
         return;
@@ -113,12 +113,27 @@ void CNetAddress::OnCheckFinished(bool connected) {
     QDialog::accept();
 }
 
+void CNetAddress::reject() {
+    if (m_Checking) return;
+    QDialog::reject();
+}
+
+void CNetAddress::closeEvent(QCloseEvent* event) {
+    if (m_Checking) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
 void CNetAddress::OnNetworkSetting() {
     if (const ToolLauncher launcher = FindTool(Tool::NetworkSetting)) launcher(this);
 }
 
 void CNetAddress::SetBusy(bool busy) {
+    m_Checking = busy;
     m_OkButton->setEnabled(!busy);
+    m_CancelButton->setEnabled(!busy);
     m_IpEdit->setEnabled(!busy);
     m_PortEdit->setEnabled(!busy);
     m_NetworkButton->setEnabled(!busy && static_cast<bool>(FindTool(Tool::NetworkSetting)));

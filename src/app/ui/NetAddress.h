@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "app/TcpConnectCheck.h"
+#include "port/PrinterSocket.h"
 
 class QLabel;
 class QLineEdit;
@@ -11,7 +11,9 @@ class QPushButton;
 namespace korva::app::ui {
 
 /// "Ethernet-II Network": the Ethernet printer's IP address and TCP port,
-/// kept for the whole run. OK checks that the printer accepts a connection.
+/// kept for the whole run, and the TCP link to it. OK checks that the printer
+/// accepts a connection (the window keeps painting meanwhile; OK, Cancel and
+/// the close box wait for the check, which ends within about a second).
 class CNetAddress : public QDialog {
     Q_OBJECT
 public:
@@ -23,6 +25,9 @@ public:
     /// Shows the stored values (each time the dialog opens).
     void showEvent(QShowEvent* event) override;
 
+    /// The TCP link every tool uses for an Ethernet printer.
+    port::CPrinterSocket& Socket() { return m_Socket; }
+
     const QString& IpAddress() const { return m_IpAddress; }
     int TcpPort() const { return m_TcpPort; }
     /// The port the tools use: taken by the last OK that passed the range check.
@@ -32,18 +37,16 @@ public:
     QLineEdit* PortEdit() const { return m_PortEdit; }
     QPushButton* OkButton() const { return m_OkButton; }
     QPushButton* NetworkSettingButton() const { return m_NetworkButton; }
-    bool IsChecking() const { return m_Check.IsRunning(); }
+    bool IsChecking() const { return m_Checking; }
 
 public slots:
     void accept() override;
     void reject() override;
 
-signals:
-    /// Emitted when a connection check has ended (tests wait for it).
-    void checkFinished(bool connected);
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
-    void OnCheckFinished(bool connected);
     void OnNetworkSetting();
     void SetBusy(bool busy);
 
@@ -56,8 +59,15 @@ private:
     QPushButton* m_OkButton;
     QPushButton* m_CancelButton;
     QPushButton* m_NetworkButton;
-    TcpConnectCheck m_Check;
+    port::CPrinterSocket m_Socket;
+    bool m_Checking = false;
 };
+
+/// The Ethernet address dialog of the main window, where the tools find the
+/// printer's address and the TCP link; nullptr while no connection dialog exists.
+CNetAddress* MainNetAddress();
+/// Set by the connection dialog for its own Ethernet address dialog.
+void SetMainNetAddress(CNetAddress* dialog);
 
 /// The printer's last octet must address a host: 1..254. True for a dotted
 /// quad of four numbers 0..255 whose last number is in that range.

@@ -7,6 +7,7 @@
 
 #include "app/AppProfile.h"
 #include "app/ErrorLog.h"
+#include "app/Globals.h"
 #include "app/IniProfile.h"
 #include "app/MessageBox.h"
 #include "app/SystemPortDiscovery.h"
@@ -41,22 +42,29 @@ int CToolApp::Run(int& argc, char** argv) {
     const std::string cwd = std::filesystem::current_path(error).string();
     if (error) std::fprintf(stderr, "_getcwd error\n");
     else std::printf("%s\n", cwd.c_str());
+    std::fflush(stdout);
     IniProfile profile(DefaultProfilePath(ProgramName()));
     Profile* previousProfile = SetAppProfile(&profile);
 
     SystemPortDiscovery discovery;
-    port::ConnectionSettings settings;
-    int currentTool = kToolNone;
-    MenuPortHooks hooks{[&](int tool) { currentTool = tool; }, [] {}};
+    port::CPorts& ports = Ports();
+    port::ConnectionSettings settings = ports.Connection();
+    const MenuPortHooks hooks{
+        [&ports](int tool) { ports.m_CurrentTool = static_cast<uint8_t>(tool); },
+        [&ports] {
+            if (ports.m_bConnected) ports.ClosePort();
+        }};
 
     CConnectDlg dialog(settings, discovery);
     dialog.SetExtraSerialPorts(SimulatedPorts());
     dialog.SetMenuRunner([&](QWidget* parent) {
-        CMenuDlg menu(settings, hooks, parent);
+        ports.SetConnection(settings);
+        CMenuDlg menu(ports.Connection(), hooks, parent);
         return menu.exec();
     });
     OpenErrorLog(error ? std::string() : cwd);
     dialog.exec();
+    if (ports.m_bConnected) ports.ClosePort();
 
     SetAppProfile(previousProfile);
     ErrorLog().Close();
