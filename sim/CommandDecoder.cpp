@@ -221,34 +221,16 @@ void CommandDecoder::Collected() {
     switch (m_Then) {
     case Then::Ignore:
         return;
-    case Then::FsPrint: {
-        int size = params[1];
-        if (size >= '0' && size <= '3') size -= '0';  // the ASCII digit form is the same size
-        if (size > 3) {
-            m_Printer.Event("FS p: size " + std::to_string(params[1]) + " unknown; nothing printed");
-            m_Printer.Changed();
-            return;
-        }
-        m_Printer.PrintLogo(params[0], size);
-        m_Printer.Changed();
-        return;
-    }
-    case Then::GsId: {
-        // 1: model, 2: type, 3: ROM version.
-        const uint8_t model = m_Printer.Series() == 1 ? 0x20 : m_Printer.Series() == 2 ? 0x10 : 0x22;
-        switch (params[0]) {
-        case 1: case '1': return Reply({model});
-        case 2: case '2': return Reply({0x02});
-        case 3: case '3': return Reply({0x10});
-        default: return Unknown(m_Command);
-        }
-    }
+    case Then::FsPrint:
+        return PrintNvImage(params[0], params[1]);
+    case Then::GsId:
+        return TransmitId(params[0]);
     case Then::GsAsb:
         m_Printer.Event("GS a: automatic status " + std::to_string(params[0]));
         m_Printer.Changed();
         return;
     case Then::GsCut:
-        if (params[0] == 65 || params[0] == 66) return Collect(1, Then::GsCutFeed);
+        if (params[0] == 65 || params[0] == 66) return Collect(1, Then::GsCutFeed);  // m, n: feed, cut
         if (params[0] > 1 && params[0] != '0' && params[0] != '1') return Unknown(m_Command);
         [[fallthrough]];
     case Then::GsCutFeed:
@@ -256,23 +238,46 @@ void CommandDecoder::Collected() {
         m_Printer.Changed();
         return;
     case Then::GsParenHead: {
-        size_t length = params[1] | (params[2] << 8);
+        const size_t length = params[1] | (params[2] << 8);  // pL pH
         if (length == 0) return Unknown(m_Command);
         return Collect(length, Then::GsParenBody);
     }
-    case Then::GsParenBody: {
-        const uint8_t family = m_Command[2];
-        if (family == 'E') {
-            HandleUserSettingCommand(m_Printer, params,
-                                     [this](std::vector<uint8_t> r) { Reply(std::move(r)); });
-        } else if (family == 'N' && params.size() == 2 && params[0] == 0x30 &&
-                   (params[1] == '1' || params[1] == '2')) {
-            m_Printer.SelectColour(params[1] - '0');  // GS ( N 30 m: character colour
-        } else {
-            Unknown(m_Command);
-        }
-        return;
+    case Then::GsParenBody:
+        return FunctionFamily(m_Command[2], params);
     }
+}
+
+void CommandDecoder::PrintNvImage(uint8_t number, uint8_t size) {
+    int m = size;
+    if (m >= '0' && m <= '3') m -= '0';  // the ASCII digit form means the same size
+    if (m > 3) {
+        m_Printer.Event("FS p: size " + std::to_string(size) + " unknown; nothing printed");
+    } else {
+        m_Printer.PrintLogo(number, m);
+    }
+    m_Printer.Changed();
+}
+
+void CommandDecoder::TransmitId(uint8_t n) {
+    const int series = m_Printer.Series();
+    const uint8_t model = series == 1 ? 0x20 : series == 2 ? 0x10 : 0x22;
+    switch (n) {
+    case 1: case '1': return Reply({model});  // printer model ID
+    case 2: case '2': return Reply({0x02});   // type ID: no multi-byte fonts, no cutter sensor
+    case 3: case '3': return Reply({0x10});   // ROM version ID
+    default: return Unknown(m_Command);
+    }
+}
+
+void CommandDecoder::FunctionFamily(uint8_t family, std::span<const uint8_t> params) {
+    if (family == 'E') {
+        HandleUserSettingCommand(m_Printer, params,
+                                 [this](std::vector<uint8_t> r) { Reply(std::move(r)); });
+    } else if (family == 'N' && params.size() == 2 && params[0] == 0x30 &&
+               (params[1] == '1' || params[1] == '2')) {
+        m_Printer.SelectColour(params[1] - '0');  // GS ( N fn 30: character colour 1 or 2
+    } else {
+        Unknown(m_Command);
     }
 }
 

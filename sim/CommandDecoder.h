@@ -35,6 +35,9 @@ private:
     void AfterGs(uint8_t b);
     void Collect(size_t count, Then then);
     void Collected();
+    void PrintNvImage(uint8_t number, uint8_t size);
+    void TransmitId(uint8_t n);
+    void FunctionFamily(uint8_t family, std::span<const uint8_t> params);
     void StartNvDefinition();
     void Unknown(std::span<const uint8_t> bytes);
     void Reply(std::vector<uint8_t> bytes);

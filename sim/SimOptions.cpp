@@ -1,5 +1,9 @@
 #include "SimOptions.h"
 
+#include <algorithm>
+#include <functional>
+#include <vector>
+
 namespace korva::sim {
 namespace {
 
@@ -26,103 +30,104 @@ bool ParseCount(const QString& text, long* value) {
     return true;
 }
 
+bool ParsePort(const QString& text, long* port) { return ParseCount(text, port) && *port <= 65535; }
+
+enum class Arg { None, Required, Optional };  // Optional: taken unless the next word is an option
+
+struct Option {
+    const char* name;
+    Arg arg;
+    const char* expected;  ///< what a bad value should have been, for the message
+    std::function<bool(SimOptions&, const QString&)> apply;
+};
+
+// Each entry applies one option; false means the value was not acceptable.
+const std::vector<Option>& Options() {
+    static const std::vector<Option> kOptions = {
+        {"--help", Arg::None, "", [](SimOptions& o, const QString&) { return o.help = true; }},
+        {"--serial", Arg::None, "", [](SimOptions& o, const QString&) { return o.serial = true; }},
+        {"--serial-link", Arg::Required, "a path",
+         [](SimOptions& o, const QString& v) { return o.serialLink = v, o.serial = true; }},
+        {"--line-rate", Arg::Required, "a baud rate or \"tty\"",
+         [](SimOptions& o, const QString& v) {
+             if (v == "tty") return o.lineRateFromTty = true;
+             return ParseCount(v, &o.lineRate) && o.lineRate > 0;
+         }},
+        {"--tcp", Arg::Optional, "[ADDR:]PORT",
+         [](SimOptions& o, const QString& v) { return o.tcp = true, v.isEmpty() || ParseEndpoint(v, &o.tcpEndpoint); }},
+        {"--udp", Arg::Optional, "[ADDR:]PORT",
+         [](SimOptions& o, const QString& v) { return o.udp = true, v.isEmpty() || ParseEndpoint(v, &o.udpEndpoint); }},
+        {"--udp-reply-port", Arg::Required, "a port number",
+         [](SimOptions& o, const QString& v) {
+             long port = 0;
+             return ParsePort(v, &port) && (o.udpReplyPort = int(port), true);
+         }},
+        {"--usb-escape", Arg::None, "", [](SimOptions& o, const QString&) { return o.framing.usbEscape = true; }},
+        {"--parallel-status", Arg::None, "",
+         [](SimOptions& o, const QString&) { return o.framing.parallelStatus = true; }},
+        {"--series", Arg::Required, "1, 2 or 3",
+         [](SimOptions& o, const QString& v) {
+             o.series = v.toInt();
+             return v == "1" || v == "2" || v == "3";
+         }},
+        {"--mac", Arg::Required, "six hex bytes joined by ':'",
+         [](SimOptions& o, const QString& v) { return ParseMac(v.toStdString(), &o.network.mac); }},
+        {"--ip", Arg::Required, "a dotted address",
+         [](SimOptions& o, const QString& v) { return ParseIp(v.toStdString(), &o.network.ip); }},
+        {"--mask", Arg::Required, "a dotted address",
+         [](SimOptions& o, const QString& v) { return ParseIp(v.toStdString(), &o.network.mask); }},
+        {"--gateway", Arg::Required, "a dotted address",
+         [](SimOptions& o, const QString& v) { return ParseIp(v.toStdString(), &o.network.gateway); }},
+        {"--net-port", Arg::Required, "a port number",
+         [](SimOptions& o, const QString& v) {
+             long port = 0;
+             return ParsePort(v, &port) && (o.network.port = uint16_t(port), true);
+         }},
+        {"--dhcp", Arg::None, "", [](SimOptions& o, const QString&) { return o.network.dhcp = true; }},
+        // 1 would refuse every block, so a transfer could never end.
+        {"--nak-every", Arg::Required, "a count of 2 or more",
+         [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.nakEvery) && o.faults.nakEvery != 1; }},
+        {"--drop-answer-after", Arg::Required, "a count",
+         [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.dropAnswerAfter); }},
+        {"--disconnect-after-bytes", Arg::Required, "a count",
+         [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.disconnectAfterBytes); }},
+        {"--stall-after-bytes", Arg::Required, "a count",
+         [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.stallAfterBytes); }},
+        {"--state", Arg::Required, "a file", [](SimOptions& o, const QString& v) { return o.statePath = v, true; }},
+        {"--paper", Arg::Required, "a file", [](SimOptions& o, const QString& v) { return o.paperPath = v, true; }},
+        {"--record-limit", Arg::Required, "a count",
+         [](SimOptions& o, const QString& v) {
+             long limit = 0;
+             return ParseCount(v, &limit) && (o.recordLimit = size_t(limit), true);
+         }},
+    };
+    return kOptions;
+}
+
 }  // namespace
 
-bool ParseOptions(const QStringList& args, SimOptions* o, QString* error) {
+bool ParseOptions(const QStringList& args, SimOptions* options, QString* error) {
     for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const bool hasNext = i + 1 < args.size() && !args[i + 1].startsWith("--");
-        auto value = [&](QString* out) {
-            if (i + 1 >= args.size()) {
-                *error = arg + " needs a value";
-                return false;
-            }
-            *out = args[++i];
-            return true;
-        };
-        auto count = [&](long* out) {
-            QString text;
-            if (!value(&text)) return false;
-            if (ParseCount(text, out)) return true;
-            *error = arg + ": not a count: " + text;
+        const QString name = args[i] == "-h" ? QStringLiteral("--help") : args[i];
+        auto option = std::find_if(Options().begin(), Options().end(),
+                                   [&](const Option& o) { return name == QLatin1String(o.name); });
+        if (option == Options().end()) {
+            *error = "unknown option: " + name;
             return false;
-        };
-        QString text;
-        if (arg == "--help" || arg == "-h") {
-            o->help = true;
-        } else if (arg == "--serial") {
-            o->serial = true;
-        } else if (arg == "--serial-link") {
-            if (!value(&o->serialLink)) return false;
-            o->serial = true;
-        } else if (arg == "--line-rate") {
-            if (!value(&text)) return false;
-            if (text == "tty") {
-                o->lineRateFromTty = true;
-            } else if (!ParseCount(text, &o->lineRate) || o->lineRate == 0) {
-                *error = "--line-rate: a baud rate or \"tty\" expected: " + text;
-                return false;
-            }
-        } else if (arg == "--tcp" || arg == "--udp") {
-            bool tcp = arg == "--tcp";
-            (tcp ? o->tcp : o->udp) = true;
-            if (hasNext && !ParseEndpoint(args[++i], tcp ? &o->tcpEndpoint : &o->udpEndpoint)) {
-                *error = arg + ": [ADDR:]PORT expected: " + args[i];
-                return false;
-            }
-        } else if (arg == "--udp-reply-port") {
-            long port = 0;
-            if (!count(&port)) return false;
-            if (port > 65535) return *error = "--udp-reply-port out of range", false;
-            o->udpReplyPort = static_cast<int>(port);
-        } else if (arg == "--usb-escape") {
-            o->framing.usbEscape = true;
-        } else if (arg == "--parallel-status") {
-            o->framing.parallelStatus = true;
-        } else if (arg == "--series") {
-            if (!value(&text)) return false;
-            if (text != "1" && text != "2" && text != "3") {
-                *error = "--series must be 1, 2 or 3";
-                return false;
-            }
-            o->series = text.toInt();
-        } else if (arg == "--mac") {
-            if (!value(&text)) return false;
-            if (!ParseMac(text.toStdString(), &o->network.mac)) return *error = "--mac: 6 hex bytes with ':' expected", false;
-        } else if (arg == "--ip" || arg == "--mask" || arg == "--gateway") {
-            if (!value(&text)) return false;
-            auto* field = arg == "--ip" ? &o->network.ip : arg == "--mask" ? &o->network.mask : &o->network.gateway;
-            if (!ParseIp(text.toStdString(), field)) return *error = arg + ": dotted address expected", false;
-        } else if (arg == "--net-port") {
-            long port = 0;
-            if (!count(&port)) return false;
-            if (port > 65535) return *error = "--net-port out of range", false;
-            o->network.port = static_cast<uint16_t>(port);
-        } else if (arg == "--dhcp") {
-            o->network.dhcp = true;
-        } else if (arg == "--nak-every") {
-            if (!count(&o->faults.nakEvery)) return false;
-            if (o->faults.nakEvery == 1) return *error = "--nak-every 1 would refuse every block", false;
-        } else if (arg == "--drop-answer-after") {
-            if (!count(&o->faults.dropAnswerAfter)) return false;
-        } else if (arg == "--disconnect-after-bytes") {
-            if (!count(&o->faults.disconnectAfterBytes)) return false;
-        } else if (arg == "--stall-after-bytes") {
-            if (!count(&o->faults.stallAfterBytes)) return false;
-        } else if (arg == "--state") {
-            if (!value(&o->statePath)) return false;
-        } else if (arg == "--paper") {
-            if (!value(&o->paperPath)) return false;
-        } else if (arg == "--record-limit") {
-            long limit = 0;
-            if (!count(&limit)) return false;
-            o->recordLimit = static_cast<size_t>(limit);
-        } else {
-            *error = "unknown option: " + arg;
+        }
+        QString value;
+        const bool nextIsValue = i + 1 < args.size() && !args[i + 1].startsWith("--");
+        if (option->arg == Arg::Required && i + 1 >= args.size()) {
+            *error = name + " needs " + option->expected;
+            return false;
+        }
+        if (option->arg == Arg::Required || (option->arg == Arg::Optional && nextIsValue)) value = args[++i];
+        if (!option->apply(*options, value)) {
+            *error = name + ": " + option->expected + " expected, not \"" + value + "\"";
             return false;
         }
     }
-    if (!o->help && !o->serial && !o->tcp && !o->udp) {
+    if (!options->help && !options->serial && !options->tcp && !options->udp) {
         *error = "choose at least one of --serial, --tcp, --udp";
         return false;
     }

@@ -6,7 +6,12 @@
 #include <cstdio>
 
 #include "app/MessageBox.h"
+#include "logo/EventLoopClock.h"
 #include "port/Ports.h"
+#include "port/PrinterSocket.h"
+#include "port/TcpStream.h"
+
+#include <QCoreApplication>
 
 namespace korva::cli {
 
@@ -26,17 +31,45 @@ std::string plainLines(const std::string& text) {
 
 }  // namespace
 
-std::unique_ptr<port::ByteStream> MakeLogoStream(const port::ConnectionSettings& settings,
-                                                 const std::string& outputFile,
-                                                 app::CErrorLog& log) {
-    auto ports = std::make_unique<port::CPorts>(log);
-    ports->SetConnection(settings);
-    ports->m_CurrentTool = port::kToolLogo;
-    if (!outputFile.empty()) {
-        ports->m_PortName = "FILE";
-        ports->SetFileNameChooser([outputFile] { return std::optional<std::string>(outputFile); });
+struct LogoConnection::Parts {
+    std::unique_ptr<QCoreApplication> app;
+    std::unique_ptr<port::CPrinterSocket> socket;
+    std::unique_ptr<port::ByteStream> stream;
+    logo::EventLoopClock eventClock;
+};
+
+LogoConnection::LogoConnection(const port::ConnectionSettings& settings,
+                               const std::string& outputFile, app::CErrorLog& log)
+    : m_Parts(std::make_unique<Parts>()) {
+    m_Clock = &app::DefaultClock();
+    if (outputFile.empty() && settings.Kind() == port::PortKind::Ethernet) {
+        static int argc = 1;
+        static char name[] = "korva";
+        static char* argv[] = {name, nullptr};
+        if (QCoreApplication::instance() == nullptr)
+            m_Parts->app = std::make_unique<QCoreApplication>(argc, argv);
+        m_Parts->socket = std::make_unique<port::CPrinterSocket>();
+        m_Parts->stream = std::make_unique<port::TcpStream>(*m_Parts->socket, settings.ipAddress,
+                                                            settings.tcpPort);
+        m_Clock = &m_Parts->eventClock;
+    } else {
+        auto ports = std::make_unique<port::CPorts>(log);
+        ports->SetConnection(settings);
+        ports->m_CurrentTool = port::kToolLogo;
+        if (!outputFile.empty()) {
+            ports->m_PortName = "FILE";
+            ports->SetFileNameChooser(
+                [outputFile] { return std::optional<std::string>(outputFile); });
+        }
+        m_Parts->stream = std::move(ports);
     }
-    return ports;
+    m_Stream = m_Parts->stream.get();
+}
+
+LogoConnection::~LogoConnection() {
+    // The stream goes before the socket it writes to, the socket before the application.
+    m_Parts->stream.reset();
+    m_Parts->socket.reset();
 }
 
 StderrMessages::StderrMessages() {

@@ -14,12 +14,28 @@
 
 namespace korva::cli {
 
-/// The port object for serial, parallel and USB printers, or the TCP link for
-/// ETHERNET_II, set up from the parsed connection (not opened yet). With an
+/// What a logo command writes to: the port object for serial, parallel and
+/// USB printers, or the TCP link for ETHERNET_II (with the Qt event loop it
+/// needs), set up from the parsed connection but not opened. With an
 /// `outputFile` the stream writes that file instead (the "FILE" port).
-std::unique_ptr<port::ByteStream> MakeLogoStream(const port::ConnectionSettings& settings,
-                                                 const std::string& outputFile,
-                                                 app::CErrorLog& log);
+class LogoConnection {
+public:
+    LogoConnection(const port::ConnectionSettings& settings, const std::string& outputFile,
+                   app::CErrorLog& log);
+    ~LogoConnection();
+    LogoConnection(const LogoConnection&) = delete;
+    LogoConnection& operator=(const LogoConnection&) = delete;
+
+    port::ByteStream& Stream() { return *m_Stream; }
+    /// Real time; over TCP the waits also run the socket's event loop.
+    app::Clock& Clock() { return *m_Clock; }
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> m_Parts;
+    port::ByteStream* m_Stream = nullptr;
+    app::Clock* m_Clock = nullptr;
+};
 
 /// While alive, message boxes go to stderr as "korva: <text>"; questions are
 /// answered Yes (the command line itself is the user's confirmation).

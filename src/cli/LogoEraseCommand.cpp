@@ -45,11 +45,11 @@ int runErase(const std::vector<std::string>& args) {
     app::CErrorLog log;
     StderrMessages messages;
     InterruptWatch interrupt;
-    auto stream = MakeLogoStream(conn.settings, outputFile, log);
+    LogoConnection connection(conn.settings, outputFile, log);
     logo::NvUploadSettings settings;
     settings.askConfirmation = false;
-    app::Clock& clock = app::DefaultClock();
-    logo::NvUpload erase(*stream, clock, log, {}, {}, settings);
+    app::Clock& clock = connection.Clock();
+    logo::NvUpload erase(connection.Stream(), clock, log, {}, {}, settings);
     RunWithProgress(erase, clock, interrupt, [] { return std::string(); });
     if (erase.GetOutcome() != logo::NvUpload::Outcome::Erased) return kExitPrinter;
     std::fprintf(stderr, "korva: the printer's NV logos are erased\n");

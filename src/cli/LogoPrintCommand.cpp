@@ -95,9 +95,9 @@ int runPrint(const std::vector<std::string>& args) {
     app::CErrorLog log;
     StderrMessages messages;
     InterruptWatch interrupt;
-    auto stream = MakeLogoStream(connection, "", log);
-    app::Clock& clock = app::DefaultClock();
-    logo::LogoPrint print(*stream, clock, log, settings);
+    LogoConnection link(connection, "", log);
+    app::Clock& clock = link.Clock();
+    logo::LogoPrint print(link.Stream(), clock, log, settings);
     RunWithProgress(print, clock, interrupt, [&] { return print.StatusText(); });
     switch (print.GetOutcome()) {
         case logo::LogoPrint::Outcome::Completed: return kExitOk;

@@ -168,13 +168,13 @@ int runUpload(const std::vector<std::string>& argv) {
     app::CErrorLog log;
     StderrMessages messages;
     InterruptWatch interrupt;
-    auto stream = MakeLogoStream(args.connection, args.outputFile, log);
+    LogoConnection connection(args.connection, args.outputFile, log);
     logo::NvUploadSettings settings;
     settings.starEmulation = args.options.starEmulation;
     settings.grayPrinting = args.options.grayPrinting;
     settings.askConfirmation = false;
-    app::Clock& clock = app::DefaultClock();
-    logo::NvUpload upload(*stream, clock, log, std::move(entries),
+    app::Clock& clock = connection.Clock();
+    logo::NvUpload upload(connection.Stream(), clock, log, std::move(entries),
                           logo::MakeBitmapConverter(args.options), settings);
     RunWithProgress(upload, clock, interrupt, [&] { return upload.Progress().status; });
     return exitCodeOf(upload.GetOutcome());

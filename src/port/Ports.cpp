@@ -199,6 +199,9 @@ int CPorts::ClosePort() {
     }
     m_bConnected = 0;
     StopWatchThread();
+    // Unlock explicitly: a watch thread still held in a notification keeps a
+    // duplicate of the descriptor until it returns, and must not keep the line.
+    ::flock(m_hComm, LOCK_UN);
     if (m_OpenKind == PortKind::Serial) ::ioctl(m_hComm, TIOCNXCL);
     if (m_OpenKind == PortKind::Parallel) ::ioctl(m_hComm, PPRELEASE);
     ::close(m_hComm);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "port/ByteStream.h"
 #include "port/Connection.h"
@@ -74,6 +75,11 @@ public:
     /// could be read, 0 (message with the device path) when not.
     int ReadUsbReply();
     bool WatchThreadRunning() const;
+    /// Appends the system's serial (parallel false) or parallel port names to `list`.
+    int EnumPorts(bool parallel, std::vector<std::string>& list) const {
+        return port::EnumPorts(parallel, list, m_Roots);
+    }
+    const DeviceRoots& Roots() const { return m_Roots; }
     /// The open descriptor, -1 when closed.
     int NativeHandle() const { return m_hComm; }
 
@@ -102,6 +108,8 @@ private:
     void StopWatchThread();
     static int ThreadWatchComm(CPorts* port, std::shared_ptr<WatchState> state);
     int ReadAvailable(int fd, uint8_t* buffer, size_t size);
+    /// ReadUsbReply's four passes, all within `budgetMs`.
+    int FetchUsbReply(int budgetMs);
     /// Puts a chunk by the chunk rule and wakes readers; "m_QueueRead FULL!" when refused.
     void StoreChunk(std::span<const uint8_t> chunk);
     void NotifyData();

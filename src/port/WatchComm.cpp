@@ -1,4 +1,5 @@
 // Receiving side of CPorts: the serial watch thread, USB reply fetching and Read.
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -135,7 +136,9 @@ void CPorts::NotifyData() {
     if (notify) notify();
 }
 
-int CPorts::ReadUsbReply() {
+int CPorts::ReadUsbReply() { return FetchUsbReply(kUsbPasses * kUsbPassWaitMs); }
+
+int CPorts::FetchUsbReply(int budgetMs) {
     // usblp allows one open at a time, so replies are read on the port's own
     // descriptor instead of a second one.
     if (m_hComm < 0 || m_OpenKind != PortKind::Usb) {
@@ -144,8 +147,11 @@ int CPorts::ReadUsbReply() {
     }
     uint8_t raw[kUsbBlock];
     uint8_t decoded[kUsbBlock];
+    const int64_t end = SteadyNowMs() + budgetMs;
     for (int pass = 0; pass < kUsbPasses; ++pass) {
-        const int n = ReadWithin(m_hComm, raw, kUsbPassWaitMs);
+        const int64_t left = end - SteadyNowMs();
+        if (left <= 0) break;
+        const int n = ReadWithin(m_hComm, raw, static_cast<int>(std::min<int64_t>(left, kUsbPassWaitMs)));
         if (n <= 0) continue;
         const size_t count = m_UsbDecoder.Decode(std::span(raw, static_cast<size_t>(n)), decoded);
         StoreChunk(std::span(decoded, count));
@@ -175,8 +181,9 @@ int CPorts::Read(std::span<uint8_t> buffer, int timeoutMs) {
     }
     if (m_OpenKind == PortKind::Usb) {
         const int64_t end = SteadyNowMs() + std::max(timeoutMs, 0);
-        while (m_QueueRead.IsEmpty() && SteadyNowMs() < end) {
-            ReadUsbReply();
+        for (int64_t left = end - SteadyNowMs(); m_QueueRead.IsEmpty() && left > 0;
+             left = end - SteadyNowMs()) {
+            if (FetchUsbReply(static_cast<int>(left)) == 0) return -1;
         }
         return TakeFromQueue(buffer);
     }

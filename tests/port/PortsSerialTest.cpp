@@ -269,3 +269,27 @@ TEST_F(SerialPortTest, ComNameMapsToTtySUnderTheDeviceRoot) {
     EXPECT_EQ(port.Write(std::vector<uint8_t>{0x55}), 1u);
     EXPECT_EQ(pty.Receive(1, 2000), std::vector<uint8_t>{0x55});
 }
+
+TEST_F(SerialPortTest, CloseWhileANotificationIsHeldDoesNotHang) {
+    auto port = std::make_unique<CPorts>(log.Log());
+    SetSerial(*port, pty.SlavePath());
+    port->m_CurrentTool = kToolUserSetup;
+    std::atomic<bool> inHandler{false};
+    std::atomic<bool> release{false};
+    std::atomic<bool> handlerDone{false};
+    // A window that is busy: the handler returns only when the test lets it.
+    port->SetNotifyWnd([&] {
+        inHandler = true;
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        handlerDone = true;
+    });
+    ASSERT_TRUE(port->Open());
+    ASSERT_TRUE(pty.Send({0x01}));
+    ASSERT_TRUE(WaitFor([&] { return inHandler.load(); }));
+    EXPECT_EQ(port->ClosePort(), 1);  // returns although the thread is held
+    EXPECT_FALSE(port->IsOpen());
+    EXPECT_TRUE(port->Open());  // the line is free for a new open at once
+    port->Close();
+    release = true;
+    ASSERT_TRUE(WaitFor([&] { return handlerDone.load(); }));
+}

@@ -14,6 +14,7 @@
 #include "app/MemoryProfile.h"
 #include "logo/BmpWriter.h"
 #include "logo/LogoList.h"
+#include "logo/LogoListEditor.h"
 #include "logo/LogoOptions.h"
 #include "logo/ui/LogoToolContext.h"
 #include "logo/ui/UiTestEnv.h"

@@ -1,0 +1,15 @@
+#pragma once
+// A real-time clock whose waits run the Qt event loop, so a TCP link keeps
+// handling its notices (replies, the peer closing) while an engine driven by
+// RunSteps waits. Needs a QCoreApplication.
+#include "app/Clock.h"
+
+namespace korva::logo {
+
+class EventLoopClock final : public app::Clock {
+public:
+    void SleepMs(int ms) override;
+    int64_t NowMs() override;
+};
+
+}  // namespace korva::logo

@@ -1,0 +1,66 @@
+#include "logo/ui/LogoToolHook.h"
+
+#include <memory>
+#include <string>
+
+#include "app/AppProfile.h"
+#include "app/Clock.h"
+#include "app/ConnectionLabel.h"
+#include "app/ErrorLog.h"
+#include "app/Globals.h"
+#include "app/ui/NetAddress.h"
+#include "app/ui/ToolRegistry.h"
+#include "logo/LogoList.h"
+#include "logo/LogoOptions.h"
+#include "logo/ui/LogoSheet.h"
+#include "logo/ui/LogoToolContext.h"
+#include "logo/ui/PrintToFileDlg.h"
+#include "port/Ports.h"
+#include "port/TcpStream.h"
+
+namespace korva::logo::ui {
+
+LogoList& ProgramLogoList() {
+    static LogoList list;
+    return list;
+}
+
+LogoOptions& ProgramLogoOptions() {
+    static LogoOptions options;
+    return options;
+}
+
+namespace {
+
+// The connection's own port, remembered across sheets: a sheet closed with
+// "Print To File" on leaves the port object on "FILE", and switching the file
+// output off in a later sheet must still return to this port.
+std::string& ConnectionPort() {
+    static std::string name;
+    return name;
+}
+
+}  // namespace
+
+void RunLogoDownload(QWidget* parent) {
+    port::CPorts& ports = app::Ports();
+    if (port::ClassifyPort(ports.m_PortName) != port::PortKind::File) ConnectionPort() = ports.m_PortName;
+    // Opening "FILE" asks for the output name, in this tool and any later one.
+    ports.SetFileNameChooser([] { return AskOutputFileName(); });
+
+    std::unique_ptr<port::TcpStream> ethernet;
+    if (app::ui::CNetAddress* address = app::ui::MainNetAddress()) {
+        ethernet = std::make_unique<port::TcpStream>(address->Socket(), address->IpAddress().toStdString(),
+                                                     address->TcpPortCopy());
+    }
+    LogoToolContext context{ProgramLogoList(), ProgramLogoOptions(), ports,
+                            ethernet.get(), app::AppProfile(), app::ErrorLog(),
+                            app::DefaultClock(), app::ConnectionLabel(), ConnectionPort()};
+    RunLogoTool(context, parent);
+}
+
+namespace {
+const app::ui::ToolRegistration kLogoTool(app::ui::Tool::Logo, &RunLogoDownload);
+}
+
+}  // namespace korva::logo::ui

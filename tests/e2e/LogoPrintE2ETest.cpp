@@ -1,0 +1,135 @@
+// Printing stored logos end to end: korva-sim over a pty holds the logos,
+// decodes the print commands and renders the paper.
+#include <QFile>
+#include <QJsonArray>
+
+#include "LogoE2E.h"
+#include "app/Clock.h"
+#include "logo/LogoPrint.h"
+#include "support/RecordedMessages.h"
+
+using namespace korva;
+using namespace korva::test;
+using Outcome = logo::LogoPrint::Outcome;
+
+namespace {
+
+class LogoPrintE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureQtApp();
+        ASSERT_TRUE(sim.WithPaper("pgm").Start({"--serial"})) << sim.Error().toStdString();
+        port = SimSerialPort(sim, log);
+    }
+    /// Stores logos 1..3 directly, as an earlier upload would have.
+    void StoreThreeLogos() {
+        const int fd = OpenRawTty(sim.SerialPath());
+        ASSERT_GE(fd, 0);
+        QByteArray define = Bytes("1c 71 03");
+        for (int n = 0; n < 3; ++n) define += Bytes("02 00 01 00") + QByteArray(16, char(0xFF));
+        ASSERT_TRUE(WriteAll(fd, define));
+        ::close(fd);
+        sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 3; });
+    }
+    Outcome Print(logo::LogoPrintSettings settings, app::Clock& clock,
+                  const std::function<void(logo::LogoPrint&)>& between = {}) {
+        logo::LogoPrint print(*port, clock, log, std::move(settings));
+        logo::RunSteps(print, clock, [&] {
+            if (between) between(print);
+        });
+        return print.GetOutcome();
+    }
+    QJsonObject WaitPrinted(int count, int timeoutMs = 5000) {
+        return sim.WaitForState(
+            [count](const QJsonObject& s) { return s["printed"].toArray().size() >= count; },
+            timeoutMs);
+    }
+
+    SimHarness sim;
+    app::CErrorLog log;
+    RecordedMessages messages;
+    std::unique_ptr<port::CPorts> port;
+};
+
+/// Real waits, twenty times shorter: the 300 ms pacing is checked on a
+/// recording clock in the unit tests; here it lets all 255 commands reach the
+/// simulator without 77 s of waiting, while the pty still gets time to be read
+/// before the port closes.
+class ShortClock final : public app::Clock {
+public:
+    void SleepMs(int ms) override { app::DefaultClock().SleepMs(ms / 20); }
+    int64_t NowMs() override { return app::DefaultClock().NowMs(); }
+};
+
+TEST_F(LogoPrintE2E, AllPrints255CommandsAndThePaperShowsTheStoredLogos) {
+    StoreThreeLogos();
+    ShortClock fast;
+    logo::LogoPrintSettings settings;
+    settings.size = logo::PrintSize::Quadruple;
+    EXPECT_EQ(Print(settings, fast), Outcome::Completed);
+
+    const QJsonObject state = WaitPrinted(255);
+    const QJsonArray printed = state["printed"].toArray();
+    ASSERT_EQ(printed.size(), 255);
+    for (int n = 1; n <= 255; ++n) {
+        EXPECT_EQ(printed[n - 1].toObject(),
+                  (QJsonObject{{"logo", n}, {"size", 3}, {"defined", n <= 3}}));
+    }
+    QFile paper(sim.PaperPath());
+    ASSERT_TRUE(paper.open(QIODevice::ReadOnly));
+    const QByteArray pgm = paper.readAll();
+    // Three 16 x 8 logos at quadruple size: 32 x 16 dark dots each.
+    EXPECT_EQ(pgm.count(char(0)), 3 * 32 * 16);
+}
+
+TEST_F(LogoPrintE2E, ExampleSelectionWithDoubleWidthAndHeadersGivesTheExactSequence) {
+    StoreThreeLogos();
+    logo::LogoPrintSettings settings;
+    settings.all = false;
+    settings.selection = ",3,9-7,-2,";
+    settings.size = logo::PrintSize::DoubleWidth;
+    settings.header = true;
+    EXPECT_EQ(Print(settings, app::DefaultClock()), Outcome::Completed);
+
+    QByteArray expected = Bytes("1d 49 01 1b 40");
+    for (int n : {3, 7, 8, 9, 1, 2}) {
+        expected += QByteArray("--- Logo ") + QByteArray::number(n) + " ---\n";
+        expected += Bytes("1c 70") + QByteArray(1, char(n)) + Bytes("01");
+    }
+    const QJsonObject state = WaitPrinted(6);
+    // The first connection stored the logos; printing is the second.
+    EXPECT_EQ(SimHarness::Received(state, 1), expected);
+    const QJsonArray lines = state["lines"].toArray();
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_EQ(lines[0].toString(), "--- Logo 3 ---");
+    EXPECT_EQ(lines[5].toString(), "--- Logo 2 ---");
+}
+
+TEST_F(LogoPrintE2E, CancelAfterAFewLogosStopsTheStream) {
+    EXPECT_EQ(Print({}, app::DefaultClock(),
+                    [](logo::LogoPrint& print) {
+                        if (print.Count() == 3) print.Cancel();
+                    }),
+              Outcome::Cancelled);
+    EXPECT_FALSE(port->IsOpen());
+    // Nothing follows the third command, even well after a tick would have come.
+    const QJsonObject state = WaitPrinted(4, 1000);
+    EXPECT_EQ(state["printed"].toArray().size(), 3);
+    EXPECT_EQ(SimHarness::Received(state, 0),
+              Bytes("1d 49 01 1b 40 1c 70 01 00 1c 70 02 00 1c 70 03 00"));
+}
+
+TEST_F(LogoPrintE2E, CommandLinePrint) {
+    StoreThreeLogos();
+    TestDir dir;
+    std::string err;
+    ASSERT_EQ(RunKorva(dir, "logo print --port " + sim.SerialPath().toStdString() +
+                                " --flow none --select 2-1 --size double-height --star", &err), 0)
+        << err;
+    const QJsonObject state = WaitPrinted(2);
+    EXPECT_EQ(SimHarness::Received(state, 1),
+              Bytes("1d 49 01 1b 40 1b 1c 70 01 02 1b 1c 70 02 02"));
+    EXPECT_NE(err.find("Printing... 2/255"), std::string::npos) << err;
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+// The NV upload end to end: real bitmap files, the real port objects, and
+// korva-sim as the printer over a pty and over loopback TCP.
+#include <QJsonArray>
+
+#include <filesystem>
+
+#include "LogoE2E.h"
+#include "app/MemoryProfile.h"
+#include "app/Messages.h"
+#include "logo/EventLoopClock.h"
+#include "logo/LogoOptions.h"
+#include "logo/NvUpload.h"
+#include "logo/UploadConverter.h"
+#include "port/PrinterSocket.h"
+#include "port/TcpStream.h"
+#include "support/RecordedMessages.h"
+
+using namespace korva;
+using namespace korva::test;
+using Outcome = logo::NvUpload::Outcome;
+
+namespace {
+
+QJsonObject Image(int number, int width, int height, int bytes) {
+    return {{"number", number}, {"width", width}, {"height", height}, {"gray", false},
+            {"bytes", bytes}};
+}
+
+class LogoUploadE2E : public ::testing::Test {
+protected:
+    void SetUp() override { EnsureQtApp(); }
+
+    /// Lists logos 1 (100 x 30 -> 104 x 32) and 2 (512 x 8).
+    void ListExample() {
+        entries = {{1, "one.bmp", WritePatternBmp(dir, "one.bmp", 100, 30), 416, false},
+                   {2, "two.bmp", WritePatternBmp(dir, "two.bmp", 512, 8), 512, false}};
+    }
+    QByteArray ExampleImages() const {
+        return Bytes("0d 00 04 00") + PatternRaster(100, 30) + Bytes("40 00 01 00") +
+               PatternRaster(512, 8);
+    }
+    Outcome Upload(port::ByteStream& stream, app::Clock& clock,
+                   const std::function<void(logo::NvUpload&)>& between = {}) {
+        logo::NvUploadSettings settings;
+        settings.profile = &profile;
+        settings.savedKeyCount = 1;
+        logo::NvUpload upload(stream, clock, log, entries, logo::MakeBitmapConverter({}),
+                              settings);
+        logo::RunSteps(upload, clock, [&] {
+            if (between) between(upload);
+        });
+        return upload.GetOutcome();
+    }
+    QJsonObject WaitForImages(int count) {
+        return sim.WaitForState(
+            [count](const QJsonObject& s) { return s["nv_images"].toArray().size() == count; });
+    }
+
+    TestDir dir;
+    SimHarness sim;
+    app::CErrorLog log;
+    app::MemoryProfile profile{"[LOGO]\nLogofile1=/old/one.bmp\n"};
+    RecordedMessages messages;  // answers Yes
+    std::vector<logo::UploadEntry> entries;
+};
+
+TEST_F(LogoUploadE2E, TwoLogosOverSerialAreStoredAsTheExampleStream) {
+    ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
+    ListExample();
+    auto port = SimSerialPort(sim, log);
+    EXPECT_EQ(Upload(*port, app::DefaultClock()), Outcome::Completed);
+
+    const QJsonObject state = WaitForImages(2);
+    EXPECT_EQ(SimHarness::Received(state, 0),
+              Bytes("1d 49 01 1b 40 1c 71 02") + ExampleImages());
+    const QJsonArray images = state["nv_images"].toArray();
+    ASSERT_EQ(images.size(), 2);
+    EXPECT_EQ(images[0].toObject(), Image(1, 104, 32, 416));
+    EXPECT_EQ(images[1].toObject(), Image(2, 512, 8, 512));
+    EXPECT_EQ(messages.Texts().back(), app::Message(app::kMsgNvDefinitionComplete));
+    EXPECT_EQ(profile.GetString("LOGO", "Logofile2"), entries[1].path);
+    EXPECT_FALSE(port->IsOpen());
+}
+
+TEST_F(LogoUploadE2E, TwoLogosOverLoopbackTcp) {
+    ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
+    ListExample();
+    port::CPrinterSocket socket;
+    port::TcpStream link(socket, "127.0.0.1", sim.TcpPort());
+    logo::EventLoopClock clock;
+    const int64_t start = clock.NowMs();
+    EXPECT_EQ(Upload(link, clock), Outcome::Completed);
+    EXPECT_GE(clock.NowMs() - start, 5000);  // the longer erase wait of Ethernet printers
+
+    const QJsonObject state = WaitForImages(2);
+    EXPECT_EQ(SimHarness::Received(state, 0), Bytes("1c 71 02") + ExampleImages());
+    EXPECT_EQ(state["nv_images"].toArray()[1].toObject(), Image(2, 512, 8, 512));
+}
+
+TEST_F(LogoUploadE2E, CancelDuringImageTwoOfFiveLeavesThreeEmptyHeaders) {
+    ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
+    for (int n = 1; n <= 5; ++n) {
+        const std::string name = "logo" + std::to_string(n) + ".bmp";
+        entries.push_back({n, name, WritePatternBmp(dir, name, 64, 16), 128, false});
+    }
+    auto port = SimSerialPort(sim, log);
+    const Outcome outcome = Upload(*port, app::DefaultClock(), [](logo::NvUpload& upload) {
+        if (upload.Progress().imagesBegun == 2) upload.Cancel();
+    });
+    EXPECT_EQ(outcome, Outcome::Cancelled);
+
+    const QJsonObject state = WaitForImages(2);
+    const QByteArray image = Bytes("08 00 02 00") + PatternRaster(64, 16);
+    EXPECT_EQ(SimHarness::Received(state, 0),
+              Bytes("1d 49 01 1b 40 1c 71 05") + image + image + Bytes("00000000 00000000 00000000"));
+    EXPECT_EQ(state["nv_images"].toArray().size(), 2);
+    EXPECT_EQ(profile.Text(), "[LOGO]\r\nLogofile1=/old/one.bmp\r\n");
+}
+
+TEST_F(LogoUploadE2E, APrinterThatNeverAnswersTheProbesGivesPortOpen) {
+    // A loopback port that was just free: nothing listens there.
+    ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
+    const quint16 deadPort = sim.TcpPort();
+    sim.Stop();
+    ListExample();
+    port::CPrinterSocket socket;
+    port::TcpStream link(socket, "127.0.0.1", deadPort);
+    logo::EventLoopClock clock;
+    const int64_t start = clock.NowMs();
+    EXPECT_EQ(Upload(link, clock), Outcome::PortOpenFailed);
+    EXPECT_GE(clock.NowMs() - start, 10 * 50);  // ten probes, 50 ms apart
+    ASSERT_EQ(messages.Boxes().size(), 2u);
+    EXPECT_EQ(messages.Boxes()[1].text, "ERROR : Port open.");
+    EXPECT_EQ(messages.Boxes()[1].style, app::MsgStyle::Ok);
+    EXPECT_FALSE(link.IsOpen());
+}
+
+TEST_F(LogoUploadE2E, AFileDeletedBeforeUploadSendsNothingAndIsNamed) {
+    ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
+    ListExample();
+    std::filesystem::remove(entries[1].path);
+    auto port = SimSerialPort(sim, log);
+    EXPECT_EQ(Upload(*port, app::DefaultClock()), Outcome::FileUnreadable);
+    EXPECT_EQ(messages.Texts().back(), "File open error!!\r\n(" + entries[1].path + ")");
+    EXPECT_FALSE(port->IsOpen());
+    // Give a stray byte time to arrive, then check none did.
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return !s["received"].toArray().isEmpty(); }, 500);
+    EXPECT_TRUE(SimHarness::Received(state, 0).isEmpty());
+}
+
+TEST_F(LogoUploadE2E, CommandLineUploadOverPtyAndTcp) {
+    ASSERT_TRUE(sim.Start({"--serial", "--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
+    ListExample();
+    std::string err;
+    ASSERT_EQ(RunKorva(dir, "logo upload --port " + sim.SerialPath().toStdString() +
+                                " --baud 115200 --flow none one.bmp two.bmp", &err), 0) << err;
+    QJsonObject state = WaitForImages(2);
+    EXPECT_EQ(SimHarness::Received(state, 0),
+              Bytes("1d 49 01 1b 40 1c 71 02") + ExampleImages());
+
+    ASSERT_EQ(RunKorva(dir, "logo erase --port ETHERNET_II --ip 127.0.0.1 --tcp-port " +
+                                std::to_string(sim.TcpPort()), &err), 0) << err;
+    state = WaitForImages(0);
+    EXPECT_EQ(SimHarness::Received(state, 1), Bytes("1c 71 01 00 00 00 00"));
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+#include "logo/ui/Page1Selection.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "logo/LogoList.h"
+#include "logo/ui/LogoListCtrl.h"
+#include "logo/ui/LogoSheet.h"
+#include "logo/ui/MyProperty.h"
+#include "logo/ui/SheetFixture.h"
+
+using namespace korva::logo::ui;
+using korva::app::MsgAnswer;
+
+class Page1SelectionTest : public korva::test::SheetTest {
+protected:
+    void SetUp() override {
+        sheet.reset(BuildLogoSheet(context, nullptr));
+        sheet->show();  // opens on Setup, which publishes its first values
+        ASSERT_TRUE(sheet->SetActivePage(0));
+        page = qobject_cast<CPage1Selection*>(sheet->ActivePage());
+        ASSERT_NE(page, nullptr);
+    }
+    void TearDown() override { sheet.reset(); }
+
+    std::vector<std::string> Column(int column) const {
+        std::vector<std::string> texts;
+        for (int row = 0; row < page->List()->RowCount(); ++row)
+            texts.push_back(page->List()->TextAt(row, column).toStdString());
+        return texts;
+    }
+    /// The centre flag of each entry, in the list's stored order.
+    std::vector<bool> Flags() const {
+        std::vector<bool> flags;
+        for (const auto& entry : list.entries) flags.push_back(entry.centerAlign);
+        return flags;
+    }
+    void AddThree() {
+        WillPick({WriteBmp("zeta.bmp", 200, 100), WriteBmp("alpha.bmp", 8, 8), WriteBmp("mid.bmp", 16, 16)});
+        page->OpenButton()->click();
+    }
+
+    std::unique_ptr<CMyProperty> sheet;
+    CPage1Selection* page = nullptr;
+};
+
+TEST_F(Page1SelectionTest, OpenFileAddsRowsAndShowsTheTexts) {
+    EXPECT_EQ(page->CountEdit()->text(), "  0 / 255");
+    EXPECT_EQ(page->SizeEdit()->text(), "  0 / 384 KByte");
+    WillPick({WriteBmp("a.bmp", 200, 100), WriteBmp("b.bmp", 104, 32)});
+    page->OpenButton()->click();
+    EXPECT_EQ(Column(CLogoListCtrl::kColNumber), (std::vector<std::string>{"  1", "  2"}));
+    EXPECT_EQ(Column(CLogoListCtrl::kColName), (std::vector<std::string>{"a.bmp", "b.bmp"}));
+    EXPECT_EQ(Column(CLogoListCtrl::kColSize),
+              (std::vector<std::string>{"           2600", "            416"}));
+    EXPECT_EQ(page->CountEdit()->text(), "  2 / 255");
+    EXPECT_EQ(page->SizeEdit()->text(), "  3 / 384 KByte");  // 3016 bytes, rounded up
+    EXPECT_TRUE(messages.Texts().empty());
+
+    // The next dialog starts at the file picked last; picking nothing adds nothing.
+    WillPick({});
+    page->OpenButton()->click();
+    EXPECT_EQ(pickerStarts.back(), (dir / "b.bmp").string());
+    EXPECT_EQ(page->List()->RowCount(), 2);
+}
+
+TEST_F(Page1SelectionTest, ARefusedFileStopsThePickAndNamesTheReason) {
+    const std::string bad = (dir / "broken.bmp").string();
+    std::ofstream(bad) << "not a bitmap";
+    WillPick({WriteBmp("a.bmp", 8, 8), bad, WriteBmp("c.bmp", 8, 8)});
+    page->OpenButton()->click();
+    EXPECT_EQ(Column(CLogoListCtrl::kColName), std::vector<std::string>{"a.bmp"});
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{"Bitmap files that was defined with Log file is incorrect."});
+}
+
+TEST_F(Page1SelectionTest, SortingAndPageSwitchesKeepEachFlagWithItsLogo) {
+    AddThree();
+    page->List()->SetCentreChecked(1, true);  // alpha.bmp, logo 2
+    EXPECT_EQ(Flags(), (std::vector<bool>{false, true, false}));
+
+    // Sort by name: alpha moves to the top, its box with it.
+    page->List()->ClickColumn(CLogoListCtrl::kColName);
+    page->List()->ClickColumn(CLogoListCtrl::kColName);  // ascending
+    page->List()->SortRows(page->List()->SortColumn(), page->List()->SortAscending());
+    ASSERT_EQ(page->List()->TextAt(0, CLogoListCtrl::kColName), "alpha.bmp");
+    EXPECT_TRUE(page->List()->IsCentreChecked(0));
+    EXPECT_FALSE(page->List()->IsCentreChecked(1));
+    page->List()->SetCentreChecked(2, true);  // zeta.bmp, logo 1, in its sorted row
+    EXPECT_EQ(Flags(), (std::vector<bool>{true, true, false}));
+
+    sheet->SetActivePage(1);
+    sheet->SetActivePage(0);
+    EXPECT_EQ(Column(CLogoListCtrl::kColName), (std::vector<std::string>{"zeta.bmp", "alpha.bmp", "mid.bmp"}));
+    EXPECT_TRUE(page->List()->IsCentreChecked(0));
+    EXPECT_TRUE(page->List()->IsCentreChecked(1));
+    EXPECT_FALSE(page->List()->IsCentreChecked(2));
+}
+
+TEST_F(Page1SelectionTest, RemoveAsksAndClosesTheGapWithTheFlagsFollowing) {
+    AddThree();
+    page->List()->SetCentreChecked(0, true);
+    page->List()->SetCentreChecked(2, true);
+
+    page->RemoveButton()->click();  // nothing selected
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"BMP file does not selected."});
+    EXPECT_EQ(messages.Shown_().back().style, korva::app::MsgStyle::OkExclamation);
+
+    page->List()->SelectRow(0);
+    messages.Clear();
+    messages.Answer(MsgAnswer::No);
+    page->RemoveButton()->click();
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Remove selected file?"});
+    EXPECT_EQ(page->List()->RowCount(), 3);
+
+    messages.Answer(MsgAnswer::Yes);
+    page->RemoveButton()->click();
+    EXPECT_EQ(Column(CLogoListCtrl::kColName), (std::vector<std::string>{"alpha.bmp", "mid.bmp"}));
+    EXPECT_FALSE(page->List()->IsCentreChecked(0));
+    EXPECT_TRUE(page->List()->IsCentreChecked(1));
+    EXPECT_EQ(page->CountEdit()->text(), "  2 / 255");
+    EXPECT_EQ(list.selectedRow, -1);
+
+    // The freed number goes to the next file.
+    WillPick({WriteBmp("new.bmp", 8, 8)});
+    page->OpenButton()->click();
+    EXPECT_EQ(page->List()->TextAt(2, CLogoListCtrl::kColNumber), "  1");
+}
+
+TEST_F(Page1SelectionTest, ResetReadsTheProfileAgain) {
+    profile.WriteString("LOGO", "Logofile1", WriteBmp("kept.bmp", 8, 8));
+    AddThree();  // numbers 1..3 on top of an empty list
+    messages.Answer(MsgAnswer::No);
+    page->ResetButton()->click();
+    EXPECT_EQ(page->List()->RowCount(), 3);
+
+    messages.Answer(MsgAnswer::Yes);
+    page->ResetButton()->click();
+    EXPECT_EQ(messages.Texts().back(), "Reseting the file. \nContinue it?");
+    EXPECT_EQ(Column(CLogoListCtrl::kColName), std::vector<std::string>{"kept.bmp"});
+    EXPECT_EQ(page->CountEdit()->text(), "  1 / 255");
+    EXPECT_EQ(page->SizeEdit()->text(), "  1 / 384 KByte");
+
+    profile.DeleteKey("LOGO", "Logofile1");
+    page->ResetButton()->click();  // answered No: the queue is empty
+    messages.Answer(MsgAnswer::Yes);
+    page->ResetButton()->click();
+    EXPECT_EQ(page->List()->RowCount(), 0);
+    EXPECT_EQ(page->CountEdit()->text(), "  0 / 255");
+    EXPECT_EQ(page->SizeEdit()->text(), "  0 / 384 KByte");
+    EXPECT_EQ(list.totalBytes, 0);
+}

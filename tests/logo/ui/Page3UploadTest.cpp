@@ -1,0 +1,117 @@
+#include "logo/ui/Page3Upload.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "logo/LogoList.h"
+#include "logo/ui/LogoSheet.h"
+#include "logo/ui/MyProperty.h"
+#include "logo/ui/Page5Setup.h"
+#include "logo/ui/PrintToFileDlg.h"
+#include "logo/ui/Progress.h"
+#include "logo/ui/SheetFixture.h"
+#include "support/RecordingStream.h"
+
+using namespace korva::logo::ui;
+using korva::app::MsgAnswer;
+
+namespace {
+/// Two all-black logos of 104 x 32 and 512 x 8 dots: every raster byte is FF.
+std::vector<uint8_t> TwoLogoStream() {
+    std::vector<uint8_t> stream = {0x1C, 0x71, 0x02, 0x0D, 0x00, 0x04, 0x00};  // FS q 2, x=13 y=4
+    stream.insert(stream.end(), 416, 0xFF);
+    for (uint8_t b : {0x40, 0x00, 0x01, 0x00}) stream.push_back(b);  // x=64 y=1
+    stream.insert(stream.end(), 512, 0xFF);
+    return stream;
+}
+}  // namespace
+
+class Page3UploadTest : public korva::test::SheetTest {
+protected:
+    void SetUp() override {
+        profile.WriteString("LOGO", "Logofile1", WriteBmp("first.bmp", 104, 32));
+        profile.WriteString("LOGO", "Logofile2", WriteBmp("second.bmp", 512, 8));
+        MakeListEditor(context)->LoadFromProfile(profile);
+        ports.SetFileNameChooser([] { return AskOutputFileName(); });
+        sheet.reset(BuildLogoSheet(context, nullptr));
+        sheet->show();
+        setup = qobject_cast<CPage5Setup*>(sheet->ActivePage());
+    }
+    CPage3Upload* ShowUploadPage() {
+        EXPECT_TRUE(sheet->SetActivePage(2));
+        return qobject_cast<CPage3Upload*>(sheet->ActivePage());
+    }
+    /// Answers the file name question with `name` the next time it is asked.
+    void WillName(const std::string& name) {
+        korva::test::WhenModal<CPrintToFileDlg>([name](CPrintToFileDlg* dialog) {
+            dialog->NameEdit()->setText(QString::fromStdString(name));
+            dialog->OkButton()->click();
+        });
+    }
+
+    std::unique_ptr<CMyProperty> sheet;
+    CPage5Setup* setup = nullptr;
+};
+
+TEST_F(Page3UploadTest, UploadToFileWritesTheStreamAndASecondUploadAsksAgain) {
+    setup->PrintToFileBox()->click();
+    CPage3Upload* page = ShowUploadPage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->PrinterNameEdit()->text(), "To File");
+    EXPECT_EQ(page->PortNameEdit()->text(), "To File");
+
+    QString title;
+    int range = -1;
+    page->SetProgressHook([&](CProgress& progress) {
+        title = progress.windowTitle();
+        range = progress.Maximum();
+    });
+    const std::string first = (dir / "out.prn").string();
+    messages.Answer(MsgAnswer::Yes);
+    WillName(first);
+    page->UploadButton()->click();
+    EXPECT_EQ(page->LastOutcome(), korva::logo::NvUpload::Outcome::Completed);
+    EXPECT_EQ(ReadFile(first), TwoLogoStream());
+    EXPECT_EQ(title, "Uploading");
+    EXPECT_EQ(range, 9);  // 928 bytes / 100
+    EXPECT_EQ(messages.Texts(),
+              (std::vector<std::string>{"All bit image files are written in the NV Graphics memory of the printer.",
+                                        "Complete the NV bit image definition.\r\nPlease wait some paper feed."}));
+    EXPECT_EQ(ports.m_PortName, "FILE");
+
+    // The port name is still "FILE": the next upload asks for a name again.
+    const std::string second = (dir / "again.prn").string();
+    messages.Answer(MsgAnswer::Yes);
+    WillName(second);
+    page->UploadButton()->click();
+    EXPECT_EQ(ReadFile(second), TwoLogoStream());
+    EXPECT_EQ(profile.GetString("LOGO", "Logofile2"), (dir / "second.bmp").string());
+}
+
+TEST_F(Page3UploadTest, PrinterDetailsAndAnUnansweredQuestionSendNothing) {
+    SetPort("LPT1", 2);
+    CPage3Upload* page = ShowUploadPage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->PrinterNameEdit()->text(), "KORVA10");
+    EXPECT_EQ(page->PortNameEdit()->text(), "LPT1");
+    messages.Answer(MsgAnswer::No);
+    page->UploadButton()->click();
+    EXPECT_EQ(page->LastOutcome(), korva::logo::NvUpload::Outcome::Declined);
+    EXPECT_FALSE(ports.IsOpen());
+}
+
+TEST_F(Page3UploadTest, CancelInTheUploadingWindowCompletesWithEmptyHeaders) {
+    korva::test::RecordingStream printer(korva::port::PortKind::Ethernet, clock);
+    context.ethernet = &printer;
+    SetPort("ETHERNET_II", 1);
+    CPage3Upload* page = ShowUploadPage();
+    // Cancel as soon as the window is up, during the erase wait: no image
+    // starts, and both announced images are completed empty.
+    page->SetProgressHook([](CProgress& progress) { progress.CancelButton()->click(); });
+    messages.Answer(MsgAnswer::Yes);
+    page->UploadButton()->click();
+    EXPECT_EQ(page->LastOutcome(), korva::logo::NvUpload::Outcome::Cancelled);
+    EXPECT_EQ(korva::test::ToHex(printer.Stream()), "1C 71 02 00 00 00 00 00 00 00 00");
+    EXPECT_EQ(profile.GetString("LOGO", "Logofile1"), (dir / "first.bmp").string());
+}
