@@ -31,7 +31,7 @@ QByteArray Datagram(uint8_t command, const char* fields = "") {
 }
 
 // IP, mask, gateway, MAC, DHCP, port (bytes 3..23).
-const char* kNewFields = "c0 a8 01 32  ff ff 00 00  c0 a8 01 01  00 2b 9e 12 34 56  00  23 28";
+const char* kNewFields = "c0 a8 01 32  ff ff 00 00  c0 a8 01 01  00 1a 2b 3c 4d 5e  00  23 28";
 
 int UdpSocket(const char* address, uint16_t port) {
     int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -108,7 +108,7 @@ TEST_F(SimNetcfg, SearchIsAnsweredWithTheConfiguration) {
 }
 
 TEST_F(SimNetcfg, ChangeIsAppliedOnlyByTheMatchingApply) {
-    Start();
+    Start({"--mac", "00:1A:2B:3C:4D:5E"});
     EXPECT_EQ(Exchange(Datagram(0x02, kNewFields)).size(), 35);  // the change is acknowledged
     QJsonObject held = sim.WaitForState([](const QJsonObject& s) { return s["network"]["change_pending"].toBool(); });
     EXPECT_EQ(held["network"].toObject()["ip"].toString(), "192.168.0.254");  // not yet
@@ -117,22 +117,28 @@ TEST_F(SimNetcfg, ChangeIsAppliedOnlyByTheMatchingApply) {
     QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["network"]["ip"] == "192.168.1.50"; });
     EXPECT_EQ(state["network"].toObject(),
               (QJsonObject{{"ip", "192.168.1.50"}, {"mask", "255.255.0.0"}, {"gateway", "192.168.1.1"},
-                           {"port", 9000}, {"dhcp", false}, {"mac", "00:2B:9E:12:34:56"},
+                           {"port", 9000}, {"dhcp", false}, {"mac", "00:1A:2B:3C:4D:5E"},
                            {"change_pending", false}}));
 }
 
 TEST_F(SimNetcfg, OtherMacsAndStrayDatagramsChangeNothing) {
-    Start();
-    const char* otherMac = "c0 a8 01 32  ff ff 00 00  c0 a8 01 01  00 2b 9e 65 43 21  00  23 28";
+    Start({"--mac", "00:1A:2B:3C:4D:5E"});
+    const char* otherMac = "c0 a8 01 32  ff ff 00 00  c0 a8 01 01  00 2b 9e 12 34 56  00  23 28";
     EXPECT_TRUE(Exchange(Datagram(0x02, otherMac), 200).isEmpty());
     EXPECT_TRUE(Exchange(Datagram(0x04, otherMac), 200).isEmpty());
     EXPECT_TRUE(Exchange(Datagram(0x04, kNewFields), 200).isEmpty());  // apply with no change held
+    // An apply that differs from the held change (here: the port) is not taken.
+    EXPECT_EQ(Exchange(Datagram(0x02, kNewFields)).size(), 35);
+    QByteArray otherPort = Datagram(0x04, kNewFields);
+    otherPort[23] = 0x29;
+    EXPECT_TRUE(Exchange(otherPort, 200).isEmpty());
     EXPECT_TRUE(Exchange(Datagram(0x00).left(34), 200).isEmpty());     // too short
     QByteArray noTrailer = Datagram(0x00);
     noTrailer[34] = 0;
     EXPECT_TRUE(Exchange(noTrailer, 200).isEmpty());
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["events"].toArray().size() >= 5; });
-    EXPECT_EQ(state["events"].toArray().size(), 5);
+    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["events"].toArray().size() >= 7; });
+    EXPECT_EQ(state["events"].toArray().size(), 7);
+    EXPECT_FALSE(state["network"].toObject()["change_pending"].toBool());
     EXPECT_EQ(state["network"].toObject()["ip"].toString(), "192.168.0.254");
 }
 
