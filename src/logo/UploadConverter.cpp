@@ -25,4 +25,12 @@ LogoConverter MakeBitmapConverter(const LogoOptions& options) {
     };
 }
 
+std::vector<UploadEntry> UploadEntriesFrom(const LogoList& list) {
+    std::vector<UploadEntry> entries;
+    entries.reserve(list.entries.size());
+    for (const LogoEntry& e : list.entries)
+        entries.push_back({e.NumberValue(), e.name, e.path, e.SizeValue(), e.centerAlign});
+    return entries;
+}
+
 }  // namespace korva::logo

@@ -1,6 +1,9 @@
 #pragma once
-// The converter the front ends hand to NvUpload: reads each listed bitmap
-// file and turns it into the raster the printer stores.
+// What the front ends hand to NvUpload from the logo list and the options:
+// the entries, and the converter that turns each file into its raster.
+#include <vector>
+
+#include "logo/LogoList.h"
 #include "logo/LogoOptions.h"
 #include "logo/NvUpload.h"
 
@@ -10,5 +13,9 @@ namespace korva::logo {
 /// grayPrinting is on, else 1-bit rasters centred in maxPrintableWidth when
 /// the entry asks for it. One bitmap object is reused for every image.
 LogoConverter MakeBitmapConverter(const LogoOptions& options);
+
+/// The list's entries as the upload takes them, in list order (the upload
+/// sorts them by logo number), each with its own centring flag.
+std::vector<UploadEntry> UploadEntriesFrom(const LogoList& list);
 
 }  // namespace korva::logo

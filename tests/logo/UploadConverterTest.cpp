@@ -81,3 +81,19 @@ TEST_F(UploadConverterTest, AFileDeletedAfterListingIsNamed) {
     EXPECT_EQ(messages->Texts(), std::vector<std::string>{"File open error!!\r\n(" + path + ")"});
     EXPECT_TRUE(stream->Events().empty());
 }
+
+TEST(UploadEntries, TakeNumberSizeAndCentringFromTheList) {
+    logo::LogoList list;
+    list.entries = {{"  7", "seven.bmp", "            416", "/a/seven.bmp", true},
+                    {"  3", "three.bmp", "2600", "/a/three.bmp", false}};
+    const auto entries = logo::UploadEntriesFrom(list);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].number, 7);
+    EXPECT_EQ(entries[0].size, 416);
+    EXPECT_TRUE(entries[0].center);
+    EXPECT_EQ(entries[0].path, "/a/seven.bmp");
+    EXPECT_EQ(entries[1].number, 3);
+    EXPECT_EQ(entries[1].size, 2600);  // a gray switch rewrites sizes as "%d"
+    EXPECT_FALSE(entries[1].center);
+    EXPECT_EQ(entries[1].name, "three.bmp");
+}
