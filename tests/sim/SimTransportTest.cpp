@@ -25,7 +25,7 @@ TEST(SimProgram, HelpNamesEveryOptionAndBadOptionsAreUsageErrors) {
     for (const char* option :
          {"--serial", "--serial-link", "--line-rate", "--tcp", "--udp", "--udp-reply-port", "--usb-escape",
           "--parallel-status", "--series", "--mac", "--ip", "--mask", "--gateway", "--net-port", "--dhcp",
-          "--nak-every", "--drop-answer-after", "--disconnect-after-bytes", "--stall-after-bytes",
+          "--power-on-after", "--nak-every", "--drop-answer-after", "--disconnect-after-bytes", "--stall-after-bytes",
           "--state", "--paper", "--record-limit"})
         EXPECT_TRUE(text.contains(option)) << option;
 
