@@ -85,6 +85,8 @@ TEST_F(SimSettings, FullSetValuesCommandChangesEveryAnswer) {
     EXPECT_EQ(state["settings"].toObject(), expected);
     EXPECT_EQ(state["nv_capacity"].toInt(), 320 * 1024);  // NV graphic memory entry 6 = 320 KB
     EXPECT_FALSE(state["setup_mode"].toBool());
+    ExpectReply(Request(253), Bytes("37 27 32 35 33 1f 31 00"));  // stop bits TWO answer "1"
+    ExpectReply(Request(116), Bytes("37 27 31 31 36 1f 32 35 37 00"));  // 2Color answers "257"
 }
 
 TEST_F(SimSettings, SetValuesOutsideSetupModeOrMalformedChangesNothing) {
