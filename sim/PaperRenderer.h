@@ -17,6 +17,10 @@ public:
     static constexpr int kTopMargin = 8;
     static constexpr int kTextLineHeight = 24;
     static constexpr int kCutHeight = 16;
+    /// The image stops growing here; later items are left off (a roll of
+    /// many logos would otherwise take gigabytes).
+    static constexpr int kMaxHeight = 30000;
+    static constexpr int kMaxWidth = 4096;
 
     explicit PaperRenderer(QString path) : m_Path(std::move(path)) {}
 

@@ -124,6 +124,8 @@ public:
     /// The newer loader finished: the printer writes its flash and switches off.
     void PowerOff();
     bool PoweredOff() const { return m_PoweredOff; }
+    /// Switched on again (the user pressed the power switch).
+    void PowerOn();
 
     /// Tells the observers that something changed.
     void Changed();

@@ -83,6 +83,8 @@ const std::vector<Option>& Options() {
              long port = 0;
              return ParsePort(v, &port) && (o.network.port = uint16_t(port), true);
          }},
+        {"--power-on-after", Arg::Required, "milliseconds",
+         [](SimOptions& o, const QString& v) { return ParseCount(v, &o.powerOnAfterMs); }},
         {"--dhcp", Arg::None, "", [](SimOptions& o, const QString&) { return o.network.dhcp = true; }},
         // 1 would refuse every block, so a transfer could never end.
         {"--nak-every", Arg::Required, "a count of 2 or more",
@@ -167,6 +169,9 @@ QString HelpText() {
         "  --gateway A.B.C.D        gateway (default 192.168.0.1)\n"
         "  --net-port PORT          TCP port it reports (default 6001)\n"
         "  --dhcp                   report DHCP in use\n"
+        "  --power-on-after MS      after a firmware download the printer switches off;\n"
+        "                           switch it on again after MS milliseconds (default:\n"
+        "                           it stays off until restarted)\n"
         "\n"
         "Fault injection:\n"
         "  --nak-every K            older loader: answer NAK to every K-th good data block\n"

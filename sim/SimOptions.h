@@ -32,6 +32,7 @@ struct SimOptions {
     int series = 3;
     NetworkSettings network;
     Faults faults;
+    long powerOnAfterMs = -1;   ///< switch on again this long after a firmware download
     QString statePath;
     QString paperPath;
     size_t recordLimit = 1 << 20;

@@ -12,7 +12,8 @@
 namespace korva::sim {
 namespace {
 
-constexpr int kGatherMs = 20;  // at most one rewrite per this interval
+constexpr int kGatherMs = 20;        // at most one rewrite per this interval ...
+constexpr int kWriteShareFactor = 4;  // ... and writing takes at most a fifth of the time
 
 QString Str(const std::string& text) { return QString::fromStdString(text); }
 QString HexStr(std::span<const uint8_t> bytes) { return Str(ToHex(bytes)); }
@@ -95,7 +96,7 @@ StateWriter::StateWriter(const Printer& printer, QString statePath, PaperRendere
 
 void StateWriter::Schedule() {
     if (m_Timer.isActive()) return;
-    qint64 wait = kGatherMs - m_SinceWrite.elapsed();
+    qint64 wait = std::max<qint64>(kGatherMs, kWriteShareFactor * m_LastWriteMs) - m_SinceWrite.elapsed();
     m_Timer.start(static_cast<int>(std::max<qint64>(0, wait)));
 }
 
@@ -134,7 +135,8 @@ QJsonObject StateWriter::BuildState(const Printer& printer) {
 
 void StateWriter::Flush() {
     m_Timer.stop();
-    m_SinceWrite.restart();
+    QElapsedTimer clock;
+    clock.start();
     // The roll first, so whoever sees a print in the state finds it on the roll.
     if (m_Paper && (!m_PaperRendered || m_Printer.Paper().size() != m_PaperItems)) {
         m_PaperRendered = true;
@@ -148,6 +150,8 @@ void StateWriter::Flush() {
             file.commit();
         }
     }
+    m_LastWriteMs = clock.elapsed();
+    m_SinceWrite.restart();
 }
 
 }  // namespace korva::sim

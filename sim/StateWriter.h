@@ -31,6 +31,7 @@ private:
     PaperRenderer* m_Paper;
     QTimer m_Timer;
     QElapsedTimer m_SinceWrite;
+    qint64 m_LastWriteMs = 0;  ///< a large state is written less often
     size_t m_PaperItems = 0;
     bool m_PaperRendered = false;
 };

@@ -81,7 +81,12 @@ int main(int argc, char** argv) {
     UdpResponder udp(printer, options);
     // Switched off after a firmware download: drop TCP connections once the
     // current read has been handled.
-    printer.onPowerOff = [&tcp] { QTimer::singleShot(0, &tcp, [&tcp] { tcp.DropAll(); }); };
+    printer.onPowerOff = [&] {
+        QTimer::singleShot(0, &tcp, [&tcp] { tcp.DropAll(); });
+        if (options.powerOnAfterMs >= 0)
+            QTimer::singleShot(std::chrono::milliseconds(options.powerOnAfterMs), &tcp,
+                               [&printer] { printer.PowerOn(); });
+    };
 
     if (options.serial && !serial.Start(&error)) {
         std::fprintf(stderr, "korva-sim: %s\n", error.toLocal8Bit().constData());

@@ -17,7 +17,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korva logo list [--profile FILE] [--gray]\n"
-    "  --profile FILE   the profile to read (default: korvatool.INI in the working directory)\n"
+    "  --profile FILE   the profile to read (default: KorvaTool.INI in the working directory)\n"
     "  --gray           size the logos for gray printing (4 times the 1-bit size)\n";
 
 int Run(const std::vector<std::string>& args) {
@@ -39,7 +39,7 @@ int Run(const std::vector<std::string>& args) {
     }
     std::error_code ignored;
     if (profilePath.empty()) {
-        profilePath = app::DefaultProfilePath("korvatool");
+        profilePath = app::DefaultProfilePath("KorvaTool");
     } else if (!std::filesystem::is_regular_file(profilePath, ignored)) {
         std::fprintf(stderr, "korva logo list: cannot read profile %s\n", profilePath.c_str());
         return kExitBadInput;

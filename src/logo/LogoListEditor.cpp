@@ -45,24 +45,28 @@ bool LogoListEditor::AddFile(int number, const std::string& path) {
             return false;
         }
         const LogoFileInfo info = m_Probe(path);
-        if (!info.ok() && info.error.kind != BitmapErrorKind::TooManyBitsPerPixel) {
+        // An image too large to decode is far larger than the NV memory too.
+        const bool tooLarge = info.error.kind == BitmapErrorKind::TooLarge;
+        const bool tooDeep = info.error.kind == BitmapErrorKind::TooManyBitsPerPixel;
+        if (!info.ok() && !tooLarge && !tooDeep) {
             m_LastRefusal = path + ": " + DescribeBitmapError(info.error);
             CountRefusal(number);
             return false;
         }
         const bool gray = m_Options.grayPrinting;
-        if (!info.ok() || !HeaderCanCarry(info.width, info.height, gray)) {
+        if (tooDeep || (info.ok() && !HeaderCanCarry(info.width, info.height, gray))) {
             // Refused every time, not counted: the file is fine, this tool cannot send it.
-            m_LastRefusal = path + ": " + (info.ok() ? "the printer cannot take an image of " +
-                                                           std::to_string(info.width) + " x " +
-                                                           std::to_string(info.height) + " pixels"
-                                                     : DescribeBitmapError(info.error));
+            m_LastRefusal = path + ": " + (tooDeep ? DescribeBitmapError(info.error)
+                                                   : "the printer cannot take an image of " +
+                                                         std::to_string(info.width) + " x " +
+                                                         std::to_string(info.height) + " pixels");
             m_Notify(app::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None);
             return false;
         }
-        const long size = static_cast<long>(NvImageBytes(info.width, info.height, gray));
-        if (m_List.totalBytes + size > static_cast<long>(m_List.nvCapacityKB) * 1024) {
-            m_LastRefusal = path + ": " + std::to_string(size) + " bytes do not fit in the NV memory left";
+        const long size = tooLarge ? 0 : static_cast<long>(NvImageBytes(info.width, info.height, gray));
+        if (tooLarge || m_List.totalBytes + size > static_cast<long>(m_List.nvCapacityKB) * 1024) {
+            m_LastRefusal = path + ": " + (tooLarge ? DescribeBitmapError(info.error)
+                                                    : std::to_string(size) + " bytes do not fit in the NV memory left");
             if (number == 0 && m_Refusals == 0)
                 m_Notify(app::kMsgNvAreaTooSmall, LogoNoticeIcon::None);
             else

@@ -114,6 +114,12 @@ TEST_F(LogoCommand, ListShowsTheProfilesLogos) {
     EXPECT_NE(r.err.find("Logofile2 refused: " + (dir / "gone.bmp").string() + ": cannot open"), std::string::npos)
         << r.err;
 
+    // Without --profile: the tool's own profile in the working directory.
+    Write("KorvaTool.INI", {ini.begin(), ini.end()});
+    r = Korva("logo list");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Number of Image Files:   2 / 255\n"), std::string::npos) << r.out;
+
     r = Korva("logo list --profile none.INI");
     EXPECT_EQ(r.exitCode, 3);
     r = Korva("logo list --frobnicate");

@@ -123,6 +123,15 @@ TEST_F(ListFixture, NvCapacityIsExactly384KB) {
     EXPECT_FALSE(second.AddFile(0, "tiny.bmp"));
     EXPECT_EQ(second.refusals(), 2);
     EXPECT_EQ(notices, (Notices{{app::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation}}));
+
+    // An image too large even to decode is, above all, too large for the NV memory.
+    list.Clear();
+    LogoListEditor third = Editor();
+    notices.clear();
+    files["huge.bmp"].error = {BitmapErrorKind::TooLarge, "the image of 20000 x 20000 pixels is too large"};
+    EXPECT_FALSE(third.AddFile(0, "huge.bmp"));
+    EXPECT_EQ(notices, (Notices{{app::kMsgNvAreaTooSmall, LogoNoticeIcon::None}}));
+    EXPECT_EQ(third.refusals(), 0);
 }
 
 TEST_F(ListFixture, The256thFileIsRefusedBeforeItIsOpened) {
@@ -139,25 +148,26 @@ TEST_F(ListFixture, The256thFileIsRefusedBeforeItIsOpened) {
 
 TEST_F(ListFixture, RemovedNumbersAreHandedOutAgainLowestFirst) {
     LogoListEditor editor = Editor();
-    for (const char* f : {"c.bmp", "c.bmp", "c.bmp", "c.bmp"}) ASSERT_TRUE(editor.AddFile(0, f));
+    for (const char* f : {"c.bmp", "c.bmp", "c.bmp"}) ASSERT_TRUE(editor.AddFile(0, f));
     list.entries[1].centerAlign = true;
     editor.RemoveNumber(2);
-    EXPECT_EQ(list.countText, "  3 / 255");
-    EXPECT_EQ(list.totalBytes, 3 * 2600);
-    EXPECT_EQ(list.sizeText, "  8 / 384 KByte");
-    EXPECT_FALSE(list.entries[1].centerAlign);  // the flag went with logo 2
+    EXPECT_EQ(list.countText, "  2 / 255");
+    EXPECT_EQ(list.totalBytes, 2 * 2600);
+    EXPECT_EQ(list.sizeText, "  6 / 384 KByte");
+    EXPECT_FALSE(list.entries[0].centerAlign);  // the flag went with logo 2
+    EXPECT_FALSE(list.entries[1].centerAlign);
     editor.RemoveNumber(99);  // no such logo: nothing changes
-    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.Count(), 2);
     ASSERT_TRUE(editor.AddFile(0, "d.bmp"));
     EXPECT_EQ(list.entries.back().number, "  2");
-    EXPECT_EQ(list.countText, "  4 / 255");
+    EXPECT_EQ(list.countText, "  3 / 255");
 
-    editor.RemoveNumber(4);
+    editor.RemoveNumber(3);
     editor.RemoveNumber(1);
     ASSERT_TRUE(editor.AddFile(0, "d.bmp"));
     ASSERT_TRUE(editor.AddFile(0, "d.bmp"));
     ASSERT_TRUE(editor.AddFile(0, "d.bmp"));
-    EXPECT_EQ(Numbers(), (std::vector<std::string>{"  3", "  2", "  1", "  4", "  5"}));
+    EXPECT_EQ(Numbers(), (std::vector<std::string>{"  2", "  1", "  3", "  4"}));
 }
 
 TEST_F(ListFixture, ProfileWithAMissingSecondFile) {

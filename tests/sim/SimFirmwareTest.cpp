@@ -95,6 +95,22 @@ TEST(SimNewerLoader, BadChecksumAndWrongLengthForTheSeriesAreRecorded) {
     }
 }
 
+TEST(SimNewerLoader, PowersOnAgainWhenAsked) {
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0", "--power-on-after", "200"}));
+    int fd = sim.ConnectTcp();
+    ASSERT_TRUE(WriteAll(fd, NewPacket("01 11 42 04", 0x4000, 0x11)));
+    ::close(fd);
+    QJsonObject state = sim.WaitForState([](const QJsonObject& s) {
+        return s["events"].toArray().contains("power on");
+    });
+    EXPECT_FALSE(state["powered_off"].toBool());
+    fd = sim.ConnectTcp();
+    ASSERT_TRUE(WriteAll(fd, Bytes("1d 49 01")));
+    EXPECT_EQ(ReadFor(fd, 1, 3000), Bytes("22"));
+    ::close(fd);
+}
+
 class SimOlderLoader : public ::testing::Test {
 protected:
     void Start(const QStringList& extra = {}) {

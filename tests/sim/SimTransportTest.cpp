@@ -25,7 +25,7 @@ TEST(SimProgram, HelpNamesEveryOptionAndBadOptionsAreUsageErrors) {
     for (const char* option :
          {"--serial", "--serial-link", "--line-rate", "--tcp", "--udp", "--udp-reply-port", "--usb-escape",
           "--parallel-status", "--series", "--mac", "--ip", "--mask", "--gateway", "--net-port", "--dhcp",
-          "--nak-every", "--drop-answer-after", "--disconnect-after-bytes", "--stall-after-bytes",
+          "--power-on-after", "--nak-every", "--drop-answer-after", "--disconnect-after-bytes", "--stall-after-bytes",
           "--state", "--paper", "--record-limit"})
         EXPECT_TRUE(text.contains(option)) << option;
 
@@ -135,6 +135,19 @@ TEST(SimTcp, ConnectionsOneAfterAnotherWithAZeroLengthProbe) {
         EXPECT_EQ(entry["bytes"].toString(), "1d4901");
         EXPECT_EQ(entry["sent"].toString(), "22");
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SimHarnessStart, ReportsWhyTheSimulatorDidNotComeUp) {
+    SimHarness first;
+    ASSERT_TRUE(first.Start({"--tcp", "127.0.0.1:0"}));
+    SimHarness second;
+    EXPECT_FALSE(second.Start({"--tcp", QStringLiteral("127.0.0.1:%1").arg(first.TcpPort())}));
+    EXPECT_TRUE(second.Error().contains("cannot listen on TCP")) << second.Error().toStdString();
+    EXPECT_FALSE(second.Running());
 }
 
 }  // namespace

@@ -22,6 +22,9 @@ constexpr int kStatePollMs = 10;
 
 SimHarness::SimHarness() : m_Dir(std::make_unique<QTemporaryDir>()) {
     m_Process.setProcessChannelMode(QProcess::SeparateChannels);
+    // A file, not a pipe: nobody reads stderr while a test runs, and a full
+    // pipe would block the simulator.
+    m_Process.setStandardErrorFile(m_Dir->filePath("stderr.txt"));
 }
 
 SimHarness::~SimHarness() { Stop(); }
@@ -90,7 +93,9 @@ void SimHarness::Stop() {
 bool SimHarness::Running() const { return m_Process.state() == QProcess::Running; }
 
 QString SimHarness::StandardError() {
-    return m_Error + QString::fromLocal8Bit(m_Process.readAllStandardError());
+    QFile file(m_Dir->filePath("stderr.txt"));
+    file.open(QIODevice::ReadOnly);
+    return QString::fromLocal8Bit(file.readAll());
 }
 
 int SimHarness::ConnectTcp() const {

@@ -1,6 +1,8 @@
 #include "app/ui/ToolApp.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QStyle>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -34,6 +36,9 @@ std::vector<std::string> CToolApp::SimulatedPorts() {
 int CToolApp::Run(int& argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KorvaTool"));
+    // The program icon, large and small, on every window of the run.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("printer"),
+                                                 QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)));
     SetProgramName("KorvaTool");
     InstallQtMessageBox();
 

@@ -4,9 +4,10 @@
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
-#include <QLocale>
 #include <QShortcut>
 #include <cstring>
+
+#include "app/ui/Language.h"
 
 namespace korva::logo::ui {
 
@@ -90,7 +91,9 @@ void KeepMnemonic(QWidget* control, const char* english, const QString& shown, A
 
 }  // namespace
 
-bool UseKoreanLabels() { return QLocale::system().language() == QLocale::Korean; }
+// One answer for every dialog of the program (the system locale, or the
+// language the user fixed).
+bool UseKoreanLabels() { return app::ui::UseKoreanLabels(); }
 
 QString PageLabel(LabelPage page, const char* english) {
     if (UseKoreanLabels()) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes one picture in every bitmap variant the logo reader accepts.
 
-Usage: make_bitmaps.py OUTDIR
+Usage: make_bitmaps.py OUTDIR [WIDTH HEIGHT]   (default 37 x 21)
 
 PIL writes the kinds it can (1-, 8-, 24- and 32-bit with a 40-byte header);
 the rest (2/4-bit, RLE8/RLE4, 16-bit, bit fields, 52/56/108/124-byte and
@@ -185,7 +185,10 @@ def rgb565(r, g, b):
 
 
 def main():
+    global W, H
     out = sys.argv[1]
+    if len(sys.argv) == 4:
+        W, H = int(sys.argv[2]), int(sys.argv[3])
     os.makedirs(out, exist_ok=True)
     p = lambda name: os.path.join(out, name)
     pairs = []

@@ -1,0 +1,57 @@
+// The logo sheet end to end: two bitmaps listed on the selection page,
+// uploaded from the upload page through the real port object to korva-sim
+// over a pty, which then holds exactly those two images.
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPushButton>
+
+#include "logo/LogoList.h"
+#include "logo/ui/LogoSheet.h"
+#include "logo/ui/MyProperty.h"
+#include "logo/ui/Page1Selection.h"
+#include "logo/ui/Page3Upload.h"
+#include "logo/ui/SheetFixture.h"
+#include "support/SimHarness.h"
+
+using namespace korva::logo::ui;
+
+class UploadToSimTest : public korva::test::SheetTest {};
+
+TEST_F(UploadToSimTest, TwoLogosFromTheSheetReachThePrinter) {
+    korva::test::SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
+    SetPort(sim.SerialPath().toStdString(), 1);
+
+    std::unique_ptr<CMyProperty> sheet(BuildLogoSheet(context, nullptr));
+    sheet->show();
+    sheet->SetActivePage(0);
+    WillPick({WriteBmp("one.bmp", 100, 30), WriteBmp("two.bmp", 512, 8)});
+    qobject_cast<CPage1Selection*>(sheet->ActivePage())->OpenButton()->click();
+    ASSERT_EQ(list.entries.size(), 2u);
+
+    sheet->SetActivePage(2);
+    auto* upload = qobject_cast<CPage3Upload*>(sheet->ActivePage());
+    messages.Answer(korva::app::MsgAnswer::Yes);
+    upload->UploadButton()->click();
+    EXPECT_EQ(upload->LastOutcome(), korva::logo::NvUpload::Outcome::Completed);
+
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 2; });
+    QByteArray expected = korva::test::Bytes("1d 49 01 1b 40 1c 71 02 0d 00 04 00");
+    // 100 x 30 black, padded to 104 x 32: column by column, four bytes of
+    // eight dots each (top dot in the high bit); the padding stays white.
+    for (int x = 0; x < 104; ++x) expected += x < 100 ? korva::test::Bytes("ff ff ff fc") : QByteArray(4, '\0');
+    expected += korva::test::Bytes("40 00 01 00");
+    expected += QByteArray(512, '\xFF');
+    EXPECT_EQ(korva::test::SimHarness::Received(state, 0).toHex(' ').toStdString(), expected.toHex(' ').toStdString());
+    const QJsonArray images = state["nv_images"].toArray();
+    ASSERT_EQ(images.size(), 2);
+    EXPECT_EQ(images[0].toObject()["width"].toInt(), 104);
+    EXPECT_EQ(images[0].toObject()["height"].toInt(), 32);
+    EXPECT_EQ(images[1].toObject()["width"].toInt(), 512);
+    EXPECT_EQ(images[1].toObject()["height"].toInt(), 8);
+    // A complete upload writes the list to the profile in upload order.
+    EXPECT_EQ(profile.GetString("LOGO", "Logofile1"), (dir / "one.bmp").string());
+    EXPECT_EQ(profile.GetString("LOGO", "Logofile2"), (dir / "two.bmp").string());
+    EXPECT_EQ(list.savedKeyCount, 2);
+}
