@@ -27,6 +27,13 @@ bool CToolApp::OpenErrorLog(const std::string& directory) {
     return true;
 }
 
+MenuPortHooks CToolApp::PortHooks(port::CPorts& ports) {
+    return {[&ports](int tool) { ports.m_CurrentTool = static_cast<uint8_t>(tool); },
+            [&ports] {
+                if (ports.m_bConnected) ports.ClosePort();
+            }};
+}
+
 std::vector<std::string> CToolApp::SimulatedPorts() {
     const char* path = std::getenv("KORVA_SIM_PORT");
     if (path == nullptr || *path == '\0') return {};
@@ -54,11 +61,7 @@ int CToolApp::Run(int& argc, char** argv) {
     SystemPortDiscovery discovery;
     port::CPorts& ports = Ports();
     port::ConnectionSettings settings = ports.Connection();
-    const MenuPortHooks hooks{
-        [&ports](int tool) { ports.m_CurrentTool = static_cast<uint8_t>(tool); },
-        [&ports] {
-            if (ports.m_bConnected) ports.ClosePort();
-        }};
+    const MenuPortHooks hooks = PortHooks(ports);
 
     CConnectDlg dialog(settings, discovery);
     dialog.SetExtraSerialPorts(SimulatedPorts());
