@@ -14,16 +14,19 @@ int ScaleY(int size) { return (size & 2) ? 2 : 1; }  // 2 and 3 double the heigh
 
 int ItemHeight(const PaperItem& item) {
     switch (item.kind) {
-    case PaperItem::Kind::Text: return PaperRenderer::kTextLineHeight;
-    case PaperItem::Kind::Logo: return item.logo.heightDots * ScaleY(item.size);
-    case PaperItem::Kind::Cut: return PaperRenderer::kCutHeight;
+        case PaperItem::Kind::Text:
+            return PaperRenderer::kTextLineHeight;
+        case PaperItem::Kind::Logo:
+            return item.logo.heightDots * ScaleY(item.size);
+        case PaperItem::Kind::Cut:
+            return PaperRenderer::kCutHeight;
     }
     return 0;
 }
 
 void DrawLogo(QImage& image, const PaperItem& item, int top) {
     const int sx = ScaleX(item.size), sy = ScaleY(item.size);
-    for (int y = 0; y < item.logo.heightDots; ++y) {
+    for (int y = 0; y < item.logo.heightDots && top + y * sy < image.height(); ++y) {
         for (int x = 0; x < item.logo.widthDots; ++x) {
             int darkness = item.logo.DarknessAt(x, y);
             if (darkness == 0) continue;
@@ -31,8 +34,9 @@ void DrawLogo(QImage& image, const PaperItem& item, int top) {
             const QRgb colour = qRgb(level, level, level);
             for (int dy = 0; dy < sy; ++dy)
                 for (int dx = 0; dx < sx; ++dx) {
-                    int px = item.leftMargin + x * sx + dx, py = top + y * sy + dy;
-                    if (px < image.width() && py < image.height()) image.setPixel(px, py, colour);
+                    long px = long(item.leftMargin) + x * sx + dx, py = long(top) + y * sy + dy;
+                    if (px < image.width() && py < image.height())
+                        image.setPixel(int(px), int(py), colour);
                 }
         }
     }
@@ -56,16 +60,19 @@ void DrawText(QPainter& painter, const PaperItem& item, int top) {
 }  // namespace
 
 QImage PaperRenderer::Draw(const std::vector<PaperItem>& items) {
-    int width = kRollWidth, height = 2 * kTopMargin;
+    long long width = kRollWidth, height = 2 * kTopMargin;
     for (const PaperItem& item : items) {
         height += ItemHeight(item);
         if (item.kind == PaperItem::Kind::Logo)
-            width = std::max(width, item.leftMargin + item.logo.widthDots * ScaleX(item.size));
+            width = std::max<long long>(width,
+                                        item.leftMargin + item.logo.widthDots * ScaleX(item.size));
     }
-    QImage image(width, height, QImage::Format_RGB32);
+    QImage image(int(std::min<long long>(width, kMaxWidth)),
+                 int(std::min<long long>(height, kMaxHeight)), QImage::Format_RGB32);
     image.fill(Qt::white);
     int top = kTopMargin;
     for (const PaperItem& item : items) {
+        if (top >= image.height()) break;
         if (item.kind == PaperItem::Kind::Logo) {
             DrawLogo(image, item, top);
         } else {
@@ -74,7 +81,7 @@ QImage PaperRenderer::Draw(const std::vector<PaperItem>& items) {
                 DrawText(painter, item, top);
             } else {
                 painter.setPen(QPen(Qt::gray, 1, Qt::DashLine));
-                painter.drawLine(0, top + kCutHeight / 2, width, top + kCutHeight / 2);
+                painter.drawLine(0, top + kCutHeight / 2, image.width(), top + kCutHeight / 2);
             }
         }
         top += ItemHeight(item);

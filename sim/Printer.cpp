@@ -118,6 +118,14 @@ void Printer::PowerOff() {
     if (onPowerOff) onPowerOff();
 }
 
+void Printer::PowerOn() {
+    if (!m_PoweredOff) return;
+    m_PoweredOff = false;
+    m_SetupMode = false;
+    Event("power on");
+    Changed();
+}
+
 void Printer::Changed() {
     if (onChange) onChange();
 }

@@ -12,7 +12,8 @@
 namespace korva::sim {
 namespace {
 
-constexpr int kGatherMs = 20;  // at most one rewrite per this interval
+constexpr int kGatherMs = 20;         // at most one rewrite per this interval ...
+constexpr int kWriteShareFactor = 4;  // ... and writing takes at most a fifth of the time
 
 QString Str(const std::string& text) { return QString::fromStdString(text); }
 QString HexStr(std::span<const uint8_t> bytes) { return Str(ToHex(bytes)); }
@@ -95,7 +96,8 @@ StateWriter::StateWriter(const Printer& printer, QString statePath, PaperRendere
 
 void StateWriter::Schedule() {
     if (m_Timer.isActive()) return;
-    qint64 wait = kGatherMs - m_SinceWrite.elapsed();
+    qint64 wait =
+        std::max<qint64>(kGatherMs, kWriteShareFactor * m_LastWriteMs) - m_SinceWrite.elapsed();
     m_Timer.start(static_cast<int>(std::max<qint64>(0, wait)));
 }
 
@@ -111,30 +113,32 @@ QJsonObject StateWriter::BuildState(const Printer& printer) {
     QJsonArray events;
     for (const std::string& e : printer.Events()) events.append(Str(e));
     const Printer::LineSettings& line = printer.Line();
-    return QJsonObject{
-        {"series", printer.Series()},
-        {"received", Received(printer)},
-        {"nv_images", NvImages(printer)},
-        {"nv_capacity", qint64(printer.Nv().Capacity())},
-        {"nv_used", qint64(printer.Nv().Used())},
-        {"settings", settings},
-        {"setup_mode", printer.SetupMode()},
-        {"firmware", Firmware(printer)},
-        {"printed", printed},
-        {"lines", Lines(printer)},
-        {"cuts", cuts},
-        {"initializations", printer.Initializations()},
-        {"network", Network(printer)},
-        {"line", QJsonObject{{"baud", qint64(line.baud)}, {"data_bits", line.dataBits},
-                             {"parity", line.parity}, {"stop_bits", line.stopBits},
-                             {"flow", Str(line.flow)}}},
-        {"powered_off", printer.PoweredOff()},
-        {"events", events}};
+    return QJsonObject{{"series", printer.Series()},
+                       {"received", Received(printer)},
+                       {"nv_images", NvImages(printer)},
+                       {"nv_capacity", qint64(printer.Nv().Capacity())},
+                       {"nv_used", qint64(printer.Nv().Used())},
+                       {"settings", settings},
+                       {"setup_mode", printer.SetupMode()},
+                       {"firmware", Firmware(printer)},
+                       {"printed", printed},
+                       {"lines", Lines(printer)},
+                       {"cuts", cuts},
+                       {"initializations", printer.Initializations()},
+                       {"network", Network(printer)},
+                       {"line", QJsonObject{{"baud", qint64(line.baud)},
+                                            {"data_bits", line.dataBits},
+                                            {"parity", line.parity},
+                                            {"stop_bits", line.stopBits},
+                                            {"flow", Str(line.flow)}}},
+                       {"powered_off", printer.PoweredOff()},
+                       {"events", events}};
 }
 
 void StateWriter::Flush() {
     m_Timer.stop();
-    m_SinceWrite.restart();
+    QElapsedTimer clock;
+    clock.start();
     // The roll first, so whoever sees a print in the state finds it on the roll.
     if (m_Paper && (!m_PaperRendered || m_Printer.Paper().size() != m_PaperItems)) {
         m_PaperRendered = true;
@@ -148,6 +152,8 @@ void StateWriter::Flush() {
             file.commit();
         }
     }
+    m_LastWriteMs = clock.elapsed();
+    m_SinceWrite.restart();
 }
 
 }  // namespace korva::sim

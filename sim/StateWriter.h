@@ -14,7 +14,7 @@ class PaperRenderer;
 /// rewrite the file once per byte; every write replaces the file atomically.
 class StateWriter : public QObject {
     Q_OBJECT
-public:
+  public:
     StateWriter(const Printer& printer, QString statePath, PaperRenderer* paper,
                 QObject* parent = nullptr);
 
@@ -25,12 +25,13 @@ public:
 
     static QJsonObject BuildState(const Printer& printer);
 
-private:
+  private:
     const Printer& m_Printer;
     QString m_StatePath;
     PaperRenderer* m_Paper;
     QTimer m_Timer;
     QElapsedTimer m_SinceWrite;
+    qint64 m_LastWriteMs = 0;  ///< a large state is written less often
     size_t m_PaperItems = 0;
     bool m_PaperRendered = false;
 };

@@ -138,6 +138,9 @@ std::string IniFile::Serialize() const {
             out += "\r\n";
         }
     }
+    // A first key that itself begins with byte-order-mark bytes would lose
+    // them on the next read; a mark of our own keeps them.
+    if (out.starts_with(kUtf8Bom) || out.starts_with(kUtf16LeBom)) out.insert(0, kUtf8Bom);
     return out;
 }
 

@@ -17,7 +17,7 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korva logo list [--profile FILE] [--gray]\n"
-    "  --profile FILE   the profile to read (default: korvatool.INI in the working directory)\n"
+    "  --profile FILE   the profile to read (default: KorvaTool.INI in the working directory)\n"
     "  --gray           size the logos for gray printing (4 times the 1-bit size)\n";
 
 int Run(const std::vector<std::string>& args) {
@@ -39,7 +39,7 @@ int Run(const std::vector<std::string>& args) {
     }
     std::error_code ignored;
     if (profilePath.empty()) {
-        profilePath = app::DefaultProfilePath("korvatool");
+        profilePath = app::DefaultProfilePath("KorvaTool");
     } else if (!std::filesystem::is_regular_file(profilePath, ignored)) {
         std::fprintf(stderr, "korva logo list: cannot read profile %s\n", profilePath.c_str());
         return kExitBadInput;
@@ -57,19 +57,24 @@ int Run(const std::vector<std::string>& args) {
             if (!info.ok()) reasons[path] = logo::DescribeBitmapError(info.error);
             return info;
         },
-        [](int message, logo::LogoNoticeIcon) { std::fprintf(stderr, "%s\n", app::Message(message)); });
+        [](int message, logo::LogoNoticeIcon) {
+            std::fprintf(stderr, "%s\n", app::Message(message));
+        });
     editor.LoadFromProfile(profile);
 
     for (int number : list.refusedNumbers) {
-        const std::string path = profile.GetString(logo::kLogoSection, "Logofile" + std::to_string(number));
+        const std::string path =
+            profile.GetString(logo::kLogoSection, "Logofile" + std::to_string(number));
         const auto reason = reasons.find(path);
         std::fprintf(stderr, "Logofile%d refused: %s%s%s\n", number, path.c_str(),
-                     reason != reasons.end() ? ": " : "", reason != reasons.end() ? reason->second.c_str() : "");
+                     reason != reasons.end() ? ": " : "",
+                     reason != reasons.end() ? reason->second.c_str() : "");
     }
     std::printf("profile: %s\n", profilePath.c_str());
     std::printf(" No.  %-28s %15s  %s\n", "Name", "Size", "Path");
     for (const logo::LogoEntry& e : list.entries)
-        std::printf(" %s  %-28s %15s  %s\n", e.number.c_str(), e.name.c_str(), e.size.c_str(), e.path.c_str());
+        std::printf(" %s  %-28s %15s  %s\n", e.number.c_str(), e.name.c_str(), e.size.c_str(),
+                    e.path.c_str());
     std::printf("Number of Image Files: %s\n", list.countText.c_str());
     std::printf("Total Image File Size: %s\n", list.sizeText.c_str());
     return kExitOk;

@@ -90,7 +90,8 @@ int LogoPrint::stepCheckPrinter() {
 // One reply byte, if any, is read and discarded; printing goes on either way.
 int LogoPrint::stepAwaitReply() {
     uint8_t reply[1];
-    const int got = m_Stream.Read(reply, 0);
+    // 1 ms, not 0: a USB port only fetches a reply when asked to wait.
+    const int got = m_Stream.Read(reply, 1);
     const int64_t left = m_ReplyDeadline - m_Clock.NowMs();
     if (got == 0 && left > 0) return static_cast<int>(std::min<int64_t>(kReplyPollMs, left));
     if (m_Stream.Kind() == PortKind::Parallel) {  // no ESC @ on a parallel port

@@ -110,3 +110,12 @@ TEST(IniFile, RemoveDropsEveryCopyOfTheKey) {
     EXPECT_FALSE(ini.Remove("B", "k"));
     EXPECT_EQ(ValueOf(ini, "A", "other"), "3");
 }
+
+TEST(IniFile, KeyStartingWithMarkBytesSurvivesASave) {
+    // Found by fuzzing: the marks of a first key must not be taken for the file's own.
+    const IniFile ini = IniFile::Parse("\0\n\xEF\xBB\xBFkey=v\n"sv);
+    ASSERT_NE(ini.Find("", "\xEF\xBB\xBFkey"), nullptr);
+    const IniFile again = IniFile::Parse(ini.Serialize());
+    EXPECT_EQ(ValueOf(again, "", "\xEF\xBB\xBFkey"), "v");
+    EXPECT_EQ(IniFile::Parse("[A]\nx=1\n").Serialize(), "[A]\r\nx=1\r\n") << "no mark on ordinary files";
+}

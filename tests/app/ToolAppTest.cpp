@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -38,4 +41,31 @@ TEST(ToolApp, SimulatedPrinterPortComesFromTheEnvironment) {
     ::setenv("KORVA_SIM_PORT", "/tmp/korva-demo/ttyKORVA", 1);
     EXPECT_EQ(CToolApp::SimulatedPorts(), std::vector<std::string>{"/tmp/korva-demo/ttyKORVA"});
     ::unsetenv("KORVA_SIM_PORT");
+}
+
+TEST(ToolApp, MenuHooksMarkTheToolAndCloseAnOpenPort) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    korva::app::CErrorLog log;
+    korva::port::CPorts ports(log);
+    korva::port::ConnectionSettings line;
+    line.portName = ::ptsname(master);
+    line.baudRate = 115200;
+    line.dataBits = 8;
+    line.parity = 0;
+    line.flowControl = 3;
+    ports.SetConnection(line);
+    ASSERT_TRUE(ports.Open());
+    ASSERT_TRUE(ports.m_bConnected);
+
+    const korva::app::ui::MenuPortHooks hooks = CToolApp::PortHooks(ports);
+    hooks.setCurrentTool(korva::port::kToolFirmware);
+    EXPECT_EQ(ports.m_CurrentTool, korva::port::kToolFirmware);
+    hooks.closePortIfConnected();
+    EXPECT_FALSE(ports.IsOpen());
+    EXPECT_FALSE(ports.m_bConnected);
+    hooks.closePortIfConnected();  // nothing open: harmless
+    ::close(master);
 }

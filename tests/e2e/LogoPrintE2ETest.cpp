@@ -2,6 +2,10 @@
 // decodes the print commands and renders the paper.
 #include <QFile>
 #include <QJsonArray>
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <csignal>
 
 #include "LogoE2E.h"
 #include "app/Clock.h"
@@ -130,6 +134,27 @@ TEST_F(LogoPrintE2E, CommandLinePrint) {
     EXPECT_EQ(SimHarness::Received(state, 1),
               Bytes("1d 49 01 1b 40 1b 1c 70 01 02 1b 1c 70 02 02"));
     EXPECT_NE(err.find("Printing... 2/255"), std::string::npos) << err;
+}
+
+TEST_F(LogoPrintE2E, CtrlCStopsTheCommandLinePrintBetweenLogos) {
+    QProcess korva;
+    korva.setProgram(KORVA_BIN_DIR "/korva");
+    korva.setArguments({"logo", "print", "--port", sim.SerialPath(), "--flow", "none", "--all"});
+    korva.start();
+    ASSERT_TRUE(korva.waitForStarted());
+    WaitPrinted(3);
+    ::kill(static_cast<pid_t>(korva.processId()), SIGINT);
+    ASSERT_TRUE(korva.waitForFinished(5000));
+    EXPECT_EQ(korva.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(korva.exitCode(), 1);
+    const QString err = QString::fromUtf8(korva.readAllStandardError());
+    const QRegularExpressionMatch match =
+        QRegularExpression("cancelled after (\\d+) logos").match(err);
+    ASSERT_TRUE(match.hasMatch()) << err.toStdString();
+    // Exactly the logos it reported, and nothing after them.
+    const int count = match.captured(1).toInt();
+    const QJsonObject state = WaitPrinted(count + 1, 1000);
+    EXPECT_EQ(state["printed"].toArray().size(), count);
 }
 
 }  // namespace

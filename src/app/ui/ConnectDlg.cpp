@@ -79,6 +79,8 @@ CConnectDlg::~CConnectDlg() {
 QComboBox* CConnectDlg::AddList(const QString& english, const QString& korean) {
     auto* list = new QComboBox(this);
     list->setEditable(false);  // the lists offer choices only, never typed text
+    list->setMinimumWidth(160);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     const QString text = UseKoreanLabels() ? korean : english;
     auto* label = new QLabel(text, this);
     label->setBuddy(list);

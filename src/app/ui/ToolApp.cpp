@@ -1,6 +1,8 @@
 #include "app/ui/ToolApp.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QStyle>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +27,13 @@ bool CToolApp::OpenErrorLog(const std::string& directory) {
     return true;
 }
 
+MenuPortHooks CToolApp::PortHooks(port::CPorts& ports) {
+    return {[&ports](int tool) { ports.m_CurrentTool = static_cast<uint8_t>(tool); },
+            [&ports] {
+                if (ports.m_bConnected) ports.ClosePort();
+            }};
+}
+
 std::vector<std::string> CToolApp::SimulatedPorts() {
     const char* path = std::getenv("KORVA_SIM_PORT");
     if (path == nullptr || *path == '\0') return {};
@@ -34,6 +43,9 @@ std::vector<std::string> CToolApp::SimulatedPorts() {
 int CToolApp::Run(int& argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KorvaTool"));
+    // The program icon, large and small, on every window of the run.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("printer"),
+                                                 QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)));
     SetProgramName("KorvaTool");
     InstallQtMessageBox();
 
@@ -49,11 +61,7 @@ int CToolApp::Run(int& argc, char** argv) {
     SystemPortDiscovery discovery;
     port::CPorts& ports = Ports();
     port::ConnectionSettings settings = ports.Connection();
-    const MenuPortHooks hooks{
-        [&ports](int tool) { ports.m_CurrentTool = static_cast<uint8_t>(tool); },
-        [&ports] {
-            if (ports.m_bConnected) ports.ClosePort();
-        }};
+    const MenuPortHooks hooks = PortHooks(ports);
 
     CConnectDlg dialog(settings, discovery);
     dialog.SetExtraSerialPorts(SimulatedPorts());

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ui/MenuDlg.h"
+
 namespace korva::app::ui {
 
 /// The application: fixes the profile and the error log in the working
@@ -19,6 +21,10 @@ public:
     /// Extra serial device paths named by the environment (KORVA_SIM_PORT:
     /// the simulated printer's pty), empty when unset.
     static std::vector<std::string> SimulatedPorts();
+
+    /// The menu's hooks into a port object: the current-tool mark and the
+    /// close after the firmware tools.
+    static MenuPortHooks PortHooks(port::CPorts& ports);
 };
 
 }  // namespace korva::app::ui
