@@ -42,7 +42,9 @@ std::vector<uint8_t> TestBitmap() {
             const int y = kHeight - 1 - row, dx = x - 256, dy = y - 500;
             const int disc = dx * dx + dy * dy < 180 * 180 ? 90 : 0;
             const int noise = static_cast<int>((seed >> 16) % 25) - 12;
-            auto channel = [&](int v) { return static_cast<uint8_t>(std::min(255, std::max(0, v - disc + noise))); };
+            auto channel = [&](int v) {
+                return static_cast<uint8_t>(std::min(255, std::max(0, v - disc + noise)));
+            };
             out.push_back(channel(x / 2));          // blue
             out.push_back(channel(y * 255 / 999));  // green
             out.push_back(channel(255 - x / 3));    // red

@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.maxPrintableWidth = 512;
     const int width = bitmap.paddedWidth(), height = bitmap.paddedHeight();
     bitmap.ConvertMono(options, true);
-    if (bitmap.rasterLength() != bitmap.paddedWidth() * height / 8 || bitmap.paddedWidth() < width) std::abort();
+    if (bitmap.rasterLength() != bitmap.paddedWidth() * height / 8 || bitmap.paddedWidth() < width)
+        std::abort();
     bitmap.ConvertGray(options);
     if (bitmap.rasterLength() != width * height / 2 || bitmap.paddedWidth() != width) std::abort();
     for (int y = 0; y < bitmap.height(); y += 7)

@@ -17,14 +17,14 @@ class Printer;
 /// so a command split across reads decodes the same as one read whole.
 /// Bytes that no command claims go to the unknown sink; nothing here throws.
 class CommandDecoder {
-public:
+  public:
     using ReplyFn = std::function<void(std::vector<uint8_t>)>;
     using UnknownFn = std::function<void(std::span<const uint8_t>)>;
 
     CommandDecoder(Printer& printer, ReplyFn reply, UnknownFn unknown);
     void Feed(uint8_t b);
 
-private:
+  private:
     enum class State { Idle, Esc, Fs, Gs, Collect, NvDefine, FwNew, FwOld, OldLoaderMark };
     /// What to do once a fixed number of parameter bytes has been collected.
     enum class Then { Ignore, FsPrint, GsId, GsAsb, GsCut, GsCutFeed, GsParenHead, GsParenBody };
@@ -46,8 +46,8 @@ private:
     ReplyFn m_Reply;
     UnknownFn m_Unknown;
     State m_State = State::Idle;
-    std::vector<uint8_t> m_Command;   ///< the current command's bytes so far
-    size_t m_ParamStart = 0;          ///< where the collected parameters begin in m_Command
+    std::vector<uint8_t> m_Command;  ///< the current command's bytes so far
+    size_t m_ParamStart = 0;         ///< where the collected parameters begin in m_Command
     size_t m_Need = 0;
     Then m_Then = Then::Ignore;
     NvDefinitionDecoder m_NvDefinition;

@@ -10,7 +10,7 @@ namespace korva::sim {
 namespace {
 
 struct Area {
-    std::array<uint8_t, 4> code;    // as sent: the 32-bit area code, little-endian
+    std::array<uint8_t, 4> code;  // as sent: the 32-bit area code, little-endian
     const char* name;
     std::initializer_list<uint32_t> series1Lengths;  // first generation ("K20" images)
     std::initializer_list<uint32_t> series3Lengths;  // KORVA20II ("K22", "K23", "K24")
@@ -24,8 +24,8 @@ const Area kAreas[] = {
     {{0x01, 0x11, 0x46, 0x04}, "extfont", {0x100000}, {0x100000}},
 };
 
-constexpr uint32_t kMinLength = 10;         // area code, length, checksum
-constexpr uint32_t kMaxLength = 0x100000;   // the largest area
+constexpr uint32_t kMinLength = 10;        // area code, length, checksum
+constexpr uint32_t kMaxLength = 0x100000;  // the largest area
 
 const Area* FindArea(const std::vector<uint8_t>& held) {
     for (const Area& area : kAreas)
@@ -48,36 +48,37 @@ bool FirmwareNewLoader::AreaCodePrefixValid() const {
 
 FirmwareNewLoader::Step FirmwareNewLoader::Feed(uint8_t b) {
     switch (m_Phase) {
-    case Phase::AreaCode:
-        m_Held.push_back(b);
-        if (!AreaCodePrefixValid()) {
-            m_Held.pop_back();
-            return Step::Reject;
-        }
-        if (m_Held.size() == 4) m_Phase = Phase::Length;
-        return Step::More;
-    case Phase::Length:
-        m_Held.push_back(b);
-        if (m_Held.size() < 8) return Step::More;
-        m_Length = m_Held[4] | (m_Held[5] << 8) | (m_Held[6] << 16) | (uint32_t(m_Held[7]) << 24);
-        StartBody();
-        if (m_Length < kMinLength || m_Length > kMaxLength) return Step::Done;
-        m_Phase = Phase::Body;
-        return Step::More;
-    case Phase::Body:
-        --m_BodyLeft;
-        if (m_BodyLeft >= 2) {
-            m_Sum = static_cast<uint16_t>(m_Sum + b);
-            FirmwareRecord& record = m_Printer.Firmware()[m_Record];
-            record.dataFnv1a = (record.dataFnv1a ^ b) * 16777619u;
+        case Phase::AreaCode:
+            m_Held.push_back(b);
+            if (!AreaCodePrefixValid()) {
+                m_Held.pop_back();
+                return Step::Reject;
+            }
+            if (m_Held.size() == 4) m_Phase = Phase::Length;
             return Step::More;
-        }
-        if (m_BodyLeft == 1) {
-            m_ChecksumLow = b;
+        case Phase::Length:
+            m_Held.push_back(b);
+            if (m_Held.size() < 8) return Step::More;
+            m_Length =
+                m_Held[4] | (m_Held[5] << 8) | (m_Held[6] << 16) | (uint32_t(m_Held[7]) << 24);
+            StartBody();
+            if (m_Length < kMinLength || m_Length > kMaxLength) return Step::Done;
+            m_Phase = Phase::Body;
             return Step::More;
-        }
-        Finish(static_cast<uint16_t>(m_ChecksumLow | (b << 8)));
-        return Step::Done;
+        case Phase::Body:
+            --m_BodyLeft;
+            if (m_BodyLeft >= 2) {
+                m_Sum = static_cast<uint16_t>(m_Sum + b);
+                FirmwareRecord& record = m_Printer.Firmware()[m_Record];
+                record.dataFnv1a = (record.dataFnv1a ^ b) * 16777619u;
+                return Step::More;
+            }
+            if (m_BodyLeft == 1) {
+                m_ChecksumLow = b;
+                return Step::More;
+            }
+            Finish(static_cast<uint16_t>(m_ChecksumLow | (b << 8)));
+            return Step::Done;
     }
     return Step::Done;
 }

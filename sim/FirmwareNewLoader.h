@@ -11,7 +11,7 @@ class Printer;
 /// little-endian, the whole packet), data, 16-bit little-endian checksum of the
 /// data. It checks length and checksum, records the result and powers off.
 class FirmwareNewLoader {
-public:
+  public:
     enum class Step { More, Done, Reject };
 
     explicit FirmwareNewLoader(Printer& printer) : m_Printer(printer) {}
@@ -23,7 +23,7 @@ public:
     Step Feed(uint8_t b);
     const std::vector<uint8_t>& Held() const { return m_Held; }
 
-private:
+  private:
     enum class Phase { AreaCode, Length, Body };
     bool AreaCodePrefixValid() const;
     void StartBody();
@@ -31,12 +31,12 @@ private:
 
     Printer& m_Printer;
     Phase m_Phase = Phase::AreaCode;
-    std::vector<uint8_t> m_Held;     ///< area code and length bytes
+    std::vector<uint8_t> m_Held;  ///< area code and length bytes
     uint32_t m_Length = 0;
-    uint32_t m_BodyLeft = 0;         ///< bytes of data and checksum still to come
+    uint32_t m_BodyLeft = 0;  ///< bytes of data and checksum still to come
     uint16_t m_Sum = 0;
     uint8_t m_ChecksumLow = 0;
-    size_t m_Record = 0;             ///< index into the printer's firmware records
+    size_t m_Record = 0;  ///< index into the printer's firmware records
 };
 
 }  // namespace korva::sim

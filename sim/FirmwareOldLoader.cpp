@@ -26,7 +26,9 @@ const EraseArea kEraseAreas[] = {
     {0x20, 0x22, "program"}, {0x0B, 0x1B, "extfont"}, {0x22, 0x23, "boot"}, {0x1C, 0x1E, "font"}};
 
 uint32_t Be16(const uint8_t* p) { return (p[0] << 8) | p[1]; }
-uint32_t Be32(const uint8_t* p) { return (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
+uint32_t Be32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+}
 
 std::string Hex32(uint32_t v) {
     char text[12];
@@ -38,54 +40,55 @@ std::string Hex32(uint32_t v) {
 
 bool FirmwareOldLoader::Feed(uint8_t b) {
     switch (m_Phase) {
-    case Phase::Sync:
-        // Between packets only the packet mark starts something.
-        if (b != kPacketMark) {
-            m_Unknown(b);
+        case Phase::Sync:
+            // Between packets only the packet mark starts something.
+            if (b != kPacketMark) {
+                m_Unknown(b);
+                break;
+            }
+            m_Packet.assign(1, b);
+            m_Phase = Phase::Command;
             break;
-        }
-        m_Packet.assign(1, b);
-        m_Phase = Phase::Command;
-        break;
-    case Phase::Command:
-        if (b != kDataMore && b != kDataLast && b != kErase) {
-            m_Unknown(kPacketMark);
-            m_Unknown(b);
-            m_Phase = Phase::Sync;
+        case Phase::Command:
+            if (b != kDataMore && b != kDataLast && b != kErase) {
+                m_Unknown(kPacketMark);
+                m_Unknown(b);
+                m_Phase = Phase::Sync;
+                break;
+            }
+            m_Packet.push_back(b);
+            m_Phase = Phase::Header;
             break;
-        }
-        m_Packet.push_back(b);
-        m_Phase = Phase::Header;
-        break;
-    case Phase::Header:
-        m_Packet.push_back(b);
-        if (m_Packet.size() < 8) break;
-        m_DataLeft = m_Packet[1] == kErase ? 0 : Be16(&m_Packet[2]);
-        if (m_DataLeft == 0 && m_Packet[1] != kErase) {
-            m_Printer.Event("firmware: data packet with length 0");
-            Answer(false);
-            m_Phase = Phase::Sync;
-        } else if (m_DataLeft > kMaxBlock) {
-            // A length this long cannot be a block; drop it and look for the next packet.
-            m_Printer.Event("firmware: data packet length " + std::to_string(m_DataLeft) +
-                            " above 512");
-            Answer(false);
-            m_Phase = Phase::Sync;
-        } else {
-            m_Phase = m_DataLeft ? Phase::Data : Phase::Checksum;
-        }
-        break;
-    case Phase::Data:
-        m_Packet.push_back(b);
-        if (--m_DataLeft == 0) m_Phase = Phase::Checksum;
-        break;
-    case Phase::Checksum:
-        m_Packet.push_back(b);
-        if (m_Packet[1] == kErase ? m_Packet.size() < 10 : m_Packet.size() < 10 + Be16(&m_Packet[2]))
+        case Phase::Header:
+            m_Packet.push_back(b);
+            if (m_Packet.size() < 8) break;
+            m_DataLeft = m_Packet[1] == kErase ? 0 : Be16(&m_Packet[2]);
+            if (m_DataLeft == 0 && m_Packet[1] != kErase) {
+                m_Printer.Event("firmware: data packet with length 0");
+                Answer(false);
+                m_Phase = Phase::Sync;
+            } else if (m_DataLeft > kMaxBlock) {
+                // A length this long cannot be a block; drop it and look for the next packet.
+                m_Printer.Event("firmware: data packet length " + std::to_string(m_DataLeft) +
+                                " above 512");
+                Answer(false);
+                m_Phase = Phase::Sync;
+            } else {
+                m_Phase = m_DataLeft ? Phase::Data : Phase::Checksum;
+            }
             break;
-        m_Phase = Phase::Sync;
-        HandlePacket();
-        break;
+        case Phase::Data:
+            m_Packet.push_back(b);
+            if (--m_DataLeft == 0) m_Phase = Phase::Checksum;
+            break;
+        case Phase::Checksum:
+            m_Packet.push_back(b);
+            if (m_Packet[1] == kErase ? m_Packet.size() < 10
+                                      : m_Packet.size() < 10 + Be16(&m_Packet[2]))
+                break;
+            m_Phase = Phase::Sync;
+            HandlePacket();
+            break;
     }
     if (m_Done) {
         m_Done = false;
@@ -140,7 +143,8 @@ bool FirmwareOldLoader::HandleData() {
         m_Printer.Event("firmware: bad checksum at " + Hex32(address));
         return false;
     }
-    if (m_Printer.FaultLimits().nakEvery > 0 && ++m_GoodPackets % m_Printer.FaultLimits().nakEvery == 0) {
+    if (m_Printer.FaultLimits().nakEvery > 0 &&
+        ++m_GoodPackets % m_Printer.FaultLimits().nakEvery == 0) {
         m_Printer.Event("firmware: injected NAK at " + Hex32(address));
         return false;
     }

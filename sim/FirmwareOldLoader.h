@@ -12,7 +12,7 @@ class Printer;
 /// (more follows) / 40 F1 (last block), big-endian length and flash address,
 /// data, big-endian checksum. Every packet is answered DLE ACK or DLE NAK.
 class FirmwareOldLoader {
-public:
+  public:
     using ReplyFn = std::function<void(std::vector<uint8_t>)>;
     using UnknownFn = std::function<void(uint8_t)>;
 
@@ -24,7 +24,7 @@ public:
     bool Feed(uint8_t b);
     bool Erased() const { return m_AreaEnd != 0; }
 
-private:
+  private:
     enum class Phase { Sync, Command, Header, Data, Checksum };
     void HandlePacket();
     bool HandleErase();
@@ -39,8 +39,8 @@ private:
     size_t m_DataLeft = 0;
     uint32_t m_AreaStart = 0, m_AreaEnd = 0;
     uint32_t m_Position = 0;
-    int64_t m_LastAddress = -1;       ///< address of the last accepted block
-    long m_GoodPackets = 0;           ///< data packets with a good checksum, for --nak-every
+    int64_t m_LastAddress = -1;  ///< address of the last accepted block
+    long m_GoodPackets = 0;      ///< data packets with a good checksum, for --nak-every
     size_t m_Record = 0;
     bool m_Done = false;
 };

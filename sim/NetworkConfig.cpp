@@ -9,7 +9,7 @@ namespace {
 constexpr uint8_t kMarker = 0xAA;   // bytes 0..1
 constexpr uint8_t kTrailer = 0x55;  // bytes 33..34
 constexpr uint8_t kSearch = 0x00;
-constexpr uint8_t kReply = 0x01;    // what this printer puts in its answers
+constexpr uint8_t kReply = 0x01;  // what this printer puts in its answers
 constexpr uint8_t kChange = 0x02;
 constexpr uint8_t kApply = 0x04;
 
@@ -92,8 +92,8 @@ std::string FormatIp(const std::array<uint8_t, 4>& ip) {
 
 std::string FormatMac(const std::array<uint8_t, 6>& m) {
     char text[20];
-    std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", m[0], m[1], m[2], m[3],
-                  m[4], m[5]);
+    std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", m[0], m[1], m[2], m[3], m[4],
+                  m[5]);
     return text;
 }
 

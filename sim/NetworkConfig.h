@@ -24,7 +24,7 @@ struct NetworkSettings {
 /// search (00) is answered with the configuration, change (02) for this MAC
 /// is held, and applied only when the matching apply (04) arrives.
 class NetworkConfig {
-public:
+  public:
     static constexpr size_t kDatagramSize = 35;
 
     explicit NetworkConfig(NetworkSettings settings) : m_Settings(settings) {}
@@ -40,7 +40,7 @@ public:
     /// The configuration as the printer reports it.
     std::vector<uint8_t> BuildReply() const;
 
-private:
+  private:
     NetworkSettings m_Settings;
     std::optional<NetworkSettings> m_Pending;
 };

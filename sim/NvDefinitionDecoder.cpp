@@ -16,35 +16,36 @@ void NvDefinitionDecoder::Begin() {
 
 bool NvDefinitionDecoder::Feed(uint8_t b) {
     switch (m_Phase) {
-    case Phase::Count:
-        m_Count = b;
-        if (m_Count == 0) {
-            m_Printer.Event("FS q: zero images announced; ignored");
-            return true;
-        }
-        // Announcing the images erases the whole NV graphics memory first.
-        m_Printer.Nv().EraseAll();
-        m_Printer.Event("FS q: " + std::to_string(m_Count) + " images announced; NV memory erased");
-        m_Printer.Changed();
-        m_Phase = Phase::Header;
-        return false;
-    case Phase::Header:
-        m_Header[m_HeaderFill++] = b;
-        if (m_HeaderFill < 4) return false;
-        m_HeaderFill = 0;
-        StartImage();
-        if (m_DataLeft == 0) {
+        case Phase::Count:
+            m_Count = b;
+            if (m_Count == 0) {
+                m_Printer.Event("FS q: zero images announced; ignored");
+                return true;
+            }
+            // Announcing the images erases the whole NV graphics memory first.
+            m_Printer.Nv().EraseAll();
+            m_Printer.Event("FS q: " + std::to_string(m_Count) +
+                            " images announced; NV memory erased");
+            m_Printer.Changed();
+            m_Phase = Phase::Header;
+            return false;
+        case Phase::Header:
+            m_Header[m_HeaderFill++] = b;
+            if (m_HeaderFill < 4) return false;
+            m_HeaderFill = 0;
+            StartImage();
+            if (m_DataLeft == 0) {
+                FinishImage();
+                return m_Index >= m_Count;
+            }
+            m_Phase = Phase::Data;
+            return false;
+        case Phase::Data:
+            if (!m_Refusing) m_Image.data.push_back(b);
+            if (--m_DataLeft > 0) return false;
             FinishImage();
+            m_Phase = Phase::Header;
             return m_Index >= m_Count;
-        }
-        m_Phase = Phase::Data;
-        return false;
-    case Phase::Data:
-        if (!m_Refusing) m_Image.data.push_back(b);
-        if (--m_DataLeft > 0) return false;
-        FinishImage();
-        m_Phase = Phase::Header;
-        return m_Index >= m_Count;
     }
     return true;
 }
@@ -54,7 +55,7 @@ void NvDefinitionDecoder::StartImage() {
     const uint8_t xL = m_Header[0], xH = m_Header[1], yL = m_Header[2], yH = m_Header[3];
     bool gray = (xH & kGrayMark) == kGrayMark;
     size_t x = xL + 256u * (gray ? (xH & ~kGrayMark) : xH);  // width in bytes (8 dots)
-    size_t y = yL + 256u * yH;                                // height in bytes (8 dots)
+    size_t y = yL + 256u * yH;                               // height in bytes (8 dots)
     m_Image = NvImage{};
     m_Image.number = m_Index;
     m_Image.widthDots = static_cast<int>(x * 8);

@@ -13,7 +13,7 @@ class Printer;
 /// fit the NV capacity is refused (its data is consumed, not stored), and so is
 /// every image after it. 0 x 0 headers carry no data and store nothing.
 class NvDefinitionDecoder {
-public:
+  public:
     explicit NvDefinitionDecoder(Printer& printer) : m_Printer(printer) {}
 
     /// Starts after the bytes [1B] 1C 71.
@@ -21,7 +21,7 @@ public:
     /// Takes the next byte; true when the whole definition has been read.
     bool Feed(uint8_t b);
 
-private:
+  private:
     enum class Phase { Count, Header, Data };
     void StartImage();
     void FinishImage();

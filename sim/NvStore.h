@@ -10,8 +10,8 @@ struct NvImage {
     int number = 0;
     int widthDots = 0;
     int heightDots = 0;
-    bool gray = false;              ///< 4-bit row raster instead of 1-bit columns
-    std::vector<uint8_t> data;      ///< raster exactly as it arrived
+    bool gray = false;          ///< 4-bit row raster instead of 1-bit columns
+    std::vector<uint8_t> data;  ///< raster exactly as it arrived
 
     /// Darkness of one dot, 0 (white) .. 5 (black); 1-bit images give 0 or 5.
     int DarknessAt(int x, int y) const;
@@ -19,7 +19,7 @@ struct NvImage {
 
 /// The printer's NV graphics memory: what FS q stores and FS p prints.
 class NvStore {
-public:
+  public:
     /// Capacity in bytes; the NV graphic memory user setting decides it.
     void SetCapacity(size_t bytes) { m_Capacity = bytes; }
     size_t Capacity() const { return m_Capacity; }
@@ -32,7 +32,7 @@ public:
     const NvImage* Find(int number) const;
     const std::vector<NvImage>& Images() const { return m_Images; }
 
-private:
+  private:
     size_t m_Capacity = 384 * 1024;
     size_t m_Used = 0;
     std::vector<NvImage> m_Images;

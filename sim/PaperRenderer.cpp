@@ -14,9 +14,12 @@ int ScaleY(int size) { return (size & 2) ? 2 : 1; }  // 2 and 3 double the heigh
 
 int ItemHeight(const PaperItem& item) {
     switch (item.kind) {
-    case PaperItem::Kind::Text: return PaperRenderer::kTextLineHeight;
-    case PaperItem::Kind::Logo: return item.logo.heightDots * ScaleY(item.size);
-    case PaperItem::Kind::Cut: return PaperRenderer::kCutHeight;
+        case PaperItem::Kind::Text:
+            return PaperRenderer::kTextLineHeight;
+        case PaperItem::Kind::Logo:
+            return item.logo.heightDots * ScaleY(item.size);
+        case PaperItem::Kind::Cut:
+            return PaperRenderer::kCutHeight;
     }
     return 0;
 }
@@ -32,7 +35,8 @@ void DrawLogo(QImage& image, const PaperItem& item, int top) {
             for (int dy = 0; dy < sy; ++dy)
                 for (int dx = 0; dx < sx; ++dx) {
                     long px = long(item.leftMargin) + x * sx + dx, py = long(top) + y * sy + dy;
-                    if (px < image.width() && py < image.height()) image.setPixel(int(px), int(py), colour);
+                    if (px < image.width() && py < image.height())
+                        image.setPixel(int(px), int(py), colour);
                 }
         }
     }
@@ -60,10 +64,11 @@ QImage PaperRenderer::Draw(const std::vector<PaperItem>& items) {
     for (const PaperItem& item : items) {
         height += ItemHeight(item);
         if (item.kind == PaperItem::Kind::Logo)
-            width = std::max<long long>(width, item.leftMargin + item.logo.widthDots * ScaleX(item.size));
+            width = std::max<long long>(width,
+                                        item.leftMargin + item.logo.widthDots * ScaleX(item.size));
     }
-    QImage image(int(std::min<long long>(width, kMaxWidth)), int(std::min<long long>(height, kMaxHeight)),
-                 QImage::Format_RGB32);
+    QImage image(int(std::min<long long>(width, kMaxWidth)),
+                 int(std::min<long long>(height, kMaxHeight)), QImage::Format_RGB32);
     image.fill(Qt::white);
     int top = kTopMargin;
     for (const PaperItem& item : items) {

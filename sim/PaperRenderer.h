@@ -12,8 +12,8 @@ namespace korva::sim {
 /// across, double height down) from the left margin; text lines in a fixed
 /// font; a cut as a dashed line across the roll.
 class PaperRenderer {
-public:
-    static constexpr int kRollWidth = 576;   ///< 80 mm paper at 8 dots per mm
+  public:
+    static constexpr int kRollWidth = 576;  ///< 80 mm paper at 8 dots per mm
     static constexpr int kTopMargin = 8;
     static constexpr int kTextLineHeight = 24;
     static constexpr int kCutHeight = 16;
@@ -28,7 +28,7 @@ public:
     bool Render(const std::vector<PaperItem>& items) const;
     static QImage Draw(const std::vector<PaperItem>& items);
 
-private:
+  private:
     QString m_Path;
 };
 

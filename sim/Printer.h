@@ -16,57 +16,57 @@ namespace korva::sim {
 /// What one connection (a pty session or a TCP connection) carried.
 struct ConnectionLog {
     int id = 0;
-    std::string transport;            ///< "serial" or "tcp"
-    std::vector<uint8_t> received;    ///< up to the record limit
-    size_t receivedCount = 0;         ///< every byte, also past the limit
-    std::vector<uint8_t> sent;        ///< replies as they went on the wire
-    std::vector<uint8_t> unknown;     ///< bytes no command claimed
+    std::string transport;          ///< "serial" or "tcp"
+    std::vector<uint8_t> received;  ///< up to the record limit
+    size_t receivedCount = 0;       ///< every byte, also past the limit
+    std::vector<uint8_t> sent;      ///< replies as they went on the wire
+    std::vector<uint8_t> unknown;   ///< bytes no command claimed
 };
 
 struct PrintedLogo {
     int logo = 0;
-    int size = 0;                     ///< 0 normal, 1 double width, 2 double height, 3 quadruple
-    bool defined = false;             ///< false when no image had that number
+    int size = 0;          ///< 0 normal, 1 double width, 2 double height, 3 quadruple
+    bool defined = false;  ///< false when no image had that number
 };
 
 struct FirmwareRecord {
     int series = 0;
-    std::string area;                 ///< "program", "boot", "downloader", "extfont", "font"
-    std::string areaCode;             ///< the area code (newer) or erase code (older) as hex
-    uint32_t length = 0;              ///< packet length (newer) or data bytes accepted (older)
+    std::string area;      ///< "program", "boot", "downloader", "extfont", "font"
+    std::string areaCode;  ///< the area code (newer) or erase code (older) as hex
+    uint32_t length = 0;   ///< packet length (newer) or data bytes accepted (older)
     bool lengthOk = false;
     bool checksumOk = false;
     bool complete = false;
-    int naks = 0;                     ///< older loader: NAK answers sent
-    uint32_t dataFnv1a = 2166136261u; ///< FNV-1a over the data bytes in order
+    int naks = 0;                      ///< older loader: NAK answers sent
+    uint32_t dataFnv1a = 2166136261u;  ///< FNV-1a over the data bytes in order
 };
 
 /// One piece of the receipt roll, in print order.
 struct PaperItem {
     enum class Kind { Text, Logo, Cut };
     struct Span {
-        int colour = 1;               ///< 1 black, 2 the second colour
-        std::string text;             ///< bytes as printed (code page 0)
+        int colour = 1;    ///< 1 black, 2 the second colour
+        std::string text;  ///< bytes as printed (code page 0)
     };
     Kind kind = Kind::Text;
-    std::vector<Span> spans;          ///< Text
-    NvImage logo;                     ///< Logo: a copy as it was when printed
-    int size = 0;                     ///< Logo: print size 0..3
-    int leftMargin = 0;               ///< dots, from the left margin setting
+    std::vector<Span> spans;  ///< Text
+    NvImage logo;             ///< Logo: a copy as it was when printed
+    int size = 0;             ///< Logo: print size 0..3
+    int leftMargin = 0;       ///< dots, from the left margin setting
 };
 
 /// Fault injection limits; negative means off.
 struct Faults {
-    long nakEvery = 0;                ///< older loader: NAK every K-th data packet
-    long dropAnswerAfter = -1;        ///< send no answers after this many
-    long disconnectAfterBytes = -1;   ///< hang up after this many received bytes
-    long stallAfterBytes = -1;        ///< stop reading after this many received bytes
+    long nakEvery = 0;               ///< older loader: NAK every K-th data packet
+    long dropAnswerAfter = -1;       ///< send no answers after this many
+    long disconnectAfterBytes = -1;  ///< hang up after this many received bytes
+    long stallAfterBytes = -1;       ///< stop reading after this many received bytes
 };
 
 /// The simulated printer: everything the commands change, shared by all
 /// transports. Plain data; the transports and the state writer observe it.
 class Printer {
-public:
+  public:
     Printer(int series, NetworkSettings network, Faults faults, size_t recordLimit);
 
     int Series() const { return m_Series; }
@@ -89,7 +89,7 @@ public:
         int dataBits = 8;
         bool parity = false;
         int stopBits = 1;
-        std::string flow = "none";      ///< "none", "rtscts" or "xonxoff"
+        std::string flow = "none";  ///< "none", "rtscts" or "xonxoff"
         bool operator==(const LineSettings&) const = default;
     };
     void SetLine(const LineSettings& line);
@@ -132,7 +132,7 @@ public:
     std::function<void()> onChange;
     std::function<void()> onPowerOff;
 
-private:
+  private:
     void FlushLine();
 
     int m_Series;
@@ -146,7 +146,7 @@ private:
     std::vector<PaperItem> m_Paper;
     std::vector<FirmwareRecord> m_Firmware;
     std::vector<std::string> m_Events;
-    PaperItem m_Line;                 ///< the text line being collected
+    PaperItem m_Line;  ///< the text line being collected
     LineSettings m_LineSettings;
     int m_Colour = 1;
     bool m_SetupMode = false;

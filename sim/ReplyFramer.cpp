@@ -4,12 +4,13 @@ namespace korva::sim {
 namespace {
 constexpr uint8_t kEsc = 0x1B;
 constexpr uint8_t kEscapedZero = 0x30;
-}
+}  // namespace
 
 std::vector<uint8_t> FrameReply(std::span<const uint8_t> reply, const ReplyFraming& framing) {
     std::vector<uint8_t> out;
     auto status = [&] {
-        if (framing.parallelStatus) out.insert(out.end(), std::begin(kStatusBlock), std::end(kStatusBlock));
+        if (framing.parallelStatus)
+            out.insert(out.end(), std::begin(kStatusBlock), std::end(kStatusBlock));
     };
     status();
     for (size_t i = 0; i < reply.size(); ++i) {

@@ -1,27 +1,28 @@
 #include "SerialTransport.h"
 
-#include <QFile>
-#include <cerrno>
-#include <cmath>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <QFile>
+#include <cerrno>
+#include <cmath>
+
 #include "Printer.h"
 
 namespace korva::sim {
 namespace {
 
-constexpr int kHangupCheckMs = 20;   // how often to look whether the host reopened the slave
+constexpr int kHangupCheckMs = 20;  // how often to look whether the host reopened the slave
 constexpr size_t kReadChunk = 4096;
 constexpr double kBitsPerByte = 10;  // 8N1: start bit, 8 data bits, stop bit
 
 long BaudOf(speed_t speed) {
     static const std::pair<speed_t, long> kRates[] = {
-        {B1200, 1200},     {B2400, 2400},     {B4800, 4800},     {B9600, 9600},
-        {B19200, 19200},   {B38400, 38400},   {B57600, 57600},   {B115200, 115200},
+        {B1200, 1200},     {B2400, 2400},     {B4800, 4800},    {B9600, 9600},
+        {B19200, 19200},   {B38400, 38400},   {B57600, 57600},  {B115200, 115200},
         {B230400, 230400}, {B460800, 460800}, {B921600, 921600}};
     for (auto [code, baud] : kRates)
         if (code == speed) return baud;
@@ -62,7 +63,8 @@ bool SerialTransport::Start(QString* error) {
         QFile::remove(m_Options.serialLink);
         if (symlink(m_SlavePath.toLocal8Bit().constData(),
                     m_Options.serialLink.toLocal8Bit().constData()) != 0) {
-            *error = QStringLiteral("cannot link %1: %2").arg(m_Options.serialLink, strerror(errno));
+            *error =
+                QStringLiteral("cannot link %1: %2").arg(m_Options.serialLink, strerror(errno));
             return false;
         }
     }
@@ -72,7 +74,8 @@ bool SerialTransport::Start(QString* error) {
     connect(m_ReadNotifier.get(), &QSocketNotifier::activated, this, &SerialTransport::OnReadable);
     m_WriteNotifier = std::make_unique<QSocketNotifier>(m_Master, QSocketNotifier::Write);
     m_WriteNotifier->setEnabled(false);
-    connect(m_WriteNotifier.get(), &QSocketNotifier::activated, this, &SerialTransport::FlushPending);
+    connect(m_WriteNotifier.get(), &QSocketNotifier::activated, this,
+            &SerialTransport::FlushPending);
     m_Clock.start();
     return true;
 }
@@ -88,10 +91,18 @@ void SerialTransport::ReadLineSettings() {
     Printer::LineSettings line;
     line.baud = BaudOf(cfgetospeed(&tio));
     switch (tio.c_cflag & CSIZE) {
-    case CS5: line.dataBits = 5; break;
-    case CS6: line.dataBits = 6; break;
-    case CS7: line.dataBits = 7; break;
-    default: line.dataBits = 8; break;
+        case CS5:
+            line.dataBits = 5;
+            break;
+        case CS6:
+            line.dataBits = 6;
+            break;
+        case CS7:
+            line.dataBits = 7;
+            break;
+        default:
+            line.dataBits = 8;
+            break;
     }
     line.parity = (tio.c_cflag & PARENB) != 0;
     line.stopBits = (tio.c_cflag & CSTOPB) ? 2 : 1;

@@ -18,7 +18,7 @@ class Printer;
 /// rate when asked, and follows the host closing and reopening the slave.
 class SerialTransport : public QObject {
     Q_OBJECT
-public:
+  public:
     SerialTransport(Printer& printer, const SimOptions& options, QObject* parent = nullptr);
     ~SerialTransport() override;
 
@@ -26,7 +26,7 @@ public:
     bool Start(QString* error);
     QString SlavePath() const { return m_SlavePath; }
 
-private:
+  private:
     void OnReadable();
     void OnHangupCheck();
     void Write(std::span<const uint8_t> bytes);
@@ -41,10 +41,10 @@ private:
     QString m_SlavePath;
     std::unique_ptr<QSocketNotifier> m_ReadNotifier;
     std::unique_ptr<QSocketNotifier> m_WriteNotifier;
-    QTimer m_HangupTimer;     ///< while the host has the slave closed
-    QTimer m_PaceTimer;       ///< while the line rate holds reading back
+    QTimer m_HangupTimer;  ///< while the host has the slave closed
+    QTimer m_PaceTimer;    ///< while the line rate holds reading back
     QElapsedTimer m_Clock;
-    double m_Credit = 0;      ///< bytes the line could have carried by now
+    double m_Credit = 0;  ///< bytes the line could have carried by now
     bool m_HungUp = false;
     std::vector<uint8_t> m_Pending;  ///< replies the master could not take yet
     std::unique_ptr<Session> m_Session;

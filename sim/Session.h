@@ -17,7 +17,7 @@ struct ConnectionLog;
 /// the replies. The transport reads no more than ReadAllowance() allows and
 /// acts on the fault checks of the printer.
 class Session {
-public:
+  public:
     using WriteFn = std::function<void(std::span<const uint8_t>)>;
 
     Session(Printer& printer, std::string transport, ReplyFraming framing, WriteFn write);
@@ -27,7 +27,7 @@ public:
     /// entry; the decoder keeps its place, as a printer's parser does.
     void NewConnection() { m_LogIndex = -1; }
 
-private:
+  private:
     ConnectionLog& Log();
     void Reply(std::vector<uint8_t> reply);
 
@@ -35,7 +35,7 @@ private:
     std::string m_Transport;
     ReplyFraming m_Framing;
     WriteFn m_Write;
-    int m_LogIndex = -1;   ///< opened at the first byte, so idle probes leave no trace
+    int m_LogIndex = -1;  ///< opened at the first byte, so idle probes leave no trace
     CommandDecoder m_Decoder;
 };
 

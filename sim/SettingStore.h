@@ -10,7 +10,7 @@ namespace korva::sim {
 /// The printer's user settings, each held as the text the printer answers
 /// for it (what follows the 0x1F separator in a reply).
 class SettingStore {
-public:
+  public:
     SettingStore();  ///< factory defaults
 
     /// The answer text for a setting, or nothing for a number the printer does not know.
@@ -25,7 +25,7 @@ public:
     /// NV graphics memory for logos in bytes, from the NV graphic memory setting.
     size_t NvGraphicsBytes() const;
 
-private:
+  private:
     std::map<int, std::string> m_Values;
 };
 

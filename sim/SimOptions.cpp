@@ -54,15 +54,20 @@ const std::vector<Option>& Options() {
              return ParseCount(v, &o.lineRate) && o.lineRate > 0;
          }},
         {"--tcp", Arg::Optional, "[ADDR:]PORT",
-         [](SimOptions& o, const QString& v) { return o.tcp = true, v.isEmpty() || ParseEndpoint(v, &o.tcpEndpoint); }},
+         [](SimOptions& o, const QString& v) {
+             return o.tcp = true, v.isEmpty() || ParseEndpoint(v, &o.tcpEndpoint);
+         }},
         {"--udp", Arg::Optional, "[ADDR:]PORT",
-         [](SimOptions& o, const QString& v) { return o.udp = true, v.isEmpty() || ParseEndpoint(v, &o.udpEndpoint); }},
+         [](SimOptions& o, const QString& v) {
+             return o.udp = true, v.isEmpty() || ParseEndpoint(v, &o.udpEndpoint);
+         }},
         {"--udp-reply-port", Arg::Required, "a port number",
          [](SimOptions& o, const QString& v) {
              long port = 0;
              return ParsePort(v, &port) && (o.udpReplyPort = int(port), true);
          }},
-        {"--usb-escape", Arg::None, "", [](SimOptions& o, const QString&) { return o.framing.usbEscape = true; }},
+        {"--usb-escape", Arg::None, "",
+         [](SimOptions& o, const QString&) { return o.framing.usbEscape = true; }},
         {"--parallel-status", Arg::None, "",
          [](SimOptions& o, const QString&) { return o.framing.parallelStatus = true; }},
         {"--series", Arg::Required, "1, 2 or 3",
@@ -77,7 +82,9 @@ const std::vector<Option>& Options() {
         {"--mask", Arg::Required, "a dotted address",
          [](SimOptions& o, const QString& v) { return ParseIp(v.toStdString(), &o.network.mask); }},
         {"--gateway", Arg::Required, "a dotted address",
-         [](SimOptions& o, const QString& v) { return ParseIp(v.toStdString(), &o.network.gateway); }},
+         [](SimOptions& o, const QString& v) {
+             return ParseIp(v.toStdString(), &o.network.gateway);
+         }},
         {"--net-port", Arg::Required, "a port number",
          [](SimOptions& o, const QString& v) {
              long port = 0;
@@ -85,18 +92,25 @@ const std::vector<Option>& Options() {
          }},
         {"--power-on-after", Arg::Required, "milliseconds",
          [](SimOptions& o, const QString& v) { return ParseCount(v, &o.powerOnAfterMs); }},
-        {"--dhcp", Arg::None, "", [](SimOptions& o, const QString&) { return o.network.dhcp = true; }},
+        {"--dhcp", Arg::None, "",
+         [](SimOptions& o, const QString&) { return o.network.dhcp = true; }},
         // 1 would refuse every block, so a transfer could never end.
         {"--nak-every", Arg::Required, "a count of 2 or more",
-         [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.nakEvery) && o.faults.nakEvery != 1; }},
+         [](SimOptions& o, const QString& v) {
+             return ParseCount(v, &o.faults.nakEvery) && o.faults.nakEvery != 1;
+         }},
         {"--drop-answer-after", Arg::Required, "a count",
          [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.dropAnswerAfter); }},
         {"--disconnect-after-bytes", Arg::Required, "a count",
-         [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.disconnectAfterBytes); }},
+         [](SimOptions& o, const QString& v) {
+             return ParseCount(v, &o.faults.disconnectAfterBytes);
+         }},
         {"--stall-after-bytes", Arg::Required, "a count",
          [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.stallAfterBytes); }},
-        {"--state", Arg::Required, "a file", [](SimOptions& o, const QString& v) { return o.statePath = v, true; }},
-        {"--paper", Arg::Required, "a file", [](SimOptions& o, const QString& v) { return o.paperPath = v, true; }},
+        {"--state", Arg::Required, "a file",
+         [](SimOptions& o, const QString& v) { return o.statePath = v, true; }},
+        {"--paper", Arg::Required, "a file",
+         [](SimOptions& o, const QString& v) { return o.paperPath = v, true; }},
         {"--record-limit", Arg::Required, "a count",
          [](SimOptions& o, const QString& v) {
              long limit = 0;
@@ -123,7 +137,8 @@ bool ParseOptions(const QStringList& args, SimOptions* options, QString* error) 
             *error = name + " needs " + option->expected;
             return false;
         }
-        if (option->arg == Arg::Required || (option->arg == Arg::Optional && nextIsValue)) value = args[++i];
+        if (option->arg == Arg::Required || (option->arg == Arg::Optional && nextIsValue))
+            value = args[++i];
         if (!option->apply(*options, value)) {
             *error = name + ": " + option->expected + " expected, not \"" + value + "\"";
             return false;

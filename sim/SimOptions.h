@@ -21,18 +21,18 @@ struct SimOptions {
     bool help = false;
     bool serial = false;
     QString serialLink;
-    long lineRate = 0;          ///< bytes paced at this baud with 8N1; 0 off
+    long lineRate = 0;             ///< bytes paced at this baud with 8N1; 0 off
     bool lineRateFromTty = false;  ///< pace at the baud the host set on the line
     bool tcp = false;
     Endpoint tcpEndpoint{"127.0.0.1", 6001};
     bool udp = false;
     Endpoint udpEndpoint{"127.0.0.1", 2918};
-    int udpReplyPort = 2918;    ///< 0 answers to the sender's own port
+    int udpReplyPort = 2918;  ///< 0 answers to the sender's own port
     ReplyFraming framing;
     int series = 3;
     NetworkSettings network;
     Faults faults;
-    long powerOnAfterMs = -1;   ///< switch on again this long after a firmware download
+    long powerOnAfterMs = -1;  ///< switch on again this long after a firmware download
     QString statePath;
     QString paperPath;
     size_t recordLimit = 1 << 20;

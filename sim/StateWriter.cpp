@@ -12,7 +12,7 @@
 namespace korva::sim {
 namespace {
 
-constexpr int kGatherMs = 20;        // at most one rewrite per this interval ...
+constexpr int kGatherMs = 20;         // at most one rewrite per this interval ...
 constexpr int kWriteShareFactor = 4;  // ... and writing takes at most a fifth of the time
 
 QString Str(const std::string& text) { return QString::fromStdString(text); }
@@ -96,7 +96,8 @@ StateWriter::StateWriter(const Printer& printer, QString statePath, PaperRendere
 
 void StateWriter::Schedule() {
     if (m_Timer.isActive()) return;
-    qint64 wait = std::max<qint64>(kGatherMs, kWriteShareFactor * m_LastWriteMs) - m_SinceWrite.elapsed();
+    qint64 wait =
+        std::max<qint64>(kGatherMs, kWriteShareFactor * m_LastWriteMs) - m_SinceWrite.elapsed();
     m_Timer.start(static_cast<int>(std::max<qint64>(0, wait)));
 }
 
@@ -112,25 +113,26 @@ QJsonObject StateWriter::BuildState(const Printer& printer) {
     QJsonArray events;
     for (const std::string& e : printer.Events()) events.append(Str(e));
     const Printer::LineSettings& line = printer.Line();
-    return QJsonObject{
-        {"series", printer.Series()},
-        {"received", Received(printer)},
-        {"nv_images", NvImages(printer)},
-        {"nv_capacity", qint64(printer.Nv().Capacity())},
-        {"nv_used", qint64(printer.Nv().Used())},
-        {"settings", settings},
-        {"setup_mode", printer.SetupMode()},
-        {"firmware", Firmware(printer)},
-        {"printed", printed},
-        {"lines", Lines(printer)},
-        {"cuts", cuts},
-        {"initializations", printer.Initializations()},
-        {"network", Network(printer)},
-        {"line", QJsonObject{{"baud", qint64(line.baud)}, {"data_bits", line.dataBits},
-                             {"parity", line.parity}, {"stop_bits", line.stopBits},
-                             {"flow", Str(line.flow)}}},
-        {"powered_off", printer.PoweredOff()},
-        {"events", events}};
+    return QJsonObject{{"series", printer.Series()},
+                       {"received", Received(printer)},
+                       {"nv_images", NvImages(printer)},
+                       {"nv_capacity", qint64(printer.Nv().Capacity())},
+                       {"nv_used", qint64(printer.Nv().Used())},
+                       {"settings", settings},
+                       {"setup_mode", printer.SetupMode()},
+                       {"firmware", Firmware(printer)},
+                       {"printed", printed},
+                       {"lines", Lines(printer)},
+                       {"cuts", cuts},
+                       {"initializations", printer.Initializations()},
+                       {"network", Network(printer)},
+                       {"line", QJsonObject{{"baud", qint64(line.baud)},
+                                            {"data_bits", line.dataBits},
+                                            {"parity", line.parity},
+                                            {"stop_bits", line.stopBits},
+                                            {"flow", Str(line.flow)}}},
+                       {"powered_off", printer.PoweredOff()},
+                       {"events", events}};
 }
 
 void StateWriter::Flush() {

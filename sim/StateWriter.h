@@ -14,7 +14,7 @@ class PaperRenderer;
 /// rewrite the file once per byte; every write replaces the file atomically.
 class StateWriter : public QObject {
     Q_OBJECT
-public:
+  public:
     StateWriter(const Printer& printer, QString statePath, PaperRenderer* paper,
                 QObject* parent = nullptr);
 
@@ -25,7 +25,7 @@ public:
 
     static QJsonObject BuildState(const Printer& printer);
 
-private:
+  private:
     const Printer& m_Printer;
     QString m_StatePath;
     PaperRenderer* m_Paper;

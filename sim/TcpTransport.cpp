@@ -9,7 +9,7 @@ namespace {
 // Small, so a stalled reader pushes back on the sender instead of Qt
 // buffering the whole stream in memory.
 constexpr qint64 kSocketBuffer = 4096;
-}
+}  // namespace
 
 TcpTransport::TcpTransport(Printer& printer, const SimOptions& options, QObject* parent)
     : QObject(parent), m_Printer(printer), m_Options(options) {
@@ -66,8 +66,9 @@ void TcpTransport::OnReadable(QTcpSocket* socket) {
             return;
         }
         char buffer[4096];
-        qint64 want = std::min<qint64>({socket->bytesAvailable(), qint64(sizeof buffer),
-                                        static_cast<qint64>(std::min<size_t>(allowance, sizeof buffer))});
+        qint64 want =
+            std::min<qint64>({socket->bytesAvailable(), qint64(sizeof buffer),
+                              static_cast<qint64>(std::min<size_t>(allowance, sizeof buffer))});
         qint64 n = socket->read(buffer, want);
         if (n <= 0) return;
         it->second->Receive(std::span(reinterpret_cast<const uint8_t*>(buffer), size_t(n)));

@@ -17,7 +17,7 @@ class Printer;
 /// nothing (the host's zero-length probe) leaves no trace.
 class TcpTransport : public QObject {
     Q_OBJECT
-public:
+  public:
     TcpTransport(Printer& printer, const SimOptions& options, QObject* parent = nullptr);
 
     bool Start(QString* error);
@@ -26,7 +26,7 @@ public:
     /// Switched off: every connection is dropped and new ones are closed at once.
     void DropAll();
 
-private:
+  private:
     void OnNewConnection();
     void OnReadable(QTcpSocket* socket);
 

@@ -39,7 +39,8 @@ void UdpResponder::OnReadable() {
         m_Printer.Event(event + " (from " + datagram.senderAddress().toString().toStdString() +
                         ", " + ToHex(bytes) + ")");
         if (answer) {
-            const int port = m_Options.udpReplyPort ? m_Options.udpReplyPort : datagram.senderPort();
+            const int port =
+                m_Options.udpReplyPort ? m_Options.udpReplyPort : datagram.senderPort();
             m_Socket.writeDatagram(reinterpret_cast<const char*>(answer->data()),
                                    static_cast<qint64>(answer->size()), datagram.senderAddress(),
                                    static_cast<quint16>(port));

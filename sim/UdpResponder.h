@@ -12,14 +12,14 @@ class Printer;
 /// (never broadcast), to the reply port the options name.
 class UdpResponder : public QObject {
     Q_OBJECT
-public:
+  public:
     UdpResponder(Printer& printer, const SimOptions& options, QObject* parent = nullptr);
 
     bool Start(QString* error);
     QString Address() const { return m_Socket.localAddress().toString(); }
     uint16_t Port() const { return m_Socket.localPort(); }
 
-private:
+  private:
     void OnReadable();
 
     Printer& m_Printer;

@@ -32,47 +32,47 @@ void HandleUserSettingCommand(Printer& printer, std::span<const uint8_t> params,
                               const std::function<void(std::vector<uint8_t>)>& reply) {
     const std::string hex = ToHex(params);
     switch (params.empty() ? -1 : params[0]) {
-    case 1:  // enter setup: 01 'I' 'N'
-        if (!Is(params, {0x01, 'I', 'N'})) break;
-        printer.SetSetupMode(true);
-        printer.Event("GS ( E 1: setup mode entered");
-        printer.Changed();
-        return;
-    case 2:  // leave setup: 02 'O' 'U' 'T'
-        if (!Is(params, {0x02, 'O', 'U', 'T'})) break;
-        printer.SetSetupMode(false);
-        printer.Event("GS ( E 2: setup mode left");
-        printer.Changed();
-        return;
-    case 5: {
-        if (!printer.SetupMode()) {
-            printer.Event("GS ( E 5: set values outside setup mode ignored: " + hex);
+        case 1:  // enter setup: 01 'I' 'N'
+            if (!Is(params, {0x01, 'I', 'N'})) break;
+            printer.SetSetupMode(true);
+            printer.Event("GS ( E 1: setup mode entered");
+            printer.Changed();
+            return;
+        case 2:  // leave setup: 02 'O' 'U' 'T'
+            if (!Is(params, {0x02, 'O', 'U', 'T'})) break;
+            printer.SetSetupMode(false);
+            printer.Event("GS ( E 2: setup mode left");
+            printer.Changed();
+            return;
+        case 5: {
+            if (!printer.SetupMode()) {
+                printer.Event("GS ( E 5: set values outside setup mode ignored: " + hex);
+                printer.Changed();
+                return;
+            }
+            std::string error;
+            if (printer.Settings().ApplySetValues(params.subspan(1), &error)) {
+                printer.ApplyNvCapacity();
+                printer.Event("GS ( E 5: settings written");
+            } else {
+                printer.Event("GS ( E 5: refused, " + error);
+            }
             printer.Changed();
             return;
         }
-        std::string error;
-        if (printer.Settings().ApplySetValues(params.subspan(1), &error)) {
-            printer.ApplyNvCapacity();
-            printer.Event("GS ( E 5: settings written");
-        } else {
-            printer.Event("GS ( E 5: refused, " + error);
-        }
-        printer.Changed();
-        return;
-    }
-    case 6: {
-        if (params.size() != 2) break;
-        auto value = printer.Settings().Answer(params[1]);
-        if (!value) {
-            printer.Event("GS ( E 6: no setting " + std::to_string(params[1]) + "; no answer");
-            printer.Changed();
+        case 6: {
+            if (params.size() != 2) break;
+            auto value = printer.Settings().Answer(params[1]);
+            if (!value) {
+                printer.Event("GS ( E 6: no setting " + std::to_string(params[1]) + "; no answer");
+                printer.Changed();
+                return;
+            }
+            reply(BuildSettingReply(params[1], *value));
             return;
         }
-        reply(BuildSettingReply(params[1], *value));
-        return;
-    }
-    default:
-        break;
+        default:
+            break;
     }
     printer.Event("GS ( E: unknown or malformed function: " + hex);
     printer.Changed();

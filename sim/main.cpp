@@ -1,4 +1,7 @@
 // korva-sim: a simulated KORVA receipt printer on a pty, TCP and UDP.
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QSocketNotifier>
@@ -6,8 +9,6 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "PaperRenderer.h"
 #include "Printer.h"
@@ -60,14 +61,16 @@ int main(int argc, char** argv) {
     SimOptions options;
     QString error;
     if (!ParseOptions(args, &options, &error)) {
-        std::fprintf(stderr, "korva-sim: %s\nTry korva-sim --help.\n", error.toLocal8Bit().constData());
+        std::fprintf(stderr, "korva-sim: %s\nTry korva-sim --help.\n",
+                     error.toLocal8Bit().constData());
         return 2;
     }
     if (options.help) {
         std::fputs(HelpText().toLocal8Bit().constData(), stdout);
         return 0;
     }
-    std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv, !options.paperPath.isEmpty());
+    std::unique_ptr<QCoreApplication> app =
+        MakeApplication(argc, argv, !options.paperPath.isEmpty());
     QuitOnSignals(*app);
 
     Printer printer(options.series, options.network, options.faults, options.recordLimit);

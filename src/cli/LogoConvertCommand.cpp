@@ -74,7 +74,8 @@ std::string Parse(const std::vector<std::string>& args, ConvertArgs& out) {
     }
     if (out.input.empty()) return "no input bitmap given";
     if (out.output.empty()) return "--out RASTER.bin is required";
-    if (out.center && out.options.grayPrinting) return "--center applies to 1-bit images only, not with --gray";
+    if (out.center && out.options.grayPrinting)
+        return "--center applies to 1-bit images only, not with --gray";
     if (maxWidthGiven && !out.center) return "--max-width is used only with --center";
     return {};
 }
@@ -103,12 +104,16 @@ int Run(const std::vector<std::string>& args) {
         if (error.kind == logo::BitmapErrorKind::FileUnreadable)
             std::fprintf(stderr, "korva logo convert: %s\n", reason.c_str());
         else
-            std::fprintf(stderr, "korva logo convert: %s: not a usable bitmap: %s\n", a.input.c_str(), reason.c_str());
+            std::fprintf(stderr, "korva logo convert: %s: not a usable bitmap: %s\n",
+                         a.input.c_str(), reason.c_str());
         return kExitBadInput;
     }
     if (!logo::HeaderCanCarry(bitmap.width(), bitmap.height(), a.options.grayPrinting)) {
-        std::fprintf(stderr, "korva logo convert: %s: an image of %d x %d pixels is too large for the printer's %s image header\n",
-                     a.input.c_str(), bitmap.width(), bitmap.height(), a.options.grayPrinting ? "gray" : "1-bit");
+        std::fprintf(stderr,
+                     "korva logo convert: %s: an image of %d x %d pixels is too large for the "
+                     "printer's %s image header\n",
+                     a.input.c_str(), bitmap.width(), bitmap.height(),
+                     a.options.grayPrinting ? "gray" : "1-bit");
         return kExitBadInput;
     }
     if (a.options.grayPrinting)
@@ -121,18 +126,20 @@ int Run(const std::vector<std::string>& args) {
     }
     if (!a.preview.empty()) {
         const int w = bitmap.paddedWidth(), h = bitmap.paddedHeight();
-        const std::vector<uint8_t> pixels = a.options.grayPrinting ? logo::GrayRasterToGray(bitmap.raster(), w, h)
-                                                                   : logo::MonoRasterToGray(bitmap.raster(), w, h);
+        const std::vector<uint8_t> pixels = a.options.grayPrinting
+                                                ? logo::GrayRasterToGray(bitmap.raster(), w, h)
+                                                : logo::MonoRasterToGray(bitmap.raster(), w, h);
         if (!WriteBytes(a.preview, logo::EncodeGrayPng(pixels, w, h))) {
             std::fprintf(stderr, "korva logo convert: cannot write %s\n", a.preview.c_str());
             return kExitPrinter;
         }
     }
     if (a.json)
-        std::printf("{\"width\":%d,\"height\":%d,\"bytes\":%d}\n", bitmap.paddedWidth(), bitmap.paddedHeight(),
-                    bitmap.rasterLength());
+        std::printf("{\"width\":%d,\"height\":%d,\"bytes\":%d}\n", bitmap.paddedWidth(),
+                    bitmap.paddedHeight(), bitmap.rasterLength());
     else
-        std::printf("width=%d height=%d bytes=%d\n", bitmap.paddedWidth(), bitmap.paddedHeight(), bitmap.rasterLength());
+        std::printf("width=%d height=%d bytes=%d\n", bitmap.paddedWidth(), bitmap.paddedHeight(),
+                    bitmap.rasterLength());
     return kExitOk;
 }
 

@@ -57,19 +57,24 @@ int Run(const std::vector<std::string>& args) {
             if (!info.ok()) reasons[path] = logo::DescribeBitmapError(info.error);
             return info;
         },
-        [](int message, logo::LogoNoticeIcon) { std::fprintf(stderr, "%s\n", app::Message(message)); });
+        [](int message, logo::LogoNoticeIcon) {
+            std::fprintf(stderr, "%s\n", app::Message(message));
+        });
     editor.LoadFromProfile(profile);
 
     for (int number : list.refusedNumbers) {
-        const std::string path = profile.GetString(logo::kLogoSection, "Logofile" + std::to_string(number));
+        const std::string path =
+            profile.GetString(logo::kLogoSection, "Logofile" + std::to_string(number));
         const auto reason = reasons.find(path);
         std::fprintf(stderr, "Logofile%d refused: %s%s%s\n", number, path.c_str(),
-                     reason != reasons.end() ? ": " : "", reason != reasons.end() ? reason->second.c_str() : "");
+                     reason != reasons.end() ? ": " : "",
+                     reason != reasons.end() ? reason->second.c_str() : "");
     }
     std::printf("profile: %s\n", profilePath.c_str());
     std::printf(" No.  %-28s %15s  %s\n", "Name", "Size", "Path");
     for (const logo::LogoEntry& e : list.entries)
-        std::printf(" %s  %-28s %15s  %s\n", e.number.c_str(), e.name.c_str(), e.size.c_str(), e.path.c_str());
+        std::printf(" %s  %-28s %15s  %s\n", e.number.c_str(), e.name.c_str(), e.size.c_str(),
+                    e.path.c_str());
     std::printf("Number of Image Files: %s\n", list.countText.c_str());
     std::printf("Total Image File Size: %s\n", list.sizeText.c_str());
     return kExitOk;

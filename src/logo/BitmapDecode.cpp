@@ -9,8 +9,8 @@ namespace korva::logo {
 namespace {
 
 constexpr size_t kFileHeaderSize = 14;
-constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3, kBiJpeg = 4,
-                   kBiPng = 5, kBiAlphaBitfields = 6;
+constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3, kBiJpeg = 4, kBiPng = 5,
+                   kBiAlphaBitfields = 6;
 
 uint16_t U16(std::span<const uint8_t> b, size_t at) {
     return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
@@ -115,7 +115,8 @@ BitmapError CheckGeometry(const Layout& l) {
     const uint32_t c = l.compression;
     const bool bitfields = c == kBiBitfields || c == kBiAlphaBitfields;
     if (l.headerSize == 64 && c > kBiRle4)  // OS/2 2.x: 3 is Huffman 1D, 4 is RLE24
-        return {BitmapErrorKind::UnsupportedCompression, "OS/2 compression type " + std::to_string(c)};
+        return {BitmapErrorKind::UnsupportedCompression,
+                "OS/2 compression type " + std::to_string(c)};
     if (c == kBiJpeg || c == kBiPng)
         return {BitmapErrorKind::UnsupportedCompression, "JPEG or PNG data inside a bitmap"};
     if (c == kBiRle8 && bpp != 8)
@@ -154,9 +155,11 @@ BitmapError ReadMasks(const Layout& l, DecodedBitmap& bmp) {
     if (l.hasMasks) std::copy(std::begin(l.masks), std::end(l.masks), masks);
     if ((masks[0] & masks[1]) || (masks[0] & masks[2]) || (masks[1] & masks[2]))
         return {BitmapErrorKind::BadMasks, "the colour masks overlap"};
-    if (auto e = MakeMask(masks[0], l.bitsPerPixel, "red", bmp.red); e.kind != BitmapErrorKind::None)
+    if (auto e = MakeMask(masks[0], l.bitsPerPixel, "red", bmp.red);
+        e.kind != BitmapErrorKind::None)
         return e;
-    if (auto e = MakeMask(masks[1], l.bitsPerPixel, "green", bmp.green); e.kind != BitmapErrorKind::None)
+    if (auto e = MakeMask(masks[1], l.bitsPerPixel, "green", bmp.green);
+        e.kind != BitmapErrorKind::None)
         return e;
     return MakeMask(masks[2], l.bitsPerPixel, "blue", bmp.blue);
 }
@@ -167,8 +170,8 @@ BitmapError ReadPalette(std::span<const uint8_t> file, const Layout& l, DecodedB
     const uint64_t declared = l.coloursUsed;
     const uint64_t tableEnd = l.paletteStart + declared * l.paletteEntrySize;
     if (declared > 0 && tableEnd > file.size())
-        return {BitmapErrorKind::BadColourTable,
-                "the colour table of " + std::to_string(declared) + " entries runs past the end of the file"};
+        return {BitmapErrorKind::BadColourTable, "the colour table of " + std::to_string(declared) +
+                                                     " entries runs past the end of the file"};
     if (l.bitsPerPixel > 8) return {};
     const uint64_t full = uint64_t{1} << l.bitsPerPixel;
     uint64_t entries = (declared == 0 || declared > full) ? full : declared;
@@ -188,8 +191,9 @@ BitmapError ReadPalette(std::span<const uint8_t> file, const Layout& l, DecodedB
 
 BitmapError CheckPixelOffset(std::span<const uint8_t> file, const Layout& l) {
     if (l.pixelOffset < l.paletteStart || l.pixelOffset >= file.size())
-        return {BitmapErrorKind::BadPixelOffset, "the pixel data offset " + std::to_string(l.pixelOffset) +
-                                                     " points into the headers or past the end of the file"};
+        return {BitmapErrorKind::BadPixelOffset,
+                "the pixel data offset " + std::to_string(l.pixelOffset) +
+                    " points into the headers or past the end of the file"};
     return {};
 }
 
@@ -200,9 +204,11 @@ BitmapError ReadPixels(std::span<const uint8_t> file, const Layout& l, DecodedBi
     if (l.compression == kBiRle8 || l.compression == kBiRle4) {
         bmp.pixels.assign(rows * stride, 0);
         if (l.imageSize > data.size())
-            return {BitmapErrorKind::BadPixelOffset, "the compressed data runs past the end of the file"};
+            return {BitmapErrorKind::BadPixelOffset,
+                    "the compressed data runs past the end of the file"};
         if (l.imageSize > 0) data = data.first(l.imageSize);
-        std::string reason = ExpandRle(data, bmp.bitsPerPixel, bmp.width, bmp.height, bmp.stride, bmp.pixels);
+        std::string reason =
+            ExpandRle(data, bmp.bitsPerPixel, bmp.width, bmp.height, bmp.stride, bmp.pixels);
         if (!reason.empty()) return {BitmapErrorKind::BadRle, reason};
         return {};
     }
@@ -211,7 +217,8 @@ BitmapError ReadPixels(std::span<const uint8_t> file, const Layout& l, DecodedBi
     const size_t needed = (rows - 1) * stride + used;
     if (data.size() < needed)
         return {BitmapErrorKind::Truncated, "the pixel data needs " + std::to_string(needed) +
-                                                " bytes but the file holds " + std::to_string(data.size())};
+                                                " bytes but the file holds " +
+                                                std::to_string(data.size())};
     const size_t copied = std::min(data.size(), rows * stride);
     bmp.pixels.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(copied));
     bmp.pixels.resize(rows * stride, 0);
@@ -230,8 +237,9 @@ BitmapError CheckIndices(const DecodedBitmap& bmp) {
             const int index = (row[bit / 8] >> (8 - bpp - bit % 8)) & ((1 << bpp) - 1);
             if (static_cast<size_t>(index) >= entries)
                 return {BitmapErrorKind::IndexBeyondColourTable,
-                        "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") uses colour " +
-                            std::to_string(index) + " of a table of " + std::to_string(entries)};
+                        "pixel (" + std::to_string(x) + ", " + std::to_string(y) +
+                            ") uses colour " + std::to_string(index) + " of a table of " +
+                            std::to_string(entries)};
         }
     }
     return {};
@@ -248,8 +256,9 @@ BitmapDecodeResult DecodeBitmap(std::span<const uint8_t> file) {
     // The loader reads the bytes after the file header as far as the file size
     // field says; a file shorter than that is refused.
     if (layout.fileSize < kFileHeaderSize + layout.headerSize)
-        return Fail(BitmapErrorKind::Truncated,
-                    "the file size field (" + std::to_string(layout.fileSize) + ") is smaller than the headers");
+        return Fail(BitmapErrorKind::Truncated, "the file size field (" +
+                                                    std::to_string(layout.fileSize) +
+                                                    ") is smaller than the headers");
     if (layout.fileSize > file.size())
         return Fail(BitmapErrorKind::Truncated, "the file holds " + std::to_string(file.size()) +
                                                     " bytes but its header promises " +

@@ -47,12 +47,12 @@ struct ChannelMask {
 /// rows keep the file's order (`topDown` tells which).
 struct DecodedBitmap {
     int width = 0;
-    int height = 0;            ///< always positive
-    uint16_t bitsPerPixel = 0; ///< 1, 2, 4, 8, 16, 24 or 32
-    int stride = 0;            ///< bytes per row, a multiple of 4
+    int height = 0;             ///< always positive
+    uint16_t bitsPerPixel = 0;  ///< 1, 2, 4, 8, 16, 24 or 32
+    int stride = 0;             ///< bytes per row, a multiple of 4
     bool topDown = false;
-    int headerSize = 0;        ///< 12 (OS/2 core), 40, 52, 56, 64, 108 or 124
-    uint32_t compression = 0;  ///< as in the file: 0 none, 1 RLE8, 2 RLE4, 3/6 bit fields
+    int headerSize = 0;                 ///< 12 (OS/2 core), 40, 52, 56, 64, 108 or 124
+    uint32_t compression = 0;           ///< as in the file: 0 none, 1 RLE8, 2 RLE4, 3/6 bit fields
     std::vector<uint8_t> pixels;        ///< height rows of stride bytes
     std::vector<BitmapColour> palette;  ///< depths 1..8
     ChannelMask red, green, blue;       ///< depths 16 and 32

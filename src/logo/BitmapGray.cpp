@@ -11,13 +11,21 @@ namespace {
 constexpr double kRed = 0.3f, kGreen = 0.59f, kBlue = 0.11f;
 constexpr double kRed5 = 2.4f, kGreen5 = 4.72f, kBlue5 = 0.88f;
 constexpr int kShift8 = 27, kShift5 = 24;
-constexpr int64_t Scaled(double weight, int shift) { return static_cast<int64_t>(weight * (int64_t{1} << shift)); }
-constexpr int64_t kR = Scaled(kRed, kShift8), kG = Scaled(kGreen, kShift8), kB = Scaled(kBlue, kShift8);
-constexpr int64_t kR5 = Scaled(kRed5, kShift5), kG5 = Scaled(kGreen5, kShift5), kB5 = Scaled(kBlue5, kShift5);
-static_assert(static_cast<double>(kR) == kRed * (1 << kShift8) && static_cast<double>(kG) == kGreen * (1 << kShift8) &&
-              static_cast<double>(kB) == kBlue * (1 << kShift8), "8-bit weights must scale exactly");
-static_assert(static_cast<double>(kR5) == kRed5 * (1 << kShift5) && static_cast<double>(kG5) == kGreen5 * (1 << kShift5) &&
-              static_cast<double>(kB5) == kBlue5 * (1 << kShift5), "5-bit weights must scale exactly");
+constexpr int64_t Scaled(double weight, int shift) {
+    return static_cast<int64_t>(weight * (int64_t{1} << shift));
+}
+constexpr int64_t kR = Scaled(kRed, kShift8), kG = Scaled(kGreen, kShift8),
+                  kB = Scaled(kBlue, kShift8);
+constexpr int64_t kR5 = Scaled(kRed5, kShift5), kG5 = Scaled(kGreen5, kShift5),
+                  kB5 = Scaled(kBlue5, kShift5);
+static_assert(static_cast<double>(kR) == kRed * (1 << kShift8) &&
+                  static_cast<double>(kG) == kGreen * (1 << kShift8) &&
+                  static_cast<double>(kB) == kBlue * (1 << kShift8),
+              "8-bit weights must scale exactly");
+static_assert(static_cast<double>(kR5) == kRed5 * (1 << kShift5) &&
+                  static_cast<double>(kG5) == kGreen5 * (1 << kShift5) &&
+                  static_cast<double>(kB5) == kBlue5 * (1 << kShift5),
+              "5-bit weights must scale exactly");
 
 // Channel value scaled to `bits` bits (a 6-bit green becomes 5 bits, a 4-bit
 // channel is stretched), so every mask layout uses the same formula.
@@ -39,7 +47,8 @@ inline uint8_t Gray16(uint32_t pixel, const DecodedBitmap& bmp) {
 }
 
 inline uint8_t Gray32(uint32_t pixel, const DecodedBitmap& bmp) {
-    return Gray24(Channel(pixel, bmp.blue, 8), Channel(pixel, bmp.green, 8), Channel(pixel, bmp.red, 8));
+    return Gray24(Channel(pixel, bmp.blue, 8), Channel(pixel, bmp.green, 8),
+                  Channel(pixel, bmp.red, 8));
 }
 
 inline uint32_t Word16(const uint8_t* p) { return static_cast<uint32_t>(p[0] | (p[1] << 8)); }
@@ -49,7 +58,8 @@ inline uint32_t Word32(const uint8_t* p) {
 }
 
 bool StandardMasks32(const DecodedBitmap& bmp) {
-    return bmp.red.mask == 0x00FF0000 && bmp.green.mask == 0x0000FF00 && bmp.blue.mask == 0x000000FF;
+    return bmp.red.mask == 0x00FF0000 && bmp.green.mask == 0x0000FF00 &&
+           bmp.blue.mask == 0x000000FF;
 }
 
 }  // namespace
@@ -58,14 +68,19 @@ uint8_t PaletteGray(const BitmapColour& c) { return Gray24(c.blue, c.green, c.re
 
 int PixelIndex(const DecodedBitmap& bmp, const uint8_t* row, int x) {
     switch (bmp.bitsPerPixel) {
-        case 1: return (row[x / 8] >> (7 - x % 8)) & 1;
-        case 2: return (row[x / 4] >> (6 - 2 * (x % 4))) & 3;
-        case 4: return (x % 2 == 0) ? row[x / 2] >> 4 : row[x / 2] & 0x0F;
-        default: return row[x];
+        case 1:
+            return (row[x / 8] >> (7 - x % 8)) & 1;
+        case 2:
+            return (row[x / 4] >> (6 - 2 * (x % 4))) & 3;
+        case 4:
+            return (x % 2 == 0) ? row[x / 2] >> 4 : row[x / 2] & 0x0F;
+        default:
+            return row[x];
     }
 }
 
-void GrayRow(const DecodedBitmap& bmp, const std::vector<uint8_t>& paletteGray, int y, uint8_t* out) {
+void GrayRow(const DecodedBitmap& bmp, const std::vector<uint8_t>& paletteGray, int y,
+             uint8_t* out) {
     const uint8_t* row = bmp.Row(y);
     const int w = bmp.width;
     switch (bmp.bitsPerPixel) {
@@ -86,7 +101,8 @@ void GrayRow(const DecodedBitmap& bmp, const std::vector<uint8_t>& paletteGray, 
             for (int x = 0; x < w; ++x) out[x] = paletteGray[row[x]];
             return;
         default:
-            for (int x = 0; x < w; ++x) out[x] = paletteGray[static_cast<size_t>(PixelIndex(bmp, row, x))];
+            for (int x = 0; x < w; ++x)
+                out[x] = paletteGray[static_cast<size_t>(PixelIndex(bmp, row, x))];
             return;
     }
 }
@@ -94,10 +110,14 @@ void GrayRow(const DecodedBitmap& bmp, const std::vector<uint8_t>& paletteGray, 
 uint8_t GrayPixel(const DecodedBitmap& bmp, int x, int y) {
     const uint8_t* row = bmp.Row(y);
     switch (bmp.bitsPerPixel) {
-        case 24: return Gray24(row[3 * x], row[3 * x + 1], row[3 * x + 2]);
-        case 32: return Gray32(Word32(row + 4 * x), bmp);
-        case 16: return Gray16(Word16(row + 2 * x), bmp);
-        default: return PaletteGray(bmp.palette[static_cast<size_t>(PixelIndex(bmp, row, x))]);
+        case 24:
+            return Gray24(row[3 * x], row[3 * x + 1], row[3 * x + 2]);
+        case 32:
+            return Gray32(Word32(row + 4 * x), bmp);
+        case 16:
+            return Gray16(Word16(row + 2 * x), bmp);
+        default:
+            return PaletteGray(bmp.palette[static_cast<size_t>(PixelIndex(bmp, row, x))]);
     }
 }
 

@@ -13,7 +13,8 @@ namespace korva::logo {
 uint8_t PaletteGray(const BitmapColour& colour);
 
 /// Gray values of image line y (0 = top), `bitmap.width` of them, into `out`.
-void GrayRow(const DecodedBitmap& bitmap, const std::vector<uint8_t>& paletteGray, int y, uint8_t* out);
+void GrayRow(const DecodedBitmap& bitmap, const std::vector<uint8_t>& paletteGray, int y,
+             uint8_t* out);
 
 /// Gray value of one pixel inside the image.
 uint8_t GrayPixel(const DecodedBitmap& bitmap, int x, int y);

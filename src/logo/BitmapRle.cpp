@@ -8,7 +8,7 @@ namespace {
 // Writes decoded pixels into bottom-up rows: `line` counts stored rows from the
 // bottom, so it equals the stored row index.
 class RleWriter {
-public:
+  public:
     RleWriter(int bitsPerPixel, int width, int height, int stride, std::vector<uint8_t>& rows)
         : m_Bits(bitsPerPixel), m_Width(width), m_Height(height), m_Stride(stride), m_Rows(rows) {}
 
@@ -39,7 +39,7 @@ public:
         return true;
     }
 
-private:
+  private:
     int m_Bits, m_Width, m_Height, m_Stride;
     std::vector<uint8_t>& m_Rows;
     int m_X = 0;
@@ -89,13 +89,15 @@ std::string ExpandRle(std::span<const uint8_t> data, int bitsPerPixel, int width
             }
             default: {  // absolute run of `value` pixels, padded to a 16-bit boundary
                 const int n = value;
-                const size_t bytes = four ? (static_cast<size_t>(n) + 1) / 2 : static_cast<size_t>(n);
+                const size_t bytes =
+                    four ? (static_cast<size_t>(n) + 1) / 2 : static_cast<size_t>(n);
                 const size_t padded = (bytes + 1) / 2 * 2;
                 if (pos + bytes > data.size()) return "compressed data ends inside a literal run";
                 if (out.ImageDone()) return "a run passes the last row of the image";
                 if (n > out.Room()) return "a run passes the end of " + RowText(out);
                 for (int i = 0; i < n; ++i) {
-                    const uint8_t byte = data[pos + (four ? static_cast<size_t>(i / 2) : static_cast<size_t>(i))];
+                    const uint8_t byte =
+                        data[pos + (four ? static_cast<size_t>(i / 2) : static_cast<size_t>(i))];
                     out.Put(four ? ((i % 2 == 0) ? byte >> 4 : byte & 0x0F) : byte);
                 }
                 pos += std::min(padded, data.size() - pos);

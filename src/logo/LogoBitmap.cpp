@@ -21,7 +21,8 @@ bool CLogoBitmap::LoadFile(std::span<const uint8_t> file) {
         return false;
     }
     m_PaletteGray.assign(256, 255);
-    for (size_t i = 0; i < m_Bitmap.palette.size(); ++i) m_PaletteGray[i] = PaletteGray(m_Bitmap.palette[i]);
+    for (size_t i = 0; i < m_Bitmap.palette.size(); ++i)
+        m_PaletteGray[i] = PaletteGray(m_Bitmap.palette[i]);
     m_BlackIndex = (!m_Bitmap.palette.empty() && m_Bitmap.palette[0].blue == 0) ? 0 : 1;
     m_PaddedWidth = static_cast<int>(PaddedSide(m_Bitmap.width));
     m_PaddedHeight = static_cast<int>(PaddedSide(m_Bitmap.height));
@@ -53,7 +54,8 @@ void CLogoBitmap::FillWorkImage(const LogoOptions& options) {
             for (size_t x = 0; x < w; ++x) row[x] = tone[row[x]];
         std::fill(row + w, row + pw, tone[255]);
     }
-    std::fill(m_Work.begin() + static_cast<long>(static_cast<size_t>(m_Bitmap.height) * pw), m_Work.end(), tone[255]);
+    std::fill(m_Work.begin() + static_cast<long>(static_cast<size_t>(m_Bitmap.height) * pw),
+              m_Work.end(), tone[255]);
 }
 
 void CLogoBitmap::ConvertMono(const LogoOptions& options, bool center) {
@@ -66,7 +68,8 @@ void CLogoBitmap::ConvertMono(const LogoOptions& options, bool center) {
         m_Work.assign(pw * static_cast<size_t>(m_PaddedHeight), 0);
         for (int y = 0; y < m_Bitmap.height; ++y)
             for (int x = 0; x < m_Bitmap.width; ++x)
-                m_Work[static_cast<size_t>(y) * pw + static_cast<size_t>(x)] = static_cast<uint8_t>(DotAt(x, y));
+                m_Work[static_cast<size_t>(y) * pw + static_cast<size_t>(x)] =
+                    static_cast<uint8_t>(DotAt(x, y));
     } else {
         FillWorkImage(options);
         DiffuseMono(m_Work.data(), m_PaddedWidth, m_PaddedHeight);

@@ -11,7 +11,7 @@
 namespace korva::logo {
 
 class CLogoBitmap {
-public:
+  public:
     /// Reads a bitmap from its file's bytes. False, with LastError(), when the
     /// bytes are not a bitmap this tool can convert; the previous image is gone
     /// either way and the raster is empty.
@@ -42,12 +42,14 @@ public:
     /// Width and height in dots, padded to multiples of 8 (width after centring).
     int paddedWidth() const { return m_PaddedWidth; }
     int paddedHeight() const { return m_PaddedHeight; }
-    std::span<const uint8_t> raster() const { return {m_Raster.data(), static_cast<size_t>(m_RasterLength)}; }
+    std::span<const uint8_t> raster() const {
+        return {m_Raster.data(), static_cast<size_t>(m_RasterLength)};
+    }
     int rasterLength() const { return m_RasterLength; }
     /// Bytes the last ConvertMono added by centring (the upload's total grows by them).
     int centringBytes() const { return m_CentringBytes; }
 
-private:
+  private:
     void FillWorkImage(const LogoOptions& options);
     void Centre(int maxPrintableWidth);
 

@@ -27,8 +27,9 @@ QuantTable MakeTable(Quantize quantize) {
     for (int i = 0; i < 512; ++i) {
         uint8_t stored = 0;
         const int e = quantize(Clamp255(i - kIndexOffset), stored);
-        table[static_cast<size_t>(i)] = {stored, static_cast<int16_t>(e * 7 / 16), static_cast<int16_t>(e * 3 / 16),
-                                         static_cast<int16_t>(e * 5 / 16), static_cast<int16_t>(e / 16)};
+        table[static_cast<size_t>(i)] = {
+            stored, static_cast<int16_t>(e * 7 / 16), static_cast<int16_t>(e * 3 / 16),
+            static_cast<int16_t>(e * 5 / 16), static_cast<int16_t>(e / 16)};
     }
     return table;
 }
@@ -37,7 +38,8 @@ QuantTable MakeTable(Quantize quantize) {
 const std::array<uint8_t, 512>& ClampTable() {
     static const std::array<uint8_t, 512> table = [] {
         std::array<uint8_t, 512> t{};
-        for (int i = 0; i < 512; ++i) t[static_cast<size_t>(i)] = static_cast<uint8_t>(Clamp255(i - kIndexOffset));
+        for (int i = 0; i < 512; ++i)
+            t[static_cast<size_t>(i)] = static_cast<uint8_t>(Clamp255(i - kIndexOffset));
         return t;
     }();
     return table;
@@ -63,7 +65,7 @@ void Diffuse(uint8_t* work, int width, int height, const QuantTable& table) {
         }
         int left = 0;           // below[x - 1]
         int centre = below[0];  // below[x]
-        if (width > 1) {  // x = 0 has no cell below-left
+        if (width > 1) {        // x = 0 has no cell below-left
             const Quantized& q = table[static_cast<size_t>(current)];
             row[0] = q.stored;
             current = row[1] + q.right + kIndexOffset;
@@ -125,7 +127,8 @@ void PackColumns(const uint8_t* dots, int width, int height, uint8_t* out) {
         for (int r = 0; r < 8; ++r) {
             const uint8_t* row = dots + static_cast<size_t>(8 * b + r) * static_cast<size_t>(width);
             for (int x = 0; x < width; ++x)
-                column[static_cast<size_t>(x)] = static_cast<uint8_t>((column[static_cast<size_t>(x)] << 1) | row[x]);
+                column[static_cast<size_t>(x)] =
+                    static_cast<uint8_t>((column[static_cast<size_t>(x)] << 1) | row[x]);
         }
         for (int x = 0; x < width; ++x)
             out[static_cast<size_t>(x) * static_cast<size_t>(bands) + static_cast<size_t>(b)] =
@@ -135,7 +138,8 @@ void PackColumns(const uint8_t* dots, int width, int height, uint8_t* out) {
 
 void PackGrayRows(const uint8_t* levels, int width, int height, uint8_t* out) {
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
-    for (size_t i = 0; i < pixels; i += 2) out[i / 2] = static_cast<uint8_t>((levels[i] << 4) | levels[i + 1]);
+    for (size_t i = 0; i < pixels; i += 2)
+        out[i / 2] = static_cast<uint8_t>((levels[i] << 4) | levels[i + 1]);
 }
 
 }  // namespace korva::logo

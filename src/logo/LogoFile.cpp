@@ -9,9 +9,11 @@ namespace korva::logo {
 
 bool ReadBitmapFile(const std::string& path, std::vector<uint8_t>& bytes, BitmapError& error) {
     bytes.clear();
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                         &std::fclose);
     if (!file) {
-        error = {BitmapErrorKind::FileUnreadable, "cannot open " + path + ": " + std::strerror(errno)};
+        error = {BitmapErrorKind::FileUnreadable,
+                 "cannot open " + path + ": " + std::strerror(errno)};
         return false;
     }
     // One read of the whole file when its size is known; chunks otherwise (a pipe).
@@ -38,7 +40,8 @@ bool ReadBitmapFile(const std::string& path, std::vector<uint8_t>& bytes, Bitmap
         }
     }
     if (std::ferror(file.get())) {
-        error = {BitmapErrorKind::FileUnreadable, "cannot read " + path + ": " + std::strerror(errno)};
+        error = {BitmapErrorKind::FileUnreadable,
+                 "cannot read " + path + ": " + std::strerror(errno)};
         return false;
     }
     error = {};

@@ -48,7 +48,9 @@ bool LogoList::SaveToProfile(app::Profile& profile) {
     bool ok = true;
     const std::vector<size_t> order = UploadOrder();
     for (size_t j = 0; j < order.size(); ++j)
-        ok = profile.WriteString(kLogoSection, "Logofile" + std::to_string(j + 1), entries[order[j]].path) && ok;
+        ok = profile.WriteString(kLogoSection, "Logofile" + std::to_string(j + 1),
+                                 entries[order[j]].path) &&
+             ok;
     for (int k = Count() + 1; k <= savedKeyCount; ++k)
         ok = profile.DeleteKey(kLogoSection, "Logofile" + std::to_string(k)) && ok;
     // After a failed save the old keys may still be there: remember the larger

@@ -36,13 +36,13 @@ struct LogoEntry {
 /// removal closes the gap; a LogoListEditor keeps the totals and texts right.
 struct LogoList {
     std::vector<LogoEntry> entries;
-    std::string countText = "  0 / 255";      ///< "%3d / 255"
+    std::string countText = "  0 / 255";       ///< "%3d / 255"
     std::string sizeText = "  0 / 384 KByte";  ///< "%3ld / %3d KByte"
-    long totalBytes = 0;                        ///< sum of the entries' sizes
+    long totalBytes = 0;                       ///< sum of the entries' sizes
     int nvCapacityKB = kNvCapacityKB;
-    int selectedRow = -1;        ///< row last selected on a page, -1 for none
-    bool loadedFlag = false;     ///< filled since the logo tool was opened
-    int savedKeyCount = 0;       ///< "Logofile%d" keys the profile held when last read or written
+    int selectedRow = -1;     ///< row last selected on a page, -1 for none
+    bool loadedFlag = false;  ///< filled since the logo tool was opened
+    int savedKeyCount = 0;    ///< "Logofile%d" keys the profile held when last read or written
     std::vector<int> refusedNumbers;  ///< profile numbers whose files were refused
 
     int Count() const { return static_cast<int>(entries.size()); }

@@ -26,7 +26,8 @@ long KilobytesUp(long bytes) { return (bytes + 1023) / 1024; }
 
 }  // namespace
 
-LogoListEditor::LogoListEditor(LogoList& list, const LogoOptions& options, LogoProbe probe, LogoNotify notify)
+LogoListEditor::LogoListEditor(LogoList& list, const LogoOptions& options, LogoProbe probe,
+                               LogoNotify notify)
     : m_List(list), m_Options(options), m_Probe(std::move(probe)), m_Notify(std::move(notify)) {}
 
 // A refused file counts once; the first refusal shows the log-file message and
@@ -56,17 +57,21 @@ bool LogoListEditor::AddFile(int number, const std::string& path) {
         const bool gray = m_Options.grayPrinting;
         if (tooDeep || (info.ok() && !HeaderCanCarry(info.width, info.height, gray))) {
             // Refused every time, not counted: the file is fine, this tool cannot send it.
-            m_LastRefusal = path + ": " + (tooDeep ? DescribeBitmapError(info.error)
-                                                   : "the printer cannot take an image of " +
-                                                         std::to_string(info.width) + " x " +
-                                                         std::to_string(info.height) + " pixels");
+            m_LastRefusal =
+                path + ": " +
+                (tooDeep ? DescribeBitmapError(info.error)
+                         : "the printer cannot take an image of " + std::to_string(info.width) +
+                               " x " + std::to_string(info.height) + " pixels");
             m_Notify(app::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None);
             return false;
         }
-        const long size = tooLarge ? 0 : static_cast<long>(NvImageBytes(info.width, info.height, gray));
+        const long size =
+            tooLarge ? 0 : static_cast<long>(NvImageBytes(info.width, info.height, gray));
         if (tooLarge || m_List.totalBytes + size > static_cast<long>(m_List.nvCapacityKB) * 1024) {
-            m_LastRefusal = path + ": " + (tooLarge ? DescribeBitmapError(info.error)
-                                                    : std::to_string(size) + " bytes do not fit in the NV memory left");
+            m_LastRefusal =
+                path + ": " +
+                (tooLarge ? DescribeBitmapError(info.error)
+                          : std::to_string(size) + " bytes do not fit in the NV memory left");
             if (number == 0 && m_Refusals == 0)
                 m_Notify(app::kMsgNvAreaTooSmall, LogoNoticeIcon::None);
             else
@@ -129,8 +134,9 @@ int LogoListEditor::AddPickedFiles(const std::vector<std::string>& paths) {
 }
 
 void LogoListEditor::RemoveNumber(int number) {
-    const auto it = std::find_if(m_List.entries.begin(), m_List.entries.end(),
-                                 [number](const LogoEntry& e) { return e.NumberValue() == number; });
+    const auto it =
+        std::find_if(m_List.entries.begin(), m_List.entries.end(),
+                     [number](const LogoEntry& e) { return e.NumberValue() == number; });
     if (it == m_List.entries.end()) return;
     m_Recycled.push_back(number);
     m_List.totalBytes -= it->SizeValue();

@@ -34,7 +34,7 @@ using LogoProbe = std::function<LogoFileInfo(const std::string& path)>;
 using LogoNotify = std::function<void(int message, LogoNoticeIcon icon)>;
 
 class LogoListEditor {
-public:
+  public:
     LogoListEditor(LogoList& list, const LogoOptions& options, LogoProbe probe, LogoNotify notify);
 
     /// Adds one file. `number` is 0 for a file the user picked, the profile key
@@ -63,7 +63,7 @@ public:
     /// Why the last refused file was refused, for the error log or the CLI.
     const std::string& lastRefusal() const { return m_LastRefusal; }
 
-private:
+  private:
     void CountRefusal(int number);
     int NextNumber(int given);
     bool NumberInUse(int number) const;

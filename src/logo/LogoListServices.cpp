@@ -18,8 +18,9 @@ LogoFileInfo ProbeLogoFileInfo(const std::string& path) {
 
 void ShowLogoNotice(int message, LogoNoticeIcon icon) {
     // The message box has no stop icon of its own; the exclamation stands in.
-    app::ShowMessage(app::Message(message),
-                     icon == LogoNoticeIcon::None ? app::MsgStyle::Ok : app::MsgStyle::OkExclamation);
+    app::ShowMessage(app::Message(message), icon == LogoNoticeIcon::None
+                                                ? app::MsgStyle::Ok
+                                                : app::MsgStyle::OkExclamation);
 }
 
 LogoListEditor MakeLogoListEditor(LogoList& list, const LogoOptions& options) {

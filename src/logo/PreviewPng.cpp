@@ -49,7 +49,8 @@ std::vector<uint8_t> ZlibStored(const std::vector<uint8_t>& raw) {
         out.push_back(static_cast<uint8_t>(n >> 8));
         out.push_back(static_cast<uint8_t>(~n));
         out.push_back(static_cast<uint8_t>(~n >> 8));
-        out.insert(out.end(), raw.begin() + static_cast<long>(pos), raw.begin() + static_cast<long>(pos + n));
+        out.insert(out.end(), raw.begin() + static_cast<long>(pos),
+                   raw.begin() + static_cast<long>(pos + n));
         pos += n;
     } while (pos < raw.size());
     uint32_t a = 1, b = 0;
@@ -88,13 +89,15 @@ std::vector<uint8_t> EncodeGrayPng(std::span<const uint8_t> pixels, int width, i
     std::vector<uint8_t> header;
     PutBig32(header, static_cast<uint32_t>(width));
     PutBig32(header, static_cast<uint32_t>(height));
-    header.insert(header.end(), {8, 0, 0, 0, 0});  // 8-bit grayscale, deflate, no filter, no interlace
+    header.insert(header.end(),
+                  {8, 0, 0, 0, 0});  // 8-bit grayscale, deflate, no filter, no interlace
     Chunk(out, "IHDR", header);
     std::vector<uint8_t> raw;
     raw.reserve((static_cast<size_t>(width) + 1) * static_cast<size_t>(height));
     for (int y = 0; y < height; ++y) {
         raw.push_back(0);  // filter type None
-        const auto row = pixels.subspan(static_cast<size_t>(y) * static_cast<size_t>(width), static_cast<size_t>(width));
+        const auto row = pixels.subspan(static_cast<size_t>(y) * static_cast<size_t>(width),
+                                        static_cast<size_t>(width));
         raw.insert(raw.end(), row.begin(), row.end());
     }
     Chunk(out, "IDAT", ZlibStored(raw));

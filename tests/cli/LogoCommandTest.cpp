@@ -26,16 +26,19 @@ std::string ReadText(const std::filesystem::path& path) {
 }
 
 class LogoCommand : public ::testing::Test {
-protected:
+  protected:
     Result Korva(const std::string& args) {
-        const std::string command = "cd '" + dir.path().string() + "' && '" KORVA_BIN_DIR "/korva' " + args +
+        const std::string command = "cd '" + dir.path().string() +
+                                    "' && '" KORVA_BIN_DIR "/korva' " + args +
                                     " >stdout.txt 2>stderr.txt";
         const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(dir / "stdout.txt"), ReadText(dir / "stderr.txt")};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(dir / "stdout.txt"),
+                ReadText(dir / "stderr.txt")};
     }
     void Write(const std::string& name, const std::vector<uint8_t>& bytes) {
         std::ofstream(dir / name, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
     }
     std::vector<uint8_t> Bytes(const std::string& name) {
         const std::string text = ReadText(dir / name);
@@ -55,7 +58,8 @@ TEST_F(LogoCommand, ConvertWritesThePrinterRaster) {
         for (int b = 0; b < 4; ++b) expected.push_back(x < 100 ? column[b] : 0);
     EXPECT_EQ(Bytes("raster.bin"), expected);
 
-    r = Korva("logo convert black.bmp --out centred.bin --center --max-width 512 --preview dots.png");
+    r = Korva(
+        "logo convert black.bmp --out centred.bin --center --max-width 512 --preview dots.png");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "width=312 height=32 bytes=1248\n");
     std::vector<uint8_t> centred(832, 0);
@@ -78,7 +82,9 @@ TEST_F(LogoCommand, ConvertRefusesBadFilesAndArguments) {
     Write("short.bmp", {'B', 'M', 0x40, 0, 0, 0});
     Result r = Korva("logo convert short.bmp --out r.bin");
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_NE(r.err.find("short.bmp: not a usable bitmap: the file is too short"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("short.bmp: not a usable bitmap: the file is too short"),
+              std::string::npos)
+        << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "r.bin"));
 
     r = Korva("logo convert absent.bmp --out r.bin");
@@ -86,9 +92,10 @@ TEST_F(LogoCommand, ConvertRefusesBadFilesAndArguments) {
     EXPECT_NE(r.err.find("cannot open absent.bmp"), std::string::npos) << r.err;
 
     Write("ok.bmp", lt::Rgb24Bmp(8, 8, [](int, int) { return lt::Gray(0); }));
-    for (const char* args : {"ok.bmp", "--out r.bin", "ok.bmp --out r.bin --threshold 256",
-                             "ok.bmp --out r.bin --max-width 513 --center", "ok.bmp --out r.bin --gray --center",
-                             "ok.bmp --out r.bin --bogus", "ok.bmp other.bmp --out r.bin"}) {
+    for (const char* args :
+         {"ok.bmp", "--out r.bin", "ok.bmp --out r.bin --threshold 256",
+          "ok.bmp --out r.bin --max-width 513 --center", "ok.bmp --out r.bin --gray --center",
+          "ok.bmp --out r.bin --bogus", "ok.bmp other.bmp --out r.bin"}) {
         r = Korva(std::string("logo convert ") + args);
         EXPECT_EQ(r.exitCode, 2) << args;
         EXPECT_NE(r.err.find("usage:"), std::string::npos) << args;
@@ -101,17 +108,22 @@ TEST_F(LogoCommand, ConvertRefusesBadFilesAndArguments) {
 TEST_F(LogoCommand, ListShowsTheProfilesLogos) {
     Write("a.bmp", lt::Rgb24Bmp(200, 100, [](int, int) { return lt::Gray(0); }));
     Write("c.bmp", lt::Rgb24Bmp(8, 8, [](int, int) { return lt::Gray(0); }));
-    const std::string ini = "[LOGO]\r\nLogofile1=" + (dir / "a.bmp").string() + "\r\nLogofile2=" +
-                            (dir / "gone.bmp").string() + "\r\nLogofile3=" + (dir / "c.bmp").string() + "\r\n";
+    const std::string ini = "[LOGO]\r\nLogofile1=" + (dir / "a.bmp").string() +
+                            "\r\nLogofile2=" + (dir / "gone.bmp").string() +
+                            "\r\nLogofile3=" + (dir / "c.bmp").string() + "\r\n";
     Write("my.INI", {ini.begin(), ini.end()});
     Result r = Korva("logo list --profile my.INI");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("   1  a.bmp                                   2600  "), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("   3  c.bmp                                      8  "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("   1  a.bmp                                   2600  "), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("   3  c.bmp                                      8  "), std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("Number of Image Files:   2 / 255\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Total Image File Size:   3 / 384 KByte\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find("Bitmap files that was defined with Log file is incorrect."), std::string::npos);
-    EXPECT_NE(r.err.find("Logofile2 refused: " + (dir / "gone.bmp").string() + ": cannot open"), std::string::npos)
+    EXPECT_NE(r.err.find("Bitmap files that was defined with Log file is incorrect."),
+              std::string::npos);
+    EXPECT_NE(r.err.find("Logofile2 refused: " + (dir / "gone.bmp").string() + ": cannot open"),
+              std::string::npos)
         << r.err;
 
     // Without --profile: the tool's own profile in the working directory.

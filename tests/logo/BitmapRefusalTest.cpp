@@ -21,14 +21,16 @@ BmpFields Valid8Bit() {
     return f;
 }
 
-void ExpectRefused(const std::vector<uint8_t>& file, BitmapErrorKind kind, const std::string& words) {
+void ExpectRefused(const std::vector<uint8_t>& file, BitmapErrorKind kind,
+                   const std::string& words) {
     // A copy of exactly the file's size, so AddressSanitizer sees any read past it.
     std::vector<uint8_t> exact(file.begin(), file.end());
     exact.shrink_to_fit();
     CLogoBitmap bitmap;
     EXPECT_FALSE(bitmap.LoadFile(exact));
     EXPECT_EQ(bitmap.LastError().kind, kind) << bitmap.LastError().reason;
-    EXPECT_NE(bitmap.LastError().reason.find(words), std::string::npos) << bitmap.LastError().reason;
+    EXPECT_NE(bitmap.LastError().reason.find(words), std::string::npos)
+        << bitmap.LastError().reason;
     EXPECT_FALSE(bitmap.IsLoaded());
 }
 
@@ -37,7 +39,8 @@ TEST(BitmapRefusal, HeadersAndSizes) {
     const std::vector<uint8_t> good = test::BuildBmp(Valid8Bit());
 
     for (size_t cut : {size_t{0}, size_t{10}, size_t{20}, size_t{53}})
-        ExpectRefused({good.begin(), good.begin() + static_cast<long>(cut)}, BitmapErrorKind::Truncated, "");
+        ExpectRefused({good.begin(), good.begin() + static_cast<long>(cut)},
+                      BitmapErrorKind::Truncated, "");
     std::vector<uint8_t> notBm = good;
     notBm[0] = 'X';
     ExpectRefused(notBm, BitmapErrorKind::NotBitmap, "BM");
@@ -161,16 +164,20 @@ TEST(BitmapRefusal, RunLengthData) {
     // Valid: two rows, end of line, end of bitmap.
     ASSERT_TRUE(DecodeBitmap(test::BuildBmp(Rle8({4, 1, 0, 0, 2, 2, 0, 1}))).ok());
     ExpectRefused(test::BuildBmp(Rle8({5, 1, 0, 1})), BitmapErrorKind::BadRle, "end of row 1");
-    ExpectRefused(test::BuildBmp(Rle8({0, 5, 1, 1, 1, 1, 1, 0})), BitmapErrorKind::BadRle, "end of row 1");
+    ExpectRefused(test::BuildBmp(Rle8({0, 5, 1, 1, 1, 1, 1, 0})), BitmapErrorKind::BadRle,
+                  "end of row 1");
     ExpectRefused(test::BuildBmp(Rle8({0, 0, 0, 0, 1, 1})), BitmapErrorKind::BadRle, "last row");
-    ExpectRefused(test::BuildBmp(Rle8({0, 0, 0, 0, 0, 0, 0, 1})), BitmapErrorKind::BadRle, "last row");
+    ExpectRefused(test::BuildBmp(Rle8({0, 0, 0, 0, 0, 0, 0, 1})), BitmapErrorKind::BadRle,
+                  "last row");
     ExpectRefused(test::BuildBmp(Rle8({0, 2, 1, 5, 0, 1})), BitmapErrorKind::BadRle, "jump");
     ExpectRefused(test::BuildBmp(Rle8({0, 2, 5, 0, 0, 1})), BitmapErrorKind::BadRle, "jump");
     ExpectRefused(test::BuildBmp(Rle8({4, 1, 0, 0})), BitmapErrorKind::BadRle, "ends before");
     ExpectRefused(test::BuildBmp(Rle8({0, 4, 1, 1})), BitmapErrorKind::BadRle, "literal");
-    ExpectRefused(test::BuildBmp(Rle8({4, 9, 0, 1})), BitmapErrorKind::IndexBeyondColourTable, "colour 9");
+    ExpectRefused(test::BuildBmp(Rle8({4, 9, 0, 1})), BitmapErrorKind::IndexBeyondColourTable,
+                  "colour 9");
     // A colossal image described by a few bytes is refused before anything is allocated.
-    ExpectRefused(test::BuildBmp(Rle8({0, 1}, 30000, 30000)), BitmapErrorKind::TooLarge, "too large");
+    ExpectRefused(test::BuildBmp(Rle8({0, 1}, 30000, 30000)), BitmapErrorKind::TooLarge,
+                  "too large");
     // Skipped pixels are colour 0: a jump and an early end of bitmap are fine.
     BitmapDecodeResult r = DecodeBitmap(test::BuildBmp(Rle8({0, 2, 1, 1, 2, 2, 0, 1})));
     ASSERT_TRUE(r.ok()) << r.error.reason;

@@ -20,9 +20,9 @@ struct BmpFields {
     uint32_t compression = 0;
     uint32_t coloursUsed = 0;
     std::vector<Rgb> palette;
-    std::vector<uint32_t> masksAfterHeader;  ///< BI_BITFIELDS masks after a 40-byte header
-    std::vector<uint8_t> pixels;             ///< the pixel array as stored
-    std::optional<uint32_t> fileSizeField;   ///< default: the real size
+    std::vector<uint32_t> masksAfterHeader;    ///< BI_BITFIELDS masks after a 40-byte header
+    std::vector<uint8_t> pixels;               ///< the pixel array as stored
+    std::optional<uint32_t> fileSizeField;     ///< default: the real size
     std::optional<uint32_t> pixelOffsetField;  ///< default: right after the colour table
 };
 
@@ -74,10 +74,13 @@ inline std::vector<uint8_t> BuildBmp(const BmpFields& f) {
     return out;
 }
 
-inline size_t Stride(int width, int bpp) { return static_cast<size_t>((width * bpp + 31) / 32 * 4); }
+inline size_t Stride(int width, int bpp) {
+    return static_cast<size_t>((width * bpp + 31) / 32 * 4);
+}
 
 /// A 24-bit bottom-up file whose pixel (x, y) (y = 0 the top line) is colour(x, y).
-inline std::vector<uint8_t> Rgb24Bmp(int width, int height, const std::function<Rgb(int, int)>& colour) {
+inline std::vector<uint8_t> Rgb24Bmp(int width, int height,
+                                     const std::function<Rgb(int, int)>& colour) {
     BmpFields f;
     f.width = width;
     f.height = height;
@@ -96,7 +99,8 @@ inline std::vector<uint8_t> Rgb24Bmp(int width, int height, const std::function<
 }
 
 /// An indexed bottom-up file of depth 1, 2, 4 or 8.
-inline std::vector<uint8_t> IndexedBmp(int width, int height, uint16_t bpp, std::vector<Rgb> palette,
+inline std::vector<uint8_t> IndexedBmp(int width, int height, uint16_t bpp,
+                                       std::vector<Rgb> palette,
                                        const std::function<int(int, int)>& index) {
     BmpFields f;
     f.width = width;
@@ -109,7 +113,8 @@ inline std::vector<uint8_t> IndexedBmp(int width, int height, uint16_t bpp, std:
         uint8_t* row = f.pixels.data() + static_cast<size_t>(height - 1 - y) * stride;
         for (int x = 0; x < width; ++x) {
             const int bit = x * bpp;
-            row[bit / 8] = static_cast<uint8_t>(row[bit / 8] | (index(x, y) << (8 - bpp - bit % 8)));
+            row[bit / 8] =
+                static_cast<uint8_t>(row[bit / 8] | (index(x, y) << (8 - bpp - bit % 8)));
         }
     }
     return BuildBmp(f);

@@ -15,7 +15,8 @@ using test::Rgb;
 
 // Gray of a 24-bit pixel: float weights, double products and sum, truncated.
 int ReferenceGray(const Rgb& c) {
-    return static_cast<int>(std::trunc(c.g * static_cast<double>(0.59f) + c.b * static_cast<double>(0.11f) +
+    return static_cast<int>(std::trunc(c.g * static_cast<double>(0.59f) +
+                                       c.b * static_cast<double>(0.11f) +
                                        c.r * static_cast<double>(0.3f)));
 }
 
@@ -25,8 +26,10 @@ int ReferenceTone(int g, int t) {
 }
 
 // Work image of the padded picture after the tone adjustment.
-std::vector<std::vector<int>> ReferenceWork(const std::vector<std::vector<Rgb>>& picture, int pw, int ph, int t) {
-    std::vector<std::vector<int>> work(static_cast<size_t>(ph), std::vector<int>(static_cast<size_t>(pw)));
+std::vector<std::vector<int>> ReferenceWork(const std::vector<std::vector<Rgb>>& picture, int pw,
+                                            int ph, int t) {
+    std::vector<std::vector<int>> work(static_cast<size_t>(ph),
+                                       std::vector<int>(static_cast<size_t>(pw)));
     const int h = static_cast<int>(picture.size()), w = static_cast<int>(picture[0].size());
     for (int y = 0; y < ph; ++y)
         for (int x = 0; x < pw; ++x) {
@@ -64,7 +67,8 @@ void Diffuse(std::vector<std::vector<int>>& work, int levels) {
 }
 
 std::vector<uint8_t> ReferenceMono(const std::vector<std::vector<Rgb>>& picture, int t) {
-    const int pw = static_cast<int>((picture[0].size() + 7) / 8 * 8), ph = static_cast<int>((picture.size() + 7) / 8 * 8);
+    const int pw = static_cast<int>((picture[0].size() + 7) / 8 * 8),
+              ph = static_cast<int>((picture.size() + 7) / 8 * 8);
     auto work = ReferenceWork(picture, pw, ph, t);
     Diffuse(work, 2);
     std::vector<uint8_t> out;
@@ -78,40 +82,53 @@ std::vector<uint8_t> ReferenceMono(const std::vector<std::vector<Rgb>>& picture,
 }
 
 std::vector<uint8_t> ReferenceGrayRaster(const std::vector<std::vector<Rgb>>& picture, int t) {
-    const int pw = static_cast<int>((picture[0].size() + 7) / 8 * 8), ph = static_cast<int>((picture.size() + 7) / 8 * 8);
+    const int pw = static_cast<int>((picture[0].size() + 7) / 8 * 8),
+              ph = static_cast<int>((picture.size() + 7) / 8 * 8);
     auto work = ReferenceWork(picture, pw, ph, t);
     Diffuse(work, 6);
     std::vector<uint8_t> out;
     for (int y = 0; y < ph; ++y)
-        for (int x = 0; x < pw; x += 2) out.push_back(static_cast<uint8_t>(work[y][x] << 4 | work[y][x + 1]));
+        for (int x = 0; x < pw; x += 2)
+            out.push_back(static_cast<uint8_t>(work[y][x] << 4 | work[y][x + 1]));
     return out;
 }
 
 std::vector<std::vector<Rgb>> Picture(int w, int h, unsigned seed) {
     std::mt19937 random(seed);
-    std::vector<std::vector<Rgb>> picture(static_cast<size_t>(h), std::vector<Rgb>(static_cast<size_t>(w)));
+    std::vector<std::vector<Rgb>> picture(static_cast<size_t>(h),
+                                          std::vector<Rgb>(static_cast<size_t>(w)));
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             // Smooth ramps with noise: every gray value, flat areas and edges.
             const int base = (x * 255 / std::max(1, w - 1) + y * 3) % 256;
-            const auto noisy = [&](int v) { return static_cast<uint8_t>(std::clamp(v + static_cast<int>(random() % 41) - 20, 0, 255)); };
-            picture[y][x] = (random() % 7 == 0) ? Rgb{noisy(base), noisy(255 - base), noisy(base / 2)}
-                                                : Rgb{static_cast<uint8_t>(base), static_cast<uint8_t>(base), static_cast<uint8_t>(base)};
+            const auto noisy = [&](int v) {
+                return static_cast<uint8_t>(
+                    std::clamp(v + static_cast<int>(random() % 41) - 20, 0, 255));
+            };
+            picture[y][x] = (random() % 7 == 0)
+                                ? Rgb{noisy(base), noisy(255 - base), noisy(base / 2)}
+                                : Rgb{static_cast<uint8_t>(base), static_cast<uint8_t>(base),
+                                      static_cast<uint8_t>(base)};
         }
     return picture;
 }
 
 TEST(ConversionReference, MonoAndGrayRastersMatchThePlainRules) {
-    struct Case { int w, h; unsigned seed; };
+    struct Case {
+        int w, h;
+        unsigned seed;
+    };
     for (const Case c : {Case{37, 21, 1}, Case{64, 64, 2}, Case{1, 1, 3}, Case{203, 45, 4}}) {
         const auto picture = Picture(c.w, c.h, c.seed);
         CLogoBitmap bitmap;
-        ASSERT_TRUE(bitmap.LoadFile(test::Rgb24Bmp(c.w, c.h, [&](int x, int y) { return picture[y][x]; })));
+        ASSERT_TRUE(
+            bitmap.LoadFile(test::Rgb24Bmp(c.w, c.h, [&](int x, int y) { return picture[y][x]; })));
         for (int t : {0, 37, 128, 129, 200, 255}) {
             LogoOptions options;
             options.threshold = t;
             bitmap.ConvertMono(options, false);
-            EXPECT_EQ(std::vector<uint8_t>(bitmap.raster().begin(), bitmap.raster().end()), ReferenceMono(picture, t))
+            EXPECT_EQ(std::vector<uint8_t>(bitmap.raster().begin(), bitmap.raster().end()),
+                      ReferenceMono(picture, t))
                 << c.w << "x" << c.h << " T=" << t;
             bitmap.ConvertGray(options);
             EXPECT_EQ(std::vector<uint8_t>(bitmap.raster().begin(), bitmap.raster().end()),

@@ -15,10 +15,13 @@ TEST(GrayFormula, EveryEightBitColourMatchesTheDoubleFormulas) {
     for (int red = 0; red < 256; ++red)
         for (int green = 0; green < 256; ++green)
             for (int blue = 0; blue < 256; ++blue) {
-                const int palette = static_cast<int>(blue * b + green * g + red * r);  // colour table order
-                const int direct = static_cast<int>(green * g + blue * b + red * r);   // 24/32-bit order
-                const int got = PaletteGray({static_cast<uint8_t>(blue), static_cast<uint8_t>(green),
-                                             static_cast<uint8_t>(red)});
+                const int palette =
+                    static_cast<int>(blue * b + green * g + red * r);  // colour table order
+                const int direct =
+                    static_cast<int>(green * g + blue * b + red * r);  // 24/32-bit order
+                const int got =
+                    PaletteGray({static_cast<uint8_t>(blue), static_cast<uint8_t>(green),
+                                 static_cast<uint8_t>(red)});
                 mismatches += (got != palette) + (got != direct);
             }
     EXPECT_EQ(mismatches, 0);
@@ -40,8 +43,9 @@ TEST(GrayFormula, EverySixteenBitPixelMatchesTheDoubleFormula) {
     GrayRow(bitmap.bitmap(), {}, 0, row.data());
     for (int v = 0; v < 32768; ++v) {
         const int r5 = v >> 10 & 31, g5 = v >> 5 & 31, b5 = v & 31;
-        const int expected = static_cast<int>(g5 * static_cast<double>(4.72f) + r5 * static_cast<double>(2.4f) +
-                                              b5 * static_cast<double>(0.88f));
+        const int expected =
+            static_cast<int>(g5 * static_cast<double>(4.72f) + r5 * static_cast<double>(2.4f) +
+                             b5 * static_cast<double>(0.88f));
         ASSERT_EQ(row[static_cast<size_t>(v)], expected) << "pixel " << v;
         ASSERT_EQ(bitmap.GrayAt(v, 0), expected) << "pixel " << v;
     }

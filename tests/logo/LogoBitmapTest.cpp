@@ -23,19 +23,22 @@ std::vector<uint8_t> Raster(const CLogoBitmap& bitmap) {
 }
 
 // Expected column raster of a w x h image that is black where `dot` says.
-std::vector<uint8_t> ColumnRaster(int paddedWidth, int paddedHeight, const std::function<bool(int, int)>& dot) {
+std::vector<uint8_t> ColumnRaster(int paddedWidth, int paddedHeight,
+                                  const std::function<bool(int, int)>& dot) {
     std::vector<uint8_t> out;
     for (int x = 0; x < paddedWidth; ++x)
         for (int band = 0; band < paddedHeight / 8; ++band) {
             uint8_t byte = 0;
-            for (int r = 0; r < 8; ++r) byte = static_cast<uint8_t>(byte << 1 | (dot(x, 8 * band + r) ? 1 : 0));
+            for (int r = 0; r < 8; ++r)
+                byte = static_cast<uint8_t>(byte << 1 | (dot(x, 8 * band + r) ? 1 : 0));
             out.push_back(byte);
         }
     return out;
 }
 
 TEST(LogoBitmapGray, NeutralPixelsLoseOneAndWeightsFollowEachDepth) {
-    CLogoBitmap rgb = Loaded(Rgb24Bmp(256, 1, [](int x, int) { return Gray(static_cast<uint8_t>(x)); }));
+    CLogoBitmap rgb =
+        Loaded(Rgb24Bmp(256, 1, [](int x, int) { return Gray(static_cast<uint8_t>(x)); }));
     EXPECT_EQ(rgb.GrayAt(0, 0), 0);
     EXPECT_EQ(rgb.GrayAt(128, 0), 127);
     EXPECT_EQ(rgb.GrayAt(255, 0), 254);
@@ -77,10 +80,12 @@ TEST(LogoBitmapMono, TwoColourFilesPrintTheirBlackIndex) {
     EXPECT_EQ(whiteFirst.paddedWidth(), 16);
     EXPECT_EQ(whiteFirst.paddedHeight(), 16);
     const auto inside = [](int x, int y) { return x < 10 && y < 9; };
-    EXPECT_EQ(Raster(whiteFirst),
-              ColumnRaster(16, 16, [&](int x, int y) { return inside(x, y) && pattern(x, y) == 1; }));
-    EXPECT_EQ(Raster(blackFirst),
-              ColumnRaster(16, 16, [&](int x, int y) { return inside(x, y) && pattern(x, y) == 0; }));
+    EXPECT_EQ(Raster(whiteFirst), ColumnRaster(16, 16, [&](int x, int y) {
+                  return inside(x, y) && pattern(x, y) == 1;
+              }));
+    EXPECT_EQ(Raster(blackFirst), ColumnRaster(16, 16, [&](int x, int y) {
+                  return inside(x, y) && pattern(x, y) == 0;
+              }));
     EXPECT_EQ(blackFirst.DotAt(0, 0), 0);
     EXPECT_EQ(blackFirst.DotAt(1, 0), 1);
     EXPECT_EQ(blackFirst.DotAt(10, 0), 0);
@@ -114,7 +119,8 @@ TEST(LogoBitmapMono, UniformImagesAndPadding) {
 }
 
 TEST(LogoBitmapMono, CentringShiftsWholeBytesOfBlankColumns) {
-    CLogoBitmap bitmap = Loaded(Rgb24Bmp(100, 30, [](int x, int y) { return Gray((x + y) % 2 ? 0 : 255); }));
+    CLogoBitmap bitmap =
+        Loaded(Rgb24Bmp(100, 30, [](int x, int y) { return Gray((x + y) % 2 ? 0 : 255); }));
     LogoOptions options;
     bitmap.ConvertMono(options, false);
     const std::vector<uint8_t> plain = Raster(bitmap);
@@ -189,7 +195,8 @@ TEST(LogoBitmapGrayMode, RowsOfNibblesAndNoCentring) {
     EXPECT_EQ(mid.raster()[0] >> 4, 2);
 
     // A 1-bit image goes through its colour table's gray like other palettes.
-    CLogoBitmap mono = Loaded(test::IndexedBmp(8, 8, 1, {Gray(0), Gray(255)}, [](int x, int) { return x % 2; }));
+    CLogoBitmap mono =
+        Loaded(test::IndexedBmp(8, 8, 1, {Gray(0), Gray(255)}, [](int x, int) { return x % 2; }));
     mono.ConvertGray(options);
     EXPECT_EQ(Raster(mono), std::vector<uint8_t>(32, 0x50));
 }

@@ -13,8 +13,9 @@ namespace korva::logo {
 namespace {
 
 void WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
 }
 
 TEST(LogoFile, LoadsFromDiskAndRefusesWhatCannotBeRead) {
@@ -29,7 +30,7 @@ TEST(LogoFile, LoadsFromDiskAndRefusesWhatCannotBeRead) {
     EXPECT_FALSE(LoadLogoFile(bitmap, (dir / "none.bmp").string(), error));
     EXPECT_EQ(error.kind, BitmapErrorKind::FileUnreadable);
     EXPECT_NE(error.reason.find("none.bmp"), std::string::npos);
-    EXPECT_FALSE(bitmap.IsLoaded());  // the previous image is gone
+    EXPECT_FALSE(bitmap.IsLoaded());                                 // the previous image is gone
     EXPECT_FALSE(LoadLogoFile(bitmap, dir.path().string(), error));  // a directory
 
     WriteFile(dir / "text.bmp", {'h', 'e', 'l', 'l', 'o'});
@@ -41,10 +42,11 @@ TEST(LogoFile, ListEditorReadsFilesAndShowsMessages) {
     korva::test::TestDir dir;
     WriteFile(dir / "ok.bmp", test::Rgb24Bmp(200, 100, [](int, int) { return test::Gray(0); }));
     std::vector<std::pair<std::string, app::MsgStyle>> shown;
-    auto previous = app::SetMessageHandler([&](const std::string& text, const std::string&, app::MsgStyle style) {
-        shown.push_back({text, style});
-        return app::MsgAnswer::Ok;
-    });
+    auto previous = app::SetMessageHandler(
+        [&](const std::string& text, const std::string&, app::MsgStyle style) {
+            shown.push_back({text, style});
+            return app::MsgAnswer::Ok;
+        });
     LogoList list;
     LogoOptions options;
     LogoListEditor editor = MakeLogoListEditor(list, options);

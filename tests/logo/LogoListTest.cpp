@@ -12,7 +12,7 @@ namespace {
 
 // Files by path: their geometry, or absent (cannot be opened as a bitmap).
 class ListFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         files["C:\\logos\\a.bmp"] = Info(200, 100);
         files["/home/me/b.bmp"] = Info(200, 100);
@@ -39,7 +39,9 @@ protected:
                 missing.error = {BitmapErrorKind::FileUnreadable, "cannot open " + path};
                 return missing;
             },
-            [this](int message, LogoNoticeIcon icon) { notices.push_back({message, icon}); });
+            [this](int message, LogoNoticeIcon icon) {
+                notices.push_back({message, icon});
+            });
     }
     std::vector<std::string> Numbers() const {
         std::vector<std::string> out;
@@ -128,7 +130,8 @@ TEST_F(ListFixture, NvCapacityIsExactly384KB) {
     list.Clear();
     LogoListEditor third = Editor();
     notices.clear();
-    files["huge.bmp"].error = {BitmapErrorKind::TooLarge, "the image of 20000 x 20000 pixels is too large"};
+    files["huge.bmp"].error = {BitmapErrorKind::TooLarge,
+                               "the image of 20000 x 20000 pixels is too large"};
     EXPECT_FALSE(third.AddFile(0, "huge.bmp"));
     EXPECT_EQ(notices, (Notices{{app::kMsgNvAreaTooSmall, LogoNoticeIcon::None}}));
     EXPECT_EQ(third.refusals(), 0);

@@ -1,9 +1,10 @@
 // Both firmware loaders of the simulator and its fault injection.
-#include <QJsonArray>
-#include <cerrno>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <QJsonArray>
+#include <cerrno>
 
 #include "support/SimHarness.h"
 
@@ -26,7 +27,8 @@ QByteArray NewPacket(const char* areaCode, uint32_t length, char fill, int check
 }
 
 // Older series: 40 Fx, length or erase code, BE address, data, BE checksum.
-QByteArray OldPacket(uint8_t command, uint32_t address, const QByteArray& data, int checksumDelta = 0) {
+QByteArray OldPacket(uint8_t command, uint32_t address, const QByteArray& data,
+                     int checksumDelta = 0) {
     QByteArray p = Bytes("40") + char(command);
     p += char(data.size() >> 8);
     p += char(data.size() & 0xFF);
@@ -62,7 +64,8 @@ TEST(SimNewerLoader, ProgramPacketOfTheK20ExampleIsCheckedAndPowersOff) {
     ASSERT_EQ(packet.mid(4, 4), Bytes("00 00 06 00"));
     ASSERT_EQ(packet.right(2), Bytes("0a f6"));  // (0x5FFF6 x 255) mod 65536 = 0xF60A
     ASSERT_TRUE(WriteAll(fd, packet));
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["powered_off"].toBool(); });
+    QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["powered_off"].toBool(); });
     EXPECT_EQ(LastFirmware(state)["area"].toString(), "program");
     EXPECT_EQ(LastFirmware(state)["area_code"].toString(), "01115104");
     EXPECT_EQ(LastFirmware(state)["length"].toInt(), 0x60000);
@@ -88,7 +91,8 @@ TEST(SimNewerLoader, BadChecksumAndWrongLengthForTheSeriesAreRecorded) {
         ASSERT_TRUE(sim.Start({"--series", series, "--tcp", "127.0.0.1:0"}));
         int fd = sim.ConnectTcp();
         ASSERT_TRUE(WriteAll(fd, NewPacket(code, length, 0x5A, delta)));
-        QJsonObject record = LastFirmware(sim.WaitForState([](const QJsonObject& s) { return s["powered_off"].toBool(); }));
+        QJsonObject record = LastFirmware(
+            sim.WaitForState([](const QJsonObject& s) { return s["powered_off"].toBool(); }));
         EXPECT_EQ(record["length_ok"].toBool(), lengthOk) << code;
         EXPECT_EQ(record["checksum_ok"].toBool(), checksumOk) << code;
         ::close(fd);
@@ -101,9 +105,8 @@ TEST(SimNewerLoader, PowersOnAgainWhenAsked) {
     int fd = sim.ConnectTcp();
     ASSERT_TRUE(WriteAll(fd, NewPacket("01 11 42 04", 0x4000, 0x11)));
     ::close(fd);
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) {
-        return s["events"].toArray().contains("power on");
-    });
+    QJsonObject state = sim.WaitForState(
+        [](const QJsonObject& s) { return s["events"].toArray().contains("power on"); });
     EXPECT_FALSE(state["powered_off"].toBool());
     fd = sim.ConnectTcp();
     ASSERT_TRUE(WriteAll(fd, Bytes("1d 49 01")));
@@ -112,9 +115,10 @@ TEST(SimNewerLoader, PowersOnAgainWhenAsked) {
 }
 
 class SimOlderLoader : public ::testing::Test {
-protected:
+  protected:
     void Start(const QStringList& extra = {}) {
-        ASSERT_TRUE(sim.Start(QStringList{"--series", "2", "--serial"} + extra)) << sim.Error().toStdString();
+        ASSERT_TRUE(sim.Start(QStringList{"--series", "2", "--serial"} + extra))
+            << sim.Error().toStdString();
         fd = OpenRawTty(sim.SerialPath());
         ASSERT_GE(fd, 0);
     }
@@ -138,11 +142,10 @@ TEST_F(SimOlderLoader, ProgramAndBootAreasAreErasedAndWrittenBlockByBlock) {
         const char* firstHeader;
         const char* lastHeader;
     };
-    for (const Area& area :
-         {Area{"program", "40 f2 20 22 00 00 00 00 00 00", 0x1D0000, 0x1F0000, "40 f0 02 00 00 1d 00 00",
-               "40 f1 02 00 00 1e fe 00"},
-          Area{"boot", "40 f2 22 23 00 00 00 00 00 00", 0x1F0000, 0x200000, "40 f0 02 00 00 1f 00 00",
-               "40 f1 02 00 00 1f fe 00"}}) {
+    for (const Area& area : {Area{"program", "40 f2 20 22 00 00 00 00 00 00", 0x1D0000, 0x1F0000,
+                                  "40 f0 02 00 00 1d 00 00", "40 f1 02 00 00 1e fe 00"},
+                             Area{"boot", "40 f2 22 23 00 00 00 00 00 00", 0x1F0000, 0x200000,
+                                  "40 f0 02 00 00 1f 00 00", "40 f1 02 00 00 1f fe 00"}}) {
         SCOPED_TRACE(area.name);
         ASSERT_EQ(Exchange(Bytes(area.erase)), kAck);
         uint32_t hash = 2166136261u;
@@ -183,7 +186,8 @@ TEST_F(SimOlderLoader, BadChecksumIsRefusedAndTheResentBlockTaken) {
     EXPECT_EQ(Exchange(OldPacket(0xF0, 0x1D0200, full)), kAck);
     // A DLE-less stray byte between packets is ignored; the loader finds the next packet.
     EXPECT_EQ(Exchange(Bytes("07") + OldPacket(0xF0, 0x1D0400, full)), kAck);
-    QJsonObject record = LastFirmware(sim.WaitForState([](const QJsonObject& s) { return LastFirmware(s)["naks"].toInt() == 2; }));
+    QJsonObject record = LastFirmware(sim.WaitForState(
+        [](const QJsonObject& s) { return LastFirmware(s)["naks"].toInt() == 2; }));
     EXPECT_FALSE(record["checksum_ok"].toBool());
     EXPECT_FALSE(record["complete"].toBool());
     EXPECT_EQ(record["length"].toInt(), 3 * 512);
@@ -198,7 +202,8 @@ TEST_F(SimOlderLoader, NakEveryThirdBlock) {
         answers += answer;
         if (answer == kAck) address += 512;
     }
-    EXPECT_EQ(answers, kAck + kAck + kNak + kAck + kAck);  // 3rd good packet refused, its resend taken
+    EXPECT_EQ(answers,
+              kAck + kAck + kNak + kAck + kAck);  // 3rd good packet refused, its resend taken
 }
 
 TEST_F(SimOlderLoader, AnswersStopAfterTheGivenCount) {
@@ -206,7 +211,8 @@ TEST_F(SimOlderLoader, AnswersStopAfterTheGivenCount) {
     EXPECT_EQ(Exchange(Bytes("40 f2 22 23 00 00 00 00 00 00")), kAck);
     EXPECT_EQ(Exchange(OldPacket(0xF0, 0x1F0000, Block(0x1F0000))), kAck);
     EXPECT_TRUE(Exchange(OldPacket(0xF0, 0x1F0200, Block(0x1F0200)), 300).isEmpty());
-    QJsonObject record = LastFirmware(sim.WaitForState([](const QJsonObject& s) { return LastFirmware(s)["length"].toInt() == 1024; }));
+    QJsonObject record = LastFirmware(sim.WaitForState(
+        [](const QJsonObject& s) { return LastFirmware(s)["length"].toInt() == 1024; }));
     EXPECT_EQ(record["length"].toInt(), 1024);  // the block was still taken
 }
 
@@ -242,7 +248,8 @@ TEST(SimFaults, StallAfterBytesStopsReadingAndPushesBack) {
         }
     }
     EXPECT_TRUE(blocked);
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["received"][0]["byte_count"].toInt() == 1000; });
+    QJsonObject state = sim.WaitForState(
+        [](const QJsonObject& s) { return s["received"][0]["byte_count"].toInt() == 1000; });
     EXPECT_EQ(state["received"][0]["byte_count"].toInt(), 1000);
     ::close(fd);
 }

@@ -1,9 +1,10 @@
 // NV bit images over the simulator's pty: definition, erase, capacity, printing
 // and the paper roll.
-#include <QFile>
-#include <QJsonArray>
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <QFile>
+#include <QJsonArray>
 
 #include "support/SimHarness.h"
 
@@ -43,7 +44,7 @@ bool LoadPgm(const QString& path, Gray* image) {
 }
 
 class SimLogo : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(sim.WithPaper("pgm").Start({"--serial"})) << sim.Error().toStdString();
         fd = OpenRawTty(sim.SerialPath());
@@ -60,9 +61,8 @@ protected:
         }
     }
     QJsonObject WaitPrinted(int count) {
-        return sim.WaitForState([count](const QJsonObject& s) {
-            return s["printed"].toArray().size() >= count;
-        });
+        return sim.WaitForState(
+            [count](const QJsonObject& s) { return s["printed"].toArray().size() >= count; });
     }
 
     SimHarness sim;
@@ -73,11 +73,16 @@ TEST_F(SimLogo, TwoLogosFromTheUploadExampleAreStoredAsDefined) {
     QByteArray stream = Bytes("1c 71 02") + Bytes("0d 00 04 00") + Raster104x32() +
                         Bytes("40 00 01 00") + QByteArray(512, char(0x81));
     Send(stream);
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 2; });
+    QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 2; });
     QJsonArray images = state["nv_images"].toArray();
     ASSERT_EQ(images.size(), 2);
-    EXPECT_EQ(images[0].toObject(), (QJsonObject{{"number", 1}, {"width", 104}, {"height", 32}, {"gray", false}, {"bytes", 416}}));
-    EXPECT_EQ(images[1].toObject(), (QJsonObject{{"number", 2}, {"width", 512}, {"height", 8}, {"gray", false}, {"bytes", 512}}));
+    EXPECT_EQ(images[0].toObject(),
+              (QJsonObject{
+                  {"number", 1}, {"width", 104}, {"height", 32}, {"gray", false}, {"bytes", 416}}));
+    EXPECT_EQ(images[1].toObject(),
+              (QJsonObject{
+                  {"number", 2}, {"width", 512}, {"height", 8}, {"gray", false}, {"bytes", 512}}));
     EXPECT_EQ(state["nv_used"].toInt(), 928);
     EXPECT_EQ(SimHarness::Received(state, 0), stream);
     EXPECT_EQ(state["received"].toArray()[0].toObject()["unknown"].toString(), "");
@@ -85,22 +90,25 @@ TEST_F(SimLogo, TwoLogosFromTheUploadExampleAreStoredAsDefined) {
 
 TEST_F(SimLogo, GrayHeaderAndStarPrefixAndErase) {
     Send(Bytes("1b 1c 71 01 0d a0 04 00") + QByteArray(1664, char(0x50)));
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 1; });
+    QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 1; });
     EXPECT_EQ(state["nv_images"].toArray()[0].toObject()["gray"].toBool(), true);
     EXPECT_EQ(state["nv_images"].toArray()[0].toObject()["width"].toInt(), 104);
 
     Send(Bytes("1c 71 01 00 00 00 00"));  // erase all: one image of 0 x 0
-    state = sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().isEmpty(); });
+    state =
+        sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().isEmpty(); });
     EXPECT_TRUE(state["nv_images"].toArray().isEmpty());
     EXPECT_EQ(state["nv_used"].toInt(), 0);
 }
 
 TEST_F(SimLogo, CapacityIsExactlyFilledAndOverflowRefused) {
     // 1536 x 2048 dots = 393,216 bytes: exactly the 384 KB, accepted.
-    Send(Bytes("1c 71 02 c0 00 00 01") + QByteArray(393216, char(0x01)) +
-             Bytes("01 00 01 00") + QByteArray(8, char(0x01)) + Bytes("1b 40 0a"),
+    Send(Bytes("1c 71 02 c0 00 00 01") + QByteArray(393216, char(0x01)) + Bytes("01 00 01 00") +
+             QByteArray(8, char(0x01)) + Bytes("1b 40 0a"),
          4096);
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["initializations"].toInt() == 1; });
+    QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["initializations"].toInt() == 1; });
     QJsonArray images = state["nv_images"].toArray();
     ASSERT_EQ(images.size(), 1);  // the second, 8 bytes more, no longer fits
     EXPECT_EQ(images[0].toObject()["bytes"].toInt(), 393216);
@@ -108,8 +116,8 @@ TEST_F(SimLogo, CapacityIsExactlyFilledAndOverflowRefused) {
 }
 
 TEST_F(SimLogo, CancelledUploadCompletedWithEmptyHeadersKeepsTheSentImages) {
-    Send(Bytes("1c 71 03 01 00 01 00") + QByteArray(8, char(0xFF)) + Bytes("00 00 00 00 00 00 00 00") +
-         Bytes("1c 70 01 00"));
+    Send(Bytes("1c 71 03 01 00 01 00") + QByteArray(8, char(0xFF)) +
+         Bytes("00 00 00 00 00 00 00 00") + Bytes("1c 70 01 00"));
     QJsonObject state = WaitPrinted(1);
     EXPECT_EQ(state["nv_images"].toArray().size(), 1);
     EXPECT_TRUE(state["printed"].toArray()[0].toObject()["defined"].toBool());
@@ -123,7 +131,8 @@ TEST_F(SimLogo, PrintCommandsWithAndWithoutEscAndTheirSizes) {
     QJsonArray printed = state["printed"].toArray();
     ASSERT_EQ(printed.size(), 5);
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(printed[i].toObject(), (QJsonObject{{"logo", 1}, {"size", i}, {"defined", true}}));
+        EXPECT_EQ(printed[i].toObject(),
+                  (QJsonObject{{"logo", 1}, {"size", i}, {"defined", true}}));
     }
     EXPECT_EQ(printed[4].toObject(), (QJsonObject{{"logo", 7}, {"size", 2}, {"defined", false}}));
     state = sim.WaitForState([](const QJsonObject& s) { return !s["lines"].toArray().isEmpty(); });

@@ -1,8 +1,6 @@
 // The simulator's network-setting responder: over loopback with a reply port
 // of the sender's choosing, and inside a pair of test network namespaces with
 // a real broadcast.
-#include <QJsonArray>
-#include <QProcess>
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,8 +8,11 @@
 #include <poll.h>
 #include <sched.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
+
+#include <QJsonArray>
+#include <QProcess>
+#include <thread>
 
 #include "support/SimHarness.h"
 
@@ -54,7 +55,8 @@ bool SendTo(int fd, const QByteArray& d, const char* address, uint16_t port) {
     a.sin_family = AF_INET;
     a.sin_port = htons(port);
     inet_pton(AF_INET, address, &a.sin_addr);
-    return ::sendto(fd, d.constData(), size_t(d.size()), 0, reinterpret_cast<sockaddr*>(&a), sizeof a) == d.size();
+    return ::sendto(fd, d.constData(), size_t(d.size()), 0, reinterpret_cast<sockaddr*>(&a),
+                    sizeof a) == d.size();
 }
 
 // The next datagram not sent from `ignore` within the time, or nothing.
@@ -65,7 +67,8 @@ QByteArray Receive(int fd, int timeoutMs, const char* ignore = nullptr) {
         char buffer[64];
         sockaddr_in from{};
         socklen_t length = sizeof from;
-        ssize_t n = ::recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
+        ssize_t n =
+            ::recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
         char text[INET_ADDRSTRLEN] = {};
         inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
         if (n >= 0 && (!ignore || std::string(text) != ignore)) return QByteArray(buffer, int(n));
@@ -73,7 +76,7 @@ QByteArray Receive(int fd, int timeoutMs, const char* ignore = nullptr) {
 }
 
 class SimNetcfg : public ::testing::Test {
-protected:
+  protected:
     void Start(const QStringList& extra = {}) {
         ASSERT_TRUE(sim.Start(QStringList{"--udp", "127.0.0.1:0", "--udp-reply-port", "0"} + extra))
             << sim.Error().toStdString();
@@ -88,7 +91,10 @@ protected:
         return Receive(fd, timeoutMs);
     }
     QJsonObject Network() {
-        return sim.WaitForState([](const QJsonObject& s) { return !s["events"].toArray().isEmpty(); })["network"].toObject();
+        return sim
+            .WaitForState(
+                [](const QJsonObject& s) { return !s["events"].toArray().isEmpty(); })["network"]
+            .toObject();
     }
     SimHarness sim;
     int fd = -1;
@@ -110,15 +116,20 @@ TEST_F(SimNetcfg, SearchIsAnsweredWithTheConfiguration) {
 TEST_F(SimNetcfg, ChangeIsAppliedOnlyByTheMatchingApply) {
     Start({"--mac", "00:1A:2B:3C:4D:5E"});
     EXPECT_EQ(Exchange(Datagram(0x02, kNewFields)).size(), 35);  // the change is acknowledged
-    QJsonObject held = sim.WaitForState([](const QJsonObject& s) { return s["network"]["change_pending"].toBool(); });
+    QJsonObject held = sim.WaitForState(
+        [](const QJsonObject& s) { return s["network"]["change_pending"].toBool(); });
     EXPECT_EQ(held["network"].toObject()["ip"].toString(), "192.168.0.254");  // not yet
 
     EXPECT_TRUE(Exchange(Datagram(0x04, kNewFields), 200).isEmpty());
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["network"]["ip"] == "192.168.1.50"; });
-    EXPECT_EQ(state["network"].toObject(),
-              (QJsonObject{{"ip", "192.168.1.50"}, {"mask", "255.255.0.0"}, {"gateway", "192.168.1.1"},
-                           {"port", 9000}, {"dhcp", false}, {"mac", "00:1A:2B:3C:4D:5E"},
-                           {"change_pending", false}}));
+    QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["network"]["ip"] == "192.168.1.50"; });
+    EXPECT_EQ(state["network"].toObject(), (QJsonObject{{"ip", "192.168.1.50"},
+                                                        {"mask", "255.255.0.0"},
+                                                        {"gateway", "192.168.1.1"},
+                                                        {"port", 9000},
+                                                        {"dhcp", false},
+                                                        {"mac", "00:1A:2B:3C:4D:5E"},
+                                                        {"change_pending", false}}));
 }
 
 TEST_F(SimNetcfg, OtherMacsAndStrayDatagramsChangeNothing) {
@@ -132,11 +143,12 @@ TEST_F(SimNetcfg, OtherMacsAndStrayDatagramsChangeNothing) {
     QByteArray otherPort = Datagram(0x04, kNewFields);
     otherPort[23] = 0x29;
     EXPECT_TRUE(Exchange(otherPort, 200).isEmpty());
-    EXPECT_TRUE(Exchange(Datagram(0x00).left(34), 200).isEmpty());     // too short
+    EXPECT_TRUE(Exchange(Datagram(0x00).left(34), 200).isEmpty());  // too short
     QByteArray noTrailer = Datagram(0x00);
     noTrailer[34] = 0;
     EXPECT_TRUE(Exchange(noTrailer, 200).isEmpty());
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["events"].toArray().size() >= 7; });
+    QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["events"].toArray().size() >= 7; });
     EXPECT_EQ(state["events"].toArray().size(), 7);
     EXPECT_FALSE(state["network"].toObject()["change_pending"].toBool());
     EXPECT_EQ(state["network"].toObject()["ip"].toString(), "192.168.0.254");
@@ -147,7 +159,8 @@ int RunScript(const char* script, const QString& suffix, QString* output) {
     QProcess process;
     process.start(QStringLiteral(KORVA_SOURCE_DIR "/scripts/") + script, {suffix});
     process.waitForFinished(20000);
-    *output = QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
+    *output =
+        QString::fromLocal8Bit(process.readAllStandardOutput() + process.readAllStandardError());
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
@@ -156,7 +169,8 @@ int RunScript(const char* script, const QString& suffix, QString* output) {
 int UdpSocketIn(const QString& netns, const char* address, uint16_t port) {
     int fd = -1;
     std::thread([&] {
-        int nsfd = ::open(("/var/run/netns/" + netns).toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
+        int nsfd =
+            ::open(("/var/run/netns/" + netns).toLocal8Bit().constData(), O_RDONLY | O_CLOEXEC);
         if (nsfd >= 0 && setns(nsfd, CLONE_NEWNET) == 0) fd = UdpSocket(address, port);
         if (nsfd >= 0) ::close(nsfd);
     }).join();
@@ -178,7 +192,8 @@ TEST(SimNetcfgNamespaces, BroadcastSearchInTestNamespacesGetsTheConfiguration) {
     } down{suffix};
 
     SimHarness sim;
-    ASSERT_TRUE(sim.InNamespace("korva-printer-" + suffix).Start({"--udp", "0.0.0.0:2918", "--ip", "192.168.0.254"}))
+    ASSERT_TRUE(sim.InNamespace("korva-printer-" + suffix)
+                    .Start({"--udp", "0.0.0.0:2918", "--ip", "192.168.0.254"}))
         << sim.Error().toStdString();
     int fd = UdpSocketIn("korva-host-" + suffix, "0.0.0.0", 2918);
     ASSERT_GE(fd, 0);

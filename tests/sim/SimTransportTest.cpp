@@ -1,14 +1,15 @@
 // The simulator as a program: options, the pty line (termios, pacing, reopen,
 // link), TCP connections, and the shell harness.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include "support/SimHarness.h"
 
@@ -22,15 +23,35 @@ TEST(SimProgram, HelpNamesEveryOptionAndBadOptionsAreUsageErrors) {
     ASSERT_TRUE(help.waitForFinished(10000));
     EXPECT_EQ(help.exitCode(), 0);
     const QString text = QString::fromLocal8Bit(help.readAllStandardOutput());
-    for (const char* option :
-         {"--serial", "--serial-link", "--line-rate", "--tcp", "--udp", "--udp-reply-port", "--usb-escape",
-          "--parallel-status", "--series", "--mac", "--ip", "--mask", "--gateway", "--net-port", "--dhcp",
-          "--power-on-after", "--nak-every", "--drop-answer-after", "--disconnect-after-bytes", "--stall-after-bytes",
-          "--state", "--paper", "--record-limit"})
+    for (const char* option : {"--serial",
+                               "--serial-link",
+                               "--line-rate",
+                               "--tcp",
+                               "--udp",
+                               "--udp-reply-port",
+                               "--usb-escape",
+                               "--parallel-status",
+                               "--series",
+                               "--mac",
+                               "--ip",
+                               "--mask",
+                               "--gateway",
+                               "--net-port",
+                               "--dhcp",
+                               "--power-on-after",
+                               "--nak-every",
+                               "--drop-answer-after",
+                               "--disconnect-after-bytes",
+                               "--stall-after-bytes",
+                               "--state",
+                               "--paper",
+                               "--record-limit"})
         EXPECT_TRUE(text.contains(option)) << option;
 
-    for (QStringList args : {QStringList{"--serial", "--bogus"}, QStringList{"--series", "4", "--serial"},
-                             QStringList{}, QStringList{"--tcp", "x:y"}, QStringList{"--serial", "--nak-every", "1"}}) {
+    for (QStringList args :
+         {QStringList{"--serial", "--bogus"}, QStringList{"--series", "4", "--serial"},
+          QStringList{}, QStringList{"--tcp", "x:y"},
+          QStringList{"--serial", "--nak-every", "1"}}) {
         QProcess bad;
         bad.start(SimHarness::Program(), args);
         ASSERT_TRUE(bad.waitForFinished(10000));
@@ -46,7 +67,8 @@ TEST(SimProgram, ShellHarnessDrivesTheSimulator) {
     script.setProcessEnvironment(env);
     script.start("bash", {KORVA_SOURCE_DIR "/tests/sim/harness-demo.sh"});
     ASSERT_TRUE(script.waitForFinished(60000));
-    const QString output = QString::fromLocal8Bit(script.readAllStandardOutput() + script.readAllStandardError());
+    const QString output =
+        QString::fromLocal8Bit(script.readAllStandardOutput() + script.readAllStandardError());
     EXPECT_EQ(script.exitCode(), 0) << output.toStdString();
     EXPECT_TRUE(output.contains("harness ok: printer id 22, 1 image(s)")) << output.toStdString();
 }
@@ -72,9 +94,13 @@ TEST(SimSerial, LineSettingsTheHostSetAreRead) {
     tio.c_cflag |= CSTOPB | CRTSCTS;
     tcsetattr(fd, TCSANOW, &tio);
     ASSERT_TRUE(WriteAll(fd, "\n"));
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["line"]["baud"].toInt() == 19200; });
-    EXPECT_EQ(state["line"].toObject(), (QJsonObject{{"baud", 19200}, {"data_bits", 8}, {"parity", false},
-                                                     {"stop_bits", 2}, {"flow", "rtscts"}}));
+    QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["line"]["baud"].toInt() == 19200; });
+    EXPECT_EQ(state["line"].toObject(), (QJsonObject{{"baud", 19200},
+                                                     {"data_bits", 8},
+                                                     {"parity", false},
+                                                     {"stop_bits", 2},
+                                                     {"flow", "rtscts"}}));
     ::close(fd);
 }
 
@@ -88,7 +114,8 @@ TEST(SimSerial, ReopenedLineStartsANewConnectionAndKeepsDecoding) {
     fd = OpenRawTty(sim.SerialPath());
     ASSERT_TRUE(WriteAll(fd, Bytes("06 03")));
     EXPECT_EQ(ReadFor(fd, 6, 3000), Bytes("37 27 33 1f 36 00"));
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["received"].toArray().size() == 2; });
+    QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["received"].toArray().size() == 2; });
     EXPECT_EQ(SimHarness::Received(state, 1), Bytes("06 03"));
     ::close(fd);
 }
@@ -107,7 +134,9 @@ TEST(SimSerial, LineRateHoldsBytesToTheBaudRate) {
         QElapsedTimer clock;
         clock.start();
         ASSERT_TRUE(WriteAll(fd, QByteArray(count, 'x')));
-        sim.WaitForState([&](const QJsonObject& s) { return s["received"][0]["byte_count"].toInt() == count; }, 10000);
+        sim.WaitForState(
+            [&](const QJsonObject& s) { return s["received"][0]["byte_count"].toInt() == count; },
+            10000);
         EXPECT_GE(clock.elapsed(), 900) << option;
         ::close(fd);
     }
@@ -127,7 +156,8 @@ TEST(SimTcp, ConnectionsOneAfterAnotherWithAZeroLengthProbe) {
     }
     int idle = sim.ConnectTcp();  // connects and sends nothing: no trace
     ::close(idle);
-    QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s["received"].toArray().size() == 3; });
+    QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["received"].toArray().size() == 3; });
     QJsonArray received = state["received"].toArray();
     ASSERT_EQ(received.size(), 3);
     for (const QJsonValue entry : received) {

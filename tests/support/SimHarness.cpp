@@ -1,24 +1,25 @@
 #include "support/SimHarness.h"
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QThread>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
 
 namespace korva::test {
 namespace {
 constexpr int kReadyTimeoutMs = 10000;
 constexpr int kStatePollMs = 10;
-}
+}  // namespace
 
 SimHarness::SimHarness() : m_Dir(std::make_unique<QTemporaryDir>()) {
     m_Process.setProcessChannelMode(QProcess::SeparateChannels);
@@ -71,7 +72,8 @@ bool SimHarness::ReadStartupLines() {
                 m_TcpAddress = value.section(':', 0, -2);
                 m_TcpPort = static_cast<quint16>(value.section(':', -1).toUInt());
             }
-            if (line.startsWith("udp=")) m_UdpPort = static_cast<quint16>(value.section(':', -1).toUInt());
+            if (line.startsWith("udp="))
+                m_UdpPort = static_cast<quint16>(value.section(':', -1).toUInt());
         }
         if (m_Process.state() == QProcess::NotRunning) break;
         m_Process.waitForReadyRead(static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
@@ -160,7 +162,8 @@ QByteArray ReadFor(int fd, int count, int timeoutMs) {
     QDeadlineTimer deadline(timeoutMs);
     while (out.size() < count && !deadline.hasExpired()) {
         pollfd pfd{fd, POLLIN, 0};
-        if (poll(&pfd, 1, static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))) <= 0) continue;
+        if (poll(&pfd, 1, static_cast<int>(std::max<qint64>(1, deadline.remainingTime()))) <= 0)
+            continue;
         char buffer[4096];
         ssize_t n = ::read(fd, buffer, std::min<size_t>(sizeof buffer, size_t(count - out.size())));
         if (n <= 0) break;
@@ -169,8 +172,6 @@ QByteArray ReadFor(int fd, int count, int timeoutMs) {
     return out;
 }
 
-QByteArray Bytes(const char* hex) {
-    return QByteArray::fromHex(QByteArray(hex).replace(' ', ""));
-}
+QByteArray Bytes(const char* hex) { return QByteArray::fromHex(QByteArray(hex).replace(' ', "")); }
 
 }  // namespace korva::test

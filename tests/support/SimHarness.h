@@ -23,7 +23,7 @@ namespace korva::test {
 /// 0 so parallel tests never collide; the bound ports are read from the
 /// simulator's "tcp=" and "udp=" lines.
 class SimHarness {
-public:
+  public:
     SimHarness();
     ~SimHarness();
     SimHarness(const SimHarness&) = delete;
@@ -66,7 +66,7 @@ public:
     /// Full path of the simulator program.
     static QString Program();
 
-private:
+  private:
     bool ReadStartupLines();
 
     std::unique_ptr<QTemporaryDir> m_Dir;
