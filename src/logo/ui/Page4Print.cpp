@@ -16,6 +16,7 @@
 #include "logo/LogoOptions.h"
 #include "logo/LogoPrint.h"
 #include "logo/ui/LogoLabels.h"
+#include "logo/ui/MyProperty.h"
 #include "logo/ui/PrintRun.h"
 #include "port/Ports.h"
 
@@ -148,6 +149,7 @@ void CPage4Print::OnPrint() {
     settings.starEmulation = m_Ctx.options.starEmulation;
 
     LogoPrint engine(m_Ctx.Stream(), m_Ctx.clock, m_Ctx.log, settings);
+    const BusySheet busy(Sheet());
     m_Print->setEnabled(false);
     RunLogoPrint(engine, this, m_ProgressHook);
     m_Print->setEnabled(CanPrintTo(m_Ctx.ports.m_PortName));
