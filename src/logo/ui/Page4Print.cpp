@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "logo/LogoOptions.h"
@@ -32,9 +31,6 @@ CPage4Print::CPage4Print(LogoToolContext& context, QWidget* parent) : CLogoPage(
     m_All = new QRadioButton(m_RangeGroup);
     m_Selection = new QRadioButton(m_RangeGroup);
     m_SelectionText = new QLineEdit(m_RangeGroup);
-    // Only what a selection can hold; the full rules are checked at Print.
-    m_SelectionText->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9,\\-]*")), this));
     auto* range = new QVBoxLayout(m_RangeGroup);
     range->addWidget(m_All);
     range->addWidget(m_Selection);

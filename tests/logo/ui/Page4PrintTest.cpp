@@ -98,9 +98,11 @@ TEST_F(Page4PrintTest, BadSelectionSendsNothing) {
     SetPort("ETHERNET_II", 1);
     CPage4Print* page = Open();
     page->SelectionButton()->click();
-    page->SelectionEdit()->setText("1,,2");
-    page->PrintButton()->click();
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"NV image number is incorrect."});
+    for (const char* text : {"1,,2", "a", ""}) {
+        page->SelectionEdit()->setText(text);
+        page->PrintButton()->click();
+    }
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>(3, "NV image number is incorrect."));
     EXPECT_TRUE(printer.Stream().empty());
 }
 
