@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/MessageBox.h"
-#include "logo/EventLoopClock.h"
+#include "app/EventLoopClock.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
 #include "port/TcpStream.h"
@@ -36,7 +36,7 @@ struct LogoConnection::Parts {
     std::unique_ptr<QCoreApplication> app;
     std::unique_ptr<port::CPrinterSocket> socket;
     std::unique_ptr<port::ByteStream> stream;
-    logo::EventLoopClock eventClock;
+    app::EventLoopClock eventClock;
 };
 
 LogoConnection::LogoConnection(const port::ConnectionSettings& settings,

@@ -8,7 +8,7 @@
 
 #include "app/Clock.h"
 #include "app/ErrorLog.h"
-#include "logo/StepEngine.h"
+#include "app/StepEngine.h"
 #include "port/ByteStream.h"
 #include "port/Connection.h"
 
@@ -87,7 +87,7 @@ template <class Engine, class StatusText>
 void RunWithProgress(Engine& engine, app::Clock& clock, const InterruptWatch& interrupt,
                      StatusText status) {
     ProgressLine line;
-    logo::RunSteps(engine, clock, [&] {
+    app::RunSteps(engine, clock, [&] {
         if (interrupt.Requested()) engine.Cancel();
         line.Show(status());
     });

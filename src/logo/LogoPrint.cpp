@@ -36,9 +36,9 @@ int LogoPrint::Step() {
         case State::Initializing: return stepInitialize();
         case State::Printing: return stepPrint();
         case State::Finishing: return finish(Outcome::Completed);
-        case State::Done: return kStepDone;
+        case State::Done: return app::kStepDone;
     }
-    return kStepDone;
+    return app::kStepDone;
 }
 
 // The selection is checked before the printer is touched, so a typing
@@ -159,7 +159,7 @@ int LogoPrint::finish(Outcome outcome) {
     m_Opened = false;
     m_Outcome = outcome;
     m_State = State::Done;
-    return kStepDone;
+    return app::kStepDone;
 }
 
 }  // namespace korva::logo

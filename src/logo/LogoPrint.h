@@ -11,7 +11,7 @@
 #include "app/Clock.h"
 #include "app/ErrorLog.h"
 #include "logo/PrintPlan.h"
-#include "logo/StepEngine.h"
+#include "app/StepEngine.h"
 #include "port/ByteStream.h"
 
 namespace korva::logo {
@@ -54,7 +54,7 @@ public:
     LogoPrint(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
               LogoPrintSettings settings);
 
-    /// Does the next piece of work; returns the wait in ms, or kStepDone.
+    /// Does the next piece of work; returns the wait in ms, or app::kStepDone.
     int Step();
     /// Nothing more is sent; the run ends at the next step.
     void Cancel() { m_Cancelled = true; }

@@ -93,9 +93,9 @@ int NvUpload::Step() {
         case State::CancelWait: return stepCompleting();
         case State::Completing: return stepCompleting();
         case State::CompletionWait: return finish(Outcome::Cancelled);
-        case State::Done: return kStepDone;
+        case State::Done: return app::kStepDone;
     }
-    return kStepDone;
+    return app::kStepDone;
 }
 
 int NvUpload::stepConfirm() {
@@ -306,7 +306,7 @@ int NvUpload::finish(Outcome outcome) {
     m_Progress.transferring = false;
     m_Outcome = outcome;
     m_State = State::Done;
-    return kStepDone;
+    return app::kStepDone;
 }
 
 bool NvUpload::writeAll(std::span<const uint8_t> bytes) {

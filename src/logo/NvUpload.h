@@ -16,7 +16,7 @@
 #include "app/Clock.h"
 #include "app/ErrorLog.h"
 #include "app/Profile.h"
-#include "logo/StepEngine.h"
+#include "app/StepEngine.h"
 #include "port/ByteStream.h"
 
 namespace korva::logo {
@@ -102,7 +102,7 @@ public:
              std::vector<UploadEntry> entries, LogoConverter converter, NvUploadSettings settings);
 
     /// Does the next piece of work; returns the wait in ms before the next
-    /// call, or kStepDone. The first call starts the run.
+    /// call, or app::kStepDone. The first call starts the run.
     int Step();
     /// Stops between images; an image under way finishes first. Before the
     /// definition has begun nothing is sent at all.

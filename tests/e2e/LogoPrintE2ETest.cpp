@@ -38,7 +38,7 @@ protected:
     Outcome Print(logo::LogoPrintSettings settings, app::Clock& clock,
                   const std::function<void(logo::LogoPrint&)>& between = {}) {
         logo::LogoPrint print(*port, clock, log, std::move(settings));
-        logo::RunSteps(print, clock, [&] {
+        app::RunSteps(print, clock, [&] {
             if (between) between(print);
         });
         return print.GetOutcome();

@@ -7,7 +7,7 @@
 #include "LogoE2E.h"
 #include "app/MemoryProfile.h"
 #include "app/Messages.h"
-#include "logo/EventLoopClock.h"
+#include "app/EventLoopClock.h"
 #include "logo/LogoOptions.h"
 #include "logo/NvUpload.h"
 #include "logo/UploadConverter.h"
@@ -46,7 +46,7 @@ protected:
         settings.savedKeyCount = 1;
         logo::NvUpload upload(stream, clock, log, entries, logo::MakeBitmapConverter({}),
                               settings);
-        logo::RunSteps(upload, clock, [&] {
+        app::RunSteps(upload, clock, [&] {
             if (between) between(upload);
         });
         return upload.GetOutcome();
@@ -87,7 +87,7 @@ TEST_F(LogoUploadE2E, TwoLogosOverLoopbackTcp) {
     ListExample();
     port::CPrinterSocket socket;
     port::TcpStream link(socket, "127.0.0.1", sim.TcpPort());
-    logo::EventLoopClock clock;
+    app::EventLoopClock clock;
     const int64_t start = clock.NowMs();
     EXPECT_EQ(Upload(link, clock), Outcome::Completed);
     EXPECT_GE(clock.NowMs() - start, 5000);  // the longer erase wait of Ethernet printers
@@ -125,7 +125,7 @@ TEST_F(LogoUploadE2E, APrinterThatNeverAnswersTheProbesGivesPortOpen) {
     ListExample();
     port::CPrinterSocket socket;
     port::TcpStream link(socket, "127.0.0.1", deadPort);
-    logo::EventLoopClock clock;
+    app::EventLoopClock clock;
     const int64_t start = clock.NowMs();
     EXPECT_EQ(Upload(link, clock), Outcome::PortOpenFailed);
     EXPECT_GE(clock.NowMs() - start, 10 * 50);  // ten probes, 50 ms apart

@@ -28,7 +28,7 @@ protected:
         return s;
     }
     Outcome Run(LogoPrint& print, const std::function<void()>& between = {}) {
-        logo::RunSteps(print, clock, between);
+        app::RunSteps(print, clock, between);
         return print.GetOutcome();
     }
 

@@ -81,7 +81,7 @@ protected:
     }
     logo::NvUpload::Outcome Run(logo::NvUpload& upload,
                                 const std::function<void()>& between = {}) {
-        logo::RunSteps(upload, clock, between);
+        app::RunSteps(upload, clock, between);
         return upload.GetOutcome();
     }
     std::string LogText() const {

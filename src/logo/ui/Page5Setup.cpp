@@ -20,10 +20,10 @@
 #include "logo/LogoGeometry.h"
 #include "logo/LogoList.h"
 #include "logo/LogoOptions.h"
-#include "logo/StepEngine.h"
+#include "app/StepEngine.h"
 #include "logo/ui/LogoLabels.h"
 #include "logo/ui/MyProperty.h"
-#include "logo/ui/StepDriver.h"
+#include "app/ui/StepDriver.h"
 #include "port/Ports.h"
 
 namespace korva::logo::ui {
@@ -257,11 +257,11 @@ void CPage5Setup::CheckLocalPrinter() {
     // stays live meanwhile, with Apply held off.
     const BusySheet busy(Sheet());
     const int64_t deadline = m_Ctx.clock.NowMs() + kReplyWaitMs;
-    StepDriver wait(
+    app::ui::StepDriver wait(
         [&]() -> int {
             uint8_t reply = 0;
-            if (port.Read(std::span(&reply, 1), 0) != 0) return kStepDone;  // a byte, or the port is gone
-            return m_Ctx.clock.NowMs() >= deadline ? kStepDone : kReplyPollMs;
+            if (port.Read(std::span(&reply, 1), 0) != 0) return app::kStepDone;  // a byte, or the port is gone
+            return m_Ctx.clock.NowMs() >= deadline ? app::kStepDone : kReplyPollMs;
         },
         {});
     wait.Run();

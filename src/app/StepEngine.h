@@ -1,5 +1,5 @@
 #pragma once
-// How the logo engines are driven. Each engine does the next small piece of
+// How the engines are driven. Each engine does the next small piece of
 // work in Step() and returns how long to wait before the next call. The GUI
 // calls Step() from a single-shot QTimer (the window never blocks on a wait);
 // the CLI and the tests loop over the Clock seam with RunSteps().
@@ -7,7 +7,7 @@
 
 #include "app/Clock.h"
 
-namespace korva::logo {
+namespace korva::app {
 
 /// Returned by Step() when the engine has finished (successfully or not).
 inline constexpr int kStepDone = -1;
@@ -15,7 +15,7 @@ inline constexpr int kStepDone = -1;
 /// Drives `engine` to the end, sleeping on `clock` between steps. `between`
 /// runs after every step (progress output, a cancel check).
 template <class Engine>
-void RunSteps(Engine& engine, app::Clock& clock, const std::function<void()>& between = {}) {
+void RunSteps(Engine& engine, Clock& clock, const std::function<void()>& between = {}) {
     for (;;) {
         const int wait = engine.Step();
         if (between) between();
@@ -24,4 +24,4 @@ void RunSteps(Engine& engine, app::Clock& clock, const std::function<void()>& be
     }
 }
 
-}  // namespace korva::logo
+}  // namespace korva::app

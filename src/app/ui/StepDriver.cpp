@@ -1,10 +1,10 @@
-#include "logo/ui/StepDriver.h"
+#include "app/ui/StepDriver.h"
 
 #include <QEventLoop>
 
-#include "logo/StepEngine.h"
+#include "app/StepEngine.h"
 
-namespace korva::logo::ui {
+namespace korva::app::ui {
 
 StepDriver::StepDriver(std::function<int()> step, std::function<void()> afterStep, QObject* parent)
     : QObject(parent), m_Step(std::move(step)), m_AfterStep(std::move(afterStep)) {
@@ -38,4 +38,4 @@ void StepDriver::OnTimer() {
     m_Timer.start(wait > 0 ? wait : 0);
 }
 
-}  // namespace korva::logo::ui
+}  // namespace korva::app::ui

@@ -1,13 +1,13 @@
-#include "logo/ui/StepDriver.h"
+#include "app/ui/StepDriver.h"
 
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
 
-#include "logo/StepEngine.h"
+#include "app/StepEngine.h"
 #include "logo/ui/UiTestEnv.h"
 
-using namespace korva::logo::ui;
+using namespace korva::app::ui;
 
 class StepDriverTest : public ::testing::Test {
 protected:
@@ -15,7 +15,7 @@ protected:
 };
 
 TEST_F(StepDriverTest, WaitsAreTimersSoTheWindowKeepsWorking) {
-    std::vector<int> waits = {0, 120, 120, korva::logo::kStepDone};
+    std::vector<int> waits = {0, 120, 120, korva::app::kStepDone};
     size_t step = 0;
     int afterSteps = 0;
     StepDriver driver([&] { return waits[step++]; }, [&] { ++afterSteps; });

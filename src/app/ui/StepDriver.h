@@ -5,7 +5,7 @@
 
 class QEventLoop;
 
-namespace korva::logo::ui {
+namespace korva::app::ui {
 
 /// Drives a step engine from the window's event loop: each step returns how
 /// long to wait before the next one, and that wait is a single-shot timer,
@@ -32,4 +32,4 @@ private:
     QEventLoop* m_Loop = nullptr;
 };
 
-}  // namespace korva::logo::ui
+}  // namespace korva::app::ui

@@ -4,12 +4,12 @@
 // RunSteps waits. Needs a QCoreApplication.
 #include "app/Clock.h"
 
-namespace korva::logo {
+namespace korva::app {
 
-class EventLoopClock final : public app::Clock {
+class EventLoopClock final : public Clock {
 public:
     void SleepMs(int ms) override;
     int64_t NowMs() override;
 };
 
-}  // namespace korva::logo
+}  // namespace korva::app

@@ -1,9 +1,9 @@
-#include "logo/EventLoopClock.h"
+#include "app/EventLoopClock.h"
 
 #include <QEventLoop>
 #include <QTimer>
 
-namespace korva::logo {
+namespace korva::app {
 
 void EventLoopClock::SleepMs(int ms) {
     if (ms <= 0) return;
@@ -15,4 +15,4 @@ void EventLoopClock::SleepMs(int ms) {
 
 int64_t EventLoopClock::NowMs() { return app::DefaultClock().NowMs(); }
 
-}  // namespace korva::logo
+}  // namespace korva::app
