@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   python3 python3-pil
-  iproute2 fonts-dejavu-core
+  iproute2 fonts-dejavu-core fonts-nanum
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -16,7 +16,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: korva logo erase (--port P [connection options] | --to-file OUT.prn)\n"
     "Erases every logo stored in the printer's NV graphics memory.\n\n"
-    "  --to-file OUT.prn    write the byte stream to a file instead of a printer\n";
+    "  --to-file OUT.prn    write the byte stream to a file instead of a printer\n"
+    "  --json               print the result as one JSON object on stdout\n";
 
 int usageError(const std::string& why) {
     std::fprintf(stderr, "korva logo erase: %s\n%s", why.c_str(), kUsage);
@@ -27,6 +28,7 @@ int runErase(const std::vector<std::string>& args) {
     const port::ConnectionArgs conn = ParseConnectionOptions(args, false);
     if (!conn.error.empty()) return usageError(conn.error);
     std::string outputFile;
+    bool json = false;
     for (size_t i = 0; i < conn.rest.size(); ++i) {
         std::string value;
         bool missing = false;
@@ -34,6 +36,10 @@ int runErase(const std::vector<std::string>& args) {
             std::fputs(kUsage, stdout);
             std::fputs(kConnectionOptionsHelp, stdout);
             return kExitOk;
+        }
+        if (conn.rest[i] == "--json") {
+            json = true;
+            continue;
         }
         if (!TakeValue(conn.rest, i, "--to-file", value, missing))
             return usageError("unexpected argument " + conn.rest[i]);
@@ -51,7 +57,9 @@ int runErase(const std::vector<std::string>& args) {
     app::Clock& clock = connection.Clock();
     logo::NvUpload erase(connection.Stream(), clock, log, {}, {}, settings);
     RunWithProgress(erase, clock, interrupt, [] { return std::string(); });
-    if (erase.GetOutcome() != logo::NvUpload::Outcome::Erased) return kExitPrinter;
+    const bool erased = erase.GetOutcome() == logo::NvUpload::Outcome::Erased;
+    if (json) std::printf("{\"outcome\":\"%s\"}\n", erased ? "erased" : "failed");
+    if (!erased) return kExitPrinter;
     std::fprintf(stderr, "korva: the printer's NV logos are erased\n");
     return kExitOk;
 }

@@ -23,7 +23,8 @@ constexpr const char* kUsage =
     "  --select TEXT        numbers and ranges, e.g. 3,9-7,-2 (-4 is 1-4, 250- is 250-255)\n"
     "  --size S             print size, default normal\n"
     "  --header             print \"--- Logo N ---\" above each logo\n"
-    "  --star               Star emulation: ESC in front of each command\n";
+    "  --star               Star emulation: ESC in front of each command\n"
+    "  --json               print the result as one JSON object on stdout\n";
 
 int usageError(const std::string& why) {
     std::fprintf(stderr, "korva logo print: %s\n%s", why.c_str(), kUsage);
@@ -41,7 +42,7 @@ bool parseSize(const std::string& text, logo::PrintSize& size) {
 
 /// Returns an exit code when parsing ends the command, else -1.
 int parseArgs(const std::vector<std::string>& args, port::ConnectionSettings& connection,
-              logo::LogoPrintSettings& settings) {
+              logo::LogoPrintSettings& settings, bool& json) {
     const port::ConnectionArgs conn = ParseConnectionOptions(args, false);
     if (!conn.error.empty()) return usageError(conn.error);
     connection = conn.settings;
@@ -61,6 +62,8 @@ int parseArgs(const std::vector<std::string>& args, port::ConnectionSettings& co
             settings.header = true;
         } else if (arg == "--star") {
             settings.starEmulation = true;
+        } else if (arg == "--json") {
+            json = true;
         } else if (TakeValue(conn.rest, i, "--select", value, missing)) {
             if (missing) return usageError("--select takes a selection text");
             selectGiven = true;
@@ -87,10 +90,25 @@ int parseArgs(const std::vector<std::string>& args, port::ConnectionSettings& co
     return -1;
 }
 
+const char* outcomeName(logo::LogoPrint::Outcome outcome) {
+    using Outcome = logo::LogoPrint::Outcome;
+    switch (outcome) {
+        case Outcome::None: return "none";
+        case Outcome::Completed: return "completed";
+        case Outcome::Cancelled: return "cancelled";
+        case Outcome::BadSelection: return "bad-selection";
+        case Outcome::PortOpenFailed: return "port-open-failed";
+        case Outcome::WriteFailed: return "write-failed";
+        case Outcome::CommunicationError: return "communication-error";
+    }
+    return "none";
+}
+
 int runPrint(const std::vector<std::string>& args) {
     port::ConnectionSettings connection;
     logo::LogoPrintSettings settings;
-    if (const int code = parseArgs(args, connection, settings); code >= 0) return code;
+    bool json = false;
+    if (const int code = parseArgs(args, connection, settings, json); code >= 0) return code;
 
     app::CErrorLog log;
     StderrMessages messages;
@@ -99,6 +117,10 @@ int runPrint(const std::vector<std::string>& args) {
     app::Clock& clock = link.Clock();
     logo::LogoPrint print(link.Stream(), clock, log, settings);
     RunWithProgress(print, clock, interrupt, [&] { return print.StatusText(); });
+    if (json) {
+        std::printf("{\"outcome\":\"%s\",\"printed\":%ld,\"total\":%ld}\n",
+                    outcomeName(print.GetOutcome()), print.Count(), print.Total());
+    }
     switch (print.GetOutcome()) {
         case logo::LogoPrint::Outcome::Completed: return kExitOk;
         case logo::LogoPrint::Outcome::BadSelection: return kExitUsage;

@@ -32,7 +32,8 @@ constexpr const char* kUsage =
     "  --center N,...       centre logos N,... in the maximum printable width\n"
     "  --max-width W        maximum printable width in dots 1..512, default 512\n"
     "                       (384 on KORVA10 printers)\n"
-    "  --star               Star emulation: ESC in front of the command\n";
+    "  --star               Star emulation: ESC in front of the command\n"
+    "  --json               print the result as one JSON object on stdout\n";
 
 struct UploadArgs {
     port::ConnectionSettings connection;
@@ -40,6 +41,7 @@ struct UploadArgs {
     logo::LogoOptions options;
     std::vector<int> center;
     std::vector<std::string> files;
+    bool json = false;
 };
 
 int usageError(const std::string& why) {
@@ -79,6 +81,8 @@ int parseArgs(const std::vector<std::string>& args, UploadArgs& out) {
             out.options.grayPrinting = true;
         } else if (arg == "--star") {
             out.options.starEmulation = true;
+        } else if (arg == "--json") {
+            out.json = true;
         } else if (TakeValue(rest, i, "--threshold", value, missing)) {
             if (missing || !ParseNumber(value, 0, 255, out.options.threshold))
                 return usageError("--threshold takes a number 0..255");
@@ -145,6 +149,23 @@ int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
     return -1;
 }
 
+const char* outcomeName(logo::NvUpload::Outcome outcome) {
+    using Outcome = logo::NvUpload::Outcome;
+    switch (outcome) {
+        case Outcome::None: return "none";
+        case Outcome::Completed: return "completed";
+        case Outcome::Erased: return "erased";
+        case Outcome::Cancelled: return "cancelled";
+        case Outcome::Declined: return "declined";
+        case Outcome::FileUnreadable: return "file-unreadable";
+        case Outcome::PortOpenFailed: return "port-open-failed";
+        case Outcome::WriteFailed: return "write-failed";
+        case Outcome::PrinterCheckFailed: return "printer-check-failed";
+        case Outcome::CommunicationError: return "communication-error";
+    }
+    return "none";
+}
+
 int exitCodeOf(logo::NvUpload::Outcome outcome) {
     using Outcome = logo::NvUpload::Outcome;
     switch (outcome) {
@@ -177,6 +198,11 @@ int runUpload(const std::vector<std::string>& argv) {
     logo::NvUpload upload(connection.Stream(), clock, log, std::move(entries),
                           logo::MakeBitmapConverter(args.options), settings);
     RunWithProgress(upload, clock, interrupt, [&] { return upload.Progress().status; });
+    if (args.json) {
+        const logo::UploadProgress& p = upload.Progress();
+        std::printf("{\"outcome\":\"%s\",\"images\":%d,\"images_begun\":%d,\"bytes\":%ld}\n",
+                    outcomeName(upload.GetOutcome()), p.imagesToSend, p.imagesBegun, p.bytesSent);
+    }
     return exitCodeOf(upload.GetOutcome());
 }
 

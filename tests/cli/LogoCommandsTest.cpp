@@ -20,6 +20,7 @@ using korva::test::HexBytes;
 struct Result {
     int exitCode = -1;
     std::string err;
+    std::string out;
 };
 
 std::string ReadText(const std::filesystem::path& path) {
@@ -36,10 +37,12 @@ class LogoCommands : public ::testing::Test {
 protected:
     Result Korva(const std::string& args) {
         const auto errPath = dir / "stderr.txt";
+        const auto outPath = dir / "stdout.txt";
         const std::string command = "cd '" + dir.path().string() + "' && '" KORVA_BIN_DIR "/korva' " +
-                                    args + " >/dev/null 2>'" + errPath.string() + "' </dev/null";
+                                    args + " >'" + outPath.string() + "' 2>'" + errPath.string() +
+                                    "' </dev/null";
         const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(errPath)};
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(errPath), ReadText(outPath)};
     }
     std::string BlackBmp(const std::string& name, int w, int h) {
         const auto bytes =
@@ -90,16 +93,19 @@ TEST_F(LogoCommands, UploadOptionsReachTheStream) {
     EXPECT_EQ(std::vector<uint8_t>(star.begin(), star.begin() + 8), HexBytes("1B 1C 71 01 13 00 04 00"));
     EXPECT_EQ(star.size(), 8u + 152 * 4);
 
-    ASSERT_EQ(Korva("logo upload --to-file gray.prn --gray one.bmp").exitCode, 0);
+    const Result json = Korva("logo upload --to-file gray.prn --gray --json one.bmp");
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_EQ(json.out, "{\"outcome\":\"completed\",\"images\":1,\"images_begun\":1,\"bytes\":1664}\n");
     const auto gray = ReadBytes(dir / "gray.prn");
     EXPECT_EQ(std::vector<uint8_t>(gray.begin(), gray.begin() + 7), HexBytes("1C 71 01 0D A0 04 00"));
     EXPECT_EQ(gray.size(), 7u + 1664);
 }
 
 TEST_F(LogoCommands, EraseToFile) {
-    const Result r = Korva("logo erase --to-file erase.prn");
+    const Result r = Korva("logo erase --to-file erase.prn --json");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadBytes(dir / "erase.prn"), HexBytes("1C 71 01 00 00 00 00"));
+    EXPECT_EQ(r.out, "{\"outcome\":\"erased\"}\n");
 }
 
 TEST_F(LogoCommands, BadInputFilesAreNamedAndNothingIsWritten) {
@@ -150,8 +156,9 @@ TEST_F(LogoCommands, UsageErrors) {
 
 TEST_F(LogoCommands, APortThatCannotBeOpenedFails) {
     BlackBmp("one.bmp", 8, 8);
-    const Result r = Korva("logo upload --port /dev/ttyKORVA-none one.bmp");
+    const Result r = Korva("logo upload --port /dev/ttyKORVA-none --json one.bmp");
     EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("\"outcome\":\"port-open-failed\""), std::string::npos) << r.out;
     EXPECT_NE(r.err.find("Open port or file."), std::string::npos) << r.err;
     const Result p = Korva("logo print --port /dev/ttyKORVA-none --select 3");
     EXPECT_EQ(p.exitCode, 1);

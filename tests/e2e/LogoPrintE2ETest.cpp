@@ -55,13 +55,13 @@ protected:
     std::unique_ptr<port::CPorts> port;
 };
 
-/// Real waits, twenty times shorter: the 300 ms pacing is checked on a
+/// Tick waits twenty times shorter: the 300 ms pacing is checked on a
 /// recording clock in the unit tests; here it lets all 255 commands reach the
-/// simulator without 77 s of waiting, while the pty still gets time to be read
-/// before the port closes.
+/// simulator without 77 s of waiting. The final 1 s stays whole, so the pty is
+/// read before the port closes (closing a pty drops what is still unread).
 class ShortClock final : public app::Clock {
 public:
-    void SleepMs(int ms) override { app::DefaultClock().SleepMs(ms / 20); }
+    void SleepMs(int ms) override { app::DefaultClock().SleepMs(ms >= 1000 ? ms : ms / 20); }
     int64_t NowMs() override { return app::DefaultClock().NowMs(); }
 };
 
@@ -84,6 +84,65 @@ TEST_F(LogoPrintE2E, AllPrints255CommandsAndThePaperShowsTheStoredLogos) {
     const QByteArray pgm = paper.readAll();
     // Three 16 x 8 logos at quadruple size: 32 x 16 dark dots each.
     EXPECT_EQ(pgm.count(char(0)), 3 * 32 * 16);
+}
+
+/// The dark area of the paper from row `fromRow` down: the newest print.
+struct DarkBox {
+    int width = 0, height = 0, bottom = -1;
+};
+DarkBox DarkBelow(const QString& pgmPath, int fromRow) {
+    QFile file(pgmPath);
+    DarkBox box;
+    if (!file.open(QIODevice::ReadOnly)) return box;
+    QList<QByteArray> header;
+    while (header.size() < 4 && !file.atEnd())
+        for (const QByteArray& word : file.readLine().simplified().split(' '))
+            if (!word.isEmpty()) header << word;
+    if (header.size() != 4 || header[0] != "P5") return box;
+    const int width = header[1].toInt();
+    const int height = header[2].toInt();
+    const QByteArray pixels = file.readAll();
+    if (pixels.size() < qsizetype(width) * height) return box;
+    int left = width, right = -1, top = height, bottom = -1;
+    for (int y = fromRow; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if (uint8_t(pixels[y * width + x]) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    if (right >= 0) box = {right - left + 1, bottom - top + 1, bottom};
+    return box;
+}
+
+TEST_F(LogoPrintE2E, ThePaperShowsALogoAtEachOfTheFourSizes) {
+    StoreThreeLogos();  // 16 x 8 dots each, all black
+    ShortClock fast;
+    const std::vector<std::pair<logo::PrintSize, std::pair<int, int>>> sizes = {
+        {logo::PrintSize::Normal, {16, 8}},
+        {logo::PrintSize::DoubleWidth, {32, 8}},
+        {logo::PrintSize::DoubleHeight, {16, 16}},
+        {logo::PrintSize::Quadruple, {32, 16}},
+    };
+    int fromRow = 0;
+    int printed = 0;
+    for (const auto& [size, dots] : sizes) {
+        logo::LogoPrintSettings settings;
+        settings.all = false;
+        settings.selection = "2";
+        settings.size = size;
+        ASSERT_EQ(Print(settings, fast), Outcome::Completed);
+        WaitPrinted(++printed);
+        DarkBox box;
+        sim.WaitForState([&](const QJsonObject&) {
+            box = DarkBelow(sim.PaperPath(), fromRow);
+            return box.width == dots.first && box.height == dots.second;
+        });
+        EXPECT_EQ(box.width, dots.first) << "size " << int(size);
+        EXPECT_EQ(box.height, dots.second) << "size " << int(size);
+        fromRow = box.bottom + 1;
+    }
 }
 
 TEST_F(LogoPrintE2E, ExampleSelectionWithDoubleWidthAndHeadersGivesTheExactSequence) {

@@ -243,15 +243,19 @@ void CConnectDlg::StopUsbSearch() {
 }
 
 bool CConnectDlg::TakeSerialParameters(port::ConnectionSettings& out) {
-    if (m_BaudList->currentIndex() < 0) return ShowMessage(Message(kMsgBaudNotSelected)), false;
+    auto refuse = [](int message) {
+        ShowMessage(Message(message));
+        return false;
+    };
+    if (m_BaudList->currentIndex() < 0) return refuse(kMsgBaudNotSelected);
     out.baudRate = LeadingNumber(m_BaudList->currentText().toStdString());
-    if (m_DataLengthList->currentIndex() < 0) return ShowMessage(Message(kMsgDataLengthNotSelected)), false;
+    if (m_DataLengthList->currentIndex() < 0) return refuse(kMsgDataLengthNotSelected);
     out.dataBits = LeadingNumber(m_DataLengthList->currentText().toStdString());
-    if (m_ParityList->currentIndex() < 0) return ShowMessage(Message(kMsgParityNotSelected)), false;
+    if (m_ParityList->currentIndex() < 0) return refuse(kMsgParityNotSelected);
     out.parity = m_ParityList->currentIndex();
-    if (m_StopBitList->currentText().isEmpty()) return ShowMessage(Message(kMsgStopBitNotSelected)), false;
+    if (m_StopBitList->currentText().isEmpty()) return refuse(kMsgStopBitNotSelected);
     out.stopBits = StopBitsFromText(m_StopBitList->currentText().toStdString());
-    if (m_FlowList->currentIndex() < 0) return ShowMessage(Message(kMsgFlowNotSelected)), false;
+    if (m_FlowList->currentIndex() < 0) return refuse(kMsgFlowNotSelected);
     out.flowControl = m_FlowList->currentIndex() + 1;
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include "logo/LogoList.h"
 #include "logo/LogoListEditor.h"
+#include "logo/ui/HelpTopic.h"
 #include "logo/ui/LogoToolContext.h"
 #include "logo/ui/MyProperty.h"
 #include "logo/ui/Page1Selection.h"
@@ -33,6 +34,7 @@ void RunLogoTool(LogoToolContext& context, QWidget* parent) {
     MakeListEditor(context)->LoadFromProfile(context.profile);
     {
         std::unique_ptr<CMyProperty> sheet(BuildLogoSheet(context, parent));
+        QObject::connect(sheet.get(), &CMyProperty::helpRequested, [](const QString& topic) { OpenHelpTopic(topic); });
         sheet->exec();
     }
     // The next opening shows the profile's list, not this one's edits.

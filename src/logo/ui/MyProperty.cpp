@@ -5,6 +5,7 @@
 #include <QKeySequence>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -54,6 +55,12 @@ void CMyProperty::SetupButtons() {
     setWindowIcon(QApplication::windowIcon());
 }
 
+void CMyProperty::SetBusy(bool busy) {
+    m_Busy = busy;
+    m_Buttons->setEnabled(!busy);
+    m_Tabs->tabBar()->setEnabled(!busy);
+}
+
 void CMyProperty::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (m_Active >= 0 || m_Pages.empty()) return;
@@ -94,7 +101,7 @@ void CMyProperty::OnApplyClicked() {
 }
 
 void CMyProperty::accept() {
-    if (m_Closing) return;
+    if (m_Closing || m_Busy) return;
     if (CLogoPage* page = ActivePage(); page && !page->OnKillActive()) return;
     m_Closing = true;
     QDialog::accept();
@@ -104,7 +111,7 @@ void CMyProperty::accept() {
 void CMyProperty::reject() {
     // The sheet has no cancel of its own: the close box and Escape close it
     // as "Close" does, so what the current page holds is kept.
-    if (m_Closing) return;
+    if (m_Closing || m_Busy) return;
     if (CLogoPage* page = ActivePage(); page && !page->OnKillActive()) return;
     m_Closing = true;
     QDialog::reject();

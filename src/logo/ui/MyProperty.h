@@ -39,6 +39,11 @@ public:
     /// "Cancel", an enabled "Apply", no Help button, the program's icon.
     void SetupButtons();
 
+    /// While a page talks to the printer the other pages, the sheet's buttons
+    /// and closing are held off; the page itself stays live.
+    void SetBusy(bool busy);
+    bool IsBusy() const { return m_Busy; }
+
     /// Close (and the close box or Escape): the current page is left first;
     /// when it refuses the sheet stays open.
     void reject() override;
@@ -68,6 +73,23 @@ private:
     int m_Active = -1;
     bool m_Switching = false;
     bool m_Closing = false;
+    bool m_Busy = false;
+};
+
+/// Marks the sheet busy for the lifetime of the object (nothing without a sheet).
+class BusySheet {
+public:
+    explicit BusySheet(CMyProperty* sheet) : m_Sheet(sheet) {
+        if (m_Sheet) m_Sheet->SetBusy(true);
+    }
+    ~BusySheet() {
+        if (m_Sheet) m_Sheet->SetBusy(false);
+    }
+    BusySheet(const BusySheet&) = delete;
+    BusySheet& operator=(const BusySheet&) = delete;
+
+private:
+    CMyProperty* m_Sheet;
 };
 
 }  // namespace korva::logo::ui

@@ -12,6 +12,7 @@
 #include "logo/LogoOptions.h"
 #include "logo/UploadConverter.h"
 #include "logo/ui/LogoListCtrl.h"
+#include "logo/ui/MyProperty.h"
 #include "logo/ui/UploadRun.h"
 #include "port/Ports.h"
 
@@ -101,6 +102,7 @@ void CPage3Upload::OnUpload() {
 
     NvUpload engine(m_Ctx.Stream(), m_Ctx.clock, m_Ctx.log, std::move(entries),
                     MakeBitmapConverter(m_Ctx.options), settings);
+    const BusySheet busy(Sheet());
     m_Upload->setEnabled(false);
     m_LastOutcome = RunUpload(engine, this, m_ProgressHook);
     m_Upload->setEnabled(true);

@@ -10,12 +10,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
 #include "logo/LogoOptions.h"
 #include "logo/LogoPrint.h"
 #include "logo/ui/LogoLabels.h"
+#include "logo/ui/MyProperty.h"
 #include "logo/ui/PrintRun.h"
 #include "port/Ports.h"
 
@@ -31,9 +31,6 @@ CPage4Print::CPage4Print(LogoToolContext& context, QWidget* parent) : CLogoPage(
     m_All = new QRadioButton(m_RangeGroup);
     m_Selection = new QRadioButton(m_RangeGroup);
     m_SelectionText = new QLineEdit(m_RangeGroup);
-    // Only what a selection can hold; the full rules are checked at Print.
-    m_SelectionText->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9,\\-]*")), this));
     auto* range = new QVBoxLayout(m_RangeGroup);
     range->addWidget(m_All);
     range->addWidget(m_Selection);
@@ -148,6 +145,7 @@ void CPage4Print::OnPrint() {
     settings.starEmulation = m_Ctx.options.starEmulation;
 
     LogoPrint engine(m_Ctx.Stream(), m_Ctx.clock, m_Ctx.log, settings);
+    const BusySheet busy(Sheet());
     m_Print->setEnabled(false);
     RunLogoPrint(engine, this, m_ProgressHook);
     m_Print->setEnabled(CanPrintTo(m_Ctx.ports.m_PortName));

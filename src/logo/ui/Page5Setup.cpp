@@ -255,8 +255,7 @@ void CPage5Setup::CheckLocalPrinter() {
     }
     // Up to a second for the one reply byte, which is not examined; the window
     // stays live meanwhile, with Apply held off.
-    QPushButton* apply = Sheet() ? Sheet()->ApplyButton() : nullptr;
-    if (apply) apply->setEnabled(false);
+    const BusySheet busy(Sheet());
     const int64_t deadline = m_Ctx.clock.NowMs() + kReplyWaitMs;
     StepDriver wait(
         [&]() -> int {
@@ -266,7 +265,6 @@ void CPage5Setup::CheckLocalPrinter() {
         },
         {});
     wait.Run();
-    if (apply) apply->setEnabled(true);
     port.Close();
 }
 

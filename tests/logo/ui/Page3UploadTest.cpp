@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 
 #include "logo/LogoList.h"
 #include "logo/ui/LogoSheet.h"
@@ -108,10 +110,21 @@ TEST_F(Page3UploadTest, CancelInTheUploadingWindowCompletesWithEmptyHeaders) {
     CPage3Upload* page = ShowUploadPage();
     // Cancel as soon as the window is up, during the erase wait: no image
     // starts, and both announced images are completed empty.
-    page->SetProgressHook([](CProgress& progress) { progress.CancelButton()->click(); });
+    bool busyWhileSending = false;
+    bool stayedOpen = false;
+    page->SetProgressHook([&](CProgress& progress) {
+        // The sheet cannot be closed or switched while the printer is written to.
+        busyWhileSending = sheet->IsBusy() && !sheet->Tabs()->tabBar()->isEnabled();
+        sheet->reject();
+        stayedOpen = sheet->isVisible();
+        progress.CancelButton()->click();
+    });
     messages.Answer(MsgAnswer::Yes);
     page->UploadButton()->click();
     EXPECT_EQ(page->LastOutcome(), korva::logo::NvUpload::Outcome::Cancelled);
     EXPECT_EQ(korva::test::ToHex(printer.Stream()), "1C 71 02 00 00 00 00 00 00 00 00");
+    EXPECT_TRUE(busyWhileSending);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_FALSE(sheet->IsBusy());
     EXPECT_EQ(profile.GetString("LOGO", "Logofile1"), (dir / "first.bmp").string());
 }

@@ -98,9 +98,11 @@ TEST_F(Page4PrintTest, BadSelectionSendsNothing) {
     SetPort("ETHERNET_II", 1);
     CPage4Print* page = Open();
     page->SelectionButton()->click();
-    page->SelectionEdit()->setText("1,,2");
-    page->PrintButton()->click();
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"NV image number is incorrect."});
+    for (const char* text : {"1,,2", "a", ""}) {
+        page->SelectionEdit()->setText(text);
+        page->PrintButton()->click();
+    }
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>(3, "NV image number is incorrect."));
     EXPECT_TRUE(printer.Stream().empty());
 }
 
@@ -123,4 +125,17 @@ TEST_F(Page4PrintTest, CancelStopsTheStream) {
     page->PrintButton()->click();
     // Two logos went out (the second one was already on its way), then nothing.
     EXPECT_EQ(korva::test::ToHex(printer.Stream()), "1B 1C 70 01 00 1B 1C 70 02 00");
+}
+
+TEST_F(Page4PrintTest, AParallelPrinterGetsNoInitialize) {
+    const std::string printer = (dir / "parport0").string();
+    std::ofstream(printer).close();
+    SetPort("LPT1", 1);
+    CPage4Print* page = Open();
+    page->SelectionButton()->click();
+    page->SelectionEdit()->setText("5");
+    page->SizeButton(3)->click();  // Quadraple
+    page->PrintButton()->click();
+    EXPECT_EQ(korva::test::ToHex(ReadFile(printer)), "1D 49 01 1C 70 05 03");
+    EXPECT_FALSE(ports.IsOpen());
 }

@@ -164,3 +164,18 @@ TEST_F(Page5SetupTest, ApplyReportsAPortThatWillNotOpen) {
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR : Port open."});
     EXPECT_EQ(options.maxPrintableWidth, 512);
 }
+
+TEST_F(Page5SetupTest, ApplyOnAParallelPortOpensAndClosesItOnly) {
+    const std::string printer = (dir / "parport0").string();
+    std::ofstream(printer).close();
+    SetPort("LPT1", 1);
+    Open();
+    sheet->ApplyButton()->click();
+    EXPECT_TRUE(ReadFile(printer).empty());
+    EXPECT_TRUE(messages.Texts().empty());
+    EXPECT_FALSE(ports.IsOpen());
+
+    std::filesystem::remove(printer);
+    sheet->ApplyButton()->click();
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR : Port open."});
+}

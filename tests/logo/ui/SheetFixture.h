@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -25,7 +26,9 @@ namespace korva::test {
 
 class SheetTest : public ::testing::Test {
 protected:
-    SheetTest() : ports(log) {
+    // Device names (COM1, LPT1) resolve inside the test's directory, where a
+    // plain file can stand in for a parallel printer.
+    SheetTest() : ports(log, port::DeviceRoots{"/sys", dir.path().string()}) {
         TestApp();
         log.OpenLog((dir / "error.log").string());
         SetPort("COM1", 1);

@@ -1,0 +1,269 @@
+// `korva send` as a subprocess: a file delivered byte-exact over a pty with
+// the line settings asked for, to korva-sim over a serial link and over TCP,
+// to a USB printer of a fake tree, and every failure with its exit code.
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <termios.h>
+
+#include <QJsonObject>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "FakeDeviceTree.h"
+#include "KorvaProcess.h"
+#include "support/PtyPair.h"
+#include "support/SimHarness.h"
+#include "support/TestDir.h"
+
+using korva::test::FakeDeviceTree;
+using korva::test::KorvaProcess;
+using korva::test::KorvaResult;
+using korva::test::PtyPair;
+using korva::test::SimHarness;
+
+namespace {
+
+/// Every byte value, line ends and XON/XOFF included, over more than two write pieces.
+std::vector<uint8_t> BinaryPayload(size_t n = 10000) {
+    std::vector<uint8_t> out(n);
+    for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>((i * 7 + i / 256) & 0xFF);
+    return out;
+}
+
+/// A command stream a printer makes sense of: initialise, text lines, feed.
+std::vector<uint8_t> TextStream() {
+    std::string text = "\x1b@";  // ESC @: initialise
+    for (int line = 0; line < 200; ++line) text += "KORVA send line " + std::to_string(line) + "\n";
+    text +=
+        "\x1b"
+        "d\x03";  // ESC d 3: feed three lines
+    return {text.begin(), text.end()};
+}
+
+std::string WriteFile(const korva::test::TestDir& dir, const std::string& name,
+                      const std::vector<uint8_t>& bytes) {
+    const auto path = dir / name;
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    return path.string();
+}
+
+std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class SendCommand : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(pty.Ok()); }
+
+    /// Runs `korva send` at the pty's slave while the test reads the master.
+    KorvaResult SendOverPty(const QStringList& lineOptions, const std::vector<uint8_t>& payload,
+                            std::vector<uint8_t>& arrived) {
+        const std::string file = WriteFile(dir, "stream.bin", payload);
+        KorvaProcess korva;
+        const QStringList args =
+            QStringList{"send", "--port", QString::fromStdString(pty.SlavePath())} + lineOptions +
+            QStringList{QString::fromStdString(file)};
+        if (!korva.Start(args)) return {};
+        arrived = pty.Receive(payload.size(), 30000);
+        return korva.Finish();
+    }
+    termios Line() const {
+        termios t{};
+        tcgetattr(pty.Master(), &t);  // the master reports its slave's settings
+        return t;
+    }
+
+    PtyPair pty;
+    korva::test::TestDir dir;
+};
+
+}  // namespace
+
+TEST_F(SendCommand, DeliversTheFileByteExactWithTheLineAskedFor) {
+    const std::vector<uint8_t> payload = BinaryPayload();
+    struct Case {
+        QStringList options;
+        speed_t speed;
+        bool twoStopBits;
+        bool rtsCts;
+    };
+    const std::vector<Case> cases = {
+        {{"--baud", "9600", "--stop-bits", "2", "--flow", "hw"}, B9600, true, true},
+        {{"--baud", "38400", "--stop-bits", "1", "--flow", "none"}, B38400, false, false},
+        {{"--baud=57600", "--flow=sw", "--model", "KORVA20S"}, B57600, false, false},
+        {{"--flow", "none"}, B115200, false, false},  // the usual line otherwise
+    };
+    for (const Case& c : cases) {
+        const std::string name = c.options.join(' ').toStdString();
+        std::vector<uint8_t> arrived;
+        const KorvaResult r = SendOverPty(c.options, payload, arrived);
+        ASSERT_EQ(r.exitCode, 0) << name << "\n" << r.err;
+        EXPECT_EQ(arrived, payload) << name;
+        EXPECT_TRUE(Contains(r.err, "10000 bytes sent to " + pty.SlavePath())) << r.err;
+        const termios line = Line();
+        EXPECT_EQ(cfgetospeed(&line), c.speed) << name;
+        EXPECT_EQ((line.c_cflag & CSTOPB) != 0, c.twoStopBits) << name;
+        EXPECT_EQ((line.c_cflag & CRTSCTS) != 0, c.rtsCts) << name;
+        EXPECT_FALSE(line.c_oflag & OPOST) << name;  // no output processing: bytes as they are
+        EXPECT_FALSE(line.c_lflag & (ICANON | ECHO)) << name;
+    }
+}
+
+TEST_F(SendCommand, SevenBitsEvenParityStillOpensAPty) {
+    // A pty keeps 8 data bits and no parity whatever is asked; the open must not fail on it.
+    const std::vector<uint8_t> payload = TextStream();
+    std::vector<uint8_t> arrived;
+    const KorvaResult r =
+        SendOverPty({"--data-bits", "7", "--parity", "even", "--baud", "19200", "--flow", "none"},
+                    payload, arrived);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(arrived, payload);
+    const termios line = Line();
+    EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B19200));
+}
+
+TEST_F(SendCommand, EmptyFileOpensAndClosesThePort) {
+    std::vector<uint8_t> arrived;
+    const KorvaResult r = SendOverPty({"--baud", "9600", "--flow", "none"}, {}, arrived);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(Contains(r.err, "0 bytes sent")) << r.err;
+    const termios line = Line();
+    EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B9600));
+}
+
+TEST_F(SendCommand, FailuresNameTheirCauseAndExitNonZero) {
+    const std::string file = WriteFile(dir, "stream.bin", TextStream());
+    const QString slave = QString::fromStdString(pty.SlavePath());
+    KorvaResult r = KorvaProcess().Run({"send", "--port", slave, (dir / "missing.bin").c_str()});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(Contains(r.err, "cannot read " + (dir / "missing.bin").string())) << r.err;
+    r = KorvaProcess().Run({"send", "--port", slave, dir.path().c_str()});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(Contains(r.err, "is a directory")) << r.err;
+
+    r = KorvaProcess().Run({"send", "--port", "/dev/ttyKORVA-none", file.c_str()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "cannot open /dev/ttyKORVA-none")) << r.err;
+    r = KorvaProcess().Run({"send", "--port", file.c_str(), file.c_str()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "is not a serial or parallel device")) << r.err;
+
+    {
+        // Another program holds the line: refused, not shared.
+        const int holder = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(holder, 0);
+        ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+        r = KorvaProcess().Run({"send", "--port", slave, "--flow", "none", file.c_str()});
+        ::close(holder);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(Contains(r.err, "another program has it open")) << r.err;
+    }
+    EXPECT_TRUE(pty.Receive(1, 200).empty()) << "nothing reaches the line on a failure";
+}
+
+TEST_F(SendCommand, UsageErrors) {
+    const std::string file = WriteFile(dir, "stream.bin", TextStream());
+    const QString slave = QString::fromStdString(pty.SlavePath());
+    const std::vector<std::pair<QStringList, std::string>> cases = {
+        {{"send", file.c_str()}, "--port is required"},
+        {{"send", "--port", slave}, "give exactly one file"},
+        {{"send", "--port", slave, file.c_str(), file.c_str()}, "give exactly one file"},
+        {{"send", "--port", slave, "--parity", "mark", file.c_str()}, "parity"},
+        {{"send", "--port", slave, "--baud", "12345", file.c_str()}, "12345"},
+        {{"send", "--port", slave, "--speed", "9600", file.c_str()}, "unknown option --speed"},
+        {{"send", "--port", "FILE", file.c_str()}, "FILE is no printer port"},
+    };
+    for (const auto& [args, text] : cases) {
+        const KorvaResult r = KorvaProcess().Run(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(Contains(r.err, text)) << args.join(' ').toStdString() << "\n" << r.err;
+    }
+    EXPECT_TRUE(pty.Receive(1, 200).empty());
+    const KorvaResult help = KorvaProcess().Run({"send", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.starts_with("usage: korva send --port P")) << help.out;
+    EXPECT_TRUE(Contains(help.out, "--flow F")) << help.out;
+}
+
+TEST(SendToSimulator, SerialLinkReceivesTheWholeStream) {
+    korva::test::TestDir dir;
+    const std::string link = (dir / "korva-printer").string();
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial-link", QString::fromStdString(link)}))
+        << sim.Error().toStdString();
+    const std::vector<uint8_t> payload = TextStream();
+    const std::string file = WriteFile(dir, "stream.prn", payload);
+    const KorvaResult r =
+        KorvaProcess().Run({"send", "--port", QString::fromStdString(link), "--baud", "19200",
+                            "--stop-bits", "2", "--flow", "hw", file.c_str()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QByteArray expected(reinterpret_cast<const char*>(payload.data()),
+                              static_cast<int>(payload.size()));
+    const QJsonObject state = sim.WaitForState(
+        [&](const QJsonObject& s) { return SimHarness::Received(s, 0).size() >= expected.size(); });
+    EXPECT_EQ(SimHarness::Received(state, 0), expected);
+    EXPECT_EQ(state["line"].toObject()["baud"].toInt(), 19200);
+    EXPECT_EQ(state["line"].toObject()["stop_bits"].toInt(), 2);
+    EXPECT_EQ(state["line"].toObject()["flow"].toString(), "rtscts");
+}
+
+TEST(SendToSimulator, EthernetPrinterReceivesTheWholeStream) {
+    korva::test::TestDir dir;
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
+    const std::vector<uint8_t> payload = TextStream();
+    const std::string file = WriteFile(dir, "stream.prn", payload);
+    const KorvaResult r =
+        KorvaProcess().Run({"send", "--port", "ETHERNET_II", "--ip", "127.0.0.1", "--tcp-port",
+                            QString::number(sim.TcpPort()), file.c_str()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QByteArray expected(reinterpret_cast<const char*>(payload.data()),
+                              static_cast<int>(payload.size()));
+    const QJsonObject state = sim.WaitForState(
+        [&](const QJsonObject& s) { return SimHarness::Received(s, 0).size() >= expected.size(); });
+    EXPECT_EQ(SimHarness::Received(state, 0), expected);
+}
+
+TEST(SendToUsb, ThePrinterOfTheModelsSeriesGetsTheFile) {
+    FakeDeviceTree tree;
+    const auto older = tree.AddUsbPrinter(0, "7f3d", "0101", "0100");
+    const auto newer = tree.AddUsbPrinter(1, "7f3d", "0102", "0100");
+    korva::test::TestDir dir;
+    const std::vector<uint8_t> payload = BinaryPayload(6000);
+    const std::string file = WriteFile(dir, "stream.prn", payload);
+    KorvaProcess korva;
+    tree.Apply(korva);
+    const KorvaResult r =
+        korva.Run({"send", "--port", "usb", "--model", "KORVA20IIU-II", file.c_str()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(newer), payload);
+    EXPECT_TRUE(ReadFile(older).empty());
+}
+
+TEST(SendToUsb, MissingPrinterAndAFailingWriteAreReported) {
+    FakeDeviceTree tree;
+    tree.AddUsbPrinter(0, "7f3d", "0102", "0100", "/dev/full");  // every write fails: device full
+    korva::test::TestDir dir;
+    const std::string file = WriteFile(dir, "stream.prn", TextStream());
+    KorvaProcess first;
+    tree.Apply(first);
+    KorvaResult r = first.Run({"send", "--port", "USB", "--model", "KORVA20U-II", file.c_str()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "no KORVA20 USB printer found")) << r.err;
+
+    KorvaProcess second;
+    tree.Apply(second);
+    r = second.Run({"send", "--port", "USB", "--device-type", "3", file.c_str()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(
+        Contains(r.err, "only 0 of " + std::to_string(TextStream().size()) + " bytes reached USB"))
+        << r.err;
+    EXPECT_TRUE(Contains(r.err, "No space left on device")) << r.err;
+}

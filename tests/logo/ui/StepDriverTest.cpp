@@ -1,0 +1,37 @@
+#include "logo/ui/StepDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+
+#include "logo/StepEngine.h"
+#include "logo/ui/UiTestEnv.h"
+
+using namespace korva::logo::ui;
+
+class StepDriverTest : public ::testing::Test {
+protected:
+    void SetUp() override { korva::test::TestApp(); }
+};
+
+TEST_F(StepDriverTest, WaitsAreTimersSoTheWindowKeepsWorking) {
+    std::vector<int> waits = {0, 120, 120, korva::logo::kStepDone};
+    size_t step = 0;
+    int afterSteps = 0;
+    StepDriver driver([&] { return waits[step++]; }, [&] { ++afterSteps; });
+
+    // Another timer of the window: it must tick while the driver waits.
+    int ticks = 0;
+    QTimer other;
+    QObject::connect(&other, &QTimer::timeout, [&] { ++ticks; });
+    other.start(10);
+
+    QElapsedTimer clock;
+    clock.start();
+    driver.Run();
+    EXPECT_EQ(step, waits.size());
+    EXPECT_EQ(afterSteps, 4);
+    EXPECT_GE(clock.elapsed(), 240);  // the engine's waits were kept
+    EXPECT_GE(ticks, 5);              // and the event loop ran meanwhile
+    EXPECT_FALSE(driver.IsRunning());
+}
