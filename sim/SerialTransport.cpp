@@ -76,6 +76,10 @@ bool SerialTransport::Start(QString* error) {
     m_WriteNotifier->setEnabled(false);
     connect(m_WriteNotifier.get(), &QSocketNotifier::activated, this,
             &SerialTransport::FlushPending);
+    // Connections end when the host's last handle closes; without the watch,
+    // when the master next finds the line hung up.
+    if (m_OpenWatch.Start(m_SlavePath))
+        connect(&m_OpenWatch, &SlaveOpenWatch::LastClosed, this, &SerialTransport::OnHostClosed);
     m_Clock.start();
     return true;
 }
@@ -112,6 +116,8 @@ void SerialTransport::ReadLineSettings() {
 
 void SerialTransport::OnReadable() {
     if (m_Master < 0) return;
+    m_OpenWatch.Poll();  // a close that came before these bytes starts a new connection
+    if (m_Master < 0) return;
     ReadLineSettings();
     size_t want = std::min(kReadChunk, m_Printer.ReadAllowance());
     const double rate = BytesPerSecond();
@@ -142,10 +148,8 @@ void SerialTransport::OnReadable() {
     ssize_t n = read(m_Master, buffer, want);
     if (n > 0) {
         m_HangupTimer.stop();
-        if (m_HungUp) {
-            m_HungUp = false;
-            m_Session->NewConnection();
-        }
+        if (m_HungUp && !m_OpenWatch.Active()) m_Session->NewConnection();
+        m_HungUp = false;
         m_Credit -= static_cast<double>(n);
         m_Session->Receive(std::span<const uint8_t>(buffer, static_cast<size_t>(n)));
         m_ReadNotifier->setEnabled(true);
@@ -160,6 +164,21 @@ void SerialTransport::OnReadable() {
     m_HungUp = true;
     m_ReadNotifier->setEnabled(false);
     m_HangupTimer.start();
+}
+
+void SerialTransport::OnHostClosed(bool reopened) {
+    // What the host wrote before closing still belongs to its connection. Once
+    // it has opened the line again, what waits may be the new connection's
+    // already; the old one's bytes were taken as they came. Paced reading
+    // cannot hurry either way.
+    if (m_Master >= 0 && !reopened && BytesPerSecond() == 0) {
+        uint8_t buffer[kReadChunk];
+        ssize_t n;
+        while (m_Printer.ReadAllowance() > 0 &&
+               (n = read(m_Master, buffer, std::min(sizeof buffer, m_Printer.ReadAllowance()))) > 0)
+            m_Session->Receive(std::span<const uint8_t>(buffer, static_cast<size_t>(n)));
+    }
+    m_Session->NewConnection();
 }
 
 void SerialTransport::OnHangupCheck() {

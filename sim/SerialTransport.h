@@ -8,6 +8,7 @@
 
 #include "Session.h"
 #include "SimOptions.h"
+#include "SlaveOpenWatch.h"
 
 namespace korva::sim {
 
@@ -29,6 +30,7 @@ class SerialTransport : public QObject {
   private:
     void OnReadable();
     void OnHangupCheck();
+    void OnHostClosed(bool reopened);
     void Write(std::span<const uint8_t> bytes);
     void FlushPending();
     void ReadLineSettings();
@@ -48,6 +50,7 @@ class SerialTransport : public QObject {
     bool m_HungUp = false;
     std::vector<uint8_t> m_Pending;  ///< replies the master could not take yet
     std::unique_ptr<Session> m_Session;
+    SlaveOpenWatch m_OpenWatch;
 };
 
 }  // namespace korva::sim

@@ -18,6 +18,7 @@ namespace korva::cli {
 namespace {
 
 volatile std::sig_atomic_t g_Interrupted = 0;
+ProgressLine* g_ActiveLine = nullptr;
 
 extern "C" void onInterrupt(int) { g_Interrupted = 1; }
 
@@ -74,6 +75,7 @@ LogoConnection::~LogoConnection() {
 
 StderrMessages::StderrMessages() {
     app::SetMessageHandler([](const std::string& text, const std::string&, app::MsgStyle style) {
+        ProgressLine::FinishActive();
         std::fprintf(stderr, "korva: %s\n", plainLines(text).c_str());
         const bool question = style == app::MsgStyle::YesNo || style == app::MsgStyle::YesNoQuestion;
         return question ? app::MsgAnswer::Yes : app::MsgAnswer::Ok;
@@ -97,6 +99,16 @@ InterruptWatch::~InterruptWatch() {
 }
 
 bool InterruptWatch::Requested() const { return g_Interrupted != 0; }
+
+ProgressLine::ProgressLine() { g_ActiveLine = this; }
+
+ProgressLine::~ProgressLine() {
+    if (g_ActiveLine == this) g_ActiveLine = nullptr;
+}
+
+void ProgressLine::FinishActive() {
+    if (g_ActiveLine) g_ActiveLine->Finish();
+}
 
 void ProgressLine::Show(const std::string& status) {
     if (status == m_Last || status.empty() || status == " ") return;

@@ -62,8 +62,17 @@ public:
 /// terminal; into a log or pipe at most one line a second, and the last one.
 class ProgressLine {
 public:
+    ProgressLine();
+    ~ProgressLine();
+    ProgressLine(const ProgressLine&) = delete;
+    ProgressLine& operator=(const ProgressLine&) = delete;
+
     void Show(const std::string& status);
+    /// Ends the line, printing the last status if it was held back.
     void Finish();
+    /// Finishes the line in use, if any, so a message comes after the status
+    /// that led to it.
+    static void FinishActive();
 
 private:
     std::string m_Last;

@@ -120,6 +120,24 @@ TEST(SimSerial, ReopenedLineStartsANewConnectionAndKeepsDecoding) {
     ::close(fd);
 }
 
+TEST(SimSerial, ImmediateReopenStillStartsANewConnection) {
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial"}));
+    int fd = OpenRawTty(sim.SerialPath());
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(WriteAll(fd, QByteArray(3, char('A' + i))));
+        sim.WaitForState(
+            [i](const QJsonObject& s) { return s["received"].toArray().size() == i + 1; });
+        ::close(fd);  // and open again at once, as a tool's Close, Open does
+        fd = OpenRawTty(sim.SerialPath());
+    }
+    ::close(fd);
+    QJsonArray received = sim.State()["received"].toArray();
+    ASSERT_EQ(received.size(), 10);
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ(SimHarness::Received(sim.State(), i), QByteArray(3, char('A' + i)));
+}
+
 // Lower bounds only: a slow machine can make these slower, never faster.
 TEST(SimSerial, LineRateHoldsBytesToTheBaudRate) {
     for (auto [option, baud] : {std::pair{"9600", B9600}, std::pair{"tty", B2400}}) {

@@ -1,7 +1,9 @@
 #include "logo/ui/LogoListCtrl.h"
 
 #include <QHeaderView>
+#include <QFontMetrics>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 namespace korva::logo::ui {
@@ -32,7 +34,34 @@ public:
     }
 };
 
+// Draws cell texts as CellText gives them.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() != CLogoListCtrl::kColCheck)
+            option->text = CellText(option->text, option->fontMetrics, option->rect.width());
+    }
+};
+
+constexpr int kCellMargin = 6;
+constexpr int kNarrowestText = 14;
+
 }  // namespace
+
+QString CellText(const QString& text, const QFontMetrics& metrics, int width) {
+    const int space = width - 2 * kCellMargin;
+    if (metrics.horizontalAdvance(text) <= space) return text;
+    if (space <= kNarrowestText) return {};
+    // Shortened from the end until the rest and "..." fit.
+    const QString dots = QStringLiteral("...");
+    QString shown = text;
+    while (!shown.isEmpty() && metrics.horizontalAdvance(shown + dots) > space) shown.chop(1);
+    return shown + dots;
+}
 
 CLogoListCtrl::CLogoListCtrl(bool withCentreBoxes, QWidget* parent)
     : QTreeWidget(parent), m_WithCentreBoxes(withCentreBoxes) {
@@ -66,6 +95,7 @@ CLogoListCtrl::CLogoListCtrl(bool withCentreBoxes, QWidget* parent)
     setColumnHidden(kColCheck, !withCentreBoxes);
     head->setMinimumSectionSize(0);
 
+    setItemDelegate(new CellDelegate(this));
     connect(this, &QTreeWidget::itemChanged, this, &CLogoListCtrl::OnItemChanged);
     connect(head, &QHeaderView::sectionClicked, this, [this](int column) {
         ClickColumn(column);

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QFontMetrics>
 
 #include "logo/ui/UiTestEnv.h"
 
+using korva::logo::ui::CellText;
 using korva::logo::ui::CLogoListCtrl;
 using korva::logo::ui::LogoRow;
 
@@ -103,4 +105,17 @@ TEST_F(LogoListCtrlTest, EveryRowBoxHasAnAccessibleName) {
     ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->text(QAccessible::Name), "Auto center align logo 2");
     EXPECT_TRUE(cell->state().checkable);
+}
+
+TEST_F(LogoListCtrlTest, LongTextsEndInDotsAndNarrowCellsShowNothing) {
+    const QFontMetrics metrics(QApplication::font());
+    const QString name = "a_rather_long_logo_file_name.bmp";
+    const int full = metrics.horizontalAdvance(name);
+    EXPECT_EQ(CellText(name, metrics, full + 12), name);
+    const QString shortened = CellText(name, metrics, full / 2 + 12);
+    EXPECT_TRUE(shortened.endsWith("...")) << shortened.toStdString();
+    EXPECT_TRUE(name.startsWith(shortened.chopped(3)));
+    EXPECT_LE(metrics.horizontalAdvance(shortened), full / 2);
+    EXPECT_TRUE(CellText(name, metrics, 14 + 12).isEmpty());
+    EXPECT_FALSE(CellText(name, metrics, 15 + 12).isEmpty());
 }
