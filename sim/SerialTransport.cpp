@@ -193,6 +193,12 @@ void SerialTransport::OnHangupCheck() {
 }
 
 void SerialTransport::Write(std::span<const uint8_t> bytes) {
+    // Like a real line, nothing keeps what the printer sends while the host's
+    // port is closed; otherwise a stale answer would meet the next session.
+    if (m_OpenWatch.Active() && !m_OpenWatch.HostHasLineOpen()) {
+        m_Printer.Event("serial: answer lost, the host has the line closed");
+        return;
+    }
     m_Pending.insert(m_Pending.end(), bytes.begin(), bytes.end());
     FlushPending();
 }

@@ -19,6 +19,8 @@ class SlaveOpenWatch : public QObject {
     /// False when the system offers no watch; the caller falls back on hang-ups.
     bool Start(const QString& slavePath);
     bool Active() const { return m_Fd >= 0; }
+    /// Whether the host holds the slave open, as of the last events handled.
+    bool HostHasLineOpen() const { return m_Opens > 0; }
     /// Handles the events waiting now (the reader calls this before each read,
     /// so a close is known before the bytes that follow it are taken).
     void Poll();

@@ -59,6 +59,7 @@ protected:
 }  // namespace
 
 TEST_F(MenuDlgTest, OpeningComposesTheConnectionLabel) {
+    ToolStub user(Tool::UserSetup, [](QWidget*) {});
     SetConnectionLabel("stale");
     CMenuDlg menu(settings, Hooks());
     EXPECT_EQ(menu.windowTitle(), "KorvaTool");
@@ -106,11 +107,41 @@ TEST_F(MenuDlgTest, LogoToolIsMarkedOnlyAfterItsSheetCloses) {
     EXPECT_EQ(currentTool, kToolLogo);
 }
 
-TEST_F(MenuDlgTest, MissingToolSaysSoInsteadOfOpening) {
-    ToolStub none(Tool::Logo, {});
+TEST_F(MenuDlgTest, ToolsNotInThisBuildAreDisabledAndNeverOpen) {
+    ToolStub logo(Tool::Logo, {});
+    ToolStub user(Tool::UserSetup, {});
+    ToolStub newer(Tool::FirmwareNewer, {});
+    int olderRuns = 0;
+    ToolStub older(Tool::FirmwareOlder, [&](QWidget*) { ++olderRuns; });
     CMenuDlg menu(settings, Hooks());
-    menu.LogoButton()->click();
-    EXPECT_EQ(messages.texts, std::vector<std::string>{"Logo Download is not available in this build."});
+    EXPECT_FALSE(menu.LogoButton()->isEnabled());
+    EXPECT_FALSE(menu.UserSetupButton()->isEnabled());
+    EXPECT_FALSE(menu.FirmwareButton()->isEnabled()) << "the newer series' dialog is missing";
+    EXPECT_TRUE(menu.BackButton()->isEnabled());
+    // Reached anyway (a stale shortcut): nothing opens, nothing is marked or closed.
+    menu.OnLogoDownload();
+    menu.OnUserSetup();
+    menu.OnFirmwareDownload();
+    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_EQ(currentTool, 0);
+    EXPECT_EQ(portCloses, 0);
+    EXPECT_EQ(olderRuns, 0);
+
+    settings.deviceType = 2;  // the older series has its firmware dialog
+    CMenuDlg korva10(settings, Hooks());
+    EXPECT_TRUE(korva10.FirmwareButton()->isEnabled());
+    korva10.FirmwareButton()->click();
+    EXPECT_EQ(olderRuns, 1);
+}
+
+TEST_F(MenuDlgTest, Korva10KeepsUserSetupDisabledEvenWithTheTool) {
+    int runs = 0;
+    ToolStub user(Tool::UserSetup, [&](QWidget*) { ++runs; });
+    settings.deviceType = 2;
+    CMenuDlg menu(settings, Hooks());
+    EXPECT_FALSE(menu.UserSetupButton()->isEnabled());
+    menu.OnUserSetup();
+    EXPECT_EQ(runs, 0);
     EXPECT_EQ(currentTool, 0);
 }
 

@@ -138,6 +138,26 @@ TEST(SimSerial, ImmediateReopenStillStartsANewConnection) {
         EXPECT_EQ(SimHarness::Received(sim.State(), i), QByteArray(3, char('A' + i)));
 }
 
+TEST(SimSerial, AnswersToAClosedLineAreLost) {
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--line-rate", "tty"}));
+    int fd = OpenRawTty(sim.SerialPath());
+    termios tio{};
+    tcgetattr(fd, &tio);
+    cfsetspeed(&tio, B1200);  // 120 bytes a second: the request is still arriving after the close
+    tcsetattr(fd, TCSANOW, &tio);
+    ASSERT_TRUE(WriteAll(fd, Bytes("1d 28 45 02 00 06 03")));
+    ::close(fd);
+    QJsonObject state = sim.WaitForState([](const QJsonObject& s) {
+        return s["events"].toArray().contains("serial: answer lost, the host has the line closed");
+    });
+    EXPECT_TRUE(
+        state["events"].toArray().contains("serial: answer lost, the host has the line closed"));
+    fd = OpenRawTty(sim.SerialPath());
+    EXPECT_TRUE(ReadFor(fd, 1, 200).isEmpty());
+    ::close(fd);
+}
+
 // Lower bounds only: a slow machine can make these slower, never faster.
 TEST(SimSerial, LineRateHoldsBytesToTheBaudRate) {
     for (auto [option, baud] : {std::pair{"9600", B9600}, std::pair{"tty", B2400}}) {

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include "app/AppProfile.h"
 #include "app/MessageBox.h"
 #include "app/Messages.h"
+#include "app/TypedPort.h"
 #include "app/Version.h"
 #include "app/ui/Language.h"
 #include "port/DeviceType.h"
@@ -70,6 +72,8 @@ CConnectDlg::CConnectDlg(port::ConnectionSettings& settings, PortDiscovery& disc
     FillInitialLists();
     connect(m_ModelList, &QComboBox::currentIndexChanged, this, &CConnectDlg::OnModelChanged);
     connect(m_DataLengthList, &QComboBox::currentIndexChanged, this, &CConnectDlg::OnDataLengthChanged);
+    // Fires for typing and for choosing alike, once the port list is editable.
+    connect(m_PortList, &QComboBox::editTextChanged, this, &CConnectDlg::UpdateOk);
 }
 
 CConnectDlg::~CConnectDlg() {
@@ -78,7 +82,7 @@ CConnectDlg::~CConnectDlg() {
 
 QComboBox* CConnectDlg::AddList(const QString& english, const QString& korean) {
     auto* list = new QComboBox(this);
-    list->setEditable(false);  // the lists offer choices only, never typed text
+    list->setEditable(false);  // choices only; serial and parallel models open the port list
     list->setMinimumWidth(160);
     list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     const QString text = UseKoreanLabels() ? korean : english;
@@ -123,6 +127,7 @@ void CConnectDlg::OnModelChanged(int index) {
         return;
     }
     const ConnectPortKind kind = PortKindForModel(model, m_DeviceKind);
+    SetPortListEditable(kind == kConnectSerial || kind == kConnectSerialUI || kind == kConnectParallel);
     switch (kind) {
         case kConnectEthernet:
             m_PortKind = kConnectEthernet;
@@ -135,8 +140,8 @@ void CConnectDlg::OnModelChanged(int index) {
             return;
         case kConnectParallel:
             m_PortKind = kConnectParallel;
+            // With no port found the list stays open for a typed device path.
             ChoosePort(m_Discovery.ParallelPorts(), kMsgNoLptPort);
-            if (m_PortList->currentIndex() < 0) return;
             m_PortList->setEnabled(true);
             SetLineListsEnabled(false);
             break;
@@ -146,7 +151,6 @@ void CConnectDlg::OnModelChanged(int index) {
             std::vector<std::string> ports = m_Discovery.SerialPorts();
             ports.insert(ports.end(), m_ExtraSerialPorts.begin(), m_ExtraSerialPorts.end());
             ChoosePort(std::move(ports), kMsgNoComPort);
-            if (m_PortList->currentIndex() < 0) return;
             m_PortList->setEnabled(true);
             SetLineListsEnabled(true);
             QStringList bauds;
@@ -158,7 +162,37 @@ void CConnectDlg::OnModelChanged(int index) {
             m_PortKind = kConnectNone;
             break;
     }
-    m_OkButton->setEnabled(m_DeviceKind != 0 && m_PortKind != kConnectNone);
+    UpdateOk();
+}
+
+void CConnectDlg::SetPortListEditable(bool editable) {
+    if (m_PortList->isEditable() == editable) return;
+    const QSignalBlocker quiet(m_PortList);
+    m_PortList->setEditable(editable);
+    if (!editable) return;
+    // Typed text is taken as it is and never joins the sorted list.
+    m_PortList->setInsertPolicy(QComboBox::NoInsert);
+    m_PortList->lineEdit()->setAccessibleName(m_PortList->accessibleName());
+}
+
+bool CConnectDlg::PortKindTakesTypedPath() const {
+    return m_PortKind == kConnectSerial || m_PortKind == kConnectSerialUI || m_PortKind == kConnectParallel;
+}
+
+QString CConnectDlg::PortText() const { return m_PortList->currentText().trimmed(); }
+
+void CConnectDlg::UpdateOk() {
+    if (m_UsbSearching || m_ModelList->currentIndex() < 0) return;
+    const bool portReady = !PortKindTakesTypedPath() || !PortText().isEmpty();
+    m_OkButton->setEnabled(m_DeviceKind != 0 && m_PortKind != kConnectNone && portReady);
+}
+
+bool CConnectDlg::CheckTypedPort(const QString& text) {
+    if (m_PortList->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) return true;
+    const bool parallel = m_PortKind == kConnectParallel;
+    if (IsTypedPortDevice(text.toStdString(), parallel)) return true;
+    ShowMessage(TypedPortRefusal(text.toStdString(), parallel));
+    return false;
 }
 
 void CConnectDlg::ChoosePort(std::vector<std::string> ports, int noPortMessage) {
@@ -283,8 +317,10 @@ void CConnectDlg::accept() {
     }
     // Serial values are only taken once all of them are there: a refused OK
     // leaves the stored connection as it was.
+    const QString portText = PortText();
+    if (!CheckTypedPort(portText)) return;
     port::ConnectionSettings chosen = m_Settings;
-    chosen.portName = m_PortList->currentText().toStdString();
+    chosen.portName = port::NormalizePortName(portText.toStdString());  // a typed "com3" is COM3
     chosen.deviceType = deviceType;
     if (m_PortKind != kConnectParallel && !TakeSerialParameters(chosen)) return;
     m_Settings = chosen;

@@ -71,6 +71,14 @@ private:
     void OnModelChanged(int index);
     void OnDataLengthChanged(int index);
     void ChoosePort(std::vector<std::string> ports, int noPortMessage);
+    /// Serial and parallel ports may also be typed as a device path.
+    void SetPortListEditable(bool editable);
+    bool PortKindTakesTypedPath() const;
+    QString PortText() const;
+    /// OK needs a model and a port kind; a serial or parallel kind also a port.
+    void UpdateOk();
+    /// A port not from the list must name a device of the kind; says so when not.
+    bool CheckTypedPort(const QString& text);
     void SetLineListsEnabled(bool enabled);
     void StartUsbSearch();
     void UsbSearchStep();

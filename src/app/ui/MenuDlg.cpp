@@ -4,7 +4,6 @@
 #include <QVBoxLayout>
 
 #include "app/ConnectionLabel.h"
-#include "app/MessageBox.h"
 #include "app/ui/Language.h"
 #include "port/PortPath.h"
 
@@ -29,8 +28,11 @@ CMenuDlg::CMenuDlg(const port::ConnectionSettings& settings, MenuPortHooks hooks
     m_LogoButton->setDefault(true);
 
     SetConnectionLabel(ComposeConnectionLabel(m_Settings, port::ClassifyPortPath(m_Settings.portName)));
-    // The KORVA10 models have no user setup.
-    m_UserSetupButton->setEnabled(m_Settings.deviceType != 2);
+    // A tool this build does not have yet cannot be chosen; the KORVA10 models
+    // have no user setup at all.
+    m_LogoButton->setEnabled(static_cast<bool>(FindTool(Tool::Logo)));
+    m_UserSetupButton->setEnabled(m_Settings.deviceType != 2 && FindTool(Tool::UserSetup));
+    m_FirmwareButton->setEnabled(static_cast<bool>(FindTool(FirmwareTool())));
 
     connect(m_LogoButton, &QPushButton::clicked, this, &CMenuDlg::OnLogoDownload);
     connect(m_UserSetupButton, &QPushButton::clicked, this, &CMenuDlg::OnUserSetup);
@@ -38,32 +40,32 @@ CMenuDlg::CMenuDlg(const port::ConnectionSettings& settings, MenuPortHooks hooks
     connect(m_BackButton, &QPushButton::clicked, this, &CMenuDlg::reject);
 }
 
+Tool CMenuDlg::FirmwareTool() const {
+    return m_Settings.deviceType == 2 ? Tool::FirmwareOlder : Tool::FirmwareNewer;
+}
+
 void CMenuDlg::OnLogoDownload() {
+    const ToolLauncher launcher = FindTool(Tool::Logo);
+    if (!launcher) return;
+    launcher(this);
     // The logo tool marks itself only after its sheet has closed.
-    if (Launch(Tool::Logo)) MarkTool(port::kToolLogo);
+    MarkTool(port::kToolLogo);
 }
 
 void CMenuDlg::OnUserSetup() {
-    if (m_Settings.deviceType == 2) return;
+    const ToolLauncher launcher = FindTool(Tool::UserSetup);
+    if (m_Settings.deviceType == 2 || !launcher) return;
     MarkTool(port::kToolUserSetup);
-    Launch(Tool::UserSetup);
+    launcher(this);
 }
 
 void CMenuDlg::OnFirmwareDownload() {
+    const ToolLauncher launcher = FindTool(FirmwareTool());
+    if (!launcher) return;
     MarkTool(port::kToolFirmware);
-    Launch(m_Settings.deviceType == 2 ? Tool::FirmwareOlder : Tool::FirmwareNewer);
+    launcher(this);
     // A firmware dialog may leave the port open; the menu closes it.
     if (m_Hooks.closePortIfConnected) m_Hooks.closePortIfConnected();
-}
-
-bool CMenuDlg::Launch(Tool tool) {
-    const ToolLauncher launcher = FindTool(tool);
-    if (!launcher) {
-        ShowMessage(std::string(ToolDisplayName(tool)) + " is not available in this build.");
-        return false;
-    }
-    launcher(this);
-    return true;
 }
 
 void CMenuDlg::MarkTool(int tool) {

@@ -18,7 +18,9 @@ struct MenuPortHooks {
 };
 
 /// The tool menu: composes the connection label, then opens one tool at a
-/// time, chosen by the printer series. Back returns to the connection dialog.
+/// time, chosen by the printer series. A tool this build does not have (not
+/// in the tool registry) has its button disabled. Back returns to the
+/// connection dialog.
 class CMenuDlg : public QDialog {
     Q_OBJECT
 public:
@@ -35,8 +37,8 @@ public slots:
     void OnFirmwareDownload();
 
 private:
-    /// Runs a tool, or says plainly that this build does not have it.
-    bool Launch(Tool tool);
+    /// The firmware dialog of the printer's series.
+    Tool FirmwareTool() const;
     void MarkTool(int tool);
 
     const port::ConnectionSettings m_Settings;

@@ -1,0 +1,191 @@
+// The connection dialog's port list with a typed device path: offered for
+// serial and parallel models only, checked at OK, reached by keyboard.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <filesystem>
+#include <fstream>
+
+#include "QtTestSupport.h"
+#include "app/Messages.h"
+#include "app/ui/ConnectDlg.h"
+#include "support/PtyPair.h"
+#include "support/TestDir.h"
+
+using namespace korva::app;
+using namespace korva::app::ui;
+using korva::test::FakeDiscovery;
+using korva::test::MessageRecorder;
+
+namespace {
+
+class TypedPortTest : public ::testing::Test {
+  protected:
+    TypedPortTest() {
+        korva::test::TestApp();
+        discovery.serial = {"COM1", "COM2"};
+        discovery.parallel = {"LPT1"};
+        dlg = std::make_unique<CConnectDlg>(settings, discovery);
+        dlg->SetUsbSearchIntervalMs(1);
+        dlg->SetMenuRunner([this](QWidget*) {
+            menuSaw.push_back(settings);
+            return int(QDialog::Rejected);
+        });
+    }
+    void Choose(const QString& model) {
+        const int index = dlg->ModelList()->findText(model);
+        ASSERT_GE(index, 0) << model.toStdString();
+        dlg->ModelList()->setCurrentIndex(index);
+    }
+    /// Types `text` key by key into the port list's edit field.
+    void Type(const QString& text) {
+        QLineEdit* edit = dlg->PortList()->lineEdit();
+        ASSERT_NE(edit, nullptr);
+        for (const QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(edit, &press);
+        }
+    }
+    void ClearTyped() {
+        dlg->PortList()->lineEdit()->selectAll();
+        QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+        QApplication::sendEvent(dlg->PortList()->lineEdit(), &erase);
+    }
+    QStringList Entries() const {
+        QStringList out;
+        for (int i = 0; i < dlg->PortList()->count(); ++i) out << dlg->PortList()->itemText(i);
+        return out;
+    }
+
+    korva::port::ConnectionSettings settings;
+    FakeDiscovery discovery;
+    MessageRecorder messages;
+    std::unique_ptr<CConnectDlg> dlg;
+    std::vector<korva::port::ConnectionSettings> menuSaw;
+    korva::test::PtyPair pty;
+};
+
+}  // namespace
+
+TEST_F(TypedPortTest, OnlySerialAndParallelModelsLetAPortBeTyped) {
+    EXPECT_FALSE(dlg->PortList()->isEditable());
+    const struct {
+        const char* model;
+        bool editable;
+    } steps[] = {{"KORVA20S", true},  {"KORVA20IIE-II", false}, {"KORVA20P", true},
+                 {"KORVA10U", false}, {"KORVA20U-I", true},     {"KORVA20U-II", false}};
+    discovery.usbCounts = {1};
+    for (const auto& step : steps) {
+        Choose(step.model);
+        EXPECT_EQ(dlg->PortList()->isEditable(), step.editable) << step.model;
+        for (QComboBox* list : {dlg->ModelList(), dlg->BaudList(), dlg->ParityList(),
+                                dlg->DataLengthList(), dlg->FlowList(), dlg->StopBitList()})
+            EXPECT_FALSE(list->isEditable()) << step.model;
+    }
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(TypedPortTest, ATypedSerialDeviceIsKeptAndNeverJoinsTheList) {
+    ASSERT_TRUE(pty.Ok());
+    Choose("KORVA20S");
+    ClearTyped();
+    EXPECT_FALSE(dlg->OkButton()->isEnabled()) << "no port, no OK";
+    Type(QString::fromStdString(pty.SlavePath()));
+    EXPECT_TRUE(dlg->OkButton()->isEnabled());
+    dlg->show();  // the default button answers Return only while it is shown
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(dlg->PortList()->lineEdit(), &enter);
+    dlg->hide();
+    ASSERT_EQ(menuSaw.size(), 1u) << (messages.texts.empty() ? "" : messages.texts[0]);
+    EXPECT_EQ(menuSaw[0].portName, pty.SlavePath());
+    EXPECT_EQ(menuSaw[0].baudRate, 115200);
+    EXPECT_EQ(Entries(), QStringList({"COM1", "COM2"}));
+
+    // A link to the device (a udev alias, say) is as good; blanks around it are dropped.
+    korva::test::TestDir dir;
+    const auto link = dir / "ttyPRINTER";
+    std::filesystem::create_symlink(pty.SlavePath(), link);
+    ClearTyped();
+    Type(" " + QString::fromStdString(link.string()) + " ");
+    dlg->OkButton()->click();
+    ASSERT_EQ(menuSaw.size(), 2u);
+    EXPECT_EQ(menuSaw[1].portName, link.string());
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(TypedPortTest, AnythingButADeviceOfTheKindIsRefusedAtOk) {
+    ASSERT_TRUE(pty.Ok());
+    korva::test::TestDir dir;
+    const std::string file = (dir / "ttyUSB9").string();
+    std::ofstream(file) << "not a device";
+    Choose("KORVA20S");
+    dlg->ParityList()->setCurrentIndex(-1);  // the port is checked before the line settings
+    for (const std::string& path :
+         {file, std::string("/dev/null"), std::string("/dev/ttyKORVA-none"), dir.path().string()}) {
+        messages.texts.clear();
+        ClearTyped();
+        Type(QString::fromStdString(path));
+        dlg->OkButton()->click();
+        EXPECT_EQ(messages.texts,
+                  std::vector<std::string>{"'" + path + "' is not a serial device."});
+    }
+    EXPECT_TRUE(menuSaw.empty());
+    EXPECT_EQ(settings, korva::port::ConnectionSettings()) << "a refused OK stores nothing";
+
+    // A pty is a serial device, not a parallel one.
+    Choose("KORVA20P");
+    messages.texts.clear();
+    ClearTyped();
+    Type(QString::fromStdString(pty.SlavePath()));
+    dlg->OkButton()->click();
+    EXPECT_EQ(messages.texts,
+              std::vector<std::string>{"'" + pty.SlavePath() + "' is not a parallel device."});
+    EXPECT_TRUE(menuSaw.empty());
+}
+
+TEST_F(TypedPortTest, WithNoPortFoundAPathCanStillBeTyped) {
+    ASSERT_TRUE(pty.Ok());
+    discovery.serial.clear();
+    Choose("KORVA20S");
+    EXPECT_EQ(messages.texts, std::vector<std::string>{Message(kMsgNoComPort)});
+    EXPECT_TRUE(dlg->PortList()->isEnabled());
+    EXPECT_TRUE(dlg->BaudList()->isEnabled());
+    EXPECT_EQ(dlg->PortList()->currentText(), "");
+    EXPECT_FALSE(dlg->OkButton()->isEnabled());
+    Type(QString::fromStdString(pty.SlavePath()));
+    EXPECT_TRUE(dlg->OkButton()->isEnabled());
+    ClearTyped();
+    EXPECT_FALSE(dlg->OkButton()->isEnabled());
+    Type(QString::fromStdString(pty.SlavePath()));
+    dlg->OkButton()->click();
+    ASSERT_EQ(menuSaw.size(), 1u);
+    EXPECT_EQ(menuSaw[0].portName, pty.SlavePath());
+}
+
+TEST_F(TypedPortTest, TheEditFieldKeepsThePortLabelsNameAndFocus) {
+    Choose("KORVA20S");
+    QLabel* label = nullptr;
+    for (QLabel* each : dlg->findChildren<QLabel*>())
+        if (each->buddy() == dlg->PortList()) label = each;
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), "&PORT");
+    EXPECT_EQ(dlg->PortList()->lineEdit()->accessibleName(), "PORT");
+    // The label's shortcut focuses its buddy; typing then goes into the edit field.
+    dlg->show();
+    dlg->activateWindow();
+    ASSERT_TRUE(korva::test::RunEventsUntil([&] { return dlg->isActiveWindow(); }));
+    dlg->PortList()->setFocus(Qt::ShortcutFocusReason);
+    ASSERT_TRUE(
+        korva::test::RunEventsUntil([&] { return QApplication::focusWidget() != nullptr; }));
+    dlg->PortList()->lineEdit()->selectAll();
+    for (const QChar c : QStringLiteral("/dev/rfcomm0")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+    }
+    EXPECT_EQ(dlg->PortList()->currentText(), "/dev/rfcomm0");
+    dlg->hide();
+}
