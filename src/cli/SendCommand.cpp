@@ -29,7 +29,7 @@ constexpr const char* kUsage =
 
 /// Writes go out in pieces, so a stalled printer is noticed within one
 /// piece's deadline instead of the whole file's.
-constexpr size_t kChunkSize = 4096;
+constexpr size_t kChunkSize = 1024;
 
 int UsageError(const std::string& why) {
     std::fprintf(stderr, "korva send: %s\n%s", why.c_str(), kUsage);

@@ -197,7 +197,10 @@ BitmapError CheckPixelOffset(std::span<const uint8_t> file, const Layout& l) {
     return {};
 }
 
-BitmapError ReadPixels(std::span<const uint8_t> file, const Layout& l, DecodedBitmap& bmp) {
+// `owned` is the vector `file` views, when the caller handed it over: complete
+// uncompressed rows are then used where they lie instead of being copied.
+BitmapError ReadPixels(std::span<const uint8_t> file, const Layout& l, DecodedBitmap& bmp,
+                       std::vector<uint8_t>* owned) {
     const size_t rows = static_cast<size_t>(bmp.height);
     const size_t stride = static_cast<size_t>(bmp.stride);
     std::span<const uint8_t> data = file.subspan(l.pixelOffset);
@@ -219,6 +222,11 @@ BitmapError ReadPixels(std::span<const uint8_t> file, const Layout& l, DecodedBi
         return {BitmapErrorKind::Truncated, "the pixel data needs " + std::to_string(needed) +
                                                 " bytes but the file holds " +
                                                 std::to_string(data.size())};
+    if (owned != nullptr && data.size() >= rows * stride) {
+        bmp.pixels = std::move(*owned);  // same buffer: `file` stays valid
+        bmp.pixelOffset = l.pixelOffset;
+        return {};
+    }
     const size_t copied = std::min(data.size(), rows * stride);
     bmp.pixels.assign(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(copied));
     bmp.pixels.resize(rows * stride, 0);
@@ -247,7 +255,9 @@ BitmapError CheckIndices(const DecodedBitmap& bmp) {
 
 }  // namespace
 
-BitmapDecodeResult DecodeBitmap(std::span<const uint8_t> file) {
+namespace {
+
+BitmapDecodeResult Decode(std::span<const uint8_t> file, std::vector<uint8_t>* owned) {
     Layout layout;
     if (BitmapError e = ReadLayout(file, layout); e.kind != BitmapErrorKind::None)
         return Fail(e.kind, e.reason);
@@ -276,10 +286,18 @@ BitmapDecodeResult DecodeBitmap(std::span<const uint8_t> file) {
     if (e.kind == BitmapErrorKind::None) e = ReadPalette(file, layout, bmp);
     if (e.kind == BitmapErrorKind::None && (bmp.bitsPerPixel == 16 || bmp.bitsPerPixel == 32))
         e = ReadMasks(layout, bmp);
-    if (e.kind == BitmapErrorKind::None) e = ReadPixels(file, layout, bmp);
+    if (e.kind == BitmapErrorKind::None) e = ReadPixels(file, layout, bmp, owned);
     if (e.kind == BitmapErrorKind::None && bmp.bitsPerPixel <= 8) e = CheckIndices(bmp);
     if (e.kind != BitmapErrorKind::None) return Fail(e.kind, e.reason);
     return result;
+}
+
+}  // namespace
+
+BitmapDecodeResult DecodeBitmap(std::span<const uint8_t> file) { return Decode(file, nullptr); }
+
+BitmapDecodeResult DecodeBitmap(std::vector<uint8_t>&& file) {
+    return Decode({file.data(), file.size()}, &file);
 }
 
 std::string DescribeBitmapError(const BitmapError& error) {

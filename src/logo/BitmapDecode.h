@@ -53,14 +53,16 @@ struct DecodedBitmap {
     bool topDown = false;
     int headerSize = 0;                 ///< 12 (OS/2 core), 40, 52, 56, 64, 108 or 124
     uint32_t compression = 0;           ///< as in the file: 0 none, 1 RLE8, 2 RLE4, 3/6 bit fields
-    std::vector<uint8_t> pixels;        ///< height rows of stride bytes
+    std::vector<uint8_t> pixels;        ///< height rows of stride bytes from pixelOffset
+    size_t pixelOffset = 0;             ///< where the rows start in `pixels`
     std::vector<BitmapColour> palette;  ///< depths 1..8
     ChannelMask red, green, blue;       ///< depths 16 and 32
 
     /// Row of image line y (0 = top line).
     const uint8_t* Row(int y) const {
         const int stored = topDown ? y : height - 1 - y;
-        return pixels.data() + static_cast<size_t>(stored) * static_cast<size_t>(stride);
+        return pixels.data() + pixelOffset +
+               static_cast<size_t>(stored) * static_cast<size_t>(stride);
     }
 };
 
@@ -78,6 +80,8 @@ inline constexpr int64_t kMaxBitmapSide = 0xFFFF * 8;
 
 /// Reads a whole .bmp file image.
 BitmapDecodeResult DecodeBitmap(std::span<const uint8_t> file);
+/// The same, taking the file's buffer: uncompressed rows are used in place.
+BitmapDecodeResult DecodeBitmap(std::vector<uint8_t>&& file);
 
 /// Text of an error for messages: "<reason>" or a generic line when empty.
 std::string DescribeBitmapError(const BitmapError& error);

@@ -8,12 +8,25 @@
 
 namespace korva::logo {
 
-bool CLogoBitmap::LoadFile(std::span<const uint8_t> file) {
+bool CLogoBitmap::LoadFile(std::span<const uint8_t> file) { return Accept(DecodeBitmap(file)); }
+
+bool CLogoBitmap::LoadFile(std::vector<uint8_t>&& file) {
+    return Accept(DecodeBitmap(std::move(file)));
+}
+
+void CLogoBitmap::Unload(BitmapError reason) {
+    BitmapDecodeResult result;
+    result.error = std::move(reason);
+    if (result.error.kind == BitmapErrorKind::None)
+        result.error.kind = BitmapErrorKind::FileUnreadable;
+    Accept(std::move(result));
+}
+
+bool CLogoBitmap::Accept(BitmapDecodeResult&& result) {
     m_Loaded = false;
     m_RasterLength = 0;
     m_CentringBytes = 0;
     m_PaddedWidth = m_PaddedHeight = 0;
-    BitmapDecodeResult result = DecodeBitmap(file);
     m_Error = std::move(result.error);
     m_Bitmap = std::move(result.bitmap);
     if (m_Error.kind != BitmapErrorKind::None) {

@@ -16,6 +16,10 @@ class CLogoBitmap {
     /// bytes are not a bitmap this tool can convert; the previous image is gone
     /// either way and the raster is empty.
     bool LoadFile(std::span<const uint8_t> file);
+    /// The same, taking over the file's buffer (no copy of the pixel rows).
+    bool LoadFile(std::vector<uint8_t>&& file);
+    /// Drops the image, recording why (a file that could not even be read).
+    void Unload(BitmapError reason);
     const BitmapError& LastError() const { return m_Error; }
     bool IsLoaded() const { return m_Loaded; }
 
@@ -50,6 +54,7 @@ class CLogoBitmap {
     int centringBytes() const { return m_CentringBytes; }
 
   private:
+    bool Accept(BitmapDecodeResult&& result);
     void FillWorkImage(const LogoOptions& options);
     void Centre(int maxPrintableWidth);
 

@@ -51,10 +51,10 @@ bool ReadBitmapFile(const std::string& path, std::vector<uint8_t>& bytes, Bitmap
 bool LoadLogoFile(CLogoBitmap& bitmap, const std::string& path, BitmapError& error) {
     std::vector<uint8_t> bytes;
     if (!ReadBitmapFile(path, bytes, error)) {
-        bitmap.LoadFile({});  // drops any previous image
+        bitmap.Unload(error);  // drops any previous image
         return false;
     }
-    if (bitmap.LoadFile(bytes)) return true;
+    if (bitmap.LoadFile(std::move(bytes))) return true;
     error = bitmap.LastError();
     return false;
 }
@@ -63,7 +63,7 @@ BitmapDecodeResult ProbeLogoFile(const std::string& path) {
     std::vector<uint8_t> bytes;
     BitmapDecodeResult result;
     if (!ReadBitmapFile(path, bytes, result.error)) return result;
-    return DecodeBitmap(bytes);
+    return DecodeBitmap(std::move(bytes));
 }
 
 }  // namespace korva::logo

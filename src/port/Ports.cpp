@@ -84,8 +84,17 @@ bool CPorts::Open() {
 bool CPorts::LockExclusive(int fd) {
     // TIOCEXCL keeps other programs off a tty; flock also holds against a
     // second open by a privileged process, which TIOCEXCL lets through.
-    if (::isatty(fd)) ::ioctl(fd, TIOCEXCL);
-    return ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    const bool tty = ::isatty(fd);
+    int wasExclusive = 0;
+    if (tty) {
+        ::ioctl(fd, TIOCGEXCL, &wasExclusive);
+        ::ioctl(fd, TIOCEXCL);
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    // The line is someone else's: leave it as exclusive as it was, or that
+    // program could not open it again while it still holds it.
+    if (tty && wasExclusive == 0) ::ioctl(fd, TIOCNXCL);
+    return false;
 }
 
 bool CPorts::OpenSerial() {

@@ -3,6 +3,7 @@
 // to a USB printer of a fake tree, and every failure with its exit code.
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 
 #include <QJsonObject>
@@ -161,9 +162,12 @@ TEST_F(SendCommand, FailuresNameTheirCauseAndExitNonZero) {
         ASSERT_GE(holder, 0);
         ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
         r = KorvaProcess().Run({"send", "--port", slave, "--flow", "none", file.c_str()});
+        int exclusive = -1;
+        ASSERT_EQ(::ioctl(holder, TIOCGEXCL, &exclusive), 0);
         ::close(holder);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_TRUE(Contains(r.err, "another program has it open")) << r.err;
+        EXPECT_EQ(exclusive, 0) << "the refused attempt left the holder's line exclusive";
     }
     EXPECT_TRUE(pty.Receive(1, 200).empty()) << "nothing reaches the line on a failure";
 }
