@@ -1,0 +1,85 @@
+#include "netcfg/ChangeRequest.h"
+
+#include <optional>
+
+#include "netcfg/NetText.h"
+
+namespace korva::netcfg {
+namespace {
+
+bool endsInHostNumber(const Ipv4& address) { return address[3] != 0 && address[3] != 255; }
+
+// The address fields and the port, checked in the order the user is told
+// about them: IP, gateway, port. The MAC is filled in by the caller.
+ChangeBuild buildFields(const ChangeInput& input, bool checkHostNumbers) {
+    ChangeBuild build;
+    const std::optional<Ipv4> ip = parseIpv4(input.ip);
+    if (!ip) return {build.settings, ChangeError::IpText};
+    if (checkHostNumbers && !endsInHostNumber(*ip)) return {build.settings, ChangeError::IpRange};
+    const std::optional<Ipv4> mask = parseIpv4(input.mask);
+    if (!mask) return {build.settings, ChangeError::MaskText};
+    const std::optional<Ipv4> gateway = parseIpv4(input.gateway);
+    if (!gateway) return {build.settings, ChangeError::GatewayText};
+    if (checkHostNumbers && !endsInHostNumber(*gateway))
+        return {build.settings, ChangeError::IpRange};
+    build.settings.ip = *ip;
+    build.settings.mask = *mask;
+    build.settings.gateway = *gateway;
+    build.settings.dhcp = input.dhcp;
+    return build;
+}
+
+ChangeBuild checkPort(ChangeBuild build, long port) {
+    if (build.error != ChangeError::None) return build;
+    if (port < kMinTcpPort || port > kMaxTcpPort) {
+        build.error = ChangeError::PortRange;
+        return build;
+    }
+    build.settings.tcpPort = static_cast<uint16_t>(port);
+    return build;
+}
+
+}  // namespace
+
+ChangeBuild buildChange(const ChangeInput& input, const std::string& macText) {
+    ChangeBuild build = buildFields(input, true);
+    if (build.error != ChangeError::None) return build;
+    const std::optional<MacAddress> mac = parseMac(macText);
+    if (!mac) return {build.settings, ChangeError::MacText};
+    build.settings.mac = *mac;
+    return checkPort(build, input.tcpPort);
+}
+
+ChangeBuild buildManualChange(const ChangeInput& input, const std::array<std::string, 3>& lowMac) {
+    ChangeBuild build = buildFields(input, false);
+    if (build.error != ChangeError::None) return build;
+    for (size_t i = 0; i < kKorvaMacPrefix.size(); ++i) build.settings.mac[i] = kKorvaMacPrefix[i];
+    for (size_t i = 0; i < lowMac.size(); ++i) {
+        const std::optional<uint8_t> byte = parseHexPair(lowMac[i]);
+        if (!byte) return {build.settings, ChangeError::MacText};
+        build.settings.mac[3 + i] = *byte;
+    }
+    return checkPort(build, input.tcpPort);
+}
+
+std::string describeChangeError(ChangeError error) {
+    switch (error) {
+        case ChangeError::None:
+            return "";
+        case ChangeError::IpRange:
+            return "the IP address and the gateway must end in 1..254";
+        case ChangeError::PortRange:
+            return "the TCP port must be between 1024 and 65534";
+        case ChangeError::IpText:
+            return "the IP address is not a dotted IPv4 address";
+        case ChangeError::MaskText:
+            return "the subnet mask is not a dotted IPv4 address";
+        case ChangeError::GatewayText:
+            return "the gateway is not a dotted IPv4 address";
+        case ChangeError::MacText:
+            return "the MAC address is not six hexadecimal pairs";
+    }
+    return "";
+}
+
+}  // namespace korva::netcfg
