@@ -1,0 +1,69 @@
+#include "netcfg/NetSearch.h"
+
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+
+namespace korva::netcfg {
+
+NetSearch::NetSearch(app::Clock& clock, NetEndpoints endpoints)
+    : m_Clock(clock), m_Endpoints(std::move(endpoints)) {}
+
+int NetSearch::Step() {
+    switch (m_State) {
+        case State::Idle:
+            return start();
+        case State::Receiving:
+            return receive();
+        case State::Done:
+            return app::kStepDone;
+    }
+    return app::kStepDone;
+}
+
+int NetSearch::start() {
+    const UdpChannel::SetupError error = m_Channel.Open(m_Endpoints);
+    if (error != UdpChannel::SetupError::None) {
+        // The search goes on: with no working socket it simply finds nobody.
+        app::ShowMessage(error == UdpChannel::SetupError::SendSocket
+                             ? kSocketErrorText
+                             : app::Message(app::kMsgSystemError));
+        m_Outcome = Outcome::SetupFailed;
+    }
+    m_ListenPort = m_Channel.ListenPort();
+    m_Channel.Send(encodeSearchRequest());
+    m_Printers.clear();
+    m_Senders.clear();
+    m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+    m_State = State::Receiving;
+    return 0;
+}
+
+int NetSearch::receive() {
+    if (!m_Channel.CanReceive()) return finish();
+    while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
+        ++m_Counted;
+        m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+        if (!d->own) {
+            const ReplyDecode reply = decodeReply(d->bytes);
+            if (reply.settings) {
+                m_Printers.push_back(*reply.settings);
+                m_Senders.push_back(d->sender);
+            } else {
+                ++m_ShortReplies;
+            }
+        }
+        if (m_Counted >= kMaxDatagrams) return finish();
+    }
+    if (m_Clock.NowMs() >= m_Deadline) return finish();
+    return kPollMs;
+}
+
+int NetSearch::finish() {
+    m_Channel.Close();
+    if (m_Outcome == Outcome::None) m_Outcome = Outcome::Finished;
+    m_State = State::Done;
+    app::ShowMessage(app::Message(app::kMsgSearchFinished));
+    return app::kStepDone;
+}
+
+}  // namespace korva::netcfg

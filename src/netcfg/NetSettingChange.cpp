@@ -1,0 +1,95 @@
+#include "netcfg/NetSettingChange.h"
+
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+
+namespace korva::netcfg {
+
+NetSettingChange::NetSettingChange(app::Clock& clock, NetEndpoints endpoints, ChangeBuild request,
+                                   bool askConfirmation)
+    : m_Clock(clock),
+      m_Endpoints(std::move(endpoints)),
+      m_Request(request),
+      m_AskConfirmation(askConfirmation) {}
+
+int NetSettingChange::Step() {
+    switch (m_State) {
+        case State::Idle:
+            return start();
+        case State::AwaitingAnswer:
+            return awaitAnswer();
+        case State::Done:
+            return app::kStepDone;
+    }
+    return app::kStepDone;
+}
+
+int NetSettingChange::start() {
+    switch (m_Request.error) {
+        case ChangeError::None:
+            break;
+        case ChangeError::PortRange:
+            app::ShowMessage(app::Message(app::kMsgPortRange));
+            return finish(Outcome::Refused);
+        case ChangeError::IpRange:
+        case ChangeError::IpText:
+        case ChangeError::GatewayText:
+            app::ShowMessage(app::Message(app::kMsgIpRange));
+            return finish(Outcome::Refused);
+        case ChangeError::MaskText:
+        case ChangeError::MacText:
+            // The dialog's fields cannot produce these; the command line names them.
+            return finish(Outcome::Refused);
+    }
+    // A change over a socket that is not there would be reported as done
+    // while nothing reached the printer: stop here instead.
+    if (m_Channel.Open(m_Endpoints) != UdpChannel::SetupError::None) {
+        app::ShowMessage(app::Message(app::kMsgSystemError));
+        return finish(Outcome::SystemError);
+    }
+    if (m_AskConfirmation) {
+        const app::MsgAnswer answer =
+            app::ShowMessage(app::Message(app::kMsgConfirmNetworkChange), app::MsgStyle::YesNo);
+        m_ConfirmationAnswered = true;
+        if (answer != app::MsgAnswer::Yes) return finish(Outcome::Declined);
+    }
+    if (!m_Channel.Send(encodeSettingDatagram(NetCommand::Change, m_Request.settings))) {
+        app::ShowMessage(app::Message(app::kMsgSystemError));
+        return finish(Outcome::SystemError);
+    }
+    m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+    m_State = State::AwaitingAnswer;
+    return 0;
+}
+
+int NetSettingChange::awaitAnswer() {
+    // What arrives is not examined: any datagram from another host ends the wait.
+    while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
+        m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+        if (!d->own) {
+            m_Answered = true;
+            return apply();
+        }
+        if (++m_OwnDatagrams >= kMaxDatagrams) return apply();
+    }
+    if (m_Clock.NowMs() >= m_Deadline) return apply();
+    return kPollMs;
+}
+
+int NetSettingChange::apply() {
+    if (!m_Channel.Send(encodeSettingDatagram(NetCommand::Apply, m_Request.settings))) {
+        app::ShowMessage(app::Message(app::kMsgSystemError));
+        return finish(Outcome::SystemError);
+    }
+    app::ShowMessage(app::Message(app::kMsgUpdateComplete2));
+    return finish(Outcome::Applied);
+}
+
+int NetSettingChange::finish(Outcome outcome) {
+    m_Channel.Close();
+    m_Outcome = outcome;
+    m_State = State::Done;
+    return app::kStepDone;
+}
+
+}  // namespace korva::netcfg

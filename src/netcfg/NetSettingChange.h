@@ -1,0 +1,61 @@
+#pragma once
+// Change one printer's network settings: the change datagram (command 02),
+// a wait for the printer's answer, then the same datagram as apply (04).
+//
+// Messages go through korva::app::ShowMessage: the refusal of an address or
+// port, the Yes/No question and "Update Complete..." at the end.
+#include "app/Clock.h"
+#include "app/StepEngine.h"
+#include "netcfg/ChangeRequest.h"
+#include "netcfg/UdpChannel.h"
+
+namespace korva::netcfg {
+
+class NetSettingChange {
+  public:
+    enum class State { Idle, AwaitingAnswer, Done };
+    enum class Outcome {
+        None,         ///< not finished yet
+        Applied,      ///< change and apply sent
+        Refused,      ///< the request failed its checks; nothing sent
+        Declined,     ///< the question was answered No; nothing sent
+        SystemError,  ///< a socket could not be set up or a datagram not sent
+    };
+
+    /// `request` comes from buildChange or buildManualChange; its error (if
+    /// any) is reported by the first step. `askConfirmation`: the Yes/No
+    /// question before sending (the dialog asks, the command line does not).
+    NetSettingChange(app::Clock& clock, NetEndpoints endpoints, ChangeBuild request,
+                     bool askConfirmation = true);
+
+    int Step();
+
+    State GetState() const { return m_State; }
+    Outcome GetOutcome() const { return m_Outcome; }
+    bool IsDone() const { return m_State == State::Done; }
+    ChangeError RequestError() const { return m_Request.error; }
+    /// True when another host answered the change before the apply went out.
+    bool Answered() const { return m_Answered; }
+    /// True once the question has been answered (Yes or No).
+    bool ConfirmationAnswered() const { return m_ConfirmationAnswered; }
+
+  private:
+    int start();
+    int awaitAnswer();
+    int apply();
+    int finish(Outcome outcome);
+
+    app::Clock& m_Clock;
+    NetEndpoints m_Endpoints;
+    ChangeBuild m_Request;
+    bool m_AskConfirmation;
+    UdpChannel m_Channel;
+    State m_State = State::Idle;
+    Outcome m_Outcome = Outcome::None;
+    bool m_Answered = false;
+    bool m_ConfirmationAnswered = false;
+    int m_OwnDatagrams = 0;
+    int64_t m_Deadline = 0;
+};
+
+}  // namespace korva::netcfg

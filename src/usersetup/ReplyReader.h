@@ -1,0 +1,69 @@
+#pragma once
+// The user setup's reply reader: a thread that takes the printer's bytes one
+// at a time from a receive queue, runs them through the reply parser and
+// hands each complete reply to the thread that owns this object, waiting
+// until it has been handled (a blocking queued call), so only that thread
+// ever touches the settings and the controls.
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "usersetup/ReplyParser.h"
+
+namespace korva::port {
+class CRecvQueue;
+class ParPortCtl;
+}  // namespace korva::port
+
+namespace korva::usersetup {
+
+class ReplyReader : public QObject {
+    Q_OBJECT
+public:
+    /// Runs on the owner's thread for every reply, while the reader runs.
+    using Handler = std::function<void(const SettingReply&)>;
+
+    explicit ReplyReader(QObject* parent = nullptr);
+    ~ReplyReader() override;
+
+    void SetHandler(Handler handler) { m_Handler = std::move(handler); }
+
+    /// Reads a parallel port control's queue (GetByte).
+    bool StartParallel(port::ParPortCtl& source);
+    /// Reads a receive ring (the dialog's own ring, or the TCP link's queue).
+    bool StartQueue(port::CRecvQueue& source);
+    /// Asks the thread to end and waits until it has; replies it was about to
+    /// hand over meanwhile are dropped. Harmless when not running.
+    void Stop();
+    bool Running() const { return m_Thread.joinable(); }
+
+    /// Has the reader drop what its source holds and any reply begun, before
+    /// it reads on (the source's own consumer is the reader thread).
+    void DiscardPending() { m_Discard = true; }
+
+    /// Tests: the next Start fails as if no thread could be created.
+    void FailNextStart() { m_FailNextStart = true; }
+
+private:
+    bool Launch(std::function<void()> body);
+    /// Waits up to 10 ms for the stop request: the pace of polling an empty source.
+    bool IdleOrStop();
+    void Feed(uint8_t byte);
+    void Deliver(const SettingReply& reply);
+
+    Handler m_Handler;
+    ReplyParser m_Parser;
+    std::thread m_Thread;
+    std::atomic<bool> m_Stop{false};
+    std::atomic<bool> m_Done{true};
+    std::atomic<bool> m_Discard{false};
+    bool m_FailNextStart = false;
+    std::mutex m_Mutex;
+    std::condition_variable m_Wake;
+};
+
+}  // namespace korva::usersetup

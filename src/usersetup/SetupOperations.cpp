@@ -1,0 +1,210 @@
+// The operations behind Get Value, Set Value and TEST, as queued steps.
+#include "app/ErrorLog.h"
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+#include "port/ParPortCtl.h"
+#include "port/Ports.h"
+#include "port/PrinterSocket.h"
+#include "usersetup/SetupCommands.h"
+#include "usersetup/UserSetupExchange.h"
+
+namespace korva::usersetup {
+
+namespace {
+constexpr std::array<uint8_t, 3> kStatusBackOff{0x1D, 0x61, 0x00};  // GS a 0
+constexpr std::array<uint8_t, 5> kParallelReadEnd{0x00, 0x00, 0x00, 0x00, 0x00};
+
+constexpr int kFirstCompletionCheckMs = 3000;
+constexpr int kNextCompletionCheckMs = 2000;
+constexpr int kEthernetRequestPauseMs = 10;
+constexpr int kParallelRestartMs = 4000;  // the printer restarts its interface after "OUT"
+constexpr int kUsbRestartMs = 2500;
+constexpr int kEthernetRestartMs = 3000;
+constexpr int kTestPageSettleMs = 800;
+// Waits before the 2nd..5th open of a USB printer after a write, and after the fifth failure.
+constexpr std::array<int, 5> kUsbReopenWaitsMs{500, 400, 300, 200, 100};
+
+std::string WriteFailText() { return app::Message(app::kMsgWriteFailCheckPower); }
+}  // namespace
+
+// --- read ----------------------------------------------------------------
+
+void UserSetupExchange::BeginRead() {
+    m_Steps.clear();
+    m_Outcome = Outcome::None;
+    m_Answered.fill(false);
+    switch (m_Ep.kind) {
+        case port::PortKind::Parallel: QueueParallelRead(); break;
+        case port::PortKind::Ethernet: QueueEthernetRead(); break;
+        default: QueueSerialRead(); break;
+    }
+}
+
+void UserSetupExchange::QueueParallelRead() {
+    Queue([this] {
+        port::ParPortCtl& par = *m_Ep.parallel;
+        if (!WriteBlock(kStatusBackOff)) return Fail(app::Message(app::kMsgWriteToPort), "parallel read");
+        for (uint8_t setting : RequestList()) {
+            const auto request = BuildRequest(setting);
+            if (!WriteBlock(request)) return Fail(app::Message(app::kMsgWriteToPort), "parallel request");
+            par.TriggerRead();
+        }
+        if (par.StartReadThread() == 0)
+            return Fail(app::Message(app::kMsgCannotCreateReceiveThread), "parallel receive thread");
+        m_Answered.fill(false);
+        if (!m_Reader.StartParallel(par))
+            return Fail(app::Message(app::kMsgCannotCreateReceiveThread), "reply reader");
+        m_ReadElapsedMs = kFirstCompletionCheckMs;
+        QueueParallelCompletion(kFirstCompletionCheckMs);
+        return kFirstCompletionCheckMs;
+    });
+}
+
+void UserSetupExchange::QueueParallelCompletion(int) {
+    Queue([this] {
+        port::ParPortCtl& par = *m_Ep.parallel;
+        const bool timedOut = m_ReadDeadlineMs >= 0 && m_ReadElapsedMs >= m_ReadDeadlineMs;
+        if (!timedOut) {
+            // Bytes still waiting in the control's queue may complete the read.
+            bool waiting = par.ReadPosition() != par.WritePosition();
+            if (!waiting) {
+                for (uint8_t setting : RequestList()) {
+                    if (m_Answered[setting]) continue;
+                    const auto request = BuildRequest(setting);
+                    if (!WriteBlock(request)) return Fail(kGetValueCmdFail, "request re-send");
+                    par.TriggerRead();
+                    waiting = true;
+                }
+            }
+            if (waiting) {
+                m_ReadElapsedMs += kNextCompletionCheckMs;
+                QueueParallelCompletion(kNextCompletionCheckMs);
+                return kNextCompletionCheckMs;
+            }
+        }
+        m_Reader.Stop();
+        par.StopReadThread();
+        // Five zero bytes end the printer's reply mode.
+        const bool ended = WriteBlock(kParallelReadEnd);
+        if (timedOut) {
+            m_Ep.log->Log("CUserSetup: parallel read incomplete after %d ms\r\n", m_ReadElapsedMs);
+            m_Outcome = Outcome::TimedOut;
+        } else if (!ended) {
+            m_Ep.log->Log("CUserSetup: end of parallel read not written\r\n");
+        }
+        return 0;
+    });
+}
+
+void UserSetupExchange::QueueSerialRead() {
+    Queue([this] {
+        for (uint8_t setting : RequestList()) {
+            const auto request = BuildRequest(setting);
+            if (!WriteBlock(request)) return Fail(WriteFailText(), "read request");
+        }
+        if (m_Ep.kind == port::PortKind::Usb) m_Ep.ports->ReadUsbReply();
+        return 0;
+    });
+}
+
+void UserSetupExchange::QueueEthernetRead() {
+    Queue([this] {
+        m_Reader.DiscardPending();
+        if (!OpenEthernetExchange(false)) return Fail(WriteFailText(), "Ethernet read");
+        return 0;
+    });
+    for (uint8_t setting : RequestList()) {
+        Queue([this, setting] {
+            const auto request = BuildRequest(setting);
+            WriteBlock(request);  // the printer's answers tell whether it arrived
+            return kEthernetRequestPauseMs;
+        });
+    }
+}
+
+void UserSetupExchange::FetchUsbReplies() {
+    if (m_Ep.kind == port::PortKind::Usb && m_Ep.ports->IsOpen()) m_Ep.ports->ReadUsbReply();
+}
+
+// --- write ---------------------------------------------------------------
+
+void UserSetupExchange::BeginWrite(SetValuesBuilder buildSetValues) {
+    m_Steps.clear();
+    m_Outcome = Outcome::None;
+    Queue([this, build = std::move(buildSetValues)] {
+        const bool ethernet = m_Ep.kind == port::PortKind::Ethernet;
+        if (ethernet && !OpenEthernetExchange(true)) return Fail(WriteFailText(), "Ethernet write");
+        if (!WriteBlock(kEnterSetup)) return Fail(WriteFailText(), "enter-setup write");
+        const std::vector<uint8_t> setValues = build();
+        const bool sent = WriteBlock(setValues);
+        const bool left = sent && WriteBlock(kLeaveSetup);
+        if (!ethernet && !left) return Fail(WriteFailText(), "set-values write");
+        QueueReconnectAfterWrite();
+        switch (m_Ep.kind) {
+            case port::PortKind::Parallel: return kParallelRestartMs;
+            case port::PortKind::Usb: return kUsbRestartMs;
+            case port::PortKind::Ethernet: return kEthernetRestartMs;
+            default: return 0;
+        }
+    });
+}
+
+void UserSetupExchange::QueueReconnectAfterWrite() {
+    switch (m_Ep.kind) {
+        case port::PortKind::Parallel:
+            Queue([this] {
+                port::ParPortCtl& par = *m_Ep.parallel;
+                par.ClosePort();
+                m_ParallelConnected = par.OpenPort(m_Ep.portName) == 1;
+                if (!m_ParallelConnected || !WriteBlock(kStatusBackOff))
+                    return Fail(WriteFailText(), "parallel reconnect");
+                return 0;
+            });
+            break;
+        case port::PortKind::Usb: QueueUsbReopen(0); break;
+        case port::PortKind::Ethernet:
+            Queue([this] {
+                CloseEthernet();
+                return 0;
+            });
+            break;
+        default:
+            Queue([] { return 0; });
+            break;
+    }
+}
+
+void UserSetupExchange::QueueUsbReopen(int attempt) {
+    Queue([this, attempt] {
+        m_Ep.ports->Close();
+        if (m_Ep.ports->Open()) return 0;
+        const int wait = kUsbReopenWaitsMs[static_cast<size_t>(attempt)];
+        if (attempt + 1 < static_cast<int>(kUsbReopenWaitsMs.size())) {
+            QueueUsbReopen(attempt + 1);
+        } else {
+            m_Ep.log->Log("CUserSetup: USB printer not back after the write\r\n");
+            Queue([] { return 0; });
+        }
+        return wait;
+    });
+}
+
+// --- test page -----------------------------------------------------------
+
+void UserSetupExchange::BeginTest() {
+    m_Steps.clear();
+    m_Outcome = Outcome::None;
+    Queue([this] {
+        const bool ethernet = m_Ep.kind == port::PortKind::Ethernet;
+        if (ethernet && !OpenEthernetExchange(true)) return Fail(WriteFailText(), "Ethernet test page");
+        for (const auto& block : BuildTestPage())
+            if (!WriteBlock(block) && !ethernet) return Fail(WriteFailText(), "test page write");
+        return kTestPageSettleMs;
+    });
+    Queue([this] {
+        if (m_Ep.kind == port::PortKind::Ethernet) CloseEthernet();
+        return 0;
+    });
+}
+
+}  // namespace korva::usersetup

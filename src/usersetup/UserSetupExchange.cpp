@@ -1,0 +1,205 @@
+#include "usersetup/UserSetupExchange.h"
+
+#include "app/ErrorLog.h"
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+#include "app/StepEngine.h"
+#include "port/ParPortCtl.h"
+#include "port/Ports.h"
+#include "port/PrinterSocket.h"
+#include "usersetup/RequestLists.h"
+
+namespace korva::usersetup {
+
+namespace {
+// GS a 0: the printer stops sending automatic status blocks, so the parallel
+// line carries only the answers asked for.
+constexpr std::array<uint8_t, 3> kStatusBackOff{0x1D, 0x61, 0x00};
+}  // namespace
+
+UserSetupExchange::UserSetupExchange(SetupEndpoints endpoints, QObject* parent)
+    : QObject(parent), m_Ep(std::move(endpoints)) {
+    m_Reader.SetHandler([this](const SettingReply& reply) { OnReply(reply); });
+}
+
+UserSetupExchange::~UserSetupExchange() { Disconnect(); }
+
+bool UserSetupExchange::LegacyMode() const {
+    return m_Ep.kind == port::PortKind::Parallel && m_Ep.parallel && m_Ep.parallel->LegacyMode() != 0;
+}
+
+std::span<const uint8_t> UserSetupExchange::RequestList() const {
+    switch (m_Ep.kind) {
+        case port::PortKind::Parallel: return kParallelRequests;
+        case port::PortKind::Ethernet: return kEthernetRequests;
+        default: return kSerialRequests;
+    }
+}
+
+bool UserSetupExchange::AllAnswered() const {
+    for (uint8_t setting : RequestList())
+        if (!m_Answered[setting]) return false;
+    return true;
+}
+
+void UserSetupExchange::OnReply(const SettingReply& reply) {
+    m_Answered[reply.number] = true;
+    if (m_Handler) m_Handler(reply);
+}
+
+void UserSetupExchange::MoveToRing() {
+    // Runs on the thread that filled the port object's queue (its watch
+    // thread, or this one for USB); that thread is the ring's only producer.
+    port::CRecvQueue& from = m_Ep.ports->m_QueueRead;
+    while (!from.IsEmpty() && m_Ring.Count() < port::CRecvQueue::kSize - 1) m_Ring.Put(from.Get());
+}
+
+// --- connection ---------------------------------------------------------
+
+bool UserSetupExchange::Connect() {
+    m_Answered.fill(false);
+    switch (m_Ep.kind) {
+        case port::PortKind::Parallel: m_Connected = ConnectParallel(); break;
+        case port::PortKind::Ethernet: m_Connected = ConnectEthernet(); break;
+        default: m_Connected = ConnectPortObject(); break;
+    }
+    return m_Connected;
+}
+
+bool UserSetupExchange::ConnectParallel() {
+    port::ParPortCtl& par = *m_Ep.parallel;
+    if (par.OpenPort(m_Ep.portName) != 1) {
+        app::ShowMessage(std::string(app::Message(app::kMsgInitFail)) + "\n" + par.GetErrorText());
+        return false;
+    }
+    m_ParallelConnected = true;
+    if (par.WritePort(kStatusBackOff.data(), kStatusBackOff.size()) == 0) {
+        m_Ep.log->Log("CUserSetup: printer check on %s failed\r\n", m_Ep.portName.c_str());
+        app::ShowMessage(app::Message(app::kMsgPrinterCheck));
+        m_ParallelConnected = false;
+        par.ClosePort();
+        return false;
+    }
+    return true;
+}
+
+bool UserSetupExchange::ConnectEthernet() {
+    if (!m_Ep.socket->ConnectWithRetry(m_Ep.ipAddress, m_Ep.tcpPort)) {
+        m_Ep.socket->Close();
+        m_Ep.log->Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(), m_Ep.tcpPort);
+        app::ShowMessage(app::Message(app::kMsgPrinterCheck));
+        return false;
+    }
+    m_Ep.socket->Close();
+    if (!m_Reader.StartQueue(m_Ep.socket->m_QueueRead)) {
+        app::ShowMessage(app::Message(app::kMsgCannotCreateReceiveThread));
+        return false;
+    }
+    return true;
+}
+
+bool UserSetupExchange::ConnectPortObject() {
+    port::CPorts& ports = *m_Ep.ports;
+    // The port object starts its watch thread for this tool.
+    ports.m_CurrentTool = port::kToolUserSetup;
+    ports.SetNotifyWnd([this] { MoveToRing(); });
+    ports.Close();
+    if (!ports.Open()) {
+        ports.SetNotifyWnd({});
+        app::ShowMessage(app::Message(app::kMsgInitFail));
+        return false;
+    }
+    m_Ring.Clear();
+    const bool readsReplies = m_Ep.kind == port::PortKind::Serial || m_Ep.kind == port::PortKind::Usb;
+    if (readsReplies && !m_Reader.StartQueue(m_Ring)) {
+        app::ShowMessage(app::Message(app::kMsgCannotCreateReceiveThread));
+        return false;
+    }
+    return true;
+}
+
+void UserSetupExchange::Disconnect() {
+    m_Steps.clear();
+    switch (m_Ep.kind) {
+        case port::PortKind::Parallel:
+            m_Reader.Stop();
+            if (m_ParallelConnected) {
+                m_Ep.parallel->StopReadThread();
+                m_Ep.parallel->ClosePort();
+            }
+            m_ParallelConnected = false;
+            break;
+        case port::PortKind::Ethernet:
+            m_Reader.Stop();
+            if (m_Connected) m_Ep.socket->Close();
+            break;
+        default:
+            if (m_Connected && m_Ep.ports->m_bConnected) m_Ep.ports->Close();
+            // The watch thread has ended with the close: nothing fills the ring now.
+            m_Reader.Stop();
+            if (m_Connected) m_Ep.ports->SetNotifyWnd({});
+            break;
+    }
+    m_Connected = false;
+}
+
+bool UserSetupExchange::WriteBlock(std::span<const uint8_t> block) {
+    switch (m_Ep.kind) {
+        case port::PortKind::Parallel:
+            return m_ParallelConnected && m_Ep.parallel->WritePort(block.data(), block.size()) != 0;
+        case port::PortKind::Ethernet: {
+            const qint64 sent = m_Ep.socket->Send(block.data(), static_cast<qint64>(block.size()));
+            m_Ep.socket->Flush(1000);
+            return sent == static_cast<qint64>(block.size());
+        }
+        default:
+            return m_Ep.ports->IsOpen() && m_Ep.ports->Write(block) == block.size();
+    }
+}
+
+bool UserSetupExchange::OpenEthernetExchange(bool fresh) {
+    // A read probes the link as the last exchange left it before connecting anew.
+    if (!fresh && m_Ep.socket->Send(nullptr, 0) == 0) return true;
+    if (m_Ep.socket->ConnectWithRetry(m_Ep.ipAddress, m_Ep.tcpPort)) return true;
+    m_Ep.socket->Close();
+    m_Ep.log->Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(), m_Ep.tcpPort);
+    return false;
+}
+
+void UserSetupExchange::CloseEthernet() { m_Ep.socket->Close(); }
+
+int UserSetupExchange::Fail(const std::string& text, const char* what) {
+    m_Ep.log->Log("CUserSetup: %s failed\r\n", what);
+    app::ShowMessage(text);
+    m_Steps.clear();
+    m_Reader.Stop();
+    if (m_Ep.kind == port::PortKind::Parallel) {
+        // The connection counts as closed; the control is closed at the end.
+        m_Ep.parallel->StopReadThread();
+        m_ParallelConnected = false;
+    } else if (m_Ep.kind == port::PortKind::Ethernet) {
+        CloseEthernet();
+    } else if (m_Ep.ports->m_bConnected) {
+        m_Ep.ports->Close();
+    }
+    m_Outcome = Outcome::Failed;
+    return kFail;
+}
+
+int UserSetupExchange::Step() {
+    if (m_Steps.empty()) return app::kStepDone;
+    Action action = std::move(m_Steps.front());
+    m_Steps.pop_front();
+    const int wait = action();
+    if (wait == kFail || m_Outcome == Outcome::Failed || m_Outcome == Outcome::TimedOut) {
+        m_Steps.clear();
+        return app::kStepDone;
+    }
+    if (m_Steps.empty()) {
+        m_Outcome = Outcome::Ok;
+        return app::kStepDone;
+    }
+    return wait;
+}
+
+}  // namespace korva::usersetup

@@ -1,0 +1,130 @@
+#pragma once
+// The user setup's traffic with the printer over each port kind: the
+// connection held while the tool is open, the read of every setting, the
+// write sequence and the test page. Each port kind has its own connection:
+// the parallel port control on a parallel port, the TCP link for Ethernet,
+// the port object for serial, USB and file output.
+//
+// Operations are step engines (BeginRead/BeginWrite/BeginTest, then Step()
+// until kStepDone), so the dialog waits on timers and the CLI on its clock.
+// Messages go through korva::app::ShowMessage; replies reach the handler on
+// this object's thread.
+#include <QObject>
+
+#include <array>
+#include <deque>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "port/PortKind.h"
+#include "port/RecvQueue.h"
+#include "usersetup/ReplyReader.h"
+
+namespace korva::app {
+class CErrorLog;
+}
+namespace korva::port {
+class CPorts;
+class CPrinterSocket;
+class ParPortCtl;
+}  // namespace korva::port
+
+namespace korva::usersetup {
+
+/// What the exchanges reach the printer through.
+struct SetupEndpoints {
+    port::PortKind kind = port::PortKind::Serial;
+    port::CPorts* ports = nullptr;           ///< serial, USB, file output
+    port::ParPortCtl* parallel = nullptr;    ///< parallel
+    port::CPrinterSocket* socket = nullptr;  ///< Ethernet
+    std::string portName;                    ///< the parallel port's name or path
+    std::string ipAddress;
+    int tcpPort = 6001;
+    app::CErrorLog* log = nullptr;
+};
+
+/// Shown when re-sending a missing request of a parallel read fails.
+inline constexpr const char* kGetValueCmdFail = "GetValueCmd Fail!";
+
+class UserSetupExchange : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome { None, Ok, Failed, TimedOut };
+    /// Builds the set-values command when the write reaches it.
+    using SetValuesBuilder = std::function<std::vector<uint8_t>()>;
+
+    explicit UserSetupExchange(SetupEndpoints endpoints, QObject* parent = nullptr);
+    ~UserSetupExchange() override;
+
+    port::PortKind Kind() const { return m_Ep.kind; }
+    /// The parallel port control's legacy mode (no reads).
+    bool LegacyMode() const;
+    ReplyReader& Reader() { return m_Reader; }
+    /// Runs on this object's thread for every reply, after the answered mark.
+    void SetReplyHandler(ReplyReader::Handler handler) { m_Handler = std::move(handler); }
+
+    /// Opens the connection and starts the reader where the kind needs one.
+    /// False (after its message) when the tool cannot go on.
+    bool Connect();
+    /// Closes what Connect opened and stops the reader.
+    void Disconnect();
+
+    void BeginRead();
+    void BeginWrite(SetValuesBuilder buildSetValues);
+    void BeginTest();
+    /// Does the next piece of the operation; returns the wait before the next
+    /// call in ms, or kStepDone.
+    int Step();
+    bool Busy() const { return !m_Steps.empty(); }
+    Outcome LastOutcome() const { return m_Outcome; }
+
+    /// A parallel read that is not complete after this long ends TimedOut
+    /// (the command line); without one it goes on asking.
+    void SetReadDeadline(int ms) { m_ReadDeadlineMs = ms; }
+    /// The settings a read of this kind asks for.
+    std::span<const uint8_t> RequestList() const;
+    bool Answered(uint8_t setting) const { return m_Answered[setting]; }
+    bool AllAnswered() const;
+    /// USB: fetches the replies that have come in since (the command line
+    /// polls with this until every setting has answered).
+    void FetchUsbReplies();
+
+private:
+    using Action = std::function<int()>;
+    static constexpr int kFail = -2;
+
+    bool ConnectParallel();
+    bool ConnectEthernet();
+    bool ConnectPortObject();
+    bool WriteBlock(std::span<const uint8_t> block);
+    bool OpenEthernetExchange(bool fresh);
+    void CloseEthernet();
+    void OnReply(const SettingReply& reply);
+    void MoveToRing();
+    /// Shows `text`, closes what a failure closes and ends the operation.
+    int Fail(const std::string& text, const char* what);
+
+    void Queue(Action action) { m_Steps.push_back(std::move(action)); }
+    void QueueParallelRead();
+    void QueueParallelCompletion(int waitMs);
+    void QueueSerialRead();
+    void QueueEthernetRead();
+    void QueueReconnectAfterWrite();
+    void QueueUsbReopen(int attempt);
+
+    SetupEndpoints m_Ep;
+    ReplyReader m_Reader;
+    ReplyReader::Handler m_Handler;
+    port::CRecvQueue m_Ring;  ///< serial and USB replies, moved from the port object's queue
+    std::array<bool, 256> m_Answered{};
+    std::deque<Action> m_Steps;
+    Outcome m_Outcome = Outcome::None;
+    bool m_ParallelConnected = false;
+    bool m_Connected = false;
+    int m_ReadDeadlineMs = -1;
+    int m_ReadElapsedMs = 0;
+};
+
+}  // namespace korva::usersetup

@@ -1,0 +1,123 @@
+// Search printers against korva-sim over loopback UDP, and against datagrams
+// sent straight to the port the search listens on.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "NetSimSupport.h"
+#include "NetcfgData.h"
+#include "app/Messages.h"
+#include "netcfg/NetSearch.h"
+#include "netcfg/NetText.h"
+#include "support/RecordedMessages.h"
+
+using namespace korva;
+using namespace korva::netcfg;
+using namespace korva::test;
+
+namespace {
+
+const std::string kFinished = app::Message(app::kMsgSearchFinished);
+
+// Endpoints where nobody answers: the request goes to a port no one holds.
+NetEndpoints Silent() { return {"127.0.0.1", FreeLoopbackUdpPort(), "127.0.0.1", 0}; }
+
+TEST(NetSearch, ListsTheSimulatedPrinterAndSaysWhenFinished) {
+    LoopbackPrinter printer;
+    ASSERT_TRUE(printer.Start({"--ip", "192.168.0.10", "--dhcp", "--net-port", "6001"}))
+        << printer.sim.Error().toStdString();
+    RecordedMessages messages;
+    app::RealClock clock;
+    NetSearch search(clock, printer.Endpoints());
+    app::RunSteps(search, clock);
+
+    EXPECT_EQ(search.GetOutcome(), NetSearch::Outcome::Finished);
+    ASSERT_EQ(search.Printers().size(), 1u);
+    const PrinterRow row = formatPrinterRow(search.Printers()[0]);
+    EXPECT_EQ(row.ip, "192.168.0.10 (DHCP)");
+    EXPECT_EQ(row.port, "6001");
+    EXPECT_EQ(row.mac, "00:2B:9E:12:34:56");
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kFinished});
+    // The simulator received the request exactly as laid out.
+    const std::vector<std::string> events = printer.Events(1);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_NE(events[0].find(SimHex(NetcfgDatagram("search-request.hex"))), std::string::npos)
+        << events[0];
+}
+
+TEST(NetSearch, OwnRequestComingBackAddsNoRow) {
+    // The request goes to the very port the search listens on, as a broadcast
+    // comes back to the sender on a real network.
+    const uint16_t port = FreeLoopbackUdpPort();
+    RecordedMessages messages;
+    app::RealClock clock;
+    NetSearch search(clock, {"127.0.0.1", port, "127.0.0.1", port});
+    app::RunSteps(search, clock);
+    EXPECT_EQ(search.GetOutcome(), NetSearch::Outcome::Finished);
+    EXPECT_TRUE(search.Printers().empty());
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kFinished});
+}
+
+TEST(NetSearch, RowsComeInOrderOfArrivalShortRepliesAreSkippedAndListeningStopsAt254) {
+    RecordedMessages messages;
+    app::RealClock clock;
+    NetSearch search(clock, Silent());
+    ASSERT_EQ(search.Step(), 0);  // sockets up, request sent
+    ASSERT_NE(search.ListenPort(), 0);
+
+    std::vector<uint8_t> reply = NetcfgDatagram("reply-192.168.0.10-dhcp.hex");
+    SendLoopback(search.ListenPort(), std::vector<uint8_t>(reply.begin(), reply.begin() + 20));
+    // 260 more, given out in batches the socket buffer surely holds.
+    int sent = 0;
+    while (sent < 260 && !search.IsDone()) {
+        for (int i = 0; i < 20 && sent < 260; ++i, ++sent) {
+            reply[6] = static_cast<uint8_t>(sent);  // last IP number numbers the replies
+            SendLoopback(search.ListenPort(), reply);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        search.Step();
+    }
+    app::RunSteps(search, clock);
+
+    EXPECT_EQ(search.ShortReplies(), 1);
+    ASSERT_EQ(search.Printers().size(), 253u);  // 254 datagrams counted, the short one among them
+    for (size_t i = 0; i < search.Printers().size(); ++i)
+        ASSERT_EQ(search.Printers()[i].ip[3], i) << "row " << i;
+    EXPECT_EQ(search.Senders()[0], "127.0.0.1");
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kFinished});
+}
+
+TEST(NetSearch, EndsOneSecondAfterTheLastDatagram) {
+    RecordedMessages messages;
+    app::RecordingClock clock;
+    NetSearch quiet(clock, Silent());
+    app::RunSteps(quiet, clock);
+    EXPECT_EQ(clock.TotalWaited(), kReceiveTimeoutMs);
+
+    app::RecordingClock later;
+    NetSearch search(later, Silent());
+    bool sent = false;
+    app::RunSteps(search, later, [&] {
+        if (!sent && later.NowMs() >= 500 && search.ListenPort() != 0) {
+            SendLoopback(search.ListenPort(), NetcfgDatagram("reply-192.168.0.10-dhcp.hex"));
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let loopback deliver it
+            sent = true;
+        }
+    });
+    EXPECT_EQ(search.Printers().size(), 1u);
+    EXPECT_GE(later.TotalWaited(), 500 + kReceiveTimeoutMs);
+    EXPECT_LE(later.TotalWaited(), 500 + kReceiveTimeoutMs + 2 * kPollMs);
+}
+
+TEST(NetSearch, SocketThatCannotBeSetUpIsReportedAndTheSearchStillEnds) {
+    RecordedMessages messages;
+    app::RealClock clock;
+    // 192.0.2.1 is no address of this machine: the reply socket cannot bind.
+    NetSearch search(clock, {"127.0.0.1", FreeLoopbackUdpPort(), "192.0.2.1", 0});
+    app::RunSteps(search, clock);
+    EXPECT_EQ(search.GetOutcome(), NetSearch::Outcome::SetupFailed);
+    EXPECT_EQ(messages.Texts(),
+              (std::vector<std::string>{app::Message(app::kMsgSystemError), kFinished}));
+}
+
+}  // namespace

@@ -1,0 +1,130 @@
+// Change and apply against korva-sim over loopback UDP: what is sent, in what
+// order, and what the user is told.
+#include <gtest/gtest.h>
+
+#include "NetSimSupport.h"
+#include "NetcfgData.h"
+#include "app/Messages.h"
+#include "netcfg/NetSettingChange.h"
+#include "support/RecordedMessages.h"
+
+using namespace korva;
+using namespace korva::netcfg;
+using namespace korva::test;
+
+namespace {
+
+const std::string kAsk = app::Message(app::kMsgConfirmNetworkChange);
+const std::string kDone = app::Message(app::kMsgUpdateComplete2);
+
+// The example change: 192.168.1.50/255.255.0.0 via 192.168.1.1, port 6001, fixed.
+ChangeBuild ExampleChange(const std::string& mac = "00:1A:2B:3C:4D:5E") {
+    return buildChange({"192.168.1.50", "255.255.0.0", "192.168.1.1", 6001, false}, mac);
+}
+
+class NetSettingChangeTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(printer.Start({"--mac", "00:1A:2B:3C:4D:5E"}))
+            << printer.sim.Error().toStdString();
+    }
+    NetSettingChange::Outcome Run(ChangeBuild request, app::MsgAnswer answer, bool ask = true) {
+        messages.reset();  // restore the previous handler before installing the next
+        messages = std::make_unique<RecordedMessages>(answer);
+        NetSettingChange change(clock, printer.Endpoints(), request, ask);
+        app::RunSteps(change, clock);
+        answered = change.Answered();
+        return change.GetOutcome();
+    }
+    LoopbackPrinter printer;
+    app::RealClock clock;
+    std::unique_ptr<RecordedMessages> messages;
+    bool answered = false;
+};
+
+TEST_F(NetSettingChangeTest, SendsChangeThenApplyAndThePrinterTakesThem) {
+    EXPECT_EQ(Run(ExampleChange(), app::MsgAnswer::Yes), NetSettingChange::Outcome::Applied);
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(messages->Texts(), (std::vector<std::string>{kAsk, kDone}));
+    EXPECT_EQ(messages->Boxes()[0].style, app::MsgStyle::YesNo);
+
+    const std::vector<std::string> events = printer.Events(2);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_NE(events[0].find(SimHex(NetcfgDatagram("change-192.168.1.50.hex"))), std::string::npos)
+        << events[0];
+    EXPECT_NE(events[1].find(SimHex(NetcfgDatagram("apply-192.168.1.50.hex"))), std::string::npos)
+        << events[1];
+    const QJsonObject state = printer.sim.WaitForState(
+        [](const QJsonObject& s) { return s["network"]["ip"] == "192.168.1.50"; });
+    EXPECT_EQ(state["network"]["ip"].toString(), "192.168.1.50");
+    EXPECT_EQ(state["network"]["mask"].toString(), "255.255.0.0");
+    EXPECT_EQ(state["network"]["port"].toInt(), 6001);
+}
+
+TEST_F(NetSettingChangeTest, NoToTheQuestionSendsNothing) {
+    EXPECT_EQ(Run(ExampleChange(), app::MsgAnswer::No), NetSettingChange::Outcome::Declined);
+    EXPECT_EQ(messages->Texts(), std::vector<std::string>{kAsk});
+    EXPECT_TRUE(printer.Events().empty());
+}
+
+TEST_F(NetSettingChangeTest, RefusedAddressesAndPortsSendNothingAndAskNothing) {
+    EXPECT_EQ(Run(buildChange({"192.168.0.255", "255.255.255.0", "192.168.0.1", 6001, false},
+                              "00:1A:2B:3C:4D:5E"),
+                  app::MsgAnswer::Yes),
+              NetSettingChange::Outcome::Refused);
+    EXPECT_EQ(messages->Texts(), std::vector<std::string>{app::Message(app::kMsgIpRange)});
+    EXPECT_EQ(Run(buildChange({"192.168.0.20", "255.255.255.0", "10.0.0.0", 6001, false},
+                              "00:1A:2B:3C:4D:5E"),
+                  app::MsgAnswer::Yes),
+              NetSettingChange::Outcome::Refused);
+    EXPECT_EQ(messages->Texts(), std::vector<std::string>{app::Message(app::kMsgIpRange)});
+    EXPECT_EQ(Run(buildChange({"192.168.0.20", "255.255.255.0", "192.168.0.1", 65535, false},
+                              "00:1A:2B:3C:4D:5E"),
+                  app::MsgAnswer::Yes),
+              NetSettingChange::Outcome::Refused);
+    EXPECT_EQ(messages->Texts(), std::vector<std::string>{app::Message(app::kMsgPortRange)});
+    EXPECT_TRUE(printer.Events().empty());
+}
+
+TEST_F(NetSettingChangeTest, ManualChangeSendsAddressesEndingIn255ToThe002B9EPrinter) {
+    const ChangeBuild manual = buildManualChange(
+        {"192.168.0.255", "255.255.255.0", "10.0.0.0", 9100, true}, {"3c", "4D", "5e"});
+    EXPECT_EQ(Run(manual, app::MsgAnswer::Yes), NetSettingChange::Outcome::Applied);
+    // 00:2B:9E:3C:4D:5E is not this printer: no answer, yet the apply still goes out.
+    EXPECT_FALSE(answered);
+    EXPECT_EQ(messages->Texts(), (std::vector<std::string>{kAsk, kDone}));
+    const std::vector<std::string> events = printer.Events(2);
+    ASSERT_EQ(events.size(), 2u);
+    const std::vector<uint8_t> change = encodeSettingDatagram(NetCommand::Change, manual.settings);
+    EXPECT_NE(events[0].find(SimHex(change)), std::string::npos) << events[0];
+    EXPECT_NE(events[0].find("c0a800ffffffff000a000000002b9e3c4d5e01238c"), std::string::npos)
+        << events[0];
+}
+
+TEST_F(NetSettingChangeTest, CommandLineChangeAsksNothing) {
+    EXPECT_EQ(Run(ExampleChange(), app::MsgAnswer::No, false), NetSettingChange::Outcome::Applied);
+    EXPECT_EQ(messages->Texts(), std::vector<std::string>{kDone});
+}
+
+TEST_F(NetSettingChangeTest, SocketFailureStopsTheChangeInsteadOfReportingSuccess) {
+    RecordedMessages recorded;
+    NetSettingChange change(clock, {"127.0.0.1", printer.sim.UdpPort(), "192.0.2.1", 0},
+                            ExampleChange());
+    app::RunSteps(change, clock);
+    EXPECT_EQ(change.GetOutcome(), NetSettingChange::Outcome::SystemError);
+    EXPECT_EQ(recorded.Texts(), std::vector<std::string>{app::Message(app::kMsgSystemError)});
+    EXPECT_TRUE(printer.Events().empty());
+}
+
+TEST(NetSettingChangeTiming, WaitsOneSecondForAnAnswerBeforeApplying) {
+    RecordedMessages messages;
+    app::RecordingClock clock;
+    NetSettingChange change(clock, {"127.0.0.1", FreeLoopbackUdpPort(), "127.0.0.1", 0},
+                            ExampleChange());
+    app::RunSteps(change, clock);
+    EXPECT_EQ(change.GetOutcome(), NetSettingChange::Outcome::Applied);
+    EXPECT_FALSE(change.Answered());
+    EXPECT_EQ(clock.TotalWaited(), kReceiveTimeoutMs);
+}
+
+}  // namespace
