@@ -1,0 +1,133 @@
+// `korva net search` and `korva net set` run as subprocesses against korva-sim
+// on loopback, and once with the default broadcast inside test namespaces.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include "NetNamespaces.h"
+#include "NetSimSupport.h"
+#include "NetcfgData.h"
+#include "app/QtTestSupport.h"
+#include "cli/KorvaProcess.h"
+
+using namespace korva::test;
+
+namespace {
+
+class NetCommand : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TestApp();  // the one application object, before KorvaProcess makes a core one
+        ASSERT_TRUE(printer.Start({"--mac", "00:1A:2B:3C:4D:5E", "--ip", "10.1.2.3", "--dhcp"}))
+            << printer.sim.Error().toStdString();
+    }
+    QStringList Loopback() const {
+        return {"--broadcast",   "127.0.0.1",
+                "--port",        QString::number(printer.sim.UdpPort()),
+                "--listen-port", QString::number(printer.listenPort)};
+    }
+    KorvaResult Run(const QStringList& args) { return KorvaProcess().Run(args); }
+
+    LoopbackPrinter printer;
+};
+
+TEST_F(NetCommand, SearchListsThePrinterAsTextAndAsJson) {
+    const KorvaResult text = Run(QStringList{"net", "search"} + Loopback());
+    EXPECT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_EQ(
+        text.out,
+        "10.1.2.3 (DHCP)        6001   255.255.255.0    192.168.0.1      00:1A:2B:3C:4D:5E\n");
+    EXPECT_NE(text.err.find("The printer has finished searching."), std::string::npos) << text.err;
+
+    const KorvaResult json = Run(QStringList{"net", "search", "--json"} + Loopback());
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const QJsonArray list = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).array();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list[0].toObject(), (QJsonObject{{"ip", "10.1.2.3"},
+                                               {"dhcp", true},
+                                               {"port", 6001},
+                                               {"subnet", "255.255.255.0"},
+                                               {"gateway", "192.168.0.1"},
+                                               {"mac", "00:1A:2B:3C:4D:5E"},
+                                               {"sender", "127.0.0.1"}}));
+}
+
+TEST_F(NetCommand, SetSendsChangeAndApplyToThePrinterWithThatMac) {
+    const KorvaResult result =
+        Run(QStringList{"net", "set", "--mac", "00:1a:2b:3c:4d:5e", "--ip", "192.168.1.50",
+                        "--mask", "255.255.0.0", "--gateway", "192.168.1.1", "--tcp-port", "6001",
+                        "--dhcp", "off"} +
+            Loopback());
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("Update Complete."), std::string::npos) << result.err;
+    const std::vector<std::string> events = printer.Events(2);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_NE(events[0].find(SimHex(NetcfgDatagram("change-192.168.1.50.hex"))), std::string::npos);
+    EXPECT_NE(events[1].find(SimHex(NetcfgDatagram("apply-192.168.1.50.hex"))), std::string::npos);
+    const QJsonObject state = printer.sim.WaitForState(
+        [](const QJsonObject& s) { return s["network"]["ip"] == "192.168.1.50"; });
+    EXPECT_FALSE(state["network"]["dhcp"].toBool());
+}
+
+TEST_F(NetCommand, SetForAMacNobodyHasFailsAfterSendingTheApply) {
+    const KorvaResult result = Run(QStringList{"net", "set", "--mac", "00:2B:9E:00:00:01", "--ip",
+                                               "10.0.0.5", "--mask", "255.0.0.0", "--gateway",
+                                               "10.0.0.1", "--tcp-port", "9100", "--dhcp", "on"} +
+                                   Loopback());
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("no printer answered the change for 00:2B:9E:00:00:01"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(printer.Events(2).size(), 2u);  // change and apply both went out
+}
+
+TEST_F(NetCommand, BadInputIsRefusedBeforeAnythingIsSent) {
+    const QStringList base{"net",    "set",       "--mac",     "00:1A:2B:3C:4D:5E",
+                           "--mask", "255.0.0.0", "--gateway", "10.0.0.1",
+                           "--dhcp", "off"};
+    struct Case {
+        QStringList extra;
+        const char* says;
+    } cases[] = {
+        {{"--ip", "10.0.0.255", "--tcp-port", "6001"}, "Please enter IP address between 1 ~ 254."},
+        {{"--ip", "10.0.0.5", "--tcp-port", "65535"},
+         "Please enter PORT number between 1024 ~ 65534."},
+        {{"--ip", "10.0.0", "--tcp-port", "6001"}, "not a dotted IPv4 address"},
+        {{"--ip", "10.0.0.5", "--tcp-port", "60x1"}, "--tcp-port needs a number"},
+        {{"--ip", "10.0.0.5"}, "--tcp-port is required"},
+        {{"--ip", "10.0.0.5", "--tcp-port", "6001", "--broadcast", "everyone"},
+         "--broadcast needs a dotted IPv4 address"},
+    };
+    for (const Case& c : cases) {
+        const KorvaResult result = Run(base + c.extra + Loopback());
+        EXPECT_EQ(result.exitCode, 2) << c.says;
+        EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+    }
+    const KorvaResult search = Run({"net", "search", "--broadcast", "127.0.0.1", "--port", "0"});
+    EXPECT_EQ(search.exitCode, 2);
+    EXPECT_TRUE(printer.Events().empty());
+}
+
+TEST(NetCommandNamespaces, DefaultBroadcastFindsThePrinterInsideTheHostNamespace) {
+    TestApp();
+    TestNamespaces ns;
+    const int up = ns.Up("c");
+    if (up == 77) GTEST_SKIP() << "network namespaces not available: " << ns.Output().toStdString();
+    ASSERT_EQ(up, 0) << ns.Output().toStdString();
+    SimHarness sim;
+    ASSERT_TRUE(sim.InNamespace(ns.Printer()).Start({"--udp", "0.0.0.0:2918"}))
+        << sim.Error().toStdString();
+
+    QProcess process;
+    process.start("ip",
+                  {"netns", "exec", ns.Host(), KORVA_BIN_DIR "/korva", "net", "search", "--json"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    const QJsonArray list = QJsonDocument::fromJson(process.readAllStandardOutput()).array();
+    EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list[0]["ip"].toString(), "192.168.0.254");
+    EXPECT_EQ(list[0]["sender"].toString(), "192.168.0.254");
+}
+
+}  // namespace
