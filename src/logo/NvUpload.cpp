@@ -90,6 +90,7 @@ int NvUpload::Step() {
         case State::SendingChunks: return stepSendChunk();
         case State::BetweenImages: return stepBetweenImages();
         case State::Saving: return stepSave();
+        case State::Reporting: return stepReport();
         case State::CancelWait: return stepCompleting();
         case State::Completing: return stepCompleting();
         case State::CompletionWait: return finish(Outcome::Cancelled);
@@ -139,7 +140,9 @@ int NvUpload::stepConnect() {
     const PortKind kind = m_Stream.Kind();
     const bool erase = m_Entries.empty();
     m_Stream.Close();
-    if (!m_Stream.Open()) {
+    // An erase gives an Ethernet printer a single probe, not ten.
+    const bool opened = erase ? m_Stream.OpenSingleAttempt() : m_Stream.Open();
+    if (!opened) {
         const int code = m_Stream.LastError();
         const std::string openFailed = format(app::Message(app::kMsgOpenPortOrFile), code);
         const std::string portOpen = app::Message(app::kMsgPortOpen);
@@ -274,6 +277,12 @@ int NvUpload::stepSave() {
             m_Log.Log("Logo list could not be saved to the profile.");
         m_Settings.savedKeyCount = static_cast<int>(m_Entries.size());
     }
+    // The progress window closes after this step; the message comes after it.
+    m_State = State::Reporting;
+    return 0;
+}
+
+int NvUpload::stepReport() {
     app::ShowMessage(app::Message(app::kMsgNvDefinitionComplete), MsgStyle::OkExclamation);
     return finish(Outcome::Completed);
 }

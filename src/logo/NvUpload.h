@@ -80,6 +80,7 @@ public:
         SendingChunks,  ///< one 512-byte chunk (or the remainder) per step
         BetweenImages,  ///< the 10 ms gap before the next image
         Saving,         ///< writes the list to the profile
+        Reporting,      ///< the completion message, once the "Uploading" window is gone
         CancelWait,     ///< 2 ms per byte of the interrupted image
         Completing,     ///< empty headers for the images not begun
         CompletionWait, ///< 1 ms per byte of the interrupted image
@@ -132,6 +133,7 @@ private:
     int stepSendChunk();
     int stepBetweenImages();
     int stepSave();
+    int stepReport();
     int stepCompleting();
     int finish(Outcome outcome);
     int cancelBetweenImages();

@@ -19,6 +19,9 @@ public:
     /// Opens (or reconnects) the connection with the settings it was made with.
     /// Returns false on failure; `LastError()` then holds the system error code.
     virtual bool Open() = 0;
+    /// Opens giving the printer one chance where Open() would try again (the
+    /// TCP link's ten probes become one); elsewhere the same as Open().
+    virtual bool OpenSingleAttempt() { return Open(); }
     /// Closes; harmless when not open.
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;

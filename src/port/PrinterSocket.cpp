@@ -1,5 +1,7 @@
 #include "port/PrinterSocket.h"
 
+#include <cerrno>
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -14,6 +16,20 @@ namespace korva::port {
 
 namespace {
 constexpr qint64 kReceiveChunk = 1024;  // one receive of the data handler
+
+/// The system error a socket failure stands for, as the messages show it.
+int errnoOf(QAbstractSocket::SocketError error) {
+    switch (error) {
+        case QAbstractSocket::ConnectionRefusedError: return ECONNREFUSED;
+        case QAbstractSocket::RemoteHostClosedError: return ECONNRESET;
+        case QAbstractSocket::HostNotFoundError: return EHOSTUNREACH;
+        case QAbstractSocket::SocketTimeoutError: return ETIMEDOUT;
+        case QAbstractSocket::NetworkError: return ENETUNREACH;
+        case QAbstractSocket::SocketAccessError: return EACCES;
+        case QAbstractSocket::SocketResourceError: return EMFILE;
+        default: return EIO;
+    }
+}
 }  // namespace
 
 CPrinterSocket::CPrinterSocket(QObject* parent) : QObject(parent) {
@@ -37,6 +53,7 @@ void CPrinterSocket::Close() {
 bool CPrinterSocket::Create() {
     Close();
     m_Socket = std::make_unique<QTcpSocket>();
+    m_LastErrorCode = 0;
     QTcpSocket* socket = m_Socket.get();
     connect(socket, &QTcpSocket::readyRead, this, &CPrinterSocket::OnReceive);
     connect(socket, &QTcpSocket::connected, this, &CPrinterSocket::OnConnect);
@@ -60,7 +77,11 @@ qint64 CPrinterSocket::Send(const void* data, qint64 length) {
 }
 
 qint64 CPrinterSocket::SendHere(const void* data, qint64 length) {
-    if (!m_Socket || m_Socket->state() != QAbstractSocket::ConnectedState) return -1;
+    if (!m_Socket || m_Socket->state() != QAbstractSocket::ConnectedState) {
+        // A send on a socket still connecting, or one whose connect failed.
+        if (m_LastErrorCode == 0) m_LastErrorCode = ENOTCONN;
+        return -1;
+    }
     if (length <= 0) return 0;  // the probe: a connected socket takes nothing
     return m_Socket->write(static_cast<const char*>(data), length);
 }
@@ -95,6 +116,14 @@ bool CPrinterSocket::ConnectWithRetry(const std::string& address, int port, int 
         Connect(address, port);
     }
     return false;
+}
+
+bool CPrinterSocket::ConnectOnce(const std::string& address, int port, int waitMs) {
+    Close();
+    Create();
+    Connect(address, port);
+    m_Wait(waitMs);
+    return Send(nullptr, 0) == 0;
 }
 
 void CPrinterSocket::WaitOnEventLoop(int ms) {
@@ -148,6 +177,7 @@ void CPrinterSocket::OnConnect() { m_bConnected = 1; }
 void CPrinterSocket::OnError(QAbstractSocket::SocketError error) {
     // A failed connection notice; a peer close comes through OnClose.
     if (error != QAbstractSocket::RemoteHostClosedError) m_bConnected = 0;
+    m_LastErrorCode = errnoOf(error);
 }
 
 void CPrinterSocket::OnClose() {

@@ -53,6 +53,12 @@ public:
     /// a failed probe closes, creates and connects again. `firstWaitMs` is the
     /// wait after the first connect (the address dialog uses 10 ms). True when connected.
     bool ConnectWithRetry(const std::string& address, int port, int firstWaitMs = 0);
+    /// close, create, connect, wait `waitMs`, then one probe: for callers
+    /// that give a printer a single chance. True when connected.
+    bool ConnectOnce(const std::string& address, int port, int waitMs);
+    /// errno value of the last failed connection or send (ECONNREFUSED,
+    /// ETIMEDOUT, ENOTCONN ...); 0 while nothing has failed since Create.
+    int LastErrorCode() const { return m_LastErrorCode; }
 
     /// The port-data notification, called after bytes were queued.
     void SetNotify(DataNotify notify) { m_Notify = std::move(notify); }
@@ -77,6 +83,7 @@ private:
     qint64 SendHere(const void* data, qint64 length);
 
     std::unique_ptr<QTcpSocket> m_Socket;
+    int m_LastErrorCode = 0;
     Waiter m_Wait;
     DataNotify m_Notify;
     std::mutex m_DataMutex;

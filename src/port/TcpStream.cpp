@@ -15,6 +15,14 @@ bool TcpStream::Open() {
     return false;
 }
 
+bool TcpStream::OpenSingleAttempt() {
+    m_LastError = 0;
+    if (m_Socket.ConnectOnce(m_Address, m_Port, kSingleAttemptWaitMs)) return true;
+    m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ENOTCONN;
+    m_Socket.Close();
+    return false;
+}
+
 size_t TcpStream::Write(std::span<const uint8_t> data) {
     if (data.empty()) return 0;
     const qint64 sent = m_Socket.Send(data.data(), static_cast<qint64>(data.size()));

@@ -12,11 +12,14 @@ class TcpStream final : public ByteStream {
 public:
     /// Time a write may take to leave, per call, before it counts as failed.
     static constexpr int kWriteTimeoutMs = 10000;
+    /// The single attempt waits this long between connect and its probe.
+    static constexpr int kSingleAttemptWaitMs = 100;
 
     TcpStream(CPrinterSocket& socket, std::string address, int port);
 
     PortKind Kind() const override { return PortKind::Ethernet; }
     bool Open() override;
+    bool OpenSingleAttempt() override;
     void Close() override { m_Socket.Close(); }
     bool IsOpen() const override { return m_Socket.m_bConnected != 0; }
     size_t Write(std::span<const uint8_t> data) override;

@@ -2,6 +2,7 @@
 // korva-sim as the printer over a pty and over loopback TCP.
 #include <QJsonArray>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "LogoE2E.h"
@@ -131,6 +132,26 @@ TEST_F(LogoUploadE2E, APrinterThatNeverAnswersTheProbesGivesPortOpen) {
     EXPECT_GE(clock.NowMs() - start, 10 * 50);  // ten probes, 50 ms apart
     ASSERT_EQ(messages.Boxes().size(), 2u);
     EXPECT_EQ(messages.Boxes()[1].text, "ERROR : Port open.");
+    EXPECT_EQ(messages.Boxes()[1].style, app::MsgStyle::Ok);
+    EXPECT_FALSE(link.IsOpen());
+}
+
+TEST_F(LogoUploadE2E, AnEraseGivesAnEthernetPrinterOneProbeAndNamesTheError) {
+    ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
+    const quint16 deadPort = sim.TcpPort();
+    sim.Stop();
+    port::CPrinterSocket socket;
+    std::vector<int> waits;
+    socket.SetWaiter([&waits](int ms) {
+        waits.push_back(ms);
+        app::EventLoopClock().SleepMs(ms);
+    });
+    port::TcpStream link(socket, "127.0.0.1", deadPort);
+    app::EventLoopClock clock;
+    EXPECT_EQ(Upload(link, clock), Outcome::PortOpenFailed);  // the list is empty: erase
+    EXPECT_EQ(waits, std::vector<int>{100});  // close, create, connect, 100 ms, one probe
+    ASSERT_EQ(messages.Boxes().size(), 2u);
+    EXPECT_EQ(messages.Boxes()[1].text, "ERROR[" + std::to_string(ECONNREFUSED) + "] - Open port or file.");
     EXPECT_EQ(messages.Boxes()[1].style, app::MsgStyle::Ok);
     EXPECT_FALSE(link.IsOpen());
 }

@@ -218,3 +218,38 @@ TEST_F(NvUploadStream, AnswerOtherThanYesTouchesNothing) {
     EXPECT_EQ(Run(*upload), Outcome::Declined);
     EXPECT_TRUE(stream->Events().empty());
 }
+
+TEST_F(NvUploadStream, EraseGivesTheLinkOneAttemptAndAnUploadItsRetries) {
+    auto erase = MakeUpload(PortKind::Ethernet);
+    EXPECT_EQ(Run(*erase), Outcome::Erased);
+    EXPECT_EQ(stream->singleAttemptOpens, 1);
+    EXPECT_EQ(stream->Stream(), HexBytes("1C 71 01 00 00 00 00"));
+
+    List(1, "a.bmp", 8, 8);
+    auto upload = MakeUpload(PortKind::Ethernet);
+    EXPECT_EQ(Run(*upload), Outcome::Completed);
+    EXPECT_EQ(stream->singleAttemptOpens, 0);
+    EXPECT_EQ(stream->CountOf(test::RecordingStream::Op::Open), 1);
+}
+
+// The "Uploading" window closes after the step that saves the list; the
+// completion message must come on a later step, after that window is gone.
+TEST_F(NvUploadStream, CompletionMessageComesAfterTheTransferHasEnded) {
+    List(1, "a.bmp", 8, 8);
+    auto upload = MakeUpload(PortKind::Serial);
+    bool shownWhileTransferring = false;
+    bool wasTransferring = false;
+    size_t boxesWhenTransferEnded = 0;
+    Run(*upload, [&] {
+        const bool transferring = upload->Progress().transferring;
+        if (wasTransferring && !transferring) boxesWhenTransferEnded = messages->Boxes().size();
+        if (transferring && messages->Boxes().size() > 1) shownWhileTransferring = true;
+        wasTransferring = transferring;
+    });
+    EXPECT_EQ(upload->GetOutcome(), Outcome::Completed);
+    EXPECT_FALSE(shownWhileTransferring);
+    EXPECT_EQ(boxesWhenTransferEnded, 1u);  // only the question so far
+    ASSERT_EQ(messages->Boxes().size(), 2u);
+    EXPECT_EQ(messages->Boxes()[1].text,
+              "Complete the NV bit image definition.\r\nPlease wait some paper feed.");
+}

@@ -47,6 +47,12 @@ public:
         m_Open = true;
         return true;
     }
+    /// Recorded as an Open; counted apart so a test sees which one was used.
+    bool OpenSingleAttempt() override {
+        ++singleAttemptOpens;
+        return Open();
+    }
+    int singleAttemptOpens = 0;
     void Close() override {
         m_Events.push_back({Op::Close, m_Clock.NowMs(), {}});
         m_Open = false;

@@ -175,7 +175,11 @@ TEST(UserSetupExchange, ParallelReadSkipsStatusBlocksAndRewritesThePort) {
     test::RunInRealTime(*rig.exchange);  // ends once every setting has answered
     EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Ok);
     EXPECT_TRUE(rig.exchange->AllAnswered());
-    EXPECT_EQ(rig.replies, 17);
+    // The control reads on request: replies still on the line when its reads
+    // ran come in with the re-sent requests' answers, so some arrive twice.
+    EXPECT_GE(rig.replies, 17);
+    EXPECT_TRUE(rig.exchange->Answered(kSetupCode));
+    EXPECT_FALSE(rig.exchange->Answered(kStopBits));  // not asked on a parallel port
     ExpectFactorySettings(rig.settings);
     rig.Write(ChangedSettings());
     EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Ok);

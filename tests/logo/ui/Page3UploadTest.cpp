@@ -91,6 +91,23 @@ TEST_F(Page3UploadTest, UploadToFileWritesTheStreamAndASecondUploadAsksAgain) {
     EXPECT_EQ(profile.GetString("LOGO", "Logofile2"), (dir / "second.bmp").string());
 }
 
+TEST_F(Page3UploadTest, CompletionIsReportedAfterTheUploadingWindowHasClosed) {
+    setup->PrintToFileBox()->click();
+    CPage3Upload* page = ShowUploadPage();
+    CProgress* window = nullptr;
+    page->SetProgressHook([&](CProgress& progress) { window = &progress; });
+    std::vector<bool> windowUp;  // for each message box: was "Uploading" still shown?
+    messages.OnShown([&] { windowUp.push_back(window != nullptr && window->isVisible()); });
+    messages.Answer(MsgAnswer::Yes);
+    WillName((dir / "out.prn").string());
+    page->UploadButton()->click();
+    EXPECT_EQ(page->LastOutcome(), korva::logo::NvUpload::Outcome::Completed);
+    ASSERT_EQ(messages.Texts().size(), 2u);
+    EXPECT_EQ(messages.Texts()[1], "Complete the NV bit image definition.\r\nPlease wait some paper feed.");
+    EXPECT_EQ(windowUp, (std::vector<bool>{false, false}));
+    EXPECT_EQ(ReadFile((dir / "out.prn").string()), TwoLogoStream());
+}
+
 TEST_F(Page3UploadTest, PrinterDetailsAndAnUnansweredQuestionSendNothing) {
     SetPort("LPT1", 2);
     CPage3Upload* page = ShowUploadPage();

@@ -1,0 +1,228 @@
+#include "firmware/NewDownload.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+#include "app/StepEngine.h"
+#include "firmware/FirmwareTexts.h"
+#include "firmware/ImageFile.h"
+
+namespace korva::firmware {
+
+using app::MsgAnswer;
+using app::MsgStyle;
+using port::PortKind;
+
+namespace {
+
+// A block goes to a local port in pieces, so no single write holds the window
+// for long on a slow line; the printer sees one unbroken stream either way.
+constexpr uint32_t kLocalPiece = 512;
+constexpr int kSettleStepSpan = 80;        // bar units per settling step
+constexpr int kEthernetSettleExtra = 4096; // the link's bar runs one block ahead
+constexpr int kSettleDivisor = 10240;      // settling step = packet length / 10240 ms
+
+int confirmationOf(NewArea area) {
+    switch (area) {
+        case NewArea::Boot: return app::kMsgConfirmBoot;
+        case NewArea::Downloader: return app::kMsgConfirmDownloader;
+        case NewArea::ExtFont: return app::kMsgConfirmExtFont;
+        case NewArea::Program: break;
+    }
+    return -1;
+}
+
+std::string hexText(unsigned value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", value);
+    return text;
+}
+
+}  // namespace
+
+NewFirmwareDownload::NewFirmwareDownload(port::ByteStream& stream, app::Clock& clock,
+                                         app::CErrorLog& log, NewDownloadSettings settings)
+    : m_Stream(stream), m_Clock(clock), m_Log(log), m_Settings(std::move(settings)) {}
+
+bool NewFirmwareDownload::isLocal() const { return m_Stream.Kind() != PortKind::Ethernet; }
+
+int NewFirmwareDownload::Step() {
+    switch (m_State) {
+        case State::Idle:
+            m_State = State::Confirming;
+            return 0;
+        case State::Confirming: return stepConfirm();
+        case State::Reopening: return stepReopen();
+        case State::Loading: return stepLoad();
+        case State::Connecting: return stepConnect();
+        case State::Sending: return stepSend();
+        case State::Settling: return stepSettle();
+        case State::Done: return app::kStepDone;
+    }
+    return app::kStepDone;
+}
+
+int NewFirmwareDownload::stepConfirm() {
+    const int question = confirmationOf(m_Settings.area);
+    if (question >= 0 && m_Settings.askConfirmation &&
+        app::ShowMessage(app::Message(question), MsgStyle::YesNo) != MsgAnswer::Yes) {
+        m_Outcome = Outcome::Declined;
+        m_State = State::Done;
+        return app::kStepDone;
+    }
+    m_State = isLocal() ? State::Reopening : State::Loading;
+    return 0;
+}
+
+int NewFirmwareDownload::stepReopen() {
+    m_Stream.Close();
+    if (!m_Stream.Open()) {
+        app::ShowMessage(app::Message(app::kMsgInitFail));
+        m_Outcome = Outcome::PortOpenFailed;
+        m_State = State::Done;
+        return app::kStepDone;
+    }
+    m_State = State::Loading;
+    return 0;
+}
+
+// Every check runs before the first byte is sent: a refused image never
+// reaches the printer.
+int NewFirmwareDownload::stepLoad() {
+    // Remembered before the file is opened, so a path that fails is kept too.
+    if (m_Settings.profile != nullptr) {
+        m_Settings.profile->WriteString(kSectionNewSeries, kKeyFolder, m_Settings.path);
+        m_Settings.profile->WriteString(kSectionNewSeries, kKeyFile, m_Settings.fileName);
+    }
+    uint64_t size = 0;
+    if (!ImageFileSize(m_Settings.path, size)) return refuse(Outcome::FileOpenFailed, kTextFileOpen);
+    if (!IsNewImageSize(size)) return refuse(Outcome::SizeWrong, kTextFileSizeNotCorrect);
+    const ImageFile file = ReadImageFile(m_Settings.path, kNewImageSize2M, true);
+    switch (file.status) {
+        case ImageFile::Status::Ok: break;
+        case ImageFile::Status::OpenFailed: return refuse(Outcome::FileOpenFailed, kTextFileOpen);
+        case ImageFile::Status::OutOfMemory: return refuse(Outcome::OutOfMemory, kTextMemoryAllocation);
+        case ImageFile::Status::TooLarge:  // the file grew since its size was taken
+        case ImageFile::Status::ShortRead: return refuse(Outcome::FileReadFailed, kTextFileSizeError);
+    }
+    if (!IsNewImageSize(file.bytes.size())) return refuse(Outcome::FileReadFailed, kTextFileSizeError);
+
+    NewPacketResult built = BuildNewDownloadPacket(file.bytes, m_Settings.deviceType, m_Settings.area);
+    switch (built.error) {
+        case NewImageError::None: break;
+        case NewImageError::SizeWrong:
+            return refuse(Outcome::FileReadFailed, kTextFileSizeError);
+        case NewImageError::NotFirmware:
+            return refuse(Outcome::NotFirmware, app::Message(app::kMsgNotFirmwareFile));
+        case NewImageError::NoExtFont:
+            m_Settings.area = NewArea::Program;
+            return refuse(Outcome::NoExtFont, app::Message(app::kMsgNoExtFontInFile));
+    }
+    m_Packet = std::move(built.packet.bytes);
+    m_Progress.packetLength = static_cast<uint32_t>(m_Packet.size());
+    m_Progress.checksumText = hexText(built.packet.checksum);
+    m_Progress.range = static_cast<int>(m_Packet.size()) + kSettleRange;
+    m_Progress.bytesSent = 0;
+    m_Progress.transferring = true;
+    setPosition(0);
+    m_State = isLocal() ? State::Sending : State::Connecting;
+    return 0;
+}
+
+int NewFirmwareDownload::stepConnect() {
+    if (!m_Stream.Open()) {
+        // The link stays as the probes left it; only EXIT is left to the user.
+        app::ShowMessage(app::Message(app::kMsgPrinterCheck));
+        return finish(Outcome::PrinterCheckFailed);
+    }
+    m_State = State::Sending;
+    return 0;
+}
+
+int NewFirmwareDownload::stepSend() {
+    const uint32_t length = m_Progress.packetLength;
+    uint32_t& sent = m_Progress.bytesSent;
+    if (sent >= m_BlockEnd) {
+        const uint32_t block = isLocal() ? kLocalBlock : kEthernetBlock;
+        m_BlockEnd = std::min(length, sent + block);
+    }
+    const uint32_t piece = isLocal() ? std::min(kLocalPiece, m_BlockEnd - sent) : m_BlockEnd - sent;
+    const size_t written = m_Stream.Write(std::span(m_Packet).subspan(sent, piece));
+    if (written != piece) {
+        const int code = m_Stream.LastError();
+        m_Log.Log("Firmware download: write of %u bytes at %u failed [%d]", piece, sent, code);
+        const PortKind kind = m_Stream.Kind();
+        if (kind == PortKind::Serial) {
+            app::ShowMessage(app::Message(app::kMsgPrinterNotReady));
+            m_Stream.Close();
+            return finish(Outcome::PrinterNotReady);
+        }
+        if (kind == PortKind::Ethernet) {
+            // Whatever part of the block was queued may have gone out: sending it
+            // again would corrupt the packet, so the download stops here.
+            app::ShowMessage(app::Message(app::kMsgWriteToPort));
+            m_Stream.Close();
+            return finish(Outcome::WriteFailed);
+        }
+        char text[64];
+        std::snprintf(text, sizeof text, app::Message(app::kMsgLptWriteError), code);
+        app::ShowMessage(text);
+        m_Stream.Close();
+        return finish(Outcome::WriteFailed);
+    }
+    sent += piece;
+    if (sent == m_BlockEnd) setPosition(static_cast<int>(sent));
+    if (sent < length) return 0;
+
+    m_Progress.sentText = std::to_string(length);
+    // Closed without purging: a purge of the transmit side could drop the
+    // packet's tail still buffered on the way (a USB adapter, a pty), and
+    // nothing is read back that would need clearing.
+    if (isLocal()) m_Stream.Close();
+    m_SettleStep = 0;
+    m_State = State::Settling;
+    return 0;
+}
+
+// The printer writes its flash meanwhile; the bar runs into the room reserved
+// past the packet.
+int NewFirmwareDownload::stepSettle() {
+    if (m_SettleStep < kSettleSteps) {
+        const int extra = isLocal() ? 0 : kEthernetSettleExtra;
+        setPosition(static_cast<int>(m_Progress.bytesSent) + 1 + kSettleStepSpan * m_SettleStep + extra);
+        ++m_SettleStep;
+        return static_cast<int>(m_Progress.packetLength / kSettleDivisor);
+    }
+    app::ShowMessage(app::Message(app::kMsgUpdateComplete));
+    setPosition(0);
+    if (!isLocal()) m_Stream.Close();
+    return finish(Outcome::Completed);
+}
+
+int NewFirmwareDownload::refuse(Outcome outcome, const std::string& text) {
+    app::ShowMessage(text);
+    if (isLocal()) m_Stream.Close();
+    return finish(outcome);
+}
+
+int NewFirmwareDownload::finish(Outcome outcome) {
+    m_Packet.clear();
+    m_Packet.shrink_to_fit();
+    m_Progress.transferring = false;
+    m_Outcome = outcome;
+    m_State = State::Done;
+    return app::kStepDone;
+}
+
+// The link's bar would run past its end by the extra block: held at the end.
+void NewFirmwareDownload::setPosition(int position) {
+    if (m_Progress.range > 0) position = std::min(position, m_Progress.range);
+    m_Progress.position = position;
+    m_Progress.percent = m_Progress.range > 0
+                             ? static_cast<int>(int64_t{position} * 100 / m_Progress.range)
+                             : 0;
+}
+
+}  // namespace korva::firmware

@@ -1,0 +1,194 @@
+#include "firmware/OldDownload.h"
+
+#include <cstdio>
+
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+#include "app/StepEngine.h"
+#include "firmware/FirmwareTexts.h"
+#include "firmware/ImageFile.h"
+
+namespace korva::firmware {
+
+using port::PortKind;
+
+namespace {
+
+std::string writingCaption(uint32_t position) {
+    char text[40];
+    std::snprintf(text, sizeof text, "Writing...(%lX)", static_cast<unsigned long>(position));
+    return text;
+}
+
+}  // namespace
+
+OldFirmwareDownload::OldFirmwareDownload(port::ByteStream& stream, app::Clock& clock,
+                                         app::CErrorLog& log, OldDownloadSettings settings)
+    : m_Stream(stream), m_Clock(clock), m_Log(log), m_Settings(std::move(settings)) {
+    const OldAreaInfo& area = OldAreaOf(m_Settings.area);
+    m_Progress.start = area.start;
+    m_Progress.end = area.end;
+    m_Progress.position = area.start;
+}
+
+// Parallel ports and file outputs cannot be read: their blocks go out blind.
+bool OldFirmwareDownload::answers() const {
+    const PortKind kind = m_Stream.Kind();
+    return kind == PortKind::Serial || kind == PortKind::Usb || kind == PortKind::Ethernet;
+}
+
+int OldFirmwareDownload::Step() {
+    if (m_Cancelled && m_State != State::Done) return finish(Outcome::Cancelled);
+    switch (m_State) {
+        case State::Idle:
+            m_State = State::Opening;
+            return 0;
+        case State::Opening: return stepOpen();
+        case State::Loading: return stepLoad();
+        case State::Erasing: return stepErase();
+        case State::AwaitingAnswer: return stepAwaitAnswer();
+        case State::SendingBlind: return stepSendBlind();
+        case State::Done: return app::kStepDone;
+    }
+    return app::kStepDone;
+}
+
+int OldFirmwareDownload::stepOpen() {
+    if (!m_Stream.Open()) {
+        app::ShowMessage(app::Message(app::kMsgInitFail));
+        return finish(Outcome::PortOpenFailed);
+    }
+    m_Opened = true;
+    // Answers left from an earlier run must not be taken for this one's.
+    m_Stream.Purge();
+    m_Answers.Reset();
+    if (m_Settings.profile != nullptr) {
+        m_Settings.profile->WriteString(kSectionOldSeries, kKeyFolder, m_Settings.path);
+        m_Settings.profile->WriteString(kSectionOldSeries, kKeyFile, m_Settings.fileName);
+    }
+    m_State = State::Loading;
+    return 0;
+}
+
+int OldFirmwareDownload::stepLoad() {
+    const ImageFile file = ReadImageFile(m_Settings.path, m_Progress.end, false);
+    if (file.status != ImageFile::Status::Ok && file.status != ImageFile::Status::ShortRead)
+        return fail(Outcome::FileOpenFailed, app::Message(app::kMsgFileOpenError));
+    m_Image = file.bytes;
+    switch (CheckOldImage(m_Image, m_Settings.area)) {
+        case OldImageError::None: break;
+        case OldImageError::NoExtFont:
+            return fail(Outcome::NoExtFont, app::Message(app::kMsgNoExtFontData));
+        case OldImageError::TooShort: {
+            // Sending would put bytes that are not in the file into the flash.
+            char detail[160];
+            std::snprintf(detail, sizeof detail, "\n(The file ends at %lX; the area ends at %lX.)",
+                          static_cast<unsigned long>(m_Image.size()),
+                          static_cast<unsigned long>(m_Progress.end));
+            return fail(Outcome::ImageTooShort,
+                        std::string(app::Message(app::kMsgFileOpenError)) + detail);
+        }
+    }
+    m_Progress.caption = "Erasing...";
+    m_Packet = EncodeOldErasePacket(m_Settings.area);
+    if (!sendPacket()) return fail(Outcome::WriteFailed, app::Message(app::kMsgWriteToPort));
+    m_EraseWaitsDone = 0;
+    m_State = State::Erasing;
+    return OldAreaOf(m_Settings.area).eraseWaitMs + afterSend();
+}
+
+// Six waits, one more dot in the caption after each; answers arriving
+// meanwhile stay in the receive queue.
+int OldFirmwareDownload::stepErase() {
+    ++m_EraseWaitsDone;
+    m_Progress.caption = "Erasing..." + std::string(static_cast<size_t>(m_EraseWaitsDone), '.');
+    if (m_EraseWaitsDone < kOldEraseWaits) return OldAreaOf(m_Settings.area).eraseWaitMs;
+    if (!answers()) {
+        m_State = State::SendingBlind;
+        return 0;
+    }
+    m_NaksInARow = 0;
+    m_AnswerDeadline = m_Clock.NowMs() + m_Settings.answerTimeoutMs;
+    m_State = State::AwaitingAnswer;
+    return 0;
+}
+
+int OldFirmwareDownload::stepAwaitAnswer() {
+    uint8_t received[256];
+    // 1 ms, not 0: a USB port only fetches answers when asked to wait.
+    const int got = m_Stream.Read(received, 1);
+    if (got < 0) {
+        m_Log.Log("Firmware download: the port can no longer be read");
+        return fail(Outcome::NoAnswer, app::Message(app::kMsgReceiveData));
+    }
+    for (int i = 0; i < got; ++i) {
+        const std::optional<OldAnswer> answer = m_Answers.Feed(received[i]);
+        if (!answer) continue;
+        m_AnswerDeadline = m_Clock.NowMs() + m_Settings.answerTimeoutMs;
+        if (*answer == OldAnswer::Nak) {
+            if (++m_NaksInARow > kMaxResends)
+                return fail(Outcome::TooManyNaks, app::Message(app::kMsgCommunicationError));
+            ++m_Progress.resends;
+        } else if (m_Progress.position >= m_Progress.end) {
+            app::ShowMessage(app::Message(app::kMsgCompleted));
+            return finish(Outcome::Completed);
+        } else {
+            m_NaksInARow = 0;
+            buildNextPacket();
+        }
+        if (!sendPacket()) return fail(Outcome::WriteFailed, app::Message(app::kMsgWriteToPort));
+        // The rest of what arrived answered nothing sent yet: one packet is in flight.
+        return afterSend();
+    }
+    if (m_Settings.answerTimeoutMs > 0 && m_Clock.NowMs() >= m_AnswerDeadline) {
+        m_Log.Log("Firmware download: no answer at %lX", static_cast<unsigned long>(m_Progress.position));
+        return fail(Outcome::NoAnswer, app::Message(app::kMsgReceiveData));
+    }
+    return kAnswerPollMs;
+}
+
+int OldFirmwareDownload::stepSendBlind() {
+    if (m_Progress.position >= m_Progress.end) {
+        app::ShowMessage(app::Message(app::kMsgCompleted));
+        return finish(Outcome::Completed);
+    }
+    buildNextPacket();
+    if (!sendPacket()) return fail(Outcome::WriteFailed, app::Message(app::kMsgWriteToPort));
+    return afterSend();
+}
+
+void OldFirmwareDownload::buildNextPacket() {
+    const uint32_t at = m_Progress.position;
+    const OldBlock block = NextOldBlock(at, m_Progress.end);
+    m_Packet = EncodeOldDataPacket(std::span(m_Image).subspan(at, block.size), at, block.last);
+    m_Progress.position = at + block.size;
+    m_Progress.caption = writingCaption(m_Progress.position);
+}
+
+bool OldFirmwareDownload::sendPacket() {
+    const size_t written = m_Stream.Write(m_Packet);
+    if (written == m_Packet.size()) return true;
+    m_Log.Log("Firmware download: packet at %lX not written [%d]",
+              static_cast<unsigned long>(m_Progress.position), m_Stream.LastError());
+    return false;
+}
+
+int OldFirmwareDownload::afterSend() const {
+    return m_Stream.Kind() == PortKind::Serial ? 0 : kPacketGapMs;
+}
+
+int OldFirmwareDownload::fail(Outcome outcome, const std::string& text) {
+    app::ShowMessage(text);
+    return finish(outcome);
+}
+
+int OldFirmwareDownload::finish(Outcome outcome) {
+    if (m_Opened) m_Stream.Close();
+    m_Opened = false;
+    m_Image.clear();
+    m_Outcome = outcome;
+    m_State = State::Done;
+    return app::kStepDone;
+}
+
+}  // namespace korva::firmware

@@ -1,0 +1,112 @@
+#pragma once
+// The older series' firmware download: one erase packet, then the area in
+// data blocks of 512 bytes. A printer that can answer (serial, USB, the TCP
+// link) acknowledges every packet with DLE ACK or asks for it again with
+// DLE NAK; a parallel printer gets the blocks 50 ms apart without answers.
+//
+// Messages go through korva::app::ShowMessage; the result is also a typed
+// Outcome. After each Step() the front end reads Progress().
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/Clock.h"
+#include "app/ErrorLog.h"
+#include "app/Profile.h"
+#include "firmware/OldImage.h"
+#include "port/ByteStream.h"
+
+namespace korva::firmware {
+
+struct OldDownloadSettings {
+    std::string path;      ///< full path of the image file
+    std::string fileName;  ///< the file name alone (remembered in the profile)
+    OldArea area = OldArea::Program;
+    /// Where path and file name are remembered ("FWDN15"); nullptr: nowhere.
+    app::Profile* profile = nullptr;
+    /// How long to wait for an answer before giving up; 0 waits until Cancel.
+    int answerTimeoutMs = 0;
+};
+
+struct OldDownloadProgress {
+    uint32_t start = 0;     ///< progress range: the area's start ..
+    uint32_t end = 0;       ///< .. and end
+    uint32_t position = 0;  ///< next image offset to send
+    std::string caption;    ///< "Erasing...", "Writing...(1D0200)"
+    int resends = 0;        ///< packets sent again after a NAK
+};
+
+class OldFirmwareDownload {
+public:
+    enum class State {
+        Idle,
+        Opening,         ///< opens the port
+        Loading,         ///< reads and checks the image
+        Erasing,         ///< the six erase waits
+        AwaitingAnswer,  ///< one packet in flight, waiting for DLE ACK / DLE NAK
+        SendingBlind,    ///< parallel: the next block, 50 ms apart
+        Done,
+    };
+    enum class Outcome {
+        None,
+        Completed,       ///< "COMPLETED"
+        Cancelled,       ///< stopped by the user
+        PortOpenFailed,  ///< "Init Fail"
+        FileOpenFailed,  ///< "File open error!!"
+        NoExtFont,       ///< "Error! Not found extened font data in file."
+        ImageTooShort,   ///< the file ends inside the area
+        WriteFailed,     ///< a packet did not reach the port
+        NoAnswer,        ///< the printer stopped answering (with an answer time-out)
+        TooManyNaks,     ///< the same packet refused over and over
+    };
+
+    static constexpr int kPacketGapMs = 50;   ///< after each packet on non-serial ports
+    static constexpr int kAnswerPollMs = 5;
+    static constexpr int kMaxResends = 100;   ///< NAKs in a row for one packet
+
+    OldFirmwareDownload(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
+                        OldDownloadSettings settings);
+
+    /// Does the next piece of work; returns the wait in ms before the next
+    /// call, or app::kStepDone.
+    int Step();
+    /// Stops at the next step: the port is closed, nothing more is sent.
+    void Cancel() { m_Cancelled = true; }
+
+    State GetState() const { return m_State; }
+    Outcome GetOutcome() const { return m_Outcome; }
+    bool IsDone() const { return m_State == State::Done; }
+    const OldDownloadProgress& Progress() const { return m_Progress; }
+
+private:
+    int stepOpen();
+    int stepLoad();
+    int stepErase();
+    int stepAwaitAnswer();
+    int stepSendBlind();
+    bool sendPacket();
+    void buildNextPacket();
+    int afterSend() const;
+    int fail(Outcome outcome, const std::string& text);
+    int finish(Outcome outcome);
+    bool answers() const;
+
+    port::ByteStream& m_Stream;
+    app::Clock& m_Clock;
+    app::CErrorLog& m_Log;
+    OldDownloadSettings m_Settings;
+
+    State m_State = State::Idle;
+    Outcome m_Outcome = Outcome::None;
+    OldDownloadProgress m_Progress;
+    std::vector<uint8_t> m_Image;   ///< the file from offset 0 to the area's end
+    std::vector<uint8_t> m_Packet;  ///< the packet in flight
+    OldAnswerParser m_Answers;
+    int m_EraseWaitsDone = 0;
+    int m_NaksInARow = 0;
+    int64_t m_AnswerDeadline = 0;
+    bool m_Opened = false;
+    bool m_Cancelled = false;
+};
+
+}  // namespace korva::firmware

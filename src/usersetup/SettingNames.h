@@ -1,0 +1,26 @@
+#pragma once
+// The user settings as NAME=VALUE texts, for the command line: what `korva
+// setup read` prints and what `korva setup write` takes.
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "usersetup/SetupLists.h"
+#include "usersetup/UserSettings.h"
+
+namespace korva::usersetup {
+
+/// Every setting that holds a value, as (name, value) in the printer's order.
+std::vector<std::pair<std::string, std::string>> DescribeSettings(const UserSettings& settings,
+                                                                  const SetupLists& lists);
+
+/// Sets one setting from its name and value text. Returns an empty text on
+/// success, else why the value was refused (the record is then unchanged).
+std::string ApplySettingText(UserSettings& settings, const SetupLists& lists, std::string_view name,
+                             std::string_view value);
+
+/// The names and values ApplySettingText takes, one line each, for --help.
+const char* SettingNamesHelp();
+
+}  // namespace korva::usersetup

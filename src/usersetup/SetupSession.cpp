@@ -1,0 +1,109 @@
+#include "usersetup/SetupSession.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "app/EventLoopClock.h"
+#include "app/StepEngine.h"
+#include "port/ParPortCtl.h"
+#include "port/PortPath.h"
+#include "port/Ports.h"
+#include "port/PrinterSocket.h"
+#include "usersetup/ReplyDecoder.h"
+#include "usersetup/SetupCommands.h"
+
+namespace korva::usersetup {
+
+namespace {
+constexpr int kUsbPollMs = 100;
+}
+
+struct SetupSession::Parts {
+    std::unique_ptr<QCoreApplication> app;
+    std::unique_ptr<port::CPorts> ports;
+    std::unique_ptr<port::ParPortCtl> parallel;
+    std::unique_ptr<port::CPrinterSocket> socket;
+    std::unique_ptr<UserSetupExchange> exchange;
+    app::EventLoopClock clock;
+    port::PortKind kind = port::PortKind::Serial;
+};
+
+SetupSession::SetupSession(const port::ConnectionSettings& connection, app::CErrorLog& log, port::DeviceRoots roots)
+    : m_Parts(std::make_unique<Parts>()) {
+    static int argc = 1;
+    static char name[] = "korva";
+    static char* argv[] = {name, nullptr};
+    if (QCoreApplication::instance() == nullptr) m_Parts->app = std::make_unique<QCoreApplication>(argc, argv);
+
+    SetupEndpoints ep;
+    ep.log = &log;
+    ep.kind = port::ClassifyPortPath(connection.portName, roots.sys);
+    ep.portName = connection.portName;
+    ep.ipAddress = connection.ipAddress;
+    ep.tcpPort = connection.tcpPort;
+    m_Parts->ports = std::make_unique<port::CPorts>(log, roots);
+    m_Parts->ports->SetConnection(connection);
+    ep.ports = m_Parts->ports.get();
+    if (ep.kind == port::PortKind::Parallel) {
+        m_Parts->parallel = std::make_unique<port::ParPortCtl>(log, roots.dev);
+        ep.parallel = m_Parts->parallel.get();
+    }
+    if (ep.kind == port::PortKind::Ethernet) {
+        m_Parts->socket = std::make_unique<port::CPrinterSocket>();
+        ep.socket = m_Parts->socket.get();
+    }
+    m_Parts->kind = ep.kind;
+    m_Parts->exchange = std::make_unique<UserSetupExchange>(ep);
+}
+
+SetupSession::~SetupSession() {
+    // The exchange closes its connection before the ports and the socket go.
+    m_Parts->exchange.reset();
+    m_Parts->socket.reset();
+}
+
+port::PortKind SetupSession::Kind() const { return m_Parts->kind; }
+
+bool SetupSession::Connect() { return m_Parts->exchange->Connect(); }
+
+bool SetupSession::Run() {
+    app::RunSteps(*m_Parts->exchange, m_Parts->clock);
+    return m_Parts->exchange->LastOutcome() == UserSetupExchange::Outcome::Ok;
+}
+
+bool SetupSession::Read(UserSettings& settings, const SetupLists& lists, int timeoutMs, std::vector<int>& missing) {
+    UserSetupExchange& exchange = *m_Parts->exchange;
+    exchange.SetReplyHandler([&](const SettingReply& reply) { DecodeReply(reply, settings, lists); });
+    exchange.SetReadDeadline(timeoutMs);
+    exchange.BeginRead();
+    const bool ran = Run() || exchange.LastOutcome() == UserSetupExchange::Outcome::TimedOut;
+    if (ran) {
+        // Replies keep coming after the requests; wait for them within the time allowed.
+        QElapsedTimer timer;
+        timer.start();
+        while (!exchange.AllAnswered() && timer.elapsed() < timeoutMs) {
+            m_Parts->clock.SleepMs(kUsbPollMs);
+            exchange.FetchUsbReplies();
+        }
+    }
+    exchange.SetReplyHandler({});
+    missing.clear();
+    for (uint8_t setting : exchange.RequestList())
+        if (!exchange.Answered(setting)) missing.push_back(setting);
+    return exchange.LastOutcome() != UserSetupExchange::Outcome::Failed && missing.empty();
+}
+
+bool SetupSession::Write(UserSettings settings, const SetupLists& lists) {
+    m_Parts->exchange->BeginWrite([settings, &lists]() mutable {
+        PrepareForWrite(settings);
+        return BuildSetValues(settings, lists);
+    });
+    return Run();
+}
+
+bool SetupSession::TestPage() {
+    m_Parts->exchange->BeginTest();
+    return Run();
+}
+
+}  // namespace korva::usersetup

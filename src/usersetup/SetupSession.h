@@ -1,0 +1,42 @@
+#pragma once
+// The user setup over one connection without a window: the command line's
+// read, write and test page. Owns the port object, the parallel port control
+// or the TCP link the connection needs, and the Qt application the reply
+// hand-over runs on when there is none yet.
+#include <memory>
+#include <vector>
+
+#include "app/ErrorLog.h"
+#include "port/Connection.h"
+#include "port/Discovery.h"
+#include "usersetup/SetupLists.h"
+#include "usersetup/UserSettings.h"
+#include "usersetup/UserSetupExchange.h"
+
+namespace korva::usersetup {
+
+class SetupSession {
+public:
+    SetupSession(const port::ConnectionSettings& connection, app::CErrorLog& log, port::DeviceRoots roots = {});
+    ~SetupSession();
+    SetupSession(const SetupSession&) = delete;
+    SetupSession& operator=(const SetupSession&) = delete;
+
+    port::PortKind Kind() const;
+    /// Opens the connection; false after its message.
+    bool Connect();
+    /// Reads every setting of the kind's request list into `settings`; false
+    /// after a failure, or when some had not answered within `timeoutMs`
+    /// (`missing` lists them).
+    bool Read(UserSettings& settings, const SetupLists& lists, int timeoutMs, std::vector<int>& missing);
+    /// Enter-setup, set-values, leave-setup and the reconnect; false on failure.
+    bool Write(UserSettings settings, const SetupLists& lists);
+    bool TestPage();
+
+private:
+    struct Parts;
+    bool Run();
+    std::unique_ptr<Parts> m_Parts;
+};
+
+}  // namespace korva::usersetup
