@@ -14,6 +14,8 @@ int NetSearch::Step() {
             return start();
         case State::Receiving:
             return receive();
+        case State::Finishing:
+            return finish();
         case State::Done:
             return app::kStepDone;
     }
@@ -39,7 +41,7 @@ int NetSearch::start() {
 }
 
 int NetSearch::receive() {
-    if (!m_Channel.CanReceive()) return finish();
+    if (!m_Channel.CanReceive()) return stopReceiving();
     while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
         ++m_Counted;
         m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
@@ -52,14 +54,19 @@ int NetSearch::receive() {
                 ++m_ShortReplies;
             }
         }
-        if (m_Counted >= kMaxDatagrams) return finish();
+        if (m_Counted >= kMaxDatagrams) return stopReceiving();
     }
-    if (m_Clock.NowMs() >= m_Deadline) return finish();
+    if (m_Clock.NowMs() >= m_Deadline) return stopReceiving();
     return kPollMs;
 }
 
-int NetSearch::finish() {
+int NetSearch::stopReceiving() {
     m_Channel.Close();
+    m_State = State::Finishing;
+    return 0;
+}
+
+int NetSearch::finish() {
     if (m_Outcome == Outcome::None) m_Outcome = Outcome::Finished;
     m_State = State::Done;
     app::ShowMessage(app::Message(app::kMsgSearchFinished));

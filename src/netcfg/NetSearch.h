@@ -20,7 +20,13 @@ inline constexpr const char* kSocketErrorText = "socket() error";
 
 class NetSearch {
   public:
-    enum class State { Idle, Receiving, Done };
+    enum class State {
+        Idle,       ///< nothing sent yet
+        Receiving,  ///< collecting replies
+        Finishing,  ///< says the search is over (a step of its own, so a front
+                    ///< end has shown every row before the box appears)
+        Done,
+    };
     enum class Outcome {
         None,         ///< not finished yet
         Finished,     ///< listened until silence or the datagram limit
@@ -50,6 +56,7 @@ class NetSearch {
   private:
     int start();
     int receive();
+    int stopReceiving();
     int finish();
 
     app::Clock& m_Clock;

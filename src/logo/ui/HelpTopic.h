@@ -1,5 +1,8 @@
 #pragma once
+#include <QDialog>
 #include <QString>
+
+class QTextBrowser;
 
 namespace korva::logo::ui {
 
@@ -8,8 +11,27 @@ namespace korva::logo::ui {
 /// empty when no such file is installed.
 QString HelpTopicFile(const QString& topic);
 
-/// F1 on a page: opens the topic's help file in the desktop's viewer; true
-/// when there was one to open.
-bool OpenHelpTopic(const QString& topic);
+/// The help window: one bundled page at a time, its links followed inside
+/// the window. It belongs to the window it was opened from and stays usable
+/// beside that (modal) window.
+class CHelpWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit CHelpWindow(QWidget* owner);
+
+    /// Shows the topic's page; when none is installed, a line saying so.
+    /// True when the page was found.
+    bool ShowTopic(const QString& topic);
+    QString Topic() const { return m_Topic; }
+    QTextBrowser* Browser() const { return m_Browser; }
+
+private:
+    QTextBrowser* m_Browser;
+    QString m_Topic;
+};
+
+/// F1 on a window: shows the topic in that window's help window (made on
+/// first use, then reused and raised). True when the topic's page was found.
+bool OpenHelpTopic(const QString& topic, QWidget* owner);
 
 }  // namespace korva::logo::ui

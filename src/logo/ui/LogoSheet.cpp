@@ -27,6 +27,8 @@ CMyProperty* BuildLogoSheet(LogoToolContext& context, QWidget* parent) {
     sheet->AddPage(new CPage4Print(context));
     sheet->AddPage(new CPage5Setup(context));
     sheet->SetStartPage(kSetupPage);
+    QObject::connect(sheet, &CMyProperty::helpRequested, sheet,
+                     [sheet](const QString& topic) { OpenHelpTopic(topic, sheet); });
     return sheet;
 }
 
@@ -34,7 +36,6 @@ void RunLogoTool(LogoToolContext& context, QWidget* parent) {
     MakeListEditor(context)->LoadFromProfile(context.profile);
     {
         std::unique_ptr<CMyProperty> sheet(BuildLogoSheet(context, parent));
-        QObject::connect(sheet.get(), &CMyProperty::helpRequested, [](const QString& topic) { OpenHelpTopic(topic); });
         sheet->exec();
     }
     // The next opening shows the profile's list, not this one's edits.

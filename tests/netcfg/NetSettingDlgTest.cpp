@@ -1,0 +1,294 @@
+// The network setting dialog under the offscreen platform, searching and
+// changing korva-sim over loopback UDP; message boxes are recorded.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimer>
+
+#include "NetSimSupport.h"
+#include "NetcfgData.h"
+#include "app/Messages.h"
+#include "app/QtTestSupport.h"
+#include "app/ui/Language.h"
+#include "app/ui/NetAddress.h"
+#include "app/ui/ToolRegistry.h"
+#include "netcfg/ui/NetSetting.h"
+#include "netcfg/ui/NetSettingTool.h"
+#include "support/RecordedMessages.h"
+
+using namespace korva;
+using namespace korva::netcfg;
+using namespace korva::netcfg::ui;
+using namespace korva::test;
+
+namespace {
+
+const std::string kFinished = app::Message(app::kMsgSearchFinished);
+const std::string kAsk = app::Message(app::kMsgConfirmNetworkChange);
+const std::string kDone = app::Message(app::kMsgUpdateComplete2);
+
+// A press and release of the left button at `at`, as a real click arrives.
+void Click(QWidget* widget, QPoint at) {
+    const QPointF local(at);
+    const QPointF global(widget->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, {});
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, {}, {});
+    QApplication::sendEvent(widget, &press);
+    QApplication::sendEvent(widget, &release);
+}
+
+// Types `text` key by key.
+void Type(QWidget* widget, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, {}, QString(c));
+        QApplication::sendEvent(widget, &press);
+    }
+}
+
+class NetSettingDlg : public ::testing::Test {
+  protected:
+    NetSettingDlg() { TestApp(); }
+    ~NetSettingDlg() override {
+        CNetSetting::SetModifierQuery({});
+        app::ui::SetKoreanLabelsOverride(std::nullopt);
+    }
+    void StartPrinter(const QStringList& options) {
+        ASSERT_TRUE(printer.Start(options)) << printer.sim.Error().toStdString();
+    }
+    // Clicks a row's first cell as the mouse does.
+    static void ClickRow(CNetSetting& dlg, int row) {
+        QTableWidget* list = dlg.List();
+        const QRect cell = list->visualRect(list->model()->index(row, 0));
+        Click(list->viewport(), cell.center());
+    }
+    // Sends a reply from "another printer" while the dialog's search listens.
+    void ReplyDuringSearch(std::vector<uint8_t> reply) {
+        QTimer::singleShot(200, [this, reply] { SendLoopback(printer.listenPort, reply); });
+    }
+    LoopbackPrinter printer;
+};
+
+TEST_F(NetSettingDlg, OpensWithColumnsNoPrinterChosenAndTheManualGroupLockedUnlessCtrlIsHeld) {
+    CNetSetting dlg;
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), "KORVA Ethernet-II Network Setting");
+    QTableWidget* list = dlg.List();
+    const QStringList headers{"IP", "Port", "Subnet", "Gateway", "Mac Address"};
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(list->horizontalHeaderItem(c)->text(), headers[c]);
+    EXPECT_EQ(list->columnWidth(0), 130);
+    EXPECT_EQ(list->columnWidth(1), 60);
+    EXPECT_EQ(list->columnWidth(2), 130);
+    EXPECT_EQ(list->columnWidth(3), 130);
+    EXPECT_TRUE(list->showGrid());
+    EXPECT_FALSE(dlg.ChangeButton()->isEnabled());
+    EXPECT_EQ(dlg.PortEdit()->text(), "0");
+    EXPECT_FALSE(dlg.ManualGroup()->isVisible());
+
+    CNetSetting::SetModifierQuery([] { return Qt::KeyboardModifiers(Qt::ControlModifier); });
+    CNetSetting unlocked;
+    unlocked.show();
+    EXPECT_TRUE(unlocked.ManualGroup()->isVisible());
+    EXPECT_EQ(unlocked.ManualButton()->text(), "Manually change");
+}
+
+TEST_F(NetSettingDlg, KoreanLocaleRelabelsTheButtons) {
+    app::ui::SetKoreanLabelsOverride(true);
+    CNetSetting dlg;
+    EXPECT_EQ(dlg.SearchButton()->text(), QStringLiteral("프린터 검색"));
+    EXPECT_EQ(dlg.ChangeButton()->text(), QStringLiteral("설정 변경"));
+    EXPECT_EQ(dlg.ExitButton()->text(), QStringLiteral("닫기"));
+    app::ui::SetKoreanLabelsOverride(false);
+    CNetSetting english;
+    EXPECT_EQ(english.SearchButton()->text(), "Search Printer");
+    EXPECT_EQ(english.ChangeButton()->text(), "Change Setting");
+    EXPECT_EQ(english.ExitButton()->text(), "EXIT");
+}
+
+TEST_F(NetSettingDlg, EveryFieldIsReachableByItsLabel) {
+    CNetSetting::SetModifierQuery([] { return Qt::KeyboardModifiers(Qt::ControlModifier); });
+    CNetSetting dlg;
+    dlg.show();
+    std::map<QString, QWidget*> byLabel;
+    for (QLabel* label : dlg.findChildren<QLabel*>())
+        if (label->buddy()) byLabel[label->text().remove('&')] = label->buddy();
+    EXPECT_EQ(byLabel["IP"], dlg.IpEdit());
+    EXPECT_EQ(byLabel["Subnet"], dlg.SubnetEdit());
+    EXPECT_EQ(byLabel["Gateway"], dlg.GatewayEdit());
+    EXPECT_EQ(byLabel["PORT"], dlg.PortEdit());
+    EXPECT_EQ(byLabel["MAC(Low 3byte):"], dlg.ManualMacEdit(0));
+    for (QWidget* w : dlg.findChildren<QWidget*>()) {
+        if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus || qobject_cast<QLabel*>(w))
+            continue;
+        if (w->parentWidget() != &dlg && w->parentWidget() != dlg.ManualGroup()) continue;
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+        ASSERT_TRUE(a);
+        EXPECT_FALSE(a->text(QAccessible::Name).isEmpty()) << w->metaObject()->className();
+    }
+    // Tab walks from the list through the fields to the buttons (Change
+    // Setting is skipped while it is disabled).
+    std::vector<QWidget*> tabOrder;
+    for (QWidget* w = dlg.List()->nextInFocusChain(); w != dlg.List(); w = w->nextInFocusChain()) {
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
+            w->window() == &dlg)
+            tabOrder.push_back(w);
+    }
+    const std::vector<QWidget*> expected{
+        dlg.IpEdit(),       dlg.SubnetEdit(),     dlg.GatewayEdit(),    dlg.PortEdit(),
+        dlg.DhcpCheck(),    dlg.ManualMacEdit(0), dlg.ManualMacEdit(1), dlg.ManualMacEdit(2),
+        dlg.ManualButton(), dlg.SearchButton(),   dlg.ExitButton()};
+    EXPECT_EQ(tabOrder, expected);
+}
+
+TEST_F(NetSettingDlg, SearchListsPrintersAndAClickFillsTheFields) {
+    StartPrinter(
+        {"--ip", "10.0.0.5", "--dhcp", "--net-port", "9100", "--mac", "00:1A:2B:3C:4D:5E"});
+    RecordedMessages messages;
+    CNetSetting dlg(printer.Endpoints());
+    dlg.show();
+    std::vector<uint8_t> other = NetcfgDatagram("reply-192.168.0.10-dhcp.hex");
+    other[21] = 0;  // a fixed-address printer
+    ReplyDuringSearch(other);
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(50);
+    dlg.SearchButton()->click();
+    ticker.stop();
+
+    EXPECT_GT(ticks, 10) << "the window kept running its event loop while it listened";
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kFinished});
+    ASSERT_EQ(dlg.List()->rowCount(), 2);
+    const QStringList first{"10.0.0.5 (DHCP)", "9100", "255.255.255.0", "192.168.0.1",
+                            "00:1A:2B:3C:4D:5E"};
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(dlg.List()->item(0, c)->text(), first[c]);
+    EXPECT_EQ(dlg.List()->item(1, 0)->text(), "192.168.0.10");
+    EXPECT_FALSE(dlg.ChangeButton()->isEnabled()) << "a search chooses no printer";
+
+    ClickRow(dlg, 0);
+    EXPECT_EQ(dlg.IpEdit()->text(), "10.0.0.5");
+    EXPECT_TRUE(dlg.DhcpCheck()->isChecked());
+    EXPECT_EQ(dlg.PortEdit()->text(), "9100");
+    EXPECT_EQ(dlg.SubnetEdit()->text(), "255.255.255.0");
+    EXPECT_EQ(dlg.GatewayEdit()->text(), "192.168.0.1");
+    EXPECT_EQ(dlg.PickedMac(), "00:1A:2B:3C:4D:5E");
+    EXPECT_TRUE(dlg.ChangeButton()->isEnabled());
+
+    ClickRow(dlg, 1);
+    EXPECT_FALSE(dlg.DhcpCheck()->isChecked());
+    EXPECT_EQ(dlg.PickedMac(), "00:2B:9E:12:34:56");
+
+    // Below the last row: no printer chosen, the remembered MAC stays.
+    const QPoint below(10, dlg.List()->viewport()->height() - 2);
+    Click(dlg.List()->viewport(), below);
+    EXPECT_FALSE(dlg.ChangeButton()->isEnabled());
+    EXPECT_EQ(dlg.PickedMac(), "00:2B:9E:12:34:56");
+
+    // A new search keeps the state as it was.
+    ClickRow(dlg, 0);
+    dlg.SearchButton()->click();
+    EXPECT_TRUE(dlg.ChangeButton()->isEnabled());
+    EXPECT_EQ(dlg.PickedMac(), "00:1A:2B:3C:4D:5E");
+}
+
+TEST_F(NetSettingDlg, ChangeSendsWhatTheBoxesHoldToThePickedPrinter) {
+    StartPrinter({"--mac", "00:1A:2B:3C:4D:5E"});
+    RecordedMessages messages(app::MsgAnswer::Yes);
+    CNetSetting dlg(printer.Endpoints());
+    dlg.show();
+    dlg.SearchButton()->click();
+    ClickRow(dlg, 0);
+    dlg.IpEdit()->setText("192.168.1.50");
+    dlg.SubnetEdit()->setText("255.255.");  // blank numbers read as 0
+    dlg.GatewayEdit()->setText("192.168.1.1");
+    dlg.PortEdit()->setText("6001");
+    dlg.DhcpCheck()->setChecked(false);
+    dlg.ChangeButton()->click();
+
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kFinished, kAsk, kDone}));
+    EXPECT_FALSE(dlg.ChangeButton()->isEnabled());
+    const std::vector<std::string> events = printer.Events(3);
+    ASSERT_EQ(events.size(), 3u);  // search, change, apply
+    EXPECT_NE(events[1].find(SimHex(NetcfgDatagram("change-192.168.1.50.hex"))), std::string::npos)
+        << events[1];
+    EXPECT_NE(events[2].find(SimHex(NetcfgDatagram("apply-192.168.1.50.hex"))), std::string::npos)
+        << events[2];
+}
+
+TEST_F(NetSettingDlg, RefusalsKeepThePrinterChosenAndNoDisablesTheChange) {
+    StartPrinter({"--mac", "00:1A:2B:3C:4D:5E"});
+    RecordedMessages messages(app::MsgAnswer::No);
+    CNetSetting dlg(printer.Endpoints());
+    dlg.show();
+    dlg.SearchButton()->click();
+    ClickRow(dlg, 0);
+    dlg.IpEdit()->setText("192.168.0.255");
+    dlg.ChangeButton()->click();
+    dlg.IpEdit()->setText("192.168.0.20");
+    dlg.PortEdit()->setText("1023");
+    dlg.ChangeButton()->click();
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kFinished, app::Message(app::kMsgIpRange),
+                                                          app::Message(app::kMsgPortRange)}));
+    EXPECT_TRUE(dlg.ChangeButton()->isEnabled()) << "nothing was asked yet";
+
+    dlg.PortEdit()->setText("1024");
+    dlg.ChangeButton()->click();
+    EXPECT_EQ(messages.Texts().back(), kAsk);
+    EXPECT_FALSE(dlg.ChangeButton()->isEnabled());
+    EXPECT_EQ(printer.Events(1).size(), 1u) << "only the search reached the printer";
+}
+
+TEST_F(NetSettingDlg, ManualChangeAddressesThe002B9EPrinterByItsLowBytes) {
+    StartPrinter({"--mac", "00:2B:9E:3C:4D:5E"});
+    RecordedMessages messages(app::MsgAnswer::Yes);
+    CNetSetting::SetModifierQuery([] { return Qt::KeyboardModifiers(Qt::ControlModifier); });
+    CNetSetting dlg(printer.Endpoints());
+    dlg.show();
+    dlg.IpEdit()->setText("192.168.0.255");  // no range check in the manual change
+    dlg.SubnetEdit()->setText("255.255.255.0");
+    dlg.GatewayEdit()->setText("10.0.0.0");
+    dlg.PortEdit()->setText("9100");
+    Type(dlg.ManualMacEdit(0), "3c");  // typed lower-case, taken upper-case
+    Type(dlg.ManualMacEdit(1), "4D");
+    Type(dlg.ManualMacEdit(2), "5e");
+    EXPECT_EQ(dlg.ManualMacEdit(0)->text(), "3C");
+    dlg.ManualButton()->click();
+
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kAsk, kDone}));
+    const QJsonObject state = printer.sim.WaitForState(
+        [](const QJsonObject& s) { return s["network"]["ip"] == "192.168.0.255"; });
+    EXPECT_EQ(state["network"]["ip"].toString(), "192.168.0.255");
+    EXPECT_EQ(state["network"]["gateway"].toString(), "10.0.0.0");
+    EXPECT_EQ(state["network"]["port"].toInt(), 9100);
+}
+
+TEST_F(NetSettingDlg, IsTheNetworkSettingToolOfTheEthernetAddressDialog) {
+    const app::ui::ToolLauncher launcher = app::ui::FindTool(app::ui::Tool::NetworkSetting);
+    ASSERT_TRUE(launcher);
+    const auto* target = launcher.target<void (*)(QWidget*)>();
+    ASSERT_TRUE(target);
+    EXPECT_EQ(*target, &RunNetSetting);
+    app::ui::CNetAddress address;
+    EXPECT_TRUE(address.NetworkSettingButton()->isEnabled());
+    // The button opens the dialog modally; close it as soon as it shows.
+    bool opened = false;
+    QTimer::singleShot(0, [&opened] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* dlg = qobject_cast<CNetSetting*>(w); dlg && dlg->isVisible()) {
+                opened = dlg->windowTitle() == "KORVA Ethernet-II Network Setting";
+                dlg->ExitButton()->click();
+            }
+        }
+    });
+    address.NetworkSettingButton()->click();
+    EXPECT_TRUE(opened);
+}
+
+}  // namespace
