@@ -73,6 +73,10 @@ TEST_F(LogoPrintE2E, AllPrints255CommandsAndThePaperShowsTheStoredLogos) {
     EXPECT_EQ(Print(settings, fast), Outcome::Completed);
 
     const QJsonObject state = WaitPrinted(255);
+    QByteArray expected = Bytes("1d 49 01 1b 40");
+    for (int n = 1; n <= 255; ++n) expected += Bytes("1c 70") + QByteArray(1, char(n)) + Bytes("03");
+    // The first connection stored the logos; printing is the second.
+    EXPECT_EQ(SimHarness::Received(state, 1).toHex(' ').toStdString(), expected.toHex(' ').toStdString());
     const QJsonArray printed = state["printed"].toArray();
     ASSERT_EQ(printed.size(), 255);
     for (int n = 1; n <= 255; ++n) {

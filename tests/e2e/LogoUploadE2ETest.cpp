@@ -1,5 +1,6 @@
 // The NV upload end to end: real bitmap files, the real port objects, and
 // korva-sim as the printer over a pty and over loopback TCP.
+#include <QFile>
 #include <QJsonArray>
 
 #include <cerrno>
@@ -95,7 +96,26 @@ TEST_F(LogoUploadE2E, TwoLogosOverLoopbackTcp) {
 
     const QJsonObject state = WaitForImages(2);
     EXPECT_EQ(SimHarness::Received(state, 0), Bytes("1c 71 02") + ExampleImages());
-    EXPECT_EQ(state["nv_images"].toArray()[1].toObject(), Image(2, 512, 8, 512));
+    const QJsonArray images = state["nv_images"].toArray();
+    ASSERT_EQ(images.size(), 2);
+    EXPECT_EQ(images[0].toObject(), Image(1, 104, 32, 416));
+    EXPECT_EQ(images[1].toObject(), Image(2, 512, 8, 512));
+}
+
+TEST_F(LogoUploadE2E, TwoLogosToAFileGiveTheExampleStream) {
+    ListExample();
+    port::CPorts ports(log);
+    ports.m_PortName = "FILE";
+    const std::string out = (dir / "logos.prn").string();
+    ports.SetFileNameChooser([out] { return std::optional<std::string>(out); });
+    EXPECT_EQ(Upload(ports, app::DefaultClock()), Outcome::Completed);
+    EXPECT_FALSE(ports.IsOpen());
+    QFile file(QString::fromStdString(out));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    // No printer check and no ESC @ in a file: the definition alone.
+    EXPECT_EQ(file.readAll().toHex(' ').toStdString(),
+              (Bytes("1c 71 02") + ExampleImages()).toHex(' ').toStdString());
+    EXPECT_EQ(profile.GetString("LOGO", "Logofile1"), entries[0].path);
 }
 
 TEST_F(LogoUploadE2E, CancelDuringImageTwoOfFiveLeavesThreeEmptyHeaders) {
@@ -125,11 +145,15 @@ TEST_F(LogoUploadE2E, APrinterThatNeverAnswersTheProbesGivesPortOpen) {
     sim.Stop();
     ListExample();
     port::CPrinterSocket socket;
+    std::vector<int> waits;
+    socket.SetWaiter([&waits](int ms) {
+        waits.push_back(ms);
+        app::EventLoopClock().SleepMs(ms);
+    });
     port::TcpStream link(socket, "127.0.0.1", deadPort);
     app::EventLoopClock clock;
-    const int64_t start = clock.NowMs();
     EXPECT_EQ(Upload(link, clock), Outcome::PortOpenFailed);
-    EXPECT_GE(clock.NowMs() - start, 10 * 50);  // ten probes, 50 ms apart
+    EXPECT_EQ(waits, std::vector<int>(10, 50));  // ten probes, 50 ms apart
     ASSERT_EQ(messages.Boxes().size(), 2u);
     EXPECT_EQ(messages.Boxes()[1].text, "ERROR : Port open.");
     EXPECT_EQ(messages.Boxes()[1].style, app::MsgStyle::Ok);
