@@ -1,0 +1,269 @@
+#include "usersetup/ui/UserSetupDlg.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+#include "app/Messages.h"
+#include "app/StepEngine.h"
+#include "app/ui/Language.h"
+#include "app/ui/StepDriver.h"
+#include "usersetup/ReplyDecoder.h"
+#include "usersetup/SetupCommands.h"
+#include "usersetup/ui/SettingControls.h"
+#include "usersetup/ui/UserSetupLabels.h"
+
+namespace korva::usersetup::ui {
+
+namespace {
+// After the last reply of an Ethernet read the printer needs a moment
+// before the next command.
+constexpr int kEthernetSettleMs = 800;
+
+QString PlainLines(const std::string& text) { return QString::fromStdString(text).remove('\r'); }
+}  // namespace
+
+app::MsgAnswer AskNotice(const std::string& text) {
+    // The seam shows every box captioned with the program name; these two
+    // questions carry their own caption, so they call the handler directly.
+    app::MessageHandler handler = app::SetMessageHandler({});
+    app::SetMessageHandler(handler);
+    if (!handler) return app::ShowMessage(text, app::MsgStyle::YesNo);
+    return handler(text, "Notice", app::MsgStyle::YesNo);
+}
+
+CUserSetup::CUserSetup(UserSetupContext context, QWidget* parent)
+    : QDialog(parent), m_Context(std::move(context)) {
+    setWindowTitle(QString::fromUtf8(app::Title(app::kTitleUserSetup)));
+    m_Exchange = std::make_unique<UserSetupExchange>(m_Context.endpoints);
+
+    auto* layout = new QVBoxLayout(this);
+    m_Heading = new QLabel(Label(kLabelHeading), this);
+    layout->addWidget(m_Heading);
+    auto* modelBox = new QGroupBox(QStringLiteral("MODEL"), this);
+    auto* modelLayout = new QVBoxLayout(modelBox);
+    m_Model = new QLabel(PlainLines(m_Context.modelText), modelBox);
+    m_Model->setAccessibleName(QStringLiteral("MODEL"));
+    modelLayout->addWidget(m_Model);
+    layout->addWidget(modelBox);
+
+    // The water mark starts at image 1 and the cut adjustment at 0 lines.
+    m_Settings.imageNumber = 1;
+    m_Settings.cutLines = 0;
+    auto* grid = new QGridLayout;
+    m_Controls = new SettingControls(m_Settings, m_Context.lists, this);
+    m_Controls->AddTo(grid);
+    layout->addLayout(grid);
+
+    auto* buttons = new QHBoxLayout;
+    m_GetValue = new QPushButton(Label(kLabelGetValue), this);
+    m_SetValue = new QPushButton(Label(kLabelSetValue), this);
+    m_Test = new QPushButton(Label(kLabelTest), this);
+    m_Default = new QPushButton(Label(kLabelDefault), this);
+    m_Exit = new QPushButton(Label(kLabelExit), this);
+    for (QPushButton* b : {m_GetValue, m_SetValue, m_Test, m_Default, m_Exit}) {
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+    }
+    layout->addLayout(buttons);
+
+    connect(m_GetValue, &QPushButton::clicked, this, &CUserSetup::OnGetValue);
+    connect(m_SetValue, &QPushButton::clicked, this, &CUserSetup::OnSetValue);
+    connect(m_Test, &QPushButton::clicked, this, &CUserSetup::OnTest);
+    connect(m_Default, &QPushButton::clicked, this, &CUserSetup::OnDefault);
+    connect(m_Exit, &QPushButton::clicked, this, &CUserSetup::OnExit);
+    connect(m_Controls, &SettingControls::RadioClicked, this, &CUserSetup::OnRadio);
+    connect(m_Controls, &SettingControls::BellTypeChanged, this, &CUserSetup::OnBellType);
+    connect(m_Controls, &SettingControls::NvSizeChanged, this, &CUserSetup::OnNvSize);
+    m_Exchange->SetReplyHandler([this](const SettingReply& reply) { OnReply(reply); });
+
+    m_Controls->ShowValues();
+    m_GetValue->setEnabled(!m_Exchange->LegacyMode());
+    if (app::ui::UseKoreanLabels()) ApplyKoreanLabels();
+}
+
+CUserSetup::~CUserSetup() { m_Exchange->Disconnect(); }
+
+bool CUserSetup::Connect() { return m_Exchange->Connect(); }
+
+void CUserSetup::ApplyKoreanLabels() {
+    m_Heading->setText(KoreanLabel(kLabelHeading));
+    m_GetValue->setText(KoreanLabel(kLabelGetValue));
+    m_SetValue->setText(KoreanLabel(kLabelSetValue));
+    m_Test->setText(KoreanLabel(kLabelTest));
+    m_Default->setText(KoreanLabel(kLabelDefault));
+    m_Exit->setText(KoreanLabel(kLabelExit));
+    m_Controls->UseKoreanLabels();
+}
+
+// --- control reactions ----------------------------------------------------
+
+void CUserSetup::OnRadio(RadioRow* row, int index) {
+    SettingControls& c = *m_Controls;
+    if (row == &c.paperWidth && index == kWidth58mm) m_Settings.column = kColumn32;  // always proposed
+    if (row == &c.waterMark && index == kOn) OnWaterMarkEnable();
+    if (row == &c.paperType && index == kTwoColor) OnTwoColor();
+    if (row == &c.stopBits) m_StopBitsChanged = true;
+    c.ShowValues();
+}
+
+void CUserSetup::OnWaterMarkEnable() {
+    if (m_Settings.paperType != kTwoColor) return;
+    const std::string question =
+        "Water mark print is impossible in Two-color print mode.\nSelect One-color mode?";
+    if (AskNotice(question) == app::MsgAnswer::Yes) m_Settings.paperType = kBlack;
+    else m_Settings.waterMark = kOff;
+}
+
+void CUserSetup::OnTwoColor() {
+    if (m_Settings.waterMark == kOn) {
+        const std::string question =
+            "Water mark print is impossible in Two-color print mode.\nDisable water mark function?";
+        if (AskNotice(question) != app::MsgAnswer::Yes) {
+            m_Settings.paperType = kBlack;
+            return;
+        }
+        m_Settings.waterMark = kOff;
+    }
+    m_Settings.density = kMedium;
+}
+
+void CUserSetup::OnBellType() {
+    m_Controls->RefreshTimesCaption();
+    m_Controls->ShowValues();
+}
+
+void CUserSetup::OnNvSize(bool graphic) {
+    if (NvMemoryTotalFits(m_Settings)) return;
+    char text[256];
+    std::snprintf(text, sizeof text, app::Message(app::kMsgNvMemoryOutOfRange), kMaxNvTotalKb);
+    app::ShowMessage(text);
+    (graphic ? m_Settings.nvGraphic : m_Settings.nvUser) = kEmpty;
+    m_Controls->ShowValues();
+}
+
+void CUserSetup::OnReply(const SettingReply& reply) {
+    if (DecodeReply(reply, m_Settings, m_Context.lists) != DecodeStatus::Applied) return;
+    if (reply.number == kBell) m_Controls->RefreshTimesCaption();
+    m_Controls->ShowValues();
+    if (reply.number == kSetupCode && m_Exchange->Kind() == port::PortKind::Ethernet && !m_Busy) {
+        SetButtons(false, false, m_Test->isEnabled(), false, m_Exit->isEnabled());
+        QTimer::singleShot(kEthernetSettleMs, this, [this] {
+            if (!m_Failed && !m_Busy) SetButtons(true, true, m_Test->isEnabled(), true, m_Exit->isEnabled());
+        });
+    }
+}
+
+// --- buttons ----------------------------------------------------------------
+
+bool CUserSetup::RunOperation() {
+    m_Busy = true;
+    app::ui::StepDriver driver([this] { return m_Exchange->Step(); }, {});
+    driver.Run();
+    m_Busy = false;
+    if (m_Exchange->LastOutcome() == UserSetupExchange::Outcome::Failed) {
+        EnterFailureState();
+        return false;
+    }
+    return true;
+}
+
+void CUserSetup::OnGetValue() {
+    const bool parallel = m_Exchange->Kind() == port::PortKind::Parallel;
+    if (parallel) {
+        // Until every reply is in, nothing else may go to the printer.
+        SetButtons(false, false, false, false, false);
+        setCursor(Qt::WaitCursor);
+    }
+    m_Exchange->BeginRead();
+    const bool ok = RunOperation();
+    if (parallel) {
+        unsetCursor();
+        if (ok) EnableAfterOperation(true, true);
+    }
+}
+
+std::vector<uint8_t> CUserSetup::BuildSetValuesNow() {
+    if (m_Settings.stopBits != kEmpty && m_StopBitsChanged) {
+        app::ShowMessage(app::Message(app::kMsgStopBitWarning));
+        m_StopBitsChanged = false;
+    }
+    PrepareForWrite(m_Settings);
+    return BuildSetValues(m_Settings, m_Context.lists);
+}
+
+void CUserSetup::OnSetValue() {
+    SetButtons(false, false, false, false, false);
+    m_Exchange->BeginWrite([this] { return BuildSetValuesNow(); });
+    if (RunOperation()) EnableAfterOperation(true, true);
+    m_Controls->ShowValues();
+}
+
+void CUserSetup::OnTest() {
+    SetButtons(false, false, m_Test->isEnabled(), false, m_Exit->isEnabled());
+    m_Exchange->BeginTest();
+    if (RunOperation()) EnableAfterOperation(m_Test->isEnabled(), m_Exit->isEnabled());
+}
+
+void CUserSetup::OnDefault() {
+    if (app::ShowMessage(app::Message(app::kMsgConfirmDefaults), app::MsgStyle::YesNo) != app::MsgAnswer::Yes) return;
+    ApplyDefaults(m_Settings, m_Context.lists);
+    m_StopBitsChanged = true;
+    m_Controls->RefreshTimesCaption();
+    m_Controls->ShowValues();
+}
+
+void CUserSetup::OnExit() {
+    if (m_Busy) return;
+    m_Exchange->Disconnect();
+    accept();
+}
+
+void CUserSetup::reject() {
+    // Escape and the close box wait for a running operation to end.
+    if (m_Busy) return;
+    m_Exchange->Disconnect();
+    QDialog::reject();
+}
+
+void CUserSetup::closeEvent(QCloseEvent* event) {
+    if (m_Busy) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void CUserSetup::SetButtons(bool getValue, bool setValue, bool test, bool defaults, bool exit) {
+    m_GetValue->setEnabled(getValue && !m_Exchange->LegacyMode());
+    m_SetValue->setEnabled(setValue);
+    m_Test->setEnabled(test);
+    m_Default->setEnabled(defaults);
+    m_Exit->setEnabled(exit);
+}
+
+void CUserSetup::EnableAfterOperation(bool test, bool exit) {
+    if (m_Failed) return;
+    SetButtons(true, true, test, true, exit);
+}
+
+void CUserSetup::EnterFailureState() {
+    m_Failed = true;
+    if (m_Exchange->Kind() != port::PortKind::Parallel) {
+        m_Settings.imageNumber = 1;
+        m_Settings.cutLines = 0;
+    }
+    m_Controls->ShowValues();
+    m_Controls->SetAllEnabled(false);
+    // Only closing the dialog remains; EXIT stays usable for that.
+    SetButtons(false, false, false, m_Default->isEnabled(), true);
+}
+
+}  // namespace korva::usersetup::ui

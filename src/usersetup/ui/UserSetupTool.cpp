@@ -1,0 +1,53 @@
+// Opens the user setup from the tool menu, over the connection the
+// connection dialog chose.
+#include <QWidget>
+
+#include "app/AppProfile.h"
+#include "app/ConnectionLabel.h"
+#include "app/ErrorLog.h"
+#include "app/Globals.h"
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+#include "app/ui/NetAddress.h"
+#include "app/ui/ToolRegistry.h"
+#include "port/ParPortCtl.h"
+#include "port/PortPath.h"
+#include "port/Ports.h"
+#include "usersetup/UserProfile.h"
+#include "usersetup/ui/UserSetupDlg.h"
+#include "usersetup/ui/UserSetupTool.h"
+
+namespace korva::usersetup::ui {
+
+void RunUserSetup(QWidget* parent) {
+    port::CPorts& ports = app::Ports();
+    port::ParPortCtl parallel(app::ErrorLog(), ports.Roots().dev);
+    UserSetupContext context;
+    SetupEndpoints& ep = context.endpoints;
+    ep.kind = port::ClassifyPortPath(ports.m_PortName, ports.Roots().sys);
+    ep.ports = &ports;
+    ep.parallel = &parallel;
+    ep.portName = ports.m_PortName;
+    ep.log = &app::ErrorLog();
+    if (ep.kind == port::PortKind::Ethernet) {
+        app::ui::CNetAddress* address = app::ui::MainNetAddress();
+        if (address == nullptr) {
+            app::ShowMessage(app::Message(app::kMsgPrinterCheck));
+            return;
+        }
+        ep.socket = &address->Socket();
+        ep.ipAddress = address->IpAddress().toStdString();
+        ep.tcpPort = address->TcpPortCopy();
+    }
+    context.lists = LoadSetupLists(app::AppProfile());
+    context.modelText = app::ConnectionLabel();
+    CUserSetup dialog(std::move(context), parent);
+    if (!dialog.Connect()) return;
+    dialog.exec();
+}
+
+namespace {
+const app::ui::ToolRegistration kUserSetupTool(app::ui::Tool::UserSetup, &RunUserSetup);
+}
+
+}  // namespace korva::usersetup::ui

@@ -1,0 +1,286 @@
+// The user setup dialog under the offscreen platform, against korva-sim on a
+// pty, with the message seam recording every box.
+#include <gtest/gtest.h>
+
+#include <QAbstractSpinBox>
+#include <QJsonArray>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+
+#include <memory>
+
+#include "UserSetupTestSupport.h"
+#include "app/ErrorLog.h"
+#include "app/Messages.h"
+#include "app/ui/Language.h"
+#include "port/ParPortCtl.h"
+#include "port/Ports.h"
+#include "port/PrinterSocket.h"
+#include "support/SimHarness.h"
+#include "usersetup/ui/SettingControls.h"
+#include "usersetup/ui/UserSetupDlg.h"
+
+namespace korva::usersetup::ui {
+namespace {
+
+using test::SimHarness;
+using test::SimSetting;
+
+/// Records every box with its caption; questions get the next queued answer (Yes when none).
+struct Boxes {
+    struct Box {
+        std::string text, caption;
+    };
+    std::vector<Box> shown;
+    std::vector<app::MsgAnswer> answers;
+    app::MessageHandler previous;
+    Boxes() {
+        previous = app::SetMessageHandler([this](const std::string& text, const std::string& caption, app::MsgStyle) {
+            shown.push_back({text, caption});
+            if (answers.empty()) return app::MsgAnswer::Yes;
+            const app::MsgAnswer a = answers.front();
+            answers.erase(answers.begin());
+            return a;
+        });
+    }
+    ~Boxes() { app::SetMessageHandler(previous); }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> out;
+        for (const Box& b : shown) out.push_back(b.text);
+        return out;
+    }
+};
+
+class UserSetupDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::EnsureQtApp();
+        ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
+        ports.m_PortName = sim.SerialPath().toStdString();
+        ports.m_BaudRate = 115200;
+        ports.m_DataBits = 8;
+        ports.m_Parity = port::kParityNone;
+        ports.m_FlowControl = port::kFlowNone;
+    }
+
+    std::unique_ptr<CUserSetup> Open() {
+        UserSetupContext context;
+        context.endpoints.kind = port::PortKind::Serial;
+        context.endpoints.ports = &ports;
+        context.endpoints.parallel = &parallel;
+        context.endpoints.log = &log;
+        context.lists.receiveBuffers = {"64", "32", "20", "4"};
+        context.lists.codePages = {"0|PC437 (USA, Std Europe)", "16|WPC1252 (Windows CP)"};
+        context.modelText = "KORVA20 - COM1\r\nBaud : 115200";
+        auto dialog = std::make_unique<CUserSetup>(context);
+        EXPECT_TRUE(dialog->Connect());
+        return dialog;
+    }
+
+    /// Everything the printer received on its latest connection.
+    QByteArray LastConnectionBytes(const QJsonObject& state) {
+        const int count = static_cast<int>(state.value("received").toArray().size());
+        return SimHarness::Received(state, count - 1);
+    }
+
+    SimHarness sim;
+    app::CErrorLog log;
+    port::CPorts ports{log};
+    port::ParPortCtl parallel{log};
+    Boxes boxes;
+};
+
+TEST_F(UserSetupDlgTest, OpensEmptyAndAFirstWriteSendsOnlyMarginAndCode) {
+    auto dialog = Open();
+    EXPECT_EQ(dialog->windowTitle(), "KorvaTool : User Setup");
+    SettingControls& c = dialog->Controls();
+    EXPECT_EQ(c.paperWidth.group->checkedId(), -1);
+    EXPECT_EQ(c.nvGraphicList->currentIndex(), -1);
+    EXPECT_EQ(c.imageNumber->value(), 1);
+    EXPECT_EQ(c.setupCode->text(), "0");
+    EXPECT_FALSE(c.reserved.box->isEnabled());
+    EXPECT_TRUE(c.columnList->isEnabled());
+
+    dialog->SetValueButton()->click();
+    const QByteArray expected = QByteArray::fromHex(
+        "1d2845030001494e"                // enter setup "IN"
+        "1d28450a0005fa0000ff0000000004"  // margin 0, setup code 0
+        "1d28450400024f5554");            // leave setup "OUT"
+    const QJsonObject state = sim.WaitForState([&](const QJsonObject& s) { return LastConnectionBytes(s) == expected; });
+    EXPECT_EQ(LastConnectionBytes(state).toHex(' ').toStdString(), expected.toHex(' ').toStdString());
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(dialog->GetValueButton()->isEnabled());
+}
+
+TEST_F(UserSetupDlgTest, GetValueFillsTheControls) {
+    auto dialog = Open();
+    dialog->GetValueButton()->click();
+    ASSERT_TRUE(test::SpinUntil([&] { return dialog->Exchange().AllAnswered(); }));
+    SettingControls& c = dialog->Controls();
+    EXPECT_TRUE(c.paperWidth.buttons[0]->isChecked());  // 80mm
+    EXPECT_FALSE(c.columnList->isEnabled());
+    EXPECT_TRUE(c.paperType.buttons[0]->isChecked());  // Black
+    EXPECT_FALSE(c.densityList->isEnabled());
+    EXPECT_EQ(c.densityList->currentText(), "MEDIUM");
+    EXPECT_EQ(c.bellList->currentText(), "QUELM Bell");
+    EXPECT_EQ(c.timesList->currentText(), "3");
+    EXPECT_EQ(c.timesCaption->text(), "Times");
+    EXPECT_EQ(c.codePageList->currentIndex(), 0);
+    EXPECT_EQ(c.nvGraphicList->currentText(), "384");
+    EXPECT_EQ(c.nvUserList->currentText(), "64");
+    EXPECT_EQ(c.speedList->currentText(), "220");
+    EXPECT_EQ(c.receiveBufferList->currentText(), "4");
+    EXPECT_TRUE(c.stopBits.buttons[0]->isChecked());  // ONE
+    EXPECT_TRUE(c.reserved.buttons[0]->isChecked());  // OFF, shown greyed
+    EXPECT_TRUE(c.selfTestDrawer.buttons[1]->isChecked());  // Disable
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST_F(UserSetupDlgTest, PaperWidthAndBellCaption) {
+    auto dialog = Open();
+    SettingControls& c = dialog->Controls();
+    c.columnList->setCurrentIndex(0);
+    c.paperWidth.buttons[1]->click();  // 58mm always proposes 32 columns
+    EXPECT_EQ(c.columnList->currentText(), "32 Column");
+    EXPECT_TRUE(c.columnList->isEnabled());
+    c.paperWidth.buttons[0]->click();
+    EXPECT_FALSE(c.columnList->isEnabled());
+    EXPECT_EQ(c.columnList->currentText(), "32 Column");  // shown choice stays
+    c.bellList->setCurrentIndex(kMelody2);
+    EXPECT_EQ(c.timesCaption->text(), " / 5");
+    c.bellList->setCurrentIndex(kOtherBell);
+    EXPECT_EQ(c.timesCaption->text(), "Times");
+}
+
+TEST_F(UserSetupDlgTest, WaterMarkAndTwoColourExcludeEachOther) {
+    auto dialog = Open();
+    SettingControls& c = dialog->Controls();
+    c.waterMark.buttons[1]->click();  // Enable, paper type still empty: no question
+    c.paperType.buttons[0]->click();
+    boxes.answers = {app::MsgAnswer::No};
+    c.paperType.buttons[1]->click();  // 2Color while the water mark is on
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].caption, "Notice");
+    EXPECT_EQ(boxes.shown[0].text,
+              "Water mark print is impossible in Two-color print mode.\nDisable water mark function?");
+    EXPECT_TRUE(c.paperType.buttons[0]->isChecked());
+    EXPECT_FALSE(c.densityList->isEnabled());
+
+    c.paperType.buttons[1]->click();  // Yes this time
+    EXPECT_TRUE(c.paperType.buttons[1]->isChecked());
+    EXPECT_EQ(c.densityList->currentText(), "MEDIUM");
+    EXPECT_TRUE(c.densityList->isEnabled());
+    EXPECT_TRUE(c.waterMark.buttons[0]->isChecked());
+    EXPECT_FALSE(c.imageNumber->isEnabled());
+
+    boxes.answers = {app::MsgAnswer::No};
+    c.waterMark.buttons[1]->click();  // Enable while 2Color, answered No
+    EXPECT_EQ(boxes.shown.back().text,
+              "Water mark print is impossible in Two-color print mode.\nSelect One-color mode?");
+    EXPECT_TRUE(c.waterMark.buttons[0]->isChecked());
+    EXPECT_TRUE(c.paperType.buttons[1]->isChecked());
+}
+
+TEST_F(UserSetupDlgTest, NvMemoryTotalIsChecked) {
+    auto dialog = Open();
+    SettingControls& c = dialog->Controls();
+    c.nvGraphicList->setCurrentIndex(6);  // 384
+    c.nvUserList->setCurrentIndex(0);     // 64: 448 in all, accepted
+    EXPECT_TRUE(boxes.shown.empty());
+    c.nvUserList->setCurrentIndex(1);  // 128: too much
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0],
+              "Out of range the MAX NV memory Size!\r\nTotal NV Memory Size 448KB\r\n(NV User Memory + NV Graphic Memory)");
+    EXPECT_EQ(c.nvUserList->currentIndex(), -1);
+    EXPECT_EQ(dialog->Settings().nvUser, kEmpty);
+    EXPECT_EQ(c.nvGraphicList->currentText(), "384");
+}
+
+TEST_F(UserSetupDlgTest, DefaultThenSetValueWarnsAboutStopBitsOnce) {
+    auto dialog = Open();
+    boxes.answers = {app::MsgAnswer::Yes};
+    dialog->DefaultButton()->click();
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{app::Message(app::kMsgConfirmDefaults)});
+    EXPECT_TRUE(dialog->Controls().paperWidth.buttons[0]->isChecked());
+    dialog->SetValueButton()->click();
+    dialog->SetValueButton()->click();
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{app::Message(app::kMsgConfirmDefaults),
+                                                       app::Message(app::kMsgStopBitWarning)}));
+    const QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 252) == "04"; });
+    EXPECT_EQ(SimSetting(state, 2), "7");
+    EXPECT_EQ(SimSetting(state, 253), "0");
+    EXPECT_EQ(SimSetting(state, 245), "13");
+}
+
+TEST_F(UserSetupDlgTest, DefaultAnsweredNoChangesNothing) {
+    auto dialog = Open();
+    boxes.answers = {app::MsgAnswer::No};
+    const UserSettings before = dialog->Settings();
+    dialog->DefaultButton()->click();
+    EXPECT_EQ(dialog->Settings(), before);
+    EXPECT_FALSE(dialog->StopBitsMarked());
+}
+
+TEST_F(UserSetupDlgTest, FailedWriteLeavesOnlyClosing) {
+    auto dialog = Open();
+    dialog->Controls().cutAdjust.buttons[1]->click();
+    dialog->Controls().cutLines->setValue(9);
+    sim.Stop();
+    dialog->SetValueButton()->click();
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{app::Message(app::kMsgWriteFailCheckPower)});
+    EXPECT_TRUE(dialog->Failed());
+    EXPECT_FALSE(ports.IsOpen());
+    EXPECT_FALSE(dialog->GetValueButton()->isEnabled());
+    EXPECT_FALSE(dialog->SetValueButton()->isEnabled());
+    EXPECT_FALSE(dialog->TestButton()->isEnabled());
+    EXPECT_TRUE(dialog->ExitButton()->isEnabled());
+    EXPECT_FALSE(dialog->Controls().paperWidth.box->isEnabled());
+    EXPECT_FALSE(dialog->Controls().setupCodeBox->isEnabled());
+    EXPECT_EQ(dialog->Controls().cutLines->value(), 0);
+}
+
+TEST_F(UserSetupDlgTest, TestPageIsPrinted) {
+    auto dialog = Open();
+    dialog->TestButton()->click();
+    const QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s.value("cuts").toInt() >= 1; });
+    EXPECT_EQ(state.value("cuts").toInt(), 1);
+    EXPECT_TRUE(dialog->GetValueButton()->isEnabled());
+    EXPECT_TRUE(dialog->DefaultButton()->isEnabled());
+}
+
+TEST_F(UserSetupDlgTest, KoreanLabelsAndAccessibleNames) {
+    app::ui::SetKoreanLabelsOverride(true);
+    auto dialog = Open();
+    app::ui::SetKoreanLabelsOverride(std::nullopt);
+    EXPECT_EQ(dialog->GetValueButton()->text(), QStringLiteral("설정 읽기"));
+    EXPECT_EQ(dialog->ExitButton()->text(), QStringLiteral("취소"));
+    SettingControls& c = dialog->Controls();
+    EXPECT_EQ(c.paperWidth.box->title(), QStringLiteral("용지 폭"));
+    EXPECT_EQ(c.cutMode.buttons[1]->text(), QStringLiteral("전체"));
+    EXPECT_EQ(c.reserved.box->title(), "Reserved");
+    EXPECT_EQ(c.bellList->itemText(0), "QUELM Bell");
+    EXPECT_EQ(dialog->windowTitle(), "KorvaTool : User Setup");
+
+    auto english = Open();
+    EXPECT_EQ(english->GetValueButton()->text(), "Get Value");
+    EXPECT_EQ(english->Controls().paperWidth.box->title(), "Paper Width && Max. Column");
+    // Every edit and list can be found by its label's text.
+    for (QWidget* w : english->findChildren<QWidget*>()) {
+        if (!qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractSpinBox*>(w) && !qobject_cast<QLineEdit*>(w)) continue;
+        if (qobject_cast<QAbstractSpinBox*>(w->parentWidget())) continue;  // a spin box's own line edit
+        bool buddy = false;
+        for (QLabel* label : english->findChildren<QLabel*>()) buddy = buddy || label->buddy() == w;
+        EXPECT_TRUE(buddy || !w->accessibleName().isEmpty()) << w->metaObject()->className();
+    }
+    EXPECT_EQ(english->Controls().leftMargin->accessibleName(), "Set Left Paper Margin");
+    EXPECT_EQ(english->Controls().nvUserList->accessibleName(), "NV User Memory Size");
+}
+
+}  // namespace
+}  // namespace korva::usersetup::ui

@@ -1,0 +1,59 @@
+// The tool as the menu opens it: registered, and run over the program's port object.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "UserSetupTestSupport.h"
+#include "app/ConnectionLabel.h"
+#include "app/Globals.h"
+#include "app/ui/ToolRegistry.h"
+#include "support/RecordedMessages.h"
+#include "support/SimHarness.h"
+#include "usersetup/ui/SettingControls.h"
+#include "usersetup/ui/UserSetupDlg.h"
+#include "usersetup/ui/UserSetupTool.h"
+
+namespace korva::usersetup::ui {
+namespace {
+
+TEST(UserSetupTool, MenuRunsTheDialogOverTheProgramsPort) {
+    test::EnsureQtApp();
+    const app::ui::ToolLauncher launcher = app::ui::FindTool(app::ui::Tool::UserSetup);
+    ASSERT_TRUE(launcher);
+    using Run = void (*)(QWidget*);
+    ASSERT_NE(launcher.target<Run>(), nullptr);
+    EXPECT_EQ(*launcher.target<Run>(), &RunUserSetup);
+    test::SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
+    test::RecordedMessages messages;
+    port::CPorts& ports = app::Ports();
+    ports.m_PortName = sim.SerialPath().toStdString();
+    ports.m_BaudRate = 115200;
+    ports.m_DataBits = 8;
+    ports.m_Parity = port::kParityNone;
+    ports.m_FlowControl = port::kFlowNone;
+    app::SetConnectionLabel("KORVA20 - COM1");
+
+    QString speedShown;
+    bool portOpenWhileShown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CUserSetup*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        portOpenWhileShown = ports.IsOpen();
+        dialog->GetValueButton()->click();
+        test::SpinUntil([&] { return dialog->Exchange().AllAnswered(); });
+        speedShown = dialog->Controls().speedList->currentText();
+        dialog->ExitButton()->click();
+    });
+    app::ui::FindTool(app::ui::Tool::UserSetup)(nullptr);
+    EXPECT_TRUE(portOpenWhileShown);
+    EXPECT_EQ(speedShown, "220");
+    EXPECT_FALSE(ports.IsOpen());  // EXIT closed what the dialog opened
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+}  // namespace
+}  // namespace korva::usersetup::ui
