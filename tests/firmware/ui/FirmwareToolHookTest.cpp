@@ -1,0 +1,63 @@
+#include "firmware/ui/FirmwareToolHook.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "app/AppProfile.h"
+#include "app/ConnectionLabel.h"
+#include "app/Globals.h"
+#include "app/MemoryProfile.h"
+#include "app/ui/MenuDlg.h"
+#include "app/ui/ToolRegistry.h"
+#include "firmware/ui/FwDown15.h"
+#include "firmware/ui/FwDown20.h"
+#include "logo/ui/UiTestEnv.h"
+
+using namespace korva;
+
+namespace {
+
+/// Opens the menu for `deviceType`, presses "&Firmware Download" and returns
+/// the caption of the dialog that came up (closed again with its cancel button).
+QString FirmwareDialogCaption(int deviceType, int* markedTool, QString* deviceText) {
+    port::ConnectionSettings settings;
+    settings.portName = "COM1";
+    settings.baudRate = 115200;
+    settings.dataBits = 8;
+    settings.parity = 0;
+    settings.flowControl = 1;
+    settings.deviceType = deviceType;
+    app::Ports().SetConnection(settings);
+    app::ui::CMenuDlg menu(settings, {[markedTool](int tool) { *markedTool = tool; }, [] {}});
+    EXPECT_TRUE(menu.FirmwareButton()->isEnabled());
+    QString caption;
+    test::WhenModal<QDialog>([&](QDialog* dialog) {
+        caption = dialog->windowTitle();
+        for (QLabel* label : dialog->findChildren<QLabel*>())
+            if (label->text().startsWith("KORVA")) *deviceText = label->text();
+        dialog->reject();
+    });
+    menu.FirmwareButton()->click();
+    return caption;
+}
+
+}  // namespace
+
+TEST(FirmwareToolHook, MenuOpensTheDialogOfThePrintersSeries) {
+    test::TestApp();
+    app::MemoryProfile profile;
+    app::Profile* previous = app::SetAppProfile(&profile);
+    ASSERT_EQ(app::ui::FindTool(app::ui::Tool::FirmwareNewer).target_type(),
+              app::ui::ToolLauncher(&firmware::ui::RunFirmwareNewer).target_type());
+    int marked = 0;
+    QString device;
+    EXPECT_EQ(FirmwareDialogCaption(1, &marked, &device), "KorvaTool : Firmware Download");
+    EXPECT_EQ(marked, 3);
+    EXPECT_TRUE(device.startsWith("KORVA20 - COM1\nBaud : 115200")) << device.toStdString();
+    marked = 0;
+    EXPECT_EQ(FirmwareDialogCaption(2, &marked, &device), "KorvaTool : KORVA10 Firmware Download");
+    EXPECT_EQ(marked, 3);
+    EXPECT_TRUE(device.startsWith("KORVA10 - COM1")) << device.toStdString();
+    app::SetAppProfile(previous);
+}
