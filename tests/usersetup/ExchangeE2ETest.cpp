@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
-
 #include <memory>
 
 #include "UserSetupTestSupport.h"
@@ -100,8 +99,8 @@ void ExpectChangedSettingsStored(const SimHarness& sim) {
     EXPECT_EQ(SimSetting(state, 250), "40");
     EXPECT_EQ(SimSetting(state, 255), "2748");  // 0xABC
     EXPECT_EQ(SimSetting(state, 246), "16");
-    EXPECT_EQ(SimSetting(state, 245), "33");    // melody 2, three times
-    EXPECT_EQ(SimSetting(state, 2), "7");       // untouched: 384 KByte
+    EXPECT_EQ(SimSetting(state, 245), "33");  // melody 2, three times
+    EXPECT_EQ(SimSetting(state, 2), "7");     // untouched: 384 KByte
 }
 
 void ExpectFactorySettings(const UserSettings& s) {
@@ -141,9 +140,11 @@ TEST(UserSetupExchange, SerialReadWriteAndTestPage) {
 
     rig.exchange->BeginTest();
     test::RunQuickly(*rig.exchange);
-    const QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s.value("cuts").toInt() >= 1; });
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s.value("cuts").toInt() >= 1; });
     EXPECT_EQ(state.value("cuts").toInt(), 1);
-    EXPECT_TRUE(state.value("lines").toArray().contains(QStringLiteral("USER SETUP UTILITY TEST PRINT!")));
+    EXPECT_TRUE(
+        state.value("lines").toArray().contains(QStringLiteral("USER SETUP UTILITY TEST PRINT!")));
     EXPECT_TRUE(messages.Texts().empty());
     rig.exchange->Disconnect();
     EXPECT_FALSE(rig.ports.IsOpen());
@@ -251,7 +252,8 @@ TEST(UserSetupExchange, WriteToAVanishedPrinterClosesThePort) {
     sim.Stop();
     rig.Write(ChangedSettings());
     EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Failed);
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{app::Message(app::kMsgWriteFailCheckPower)});
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{app::Message(app::kMsgWriteFailCheckPower)});
     EXPECT_FALSE(rig.ports.IsOpen());
 }
 
