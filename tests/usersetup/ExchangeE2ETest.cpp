@@ -206,6 +206,21 @@ TEST(UserSetupExchange, ParallelReadWithoutAnswersAsksAgainUntilItsDeadline) {
     EXPECT_TRUE(messages.Texts().empty());
 }
 
+TEST(UserSetupExchange, ParallelReSendThatFailsEndsTheRead) {
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--drop-answer-after", "0"})) << sim.Error().toStdString();
+    RecordedMessages messages;
+    Rig rig(port::PortKind::Parallel, sim);
+    ASSERT_TRUE(rig.exchange->Connect());
+    rig.exchange->BeginRead();
+    EXPECT_EQ(rig.exchange->Step(), 3000);  // requests sent, completion check due
+    sim.Stop();
+    test::RunQuickly(*rig.exchange);
+    EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Failed);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"GetValueCmd Fail!"});
+    EXPECT_FALSE(rig.exchange->Reader().Running());
+}
+
 TEST(UserSetupExchange, ConnectFailuresShowTheirMessages) {
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
@@ -241,6 +256,23 @@ TEST(UserSetupExchange, ConnectFailuresShowTheirMessages) {
         EXPECT_EQ(messages.Texts()[0].rfind("Init Fail\n", 0), 0u) << messages.Texts()[0];
         EXPECT_GT(messages.Texts()[0].size(), std::string("Init Fail\n").size());
     }
+}
+
+TEST(UserSetupExchange, EthernetReadFailsAfterTenProbes) {
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
+    RecordedMessages messages;
+    Rig rig(port::PortKind::Ethernet, sim);
+    ASSERT_TRUE(rig.exchange->Connect());
+    sim.Stop();
+    std::vector<int> waits;
+    rig.socket.SetWaiter([&](int ms) { waits.push_back(ms); });
+    rig.exchange->BeginRead();
+    test::RunQuickly(*rig.exchange);
+    EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Failed);
+    EXPECT_EQ(waits, std::vector<int>(10, 50));
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{app::Message(app::kMsgWriteFailCheckPower)});
 }
 
 TEST(UserSetupExchange, WriteToAVanishedPrinterClosesThePort) {
