@@ -167,7 +167,7 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, app::CErrorLo
     settings.deviceType = args.connection.deviceType;
     CommandLineMessages messages(args.yes);
     InterruptWatch interrupt;
-    NewFirmwareDownload engine(connection.Stream(), connection.Clock(), log, settings);
+    NewFirmwareDownload engine(connection.Stream(), log, settings);
     ProgressLine line;
     app::RunSteps(engine, connection.Clock(), [&] {
         const NewDownloadProgress& p = engine.Progress();
