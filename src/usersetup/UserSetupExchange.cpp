@@ -112,6 +112,8 @@ bool UserSetupExchange::ConnectPortObject() {
     m_Ring.Clear();
     const bool readsReplies = m_Ep.kind == port::PortKind::Serial || m_Ep.kind == port::PortKind::Usb;
     if (readsReplies && !m_Reader.StartQueue(m_Ring)) {
+        ports.Close();
+        ports.SetNotifyWnd({});
         app::ShowMessage(app::Message(app::kMsgCannotCreateReceiveThread));
         return false;
     }

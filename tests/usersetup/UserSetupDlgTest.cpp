@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 
 #include <memory>
 
@@ -280,6 +281,73 @@ TEST_F(UserSetupDlgTest, KoreanLabelsAndAccessibleNames) {
     }
     EXPECT_EQ(english->Controls().leftMargin->accessibleName(), "Set Left Paper Margin");
     EXPECT_EQ(english->Controls().nvUserList->accessibleName(), "NV User Memory Size");
+}
+
+UserSetupContext ContextFor(port::PortKind kind, const SimHarness& sim, port::ParPortCtl& parallel,
+                            port::CPrinterSocket& socket, app::CErrorLog& log) {
+    static port::CPorts unused{log};
+    UserSetupContext context;
+    context.endpoints.kind = kind;
+    context.endpoints.ports = &unused;
+    context.endpoints.parallel = &parallel;
+    context.endpoints.socket = &socket;
+    context.endpoints.portName = sim.SerialPath().toStdString();
+    context.endpoints.ipAddress = "127.0.0.1";
+    context.endpoints.tcpPort = sim.TcpPort();
+    context.endpoints.log = &log;
+    context.lists.receiveBuffers = {"64", "32", "20", "4"};
+    context.lists.codePages = {"0|PC437 (USA, Std Europe)"};
+    return context;
+}
+
+TEST(UserSetupDlgPorts, ParallelReadHoldsTheButtonsAndShowsTheWaitCursor) {
+    test::EnsureQtApp();
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--parallel-status"})) << sim.Error().toStdString();
+    app::CErrorLog log;
+    port::ParPortCtl parallel(log);
+    port::CPrinterSocket socket;
+    Boxes boxes;
+    CUserSetup dialog(ContextFor(port::PortKind::Parallel, sim, parallel, socket, log));
+    ASSERT_TRUE(dialog.Connect());
+    bool anyButtonEnabled = true;
+    Qt::CursorShape cursor = Qt::ArrowCursor;
+    // The first completion check comes 3000 ms after the requests: look before it.
+    QTimer::singleShot(500, &dialog, [&] {
+        anyButtonEnabled = false;
+        for (QPushButton* b : {dialog.GetValueButton(), dialog.SetValueButton(), dialog.TestButton(),
+                               dialog.DefaultButton(), dialog.ExitButton()})
+            anyButtonEnabled = anyButtonEnabled || b->isEnabled();
+        cursor = dialog.cursor().shape();
+    });
+    dialog.GetValueButton()->click();
+    EXPECT_FALSE(anyButtonEnabled);
+    EXPECT_EQ(cursor, Qt::WaitCursor);
+    EXPECT_EQ(dialog.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_TRUE(dialog.ExitButton()->isEnabled());
+    EXPECT_TRUE(dialog.GetValueButton()->isEnabled());
+    EXPECT_TRUE(dialog.Controls().nvGraphicList->currentText() == "384");
+    EXPECT_EQ(dialog.Settings().stopBits, kEmpty);  // not asked on a parallel port
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
+TEST(UserSetupDlgPorts, EthernetReadFillsTheControlsAndFreesTheButtonsAgain) {
+    test::EnsureQtApp();
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
+    app::CErrorLog log;
+    port::ParPortCtl parallel(log);
+    port::CPrinterSocket socket;
+    Boxes boxes;
+    CUserSetup dialog(ContextFor(port::PortKind::Ethernet, sim, parallel, socket, log));
+    ASSERT_TRUE(dialog.Connect());
+    dialog.GetValueButton()->click();
+    ASSERT_TRUE(test::SpinUntil([&] { return dialog.Exchange().AllAnswered(); }));
+    EXPECT_EQ(dialog.Controls().speedList->currentText(), "220");
+    EXPECT_TRUE(test::SpinUntil([&] { return dialog.SetValueButton()->isEnabled(); }, 3000));
+    EXPECT_TRUE(dialog.GetValueButton()->isEnabled());
+    EXPECT_TRUE(dialog.DefaultButton()->isEnabled());
+    EXPECT_TRUE(boxes.shown.empty());
 }
 
 }  // namespace

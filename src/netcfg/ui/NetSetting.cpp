@@ -84,6 +84,7 @@ void CNetSetting::BuildControls() {
     m_List->horizontalHeader()->setStretchLastSection(true);
     m_List->verticalHeader()->hide();
     m_List->setShowGrid(true);
+    m_List->setWordWrap(false);  // one line per printer; long texts are elided
     m_List->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_List->setSelectionMode(QAbstractItemView::SingleSelection);
     m_List->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -169,6 +170,9 @@ void CNetSetting::showEvent(QShowEvent* event) {
         const Qt::KeyboardModifiers held =
             ModifierQuery() ? ModifierQuery()() : QGuiApplication::queryKeyboardModifiers();
         m_ManualGroup->setVisible(held.testFlag(Qt::ControlModifier));
+        // The layout was sized before this event: size it again with the group.
+        layout()->invalidate();
+        layout()->activate();
         m_Opened = true;
     }
     QDialog::showEvent(event);
@@ -188,8 +192,11 @@ void CNetSetting::OnSearch() {
             const int at = m_List->rowCount();
             m_List->insertRow(at);
             const std::string* texts[] = {&row.ip, &row.port, &row.subnet, &row.gateway, &row.mac};
-            for (int column = 0; column < 5; ++column)
-                m_List->setItem(at, column, new QTableWidgetItem(Text(*texts[column])));
+            for (int column = 0; column < 5; ++column) {
+                auto* item = new QTableWidgetItem(Text(*texts[column]));
+                item->setToolTip(item->text());  // the IP column is too narrow for " (DHCP)"
+                m_List->setItem(at, column, item);
+            }
             m_List->scrollToItem(m_List->item(at, 0));
         }
     };
@@ -201,6 +208,7 @@ void CNetSetting::OnSearch() {
 }
 
 void CNetSetting::PickRow(int row) {
+    if (m_Busy) return;  // rows are still arriving; pick once the search is over
     if (row < 0 || row >= m_List->rowCount()) {
         m_ChangeButton->setEnabled(false);
         return;
