@@ -1,6 +1,7 @@
 #include "logo/ui/Page3Upload.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -106,6 +107,24 @@ TEST_F(Page3UploadTest, CompletionIsReportedAfterTheUploadingWindowHasClosed) {
     EXPECT_EQ(messages.Texts()[1], "Complete the NV bit image definition.\r\nPlease wait some paper feed.");
     EXPECT_EQ(windowUp, (std::vector<bool>{false, false}));
     EXPECT_EQ(ReadFile((dir / "out.prn").string()), TwoLogoStream());
+}
+
+TEST_F(Page3UploadTest, ANameQuestionLeftWithEscapeWritesTempPrnInTheWorkingDirectory) {
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir.path().string())));
+    setup->PrintToFileBox()->click();
+    CPage3Upload* page = ShowUploadPage();
+    messages.Answer(MsgAnswer::Yes);
+    korva::test::WhenModal<CPrintToFileDlg>([](CPrintToFileDlg* dialog) {
+        dialog->NameEdit()->setText("ignored.prn");
+        korva::test::KeyClick(dialog, Qt::Key_Escape);
+    });
+    page->UploadButton()->click();
+    QDir::setCurrent(previous);
+    EXPECT_EQ(page->LastOutcome(), korva::logo::NvUpload::Outcome::Completed);
+    EXPECT_EQ(ReadFile((dir / "temp.prn").string()), TwoLogoStream());
+    EXPECT_FALSE(std::filesystem::exists(dir / "ignored.prn"));
+    EXPECT_EQ(ports.m_PortName, "FILE");
 }
 
 TEST_F(Page3UploadTest, PrinterDetailsAndAnUnansweredQuestionSendNothing) {

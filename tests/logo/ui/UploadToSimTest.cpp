@@ -3,19 +3,38 @@
 // over a pty, which then holds exactly those two images.
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "logo/LogoList.h"
 #include "logo/ui/LogoSheet.h"
 #include "logo/ui/MyProperty.h"
 #include "logo/ui/Page1Selection.h"
 #include "logo/ui/Page3Upload.h"
+#include "logo/ui/Page4Print.h"
+#include "logo/ui/Progress.h"
 #include "logo/ui/SheetFixture.h"
 #include "support/SimHarness.h"
 
 using namespace korva::logo::ui;
 
-class UploadToSimTest : public korva::test::SheetTest {};
+class UploadToSimTest : public korva::test::SheetTest {
+protected:
+    /// Lists one.bmp (100 x 30) and two.bmp (512 x 8), both black, and
+    /// uploads them from the upload page.
+    void UploadTwo(CMyProperty& sheet) {
+        sheet.SetActivePage(0);
+        WillPick({WriteBmp("one.bmp", 100, 30), WriteBmp("two.bmp", 512, 8)});
+        qobject_cast<CPage1Selection*>(sheet.ActivePage())->OpenButton()->click();
+        ASSERT_EQ(list.entries.size(), 2u);
+        sheet.SetActivePage(2);
+        auto* upload = qobject_cast<CPage3Upload*>(sheet.ActivePage());
+        messages.Answer(korva::app::MsgAnswer::Yes);
+        upload->UploadButton()->click();
+        EXPECT_EQ(upload->LastOutcome(), korva::logo::NvUpload::Outcome::Completed);
+    }
+};
 
 TEST_F(UploadToSimTest, TwoLogosFromTheSheetReachThePrinter) {
     korva::test::SimHarness sim;
@@ -24,16 +43,7 @@ TEST_F(UploadToSimTest, TwoLogosFromTheSheetReachThePrinter) {
 
     std::unique_ptr<CMyProperty> sheet(BuildLogoSheet(context, nullptr));
     sheet->show();
-    sheet->SetActivePage(0);
-    WillPick({WriteBmp("one.bmp", 100, 30), WriteBmp("two.bmp", 512, 8)});
-    qobject_cast<CPage1Selection*>(sheet->ActivePage())->OpenButton()->click();
-    ASSERT_EQ(list.entries.size(), 2u);
-
-    sheet->SetActivePage(2);
-    auto* upload = qobject_cast<CPage3Upload*>(sheet->ActivePage());
-    messages.Answer(korva::app::MsgAnswer::Yes);
-    upload->UploadButton()->click();
-    EXPECT_EQ(upload->LastOutcome(), korva::logo::NvUpload::Outcome::Completed);
+    UploadTwo(*sheet);
 
     const QJsonObject state =
         sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 2; });
@@ -54,4 +64,37 @@ TEST_F(UploadToSimTest, TwoLogosFromTheSheetReachThePrinter) {
     EXPECT_EQ(profile.GetString("LOGO", "Logofile1"), (dir / "one.bmp").string());
     EXPECT_EQ(profile.GetString("LOGO", "Logofile2"), (dir / "two.bmp").string());
     EXPECT_EQ(list.savedKeyCount, 2);
+}
+
+TEST_F(UploadToSimTest, StoredLogosArePrintedBackFromThePrintPage) {
+    korva::test::SimHarness sim;
+    ASSERT_TRUE(sim.WithPaper("pgm").Start({"--serial"})) << sim.Error().toStdString();
+    SetPort(sim.SerialPath().toStdString(), 1);
+    std::unique_ptr<CMyProperty> sheet(BuildLogoSheet(context, nullptr));
+    sheet->show();
+    UploadTwo(*sheet);
+    sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 2; });
+
+    ASSERT_TRUE(sheet->SetActivePage(3));
+    auto* print = qobject_cast<CPage4Print*>(sheet->ActivePage());
+    ASSERT_NE(print, nullptr);
+    print->SelectionButton()->click();
+    print->SelectionEdit()->setText("2-1");
+    print->SizeButton(1)->click();  // Double Width
+    print->AddHeaderButton()->click();
+    int maximum = -1;
+    print->SetProgressHook([&](CProgress& progress) { maximum = progress.Maximum(); });
+    print->PrintButton()->click();
+    EXPECT_EQ(maximum, 2);
+
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["printed"].toArray().size() == 2; });
+    EXPECT_EQ(korva::test::SimHarness::Received(state, 1),
+              korva::test::Bytes("1d 49 01 1b 40") + "--- Logo 1 ---\n" + korva::test::Bytes("1c 70 01 01") +
+                  "--- Logo 2 ---\n" + korva::test::Bytes("1c 70 02 01"));
+    const QJsonArray printed = state["printed"].toArray();
+    ASSERT_EQ(printed.size(), 2);
+    EXPECT_EQ(printed[0].toObject(), (QJsonObject{{"logo", 1}, {"size", 1}, {"defined", true}}));
+    EXPECT_EQ(printed[1].toObject(), (QJsonObject{{"logo", 2}, {"size", 1}, {"defined", true}}));
+    EXPECT_FALSE(ports.IsOpen());
 }
