@@ -40,6 +40,8 @@ int ParseSetupOptions(const std::vector<std::string>& args, const char* command,
     }
     if (!conn.error.empty()) return SetupUsageError(command, usage, conn.error);
     if (!conn.portGiven) return SetupUsageError(command, usage, "--port is required");
+    if (conn.settings.deviceType == 2)
+        return SetupUsageError(command, usage, "the KORVA10 models have no user setup");
     options.connection = conn.settings;
     for (size_t i = 0; i < conn.rest.size(); ++i) {
         std::string value;

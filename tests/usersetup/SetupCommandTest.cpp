@@ -123,6 +123,10 @@ TEST(SetupCommand, SilentPrinterAndMissingPort) {
     KorvaProcess usage;
     r = usage.Run({"setup", "read"});
     EXPECT_EQ(r.exitCode, 2);
+    KorvaProcess korva10;
+    r = korva10.Run(SerialArgs(sim, {"setup", "read", "--model", "KORVA10S"}));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "no user setup")) << r.err;
     KorvaProcess absent;
     r = absent.Run({"setup", "test-page", "--port", "/nonexistent/tty"});
     EXPECT_EQ(r.exitCode, 1);
