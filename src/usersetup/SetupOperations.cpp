@@ -96,10 +96,10 @@ void UserSetupExchange::QueueParallelCompletion(int) {
         // Five zero bytes end the printer's reply mode.
         const bool ended = WriteBlock(kParallelReadEnd);
         if (timedOut) {
-            m_Ep.log->Log("CUserSetup: parallel read incomplete after %d ms\r\n", m_ReadElapsedMs);
+            Log().Log("CUserSetup: parallel read incomplete after %d ms\r\n", m_ReadElapsedMs);
             m_Outcome = Outcome::TimedOut;
         } else if (!ended) {
-            m_Ep.log->Log("CUserSetup: end of parallel read not written\r\n");
+            Log().Log("CUserSetup: end of parallel read not written\r\n");
         }
         return 0;
     });
@@ -197,7 +197,7 @@ void UserSetupExchange::QueueUsbReopen(int attempt) {
         if (attempt + 1 < static_cast<int>(kUsbReopenWaitsMs.size())) {
             QueueUsbReopen(attempt + 1);
         } else {
-            m_Ep.log->Log("CUserSetup: USB printer not back after the write\r\n");
+            Log().Log("CUserSetup: USB printer not back after the write\r\n");
             Queue([] { return 0; });
         }
         return wait;

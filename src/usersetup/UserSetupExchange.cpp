@@ -24,6 +24,8 @@ UserSetupExchange::UserSetupExchange(SetupEndpoints endpoints, QObject* parent)
 
 UserSetupExchange::~UserSetupExchange() { Disconnect(); }
 
+app::CErrorLog& UserSetupExchange::Log() { return m_Ep.log ? *m_Ep.log : app::ErrorLog(); }
+
 bool UserSetupExchange::LegacyMode() const {
     return m_Ep.kind == port::PortKind::Parallel && m_Ep.parallel &&
            m_Ep.parallel->LegacyMode() != 0;
@@ -62,6 +64,14 @@ void UserSetupExchange::MoveToRing() {
 
 bool UserSetupExchange::Connect() {
     m_Answered.fill(false);
+    const bool parallel = m_Ep.kind == port::PortKind::Parallel,
+               ethernet = m_Ep.kind == port::PortKind::Ethernet;
+    if ((parallel && !m_Ep.parallel) || (ethernet && !m_Ep.socket) ||
+        (!parallel && !ethernet && !m_Ep.ports)) {
+        Log().Log("CUserSetup: no connection object for this port\r\n");
+        app::ShowMessage(app::Message(app::kMsgInitFail));
+        return false;
+    }
     switch (m_Ep.kind) {
         case port::PortKind::Parallel:
             m_Connected = ConnectParallel();
@@ -84,7 +94,7 @@ bool UserSetupExchange::ConnectParallel() {
     }
     m_ParallelConnected = true;
     if (par.WritePort(kStatusBackOff.data(), kStatusBackOff.size()) == 0) {
-        m_Ep.log->Log("CUserSetup: printer check on %s failed\r\n", m_Ep.portName.c_str());
+        Log().Log("CUserSetup: printer check on %s failed\r\n", m_Ep.portName.c_str());
         app::ShowMessage(app::Message(app::kMsgPrinterCheck));
         m_ParallelConnected = false;
         par.ClosePort();
@@ -96,8 +106,7 @@ bool UserSetupExchange::ConnectParallel() {
 bool UserSetupExchange::ConnectEthernet() {
     if (!m_Ep.socket->ConnectWithRetry(m_Ep.ipAddress, m_Ep.tcpPort)) {
         m_Ep.socket->Close();
-        m_Ep.log->Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(),
-                      m_Ep.tcpPort);
+        Log().Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(), m_Ep.tcpPort);
         app::ShowMessage(app::Message(app::kMsgPrinterCheck));
         return false;
     }
@@ -176,14 +185,14 @@ bool UserSetupExchange::OpenEthernetExchange(bool fresh) {
     if (!fresh && m_Ep.socket->Send(nullptr, 0) == 0) return true;
     if (m_Ep.socket->ConnectWithRetry(m_Ep.ipAddress, m_Ep.tcpPort)) return true;
     m_Ep.socket->Close();
-    m_Ep.log->Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(), m_Ep.tcpPort);
+    Log().Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(), m_Ep.tcpPort);
     return false;
 }
 
 void UserSetupExchange::CloseEthernet() { m_Ep.socket->Close(); }
 
 int UserSetupExchange::Fail(const std::string& text, const char* what) {
-    m_Ep.log->Log("CUserSetup: %s failed\r\n", what);
+    Log().Log("CUserSetup: %s failed\r\n", what);
     app::ShowMessage(text);
     m_Steps.clear();
     m_Reader.Stop();

@@ -41,7 +41,7 @@ struct SetupEndpoints {
     std::string portName;                    ///< the parallel port's name or path
     std::string ipAddress;
     int tcpPort = 6001;
-    app::CErrorLog* log = nullptr;
+    app::CErrorLog* log = nullptr;  ///< nullptr: the program's error log
 };
 
 /// Shown when re-sending a missing request of a parallel read fails.
@@ -94,6 +94,7 @@ class UserSetupExchange : public QObject {
     using Action = std::function<int()>;
     static constexpr int kFail = -2;
 
+    app::CErrorLog& Log();
     bool ConnectParallel();
     bool ConnectEthernet();
     bool ConnectPortObject();
