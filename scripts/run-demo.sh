@@ -17,7 +17,10 @@ fi
 
 state_dir=$(mktemp -d /tmp/korva-demo.XXXXXX)
 link="$state_dir/ttyKORVA"
+# The network setting's datagrams go to the simulator on loopback (UDP 2919,
+# answers to 2918) instead of the broadcast, which never reaches loopback.
 "$bin/korva-sim" --serial --serial-link "$link" --tcp 127.0.0.1:6001 \
+  --udp 127.0.0.1:2919 --udp-reply-port 2918 \
   --state "$state_dir/state.json" --paper "$state_dir/paper.png" &
 sim=$!
 trap 'kill $sim 2>/dev/null; wait $sim 2>/dev/null' EXIT
@@ -30,5 +33,5 @@ for _ in $(seq 50); do
   fi
   sleep 0.1
 done
-echo "Simulated printer: serial $link, TCP 127.0.0.1:6001; state in $state_dir"
-KORVA_SIM_PORT="$link" "$bin/korvatool"
+echo "Simulated printer: serial $link, TCP 127.0.0.1:6001, UDP 127.0.0.1:2919; state in $state_dir"
+KORVA_SIM_PORT="$link" KORVA_NETCFG_DEST=127.0.0.1:2919 "$bin/korvatool"

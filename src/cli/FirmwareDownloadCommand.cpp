@@ -117,6 +117,43 @@ private:
     bool m_Declined = false;
 };
 
+const char* outcomeName(NewFirmwareDownload::Outcome outcome) {
+    using Outcome = NewFirmwareDownload::Outcome;
+    switch (outcome) {
+        case Outcome::None: return "none";
+        case Outcome::Completed: return "completed";
+        case Outcome::Declined: return "declined";
+        case Outcome::PortOpenFailed: return "port-open-failed";
+        case Outcome::FileOpenFailed: return "file-open-failed";
+        case Outcome::SizeWrong: return "size-wrong";
+        case Outcome::OutOfMemory: return "out-of-memory";
+        case Outcome::FileReadFailed: return "file-read-failed";
+        case Outcome::NotFirmware: return "not-firmware";
+        case Outcome::NoExtFont: return "no-ext-font";
+        case Outcome::PrinterNotReady: return "printer-not-ready";
+        case Outcome::WriteFailed: return "write-failed";
+        case Outcome::PrinterCheckFailed: return "printer-check-failed";
+    }
+    return "none";
+}
+
+const char* outcomeName(OldFirmwareDownload::Outcome outcome) {
+    using Outcome = OldFirmwareDownload::Outcome;
+    switch (outcome) {
+        case Outcome::None: return "none";
+        case Outcome::Completed: return "completed";
+        case Outcome::Cancelled: return "cancelled";
+        case Outcome::PortOpenFailed: return "port-open-failed";
+        case Outcome::FileOpenFailed: return "file-open-failed";
+        case Outcome::NoExtFont: return "no-ext-font";
+        case Outcome::ImageTooShort: return "image-too-short";
+        case Outcome::WriteFailed: return "write-failed";
+        case Outcome::NoAnswer: return "no-answer";
+        case Outcome::TooManyNaks: return "too-many-naks";
+    }
+    return "none";
+}
+
 std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 int runNewer(const DownloadArgs& args, LogoConnection& connection, app::CErrorLog& log) {
@@ -130,7 +167,7 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, app::CErrorLo
     settings.deviceType = args.connection.deviceType;
     CommandLineMessages messages(args.yes);
     InterruptWatch interrupt;
-    NewFirmwareDownload engine(connection.Stream(), connection.Clock(), log, settings);
+    NewFirmwareDownload engine(connection.Stream(), log, settings);
     ProgressLine line;
     app::RunSteps(engine, connection.Clock(), [&] {
         const NewDownloadProgress& p = engine.Progress();
@@ -142,9 +179,9 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, app::CErrorLo
     using Outcome = NewFirmwareDownload::Outcome;
     const Outcome outcome = engine.GetOutcome();
     if (args.json) {
-        std::printf("{\"outcome\":%d,\"completed\":%s,\"series\":\"new\",\"area\":\"%s\",\"bytes\":%u,"
+        std::printf("{\"outcome\":\"%s\",\"completed\":%s,\"series\":\"new\",\"area\":\"%s\",\"bytes\":%u,"
                     "\"checksum\":\"%s\"}\n",
-                    static_cast<int>(outcome), outcome == Outcome::Completed ? "true" : "false",
+                    outcomeName(outcome), outcome == Outcome::Completed ? "true" : "false",
                     args.area.c_str(), engine.Progress().bytesSent, engine.Progress().checksumText.c_str());
     }
     switch (outcome) {
@@ -180,9 +217,9 @@ int runOlder(const DownloadArgs& args, LogoConnection& connection, app::CErrorLo
     const Outcome outcome = engine.GetOutcome();
     const OldDownloadProgress& p = engine.Progress();
     if (args.json) {
-        std::printf("{\"outcome\":%d,\"completed\":%s,\"series\":\"old\",\"area\":\"%s\",\"bytes\":%u,"
+        std::printf("{\"outcome\":\"%s\",\"completed\":%s,\"series\":\"old\",\"area\":\"%s\",\"bytes\":%u,"
                     "\"resends\":%d}\n",
-                    static_cast<int>(outcome), outcome == Outcome::Completed ? "true" : "false",
+                    outcomeName(outcome), outcome == Outcome::Completed ? "true" : "false",
                     args.area.c_str(), p.position - p.start, p.resends);
     }
     switch (outcome) {

@@ -40,6 +40,8 @@ int ParseSetupOptions(const std::vector<std::string>& args, const char* command,
     }
     if (!conn.error.empty()) return SetupUsageError(command, usage, conn.error);
     if (!conn.portGiven) return SetupUsageError(command, usage, "--port is required");
+    if (conn.settings.deviceType == 2)
+        return SetupUsageError(command, usage, "the KORVA10 models have no user setup");
     options.connection = conn.settings;
     for (size_t i = 0; i < conn.rest.size(); ++i) {
         std::string value;
@@ -58,15 +60,18 @@ int ParseSetupOptions(const std::vector<std::string>& args, const char* command,
 
 usersetup::SetupLists ProgramSetupLists() { return usersetup::LoadSetupLists(app::AppProfile()); }
 
-void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists, bool json) {
+void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists,
+                   bool json) {
     const auto described = usersetup::DescribeSettings(settings, lists);
     if (!json) {
-        for (const auto& [name, value] : described) std::printf("%s=%s\n", name.c_str(), value.c_str());
+        for (const auto& [name, value] : described)
+            std::printf("%s=%s\n", name.c_str(), value.c_str());
         return;
     }
     std::string out = "{\"settings\":{";
     for (size_t i = 0; i < described.size(); ++i)
-        out += (i ? "," : "") + JsonString(described[i].first) + ":" + JsonString(described[i].second);
+        out +=
+            (i ? "," : "") + JsonString(described[i].first) + ":" + JsonString(described[i].second);
     std::printf("%s}}\n", out.c_str());
 }
 

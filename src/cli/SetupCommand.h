@@ -13,8 +13,8 @@ namespace korva::cli {
 struct SetupOptions {
     port::ConnectionSettings connection;
     bool json = false;
-    int timeoutMs = 5000;            ///< how long a read waits for every answer
-    std::vector<std::string> rest;   ///< NAME=VALUE words and the command's own flags
+    int timeoutMs = 5000;           ///< how long a read waits for every answer
+    std::vector<std::string> rest;  ///< NAME=VALUE words and the command's own flags
 };
 
 /// Parses the connection options, --json and --timeout MS. Returns -1 to go
@@ -29,6 +29,7 @@ int SetupUsageError(const char* command, const char* usage, const std::string& w
 usersetup::SetupLists ProgramSetupLists();
 
 /// "name=value" lines, or one JSON object {"settings":{...}} when `json`.
-void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists, bool json);
+void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists,
+                   bool json);
 
 }  // namespace korva::cli

@@ -22,7 +22,8 @@ constexpr const char* kUsage =
 int runRead(const std::vector<std::string>& args) {
     SetupOptions options;
     if (const int code = ParseSetupOptions(args, "read", kUsage, options); code >= 0) return code;
-    if (!options.rest.empty()) return SetupUsageError("read", kUsage, "unexpected argument " + options.rest[0]);
+    if (!options.rest.empty())
+        return SetupUsageError("read", kUsage, "unexpected argument " + options.rest[0]);
 
     app::CErrorLog log;
     StderrMessages messages;
@@ -38,7 +39,8 @@ int runRead(const std::vector<std::string>& args) {
     if (!missing.empty()) {
         std::string numbers;
         for (int n : missing) numbers += " " + std::to_string(n);
-        std::fprintf(stderr, "korva: no answer for setting%s%s\n", missing.size() > 1 ? "s" : "", numbers.c_str());
+        std::fprintf(stderr, "korva: no answer for setting%s%s\n", missing.size() > 1 ? "s" : "",
+                     numbers.c_str());
     }
     if (!complete) return kExitPrinter;
     PrintSettings(settings, lists, options.json);

@@ -20,7 +20,8 @@ constexpr const char* kUsage =
 
 int runTestPage(const std::vector<std::string>& args) {
     SetupOptions options;
-    if (const int code = ParseSetupOptions(args, "test-page", kUsage, options); code >= 0) return code;
+    if (const int code = ParseSetupOptions(args, "test-page", kUsage, options); code >= 0)
+        return code;
     if (!options.rest.empty())
         return SetupUsageError("test-page", kUsage, "unexpected argument " + options.rest[0]);
     app::CErrorLog log;
@@ -31,7 +32,8 @@ int runTestPage(const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const CommandRegistration kTestPage{{{"setup", "test-page"}, "print the user setup test page", runTestPage}};
+const CommandRegistration kTestPage{
+    {{"setup", "test-page"}, "print the user setup test page", runTestPage}};
 
 }  // namespace
 }  // namespace korva::cli

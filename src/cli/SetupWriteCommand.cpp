@@ -12,8 +12,8 @@
 #include "cli/DeviceRootsEnv.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/SetupCommand.h"
-#include "usersetup/SetupCommands.h"
 #include "usersetup/SettingNames.h"
+#include "usersetup/SetupCommands.h"
 #include "usersetup/SetupSession.h"
 
 namespace korva::cli {
@@ -39,7 +39,8 @@ struct Change {
 int runWrite(const std::vector<std::string>& args) {
     const std::string usage = Usage();
     SetupOptions options;
-    if (const int code = ParseSetupOptions(args, "write", usage.c_str(), options); code >= 0) return code;
+    if (const int code = ParseSetupOptions(args, "write", usage.c_str(), options); code >= 0)
+        return code;
     bool defaults = false, noRead = false;
     std::vector<Change> changes;
     const usersetup::SetupLists lists = ProgramSetupLists();
@@ -58,24 +59,28 @@ int runWrite(const std::vector<std::string>& args) {
             return SetupUsageError("write", usage.c_str(), "unexpected argument " + arg);
         Change change{arg.substr(0, eq), arg.substr(eq + 1)};
         // Refuse a bad value before anything goes to the printer.
-        const std::string why = usersetup::ApplySettingText(scratch, lists, change.name, change.value);
+        const std::string why =
+            usersetup::ApplySettingText(scratch, lists, change.name, change.value);
         if (!why.empty()) return SetupUsageError("write", usage.c_str(), why);
         changes.push_back(std::move(change));
     }
     if (changes.empty() && !defaults)
-        return SetupUsageError("write", usage.c_str(), "name at least one NAME=VALUE, or --defaults");
+        return SetupUsageError("write", usage.c_str(),
+                               "name at least one NAME=VALUE, or --defaults");
 
     app::CErrorLog log;
     StderrMessages messages;
     usersetup::SetupSession session(options.connection, log, DeviceRootsFromEnvironment());
-    const bool file = session.Kind() == port::PortKind::File || session.Kind() == port::PortKind::OutputFile;
+    const bool file =
+        session.Kind() == port::PortKind::File || session.Kind() == port::PortKind::OutputFile;
     if (!session.Connect()) return kExitPrinter;
     usersetup::UserSettings settings;
     if (!noRead && !defaults && !file) {
         std::vector<int> missing;
         if (!session.Read(settings, lists, options.timeoutMs, missing)) {
-            std::fprintf(stderr, "korva: the printer did not answer every setting; nothing written "
-                                 "(--no-read writes the named settings alone)\n");
+            std::fprintf(stderr,
+                         "korva: the printer did not answer every setting; nothing written "
+                         "(--no-read writes the named settings alone)\n");
             return kExitPrinter;
         }
     }
@@ -90,18 +95,21 @@ int runWrite(const std::vector<std::string>& args) {
     }
     if (!usersetup::NvMemoryTotalFits(settings)) {
         char text[256];
-        std::snprintf(text, sizeof text, app::Message(app::kMsgNvMemoryOutOfRange), usersetup::kMaxNvTotalKb);
+        std::snprintf(text, sizeof text, app::Message(app::kMsgNvMemoryOutOfRange),
+                      usersetup::kMaxNvTotalKb);
         app::ShowMessage(text);
         return kExitUsage;
     }
-    if (stopBitsChanged && settings.stopBits != usersetup::kEmpty) app::ShowMessage(app::Message(app::kMsgStopBitWarning));
+    if (stopBitsChanged && settings.stopBits != usersetup::kEmpty)
+        app::ShowMessage(app::Message(app::kMsgStopBitWarning));
     if (!session.Write(settings, lists)) return kExitPrinter;
     usersetup::PrepareForWrite(settings);
     PrintSettings(settings, lists, options.json);
     return kExitOk;
 }
 
-const CommandRegistration kWrite{{{"setup", "write"}, "change the printer's user settings", runWrite}};
+const CommandRegistration kWrite{
+    {{"setup", "write"}, "change the printer's user settings", runWrite}};
 
 }  // namespace
 }  // namespace korva::cli

@@ -42,9 +42,9 @@ std::string hexText(unsigned value) {
 
 }  // namespace
 
-NewFirmwareDownload::NewFirmwareDownload(port::ByteStream& stream, app::Clock& clock,
-                                         app::CErrorLog& log, NewDownloadSettings settings)
-    : m_Stream(stream), m_Clock(clock), m_Log(log), m_Settings(std::move(settings)) {}
+NewFirmwareDownload::NewFirmwareDownload(port::ByteStream& stream, app::CErrorLog& log,
+                                         NewDownloadSettings settings)
+    : m_Stream(stream), m_Log(log), m_Settings(std::move(settings)) {}
 
 bool NewFirmwareDownload::isLocal() const { return m_Stream.Kind() != PortKind::Ethernet; }
 

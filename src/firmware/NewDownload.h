@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
 #include "app/ErrorLog.h"
 #include "app/Profile.h"
 #include "firmware/NewImage.h"
@@ -75,11 +74,10 @@ public:
     static constexpr int kSettleRange = 20480;
     static constexpr int kSettleSteps = 256;
 
-    NewFirmwareDownload(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
-                        NewDownloadSettings settings);
+    NewFirmwareDownload(port::ByteStream& stream, app::CErrorLog& log, NewDownloadSettings settings);
 
     /// Does the next piece of work; returns the wait in ms before the next
-    /// call, or app::kStepDone.
+    /// call, or app::kStepDone. Every wait of the run is such a return value.
     int Step();
 
     State GetState() const { return m_State; }
@@ -104,7 +102,6 @@ private:
     bool isLocal() const;
 
     port::ByteStream& m_Stream;
-    app::Clock& m_Clock;
     app::CErrorLog& m_Log;
     NewDownloadSettings m_Settings;
 

@@ -38,17 +38,25 @@ DecodeStatus OnOffWithNumber(const std::string& data, int& onOff, int& number, i
             number = static_cast<int>(*value);
             return DecodeStatus::Applied;
         }
-        case '0': onOff = kOff; return DecodeStatus::Applied;
-        default: return DecodeStatus::UnlistedValue;
+        case '0':
+            onOff = kOff;
+            return DecodeStatus::Applied;
+        default:
+            return DecodeStatus::UnlistedValue;
     }
 }
 
 /// '1' gives `one`, '0' gives `zero`, anything else leaves the value.
 DecodeStatus Switch(const std::string& data, int& value, int one, int zero) {
     switch (First(data)) {
-        case '1': value = one; return DecodeStatus::Applied;
-        case '0': value = zero; return DecodeStatus::Applied;
-        default: return DecodeStatus::UnlistedValue;
+        case '1':
+            value = one;
+            return DecodeStatus::Applied;
+        case '0':
+            value = zero;
+            return DecodeStatus::Applied;
+        default:
+            return DecodeStatus::UnlistedValue;
     }
 }
 
@@ -56,10 +64,14 @@ DecodeStatus Switch(const std::string& data, int& value, int one, int zero) {
 
 const char* DecodeStatusText(DecodeStatus status) {
     switch (status) {
-        case DecodeStatus::Applied: return "applied";
-        case DecodeStatus::UnknownSetting: return "unknown setting";
-        case DecodeStatus::UnlistedValue: return "unlisted value";
-        case DecodeStatus::OutOfRange: return "value out of range";
+        case DecodeStatus::Applied:
+            return "applied";
+        case DecodeStatus::UnknownSetting:
+            return "unknown setting";
+        case DecodeStatus::UnlistedValue:
+            return "unlisted value";
+        case DecodeStatus::OutOfRange:
+            return "value out of range";
     }
     return "";
 }
@@ -86,9 +98,12 @@ DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& s, const Setup
             }
             return DecodeStatus::Applied;
         case kPaperType:
-            if (data == "1") s.paperType = kBlack;
-            else if (data == "257") s.paperType = kTwoColor;
-            else return DecodeStatus::UnlistedValue;
+            if (data == "1")
+                s.paperType = kBlack;
+            else if (data == "257")
+                s.paperType = kTwoColor;
+            else
+                return DecodeStatus::UnlistedValue;
             return DecodeStatus::Applied;
         case kDensity: {
             const auto value = Decimal(data);
@@ -96,7 +111,8 @@ DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& s, const Setup
             return DecodeStatus::Applied;
         }
         case kWaterMark:
-            return OnOffWithNumber(data, s.waterMark, s.imageNumber, kMinImageNumber, kMaxImageNumber);
+            return OnOffWithNumber(data, s.waterMark, s.imageNumber, kMinImageNumber,
+                                   kMaxImageNumber);
         case kCutAdjust:
             return OnOffWithNumber(data, s.cutAdjust, s.cutLines, kMinCutLines, kMaxCutLines);
         case kDrawerWithCut:
@@ -111,7 +127,8 @@ DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& s, const Setup
         }
         case kCodePage: {
             const auto value = Decimal(data);
-            s.codePage = FindCodePage(lists.codePages, value && *value <= 255 ? static_cast<int>(*value) : -1);
+            s.codePage = FindCodePage(lists.codePages,
+                                      value && *value <= 255 ? static_cast<int>(*value) : -1);
             return DecodeStatus::Applied;
         }
         case kCutMode:
@@ -125,7 +142,8 @@ DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& s, const Setup
         }
         case kLeftMargin: {
             const auto value = Decimal(data);
-            if (!value || *value > static_cast<uint64_t>(kMaxMargin)) return DecodeStatus::OutOfRange;
+            if (!value || *value > static_cast<uint64_t>(kMaxMargin))
+                return DecodeStatus::OutOfRange;
             s.leftMargin = static_cast<int>(*value);
             return DecodeStatus::Applied;
         }
@@ -134,12 +152,17 @@ DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& s, const Setup
             return DecodeStatus::Applied;
         case kReceiveBuffer: {
             int index = kEmpty;
-            if (data == "64") index = 0;
-            else if (data == "32") index = 1;
-            else if (data == "20") index = 2;
-            else if (data == "04" || (first == '4' && data.size() <= 2)) index = 3;
+            if (data == "64")
+                index = 0;
+            else if (data == "32")
+                index = 1;
+            else if (data == "20")
+                index = 2;
+            else if (data == "04" || (first == '4' && data.size() <= 2))
+                index = 3;
             if (index == kEmpty) return DecodeStatus::UnlistedValue;
-            if (static_cast<size_t>(index) >= lists.receiveBuffers.size()) return DecodeStatus::OutOfRange;
+            if (static_cast<size_t>(index) >= lists.receiveBuffers.size())
+                return DecodeStatus::OutOfRange;
             s.receiveBuffer = index;
             return DecodeStatus::Applied;
         }

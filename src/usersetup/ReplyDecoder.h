@@ -18,6 +18,7 @@ const char* DecodeStatusText(DecodeStatus status);
 
 /// Decodes `reply` into `settings`; `lists` gives the code-page numbers and
 /// the receive-buffer list's length.
-DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& settings, const SetupLists& lists);
+DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& settings,
+                         const SetupLists& lists);
 
 }  // namespace korva::usersetup

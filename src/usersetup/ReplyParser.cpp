@@ -32,13 +32,17 @@ std::optional<SettingReply> ReplyParser::Feed(uint8_t byte) {
             break;
     }
     if (byte != kTerminator) {
-        if (m_Data.size() < kMaxData) m_Data.push_back(static_cast<char>(byte));
-        else m_Overrun = true;
+        if (m_Data.size() < kMaxData)
+            m_Data.push_back(static_cast<char>(byte));
+        else
+            m_Overrun = true;
         return std::nullopt;
     }
     std::optional<SettingReply> reply;
-    if (m_Overrun) ++m_Overlong;
-    else reply = SettingReply{m_Number, m_Data};
+    if (m_Overrun)
+        ++m_Overlong;
+    else
+        reply = SettingReply{m_Number, m_Data};
     Reset();
     return reply;
 }

@@ -18,7 +18,7 @@ struct SettingReply {
 };
 
 class ReplyParser {
-public:
+  public:
     static constexpr uint8_t kHeader = 0x37;
     static constexpr uint8_t kIdentifier = 0x27;
     static constexpr uint8_t kSeparator = 0x1F;
@@ -33,7 +33,7 @@ public:
     void Reset();
     int Overlong() const { return m_Overlong; }
 
-private:
+  private:
     enum class State { Header, Identifier, Number, Data };
     State m_State = State::Header;
     uint8_t m_Number = 0;

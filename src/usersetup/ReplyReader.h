@@ -5,7 +5,6 @@
 // until it has been handled (a blocking queued call), so only that thread
 // ever touches the settings and the controls.
 #include <QObject>
-
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -23,7 +22,7 @@ namespace korva::usersetup {
 
 class ReplyReader : public QObject {
     Q_OBJECT
-public:
+  public:
     /// Runs on the owner's thread for every reply, while the reader runs.
     using Handler = std::function<void(const SettingReply&)>;
 
@@ -48,7 +47,7 @@ public:
     /// Tests: the next Start fails as if no thread could be created.
     void FailNextStart() { m_FailNextStart = true; }
 
-private:
+  private:
     bool Launch(std::function<void()> body);
     /// Waits up to 10 ms for the stop request: the pace of polling an empty source.
     bool IdleOrStop();

@@ -6,11 +6,11 @@
 
 namespace korva::usersetup {
 
-inline constexpr std::array<uint8_t, 17> kParallelRequests{1,   2,   3,   116, 118, 242, 243, 244, 245,
-                                                           246, 247, 248, 249, 250, 251, 252, 255};
-inline constexpr std::array<uint8_t, 18> kSerialRequests{3,   116, 118, 242, 243, 244, 245, 246, 247,
-                                                         248, 249, 250, 251, 252, 253, 1,   2,   255};
-inline constexpr std::array<uint8_t, 17> kEthernetRequests{3,   116, 118, 242, 243, 244, 245, 246, 247,
-                                                           248, 249, 250, 251, 252, 1,   2,   255};
+inline constexpr std::array<uint8_t, 17> kParallelRequests{
+    1, 2, 3, 116, 118, 242, 243, 244, 245, 246, 247, 248, 249, 250, 251, 252, 255};
+inline constexpr std::array<uint8_t, 18> kSerialRequests{
+    3, 116, 118, 242, 243, 244, 245, 246, 247, 248, 249, 250, 251, 252, 253, 1, 2, 255};
+inline constexpr std::array<uint8_t, 17> kEthernetRequests{
+    3, 116, 118, 242, 243, 244, 245, 246, 247, 248, 249, 250, 251, 252, 1, 2, 255};
 
 }  // namespace korva::usersetup

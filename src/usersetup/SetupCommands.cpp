@@ -10,7 +10,8 @@ constexpr uint8_t kFnSetValues = 0x05, kFnRequest = 0x06;
 constexpr int kDefaultBellTimes = 2;  // index of "3"
 
 // Receive-buffer entries go out as two ASCII digits, by list position.
-constexpr std::array<std::array<uint8_t, 2>, 4> kReceiveBufferCodes{{{'6', '4'}, {'3', '2'}, {'2', '0'}, {'0', '4'}}};
+constexpr std::array<std::array<uint8_t, 2>, 4> kReceiveBufferCodes{
+    {{'6', '4'}, {'3', '2'}, {'2', '0'}, {'0', '4'}}};
 // Bell types on the wire: the three melodies and the QUELM bell are 1..4, any other bell 0.
 constexpr std::array<uint8_t, 5> kBellCodes{0x01, 0x02, 0x03, 0x04, 0x00};
 
@@ -31,10 +32,14 @@ std::optional<uint32_t> ParseSetupCode(std::string_view text) {
     uint32_t value = 0;
     for (char c : text) {
         int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else return std::nullopt;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else
+            return std::nullopt;
         value = value << 4 | static_cast<uint32_t>(digit);
     }
     return value;
@@ -42,7 +47,8 @@ std::optional<uint32_t> ParseSetupCode(std::string_view text) {
 
 void PrepareForWrite(UserSettings& s) {
     if (s.paperType != kEmpty && !InRange(s.density, kDensityPercent.size())) s.density = kMedium;
-    if (s.bellType != kEmpty && !InRange(s.bellTimes, kBellTimesTexts.size())) s.bellTimes = kDefaultBellTimes;
+    if (s.bellType != kEmpty && !InRange(s.bellTimes, kBellTimesTexts.size()))
+        s.bellTimes = kDefaultBellTimes;
     if (!ParseSetupCode(s.setupCode)) s.setupCode = "0";
     for (char& c : s.setupCode)
         if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
@@ -63,22 +69,29 @@ std::vector<uint8_t> BuildSetValues(const UserSettings& s, const SetupLists& lis
         Entry(out, kDensity, kDensityPercent[static_cast<size_t>(density)], 0x00);
     }
     if (s.waterMark != kEmpty)
-        Entry(out, kWaterMark, 0x00, s.waterMark == kOn ? static_cast<uint8_t>(s.imageNumber) : 0x00);
+        Entry(out, kWaterMark, 0x00,
+              s.waterMark == kOn ? static_cast<uint8_t>(s.imageNumber) : 0x00);
     if (s.cutAdjust != kEmpty) {
-        if (s.cutAdjust == kOn) Entry(out, kCutAdjust, 0x01, static_cast<uint8_t>(s.cutLines));
-        else Entry(out, kCutAdjust, 0x00, 0x00);
+        if (s.cutAdjust == kOn)
+            Entry(out, kCutAdjust, 0x01, static_cast<uint8_t>(s.cutLines));
+        else
+            Entry(out, kCutAdjust, 0x00, 0x00);
     }
-    if (s.drawerWithCut != kEmpty) Entry(out, kDrawerWithCut, 0x00, s.drawerWithCut == kOn ? 0x01 : 0x00);
+    if (s.drawerWithCut != kEmpty)
+        Entry(out, kDrawerWithCut, 0x00, s.drawerWithCut == kOn ? 0x01 : 0x00);
     if (InRange(s.bellType, kBellCodes.size())) {
-        const int times = InRange(s.bellTimes, kBellTimesTexts.size()) ? s.bellTimes : kDefaultBellTimes;
-        Entry(out, kBell, kBellCodes[static_cast<size_t>(s.bellType)], static_cast<uint8_t>(times + 1));
+        const int times =
+            InRange(s.bellTimes, kBellTimesTexts.size()) ? s.bellTimes : kDefaultBellTimes;
+        Entry(out, kBell, kBellCodes[static_cast<size_t>(s.bellType)],
+              static_cast<uint8_t>(times + 1));
     }
     if (InRange(s.codePage, lists.codePages.size())) {
         // An entry without a usable number cannot be sent; the printer keeps its page.
         const int number = CodePageNumber(lists.codePages[static_cast<size_t>(s.codePage)]);
         if (number >= 0) Entry(out, kCodePage, static_cast<uint8_t>(number), 0x00);
     }
-    if (InRange(s.nvUser, kNvUserKb.size())) Entry(out, kNvUserMemory, static_cast<uint8_t>(s.nvUser + 1), 0x00);
+    if (InRange(s.nvUser, kNvUserKb.size()))
+        Entry(out, kNvUserMemory, static_cast<uint8_t>(s.nvUser + 1), 0x00);
     if (InRange(s.nvGraphic, kNvGraphicKb.size()))
         Entry(out, kNvGraphicMemory, static_cast<uint8_t>(s.nvGraphic + 1), 0x00);
     if (s.cutMode != kEmpty) Entry(out, kCutMode, s.cutMode == kFullCut ? 0x01 : 0x00, 0x01);
@@ -92,15 +105,19 @@ std::vector<uint8_t> BuildSetValues(const UserSettings& s, const SetupLists& lis
     if (s.stopBits != kEmpty) Entry(out, kStopBits, s.stopBits == kStopTwo ? 0x01 : 0x00, 0x01);
     // Only the first four positions have a code; a longer profile list's
     // further entries leave the printer's buffer size as it is.
-    if (InRange(s.receiveBuffer, std::min(lists.receiveBuffers.size(), kReceiveBufferCodes.size()))) {
+    if (InRange(s.receiveBuffer,
+                std::min(lists.receiveBuffers.size(), kReceiveBufferCodes.size()))) {
         const auto& code = kReceiveBufferCodes[static_cast<size_t>(s.receiveBuffer)];
         Entry(out, kReceiveBuffer, code[0], code[1]);
     }
-    const int margin = s.leftMargin < kMinMargin ? kMinMargin : (s.leftMargin > kMaxMargin ? kMaxMargin : s.leftMargin);
+    const int margin = s.leftMargin < kMinMargin
+                           ? kMinMargin
+                           : (s.leftMargin > kMaxMargin ? kMaxMargin : s.leftMargin);
     Entry(out, kLeftMargin, static_cast<uint8_t>(margin & 0xFF), static_cast<uint8_t>(margin >> 8));
     const uint32_t code = ParseSetupCode(s.setupCode).value_or(0);
-    out.insert(out.end(), {kSetupCode, static_cast<uint8_t>(code), static_cast<uint8_t>(code >> 8),
-                           static_cast<uint8_t>(code >> 16), static_cast<uint8_t>(code >> 24), 0x04});
+    out.insert(out.end(),
+               {kSetupCode, static_cast<uint8_t>(code), static_cast<uint8_t>(code >> 8),
+                static_cast<uint8_t>(code >> 16), static_cast<uint8_t>(code >> 24), 0x04});
     const size_t length = out.size() - 5;  // bytes after pL pH
     out[3] = static_cast<uint8_t>(length & 0xFF);
     out[4] = static_cast<uint8_t>(length >> 8);
@@ -109,8 +126,8 @@ std::vector<uint8_t> BuildSetValues(const UserSettings& s, const SetupLists& lis
 
 std::vector<std::vector<uint8_t>> BuildTestPage() {
     using Block = std::vector<uint8_t>;
-    const Block init{0x1B, 0x40};          // ESC @
-    const Block feed{0x0A, 0x00};          // LF, then a 00 the printer ignores
+    const Block init{0x1B, 0x40};  // ESC @
+    const Block feed{0x0A, 0x00};  // LF, then a 00 the printer ignores
     const Block colour2{0x1D, 0x28, 0x4E, 0x02, 0x00, 0x30, 0x32};  // GS ( N: select colour 2
     const Block colour1{0x1D, 0x28, 0x4E, 0x02, 0x00, 0x30, 0x31};  // GS ( N: select colour 1
     Block digits{'0', '1', '2', '3', '4', '5', '6', '7', '8', '9', 0x00};
@@ -153,18 +170,21 @@ void ApplyDefaults(UserSettings& s, const SetupLists& lists) {
     s.nvGraphic = 6;  // 384 KByte
     s.nvUser = 0;     // 64 KByte
     s.cutMode = kPartial;
-    s.speed = 0;      // 220 mm/sec
+    s.speed = 0;  // 220 mm/sec
     s.reserved = kReservedOff;
     s.leftMargin = 0;
     s.selfTestDrawer = kSelfTestDisable;
     s.stopBits = kStopOne;
-    s.receiveBuffer = lists.receiveBuffers.empty() ? kEmpty : static_cast<int>(std::min<size_t>(3, lists.receiveBuffers.size() - 1));
+    s.receiveBuffer = lists.receiveBuffers.empty()
+                          ? kEmpty
+                          : static_cast<int>(std::min<size_t>(3, lists.receiveBuffers.size() - 1));
     s.setupCode = "0";
 }
 
 int NvMemoryTotalKb(const UserSettings& s) {
     int total = 0;
-    if (InRange(s.nvGraphic, kNvGraphicKb.size())) total += kNvGraphicKb[static_cast<size_t>(s.nvGraphic)];
+    if (InRange(s.nvGraphic, kNvGraphicKb.size()))
+        total += kNvGraphicKb[static_cast<size_t>(s.nvGraphic)];
     if (InRange(s.nvUser, kNvUserKb.size())) total += kNvUserKb[static_cast<size_t>(s.nvUser)];
     return total;
 }

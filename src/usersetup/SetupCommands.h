@@ -16,7 +16,8 @@ namespace korva::usersetup {
 /// GS ( E function 1 "IN": the printer takes set-values commands until "OUT".
 inline constexpr std::array<uint8_t, 8> kEnterSetup{0x1D, 0x28, 0x45, 0x03, 0x00, 0x01, 'I', 'N'};
 /// GS ( E function 2 "OUT": the printer stores the values and restarts its interface.
-inline constexpr std::array<uint8_t, 9> kLeaveSetup{0x1D, 0x28, 0x45, 0x04, 0x00, 0x02, 'O', 'U', 'T'};
+inline constexpr std::array<uint8_t, 9> kLeaveSetup{0x1D, 0x28, 0x45, 0x04, 0x00,
+                                                    0x02, 'O',  'U',  'T'};
 
 /// GS ( E function 6: 1D 28 45 02 00 06 a asks for setting a.
 std::array<uint8_t, 7> BuildRequest(uint8_t setting);

@@ -34,23 +34,32 @@ void UserSetupExchange::BeginRead() {
     m_Outcome = Outcome::None;
     m_Answered.fill(false);
     switch (m_Ep.kind) {
-        case port::PortKind::Parallel: QueueParallelRead(); break;
-        case port::PortKind::Ethernet: QueueEthernetRead(); break;
-        default: QueueSerialRead(); break;
+        case port::PortKind::Parallel:
+            QueueParallelRead();
+            break;
+        case port::PortKind::Ethernet:
+            QueueEthernetRead();
+            break;
+        default:
+            QueueSerialRead();
+            break;
     }
 }
 
 void UserSetupExchange::QueueParallelRead() {
     Queue([this] {
         port::ParPortCtl& par = *m_Ep.parallel;
-        if (!WriteBlock(kStatusBackOff)) return Fail(app::Message(app::kMsgWriteToPort), "parallel read");
+        if (!WriteBlock(kStatusBackOff))
+            return Fail(app::Message(app::kMsgWriteToPort), "parallel read");
         for (uint8_t setting : RequestList()) {
             const auto request = BuildRequest(setting);
-            if (!WriteBlock(request)) return Fail(app::Message(app::kMsgWriteToPort), "parallel request");
+            if (!WriteBlock(request))
+                return Fail(app::Message(app::kMsgWriteToPort), "parallel request");
             par.TriggerRead();
         }
         if (par.StartReadThread() == 0)
-            return Fail(app::Message(app::kMsgCannotCreateReceiveThread), "parallel receive thread");
+            return Fail(app::Message(app::kMsgCannotCreateReceiveThread),
+                        "parallel receive thread");
         m_Answered.fill(false);
         if (!m_Reader.StartParallel(par))
             return Fail(app::Message(app::kMsgCannotCreateReceiveThread), "reply reader");
@@ -141,10 +150,14 @@ void UserSetupExchange::BeginWrite(SetValuesBuilder buildSetValues) {
         if (!ethernet && !left) return Fail(WriteFailText(), "set-values write");
         QueueReconnectAfterWrite();
         switch (m_Ep.kind) {
-            case port::PortKind::Parallel: return kParallelRestartMs;
-            case port::PortKind::Usb: return kUsbRestartMs;
-            case port::PortKind::Ethernet: return kEthernetRestartMs;
-            default: return 0;
+            case port::PortKind::Parallel:
+                return kParallelRestartMs;
+            case port::PortKind::Usb:
+                return kUsbRestartMs;
+            case port::PortKind::Ethernet:
+                return kEthernetRestartMs;
+            default:
+                return 0;
         }
     });
 }
@@ -161,7 +174,9 @@ void UserSetupExchange::QueueReconnectAfterWrite() {
                 return 0;
             });
             break;
-        case port::PortKind::Usb: QueueUsbReopen(0); break;
+        case port::PortKind::Usb:
+            QueueUsbReopen(0);
+            break;
         case port::PortKind::Ethernet:
             Queue([this] {
                 CloseEthernet();
@@ -196,7 +211,8 @@ void UserSetupExchange::BeginTest() {
     m_Outcome = Outcome::None;
     Queue([this] {
         const bool ethernet = m_Ep.kind == port::PortKind::Ethernet;
-        if (ethernet && !OpenEthernetExchange(true)) return Fail(WriteFailText(), "Ethernet test page");
+        if (ethernet && !OpenEthernetExchange(true))
+            return Fail(WriteFailText(), "Ethernet test page");
         for (const auto& block : BuildTestPage())
             if (!WriteBlock(block) && !ethernet) return Fail(WriteFailText(), "test page write");
         return kTestPageSettleMs;

@@ -28,12 +28,14 @@ struct SetupSession::Parts {
     port::PortKind kind = port::PortKind::Serial;
 };
 
-SetupSession::SetupSession(const port::ConnectionSettings& connection, app::CErrorLog& log, port::DeviceRoots roots)
+SetupSession::SetupSession(const port::ConnectionSettings& connection, app::CErrorLog& log,
+                           port::DeviceRoots roots)
     : m_Parts(std::make_unique<Parts>()) {
     static int argc = 1;
     static char name[] = "korva";
     static char* argv[] = {name, nullptr};
-    if (QCoreApplication::instance() == nullptr) m_Parts->app = std::make_unique<QCoreApplication>(argc, argv);
+    if (QCoreApplication::instance() == nullptr)
+        m_Parts->app = std::make_unique<QCoreApplication>(argc, argv);
 
     SetupEndpoints ep;
     ep.log = &log;
@@ -71,9 +73,11 @@ bool SetupSession::Run() {
     return m_Parts->exchange->LastOutcome() == UserSetupExchange::Outcome::Ok;
 }
 
-bool SetupSession::Read(UserSettings& settings, const SetupLists& lists, int timeoutMs, std::vector<int>& missing) {
+bool SetupSession::Read(UserSettings& settings, const SetupLists& lists, int timeoutMs,
+                        std::vector<int>& missing) {
     UserSetupExchange& exchange = *m_Parts->exchange;
-    exchange.SetReplyHandler([&](const SettingReply& reply) { DecodeReply(reply, settings, lists); });
+    exchange.SetReplyHandler(
+        [&](const SettingReply& reply) { DecodeReply(reply, settings, lists); });
     exchange.SetReadDeadline(timeoutMs);
     exchange.BeginRead();
     const bool ran = Run() || exchange.LastOutcome() == UserSetupExchange::Outcome::TimedOut;

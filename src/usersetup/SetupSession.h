@@ -16,8 +16,9 @@
 namespace korva::usersetup {
 
 class SetupSession {
-public:
-    SetupSession(const port::ConnectionSettings& connection, app::CErrorLog& log, port::DeviceRoots roots = {});
+  public:
+    SetupSession(const port::ConnectionSettings& connection, app::CErrorLog& log,
+                 port::DeviceRoots roots = {});
     ~SetupSession();
     SetupSession(const SetupSession&) = delete;
     SetupSession& operator=(const SetupSession&) = delete;
@@ -28,12 +29,13 @@ public:
     /// Reads every setting of the kind's request list into `settings`; false
     /// after a failure, or when some had not answered within `timeoutMs`
     /// (`missing` lists them).
-    bool Read(UserSettings& settings, const SetupLists& lists, int timeoutMs, std::vector<int>& missing);
+    bool Read(UserSettings& settings, const SetupLists& lists, int timeoutMs,
+              std::vector<int>& missing);
     /// Enter-setup, set-values, leave-setup and the reconnect; false on failure.
     bool Write(UserSettings settings, const SetupLists& lists);
     bool TestPage();
 
-private:
+  private:
     struct Parts;
     bool Run();
     std::unique_ptr<Parts> m_Parts;

@@ -8,12 +8,14 @@ namespace {
 
 constexpr std::array<const char*, 4> kDefaultBuffers{"64", "32", "20", "4"};
 constexpr std::array<const char*, 16> kDefaultCodePages{
-    "0|PC437 (USA, Std Europe)", "1|Katakana",          "2|PC 850 (Multilingual)",
-    "3|PC 860 (Portuguese)",     "4|PC 863 (Canadian-French)", "5|PC 865 (Nordic)",
-    "16|WPC1252 (Windows CP)",   "17|PC 866 (Cyrillic #2)",    "18|PC 852 (Latin 2)",
-    "19|PC 858 (West Euro)",     "26|WPC 1257 (Baltic)",       "30|PC 775 (Baltic)",
-    "32|PC 862 (Hebrew)",        "33|PC 864 (Arabic)",         "34|PC 737 (Greek)",
-    "254|SPACE PAGE"};
+    "0|PC437 (USA, Std Europe)",  "1|Katakana",
+    "2|PC 850 (Multilingual)",    "3|PC 860 (Portuguese)",
+    "4|PC 863 (Canadian-French)", "5|PC 865 (Nordic)",
+    "16|WPC1252 (Windows CP)",    "17|PC 866 (Cyrillic #2)",
+    "18|PC 852 (Latin 2)",        "19|PC 858 (West Euro)",
+    "26|WPC 1257 (Baltic)",       "30|PC 775 (Baltic)",
+    "32|PC 862 (Hebrew)",         "33|PC 864 (Arabic)",
+    "34|PC 737 (Greek)",          "254|SPACE PAGE"};
 // The first fill shows this text for number 16; the profile keeps the other.
 constexpr const char* kFirstFillCodePage16 = "16|PC1252 (Windows CP)";
 // More keys than any printer has pages: a guard against a runaway profile.
@@ -45,7 +47,8 @@ std::vector<std::string> WriteDefaults(app::Profile& profile, const char* prefix
 SetupLists LoadSetupLists(app::Profile& profile) {
     SetupLists lists;
     lists.receiveBuffers = ReadList(profile, "R_BUF_SZ");
-    if (lists.receiveBuffers.empty()) lists.receiveBuffers = WriteDefaults(profile, "R_BUF_SZ", kDefaultBuffers);
+    if (lists.receiveBuffers.empty())
+        lists.receiveBuffers = WriteDefaults(profile, "R_BUF_SZ", kDefaultBuffers);
     lists.codePages = ReadList(profile, "CodePage");
     if (lists.codePages.empty()) {
         lists.codePages = WriteDefaults(profile, "CodePage", kDefaultCodePages);

@@ -38,7 +38,7 @@ enum PaperWidth { kWidth80mm = 0, kWidth58mm = 1 };
 enum Column { kColumn30 = 0, kColumn32 = 1 };
 enum PaperType { kBlack = 0, kTwoColor = 1 };
 enum Density { kLight = 0, kMedium = 1, kDark = 2 };
-enum OnOff { kOff = 0, kOn = 1 };               ///< water mark, cut adjust, drawer with cutting
+enum OnOff { kOff = 0, kOn = 1 };  ///< water mark, cut adjust, drawer with cutting
 enum CutMode { kPartial = 0, kFullCut = 1 };
 enum ReservedSwitch { kReservedOff = 0, kReservedOn = 1 };
 enum SelfTestDrawer { kSelfTestEnable = 0, kSelfTestDisable = 1 };
@@ -68,7 +68,7 @@ struct UserSettings {
     int nvGraphic = kEmpty;  ///< index in the NV graphic list
     int nvUser = kEmpty;     ///< index in the NV user list
     int cutMode = kEmpty;
-    int speed = kEmpty;      ///< index in the speed list
+    int speed = kEmpty;  ///< index in the speed list
     int reserved = kEmpty;
     int selfTestDrawer = kEmpty;
     int stopBits = kEmpty;
@@ -82,8 +82,8 @@ struct UserSettings {
 // The fixed lists, in the order the controls hold them.
 inline constexpr std::array<const char*, 2> kColumnTexts{"30 Column", "32 Column"};
 inline constexpr std::array<const char*, 3> kDensityTexts{"LIGHT", "MEDIUM", "DARK"};
-inline constexpr std::array<const char*, 5> kBellTexts{"QUELM Bell", "QUELM Melody 1", "QUELM Melody 2",
-                                                       "QUELM Melody 3", "Other Bell"};
+inline constexpr std::array<const char*, 5> kBellTexts{
+    "QUELM Bell", "QUELM Melody 1", "QUELM Melody 2", "QUELM Melody 3", "Other Bell"};
 inline constexpr std::array<const char*, 5> kBellTimesTexts{"1", "2", "3", "4", "5"};
 inline constexpr std::array<int, 7> kNvGraphicKb{0, 64, 128, 192, 256, 320, 384};
 inline constexpr std::array<int, 5> kNvUserKb{64, 128, 192, 256, 320};

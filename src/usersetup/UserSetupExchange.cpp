@@ -25,14 +25,18 @@ UserSetupExchange::UserSetupExchange(SetupEndpoints endpoints, QObject* parent)
 UserSetupExchange::~UserSetupExchange() { Disconnect(); }
 
 bool UserSetupExchange::LegacyMode() const {
-    return m_Ep.kind == port::PortKind::Parallel && m_Ep.parallel && m_Ep.parallel->LegacyMode() != 0;
+    return m_Ep.kind == port::PortKind::Parallel && m_Ep.parallel &&
+           m_Ep.parallel->LegacyMode() != 0;
 }
 
 std::span<const uint8_t> UserSetupExchange::RequestList() const {
     switch (m_Ep.kind) {
-        case port::PortKind::Parallel: return kParallelRequests;
-        case port::PortKind::Ethernet: return kEthernetRequests;
-        default: return kSerialRequests;
+        case port::PortKind::Parallel:
+            return kParallelRequests;
+        case port::PortKind::Ethernet:
+            return kEthernetRequests;
+        default:
+            return kSerialRequests;
     }
 }
 
@@ -59,9 +63,15 @@ void UserSetupExchange::MoveToRing() {
 bool UserSetupExchange::Connect() {
     m_Answered.fill(false);
     switch (m_Ep.kind) {
-        case port::PortKind::Parallel: m_Connected = ConnectParallel(); break;
-        case port::PortKind::Ethernet: m_Connected = ConnectEthernet(); break;
-        default: m_Connected = ConnectPortObject(); break;
+        case port::PortKind::Parallel:
+            m_Connected = ConnectParallel();
+            break;
+        case port::PortKind::Ethernet:
+            m_Connected = ConnectEthernet();
+            break;
+        default:
+            m_Connected = ConnectPortObject();
+            break;
     }
     return m_Connected;
 }
@@ -86,7 +96,8 @@ bool UserSetupExchange::ConnectParallel() {
 bool UserSetupExchange::ConnectEthernet() {
     if (!m_Ep.socket->ConnectWithRetry(m_Ep.ipAddress, m_Ep.tcpPort)) {
         m_Ep.socket->Close();
-        m_Ep.log->Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(), m_Ep.tcpPort);
+        m_Ep.log->Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(),
+                      m_Ep.tcpPort);
         app::ShowMessage(app::Message(app::kMsgPrinterCheck));
         return false;
     }
@@ -110,7 +121,8 @@ bool UserSetupExchange::ConnectPortObject() {
         return false;
     }
     m_Ring.Clear();
-    const bool readsReplies = m_Ep.kind == port::PortKind::Serial || m_Ep.kind == port::PortKind::Usb;
+    const bool readsReplies =
+        m_Ep.kind == port::PortKind::Serial || m_Ep.kind == port::PortKind::Usb;
     if (readsReplies && !m_Reader.StartQueue(m_Ring)) {
         ports.Close();
         ports.SetNotifyWnd({});

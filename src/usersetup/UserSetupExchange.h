@@ -10,7 +10,6 @@
 // Messages go through korva::app::ShowMessage; replies reach the handler on
 // this object's thread.
 #include <QObject>
-
 #include <array>
 #include <deque>
 #include <functional>
@@ -50,7 +49,7 @@ inline constexpr const char* kGetValueCmdFail = "GetValueCmd Fail!";
 
 class UserSetupExchange : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class Outcome { None, Ok, Failed, TimedOut };
     /// Builds the set-values command when the write reaches it.
     using SetValuesBuilder = std::function<std::vector<uint8_t>()>;
@@ -91,7 +90,7 @@ public:
     /// polls with this until every setting has answered).
     void FetchUsbReplies();
 
-private:
+  private:
     using Action = std::function<int()>;
     static constexpr int kFail = -2;
 

@@ -81,7 +81,7 @@ TEST(FirmwareCommand, DownloadToTheOlderSeriesOverSerial) {
                                              "2", "--area", "boot", Path(dir, "fw.bin"), "--json"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_TRUE(Contains(result.err, "korva: COMPLETED")) << result.err;
-    EXPECT_TRUE(Contains(result.out, "\"completed\":true,\"series\":\"old\",\"area\":\"boot\",\"bytes\":65536"))
+    EXPECT_TRUE(Contains(result.out, "{\"outcome\":\"completed\",\"completed\":true,\"series\":\"old\",\"area\":\"boot\",\"bytes\":65536"))
         << result.out;
     const QJsonObject fw = LastFirmware(sim.WaitForState(
         [](const QJsonObject& s) { return LastFirmware(s).value("complete").toBool(); }));

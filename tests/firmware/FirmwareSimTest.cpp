@@ -153,7 +153,7 @@ TEST(FirmwareSim, NewerSeriesBootAreaOverSerial) {
     NewDownloadSettings settings;
     settings.path = (dir / "fw.K20").string();
     settings.area = NewArea::Boot;
-    NewFirmwareDownload engine(*ports, clock, log, settings);
+    NewFirmwareDownload engine(*ports, log, settings);
     app::RunSteps(engine, clock);
     EXPECT_EQ(engine.GetOutcome(), NewFirmwareDownload::Outcome::Completed);
     const auto state = sim.WaitForState([](const QJsonObject& s) { return LastFirmware(s).value("complete").toBool(); });
@@ -183,7 +183,7 @@ TEST(FirmwareSim, NewerSeriesOverLoopbackTcp) {
     settings.path = (dir / "fw.K20").string();
     settings.area = NewArea::Downloader;
     settings.deviceType = 3;
-    NewFirmwareDownload engine(link, clock, log, settings);
+    NewFirmwareDownload engine(link, log, settings);
     app::RunSteps(engine, clock);
     EXPECT_EQ(engine.GetOutcome(), NewFirmwareDownload::Outcome::Completed);
     EXPECT_EQ(messages.Texts().back(),
@@ -215,7 +215,7 @@ TEST(FirmwareSim, NewerSeriesReportsAnUnreachablePrinter) {
     NewDownloadSettings settings;
     settings.path = (dir / "fw.K20").string();
     settings.deviceType = 3;
-    NewFirmwareDownload engine(link, clock, log, settings);
+    NewFirmwareDownload engine(link, log, settings);
     app::RunSteps(engine, clock);
     EXPECT_EQ(engine.GetOutcome(), NewFirmwareDownload::Outcome::PrinterCheckFailed);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR : Printer check."});

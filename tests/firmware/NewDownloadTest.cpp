@@ -42,7 +42,7 @@ struct Rig {
         settings.area = area;
         settings.deviceType = deviceType;
         settings.profile = &profile;
-        NewFirmwareDownload engine(stream, clock, log, settings);
+        NewFirmwareDownload engine(stream, log, settings);
         app::RunSteps(engine, clock, [&] { positions.push_back(engine.Progress().position); });
         last = engine.Progress();
         areaAfter = engine.Area();
@@ -110,7 +110,7 @@ TEST(NewDownload, CaptionPercentAndChecksumText) {
     NewDownloadSettings settings;
     settings.path = run.Image(image);
     settings.area = NewArea::Program;
-    NewFirmwareDownload engine(run.stream, run.clock, run.log, settings);
+    NewFirmwareDownload engine(run.stream, run.log, settings);
     bool saw37 = false;
     std::vector<int> waits;
     for (int wait = engine.Step(); wait != app::kStepDone; wait = engine.Step()) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
-
 #include <memory>
 
 #include "UserSetupTestSupport.h"
@@ -100,8 +99,8 @@ void ExpectChangedSettingsStored(const SimHarness& sim) {
     EXPECT_EQ(SimSetting(state, 250), "40");
     EXPECT_EQ(SimSetting(state, 255), "2748");  // 0xABC
     EXPECT_EQ(SimSetting(state, 246), "16");
-    EXPECT_EQ(SimSetting(state, 245), "33");    // melody 2, three times
-    EXPECT_EQ(SimSetting(state, 2), "7");       // untouched: 384 KByte
+    EXPECT_EQ(SimSetting(state, 245), "33");  // melody 2, three times
+    EXPECT_EQ(SimSetting(state, 2), "7");     // untouched: 384 KByte
 }
 
 void ExpectFactorySettings(const UserSettings& s) {
@@ -141,9 +140,11 @@ TEST(UserSetupExchange, SerialReadWriteAndTestPage) {
 
     rig.exchange->BeginTest();
     test::RunQuickly(*rig.exchange);
-    const QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s.value("cuts").toInt() >= 1; });
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s.value("cuts").toInt() >= 1; });
     EXPECT_EQ(state.value("cuts").toInt(), 1);
-    EXPECT_TRUE(state.value("lines").toArray().contains(QStringLiteral("USER SETUP UTILITY TEST PRINT!")));
+    EXPECT_TRUE(
+        state.value("lines").toArray().contains(QStringLiteral("USER SETUP UTILITY TEST PRINT!")));
     EXPECT_TRUE(messages.Texts().empty());
     rig.exchange->Disconnect();
     EXPECT_FALSE(rig.ports.IsOpen());
@@ -205,6 +206,21 @@ TEST(UserSetupExchange, ParallelReadWithoutAnswersAsksAgainUntilItsDeadline) {
     EXPECT_TRUE(messages.Texts().empty());
 }
 
+TEST(UserSetupExchange, ParallelReSendThatFailsEndsTheRead) {
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--drop-answer-after", "0"})) << sim.Error().toStdString();
+    RecordedMessages messages;
+    Rig rig(port::PortKind::Parallel, sim);
+    ASSERT_TRUE(rig.exchange->Connect());
+    rig.exchange->BeginRead();
+    EXPECT_EQ(rig.exchange->Step(), 3000);  // requests sent, completion check due
+    sim.Stop();
+    test::RunQuickly(*rig.exchange);
+    EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Failed);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"GetValueCmd Fail!"});
+    EXPECT_FALSE(rig.exchange->Reader().Running());
+}
+
 TEST(UserSetupExchange, ConnectFailuresShowTheirMessages) {
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
@@ -242,6 +258,23 @@ TEST(UserSetupExchange, ConnectFailuresShowTheirMessages) {
     }
 }
 
+TEST(UserSetupExchange, EthernetReadFailsAfterTenProbes) {
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
+    RecordedMessages messages;
+    Rig rig(port::PortKind::Ethernet, sim);
+    ASSERT_TRUE(rig.exchange->Connect());
+    sim.Stop();
+    std::vector<int> waits;
+    rig.socket.SetWaiter([&](int ms) { waits.push_back(ms); });
+    rig.exchange->BeginRead();
+    test::RunQuickly(*rig.exchange);
+    EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Failed);
+    EXPECT_EQ(waits, std::vector<int>(10, 50));
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{app::Message(app::kMsgWriteFailCheckPower)});
+}
+
 TEST(UserSetupExchange, WriteToAVanishedPrinterClosesThePort) {
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
@@ -251,7 +284,8 @@ TEST(UserSetupExchange, WriteToAVanishedPrinterClosesThePort) {
     sim.Stop();
     rig.Write(ChangedSettings());
     EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Failed);
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{app::Message(app::kMsgWriteFailCheckPower)});
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{app::Message(app::kMsgWriteFailCheckPower)});
     EXPECT_FALSE(rig.ports.IsOpen());
 }
 

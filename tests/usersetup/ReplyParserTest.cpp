@@ -27,7 +27,8 @@ DecodeStatus Decode(UserSettings& s, int number, const std::string& data) {
     frame.push_back(0x00);
     const auto parsed = ParseReplies(frame);
     EXPECT_EQ(parsed.replies.size(), 1u);
-    return parsed.replies.empty() ? DecodeStatus::UnknownSetting : DecodeReply(parsed.replies[0], s, Lists());
+    return parsed.replies.empty() ? DecodeStatus::UnknownSetting
+                                  : DecodeReply(parsed.replies[0], s, Lists());
 }
 
 TEST(ReplyParser, FramesAndNoise) {
@@ -40,7 +41,8 @@ TEST(ReplyParser, FramesAndNoise) {
     // More than three digits: the first three make the number.
     EXPECT_EQ(Parse("37 27 32 35 33 39 39 1f 30 00"), (std::vector<SettingReply>{{253, "0"}}));
     // The number is one byte: 999 wraps.
-    EXPECT_EQ(Parse("37 27 39 39 39 1f 00"), (std::vector<SettingReply>{{static_cast<uint8_t>(999 % 256), ""}}));
+    EXPECT_EQ(Parse("37 27 39 39 39 1f 00"),
+              (std::vector<SettingReply>{{static_cast<uint8_t>(999 % 256), ""}}));
 }
 
 TEST(ReplyParser, FeedsOneByteAtATimeAndDropsOverlongValues) {

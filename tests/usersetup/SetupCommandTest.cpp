@@ -12,10 +12,13 @@ namespace korva::test {
 namespace {
 
 QStringList SerialArgs(const SimHarness& sim, QStringList args) {
-    return args << "--port" << sim.SerialPath() << "--flow" << "none";
+    return args << "--port" << sim.SerialPath() << "--flow"
+                << "none";
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 TEST(SetupCommand, ReadPrintsEverySettingOverSerial) {
     EnsureQtApp();
@@ -24,11 +27,13 @@ TEST(SetupCommand, ReadPrintsEverySettingOverSerial) {
     KorvaProcess korva;
     const KorvaResult r = korva.Run(SerialArgs(sim, {"setup", "read"}));
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out,
-              "paper-width=80\npaper-type=black\ndensity=medium\nwater-mark=disable\ncut-adjust=off\n"
-              "drawer-with-cut=disable\nbell=quelm\nbell-times=3\ncode-page=0\nnv-graphic=384\nnv-user=64\n"
-              "cut-mode=partial\nspeed=220\nreserved=off\nself-test-drawer=disable\nstop-bits=1\n"
-              "receive-buffer=4\nmargin=0\nsetup-code=0\n");
+    EXPECT_EQ(
+        r.out,
+        "paper-width=80\npaper-type=black\ndensity=medium\nwater-mark=disable\ncut-adjust=off\n"
+        "drawer-with-cut=disable\nbell=quelm\nbell-times=3\ncode-page=0\nnv-graphic=384\nnv-user="
+        "64\n"
+        "cut-mode=partial\nspeed=220\nreserved=off\nself-test-drawer=disable\nstop-bits=1\n"
+        "receive-buffer=4\nmargin=0\nsetup-code=0\n");
 }
 
 TEST(SetupCommand, WriteKeepsTheSettingsItDoesNotName) {
@@ -36,13 +41,15 @@ TEST(SetupCommand, WriteKeepsTheSettingsItDoesNotName) {
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
     KorvaProcess first;
-    KorvaResult r = first.Run(SerialArgs(sim, {"setup", "write", "setup-code=ab", "margin=24", "paper-width=58"}));
+    KorvaResult r = first.Run(
+        SerialArgs(sim, {"setup", "write", "setup-code=ab", "margin=24", "paper-width=58"}));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     KorvaProcess second;
     r = second.Run(SerialArgs(sim, {"setup", "write", "speed=150", "--json"}));
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "\"speed\":\"150\"")) << r.out;
-    const QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 249) == "150"; });
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 249) == "150"; });
     EXPECT_EQ(SimSetting(state, 249), "150");
     EXPECT_EQ(SimSetting(state, 255), "171");  // 0xAB, from the first write
     EXPECT_EQ(SimSetting(state, 250), "24");
@@ -53,7 +60,8 @@ TEST(SetupCommand, BadValuesAreRefusedBeforeAnythingIsSent) {
     EnsureQtApp();
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
-    for (const QString bad : {"speed=190", "margin=513", "setup-code=G1", "colour=red", "reserved=on"}) {
+    for (const QString bad :
+         {"speed=190", "margin=513", "setup-code=G1", "colour=red", "reserved=on"}) {
         KorvaProcess korva;
         const KorvaResult r = korva.Run(SerialArgs(sim, {"setup", "write", bad}));
         EXPECT_EQ(r.exitCode, 2) << bad.toStdString();
@@ -66,15 +74,17 @@ TEST(SetupCommand, BadValuesAreRefusedBeforeAnythingIsSent) {
     EXPECT_TRUE(Contains(r.err, "Total NV Memory Size 448KB")) << r.err;
     const QJsonObject state = sim.State();
     EXPECT_EQ(SimSetting(state, 1), "1");  // still 64 KByte: no set-values reached it
-    for (int i = 0; i < 3; ++i)  // no enter-setup on any connection
-        EXPECT_FALSE(SimHarness::Received(state, i).contains(QByteArray::fromHex("1d2845030001494e")));
+    for (int i = 0; i < 3; ++i)            // no enter-setup on any connection
+        EXPECT_FALSE(
+            SimHarness::Received(state, i).contains(QByteArray::fromHex("1d2845030001494e")));
 }
 
 TEST(SetupCommand, EthernetReadAsJsonAndTestPage) {
     EnsureQtApp();
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
-    const QStringList ethernet{"--port", "ETHERNET_II", "--ip", "127.0.0.1", "--tcp-port", QString::number(sim.TcpPort())};
+    const QStringList ethernet{"--port",    "ETHERNET_II", "--ip",
+                               "127.0.0.1", "--tcp-port",  QString::number(sim.TcpPort())};
     KorvaProcess read;
     KorvaResult r = read.Run(QStringList{"setup", "read", "--json"} << ethernet);
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -83,7 +93,8 @@ TEST(SetupCommand, EthernetReadAsJsonAndTestPage) {
     KorvaProcess test;
     r = test.Run(QStringList{"setup", "test-page"} << ethernet);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    const QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s.value("cuts").toInt() >= 1; });
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s.value("cuts").toInt() >= 1; });
     EXPECT_EQ(state.value("cuts").toInt(), 1);
 }
 
@@ -112,6 +123,10 @@ TEST(SetupCommand, SilentPrinterAndMissingPort) {
     KorvaProcess usage;
     r = usage.Run({"setup", "read"});
     EXPECT_EQ(r.exitCode, 2);
+    KorvaProcess korva10;
+    r = korva10.Run(SerialArgs(sim, {"setup", "read", "--model", "KORVA10S"}));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "no user setup")) << r.err;
     KorvaProcess absent;
     r = absent.Run({"setup", "test-page", "--port", "/nonexistent/tty"});
     EXPECT_EQ(r.exitCode, 1);

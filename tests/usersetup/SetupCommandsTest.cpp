@@ -15,7 +15,8 @@ using test::ToHex;
 SetupLists DefaultLists() {
     SetupLists lists;
     lists.receiveBuffers = {"64", "32", "20", "4"};
-    lists.codePages = {"0|PC437 (USA, Std Europe)", "1|Katakana", "16|WPC1252 (Windows CP)", "254|SPACE PAGE"};
+    lists.codePages = {"0|PC437 (USA, Std Europe)", "1|Katakana", "16|WPC1252 (Windows CP)",
+                       "254|SPACE PAGE"};
     return lists;
 }
 
@@ -27,12 +28,15 @@ std::string SetValuesHex(UserSettings settings, const SetupLists& lists = Defaul
 TEST(SetupCommands, RequestAndSetupModeCommands) {
     const auto request = BuildRequest(0xFD);
     EXPECT_EQ(ToHex({request.begin(), request.end()}), ToHex(HexBytes("1d 28 45 02 00 06 fd")));
-    EXPECT_EQ(ToHex({kEnterSetup.begin(), kEnterSetup.end()}), ToHex(HexBytes("1d 28 45 03 00 01 49 4e")));
-    EXPECT_EQ(ToHex({kLeaveSetup.begin(), kLeaveSetup.end()}), ToHex(HexBytes("1d 28 45 04 00 02 4f 55 54")));
+    EXPECT_EQ(ToHex({kEnterSetup.begin(), kEnterSetup.end()}),
+              ToHex(HexBytes("1d 28 45 03 00 01 49 4e")));
+    EXPECT_EQ(ToHex({kLeaveSetup.begin(), kLeaveSetup.end()}),
+              ToHex(HexBytes("1d 28 45 04 00 02 4f 55 54")));
 }
 
 TEST(SetupCommands, EmptySettingsSendOnlyMarginAndCode) {
-    EXPECT_EQ(SetValuesHex(UserSettings{}), ToHex(HexBytes("1d 28 45 0a 00 05 fa 00 00 ff 00 00 00 00 04")));
+    EXPECT_EQ(SetValuesHex(UserSettings{}),
+              ToHex(HexBytes("1d 28 45 0a 00 05 fa 00 00 ff 00 00 00 00 04")));
 }
 
 TEST(SetupCommands, EverySettingInPrinterOrder) {
@@ -76,16 +80,17 @@ TEST(SetupCommands, OppositeChoicesAndFilledInValues) {
     s.cutAdjust = kOff;
     s.cutLines = 9;
     s.drawerWithCut = kOff;
-    s.bellType = kMelody2;      // times empty: 3
+    s.bellType = kMelody2;  // times empty: 3
     s.cutMode = kPartial;
     s.reserved = kReservedOff;
     s.selfTestDrawer = kSelfTestEnable;
     s.stopBits = kStopOne;
     s.receiveBuffer = 3;
     s.setupCode = "ff";
-    EXPECT_EQ(SetValuesHex(s), ToHex(HexBytes("1d 28 45 2e 00 05 03 06 00 74 01 00 76 55 00 f2 00 00 f3 00 00"
-                                              " f4 00 00 f5 03 03 f7 00 01 f8 01 01 fb 00 01 fd 00 01 fc 30 34"
-                                              " fa 00 00 ff ff 00 00 00 04")));
+    EXPECT_EQ(SetValuesHex(s),
+              ToHex(HexBytes("1d 28 45 2e 00 05 03 06 00 74 01 00 76 55 00 f2 00 00 f3 00 00"
+                             " f4 00 00 f5 03 03 f7 00 01 f8 01 01 fb 00 01 fd 00 01 fc 30 34"
+                             " fa 00 00 ff ff 00 00 00 04")));
 }
 
 TEST(SetupCommands, SetupCodeRules) {
@@ -110,9 +115,11 @@ TEST(SetupCommands, ListEntriesWithoutACodeAreLeftOut) {
     UserSettings s;
     s.codePage = 0;
     s.receiveBuffer = 4;
-    EXPECT_EQ(SetValuesHex(s, lists), ToHex(HexBytes("1d 28 45 0a 00 05 fa 00 00 ff 00 00 00 00 04")));
+    EXPECT_EQ(SetValuesHex(s, lists),
+              ToHex(HexBytes("1d 28 45 0a 00 05 fa 00 00 ff 00 00 00 00 04")));
     s.codePage = 1;
-    EXPECT_EQ(SetValuesHex(s, lists), ToHex(HexBytes("1d 28 45 0a 00 05 fa 00 00 ff 00 00 00 00 04")));
+    EXPECT_EQ(SetValuesHex(s, lists),
+              ToHex(HexBytes("1d 28 45 0a 00 05 fa 00 00 ff 00 00 00 00 04")));
 }
 
 TEST(SetupCommands, TestPageMatchesReference) {
@@ -131,9 +138,10 @@ TEST(SetupCommands, DefaultsAndMemoryTotal) {
     UserSettings s;
     s.leftMargin = 40;
     ApplyDefaults(s, DefaultLists());
-    EXPECT_EQ(SetValuesHex(s), ToHex(HexBytes("1d 28 45 3a 00 05 03 06 00 74 01 00 76 55 00 f2 00 00 f3 00 00"
-                                              " f4 00 00 f5 01 03 f6 00 00 01 01 00 02 07 00 f7 00 01 f9 dc 00"
-                                              " f8 01 01 fb 01 01 fd 00 01 fc 30 34 fa 00 00 ff 00 00 00 00 04")));
+    EXPECT_EQ(SetValuesHex(s),
+              ToHex(HexBytes("1d 28 45 3a 00 05 03 06 00 74 01 00 76 55 00 f2 00 00 f3 00 00"
+                             " f4 00 00 f5 01 03 f6 00 00 01 01 00 02 07 00 f7 00 01 f9 dc 00"
+                             " f8 01 01 fb 01 01 fd 00 01 fc 30 34 fa 00 00 ff 00 00 00 00 04")));
     EXPECT_TRUE(NvMemoryTotalFits(s));  // 384 + 64 = 448
     s.nvUser = 1;                       // 384 + 128
     EXPECT_EQ(NvMemoryTotalKb(s), 512);

@@ -22,7 +22,8 @@ TEST(UserProfile, FirstRunWritesTheDefaults) {
 }
 
 TEST(UserProfile, ListsEndAtTheFirstEmptyKey) {
-    app::MemoryProfile profile("[USER]\nR_BUF_SZ0=128\nR_BUF_SZ1=8\nR_BUF_SZ3=4\nCodePage0=7|Mine\nCodePage1=plain\n");
+    app::MemoryProfile profile(
+        "[USER]\nR_BUF_SZ0=128\nR_BUF_SZ1=8\nR_BUF_SZ3=4\nCodePage0=7|Mine\nCodePage1=plain\n");
     const SetupLists lists = LoadSetupLists(profile);
     EXPECT_EQ(lists.receiveBuffers, (std::vector<std::string>{"128", "8"}));
     EXPECT_EQ(lists.codePages, (std::vector<std::string>{"7|Mine", "plain"}));

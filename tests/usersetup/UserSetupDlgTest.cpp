@@ -3,17 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractSpinBox>
-#include <QJsonArray>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
-
 #include <memory>
 
 #include "UserSetupTestSupport.h"
@@ -42,13 +41,14 @@ struct Boxes {
     std::vector<app::MsgAnswer> answers;
     app::MessageHandler previous;
     Boxes() {
-        previous = app::SetMessageHandler([this](const std::string& text, const std::string& caption, app::MsgStyle) {
-            shown.push_back({text, caption});
-            if (answers.empty()) return app::MsgAnswer::Yes;
-            const app::MsgAnswer a = answers.front();
-            answers.erase(answers.begin());
-            return a;
-        });
+        previous = app::SetMessageHandler(
+            [this](const std::string& text, const std::string& caption, app::MsgStyle) {
+                shown.push_back({text, caption});
+                if (answers.empty()) return app::MsgAnswer::Yes;
+                const app::MsgAnswer a = answers.front();
+                answers.erase(answers.begin());
+                return a;
+            });
     }
     ~Boxes() { app::SetMessageHandler(previous); }
     std::vector<std::string> Texts() const {
@@ -59,7 +59,7 @@ struct Boxes {
 };
 
 class UserSetupDlgTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         test::EnsureQtApp();
         ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
@@ -113,8 +113,10 @@ TEST_F(UserSetupDlgTest, OpensEmptyAndAFirstWriteSendsOnlyMarginAndCode) {
         "1d2845030001494e"                // enter setup "IN"
         "1d28450a0005fa0000ff0000000004"  // margin 0, setup code 0
         "1d28450400024f5554");            // leave setup "OUT"
-    const QJsonObject state = sim.WaitForState([&](const QJsonObject& s) { return LastConnectionBytes(s) == expected; });
-    EXPECT_EQ(LastConnectionBytes(state).toHex(' ').toStdString(), expected.toHex(' ').toStdString());
+    const QJsonObject state =
+        sim.WaitForState([&](const QJsonObject& s) { return LastConnectionBytes(s) == expected; });
+    EXPECT_EQ(LastConnectionBytes(state).toHex(' ').toStdString(),
+              expected.toHex(' ').toStdString());
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_TRUE(dialog->GetValueButton()->isEnabled());
 }
@@ -137,8 +139,8 @@ TEST_F(UserSetupDlgTest, GetValueFillsTheControls) {
     EXPECT_EQ(c.nvUserList->currentText(), "64");
     EXPECT_EQ(c.speedList->currentText(), "220");
     EXPECT_EQ(c.receiveBufferList->currentText(), "4");
-    EXPECT_TRUE(c.stopBits.buttons[0]->isChecked());  // ONE
-    EXPECT_TRUE(c.reserved.buttons[0]->isChecked());  // OFF, shown greyed
+    EXPECT_TRUE(c.stopBits.buttons[0]->isChecked());        // ONE
+    EXPECT_TRUE(c.reserved.buttons[0]->isChecked());        // OFF, shown greyed
     EXPECT_TRUE(c.selfTestDrawer.buttons[1]->isChecked());  // Disable
     EXPECT_TRUE(boxes.shown.empty());
 }
@@ -168,8 +170,9 @@ TEST_F(UserSetupDlgTest, WaterMarkAndTwoColourExcludeEachOther) {
     c.paperType.buttons[1]->click();  // 2Color while the water mark is on
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].caption, "Notice");
-    EXPECT_EQ(boxes.shown[0].text,
-              "Water mark print is impossible in Two-color print mode.\nDisable water mark function?");
+    EXPECT_EQ(
+        boxes.shown[0].text,
+        "Water mark print is impossible in Two-color print mode.\nDisable water mark function?");
     EXPECT_TRUE(c.paperType.buttons[0]->isChecked());
     EXPECT_FALSE(c.densityList->isEnabled());
 
@@ -197,7 +200,8 @@ TEST_F(UserSetupDlgTest, NvMemoryTotalIsChecked) {
     c.nvUserList->setCurrentIndex(1);  // 128: too much
     ASSERT_EQ(boxes.Texts().size(), 1u);
     EXPECT_EQ(boxes.Texts()[0],
-              "Out of range the MAX NV memory Size!\r\nTotal NV Memory Size 448KB\r\n(NV User Memory + NV Graphic Memory)");
+              "Out of range the MAX NV memory Size!\r\nTotal NV Memory Size 448KB\r\n(NV User "
+              "Memory + NV Graphic Memory)");
     EXPECT_EQ(c.nvUserList->currentIndex(), -1);
     EXPECT_EQ(dialog->Settings().nvUser, kEmpty);
     EXPECT_EQ(c.nvGraphicList->currentText(), "384");
@@ -213,7 +217,8 @@ TEST_F(UserSetupDlgTest, DefaultThenSetValueWarnsAboutStopBitsOnce) {
     dialog->SetValueButton()->click();
     EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{app::Message(app::kMsgConfirmDefaults),
                                                        app::Message(app::kMsgStopBitWarning)}));
-    const QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 252) == "04"; });
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 252) == "04"; });
     EXPECT_EQ(SimSetting(state, 2), "7");
     EXPECT_EQ(SimSetting(state, 253), "0");
     EXPECT_EQ(SimSetting(state, 245), "13");
@@ -249,7 +254,8 @@ TEST_F(UserSetupDlgTest, FailedWriteLeavesOnlyClosing) {
 TEST_F(UserSetupDlgTest, TestPageIsPrinted) {
     auto dialog = Open();
     dialog->TestButton()->click();
-    const QJsonObject state = sim.WaitForState([](const QJsonObject& s) { return s.value("cuts").toInt() >= 1; });
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s.value("cuts").toInt() >= 1; });
     EXPECT_EQ(state.value("cuts").toInt(), 1);
     EXPECT_TRUE(dialog->GetValueButton()->isEnabled());
     EXPECT_TRUE(dialog->DefaultButton()->isEnabled());
@@ -273,8 +279,11 @@ TEST_F(UserSetupDlgTest, KoreanLabelsAndAccessibleNames) {
     EXPECT_EQ(english->Controls().paperWidth.box->title(), "Paper Width && Max. Column");
     // Every edit and list can be found by its label's text.
     for (QWidget* w : english->findChildren<QWidget*>()) {
-        if (!qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractSpinBox*>(w) && !qobject_cast<QLineEdit*>(w)) continue;
-        if (qobject_cast<QAbstractSpinBox*>(w->parentWidget())) continue;  // a spin box's own line edit
+        if (!qobject_cast<QComboBox*>(w) && !qobject_cast<QAbstractSpinBox*>(w) &&
+            !qobject_cast<QLineEdit*>(w))
+            continue;
+        if (qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
+            continue;  // a spin box's own line edit
         bool buddy = false;
         for (QLabel* label : english->findChildren<QLabel*>()) buddy = buddy || label->buddy() == w;
         EXPECT_TRUE(buddy || !w->accessibleName().isEmpty()) << w->metaObject()->className();
@@ -315,8 +324,8 @@ TEST(UserSetupDlgPorts, ParallelReadHoldsTheButtonsAndShowsTheWaitCursor) {
     // The first completion check comes 3000 ms after the requests: look before it.
     QTimer::singleShot(500, &dialog, [&] {
         anyButtonEnabled = false;
-        for (QPushButton* b : {dialog.GetValueButton(), dialog.SetValueButton(), dialog.TestButton(),
-                               dialog.DefaultButton(), dialog.ExitButton()})
+        for (QPushButton* b : {dialog.GetValueButton(), dialog.SetValueButton(),
+                               dialog.TestButton(), dialog.DefaultButton(), dialog.ExitButton()})
             anyButtonEnabled = anyButtonEnabled || b->isEnabled();
         cursor = dialog.cursor().shape();
     });

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QJsonObject>
-
 #include <functional>
 
 #include "app/EventLoopClock.h"

@@ -172,7 +172,7 @@ void CFwDown20::OnDownload() {
     settings.area = SelectedArea();
     settings.deviceType = m_Ctx.ports.m_DeviceType;
     settings.profile = &m_Ctx.profile;
-    NewFirmwareDownload engine(m_Ctx.Stream(), m_Ctx.clock, m_Ctx.log, settings);
+    NewFirmwareDownload engine(m_Ctx.Stream(), m_Ctx.log, settings);
 
     m_Busy = true;
     m_ShownPosition = m_ShownRange = -1;

@@ -20,7 +20,7 @@ namespace {
 
 /// Selects the whole text when the edit gets the focus, however it gets it.
 class SelectAllOnFocus : public QObject {
-public:
+  public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::FocusIn) {
@@ -34,7 +34,8 @@ public:
 };
 
 void Fill(QComboBox* list, const auto& texts) {
-    for (const auto& text : texts) list->addItem(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+    for (const auto& text : texts)
+        list->addItem(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 template <size_t N>
@@ -51,7 +52,9 @@ std::array<std::string, N> Numbers(const std::array<int, N>& in) {
     return out;
 }
 
-QLabel* Caption(const char* text, QWidget* parent) { return new QLabel(QString::fromUtf8(text), parent); }
+QLabel* Caption(const char* text, QWidget* parent) {
+    return new QLabel(QString::fromUtf8(text), parent);
+}
 
 }  // namespace
 
@@ -91,7 +94,8 @@ SettingControls::SettingControls(UserSettings& settings, const SetupLists& lists
     Fill(timesList, Texts(kBellTimesTexts));
     timesCaption = Caption("Times", parent);
     timesCaption->setBuddy(timesList);
-    for (QWidget* w : {static_cast<QWidget*>(bellList), static_cast<QWidget*>(timesList), static_cast<QWidget*>(timesCaption)})
+    for (QWidget* w : {static_cast<QWidget*>(bellList), static_cast<QWidget*>(timesList),
+                       static_cast<QWidget*>(timesCaption)})
         bellBox->layout()->addWidget(w);
     connect(bellList, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_Showing) emit BellTypeChanged();
@@ -99,7 +103,8 @@ SettingControls::SettingControls(UserSettings& settings, const SetupLists& lists
 
     codePageBox = MakeBox(Label(kLabelCodePage));
     codePageList = MakeList(Label(kLabelCodePage), &s.codePage);
-    for (const std::string& entry : lists.codePages) codePageList->addItem(QString::fromStdString(entry));
+    for (const std::string& entry : lists.codePages)
+        codePageList->addItem(QString::fromStdString(entry));
     codePageBox->layout()->addWidget(codePageList);
 
     nvGraphicBox = MakeBox(Label(kLabelNvGraphic));
@@ -140,7 +145,8 @@ SettingControls::SettingControls(UserSettings& settings, const SetupLists& lists
 
     receiveBufferBox = MakeBox(Label(kLabelReceiveBuffer));
     receiveBufferList = MakeList(Label(kLabelReceiveBuffer), &s.receiveBuffer);
-    for (const std::string& entry : lists.receiveBuffers) receiveBufferList->addItem(QString::fromStdString(entry));
+    for (const std::string& entry : lists.receiveBuffers)
+        receiveBufferList->addItem(QString::fromStdString(entry));
     receiveBufferBox->layout()->addWidget(receiveBufferList);
     receiveBufferBox->layout()->addWidget(Caption("Kbyte", parent));
 
@@ -168,20 +174,22 @@ QGroupBox* SettingControls::MakeBox(const QString& title) {
     return box;
 }
 
-RadioRow SettingControls::MakeRadio(const QString& title, const char* first, const char* second, int* field) {
+RadioRow SettingControls::MakeRadio(const QString& title, const char* first, const char* second,
+                                    int* field) {
     RadioRow row;
     row.box = MakeBox(title);
     row.group = new QButtonGroup(row.box);
     for (int i = 0; i < 2; ++i) {
-        row.buttons[static_cast<size_t>(i)] = new QRadioButton(QString::fromUtf8(i == 0 ? first : second), row.box);
+        row.buttons[static_cast<size_t>(i)] =
+            new QRadioButton(QString::fromUtf8(i == 0 ? first : second), row.box);
         row.group->addButton(row.buttons[static_cast<size_t>(i)], i);
         row.box->layout()->addWidget(row.buttons[static_cast<size_t>(i)]);
     }
     // The rows are members of this object: the reaction finds its own by the box.
     connect(row.group, &QButtonGroup::idClicked, this, [this, field, box = row.box](int id) {
         *field = id;
-        for (RadioRow* r : {&paperWidth, &paperType, &waterMark, &cutAdjust, &drawerWithCut, &cutMode,
-                            &selfTestDrawer, &reserved, &stopBits})
+        for (RadioRow* r : {&paperWidth, &paperType, &waterMark, &cutAdjust, &drawerWithCut,
+                            &cutMode, &selfTestDrawer, &reserved, &stopBits})
             if (r->box == box) emit RadioClicked(r, id);
     });
     return row;
@@ -206,13 +214,17 @@ QSpinBox* SettingControls::MakeSpin(int lo, int hi, int* field) {
 }
 
 void SettingControls::AddTo(QGridLayout* layout) {
-    const std::array<QWidget*, 8> left{paperWidth.box, paperType.box, waterMark.box, cutAdjust.box,
-                                       drawerWithCut.box, bellBox, codePageBox, nvGraphicBox};
-    const std::array<QWidget*, 9> right{nvUserBox, cutMode.box, speedBox, marginBox, selfTestDrawer.box,
-                                        reserved.box, receiveBufferBox, stopBits.box, setupCodeBox};
+    const std::array<QWidget*, 8> left{paperWidth.box, paperType.box,     waterMark.box,
+                                       cutAdjust.box,  drawerWithCut.box, bellBox,
+                                       codePageBox,    nvGraphicBox};
+    const std::array<QWidget*, 9> right{nvUserBox,        cutMode.box,        speedBox,
+                                        marginBox,        selfTestDrawer.box, reserved.box,
+                                        receiveBufferBox, stopBits.box,       setupCodeBox};
     const int top = layout->rowCount();
-    for (size_t i = 0; i < left.size(); ++i) layout->addWidget(left[i], top + static_cast<int>(i), 0);
-    for (size_t i = 0; i < right.size(); ++i) layout->addWidget(right[i], top + static_cast<int>(i), 1);
+    for (size_t i = 0; i < left.size(); ++i)
+        layout->addWidget(left[i], top + static_cast<int>(i), 0);
+    for (size_t i = 0; i < right.size(); ++i)
+        layout->addWidget(right[i], top + static_cast<int>(i), 1);
 }
 
 void SettingControls::ShowRadio(const RadioRow& row, int value) {
@@ -237,12 +249,17 @@ void SettingControls::ShowValues() {
     ShowRadio(selfTestDrawer, s.selfTestDrawer);
     ShowRadio(reserved, s.reserved);
     ShowRadio(stopBits, s.stopBits);
-    const std::array<std::pair<QComboBox*, int>, 9> lists{{{columnList, s.column}, {densityList, s.density},
-                                                           {bellList, s.bellType}, {timesList, s.bellTimes},
-                                                           {codePageList, s.codePage}, {nvGraphicList, s.nvGraphic},
-                                                           {nvUserList, s.nvUser}, {speedList, s.speed},
+    const std::array<std::pair<QComboBox*, int>, 9> lists{{{columnList, s.column},
+                                                           {densityList, s.density},
+                                                           {bellList, s.bellType},
+                                                           {timesList, s.bellTimes},
+                                                           {codePageList, s.codePage},
+                                                           {nvGraphicList, s.nvGraphic},
+                                                           {nvUserList, s.nvUser},
+                                                           {speedList, s.speed},
                                                            {receiveBufferList, s.receiveBuffer}}};
-    for (const auto& [list, value] : lists) list->setCurrentIndex(value >= 0 && value < list->count() ? value : -1);
+    for (const auto& [list, value] : lists)
+        list->setCurrentIndex(value >= 0 && value < list->count() ? value : -1);
     imageNumber->setValue(s.imageNumber);
     cutLines->setValue(s.cutLines);
     leftMargin->setValue(s.leftMargin);
@@ -266,26 +283,37 @@ void SettingControls::ApplyDependents() {
 
 void SettingControls::SetAllEnabled(bool enabled) {
     m_Enabled = enabled;
-    for (QGroupBox* box : {paperWidth.box, paperType.box, waterMark.box, cutAdjust.box, drawerWithCut.box, bellBox,
-                           codePageBox, nvGraphicBox, nvUserBox, cutMode.box, speedBox, marginBox,
-                           selfTestDrawer.box, receiveBufferBox, stopBits.box, setupCodeBox})
+    for (QGroupBox* box :
+         {paperWidth.box, paperType.box, waterMark.box, cutAdjust.box, drawerWithCut.box, bellBox,
+          codePageBox, nvGraphicBox, nvUserBox, cutMode.box, speedBox, marginBox,
+          selfTestDrawer.box, receiveBufferBox, stopBits.box, setupCodeBox})
         box->setEnabled(enabled);
     if (enabled) ApplyDependents();
 }
 
 void SettingControls::UseKoreanLabels() {
-    const std::array<std::pair<QGroupBox*, LabelId>, 15> boxes{{
-        {paperWidth.box, kLabelPaperWidth}, {paperType.box, kLabelPaperType}, {waterMark.box, kLabelWaterMark},
-        {cutAdjust.box, kLabelCutAdjust}, {drawerWithCut.box, kLabelDrawerWithCut}, {bellBox, kLabelBell},
-        {codePageBox, kLabelCodePage}, {nvGraphicBox, kLabelNvGraphic}, {nvUserBox, kLabelNvUser},
-        {cutMode.box, kLabelCutMode}, {speedBox, kLabelSpeed}, {marginBox, kLabelMargin},
-        {selfTestDrawer.box, kLabelSelfTestDrawer}, {receiveBufferBox, kLabelReceiveBuffer},
-        {stopBits.box, kLabelStopBits}}};
+    const std::array<std::pair<QGroupBox*, LabelId>, 15> boxes{
+        {{paperWidth.box, kLabelPaperWidth},
+         {paperType.box, kLabelPaperType},
+         {waterMark.box, kLabelWaterMark},
+         {cutAdjust.box, kLabelCutAdjust},
+         {drawerWithCut.box, kLabelDrawerWithCut},
+         {bellBox, kLabelBell},
+         {codePageBox, kLabelCodePage},
+         {nvGraphicBox, kLabelNvGraphic},
+         {nvUserBox, kLabelNvUser},
+         {cutMode.box, kLabelCutMode},
+         {speedBox, kLabelSpeed},
+         {marginBox, kLabelMargin},
+         {selfTestDrawer.box, kLabelSelfTestDrawer},
+         {receiveBufferBox, kLabelReceiveBuffer},
+         {stopBits.box, kLabelStopBits}}};
     for (const auto& [box, id] : boxes) box->setTitle(KoreanLabel(id));
-    for (QComboBox* list : {columnList, densityList, bellList, codePageList, nvGraphicList, nvUserList, speedList,
-                            receiveBufferList}) {
+    for (QComboBox* list : {columnList, densityList, bellList, codePageList, nvGraphicList,
+                            nvUserList, speedList, receiveBufferList}) {
         for (const auto& [box, id] : boxes)
-            if (list->parentWidget() == box || box->isAncestorOf(list)) list->setAccessibleName(KoreanLabel(id));
+            if (list->parentWidget() == box || box->isAncestorOf(list))
+                list->setAccessibleName(KoreanLabel(id));
     }
     leftMargin->setAccessibleName(KoreanLabel(kLabelMargin));
     paperType.buttons[0]->setText(QStringLiteral("검정"));

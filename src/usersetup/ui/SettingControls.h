@@ -4,7 +4,6 @@
 // record back into the controls (an empty setting shows no choice).
 #include <QObject>
 #include <QString>
-
 #include <array>
 #include <functional>
 
@@ -32,7 +31,7 @@ struct RadioRow {
 
 class SettingControls : public QObject {
     Q_OBJECT
-public:
+  public:
     SettingControls(UserSettings& settings, const SetupLists& lists, QWidget* parent);
 
     /// Lays the controls out in two columns.
@@ -48,22 +47,24 @@ public:
     void UseKoreanLabels();
 
     // The controls, for the dialog's reactions and for tests.
-    RadioRow paperWidth, paperType, waterMark, cutAdjust, drawerWithCut, cutMode, selfTestDrawer, reserved, stopBits;
-    QComboBox *columnList, *densityList, *bellList, *timesList, *codePageList, *nvGraphicList, *nvUserList,
-        *speedList, *receiveBufferList;
+    RadioRow paperWidth, paperType, waterMark, cutAdjust, drawerWithCut, cutMode, selfTestDrawer,
+        reserved, stopBits;
+    QComboBox *columnList, *densityList, *bellList, *timesList, *codePageList, *nvGraphicList,
+        *nvUserList, *speedList, *receiveBufferList;
     QSpinBox *imageNumber, *cutLines, *leftMargin;
     QLineEdit* setupCode;
     QLabel *timesCaption, *imageCaption, *linesCaption;
-    QGroupBox *bellBox, *codePageBox, *nvGraphicBox, *nvUserBox, *speedBox, *marginBox, *receiveBufferBox, *setupCodeBox;
+    QGroupBox *bellBox, *codePageBox, *nvGraphicBox, *nvUserBox, *speedBox, *marginBox,
+        *receiveBufferBox, *setupCodeBox;
 
-signals:
+  signals:
     /// A radio button was clicked by the user (row, index of the button).
     void RadioClicked(RadioRow* row, int index);
     void BellTypeChanged();
     /// The NV graphic (true) or NV user (false) size was chosen.
     void NvSizeChanged(bool graphic);
 
-private:
+  private:
     RadioRow MakeRadio(const QString& title, const char* first, const char* second, int* field);
     QComboBox* MakeList(const QString& accessibleName, int* field);
     QGroupBox* MakeBox(const QString& title);

@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
-
 #include <cstdio>
 
 #include "app/Messages.h"
@@ -107,7 +106,8 @@ void CUserSetup::ApplyKoreanLabels() {
 
 void CUserSetup::OnRadio(RadioRow* row, int index) {
     SettingControls& c = *m_Controls;
-    if (row == &c.paperWidth && index == kWidth58mm) m_Settings.column = kColumn32;  // always proposed
+    if (row == &c.paperWidth && index == kWidth58mm)
+        m_Settings.column = kColumn32;  // always proposed
     if (row == &c.waterMark && index == kOn) OnWaterMarkEnable();
     if (row == &c.paperType && index == kTwoColor) OnTwoColor();
     if (row == &c.stopBits) m_StopBitsChanged = true;
@@ -118,8 +118,10 @@ void CUserSetup::OnWaterMarkEnable() {
     if (m_Settings.paperType != kTwoColor) return;
     const std::string question =
         "Water mark print is impossible in Two-color print mode.\nSelect One-color mode?";
-    if (AskNotice(question) == app::MsgAnswer::Yes) m_Settings.paperType = kBlack;
-    else m_Settings.waterMark = kOff;
+    if (AskNotice(question) == app::MsgAnswer::Yes)
+        m_Settings.paperType = kBlack;
+    else
+        m_Settings.waterMark = kOff;
 }
 
 void CUserSetup::OnTwoColor() {
@@ -156,7 +158,8 @@ void CUserSetup::OnReply(const SettingReply& reply) {
     if (reply.number == kSetupCode && m_Exchange->Kind() == port::PortKind::Ethernet && !m_Busy) {
         SetButtons(false, false, m_Test->isEnabled(), false, m_Exit->isEnabled());
         QTimer::singleShot(kEthernetSettleMs, this, [this] {
-            if (!m_Failed && !m_Busy) SetButtons(true, true, m_Test->isEnabled(), true, m_Exit->isEnabled());
+            if (!m_Failed && !m_Busy)
+                SetButtons(true, true, m_Test->isEnabled(), true, m_Exit->isEnabled());
         });
     }
 }
@@ -213,7 +216,9 @@ void CUserSetup::OnTest() {
 }
 
 void CUserSetup::OnDefault() {
-    if (app::ShowMessage(app::Message(app::kMsgConfirmDefaults), app::MsgStyle::YesNo) != app::MsgAnswer::Yes) return;
+    if (app::ShowMessage(app::Message(app::kMsgConfirmDefaults), app::MsgStyle::YesNo) !=
+        app::MsgAnswer::Yes)
+        return;
     ApplyDefaults(m_Settings, m_Context.lists);
     m_StopBitsChanged = true;
     m_Controls->RefreshTimesCaption();

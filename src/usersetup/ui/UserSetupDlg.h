@@ -3,7 +3,6 @@
 // edit them, writes them back, prints the test page or restores the factory
 // values. The traffic is the exchange's; this dialog shows and edits.
 #include <QDialog>
-
 #include <memory>
 #include <string>
 
@@ -28,7 +27,7 @@ struct UserSetupContext {
 
 class CUserSetup : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit CUserSetup(UserSetupContext context, QWidget* parent = nullptr);
     ~CUserSetup() override;
 
@@ -47,13 +46,13 @@ public:
     QPushButton* DefaultButton() const { return m_Default; }
     QPushButton* ExitButton() const { return m_Exit; }
 
-public slots:
+  public slots:
     void reject() override;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void OnGetValue();
     void OnSetValue();
     void OnTest();

@@ -1,5 +1,7 @@
 // Opens the user setup from the tool menu, over the connection the
 // connection dialog chose.
+#include "usersetup/ui/UserSetupTool.h"
+
 #include <QWidget>
 
 #include "app/AppProfile.h"
@@ -15,7 +17,6 @@
 #include "port/Ports.h"
 #include "usersetup/UserProfile.h"
 #include "usersetup/ui/UserSetupDlg.h"
-#include "usersetup/ui/UserSetupTool.h"
 
 namespace korva::usersetup::ui {
 
