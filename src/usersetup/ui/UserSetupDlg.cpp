@@ -155,13 +155,20 @@ void CUserSetup::OnReply(const SettingReply& reply) {
     if (DecodeReply(reply, m_Settings, m_Context.lists) != DecodeStatus::Applied) return;
     if (reply.number == kBell) m_Controls->RefreshTimesCaption();
     m_Controls->ShowValues();
-    if (reply.number == kSetupCode && m_Exchange->Kind() == port::PortKind::Ethernet && !m_Busy) {
+    if (reply.number == kSetupCode && m_Exchange->Kind() == port::PortKind::Ethernet) {
         SetButtons(false, false, m_Test->isEnabled(), false, m_Exit->isEnabled());
-        QTimer::singleShot(kEthernetSettleMs, this, [this] {
-            if (!m_Failed && !m_Busy)
-                SetButtons(true, true, m_Test->isEnabled(), true, m_Exit->isEnabled());
-        });
+        QTimer::singleShot(kEthernetSettleMs, this, [this] { EndEthernetSettle(); });
     }
+}
+
+void CUserSetup::EndEthernetSettle() {
+    if (m_Failed) return;
+    // A read still sending its last requests gets its buttons back after it.
+    if (m_Busy) {
+        QTimer::singleShot(100, this, [this] { EndEthernetSettle(); });
+        return;
+    }
+    SetButtons(true, true, m_Test->isEnabled(), true, m_Exit->isEnabled());
 }
 
 // --- buttons ----------------------------------------------------------------

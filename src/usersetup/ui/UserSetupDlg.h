@@ -62,6 +62,7 @@ class CUserSetup : public QDialog {
     void OnBellType();
     void OnNvSize(bool graphic);
     void OnReply(const SettingReply& reply);
+    void EndEthernetSettle();
     void OnWaterMarkEnable();
     void OnTwoColor();
     std::vector<uint8_t> BuildSetValuesNow();
