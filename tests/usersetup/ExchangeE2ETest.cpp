@@ -8,6 +8,7 @@
 #include "UserSetupTestSupport.h"
 #include "app/ErrorLog.h"
 #include "app/Messages.h"
+#include "cli/FakeDeviceTree.h"
 #include "port/ParPortCtl.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
@@ -162,6 +163,36 @@ TEST(UserSetupExchange, EthernetReadAndWrite) {
     ExpectFactorySettings(rig.settings);
     rig.Write(ChangedSettings());
     EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Ok);
+    ExpectChangedSettingsStored(sim);
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST(UserSetupExchange, UsbReadFetchesEscapedRepliesAndWriteReopensThePrinter) {
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--usb-escape"})) << sim.Error().toStdString();
+    test::FakeDeviceTree tree;
+    tree.AddUsbPrinter(1, "7f3d", "0101", "0100", sim.SerialPath().toStdString());
+    RecordedMessages messages;
+    Rig rig(port::PortKind::Usb, sim);
+    port::CPorts usb(rig.log, port::DeviceRoots{tree.Sys().string(), tree.Dev().string()});
+    usb.m_PortName = "USB";
+    usb.m_DeviceType = 1;
+    SetupEndpoints ep;
+    ep.kind = port::PortKind::Usb;
+    ep.ports = &usb;
+    ep.log = &rig.log;
+    rig.exchange = std::make_unique<UserSetupExchange>(ep);
+    rig.exchange->SetReplyHandler([&](const SettingReply& reply) {
+        ++rig.replies;
+        DecodeReply(reply, rig.settings, Lists());
+    });
+    ASSERT_TRUE(rig.exchange->Connect());
+    ASSERT_TRUE(rig.ReadAll());
+    EXPECT_EQ(rig.replies, 18);
+    ExpectFactorySettings(rig.settings);
+    rig.Write(ChangedSettings());
+    EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Ok);
+    EXPECT_TRUE(usb.IsOpen());  // closed and opened again after the printer restarted
     ExpectChangedSettingsStored(sim);
     EXPECT_TRUE(messages.Texts().empty());
 }
