@@ -11,8 +11,6 @@
 namespace korva::usersetup {
 
 namespace {
-constexpr std::array<uint8_t, 3> kStatusBackOff{0x1D, 0x61, 0x00};  // GS a 0
-constexpr std::array<uint8_t, 5> kParallelReadEnd{0x00, 0x00, 0x00, 0x00, 0x00};
 
 constexpr int kFirstCompletionCheckMs = 3000;
 constexpr int kNextCompletionCheckMs = 2000;
@@ -64,12 +62,12 @@ void UserSetupExchange::QueueParallelRead() {
         if (!m_Reader.StartParallel(par))
             return Fail(app::Message(app::kMsgCannotCreateReceiveThread), "reply reader");
         m_ReadElapsedMs = kFirstCompletionCheckMs;
-        QueueParallelCompletion(kFirstCompletionCheckMs);
+        QueueParallelCompletion();
         return kFirstCompletionCheckMs;
     });
 }
 
-void UserSetupExchange::QueueParallelCompletion(int) {
+void UserSetupExchange::QueueParallelCompletion() {
     Queue([this] {
         port::ParPortCtl& par = *m_Ep.parallel;
         const bool timedOut = m_ReadDeadlineMs >= 0 && m_ReadElapsedMs >= m_ReadDeadlineMs;
@@ -87,13 +85,12 @@ void UserSetupExchange::QueueParallelCompletion(int) {
             }
             if (waiting) {
                 m_ReadElapsedMs += kNextCompletionCheckMs;
-                QueueParallelCompletion(kNextCompletionCheckMs);
+                QueueParallelCompletion();
                 return kNextCompletionCheckMs;
             }
         }
         m_Reader.Stop();
         par.StopReadThread();
-        // Five zero bytes end the printer's reply mode.
         const bool ended = WriteBlock(kParallelReadEnd);
         if (timedOut) {
             Log().Log("CUserSetup: parallel read incomplete after %d ms\r\n", m_ReadElapsedMs);

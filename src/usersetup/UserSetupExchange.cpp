@@ -8,14 +8,9 @@
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
 #include "usersetup/RequestLists.h"
+#include "usersetup/SetupCommands.h"
 
 namespace korva::usersetup {
-
-namespace {
-// GS a 0: the printer stops sending automatic status blocks, so the parallel
-// line carries only the answers asked for.
-constexpr std::array<uint8_t, 3> kStatusBackOff{0x1D, 0x61, 0x00};
-}  // namespace
 
 UserSetupExchange::UserSetupExchange(SetupEndpoints endpoints, QObject* parent)
     : QObject(parent), m_Ep(std::move(endpoints)) {

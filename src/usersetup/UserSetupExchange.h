@@ -108,7 +108,7 @@ class UserSetupExchange : public QObject {
 
     void Queue(Action action) { m_Steps.push_back(std::move(action)); }
     void QueueParallelRead();
-    void QueueParallelCompletion(int waitMs);
+    void QueueParallelCompletion();
     void QueueSerialRead();
     void QueueEthernetRead();
     void QueueReconnectAfterWrite();
