@@ -80,9 +80,9 @@ bool SetupSession::Read(UserSettings& settings, const SetupLists& lists, int tim
         [&](const SettingReply& reply) { DecodeReply(reply, settings, lists); });
     exchange.SetReadDeadline(timeoutMs);
     exchange.BeginRead();
-    const bool ran = Run() || exchange.LastOutcome() == UserSetupExchange::Outcome::TimedOut;
-    if (ran) {
-        // Replies keep coming after the requests; wait for them within the time allowed.
+    // A parallel read ends when every reply is in or its time is up; on the
+    // other ports the replies keep coming after the requests: wait for them.
+    if (Run() && m_Parts->kind != port::PortKind::Parallel) {
         QElapsedTimer timer;
         timer.start();
         while (!exchange.AllAnswered() && timer.elapsed() < timeoutMs) {
