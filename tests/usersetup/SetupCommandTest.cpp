@@ -112,6 +112,20 @@ TEST(SetupCommand, UsbReadUndoesTheEscaping) {
     EXPECT_TRUE(Contains(r.out, "nv-graphic=384\n")) << r.out;
 }
 
+TEST(SetupCommand, ParallelReadThroughTheParallelPortControl) {
+    EnsureQtApp();
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--parallel-status"})) << sim.Error().toStdString();
+    FakeDeviceTree tree;
+    std::filesystem::create_symlink(sim.SerialPath().toStdString(), tree.Dev() / "parport0");
+    KorvaProcess korva;
+    tree.Apply(korva);
+    const KorvaResult r = korva.Run({"setup", "read", "--port", "LPT1", "--json"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "\"nv-graphic\":\"384\"")) << r.out;
+    EXPECT_FALSE(Contains(r.out, "stop-bits")) << r.out;  // not asked on a parallel port
+}
+
 TEST(SetupCommand, SilentPrinterAndMissingPort) {
     EnsureQtApp();
     SimHarness sim;
