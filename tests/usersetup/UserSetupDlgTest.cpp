@@ -273,6 +273,9 @@ TEST_F(UserSetupDlgTest, KoreanLabelsAndAccessibleNames) {
     EXPECT_EQ(c.reserved.box->title(), "Reserved");
     EXPECT_EQ(c.bellList->itemText(0), "QUELM Bell");
     EXPECT_EQ(dialog->windowTitle(), "KorvaTool : User Setup");
+    EXPECT_EQ(c.timesCaption->text(), QStringLiteral("회"));
+    c.bellList->setCurrentIndex(kMelody1);  // the caption a bell choice sets stays English
+    EXPECT_EQ(c.timesCaption->text(), " / 5");
 
     auto english = Open();
     EXPECT_EQ(english->GetValueButton()->text(), "Get Value");
