@@ -204,6 +204,16 @@ int UserSetupExchange::Fail(const std::string& text, const char* what) {
     return kFail;
 }
 
+void UserSetupExchange::Cancel() {
+    if (m_Steps.empty()) return;
+    m_Steps.clear();
+    if (m_Ep.kind == port::PortKind::Parallel) {
+        m_Reader.Stop();
+        if (m_ParallelConnected) m_Ep.parallel->StopReadThread();
+    }
+    m_Outcome = Outcome::Cancelled;
+}
+
 int UserSetupExchange::Step() {
     if (m_Steps.empty()) return app::kStepDone;
     Action action = std::move(m_Steps.front());

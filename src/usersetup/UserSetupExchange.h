@@ -50,7 +50,7 @@ inline constexpr const char* kGetValueCmdFail = "GetValueCmd Fail!";
 class UserSetupExchange : public QObject {
     Q_OBJECT
   public:
-    enum class Outcome { None, Ok, Failed, TimedOut };
+    enum class Outcome { None, Ok, Failed, TimedOut, Cancelled };
     /// Builds the set-values command when the write reaches it.
     using SetValuesBuilder = std::function<std::vector<uint8_t>()>;
 
@@ -77,6 +77,9 @@ class UserSetupExchange : public QObject {
     /// call in ms, or kStepDone.
     int Step();
     bool Busy() const { return !m_Steps.empty(); }
+    /// Ends the running operation where it stands (a read that waits for
+    /// answers which may never come); the next Step() returns kStepDone.
+    void Cancel();
     Outcome LastOutcome() const { return m_Outcome; }
 
     /// A parallel read that is not complete after this long ends TimedOut

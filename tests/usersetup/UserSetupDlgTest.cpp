@@ -343,6 +343,26 @@ TEST(UserSetupDlgPorts, ParallelReadHoldsTheButtonsAndShowsTheWaitCursor) {
     EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST(UserSetupDlgPorts, AParallelReadWithoutAnswersCanBeClosed) {
+    test::EnsureQtApp();
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--drop-answer-after", "0"})) << sim.Error().toStdString();
+    app::CErrorLog log;
+    port::ParPortCtl parallel(log);
+    port::CPrinterSocket socket;
+    Boxes boxes;
+    CUserSetup dialog(ContextFor(port::PortKind::Parallel, sim, parallel, socket, log));
+    ASSERT_TRUE(dialog.Connect());
+    dialog.show();
+    QTimer::singleShot(500, &dialog, [&] { dialog.close(); });  // the close box
+    dialog.GetValueButton()->click();  // would ask again every 2000 ms for ever
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.Exchange().LastOutcome(), UserSetupExchange::Outcome::Cancelled);
+    EXPECT_FALSE(dialog.Exchange().Reader().Running());
+    EXPECT_FALSE(parallel.IsOpen());
+    EXPECT_TRUE(boxes.shown.empty());
+}
+
 TEST(UserSetupDlgPorts, EthernetReadFillsTheControlsAndFreesTheButtonsAgain) {
     test::EnsureQtApp();
     SimHarness sim;

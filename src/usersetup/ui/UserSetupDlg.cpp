@@ -193,7 +193,9 @@ void CUserSetup::OnGetValue() {
         setCursor(Qt::WaitCursor);
     }
     m_Exchange->BeginRead();
+    m_Reading = true;
     const bool ok = RunOperation();
+    m_Reading = false;
     if (parallel) {
         unsetCursor();
         if (ok) EnableAfterOperation(true, true);
@@ -233,20 +235,26 @@ void CUserSetup::OnDefault() {
 }
 
 void CUserSetup::OnExit() {
-    if (m_Busy) return;
+    if (!MayClose()) return;
     m_Exchange->Disconnect();
     accept();
 }
 
+bool CUserSetup::MayClose() {
+    if (!m_Busy) return true;
+    if (!m_Reading) return false;  // a write or test page ends within seconds
+    m_Exchange->Cancel();
+    return true;
+}
+
 void CUserSetup::reject() {
-    // Escape and the close box wait for a running operation to end.
-    if (m_Busy) return;
+    if (!MayClose()) return;
     m_Exchange->Disconnect();
     QDialog::reject();
 }
 
 void CUserSetup::closeEvent(QCloseEvent* event) {
-    if (m_Busy) {
+    if (!MayClose()) {
         event->ignore();
         return;
     }

@@ -58,6 +58,8 @@ class CUserSetup : public QDialog {
     void OnTest();
     void OnDefault();
     void OnExit();
+    /// Closing is allowed during a read (which may wait for ever), not during a write.
+    bool MayClose();
     void OnRadio(RadioRow* row, int index);
     void OnBellType();
     void OnNvSize(bool graphic);
@@ -79,6 +81,7 @@ class CUserSetup : public QDialog {
     bool m_StopBitsChanged = false;
     bool m_Failed = false;
     bool m_Busy = false;
+    bool m_Reading = false;
     SettingControls* m_Controls;
     QLabel* m_Heading;
     QLabel* m_Model;
