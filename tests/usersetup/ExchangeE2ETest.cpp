@@ -201,6 +201,7 @@ TEST(UserSetupExchange, UsbReadFetchesEscapedRepliesAndWriteReopensThePrinter) {
     EXPECT_TRUE(usb.IsOpen());  // closed and opened again after the printer restarted
     ExpectChangedSettingsStored(sim);
     EXPECT_TRUE(messages.Texts().empty());
+    rig.exchange.reset();  // it closes the USB port object, which goes first
 }
 
 TEST(UserSetupExchange, ParallelReadSkipsStatusBlocksAndRewritesThePort) {
