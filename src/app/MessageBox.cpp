@@ -18,13 +18,17 @@ MessageHandler SetMessageHandler(MessageHandler handler) {
 }
 
 MsgAnswer ShowMessage(const std::string& text, MsgStyle style) {
+    return ShowMessageCaptioned(text, g_ProgramName, style);
+}
+
+MsgAnswer ShowMessageCaptioned(const std::string& text, const std::string& caption, MsgStyle style) {
     MessageHandler handler;
     {
         std::lock_guard lock(g_HandlerMutex);
         handler = g_Handler;
     }
-    if (handler) return handler(text, g_ProgramName, style);
-    std::fprintf(stderr, "%s: %s\n", g_ProgramName.c_str(), text.c_str());
+    if (handler) return handler(text, caption, style);
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     const bool question = style == MsgStyle::YesNo || style == MsgStyle::YesNoQuestion;
     return question ? MsgAnswer::No : MsgAnswer::Ok;
 }

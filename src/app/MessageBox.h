@@ -27,6 +27,9 @@ MessageHandler SetMessageHandler(MessageHandler handler);
 /// written to stderr and questions are answered No (never a silent Yes).
 MsgAnswer ShowMessage(const std::string& text, MsgStyle style = MsgStyle::Ok);
 
+/// The same with a caption of its own, for the few questions that carry one.
+MsgAnswer ShowMessageCaptioned(const std::string& text, const std::string& caption, MsgStyle style);
+
 /// Caption of every box: the executable's base name.
 void SetProgramName(const std::string& name);
 const std::string& ProgramName();

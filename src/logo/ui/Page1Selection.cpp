@@ -102,7 +102,8 @@ void CPage1Selection::OnRemove() {
         app::ShowMessage(app::Message(app::kMsgBmpNotSelected), app::MsgStyle::OkExclamation);
         return;
     }
-    if (app::ShowMessage("Remove selected file?", app::MsgStyle::YesNoQuestion) != app::MsgAnswer::Yes) return;
+    if (app::ShowMessageCaptioned("Remove selected file?", "Image downloader",
+                                  app::MsgStyle::YesNoQuestion) != app::MsgAnswer::Yes) return;
     // Numbers first: the rows renumber as entries go.
     std::vector<int> numbers;
     for (auto row = m_SelectedRows.rbegin(); row != m_SelectedRows.rend(); ++row)

@@ -30,12 +30,7 @@ QString PlainLines(const std::string& text) { return QString::fromStdString(text
 }  // namespace
 
 app::MsgAnswer AskNotice(const std::string& text) {
-    // The seam shows every box captioned with the program name; these two
-    // questions carry their own caption, so they call the handler directly.
-    app::MessageHandler handler = app::SetMessageHandler({});
-    app::SetMessageHandler(handler);
-    if (!handler) return app::ShowMessage(text, app::MsgStyle::YesNo);
-    return handler(text, "Notice", app::MsgStyle::YesNo);
+    return app::ShowMessageCaptioned(text, "Notice", app::MsgStyle::YesNo);
 }
 
 CUserSetup::CUserSetup(UserSetupContext context, QWidget* parent)

@@ -105,12 +105,14 @@ TEST_F(Page1SelectionTest, RemoveAsksAndClosesTheGapWithTheFlagsFollowing) {
     page->RemoveButton()->click();  // nothing selected
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"BMP file does not selected."});
     EXPECT_EQ(messages.Shown_().back().style, korva::app::MsgStyle::OkExclamation);
+    EXPECT_EQ(messages.Shown_().back().caption, "KorvaTool");
 
     page->List()->SelectRow(0);
     messages.Clear();
     messages.Answer(MsgAnswer::No);
     page->RemoveButton()->click();
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Remove selected file?"});
+    EXPECT_EQ(messages.Shown_().back().caption, "Image downloader");
     EXPECT_EQ(page->List()->RowCount(), 3);
 
     messages.Answer(MsgAnswer::Yes);

@@ -37,12 +37,13 @@ public:
     struct Shown {
         std::string text;
         app::MsgStyle style;
+        std::string caption;
     };
 
     MessageRecorder() {
         m_Previous = app::SetMessageHandler(
-            [this](const std::string& text, const std::string&, app::MsgStyle style) {
-                m_Shown.push_back({text, style});
+            [this](const std::string& text, const std::string& caption, app::MsgStyle style) {
+                m_Shown.push_back({text, style, caption});
                 if (m_OnShown) m_OnShown();
                 const bool question = style == app::MsgStyle::YesNo || style == app::MsgStyle::YesNoQuestion;
                 if (!question) return app::MsgAnswer::Ok;
