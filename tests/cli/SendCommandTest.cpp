@@ -6,7 +6,9 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 
+#include <QJsonArray>
 #include <QJsonObject>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -53,6 +55,20 @@ std::string WriteFile(const korva::test::TestDir& dir, const std::string& name,
 std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+/// Black pixels of a binary PGM (P5) image; -1 when it cannot be read whole.
+long CountBlackPixels(const std::string& path) {
+    std::ifstream paper(path, std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, maxValue = 0;
+    paper >> magic >> width >> height >> maxValue;
+    paper.get();
+    if (magic != "P5" || width <= 0 || height <= 0) return -1;
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    paper.read(reinterpret_cast<char*>(pixels.data()), static_cast<long>(pixels.size()));
+    if (!paper.good()) return -1;
+    return std::count(pixels.begin(), pixels.end(), uint8_t{0});
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -270,4 +286,47 @@ TEST(SendToUsb, MissingPrinterAndAFailingWriteAreReported) {
         Contains(r.err, "only 0 of " + std::to_string(TextStream().size()) + " bytes reached USB"))
         << r.err;
     EXPECT_TRUE(Contains(r.err, "No space left on device")) << r.err;
+}
+
+TEST(SendToSimulator, SavedStreamDefinesTwoNvLogosThatPrintOnThePaper) {
+    korva::test::TestDir dir;
+    const std::string link = (dir / "korva-printer").string();
+    SimHarness sim;
+    ASSERT_TRUE(sim.WithPaper("pgm").Start({"--serial-link", QString::fromStdString(link)}))
+        << sim.Error().toStdString();
+    // FS q 2: a 104 x 32 and a 512 x 8 dot logo, all black; then FS p 1 normal
+    // and FS p 2 quadruple.
+    std::vector<uint8_t> stream = {0x1C, 0x71, 0x02, 0x0D, 0x00, 0x04, 0x00};
+    stream.insert(stream.end(), 416, 0xFF);
+    stream.insert(stream.end(), {0x40, 0x00, 0x01, 0x00});
+    stream.insert(stream.end(), 512, 0xFF);
+    stream.insert(stream.end(), {0x1C, 0x70, 0x01, 0x00, 0x1C, 0x70, 0x02, 0x03});
+    const std::string file = WriteFile(dir, "logos.prn", stream);
+
+    const KorvaResult r =
+        KorvaProcess().Run({"send", "--port", QString::fromStdString(link), file.c_str()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QJsonObject state = sim.WaitForState(
+        [](const QJsonObject& s) { return s["printed"].toArray().size() >= 2; });
+    const QJsonArray images = state["nv_images"].toArray();
+    ASSERT_EQ(images.size(), 2);
+    EXPECT_EQ(images[0].toObject()["width"].toInt(), 104);
+    EXPECT_EQ(images[0].toObject()["height"].toInt(), 32);
+    EXPECT_EQ(images[1].toObject()["width"].toInt(), 512);
+    EXPECT_EQ(images[1].toObject()["height"].toInt(), 8);
+    const QJsonArray printed = state["printed"].toArray();
+    EXPECT_EQ(printed[0].toObject()["logo"].toInt(), 1);
+    EXPECT_EQ(printed[0].toObject()["size"].toInt(), 0);
+    EXPECT_EQ(printed[1].toObject()["logo"].toInt(), 2);
+    EXPECT_EQ(printed[1].toObject()["size"].toInt(), 3);
+
+    // The roll shows both: at least the dots of logo 1 plus four times those of
+    // logo 2. The roll is rewritten after the state, so wait for it as well.
+    const long needed = 104L * 32 + 4L * 512 * 8;
+    long black = -1;
+    sim.WaitForState([&](const QJsonObject&) {
+        black = CountBlackPixels(sim.PaperPath().toStdString());
+        return black >= needed;
+    });
+    EXPECT_GE(black, needed);
 }
