@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/LogoCommandSupport.h"
 #include "firmware/FirmwareTexts.h"
@@ -54,7 +54,7 @@ int checkNew(const std::string& path, bool json) {
     if (file.status != ImageFile::Status::Ok) return refuse(path, kTextFileSizeError, json);
     const NewSignature signature = ReadNewSignature(file.bytes);
     const int deviceType = signature == NewSignature::K20 ? 1 : 3;
-    if (signature == NewSignature::None) return refuse(path, app::Message(app::kMsgNotFirmwareFile), json);
+    if (signature == NewSignature::None) return refuse(path, base::Message(base::kMsgNotFirmwareFile), json);
 
     if (json) {
         std::printf("{\"ok\":true,\"series\":\"new\",\"size\":%llu,\"signature\":\"%s\",\"device_type\":%d,"
@@ -91,7 +91,7 @@ int checkNew(const std::string& path, bool json) {
 int checkOld(const std::string& path, bool json) {
     const ImageFile file = ReadImageFile(path, 0x200000, false);
     if (file.status != ImageFile::Status::Ok && file.status != ImageFile::Status::ShortRead)
-        return refuse(path, app::Message(app::kMsgFileOpenError), json);
+        return refuse(path, base::Message(base::kMsgFileOpenError), json);
     bool any = false;
     if (json) {
         std::printf("{\"ok\":true,\"series\":\"old\",\"size\":%llu,\"areas\":[",

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/ErrorLog.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/LogoCommandSupport.h"
@@ -95,20 +95,20 @@ int parseArgs(const std::vector<std::string>& args, DownloadArgs& out) {
 class CommandLineMessages {
 public:
     explicit CommandLineMessages(bool yes) {
-        app::SetMessageHandler([yes, this](const std::string& text, const std::string&, app::MsgStyle style) {
+        base::SetMessageHandler([yes, this](const std::string& text, const std::string&, base::MsgStyle style) {
             ProgressLine::FinishActive();
             std::string plain;
             for (char c : text) plain += c == '\r' ? ' ' : c;
             std::fprintf(stderr, "korva: %s\n", plain.c_str());
-            if (style != app::MsgStyle::YesNo && style != app::MsgStyle::YesNoQuestion) return app::MsgAnswer::Ok;
+            if (style != base::MsgStyle::YesNo && style != base::MsgStyle::YesNoQuestion) return base::MsgAnswer::Ok;
             if (!yes) {
                 std::fprintf(stderr, "korva: not confirmed; give --yes to download this area\n");
                 m_Declined = true;
             }
-            return yes ? app::MsgAnswer::Yes : app::MsgAnswer::No;
+            return yes ? base::MsgAnswer::Yes : base::MsgAnswer::No;
         });
     }
-    ~CommandLineMessages() { app::SetMessageHandler({}); }
+    ~CommandLineMessages() { base::SetMessageHandler({}); }
     CommandLineMessages(const CommandLineMessages&) = delete;
     CommandLineMessages& operator=(const CommandLineMessages&) = delete;
     bool Declined() const { return m_Declined; }
@@ -156,7 +156,7 @@ const char* outcomeName(OldFirmwareDownload::Outcome outcome) {
 
 std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-int runNewer(const DownloadArgs& args, LogoConnection& connection, app::CErrorLog& log) {
+int runNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorLog& log) {
     NewDownloadSettings settings;
     settings.path = args.file;
     settings.fileName = fileNameOf(args.file);
@@ -169,7 +169,7 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, app::CErrorLo
     InterruptWatch interrupt;
     NewFirmwareDownload engine(connection.Stream(), log, settings);
     ProgressLine line;
-    app::RunSteps(engine, connection.Clock(), [&] {
+    base::RunSteps(engine, connection.Clock(), [&] {
         const NewDownloadProgress& p = engine.Progress();
         if (!p.transferring) return;
         const bool settling = engine.GetState() == NewFirmwareDownload::State::Settling;
@@ -197,7 +197,7 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, app::CErrorLo
     }
 }
 
-int runOlder(const DownloadArgs& args, LogoConnection& connection, app::CErrorLog& log) {
+int runOlder(const DownloadArgs& args, LogoConnection& connection, base::CErrorLog& log) {
     // The loader's answers are read by the watch thread, and its line runs
     // without flow control whatever the settings said.
     if (auto* ports = dynamic_cast<port::CPorts*>(&connection.Stream())) {
@@ -238,11 +238,11 @@ int runDownload(const std::vector<std::string>& argv) {
     uint64_t size = 0;
     if (!ImageFileSize(args.file, size)) {
         std::fprintf(stderr, "korva: %s: %s\n", args.file.c_str(),
-                     args.connection.deviceType == port::kDeviceTypeKorva10 ? app::Message(app::kMsgFileOpenError)
+                     args.connection.deviceType == port::kDeviceTypeKorva10 ? base::Message(base::kMsgFileOpenError)
                                                                              : kTextFileOpen);
         return kExitBadInput;
     }
-    app::CErrorLog log;
+    base::CErrorLog log;
     LogoConnection connection(args.connection, "", log);
     return args.connection.deviceType == port::kDeviceTypeKorva10 ? runOlder(args, connection, log)
                                                                   : runNewer(args, connection, log);

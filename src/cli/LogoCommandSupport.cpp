@@ -5,8 +5,8 @@
 #include <csignal>
 #include <cstdio>
 
-#include "app/MessageBox.h"
-#include "app/EventLoopClock.h"
+#include "base/MessageBox.h"
+#include "base/EventLoopClock.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
 #include "port/TcpStream.h"
@@ -36,13 +36,13 @@ struct LogoConnection::Parts {
     std::unique_ptr<QCoreApplication> app;
     std::unique_ptr<port::CPrinterSocket> socket;
     std::unique_ptr<port::ByteStream> stream;
-    app::EventLoopClock eventClock;
+    base::EventLoopClock eventClock;
 };
 
 LogoConnection::LogoConnection(const port::ConnectionSettings& settings,
-                               const std::string& outputFile, app::CErrorLog& log)
+                               const std::string& outputFile, base::CErrorLog& log)
     : m_Parts(std::make_unique<Parts>()) {
-    m_Clock = &app::DefaultClock();
+    m_Clock = &base::DefaultClock();
     if (outputFile.empty() && settings.Kind() == port::PortKind::Ethernet) {
         static int argc = 1;
         static char name[] = "korva";
@@ -74,15 +74,15 @@ LogoConnection::~LogoConnection() {
 }
 
 StderrMessages::StderrMessages() {
-    app::SetMessageHandler([](const std::string& text, const std::string&, app::MsgStyle style) {
+    base::SetMessageHandler([](const std::string& text, const std::string&, base::MsgStyle style) {
         ProgressLine::FinishActive();
         std::fprintf(stderr, "korva: %s\n", plainLines(text).c_str());
-        const bool question = style == app::MsgStyle::YesNo || style == app::MsgStyle::YesNoQuestion;
-        return question ? app::MsgAnswer::Yes : app::MsgAnswer::Ok;
+        const bool question = style == base::MsgStyle::YesNo || style == base::MsgStyle::YesNoQuestion;
+        return question ? base::MsgAnswer::Yes : base::MsgAnswer::Ok;
     });
 }
 
-StderrMessages::~StderrMessages() { app::SetMessageHandler({}); }
+StderrMessages::~StderrMessages() { base::SetMessageHandler({}); }
 
 InterruptWatch::InterruptWatch() {
     g_Interrupted = 0;
@@ -118,7 +118,7 @@ void ProgressLine::Show(const std::string& status) {
         m_InPlace = true;
         return;
     }
-    const int64_t now = app::DefaultClock().NowMs();
+    const int64_t now = base::DefaultClock().NowMs();
     if (now - m_PrintedAt < 1000) return;
     std::fprintf(stderr, "%s\n", status.c_str());
     m_Printed = status;

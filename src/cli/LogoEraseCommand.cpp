@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/LogoCommandSupport.h"
@@ -48,13 +48,13 @@ int runErase(const std::vector<std::string>& args) {
     }
     if (conn.portGiven == !outputFile.empty()) return usageError("give either --port or --to-file");
 
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages;
     InterruptWatch interrupt;
     LogoConnection connection(conn.settings, outputFile, log);
     logo::NvUploadSettings settings;
     settings.askConfirmation = false;
-    app::Clock& clock = connection.Clock();
+    base::Clock& clock = connection.Clock();
     logo::NvUpload erase(connection.Stream(), clock, log, {}, {}, settings);
     RunWithProgress(erase, clock, interrupt, [] { return std::string(); });
     const bool erased = erase.GetOutcome() == logo::NvUpload::Outcome::Erased;

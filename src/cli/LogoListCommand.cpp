@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/IniProfile.h"
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "logo/LogoListEditor.h"
 #include "logo/LogoListServices.h"
@@ -58,7 +58,7 @@ int Run(const std::vector<std::string>& args) {
             return info;
         },
         [](int message, logo::LogoNoticeIcon) {
-            std::fprintf(stderr, "%s\n", app::Message(message));
+            std::fprintf(stderr, "%s\n", base::Message(message));
         });
     editor.LoadFromProfile(profile);
 

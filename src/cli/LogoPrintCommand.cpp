@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
-#include "app/Messages.h"
+#include "base/ErrorLog.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/LogoCommandSupport.h"
@@ -84,7 +84,7 @@ int parseArgs(const std::vector<std::string>& args, port::ConnectionSettings& co
     if (selectGiven) {
         const logo::PrintPlan plan = logo::parsePrintPlan(settings.selection);
         if (!plan.ok())
-            return usageError(std::string(app::Message(app::kMsgNvImageNumberIncorrect)) + " (" +
+            return usageError(std::string(base::Message(base::kMsgNvImageNumberIncorrect)) + " (" +
                               logo::describePlanError(plan.error) + ")");
     }
     return -1;
@@ -110,11 +110,11 @@ int runPrint(const std::vector<std::string>& args) {
     bool json = false;
     if (const int code = parseArgs(args, connection, settings, json); code >= 0) return code;
 
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages;
     InterruptWatch interrupt;
     LogoConnection link(connection, "", log);
-    app::Clock& clock = link.Clock();
+    base::Clock& clock = link.Clock();
     logo::LogoPrint print(link.Stream(), clock, log, settings);
     RunWithProgress(print, clock, interrupt, [&] { return print.StatusText(); });
     if (json) {

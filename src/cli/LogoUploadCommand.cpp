@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
-#include "app/Messages.h"
+#include "base/ErrorLog.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/LogoCommandSupport.h"
@@ -120,7 +120,7 @@ int parseArgs(const std::vector<std::string>& args, UploadArgs& out) {
 /// the NV capacity. Returns an exit code on refusal, else -1.
 int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
     if (args.files.size() > logo::kMaxNvImages) {
-        std::fprintf(stderr, "korva: %s\n", app::Message(app::kMsgCantReadMoreFiles));
+        std::fprintf(stderr, "korva: %s\n", base::Message(base::kMsgCantReadMoreFiles));
         return kExitBadInput;
     }
     int64_t total = 0;
@@ -136,7 +136,7 @@ int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
         total += size;
         if (total > int64_t{logo::kNvCapacityKB} * 1024) {
             std::fprintf(stderr, "korva: %s: %s (%lld bytes of %d KB)\n", path.c_str(),
-                         app::Message(app::kMsgNvAreaTooSmall), static_cast<long long>(total),
+                         base::Message(base::kMsgNvAreaTooSmall), static_cast<long long>(total),
                          logo::kNvCapacityKB);
             return kExitBadInput;
         }
@@ -186,7 +186,7 @@ int runUpload(const std::vector<std::string>& argv) {
     std::vector<logo::UploadEntry> entries;
     if (const int code = listFiles(args, entries); code >= 0) return code;
 
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages;
     InterruptWatch interrupt;
     LogoConnection connection(args.connection, args.outputFile, log);
@@ -194,7 +194,7 @@ int runUpload(const std::vector<std::string>& argv) {
     settings.starEmulation = args.options.starEmulation;
     settings.grayPrinting = args.options.grayPrinting;
     settings.askConfirmation = false;
-    app::Clock& clock = connection.Clock();
+    base::Clock& clock = connection.Clock();
     logo::NvUpload upload(connection.Stream(), clock, log, std::move(entries),
                           logo::MakeBitmapConverter(args.options), settings);
     RunWithProgress(upload, clock, interrupt, [&] { return upload.Progress().status; });

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "cli/Command.h"
 #include "cli/NetCommandOptions.h"
 #include "netcfg/NetSearch.h"
@@ -74,9 +74,9 @@ int RunNetSearch(const std::vector<std::string>& args) {
         }
     }
 
-    app::RealClock clock;
+    base::RealClock clock;
     netcfg::NetSearch search(clock, endpoints);
-    app::RunSteps(search, clock);
+    base::RunSteps(search, clock);
     if (json) {
         PrintJson(search);
     } else {

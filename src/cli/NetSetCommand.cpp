@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "cli/Command.h"
 #include "cli/NetCommandOptions.h"
 #include "netcfg/ChangeRequest.h"
@@ -85,9 +85,9 @@ int RunNetSet(const std::vector<std::string>& args) {
             return UsageError(netcfg::describeChangeError(request.error));
     }
 
-    app::RealClock clock;
+    base::RealClock clock;
     netcfg::NetSettingChange change(clock, endpoints, request, /*askConfirmation=*/false);
-    app::RunSteps(change, clock);
+    base::RunSteps(change, clock);
     switch (change.GetOutcome()) {
         case netcfg::NetSettingChange::Outcome::Applied:
             if (change.Answered()) return kExitOk;

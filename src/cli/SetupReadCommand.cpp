@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/LogoCommandSupport.h"
@@ -25,7 +25,7 @@ int runRead(const std::vector<std::string>& args) {
     if (!options.rest.empty())
         return SetupUsageError("read", kUsage, "unexpected argument " + options.rest[0]);
 
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages;
     usersetup::SetupSession session(options.connection, log, DeviceRootsFromEnvironment());
     const port::PortKind kind = session.Kind();

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/LogoCommandSupport.h"
@@ -24,7 +24,7 @@ int runTestPage(const std::vector<std::string>& args) {
         return code;
     if (!options.rest.empty())
         return SetupUsageError("test-page", kUsage, "unexpected argument " + options.rest[0]);
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages;
     usersetup::SetupSession session(options.connection, log, DeviceRootsFromEnvironment());
     if (!session.Connect() || !session.TestPage()) return kExitPrinter;

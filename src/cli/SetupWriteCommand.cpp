@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/ErrorLog.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/LogoCommandSupport.h"
@@ -68,7 +68,7 @@ int runWrite(const std::vector<std::string>& args) {
         return SetupUsageError("write", usage.c_str(),
                                "name at least one NAME=VALUE, or --defaults");
 
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages;
     usersetup::SetupSession session(options.connection, log, DeviceRootsFromEnvironment());
     const bool file =
@@ -95,13 +95,13 @@ int runWrite(const std::vector<std::string>& args) {
     }
     if (!usersetup::NvMemoryTotalFits(settings)) {
         char text[256];
-        std::snprintf(text, sizeof text, app::Message(app::kMsgNvMemoryOutOfRange),
+        std::snprintf(text, sizeof text, base::Message(base::kMsgNvMemoryOutOfRange),
                       usersetup::kMaxNvTotalKb);
-        app::ShowMessage(text);
+        base::ShowMessage(text);
         return kExitUsage;
     }
     if (stopBitsChanged && settings.stopBits != usersetup::kEmpty)
-        app::ShowMessage(app::Message(app::kMsgStopBitWarning));
+        base::ShowMessage(base::Message(base::kMsgStopBitWarning));
     if (!session.Write(settings, lists)) return kExitPrinter;
     usersetup::PrepareForWrite(settings);
     PrintSettings(settings, lists, options.json);

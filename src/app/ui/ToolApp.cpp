@@ -8,10 +8,10 @@
 #include <filesystem>
 
 #include "app/AppProfile.h"
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "app/Globals.h"
 #include "app/IniProfile.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "app/SystemPortDiscovery.h"
 #include "app/Version.h"
 #include "app/ui/ConnectDlg.h"
@@ -22,8 +22,8 @@ namespace korva::app::ui {
 
 bool CToolApp::OpenErrorLog(const std::string& directory) {
     const std::string path = (std::filesystem::path(directory) / "error.log").string();
-    if (ErrorLog().OpenLog(path) == 0) return false;
-    ErrorLog().Log("%s", ErrorLogFirstLine().c_str());
+    if (base::ErrorLog().OpenLog(path) == 0) return false;
+    base::ErrorLog().Log("%s", ErrorLogFirstLine().c_str());
     return true;
 }
 
@@ -46,7 +46,7 @@ int CToolApp::Run(int& argc, char** argv) {
     // The program icon, large and small, on every window of the run.
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("printer"),
                                                  QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)));
-    SetProgramName("KorvaTool");
+    base::SetProgramName("KorvaTool");
     InstallQtMessageBox();
 
     // Profile and log live in the working directory, as on every install.
@@ -55,8 +55,8 @@ int CToolApp::Run(int& argc, char** argv) {
     if (error) std::fprintf(stderr, "_getcwd error\n");
     else std::printf("%s\n", cwd.c_str());
     std::fflush(stdout);
-    IniProfile profile(DefaultProfilePath(ProgramName()));
-    Profile* previousProfile = SetAppProfile(&profile);
+    IniProfile profile(DefaultProfilePath(base::ProgramName()));
+    base::Profile* previousProfile = SetAppProfile(&profile);
 
     SystemPortDiscovery discovery;
     port::CPorts& ports = Ports();
@@ -75,7 +75,7 @@ int CToolApp::Run(int& argc, char** argv) {
     if (ports.m_bConnected) ports.ClosePort();
 
     SetAppProfile(previousProfile);
-    ErrorLog().Close();
+    base::ErrorLog().Close();
     return 0;
 }
 

@@ -1,8 +1,8 @@
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 
 #include <cstdarg>
 
-namespace korva::app {
+namespace korva::base {
 
 namespace {
 std::tm LocalNow() {
@@ -51,4 +51,4 @@ void CErrorLog::Log(const char* format, ...) {
     std::fputs("\r\n", m_File);
 }
 
-}  // namespace korva::app
+}  // namespace korva::base
