@@ -4,7 +4,6 @@
 
 #include <string>
 
-using namespace korva::app;
 using namespace korva::base;
 
 TEST(Messages, TableHoldsTheTextsByNumber) {
