@@ -1,11 +1,15 @@
 #include "cli/ConnectionOptions.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/IniProfile.h"
 #include "app/ModelRules.h"
 #include "cli/Command.h"
+#include "cli/DeviceRootsEnv.h"
 #include "cli/NumberText.h"
+#include "port/DeviceType.h"
+#include "port/Discovery.h"
 #include "port/PortKind.h"
 
 namespace korva::cli {
@@ -41,6 +45,57 @@ OptionSpec TimeoutOption(const std::string& help) {
 }
 
 OptionSpec OutOption(const std::string& help) { return {"out", 0, "FILE", help, {"to-file"}}; }
+
+namespace {
+
+std::string SeriesName(int deviceType) { return deviceType == 3 ? "KORVA20II" : "KORVA20"; }
+
+/// The device type a KORVA USB hardware id stands for; 0 for another printer.
+int DeviceTypeOfUsbId(const std::string& hardwareId) {
+    const std::string id = port::AsciiUpper(hardwareId);
+    if (id.starts_with(port::kUsbIdKorva20II)) return port::kDeviceTypeKorva20II;
+    if (id.starts_with(port::kUsbIdKorva20)) return port::kDeviceTypeKorva20;
+    return 0;
+}
+
+/// "USB" must mean one printer, as in the connection dialog; a usblp node
+/// given by path is that printer, its series told by its ids unless a model
+/// is given. False after reporting a usage error.
+bool ResolveUsbPrinter(port::ConnectionSettings& settings, bool modelGiven) {
+    const std::vector<port::UsbPrinterEntry> printers =
+        port::ListUsbPrinters(DeviceRootsFromEnvironment());
+    if (settings.Kind() == port::PortKind::Usb) {
+        const std::string prefix = port::UsbIdPrefixForDeviceType(settings.deviceType);
+        std::string paths;
+        int count = 0;
+        for (const port::UsbPrinterEntry& printer : printers) {
+            if (!port::AsciiUpper(printer.hardwareId).starts_with(prefix)) continue;
+            paths += (count++ ? ", " : "") + printer.devicePath;
+        }
+        if (count <= 1) return true;
+        UsageError(std::to_string(count) + " " + SeriesName(settings.deviceType) +
+                   " USB printers are attached (" + paths + "); name one with --port");
+        return false;
+    }
+    if (!settings.portName.starts_with('/')) return true;
+    for (const port::UsbPrinterEntry& printer : printers) {
+        std::error_code error;
+        if (!std::filesystem::equivalent(settings.portName, printer.devicePath, error)) continue;
+        const int idType = DeviceTypeOfUsbId(printer.hardwareId);
+        if (modelGiven && idType != 0 && idType != settings.deviceType) {
+            UsageError(settings.portName + " is a " + SeriesName(idType) +
+                       " printer, but the model is a " + SeriesName(settings.deviceType));
+            return false;
+        }
+        if (!modelGiven && idType != 0) settings.deviceType = idType;
+        settings.usbNode = settings.portName;
+        settings.portName = "USB";
+        return true;
+    }
+    return true;
+}
+
+}  // namespace
 
 std::vector<std::string> KnownModels() {
     const app::IniProfile profile(app::DefaultProfilePath("KorvaTool"));
@@ -88,6 +143,8 @@ std::optional<port::ConnectionSettings> ConnectionFromOptions(const ParsedOption
         UsageError(settings.error);
         return std::nullopt;
     }
+    const bool modelGiven = options.Has("model") || options.Has("device-type");
+    if (!ResolveUsbPrinter(*settings.value, modelGiven)) return std::nullopt;
     return std::move(*settings.value);
 }
 

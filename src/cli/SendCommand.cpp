@@ -68,6 +68,9 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, std::
 std::string OpenFailure(const port::ConnectionSettings& settings, int error) {
     switch (settings.Kind()) {
         case port::PortKind::Usb:
+            if (!settings.usbNode.empty())
+                return "cannot open " + settings.usbNode + ": " + std::strerror(error) +
+                       (error == EACCES ? " (is the user in group lp?)" : "");
             return std::string("no ") + (settings.deviceType == 3 ? "KORVA20II" : "KORVA20") +
                    " USB printer found, or it cannot be opened (is the user in group lp?)";
         case port::PortKind::Ethernet:
