@@ -17,7 +17,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: korva logo list [--profile FILE] [--gray]\n"
-    "  --profile FILE   the profile to read (default: KorvaTool.INI in the working directory)\n"
+    "  --profile FILE   the profile to read (default: KorvaTool.INI in the working directory\n"
+    "                   when one is there, else ~/.config/korvatool/KorvaTool.INI)\n"
     "  --gray           size the logos for gray printing (4 times the 1-bit size)\n";
 
 int Run(const std::vector<std::string>& args) {
@@ -37,14 +38,20 @@ int Run(const std::vector<std::string>& args) {
             return kExitUsage;
         }
     }
+    const bool named = !profilePath.empty();
     std::error_code ignored;
-    if (profilePath.empty()) {
+    if (!named) {
         profilePath = app::DefaultProfilePath("KorvaTool");
-    } else if (!std::filesystem::is_regular_file(profilePath, ignored)) {
+    } else if (!std::filesystem::exists(std::filesystem::symlink_status(profilePath, ignored))) {
         std::fprintf(stderr, "korva logo list: cannot read profile %s\n", profilePath.c_str());
         return kExitBadInput;
     }
     app::IniProfile profile(profilePath);
+    if (!profile.Problem().empty()) {
+        std::fprintf(stderr, "korva logo list: profile %s %s: not read%s\n", profilePath.c_str(),
+                     profile.Problem().c_str(), named ? "" : ", the built-in settings are used");
+        if (named) return kExitBadInput;
+    }
 
     // Every refused file is named with its reason; the tool's own one-time
     // messages go to stderr as well.
