@@ -23,14 +23,23 @@ int Run(const ParsedOptions& options) {
     std::string profilePath = options.Get("profile");
     logo::LogoOptions logoOptions;
     logoOptions.grayPrinting = options.Has("gray");
+    const bool named = !profilePath.empty();
     std::error_code ignored;
-    if (profilePath.empty()) {
+    if (!named) {
         profilePath = app::DefaultProfilePath("KorvaTool");
-    } else if (!std::filesystem::is_regular_file(profilePath, ignored)) {
+    } else if (!std::filesystem::exists(std::filesystem::symlink_status(profilePath, ignored))) {
         Error("cannot read profile " + profilePath);
         return kExitBadInput;
     }
     app::IniProfile profile(profilePath);
+    if (!profile.Problem().empty()) {
+        const std::string why = "profile " + profilePath + " " + profile.Problem() + ": not read";
+        if (named) {
+            Error(why);
+            return kExitBadInput;
+        }
+        Note(why + ", the built-in settings are used");
+    }
 
     // Every refused file is named with its reason; the tool's own one-time
     // messages go to stderr as well.
@@ -86,7 +95,8 @@ const CommandRegistration kLogoList{{
     "sized as the logo tool does when it opens.",
     {
         {"profile", 0, "FILE", "the profile to read (default: KorvaTool.INI in\n"
-                               "the working directory)"},
+                               "the working directory when one is there, else\n"
+                               "~/.config/korvatool/KorvaTool.INI)"},
         {"gray", 0, "", "size the logos for gray printing (4 times the\n"
                         "1-bit size)"},
     },

@@ -1,5 +1,6 @@
 // `korva logo convert` and `korva logo list` as a user runs them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <fstream>
@@ -27,9 +28,9 @@ std::string ReadText(const std::filesystem::path& path) {
 
 class LogoCommand : public ::testing::Test {
   protected:
-    Result Korva(const std::string& args) {
-        const std::string command = "cd '" + dir.path().string() +
-                                    "' && '" KORVA_BIN_DIR "/korva' " + args +
+    Result Korva(const std::string& args, const std::string& env = "") {
+        const std::string command = "cd '" + dir.path().string() + "' && " + env +
+                                    " '" KORVA_BIN_DIR "/korva' " + args +
                                     " >stdout.txt 2>stderr.txt";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(dir / "stdout.txt"),
@@ -131,6 +132,21 @@ TEST_F(LogoCommand, ListShowsTheProfilesLogos) {
     r = Korva("logo list");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Number of Image Files:   2 / 255\n"), std::string::npos) << r.out;
+
+    // Elsewhere the profile in the user's configuration folder; a FIFO in
+    // its place is skipped, never waited on.
+    std::filesystem::remove(dir / "KorvaTool.INI");
+    std::filesystem::create_directories(dir / "home/.config/korvatool");
+    Write("home/.config/korvatool/KorvaTool.INI", {ini.begin(), ini.end()});
+    const std::string home = "env -u XDG_CONFIG_HOME HOME='" + (dir / "home").string() + "'";
+    r = Korva("logo list", home);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Number of Image Files:   2 / 255\n"), std::string::npos) << r.out;
+    ASSERT_EQ(::mkfifo((dir / "KorvaTool.INI").c_str(), 0644), 0);
+    r = Korva("logo list", "timeout 20 " + home);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("KorvaTool.INI is not a regular file: not read"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Number of Image Files:   0 / 255\n"), std::string::npos) << r.out;
 
     r = Korva("logo list --profile none.INI");
     EXPECT_EQ(r.exitCode, 3);
