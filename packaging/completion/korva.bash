@@ -42,21 +42,35 @@ _korva() {
     fi
 
     # The command: the longest run of leading words that names one.
-    local commands typed="" command="" i
+    local commands typed="" command="" i first=1
     commands=$(_korva_commands "$korva")
-    for ((i = 1; i < COMP_CWORD; i++)); do
+    # Common options may come before the command; "korva help CMD" names one.
+    while [[ $first -lt $COMP_CWORD && ${COMP_WORDS[first]} == -* ]]; do ((first++)); done
+    local asking_help=""
+    if [[ $first -lt $COMP_CWORD && ${COMP_WORDS[first]} == help ]]; then
+        asking_help=1
+        ((first++))
+    fi
+    for ((i = first; i < COMP_CWORD; i++)); do
         [[ ${COMP_WORDS[i]} == -* ]] && break
         typed+="${typed:+ }${COMP_WORDS[i]}"
         grep -qxF -- "$typed" <<<"$commands" && command=$typed
     done
+    if [[ -n $asking_help && -n $command ]]; then
+        return
+    fi
     if [[ -z $command ]]; then
         if [[ $cur == -* ]]; then
-            COMPREPLY=($(compgen -W "--help --version" -- "$cur"))
+            local top
+            top=$("$korva" --help 2>/dev/null | grep -oE -- '(^|[^-a-zA-Z0-9])--?[a-zA-Z][a-zA-Z0-9-]*' |
+                grep -oE -- '--?[a-zA-Z][a-zA-Z0-9-]*'; echo --help)
+            COMPREPLY=($(compgen -W "$(sort -u <<<"$top")" -- "$cur"))
             return
         fi
         # The next word of a command that begins with the words typed.
         local next
         next=$(sed -n "s/^${typed:+$typed }\([^ ]*\).*/\1/p" <<<"$commands" | sort -u)
+        [[ -z $typed && -z $asking_help && $first -eq 1 ]] && next+=" help"
         COMPREPLY=($(compgen -W "$next" -- "$cur"))
         return
     fi
@@ -95,8 +109,9 @@ _korva() {
     fi
     if [[ $cur == -* ]]; then
         local options
-        options=$(grep -oE -- '(^|[^-a-zA-Z0-9])--?[a-zA-Z][a-zA-Z0-9-]*' <<<"$lines" | grep -oE -- '--?[a-zA-Z][a-zA-Z0-9-]*' | sort -u)
-        COMPREPLY=($(compgen -W "$options --help" -- "$cur"))
+        options=$(grep -oE -- '(^|[^-a-zA-Z0-9])--?[a-zA-Z][a-zA-Z0-9-]*' <<<"$lines" |
+            grep -oE -- '--?[a-zA-Z][a-zA-Z0-9-]*'; echo --help)
+        COMPREPLY=($(compgen -W "$(sort -u <<<"$options")" -- "$cur"))
         return
     fi
     compopt -o filenames 2>/dev/null

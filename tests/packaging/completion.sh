@@ -35,6 +35,7 @@ while IFS='|' read -r line expected; do
     fi
 done <<ROWS
 korva lo|logo
+korva h|help
 korva logo |convert erase list print upload
 korva logo up|upload
 korva setup |read test-page write
@@ -51,6 +52,10 @@ korva setup read --js|--json
 korva firmware download --area |boot downloader font program
 korva send --flow=n|none
 korva send --flow = n|none
+korva send -p |$tree/dev/ttyUSB7 ETHERNET_II USB
+korva -j setup re|read
+korva help logo up|upload
+korva net set --udp|--udp-port
 ROWS
 [ "$failures" -eq 0 ] && echo "completion ok"
 exit "$([ "$failures" -eq 0 ] && echo 0 || echo 1)"

@@ -4,7 +4,8 @@
 Both lists are read, never written down here: the commands from
 `korva --help`, each command's options from its usage lines and option
 lines, and from the man page the tags (.TP) of the command's own section,
-plus those of CONNECTION OPTIONS where the section says it takes them. An
+plus COMMON OPTIONS, plus CONNECTION OPTIONS where the section says it takes
+them. An
 option added to or dropped from a program without its man page fails here.
 
 usage: man-options.py BIN_DIR MAN_DIR
@@ -91,8 +92,9 @@ def main(bin_dir, man_dir):
 
     korva_man = sections((man_dir / "korva.1").read_text())
     connection = tag_options(korva_man.get("CONNECTION OPTIONS", []))
+    common = tag_options(korva_man.get("COMMON OPTIONS", []))
     top = run(bin_dir / "korva", "--help")
-    compare("korva", help_options(top), tag_options(korva_man.get("OPTIONS", [])), failures)
+    compare("korva", help_options(top) - common, tag_options(korva_man.get("OPTIONS", [])), failures)
     names = commands(top)
     if len(names) < 10:
         failures.append(f"korva --help lists only {names}")
@@ -101,7 +103,7 @@ def main(bin_dir, man_dir):
         if section is None:
             failures.append(f"korva.1 has no section .SS \"korva {name}\"")
             continue
-        in_man = tag_options(section)
+        in_man = tag_options(section) | common
         if "connection options" in plain("\n".join(section)):
             in_man |= connection
         compare(f"korva {name}", help_options(run(bin_dir / "korva", *name.split(), "--help")), in_man,
