@@ -27,10 +27,6 @@ const char* StopBitText(int stopBits) {
 }
 }  // namespace
 
-std::string ComposeConnectionLabel(const port::ConnectionSettings& in) {
-    return ComposeConnectionLabel(in, port::ClassifyPort(in.portName));
-}
-
 std::string ComposeConnectionLabel(const port::ConnectionSettings& in, port::PortKind kind) {
     const std::string prefix = in.deviceType == 2 ? "KORVA10 - " : "KORVA20 - ";
     if (kind == port::PortKind::Usb) return base::Title(base::kTitleUsbLabel);

@@ -11,9 +11,8 @@ namespace korva::app {
 /// port, then for a serial port the line settings on five more lines; the
 /// two-line USB title for the USB printer. Parity 0 none, 1 odd, else even;
 /// flow 1 H/W, 2 S/W, else none; stop bits 0 one, 1 one and a half, else two.
-std::string ComposeConnectionLabel(const port::ConnectionSettings& settings);
-/// The same with the port kind already known (a device path the name alone
-/// cannot place, such as a symbolic link to a pty).
+/// `kind` is what port::ClassifyPortName made of the port (a symbolic link to
+/// a pty is serial).
 std::string ComposeConnectionLabel(const port::ConnectionSettings& settings, port::PortKind kind);
 
 /// The one connection label of the run, rewritten each time the menu opens.

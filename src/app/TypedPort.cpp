@@ -7,19 +7,20 @@
 
 namespace korva::app {
 
-bool IsTypedPortDevice(std::string_view name, bool parallel) {
-    if (name.empty()) return false;
-    const std::string path = port::DevicePathFor(port::NormalizePortName(name));
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISCHR(info.st_mode)) return false;
-    // A character device is not yet a port: /dev/null is one too.
-    return port::ClassifyPortPath(path) ==
-           (parallel ? port::PortKind::Parallel : port::PortKind::Serial);
-}
-
-std::string TypedPortRefusal(std::string_view name, bool parallel) {
-    return "'" + std::string(name) + "' is not a " + (parallel ? "parallel" : "serial") +
-           " device.";
+std::string TypedPortRefusal(std::string_view name, bool parallel, const std::string& sysRoot) {
+    const port::PortKind wanted = parallel ? port::PortKind::Parallel : port::PortKind::Serial;
+    port::PortClass found;
+    if (!name.empty()) {
+        const std::string path = port::DevicePathFor(port::NormalizePortName(name));
+        // COMn and LPTn are kept only when their node is there and is the device.
+        struct stat info {};
+        if (::stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode))
+            found = port::ClassifyPortName(path, sysRoot);
+        if (found.kind == wanted) return {};
+    }
+    std::string text = "'" + std::string(name) + "' is not a " + (parallel ? "parallel" : "serial") + " device";
+    if (!found.reason.empty()) text += " (it is " + found.reason + ")";
+    return text + ".";
 }
 
 }  // namespace korva::app

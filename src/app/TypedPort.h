@@ -7,12 +7,11 @@
 
 namespace korva::app {
 
-/// True when `name` (a device path, or COMn / LPTn standing for its /dev node)
-/// is a character device the port object opens as a serial port (`parallel`
-/// false) or a parallel port (`parallel` true). Symbolic links are followed.
-bool IsTypedPortDevice(std::string_view name, bool parallel);
-
-/// The message shown when a typed port is refused: "'<name>' is not a serial device."
-std::string TypedPortRefusal(std::string_view name, bool parallel);
+/// Empty when `name` (a device path, or COMn / LPTn standing for its /dev node)
+/// is a device the port object opens as a serial port (`parallel` false) or a
+/// parallel port (`parallel` true), told by port::ClassifyPortName. Otherwise
+/// the message to show: "'<name>' is not a serial device.", with the reason
+/// where the device is one that is never a port ("(it is the system console)").
+std::string TypedPortRefusal(std::string_view name, bool parallel, const std::string& sysRoot = "/sys");
 
 }  // namespace korva::app

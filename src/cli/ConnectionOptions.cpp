@@ -11,6 +11,7 @@
 #include "port/DeviceType.h"
 #include "port/Discovery.h"
 #include "port/PortKind.h"
+#include "port/PortPath.h"
 
 namespace korva::cli {
 
@@ -64,7 +65,7 @@ int DeviceTypeOfUsbId(const std::string& hardwareId) {
 bool ResolveUsbPrinter(port::ConnectionSettings& settings, bool modelGiven) {
     const std::vector<port::UsbPrinterEntry> printers =
         port::ListUsbPrinters(DeviceRootsFromEnvironment());
-    if (settings.Kind() == port::PortKind::Usb) {
+    if (port::ClassifyPseudoName(settings.portName) == port::PortKind::Usb) {
         const std::string prefix = port::UsbIdPrefixForDeviceType(settings.deviceType);
         std::string paths;
         int count = 0;
@@ -145,7 +146,16 @@ std::optional<port::ConnectionSettings> ConnectionFromOptions(const ParsedOption
     }
     const bool modelGiven = options.Has("model") || options.Has("device-type");
     if (!ResolveUsbPrinter(*settings.value, modelGiven)) return std::nullopt;
+    const port::PortClass device = ClassifyConnectionPort(*settings.value);
+    if (device.kind == port::PortKind::NotAPort) {
+        UsageError(port::NotAPortText(settings.value->portName, device));
+        return std::nullopt;
+    }
     return std::move(*settings.value);
+}
+
+port::PortClass ClassifyConnectionPort(const port::ConnectionSettings& settings) {
+    return port::ClassifyPortName(settings.portName, DeviceRootsFromEnvironment().sys);
 }
 
 std::optional<int> TimeoutFromOptions(const ParsedOptions& options, int fallback, int lo, int hi) {

@@ -8,6 +8,7 @@
 
 #include "cli/Options.h"
 #include "port/Connection.h"
+#include "port/PortPath.h"
 
 namespace korva::cli {
 
@@ -36,6 +37,10 @@ enum class ModelRule {
 std::optional<port::ConnectionSettings> ConnectionFromOptions(const ParsedOptions& options,
                                                               bool portRequired,
                                                               ModelRule model = ModelRule::Optional);
+
+/// What the connection's port is, the device looked at under the device roots
+/// korva was pointed at (see port::ClassifyPortName).
+port::PortClass ClassifyConnectionPort(const port::ConnectionSettings& settings);
 
 /// The models `korva` knows: the profile's "DEVICELIST", else the built-in list.
 std::vector<std::string> KnownModels();

@@ -5,6 +5,7 @@
 #include "base/EventLoopClock.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
+#include "cli/ConnectionOptions.h"
 #include "cli/Output.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
@@ -52,7 +53,7 @@ LogoConnection::LogoConnection(const port::ConnectionSettings& settings,
                                const std::string& outputFile, base::CErrorLog& log)
     : m_Parts(std::make_unique<Parts>()) {
     m_Clock = &base::DefaultClock();
-    if (outputFile.empty() && settings.Kind() == port::PortKind::Ethernet) {
+    if (outputFile.empty() && ClassifyConnectionPort(settings).kind == port::PortKind::Ethernet) {
         static int argc = 1;
         static char name[] = "korva";
         static char* argv[] = {name, nullptr};

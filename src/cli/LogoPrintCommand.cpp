@@ -37,7 +37,7 @@ int parseArgs(const ParsedOptions& options, port::ConnectionSettings& connection
     if (options.Has("size") && !parseSize(options.Get("size"), settings.size))
         return UsageError("--size takes normal, double-width, double-height or quadruple");
     if (options.Has("all") && options.Has("select")) return UsageError("give --all or --select, not both");
-    const port::PortKind kind = connection.Kind();
+    const port::PortKind kind = ClassifyConnectionPort(connection).kind;
     if (kind == port::PortKind::File || kind == port::PortKind::OutputFile)
         return UsageError("printing needs a printer port, not " + connection.portName);
     if (options.Has("select")) {

@@ -65,8 +65,8 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, std::
     return bytes;
 }
 
-std::string OpenFailure(const port::ConnectionSettings& settings, int error) {
-    switch (settings.Kind()) {
+std::string OpenFailure(const port::ConnectionSettings& settings, port::PortKind kind, int error) {
+    switch (kind) {
         case port::PortKind::Usb:
             if (!settings.usbNode.empty())
                 return "cannot open " + settings.usbNode + ": " + std::strerror(error) +
@@ -141,7 +141,7 @@ int RunSend(const ParsedOptions& options) {
         ports->SetConnection(settings);
         stream = ports.get();
     }
-    if (!stream->Open()) return PortError(OpenFailure(settings, stream->LastError()));
+    if (!stream->Open()) return PortError(OpenFailure(settings, kind, stream->LastError()));
     const size_t sent = WriteAll(*stream, *bytes);
     const int writeError = stream->LastError();
     stream->Close();

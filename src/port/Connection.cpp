@@ -129,15 +129,15 @@ std::string CheckStopBitsForDataBits(int dataBits, int stopBits) {
 }
 
 std::string NormalizePortName(std::string_view name) {
-    switch (ClassifyPort(name)) {
+    switch (ClassifyPseudoName(name)) {
     case PortKind::Usb:
     case PortKind::Ethernet:
     case PortKind::File:
-        return AsciiUpper(name);
     case PortKind::Serial:
     case PortKind::Parallel:
-        return name.starts_with('/') ? std::string(name) : AsciiUpper(name);
+        return AsciiUpper(name);
     case PortKind::OutputFile:
+    case PortKind::NotAPort:
         break;
     }
     return std::string(name);

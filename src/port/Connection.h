@@ -34,7 +34,6 @@ struct ConnectionSettings {
     /// USB printer of the device type's series.
     std::string usbNode;
 
-    PortKind Kind() const { return ClassifyPort(portName); }
     /// True when every serial line setting has been chosen.
     bool SerialComplete() const;
     bool operator==(const ConnectionSettings&) const = default;

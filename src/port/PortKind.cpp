@@ -10,19 +10,22 @@ std::string AsciiUpper(std::string_view text) {
     return out;
 }
 
-PortKind ClassifyPort(std::string_view name) {
+namespace {
+
+/// "COM" or "LPT" followed by a port number.
+bool IsNumberedName(std::string_view upper, std::string_view prefix) {
+    if (!upper.starts_with(prefix) || upper.size() == prefix.size()) return false;
+    for (char c : upper.substr(prefix.size()))
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+PortKind ClassifyPseudoName(std::string_view name) {
     const std::string upper = AsciiUpper(name);
-    // A usblp node given by path is written as a plain byte stream, like a parallel port.
-    if (name.starts_with("/dev/parport") || name.starts_with("/dev/lp") ||
-        name.starts_with("/dev/usb/lp")) {
-        return PortKind::Parallel;
-    }
-    if (name.starts_with("/dev/tty") || name.starts_with("/dev/pts/") ||
-        name.starts_with("/dev/serial/")) {
-        return PortKind::Serial;
-    }
-    if (upper.starts_with("COM")) return PortKind::Serial;
-    if (upper.starts_with("LPT")) return PortKind::Parallel;
+    if (IsNumberedName(upper, "COM")) return PortKind::Serial;
+    if (IsNumberedName(upper, "LPT")) return PortKind::Parallel;
     if (upper == "USB") return PortKind::Usb;
     if (upper == "ETHERNET_II") return PortKind::Ethernet;
     if (upper == "FILE") return PortKind::File;

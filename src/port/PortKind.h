@@ -4,19 +4,22 @@
 
 namespace korva::port {
 
-/// What a port name stands for. One classification used by every tool.
+/// What a port name stands for. Every tool learns it from ClassifyPortName
+/// (port/PortPath.h), which looks at the device behind a path.
 enum class PortKind {
-    Serial,      ///< a tty path, or a name beginning "COM"
-    Parallel,    ///< /dev/parport*, /dev/lp*, or a name beginning "LPT"
-    Usb,         ///< "USB": the attached USB printer
+    Serial,      ///< COMn, a serial tty or a pty slave
+    Parallel,    ///< LPTn, a ppdev or lp node
+    Usb,         ///< "USB" (the attached USB printer of the series) or a usblp node
     Ethernet,    ///< "ETHERNET_II": the TCP link
     File,        ///< "FILE": print to file, the name is asked for
-    OutputFile,  ///< any other name: an output file already chosen
+    OutputFile,  ///< a regular file or a path not there yet: an output file already chosen
+    NotAPort,    ///< a device that is no printer port (a console, /dev/tty, /dev/ptmx ...)
 };
 
-/// Pseudo names ("USB", "ETHERNET_II", "FILE", COMn, LPTn) compare without
-/// regard to case; device paths are taken as they are.
-PortKind ClassifyPort(std::string_view name);
+/// The pseudo names alone ("USB", "ETHERNET_II", "FILE", COMn, LPTn; any
+/// case). Every other name is a path, OutputFile here: only ClassifyPortName
+/// can tell what it is.
+PortKind ClassifyPseudoName(std::string_view name);
 
 /// Upper-cases ASCII letters only, as the port and hardware-id rules require.
 std::string AsciiUpper(std::string_view text);

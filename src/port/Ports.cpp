@@ -76,7 +76,8 @@ bool CPorts::Open() {
     case PortKind::File: return OpenOutputFile();
     case PortKind::Usb: return OpenUsb();
     case PortKind::Ethernet:
-    case PortKind::OutputFile: break;
+    case PortKind::OutputFile:
+    case PortKind::NotAPort: break;
     }
     m_Log.Log("CPorts::Open() Invalid Handle\r\n");
     Fail(ENODEV);
@@ -192,11 +193,15 @@ bool CPorts::OpenOutputFile() {
 
 bool CPorts::OpenUsb() {
     int fd = -1;
-    if (m_UsbNode.empty()) {
+    // A usblp node given as the port name is that printer, like a chosen node.
+    const std::string node = m_UsbNode.empty() && ClassifyPseudoName(m_PortName) != PortKind::Usb
+                                 ? m_PortName
+                                 : m_UsbNode;
+    if (node.empty()) {
         fd = OpenUsbPrinter(UsbIdPrefixForDeviceType(m_DeviceType), m_UsbPath, m_Log, m_Roots);
     } else {
-        m_UsbPath = m_UsbNode;
-        fd = ::open(m_UsbNode.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        m_UsbPath = node;
+        fd = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) {
             const int error = errno;
             m_Log.Log("CreateFile Fail [%d]", error);

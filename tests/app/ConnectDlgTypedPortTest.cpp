@@ -125,14 +125,25 @@ TEST_F(TypedPortTest, AnythingButADeviceOfTheKindIsRefusedAtOk) {
     std::ofstream(file) << "not a device";
     Choose("KORVA20S");
     dlg->ParityList()->setCurrentIndex(-1);  // the port is checked before the line settings
-    for (const std::string& path :
-         {file, std::string("/dev/null"), std::string("/dev/ttyKORVA-none"), dir.path().string()}) {
+    const struct {
+        std::string path;
+        std::string why;
+    } rows[] = {
+        {file, ""},
+        {"/dev/null", ""},
+        {"/dev/ttyKORVA-none", ""},
+        {dir.path().string(), ""},
+        // Terminals that are never a printer's line say what they are.
+        {"/dev/ptmx", " (it is the pseudo-terminal multiplexer; a pty is reached at its /dev/pts/N end)"},
+        {"/dev/tty", " (it is the controlling terminal of the program)"},
+    };
+    for (const auto& row : rows) {
         messages.texts.clear();
         ClearTyped();
-        Type(QString::fromStdString(path));
+        Type(QString::fromStdString(row.path));
         dlg->OkButton()->click();
         EXPECT_EQ(messages.texts,
-                  std::vector<std::string>{"'" + path + "' is not a serial device."});
+                  std::vector<std::string>{"'" + row.path + "' is not a serial device" + row.why + "."});
     }
     EXPECT_TRUE(menuSaw.empty());
     EXPECT_EQ(settings, korva::port::ConnectionSettings()) << "a refused OK stores nothing";
@@ -146,6 +157,30 @@ TEST_F(TypedPortTest, AnythingButADeviceOfTheKindIsRefusedAtOk) {
     EXPECT_EQ(messages.texts,
               std::vector<std::string>{"'" + pty.SlavePath() + "' is not a parallel device."});
     EXPECT_TRUE(menuSaw.empty());
+}
+
+TEST_F(TypedPortTest, WhatIsTypedIsWhatIsChecked) {
+    // A listed name that begins like the typed text must not complete it:
+    // "/dev/tty" would otherwise become "/dev/ttyS0" and pass the check.
+    discovery.serial = {"/dev/ttyS0"};
+    Choose("KORVA20S");
+    // A completer works only in the focused field, as the user's typing is.
+    dlg->show();
+    dlg->activateWindow();
+    ASSERT_TRUE(korva::test::RunEventsUntil([&] { return dlg->isActiveWindow(); }));
+    dlg->PortList()->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(korva::test::RunEventsUntil([&] { return dlg->PortList()->hasFocus(); }));
+    ClearTyped();
+    for (const QChar c : QStringLiteral("/dev/tty")) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(dlg->PortList(), &press);
+    }
+    EXPECT_EQ(dlg->PortList()->lineEdit()->text().toStdString(), "/dev/tty");
+    dlg->OkButton()->click();
+    dlg->hide();
+    EXPECT_TRUE(menuSaw.empty());
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"'/dev/tty' is not a serial device (it is the "
+                                                       "controlling terminal of the program)."});
 }
 
 TEST_F(TypedPortTest, WithNoPortFoundAPathCanStillBeTyped) {

@@ -282,7 +282,7 @@ TEST_F(CliContract, JsonOnFailure) {
          .errHas = "unknown option --serial", .json = "failed"},
         {.name = "version: usage", .args = {"version", "-j", "now"}, .exitCode = 2,
          .json = "failed"},
-        {.name = "send: missing file", .args = {"send", "-p", "/dev/null", "-j", "{dir}/none.prn"},
+        {.name = "send: missing file", .args = {"send", "-p", "COM99", "-j", "{dir}/none.prn"},
          .exitCode = 3, .errHas = "cannot read", .json = "failed"},
         {.name = "logo convert: missing file",
          .args = {"logo", "convert", "-j", "{dir}/none.bmp", "--out", "{dir}/r.bin"},

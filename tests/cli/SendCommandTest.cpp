@@ -171,6 +171,11 @@ TEST_F(SendCommand, FailuresNameTheirCauseAndExitNonZero) {
     r = KorvaProcess().Run({"send", "--port", file.c_str(), file.c_str()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(Contains(r.err, "is not a serial or parallel device")) << r.err;
+    // The pty multiplexer takes any bytes and goes nowhere: refused before a byte is sent.
+    r = KorvaProcess().Run({"send", "--port", "/dev/ptmx", file.c_str()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "/dev/ptmx is not a printer port (it is the pseudo-terminal multiplexer"))
+        << r.err;
 
     {
         // Another program holds the line: refused, not shared.

@@ -170,8 +170,10 @@ void CConnectDlg::SetPortListEditable(bool editable) {
     const QSignalBlocker quiet(m_PortList);
     m_PortList->setEditable(editable);
     if (!editable) return;
-    // Typed text is taken as it is and never joins the sorted list.
+    // Typed text is taken as it is and never joins the sorted list; without a
+    // completer a typed "/dev/tty" is not turned into the listed "/dev/ttyS0".
     m_PortList->setInsertPolicy(QComboBox::NoInsert);
+    m_PortList->setCompleter(nullptr);
     m_PortList->lineEdit()->setAccessibleName(m_PortList->accessibleName());
 }
 
@@ -189,9 +191,9 @@ void CConnectDlg::UpdateOk() {
 
 bool CConnectDlg::CheckTypedPort(const QString& text) {
     if (m_PortList->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) return true;
-    const bool parallel = m_PortKind == kConnectParallel;
-    if (IsTypedPortDevice(text.toStdString(), parallel)) return true;
-    base::ShowMessage(TypedPortRefusal(text.toStdString(), parallel));
+    const std::string refusal = TypedPortRefusal(text.toStdString(), m_PortKind == kConnectParallel);
+    if (refusal.empty()) return true;
+    base::ShowMessage(refusal);
     return false;
 }
 

@@ -1,11 +1,12 @@
 #include "firmware/ui/FirmwareToolContext.h"
 
+#include "port/PortPath.h"
 #include "port/Ports.h"
 
 namespace korva::firmware::ui {
 
 port::ByteStream& FirmwareToolContext::Stream() const {
-    if (port::ClassifyPort(ports.m_PortName) == port::PortKind::Ethernet && ethernet) return *ethernet;
+    if (port::ClassifyPortPath(ports.m_PortName, ports.Roots().sys) == port::PortKind::Ethernet && ethernet) return *ethernet;
     return ports;
 }
 

@@ -2,6 +2,7 @@
 
 #include "logo/LogoListEditor.h"
 #include "logo/LogoListServices.h"
+#include "port/PortPath.h"
 #include "port/Ports.h"
 
 namespace korva::logo::ui {
@@ -10,7 +11,7 @@ std::unique_ptr<LogoListEditor> MakeListEditor(LogoToolContext& context) {
     return std::make_unique<LogoListEditor>(context.list, context.options, ProbeLogoFileInfo, ShowLogoNotice);
 }
 
-port::PortKind LogoToolContext::Kind() const { return port::ClassifyPort(ports.m_PortName); }
+port::PortKind LogoToolContext::Kind() const { return port::ClassifyPortPath(ports.m_PortName, ports.Roots().sys); }
 
 port::ByteStream& LogoToolContext::Stream() const {
     if (Kind() == port::PortKind::Ethernet && ethernet) return *ethernet;

@@ -15,6 +15,7 @@
 #include "logo/ui/LogoSheet.h"
 #include "logo/ui/LogoToolContext.h"
 #include "logo/ui/PrintToFileDlg.h"
+#include "port/PortPath.h"
 #include "port/Ports.h"
 #include "port/TcpStream.h"
 
@@ -44,7 +45,7 @@ std::string& ConnectionPort() {
 
 void RunLogoDownload(QWidget* parent) {
     port::CPorts& ports = app::Ports();
-    if (port::ClassifyPort(ports.m_PortName) != port::PortKind::File) ConnectionPort() = ports.m_PortName;
+    if (port::ClassifyPseudoName(ports.m_PortName) != port::PortKind::File) ConnectionPort() = ports.m_PortName;
     // Opening "FILE" asks for the output name, in this tool and any later one.
     ports.SetFileNameChooser([] { return AskOutputFileName(); });
 

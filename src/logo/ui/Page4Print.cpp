@@ -17,6 +17,7 @@
 #include "logo/ui/LogoLabels.h"
 #include "logo/ui/MyProperty.h"
 #include "logo/ui/PrintRun.h"
+#include "port/PortPath.h"
 #include "port/Ports.h"
 
 namespace korva::logo::ui {
@@ -104,8 +105,8 @@ CPage4Print::CPage4Print(LogoToolContext& context, QWidget* parent) : CLogoPage(
 
 QRadioButton* CPage4Print::SizeButton(int size) const { return m_SizeButtons[size & 3]; }
 
-bool CPage4Print::CanPrintTo(const std::string& portName) {
-    switch (port::ClassifyPort(portName)) {
+bool CPage4Print::CanPrintTo(const std::string& portName, const std::string& sysRoot) {
+    switch (port::ClassifyPortPath(portName, sysRoot)) {
         case port::PortKind::Serial:
         case port::PortKind::Parallel:
         case port::PortKind::Usb:
@@ -113,6 +114,7 @@ bool CPage4Print::CanPrintTo(const std::string& portName) {
             return true;
         case port::PortKind::File:
         case port::PortKind::OutputFile:
+        case port::PortKind::NotAPort:
             return false;
     }
     return false;
@@ -132,11 +134,11 @@ void CPage4Print::OnSetActive() {
     }
     m_PrinterName->setText(m_Ctx.ports.m_DeviceType == 2 ? QStringLiteral("KORVA10") : QStringLiteral("KORVA20"));
     m_PortName->setText(QString::fromStdString(m_Ctx.ports.m_PortName));
-    m_Print->setEnabled(CanPrintTo(m_Ctx.ports.m_PortName));
+    m_Print->setEnabled(CanPrintTo(m_Ctx.ports.m_PortName, m_Ctx.ports.Roots().sys));
 }
 
 void CPage4Print::OnPrint() {
-    if (!CanPrintTo(m_Ctx.ports.m_PortName)) return;
+    if (!CanPrintTo(m_Ctx.ports.m_PortName, m_Ctx.ports.Roots().sys)) return;
     LogoPrintSettings settings;
     settings.all = m_All->isChecked();
     settings.selection = m_SelectionText->text().toStdString();
@@ -148,7 +150,7 @@ void CPage4Print::OnPrint() {
     const BusySheet busy(Sheet());
     m_Print->setEnabled(false);
     RunLogoPrint(engine, this, m_ProgressHook);
-    m_Print->setEnabled(CanPrintTo(m_Ctx.ports.m_PortName));
+    m_Print->setEnabled(CanPrintTo(m_Ctx.ports.m_PortName, m_Ctx.ports.Roots().sys));
 }
 
 }  // namespace korva::logo::ui

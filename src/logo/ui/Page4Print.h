@@ -25,8 +25,9 @@ public:
     QString HelpTopic() const override { return QStringLiteral("Logo Printout"); }
     void OnSetActive() override;
 
-    /// Print is offered only for a serial, parallel, USB or Ethernet port.
-    static bool CanPrintTo(const std::string& portName);
+    /// Print is offered only for a serial, parallel, USB or Ethernet port, as
+    /// the device behind the name turns out to be (`sysRoot`: where sysfs is).
+    static bool CanPrintTo(const std::string& portName, const std::string& sysRoot = "/sys");
 
     QRadioButton* AllButton() const { return m_All; }
     QRadioButton* SelectionButton() const { return m_Selection; }

@@ -180,7 +180,7 @@ void CPage5Setup::OnSetActive() {
     // The boxes show what is in force: gray printing survives the sheet, and so
     // does the file output, so a new sheet starts from them, not from "off".
     m_Gray->setChecked(m_Ctx.options.grayPrinting);
-    m_PrintToFile->setChecked(port::ClassifyPort(m_Ctx.ports.m_PortName) == port::PortKind::File);
+    m_PrintToFile->setChecked(port::ClassifyPseudoName(m_Ctx.ports.m_PortName) == port::PortKind::File);
     ShowDevice();
 }
 

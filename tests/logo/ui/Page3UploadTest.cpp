@@ -14,6 +14,7 @@
 #include "logo/ui/PrintToFileDlg.h"
 #include "logo/ui/Progress.h"
 #include "logo/ui/SheetFixture.h"
+#include "support/PtyPair.h"
 #include "support/RecordingStream.h"
 
 using namespace korva::logo::ui;
@@ -137,6 +138,17 @@ TEST_F(Page3UploadTest, PrinterDetailsAndAnUnansweredQuestionSendNothing) {
     page->UploadButton()->click();
     EXPECT_EQ(page->LastOutcome(), korva::logo::NvUpload::Outcome::Declined);
     EXPECT_FALSE(ports.IsOpen());
+
+    // A link to a pty (a udev alias, the demo's ttyKORVA) is a printer port, not "To File".
+    korva::test::PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    const std::string link = (dir / "ttyKORVA").string();
+    std::filesystem::create_symlink(pty.SlavePath(), link);
+    SetPort(link, 1);
+    sheet->SetActivePage(0);
+    page = ShowUploadPage();
+    EXPECT_EQ(page->PrinterNameEdit()->text(), "KORVA20");
+    EXPECT_EQ(page->PortNameEdit()->text().toStdString(), link);
 }
 
 TEST_F(Page3UploadTest, CancelInTheUploadingWindowCompletesWithEmptyHeaders) {

@@ -33,9 +33,17 @@ protected:
 };
 
 TEST_F(Page4PrintTest, PrintIsOfferedOnlyForPrinterPorts) {
-    for (const char* name : {"COM1", "/dev/ttyS0", "LPT1", "/dev/parport0", "USB", "ETHERNET_II", "usb"})
+    // What the device is decides, not how its path is spelled: a link to a pty
+    // (a udev alias, the demo's ttyKORVA) is a serial printer port.
+    korva::test::PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    const std::string link = (dir / "ttyKORVA").string();
+    std::filesystem::create_symlink(pty.SlavePath(), link);
+    for (const std::string& name : {std::string("COM1"), std::string("LPT1"), std::string("USB"),
+                                    std::string("ETHERNET_II"), std::string("usb"), pty.SlavePath(), link})
         EXPECT_TRUE(CPage4Print::CanPrintTo(name)) << name;
-    for (const char* name : {"FILE", "out.prn", ""}) EXPECT_FALSE(CPage4Print::CanPrintTo(name)) << name;
+    for (const char* name : {"FILE", "out.prn", "", "/dev/ptmx", "/dev/tty"})
+        EXPECT_FALSE(CPage4Print::CanPrintTo(name)) << name;
 
     SetPort("LPT1", 2);
     CPage4Print* page = Open();
