@@ -30,8 +30,7 @@ constexpr const char* kUsage =
     "Writes one area of a firmware image into the printer. KORVA10 printers\n"
     "(--device-type 2) take raw .bin images, the others .K20 images.\n\n"
     "  --area A             program, boot (boot loader), downloader (newer series\n"
-    "                       only) or font (the extended font of the newer series,\n"
-    "                       the font area of the older)\n"
+    "                       only) or font (KORVA10 printers only)\n"
     "  --yes                answer the boot, downloader and font questions Yes\n"
     "  --answer-timeout MS  older series: give up when the printer has not\n"
     "                       answered for MS milliseconds, default 5000\n"
@@ -88,6 +87,9 @@ int parseArgs(const std::vector<std::string>& args, DownloadArgs& out) {
     if (out.file.empty()) return usageError("no firmware file given");
     if (out.connection.deviceType == port::kDeviceTypeKorva10 && out.area == "downloader")
         return usageError("KORVA10 printers have no downloader area");
+    // The newer series' firmware tool offers no extended font download.
+    if (out.connection.deviceType != port::kDeviceTypeKorva10 && out.area == "font")
+        return usageError("only KORVA10 printers (--device-type 2) take a font area");
     return -1;
 }
 
