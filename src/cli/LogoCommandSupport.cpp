@@ -20,7 +20,9 @@ namespace {
 volatile std::sig_atomic_t g_Interrupted = 0;
 ProgressLine* g_ActiveLine = nullptr;
 
-extern "C" void onInterrupt(int) { g_Interrupted = 1; }
+extern "C" void onInterrupt(int) {
+    if (g_Interrupted < 2) g_Interrupted = g_Interrupted + 1;
+}
 
 /// Message texts carry Windows line ends; a terminal wants plain ones.
 std::string plainLines(const std::string& text) {
@@ -99,6 +101,7 @@ InterruptWatch::~InterruptWatch() {
 }
 
 bool InterruptWatch::Requested() const { return g_Interrupted != 0; }
+bool InterruptWatch::RequestedTwice() const { return g_Interrupted >= 2; }
 
 ProgressLine::ProgressLine() { g_ActiveLine = this; }
 

@@ -48,7 +48,8 @@ public:
 };
 
 /// While alive, the first SIGINT or SIGTERM asks the running engine to cancel
-/// (between images, so the printer is left with a complete definition).
+/// (between images, so the printer is left with a complete definition); a
+/// second one asks it to stop at once.
 class InterruptWatch {
 public:
     InterruptWatch();
@@ -56,6 +57,7 @@ public:
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
     bool Requested() const;
+    bool RequestedTwice() const;
 };
 
 /// Keeps a status text up to date on stderr: rewritten in place on a
@@ -81,13 +83,17 @@ private:
     bool m_InPlace = false;
 };
 
-/// Drives an engine to its end on the real clock: Ctrl-C cancels it, and the
-/// text `status()` gives is kept up to date on stderr.
+/// Drives an engine to its end on the real clock: Ctrl-C cancels it, a second
+/// Ctrl-C abandons an engine that can stop at once, and the text `status()`
+/// gives is kept up to date on stderr.
 template <class Engine, class StatusText>
 void RunWithProgress(Engine& engine, app::Clock& clock, const InterruptWatch& interrupt,
                      StatusText status) {
     ProgressLine line;
     app::RunSteps(engine, clock, [&] {
+        if constexpr (requires { engine.Abandon(); }) {
+            if (interrupt.RequestedTwice()) engine.Abandon();
+        }
         if (interrupt.Requested()) engine.Cancel();
         line.Show(status());
     });

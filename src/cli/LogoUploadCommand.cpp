@@ -158,6 +158,12 @@ const char* outcomeName(logo::NvUpload::Outcome outcome) {
         case Outcome::Cancelled: return "cancelled";
         case Outcome::Declined: return "declined";
         case Outcome::FileUnreadable: return "file-unreadable";
+        case Outcome::ImageTooLarge:
+            return "image-too-large";
+        case Outcome::NvAreaTooSmall:
+            return "nv-area-too-small";
+        case Outcome::Abandoned:
+            return "abandoned";
         case Outcome::PortOpenFailed: return "port-open-failed";
         case Outcome::WriteFailed: return "write-failed";
         case Outcome::PrinterCheckFailed: return "printer-check-failed";
@@ -166,15 +172,20 @@ const char* outcomeName(logo::NvUpload::Outcome outcome) {
     return "none";
 }
 
-int exitCodeOf(logo::NvUpload::Outcome outcome) {
+int exitCodeOf(const logo::NvUpload& upload) {
     using Outcome = logo::NvUpload::Outcome;
-    switch (outcome) {
+    switch (upload.GetOutcome()) {
         case Outcome::Completed:
         case Outcome::Erased: return kExitOk;
-        case Outcome::FileUnreadable: return kExitBadInput;
+        case Outcome::FileUnreadable:
+        case Outcome::ImageTooLarge:
+        case Outcome::NvAreaTooSmall:
+            return kExitBadInput;
         case Outcome::Cancelled:
-            std::fprintf(stderr, "korva: cancelled; the printer's definition was closed with "
-                                 "empty images\n");
+            std::fprintf(stderr, "korva: cancelled; %s\n", upload.HeldText().c_str());
+            return kExitPrinter;
+        case Outcome::Abandoned:
+            std::fprintf(stderr, "korva: stopped at once; %s\n", upload.HeldText().c_str());
             return kExitPrinter;
         default: return kExitPrinter;
     }
@@ -203,7 +214,7 @@ int runUpload(const std::vector<std::string>& argv) {
         std::printf("{\"outcome\":\"%s\",\"images\":%d,\"images_begun\":%d,\"bytes\":%ld}\n",
                     outcomeName(upload.GetOutcome()), p.imagesToSend, p.imagesBegun, p.bytesSent);
     }
-    return exitCodeOf(upload.GetOutcome());
+    return exitCodeOf(upload);
 }
 
 const CommandRegistration kUpload{{
