@@ -66,28 +66,27 @@ NvUpload::NvUpload(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& 
 
 void NvUpload::Cancel() { m_Cancelled = true; }
 
-void NvUpload::Abandon() {
-    // Saving and reporting follow a complete transfer: let them end it.
-    if (m_State == State::Done || m_State == State::Saving || m_State == State::Reporting) return;
-    m_Log.Log("CProgress abandoned after %d of %d images", m_Progress.imagesBegun,
-              m_Progress.imagesToSend);
-    finish(Outcome::Abandoned);
-}
-
 std::string NvUpload::HeldText() const {
     if (!m_Defined) return "nothing was sent; the printer keeps its logos";
     const int held = m_Progress.imagesBegun;
-    const bool abandoned = m_Outcome == Outcome::Abandoned;
-    const std::string logos = held == 1 ? "logo 1" : "logos 1.." + std::to_string(held);
-    std::string text;
-    if (held == 0)
-        text = "the printer holds no logo of this upload";
-    else if (abandoned)
-        text = "the printer may hold " + logos + " of this upload (the last perhaps cut short)";
-    else
-        text = "the printer holds " + logos + " of this upload";
-    if (abandoned) text += " and may still wait for the rest of the definition";
+    const std::string text = held == 0   ? "the printer holds no logo of this upload"
+                             : held == 1 ? "the printer holds logo 1 of this upload"
+                                         : "the printer holds logos 1.." + std::to_string(held) +
+                                               " of this upload";
     return text + "; its earlier logos are erased";
+}
+
+std::string NvUpload::MayHoldText() const {
+    if (!m_Defined) return "nothing was sent; the printer keeps its logos";
+    if (m_State == State::Saving || m_State == State::Reporting || m_State == State::Done)
+        return HeldText();
+    const int held = m_Progress.imagesBegun;
+    const std::string logos = held == 1 ? "logo 1" : "logos 1.." + std::to_string(held);
+    const bool midImage = m_State == State::SendingChunks;
+    return (held == 0 ? std::string("the printer holds no logo of this upload")
+                      : "the printer may hold " + logos + " of this upload" +
+                            (midImage ? " (the last one cut short)" : "")) +
+           " and may still wait for the rest of its definition; its earlier logos are erased";
 }
 
 int NvUpload::Step() {

@@ -102,7 +102,6 @@ public:
         WriteFailed,         ///< GS I 1, the erase stream or an empty header not written
         PrinterCheckFailed,  ///< ESC @ not written
         CommunicationError,  ///< FS q, a header or a chunk not written
-        Abandoned,           ///< stopped at once (Abandon); the definition may be open
     };
 
     NvUpload(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
@@ -114,13 +113,12 @@ public:
     /// Stops between images; an image under way finishes first. Before the
     /// definition has begun nothing is sent at all.
     void Cancel();
-    /// Stops at once, without the waits and empty headers that close a
-    /// cancelled definition (the command line's second interrupt). The port is
-    /// closed; HeldText() says what the printer may hold.
-    void Abandon();
-    /// What the printer holds after a cancel, or may hold after an abandon,
-    /// e.g. "the printer holds logos 1..2 of this upload; its earlier logos are erased".
+    /// What the printer holds after a cancel, e.g. "the printer holds logos
+    /// 1..2 of this upload; its earlier logos are erased".
     std::string HeldText() const;
+    /// What the printer may hold if the program ended now, without the waits
+    /// and empty headers that close a cancelled definition.
+    std::string MayHoldText() const;
 
     State GetState() const { return m_State; }
     Outcome GetOutcome() const { return m_Outcome; }
