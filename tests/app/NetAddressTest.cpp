@@ -10,7 +10,7 @@
 #include "QtTestSupport.h"
 #include "app/ui/Language.h"
 
-using namespace korva::base::ui;
+using namespace korva::app::ui;
 using korva::test::MessageRecorder;
 
 namespace {

@@ -13,7 +13,7 @@
 #include "app/ui/Language.h"
 #include "app/ui/ToolRegistry.h"
 
-namespace korva::base::ui {
+namespace korva::app::ui {
 
 bool IsPrinterIpAddress(const QString& text) {
     const QStringList parts = text.split(QLatin1Char('.'));
@@ -141,4 +141,4 @@ void CNetAddress::SetBusy(bool busy) {
     else unsetCursor();
 }
 
-}  // namespace korva::base::ui
+}  // namespace korva::app::ui

@@ -8,7 +8,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace korva::base::ui {
+namespace korva::app::ui {
 
 /// "Ethernet-II Network": the Ethernet printer's IP address and TCP port,
 /// kept for the whole run, and the TCP link to it. OK checks that the printer
@@ -73,4 +73,4 @@ void SetMainNetAddress(CNetAddress* dialog);
 /// (the subnet, which decides what is a host, is not known here).
 bool IsPrinterIpAddress(const QString& text);
 
-}  // namespace korva::base::ui
+}  // namespace korva::app::ui
