@@ -235,7 +235,7 @@ int runDownload(const ParsedOptions& options) {
         return kExitBadInput;
     }
     if (const int code = checkImageSeries(args); code >= 0) return code;
-    app::CErrorLog log;
+    app::CErrorLog& log = app::ErrorLog();
     LogoConnection connection(args.connection, "", log);
     return args.connection.deviceType == port::kDeviceTypeKorva10 ? runOlder(args, connection, log)
                                                                   : runNewer(args, connection, log);

@@ -68,7 +68,7 @@ int runWrite(const ParsedOptions& parsed) {
     if (changes.empty() && readOnly.empty() && !defaults)
         return UsageError("name at least one NAME=VALUE, or --defaults");
 
-    app::CErrorLog log;
+    app::CErrorLog& log = app::ErrorLog();
     StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     const bool file =

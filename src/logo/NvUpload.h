@@ -50,6 +50,8 @@ struct NvUploadSettings {
     app::Profile* profile = nullptr;
     /// "Logofile%d" keys the profile held before (LogoList savedKeyCount).
     int savedKeyCount = 0;
+    /// How long the printer may take to answer GS I 1.
+    int replyWaitMs = 500;
 };
 
 struct UploadProgress {

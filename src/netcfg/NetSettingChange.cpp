@@ -57,7 +57,7 @@ int NetSettingChange::start() {
         app::ShowMessage(app::Message(app::kMsgSystemError));
         return finish(Outcome::SystemError);
     }
-    m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+    m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
     m_State = State::AwaitingAnswer;
     return 0;
 }
@@ -65,7 +65,7 @@ int NetSettingChange::start() {
 int NetSettingChange::awaitAnswer() {
     // What arrives is not examined: any datagram from another host ends the wait.
     while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
-        m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+        m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
         if (!d->own) {
             m_Answered = true;
             return apply();
