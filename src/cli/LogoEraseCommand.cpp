@@ -41,7 +41,7 @@ int runErase(const ParsedOptions& options) {
     const bool erased = erase.GetOutcome() == logo::NvUpload::Outcome::Erased;
     if (!erased) {
         JsonReport(Outcome::Failed).Print();
-        return kExitPrinter;
+        return OutputFileExit(kExitPrinter, outputFile);
     }
     Note(outputFile.empty() ? "the printer's NV logos are erased"
                             : "the erase command is written to " + outputFile);

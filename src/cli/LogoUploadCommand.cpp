@@ -147,7 +147,7 @@ int runUpload(const ParsedOptions& options) {
                           logo::MakeBitmapConverter(args.options), settings);
     RunWithProgress(upload, clock, "cancelling: the images not yet sent go out empty",
                     [&] { return upload.Progress().status; });
-    const int code = exitCodeOf(upload.GetOutcome());
+    const int code = OutputFileExit(exitCodeOf(upload.GetOutcome()), args.outputFile);
     const logo::UploadProgress& p = upload.Progress();
     JsonReport(OutcomeOfExit(code))
         .Set("images", p.imagesToSend)
