@@ -62,8 +62,8 @@ protected:
 
     /// Makes the file picker hand out these paths on the next Open File.
     void WillPick(std::vector<std::string> paths) {
-        context.pickFiles = [this, paths](QWidget*, const std::string& start) {
-            pickerStarts.push_back(start);
+        context.pickFiles = [this, paths](QWidget*, const korva::app::ui::FileQuestion& question) {
+            pickerStarts.push_back(question.start);
             return paths;
         };
     }
