@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <set>
 
-#include "app/AppProfile.h"
+#include "app/IniProfile.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/JsonReport.h"
@@ -30,7 +30,32 @@ std::optional<SetupOptions> ParseSetupOptions(const ParsedOptions& options) {
     return SetupOptions{*connection, *timeout};
 }
 
-usersetup::SetupLists ProgramSetupLists() { return usersetup::LoadSetupLists(app::AppProfile()); }
+namespace {
+/// The program's profile, read but never written: the first fill of the
+/// lists is the dialog's to save, not a command line's.
+class ReadOnlyProfile final : public base::Profile {
+  public:
+    explicit ReadOnlyProfile(const base::Profile& inner) : m_Inner(inner) {}
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& fallback) const override {
+        return m_Inner.GetString(section, key, fallback);
+    }
+    bool WriteString(const std::string&, const std::string&, const std::string&) override {
+        return true;
+    }
+    bool DeleteKey(const std::string&, const std::string&) override { return true; }
+
+  private:
+    const base::Profile& m_Inner;
+};
+}  // namespace
+
+usersetup::SetupLists ProgramSetupLists() {
+    // The dialog's lists: a profile may carry its own code pages and buffer sizes.
+    const app::IniProfile profile(app::DefaultProfilePath("KorvaTool"));
+    ReadOnlyProfile readOnly(profile);
+    return usersetup::LoadSetupLists(readOnly);
+}
 
 void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists) {
     const auto described = usersetup::DescribeSettings(settings, lists);
