@@ -1,6 +1,7 @@
 #include "cli/SetupCommand.h"
 
 #include <cstdio>
+#include <set>
 
 #include "app/IniProfile.h"
 #include "cli/Command.h"
@@ -63,9 +64,21 @@ void PrintSettings(const usersetup::UserSettings& settings, const usersetup::Set
             std::printf("%s=%s\n", name.c_str(), value.c_str());
         return;
     }
+    // Settings that are always a number go out as numbers; the others keep
+    // their words ("disable", a hex setup code) as `setup write` takes them.
+    static const std::set<std::string> kNumbers = {"paper-width", "columns",  "bell-times",
+                                                   "code-page",   "nv-graphic", "nv-user",
+                                                   "speed",       "margin"};
     QJsonObject object;
-    for (const auto& [name, value] : described)
-        object[QString::fromStdString(name)] = QString::fromStdString(value);
+    for (const auto& [name, value] : described) {
+        const QString key = QString::fromStdString(name);
+        bool isNumber = false;
+        const int number = QString::fromStdString(value).toInt(&isNumber);
+        if (kNumbers.count(name) && isNumber)
+            object[key] = number;
+        else
+            object[key] = QString::fromStdString(value);
+    }
     JsonReport(Outcome::Done).Set("settings", object).Print();
 }
 

@@ -138,7 +138,7 @@ int runWrite(const ParsedOptions& parsed) {
     if (changes.empty() && readOnly.empty() && !defaults)
         return UsageError("name at least one NAME=VALUE, or --defaults or --from FILE");
 
-    base::CErrorLog log;
+    base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     const bool file =

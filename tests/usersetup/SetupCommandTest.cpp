@@ -52,7 +52,7 @@ TEST(SetupCommand, WriteKeepsTheSettingsItDoesNotName) {
     KorvaProcess second;
     r = second.Run(SerialArgs(sim, {"setup", "write", "speed=150", "--json"}));
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(Contains(r.out, "\"speed\":\"150\"")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "\"speed\":150")) << r.out;  // numbers as numbers
     const QJsonObject state =
         sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 249) == "150"; });
     EXPECT_EQ(SimSetting(state, 249), "150");
@@ -209,7 +209,7 @@ TEST(SetupCommand, EthernetReadAsJsonAndTestPage) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_EQ(json["outcome"], "done") << r.out;
-    EXPECT_EQ(json["settings"]["paper-width"], "80") << r.out;
+    EXPECT_EQ(json["settings"]["paper-width"], 80) << r.out;
     EXPECT_FALSE(Contains(r.out, "stop-bits")) << r.out;  // not asked over Ethernet
     KorvaProcess test;
     r = test.Run(QStringList{"setup", "test-page"} << ethernet);
@@ -243,7 +243,7 @@ TEST(SetupCommand, ParallelReadThroughTheParallelPortControl) {
     tree.Apply(korva);
     const KorvaResult r = korva.Run({"setup", "read", "--port", "LPT1", "--json"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(Contains(r.out, "\"nv-graphic\":\"384\"")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "\"nv-graphic\":384")) << r.out;
     EXPECT_FALSE(Contains(r.out, "stop-bits")) << r.out;  // not asked on a parallel port
 }
 
