@@ -73,17 +73,16 @@ std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
     std::vector<Change> changes;
     const QJsonObject object = settings.toObject();
     for (auto it = object.begin(); it != object.end(); ++it) {
-        // Numbers come as JSON numbers, words as texts.
-        const QJsonValue value = it.value();
-        const bool whole =
-            value.isDouble() && value.toDouble() == static_cast<double>(value.toInteger());
-        if (!value.isString() && !whole) {
-            Error(path + ": the value of " + it.key().toStdString() +
-                  " is neither a text nor a whole number");
+        // Numeric settings come as numbers, the others as their words.
+        const bool whole = it.value().isDouble() && it.value().toDouble() == it.value().toInteger();
+        if (!it.value().isString() && !whole) {
+            Error(path + ": the value of " + it.key().toStdString() + " is neither a text nor a "
+                  "whole number");
             return std::nullopt;
         }
-        Change change{it.key().toStdString(), value.isString() ? value.toString().toStdString()
-                                                               : std::to_string(value.toInteger())};
+        const std::string value = whole ? std::to_string(it.value().toInteger())
+                                        : it.value().toString().toStdString();
+        Change change{it.key().toStdString(), value};
         if (!IsReadOnly(change.name)) changes.push_back(std::move(change));
     }
     return changes;
