@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QImageReader>
 #include <QStringList>
 
 #include "logo/LogoListEditor.h"
@@ -10,9 +11,19 @@
 
 namespace korva::logo::ui {
 
+QStringList LogoFileFilters() {
+    QStringList patterns = {QStringLiteral("*.bmp")};
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+        const QString pattern = QStringLiteral("*.") + QString::fromLatin1(format).toLower();
+        if (!patterns.contains(pattern)) patterns.append(pattern);
+    }
+    return {QStringLiteral("Image files (%1)").arg(patterns.join(QLatin1Char(' '))),
+            QStringLiteral("Bitmap files (*.bmp)")};
+}
+
 std::vector<std::string> PickBitmapFiles(QWidget* parent, const std::string& start) {
-    QFileDialog dialog(parent, QString(), QString::fromStdString(start),
-                       QStringLiteral("Bitmap Files(*.bmp)"));
+    QFileDialog dialog(parent, QString(), QString::fromStdString(start));
+    dialog.setNameFilters(LogoFileFilters());
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setDefaultSuffix(QStringLiteral("bmp"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

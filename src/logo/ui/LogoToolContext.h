@@ -1,4 +1,5 @@
 #pragma once
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,7 +32,11 @@ namespace korva::logo::ui {
 /// `start` is the file name the dialog starts with.
 using FilePicker = std::function<std::vector<std::string>(QWidget* parent, const std::string& start)>;
 
-/// The picker the program uses: a QFileDialog for "Bitmap Files(*.bmp)".
+/// The file dialog's filters: "Image files (...)" with every picture format
+/// Qt's image plugins read (chosen first), and "Bitmap files (*.bmp)".
+QStringList LogoFileFilters();
+
+/// The picker the program uses: a QFileDialog with LogoFileFilters().
 std::vector<std::string> PickBitmapFiles(QWidget* parent, const std::string& start);
 
 /// Everything the logo sheet works on, handed down by the tool menu.
