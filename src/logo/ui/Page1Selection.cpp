@@ -81,6 +81,7 @@ void CPage1Selection::OnCentreToggled(int entry, bool checked) {
     auto& entries = m_Ctx.list.entries;
     if (entry >= 0 && static_cast<size_t>(entry) < entries.size())
         entries[static_cast<size_t>(entry)].centerAlign = checked;
+    m_Ctx.list.RememberCentring();
 }
 
 void CPage1Selection::ShowListAgain() {
@@ -109,6 +110,7 @@ void CPage1Selection::OnRemove() {
     for (auto row = m_SelectedRows.rbegin(); row != m_SelectedRows.rend(); ++row)
         numbers.push_back(m_List->LogoNumberAt(*row));
     for (int number : numbers) m_Editor->RemoveNumber(number);
+    m_Ctx.list.RememberCentring();  // the ticks move up with their logos
     m_SelectedRows.clear();
     m_Ctx.list.selectedRow = -1;
     Refill();
