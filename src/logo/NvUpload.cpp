@@ -103,7 +103,8 @@ int NvUpload::stepConfirm() {
     const bool erase = m_Entries.empty();
     const MsgAnswer answer =
         erase ? app::ShowMessage(app::Message(app::kMsgConfirmDeleteAll), MsgStyle::YesNo)
-              : app::ShowMessage(app::Message(app::kMsgConfirmNvWrite), MsgStyle::YesNoQuestion);
+              : app::ShowMessage(std::string(app::Message(app::kMsgConfirmNvWrite)) + m_Settings.confirmationNote,
+                                 MsgStyle::YesNoQuestion);
     if (answer != MsgAnswer::Yes) return finish(Outcome::Declined);
     m_State = erase ? State::Connecting : State::Converting;
     return 0;
