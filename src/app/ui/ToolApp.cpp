@@ -15,6 +15,7 @@
 #include "app/SystemPortDiscovery.h"
 #include "app/Version.h"
 #include "app/ui/ConnectDlg.h"
+#include "app/ui/Language.h"
 #include "app/ui/MenuDlg.h"
 #include "app/ui/QtMessageBox.h"
 
@@ -48,6 +49,7 @@ int CToolApp::Run(int& argc, char** argv) {
                                                  QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)));
     SetProgramName("KorvaTool");
     InstallQtMessageBox();
+    InstallQtTranslation(app);
 
     // Profile and log live in the working directory, as on every install.
     std::error_code error;
