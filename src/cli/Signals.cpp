@@ -57,7 +57,7 @@ extern "C" void OnStopSignal(int signal) {
     if (state.mode == StopMode::AtOnce) EndNow(signal, state.text);
     WriteText(STDERR_FILENO, "korva: ");
     WriteText(STDERR_FILENO, state.text);
-    WriteText(STDERR_FILENO, " (a second Ctrl-C ends korva at once)\n");
+    WriteText(STDERR_FILENO, " (a second Ctrl-C or SIGTERM ends korva at once)\n");
 }
 
 void Publish(StopMode mode, const std::string& text) {
@@ -74,6 +74,9 @@ void InstallSignalHandlers() {
     g_Json = Mode().json;
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
+    // A write to the printer under way goes on; the command looks at the
+    // request at its next safe point.
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);

@@ -11,7 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "port/DeviceIo.h"
 #include "port/PortPath.h"
 
@@ -45,7 +45,7 @@ bool IsAutomaticStatusBlock(std::span<const uint8_t> four) {
            four[2] <= 0x0F && four[3] == 0x0F;
 }
 
-ParPortCtl::ParPortCtl(app::CErrorLog& log, std::string devRoot)
+ParPortCtl::ParPortCtl(base::CErrorLog& log, std::string devRoot)
     : m_Log(log), m_DevRoot(std::move(devRoot)) {
     m_StopEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_ReadEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-namespace korva::app {
+namespace korva::base {
 class CErrorLog;
 }
 
@@ -29,7 +29,7 @@ public:
     static constexpr size_t kReadBlock = 512;
     static constexpr int kWriteWaitMs = 5000;
 
-    explicit ParPortCtl(app::CErrorLog& log, std::string devRoot = "/dev");
+    explicit ParPortCtl(base::CErrorLog& log, std::string devRoot = "/dev");
     virtual ~ParPortCtl();
     ParPortCtl(const ParPortCtl&) = delete;
     ParPortCtl& operator=(const ParPortCtl&) = delete;
@@ -68,7 +68,7 @@ private:
     /// Walks one read block into the ring; false when the ring was full.
     bool StoreBlock(std::span<const uint8_t> block);
 
-    app::CErrorLog& m_Log;
+    base::CErrorLog& m_Log;
     std::string m_DevRoot;
     int m_Device = -1;
     bool m_Ppdev = false;

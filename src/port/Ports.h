@@ -16,7 +16,7 @@
 #include "port/RecvQueue.h"
 #include "port/UsbReply.h"
 
-namespace korva::app {
+namespace korva::base {
 class CErrorLog;
 }
 
@@ -37,7 +37,7 @@ public:
     /// until it returns.
     using DataNotify = std::function<void()>;
 
-    explicit CPorts(app::CErrorLog& log, DeviceRoots roots = {});
+    explicit CPorts(base::CErrorLog& log, DeviceRoots roots = {});
     ~CPorts() override;
     CPorts(const CPorts&) = delete;
     CPorts& operator=(const CPorts&) = delete;
@@ -118,7 +118,7 @@ private:
     int TakeFromQueue(std::span<uint8_t> buffer);
     void Fail(int error) { m_LastError = error; }
 
-    app::CErrorLog& m_Log;
+    base::CErrorLog& m_Log;
     DeviceRoots m_Roots;
     int m_hComm = -1;
     PortKind m_OpenKind = PortKind::OutputFile;

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "port/PortTestSupport.h"
 
 using namespace korva::port;
@@ -175,10 +175,10 @@ TEST(PortsKinds, UsbReplyRespectsTheFreeSpaceOfTheQueue) {
     FakeUsbPrinter fake;
     LogCapture log;
     std::vector<std::string> shown;
-    auto previous = korva::app::SetMessageHandler(
-        [&](const std::string& text, const std::string&, korva::app::MsgStyle) {
+    auto previous = korva::base::SetMessageHandler(
+        [&](const std::string& text, const std::string&, korva::base::MsgStyle) {
             shown.push_back(text);
-            return korva::app::MsgAnswer::Ok;
+            return korva::base::MsgAnswer::Ok;
         });
     CPorts port(log.Log(), fake.roots);
     port.m_PortName = "USB";
@@ -196,7 +196,7 @@ TEST(PortsKinds, UsbReplyRespectsTheFreeSpaceOfTheQueue) {
     port.Close();
     EXPECT_EQ(port.ReadUsbReply(), 0);  // not open: the device path is shown
     EXPECT_EQ(shown.back(), fake.Node());
-    korva::app::SetMessageHandler(previous);
+    korva::base::SetMessageHandler(previous);
 }
 
 TEST(PortsKinds, UsbOfTheOtherSeriesIsNotOpened) {

@@ -2,7 +2,7 @@
 
 #include <QEventLoop>
 
-#include "app/StepEngine.h"
+#include "base/StepEngine.h"
 
 namespace korva::app::ui {
 
@@ -31,7 +31,7 @@ void StepDriver::Run() {
 void StepDriver::OnTimer() {
     const int wait = m_Step();
     if (m_AfterStep) m_AfterStep();
-    if (wait == kStepDone) {
+    if (wait == base::kStepDone) {
         if (m_Loop) m_Loop->quit();
         return;
     }

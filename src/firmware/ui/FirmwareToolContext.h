@@ -5,11 +5,11 @@
 
 class QWidget;
 
-namespace korva::app {
+namespace korva::base {
 class Clock;
 class CErrorLog;
 class Profile;
-}  // namespace korva::app
+}  // namespace korva::base
 namespace korva::port {
 class ByteStream;
 class CPorts;
@@ -31,9 +31,9 @@ struct FirmwareToolContext {
     port::CPorts& ports;
     /// The TCP link to an Ethernet printer; nullptr when there is none.
     port::ByteStream* ethernet = nullptr;
-    app::Profile& profile;
-    app::CErrorLog& log;
-    app::Clock& clock;
+    base::Profile& profile;
+    base::CErrorLog& log;
+    base::Clock& clock;
     /// The text of the "DEVICE" box (the menu composes it).
     std::string connectionLabel;
     FirmwareFilePicker pickFile = PickFirmwareFile;

@@ -11,8 +11,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/Messages.h"
-#include "app/Profile.h"
+#include "base/Messages.h"
+#include "base/Profile.h"
 #include "app/ui/Language.h"
 #include "app/ui/StepDriver.h"
 #include "firmware/FirmwareTexts.h"
@@ -42,7 +42,7 @@ CFwDown15::CFwDown15(FirmwareToolContext& context, QWidget* parent)
       m_Progress(new QProgressBar(this)),
       m_OkButton(new QPushButton(this)),
       m_CancelButton(new QPushButton(this)) {
-    setWindowTitle(QString::fromUtf8(app::Title(app::kTitleKorva10Firmware)));
+    setWindowTitle(QString::fromUtf8(base::Title(base::kTitleKorva10Firmware)));
     m_PathEdit->setReadOnly(true);
     m_PathEdit->setMinimumWidth(360);
     m_PathEdit->setAccessibleName(QStringLiteral("Firmware file path"));

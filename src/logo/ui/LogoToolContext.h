@@ -9,11 +9,11 @@
 
 class QWidget;
 
-namespace korva::app {
+namespace korva::base {
 class Clock;
 class CErrorLog;
 class Profile;
-}  // namespace korva::app
+}  // namespace korva::base
 namespace korva::port {
 class ByteStream;
 class CPorts;
@@ -48,9 +48,9 @@ struct LogoToolContext {
     port::CPorts& ports;
     /// The TCP link to an Ethernet printer; nullptr when there is none.
     port::ByteStream* ethernet = nullptr;
-    app::Profile& profile;
-    app::CErrorLog& log;
-    app::Clock& clock;
+    base::Profile& profile;
+    base::CErrorLog& log;
+    base::Clock& clock;
     /// The text of the "Device" box (the menu composes it).
     std::string connectionLabel;
     /// The port the connection dialog chose: what "Print To File" switched

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/Clock.h"
-#include "app/ErrorLog.h"
+#include "base/Clock.h"
+#include "base/ErrorLog.h"
 #include "app/MemoryProfile.h"
 #include "firmware/FirmwareImages.h"
 #include "firmware/ui/FirmwareToolContext.h"
@@ -48,8 +48,8 @@ protected:
 
     TestDir dir;
     MessageRecorder messages;
-    app::CErrorLog log;
-    app::RealClock clock;
+    base::CErrorLog log;
+    base::RealClock clock;
     app::MemoryProfile profile;
     port::CPorts ports{log};
     std::string picked;  ///< what the file picker answers

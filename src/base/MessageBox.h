@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 
-namespace korva::app {
+namespace korva::base {
 
 /// How a message box looks; mirrors the styles the tools ask for.
 enum class MsgStyle {
@@ -34,4 +34,4 @@ MsgAnswer ShowMessageCaptioned(const std::string& text, const std::string& capti
 void SetProgramName(const std::string& name);
 const std::string& ProgramName();
 
-}  // namespace korva::app
+}  // namespace korva::base
