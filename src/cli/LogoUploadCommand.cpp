@@ -111,14 +111,17 @@ int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
     return -1;
 }
 
-int exitCodeOf(logo::NvUpload::Outcome outcome) {
+int exitCodeOf(const logo::NvUpload& upload) {
     using Outcome = logo::NvUpload::Outcome;
-    switch (outcome) {
+    switch (upload.GetOutcome()) {
         case Outcome::Completed:
         case Outcome::Erased: return kExitOk;
-        case Outcome::FileUnreadable: return kExitBadInput;
+        case Outcome::FileUnreadable:
+        case Outcome::ImageTooLarge:
+        case Outcome::NvAreaTooSmall: return kExitBadInput;
         case Outcome::Cancelled:
-            Error("cancelled; the printer's definition was closed with empty images");
+            Error("cancelled; the printer's definition was closed with empty images; " +
+                  upload.HeldText());
             return StopExitCode();
         default: return kExitPrinter;
     }
@@ -140,9 +143,14 @@ int runUpload(const ParsedOptions& options) {
     base::Clock& clock = connection.Clock();
     logo::NvUpload upload(connection.Stream(), clock, log, std::move(entries),
                           logo::MakeBitmapConverter(args.options), settings);
-    RunWithProgress(upload, clock, "cancelling: the images not yet sent go out empty",
-                    [&] { return upload.Progress().status; });
-    const int code = exitCodeOf(upload.GetOutcome());
+    std::string note;
+    RunWithProgress(upload, clock, "cancelling: the images not yet sent go out empty", [&] {
+        // A second Ctrl-C ends korva at once: it then says what the printer may hold.
+        if (std::string now = upload.MayHoldText(); now != note) SetStopNote(note = now);
+        return upload.Progress().status;
+    });
+    SetStopNote("");
+    const int code = exitCodeOf(upload);
     const logo::UploadProgress& p = upload.Progress();
     JsonReport(OutcomeOfExit(code))
         .Set("images", p.imagesToSend)

@@ -133,7 +133,7 @@ OldArea CFwDown15::SelectedArea() const {
 }
 
 void CFwDown15::OnOpen() {
-    const std::string picked = m_Ctx.pickFile ? m_Ctx.pickFile(this, kFilter, m_Path) : std::string();
+    const std::string picked = app::ui::PickOneFile(m_Ctx.pickFile, this, {kFilter, m_Path, false, QString()});
     if (picked.empty()) return;
     m_Path = picked;
     m_FileName = QFileInfo(QString::fromStdString(picked)).fileName().toStdString();

@@ -1,9 +1,6 @@
 #include "logo/ui/LogoToolContext.h"
 
-#include <QFile>
-#include <QFileDialog>
 #include <QImageReader>
-#include <QStringList>
 
 #include "logo/LogoListEditor.h"
 #include "logo/LogoListServices.h"
@@ -19,18 +16,6 @@ QStringList LogoFileFilters() {
     }
     return {QStringLiteral("Image files (%1)").arg(patterns.join(QLatin1Char(' '))),
             QStringLiteral("Bitmap files (*.bmp)")};
-}
-
-std::vector<std::string> PickBitmapFiles(QWidget* parent, const std::string& start) {
-    QFileDialog dialog(parent, QString(), QString::fromStdString(start));
-    dialog.setNameFilters(LogoFileFilters());
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setDefaultSuffix(QStringLiteral("bmp"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    std::vector<std::string> picked;
-    if (dialog.exec() != QDialog::Accepted) return picked;
-    for (const QString& file : dialog.selectedFiles()) picked.push_back(QFile::encodeName(file).toStdString());
-    return picked;
 }
 
 std::unique_ptr<LogoListEditor> MakeListEditor(LogoToolContext& context) {

@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ui/FilePicker.h"
 #include "port/PortKind.h"
-
-class QWidget;
 
 namespace korva::base {
 class Clock;
@@ -27,17 +26,9 @@ struct LogoOptions;
 
 namespace korva::logo::ui {
 
-/// The file-open question of the selection page: the bitmap files picked
-/// (several allowed), in the dialog's order; empty when nothing was picked.
-/// `start` is the file name the dialog starts with.
-using FilePicker = std::function<std::vector<std::string>(QWidget* parent, const std::string& start)>;
-
 /// The file dialog's filters: "Image files (...)" with every picture format
 /// Qt's image plugins read (chosen first), and "Bitmap files (*.bmp)".
 QStringList LogoFileFilters();
-
-/// The picker the program uses: a QFileDialog with LogoFileFilters().
-std::vector<std::string> PickBitmapFiles(QWidget* parent, const std::string& start);
 
 /// Everything the logo sheet works on, handed down by the tool menu.
 struct LogoToolContext {
@@ -56,7 +47,8 @@ struct LogoToolContext {
     /// The port the connection dialog chose: what "Print To File" switched
     /// off returns to, even when the file output was used in between.
     std::string connectionPortName;
-    FilePicker pickFiles = PickBitmapFiles;
+    /// Asks for the bitmap files of the selection page.
+    app::ui::FilePicker pickFiles = app::ui::PickFilesWithDialog;
     /// The list page shown last (CListPage::Marker).
     int pageMarker = 0;
 

@@ -91,7 +91,10 @@ void CPage1Selection::ShowListAgain() {
 }
 
 void CPage1Selection::OnOpenFile() {
-    const std::vector<std::string> picked = m_Ctx.pickFiles(this, m_Editor->currentPath());
+    const app::ui::FileQuestion question{LogoFileFilters().join(QStringLiteral(";;")), m_Editor->currentPath(),
+                                         true, QStringLiteral("bmp")};
+    const std::vector<std::string> picked = m_Ctx.pickFiles ? m_Ctx.pickFiles(this, question)
+                                                            : std::vector<std::string>();
     const int added = m_Editor->AddPickedFiles(picked);
     if (picked.empty()) return;
     (void)added;  // files added before a refused one stay listed

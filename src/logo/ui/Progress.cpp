@@ -19,8 +19,10 @@ CProgress::CProgress(const QString& title, const QString& status, QWidget* paren
     setWindowTitle(title);
     setModal(true);
     m_Status->setMinimumWidth(fontMetrics().averageCharWidth() * 48);
-    // A long file name must not stretch the window: the line elides instead.
+    // A long file name must not stretch the window: it gives way in its middle.
+    // Other statuses (the countdown after a cancel is a sentence) wrap.
     m_Status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_Status->setWordWrap(true);
     m_Status->setAccessibleName(QStringLiteral("Status"));
     m_Bar->setAccessibleName(title);
     m_Bar->setRange(0, 0);
@@ -46,11 +48,16 @@ void CProgress::SetStatus(const QString& status) {
 void CProgress::ShowStatus() {
     const QFontMetrics metrics = m_Status->fontMetrics();
     const int width = std::max(m_Status->width(), m_Status->minimumWidth());
-    // "Updating(n/m)..." stays whole; the name after it gives way in its middle.
+    // "Updating(n/m)..." stays whole; the file name after it gives way in its middle.
     const QString mark = QStringLiteral("...");
     const qsizetype cut = m_FullStatus.indexOf(mark);
-    const QString head = cut < 0 ? QString() : m_FullStatus.left(cut + mark.size());
-    const QString tail = cut < 0 ? m_FullStatus : m_FullStatus.mid(cut + mark.size());
+    if (!m_FullStatus.startsWith(QStringLiteral("Updating(")) || cut < 0) {
+        m_Status->setText(m_FullStatus);
+        m_Status->setToolTip(QString());
+        return;
+    }
+    const QString head = m_FullStatus.left(cut + mark.size());
+    const QString tail = m_FullStatus.mid(cut + mark.size());
     const QString shown =
         head + metrics.elidedText(tail, Qt::ElideMiddle, std::max(0, width - metrics.horizontalAdvance(head)));
     m_Status->setText(shown);

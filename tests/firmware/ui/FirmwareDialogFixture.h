@@ -54,8 +54,9 @@ protected:
     port::CPorts ports{log};
     std::string picked;  ///< what the file picker answers
     firmware::ui::FirmwareToolContext context{ports, nullptr, profile, log, clock, "KORVA20 - COM1",
-                                              [this](QWidget*, const QString&, const std::string&) {
-                                                  return picked;
+                                              [this](QWidget*, const app::ui::FileQuestion&) {
+                                                  return picked.empty() ? std::vector<std::string>()
+                                                                        : std::vector<std::string>{picked};
                                               }};
 };
 

@@ -72,6 +72,7 @@ TEST_F(Page1SelectionTest, OpenFileAddsRowsAndShowsTheTexts) {
     for (const char* pattern : {"*.bmp", "*.png", "*.gif", "*.jpg", "*.jpeg", "*.tif", "*.webp"})
         EXPECT_TRUE(filters[0].startsWith("Image files (") && filters[0].contains(pattern)) << pattern;
     EXPECT_EQ(filters[1], "Bitmap files (*.bmp)");
+    EXPECT_EQ(pickerFilters.back(), filters.join(";;"));  // what the file dialog was given
     QImage picture(120, 20, QImage::Format_ARGB32);
     picture.fill(Qt::transparent);
     ASSERT_TRUE(picture.save(QString::fromStdString((dir / "c.png").string())));
