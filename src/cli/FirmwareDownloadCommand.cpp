@@ -238,7 +238,7 @@ int runDownload(const ParsedOptions& options) {
         return kExitBadInput;
     }
     if (const int code = checkImageSeries(args); code >= 0) return code;
-    base::CErrorLog log;
+    base::CErrorLog& log = base::ErrorLog();
     LogoConnection connection(args.connection, "", log);
     return args.connection.deviceType == port::kDeviceTypeKorva10 ? runOlder(args, connection, log)
                                                                   : runNewer(args, connection, log);

@@ -15,7 +15,6 @@ using port::PortKind;
 
 namespace {
 
-constexpr int kReplyWaitMs = 500;      // the printer answers GS I 1 within this
 constexpr int kReplyPollMs = 10;
 constexpr int kEraseWaitMs = 3500;     // the printer clears its NV graphics area
 constexpr int kEraseWaitEthernetMs = 5000;
@@ -212,7 +211,7 @@ int NvUpload::stepCheckPrinter() {
         base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
         return finish(Outcome::WriteFailed);
     }
-    m_ReplyDeadline = m_Clock.NowMs() + kReplyWaitMs;
+    m_ReplyDeadline = m_Clock.NowMs() + m_Settings.replyWaitMs;
     m_State = State::AwaitingReply;
     return 0;
 }

@@ -53,6 +53,8 @@ struct NvUploadSettings {
     base::Profile* profile = nullptr;
     /// "Logofile%d" keys the profile held before (LogoList savedKeyCount).
     int savedKeyCount = 0;
+    /// How long the printer may take to answer GS I 1.
+    int replyWaitMs = 500;
     /// The printer's NV graphics area; the converted images must fit in it.
     long nvCapacityBytes = long{kNvCapacityKB} * 1024;
 };

@@ -58,7 +58,7 @@ int NetSettingChange::start() {
         base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }
-    m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+    m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
     m_State = State::AwaitingAnswer;
     return 0;
 }
@@ -67,7 +67,7 @@ int NetSettingChange::awaitAnswer() {
     // The dialog does not examine what arrives: any datagram from another host
     // ends the wait. The command line waits for the changed printer's own reply.
     while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
-        m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+        m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
         if (!d->own) {
             Reply reply{d->sender, decodeReply(d->bytes).settings};
             if (!m_RequireMatch ||
