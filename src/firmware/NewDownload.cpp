@@ -155,20 +155,20 @@ int NewFirmwareDownload::stepSend() {
         m_Log.Log("Firmware download: write of %u bytes at %u failed [%d]", piece, sent, code);
         const PortKind kind = m_Stream.Kind();
         if (kind == PortKind::Serial) {
-            app::ShowMessage(app::Message(app::kMsgPrinterNotReady));
+            app::ShowMessage(port::WithFailureDetail(app::Message(app::kMsgPrinterNotReady), m_Stream));
             m_Stream.Close();
             return finish(Outcome::PrinterNotReady);
         }
         if (kind == PortKind::Ethernet) {
             // Whatever part of the block was queued may have gone out: sending it
             // again would corrupt the packet, so the download stops here.
-            app::ShowMessage(app::Message(app::kMsgWriteToPort));
+            app::ShowMessage(port::WithFailureDetail(app::Message(app::kMsgWriteToPort), m_Stream));
             m_Stream.Close();
             return finish(Outcome::WriteFailed);
         }
         char text[64];
         std::snprintf(text, sizeof text, app::Message(app::kMsgLptWriteError), code);
-        app::ShowMessage(text);
+        app::ShowMessage(port::WithFailureDetail(text, m_Stream));
         m_Stream.Close();
         return finish(Outcome::WriteFailed);
     }

@@ -91,7 +91,7 @@ int OldFirmwareDownload::stepLoad() {
     }
     m_Progress.caption = "Erasing...";
     m_Packet = EncodeOldErasePacket(m_Settings.area);
-    if (!sendPacket()) return fail(Outcome::WriteFailed, app::Message(app::kMsgWriteToPort));
+    if (!sendPacket()) return fail(Outcome::WriteFailed, writeFailText());
     m_EraseWaitsDone = 0;
     m_State = State::Erasing;
     return OldAreaOf(m_Settings.area).eraseWaitMs + afterSend();
@@ -119,7 +119,7 @@ int OldFirmwareDownload::stepAwaitAnswer() {
     const int got = m_Stream.Read(received, 1);
     if (got < 0) {
         m_Log.Log("Firmware download: the port can no longer be read");
-        return fail(Outcome::NoAnswer, app::Message(app::kMsgReceiveData));
+        return fail(Outcome::NoAnswer, port::WithFailureDetail(app::Message(app::kMsgReceiveData), m_Stream));
     }
     for (int i = 0; i < got; ++i) {
         const std::optional<OldAnswer> answer = m_Answers.Feed(received[i]);
@@ -136,7 +136,7 @@ int OldFirmwareDownload::stepAwaitAnswer() {
             m_NaksInARow = 0;
             buildNextPacket();
         }
-        if (!sendPacket()) return fail(Outcome::WriteFailed, app::Message(app::kMsgWriteToPort));
+        if (!sendPacket()) return fail(Outcome::WriteFailed, writeFailText());
         // The rest of what arrived answered nothing sent yet: one packet is in flight.
         return afterSend();
     }
@@ -153,7 +153,7 @@ int OldFirmwareDownload::stepSendBlind() {
         return finish(Outcome::Completed);
     }
     buildNextPacket();
-    if (!sendPacket()) return fail(Outcome::WriteFailed, app::Message(app::kMsgWriteToPort));
+    if (!sendPacket()) return fail(Outcome::WriteFailed, writeFailText());
     return afterSend();
 }
 
@@ -171,6 +171,10 @@ bool OldFirmwareDownload::sendPacket() {
     m_Log.Log("Firmware download: packet at %lX not written [%d]",
               static_cast<unsigned long>(m_Progress.position), m_Stream.LastError());
     return false;
+}
+
+std::string OldFirmwareDownload::writeFailText() const {
+    return port::WithFailureDetail(app::Message(app::kMsgWriteToPort), m_Stream);
 }
 
 int OldFirmwareDownload::afterSend() const {

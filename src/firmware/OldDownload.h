@@ -87,6 +87,8 @@ private:
     bool sendPacket();
     void buildNextPacket();
     int afterSend() const;
+    /// "ERROR : Write to port." with what the port knows of the failure.
+    std::string writeFailText() const;
     int fail(Outcome outcome, const std::string& text);
     int finish(Outcome outcome);
     bool answers() const;

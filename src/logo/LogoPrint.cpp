@@ -149,7 +149,8 @@ int LogoPrint::stepPrint() {
 
 int LogoPrint::failPrinting(int number) {
     const int code = m_Stream.LastError();
-    warn(app::kMsgCommunicationError);
+    app::ShowMessage(port::WithFailureDetail(app::Message(app::kMsgCommunicationError), m_Stream),
+                     MsgStyle::OkExclamation);
     m_Log.Log("CPrintDlg write of logo %d failed[%d]", number, code);
     return finish(Outcome::CommunicationError);
 }

@@ -252,7 +252,8 @@ int NvUpload::stepSendChunk() {
     if (size > 0 && written != size) {
         // A lost chunk would leave a garbled image while the run reports success.
         const int code = m_Stream.LastError();
-        app::ShowMessage(app::Message(app::kMsgCommunicationError), MsgStyle::OkExclamation);
+        app::ShowMessage(port::WithFailureDetail(app::Message(app::kMsgCommunicationError), m_Stream),
+                         MsgStyle::OkExclamation);
         m_Log.Log("CProgress WriteData[%d] %zu of %zu bytes", code, written, size);
         return finish(Outcome::CommunicationError);
     }
