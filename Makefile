@@ -4,8 +4,10 @@ BUILD_ASAN ?= build-asan
 BUILD_FUZZ ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
+PREFIX     ?= /usr/local
+DESTDIR    ?=
 
-.PHONY: all deps build run test test-asan fuzz bench clean
+.PHONY: all deps build run test test-asan fuzz bench install package clean
 
 all: build
 
@@ -33,6 +35,14 @@ test-asan: deps
 fuzz: deps
 	CXX=clang++ CC=clang cmake -S . -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVA_LIBFUZZER=ON
 	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target korva_fuzzers
+
+# Installs under PREFIX (staged below DESTDIR when given).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package, in $(BUILD)/.
+package: deps build
+	cd $(BUILD) && cpack -G DEB
 
 bench: deps build
 	./bench/run-all.sh $(BUILD)/bin

@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   python3 python3-pil
   iproute2 fonts-dejavu-core fonts-nanum
+  dpkg-dev file fakeroot desktop-file-utils appstream man-db groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 # for the serial models; an Ethernet model reaches the printer at 127.0.0.1.
 set -euo pipefail
 bin=${1:-build/bin}
+[ -d "$bin" ] && bin=$(cd "$bin" && pwd)
 
 if [ ! -x "$bin/korvatool" ]; then
   echo "run-demo: $bin/korvatool is missing; build first (make)" >&2
@@ -16,6 +17,10 @@ if [ ! -x "$bin/korva-sim" ]; then
 fi
 
 state_dir=$(mktemp -d /tmp/korva-demo.XXXXXX)
+# KorvaTool runs in the demo folder in portable mode (a profile there), so the
+# demo leaves the user's own profile and log alone.
+: > "$state_dir/KorvaTool.INI"
+cd "$state_dir"
 link="$state_dir/ttyKORVA"
 # The network setting's datagrams go to the simulator on loopback (UDP 2919,
 # answers to 2918) instead of the broadcast, which never reaches loopback.
@@ -33,5 +38,5 @@ for _ in $(seq 50); do
   fi
   sleep 0.1
 done
-echo "Simulated printer: serial $link, TCP 127.0.0.1:6001, UDP 127.0.0.1:2919; state in $state_dir"
+echo "Simulated printer: serial $link, TCP 127.0.0.1:6001, UDP 127.0.0.1:2919; state, profile and log in $state_dir"
 KORVA_SIM_PORT="$link" KORVA_NETCFG_DEST=127.0.0.1:2919 "$bin/korvatool"

@@ -1,6 +1,11 @@
 #include "app/ErrorLog.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdarg>
+
+#include "app/RegularFile.h"
 
 namespace korva::app {
 
@@ -24,8 +29,14 @@ CErrorLog::~CErrorLog() { Close(); }
 
 int CErrorLog::OpenLog(const std::string& fileName) {
     Close();
-    m_File = std::fopen(fileName.c_str(), "wb");
-    if (m_File == nullptr) return 0;
+    // Never written through a link nor into a FIFO: such a file keeps the log off.
+    const RegularFileResult file = OpenRegularFile(fileName, O_WRONLY | O_CREAT);
+    m_Problem = file.problem;
+    if (!file.ok()) return 0;
+    if (::ftruncate(file.fd, 0) != 0 || (m_File = ::fdopen(file.fd, "wb")) == nullptr) {
+        ::close(file.fd);
+        return 0;
+    }
     std::setvbuf(m_File, nullptr, _IONBF, 0);
     return 1;
 }

@@ -18,7 +18,11 @@ public:
     CErrorLog& operator=(const CErrorLog&) = delete;
 
     /// Creates (replaces) the file; 1 on success, else 0 and logging stays off.
+    /// A symbolic link or anything but a regular file there is left alone.
     int OpenLog(const std::string& fileName);
+    /// Why the last OpenLog refused an existing file ("is a symbolic link",
+    /// "is not a regular file"), or "".
+    const std::string& Problem() const { return m_Problem; }
     /// Writes "[YYYY/MM/DD hh:mm:ss] " + formatted text + "\r\n"; no-op while closed.
     void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void Close();
@@ -30,6 +34,7 @@ public:
 private:
     std::FILE* m_File = nullptr;
     TimeSource m_Now;
+    std::string m_Problem;
 };
 
 /// The program's one error log ("error.log", opened by the connection dialog).

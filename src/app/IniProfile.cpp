@@ -5,16 +5,17 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+
+#include "app/FileLocations.h"
+#include "app/RegularFile.h"
 
 namespace korva::app {
 namespace {
 
 // A profile holds a few dozen short lines; anything far bigger is not ours.
-constexpr std::uintmax_t kMaxProfileBytes = 16u * 1024u * 1024u;
+constexpr size_t kMaxProfileBytes = 16u * 1024u * 1024u;
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -35,7 +36,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
 
     mode_t mode = 0644;
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0) mode = old.st_mode & 07777;
+    if (::lstat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) mode = old.st_mode & 07777;
 
     bool ok = WriteAll(fd, bytes) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
@@ -47,27 +48,32 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
 std::string ProfileFileName(std::string_view programName) { return std::string(programName) + ".INI"; }
 
 std::string DefaultProfilePath(std::string_view programName) {
-    std::error_code error;
-    const std::filesystem::path cwd = std::filesystem::current_path(error);
-    if (error) return ProfileFileName(programName);
-    return (cwd / ProfileFileName(programName)).string();
+    return ProgramFileLocations(programName).profilePath;
 }
 
 IniProfile::IniProfile(std::string path) : m_Path(std::move(path)) {
-    std::error_code error;
-    if (!std::filesystem::exists(m_Path, error)) {
-        m_Writable = !error;
+    const RegularFileResult file = OpenRegularFile(m_Path, O_RDONLY);
+    if (!file.ok()) {
+        // Missing: the built-in defaults, and the first save makes the file.
+        // Anything else (a link, a FIFO, unreadable) is left alone for good.
+        m_Writable = file.error == ENOENT;
+        m_Problem = file.problem.empty() && !m_Writable ? std::strerror(file.error) : file.problem;
         return;
     }
-    const std::uintmax_t size = std::filesystem::file_size(m_Path, error);
-    std::ifstream in(m_Path, std::ios::binary);
-    if (error || size > kMaxProfileBytes || !in) {
-        m_Writable = false;
-        return;
+    std::string text;
+    char buffer[65536];
+    ssize_t n = 0;
+    while ((n = ::read(file.fd, buffer, sizeof buffer)) != 0) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || text.size() + static_cast<size_t>(n) > kMaxProfileBytes) {
+            m_Writable = false;
+            m_Problem = n < 0 ? std::strerror(errno) : "is too large for a profile";
+            break;
+        }
+        text.append(buffer, static_cast<size_t>(n));
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), {});
-    m_Writable = !in.bad();
-    m_Ini = IniFile::Parse(text);
+    ::close(file.fd);
+    if (m_Writable) m_Ini = IniFile::Parse(text);
 }
 
 std::string IniProfile::GetString(const std::string& section, const std::string& key,
@@ -93,6 +99,8 @@ size_t IniProfile::SkippedLines() const {
     return m_Ini.SkippedLines();
 }
 
-bool IniProfile::Save() { return m_Writable && WriteFileAtomically(m_Path, m_Ini.Serialize()); }
+bool IniProfile::Save() {
+    return m_Writable && MakeFolderFor(m_Path) && WriteFileAtomically(m_Path, m_Ini.Serialize());
+}
 
 }  // namespace korva::app

@@ -13,8 +13,10 @@ namespace korva::app {
 /// after every change.
 class IniProfile final : public Profile {
 public:
-    /// Reads `path` if it exists. A file that exists but cannot be read (or is
-    /// unreasonably large) is never overwritten: every save then fails.
+    /// Reads `path` if it exists. A file that exists but cannot be read, is
+    /// unreasonably large, or is not a regular file (a symbolic link, a FIFO)
+    /// is never read nor overwritten: the profile starts empty and every save
+    /// fails. The folder is made at the first save when it is missing.
     explicit IniProfile(std::string path);
 
     std::string GetString(const std::string& section, const std::string& key,
@@ -26,6 +28,8 @@ public:
     const std::string& Path() const { return m_Path; }
     /// Lines of the file that could not be read and were skipped.
     size_t SkippedLines() const;
+    /// Why an existing file was refused ("is a symbolic link" ...), or "".
+    const std::string& Problem() const { return m_Problem; }
 
 private:
     bool Save();
@@ -34,13 +38,14 @@ private:
     std::string m_Path;
     IniFile m_Ini;
     bool m_Writable = true;
+    std::string m_Problem;
 };
 
 /// "<program name>.INI": the profile's file name.
 std::string ProfileFileName(std::string_view programName);
 
-/// The profile's path: the file name in the current working directory (the
-/// bare name when the working directory cannot be read).
+/// The program's profile: "<program name>.INI" in the working directory when
+/// one is there, else in the user's configuration folder (FileLocations.h).
 std::string DefaultProfilePath(std::string_view programName);
 
 /// Replaces `path` with `bytes` atomically: a temporary file beside it is

@@ -5,8 +5,8 @@ namespace korva::app {
 
 /// The application profile as the tools see it: sections of text keys and
 /// values, matched without regard to case, values kept verbatim. The program
-/// stores it in "<exe base name>.INI" in the working directory; tests hand in
-/// an in-memory or temporary one.
+/// stores it in "KorvaTool.INI" where FileLocations.h says; tests hand in an
+/// in-memory or temporary one.
 class Profile {
 public:
     virtual ~Profile() = default;

@@ -1,33 +1,47 @@
 #pragma once
-// The connection options every printer command of `korva` shares. The parsing
-// lives with the connection settings (port/ConnectionArgs) so the GUI, the CLI
-// and the tests use one grammar; this header adds the CLI's help text.
+// The options every printer command of `korva` shares: the port with its
+// line settings, the model, and how long to wait for the printer. They are
+// turned into typed connection settings by the one parser the GUI uses too.
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "port/ConnectionArgs.h"
+#include "cli/Options.h"
+#include "port/Connection.h"
 
 namespace korva::cli {
 
-/// Help lines for the connection options, ready to print under a usage line.
-inline constexpr const char* kConnectionOptionsHelp =
-    "  --port P             serial device (/dev/ttyUSB0, COM1 = /dev/ttyS0), parallel\n"
-    "                       (/dev/parport0, LPT1), USB or ETHERNET_II\n"
-    "  --baud N             serial rate, default 115200\n"
-    "  --data-bits N        5..8, default 8\n"
-    "  --parity P           none|odd|even, default none\n"
-    "  --stop-bits S        1|1.5|2, default 1\n"
-    "  --flow F             hw|sw|none, default hw\n"
-    "  --model NAME         printer model, e.g. KORVA20S (gives the device type)\n"
-    "  --device-type N      1 KORVA20, 2 KORVA10, 3 KORVA20II (instead of --model)\n"
-    "  --ip A.B.C.D         Ethernet printer address, default 192.168.0.254\n"
-    "  --tcp-port N         Ethernet printer TCP port, default 6001\n";
+/// -p/--port, -b/--baud, --data-bits, --parity, --stop-bits, --flow,
+/// --model, --device-type, --ip, --tcp-port.
+const std::vector<OptionSpec>& ConnectionOptionSpecs();
 
-/// Takes the connection options out of `args`; `rest` keeps the others in order.
-/// On a usage error `error` says why (exit with kExitUsage).
-inline port::ConnectionArgs ParseConnectionOptions(const std::vector<std::string>& args,
-                                                   bool portRequired = true) {
-    return port::ParseConnectionArgs(args, portRequired);
-}
+/// `own` followed by the connection options.
+std::vector<OptionSpec> WithConnectionOptions(std::vector<OptionSpec> own);
+
+/// --timeout MS (alias --answer-timeout): how long to wait for the printer.
+OptionSpec TimeoutOption(const std::string& help);
+
+/// --out FILE (alias --to-file); "-" is standard output.
+OptionSpec OutOption(const std::string& help);
+
+/// What a command needs to know about the model.
+enum class ModelRule {
+    Optional,  ///< without --model or --device-type the device type is 1
+    Required,  ///< one of them must be given
+};
+
+/// The connection the options name, or nullopt after reporting the usage
+/// error. An unknown model is refused with the known ones listed. Without
+/// `portRequired` a missing --port is fine (`Has("port")` tells).
+std::optional<port::ConnectionSettings> ConnectionFromOptions(const ParsedOptions& options,
+                                                              bool portRequired,
+                                                              ModelRule model = ModelRule::Optional);
+
+/// The models `korva` knows: the profile's "DEVICELIST", else the built-in list.
+std::vector<std::string> KnownModels();
+
+/// The --timeout value in lo..hi milliseconds, `fallback` when not given;
+/// nullopt after reporting a usage error.
+std::optional<int> TimeoutFromOptions(const ParsedOptions& options, int fallback, int lo, int hi);
 
 }  // namespace korva::cli

@@ -8,7 +8,8 @@
 
 #include "app/Messages.h"
 #include "cli/Command.h"
-#include "cli/LogoCommandSupport.h"
+#include "cli/JsonReport.h"
+#include "cli/Output.h"
 #include "firmware/FirmwareTexts.h"
 #include "firmware/ImageFile.h"
 #include "firmware/NewImage.h"
@@ -19,21 +20,8 @@ namespace {
 
 using namespace korva::firmware;
 
-constexpr const char* kUsage =
-    "usage: korva firmware check FILE [--series new|old] [--json]\n"
-    "Checks a firmware image file as the download would, without a printer.\n\n"
-    "  --series new|old     newer series (KORVA20, KORVA20II: .K20 files) or older\n"
-    "                       series (KORVA10: .bin files); by default the file's\n"
-    "                       extension tells\n"
-    "  --json               print the result as one JSON object on stdout\n";
-
 constexpr const char* kNewAreaNames[kNewAreaCount] = {"program", "boot", "downloader", "font"};
 constexpr const char* kOldAreaNames[kOldAreaCount] = {"program", "extfont", "boot", "font"};
-
-int usageError(const std::string& why) {
-    std::fprintf(stderr, "korva firmware check: %s\n%s", why.c_str(), kUsage);
-    return kExitUsage;
-}
 
 std::string lowerExtension(const std::string& path) {
     std::string ext = std::filesystem::path(path).extension().string();
@@ -41,9 +29,8 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
-int refuse(const std::string& path, const std::string& text, bool json) {
-    if (json) std::printf("{\"ok\":false,\"error\":\"%s\"}\n", text.c_str());
-    std::fprintf(stderr, "korva: %s: %s\n", path.c_str(), text.c_str());
+int refuse(const std::string& path, const std::string& text, bool) {
+    Error(path + ": " + text);
     return kExitBadInput;
 }
 
@@ -56,12 +43,8 @@ int checkNew(const std::string& path, bool json) {
     const int deviceType = signature == NewSignature::K20 ? 1 : 3;
     if (signature == NewSignature::None) return refuse(path, app::Message(app::kMsgNotFirmwareFile), json);
 
-    if (json) {
-        std::printf("{\"ok\":true,\"series\":\"new\",\"size\":%llu,\"signature\":\"%s\",\"device_type\":%d,"
-                    "\"ext_font\":%s,\"areas\":[",
-                    static_cast<unsigned long long>(file.size), NewSignatureText(signature), deviceType,
-                    HasExtFont(file.bytes) ? "true" : "false");
-    } else {
+    QJsonArray areas;
+    if (!json) {
         std::printf("%s: newer-series image, %llu bytes, signature %s (device type %d)\n", path.c_str(),
                     static_cast<unsigned long long>(file.size), NewSignatureText(signature), deviceType);
     }
@@ -69,13 +52,17 @@ int checkNew(const std::string& path, bool json) {
         const NewPacketResult packet = BuildNewDownloadPacket(file.bytes, deviceType, static_cast<NewArea>(i));
         const uint32_t code = NewAreaCode(signature, static_cast<NewArea>(i));
         if (json) {
-            std::printf("%s{\"area\":\"%s\",\"available\":%s", i ? "," : "", kNewAreaNames[i],
-                        packet.ok() ? "true" : "false");
-            if (packet.ok())
-                std::printf(",\"packet_length\":%zu,\"area_code\":\"%02X%02X%02X%02X\",\"checksum\":\"%X\"",
-                            packet.packet.bytes.size(), code & 0xFF, code >> 8 & 0xFF, code >> 16 & 0xFF,
-                            code >> 24, packet.packet.checksum);
-            std::printf("}");
+            QJsonObject entry{{"area", kNewAreaNames[i]}, {"available", packet.ok()}};
+            if (packet.ok()) {
+                char areaCode[16], checksum[16];
+                std::snprintf(areaCode, sizeof areaCode, "%02X%02X%02X%02X", code & 0xFF, code >> 8 & 0xFF,
+                              code >> 16 & 0xFF, code >> 24);
+                std::snprintf(checksum, sizeof checksum, "%X", packet.packet.checksum);
+                entry["packet_length"] = static_cast<qint64>(packet.packet.bytes.size());
+                entry["area_code"] = areaCode;
+                entry["checksum"] = checksum;
+            }
+            areas.append(entry);
         } else if (packet.ok()) {
             std::printf("  %-11s packet %7zu bytes, area code %02X %02X %02X %02X, checksum %X\n",
                         kNewAreaNames[i], packet.packet.bytes.size(), code & 0xFF, code >> 8 & 0xFF,
@@ -84,7 +71,14 @@ int checkNew(const std::string& path, bool json) {
             std::printf("  %-11s not in this image\n", kNewAreaNames[i]);
         }
     }
-    if (json) std::printf("]}\n");
+    JsonReport(Outcome::Done)
+        .Set("series", "new")
+        .Set("bytes", static_cast<long long>(file.size))
+        .Set("signature", NewSignatureText(signature))
+        .Set("device_type", deviceType)
+        .Set("ext_font", HasExtFont(file.bytes))
+        .Set("areas", areas)
+        .Print();
     return kExitOk;
 }
 
@@ -93,10 +87,8 @@ int checkOld(const std::string& path, bool json) {
     if (file.status != ImageFile::Status::Ok && file.status != ImageFile::Status::ShortRead)
         return refuse(path, app::Message(app::kMsgFileOpenError), json);
     bool any = false;
-    if (json) {
-        std::printf("{\"ok\":true,\"series\":\"old\",\"size\":%llu,\"areas\":[",
-                    static_cast<unsigned long long>(file.size));
-    } else {
+    QJsonArray areas;
+    if (!json) {
         std::printf("%s: older-series image, %llu bytes\n", path.c_str(),
                     static_cast<unsigned long long>(file.size));
     }
@@ -110,11 +102,16 @@ int checkOld(const std::string& path, bool json) {
                                                               : "";
         const uint32_t blocks = (info.end - info.start + kOldBlockSize - 1) / kOldBlockSize;
         if (json) {
-            std::printf("%s{\"area\":\"%s\",\"available\":%s,\"start\":\"%X\",\"end\":\"%X\",\"blocks\":%u",
-                        i ? "," : "", kOldAreaNames[i], error == OldImageError::None ? "true" : "false",
-                        info.start, info.end, blocks);
-            if (*why) std::printf(",\"reason\":\"%s\"", why);
-            std::printf("}");
+            char start[16], end[16];
+            std::snprintf(start, sizeof start, "%X", info.start);
+            std::snprintf(end, sizeof end, "%X", info.end);
+            QJsonObject entry{{"area", kOldAreaNames[i]},
+                              {"available", error == OldImageError::None},
+                              {"start", start},
+                              {"end", end},
+                              {"blocks", static_cast<qint64>(blocks)}};
+            if (*why) entry["reason"] = why;
+            areas.append(entry);
         } else if (error == OldImageError::None) {
             std::printf("  %-8s %06X-%06X, %u blocks, erase code %02X %02X\n", kOldAreaNames[i], info.start,
                         info.end, blocks, info.eraseFirst, info.eraseEnd);
@@ -122,51 +119,43 @@ int checkOld(const std::string& path, bool json) {
             std::printf("  %-8s %06X-%06X: %s\n", kOldAreaNames[i], info.start, info.end, why);
         }
     }
-    if (json) std::printf("]}\n");
     if (!any) {
-        std::fprintf(stderr, "korva: %s: the file holds no whole area\n", path.c_str());
+        Error(path + ": the file holds no whole area");
         return kExitBadInput;
     }
+    JsonReport(Outcome::Done)
+        .Set("series", "old")
+        .Set("bytes", static_cast<long long>(file.size))
+        .Set("areas", areas)
+        .Print();
     return kExitOk;
 }
 
-int runCheck(const std::vector<std::string>& args) {
-    std::string series;
-    std::string path;
-    bool json = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string value;
-        bool missing = false;
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return kExitOk;
-        } else if (arg == "--json") {
-            json = true;
-        } else if (TakeValue(args, i, "--series", value, missing)) {
-            if (missing || (value != "new" && value != "old")) return usageError("--series takes new or old");
-            series = value;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usageError("unknown option " + arg);
-        } else if (!path.empty()) {
-            return usageError("one file at a time");
-        } else {
-            path = arg;
-        }
-    }
-    if (path.empty()) return usageError("no file given");
+int runCheck(const ParsedOptions& options) {
+    const std::vector<std::string>& operands = options.Operands();
+    if (operands.size() > 1) return UsageError("one file at a time");
+    if (operands.empty()) return UsageError("no file given");
+    const std::string& path = operands[0];
+    std::string series = options.Get("series");
+    if (!series.empty() && series != "new" && series != "old")
+        return UsageError("--series takes new or old");
     if (series.empty()) {
         const std::string ext = lowerExtension(path);
         if (ext == ".k20") series = "new";
         else if (ext == ".bin") series = "old";
-        else return usageError("the file name does not tell the series (.K20 or .bin); give --series");
+        else return UsageError("the file name does not tell the series (.K20 or .bin); give --series");
     }
-    return series == "new" ? checkNew(path, json) : checkOld(path, json);
+    return series == "new" ? checkNew(path, Mode().json) : checkOld(path, Mode().json);
 }
 
 const CommandRegistration kCheck{{
     {"firmware", "check"},
     "check a firmware image file without a printer",
+    "FILE [--series new|old]",
+    "Checks a firmware image file as the download would, without a printer.",
+    {{"series", 0, "new|old", "newer series (KORVA20, KORVA20II: .K20 files) or older\n"
+                              "series (KORVA10: .bin files); by default the file's\n"
+                              "extension tells"}},
     runCheck,
 }};
 

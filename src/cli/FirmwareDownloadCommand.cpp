@@ -3,6 +3,7 @@
 // The series follows the device type: 2 (KORVA10) the older loader, else the newer.
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,14 @@
 #include "app/Messages.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
+#include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
+#include "cli/Output.h"
+#include "cli/Signals.h"
 #include "firmware/FirmwareTexts.h"
 #include "firmware/ImageFile.h"
 #include "firmware/NewDownload.h"
+#include "firmware/NewImage.h"
 #include "firmware/OldDownload.h"
 #include "port/DeviceType.h"
 #include "port/Ports.h"
@@ -24,71 +29,51 @@ namespace {
 
 using namespace korva::firmware;
 
-constexpr const char* kUsage =
-    "usage: korva firmware download --port P [connection options]\n"
-    "                               --area program|boot|downloader|font FILE [--yes]\n"
-    "Writes one area of a firmware image into the printer. KORVA10 printers\n"
-    "(--device-type 2) take raw .bin images, the others .K20 images.\n\n"
-    "  --area A             program, boot (boot loader), downloader (newer series\n"
-    "                       only) or font (the extended font of the newer series,\n"
-    "                       the font area of the older)\n"
-    "  --yes                answer the boot, downloader and font questions Yes\n"
-    "  --answer-timeout MS  older series: give up when the printer has not\n"
-    "                       answered for MS milliseconds, default 5000\n"
-    "  --json               print the result as one JSON object on stdout\n";
-
 struct DownloadArgs {
     port::ConnectionSettings connection;
     std::string area;
     std::string file;
     bool yes = false;
-    bool json = false;
     int answerTimeoutMs = 5000;
 };
 
-int usageError(const std::string& why) {
-    std::fprintf(stderr, "korva firmware download: %s\n%s", why.c_str(), kUsage);
-    return kExitUsage;
+/// Returns an exit code when parsing ends the command, else -1.
+int parseArgs(const ParsedOptions& options, DownloadArgs& out) {
+    // The series decides the protocol and the image check: never guessed.
+    const std::optional<port::ConnectionSettings> connection =
+        ConnectionFromOptions(options, true, ModelRule::Required);
+    if (!connection) return kExitUsage;
+    out.connection = *connection;
+    out.yes = options.Has("yes");
+    out.area = options.Get("area");
+    const std::optional<int> timeout = TimeoutFromOptions(options, 5000, 1, 3600000);
+    if (!timeout) return kExitUsage;
+    out.answerTimeoutMs = *timeout;
+    if (options.Has("area") && out.area != "program" && out.area != "boot" && out.area != "downloader" &&
+        out.area != "font")
+        return UsageError("--area takes program, boot, downloader or font");
+    if (options.Operands().size() > 1) return UsageError("one file at a time");
+    if (out.area.empty()) return UsageError("--area is required");
+    if (options.Operands().empty()) return UsageError("no firmware file given");
+    out.file = options.Operands()[0];
+    if (out.connection.deviceType == port::kDeviceTypeKorva10 && out.area == "downloader")
+        return UsageError("KORVA10 printers have no downloader area");
+    return -1;
 }
 
-/// Returns an exit code when parsing ends the command, else -1.
-int parseArgs(const std::vector<std::string>& args, DownloadArgs& out) {
-    const port::ConnectionArgs conn = ParseConnectionOptions(args, false);
-    if (!conn.error.empty()) return usageError(conn.error);
-    out.connection = conn.settings;
-    for (size_t i = 0; i < conn.rest.size(); ++i) {
-        std::string value;
-        bool missing = false;
-        const std::string& arg = conn.rest[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            std::fputs(kConnectionOptionsHelp, stdout);
-            return kExitOk;
-        } else if (arg == "--yes") {
-            out.yes = true;
-        } else if (arg == "--json") {
-            out.json = true;
-        } else if (TakeValue(conn.rest, i, "--area", value, missing)) {
-            if (missing || (value != "program" && value != "boot" && value != "downloader" && value != "font"))
-                return usageError("--area takes program, boot, downloader or font");
-            out.area = value;
-        } else if (TakeValue(conn.rest, i, "--answer-timeout", value, missing)) {
-            if (missing || !ParseNumber(value, 1, 3600000, out.answerTimeoutMs))
-                return usageError("--answer-timeout takes milliseconds 1..3600000");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usageError("unknown option " + arg);
-        } else if (!out.file.empty()) {
-            return usageError("one file at a time");
-        } else {
-            out.file = arg;
-        }
-    }
-    if (!conn.portGiven) return usageError("--port is required");
-    if (out.area.empty()) return usageError("--area is required");
-    if (out.file.empty()) return usageError("no firmware file given");
-    if (out.connection.deviceType == port::kDeviceTypeKorva10 && out.area == "downloader")
-        return usageError("KORVA10 printers have no downloader area");
-    return -1;
+/// A newer-series image made for another series is a model mismatch, told
+/// before the port is touched. Returns an exit code, or -1 to go on.
+int checkImageSeries(const DownloadArgs& args) {
+    if (args.connection.deviceType == port::kDeviceTypeKorva10) return -1;
+    const ImageFile file = ReadImageFile(args.file, kNewImageSize2M, true);
+    if (file.status != ImageFile::Status::Ok || !IsNewImageSize(file.size)) return -1;
+    const NewSignature signature = ReadNewSignature(file.bytes);
+    if (signature == NewSignature::None || SignatureFitsDeviceType(signature, args.connection.deviceType))
+        return -1;
+    const bool korva20 = args.connection.deviceType == port::kDeviceTypeKorva20;
+    return UsageError(args.file + " is a " + NewSignatureText(signature) + " image for " +
+                      (korva20 ? "KORVA20II printers" : "KORVA20 printers") + ", but the model is a " +
+                      (korva20 ? "KORVA20" : "KORVA20II") + "; nothing was sent");
 }
 
 /// Boxes go to stderr; the area questions are answered by --yes only.
@@ -99,12 +84,15 @@ public:
             ProgressLine::FinishActive();
             std::string plain;
             for (char c : text) plain += c == '\r' ? ' ' : c;
-            std::fprintf(stderr, "korva: %s\n", plain.c_str());
-            if (style != app::MsgStyle::YesNo && style != app::MsgStyle::YesNoQuestion) return app::MsgAnswer::Ok;
-            if (!yes) {
-                std::fprintf(stderr, "korva: not confirmed; give --yes to download this area\n");
-                m_Declined = true;
+            const bool question = style == app::MsgStyle::YesNo || style == app::MsgStyle::YesNoQuestion;
+            if ((question && yes) || IsSuccessNotice(text)) {
+                Note(plain);
+                return question ? app::MsgAnswer::Yes : app::MsgAnswer::Ok;
             }
+            Error(plain);
+            if (!question) return app::MsgAnswer::Ok;
+            Error("not confirmed; give --yes to download this area");
+            m_Declined = true;
             return yes ? app::MsgAnswer::Yes : app::MsgAnswer::No;
         });
     }
@@ -116,43 +104,6 @@ public:
 private:
     bool m_Declined = false;
 };
-
-const char* outcomeName(NewFirmwareDownload::Outcome outcome) {
-    using Outcome = NewFirmwareDownload::Outcome;
-    switch (outcome) {
-        case Outcome::None: return "none";
-        case Outcome::Completed: return "completed";
-        case Outcome::Declined: return "declined";
-        case Outcome::PortOpenFailed: return "port-open-failed";
-        case Outcome::FileOpenFailed: return "file-open-failed";
-        case Outcome::SizeWrong: return "size-wrong";
-        case Outcome::OutOfMemory: return "out-of-memory";
-        case Outcome::FileReadFailed: return "file-read-failed";
-        case Outcome::NotFirmware: return "not-firmware";
-        case Outcome::NoExtFont: return "no-ext-font";
-        case Outcome::PrinterNotReady: return "printer-not-ready";
-        case Outcome::WriteFailed: return "write-failed";
-        case Outcome::PrinterCheckFailed: return "printer-check-failed";
-    }
-    return "none";
-}
-
-const char* outcomeName(OldFirmwareDownload::Outcome outcome) {
-    using Outcome = OldFirmwareDownload::Outcome;
-    switch (outcome) {
-        case Outcome::None: return "none";
-        case Outcome::Completed: return "completed";
-        case Outcome::Cancelled: return "cancelled";
-        case Outcome::PortOpenFailed: return "port-open-failed";
-        case Outcome::FileOpenFailed: return "file-open-failed";
-        case Outcome::NoExtFont: return "no-ext-font";
-        case Outcome::ImageTooShort: return "image-too-short";
-        case Outcome::WriteFailed: return "write-failed";
-        case Outcome::NoAnswer: return "no-answer";
-        case Outcome::TooManyNaks: return "too-many-naks";
-    }
-    return "none";
-}
 
 std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
@@ -166,35 +117,63 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, app::CErrorLo
                                                 : NewArea::Program;
     settings.deviceType = args.connection.deviceType;
     CommandLineMessages messages(args.yes);
-    InterruptWatch interrupt;
     NewFirmwareDownload engine(connection.Stream(), log, settings);
+    using State = NewFirmwareDownload::State;
+    // Until the packet starts a signal stops the download with the printer
+    // unchanged; from then on the loader has it and it runs to its end.
+    StopScope stop(StopMode::AtSafePoint, "stopping before the firmware packet is sent");
     ProgressLine line;
-    app::RunSteps(engine, connection.Clock(), [&] {
+    bool packetStarted = false;
+    for (;;) {
+        if (!packetStarted && StopRequested()) break;
+        const int wait = engine.Step();
+        if (!packetStarted && engine.GetState() >= State::Sending) {
+            packetStarted = true;
+            stop.Change(StopMode::Unstoppable,
+                        "the firmware packet is already in the printer's hands and cannot be "
+                        "stopped; waiting for the download to end");
+        }
         const NewDownloadProgress& p = engine.Progress();
-        if (!p.transferring) return;
-        const bool settling = engine.GetState() == NewFirmwareDownload::State::Settling;
-        line.Show((settling ? "Writing flash - " : "Downloading - ") + std::to_string(p.percent) + " %");
-    });
+        if (p.transferring) {
+            const bool settling = engine.GetState() == State::Settling;
+            line.Show((settling ? "Writing flash - " : "Downloading - ") + std::to_string(p.percent) + " %");
+        }
+        if (wait == app::kStepDone) break;
+        if (wait > 0) connection.Clock().SleepMs(wait);
+    }
     line.Finish();
     using Outcome = NewFirmwareDownload::Outcome;
     const Outcome outcome = engine.GetOutcome();
-    if (args.json) {
-        std::printf("{\"outcome\":\"%s\",\"completed\":%s,\"series\":\"new\",\"area\":\"%s\",\"bytes\":%u,"
-                    "\"checksum\":\"%s\"}\n",
-                    outcomeName(outcome), outcome == Outcome::Completed ? "true" : "false",
-                    args.area.c_str(), engine.Progress().bytesSent, engine.Progress().checksumText.c_str());
+    int code = kExitPrinter;
+    if (!engine.IsDone()) {
+        Error("cancelled before the firmware packet was sent; the printer is unchanged");
+        code = StopExitCode();
+    } else {
+        switch (outcome) {
+            case Outcome::Completed: code = kExitOk; break;
+            case Outcome::Declined: code = kExitUsage; break;
+            case Outcome::FileOpenFailed:
+            case Outcome::SizeWrong:
+            case Outcome::FileReadFailed:
+            case Outcome::NotFirmware:
+            case Outcome::NoExtFont:
+            case Outcome::OutOfMemory: code = kExitBadInput; break;
+            default: break;
+        }
     }
-    switch (outcome) {
-        case Outcome::Completed: return kExitOk;
-        case Outcome::Declined: return kExitUsage;
-        case Outcome::FileOpenFailed:
-        case Outcome::SizeWrong:
-        case Outcome::FileReadFailed:
-        case Outcome::NotFirmware:
-        case Outcome::NoExtFont:
-        case Outcome::OutOfMemory: return kExitBadInput;
-        default: return kExitPrinter;
-    }
+    JsonReport(OutcomeOfExit(code))
+        .Set("series", "new")
+        .Set("area", args.area)
+        .Set("bytes", engine.Progress().bytesSent)
+        .Set("checksum", engine.Progress().checksumText)
+        .Print();
+    return code;
+}
+
+/// What the printer holds after the older series' download stopped early.
+std::string olderStopText(const std::string& area, bool erased) {
+    if (!erased) return "nothing was erased or sent; the printer is unchanged";
+    return area + " area erased; the printer will not start until a download completes";
 }
 
 int runOlder(const DownloadArgs& args, LogoConnection& connection, app::CErrorLog& log) {
@@ -210,38 +189,52 @@ int runOlder(const DownloadArgs& args, LogoConnection& connection, app::CErrorLo
     settings.area = args.area == "boot" ? OldArea::Boot : args.area == "font" ? OldArea::Font : OldArea::Program;
     settings.answerTimeoutMs = args.answerTimeoutMs;
     CommandLineMessages messages(args.yes);
-    InterruptWatch interrupt;
     OldFirmwareDownload engine(connection.Stream(), connection.Clock(), log, settings);
-    RunWithProgress(engine, connection.Clock(), interrupt, [&] { return engine.Progress().caption; });
+    using State = OldFirmwareDownload::State;
+    bool erased = false;
+    RunWithProgress(engine, connection.Clock(), "stopping after the block being sent", [&] {
+        erased = erased || engine.GetState() >= State::Erasing;
+        return engine.Progress().caption;
+    });
     using Outcome = OldFirmwareDownload::Outcome;
     const Outcome outcome = engine.GetOutcome();
     const OldDownloadProgress& p = engine.Progress();
-    if (args.json) {
-        std::printf("{\"outcome\":\"%s\",\"completed\":%s,\"series\":\"old\",\"area\":\"%s\",\"bytes\":%u,"
-                    "\"resends\":%d}\n",
-                    outcomeName(outcome), outcome == Outcome::Completed ? "true" : "false",
-                    args.area.c_str(), p.position - p.start, p.resends);
-    }
+    int code = kExitPrinter;
     switch (outcome) {
-        case Outcome::Completed: return kExitOk;
+        case Outcome::Completed: code = kExitOk; break;
         case Outcome::FileOpenFailed:
         case Outcome::NoExtFont:
-        case Outcome::ImageTooShort: return kExitBadInput;
-        default: return kExitPrinter;
+        case Outcome::ImageTooShort: code = kExitBadInput; break;
+        case Outcome::Cancelled:
+            Error("cancelled: " + olderStopText(args.area, erased));
+            code = StopExitCode();
+            break;
+        default:
+            if (erased) Error(olderStopText(args.area, erased));
+            break;
     }
+    JsonReport(OutcomeOfExit(code))
+        .Set("series", "old")
+        .Set("area", args.area)
+        .Set("bytes", p.position > p.start ? p.position - p.start : 0u)
+        .Set("resends", p.resends)
+        .Set("erased", erased)
+        .Print();
+    return code;
 }
 
-int runDownload(const std::vector<std::string>& argv) {
+int runDownload(const ParsedOptions& options) {
     DownloadArgs args;
-    if (const int code = parseArgs(argv, args); code >= 0) return code;
+    if (const int code = parseArgs(options, args); code >= 0) return code;
     // A missing or unreadable file is told before any port is touched.
     uint64_t size = 0;
     if (!ImageFileSize(args.file, size)) {
-        std::fprintf(stderr, "korva: %s: %s\n", args.file.c_str(),
-                     args.connection.deviceType == port::kDeviceTypeKorva10 ? app::Message(app::kMsgFileOpenError)
-                                                                             : kTextFileOpen);
+        Error(args.file + ": " +
+              (args.connection.deviceType == port::kDeviceTypeKorva10 ? app::Message(app::kMsgFileOpenError)
+                                                                       : kTextFileOpen));
         return kExitBadInput;
     }
+    if (const int code = checkImageSeries(args); code >= 0) return code;
     app::CErrorLog log;
     LogoConnection connection(args.connection, "", log);
     return args.connection.deviceType == port::kDeviceTypeKorva10 ? runOlder(args, connection, log)
@@ -251,6 +244,19 @@ int runDownload(const std::vector<std::string>& argv) {
 const CommandRegistration kDownload{{
     {"firmware", "download"},
     "write one area of a firmware image into the printer",
+    "--port P --model NAME [connection options]\n"
+    "                               --area program|boot|downloader|font FILE [--yes]",
+    "Writes one area of a firmware image into the printer. The model (or device\n"
+    "type) is required: KORVA10 printers take raw .bin images, the others .K20\n"
+    "images of their own series.",
+    WithConnectionOptions({
+        {"area", 0, "A", "program, boot (boot loader), downloader (newer\n"
+                         "series only) or font (the extended font of the\n"
+                         "newer series, the font area of the older)"},
+        {"yes", 'y', "", "answer the boot, downloader and font questions Yes"},
+        TimeoutOption("older series: give up when the printer has not\n"
+                      "answered for MS milliseconds, default 5000"),
+    }),
     runDownload,
 }};
 

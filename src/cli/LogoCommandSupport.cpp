@@ -1,12 +1,11 @@
 #include "cli/LogoCommandSupport.h"
 
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdio>
 
-#include "app/MessageBox.h"
 #include "app/EventLoopClock.h"
+#include "app/MessageBox.h"
+#include "app/Messages.h"
+#include "cli/Output.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
 #include "port/TcpStream.h"
@@ -17,10 +16,7 @@ namespace korva::cli {
 
 namespace {
 
-volatile std::sig_atomic_t g_Interrupted = 0;
 ProgressLine* g_ActiveLine = nullptr;
-
-extern "C" void onInterrupt(int) { g_Interrupted = 1; }
 
 /// Message texts carry Windows line ends; a terminal wants plain ones.
 std::string plainLines(const std::string& text) {
@@ -30,7 +26,20 @@ std::string plainLines(const std::string& text) {
     return out;
 }
 
+/// "Complete the NV bit image definition." without the paper-feed line a
+/// file never causes.
+std::string FirstLine(const std::string& text) { return plainLines(text.substr(0, text.find('\n'))); }
+
 }  // namespace
+
+bool IsSuccessNotice(const std::string& text) {
+    for (int message : {app::kMsgCompleted, app::kMsgNvDefinitionComplete, app::kMsgUpdateComplete,
+                        app::kMsgUpdateComplete2})
+        if (text == app::Message(message)) return true;
+    return false;
+}
+
+std::string OutputPath(const std::string& out) { return out == "-" ? "/dev/stdout" : out; }
 
 struct LogoConnection::Parts {
     std::unique_ptr<QCoreApplication> app;
@@ -73,32 +82,23 @@ LogoConnection::~LogoConnection() {
     m_Parts->socket.reset();
 }
 
-StderrMessages::StderrMessages() {
-    app::SetMessageHandler([](const std::string& text, const std::string&, app::MsgStyle style) {
+StderrMessages::StderrMessages(bool toFile) {
+    app::SetMessageHandler([toFile](const std::string& text, const std::string&, app::MsgStyle style) {
         ProgressLine::FinishActive();
-        std::fprintf(stderr, "korva: %s\n", plainLines(text).c_str());
+        // The dialog's end-of-search box says nothing a command line needs.
+        if (text == app::Message(app::kMsgSearchFinished)) return app::MsgAnswer::Ok;
+        if (IsSuccessNotice(text))
+            Note(toFile ? FirstLine(text) : plainLines(text));
+        else if (style == app::MsgStyle::OkInformation)
+            Note(plainLines(text));
+        else
+            Error(plainLines(text));
         const bool question = style == app::MsgStyle::YesNo || style == app::MsgStyle::YesNoQuestion;
         return question ? app::MsgAnswer::Yes : app::MsgAnswer::Ok;
     });
 }
 
 StderrMessages::~StderrMessages() { app::SetMessageHandler({}); }
-
-InterruptWatch::InterruptWatch() {
-    g_Interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-InterruptWatch::~InterruptWatch() {
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-}
-
-bool InterruptWatch::Requested() const { return g_Interrupted != 0; }
 
 ProgressLine::ProgressLine() { g_ActiveLine = this; }
 
@@ -111,9 +111,9 @@ void ProgressLine::FinishActive() {
 }
 
 void ProgressLine::Show(const std::string& status) {
-    if (status == m_Last || status.empty() || status == " ") return;
+    if (status == m_Last || status.empty() || status == " " || !ProgressShown()) return;
     m_Last = status;
-    if (isatty(STDERR_FILENO)) {
+    if (ProgressInPlace()) {
         std::fprintf(stderr, "\r%s\033[K", status.c_str());
         m_InPlace = true;
         return;
@@ -133,37 +133,6 @@ void ProgressLine::Finish() {
     }
     m_InPlace = false;
     m_Printed = m_Last;
-}
-
-bool ParseNumber(std::string_view text, int lo, int hi, int& value) {
-    if (text.empty() || text.size() > 9) return false;
-    long n = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        n = n * 10 + (c - '0');
-    }
-    if (n < lo || n > hi) return false;
-    value = static_cast<int>(n);
-    return true;
-}
-
-bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string_view name,
-               std::string& value, bool& missing) {
-    const std::string& arg = args[i];
-    if (arg == name) {
-        if (i + 1 >= args.size()) {
-            missing = true;
-            return true;
-        }
-        value = args[++i];
-        return true;
-    }
-    if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 &&
-        arg[name.size()] == '=') {
-        value = arg.substr(name.size() + 1);
-        return true;
-    }
-    return false;
 }
 
 }  // namespace korva::cli

@@ -1,6 +1,6 @@
 #pragma once
 // Pieces the logo commands of `korva` share: the connection they write to,
-// messages on stderr, Ctrl-C as Cancel, progress lines, number options.
+// messages on stderr, Ctrl-C as Cancel, progress lines.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -9,6 +9,7 @@
 #include "app/Clock.h"
 #include "app/ErrorLog.h"
 #include "app/StepEngine.h"
+#include "cli/Signals.h"
 #include "port/ByteStream.h"
 #include "port/Connection.h"
 
@@ -37,25 +38,15 @@ private:
     app::Clock* m_Clock = nullptr;
 };
 
-/// While alive, message boxes go to stderr as "korva: <text>"; questions are
-/// answered Yes (the command line itself is the user's confirmation).
+/// While alive, message boxes go to stderr as "korva <command>: <text>"
+/// (information only without -q); questions are answered Yes (the command line itself is the user's confirmation).
 class StderrMessages {
 public:
-    StderrMessages();
+    /// `toFile`: the stream goes to a file, so no paper feed is announced.
+    explicit StderrMessages(bool toFile = false);
     ~StderrMessages();
     StderrMessages(const StderrMessages&) = delete;
     StderrMessages& operator=(const StderrMessages&) = delete;
-};
-
-/// While alive, the first SIGINT or SIGTERM asks the running engine to cancel
-/// (between images, so the printer is left with a complete definition).
-class InterruptWatch {
-public:
-    InterruptWatch();
-    ~InterruptWatch();
-    InterruptWatch(const InterruptWatch&) = delete;
-    InterruptWatch& operator=(const InterruptWatch&) = delete;
-    bool Requested() const;
 };
 
 /// Keeps a status text up to date on stderr: rewritten in place on a
@@ -81,26 +72,30 @@ private:
     bool m_InPlace = false;
 };
 
-/// Drives an engine to its end on the real clock: Ctrl-C cancels it, and the
+/// Whether a message box text reports success: a note, not an error (-q
+/// hides it).
+bool IsSuccessNotice(const std::string& text);
+
+/// The file an --out value names: "-" is standard output.
+std::string OutputPath(const std::string& out);
+
+/// Drives an engine to its end on the real clock: a SIGINT or SIGTERM
+/// cancels it at its next safe point (`acknowledgement` says which), and the
 /// text `status()` gives is kept up to date on stderr.
 template <class Engine, class StatusText>
-void RunWithProgress(Engine& engine, app::Clock& clock, const InterruptWatch& interrupt,
+void RunWithProgress(Engine& engine, app::Clock& clock, const std::string& acknowledgement,
                      StatusText status) {
+    StopScope stop(StopMode::AtSafePoint, acknowledgement);
     ProgressLine line;
+    bool cancelled = false;
     app::RunSteps(engine, clock, [&] {
-        if (interrupt.Requested()) engine.Cancel();
+        if (StopRequested() && !cancelled) {
+            engine.Cancel();
+            cancelled = true;
+        }
         line.Show(status());
     });
     line.Finish();
 }
-
-/// Reads a whole decimal number in lo..hi; false on anything else.
-bool ParseNumber(std::string_view text, int lo, int hi, int& value);
-
-/// Takes the value of `--name V` or `--name=V` at args[i]; advances i.
-/// Returns false when args[i] is not that option; sets `missing` when the
-/// value is absent.
-bool TakeValue(const std::vector<std::string>& args, size_t& i, std::string_view name,
-               std::string& value, bool& missing);
 
 }  // namespace korva::cli

@@ -1,11 +1,16 @@
 // korva logo convert: a bitmap file to the raster bytes the printer receives
 // for it (first upload position), with an optional PNG picture of the dots.
 #include <cstdio>
-#include <cstdlib>
+#include <iostream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "cli/Command.h"
+#include "cli/ConnectionOptions.h"
+#include "cli/JsonReport.h"
+#include "cli/NumberText.h"
+#include "cli/Output.h"
 #include "logo/LogoBitmap.h"
 #include "logo/LogoFile.h"
 #include "logo/LogoGeometry.h"
@@ -14,106 +19,77 @@
 namespace korva::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: korva logo convert IN.bmp --out RASTER.bin [--gray] [--threshold T]\n"
-    "                          [--center [--max-width W]] [--preview DOTS.png] [--json]\n"
-    "  --out FILE       write the raster bytes (1-bit columns, or 4-bit gray rows)\n"
-    "  --gray           six gray levels instead of dots\n"
-    "  --threshold T    black/white diverging point 0..255 (default 128)\n"
-    "  --center         centre the image in the maximum printable width (1-bit only)\n"
-    "  --max-width W    maximum printable width in dots, 1..512 (default 512)\n"
-    "  --preview FILE   also write a PNG picture of the dots\n"
-    "prints: width=W height=H bytes=N (padded dots, after centring)\n";
-
 struct ConvertArgs {
     std::string input, output, preview;
     logo::LogoOptions options;
     bool center = false;
-    bool json = false;
 };
 
-bool ParseNumber(const std::string& text, int low, int high, int& out) {
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value < low || value > high) return false;
-    out = static_cast<int>(value);
-    return true;
-}
-
-// Returns an empty string when the arguments are good, else what is wrong.
-std::string Parse(const std::vector<std::string>& args, ConvertArgs& out) {
-    bool maxWidthGiven = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == "--out" || a == "--preview" || a == "--threshold" || a == "--max-width") {
-            if (!hasValue) return a + " needs a value";
-            const std::string& v = args[++i];
-            if (a == "--out") out.output = v;
-            if (a == "--preview") out.preview = v;
-            if (a == "--threshold" && !ParseNumber(v, 0, 255, out.options.threshold))
-                return "--threshold takes a number 0..255, not '" + v + "'";
-            if (a == "--max-width") {
-                if (!ParseNumber(v, 1, 512, out.options.maxPrintableWidth))
-                    return "--max-width takes a number 1..512, not '" + v + "'";
-                maxWidthGiven = true;
-            }
-        } else if (a == "--gray") {
-            out.options.grayPrinting = true;
-        } else if (a == "--center") {
-            out.center = true;
-        } else if (a == "--json") {
-            out.json = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return "unknown option '" + a + "'";
-        } else if (out.input.empty()) {
-            out.input = a;
-        } else {
-            return "more than one input file ('" + out.input + "', '" + a + "')";
-        }
-    }
-    if (out.input.empty()) return "no input bitmap given";
-    if (out.output.empty()) return "--out RASTER.bin is required";
+/// Returns -1 when the arguments are good, else the exit code after the
+/// usage error was reported.
+int Parse(const ParsedOptions& options, ConvertArgs& out) {
+    const std::vector<std::string>& operands = options.Operands();
+    if (operands.empty()) return UsageError("no input bitmap given (- for standard input)");
+    if (operands.size() > 1)
+        return UsageError("more than one input file ('" + operands[0] + "', '" + operands[1] + "')");
+    out.input = operands[0];
+    out.output = options.Get("out");
+    out.preview = options.Get("preview");
+    out.options.grayPrinting = options.Has("gray");
+    out.center = options.Has("center");
+    if (options.Has("threshold") && !ParseNumber(options.Get("threshold"), 0, 255, out.options.threshold))
+        return UsageError("--threshold takes a number 0..255, not '" + options.Get("threshold") + "'");
+    if (options.Has("max-width") &&
+        !ParseNumber(options.Get("max-width"), 1, 512, out.options.maxPrintableWidth))
+        return UsageError("--max-width takes a number 1..512, not '" + options.Get("max-width") + "'");
+    if (out.output.empty()) return UsageError("--out RASTER.bin is required (- for standard output)");
+    if (out.output == "-" && out.preview == "-")
+        return UsageError("only one of --out and --preview can be standard output");
+    if ((out.output == "-" || out.preview == "-") && Mode().json)
+        return UsageError("--json needs standard output for itself; write the raster to a file");
     if (out.center && out.options.grayPrinting)
-        return "--center applies to 1-bit images only, not with --gray";
-    if (maxWidthGiven && !out.center) return "--max-width is used only with --center";
-    return {};
+        return UsageError("--center applies to 1-bit images only, not with --gray");
+    if (options.Has("max-width") && !out.center)
+        return UsageError("--max-width is used only with --center");
+    return -1;
 }
 
+/// Loads the bitmap from a file or, for "-", from standard input.
+bool Load(logo::CLogoBitmap& bitmap, const std::string& path, logo::BitmapError& error) {
+    if (path != "-") return logo::LoadLogoFile(bitmap, path, error);
+    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(std::cin), {}};
+    if (bitmap.LoadFile(std::move(bytes))) return true;
+    error = bitmap.LastError();
+    return false;
+}
+
+/// Writes a file, or standard output for "-" (checked when it is closed).
 bool WriteBytes(const std::string& path, std::span<const uint8_t> bytes) {
+    if (path == "-") return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && ok;
 }
 
-int Run(const std::vector<std::string>& args) {
-    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-        std::fputs(kUsage, stdout);
-        return kExitOk;
-    }
+int Run(const ParsedOptions& options) {
     ConvertArgs a;
-    if (std::string problem = Parse(args, a); !problem.empty()) {
-        std::fprintf(stderr, "korva logo convert: %s\n%s", problem.c_str(), kUsage);
-        return kExitUsage;
-    }
+    if (const int code = Parse(options, a); code >= 0) return code;
+    const std::string inputName = a.input == "-" ? "standard input" : a.input;
     logo::CLogoBitmap bitmap;
     logo::BitmapError error;
-    if (!logo::LoadLogoFile(bitmap, a.input, error)) {
+    if (!Load(bitmap, a.input, error)) {
         const std::string reason = logo::DescribeBitmapError(error);
         if (error.kind == logo::BitmapErrorKind::FileUnreadable)
-            std::fprintf(stderr, "korva logo convert: %s\n", reason.c_str());
+            Error(reason);
         else
-            std::fprintf(stderr, "korva logo convert: %s: not a usable bitmap: %s\n",
-                         a.input.c_str(), reason.c_str());
+            Error(inputName + ": not a usable bitmap: " + reason);
         return kExitBadInput;
     }
     if (!logo::HeaderCanCarry(bitmap.width(), bitmap.height(), a.options.grayPrinting)) {
-        std::fprintf(stderr,
-                     "korva logo convert: %s: an image of %d x %d pixels is too large for the "
-                     "printer's %s image header\n",
-                     a.input.c_str(), bitmap.width(), bitmap.height(),
-                     a.options.grayPrinting ? "gray" : "1-bit");
+        Error(inputName + ": an image of " + std::to_string(bitmap.width()) + " x " +
+              std::to_string(bitmap.height()) + " pixels is too large for the printer's " +
+              (a.options.grayPrinting ? "gray" : "1-bit") + " image header");
         return kExitBadInput;
     }
     if (a.options.grayPrinting)
@@ -121,8 +97,8 @@ int Run(const std::vector<std::string>& args) {
     else
         bitmap.ConvertMono(a.options, a.center);
     if (!WriteBytes(a.output, bitmap.raster())) {
-        std::fprintf(stderr, "korva logo convert: cannot write %s\n", a.output.c_str());
-        return kExitPrinter;
+        Error("cannot write " + a.output);
+        return kExitBadInput;
     }
     if (!a.preview.empty()) {
         const int w = bitmap.paddedWidth(), h = bitmap.paddedHeight();
@@ -130,22 +106,43 @@ int Run(const std::vector<std::string>& args) {
                                                 ? logo::GrayRasterToGray(bitmap.raster(), w, h)
                                                 : logo::MonoRasterToGray(bitmap.raster(), w, h);
         if (!WriteBytes(a.preview, logo::EncodeGrayPng(pixels, w, h))) {
-            std::fprintf(stderr, "korva logo convert: cannot write %s\n", a.preview.c_str());
-            return kExitPrinter;
+            Error("cannot write " + a.preview);
+            return kExitBadInput;
         }
     }
-    if (a.json)
-        std::printf("{\"width\":%d,\"height\":%d,\"bytes\":%d}\n", bitmap.paddedWidth(),
-                    bitmap.paddedHeight(), bitmap.rasterLength());
+    const std::string summary = "width=" + std::to_string(bitmap.paddedWidth()) +
+                                " height=" + std::to_string(bitmap.paddedHeight()) +
+                                " bytes=" + std::to_string(bitmap.rasterLength());
+    if (Mode().json)
+        JsonReport(Outcome::Done)
+            .Set("width", bitmap.paddedWidth())
+            .Set("height", bitmap.paddedHeight())
+            .Set("bytes", bitmap.rasterLength())
+            .Print();
+    else if (a.output == "-" || a.preview == "-")
+        Note(summary);  // standard output carries the bytes
     else
-        std::printf("width=%d height=%d bytes=%d\n", bitmap.paddedWidth(), bitmap.paddedHeight(),
-                    bitmap.rasterLength());
+        std::printf("%s\n", summary.c_str());
     return kExitOk;
 }
 
 const CommandRegistration kLogoConvert{{
     {"logo", "convert"},
     "convert a bitmap to the printer's logo raster",
+    "IN.bmp --out RASTER.bin [--gray] [--threshold T]\n"
+    "                          [--center [--max-width W]] [--preview DOTS.png]",
+    "Converts IN.bmp (- for standard input) as the logo upload does and prints\n"
+    "width=W height=H bytes=N (padded dots, after centring).",
+    {
+        OutOption("write the raster bytes (1-bit columns, or 4-bit\n"
+                  "gray rows); - for standard output"),
+        {"gray", 0, "", "six gray levels instead of dots"},
+        {"threshold", 0, "T", "black/white diverging point 0..255 (default 128)"},
+        {"center", 0, "", "centre the image in the maximum printable width\n"
+                          "(1-bit only)"},
+        {"max-width", 0, "W", "maximum printable width in dots, 1..512 (default 512)"},
+        {"preview", 0, "FILE", "also write a PNG picture of the dots"},
+    },
     Run,
 }};
 

@@ -9,72 +9,79 @@
 #include "app/IniProfile.h"
 #include "app/Messages.h"
 #include "cli/Command.h"
+#include "cli/JsonReport.h"
+#include "cli/Output.h"
+#include "cli/TextWidth.h"
 #include "logo/LogoListEditor.h"
 #include "logo/LogoListServices.h"
 
 namespace korva::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: korva logo list [--profile FILE] [--gray]\n"
-    "  --profile FILE   the profile to read (default: KorvaTool.INI in the working directory)\n"
-    "  --gray           size the logos for gray printing (4 times the 1-bit size)\n";
-
-int Run(const std::vector<std::string>& args) {
-    std::string profilePath;
-    logo::LogoOptions options;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--help" || args[i] == "-h") {
-            std::fputs(kUsage, stdout);
-            return kExitOk;
-        }
-        if (args[i] == "--profile" && i + 1 < args.size()) {
-            profilePath = args[++i];
-        } else if (args[i] == "--gray") {
-            options.grayPrinting = true;
-        } else {
-            std::fprintf(stderr, "korva logo list: unexpected '%s'\n%s", args[i].c_str(), kUsage);
-            return kExitUsage;
-        }
-    }
+int Run(const ParsedOptions& options) {
+    if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
+    std::string profilePath = options.Get("profile");
+    logo::LogoOptions logoOptions;
+    logoOptions.grayPrinting = options.Has("gray");
+    const bool named = !profilePath.empty();
     std::error_code ignored;
-    if (profilePath.empty()) {
+    if (!named) {
         profilePath = app::DefaultProfilePath("KorvaTool");
-    } else if (!std::filesystem::is_regular_file(profilePath, ignored)) {
-        std::fprintf(stderr, "korva logo list: cannot read profile %s\n", profilePath.c_str());
+    } else if (!std::filesystem::exists(std::filesystem::symlink_status(profilePath, ignored))) {
+        Error("cannot read profile " + profilePath);
         return kExitBadInput;
     }
     app::IniProfile profile(profilePath);
+    if (!profile.Problem().empty()) {
+        const std::string why = "profile " + profilePath + " " + profile.Problem() + ": not read";
+        if (named) {
+            Error(why);
+            return kExitBadInput;
+        }
+        Note(why + ", the built-in settings are used");
+    }
 
     // Every refused file is named with its reason; the tool's own one-time
     // messages go to stderr as well.
     std::map<std::string, std::string> reasons;
     logo::LogoList list;
     logo::LogoListEditor editor(
-        list, options,
+        list, logoOptions,
         [&reasons](const std::string& path) {
             logo::LogoFileInfo info = logo::ProbeLogoFileInfo(path);
             if (!info.ok()) reasons[path] = logo::DescribeBitmapError(info.error);
             return info;
         },
-        [](int message, logo::LogoNoticeIcon) {
-            std::fprintf(stderr, "%s\n", app::Message(message));
-        });
+        [](int message, logo::LogoNoticeIcon) { Note(app::Message(message)); });
     editor.LoadFromProfile(profile);
 
     for (int number : list.refusedNumbers) {
         const std::string path =
             profile.GetString(logo::kLogoSection, "Logofile" + std::to_string(number));
         const auto reason = reasons.find(path);
-        std::fprintf(stderr, "Logofile%d refused: %s%s%s\n", number, path.c_str(),
-                     reason != reasons.end() ? ": " : "",
-                     reason != reasons.end() ? reason->second.c_str() : "");
+        Note("Logofile" + std::to_string(number) + " refused: " + path +
+             (reason != reasons.end() ? ": " + reason->second : ""));
+    }
+    if (Mode().json) {
+        QJsonArray logos;
+        for (const logo::LogoEntry& e : list.entries)
+            logos.append(QJsonObject{{"number", e.NumberValue()},
+                                     {"name", QString::fromStdString(e.name)},
+                                     {"bytes", static_cast<qint64>(e.SizeValue())},
+                                     {"path", QString::fromStdString(e.path)}});
+        JsonReport(Outcome::Done)
+            .Set("profile", profilePath)
+            .Set("logos", logos)
+            .Set("count", static_cast<long long>(list.entries.size()))
+            .Set("bytes", static_cast<long long>(list.totalBytes))
+            .Print();
+        return kExitOk;
     }
     std::printf("profile: %s\n", profilePath.c_str());
-    std::printf(" No.  %-28s %15s  %s\n", "Name", "Size", "Path");
+    std::printf(" No.  %s %15s  %s\n", PadToWidth("Name", 28).c_str(), "Size", "Path");
     for (const logo::LogoEntry& e : list.entries)
-        std::printf(" %s  %-28s %15s  %s\n", e.number.c_str(), e.name.c_str(), e.size.c_str(),
-                    e.path.c_str());
+        std::printf(" %s  %s %15s  %s\n", e.number.c_str(), PadToWidth(e.name, 28).c_str(),
+                    e.size.c_str(), e.path.c_str());
     std::printf("Number of Image Files: %s\n", list.countText.c_str());
     std::printf("Total Image File Size: %s\n", list.sizeText.c_str());
     return kExitOk;
@@ -83,6 +90,16 @@ int Run(const std::vector<std::string>& args) {
 const CommandRegistration kLogoList{{
     {"logo", "list"},
     "show the logo list the profile holds",
+    "[--profile FILE] [--gray]",
+    "Shows the logo list of the profile's \"LOGO\" section, each file checked and\n"
+    "sized as the logo tool does when it opens.",
+    {
+        {"profile", 0, "FILE", "the profile to read (default: KorvaTool.INI in\n"
+                               "the working directory when one is there, else\n"
+                               "~/.config/korvatool/KorvaTool.INI)"},
+        {"gray", 0, "", "size the logos for gray printing (4 times the\n"
+                        "1-bit size)"},
+    },
     Run,
 }};
 

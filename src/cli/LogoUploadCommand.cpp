@@ -9,7 +9,10 @@
 #include "app/Messages.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
+#include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
+#include "cli/NumberText.h"
+#include "cli/Output.h"
 #include "logo/LogoFile.h"
 #include "logo/LogoGeometry.h"
 #include "logo/NvDefinition.h"
@@ -20,34 +23,14 @@
 namespace korva::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: korva logo upload (--port P [connection options] | --to-file OUT.prn)\n"
-    "                         [--gray] [--threshold T] [--center N,...] [--max-width W]\n"
-    "                         [--star] FILE.bmp...\n"
-    "Stores the bitmap files in the printer's NV graphics memory as logos 1..n, in\n"
-    "the order given (all at once: the logos stored before are replaced).\n\n"
-    "  --to-file OUT.prn    write the byte stream to a file instead of a printer\n"
-    "  --gray               4-bit gray images (not on KORVA10 printers)\n"
-    "  --threshold T        black/white diverging point 0..255, default 128\n"
-    "  --center N,...       centre logos N,... in the maximum printable width\n"
-    "  --max-width W        maximum printable width in dots 1..512, default 512\n"
-    "                       (384 on KORVA10 printers)\n"
-    "  --star               Star emulation: ESC in front of the command\n"
-    "  --json               print the result as one JSON object on stdout\n";
-
 struct UploadArgs {
     port::ConnectionSettings connection;
     std::string outputFile;
     logo::LogoOptions options;
     std::vector<int> center;
     std::vector<std::string> files;
-    bool json = false;
+    bool centerAll = false;
 };
-
-int usageError(const std::string& why) {
-    std::fprintf(stderr, "korva logo upload: %s\n%s", why.c_str(), kUsage);
-    return kExitUsage;
-}
 
 bool parseCenterList(const std::string& text, std::vector<int>& out) {
     size_t start = 0;
@@ -63,55 +46,35 @@ bool parseCenterList(const std::string& text, std::vector<int>& out) {
 }
 
 /// Returns an exit code when parsing ends the command, else -1.
-int parseArgs(const std::vector<std::string>& args, UploadArgs& out) {
-    const port::ConnectionArgs conn = ParseConnectionOptions(args, false);
-    if (!conn.error.empty()) return usageError(conn.error);
-    out.connection = conn.settings;
-    const std::vector<std::string>& rest = conn.rest;
-    bool widthGiven = false;
-    for (size_t i = 0; i < rest.size(); ++i) {
-        std::string value;
-        bool missing = false;
-        const std::string& arg = rest[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            std::fputs(kConnectionOptionsHelp, stdout);
-            return kExitOk;
-        } else if (arg == "--gray") {
-            out.options.grayPrinting = true;
-        } else if (arg == "--star") {
-            out.options.starEmulation = true;
-        } else if (arg == "--json") {
-            out.json = true;
-        } else if (TakeValue(rest, i, "--threshold", value, missing)) {
-            if (missing || !ParseNumber(value, 0, 255, out.options.threshold))
-                return usageError("--threshold takes a number 0..255");
-        } else if (TakeValue(rest, i, "--max-width", value, missing)) {
-            if (missing || !ParseNumber(value, 1, 512, out.options.maxPrintableWidth))
-                return usageError("--max-width takes a number of dots 1..512");
-            widthGiven = true;
-        } else if (TakeValue(rest, i, "--center", value, missing)) {
-            if (missing || !parseCenterList(value, out.center))
-                return usageError("--center takes logo numbers 1..255 separated by commas");
-        } else if (TakeValue(rest, i, "--to-file", value, missing)) {
-            if (missing || value.empty()) return usageError("--to-file takes a file name");
-            out.outputFile = value;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usageError("unknown option " + arg);
-        } else {
-            out.files.push_back(arg);
-        }
+int parseArgs(const ParsedOptions& options, UploadArgs& out) {
+    const std::optional<port::ConnectionSettings> connection = ConnectionFromOptions(options, false);
+    if (!connection) return kExitUsage;
+    out.connection = *connection;
+    out.options.grayPrinting = options.Has("gray");
+    out.options.starEmulation = options.Has("star");
+    out.outputFile = options.Get("out");
+    out.files = options.Operands();
+    if (options.Has("threshold") && !ParseNumber(options.Get("threshold"), 0, 255, out.options.threshold))
+        return UsageError("--threshold takes a number 0..255");
+    if (options.Has("max-width") &&
+        !ParseNumber(options.Get("max-width"), 1, 512, out.options.maxPrintableWidth))
+        return UsageError("--max-width takes a number of dots 1..512");
+    for (const std::string& list : options.All("center")) {
+        if (list.empty()) out.centerAll = true;
+        else if (!parseCenterList(list, out.center))
+            return UsageError("--center=N,... takes logo numbers 1..255 separated by commas");
     }
-    if (conn.portGiven == !out.outputFile.empty())
-        return usageError("give either --port or --to-file");
-    if (out.files.empty()) return usageError("no bitmap files given (korva logo erase erases)");
+    if (options.Has("port") == options.Has("out")) return UsageError("give either --port or --out");
+    if (out.outputFile == "-" && Mode().json)
+        return UsageError("--json needs standard output for itself; give --out a file name");
+    if (out.files.empty()) return UsageError("no bitmap files given (korva logo erase erases)");
     const bool korva10 = out.connection.deviceType == port::kDeviceTypeKorva10;
     if (korva10 && out.options.grayPrinting)
-        return usageError("gray printing is not available on KORVA10 printers");
-    if (korva10 && !widthGiven) out.options.maxPrintableWidth = 384;
+        return UsageError("gray printing is not available on KORVA10 printers");
+    if (korva10 && !options.Has("max-width")) out.options.maxPrintableWidth = 384;
     for (int n : out.center)
         if (n > static_cast<int>(out.files.size()))
-            return usageError("--center names logo " + std::to_string(n) + ", but only " +
+            return UsageError("--center names logo " + std::to_string(n) + ", but only " +
                               std::to_string(out.files.size()) + " files are given");
     return -1;
 }
@@ -120,7 +83,7 @@ int parseArgs(const std::vector<std::string>& args, UploadArgs& out) {
 /// the NV capacity. Returns an exit code on refusal, else -1.
 int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
     if (args.files.size() > logo::kMaxNvImages) {
-        std::fprintf(stderr, "korva: %s\n", app::Message(app::kMsgCantReadMoreFiles));
+        Error(app::Message(app::kMsgCantReadMoreFiles));
         return kExitBadInput;
     }
     int64_t total = 0;
@@ -128,42 +91,24 @@ int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
         const std::string& path = args.files[i];
         const logo::BitmapDecodeResult probe = logo::ProbeLogoFile(path);
         if (!probe.ok()) {
-            std::fprintf(stderr, "korva: %s: %s\n", path.c_str(), probe.error.reason.c_str());
+            Error(path + ": " + probe.error.reason);
             return kExitBadInput;
         }
         const int64_t size = logo::NvImageBytes(probe.bitmap.width, probe.bitmap.height,
                                                 args.options.grayPrinting);
         total += size;
         if (total > int64_t{logo::kNvCapacityKB} * 1024) {
-            std::fprintf(stderr, "korva: %s: %s (%lld bytes of %d KB)\n", path.c_str(),
-                         app::Message(app::kMsgNvAreaTooSmall), static_cast<long long>(total),
-                         logo::kNvCapacityKB);
+            Error(path + ": " + app::Message(app::kMsgNvAreaTooSmall) + " (" + std::to_string(total) +
+                  " bytes of " + std::to_string(logo::kNvCapacityKB) + " KB)");
             return kExitBadInput;
         }
         const int number = static_cast<int>(i) + 1;
-        bool center = false;
+        bool center = args.centerAll;
         for (int n : args.center) center = center || n == number;
         entries.push_back({number, std::filesystem::path(path).filename().string(), path,
                            static_cast<long>(size), center});
     }
     return -1;
-}
-
-const char* outcomeName(logo::NvUpload::Outcome outcome) {
-    using Outcome = logo::NvUpload::Outcome;
-    switch (outcome) {
-        case Outcome::None: return "none";
-        case Outcome::Completed: return "completed";
-        case Outcome::Erased: return "erased";
-        case Outcome::Cancelled: return "cancelled";
-        case Outcome::Declined: return "declined";
-        case Outcome::FileUnreadable: return "file-unreadable";
-        case Outcome::PortOpenFailed: return "port-open-failed";
-        case Outcome::WriteFailed: return "write-failed";
-        case Outcome::PrinterCheckFailed: return "printer-check-failed";
-        case Outcome::CommunicationError: return "communication-error";
-    }
-    return "none";
 }
 
 int exitCodeOf(logo::NvUpload::Outcome outcome) {
@@ -173,23 +118,21 @@ int exitCodeOf(logo::NvUpload::Outcome outcome) {
         case Outcome::Erased: return kExitOk;
         case Outcome::FileUnreadable: return kExitBadInput;
         case Outcome::Cancelled:
-            std::fprintf(stderr, "korva: cancelled; the printer's definition was closed with "
-                                 "empty images\n");
-            return kExitPrinter;
+            Error("cancelled; the printer's definition was closed with empty images");
+            return StopExitCode();
         default: return kExitPrinter;
     }
 }
 
-int runUpload(const std::vector<std::string>& argv) {
+int runUpload(const ParsedOptions& options) {
     UploadArgs args;
-    if (const int code = parseArgs(argv, args); code >= 0) return code;
+    if (const int code = parseArgs(options, args); code >= 0) return code;
     std::vector<logo::UploadEntry> entries;
     if (const int code = listFiles(args, entries); code >= 0) return code;
 
     app::CErrorLog log;
-    StderrMessages messages;
-    InterruptWatch interrupt;
-    LogoConnection connection(args.connection, args.outputFile, log);
+    StderrMessages messages(!args.outputFile.empty());
+    LogoConnection connection(args.connection, OutputPath(args.outputFile), log);
     logo::NvUploadSettings settings;
     settings.starEmulation = args.options.starEmulation;
     settings.grayPrinting = args.options.grayPrinting;
@@ -197,18 +140,37 @@ int runUpload(const std::vector<std::string>& argv) {
     app::Clock& clock = connection.Clock();
     logo::NvUpload upload(connection.Stream(), clock, log, std::move(entries),
                           logo::MakeBitmapConverter(args.options), settings);
-    RunWithProgress(upload, clock, interrupt, [&] { return upload.Progress().status; });
-    if (args.json) {
-        const logo::UploadProgress& p = upload.Progress();
-        std::printf("{\"outcome\":\"%s\",\"images\":%d,\"images_begun\":%d,\"bytes\":%ld}\n",
-                    outcomeName(upload.GetOutcome()), p.imagesToSend, p.imagesBegun, p.bytesSent);
-    }
-    return exitCodeOf(upload.GetOutcome());
+    RunWithProgress(upload, clock, "cancelling: the images not yet sent go out empty",
+                    [&] { return upload.Progress().status; });
+    const int code = exitCodeOf(upload.GetOutcome());
+    const logo::UploadProgress& p = upload.Progress();
+    JsonReport(OutcomeOfExit(code))
+        .Set("images", p.imagesToSend)
+        .Set("images_begun", p.imagesBegun)
+        .Set("bytes", static_cast<long long>(p.bytesSent))
+        .Print();
+    return code;
 }
 
 const CommandRegistration kUpload{{
     {"logo", "upload"},
     "store bitmap files as NV logos in the printer",
+    "(--port P [connection options] | --out OUT.prn)\n"
+    "                         [--gray] [--threshold T] [--center[=N,...]]\n"
+    "                         [--max-width W] [--star] FILE.bmp...",
+    "Stores the bitmap files in the printer's NV graphics memory as logos 1..n, in\n"
+    "the order given (all at once: the logos stored before are replaced).",
+    WithConnectionOptions({
+        OutOption("write the byte stream to a file (- for standard output)\n"
+                  "instead of a printer"),
+        {"gray", 0, "", "4-bit gray images (not on KORVA10 printers)"},
+        {"threshold", 0, "T", "black/white diverging point 0..255, default 128"},
+        {"center", 0, "N,...", "centre the logos (or only logos N,...) in the maximum\n"
+                               "printable width", {}, true, true},
+        {"max-width", 0, "W", "maximum printable width in dots 1..512, default 512\n"
+                              "(384 on KORVA10 printers)"},
+        {"star", 0, "", "Star emulation: ESC in front of the command"},
+    }),
     runUpload,
 }};
 

@@ -1,9 +1,15 @@
 // korva: command-line front end over the tool's engines.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "cli/Command.h"
+#include "cli/Help.h"
+#include "cli/JsonReport.h"
+#include "cli/Output.h"
+#include "cli/Signals.h"
+#include "cli/Suggest.h"
 
 namespace korva::cli {
 
@@ -14,14 +20,123 @@ std::vector<Command>& Commands() {
 
 namespace {
 
-void PrintUsage(std::FILE* out) {
-    std::fprintf(out, "usage: korva <command> [options]\n\ncommands:\n");
+/// The command named by the leading words of `args`, the longest match; the
+/// number of words it took in `length`.
+const Command* FindCommand(const std::vector<std::string>& args, size_t& length) {
+    const Command* best = nullptr;
+    length = 0;
     for (const Command& command : Commands()) {
-        std::string words;
-        for (const std::string& w : command.words) words += (words.empty() ? "" : " ") + w;
-        std::fprintf(out, "  %-22s %s\n", words.c_str(), command.summary.c_str());
+        const size_t n = command.words.size();
+        if (n > args.size() || n <= length) continue;
+        if (std::equal(command.words.begin(), command.words.end(), args.begin())) {
+            best = &command;
+            length = n;
+        }
     }
-    std::fprintf(out, "\nEvery command takes --help.\n");
+    return best;
+}
+
+bool IsGroup(const std::string& word) {
+    return std::any_of(Commands().begin(), Commands().end(), [&](const Command& c) {
+        return c.words.size() > 1 && c.words[0] == word;
+    });
+}
+
+/// Names the word that is wrong: the command, or the group's subcommand.
+int UnknownCommand(const std::vector<std::string>& args) {
+    std::vector<std::string> known;
+    const bool group = IsGroup(args[0]);
+    for (const Command& command : Commands()) {
+        if (!group) known.push_back(command.words[0]);
+        else if (command.words[0] == args[0]) known.push_back(command.words[1]);
+    }
+    const std::string& word = group ? args[1] : args[0];
+    std::string why = "'" + word + "' is not a " + (group ? args[0] + " " : "korva ") + "command";
+    if (const std::string near = ClosestWord(word, known); !near.empty())
+        why += " (did you mean '" + near + "'?)";
+    if (group) SetOutputMode({Mode().quiet, Mode().verbose, Mode().json, args[0]});
+    return UsageError(why);
+}
+
+std::string GroupHelp(const std::string& group) {
+    return "usage: korva " + group + " <command> [options]\n\nCommands:\n" + CommandList(group) +
+           "\n'korva " + group + " <command> --help' describes one.\n";
+}
+
+/// Prints the help of a command, a group or the program ("korva help X").
+int Help(const std::vector<std::string>& words) {
+    size_t length = 0;
+    if (const Command* command = FindCommand(words, length); command && length == words.size()) {
+        std::fputs(CommandHelp(*command).c_str(), stdout);
+        return kExitOk;
+    }
+    if (words.size() == 1 && IsGroup(words[0])) {
+        std::fputs(GroupHelp(words[0]).c_str(), stdout);
+        return kExitOk;
+    }
+    if (words.empty()) {
+        std::fputs(ProgramHelp().c_str(), stdout);
+        return kExitOk;
+    }
+    return UnknownCommand(words);
+}
+
+void PrintVersion() {
+    std::printf("korva %d.%d.%d.%d\n", KORVA_VERSION_MAJOR, KORVA_VERSION_MINOR,
+                KORVA_VERSION_BUILD, KORVA_VERSION_REVISION);
+}
+
+int RunCommand(const Command& command, const std::vector<std::string>& args, OutputMode mode) {
+    std::vector<OptionSpec> specs = command.options;
+    specs.insert(specs.end(), CommonOptions().begin(), CommonOptions().end());
+    mode.command = CommandName(command).substr(6);
+    SetOutputMode(mode);
+    const OptionParse parse = ParseOptions(args, specs);
+    if (parse.options.Has("help")) {
+        std::fputs(CommandHelp(command).c_str(), stdout);
+        return kExitOk;
+    }
+    mode.quiet = mode.quiet || parse.options.Has("quiet");
+    mode.verbose = mode.verbose || parse.options.Has("verbose");
+    mode.json = mode.json || parse.options.Has("json");
+    if (mode.quiet && mode.verbose) mode.verbose = false;
+    SetOutputMode(mode);
+    InstallSignalHandlers();
+    if (!parse.error.empty()) return UsageError(parse.error);
+    return command.run(parse.options);
+}
+
+int Dispatch(std::vector<std::string> args) {
+    // Options before the command word: the common ones, --help, --version.
+    OutputMode mode;
+    size_t first = 0;
+    for (; first < args.size() && args[first].starts_with("-"); ++first) {
+        const std::string& arg = args[first];
+        if (arg == "-q" || arg == "--quiet") mode.quiet = true;
+        else if (arg == "-v" || arg == "--verbose") mode.verbose = true;
+        else if (arg == "-j" || arg == "--json") mode.json = true;
+        else if (arg == "--version") return PrintVersion(), kExitOk;
+        else if (arg == "-h" || arg == "--help") return Help({});
+        else return SetOutputMode(mode), UsageError("unknown option " + arg);
+    }
+    SetOutputMode(mode);
+    args.erase(args.begin(), args.begin() + static_cast<long>(first));
+    if (args.empty()) {
+        std::fputs(ProgramHelp().c_str(), stderr);
+        return kExitUsage;
+    }
+    if (args[0] == "help") return Help({args.begin() + 1, args.end()});
+    size_t length = 0;
+    const Command* command = FindCommand(args, length);
+    if (command == nullptr) {
+        if (IsGroup(args[0]) && args.size() == 1) {
+            std::fputs(GroupHelp(args[0]).c_str(), stderr);
+            return kExitUsage;
+        }
+        if (IsGroup(args[0]) && (args[1] == "--help" || args[1] == "-h")) return Help({args[0]});
+        return UnknownCommand(args);
+    }
+    return RunCommand(*command, {args.begin() + static_cast<long>(length), args.end()}, mode);
 }
 
 }  // namespace
@@ -29,28 +144,11 @@ void PrintUsage(std::FILE* out) {
 
 int main(int argc, char** argv) {
     using namespace korva::cli;
-    std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        PrintUsage(args.empty() ? stderr : stdout);
-        return args.empty() ? kExitUsage : kExitOk;
+    int code = Dispatch(std::vector<std::string>(argv + 1, argv + argc));
+    PrintJsonFailure(code);
+    if (std::string why; !CloseStdout(why)) {
+        Error(why);
+        if (code == kExitOk) code = kExitPrinter;
     }
-    // The longest run of leading words that names a command wins.
-    const Command* best = nullptr;
-    size_t bestLength = 0;
-    for (const Command& command : Commands()) {
-        const size_t n = command.words.size();
-        if (n > args.size() || n <= bestLength) continue;
-        bool match = true;
-        for (size_t i = 0; i < n && match; ++i) match = command.words[i] == args[i];
-        if (match) {
-            best = &command;
-            bestLength = n;
-        }
-    }
-    if (best == nullptr) {
-        std::fprintf(stderr, "korva: unknown command '%s'\n", args[0].c_str());
-        PrintUsage(stderr);
-        return kExitUsage;
-    }
-    return best->run(std::vector<std::string>(args.begin() + static_cast<long>(bestLength), args.end()));
+    return code;
 }

@@ -1,7 +1,6 @@
 // korva net search: finds the Ethernet printers on the local network by the
 // network-setting broadcast and lists their settings.
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
 #include <string>
@@ -9,27 +8,16 @@
 
 #include "app/Clock.h"
 #include "cli/Command.h"
+#include "cli/JsonReport.h"
+#include "cli/LogoCommandSupport.h"
 #include "cli/NetCommandOptions.h"
+#include "cli/Output.h"
+#include "cli/Signals.h"
 #include "netcfg/NetSearch.h"
 #include "netcfg/NetText.h"
 
 namespace korva::cli {
 namespace {
-
-const std::string kUsage = std::string(
-                               "usage: korva net search [--broadcast ADDR] [--port N] "
-                               "[--listen-port N] [--json]\n"
-                               "Broadcasts a search and lists every printer that answers within "
-                               "one second of the last\nanswer, one per line: IP, port, subnet, "
-                               "gateway, MAC.\n\n") +
-                           kNetEndpointUsage +
-                           "  --json               print a JSON array of {ip, dhcp, port, subnet, "
-                           "gateway, mac, sender}\n";
-
-int UsageError(const std::string& why) {
-    std::fprintf(stderr, "korva net search: %s\n%s", why.c_str(), kUsage.c_str());
-    return kExitUsage;
-}
 
 void PrintText(const netcfg::NetSearch& search) {
     for (const netcfg::NetSettings& printer : search.Printers()) {
@@ -39,58 +27,59 @@ void PrintText(const netcfg::NetSearch& search) {
     }
 }
 
-void PrintJson(const netcfg::NetSearch& search) {
+/// The printers with the keys of `korva net set`'s options.
+QJsonArray PrintersJson(const netcfg::NetSearch& search) {
     QJsonArray list;
     for (size_t i = 0; i < search.Printers().size(); ++i) {
         const netcfg::NetSettings& printer = search.Printers()[i];
         list.append(QJsonObject{
-            {"ip", QString::fromStdString(netcfg::formatIpv4(printer.ip))},
-            {"dhcp", printer.dhcp},
-            {"port", printer.tcpPort},
-            {"subnet", QString::fromStdString(netcfg::formatIpv4(printer.mask))},
-            {"gateway", QString::fromStdString(netcfg::formatIpv4(printer.gateway))},
             {"mac", QString::fromStdString(netcfg::formatMac(printer.mac))},
+            {"ip", QString::fromStdString(netcfg::formatIpv4(printer.ip))},
+            {"mask", QString::fromStdString(netcfg::formatIpv4(printer.mask))},
+            {"gateway", QString::fromStdString(netcfg::formatIpv4(printer.gateway))},
+            {"tcp_port", printer.tcpPort},
+            {"dhcp", printer.dhcp},
             {"sender", QString::fromStdString(search.Senders()[i])},
         });
     }
-    std::fputs(QJsonDocument(list).toJson(QJsonDocument::Indented).constData(), stdout);
+    return list;
 }
 
-int RunNetSearch(const std::vector<std::string>& args) {
-    netcfg::NetEndpoints endpoints;
-    bool json = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--help" || args[i] == "-h") {
-            std::fputs(kUsage.c_str(), stdout);
-            return kExitOk;
-        }
-        std::string error;
-        if (TakeEndpointOption(args, i, endpoints, error)) {
-            if (!error.empty()) return UsageError(error);
-        } else if (args[i] == "--json") {
-            json = true;
-        } else {
-            return UsageError("unexpected argument " + args[i]);
-        }
-    }
+int RunNetSearch(const ParsedOptions& options) {
+    const std::optional<netcfg::NetEndpoints> endpoints = EndpointsFromOptions(options);
+    if (!endpoints) return kExitUsage;
+    if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
 
+    StderrMessages messages;
+    StopScope stop(StopMode::AtOnce, "search interrupted");
     app::RealClock clock;
-    netcfg::NetSearch search(clock, endpoints);
+    netcfg::NetSearch search(clock, *endpoints);
     app::RunSteps(search, clock);
-    if (json) {
-        PrintJson(search);
-    } else {
-        PrintText(search);
-    }
     if (search.ShortReplies() > 0)
-        std::fprintf(stderr, "korva net search: %d answers shorter than 35 bytes were skipped\n",
-                     search.ShortReplies());
-    return search.GetOutcome() == netcfg::NetSearch::Outcome::Finished ? kExitOk : kExitPrinter;
+        Note(std::to_string(search.ShortReplies()) + " answers shorter than 35 bytes were skipped");
+    int code = kExitOk;
+    if (search.GetOutcome() != netcfg::NetSearch::Outcome::Finished) {
+        code = kExitPrinter;
+    } else if (search.Printers().empty()) {
+        Error("no printer answered the search");
+        code = kExitPrinter;
+    }
+    if (Mode().json)
+        JsonReport(OutcomeOfExit(code)).Set("printers", PrintersJson(search)).Print();
+    else
+        PrintText(search);
+    return code;
 }
 
 const CommandRegistration kNetSearch{{
     {"net", "search"},
     "list the Ethernet printers on the local network",
+    "[--broadcast ADDR] [--udp-port N] [--listen-port N]",
+    "Broadcasts a search and lists every printer that answers within one second of\n"
+    "the last answer, one per line: IP, port, subnet, gateway, MAC. No answer is\n"
+    "exit code 1. --json gives {\"outcome\":...,\"printers\":[{mac, ip, mask,\n"
+    "gateway, tcp_port, dhcp, sender}...]}.",
+    WithNetEndpointOptions({}),
     RunNetSearch,
 }};
 

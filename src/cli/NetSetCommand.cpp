@@ -1,38 +1,24 @@
 // korva net set: changes one Ethernet printer's IP address, subnet mask,
 // gateway, TCP port and DHCP use; the printer is picked by its MAC address.
-#include <algorithm>
 #include <cstdio>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Clock.h"
 #include "cli/Command.h"
+#include "cli/JsonReport.h"
+#include "cli/LogoCommandSupport.h"
 #include "cli/NetCommandOptions.h"
+#include "cli/Output.h"
+#include "cli/Signals.h"
 #include "netcfg/ChangeRequest.h"
 #include "netcfg/NetSettingChange.h"
 
 namespace korva::cli {
 namespace {
 
-const std::string kUsage =
-    std::string(
-        "usage: korva net set --mac XX:XX:XX:XX:XX:XX --ip A.B.C.D --mask A.B.C.D\n"
-        "                     --gateway A.B.C.D --tcp-port N --dhcp on|off [--broadcast ADDR]\n"
-        "Sends the change to the printer with that MAC, waits up to one second for its\n"
-        "answer, then sends the apply; the printer beeps and switches itself off.\n"
-        "The IP address and gateway must end in 1..254, the TCP port lie in 1024..65534.\n"
-        "Exit code 1 when no printer answered the change.\n\n") +
-    kNetEndpointUsage;
-
-const std::vector<std::string> kRequired{"--mac",     "--ip",       "--mask",
-                                         "--gateway", "--tcp-port", "--dhcp"};
-
-int UsageError(const std::string& why) {
-    std::fprintf(stderr, "korva net set: %s\n%s", why.c_str(), kUsage.c_str());
-    return kExitUsage;
-}
+const std::vector<std::string> kRequired{"mac", "ip", "mask", "gateway", "tcp-port", "dhcp"};
 
 // The TCP port as typed; out-of-range numbers are kept so the range message names them.
 std::optional<long> ParseNumber(const std::string& text) {
@@ -45,37 +31,21 @@ std::optional<long> ParseNumber(const std::string& text) {
     return value;
 }
 
-int RunNetSet(const std::vector<std::string>& args) {
-    netcfg::NetEndpoints endpoints;
-    std::map<std::string, std::string> values;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--help" || args[i] == "-h") {
-            std::fputs(kUsage.c_str(), stdout);
-            return kExitOk;
-        }
-        std::string error;
-        if (TakeEndpointOption(args, i, endpoints, error)) {
-            if (!error.empty()) return UsageError(error);
-            continue;
-        }
-        if (std::find(kRequired.begin(), kRequired.end(), args[i]) == kRequired.end())
-            return UsageError("unexpected argument " + args[i]);
-        if (i + 1 >= args.size()) return UsageError(args[i] + " needs a value");
-        if (!values.emplace(args[i], args[i + 1]).second)
-            return UsageError(args[i] + " given twice");
-        ++i;
-    }
+int RunNetSet(const ParsedOptions& options) {
+    const std::optional<netcfg::NetEndpoints> endpoints = EndpointsFromOptions(options);
+    if (!endpoints) return kExitUsage;
+    if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
     for (const std::string& name : kRequired)
-        if (!values.count(name)) return UsageError(name + " is required");
+        if (!options.Has(name)) return UsageError("--" + name + " is required");
 
-    const std::string& dhcp = values["--dhcp"];
+    const std::string dhcp = options.Get("dhcp");
     if (dhcp != "on" && dhcp != "off") return UsageError("--dhcp takes on or off");
-    const std::optional<long> tcpPort = ParseNumber(values["--tcp-port"]);
+    const std::optional<long> tcpPort = ParseNumber(options.Get("tcp-port"));
     if (!tcpPort)
-        return UsageError("--tcp-port needs a number, not \"" + values["--tcp-port"] + "\"");
+        return UsageError("--tcp-port needs a number, not \"" + options.Get("tcp-port") + "\"");
+    const std::string mac = options.Get("mac");
     const netcfg::ChangeBuild request = netcfg::buildChange(
-        {values["--ip"], values["--mask"], values["--gateway"], *tcpPort, dhcp == "on"},
-        values["--mac"]);
+        {options.Get("ip"), options.Get("mask"), options.Get("gateway"), *tcpPort, dhcp == "on"}, mac);
     switch (request.error) {
         case netcfg::ChangeError::None:
         case netcfg::ChangeError::IpRange:
@@ -85,25 +55,48 @@ int RunNetSet(const std::vector<std::string>& args) {
             return UsageError(netcfg::describeChangeError(request.error));
     }
 
+    StderrMessages messages;
+    StopScope stop(StopMode::Unstoppable, "the change is on its way; it cannot be stopped");
     app::RealClock clock;
-    netcfg::NetSettingChange change(clock, endpoints, request, /*askConfirmation=*/false);
+    netcfg::NetSettingChange change(clock, *endpoints, request, /*askConfirmation=*/false);
     app::RunSteps(change, clock);
+    int code = kExitPrinter;
     switch (change.GetOutcome()) {
         case netcfg::NetSettingChange::Outcome::Applied:
-            if (change.Answered()) return kExitOk;
-            std::fprintf(stderr, "korva net set: no printer answered the change for %s\n",
-                         values["--mac"].c_str());
-            return kExitPrinter;
+            if (change.Answered()) {
+                code = kExitOk;
+                break;
+            }
+            Error("no printer answered the change for " + mac);
+            break;
         case netcfg::NetSettingChange::Outcome::Refused:
-            return kExitUsage;
+            code = kExitUsage;
+            break;
         default:
-            return kExitPrinter;
+            break;
     }
+    JsonReport(OutcomeOfExit(code)).Set("mac", mac).Set("ip", options.Get("ip")).Print();
+    return code;
 }
 
 const CommandRegistration kNetSet{{
     {"net", "set"},
     "change an Ethernet printer's IP address, mask, gateway, port and DHCP use",
+    "--mac XX:XX:XX:XX:XX:XX --ip A.B.C.D --mask A.B.C.D\n"
+    "                     --gateway A.B.C.D --tcp-port N --dhcp on|off\n"
+    "                     [--broadcast ADDR]",
+    "Sends the change to the printer with that MAC, waits up to one second for its\n"
+    "answer, then sends the apply; the printer beeps and switches itself off.\n"
+    "The IP address and gateway must end in 1..254, the TCP port lie in 1024..65534.\n"
+    "Exit code 1 when no printer answered the change.",
+    WithNetEndpointOptions({
+        {"mac", 0, "XX:XX:XX:XX:XX:XX", "the printer to change"},
+        {"ip", 0, "A.B.C.D", "its new IP address"},
+        {"mask", 0, "A.B.C.D", "its new subnet mask"},
+        {"gateway", 0, "A.B.C.D", "its new gateway"},
+        {"tcp-port", 0, "N", "its new TCP port, 1024..65534"},
+        {"dhcp", 0, "on|off", "whether it takes its address from DHCP"},
+    }),
     RunNetSet,
 }};
 

@@ -1,7 +1,6 @@
 // korva ports: the serial and parallel ports and the USB printers this
 // machine has, one per line (or as JSON), so a user knows what to give --port.
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
 #include <string>
@@ -9,19 +8,13 @@
 
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
+#include "cli/JsonReport.h"
+#include "cli/Output.h"
 #include "port/Discovery.h"
 #include "port/PortKind.h"
 
 namespace korva::cli {
 namespace {
-
-constexpr const char* kUsage =
-    "usage: korva ports [--json]\n"
-    "Lists the serial ports, parallel ports and USB printers found, one per line:\n"
-    "the kind, the device path and, for a USB printer, its hardware id and series.\n"
-    "A serial or parallel path goes to --port as it is; a KORVA USB printer is\n"
-    "reached with --port USB and a model of its series.\n\n"
-    "  --json               print a JSON array of {kind, path[, hardware_id, series]}\n";
 
 struct FoundPort {
     std::string kind;  ///< "serial", "parallel" or "usb"
@@ -64,8 +57,7 @@ void PrintText(const std::vector<FoundPort>& ports) {
         }
         std::printf("%s\n", line.c_str());
     }
-    if (ports.empty())
-        std::fprintf(stderr, "korva ports: no serial, parallel or USB printer port found\n");
+    if (ports.empty()) Note("no serial, parallel or USB printer port found");
 }
 
 void PrintJson(const std::vector<FoundPort>& ports) {
@@ -81,24 +73,13 @@ void PrintJson(const std::vector<FoundPort>& ports) {
         }
         list.append(entry);
     }
-    std::fputs(QJsonDocument(list).toJson(QJsonDocument::Indented).constData(), stdout);
+    JsonReport(Outcome::Done).Set("ports", list).Print();
 }
 
-int RunPorts(const std::vector<std::string>& args) {
-    bool json = false;
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return kExitOk;
-        }
-        if (arg != "--json") {
-            std::fprintf(stderr, "korva ports: unexpected argument %s\n%s", arg.c_str(), kUsage);
-            return kExitUsage;
-        }
-        json = true;
-    }
+int RunPorts(const ParsedOptions& options) {
+    if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
     const std::vector<FoundPort> ports = FindPorts(DeviceRootsFromEnvironment());
-    if (json) {
+    if (Mode().json) {
         PrintJson(ports);
     } else {
         PrintText(ports);
@@ -109,6 +90,13 @@ int RunPorts(const std::vector<std::string>& args) {
 const CommandRegistration kPorts{{
     {"ports"},
     "list the serial, parallel and USB printer ports found",
+    "",
+    "Lists the serial ports, parallel ports and USB printers found, one per line:\n"
+    "the kind, the device path and, for a USB printer, its hardware id and series.\n"
+    "Any of these paths goes to --port as it is; --port USB picks the one KORVA USB\n"
+    "printer of the model's series. --json gives {\"outcome\":\"done\",\"ports\":\n"
+    "[{kind, path[, hardware_id, series]}...]}.",
+    {},
     RunPorts,
 }};
 

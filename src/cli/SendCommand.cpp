@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -16,33 +17,36 @@
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/DeviceRootsEnv.h"
+#include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
+#include "cli/Output.h"
+#include "cli/Signals.h"
 #include "port/PortPath.h"
 #include "port/Ports.h"
 
 namespace korva::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: korva send --port P [connection options] FILE\n"
-    "Opens the port, writes FILE to it byte for byte and closes the port.\n\n";
-
 /// Writes go out in pieces, so a stalled printer is noticed within one
 /// piece's deadline instead of the whole file's.
 constexpr size_t kChunkSize = 1024;
 
-int UsageError(const std::string& why) {
-    std::fprintf(stderr, "korva send: %s\n%s", why.c_str(), kUsage);
-    return kExitUsage;
-}
-
 int PortError(const std::string& why) {
-    std::fprintf(stderr, "korva send: %s\n", why.c_str());
+    Error(why);
     return kExitPrinter;
 }
 
-/// The whole file, or nullopt with `error` saying why it cannot be read.
+/// The whole file ("-": standard input), or nullopt with `error` saying why
+/// it cannot be read.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, std::string& error) {
+    if (path == "-") {
+        std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(std::cin), {}};
+        if (std::cin.bad()) {
+            error = "cannot read standard input";
+            return std::nullopt;
+        }
+        return bytes;
+    }
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         error = path + " is a directory";
@@ -64,6 +68,9 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, std::
 std::string OpenFailure(const port::ConnectionSettings& settings, int error) {
     switch (settings.Kind()) {
         case port::PortKind::Usb:
+            if (!settings.usbNode.empty())
+                return "cannot open " + settings.usbNode + ": " + std::strerror(error) +
+                       (error == EACCES ? " (is the user in group lp?)" : "");
             return std::string("no ") + (settings.deviceType == 3 ? "KORVA20II" : "KORVA20") +
                    " USB printer found, or it cannot be opened (is the user in group lp?)";
         case port::PortKind::Ethernet:
@@ -85,10 +92,12 @@ std::string WriteFailure(int error) {
     return error != 0 ? std::strerror(error) : "the port stopped taking data";
 }
 
-/// Writes `bytes` in pieces; returns how many were taken.
+/// Writes `bytes` in pieces; returns how many were taken. A SIGINT or
+/// SIGTERM stops it between pieces.
 size_t WriteAll(port::ByteStream& stream, std::span<const uint8_t> bytes) {
+    StopScope stop(StopMode::AtSafePoint, "stopping after the piece being written");
     size_t sent = 0;
-    while (sent < bytes.size()) {
+    while (sent < bytes.size() && !StopRequested()) {
         const auto piece = bytes.subspan(sent, std::min(kChunkSize, bytes.size() - sent));
         const size_t n = stream.Write(piece);
         sent += std::min(n, piece.size());
@@ -97,23 +106,12 @@ size_t WriteAll(port::ByteStream& stream, std::span<const uint8_t> bytes) {
     return sent;
 }
 
-int RunSend(const std::vector<std::string>& args) {
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            std::fputs(kConnectionOptionsHelp, stdout);
-            return kExitOk;
-        }
-    }
-    const port::ConnectionArgs conn = ParseConnectionOptions(args);
-    if (!conn.error.empty()) return UsageError(conn.error);
-    std::vector<std::string> files;
-    for (const std::string& arg : conn.rest) {
-        if (arg.starts_with("--")) return UsageError("unknown option " + arg);
-        files.push_back(arg);
-    }
-    if (files.size() != 1) return UsageError("give exactly one file to send");
-    const port::ConnectionSettings& settings = conn.settings;
+int RunSend(const ParsedOptions& options) {
+    const std::optional<port::ConnectionSettings> connection = ConnectionFromOptions(options, true);
+    if (!connection) return kExitUsage;
+    const std::vector<std::string>& files = options.Operands();
+    if (files.size() != 1) return UsageError("give exactly one file to send (- for standard input)");
+    const port::ConnectionSettings& settings = *connection;
     const port::DeviceRoots roots = DeviceRootsFromEnvironment();
     const port::PortKind kind = port::ClassifyPortPath(settings.portName, roots.sys);
     if (kind == port::PortKind::File)
@@ -122,7 +120,7 @@ int RunSend(const std::vector<std::string>& args) {
     std::string readError;
     const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(files[0], readError);
     if (!bytes) {
-        std::fprintf(stderr, "korva send: %s\n", readError.c_str());
+        Error(readError);
         return kExitBadInput;
     }
     if (kind == port::PortKind::OutputFile)
@@ -147,17 +145,32 @@ int RunSend(const std::vector<std::string>& args) {
     const size_t sent = WriteAll(*stream, *bytes);
     const int writeError = stream->LastError();
     stream->Close();
-    if (sent != bytes->size()) {
-        return PortError("only " + std::to_string(sent) + " of " + std::to_string(bytes->size()) +
-                         " bytes reached " + settings.portName + ": " + WriteFailure(writeError));
+    const std::string counts = std::to_string(sent) + " of " + std::to_string(bytes->size()) + " bytes";
+    const auto report = [&](Outcome outcome) {
+        JsonReport(outcome).Set("port", settings.portName).Set("bytes", static_cast<long long>(sent)).Print();
+    };
+    if (sent != bytes->size() && StopRequested()) {
+        Error("cancelled: " + counts + " reached " + settings.portName);
+        report(Outcome::Cancelled);
+        return StopExitCode();
     }
-    std::fprintf(stderr, "korva send: %zu bytes sent to %s\n", sent, settings.portName.c_str());
+    if (sent != bytes->size()) {
+        Error("only " + counts + " reached " + settings.portName + ": " + WriteFailure(writeError));
+        report(Outcome::Failed);
+        return kExitPrinter;
+    }
+    Note(std::to_string(sent) + " bytes sent to " + settings.portName);
+    report(Outcome::Done);
     return kExitOk;
 }
 
 const CommandRegistration kSend{{
     {"send"},
     "write a file (a saved command stream) to a printer port",
+    "--port P [connection options] FILE",
+    "Opens the port, writes FILE (- for standard input) to it byte for byte and\n"
+    "closes the port.",
+    WithConnectionOptions({}),
     RunSend,
 }};
 

@@ -5,74 +5,43 @@
 #include "app/AppProfile.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
-#include "cli/LogoCommandSupport.h"
+#include "cli/JsonReport.h"
+#include "cli/Output.h"
 #include "usersetup/SettingNames.h"
 #include "usersetup/UserProfile.h"
 
 namespace korva::cli {
 
-namespace {
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (static_cast<unsigned char>(c) < 0x20) continue;
-        out += c;
-    }
-    return out + "\"";
-}
-}  // namespace
-
-int SetupUsageError(const char* command, const char* usage, const std::string& why) {
-    std::fprintf(stderr, "korva setup %s: %s\n%s", command, why.c_str(), usage);
-    return kExitUsage;
+std::vector<OptionSpec> SetupOptionSpecs(std::vector<OptionSpec> own) {
+    own.push_back(TimeoutOption("how long to wait for every answer, default 5000"));
+    return WithConnectionOptions(std::move(own));
 }
 
-int ParseSetupOptions(const std::vector<std::string>& args, const char* command, const char* usage,
-                      SetupOptions& options) {
-    const port::ConnectionArgs conn = ParseConnectionOptions(args, false);
-    for (const std::string& arg : conn.rest) {
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(usage, stdout);
-            std::fputs(kConnectionOptionsHelp, stdout);
-            return kExitOk;
-        }
+std::optional<SetupOptions> ParseSetupOptions(const ParsedOptions& options) {
+    const std::optional<port::ConnectionSettings> connection = ConnectionFromOptions(options, true);
+    if (!connection) return std::nullopt;
+    if (connection->deviceType == 2) {
+        UsageError("the KORVA10 models have no user setup");
+        return std::nullopt;
     }
-    if (!conn.error.empty()) return SetupUsageError(command, usage, conn.error);
-    if (!conn.portGiven) return SetupUsageError(command, usage, "--port is required");
-    if (conn.settings.deviceType == 2)
-        return SetupUsageError(command, usage, "the KORVA10 models have no user setup");
-    options.connection = conn.settings;
-    for (size_t i = 0; i < conn.rest.size(); ++i) {
-        std::string value;
-        bool missing = false;
-        if (conn.rest[i] == "--json") {
-            options.json = true;
-        } else if (TakeValue(conn.rest, i, "--timeout", value, missing)) {
-            if (missing || !ParseNumber(value, 100, 600000, options.timeoutMs))
-                return SetupUsageError(command, usage, "--timeout takes milliseconds, 100..600000");
-        } else {
-            options.rest.push_back(conn.rest[i]);
-        }
-    }
-    return -1;
+    const std::optional<int> timeout = TimeoutFromOptions(options, 5000, 100, 600000);
+    if (!timeout) return std::nullopt;
+    return SetupOptions{*connection, *timeout};
 }
 
 usersetup::SetupLists ProgramSetupLists() { return usersetup::LoadSetupLists(app::AppProfile()); }
 
-void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists,
-                   bool json) {
+void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists) {
     const auto described = usersetup::DescribeSettings(settings, lists);
-    if (!json) {
+    if (!Mode().json) {
         for (const auto& [name, value] : described)
             std::printf("%s=%s\n", name.c_str(), value.c_str());
         return;
     }
-    std::string out = "{\"settings\":{";
-    for (size_t i = 0; i < described.size(); ++i)
-        out +=
-            (i ? "," : "") + JsonString(described[i].first) + ":" + JsonString(described[i].second);
-    std::printf("%s}}\n", out.c_str());
+    QJsonObject object;
+    for (const auto& [name, value] : described)
+        object[QString::fromStdString(name)] = QString::fromStdString(value);
+    JsonReport(Outcome::Done).Set("settings", object).Print();
 }
 
 }  // namespace korva::cli

@@ -1,9 +1,11 @@
 #pragma once
 // What the `korva setup` commands share: their options, the profile lists,
 // and the settings printed as text or JSON.
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli/Options.h"
 #include "port/Connection.h"
 #include "usersetup/SetupLists.h"
 #include "usersetup/UserSettings.h"
@@ -12,24 +14,19 @@ namespace korva::cli {
 
 struct SetupOptions {
     port::ConnectionSettings connection;
-    bool json = false;
-    int timeoutMs = 5000;           ///< how long a read waits for every answer
-    std::vector<std::string> rest;  ///< NAME=VALUE words and the command's own flags
+    int timeoutMs = 5000;  ///< how long a read waits for every answer
 };
 
-/// Parses the connection options, --json and --timeout MS. Returns -1 to go
-/// on, or the exit code (help printed, or a usage error reported).
-int ParseSetupOptions(const std::vector<std::string>& args, const char* command, const char* usage,
-                      SetupOptions& options);
+/// The connection options and --timeout MS; nullopt after a usage error.
+std::optional<SetupOptions> ParseSetupOptions(const ParsedOptions& options);
 
-/// Reports a usage error of `korva setup <command>`; returns kExitUsage.
-int SetupUsageError(const char* command, const char* usage, const std::string& why);
+/// The connection options and --timeout of the setup commands.
+std::vector<OptionSpec> SetupOptionSpecs(std::vector<OptionSpec> own);
 
 /// The receive-buffer and code-page lists, from the program's profile.
 usersetup::SetupLists ProgramSetupLists();
 
-/// "name=value" lines, or one JSON object {"settings":{...}} when `json`.
-void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists,
-                   bool json);
+/// "name=value" lines, or under --json {"outcome":"done","settings":{...}}.
+void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists);
 
 }  // namespace korva::cli

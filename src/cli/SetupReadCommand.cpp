@@ -1,5 +1,4 @@
 // korva setup read: asks the printer for every user setting and prints them.
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -7,47 +6,51 @@
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/LogoCommandSupport.h"
+#include "cli/Output.h"
 #include "cli/SetupCommand.h"
+#include "cli/Signals.h"
 #include "usersetup/SetupSession.h"
 
 namespace korva::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: korva setup read --port P [connection options] [--timeout MS] [--json]\n"
-    "Reads the printer's user settings and prints them as NAME=VALUE lines.\n\n"
-    "  --timeout MS         how long to wait for every answer, default 5000\n"
-    "  --json               print one JSON object {\"settings\":{...}} instead\n";
-
-int runRead(const std::vector<std::string>& args) {
-    SetupOptions options;
-    if (const int code = ParseSetupOptions(args, "read", kUsage, options); code >= 0) return code;
-    if (!options.rest.empty())
-        return SetupUsageError("read", kUsage, "unexpected argument " + options.rest[0]);
+int runRead(const ParsedOptions& parsed) {
+    const std::optional<SetupOptions> options = ParseSetupOptions(parsed);
+    if (!options) return kExitUsage;
+    if (!parsed.Operands().empty()) return UsageError("unexpected argument " + parsed.Operands()[0]);
 
     app::CErrorLog log;
     StderrMessages messages;
-    usersetup::SetupSession session(options.connection, log, DeviceRootsFromEnvironment());
+    usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     const port::PortKind kind = session.Kind();
     if (kind == port::PortKind::File || kind == port::PortKind::OutputFile)
-        return SetupUsageError("read", kUsage, "a file cannot answer; give a printer port");
+        return UsageError("a file cannot answer; give a printer port");
+    // Reading changes nothing in the printer: a signal ends it at once.
+    StopScope stop(StopMode::AtOnce, "interrupted while reading; the printer is unchanged");
     if (!session.Connect()) return kExitPrinter;
     const usersetup::SetupLists lists = ProgramSetupLists();
     usersetup::UserSettings settings;
     std::vector<int> missing;
-    const bool complete = session.Read(settings, lists, options.timeoutMs, missing);
+    const bool complete = session.Read(settings, lists, options->timeoutMs, missing);
     if (!missing.empty()) {
         std::string numbers;
         for (int n : missing) numbers += " " + std::to_string(n);
-        std::fprintf(stderr, "korva: no answer for setting%s%s\n", missing.size() > 1 ? "s" : "",
-                     numbers.c_str());
+        Error(std::string("no answer for setting") + (missing.size() > 1 ? "s" : "") + numbers);
     }
     if (!complete) return kExitPrinter;
-    PrintSettings(settings, lists, options.json);
+    PrintSettings(settings, lists);
     return kExitOk;
 }
 
-const CommandRegistration kRead{{{"setup", "read"}, "read the printer's user settings", runRead}};
+const CommandRegistration kRead{{
+    {"setup", "read"},
+    "read the printer's user settings",
+    "--port P [connection options] [--timeout MS]",
+    "Reads the printer's user settings and prints them as NAME=VALUE lines, which\n"
+    "'korva setup write' takes back unchanged.",
+    SetupOptionSpecs({}),
+    runRead,
+}};
 
 }  // namespace
 }  // namespace korva::cli

@@ -1,39 +1,44 @@
 // korva setup test-page: prints the user setup's test page.
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/ErrorLog.h"
 #include "cli/Command.h"
+#include "cli/ConnectionOptions.h"
 #include "cli/DeviceRootsEnv.h"
+#include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
+#include "cli/Output.h"
 #include "cli/SetupCommand.h"
+#include "cli/Signals.h"
 #include "usersetup/SetupSession.h"
 
 namespace korva::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: korva setup test-page --port P [connection options]\n"
-    "Prints the test page: a title, colour and digit rows, the upper half of\n"
-    "the code page, then a cut.\n";
-
-int runTestPage(const std::vector<std::string>& args) {
-    SetupOptions options;
-    if (const int code = ParseSetupOptions(args, "test-page", kUsage, options); code >= 0)
-        return code;
-    if (!options.rest.empty())
-        return SetupUsageError("test-page", kUsage, "unexpected argument " + options.rest[0]);
+int runTestPage(const ParsedOptions& parsed) {
+    const std::optional<SetupOptions> options = ParseSetupOptions(parsed);
+    if (!options) return kExitUsage;
+    if (!parsed.Operands().empty()) return UsageError("unexpected argument " + parsed.Operands()[0]);
     app::CErrorLog log;
     StderrMessages messages;
-    usersetup::SetupSession session(options.connection, log, DeviceRootsFromEnvironment());
+    usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
+    StopScope stop(StopMode::Unstoppable, "the test page is on its way; it cannot be stopped");
     if (!session.Connect() || !session.TestPage()) return kExitPrinter;
-    std::fprintf(stderr, "korva: test page sent\n");
+    Note("test page sent");
+    JsonReport(Outcome::Done).Set("port", options->connection.portName).Print();
     return kExitOk;
 }
 
-const CommandRegistration kTestPage{
-    {{"setup", "test-page"}, "print the user setup test page", runTestPage}};
+const CommandRegistration kTestPage{{
+    {"setup", "test-page"},
+    "print the user setup test page",
+    "--port P [connection options]",
+    "Prints the test page: a title, colour and digit rows, the upper half of\n"
+    "the code page, then a cut.",
+    WithConnectionOptions({}),
+    runTestPage,
+}};
 
 }  // namespace
 }  // namespace korva::cli

@@ -30,6 +30,9 @@ struct ConnectionSettings {
     int deviceType = 0;
     std::string ipAddress = kDefaultPrinterIp;
     int tcpPort = kDefaultPrinterTcpPort;
+    /// USB only: the usblp node of the printer meant; empty for the one KORVA
+    /// USB printer of the device type's series.
+    std::string usbNode;
 
     PortKind Kind() const { return ClassifyPort(portName); }
     /// True when every serial line setting has been chosen.

@@ -37,6 +37,7 @@ void CPorts::SetConnection(const ConnectionSettings& settings) {
     m_StopBits = settings.stopBits;
     m_FlowControl = settings.flowControl;
     m_DeviceType = settings.deviceType;
+    m_UsbNode = settings.usbNode;
 }
 
 ConnectionSettings CPorts::Connection() const {
@@ -48,6 +49,7 @@ ConnectionSettings CPorts::Connection() const {
     settings.stopBits = m_StopBits;
     settings.flowControl = m_FlowControl;
     settings.deviceType = m_DeviceType;
+    settings.usbNode = m_UsbNode;
     return settings;
 }
 
@@ -186,8 +188,19 @@ bool CPorts::OpenOutputFile() {
 }
 
 bool CPorts::OpenUsb() {
-    const int fd =
-        OpenUsbPrinter(UsbIdPrefixForDeviceType(m_DeviceType), m_UsbPath, m_Log, m_Roots);
+    int fd = -1;
+    if (m_UsbNode.empty()) {
+        fd = OpenUsbPrinter(UsbIdPrefixForDeviceType(m_DeviceType), m_UsbPath, m_Log, m_Roots);
+    } else {
+        m_UsbPath = m_UsbNode;
+        fd = ::open(m_UsbNode.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            const int error = errno;
+            m_Log.Log("CreateFile Fail [%d]", error);
+            Fail(error);
+            return false;
+        }
+    }
     if (fd < 0) {
         Fail(ENODEV);
         return false;

@@ -55,6 +55,8 @@ public:
     uint8_t m_CurrentTool = kToolNone;
     /// Device path of the USB printer, written by the USB open.
     std::string m_UsbPath;
+    /// The usblp node to open for "USB"; empty: search the printer of the series.
+    std::string m_UsbNode;
     /// Replies from the printer: filled by the watch thread and ReadUsbReply.
     CRecvQueue m_QueueRead;
     /// 1 while the port is open.

@@ -1,6 +1,9 @@
 #include "app/ErrorLog.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
@@ -59,4 +62,28 @@ TEST(ErrorLog, UncreatableFileLeavesLoggingOff) {
     EXPECT_EQ(log.OpenLog((dir / "missing" / "error.log").string()), 0);
     EXPECT_FALSE(log.IsOpen());
     log.Log("ignored %d", 1);  // must not crash
+}
+
+TEST(ErrorLog, ALinkOrAFifoIsNeverWritten) {
+    korva::test::TestDir dir;
+    std::ofstream(dir / "precious.txt") << "keep me";
+    std::filesystem::create_symlink(dir / "precious.txt", dir / "link.log");
+    ASSERT_EQ(::mkfifo((dir / "fifo.log").c_str(), 0644), 0);
+    // With a reader on the FIFO a plain open would succeed and write into it.
+    const int reader = ::open((dir / "fifo.log").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const struct {
+        const char* name;
+        const char* problem;
+    } rows[] = {{"link.log", "is a symbolic link"}, {"fifo.log", "is not a regular file"}};
+    for (const auto& row : rows) {
+        CErrorLog log;
+        EXPECT_EQ(log.OpenLog((dir / row.name).string()), 0) << row.name;
+        EXPECT_EQ(log.Problem(), row.problem);
+        log.Log("nothing");
+    }
+    char byte = 0;
+    EXPECT_EQ(::read(reader, &byte, 1), 0) << "the FIFO received bytes";
+    ::close(reader);
+    EXPECT_EQ(ReadAll(dir / "precious.txt"), "keep me");
 }

@@ -1,6 +1,7 @@
 #include "app/IniProfile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -65,12 +66,13 @@ TEST(IniProfile, FailedRenameLeavesOldContentAndNoTemporaryFile) {
     EXPECT_EQ(EntriesIn(dir.path()), 1u) << "a temporary file was left behind";
 }
 
-TEST(IniProfile, UnwritableFolderFailsTheSaveAndKeepsTheFile) {
+TEST(IniProfile, AFolderThatCannotBeMadeFailsTheSave) {
     korva::test::TestDir dir;
-    const auto path = dir / "gone" / "KorvaTool.INI";
+    WriteAll(dir / "plain", "not a folder");
+    const auto path = dir / "plain" / "korvatool" / "KorvaTool.INI";
     IniProfile profile(path.string());
     EXPECT_FALSE(profile.WriteString("LOGO", "Count", "1"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "gone"));
+    EXPECT_EQ(ReadAll(dir / "plain"), "not a folder");
 }
 
 TEST(IniProfile, DamagedFileIsReadAsFarAsPossible) {
@@ -97,10 +99,29 @@ TEST(IniProfile, KeepsThePermissionsOfTheOldFile) {
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
-TEST(IniProfile, PathIsProgramNameDotIniInTheWorkingDirectory) {
-    EXPECT_EQ(korva::app::ProfileFileName("KorvaTool"), "KorvaTool.INI");
-    EXPECT_EQ(korva::app::DefaultProfilePath("KorvaTool"),
-              (std::filesystem::current_path() / "KorvaTool.INI").string());
+TEST(IniProfile, ALinkOrAFifoIsNeitherReadNorReplaced) {
+    korva::test::TestDir dir;
+    WriteAll(dir / "real.INI", "[A]\nx=1\n");
+    std::filesystem::create_symlink(dir / "real.INI", dir / "link.INI");
+    ASSERT_EQ(::mkfifo((dir / "fifo.INI").c_str(), 0644), 0);
+    for (const char* name : {"link.INI", "fifo.INI"}) {
+        IniProfile profile((dir / name).string());  // a FIFO would block a plain open
+        EXPECT_EQ(profile.GetString("A", "x", "default"), "default") << name;
+        EXPECT_NE(profile.Problem(), "") << name;
+        EXPECT_FALSE(profile.WriteString("A", "x", "2")) << name;
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.INI"));
+    EXPECT_TRUE(std::filesystem::is_fifo(dir / "fifo.INI"));
+    EXPECT_EQ(ReadAll(dir / "real.INI"), "[A]\nx=1\n");
+}
+
+TEST(IniProfile, FirstSaveMakesAMissingFolder) {
+    korva::test::TestDir dir;
+    const auto path = dir / "config" / "korvatool" / "KorvaTool.INI";
+    IniProfile profile(path.string());
+    ASSERT_TRUE(profile.WriteString("A", "x", "1"));
+    EXPECT_EQ(ReadAll(path), "[A]\r\nx=1\r\n");
+    EXPECT_EQ(std::filesystem::status(path.parent_path()).permissions(), std::filesystem::perms::owner_all);
 }
 
 TEST(AppProfile, InstalledProfileIsTheOneToolsSee) {

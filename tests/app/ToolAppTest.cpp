@@ -17,7 +17,7 @@ using korva::app::ui::CToolApp;
 
 TEST(ToolApp, ErrorLogStartsWithTheVersionLine) {
     korva::test::TestDir dir;
-    ASSERT_TRUE(CToolApp::OpenErrorLog(dir.path().string()));
+    ASSERT_TRUE(CToolApp::OpenErrorLog((dir / "error.log").string()));
     korva::app::ErrorLog().Log("second");
     korva::app::ErrorLog().Close();
     std::ifstream in(dir / "error.log", std::ios::binary);
@@ -31,7 +31,7 @@ TEST(ToolApp, ErrorLogStartsWithTheVersionLine) {
 }
 
 TEST(ToolApp, UnwritableFolderLeavesLoggingOff) {
-    EXPECT_FALSE(CToolApp::OpenErrorLog("/nonexistent-korva-dir"));
+    EXPECT_FALSE(CToolApp::OpenErrorLog("/proc/nonexistent-korva-dir/error.log"));
     EXPECT_FALSE(korva::app::ErrorLog().IsOpen());
 }
 

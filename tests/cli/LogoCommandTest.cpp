@@ -1,5 +1,6 @@
 // `korva logo convert` and `korva logo list` as a user runs them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <fstream>
@@ -27,9 +28,9 @@ std::string ReadText(const std::filesystem::path& path) {
 
 class LogoCommand : public ::testing::Test {
   protected:
-    Result Korva(const std::string& args) {
-        const std::string command = "cd '" + dir.path().string() +
-                                    "' && '" KORVA_BIN_DIR "/korva' " + args +
+    Result Korva(const std::string& args, const std::string& env = "") {
+        const std::string command = "cd '" + dir.path().string() + "' && " + env +
+                                    " '" KORVA_BIN_DIR "/korva' " + args +
                                     " >stdout.txt 2>stderr.txt";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(dir / "stdout.txt"),
@@ -73,7 +74,7 @@ TEST_F(LogoCommand, ConvertWritesThePrinterRaster) {
 
     r = Korva("logo convert black.bmp --out gray.bin --gray --threshold 40 --json");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "{\"width\":104,\"height\":32,\"bytes\":1664}\n");
+    EXPECT_EQ(r.out, "{\"bytes\":1664,\"height\":32,\"outcome\":\"done\",\"width\":104}\n");
     EXPECT_EQ(Bytes("gray.bin").size(), 1664u);
     EXPECT_EQ(Bytes("gray.bin")[0], 0x55);
 }
@@ -98,10 +99,10 @@ TEST_F(LogoCommand, ConvertRefusesBadFilesAndArguments) {
           "ok.bmp --out r.bin --bogus", "ok.bmp other.bmp --out r.bin"}) {
         r = Korva(std::string("logo convert ") + args);
         EXPECT_EQ(r.exitCode, 2) << args;
-        EXPECT_NE(r.err.find("usage:"), std::string::npos) << args;
+        EXPECT_NE(r.err.find("Try 'korva logo convert --help'."), std::string::npos) << args;
     }
     r = Korva("logo convert ok.bmp --out /nonexistent-dir/r.bin");
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 3);  // a file problem, not a printer one
     EXPECT_NE(r.err.find("cannot write"), std::string::npos);
 }
 
@@ -131,6 +132,21 @@ TEST_F(LogoCommand, ListShowsTheProfilesLogos) {
     r = Korva("logo list");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Number of Image Files:   2 / 255\n"), std::string::npos) << r.out;
+
+    // Elsewhere the profile in the user's configuration folder; a FIFO in
+    // its place is skipped, never waited on.
+    std::filesystem::remove(dir / "KorvaTool.INI");
+    std::filesystem::create_directories(dir / "home/.config/korvatool");
+    Write("home/.config/korvatool/KorvaTool.INI", {ini.begin(), ini.end()});
+    const std::string home = "env -u XDG_CONFIG_HOME HOME='" + (dir / "home").string() + "'";
+    r = Korva("logo list", home);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Number of Image Files:   2 / 255\n"), std::string::npos) << r.out;
+    ASSERT_EQ(::mkfifo((dir / "KorvaTool.INI").c_str(), 0644), 0);
+    r = Korva("logo list", "timeout 20 " + home);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("KorvaTool.INI is not a regular file: not read"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("Number of Image Files:   0 / 255\n"), std::string::npos) << r.out;
 
     r = Korva("logo list --profile none.INI");
     EXPECT_EQ(r.exitCode, 3);

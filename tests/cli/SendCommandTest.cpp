@@ -330,3 +330,34 @@ TEST(SendToSimulator, SavedStreamDefinesTwoNvLogosThatPrintOnThePaper) {
     });
     EXPECT_GE(black, needed);
 }
+
+TEST(SendToUsb, TwoPrintersOfTheSeriesNeedTheNodeNamed) {
+    FakeDeviceTree tree;
+    const auto first = tree.AddUsbPrinter(0, "7f3d", "0102", "0100");
+    const auto second = tree.AddUsbPrinter(1, "7f3d", "0102", "0100");
+    korva::test::TestDir dir;
+    const std::vector<uint8_t> payload = BinaryPayload(3000);
+    const std::string file = WriteFile(dir, "stream.prn", payload);
+    KorvaProcess ambiguous;
+    tree.Apply(ambiguous);
+    KorvaResult r = ambiguous.Run({"send", "-p", "USB", "--model", "KORVA20IIU-II", file.c_str()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "2 KORVA20II USB printers are attached (" + first.string() + ", " +
+                                    second.string() + "); name one with --port"))
+        << r.err;
+    EXPECT_TRUE(ReadFile(first).empty());
+
+    // The node as `korva ports` lists it: its ids tell the series.
+    KorvaProcess named;
+    tree.Apply(named);
+    r = named.Run({"send", "--port=" + QString::fromStdString(second.string()), file.c_str()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(second), payload);
+    EXPECT_TRUE(ReadFile(first).empty());
+
+    KorvaProcess mismatch;
+    tree.Apply(mismatch);
+    r = mismatch.Run({"send", "-p", second.c_str(), "--model", "KORVA20U-II", file.c_str()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "is a KORVA20II printer, but the model is a KORVA20")) << r.err;
+}

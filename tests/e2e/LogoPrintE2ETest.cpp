@@ -196,7 +196,7 @@ TEST_F(LogoPrintE2E, CommandLinePrint) {
     const QJsonObject state = WaitPrinted(2);
     EXPECT_EQ(SimHarness::Received(state, 1),
               Bytes("1d 49 01 1b 40 1b 1c 70 01 02 1b 1c 70 02 02"));
-    EXPECT_NE(err.find("Printing... 2/255"), std::string::npos) << err;
+    EXPECT_NE(err.find("Printing... 2/2"), std::string::npos) << err;  // the selected logos
 }
 
 TEST_F(LogoPrintE2E, CtrlCStopsTheCommandLinePrintBetweenLogos) {
@@ -209,7 +209,7 @@ TEST_F(LogoPrintE2E, CtrlCStopsTheCommandLinePrintBetweenLogos) {
     ::kill(static_cast<pid_t>(korva.processId()), SIGINT);
     ASSERT_TRUE(korva.waitForFinished(5000));
     EXPECT_EQ(korva.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(korva.exitCode(), 1);
+    EXPECT_EQ(korva.exitCode(), 130);  // cancelled by SIGINT, as shells report it
     const QString err = QString::fromUtf8(korva.readAllStandardError());
     const QRegularExpressionMatch match =
         QRegularExpression("cancelled after (\\d+) logos").match(err);

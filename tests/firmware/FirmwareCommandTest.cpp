@@ -50,7 +50,7 @@ TEST(FirmwareCommand, CheckNewerSeriesImages) {
     test::WriteFile(dir / "other.K20", test::NewSeriesImage("X99"));
     KorvaResult sig = KorvaProcess().Run({"firmware", "check", Path(dir, "other.K20"), "--json"});
     EXPECT_EQ(sig.exitCode, 3);
-    EXPECT_TRUE(Contains(sig.out, "\"ok\":false")) << sig.out;
+    EXPECT_TRUE(Contains(sig.out, "\"outcome\":\"failed\"")) << sig.out;
     EXPECT_TRUE(Contains(sig.err, "ERROR : File is not firmware file!")) << sig.err;
 }
 
@@ -80,8 +80,8 @@ TEST(FirmwareCommand, DownloadToTheOlderSeriesOverSerial) {
     KorvaResult result = KorvaProcess().Run({"firmware", "download", "--port", sim.SerialPath(), "--device-type",
                                              "2", "--area", "boot", Path(dir, "fw.bin"), "--json"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_TRUE(Contains(result.err, "korva: COMPLETED")) << result.err;
-    EXPECT_TRUE(Contains(result.out, "{\"outcome\":\"completed\",\"completed\":true,\"series\":\"old\",\"area\":\"boot\",\"bytes\":65536"))
+    EXPECT_TRUE(Contains(result.err, "korva firmware download: COMPLETED")) << result.err;
+    EXPECT_TRUE(Contains(result.out, "\"area\":\"boot\",\"bytes\":65536,\"erased\":true,\"outcome\":\"done\""))
         << result.out;
     const QJsonObject fw = LastFirmware(sim.WaitForState(
         [](const QJsonObject& s) { return LastFirmware(s).value("complete").toBool(); }));
@@ -117,19 +117,21 @@ TEST(FirmwareCommand, DownloadRefusesBadFilesAndUsage) {
     test::TestDir dir;
     test::WriteFile(dir / "fw.K20", test::NewSeriesImage("K20"));
     KorvaResult missing = KorvaProcess().Run(
-        {"firmware", "download", "--port", Path(dir, "out.prn"), "--area", "program", Path(dir, "none.K20")});
+        {"firmware", "download", "--port", Path(dir, "out.prn"), "--device-type", "1", "--area", "program",
+         Path(dir, "none.K20")});
     EXPECT_EQ(missing.exitCode, 3);
     EXPECT_TRUE(Contains(missing.err, "ERROR : File Open")) << missing.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "out.prn"));
 
-    // A K20 image refused by a KORVA20II printer: nothing is written.
+    // A K20 image for a KORVA20II printer is a model mismatch: nothing is written.
     test::PtyPair line;
     ASSERT_TRUE(line.Ok());
     KorvaResult wrong = KorvaProcess().Run({"firmware", "download", "--port",
                                             QString::fromStdString(line.SlavePath()), "--device-type", "3",
                                             "--area", "program", Path(dir, "fw.K20")});
-    EXPECT_EQ(wrong.exitCode, 3);
-    EXPECT_TRUE(Contains(wrong.err, "ERROR : File is not firmware file!")) << wrong.err;
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_TRUE(Contains(wrong.err, "is a K20 image for KORVA20 printers, but the model is a KORVA20II"))
+        << wrong.err;
     EXPECT_TRUE(line.Receive(1, 200).empty());
 
     EXPECT_EQ(KorvaProcess().Run({"firmware", "download", "--area", "program", Path(dir, "fw.K20")}).exitCode, 2);

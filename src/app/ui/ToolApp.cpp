@@ -9,6 +9,7 @@
 
 #include "app/AppProfile.h"
 #include "app/ErrorLog.h"
+#include "app/FileLocations.h"
 #include "app/Globals.h"
 #include "app/IniProfile.h"
 #include "app/MessageBox.h"
@@ -20,9 +21,14 @@
 
 namespace korva::app::ui {
 
-bool CToolApp::OpenErrorLog(const std::string& directory) {
-    const std::string path = (std::filesystem::path(directory) / "error.log").string();
-    if (ErrorLog().OpenLog(path) == 0) return false;
+bool CToolApp::OpenErrorLog(const std::string& path) {
+    MakeFolderFor(path);
+    if (ErrorLog().OpenLog(path) == 0) {
+        if (!ErrorLog().Problem().empty())
+            std::fprintf(stderr, "korvatool: %s %s: the error log is off\n", path.c_str(),
+                         ErrorLog().Problem().c_str());
+        return false;
+    }
     ErrorLog().Log("%s", ErrorLogFirstLine().c_str());
     return true;
 }
@@ -43,19 +49,27 @@ std::vector<std::string> CToolApp::SimulatedPorts() {
 int CToolApp::Run(int& argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KorvaTool"));
-    // The program icon, large and small, on every window of the run.
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("printer"),
-                                                 QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)));
+    // The desktop entry and the installed icon share this name; from the
+    // build tree the theme's printer icon stands in.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.korvatool.KorvaTool"));
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("org.korvatool.KorvaTool"),
+        QIcon::fromTheme(QStringLiteral("printer"), QApplication::style()->standardIcon(QStyle::SP_ComputerIcon))));
     SetProgramName("KorvaTool");
     InstallQtMessageBox();
 
-    // Profile and log live in the working directory, as on every install.
+    // The working directory is named as the Windows tool names it; the files
+    // live there only in portable mode (FileLocations.h).
     std::error_code error;
     const std::string cwd = std::filesystem::current_path(error).string();
     if (error) std::fprintf(stderr, "_getcwd error\n");
     else std::printf("%s\n", cwd.c_str());
     std::fflush(stdout);
-    IniProfile profile(DefaultProfilePath(ProgramName()));
+    const FileLocations files = ProgramFileLocations(ProgramName());
+    IniProfile profile(files.profilePath);
+    if (!profile.Problem().empty())
+        std::fprintf(stderr, "korvatool: %s %s: not read, the built-in settings are used\n",
+                     files.profilePath.c_str(), profile.Problem().c_str());
     Profile* previousProfile = SetAppProfile(&profile);
 
     SystemPortDiscovery discovery;
@@ -70,7 +84,7 @@ int CToolApp::Run(int& argc, char** argv) {
         CMenuDlg menu(ports.Connection(), hooks, parent);
         return menu.exec();
     });
-    OpenErrorLog(error ? std::string() : cwd);
+    OpenErrorLog(files.logPath);
     dialog.exec();
     if (ports.m_bConnected) ports.ClosePort();
 

@@ -6,17 +6,18 @@
 
 namespace korva::app::ui {
 
-/// The application: fixes the profile and the error log in the working
-/// directory, then runs the connection dialog as the main window. The
-/// program ends when that dialog is cancelled.
+/// The application: fixes where the profile and the error log live
+/// (FileLocations.h), then runs the connection dialog as the main window.
+/// The program ends when that dialog is cancelled.
 class CToolApp {
 public:
     /// Runs the whole program; the exit status.
     int Run(int& argc, char** argv);
 
-    /// Creates "error.log" in `directory` and writes its first line; false
-    /// when the file cannot be created (logging then stays off).
-    static bool OpenErrorLog(const std::string& directory);
+    /// Creates the error log at `path` (its folder too) and writes its first
+    /// line; false when the file cannot be created (logging then stays off;
+    /// a file refused as a link or FIFO is named on standard error).
+    static bool OpenErrorLog(const std::string& path);
 
     /// Extra serial device paths named by the environment (KORVA_SIM_PORT:
     /// the simulated printer's pty), empty when unset.

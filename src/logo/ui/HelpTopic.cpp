@@ -11,16 +11,25 @@
 
 namespace korva::logo::ui {
 
-QString HelpTopicFile(const QString& topic) {
+QString HelpTopicFile(const QString& topic, const QString& programDir) {
     QString name = topic.trimmed();
     name.replace(QLatin1Char(' '), QLatin1Char('_'));
     if (name.isEmpty() || name.contains(QLatin1Char('/'))) return {};
-    const QString file = QStringLiteral("help/") + name + QStringLiteral(".html");
-    for (const QString& base : {QCoreApplication::applicationDirPath(), QDir::currentPath()}) {
-        const QFileInfo info(QDir(base).filePath(file));
-        if (info.isFile()) return info.absoluteFilePath();
+    const QString file = name + QStringLiteral(".html");
+    // Beside the program in the build tree, under share/ when installed,
+    // then the working directory's own copy.
+    const QStringList folders = {programDir + QStringLiteral("/help"),
+                                 programDir + QStringLiteral("/../share/korvatool/help"),
+                                 QDir::current().filePath(QStringLiteral("help"))};
+    for (const QString& folder : folders) {
+        const QFileInfo info(QDir(folder).filePath(file));
+        if (info.isFile()) return info.canonicalFilePath();
     }
     return {};
+}
+
+QString HelpTopicFile(const QString& topic) {
+    return HelpTopicFile(topic, QCoreApplication::applicationDirPath());
 }
 
 CHelpWindow::CHelpWindow(QWidget* owner) : QDialog(owner), m_Browser(new QTextBrowser(this)) {

@@ -6,9 +6,12 @@ class QTextBrowser;
 
 namespace korva::logo::ui {
 
-/// The file that holds a help topic: "help/<Topic>.html" beside the program
-/// or in the working directory ("Logo Printout" -> "Logo_Printout.html");
-/// empty when no such file is installed.
+/// The file that holds a help topic ("Logo Printout" -> "Logo_Printout.html"):
+/// in "help/" beside the program (the build tree), in
+/// "../share/korvatool/help/" from it (an installation), or in "help/" of the
+/// working directory; empty when no such file is installed.
+QString HelpTopicFile(const QString& topic, const QString& programDir);
+/// The same for this program.
 QString HelpTopicFile(const QString& topic);
 
 /// The help window: one bundled page at a time, its links followed inside

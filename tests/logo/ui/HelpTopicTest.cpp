@@ -31,6 +31,15 @@ TEST(HelpTopicTest, FilesAreFoundByTopicName) {
     EXPECT_TRUE(HelpTopicFile("Made Up Topic").endsWith("help/Made_Up_Topic.html"));
     EXPECT_TRUE(HelpTopicFile("No Such Topic").isEmpty());
     EXPECT_TRUE(HelpTopicFile("../Made_Up_Topic").isEmpty());
+
+    // An installed program: bin/korvatool finds share/korvatool/help.
+    QDir().mkpath("usr/bin");
+    QDir().mkpath("usr/share/korvatool/help");
+    QFile installed("usr/share/korvatool/help/Installed_Topic.html");
+    ASSERT_TRUE(installed.open(QIODevice::WriteOnly));
+    installed.close();
+    EXPECT_EQ(HelpTopicFile("Installed Topic", dir.path().c_str() + QStringLiteral("/usr/bin")),
+              QFileInfo(installed).canonicalFilePath());
     QDir::setCurrent(previous);
 }
 

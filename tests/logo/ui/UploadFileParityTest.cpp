@@ -98,7 +98,7 @@ TEST_F(UploadFileParity, StarCentringWidthAndThresholdGiveTheSameFile) {
     o.centreRow = 1;
     const std::string gui = (dir / "gui.prn").string();
     UploadFromSheet(o, files, gui);
-    ASSERT_EQ(Korva("logo upload --to-file cli.prn --star --center 2 --max-width 300 --threshold 90 one.bmp two.bmp"), 0);
+    ASSERT_EQ(Korva("logo upload --to-file cli.prn --star --center=2 --max-width 300 --threshold 90 one.bmp two.bmp"), 0);
 
     const std::vector<uint8_t> fromSheet = ReadFile(gui);
     ASSERT_GT(fromSheet.size(), 8u);

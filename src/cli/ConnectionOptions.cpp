@@ -1,0 +1,161 @@
+#include "cli/ConnectionOptions.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/IniProfile.h"
+#include "app/ModelRules.h"
+#include "cli/Command.h"
+#include "cli/DeviceRootsEnv.h"
+#include "cli/NumberText.h"
+#include "port/DeviceType.h"
+#include "port/Discovery.h"
+#include "port/PortKind.h"
+
+namespace korva::cli {
+
+const std::vector<OptionSpec>& ConnectionOptionSpecs() {
+    static const std::vector<OptionSpec> specs = {
+        {"port", 'p', "P",
+         "the printer's port: a serial device (/dev/ttyUSB0,\n"
+         "COM1 = /dev/ttyS0), a parallel one (/dev/parport0,\n"
+         "LPT1), USB (the one KORVA USB printer of the\n"
+         "model's series), a USB printer node (/dev/usb/lp1,\n"
+         "as 'korva ports' lists them) or ETHERNET_II"},
+        {"baud", 'b', "N", "serial rate, default 115200"},
+        {"data-bits", 0, "N", "5..8, default 8"},
+        {"parity", 0, "P", "none|odd|even, default none"},
+        {"stop-bits", 0, "S", "1|1.5|2, default 1"},
+        {"flow", 0, "F", "hw|sw|none, default hw"},
+        {"model", 0, "NAME", "printer model, e.g. KORVA20S (gives the device type)"},
+        {"device-type", 0, "N", "1 KORVA20, 2 KORVA10, 3 KORVA20II (instead of --model)"},
+        {"ip", 0, "A.B.C.D", "Ethernet printer address, default 192.168.0.254"},
+        {"tcp-port", 0, "N", "Ethernet printer TCP port, default 6001"},
+    };
+    return specs;
+}
+
+std::vector<OptionSpec> WithConnectionOptions(std::vector<OptionSpec> own) {
+    own.insert(own.end(), ConnectionOptionSpecs().begin(), ConnectionOptionSpecs().end());
+    return own;
+}
+
+OptionSpec TimeoutOption(const std::string& help) {
+    return {"timeout", 0, "MS", help, {"answer-timeout"}};
+}
+
+OptionSpec OutOption(const std::string& help) { return {"out", 0, "FILE", help, {"to-file"}}; }
+
+namespace {
+
+std::string SeriesName(int deviceType) { return deviceType == 3 ? "KORVA20II" : "KORVA20"; }
+
+/// The device type a KORVA USB hardware id stands for; 0 for another printer.
+int DeviceTypeOfUsbId(const std::string& hardwareId) {
+    const std::string id = port::AsciiUpper(hardwareId);
+    if (id.starts_with(port::kUsbIdKorva20II)) return port::kDeviceTypeKorva20II;
+    if (id.starts_with(port::kUsbIdKorva20)) return port::kDeviceTypeKorva20;
+    return 0;
+}
+
+/// "USB" must mean one printer, as in the connection dialog; a usblp node
+/// given by path is that printer, its series told by its ids unless a model
+/// is given. False after reporting a usage error.
+bool ResolveUsbPrinter(port::ConnectionSettings& settings, bool modelGiven) {
+    const std::vector<port::UsbPrinterEntry> printers =
+        port::ListUsbPrinters(DeviceRootsFromEnvironment());
+    if (settings.Kind() == port::PortKind::Usb) {
+        const std::string prefix = port::UsbIdPrefixForDeviceType(settings.deviceType);
+        std::string paths;
+        int count = 0;
+        for (const port::UsbPrinterEntry& printer : printers) {
+            if (!port::AsciiUpper(printer.hardwareId).starts_with(prefix)) continue;
+            paths += (count++ ? ", " : "") + printer.devicePath;
+        }
+        if (count <= 1) return true;
+        UsageError(std::to_string(count) + " " + SeriesName(settings.deviceType) +
+                   " USB printers are attached (" + paths + "); name one with --port");
+        return false;
+    }
+    if (!settings.portName.starts_with('/')) return true;
+    for (const port::UsbPrinterEntry& printer : printers) {
+        std::error_code error;
+        if (!std::filesystem::equivalent(settings.portName, printer.devicePath, error)) continue;
+        const int idType = DeviceTypeOfUsbId(printer.hardwareId);
+        if (modelGiven && idType != 0 && idType != settings.deviceType) {
+            UsageError(settings.portName + " is a " + SeriesName(idType) +
+                       " printer, but the model is a " + SeriesName(settings.deviceType));
+            return false;
+        }
+        if (!modelGiven && idType != 0) settings.deviceType = idType;
+        settings.usbNode = settings.portName;
+        settings.portName = "USB";
+        return true;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<std::string> KnownModels() {
+    const app::IniProfile profile(app::DefaultProfilePath("KorvaTool"));
+    return app::ModelList(profile);
+}
+
+std::optional<port::ConnectionSettings> ConnectionFromOptions(const ParsedOptions& options,
+                                                              bool portRequired, ModelRule model) {
+    if (portRequired && !options.Has("port")) {
+        UsageError("--port is required (a serial device such as /dev/ttyUSB0 or COM1, LPT1, "
+                   "USB, /dev/usb/lp0, ETHERNET_II)");
+        return std::nullopt;
+    }
+    if (model == ModelRule::Required && !options.Has("model") && !options.Has("device-type")) {
+        UsageError("--model or --device-type is required: the printer's series decides what is "
+                   "sent");
+        return std::nullopt;
+    }
+    if (options.Has("model")) {
+        const std::vector<std::string> known = KnownModels();
+        const std::string given = port::AsciiUpper(options.Get("model"));
+        const bool found = std::any_of(known.begin(), known.end(), [&](const std::string& name) {
+            return port::AsciiUpper(name) == given;
+        });
+        if (!found) {
+            std::string list;
+            for (const std::string& name : known) list += (list.empty() ? "" : ", ") + name;
+            UsageError("unknown model " + options.Get("model") + "; known models: " + list);
+            return std::nullopt;
+        }
+    }
+    port::ConnectionText text;
+    text.port = options.Get("port");
+    text.baud = options.Get("baud");
+    text.dataBits = options.Get("data-bits");
+    text.parity = options.Get("parity");
+    text.stopBits = options.Get("stop-bits");
+    text.flow = options.Get("flow");
+    text.model = options.Get("model");
+    text.deviceType = options.Get("device-type");
+    text.ip = options.Get("ip");
+    text.tcpPort = options.Get("tcp-port");
+    port::Parsed<port::ConnectionSettings> settings = port::ParseConnection(text);
+    if (!settings) {
+        UsageError(settings.error);
+        return std::nullopt;
+    }
+    const bool modelGiven = options.Has("model") || options.Has("device-type");
+    if (!ResolveUsbPrinter(*settings.value, modelGiven)) return std::nullopt;
+    return std::move(*settings.value);
+}
+
+std::optional<int> TimeoutFromOptions(const ParsedOptions& options, int fallback, int lo, int hi) {
+    if (!options.Has("timeout")) return fallback;
+    int value = 0;
+    if (!ParseNumber(options.Get("timeout"), lo, hi, value)) {
+        UsageError("--timeout takes milliseconds, " + std::to_string(lo) + ".." + std::to_string(hi));
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace korva::cli

@@ -1,0 +1,44 @@
+#pragma once
+// The one shape of `korva --json`: a single object on one line, its
+// "outcome" one of "done", "failed", "cancelled", with the same key for the
+// same thing in every command ("error", "port", "bytes", ...).
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <string>
+
+namespace korva::cli {
+
+enum class Outcome { Done, Failed, Cancelled };
+
+const char* OutcomeName(Outcome outcome);
+
+/// The outcome an exit code stands for.
+Outcome OutcomeOfExit(int exitCode);
+
+class JsonReport {
+public:
+    explicit JsonReport(Outcome outcome);
+    JsonReport& Set(const char* key, const std::string& value);
+    JsonReport& Set(const char* key, const char* value) { return Set(key, std::string(value)); }
+    JsonReport& Set(const char* key, long long value);
+    JsonReport& Set(const char* key, int value) { return Set(key, static_cast<long long>(value)); }
+    JsonReport& Set(const char* key, long value) { return Set(key, static_cast<long long>(value)); }
+    JsonReport& Set(const char* key, unsigned value) { return Set(key, static_cast<long long>(value)); }
+    JsonReport& Set(const char* key, bool value);
+    JsonReport& Set(const char* key, const QJsonValue& value);
+    /// Under --json, writes the object on one line of stdout; else nothing.
+    void Print();
+
+private:
+    QJsonObject m_Object;
+};
+
+/// Whether a report went out already (a failure then adds none of its own).
+bool JsonReportPrinted();
+
+/// Under --json and when no report went out: {"outcome":"failed" or
+/// "cancelled","error":<the last error>}.
+void PrintJsonFailure(int exitCode);
+
+}  // namespace korva::cli

@@ -1,0 +1,44 @@
+#include "cli/NetCommandOptions.h"
+
+#include "cli/Command.h"
+#include "cli/NumberText.h"
+#include "netcfg/NetText.h"
+
+namespace korva::cli {
+
+std::vector<OptionSpec> WithNetEndpointOptions(std::vector<OptionSpec> own) {
+    own.push_back({"broadcast", 0, "ADDR",
+                   "where the datagrams go (default 255.255.255.255, every\n"
+                   "printer on the local network; 127.0.0.1 for korva-sim)"});
+    // --port names the printer port everywhere else; the old spelling stays
+    // accepted so scripts keep working.
+    own.push_back({"udp-port", 0, "N", "UDP port they go to (default 2918)", {"port"}});
+    own.push_back({"listen-port", 0, "N", "UDP port the answers arrive on (default 2918)"});
+    return own;
+}
+
+std::optional<netcfg::NetEndpoints> EndpointsFromOptions(const ParsedOptions& options) {
+    netcfg::NetEndpoints endpoints;
+    if (options.Has("broadcast")) {
+        const std::string value = options.Get("broadcast");
+        if (!netcfg::parseIpv4(value)) {
+            UsageError("--broadcast needs a dotted IPv4 address, not \"" + value + "\"");
+            return std::nullopt;
+        }
+        endpoints.broadcastAddress = value;
+    }
+    for (const char* name : {"udp-port", "listen-port"}) {
+        if (!options.Has(name)) continue;
+        int port = 0;
+        if (!ParseNumber(options.Get(name), 1, 65535, port)) {
+            UsageError(std::string("--") + name + " needs a port number 1..65535, not \"" +
+                       options.Get(name) + "\"");
+            return std::nullopt;
+        }
+        (std::string(name) == "udp-port" ? endpoints.port : endpoints.listenPort) =
+            static_cast<uint16_t>(port);
+    }
+    return endpoints;
+}
+
+}  // namespace korva::cli

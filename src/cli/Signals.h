@@ -1,0 +1,44 @@
+#pragma once
+// SIGINT and SIGTERM in `korva`. The first one is acknowledged at once on
+// stderr; what happens next depends on what the command is doing: ending
+// at once (nothing half-done can be left), stopping at the next safe point,
+// or carrying on because the printer already has the data. A second signal
+// always ends the program at once. A cancel exits 130 (SIGINT) or 143
+// (SIGTERM), as shells expect.
+#include <string>
+
+namespace korva::cli {
+
+enum class StopMode {
+    AtOnce,       ///< the first signal ends the program
+    AtSafePoint,  ///< the command checks StopRequested() and stops itself
+    Unstoppable,  ///< the work cannot be stopped; it runs to its end
+};
+
+/// Installs the handlers; called once by main.
+void InstallSignalHandlers();
+
+/// While alive, signals act as `mode`; `acknowledgement` is what the first
+/// signal prints (one line, without "korva: " and the newline).
+class StopScope {
+public:
+    StopScope(StopMode mode, const std::string& acknowledgement);
+    ~StopScope();
+    StopScope(const StopScope&) = delete;
+    StopScope& operator=(const StopScope&) = delete;
+
+    /// Changes the mode and text of this scope (a download that reaches the
+    /// point of no return).
+    void Change(StopMode mode, const std::string& acknowledgement);
+
+private:
+    StopMode m_OldMode;
+    std::string m_OldText;
+};
+
+/// Whether a SIGINT or SIGTERM has arrived.
+bool StopRequested();
+/// 130 after SIGINT, 143 after SIGTERM (130 when none came).
+int StopExitCode();
+
+}  // namespace korva::cli
