@@ -6,6 +6,7 @@
 //
 // Messages go through korva::app::ShowMessage; the result is also a typed
 // Outcome. After each Step() the front end reads Progress().
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -108,7 +109,7 @@ private:
     int m_NaksInARow = 0;
     int64_t m_AnswerDeadline = 0;
     bool m_Opened = false;
-    bool m_Cancelled = false;
+    std::atomic<bool> m_Cancelled{false};  ///< set from the window while a step runs
 };
 
 }  // namespace korva::firmware

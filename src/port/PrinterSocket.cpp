@@ -51,7 +51,17 @@ CPrinterSocket::~CPrinterSocket() {
     m_Socket.reset();
 }
 
+template <typename Fn>
+void CPrinterSocket::OnOwner(Fn&& fn) {
+    if (QThread::currentThread() == thread()) {
+        fn();
+    } else {
+        QMetaObject::invokeMethod(this, std::forward<Fn>(fn), Qt::BlockingQueuedConnection);
+    }
+}
+
 void CPrinterSocket::Close() {
+    if (QThread::currentThread() != thread()) return OnOwner([this] { Close(); });
     m_bConnected = 0;  // a closed socket is no connection, whoever closed it
     ReleaseLinkFd();
     if (!m_Socket) return;
@@ -62,6 +72,11 @@ void CPrinterSocket::Close() {
 }
 
 bool CPrinterSocket::Create() {
+    // The socket lives on the owner's thread, whose event loop serves it.
+    if (QThread::currentThread() != thread()) {
+        OnOwner([this] { Create(); });
+        return true;
+    }
     Close();
     m_Socket = std::make_unique<QTcpSocket>();
     m_LastErrorCode = 0;
@@ -74,6 +89,7 @@ bool CPrinterSocket::Create() {
 }
 
 void CPrinterSocket::Connect(const std::string& address, int port) {
+    if (QThread::currentThread() != thread()) return OnOwner([&] { Connect(address, port); });
     if (!m_Socket) Create();
     m_Socket->connectToHost(QHostAddress(QString::fromStdString(address)),
                             static_cast<quint16>(port));
@@ -202,6 +218,11 @@ bool CPrinterSocket::ConnectOnce(const std::string& address, int port, int waitM
 }
 
 void CPrinterSocket::WaitOnEventLoop(int ms) {
+    // Elsewhere the owner's own loop handles the notices meanwhile.
+    if (QThread::currentThread() != thread()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return;
+    }
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();

@@ -16,7 +16,8 @@ namespace korva::port {
 /// The TCP link to an Ethernet printer. Its handlers (data received,
 /// connection finished, closed by the peer) run on the event loop of the
 /// thread that owns the object; replies go to its own receive queue by the
-/// chunk rule.
+/// chunk rule. Every operation may be called from another thread (an
+/// engine's step worker): it is carried out on the owner's.
 class CPrinterSocket : public QObject {
     Q_OBJECT
 public:
@@ -86,6 +87,9 @@ private:
     void OnClose();
     void OnError(QAbstractSocket::SocketError error);
     void WaitOnEventLoop(int ms);
+    /// Runs `fn` on the owner's thread, waiting for it from any other.
+    template <typename Fn>
+    void OnOwner(Fn&& fn);
     qint64 SendHere(const void* data, qint64 length);
     /// Bytes sent but not yet acknowledged by the printer; `down` when the
     /// connection is no longer up. On the owner's thread.
