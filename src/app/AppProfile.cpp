@@ -6,19 +6,19 @@
 
 namespace korva::app {
 namespace {
-std::atomic<Profile*> g_Profile{nullptr};
+std::atomic<base::Profile*> g_Profile{nullptr};
 
-Profile& StandIn() {
+base::Profile& StandIn() {
     static MemoryProfile standIn;
     return standIn;
 }
 }  // namespace
 
-Profile& AppProfile() {
-    Profile* installed = g_Profile.load();
+base::Profile& AppProfile() {
+    base::Profile* installed = g_Profile.load();
     return installed ? *installed : StandIn();
 }
 
-Profile* SetAppProfile(Profile* profile) { return g_Profile.exchange(profile); }
+base::Profile* SetAppProfile(base::Profile* profile) { return g_Profile.exchange(profile); }
 
 }  // namespace korva::app

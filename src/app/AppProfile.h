@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Profile.h"
+#include "base/Profile.h"
 
 namespace korva::app {
 
@@ -7,10 +7,10 @@ namespace korva::app {
 /// "FWDN20", "USER"). The program installs its INI file at start-up; until
 /// something is installed an in-memory profile stands in, so a test or a
 /// tool used on its own never writes into the working directory.
-Profile& AppProfile();
+base::Profile& AppProfile();
 
 /// Installs the profile (not owned; it must outlive its use). nullptr
 /// restores the in-memory stand-in. Returns the previous one.
-Profile* SetAppProfile(Profile* profile);
+base::Profile* SetAppProfile(base::Profile* profile);
 
 }  // namespace korva::app

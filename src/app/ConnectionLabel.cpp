@@ -1,6 +1,6 @@
 #include "app/ConnectionLabel.h"
 
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "port/PortKind.h"
 
 namespace korva::app {
@@ -33,7 +33,7 @@ std::string ComposeConnectionLabel(const port::ConnectionSettings& in) {
 
 std::string ComposeConnectionLabel(const port::ConnectionSettings& in, port::PortKind kind) {
     const std::string prefix = in.deviceType == 2 ? "KORVA10 - " : "KORVA20 - ";
-    if (kind == port::PortKind::Usb) return Title(kTitleUsbLabel);
+    if (kind == port::PortKind::Usb) return base::Title(base::kTitleUsbLabel);
     if (kind != port::PortKind::Serial) return prefix + in.portName;
 
     std::string label = prefix + in.portName + "\r\n";

@@ -1,12 +1,12 @@
 #include "app/Globals.h"
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 
 namespace korva::app {
 
 port::CPorts& Ports() {
     // The log is built first, so it is destroyed after the port, which logs on close.
-    static CErrorLog& log = ErrorLog();
+    static base::CErrorLog& log = base::ErrorLog();
     static port::CPorts ports(log);
     return ports;
 }

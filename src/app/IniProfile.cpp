@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "app/FileLocations.h"
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 
 namespace korva::app {
 namespace {
@@ -52,7 +52,7 @@ std::string DefaultProfilePath(std::string_view programName) {
 }
 
 IniProfile::IniProfile(std::string path) : m_Path(std::move(path)) {
-    const RegularFileResult file = OpenRegularFile(m_Path, O_RDONLY);
+    const base::RegularFileResult file = base::OpenRegularFile(m_Path, O_RDONLY);
     if (!file.ok()) {
         // Missing: the built-in defaults, and the first save makes the file.
         // Anything else (a link, a FIFO, unreadable) is left alone for good.

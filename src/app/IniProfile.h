@@ -4,14 +4,14 @@
 #include <string_view>
 
 #include "app/IniFile.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 
 namespace korva::app {
 
 /// The profile file: Windows INI text read once at construction and written
 /// back whole, atomically (temporary file in the same folder, then rename),
 /// after every change.
-class IniProfile final : public Profile {
+class IniProfile final : public base::Profile {
 public:
     /// Reads `path` if it exists. A file that exists but cannot be read, is
     /// unreasonably large, or is not a regular file (a symbolic link, a FIFO)

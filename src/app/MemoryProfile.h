@@ -2,13 +2,13 @@
 #include <string>
 
 #include "app/IniFile.h"
-#include "app/Profile.h"
+#include "base/Profile.h"
 
 namespace korva::app {
 
 /// A profile that lives in memory only, with the file's matching rules;
 /// for tests and for a run whose profile must not touch the disk.
-class MemoryProfile final : public Profile {
+class MemoryProfile final : public base::Profile {
 public:
     MemoryProfile() = default;
     /// Starts from INI text, as if that file had been read.

@@ -32,7 +32,7 @@ const std::vector<std::string>& BuiltInModels() {
     return models;
 }
 
-std::vector<std::string> ModelList(const Profile& profile) {
+std::vector<std::string> ModelList(const base::Profile& profile) {
     std::vector<std::string> models;
     for (int n = 1; n <= kMaxProfileModels; ++n) {
         std::string model = profile.GetString("DEVICELIST", std::to_string(n));

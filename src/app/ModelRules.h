@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Profile.h"
+#include "base/Profile.h"
 
 namespace korva::app {
 
@@ -34,7 +34,7 @@ const std::vector<std::string>& BuiltInModels();
 /// The models of the profile section "DEVICELIST": keys "1", "2", ... read in
 /// order up to the first empty or missing value; the built-in list when the
 /// section yields none.
-std::vector<std::string> ModelList(const Profile& profile);
+std::vector<std::string> ModelList(const base::Profile& profile);
 
 /// Baud rates offered: before any model, and after choosing a serial model
 /// of a class (class 2 runs at most 38400).

@@ -1,6 +1,6 @@
 #include "app/SystemPortDiscovery.h"
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "port/Discovery.h"
 
 namespace korva::app {
@@ -20,7 +20,7 @@ std::vector<std::string> SystemPortDiscovery::ParallelPorts() {
 int SystemPortDiscovery::CountUsbPrinters(std::string_view idPrefix) {
     // The port layer answers -1 for "none" as well as for a failed search;
     // either way the connection dialog keeps trying until its attempts run out.
-    const int count = port::FindUsbPrinter(idPrefix, ErrorLog());
+    const int count = port::FindUsbPrinter(idPrefix, base::ErrorLog());
     return count < 0 ? 0 : count;
 }
 

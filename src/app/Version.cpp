@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/Messages.h"
+#include "base/Messages.h"
 
 namespace korva::app {
 
@@ -18,7 +18,7 @@ Version ProgramVersion() {
 
 std::string VersionTitle(const Version& v) {
     char text[96];
-    std::snprintf(text, sizeof text, Title(kTitleVersion), v.major, v.minor, v.build, v.revision);
+    std::snprintf(text, sizeof text, base::Title(base::kTitleVersion), v.major, v.minor, v.build, v.revision);
     return text;
 }
 

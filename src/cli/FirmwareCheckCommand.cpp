@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
@@ -41,7 +41,7 @@ int checkNew(const std::string& path, bool json) {
     if (file.status != ImageFile::Status::Ok) return refuse(path, kTextFileSizeError, json);
     const NewSignature signature = ReadNewSignature(file.bytes);
     const int deviceType = signature == NewSignature::K20 ? 1 : 3;
-    if (signature == NewSignature::None) return refuse(path, app::Message(app::kMsgNotFirmwareFile), json);
+    if (signature == NewSignature::None) return refuse(path, base::Message(base::kMsgNotFirmwareFile), json);
 
     QJsonArray areas;
     if (!json) {
@@ -85,7 +85,7 @@ int checkNew(const std::string& path, bool json) {
 int checkOld(const std::string& path, bool json) {
     const ImageFile file = ReadImageFile(path, 0x200000, false);
     if (file.status != ImageFile::Status::Ok && file.status != ImageFile::Status::ShortRead)
-        return refuse(path, app::Message(app::kMsgFileOpenError), json);
+        return refuse(path, base::Message(base::kMsgFileOpenError), json);
     bool any = false;
     QJsonArray areas;
     if (!json) {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/ErrorLog.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/JsonReport.h"
@@ -80,23 +80,23 @@ int checkImageSeries(const DownloadArgs& args) {
 class CommandLineMessages {
 public:
     explicit CommandLineMessages(bool yes) {
-        app::SetMessageHandler([yes, this](const std::string& text, const std::string&, app::MsgStyle style) {
+        base::SetMessageHandler([yes, this](const std::string& text, const std::string&, base::MsgStyle style) {
             ProgressLine::FinishActive();
             std::string plain;
             for (char c : text) plain += c == '\r' ? ' ' : c;
-            const bool question = style == app::MsgStyle::YesNo || style == app::MsgStyle::YesNoQuestion;
+            const bool question = style == base::MsgStyle::YesNo || style == base::MsgStyle::YesNoQuestion;
             if ((question && yes) || IsSuccessNotice(text)) {
                 Note(plain);
-                return question ? app::MsgAnswer::Yes : app::MsgAnswer::Ok;
+                return question ? base::MsgAnswer::Yes : base::MsgAnswer::Ok;
             }
             Error(plain);
-            if (!question) return app::MsgAnswer::Ok;
+            if (!question) return base::MsgAnswer::Ok;
             Error("not confirmed; give --yes to download this area");
             m_Declined = true;
-            return yes ? app::MsgAnswer::Yes : app::MsgAnswer::No;
+            return yes ? base::MsgAnswer::Yes : base::MsgAnswer::No;
         });
     }
-    ~CommandLineMessages() { app::SetMessageHandler({}); }
+    ~CommandLineMessages() { base::SetMessageHandler({}); }
     CommandLineMessages(const CommandLineMessages&) = delete;
     CommandLineMessages& operator=(const CommandLineMessages&) = delete;
     bool Declined() const { return m_Declined; }
@@ -107,7 +107,7 @@ private:
 
 std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-int runNewer(const DownloadArgs& args, LogoConnection& connection, app::CErrorLog& log) {
+int runNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorLog& log) {
     NewDownloadSettings settings;
     settings.path = args.file;
     settings.fileName = fileNameOf(args.file);
@@ -138,7 +138,7 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, app::CErrorLo
             const bool settling = engine.GetState() == State::Settling;
             line.Show((settling ? "Writing flash - " : "Downloading - ") + std::to_string(p.percent) + " %");
         }
-        if (wait == app::kStepDone) break;
+        if (wait == base::kStepDone) break;
         if (wait > 0) connection.Clock().SleepMs(wait);
     }
     line.Finish();
@@ -176,7 +176,7 @@ std::string olderStopText(const std::string& area, bool erased) {
     return area + " area erased; the printer will not start until a download completes";
 }
 
-int runOlder(const DownloadArgs& args, LogoConnection& connection, app::CErrorLog& log) {
+int runOlder(const DownloadArgs& args, LogoConnection& connection, base::CErrorLog& log) {
     // The loader's answers are read by the watch thread, and its line runs
     // without flow control whatever the settings said.
     if (auto* ports = dynamic_cast<port::CPorts*>(&connection.Stream())) {
@@ -230,12 +230,12 @@ int runDownload(const ParsedOptions& options) {
     uint64_t size = 0;
     if (!ImageFileSize(args.file, size)) {
         Error(args.file + ": " +
-              (args.connection.deviceType == port::kDeviceTypeKorva10 ? app::Message(app::kMsgFileOpenError)
+              (args.connection.deviceType == port::kDeviceTypeKorva10 ? base::Message(base::kMsgFileOpenError)
                                                                        : kTextFileOpen));
         return kExitBadInput;
     }
     if (const int code = checkImageSeries(args); code >= 0) return code;
-    app::CErrorLog log;
+    base::CErrorLog log;
     LogoConnection connection(args.connection, "", log);
     return args.connection.deviceType == port::kDeviceTypeKorva10 ? runOlder(args, connection, log)
                                                                   : runNewer(args, connection, log);

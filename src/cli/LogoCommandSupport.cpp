@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/EventLoopClock.h"
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/EventLoopClock.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "cli/Output.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
@@ -33,9 +33,9 @@ std::string FirstLine(const std::string& text) { return plainLines(text.substr(0
 }  // namespace
 
 bool IsSuccessNotice(const std::string& text) {
-    for (int message : {app::kMsgCompleted, app::kMsgNvDefinitionComplete, app::kMsgUpdateComplete,
-                        app::kMsgUpdateComplete2})
-        if (text == app::Message(message)) return true;
+    for (int message : {base::kMsgCompleted, base::kMsgNvDefinitionComplete, base::kMsgUpdateComplete,
+                        base::kMsgUpdateComplete2})
+        if (text == base::Message(message)) return true;
     return false;
 }
 
@@ -45,13 +45,13 @@ struct LogoConnection::Parts {
     std::unique_ptr<QCoreApplication> app;
     std::unique_ptr<port::CPrinterSocket> socket;
     std::unique_ptr<port::ByteStream> stream;
-    app::EventLoopClock eventClock;
+    base::EventLoopClock eventClock;
 };
 
 LogoConnection::LogoConnection(const port::ConnectionSettings& settings,
-                               const std::string& outputFile, app::CErrorLog& log)
+                               const std::string& outputFile, base::CErrorLog& log)
     : m_Parts(std::make_unique<Parts>()) {
-    m_Clock = &app::DefaultClock();
+    m_Clock = &base::DefaultClock();
     if (outputFile.empty() && settings.Kind() == port::PortKind::Ethernet) {
         static int argc = 1;
         static char name[] = "korva";
@@ -83,22 +83,22 @@ LogoConnection::~LogoConnection() {
 }
 
 StderrMessages::StderrMessages(bool toFile) {
-    app::SetMessageHandler([toFile](const std::string& text, const std::string&, app::MsgStyle style) {
+    base::SetMessageHandler([toFile](const std::string& text, const std::string&, base::MsgStyle style) {
         ProgressLine::FinishActive();
         // The dialog's end-of-search box says nothing a command line needs.
-        if (text == app::Message(app::kMsgSearchFinished)) return app::MsgAnswer::Ok;
+        if (text == base::Message(base::kMsgSearchFinished)) return base::MsgAnswer::Ok;
         if (IsSuccessNotice(text))
             Note(toFile ? FirstLine(text) : plainLines(text));
-        else if (style == app::MsgStyle::OkInformation)
+        else if (style == base::MsgStyle::OkInformation)
             Note(plainLines(text));
         else
             Error(plainLines(text));
-        const bool question = style == app::MsgStyle::YesNo || style == app::MsgStyle::YesNoQuestion;
-        return question ? app::MsgAnswer::Yes : app::MsgAnswer::Ok;
+        const bool question = style == base::MsgStyle::YesNo || style == base::MsgStyle::YesNoQuestion;
+        return question ? base::MsgAnswer::Yes : base::MsgAnswer::Ok;
     });
 }
 
-StderrMessages::~StderrMessages() { app::SetMessageHandler({}); }
+StderrMessages::~StderrMessages() { base::SetMessageHandler({}); }
 
 ProgressLine::ProgressLine() { g_ActiveLine = this; }
 
@@ -118,7 +118,7 @@ void ProgressLine::Show(const std::string& status) {
         m_InPlace = true;
         return;
     }
-    const int64_t now = app::DefaultClock().NowMs();
+    const int64_t now = base::DefaultClock().NowMs();
     if (now - m_PrintedAt < 1000) return;
     std::fprintf(stderr, "%s\n", status.c_str());
     m_Printed = status;

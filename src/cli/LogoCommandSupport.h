@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Clock.h"
-#include "app/ErrorLog.h"
-#include "app/StepEngine.h"
+#include "base/Clock.h"
+#include "base/ErrorLog.h"
+#include "base/StepEngine.h"
 #include "cli/Signals.h"
 #include "port/ByteStream.h"
 #include "port/Connection.h"
@@ -22,20 +22,20 @@ namespace korva::cli {
 class LogoConnection {
 public:
     LogoConnection(const port::ConnectionSettings& settings, const std::string& outputFile,
-                   app::CErrorLog& log);
+                   base::CErrorLog& log);
     ~LogoConnection();
     LogoConnection(const LogoConnection&) = delete;
     LogoConnection& operator=(const LogoConnection&) = delete;
 
     port::ByteStream& Stream() { return *m_Stream; }
     /// Real time; over TCP the waits also run the socket's event loop.
-    app::Clock& Clock() { return *m_Clock; }
+    base::Clock& Clock() { return *m_Clock; }
 
 private:
     struct Parts;
     std::unique_ptr<Parts> m_Parts;
     port::ByteStream* m_Stream = nullptr;
-    app::Clock* m_Clock = nullptr;
+    base::Clock* m_Clock = nullptr;
 };
 
 /// While alive, message boxes go to stderr as "korva <command>: <text>"
@@ -83,12 +83,12 @@ std::string OutputPath(const std::string& out);
 /// cancels it at its next safe point (`acknowledgement` says which), and the
 /// text `status()` gives is kept up to date on stderr.
 template <class Engine, class StatusText>
-void RunWithProgress(Engine& engine, app::Clock& clock, const std::string& acknowledgement,
+void RunWithProgress(Engine& engine, base::Clock& clock, const std::string& acknowledgement,
                      StatusText status) {
     StopScope stop(StopMode::AtSafePoint, acknowledgement);
     ProgressLine line;
     bool cancelled = false;
-    app::RunSteps(engine, clock, [&] {
+    base::RunSteps(engine, clock, [&] {
         if (StopRequested() && !cancelled) {
             engine.Cancel();
             cancelled = true;

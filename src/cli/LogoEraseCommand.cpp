@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/JsonReport.h"
@@ -25,16 +25,16 @@ int runErase(const ParsedOptions& options) {
     if (outputFile == "-" && Mode().json)
         return UsageError("--json needs standard output for itself; give --out a file name");
 
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages(!outputFile.empty());
     LogoConnection link(*connection, OutputPath(outputFile), log);
     logo::NvUploadSettings settings;
     settings.askConfirmation = false;
-    app::Clock& clock = link.Clock();
+    base::Clock& clock = link.Clock();
     logo::NvUpload erase(link.Stream(), clock, log, {}, {}, settings);
     // One short command: it goes out whole or not at all.
     StopScope stop(StopMode::Unstoppable, "the erase command is on its way; it cannot be stopped");
-    app::RunSteps(erase, clock);
+    base::RunSteps(erase, clock);
     const bool erased = erase.GetOutcome() == logo::NvUpload::Outcome::Erased;
     if (!erased) {
         JsonReport(Outcome::Failed).Print();

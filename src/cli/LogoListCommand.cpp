@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/IniProfile.h"
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
@@ -52,7 +52,7 @@ int Run(const ParsedOptions& options) {
             if (!info.ok()) reasons[path] = logo::DescribeBitmapError(info.error);
             return info;
         },
-        [](int message, logo::LogoNoticeIcon) { Note(app::Message(message)); });
+        [](int message, logo::LogoNoticeIcon) { Note(base::Message(message)); });
     editor.LoadFromProfile(profile);
 
     for (int number : list.refusedNumbers) {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
-#include "app/Messages.h"
+#include "base/ErrorLog.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/JsonReport.h"
@@ -45,7 +45,7 @@ int parseArgs(const ParsedOptions& options, port::ConnectionSettings& connection
         settings.selection = options.Get("select");
         const logo::PrintPlan plan = logo::parsePrintPlan(settings.selection);
         if (!plan.ok())
-            return UsageError(std::string(app::Message(app::kMsgNvImageNumberIncorrect)) + " (" +
+            return UsageError(std::string(base::Message(base::kMsgNvImageNumberIncorrect)) + " (" +
                               logo::describePlanError(plan.error) + ")");
     }
     return -1;
@@ -56,10 +56,10 @@ int runPrint(const ParsedOptions& options) {
     logo::LogoPrintSettings settings;
     if (const int code = parseArgs(options, connection, settings); code >= 0) return code;
 
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages;
     LogoConnection link(connection, "", log);
-    app::Clock& clock = link.Clock();
+    base::Clock& clock = link.Clock();
     logo::LogoPrint print(link.Stream(), clock, log, settings);
     // The status counts the logos selected, not the 255 of the dialog's text.
     RunWithProgress(print, clock, "stopping after the logo being printed", [&] {

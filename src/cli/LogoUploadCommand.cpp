@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
-#include "app/Messages.h"
+#include "base/ErrorLog.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/JsonReport.h"
@@ -83,7 +83,7 @@ int parseArgs(const ParsedOptions& options, UploadArgs& out) {
 /// the NV capacity. Returns an exit code on refusal, else -1.
 int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
     if (args.files.size() > logo::kMaxNvImages) {
-        Error(app::Message(app::kMsgCantReadMoreFiles));
+        Error(base::Message(base::kMsgCantReadMoreFiles));
         return kExitBadInput;
     }
     int64_t total = 0;
@@ -98,7 +98,7 @@ int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
                                                 args.options.grayPrinting);
         total += size;
         if (total > int64_t{logo::kNvCapacityKB} * 1024) {
-            Error(path + ": " + app::Message(app::kMsgNvAreaTooSmall) + " (" + std::to_string(total) +
+            Error(path + ": " + base::Message(base::kMsgNvAreaTooSmall) + " (" + std::to_string(total) +
                   " bytes of " + std::to_string(logo::kNvCapacityKB) + " KB)");
             return kExitBadInput;
         }
@@ -130,14 +130,14 @@ int runUpload(const ParsedOptions& options) {
     std::vector<logo::UploadEntry> entries;
     if (const int code = listFiles(args, entries); code >= 0) return code;
 
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages(!args.outputFile.empty());
     LogoConnection connection(args.connection, OutputPath(args.outputFile), log);
     logo::NvUploadSettings settings;
     settings.starEmulation = args.options.starEmulation;
     settings.grayPrinting = args.options.grayPrinting;
     settings.askConfirmation = false;
-    app::Clock& clock = connection.Clock();
+    base::Clock& clock = connection.Clock();
     logo::NvUpload upload(connection.Stream(), clock, log, std::move(entries),
                           logo::MakeBitmapConverter(args.options), settings);
     RunWithProgress(upload, clock, "cancelling: the images not yet sent go out empty",

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
@@ -52,9 +52,9 @@ int RunNetSearch(const ParsedOptions& options) {
 
     StderrMessages messages;
     StopScope stop(StopMode::AtOnce, "search interrupted");
-    app::RealClock clock;
+    base::RealClock clock;
     netcfg::NetSearch search(clock, *endpoints);
-    app::RunSteps(search, clock);
+    base::RunSteps(search, clock);
     if (search.ShortReplies() > 0)
         Note(std::to_string(search.ShortReplies()) + " answers shorter than 35 bytes were skipped");
     int code = kExitOk;

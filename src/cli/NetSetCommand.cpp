@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
@@ -57,9 +57,9 @@ int RunNetSet(const ParsedOptions& options) {
 
     StderrMessages messages;
     StopScope stop(StopMode::Unstoppable, "the change is on its way; it cannot be stopped");
-    app::RealClock clock;
+    base::RealClock clock;
     netcfg::NetSettingChange change(clock, *endpoints, request, /*askConfirmation=*/false);
-    app::RunSteps(change, clock);
+    base::RunSteps(change, clock);
     int code = kExitPrinter;
     switch (change.GetOutcome()) {
         case netcfg::NetSettingChange::Outcome::Applied:

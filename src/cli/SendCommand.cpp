@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/DeviceRootsEnv.h"
@@ -127,7 +127,7 @@ int RunSend(const ParsedOptions& options) {
         return PortError(settings.portName +
                          " is not a serial or parallel device (a USB printer is --port USB)");
 
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages;
     // The TCP link (with the event loop it needs) for ETHERNET_II, else the port object.
     std::unique_ptr<LogoConnection> tcp;

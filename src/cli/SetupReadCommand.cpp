@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/LogoCommandSupport.h"
@@ -19,7 +19,7 @@ int runRead(const ParsedOptions& parsed) {
     if (!options) return kExitUsage;
     if (!parsed.Operands().empty()) return UsageError("unexpected argument " + parsed.Operands()[0]);
 
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     const port::PortKind kind = session.Kind();

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/DeviceRootsEnv.h"
@@ -20,7 +20,7 @@ int runTestPage(const ParsedOptions& parsed) {
     const std::optional<SetupOptions> options = ParseSetupOptions(parsed);
     if (!options) return kExitUsage;
     if (!parsed.Operands().empty()) return UsageError("unexpected argument " + parsed.Operands()[0]);
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     StopScope stop(StopMode::Unstoppable, "the test page is on its way; it cannot be stopped");

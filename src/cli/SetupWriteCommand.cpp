@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/ErrorLog.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/LogoCommandSupport.h"
@@ -68,7 +68,7 @@ int runWrite(const ParsedOptions& parsed) {
     if (changes.empty() && readOnly.empty() && !defaults)
         return UsageError("name at least one NAME=VALUE, or --defaults");
 
-    app::CErrorLog log;
+    base::CErrorLog log;
     StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     const bool file =
@@ -97,15 +97,15 @@ int runWrite(const ParsedOptions& parsed) {
         usersetup::ApplySettingText(settings, lists, change.name, change.value);
     if (!usersetup::NvMemoryTotalFits(settings)) {
         char text[256];
-        std::snprintf(text, sizeof text, app::Message(app::kMsgNvMemoryOutOfRange),
+        std::snprintf(text, sizeof text, base::Message(base::kMsgNvMemoryOutOfRange),
                       usersetup::kMaxNvTotalKb);
-        app::ShowMessage(text);
+        base::ShowMessage(text);
         return kExitUsage;
     }
     // The warning is for a stop-bit value that changes, not one written back as it was.
     const std::string stopBitsAfter = DescribedValue(settings, lists, "stop-bits");
     if (settings.stopBits != usersetup::kEmpty && stopBitsAfter != stopBitsBefore)
-        app::ShowMessage(app::Message(app::kMsgStopBitWarning));
+        base::ShowMessage(base::Message(base::kMsgStopBitWarning));
     stop.Change(StopMode::Unstoppable, "the settings are being written; they cannot be stopped");
     if (!session.Write(settings, lists)) return kExitPrinter;
     usersetup::PrepareForWrite(settings);

@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
-#include "app/StepEngine.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
+#include "base/StepEngine.h"
 #include "firmware/FirmwareTexts.h"
 #include "firmware/ImageFile.h"
 
 namespace korva::firmware {
 
-using app::MsgAnswer;
-using app::MsgStyle;
+using base::MsgAnswer;
+using base::MsgStyle;
 using port::PortKind;
 
 namespace {
@@ -26,9 +26,9 @@ constexpr int kSettleDivisor = 10240;      // settling step = packet length / 10
 
 int confirmationOf(NewArea area) {
     switch (area) {
-        case NewArea::Boot: return app::kMsgConfirmBoot;
-        case NewArea::Downloader: return app::kMsgConfirmDownloader;
-        case NewArea::ExtFont: return app::kMsgConfirmExtFont;
+        case NewArea::Boot: return base::kMsgConfirmBoot;
+        case NewArea::Downloader: return base::kMsgConfirmDownloader;
+        case NewArea::ExtFont: return base::kMsgConfirmExtFont;
         case NewArea::Program: break;
     }
     return -1;
@@ -42,7 +42,7 @@ std::string hexText(unsigned value) {
 
 }  // namespace
 
-NewFirmwareDownload::NewFirmwareDownload(port::ByteStream& stream, app::CErrorLog& log,
+NewFirmwareDownload::NewFirmwareDownload(port::ByteStream& stream, base::CErrorLog& log,
                                          NewDownloadSettings settings)
     : m_Stream(stream), m_Log(log), m_Settings(std::move(settings)) {}
 
@@ -59,18 +59,18 @@ int NewFirmwareDownload::Step() {
         case State::Connecting: return stepConnect();
         case State::Sending: return stepSend();
         case State::Settling: return stepSettle();
-        case State::Done: return app::kStepDone;
+        case State::Done: return base::kStepDone;
     }
-    return app::kStepDone;
+    return base::kStepDone;
 }
 
 int NewFirmwareDownload::stepConfirm() {
     const int question = confirmationOf(m_Settings.area);
     if (question >= 0 && m_Settings.askConfirmation &&
-        app::ShowMessage(app::Message(question), MsgStyle::YesNo) != MsgAnswer::Yes) {
+        base::ShowMessage(base::Message(question), MsgStyle::YesNo) != MsgAnswer::Yes) {
         m_Outcome = Outcome::Declined;
         m_State = State::Done;
-        return app::kStepDone;
+        return base::kStepDone;
     }
     m_State = isLocal() ? State::Reopening : State::Loading;
     return 0;
@@ -79,10 +79,10 @@ int NewFirmwareDownload::stepConfirm() {
 int NewFirmwareDownload::stepReopen() {
     m_Stream.Close();
     if (!m_Stream.Open()) {
-        app::ShowMessage(app::Message(app::kMsgInitFail));
+        base::ShowMessage(base::Message(base::kMsgInitFail));
         m_Outcome = Outcome::PortOpenFailed;
         m_State = State::Done;
-        return app::kStepDone;
+        return base::kStepDone;
     }
     m_State = State::Loading;
     return 0;
@@ -115,10 +115,10 @@ int NewFirmwareDownload::stepLoad() {
         case NewImageError::SizeWrong:
             return refuse(Outcome::FileReadFailed, kTextFileSizeError);
         case NewImageError::NotFirmware:
-            return refuse(Outcome::NotFirmware, app::Message(app::kMsgNotFirmwareFile));
+            return refuse(Outcome::NotFirmware, base::Message(base::kMsgNotFirmwareFile));
         case NewImageError::NoExtFont:
             m_Settings.area = NewArea::Program;
-            return refuse(Outcome::NoExtFont, app::Message(app::kMsgNoExtFontInFile));
+            return refuse(Outcome::NoExtFont, base::Message(base::kMsgNoExtFontInFile));
     }
     m_Packet = std::move(built.packet.bytes);
     m_Progress.packetLength = static_cast<uint32_t>(m_Packet.size());
@@ -134,7 +134,7 @@ int NewFirmwareDownload::stepLoad() {
 int NewFirmwareDownload::stepConnect() {
     if (!m_Stream.Open()) {
         // The link stays as the probes left it; only EXIT is left to the user.
-        app::ShowMessage(app::Message(app::kMsgPrinterCheck));
+        base::ShowMessage(base::Message(base::kMsgPrinterCheck));
         return finish(Outcome::PrinterCheckFailed);
     }
     m_State = State::Sending;
@@ -155,20 +155,20 @@ int NewFirmwareDownload::stepSend() {
         m_Log.Log("Firmware download: write of %u bytes at %u failed [%d]", piece, sent, code);
         const PortKind kind = m_Stream.Kind();
         if (kind == PortKind::Serial) {
-            app::ShowMessage(port::WithFailureDetail(app::Message(app::kMsgPrinterNotReady), m_Stream));
+            base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgPrinterNotReady), m_Stream));
             m_Stream.Close();
             return finish(Outcome::PrinterNotReady);
         }
         if (kind == PortKind::Ethernet) {
             // Whatever part of the block was queued may have gone out: sending it
             // again would corrupt the packet, so the download stops here.
-            app::ShowMessage(port::WithFailureDetail(app::Message(app::kMsgWriteToPort), m_Stream));
+            base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream));
             m_Stream.Close();
             return finish(Outcome::WriteFailed);
         }
         char text[64];
-        std::snprintf(text, sizeof text, app::Message(app::kMsgLptWriteError), code);
-        app::ShowMessage(port::WithFailureDetail(text, m_Stream));
+        std::snprintf(text, sizeof text, base::Message(base::kMsgLptWriteError), code);
+        base::ShowMessage(port::WithFailureDetail(text, m_Stream));
         m_Stream.Close();
         return finish(Outcome::WriteFailed);
     }
@@ -195,14 +195,14 @@ int NewFirmwareDownload::stepSettle() {
         ++m_SettleStep;
         return static_cast<int>(m_Progress.packetLength / kSettleDivisor);
     }
-    app::ShowMessage(app::Message(app::kMsgUpdateComplete));
+    base::ShowMessage(base::Message(base::kMsgUpdateComplete));
     setPosition(0);
     if (!isLocal()) m_Stream.Close();
     return finish(Outcome::Completed);
 }
 
 int NewFirmwareDownload::refuse(Outcome outcome, const std::string& text) {
-    app::ShowMessage(text);
+    base::ShowMessage(text);
     if (isLocal()) m_Stream.Close();
     return finish(outcome);
 }
@@ -213,7 +213,7 @@ int NewFirmwareDownload::finish(Outcome outcome) {
     m_Progress.transferring = false;
     m_Outcome = outcome;
     m_State = State::Done;
-    return app::kStepDone;
+    return base::kStepDone;
 }
 
 // The link's bar would run past its end by the extra block: held at the end.

@@ -3,15 +3,15 @@
 // a download packet and streams it to the printer's loader in equal blocks,
 // then waits while the printer writes its flash and switches itself off.
 //
-// Messages go through korva::app::ShowMessage with the dialog's texts; the
+// Messages go through korva::base::ShowMessage with the dialog's texts; the
 // result is also a typed Outcome. After each Step() the front end reads
 // Progress() for the bar, the caption and the two text boxes.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
-#include "app/Profile.h"
+#include "base/ErrorLog.h"
+#include "base/Profile.h"
 #include "firmware/NewImage.h"
 #include "port/ByteStream.h"
 
@@ -25,7 +25,7 @@ struct NewDownloadSettings {
     /// Asks the area's Yes/No question (boot, downloader, extended font).
     bool askConfirmation = true;
     /// Where path and file name are remembered ("FWDN20"); nullptr: nowhere.
-    app::Profile* profile = nullptr;
+    base::Profile* profile = nullptr;
 };
 
 struct NewDownloadProgress {
@@ -74,10 +74,10 @@ public:
     static constexpr int kSettleRange = 20480;
     static constexpr int kSettleSteps = 256;
 
-    NewFirmwareDownload(port::ByteStream& stream, app::CErrorLog& log, NewDownloadSettings settings);
+    NewFirmwareDownload(port::ByteStream& stream, base::CErrorLog& log, NewDownloadSettings settings);
 
     /// Does the next piece of work; returns the wait in ms before the next
-    /// call, or app::kStepDone. Every wait of the run is such a return value.
+    /// call, or base::kStepDone. Every wait of the run is such a return value.
     int Step();
 
     State GetState() const { return m_State; }
@@ -102,7 +102,7 @@ private:
     bool isLocal() const;
 
     port::ByteStream& m_Stream;
-    app::CErrorLog& m_Log;
+    base::CErrorLog& m_Log;
     NewDownloadSettings m_Settings;
 
     State m_State = State::Idle;

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
-#include "app/StepEngine.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
+#include "base/StepEngine.h"
 #include "firmware/FirmwareTexts.h"
 #include "firmware/ImageFile.h"
 
@@ -22,8 +22,8 @@ std::string writingCaption(uint32_t position) {
 
 }  // namespace
 
-OldFirmwareDownload::OldFirmwareDownload(port::ByteStream& stream, app::Clock& clock,
-                                         app::CErrorLog& log, OldDownloadSettings settings)
+OldFirmwareDownload::OldFirmwareDownload(port::ByteStream& stream, base::Clock& clock,
+                                         base::CErrorLog& log, OldDownloadSettings settings)
     : m_Stream(stream), m_Clock(clock), m_Log(log), m_Settings(std::move(settings)) {
     const OldAreaInfo& area = OldAreaOf(m_Settings.area);
     m_Progress.start = area.start;
@@ -48,14 +48,14 @@ int OldFirmwareDownload::Step() {
         case State::Erasing: return stepErase();
         case State::AwaitingAnswer: return stepAwaitAnswer();
         case State::SendingBlind: return stepSendBlind();
-        case State::Done: return app::kStepDone;
+        case State::Done: return base::kStepDone;
     }
-    return app::kStepDone;
+    return base::kStepDone;
 }
 
 int OldFirmwareDownload::stepOpen() {
     if (!m_Stream.Open()) {
-        app::ShowMessage(app::Message(app::kMsgInitFail));
+        base::ShowMessage(base::Message(base::kMsgInitFail));
         return finish(Outcome::PortOpenFailed);
     }
     m_Opened = true;
@@ -73,12 +73,12 @@ int OldFirmwareDownload::stepOpen() {
 int OldFirmwareDownload::stepLoad() {
     const ImageFile file = ReadImageFile(m_Settings.path, m_Progress.end, false);
     if (file.status != ImageFile::Status::Ok && file.status != ImageFile::Status::ShortRead)
-        return fail(Outcome::FileOpenFailed, app::Message(app::kMsgFileOpenError));
+        return fail(Outcome::FileOpenFailed, base::Message(base::kMsgFileOpenError));
     m_Image = file.bytes;
     switch (CheckOldImage(m_Image, m_Settings.area)) {
         case OldImageError::None: break;
         case OldImageError::NoExtFont:
-            return fail(Outcome::NoExtFont, app::Message(app::kMsgNoExtFontData));
+            return fail(Outcome::NoExtFont, base::Message(base::kMsgNoExtFontData));
         case OldImageError::TooShort: {
             // Sending would put bytes that are not in the file into the flash.
             char detail[160];
@@ -86,7 +86,7 @@ int OldFirmwareDownload::stepLoad() {
                           static_cast<unsigned long>(m_Image.size()),
                           static_cast<unsigned long>(m_Progress.end));
             return fail(Outcome::ImageTooShort,
-                        std::string(app::Message(app::kMsgFileOpenError)) + detail);
+                        std::string(base::Message(base::kMsgFileOpenError)) + detail);
         }
     }
     m_Progress.caption = "Erasing...";
@@ -119,7 +119,7 @@ int OldFirmwareDownload::stepAwaitAnswer() {
     const int got = m_Stream.Read(received, 1);
     if (got < 0) {
         m_Log.Log("Firmware download: the port can no longer be read");
-        return fail(Outcome::NoAnswer, port::WithFailureDetail(app::Message(app::kMsgReceiveData), m_Stream));
+        return fail(Outcome::NoAnswer, port::WithFailureDetail(base::Message(base::kMsgReceiveData), m_Stream));
     }
     for (int i = 0; i < got; ++i) {
         const std::optional<OldAnswer> answer = m_Answers.Feed(received[i]);
@@ -127,10 +127,10 @@ int OldFirmwareDownload::stepAwaitAnswer() {
         m_AnswerDeadline = m_Clock.NowMs() + m_Settings.answerTimeoutMs;
         if (*answer == OldAnswer::Nak) {
             if (++m_NaksInARow > kMaxResends)
-                return fail(Outcome::TooManyNaks, app::Message(app::kMsgCommunicationError));
+                return fail(Outcome::TooManyNaks, base::Message(base::kMsgCommunicationError));
             ++m_Progress.resends;
         } else if (m_Progress.position >= m_Progress.end) {
-            app::ShowMessage(app::Message(app::kMsgCompleted));
+            base::ShowMessage(base::Message(base::kMsgCompleted));
             return finish(Outcome::Completed);
         } else {
             m_NaksInARow = 0;
@@ -142,14 +142,14 @@ int OldFirmwareDownload::stepAwaitAnswer() {
     }
     if (m_Settings.answerTimeoutMs > 0 && m_Clock.NowMs() >= m_AnswerDeadline) {
         m_Log.Log("Firmware download: no answer at %lX", static_cast<unsigned long>(m_Progress.position));
-        return fail(Outcome::NoAnswer, app::Message(app::kMsgReceiveData));
+        return fail(Outcome::NoAnswer, base::Message(base::kMsgReceiveData));
     }
     return kAnswerPollMs;
 }
 
 int OldFirmwareDownload::stepSendBlind() {
     if (m_Progress.position >= m_Progress.end) {
-        app::ShowMessage(app::Message(app::kMsgCompleted));
+        base::ShowMessage(base::Message(base::kMsgCompleted));
         return finish(Outcome::Completed);
     }
     buildNextPacket();
@@ -174,7 +174,7 @@ bool OldFirmwareDownload::sendPacket() {
 }
 
 std::string OldFirmwareDownload::writeFailText() const {
-    return port::WithFailureDetail(app::Message(app::kMsgWriteToPort), m_Stream);
+    return port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream);
 }
 
 int OldFirmwareDownload::afterSend() const {
@@ -182,7 +182,7 @@ int OldFirmwareDownload::afterSend() const {
 }
 
 int OldFirmwareDownload::fail(Outcome outcome, const std::string& text) {
-    app::ShowMessage(text);
+    base::ShowMessage(text);
     return finish(outcome);
 }
 
@@ -192,7 +192,7 @@ int OldFirmwareDownload::finish(Outcome outcome) {
     m_Image.clear();
     m_Outcome = outcome;
     m_State = State::Done;
-    return app::kStepDone;
+    return base::kStepDone;
 }
 
 }  // namespace korva::firmware

@@ -4,16 +4,16 @@
 // link) acknowledges every packet with DLE ACK or asks for it again with
 // DLE NAK; a parallel printer gets the blocks 50 ms apart without answers.
 //
-// Messages go through korva::app::ShowMessage; the result is also a typed
+// Messages go through korva::base::ShowMessage; the result is also a typed
 // Outcome. After each Step() the front end reads Progress().
 #include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
-#include "app/ErrorLog.h"
-#include "app/Profile.h"
+#include "base/Clock.h"
+#include "base/ErrorLog.h"
+#include "base/Profile.h"
 #include "firmware/OldImage.h"
 #include "port/ByteStream.h"
 
@@ -24,7 +24,7 @@ struct OldDownloadSettings {
     std::string fileName;  ///< the file name alone (remembered in the profile)
     OldArea area = OldArea::Program;
     /// Where path and file name are remembered ("FWDN15"); nullptr: nowhere.
-    app::Profile* profile = nullptr;
+    base::Profile* profile = nullptr;
     /// How long to wait for an answer before giving up; 0 waits until Cancel.
     int answerTimeoutMs = 0;
 };
@@ -65,11 +65,11 @@ public:
     static constexpr int kAnswerPollMs = 5;
     static constexpr int kMaxResends = 100;   ///< NAKs in a row for one packet
 
-    OldFirmwareDownload(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
+    OldFirmwareDownload(port::ByteStream& stream, base::Clock& clock, base::CErrorLog& log,
                         OldDownloadSettings settings);
 
     /// Does the next piece of work; returns the wait in ms before the next
-    /// call, or app::kStepDone.
+    /// call, or base::kStepDone.
     int Step();
     /// Stops at the next step: the port is closed, nothing more is sent.
     void Cancel() { m_Cancelled = true; }
@@ -95,8 +95,8 @@ private:
     bool answers() const;
 
     port::ByteStream& m_Stream;
-    app::Clock& m_Clock;
-    app::CErrorLog& m_Log;
+    base::Clock& m_Clock;
+    base::CErrorLog& m_Log;
     OldDownloadSettings m_Settings;
 
     State m_State = State::Idle;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/Profile.h"
+#include "base/Profile.h"
 
 namespace korva::logo {
 
@@ -43,7 +43,7 @@ std::vector<size_t> LogoList::UploadOrder() const {
     return order;
 }
 
-bool LogoList::SaveToProfile(app::Profile& profile) {
+bool LogoList::SaveToProfile(base::Profile& profile) {
     if (entries.empty()) return true;
     bool ok = true;
     const std::vector<size_t> order = UploadOrder();

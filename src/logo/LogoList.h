@@ -9,7 +9,7 @@
 #include "logo/LogoGeometry.h"
 #include "logo/LogoOptions.h"
 
-namespace korva::app {
+namespace korva::base {
 class Profile;
 }
 
@@ -56,7 +56,7 @@ struct LogoList {
     /// Writes "Logofile1".. in upload order and deletes the keys left over from
     /// a longer list. An empty list leaves the profile alone. False when a key
     /// could not be written or deleted.
-    bool SaveToProfile(app::Profile& profile);
+    bool SaveToProfile(base::Profile& profile);
     /// Gray printing switched: sizes and total count 4 times (on) or a quarter
     /// (off). Nothing changes when `on` already matches options.grayPrinting.
     void ApplyGrayPrinting(bool on, LogoOptions& options);

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <new>
 
-#include "app/Messages.h"
-#include "app/Profile.h"
+#include "base/Messages.h"
+#include "base/Profile.h"
 #include "logo/LogoGeometry.h"
 
 namespace korva::logo {
@@ -35,14 +35,14 @@ LogoListEditor::LogoListEditor(LogoList& list, const LogoOptions& options, LogoP
 void LogoListEditor::CountRefusal(int number) {
     ++m_Refusals;
     if (number > 0) m_List.refusedNumbers.push_back(number);
-    if (m_Refusals == 1) m_Notify(app::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation);
+    if (m_Refusals == 1) m_Notify(base::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation);
 }
 
 bool LogoListEditor::AddFile(int number, const std::string& path) {
     try {
         if (m_List.Count() >= kMaxLogos) {
             m_LastRefusal = "the list already holds 255 files";
-            m_Notify(app::kMsgCantReadMoreFiles, LogoNoticeIcon::None);
+            m_Notify(base::kMsgCantReadMoreFiles, LogoNoticeIcon::None);
             return false;
         }
         const LogoFileInfo info = m_Probe(path);
@@ -62,7 +62,7 @@ bool LogoListEditor::AddFile(int number, const std::string& path) {
                 (tooDeep ? DescribeBitmapError(info.error)
                          : "the printer cannot take an image of " + std::to_string(info.width) +
                                " x " + std::to_string(info.height) + " pixels");
-            m_Notify(app::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None);
+            m_Notify(base::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None);
             return false;
         }
         const long size =
@@ -73,7 +73,7 @@ bool LogoListEditor::AddFile(int number, const std::string& path) {
                 (tooLarge ? DescribeBitmapError(info.error)
                           : std::to_string(size) + " bytes do not fit in the NV memory left");
             if (number == 0 && m_Refusals == 0)
-                m_Notify(app::kMsgNvAreaTooSmall, LogoNoticeIcon::None);
+                m_Notify(base::kMsgNvAreaTooSmall, LogoNoticeIcon::None);
             else
                 CountRefusal(number);
             return false;
@@ -89,7 +89,7 @@ bool LogoListEditor::AddFile(int number, const std::string& path) {
         m_List.sizeText = FormatSizeText(KilobytesUp(m_List.totalBytes), m_List.nvCapacityKB);
         return true;
     } catch (const std::bad_alloc&) {
-        m_Notify(app::kMsgOutOfMemory, LogoNoticeIcon::Stop);
+        m_Notify(base::kMsgOutOfMemory, LogoNoticeIcon::Stop);
         return false;
     }
 }
@@ -166,7 +166,7 @@ void LogoListEditor::ReuseRefusedNumbers() {
     m_List.refusedNumbers.clear();
 }
 
-void LogoListEditor::ReadKeys(const app::Profile& profile, bool markLoaded) {
+void LogoListEditor::ReadKeys(const base::Profile& profile, bool markLoaded) {
     bool fullShown = false;
     for (int k = 1;; ++k) {
         const std::string path = profile.GetString(kLogoSection, "Logofile" + std::to_string(k));
@@ -184,7 +184,7 @@ void LogoListEditor::ReadKeys(const app::Profile& profile, bool markLoaded) {
     }
 }
 
-void LogoListEditor::LoadFromProfile(const app::Profile& profile) {
+void LogoListEditor::LoadFromProfile(const base::Profile& profile) {
     ResetCounters();
     m_List.Clear();
     m_List.savedKeyCount = 0;
@@ -192,7 +192,7 @@ void LogoListEditor::LoadFromProfile(const app::Profile& profile) {
     ReadKeys(profile, true);
 }
 
-void LogoListEditor::ReloadFromProfile(const app::Profile& profile) {
+void LogoListEditor::ReloadFromProfile(const base::Profile& profile) {
     m_List.Clear();
     ResetCounters();
     ReadKeys(profile, false);

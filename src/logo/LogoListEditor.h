@@ -11,7 +11,7 @@
 #include "logo/LogoList.h"
 #include "logo/LogoOptions.h"
 
-namespace korva::app {
+namespace korva::base {
 class Profile;
 }
 
@@ -52,10 +52,10 @@ class LogoListEditor {
     void ReuseRefusedNumbers();
     /// Opening the logo tool: empties the list and reads "Logofile1", ... up to
     /// the first missing key.
-    void LoadFromProfile(const app::Profile& profile);
+    void LoadFromProfile(const base::Profile& profile);
     /// The selection page's Reset: the same reading, without touching
     /// loadedFlag and savedKeyCount.
-    void ReloadFromProfile(const app::Profile& profile);
+    void ReloadFromProfile(const base::Profile& profile);
 
     int refusals() const { return m_Refusals; }
     /// The file name last picked (the file dialog starts with it).
@@ -67,7 +67,7 @@ class LogoListEditor {
     void CountRefusal(int number);
     int NextNumber(int given);
     bool NumberInUse(int number) const;
-    void ReadKeys(const app::Profile& profile, bool markLoaded);
+    void ReadKeys(const base::Profile& profile, bool markLoaded);
 
     LogoList& m_List;
     const LogoOptions& m_Options;

@@ -1,7 +1,7 @@
 #include "logo/LogoListServices.h"
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "logo/LogoFile.h"
 
 namespace korva::logo {
@@ -18,9 +18,9 @@ LogoFileInfo ProbeLogoFileInfo(const std::string& path) {
 
 void ShowLogoNotice(int message, LogoNoticeIcon icon) {
     // The message box has no stop icon of its own; the exclamation stands in.
-    app::ShowMessage(app::Message(message), icon == LogoNoticeIcon::None
-                                                ? app::MsgStyle::Ok
-                                                : app::MsgStyle::OkExclamation);
+    base::ShowMessage(base::Message(message), icon == LogoNoticeIcon::None
+                                                ? base::MsgStyle::Ok
+                                                : base::MsgStyle::OkExclamation);
 }
 
 LogoListEditor MakeLogoListEditor(LogoList& list, const LogoOptions& options) {

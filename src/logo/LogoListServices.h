@@ -10,7 +10,7 @@ namespace korva::logo {
 /// Reads and decodes a file for the list.
 LogoFileInfo ProbeLogoFileInfo(const std::string& path);
 
-/// Shows a message-table text through korva::app::ShowMessage.
+/// Shows a message-table text through korva::base::ShowMessage.
 void ShowLogoNotice(int message, LogoNoticeIcon icon);
 
 /// An editor reading real files and showing real messages.

@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "logo/NvDefinition.h"
 
 namespace korva::logo {
 
-using app::MsgStyle;
+using base::MsgStyle;
 using port::PortKind;
 
 namespace {
@@ -17,10 +17,10 @@ constexpr int kReplyWaitMs = 500;  // the printer answers GS I 1 within this
 constexpr int kReplyPollMs = 10;
 constexpr long kAllLogos = 255;
 
-void warn(int message) { app::ShowMessage(app::Message(message), MsgStyle::OkExclamation); }
+void warn(int message) { base::ShowMessage(base::Message(message), MsgStyle::OkExclamation); }
 }  // namespace
 
-LogoPrint::LogoPrint(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
+LogoPrint::LogoPrint(port::ByteStream& stream, base::Clock& clock, base::CErrorLog& log,
                      LogoPrintSettings settings)
     : m_Stream(stream), m_Clock(clock), m_Log(log), m_Settings(std::move(settings)) {}
 
@@ -36,9 +36,9 @@ int LogoPrint::Step() {
         case State::Initializing: return stepInitialize();
         case State::Printing: return stepPrint();
         case State::Finishing: return finish(Outcome::Completed);
-        case State::Done: return app::kStepDone;
+        case State::Done: return base::kStepDone;
     }
-    return app::kStepDone;
+    return base::kStepDone;
 }
 
 // The selection is checked before the printer is touched, so a typing
@@ -50,7 +50,7 @@ int LogoPrint::stepPlan() {
     } else {
         m_Plan = parsePrintPlan(m_Settings.selection);
         if (!m_Plan.ok()) {
-            warn(app::kMsgNvImageNumberIncorrect);
+            warn(base::kMsgNvImageNumberIncorrect);
             return finish(Outcome::BadSelection);
         }
         m_Total = m_Plan.total();
@@ -62,7 +62,7 @@ int LogoPrint::stepPlan() {
 int LogoPrint::stepConnect() {
     m_Stream.Close();
     if (!m_Stream.Open()) {
-        warn(app::kMsgPortOpen);
+        warn(base::kMsgPortOpen);
         return finish(Outcome::PortOpenFailed);
     }
     m_Opened = true;
@@ -79,7 +79,7 @@ int LogoPrint::stepConnect() {
 
 int LogoPrint::stepCheckPrinter() {
     if (m_Stream.Write(encodePrinterIdRequest()) != 3) {
-        warn(app::kMsgWriteToPort);
+        warn(base::kMsgWriteToPort);
         return finish(Outcome::WriteFailed);
     }
     m_ReplyDeadline = m_Clock.NowMs() + kReplyWaitMs;
@@ -104,7 +104,7 @@ int LogoPrint::stepAwaitReply() {
 
 int LogoPrint::stepInitialize() {
     if (m_Stream.Write(encodeInitialize()) != 2) {
-        warn(app::kMsgWriteToPort);
+        warn(base::kMsgWriteToPort);
         return finish(Outcome::WriteFailed);
     }
     m_State = State::Printing;
@@ -149,7 +149,7 @@ int LogoPrint::stepPrint() {
 
 int LogoPrint::failPrinting(int number) {
     const int code = m_Stream.LastError();
-    app::ShowMessage(port::WithFailureDetail(app::Message(app::kMsgCommunicationError), m_Stream),
+    base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream),
                      MsgStyle::OkExclamation);
     m_Log.Log("CPrintDlg write of logo %d failed[%d]", number, code);
     return finish(Outcome::CommunicationError);
@@ -160,7 +160,7 @@ int LogoPrint::finish(Outcome outcome) {
     m_Opened = false;
     m_Outcome = outcome;
     m_State = State::Done;
-    return app::kStepDone;
+    return base::kStepDone;
 }
 
 }  // namespace korva::logo

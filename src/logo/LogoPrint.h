@@ -2,17 +2,17 @@
 // Printing logos stored in the printer's NV memory, one FS p command per
 // logo every 300 ms: all 255, or the ranges of a typed selection.
 //
-// Messages: the engine shows failures itself through korva::app::ShowMessage
+// Messages: the engine shows failures itself through korva::base::ShowMessage
 // (exclamation icon), and reports a typed Outcome. Progress: after each
 // Step() the front end reads Count(), Total() and StatusText().
 #include <atomic>
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
-#include "app/ErrorLog.h"
+#include "base/Clock.h"
+#include "base/ErrorLog.h"
 #include "logo/PrintPlan.h"
-#include "app/StepEngine.h"
+#include "base/StepEngine.h"
 #include "port/ByteStream.h"
 
 namespace korva::logo {
@@ -52,10 +52,10 @@ public:
     static constexpr int kTickMs = 300;
     static constexpr int kFinishMs = 1000;
 
-    LogoPrint(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
+    LogoPrint(port::ByteStream& stream, base::Clock& clock, base::CErrorLog& log,
               LogoPrintSettings settings);
 
-    /// Does the next piece of work; returns the wait in ms, or app::kStepDone.
+    /// Does the next piece of work; returns the wait in ms, or base::kStepDone.
     int Step();
     /// Nothing more is sent; the run ends at the next step.
     void Cancel() { m_Cancelled = true; }
@@ -82,8 +82,8 @@ private:
     int nextNumber();
 
     port::ByteStream& m_Stream;
-    app::Clock& m_Clock;
-    app::CErrorLog& m_Log;
+    base::Clock& m_Clock;
+    base::CErrorLog& m_Log;
     LogoPrintSettings m_Settings;
 
     State m_State = State::Idle;

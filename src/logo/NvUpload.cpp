@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "logo/NvDefinition.h"
 
 namespace korva::logo {
 
-using app::MsgAnswer;
-using app::MsgStyle;
+using base::MsgAnswer;
+using base::MsgStyle;
 using port::PortKind;
 
 namespace {
@@ -45,7 +45,7 @@ std::string format(const char* pattern, long value) {
 
 }  // namespace
 
-NvUpload::NvUpload(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
+NvUpload::NvUpload(port::ByteStream& stream, base::Clock& clock, base::CErrorLog& log,
                    std::vector<UploadEntry> entries, LogoConverter converter,
                    NvUploadSettings settings)
     : m_Stream(stream),
@@ -94,16 +94,16 @@ int NvUpload::Step() {
         case State::CancelWait: return stepCompleting();
         case State::Completing: return stepCompleting();
         case State::CompletionWait: return finish(Outcome::Cancelled);
-        case State::Done: return app::kStepDone;
+        case State::Done: return base::kStepDone;
     }
-    return app::kStepDone;
+    return base::kStepDone;
 }
 
 int NvUpload::stepConfirm() {
     const bool erase = m_Entries.empty();
     const MsgAnswer answer =
-        erase ? app::ShowMessage(app::Message(app::kMsgConfirmDeleteAll), MsgStyle::YesNo)
-              : app::ShowMessage(app::Message(app::kMsgConfirmNvWrite), MsgStyle::YesNoQuestion);
+        erase ? base::ShowMessage(base::Message(base::kMsgConfirmDeleteAll), MsgStyle::YesNo)
+              : base::ShowMessage(base::Message(base::kMsgConfirmNvWrite), MsgStyle::YesNoQuestion);
     if (answer != MsgAnswer::Yes) return finish(Outcome::Declined);
     m_State = erase ? State::Connecting : State::Converting;
     return 0;
@@ -120,7 +120,7 @@ int NvUpload::stepConvert() {
     if (!ok) {
         m_UnreadableFile = entry.path;
         m_Log.Log("CProgress LoadFile failed: %s", entry.path.c_str());
-        app::ShowMessage(std::string(app::Message(app::kMsgFileOpenError)) + "\r\n(" + entry.path +
+        base::ShowMessage(std::string(base::Message(base::kMsgFileOpenError)) + "\r\n(" + entry.path +
                              ")",
                          MsgStyle::OkExclamation);
         return finish(Outcome::FileUnreadable);
@@ -144,14 +144,14 @@ int NvUpload::stepConnect() {
     const bool opened = erase ? m_Stream.OpenSingleAttempt() : m_Stream.Open();
     if (!opened) {
         const int code = m_Stream.LastError();
-        const std::string openFailed = format(app::Message(app::kMsgOpenPortOrFile), code);
-        const std::string portOpen = app::Message(app::kMsgPortOpen);
+        const std::string openFailed = format(base::Message(base::kMsgOpenPortOrFile), code);
+        const std::string portOpen = base::Message(base::kMsgPortOpen);
         if (kind == PortKind::Parallel) {
-            app::ShowMessage(portOpen, MsgStyle::OkExclamation);
+            base::ShowMessage(portOpen, MsgStyle::OkExclamation);
         } else if (kind == PortKind::Ethernet) {
-            app::ShowMessage(erase ? openFailed : portOpen, MsgStyle::Ok);
+            base::ShowMessage(erase ? openFailed : portOpen, MsgStyle::Ok);
         } else {
-            app::ShowMessage(erase ? portOpen : openFailed, MsgStyle::OkExclamation);
+            base::ShowMessage(erase ? portOpen : openFailed, MsgStyle::OkExclamation);
         }
         return finish(Outcome::PortOpenFailed);
     }
@@ -164,7 +164,7 @@ int NvUpload::stepConnect() {
 
 int NvUpload::stepCheckPrinter() {
     if (!writeAll(encodePrinterIdRequest())) {
-        app::ShowMessage(app::Message(app::kMsgWriteToPort), MsgStyle::OkExclamation);
+        base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
         return finish(Outcome::WriteFailed);
     }
     m_ReplyDeadline = m_Clock.NowMs() + kReplyWaitMs;
@@ -188,7 +188,7 @@ int NvUpload::stepAwaitReply() {
 
 int NvUpload::stepInitialize() {
     if (!writeAll(encodeInitialize())) {
-        app::ShowMessage(app::Message(app::kMsgPrinterCheck), MsgStyle::OkExclamation);
+        base::ShowMessage(base::Message(base::kMsgPrinterCheck), MsgStyle::OkExclamation);
         return finish(Outcome::PrinterCheckFailed);
     }
     m_State = State::Defining;
@@ -198,7 +198,7 @@ int NvUpload::stepInitialize() {
 int NvUpload::stepDefine() {
     if (m_Entries.empty()) {
         if (!writeAll(encodeNvEraseAll())) {
-            app::ShowMessage(app::Message(app::kMsgWriteToPort), MsgStyle::OkExclamation);
+            base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
             return finish(Outcome::WriteFailed);
         }
         return finish(Outcome::Erased);
@@ -209,7 +209,7 @@ int NvUpload::stepDefine() {
         encodeNvDefineCommand(static_cast<int>(m_Entries.size()), m_Settings.starEmulation);
     if (!writeAll(define)) {
         const int code = m_Stream.LastError();
-        app::ShowMessage(app::Message(app::kMsgCommunicationError), MsgStyle::OkExclamation);
+        base::ShowMessage(base::Message(base::kMsgCommunicationError), MsgStyle::OkExclamation);
         m_Log.Log("CProgress OnInitDialog[%d]", code);
         return finish(Outcome::CommunicationError);
     }
@@ -230,7 +230,7 @@ int NvUpload::stepSendImage() {
     const auto header =
         encodeNvImageHeader(raster.paddedWidth, raster.paddedHeight, m_Settings.grayPrinting);
     if (!writeAll(header)) {
-        app::ShowMessage(app::Message(app::kMsgCommunicationError), MsgStyle::OkExclamation);
+        base::ShowMessage(base::Message(base::kMsgCommunicationError), MsgStyle::OkExclamation);
         m_Log.Log("CPrograss writeInstruction[%d]", 0);
         m_Log.Log("CPrograss WriteInstruction [%02X-%02X-%02X-%02X]\n", header[0], header[1],
                   header[2], header[3]);
@@ -252,7 +252,7 @@ int NvUpload::stepSendChunk() {
     if (size > 0 && written != size) {
         // A lost chunk would leave a garbled image while the run reports success.
         const int code = m_Stream.LastError();
-        app::ShowMessage(port::WithFailureDetail(app::Message(app::kMsgCommunicationError), m_Stream),
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream),
                          MsgStyle::OkExclamation);
         m_Log.Log("CProgress WriteData[%d] %zu of %zu bytes", code, written, size);
         return finish(Outcome::CommunicationError);
@@ -284,7 +284,7 @@ int NvUpload::stepSave() {
 }
 
 int NvUpload::stepReport() {
-    app::ShowMessage(app::Message(app::kMsgNvDefinitionComplete), MsgStyle::OkExclamation);
+    base::ShowMessage(base::Message(base::kMsgNvDefinitionComplete), MsgStyle::OkExclamation);
     return finish(Outcome::Completed);
 }
 
@@ -302,7 +302,7 @@ int NvUpload::stepCompleting() {
     const int missing = m_Progress.imagesToSend - m_Progress.imagesBegun;
     for (int i = 0; i < missing; ++i) {
         if (!writeAll(encodeEmptyImageHeader())) {
-            app::ShowMessage(app::Message(app::kMsgWriteToPort), MsgStyle::OkExclamation);
+            base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
             return finish(Outcome::WriteFailed);
         }
     }
@@ -316,7 +316,7 @@ int NvUpload::finish(Outcome outcome) {
     m_Progress.transferring = false;
     m_Outcome = outcome;
     m_State = State::Done;
-    return app::kStepDone;
+    return base::kStepDone;
 }
 
 bool NvUpload::writeAll(std::span<const uint8_t> bytes) {
@@ -330,7 +330,7 @@ void NvUpload::setUpdatingStatus() {
     m_Progress.status = text;
 }
 
-bool SaveUploadedList(app::Profile& profile, const std::vector<UploadEntry>& inUploadOrder,
+bool SaveUploadedList(base::Profile& profile, const std::vector<UploadEntry>& inUploadOrder,
                       int previousKeyCount) {
     bool ok = true;
     const int count = static_cast<int>(inUploadOrder.size());

@@ -3,7 +3,7 @@
 // FS q definition, or erases all stored logos when the list is empty.
 //
 // Messages: the engine shows every question and failure itself through
-// korva::app::ShowMessage, with the texts and icons of the message table (the
+// korva::base::ShowMessage, with the texts and icons of the message table (the
 // GUI installs QMessageBox, the CLI a stderr printer, tests a recorder). The
 // result is also reported as a typed Outcome for exit codes and tests.
 // Progress: after each Step() the front end reads Progress().
@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
-#include "app/ErrorLog.h"
-#include "app/Profile.h"
-#include "app/StepEngine.h"
+#include "base/Clock.h"
+#include "base/ErrorLog.h"
+#include "base/Profile.h"
+#include "base/StepEngine.h"
 #include "port/ByteStream.h"
 
 namespace korva::logo {
@@ -48,7 +48,7 @@ struct NvUploadSettings {
     bool grayPrinting = false;    ///< A0 mark in every header (the converter makes gray rasters)
     bool askConfirmation = true;  ///< the Yes/No question before anything happens (GUI)
     /// Where the list goes after a complete upload; nullptr: not saved.
-    app::Profile* profile = nullptr;
+    base::Profile* profile = nullptr;
     /// "Logofile%d" keys the profile held before (LogoList savedKeyCount).
     int savedKeyCount = 0;
 };
@@ -100,11 +100,11 @@ public:
         CommunicationError,  ///< FS q, a header or a chunk not written
     };
 
-    NvUpload(port::ByteStream& stream, app::Clock& clock, app::CErrorLog& log,
+    NvUpload(port::ByteStream& stream, base::Clock& clock, base::CErrorLog& log,
              std::vector<UploadEntry> entries, LogoConverter converter, NvUploadSettings settings);
 
     /// Does the next piece of work; returns the wait in ms before the next
-    /// call, or app::kStepDone. The first call starts the run.
+    /// call, or base::kStepDone. The first call starts the run.
     int Step();
     /// Stops between images; an image under way finishes first. Before the
     /// definition has begun nothing is sent at all.
@@ -142,8 +142,8 @@ private:
     void setUpdatingStatus();
 
     port::ByteStream& m_Stream;
-    app::Clock& m_Clock;
-    app::CErrorLog& m_Log;
+    base::Clock& m_Clock;
+    base::CErrorLog& m_Log;
     std::vector<UploadEntry> m_Entries;
     LogoConverter m_Converter;
     NvUploadSettings m_Settings;
@@ -166,7 +166,7 @@ private:
 /// Writes the list to section "LOGO" as "Logofile1".. in upload order and
 /// deletes keys beyond it up to `previousKeyCount`. False when the profile
 /// could not be saved.
-bool SaveUploadedList(app::Profile& profile, const std::vector<UploadEntry>& inUploadOrder,
+bool SaveUploadedList(base::Profile& profile, const std::vector<UploadEntry>& inUploadOrder,
                       int previousKeyCount);
 
 }  // namespace korva::logo

@@ -1,11 +1,11 @@
 #include "netcfg/NetSearch.h"
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 
 namespace korva::netcfg {
 
-NetSearch::NetSearch(app::Clock& clock, NetEndpoints endpoints)
+NetSearch::NetSearch(base::Clock& clock, NetEndpoints endpoints)
     : m_Clock(clock), m_Endpoints(std::move(endpoints)) {}
 
 int NetSearch::Step() {
@@ -17,18 +17,18 @@ int NetSearch::Step() {
         case State::Finishing:
             return finish();
         case State::Done:
-            return app::kStepDone;
+            return base::kStepDone;
     }
-    return app::kStepDone;
+    return base::kStepDone;
 }
 
 int NetSearch::start() {
     const UdpChannel::SetupError error = m_Channel.Open(m_Endpoints);
     if (error != UdpChannel::SetupError::None) {
         // The search goes on: with no working socket it simply finds nobody.
-        app::ShowMessage(error == UdpChannel::SetupError::SendSocket
+        base::ShowMessage(error == UdpChannel::SetupError::SendSocket
                              ? kSocketErrorText
-                             : app::Message(app::kMsgSystemError));
+                             : base::Message(base::kMsgSystemError));
         m_Outcome = Outcome::SetupFailed;
     }
     m_ListenPort = m_Channel.ListenPort();
@@ -69,8 +69,8 @@ int NetSearch::stopReceiving() {
 int NetSearch::finish() {
     if (m_Outcome == Outcome::None) m_Outcome = Outcome::Finished;
     m_State = State::Done;
-    app::ShowMessage(app::Message(app::kMsgSearchFinished));
-    return app::kStepDone;
+    base::ShowMessage(base::Message(base::kMsgSearchFinished));
+    return base::kStepDone;
 }
 
 }  // namespace korva::netcfg

@@ -2,14 +2,14 @@
 // Search printers: one search request to the broadcast address, then every
 // reply collected until 1000 ms pass without a datagram or 254 have arrived.
 //
-// Messages go through korva::app::ShowMessage: set-up failures, and "The
+// Messages go through korva::base::ShowMessage: set-up failures, and "The
 // printer has finished searching." at the end. Printers() grows in order of
 // arrival; a front end shows the new ones after each Step().
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
-#include "app/StepEngine.h"
+#include "base/Clock.h"
+#include "base/StepEngine.h"
 #include "netcfg/NetDatagram.h"
 #include "netcfg/UdpChannel.h"
 
@@ -33,10 +33,10 @@ class NetSearch {
         SetupFailed,  ///< a socket could not be set up; the list stays as it came
     };
 
-    NetSearch(app::Clock& clock, NetEndpoints endpoints);
+    NetSearch(base::Clock& clock, NetEndpoints endpoints);
 
     /// Does the next piece of work; returns the wait before the next call or
-    /// app::kStepDone.
+    /// base::kStepDone.
     int Step();
 
     State GetState() const { return m_State; }
@@ -59,7 +59,7 @@ class NetSearch {
     int stopReceiving();
     int finish();
 
-    app::Clock& m_Clock;
+    base::Clock& m_Clock;
     NetEndpoints m_Endpoints;
     UdpChannel m_Channel;
     State m_State = State::Idle;

@@ -1,11 +1,11 @@
 #include "netcfg/NetSettingChange.h"
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 
 namespace korva::netcfg {
 
-NetSettingChange::NetSettingChange(app::Clock& clock, NetEndpoints endpoints, ChangeBuild request,
+NetSettingChange::NetSettingChange(base::Clock& clock, NetEndpoints endpoints, ChangeBuild request,
                                    bool askConfirmation)
     : m_Clock(clock),
       m_Endpoints(std::move(endpoints)),
@@ -19,9 +19,9 @@ int NetSettingChange::Step() {
         case State::AwaitingAnswer:
             return awaitAnswer();
         case State::Done:
-            return app::kStepDone;
+            return base::kStepDone;
     }
-    return app::kStepDone;
+    return base::kStepDone;
 }
 
 int NetSettingChange::start() {
@@ -29,12 +29,12 @@ int NetSettingChange::start() {
         case ChangeError::None:
             break;
         case ChangeError::PortRange:
-            app::ShowMessage(app::Message(app::kMsgPortRange));
+            base::ShowMessage(base::Message(base::kMsgPortRange));
             return finish(Outcome::Refused);
         case ChangeError::IpRange:
         case ChangeError::IpText:
         case ChangeError::GatewayText:
-            app::ShowMessage(app::Message(app::kMsgIpRange));
+            base::ShowMessage(base::Message(base::kMsgIpRange));
             return finish(Outcome::Refused);
         case ChangeError::MaskText:
         case ChangeError::MacText:
@@ -44,17 +44,17 @@ int NetSettingChange::start() {
     // A change over a socket that is not there would be reported as done
     // while nothing reached the printer: stop here instead.
     if (m_Channel.Open(m_Endpoints) != UdpChannel::SetupError::None) {
-        app::ShowMessage(app::Message(app::kMsgSystemError));
+        base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }
     if (m_AskConfirmation) {
-        const app::MsgAnswer answer =
-            app::ShowMessage(app::Message(app::kMsgConfirmNetworkChange), app::MsgStyle::YesNo);
+        const base::MsgAnswer answer =
+            base::ShowMessage(base::Message(base::kMsgConfirmNetworkChange), base::MsgStyle::YesNo);
         m_ConfirmationAnswered = true;
-        if (answer != app::MsgAnswer::Yes) return finish(Outcome::Declined);
+        if (answer != base::MsgAnswer::Yes) return finish(Outcome::Declined);
     }
     if (!m_Channel.Send(encodeSettingDatagram(NetCommand::Change, m_Request.settings))) {
-        app::ShowMessage(app::Message(app::kMsgSystemError));
+        base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }
     m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
@@ -78,10 +78,10 @@ int NetSettingChange::awaitAnswer() {
 
 int NetSettingChange::apply() {
     if (!m_Channel.Send(encodeSettingDatagram(NetCommand::Apply, m_Request.settings))) {
-        app::ShowMessage(app::Message(app::kMsgSystemError));
+        base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }
-    app::ShowMessage(app::Message(app::kMsgUpdateComplete2));
+    base::ShowMessage(base::Message(base::kMsgUpdateComplete2));
     return finish(Outcome::Applied);
 }
 
@@ -89,7 +89,7 @@ int NetSettingChange::finish(Outcome outcome) {
     m_Channel.Close();
     m_Outcome = outcome;
     m_State = State::Done;
-    return app::kStepDone;
+    return base::kStepDone;
 }
 
 }  // namespace korva::netcfg

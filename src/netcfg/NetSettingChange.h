@@ -2,10 +2,10 @@
 // Change one printer's network settings: the change datagram (command 02),
 // a wait for the printer's answer, then the same datagram as apply (04).
 //
-// Messages go through korva::app::ShowMessage: the refusal of an address or
+// Messages go through korva::base::ShowMessage: the refusal of an address or
 // port, the Yes/No question and "Update Complete..." at the end.
-#include "app/Clock.h"
-#include "app/StepEngine.h"
+#include "base/Clock.h"
+#include "base/StepEngine.h"
 #include "netcfg/ChangeRequest.h"
 #include "netcfg/UdpChannel.h"
 
@@ -25,7 +25,7 @@ class NetSettingChange {
     /// `request` comes from buildChange or buildManualChange; its error (if
     /// any) is reported by the first step. `askConfirmation`: the Yes/No
     /// question before sending (the dialog asks, the command line does not).
-    NetSettingChange(app::Clock& clock, NetEndpoints endpoints, ChangeBuild request,
+    NetSettingChange(base::Clock& clock, NetEndpoints endpoints, ChangeBuild request,
                      bool askConfirmation = true);
 
     int Step();
@@ -45,7 +45,7 @@ class NetSettingChange {
     int apply();
     int finish(Outcome outcome);
 
-    app::Clock& m_Clock;
+    base::Clock& m_Clock;
     NetEndpoints m_Endpoints;
     ChangeBuild m_Request;
     bool m_AskConfirmation;

@@ -54,7 +54,7 @@ WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs)
 }
 
 WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data, int64_t stallMs,
-                           int64_t totalMs, app::Clock& clock, int retryMs) {
+                           int64_t totalMs, base::Clock& clock, int retryMs) {
     WriteOutcome outcome;
     const int64_t start = clock.NowMs();
     int64_t lastProgress = start;

@@ -5,7 +5,7 @@
 #include <span>
 #include <sys/types.h>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 
 namespace korva::port {
 
@@ -31,7 +31,7 @@ using RawWrite = std::function<ssize_t(const uint8_t* data, size_t length)>;
 /// not negative, once the whole write took that long. Any error but EAGAIN
 /// or EINTR (ENODEV of a pulled USB printer, EIO) ends it at once.
 WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data, int64_t stallMs,
-                           int64_t totalMs, app::Clock& clock, int retryMs = 10);
+                           int64_t totalMs, base::Clock& clock, int retryMs = 10);
 
 /// Waits until a serial port has put out what the driver holds, or until
 /// `deadlineMs` has passed; sleeps for the time the bytes need on the line

@@ -8,7 +8,7 @@
 #include <optional>
 #include <unistd.h>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "port/PortKind.h"
 
 namespace korva::port {
@@ -110,7 +110,7 @@ std::vector<UsbPrinterEntry> ListUsbPrinters(const DeviceRoots& roots) {
     return printers;
 }
 
-int FindUsbPrinter(std::string_view prefix, app::CErrorLog& log, const DeviceRoots& roots) {
+int FindUsbPrinter(std::string_view prefix, base::CErrorLog& log, const DeviceRoots& roots) {
     int count = 0;
     for (const UsbPrinterEntry& printer : ListUsbPrinters(roots)) {
         if (!printer.idsReadable) {
@@ -129,7 +129,7 @@ int FindUsbPrinter(std::string_view prefix, app::CErrorLog& log, const DeviceRoo
     return count >= 1 ? count : -1;
 }
 
-int OpenUsbPrinter(std::string_view prefix, std::string& path, app::CErrorLog& log,
+int OpenUsbPrinter(std::string_view prefix, std::string& path, base::CErrorLog& log,
                    const DeviceRoots& roots) {
     std::error_code error;
     if (!fs::is_directory(roots.sys + "/class/usbmisc", error)) {

@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-namespace korva::app {
+namespace korva::base {
 class CErrorLog;
 }
 
@@ -42,11 +42,11 @@ std::vector<UsbPrinterEntry> ListUsbPrinters(const DeviceRoots& roots);
 
 /// Counts the attached printers whose hardware id (upper-cased) begins with
 /// `prefix`; -1 when there is none or the search failed.
-int FindUsbPrinter(std::string_view prefix, app::CErrorLog& log, const DeviceRoots& roots = {});
+int FindUsbPrinter(std::string_view prefix, base::CErrorLog& log, const DeviceRoots& roots = {});
 
 /// Opens the first matching printer for reading and writing; returns its
 /// descriptor or -1. `path` receives the device path of the last printer examined.
-int OpenUsbPrinter(std::string_view prefix, std::string& path, app::CErrorLog& log,
+int OpenUsbPrinter(std::string_view prefix, std::string& path, base::CErrorLog& log,
                    const DeviceRoots& roots = {});
 
 }  // namespace korva::port

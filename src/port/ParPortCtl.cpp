@@ -8,7 +8,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "port/DeviceIo.h"
 #include "port/PortPath.h"
 
@@ -45,8 +45,8 @@ bool IsAutomaticStatusBlock(std::span<const uint8_t> four) {
            four[2] <= 0x0F && four[3] == 0x0F;
 }
 
-ParPortCtl::ParPortCtl(app::CErrorLog& log, std::string devRoot, PpdevCalls& ppdev,
-                       app::Clock& clock)
+ParPortCtl::ParPortCtl(base::CErrorLog& log, std::string devRoot, PpdevCalls& ppdev,
+                       base::Clock& clock)
     : m_Log(log), m_DevRoot(std::move(devRoot)), m_Calls(ppdev), m_Clock(clock) {
     m_StopEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     m_ReadEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK | EFD_SEMAPHORE);

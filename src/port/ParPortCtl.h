@@ -8,10 +8,10 @@
 #include <string>
 #include <thread>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "port/PpdevCalls.h"
 
-namespace korva::app {
+namespace korva::base {
 class CErrorLog;
 }
 
@@ -44,9 +44,9 @@ public:
     /// Close waits this long before the device is let go.
     static constexpr int kCloseWaitMs = 100;
 
-    explicit ParPortCtl(app::CErrorLog& log, std::string devRoot = "/dev",
+    explicit ParPortCtl(base::CErrorLog& log, std::string devRoot = "/dev",
                         PpdevCalls& ppdev = SystemPpdevCalls(),
-                        app::Clock& clock = app::DefaultClock());
+                        base::Clock& clock = base::DefaultClock());
     virtual ~ParPortCtl();
     ParPortCtl(const ParPortCtl&) = delete;
     ParPortCtl& operator=(const ParPortCtl&) = delete;
@@ -92,10 +92,10 @@ private:
     /// Switches a ppdev node to `mode` unless it is there; m_ModeLock held.
     int UseMode(int mode);
 
-    app::CErrorLog& m_Log;
+    base::CErrorLog& m_Log;
     std::string m_DevRoot;
     PpdevCalls& m_Calls;
-    app::Clock& m_Clock;
+    base::Clock& m_Clock;
     int m_Device = -1;
     bool m_Ppdev = false;
     std::mutex m_ModeLock;  ///< one transfer, with its mode switch, at a time

@@ -7,7 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "port/DeviceIo.h"
 #include "port/PortFailures.h"
 #include "port/PortPath.h"
@@ -22,7 +22,7 @@ constexpr const char* kDefaultOutputFile = "temp.prn";
 constexpr int64_t kWriteMsPerByte = 100;
 }  // namespace
 
-CPorts::CPorts(app::CErrorLog& log, DeviceRoots roots) : m_Log(log), m_Roots(std::move(roots)) {}
+CPorts::CPorts(base::CErrorLog& log, DeviceRoots roots) : m_Log(log), m_Roots(std::move(roots)) {}
 
 CPorts::~CPorts() {
     if (IsOpen()) ClosePort();

@@ -10,14 +10,14 @@
 #include <thread>
 #include <vector>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "port/ByteStream.h"
 #include "port/Connection.h"
 #include "port/Discovery.h"
 #include "port/RecvQueue.h"
 #include "port/UsbReply.h"
 
-namespace korva::app {
+namespace korva::base {
 class CErrorLog;
 }
 
@@ -38,7 +38,7 @@ public:
     /// until it returns.
     using DataNotify = std::function<void()>;
 
-    explicit CPorts(app::CErrorLog& log, DeviceRoots roots = {});
+    explicit CPorts(base::CErrorLog& log, DeviceRoots roots = {});
     ~CPorts() override;
     CPorts(const CPorts&) = delete;
     CPorts& operator=(const CPorts&) = delete;
@@ -86,7 +86,7 @@ public:
     /// The open descriptor, -1 when closed.
     int NativeHandle() const { return m_hComm; }
     /// The clock a stalled parallel or USB write is timed by (tests record it).
-    void SetClock(app::Clock& clock) { m_Clock = &clock; }
+    void SetClock(base::Clock& clock) { m_Clock = &clock; }
     /// True once the line hung up under the watch thread (a pty closed, a USB
     /// serial adapter pulled); cleared by the next Open.
     bool HungUp() const { return m_HungUp; }
@@ -134,7 +134,7 @@ private:
     void MarkHungUp();
     size_t WriteStalling(std::span<const uint8_t> data);
 
-    app::CErrorLog& m_Log;
+    base::CErrorLog& m_Log;
     DeviceRoots m_Roots;
     int m_hComm = -1;
     bool m_Ppdev = false;  ///< the parallel node is ppdev and claimed
@@ -144,7 +144,7 @@ private:
     int m_LastError = 0;
     std::string m_FailureDetail;
     std::atomic<bool> m_HungUp{false};
-    app::Clock* m_Clock = &app::DefaultClock();
+    base::Clock* m_Clock = &base::DefaultClock();
     UsbReplyDecoder m_UsbDecoder;
 
     mutable std::mutex m_NotifyMutex;

@@ -16,8 +16,8 @@
 #include <QThread>
 #include <QTimer>
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 
 namespace korva::port {
 
@@ -254,7 +254,7 @@ void CPrinterSocket::OnReceive() {
         const std::span chunk(reinterpret_cast<const uint8_t*>(buffer), static_cast<size_t>(n));
         if (!m_QueueRead.PutChunk(chunk)) {
             emit QueueOverflow();
-            app::ShowMessage(app::Message(app::kMsgQueueFull));
+            base::ShowMessage(base::Message(base::kMsgQueueFull));
             continue;
         }
         stored = true;

@@ -6,8 +6,8 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "port/DeviceIo.h"
 #include "port/PortFailures.h"
 #include "port/Ports.h"
@@ -47,7 +47,7 @@ bool CPorts::StartWatchThread() {
     state->fd = ::fcntl(m_hComm, F_DUPFD_CLOEXEC, 0);
     if (state->wakeFd < 0 || state->fd < 0) {
         // The port stays open for writing; nothing will be received on it.
-        app::ShowMessage(std::string(app::Message(app::kMsgCreateWatchThread)) + m_PortName);
+        base::ShowMessage(std::string(base::Message(base::kMsgCreateWatchThread)) + m_PortName);
         return true;
     }
     try {
@@ -141,7 +141,7 @@ int CPorts::ReadAvailable(int fd, uint8_t* buffer, size_t size) {
 void CPorts::StoreChunk(std::span<const uint8_t> chunk) {
     if (chunk.empty()) return;
     if (!m_QueueRead.PutChunk(chunk)) {
-        app::ShowMessage(app::Message(app::kMsgQueueFull));
+        base::ShowMessage(base::Message(base::kMsgQueueFull));
         return;
     }
     std::lock_guard lock(m_DataMutex);
@@ -163,7 +163,7 @@ int CPorts::FetchUsbReply(int budgetMs) {
     // usblp allows one open at a time, so replies are read on the port's own
     // descriptor instead of a second one.
     if (m_hComm < 0 || m_OpenKind != PortKind::Usb) {
-        app::ShowMessage(m_UsbPath);
+        base::ShowMessage(m_UsbPath);
         return 0;
     }
     uint8_t raw[kUsbBlock];

@@ -1,7 +1,7 @@
 // The operations behind Get Value, Set Value and TEST, as queued steps.
-#include "app/ErrorLog.h"
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/ErrorLog.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "port/ParPortCtl.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
@@ -22,7 +22,7 @@ constexpr int kTestPageSettleMs = 800;
 // Waits before the 2nd..5th open of a USB printer after a write, and after the fifth failure.
 constexpr std::array<int, 5> kUsbReopenWaitsMs{500, 400, 300, 200, 100};
 
-std::string WriteFailText() { return app::Message(app::kMsgWriteFailCheckPower); }
+std::string WriteFailText() { return base::Message(base::kMsgWriteFailCheckPower); }
 }  // namespace
 
 // --- read ----------------------------------------------------------------
@@ -48,19 +48,19 @@ void UserSetupExchange::QueueParallelRead() {
     Queue([this] {
         port::ParPortCtl& par = *m_Ep.parallel;
         if (!WriteBlock(kStatusBackOff))
-            return Fail(app::Message(app::kMsgWriteToPort), "parallel read");
+            return Fail(base::Message(base::kMsgWriteToPort), "parallel read");
         for (uint8_t setting : RequestList()) {
             const auto request = BuildRequest(setting);
             if (!WriteBlock(request))
-                return Fail(app::Message(app::kMsgWriteToPort), "parallel request");
+                return Fail(base::Message(base::kMsgWriteToPort), "parallel request");
             par.TriggerRead();
         }
         if (par.StartReadThread() == 0)
-            return Fail(app::Message(app::kMsgCannotCreateReceiveThread),
+            return Fail(base::Message(base::kMsgCannotCreateReceiveThread),
                         "parallel receive thread");
         m_Answered.fill(false);
         if (!m_Reader.StartParallel(par))
-            return Fail(app::Message(app::kMsgCannotCreateReceiveThread), "reply reader");
+            return Fail(base::Message(base::kMsgCannotCreateReceiveThread), "reply reader");
         m_ReadElapsedMs = kFirstCompletionCheckMs;
         QueueParallelCompletion();
         return kFirstCompletionCheckMs;

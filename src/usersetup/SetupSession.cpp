@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
-#include "app/EventLoopClock.h"
-#include "app/StepEngine.h"
+#include "base/EventLoopClock.h"
+#include "base/StepEngine.h"
 #include "port/ParPortCtl.h"
 #include "port/PortPath.h"
 #include "port/Ports.h"
@@ -24,11 +24,11 @@ struct SetupSession::Parts {
     std::unique_ptr<port::ParPortCtl> parallel;
     std::unique_ptr<port::CPrinterSocket> socket;
     std::unique_ptr<UserSetupExchange> exchange;
-    app::EventLoopClock clock;
+    base::EventLoopClock clock;
     port::PortKind kind = port::PortKind::Serial;
 };
 
-SetupSession::SetupSession(const port::ConnectionSettings& connection, app::CErrorLog& log,
+SetupSession::SetupSession(const port::ConnectionSettings& connection, base::CErrorLog& log,
                            port::DeviceRoots roots)
     : m_Parts(std::make_unique<Parts>()) {
     static int argc = 1;
@@ -69,7 +69,7 @@ port::PortKind SetupSession::Kind() const { return m_Parts->kind; }
 bool SetupSession::Connect() { return m_Parts->exchange->Connect(); }
 
 bool SetupSession::Run() {
-    app::RunSteps(*m_Parts->exchange, m_Parts->clock);
+    base::RunSteps(*m_Parts->exchange, m_Parts->clock);
     return m_Parts->exchange->LastOutcome() == UserSetupExchange::Outcome::Ok;
 }
 

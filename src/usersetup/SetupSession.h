@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "port/Connection.h"
 #include "port/Discovery.h"
 #include "usersetup/SetupLists.h"
@@ -17,7 +17,7 @@ namespace korva::usersetup {
 
 class SetupSession {
   public:
-    SetupSession(const port::ConnectionSettings& connection, app::CErrorLog& log,
+    SetupSession(const port::ConnectionSettings& connection, base::CErrorLog& log,
                  port::DeviceRoots roots = {});
     ~SetupSession();
     SetupSession(const SetupSession&) = delete;

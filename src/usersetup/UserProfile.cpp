@@ -21,7 +21,7 @@ constexpr const char* kFirstFillCodePage16 = "16|PC1252 (Windows CP)";
 // More keys than any printer has pages: a guard against a runaway profile.
 constexpr int kMaxEntries = 256;
 
-std::vector<std::string> ReadList(const app::Profile& profile, const char* prefix) {
+std::vector<std::string> ReadList(const base::Profile& profile, const char* prefix) {
     std::vector<std::string> list;
     for (int i = 0; i < kMaxEntries; ++i) {
         std::string value = profile.GetString(kUserSection, prefix + std::to_string(i));
@@ -32,7 +32,7 @@ std::vector<std::string> ReadList(const app::Profile& profile, const char* prefi
 }
 
 template <size_t N>
-std::vector<std::string> WriteDefaults(app::Profile& profile, const char* prefix,
+std::vector<std::string> WriteDefaults(base::Profile& profile, const char* prefix,
                                        const std::array<const char*, N>& defaults) {
     std::vector<std::string> list;
     for (size_t i = 0; i < N; ++i) {
@@ -44,7 +44,7 @@ std::vector<std::string> WriteDefaults(app::Profile& profile, const char* prefix
 
 }  // namespace
 
-SetupLists LoadSetupLists(app::Profile& profile) {
+SetupLists LoadSetupLists(base::Profile& profile) {
     SetupLists lists;
     lists.receiveBuffers = ReadList(profile, "R_BUF_SZ");
     if (lists.receiveBuffers.empty())

@@ -2,7 +2,7 @@
 // The profile section "USER": the receive-buffer list ("R_BUF_SZ0", ...) and
 // the code-page list ("CodePage0", ...), written with their defaults the
 // first time.
-#include "app/Profile.h"
+#include "base/Profile.h"
 #include "usersetup/SetupLists.h"
 
 namespace korva::usersetup {
@@ -11,6 +11,6 @@ inline constexpr const char* kUserSection = "USER";
 
 /// Reads both lists, each key in order until the first empty value. A list
 /// whose first key is empty gets its defaults, which are also written back.
-SetupLists LoadSetupLists(app::Profile& profile);
+SetupLists LoadSetupLists(base::Profile& profile);
 
 }  // namespace korva::usersetup

@@ -1,9 +1,9 @@
 #include "usersetup/UserSetupExchange.h"
 
-#include "app/ErrorLog.h"
-#include "app/MessageBox.h"
-#include "app/Messages.h"
-#include "app/StepEngine.h"
+#include "base/ErrorLog.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
+#include "base/StepEngine.h"
 #include "port/ParPortCtl.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
@@ -24,7 +24,7 @@ UserSetupExchange::UserSetupExchange(SetupEndpoints endpoints, QObject* parent)
 
 UserSetupExchange::~UserSetupExchange() { Disconnect(); }
 
-app::CErrorLog& UserSetupExchange::Log() { return m_Ep.log ? *m_Ep.log : app::ErrorLog(); }
+base::CErrorLog& UserSetupExchange::Log() { return m_Ep.log ? *m_Ep.log : base::ErrorLog(); }
 
 bool UserSetupExchange::LegacyMode() const {
     return m_Ep.kind == port::PortKind::Parallel && m_Ep.parallel &&
@@ -69,7 +69,7 @@ bool UserSetupExchange::Connect() {
     if ((parallel && !m_Ep.parallel) || (ethernet && !m_Ep.socket) ||
         (!parallel && !ethernet && !m_Ep.ports)) {
         Log().Log("CUserSetup: no connection object for this port\r\n");
-        app::ShowMessage(app::Message(app::kMsgInitFail));
+        base::ShowMessage(base::Message(base::kMsgInitFail));
         return false;
     }
     switch (m_Ep.kind) {
@@ -89,13 +89,13 @@ bool UserSetupExchange::Connect() {
 bool UserSetupExchange::ConnectParallel() {
     port::ParPortCtl& par = *m_Ep.parallel;
     if (par.OpenPort(m_Ep.portName) != 1) {
-        app::ShowMessage(std::string(app::Message(app::kMsgInitFail)) + "\n" + par.GetErrorText());
+        base::ShowMessage(std::string(base::Message(base::kMsgInitFail)) + "\n" + par.GetErrorText());
         return false;
     }
     m_ParallelConnected = true;
     if (par.WritePort(kStatusBackOff.data(), kStatusBackOff.size()) == 0) {
         Log().Log("CUserSetup: printer check on %s failed\r\n", m_Ep.portName.c_str());
-        app::ShowMessage(app::Message(app::kMsgPrinterCheck));
+        base::ShowMessage(base::Message(base::kMsgPrinterCheck));
         m_ParallelConnected = false;
         par.ClosePort();
         return false;
@@ -107,12 +107,12 @@ bool UserSetupExchange::ConnectEthernet() {
     if (!m_Ep.socket->ConnectWithRetry(m_Ep.ipAddress, m_Ep.tcpPort)) {
         m_Ep.socket->Close();
         Log().Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(), m_Ep.tcpPort);
-        app::ShowMessage(app::Message(app::kMsgPrinterCheck));
+        base::ShowMessage(base::Message(base::kMsgPrinterCheck));
         return false;
     }
     m_Ep.socket->Close();
     if (!m_Reader.StartQueue(m_Ep.socket->m_QueueRead)) {
-        app::ShowMessage(app::Message(app::kMsgCannotCreateReceiveThread));
+        base::ShowMessage(base::Message(base::kMsgCannotCreateReceiveThread));
         return false;
     }
     return true;
@@ -126,7 +126,7 @@ bool UserSetupExchange::ConnectPortObject() {
     ports.Close();
     if (!ports.Open()) {
         ports.SetNotifyWnd({});
-        app::ShowMessage(app::Message(app::kMsgInitFail));
+        base::ShowMessage(base::Message(base::kMsgInitFail));
         return false;
     }
     m_Ring.Clear();
@@ -135,7 +135,7 @@ bool UserSetupExchange::ConnectPortObject() {
     if (readsReplies && !m_Reader.StartQueue(m_Ring)) {
         ports.Close();
         ports.SetNotifyWnd({});
-        app::ShowMessage(app::Message(app::kMsgCannotCreateReceiveThread));
+        base::ShowMessage(base::Message(base::kMsgCannotCreateReceiveThread));
         return false;
     }
     return true;
@@ -193,7 +193,7 @@ void UserSetupExchange::CloseEthernet() { m_Ep.socket->Close(); }
 
 int UserSetupExchange::Fail(const std::string& text, const char* what) {
     Log().Log("CUserSetup: %s failed\r\n", what);
-    app::ShowMessage(text);
+    base::ShowMessage(text);
     m_Steps.clear();
     m_Reader.Stop();
     if (m_Ep.kind == port::PortKind::Parallel) {
@@ -220,17 +220,17 @@ void UserSetupExchange::Cancel() {
 }
 
 int UserSetupExchange::Step() {
-    if (m_Steps.empty()) return app::kStepDone;
+    if (m_Steps.empty()) return base::kStepDone;
     Action action = std::move(m_Steps.front());
     m_Steps.pop_front();
     const int wait = action();
     if (wait == kFail || m_Outcome == Outcome::Failed || m_Outcome == Outcome::TimedOut) {
         m_Steps.clear();
-        return app::kStepDone;
+        return base::kStepDone;
     }
     if (m_Steps.empty()) {
         m_Outcome = Outcome::Ok;
-        return app::kStepDone;
+        return base::kStepDone;
     }
     return wait;
 }

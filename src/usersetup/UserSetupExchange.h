@@ -7,7 +7,7 @@
 //
 // Operations are step engines (BeginRead/BeginWrite/BeginTest, then Step()
 // until kStepDone), so the dialog waits on timers and the CLI on its clock.
-// Messages go through korva::app::ShowMessage; replies reach the handler on
+// Messages go through korva::base::ShowMessage; replies reach the handler on
 // this object's thread.
 #include <QObject>
 #include <array>
@@ -21,7 +21,7 @@
 #include "port/RecvQueue.h"
 #include "usersetup/ReplyReader.h"
 
-namespace korva::app {
+namespace korva::base {
 class CErrorLog;
 }
 namespace korva::port {
@@ -41,7 +41,7 @@ struct SetupEndpoints {
     std::string portName;                    ///< the parallel port's name or path
     std::string ipAddress;
     int tcpPort = 6001;
-    app::CErrorLog* log = nullptr;  ///< nullptr: the program's error log
+    base::CErrorLog* log = nullptr;  ///< nullptr: the program's error log
 };
 
 /// Shown when re-sending a missing request of a parallel read fails.
@@ -97,7 +97,7 @@ class UserSetupExchange : public QObject {
     using Action = std::function<int()>;
     static constexpr int kFail = -2;
 
-    app::CErrorLog& Log();
+    base::CErrorLog& Log();
     bool ConnectParallel();
     bool ConnectEthernet();
     bool ConnectPortObject();

@@ -10,11 +10,12 @@
 #include "QtTestSupport.h"
 #include "app/AppProfile.h"
 #include "app/MemoryProfile.h"
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "app/Version.h"
 #include "app/ui/Language.h"
 
 using namespace korva::app;
+using namespace korva::base;
 using namespace korva::app::ui;
 using korva::test::FakeDiscovery;
 using korva::test::MessageRecorder;

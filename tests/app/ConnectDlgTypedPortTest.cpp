@@ -11,12 +11,13 @@
 #include <fstream>
 
 #include "QtTestSupport.h"
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "app/ui/ConnectDlg.h"
 #include "support/PtyPair.h"
 #include "support/TestDir.h"
 
 using namespace korva::app;
+using namespace korva::base;
 using namespace korva::app::ui;
 using korva::test::FakeDiscovery;
 using korva::test::MessageRecorder;

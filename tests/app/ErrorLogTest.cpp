@@ -1,4 +1,4 @@
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 
 #include "support/TestDir.h"
 
-using korva::app::CErrorLog;
+using korva::base::CErrorLog;
 
 namespace {
 std::string ReadAll(const std::filesystem::path& path) {

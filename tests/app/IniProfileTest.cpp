@@ -126,7 +126,7 @@ TEST(IniProfile, FirstSaveMakesAMissingFolder) {
 
 TEST(AppProfile, InstalledProfileIsTheOneToolsSee) {
     korva::app::MemoryProfile memory("[DEVICELIST]\n1=KORVA10S\n");
-    korva::app::Profile* previous = korva::app::SetAppProfile(&memory);
+    korva::base::Profile* previous = korva::app::SetAppProfile(&memory);
     EXPECT_EQ(korva::app::AppProfile().GetString("DEVICELIST", "1"), "KORVA10S");
     korva::app::SetAppProfile(previous);
     EXPECT_NE(&korva::app::AppProfile(), &memory);

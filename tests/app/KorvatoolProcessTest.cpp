@@ -23,11 +23,13 @@ std::string ReadAll(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// Every file below `root`, relative to it, sorted.
+// Every file below `root` but the libraries' cache, relative to it, sorted.
 std::vector<std::string> FilesUnder(const fs::path& root) {
     std::vector<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (!entry.is_directory()) files.push_back(fs::relative(entry.path(), root).string());
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string name = fs::relative(entry.path(), root).string();
+        if (!entry.is_directory() && !name.starts_with("cache/")) files.push_back(name);
+    }
     std::sort(files.begin(), files.end());
     return files;
 }
@@ -48,6 +50,8 @@ Started StartKorvatool(const fs::path& cwd, const fs::path& home, const std::map
     vars.insert("HOME", QString::fromStdString(home.string()));
     vars.remove("XDG_CONFIG_HOME");
     vars.remove("XDG_STATE_HOME");
+    // Caches of the libraries below (fontconfig) are theirs, not the program's.
+    vars.insert("XDG_CACHE_HOME", QString::fromStdString((cwd.parent_path() / "cache").string()));
     for (const auto& [name, value] : env) vars.insert(name, value);
     tool.setProcessEnvironment(vars);
     tool.setWorkingDirectory(QString::fromStdString(cwd.string()));

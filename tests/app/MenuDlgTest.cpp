@@ -15,6 +15,7 @@
 #include "support/TestDir.h"
 
 using namespace korva::app;
+using namespace korva::base;
 using namespace korva::app::ui;
 using korva::test::MessageRecorder;
 using korva::port::kToolFirmware;

@@ -1,10 +1,10 @@
-#include "app/Messages.h"
+#include "base/Messages.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-using namespace korva::app;
+using namespace korva::base;
 
 TEST(Messages, TableHoldsTheTextsByNumber) {
     EXPECT_EQ(std::string(Message(0)), "Input the output file name!");

@@ -7,6 +7,7 @@
 #include "port/DeviceType.h"
 
 using namespace korva::app;
+using namespace korva::base;
 
 TEST(ModelRules, EveryBuiltInModelGetsItsPortKind) {
     const std::vector<std::pair<std::string, int>> expected = {

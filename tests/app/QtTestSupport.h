@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "app/PortDiscovery.h"
 
 namespace korva::test {
@@ -34,20 +34,20 @@ inline bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs = 50
 /// Records every message box instead of showing it; restores the previous handler.
 class MessageRecorder {
 public:
-    explicit MessageRecorder(app::MsgAnswer answer = app::MsgAnswer::Yes) {
-        m_Previous = app::SetMessageHandler([this, answer](const std::string& text, const std::string& caption,
-                                                           app::MsgStyle) {
+    explicit MessageRecorder(base::MsgAnswer answer = base::MsgAnswer::Yes) {
+        m_Previous = base::SetMessageHandler([this, answer](const std::string& text, const std::string& caption,
+                                                           base::MsgStyle) {
             texts.push_back(text);
             captions.push_back(caption);
             return answer;
         });
     }
-    ~MessageRecorder() { app::SetMessageHandler(m_Previous); }
+    ~MessageRecorder() { base::SetMessageHandler(m_Previous); }
     std::vector<std::string> texts;
     std::vector<std::string> captions;
 
 private:
-    app::MessageHandler m_Previous;
+    base::MessageHandler m_Previous;
 };
 
 /// Ports and USB printers as a test wants them.

@@ -4,7 +4,7 @@
 
 #include <QElapsedTimer>
 
-#include "app/StepEngine.h"
+#include "base/StepEngine.h"
 #include "logo/ui/UiTestEnv.h"
 
 using namespace korva::app::ui;
@@ -15,7 +15,7 @@ protected:
 };
 
 TEST_F(StepDriverTest, WaitsAreTimersSoTheWindowKeepsWorking) {
-    std::vector<int> waits = {0, 120, 120, korva::app::kStepDone};
+    std::vector<int> waits = {0, 120, 120, korva::base::kStepDone};
     size_t step = 0;
     int afterSteps = 0;
     StepDriver driver([&] { return waits[step++]; }, [&] { ++afterSteps; });

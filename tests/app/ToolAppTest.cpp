@@ -10,7 +10,7 @@
 #include <iterator>
 #include <regex>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "support/TestDir.h"
 
 using korva::app::ui::CToolApp;
@@ -18,8 +18,8 @@ using korva::app::ui::CToolApp;
 TEST(ToolApp, ErrorLogStartsWithTheVersionLine) {
     korva::test::TestDir dir;
     ASSERT_TRUE(CToolApp::OpenErrorLog((dir / "error.log").string()));
-    korva::app::ErrorLog().Log("second");
-    korva::app::ErrorLog().Close();
+    korva::base::ErrorLog().Log("second");
+    korva::base::ErrorLog().Close();
     std::ifstream in(dir / "error.log", std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), {});
     const std::string version = std::to_string(KORVA_VERSION_MAJOR) + "\\." + std::to_string(KORVA_VERSION_MINOR) +
@@ -32,7 +32,7 @@ TEST(ToolApp, ErrorLogStartsWithTheVersionLine) {
 
 TEST(ToolApp, UnwritableFolderLeavesLoggingOff) {
     EXPECT_FALSE(CToolApp::OpenErrorLog("/proc/nonexistent-korva-dir/error.log"));
-    EXPECT_FALSE(korva::app::ErrorLog().IsOpen());
+    EXPECT_FALSE(korva::base::ErrorLog().IsOpen());
 }
 
 TEST(ToolApp, SimulatedPrinterPortComesFromTheEnvironment) {
@@ -48,7 +48,7 @@ TEST(ToolApp, MenuHooksMarkTheToolAndCloseAnOpenPort) {
     ASSERT_GE(master, 0);
     ASSERT_EQ(::grantpt(master), 0);
     ASSERT_EQ(::unlockpt(master), 0);
-    korva::app::CErrorLog log;
+    korva::base::CErrorLog log;
     korva::port::CPorts ports(log);
     korva::port::ConnectionSettings line;
     line.portName = ::ptsname(master);

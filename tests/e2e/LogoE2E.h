@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "logo/BmpWriter.h"
 #include "port/Ports.h"
 #include "support/SimHarness.h"
@@ -58,7 +58,7 @@ inline QByteArray PatternRaster(int w, int h) {
 }
 
 /// A port object on the simulator's pty at 115200 8N1 without flow control.
-inline std::unique_ptr<port::CPorts> SimSerialPort(const SimHarness& sim, app::CErrorLog& log) {
+inline std::unique_ptr<port::CPorts> SimSerialPort(const SimHarness& sim, base::CErrorLog& log) {
     auto ports = std::make_unique<port::CPorts>(log);
     ports->m_PortName = sim.SerialPath().toStdString();
     ports->m_BaudRate = 115200;

@@ -8,7 +8,7 @@
 #include <csignal>
 
 #include "LogoE2E.h"
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "logo/LogoPrint.h"
 #include "support/RecordedMessages.h"
 
@@ -35,10 +35,10 @@ protected:
         ::close(fd);
         sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 3; });
     }
-    Outcome Print(logo::LogoPrintSettings settings, app::Clock& clock,
+    Outcome Print(logo::LogoPrintSettings settings, base::Clock& clock,
                   const std::function<void(logo::LogoPrint&)>& between = {}) {
         logo::LogoPrint print(*port, clock, log, std::move(settings));
-        app::RunSteps(print, clock, [&] {
+        base::RunSteps(print, clock, [&] {
             if (between) between(print);
         });
         return print.GetOutcome();
@@ -50,7 +50,7 @@ protected:
     }
 
     SimHarness sim;
-    app::CErrorLog log;
+    base::CErrorLog log;
     RecordedMessages messages;
     std::unique_ptr<port::CPorts> port;
 };
@@ -59,10 +59,10 @@ protected:
 /// recording clock in the unit tests; here it lets all 255 commands reach the
 /// simulator without 77 s of waiting. The final 1 s stays whole, so the pty is
 /// read before the port closes (closing a pty drops what is still unread).
-class ShortClock final : public app::Clock {
+class ShortClock final : public base::Clock {
 public:
-    void SleepMs(int ms) override { app::DefaultClock().SleepMs(ms >= 1000 ? ms : ms / 20); }
-    int64_t NowMs() override { return app::DefaultClock().NowMs(); }
+    void SleepMs(int ms) override { base::DefaultClock().SleepMs(ms >= 1000 ? ms : ms / 20); }
+    int64_t NowMs() override { return base::DefaultClock().NowMs(); }
 };
 
 TEST_F(LogoPrintE2E, AllPrints255CommandsAndThePaperShowsTheStoredLogos) {
@@ -156,7 +156,7 @@ TEST_F(LogoPrintE2E, ExampleSelectionWithDoubleWidthAndHeadersGivesTheExactSeque
     settings.selection = ",3,9-7,-2,";
     settings.size = logo::PrintSize::DoubleWidth;
     settings.header = true;
-    EXPECT_EQ(Print(settings, app::DefaultClock()), Outcome::Completed);
+    EXPECT_EQ(Print(settings, base::DefaultClock()), Outcome::Completed);
 
     QByteArray expected = Bytes("1d 49 01 1b 40");
     for (int n : {3, 7, 8, 9, 1, 2}) {
@@ -173,7 +173,7 @@ TEST_F(LogoPrintE2E, ExampleSelectionWithDoubleWidthAndHeadersGivesTheExactSeque
 }
 
 TEST_F(LogoPrintE2E, CancelAfterAFewLogosStopsTheStream) {
-    EXPECT_EQ(Print({}, app::DefaultClock(),
+    EXPECT_EQ(Print({}, base::DefaultClock(),
                     [](logo::LogoPrint& print) {
                         if (print.Count() == 3) print.Cancel();
                     }),

@@ -8,8 +8,8 @@
 
 #include "LogoE2E.h"
 #include "app/MemoryProfile.h"
-#include "app/Messages.h"
-#include "app/EventLoopClock.h"
+#include "base/Messages.h"
+#include "base/EventLoopClock.h"
 #include "logo/LogoOptions.h"
 #include "logo/NvUpload.h"
 #include "logo/UploadConverter.h"
@@ -41,14 +41,14 @@ protected:
         return Bytes("0d 00 04 00") + PatternRaster(100, 30) + Bytes("40 00 01 00") +
                PatternRaster(512, 8);
     }
-    Outcome Upload(port::ByteStream& stream, app::Clock& clock,
+    Outcome Upload(port::ByteStream& stream, base::Clock& clock,
                    const std::function<void(logo::NvUpload&)>& between = {}) {
         logo::NvUploadSettings settings;
         settings.profile = &profile;
         settings.savedKeyCount = 1;
         logo::NvUpload upload(stream, clock, log, entries, logo::MakeBitmapConverter({}),
                               settings);
-        app::RunSteps(upload, clock, [&] {
+        base::RunSteps(upload, clock, [&] {
             if (between) between(upload);
         });
         return upload.GetOutcome();
@@ -60,7 +60,7 @@ protected:
 
     TestDir dir;
     SimHarness sim;
-    app::CErrorLog log;
+    base::CErrorLog log;
     app::MemoryProfile profile{"[LOGO]\nLogofile1=/old/one.bmp\n"};
     RecordedMessages messages;  // answers Yes
     std::vector<logo::UploadEntry> entries;
@@ -70,7 +70,7 @@ TEST_F(LogoUploadE2E, TwoLogosOverSerialAreStoredAsTheExampleStream) {
     ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
     ListExample();
     auto port = SimSerialPort(sim, log);
-    EXPECT_EQ(Upload(*port, app::DefaultClock()), Outcome::Completed);
+    EXPECT_EQ(Upload(*port, base::DefaultClock()), Outcome::Completed);
 
     const QJsonObject state = WaitForImages(2);
     EXPECT_EQ(SimHarness::Received(state, 0),
@@ -79,7 +79,7 @@ TEST_F(LogoUploadE2E, TwoLogosOverSerialAreStoredAsTheExampleStream) {
     ASSERT_EQ(images.size(), 2);
     EXPECT_EQ(images[0].toObject(), Image(1, 104, 32, 416));
     EXPECT_EQ(images[1].toObject(), Image(2, 512, 8, 512));
-    EXPECT_EQ(messages.Texts().back(), app::Message(app::kMsgNvDefinitionComplete));
+    EXPECT_EQ(messages.Texts().back(), base::Message(base::kMsgNvDefinitionComplete));
     EXPECT_EQ(profile.GetString("LOGO", "Logofile2"), entries[1].path);
     EXPECT_FALSE(port->IsOpen());
 }
@@ -89,7 +89,7 @@ TEST_F(LogoUploadE2E, TwoLogosOverLoopbackTcp) {
     ListExample();
     port::CPrinterSocket socket;
     port::TcpStream link(socket, "127.0.0.1", sim.TcpPort());
-    app::EventLoopClock clock;
+    base::EventLoopClock clock;
     const int64_t start = clock.NowMs();
     EXPECT_EQ(Upload(link, clock), Outcome::Completed);
     EXPECT_GE(clock.NowMs() - start, 5000);  // the longer erase wait of Ethernet printers
@@ -108,7 +108,7 @@ TEST_F(LogoUploadE2E, TwoLogosToAFileGiveTheExampleStream) {
     ports.m_PortName = "FILE";
     const std::string out = (dir / "logos.prn").string();
     ports.SetFileNameChooser([out] { return std::optional<std::string>(out); });
-    EXPECT_EQ(Upload(ports, app::DefaultClock()), Outcome::Completed);
+    EXPECT_EQ(Upload(ports, base::DefaultClock()), Outcome::Completed);
     EXPECT_FALSE(ports.IsOpen());
     QFile file(QString::fromStdString(out));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -125,7 +125,7 @@ TEST_F(LogoUploadE2E, CancelDuringImageTwoOfFiveLeavesThreeEmptyHeaders) {
         entries.push_back({n, name, WritePatternBmp(dir, name, 64, 16), 128, false});
     }
     auto port = SimSerialPort(sim, log);
-    const Outcome outcome = Upload(*port, app::DefaultClock(), [](logo::NvUpload& upload) {
+    const Outcome outcome = Upload(*port, base::DefaultClock(), [](logo::NvUpload& upload) {
         if (upload.Progress().imagesBegun == 2) upload.Cancel();
     });
     EXPECT_EQ(outcome, Outcome::Cancelled);
@@ -148,15 +148,15 @@ TEST_F(LogoUploadE2E, APrinterThatNeverAnswersTheProbesGivesPortOpen) {
     std::vector<int> waits;
     socket.SetWaiter([&waits](int ms) {
         waits.push_back(ms);
-        app::EventLoopClock().SleepMs(ms);
+        base::EventLoopClock().SleepMs(ms);
     });
     port::TcpStream link(socket, "127.0.0.1", deadPort);
-    app::EventLoopClock clock;
+    base::EventLoopClock clock;
     EXPECT_EQ(Upload(link, clock), Outcome::PortOpenFailed);
     EXPECT_EQ(waits, std::vector<int>(10, 50));  // ten probes, 50 ms apart
     ASSERT_EQ(messages.Boxes().size(), 2u);
     EXPECT_EQ(messages.Boxes()[1].text, "ERROR : Port open.");
-    EXPECT_EQ(messages.Boxes()[1].style, app::MsgStyle::Ok);
+    EXPECT_EQ(messages.Boxes()[1].style, base::MsgStyle::Ok);
     EXPECT_FALSE(link.IsOpen());
 }
 
@@ -168,15 +168,15 @@ TEST_F(LogoUploadE2E, AnEraseGivesAnEthernetPrinterOneProbeAndNamesTheError) {
     std::vector<int> waits;
     socket.SetWaiter([&waits](int ms) {
         waits.push_back(ms);
-        app::EventLoopClock().SleepMs(ms);
+        base::EventLoopClock().SleepMs(ms);
     });
     port::TcpStream link(socket, "127.0.0.1", deadPort);
-    app::EventLoopClock clock;
+    base::EventLoopClock clock;
     EXPECT_EQ(Upload(link, clock), Outcome::PortOpenFailed);  // the list is empty: erase
     EXPECT_EQ(waits, std::vector<int>{100});  // close, create, connect, 100 ms, one probe
     ASSERT_EQ(messages.Boxes().size(), 2u);
     EXPECT_EQ(messages.Boxes()[1].text, "ERROR[" + std::to_string(ECONNREFUSED) + "] - Open port or file.");
-    EXPECT_EQ(messages.Boxes()[1].style, app::MsgStyle::Ok);
+    EXPECT_EQ(messages.Boxes()[1].style, base::MsgStyle::Ok);
     EXPECT_FALSE(link.IsOpen());
 }
 
@@ -185,7 +185,7 @@ TEST_F(LogoUploadE2E, AFileDeletedBeforeUploadSendsNothingAndIsNamed) {
     ListExample();
     std::filesystem::remove(entries[1].path);
     auto port = SimSerialPort(sim, log);
-    EXPECT_EQ(Upload(*port, app::DefaultClock()), Outcome::FileUnreadable);
+    EXPECT_EQ(Upload(*port, base::DefaultClock()), Outcome::FileUnreadable);
     EXPECT_EQ(messages.Texts().back(), "File open error!!\r\n(" + entries[1].path + ")");
     EXPECT_FALSE(port->IsOpen());
     // Give a stray byte time to arrive, then check none did.

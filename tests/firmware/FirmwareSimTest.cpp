@@ -6,8 +6,8 @@
 #include <QJsonDocument>
 #include <gtest/gtest.h>
 
-#include "app/EventLoopClock.h"
-#include "app/StepEngine.h"
+#include "base/EventLoopClock.h"
+#include "base/StepEngine.h"
 #include "firmware/FirmwareImages.h"
 #include "firmware/NewDownload.h"
 #include "firmware/OldDownload.h"
@@ -33,7 +33,7 @@ void EnsureQtApp() {
     if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
 }
 
-std::unique_ptr<port::CPorts> SimPort(const SimHarness& sim, app::CErrorLog& log, int deviceType) {
+std::unique_ptr<port::CPorts> SimPort(const SimHarness& sim, base::CErrorLog& log, int deviceType) {
     auto ports = std::make_unique<port::CPorts>(log);
     ports->m_PortName = sim.SerialPath().toStdString();
     ports->m_BaudRate = 115200;
@@ -57,8 +57,8 @@ QString Fnv(const std::vector<uint8_t>& bytes, size_t from, size_t to) {
 
 struct OldRun {
     test::TestDir dir;
-    app::CErrorLog log;
-    app::RealClock clock;
+    base::CErrorLog log;
+    base::RealClock clock;
     std::vector<uint8_t> image = test::PatternImage(0x200000, 11);
     OldFirmwareDownload::Outcome outcome = OldFirmwareDownload::Outcome::None;
     int resends = 0;
@@ -71,7 +71,7 @@ struct OldRun {
         settings.area = area;
         settings.answerTimeoutMs = answerTimeoutMs;
         OldFirmwareDownload engine(*ports, clock, log, settings);
-        app::RunSteps(engine, clock);
+        base::RunSteps(engine, clock);
         outcome = engine.GetOutcome();
         resends = engine.Progress().resends;
     }
@@ -146,18 +146,18 @@ TEST(FirmwareSim, OlderSeriesStopsWhenAnswersStopOrTheLineHangsUp) {
 TEST(FirmwareSim, NewerSeriesBootAreaOverSerial) {
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--serial", "--series", "1"})) << sim.Error().toStdString();
-    RecordedMessages messages(app::MsgAnswer::Yes);
+    RecordedMessages messages(base::MsgAnswer::Yes);
     test::TestDir dir;
     const auto image = test::NewSeriesImage("K20");
     test::WriteFile(dir / "fw.K20", image);
-    app::CErrorLog log;
-    app::RealClock clock;
+    base::CErrorLog log;
+    base::RealClock clock;
     auto ports = SimPort(sim, log, 1);
     NewDownloadSettings settings;
     settings.path = (dir / "fw.K20").string();
     settings.area = NewArea::Boot;
     NewFirmwareDownload engine(*ports, log, settings);
-    app::RunSteps(engine, clock);
+    base::RunSteps(engine, clock);
     EXPECT_EQ(engine.GetOutcome(), NewFirmwareDownload::Outcome::Completed);
     const auto state = sim.WaitForState([](const QJsonObject& s) { return LastFirmware(s).value("complete").toBool(); });
     const QJsonObject fw = LastFirmware(state);
@@ -188,20 +188,20 @@ TEST(FirmwareSim, NewerSeriesOverLoopbackTcp) {
         SimHarness sim;
         ASSERT_TRUE(sim.Start(QStringList{"--tcp", "127.0.0.1:0", "--series", "3"} + c.faults))
             << sim.Error().toStdString();
-        RecordedMessages messages(app::MsgAnswer::Yes);
+        RecordedMessages messages(base::MsgAnswer::Yes);
         test::TestDir dir;
         const auto image = test::NewSeriesImage("K23");
         test::WriteFile(dir / "fw.K20", image);
-        app::CErrorLog log;
+        base::CErrorLog log;
         port::CPrinterSocket socket;
         port::TcpStream link(socket, "127.0.0.1", sim.TcpPort());
-        app::EventLoopClock clock;
+        base::EventLoopClock clock;
         NewDownloadSettings settings;
         settings.path = (dir / "fw.K20").string();
         settings.area = c.faults.isEmpty() ? NewArea::Downloader : NewArea::Program;
         settings.deviceType = 3;
         NewFirmwareDownload engine(link, log, settings);
-        app::RunSteps(engine, clock);
+        base::RunSteps(engine, clock);
         EXPECT_EQ(engine.GetOutcome(), c.outcome);
         ASSERT_FALSE(messages.Texts().empty());
         EXPECT_EQ(messages.Texts().back(), c.lastMessage);
@@ -222,10 +222,10 @@ TEST(FirmwareSim, NewerSeriesOverLoopbackTcp) {
 
 TEST(FirmwareSim, NewerSeriesReportsAnUnreachablePrinter) {
     EnsureQtApp();
-    RecordedMessages messages(app::MsgAnswer::Yes);
+    RecordedMessages messages(base::MsgAnswer::Yes);
     test::TestDir dir;
     test::WriteFile(dir / "fw.K20", test::NewSeriesImage("K22"));
-    app::CErrorLog log;
+    base::CErrorLog log;
     port::CPrinterSocket socket;
     // A port nobody listens on: bound and closed again at once.
     SimHarness probe;
@@ -233,12 +233,12 @@ TEST(FirmwareSim, NewerSeriesReportsAnUnreachablePrinter) {
     const quint16 deadPort = probe.TcpPort();
     probe.Stop();
     port::TcpStream link(socket, "127.0.0.1", deadPort);
-    app::EventLoopClock clock;
+    base::EventLoopClock clock;
     NewDownloadSettings settings;
     settings.path = (dir / "fw.K20").string();
     settings.deviceType = 3;
     NewFirmwareDownload engine(link, log, settings);
-    app::RunSteps(engine, clock);
+    base::RunSteps(engine, clock);
     EXPECT_EQ(engine.GetOutcome(), NewFirmwareDownload::Outcome::PrinterCheckFailed);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR : Printer check."});
 }

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/MemoryProfile.h"
-#include "app/StepEngine.h"
+#include "base/StepEngine.h"
 #include "firmware/FirmwareImages.h"
 #include "support/RecordedMessages.h"
 #include "support/RecordingStream.h"
@@ -22,8 +22,8 @@ constexpr const char* kUpdateComplete =
 
 struct Rig {
     test::TestDir dir;
-    app::RecordingClock clock;
-    app::CErrorLog log;
+    base::RecordingClock clock;
+    base::CErrorLog log;
     app::MemoryProfile profile;
     RecordingStream stream;
     std::vector<int> positions;  // progress after every step
@@ -43,7 +43,7 @@ struct Rig {
         settings.deviceType = deviceType;
         settings.profile = &profile;
         NewFirmwareDownload engine(stream, log, settings);
-        app::RunSteps(engine, clock, [&] { positions.push_back(engine.Progress().position); });
+        base::RunSteps(engine, clock, [&] { positions.push_back(engine.Progress().position); });
         last = engine.Progress();
         areaAfter = engine.Area();
         return engine.GetOutcome();
@@ -56,7 +56,7 @@ struct Rig {
 }  // namespace
 
 TEST(NewDownload, BootAreaGoesOutWholeInBlocksThenSettles) {
-    RecordedMessages messages(app::MsgAnswer::Yes);
+    RecordedMessages messages(base::MsgAnswer::Yes);
     Rig run;
     const auto image = test::NewSeriesImage("K20");
     const std::string path = run.Image(image);
@@ -85,7 +85,7 @@ TEST(NewDownload, BootAreaGoesOutWholeInBlocksThenSettles) {
 }
 
 TEST(NewDownload, ProgressMovesPerBlockAndIntoTheSettlingRoom) {
-    RecordedMessages messages(app::MsgAnswer::Yes);
+    RecordedMessages messages(base::MsgAnswer::Yes);
     Rig run(port::PortKind::Parallel);
     ASSERT_EQ(run.Download(run.Image(test::NewSeriesImage("K20")), NewArea::Boot), Outcome::Completed);
     // Blocks of 2048: the bar moves at 2048, 4096 .. 16384, then 16385 + 80 k.
@@ -113,7 +113,7 @@ TEST(NewDownload, CaptionPercentAndChecksumText) {
     NewFirmwareDownload engine(run.stream, run.log, settings);
     bool saw37 = false;
     std::vector<int> waits;
-    for (int wait = engine.Step(); wait != app::kStepDone; wait = engine.Step()) {
+    for (int wait = engine.Step(); wait != base::kStepDone; wait = engine.Step()) {
         if (wait > 0) waits.push_back(wait);
         const auto& p = engine.Progress();
         if (p.range > 0) {
@@ -149,7 +149,7 @@ TEST(NewDownload, RefusedImagesNeverReachThePrinter) {
     cases.push_back({test::NewSeriesImage("K22", 0x200000, '1'), NewArea::ExtFont, 3,
                      Outcome::NoExtFont, "ERROR : File is not include Ext.font data."});
     for (const Case& c : cases) {
-        RecordedMessages messages(app::MsgAnswer::Yes);
+        RecordedMessages messages(base::MsgAnswer::Yes);
         Rig run;
         EXPECT_EQ(run.Download(run.Image(c.image), c.area, c.deviceType), c.outcome);
         EXPECT_TRUE(run.stream.Writes().empty());
@@ -172,7 +172,7 @@ TEST(NewDownload, MissingFileDeclineAndPortFailure) {
         EXPECT_TRUE(run.profile.Ini().Find("FWDN20", "FOLDER") != nullptr);
     }
     {
-        RecordedMessages messages(app::MsgAnswer::No);
+        RecordedMessages messages(base::MsgAnswer::No);
         Rig run;
         EXPECT_EQ(run.Download(run.Image(test::NewSeriesImage("K20")), NewArea::Downloader),
                   Outcome::Declined);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/MemoryProfile.h"
-#include "app/StepEngine.h"
+#include "base/StepEngine.h"
 #include "firmware/FirmwareImages.h"
 #include "support/RecordedMessages.h"
 #include "support/RecordingStream.h"
@@ -31,8 +31,8 @@ std::vector<std::vector<uint8_t>> ExpectedPackets(const std::vector<uint8_t>& im
 
 struct Rig {
     test::TestDir dir;
-    app::RecordingClock clock;
-    app::CErrorLog log;
+    base::RecordingClock clock;
+    base::CErrorLog log;
     app::MemoryProfile profile;
     RecordingStream stream;
     std::vector<uint8_t> image = test::PatternImage(0x200000, 3);
@@ -58,7 +58,7 @@ struct Rig {
         settings.profile = &profile;
         settings.answerTimeoutMs = answerTimeoutMs;
         OldFirmwareDownload engine(stream, clock, log, settings);
-        for (int wait = engine.Step(); wait != app::kStepDone; wait = engine.Step()) {
+        for (int wait = engine.Step(); wait != base::kStepDone; wait = engine.Step()) {
             if (wait > 0) waits.push_back(wait);
             clock.SleepMs(wait);
             const std::string& caption = engine.Progress().caption;

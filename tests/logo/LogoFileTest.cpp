@@ -3,7 +3,7 @@
 
 #include <fstream>
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "logo/BmpWriter.h"
 #include "logo/LogoFile.h"
 #include "logo/LogoListServices.h"
@@ -41,21 +41,21 @@ TEST(LogoFile, LoadsFromDiskAndRefusesWhatCannotBeRead) {
 TEST(LogoFile, ListEditorReadsFilesAndShowsMessages) {
     korva::test::TestDir dir;
     WriteFile(dir / "ok.bmp", test::Rgb24Bmp(200, 100, [](int, int) { return test::Gray(0); }));
-    std::vector<std::pair<std::string, app::MsgStyle>> shown;
-    auto previous = app::SetMessageHandler(
-        [&](const std::string& text, const std::string&, app::MsgStyle style) {
+    std::vector<std::pair<std::string, base::MsgStyle>> shown;
+    auto previous = base::SetMessageHandler(
+        [&](const std::string& text, const std::string&, base::MsgStyle style) {
             shown.push_back({text, style});
-            return app::MsgAnswer::Ok;
+            return base::MsgAnswer::Ok;
         });
     LogoList list;
     LogoOptions options;
     LogoListEditor editor = MakeLogoListEditor(list, options);
     EXPECT_EQ(editor.AddPickedFiles({(dir / "ok.bmp").string(), (dir / "gone.bmp").string()}), 1);
-    app::SetMessageHandler(previous);
+    base::SetMessageHandler(previous);
     EXPECT_EQ(list.entries.at(0).size, "           2600");
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].first, "Bitmap files that was defined with Log file is incorrect.");
-    EXPECT_EQ(shown[0].second, app::MsgStyle::OkExclamation);
+    EXPECT_EQ(shown[0].second, base::MsgStyle::OkExclamation);
 }
 
 }  // namespace

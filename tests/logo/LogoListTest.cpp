@@ -4,7 +4,7 @@
 #include <map>
 
 #include "app/MemoryProfile.h"
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "logo/LogoListEditor.h"
 
 namespace korva::logo {
@@ -92,9 +92,9 @@ TEST_F(ListFixture, RefusalsAndTheirMessages) {
     EXPECT_FALSE(editor.AddFile(0, "missing2.bmp"));
     EXPECT_EQ(editor.refusals(), 2);
     EXPECT_NE(editor.lastRefusal().find("missing2.bmp"), std::string::npos);
-    EXPECT_EQ(notices, (Notices{{app::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None},
-                                {app::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None},
-                                {app::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation}}));
+    EXPECT_EQ(notices, (Notices{{base::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None},
+                                {base::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None},
+                                {base::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation}}));
     EXPECT_TRUE(list.entries.empty());
     EXPECT_EQ(list.countText, "  0 / 255");
 
@@ -103,7 +103,7 @@ TEST_F(ListFixture, RefusalsAndTheirMessages) {
     files["wide.bmp"] = Info(70000, 1);
     notices.clear();
     EXPECT_FALSE(editor.AddFile(0, "wide.bmp"));
-    EXPECT_EQ(notices, (Notices{{app::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None}}));
+    EXPECT_EQ(notices, (Notices{{base::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None}}));
 }
 
 TEST_F(ListFixture, NvCapacityIsExactly384KB) {
@@ -115,7 +115,7 @@ TEST_F(ListFixture, NvCapacityIsExactly384KB) {
     EXPECT_EQ(list.sizeText, "384 / 384 KByte");
     files["tiny.bmp"] = Info(1, 1);
     EXPECT_FALSE(editor.AddFile(0, "tiny.bmp"));
-    EXPECT_EQ(notices, (Notices{{app::kMsgNvAreaTooSmall, LogoNoticeIcon::None}}));
+    EXPECT_EQ(notices, (Notices{{base::kMsgNvAreaTooSmall, LogoNoticeIcon::None}}));
     EXPECT_EQ(list.Count(), 8);
 
     // After an earlier refusal the same overflow counts as a refusal instead.
@@ -124,7 +124,7 @@ TEST_F(ListFixture, NvCapacityIsExactly384KB) {
     EXPECT_FALSE(second.AddFile(0, "missing.bmp"));
     EXPECT_FALSE(second.AddFile(0, "tiny.bmp"));
     EXPECT_EQ(second.refusals(), 2);
-    EXPECT_EQ(notices, (Notices{{app::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation}}));
+    EXPECT_EQ(notices, (Notices{{base::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation}}));
 
     // An image too large even to decode is, above all, too large for the NV memory.
     list.Clear();
@@ -133,7 +133,7 @@ TEST_F(ListFixture, NvCapacityIsExactly384KB) {
     files["huge.bmp"].error = {BitmapErrorKind::TooLarge,
                                "the image of 20000 x 20000 pixels is too large"};
     EXPECT_FALSE(third.AddFile(0, "huge.bmp"));
-    EXPECT_EQ(notices, (Notices{{app::kMsgNvAreaTooSmall, LogoNoticeIcon::None}}));
+    EXPECT_EQ(notices, (Notices{{base::kMsgNvAreaTooSmall, LogoNoticeIcon::None}}));
     EXPECT_EQ(third.refusals(), 0);
 }
 
@@ -146,7 +146,7 @@ TEST_F(ListFixture, The256thFileIsRefusedBeforeItIsOpened) {
     const int before = probes;
     EXPECT_FALSE(editor.AddFile(0, "dot.bmp"));
     EXPECT_EQ(probes, before);
-    EXPECT_EQ(notices, (Notices{{app::kMsgCantReadMoreFiles, LogoNoticeIcon::None}}));
+    EXPECT_EQ(notices, (Notices{{base::kMsgCantReadMoreFiles, LogoNoticeIcon::None}}));
 }
 
 TEST_F(ListFixture, RemovedNumbersAreHandedOutAgainLowestFirst) {
@@ -178,7 +178,7 @@ TEST_F(ListFixture, ProfileWithAMissingSecondFile) {
     LogoListEditor startup = Editor();
     startup.LoadFromProfile(profile);
     EXPECT_EQ(Numbers(), (std::vector<std::string>{"  1", "  3"}));
-    EXPECT_EQ(notices, (Notices{{app::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation}}));
+    EXPECT_EQ(notices, (Notices{{base::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation}}));
     EXPECT_TRUE(list.loadedFlag);
     EXPECT_EQ(list.savedKeyCount, 3);
     EXPECT_EQ(list.countText, "  2 / 255");
@@ -255,7 +255,7 @@ TEST_F(ListFixture, ResetReadsTheProfileAgainKeepingTheFlags) {
     EXPECT_EQ(list.savedKeyCount, 7);
     EXPECT_TRUE(list.loadedFlag);
     EXPECT_EQ(page.refusals(), 1);  // counted afresh: the message shows again
-    EXPECT_EQ(notices, (Notices{{app::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation}}));
+    EXPECT_EQ(notices, (Notices{{base::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation}}));
     page.AddPickedFiles({});
     EXPECT_EQ(page.currentPath(), "");
 }

@@ -28,12 +28,12 @@ protected:
         return s;
     }
     Outcome Run(LogoPrint& print, const std::function<void()>& between = {}) {
-        app::RunSteps(print, clock, between);
+        base::RunSteps(print, clock, between);
         return print.GetOutcome();
     }
 
-    app::RecordingClock clock;
-    app::CErrorLog log;
+    base::RecordingClock clock;
+    base::CErrorLog log;
     test::RecordedMessages messages;
     std::unique_ptr<test::RecordingStream> stream;
 };
@@ -114,7 +114,7 @@ TEST_F(LogoPrintTest, BadSelectionSendsNothing) {
         test::RecordedMessages boxes;
         EXPECT_EQ(Run(*print), Outcome::BadSelection) << text;
         EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"NV image number is incorrect."});
-        EXPECT_EQ(boxes.Boxes()[0].style, app::MsgStyle::OkExclamation);
+        EXPECT_EQ(boxes.Boxes()[0].style, base::MsgStyle::OkExclamation);
         EXPECT_TRUE(stream->Events().empty()) << text;
     }
 }
@@ -155,5 +155,5 @@ TEST_F(LogoPrintTest, Failures) {
     EXPECT_EQ(messages.Texts().back(), "Communication error. Can not transimitted.");
     EXPECT_EQ(stream->Writes().size(), 2u);
     EXPECT_FALSE(stream->IsOpen());
-    for (const auto& box : messages.Boxes()) EXPECT_EQ(box.style, app::MsgStyle::OkExclamation);
+    for (const auto& box : messages.Boxes()) EXPECT_EQ(box.style, base::MsgStyle::OkExclamation);
 }

@@ -1,13 +1,13 @@
 // Every failure of the upload: its message, its log lines, and a closed port.
 #include "UploadFixture.h"
 
-#include "app/Messages.h"
+#include "base/Messages.h"
 
 using namespace korva;
 using korva::test::HexBytes;
 using Outcome = logo::NvUpload::Outcome;
 using port::PortKind;
-using app::MsgStyle;
+using base::MsgStyle;
 
 class NvUploadFailure : public test::UploadTest {
 protected:

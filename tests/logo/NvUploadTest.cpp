@@ -1,7 +1,7 @@
 // The upload's byte stream and pacing, compared whole.
 #include "UploadFixture.h"
 
-#include "app/Messages.h"
+#include "base/Messages.h"
 
 using namespace korva;
 using korva::test::HexBytes;
@@ -48,11 +48,11 @@ TEST_F(NvUploadStream, TwoLogosOverSerialGiveTheExampleStreamAndPacing) {
     EXPECT_EQ(stream->Events().back().op, test::RecordingStream::Op::Close);
 
     ASSERT_EQ(messages->Boxes().size(), 2u);
-    EXPECT_EQ(messages->Boxes()[0].text, app::Message(app::kMsgConfirmNvWrite));
-    EXPECT_EQ(messages->Boxes()[0].style, app::MsgStyle::YesNoQuestion);
+    EXPECT_EQ(messages->Boxes()[0].text, base::Message(base::kMsgConfirmNvWrite));
+    EXPECT_EQ(messages->Boxes()[0].style, base::MsgStyle::YesNoQuestion);
     EXPECT_EQ(messages->Boxes()[1].text,
               "Complete the NV bit image definition.\r\nPlease wait some paper feed.");
-    EXPECT_EQ(messages->Boxes()[1].style, app::MsgStyle::OkExclamation);
+    EXPECT_EQ(messages->Boxes()[1].style, base::MsgStyle::OkExclamation);
     EXPECT_EQ(profile.values["LOGO/Logofile1"], "/logos/first.bmp");
     EXPECT_EQ(profile.values["LOGO/Logofile2"], "/logos/second.bmp");
     EXPECT_EQ(upload->SavedKeyCount(), 2);
@@ -207,14 +207,14 @@ TEST_F(NvUploadStream, EmptyListErasesWithoutStarPrefixOrProfileChange) {
     ASSERT_EQ(messages->Boxes().size(), 1u);  // no completion message
     EXPECT_EQ(messages->Boxes()[0].text,
               "No file selected. \r\nThis work delete all bitmap image in your printer.");
-    EXPECT_EQ(messages->Boxes()[0].style, app::MsgStyle::YesNo);
+    EXPECT_EQ(messages->Boxes()[0].style, base::MsgStyle::YesNo);
     EXPECT_EQ(profile.values.size(), 1u);
     EXPECT_FALSE(stream->IsOpen());
 }
 
 TEST_F(NvUploadStream, AnswerOtherThanYesTouchesNothing) {
     List(1, "a.bmp", 8, 8);
-    auto upload = MakeUpload(PortKind::Serial, app::MsgAnswer::No);
+    auto upload = MakeUpload(PortKind::Serial, base::MsgAnswer::No);
     EXPECT_EQ(Run(*upload), Outcome::Declined);
     EXPECT_TRUE(stream->Events().empty());
 }

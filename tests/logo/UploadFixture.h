@@ -8,8 +8,8 @@
 #include <map>
 #include <memory>
 
-#include "app/ErrorLog.h"
-#include "app/Profile.h"
+#include "base/ErrorLog.h"
+#include "base/Profile.h"
 #include "logo/NvUpload.h"
 #include "support/RecordedMessages.h"
 #include "support/RecordingStream.h"
@@ -17,7 +17,7 @@
 
 namespace korva::test {
 
-class MemoryProfile final : public app::Profile {
+class MemoryProfile final : public base::Profile {
 public:
     std::string GetString(const std::string& section, const std::string& key,
                           const std::string& fallback) const override {
@@ -66,7 +66,7 @@ protected:
         };
     }
     std::unique_ptr<logo::NvUpload> MakeUpload(port::PortKind kind,
-                                               app::MsgAnswer answer = app::MsgAnswer::Yes) {
+                                               base::MsgAnswer answer = base::MsgAnswer::Yes) {
         stream = std::make_unique<RecordingStream>(kind, clock);
         stream->replies = {0x20};
         messages.reset();  // restores the handler before the next one is installed
@@ -81,7 +81,7 @@ protected:
     }
     logo::NvUpload::Outcome Run(logo::NvUpload& upload,
                                 const std::function<void()>& between = {}) {
-        app::RunSteps(upload, clock, between);
+        base::RunSteps(upload, clock, between);
         return upload.GetOutcome();
     }
     std::string LogText() const {
@@ -95,8 +95,8 @@ protected:
     }
 
     TestDir dir;
-    app::RecordingClock clock;
-    app::CErrorLog log;
+    base::RecordingClock clock;
+    base::CErrorLog log;
     MemoryProfile profile;
     std::vector<logo::UploadEntry> entries;
     std::map<std::string, logo::LogoRaster> rasters;

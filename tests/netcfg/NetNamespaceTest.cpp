@@ -5,7 +5,7 @@
 #include <QJsonObject>
 
 #include "NetNamespaces.h"
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "netcfg/NetSearch.h"
 #include "netcfg/NetSettingChange.h"
 #include "netcfg/NetText.h"
@@ -30,16 +30,16 @@ TEST(NetNamespace, BroadcastSearchFindsThePrinterAndChangeReachesIt) {
                             "00:2B:9E:00:00:07"}))
         << sim.Error().toStdString();
 
-    RecordedMessages messages(app::MsgAnswer::Yes);
+    RecordedMessages messages(base::MsgAnswer::Yes);
     std::vector<NetSettings> found;
     std::vector<std::string> senders;
     NetSettingChange::Outcome outcome = NetSettingChange::Outcome::None;
     bool answered = false;
     int counted = 0;
     ASSERT_TRUE(ns.RunInHost([&] {
-        app::RealClock clock;
+        base::RealClock clock;
         NetSearch search(clock, NetEndpoints{});  // 255.255.255.255:2918, as shipped
-        app::RunSteps(search, clock);
+        base::RunSteps(search, clock);
         found = search.Printers();
         counted = search.DatagramsCounted();
         senders = search.Senders();
@@ -47,7 +47,7 @@ TEST(NetNamespace, BroadcastSearchFindsThePrinterAndChangeReachesIt) {
         const ChangeBuild request = buildChange(
             {"192.168.0.77", "255.255.255.0", "192.168.0.1", 9100, false}, "00:2B:9E:00:00:07");
         NetSettingChange change(clock, NetEndpoints{}, request);
-        app::RunSteps(change, clock);
+        base::RunSteps(change, clock);
         outcome = change.GetOutcome();
         answered = change.Answered();
     }));
@@ -60,9 +60,9 @@ TEST(NetNamespace, BroadcastSearchFindsThePrinterAndChangeReachesIt) {
     EXPECT_EQ(outcome, NetSettingChange::Outcome::Applied);
     EXPECT_TRUE(answered);
     EXPECT_EQ(messages.Texts(),
-              (std::vector<std::string>{app::Message(app::kMsgSearchFinished),
-                                        app::Message(app::kMsgConfirmNetworkChange),
-                                        app::Message(app::kMsgUpdateComplete2)}));
+              (std::vector<std::string>{base::Message(base::kMsgSearchFinished),
+                                        base::Message(base::kMsgConfirmNetworkChange),
+                                        base::Message(base::kMsgUpdateComplete2)}));
     const QJsonObject state =
         sim.WaitForState([](const QJsonObject& s) { return s["network"]["ip"] == "192.168.0.77"; });
     EXPECT_EQ(state["network"]["ip"].toString(), "192.168.0.77");

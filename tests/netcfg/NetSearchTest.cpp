@@ -6,7 +6,7 @@
 
 #include "NetSimSupport.h"
 #include "NetcfgData.h"
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "netcfg/NetSearch.h"
 #include "netcfg/NetText.h"
 #include "support/RecordedMessages.h"
@@ -17,7 +17,7 @@ using namespace korva::test;
 
 namespace {
 
-const std::string kFinished = app::Message(app::kMsgSearchFinished);
+const std::string kFinished = base::Message(base::kMsgSearchFinished);
 
 // Endpoints where nobody answers: the request goes to a port no one holds.
 NetEndpoints Silent() { return {"127.0.0.1", FreeLoopbackUdpPort(), "127.0.0.1", 0}; }
@@ -27,9 +27,9 @@ TEST(NetSearch, ListsTheSimulatedPrinterAndSaysWhenFinished) {
     ASSERT_TRUE(printer.Start({"--ip", "192.168.0.10", "--dhcp", "--net-port", "6001"}))
         << printer.sim.Error().toStdString();
     RecordedMessages messages;
-    app::RealClock clock;
+    base::RealClock clock;
     NetSearch search(clock, printer.Endpoints());
-    app::RunSteps(search, clock);
+    base::RunSteps(search, clock);
 
     EXPECT_EQ(search.GetOutcome(), NetSearch::Outcome::Finished);
     ASSERT_EQ(search.Printers().size(), 1u);
@@ -50,9 +50,9 @@ TEST(NetSearch, OwnRequestComingBackAddsNoRow) {
     // comes back to the sender on a real network.
     const uint16_t port = FreeLoopbackUdpPort();
     RecordedMessages messages;
-    app::RealClock clock;
+    base::RealClock clock;
     NetSearch search(clock, {"127.0.0.1", port, "127.0.0.1", port});
-    app::RunSteps(search, clock);
+    base::RunSteps(search, clock);
     EXPECT_EQ(search.GetOutcome(), NetSearch::Outcome::Finished);
     EXPECT_TRUE(search.Printers().empty());
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{kFinished});
@@ -60,7 +60,7 @@ TEST(NetSearch, OwnRequestComingBackAddsNoRow) {
 
 TEST(NetSearch, RowsComeInOrderOfArrivalShortRepliesAreSkippedAndListeningStopsAt254) {
     RecordedMessages messages;
-    app::RealClock clock;
+    base::RealClock clock;
     NetSearch search(clock, Silent());
     ASSERT_EQ(search.Step(), 0);  // sockets up, request sent
     ASSERT_NE(search.ListenPort(), 0);
@@ -77,7 +77,7 @@ TEST(NetSearch, RowsComeInOrderOfArrivalShortRepliesAreSkippedAndListeningStopsA
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         search.Step();
     }
-    app::RunSteps(search, clock);
+    base::RunSteps(search, clock);
 
     EXPECT_EQ(search.ShortReplies(), 1);
     ASSERT_EQ(search.Printers().size(), 253u);  // 254 datagrams counted, the short one among them
@@ -89,15 +89,15 @@ TEST(NetSearch, RowsComeInOrderOfArrivalShortRepliesAreSkippedAndListeningStopsA
 
 TEST(NetSearch, EndsOneSecondAfterTheLastDatagram) {
     RecordedMessages messages;
-    app::RecordingClock clock;
+    base::RecordingClock clock;
     NetSearch quiet(clock, Silent());
-    app::RunSteps(quiet, clock);
+    base::RunSteps(quiet, clock);
     EXPECT_EQ(clock.TotalWaited(), kReceiveTimeoutMs);
 
-    app::RecordingClock later;
+    base::RecordingClock later;
     NetSearch search(later, Silent());
     bool sent = false;
-    app::RunSteps(search, later, [&] {
+    base::RunSteps(search, later, [&] {
         if (!sent && later.NowMs() >= 500 && search.ListenPort() != 0) {
             SendLoopback(search.ListenPort(), NetcfgDatagram("reply-192.168.0.10-dhcp.hex"));
             std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let loopback deliver it
@@ -111,13 +111,13 @@ TEST(NetSearch, EndsOneSecondAfterTheLastDatagram) {
 
 TEST(NetSearch, SocketThatCannotBeSetUpIsReportedAndTheSearchStillEnds) {
     RecordedMessages messages;
-    app::RealClock clock;
+    base::RealClock clock;
     // 192.0.2.1 is no address of this machine: the reply socket cannot bind.
     NetSearch search(clock, {"127.0.0.1", FreeLoopbackUdpPort(), "192.0.2.1", 0});
-    app::RunSteps(search, clock);
+    base::RunSteps(search, clock);
     EXPECT_EQ(search.GetOutcome(), NetSearch::Outcome::SetupFailed);
     EXPECT_EQ(messages.Texts(),
-              (std::vector<std::string>{app::Message(app::kMsgSystemError), kFinished}));
+              (std::vector<std::string>{base::Message(base::kMsgSystemError), kFinished}));
 }
 
 }  // namespace

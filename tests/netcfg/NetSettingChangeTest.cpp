@@ -4,7 +4,7 @@
 
 #include "NetSimSupport.h"
 #include "NetcfgData.h"
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "netcfg/NetSettingChange.h"
 #include "support/RecordedMessages.h"
 
@@ -14,8 +14,8 @@ using namespace korva::test;
 
 namespace {
 
-const std::string kAsk = app::Message(app::kMsgConfirmNetworkChange);
-const std::string kDone = app::Message(app::kMsgUpdateComplete2);
+const std::string kAsk = base::Message(base::kMsgConfirmNetworkChange);
+const std::string kDone = base::Message(base::kMsgUpdateComplete2);
 
 // The example change: 192.168.1.50/255.255.0.0 via 192.168.1.1, port 6001, fixed.
 ChangeBuild ExampleChange(const std::string& mac = "00:1A:2B:3C:4D:5E") {
@@ -28,25 +28,25 @@ class NetSettingChangeTest : public ::testing::Test {
         ASSERT_TRUE(printer.Start({"--mac", "00:1A:2B:3C:4D:5E"}))
             << printer.sim.Error().toStdString();
     }
-    NetSettingChange::Outcome Run(ChangeBuild request, app::MsgAnswer answer, bool ask = true) {
+    NetSettingChange::Outcome Run(ChangeBuild request, base::MsgAnswer answer, bool ask = true) {
         messages.reset();  // restore the previous handler before installing the next
         messages = std::make_unique<RecordedMessages>(answer);
         NetSettingChange change(clock, printer.Endpoints(), request, ask);
-        app::RunSteps(change, clock);
+        base::RunSteps(change, clock);
         answered = change.Answered();
         return change.GetOutcome();
     }
     LoopbackPrinter printer;
-    app::RealClock clock;
+    base::RealClock clock;
     std::unique_ptr<RecordedMessages> messages;
     bool answered = false;
 };
 
 TEST_F(NetSettingChangeTest, SendsChangeThenApplyAndThePrinterTakesThem) {
-    EXPECT_EQ(Run(ExampleChange(), app::MsgAnswer::Yes), NetSettingChange::Outcome::Applied);
+    EXPECT_EQ(Run(ExampleChange(), base::MsgAnswer::Yes), NetSettingChange::Outcome::Applied);
     EXPECT_TRUE(answered);
     EXPECT_EQ(messages->Texts(), (std::vector<std::string>{kAsk, kDone}));
-    EXPECT_EQ(messages->Boxes()[0].style, app::MsgStyle::YesNo);
+    EXPECT_EQ(messages->Boxes()[0].style, base::MsgStyle::YesNo);
 
     const std::vector<std::string> events = printer.Events(2);
     ASSERT_EQ(events.size(), 2u);
@@ -62,7 +62,7 @@ TEST_F(NetSettingChangeTest, SendsChangeThenApplyAndThePrinterTakesThem) {
 }
 
 TEST_F(NetSettingChangeTest, NoToTheQuestionSendsNothing) {
-    EXPECT_EQ(Run(ExampleChange(), app::MsgAnswer::No), NetSettingChange::Outcome::Declined);
+    EXPECT_EQ(Run(ExampleChange(), base::MsgAnswer::No), NetSettingChange::Outcome::Declined);
     EXPECT_EQ(messages->Texts(), std::vector<std::string>{kAsk});
     EXPECT_TRUE(printer.Events().empty());
 }
@@ -70,26 +70,26 @@ TEST_F(NetSettingChangeTest, NoToTheQuestionSendsNothing) {
 TEST_F(NetSettingChangeTest, RefusedAddressesAndPortsSendNothingAndAskNothing) {
     EXPECT_EQ(Run(buildChange({"192.168.0.255", "255.255.255.0", "192.168.0.1", 6001, false},
                               "00:1A:2B:3C:4D:5E"),
-                  app::MsgAnswer::Yes),
+                  base::MsgAnswer::Yes),
               NetSettingChange::Outcome::Refused);
-    EXPECT_EQ(messages->Texts(), std::vector<std::string>{app::Message(app::kMsgIpRange)});
+    EXPECT_EQ(messages->Texts(), std::vector<std::string>{base::Message(base::kMsgIpRange)});
     EXPECT_EQ(Run(buildChange({"192.168.0.20", "255.255.255.0", "10.0.0.0", 6001, false},
                               "00:1A:2B:3C:4D:5E"),
-                  app::MsgAnswer::Yes),
+                  base::MsgAnswer::Yes),
               NetSettingChange::Outcome::Refused);
-    EXPECT_EQ(messages->Texts(), std::vector<std::string>{app::Message(app::kMsgIpRange)});
+    EXPECT_EQ(messages->Texts(), std::vector<std::string>{base::Message(base::kMsgIpRange)});
     EXPECT_EQ(Run(buildChange({"192.168.0.20", "255.255.255.0", "192.168.0.1", 65535, false},
                               "00:1A:2B:3C:4D:5E"),
-                  app::MsgAnswer::Yes),
+                  base::MsgAnswer::Yes),
               NetSettingChange::Outcome::Refused);
-    EXPECT_EQ(messages->Texts(), std::vector<std::string>{app::Message(app::kMsgPortRange)});
+    EXPECT_EQ(messages->Texts(), std::vector<std::string>{base::Message(base::kMsgPortRange)});
     EXPECT_TRUE(printer.Events().empty());
 }
 
 TEST_F(NetSettingChangeTest, ManualChangeSendsAddressesEndingIn255ToThe002B9EPrinter) {
     const ChangeBuild manual = buildManualChange(
         {"192.168.0.255", "255.255.255.0", "10.0.0.0", 9100, true}, {"3c", "4D", "5e"});
-    EXPECT_EQ(Run(manual, app::MsgAnswer::Yes), NetSettingChange::Outcome::Applied);
+    EXPECT_EQ(Run(manual, base::MsgAnswer::Yes), NetSettingChange::Outcome::Applied);
     // 00:2B:9E:3C:4D:5E is not this printer: no answer, yet the apply still goes out.
     EXPECT_FALSE(answered);
     EXPECT_EQ(messages->Texts(), (std::vector<std::string>{kAsk, kDone}));
@@ -102,7 +102,7 @@ TEST_F(NetSettingChangeTest, ManualChangeSendsAddressesEndingIn255ToThe002B9EPri
 }
 
 TEST_F(NetSettingChangeTest, CommandLineChangeAsksNothing) {
-    EXPECT_EQ(Run(ExampleChange(), app::MsgAnswer::No, false), NetSettingChange::Outcome::Applied);
+    EXPECT_EQ(Run(ExampleChange(), base::MsgAnswer::No, false), NetSettingChange::Outcome::Applied);
     EXPECT_EQ(messages->Texts(), std::vector<std::string>{kDone});
 }
 
@@ -110,18 +110,18 @@ TEST_F(NetSettingChangeTest, SocketFailureStopsTheChangeInsteadOfReportingSucces
     RecordedMessages recorded;
     NetSettingChange change(clock, {"127.0.0.1", printer.sim.UdpPort(), "192.0.2.1", 0},
                             ExampleChange());
-    app::RunSteps(change, clock);
+    base::RunSteps(change, clock);
     EXPECT_EQ(change.GetOutcome(), NetSettingChange::Outcome::SystemError);
-    EXPECT_EQ(recorded.Texts(), std::vector<std::string>{app::Message(app::kMsgSystemError)});
+    EXPECT_EQ(recorded.Texts(), std::vector<std::string>{base::Message(base::kMsgSystemError)});
     EXPECT_TRUE(printer.Events().empty());
 }
 
 TEST(NetSettingChangeTiming, WaitsOneSecondForAnAnswerBeforeApplying) {
     RecordedMessages messages;
-    app::RecordingClock clock;
+    base::RecordingClock clock;
     NetSettingChange change(clock, {"127.0.0.1", FreeLoopbackUdpPort(), "127.0.0.1", 0},
                             ExampleChange());
-    app::RunSteps(change, clock);
+    base::RunSteps(change, clock);
     EXPECT_EQ(change.GetOutcome(), NetSettingChange::Outcome::Applied);
     EXPECT_FALSE(change.Answered());
     EXPECT_EQ(clock.TotalWaited(), kReceiveTimeoutMs);

@@ -15,7 +15,7 @@
 
 #include "NetSimSupport.h"
 #include "NetcfgData.h"
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "app/QtTestSupport.h"
 #include "app/ui/Language.h"
 #include "app/ui/NetAddress.h"
@@ -31,9 +31,9 @@ using namespace korva::test;
 
 namespace {
 
-const std::string kFinished = app::Message(app::kMsgSearchFinished);
-const std::string kAsk = app::Message(app::kMsgConfirmNetworkChange);
-const std::string kDone = app::Message(app::kMsgUpdateComplete2);
+const std::string kFinished = base::Message(base::kMsgSearchFinished);
+const std::string kAsk = base::Message(base::kMsgConfirmNetworkChange);
+const std::string kDone = base::Message(base::kMsgUpdateComplete2);
 
 // A press and release of the left button at `at`, as a real click arrives.
 void Click(QWidget* widget, QPoint at) {
@@ -200,7 +200,7 @@ TEST_F(NetSettingDlg, SearchListsPrintersAndAClickFillsTheFields) {
 
 TEST_F(NetSettingDlg, ChangeSendsWhatTheBoxesHoldToThePickedPrinter) {
     StartPrinter({"--mac", "00:1A:2B:3C:4D:5E"});
-    RecordedMessages messages(app::MsgAnswer::Yes);
+    RecordedMessages messages(base::MsgAnswer::Yes);
     CNetSetting dlg(printer.Endpoints());
     dlg.show();
     dlg.SearchButton()->click();
@@ -224,7 +224,7 @@ TEST_F(NetSettingDlg, ChangeSendsWhatTheBoxesHoldToThePickedPrinter) {
 
 TEST_F(NetSettingDlg, RefusalsKeepThePrinterChosenAndNoDisablesTheChange) {
     StartPrinter({"--mac", "00:1A:2B:3C:4D:5E"});
-    RecordedMessages messages(app::MsgAnswer::No);
+    RecordedMessages messages(base::MsgAnswer::No);
     CNetSetting dlg(printer.Endpoints());
     dlg.show();
     dlg.SearchButton()->click();
@@ -234,8 +234,8 @@ TEST_F(NetSettingDlg, RefusalsKeepThePrinterChosenAndNoDisablesTheChange) {
     dlg.IpEdit()->setText("192.168.0.20");
     dlg.PortEdit()->setText("1023");
     dlg.ChangeButton()->click();
-    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kFinished, app::Message(app::kMsgIpRange),
-                                                          app::Message(app::kMsgPortRange)}));
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kFinished, base::Message(base::kMsgIpRange),
+                                                          base::Message(base::kMsgPortRange)}));
     EXPECT_TRUE(dlg.ChangeButton()->isEnabled()) << "nothing was asked yet";
 
     dlg.PortEdit()->setText("1024");
@@ -247,7 +247,7 @@ TEST_F(NetSettingDlg, RefusalsKeepThePrinterChosenAndNoDisablesTheChange) {
 
 TEST_F(NetSettingDlg, ManualChangeAddressesThe002B9EPrinterByItsLowBytes) {
     StartPrinter({"--mac", "00:2B:9E:3C:4D:5E"});
-    RecordedMessages messages(app::MsgAnswer::Yes);
+    RecordedMessages messages(base::MsgAnswer::Yes);
     CNetSetting::SetModifierQuery([] { return Qt::KeyboardModifiers(Qt::ControlModifier); });
     CNetSetting dlg(printer.Endpoints());
     dlg.show();

@@ -7,7 +7,7 @@ set -euo pipefail
 build=$1
 source=$2
 id=org.korvatool.KorvaTool
-for tool in desktop-file-validate appstreamcli; do
+for tool in desktop-file-validate appstreamcli man; do
   command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (make deps installs it)"; exit 1; }
 done
 
@@ -51,6 +51,20 @@ done
 rule=$root/lib/udev/rules.d/70-korva.rules
 grep -E '^SUBSYSTEM=="usbmisc".*ATTRS\{idVendor\}=="7f3d".*GROUP="lp".*TAG\+="uaccess"' "$rule" >/dev/null ||
   fail "70-korva.rules does not give KORVA printers to the seat's user and group lp"
+
+for page in korva korvatool korva-sim; do
+  man_file=$root/share/man/man1/$page.1
+  if [ ! -f "$man_file" ] && [ ! -f "$man_file.gz" ]; then
+    fail "no man page $page(1)"
+    continue
+  fi
+  [ -f "$man_file" ] || man_file=$man_file.gz
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$man_file" 2>&1 >/dev/null) ||
+    fail "man -l $page.1 failed"
+  [ -z "$warnings" ] || fail "man -l $page.1 warns: $warnings"
+done
+[ -f "$root/share/bash-completion/completions/korva" ] || fail "no bash completion for korva"
+
 
 # The installed programs run from their new place.
 "$root/bin/korva" --help >/dev/null || fail "installed korva --help failed"

@@ -11,7 +11,7 @@
 #include <termios.h>
 #include <thread>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 
 #include "port/PortTestSupport.h"
 #include "support/PtyPair.h"
@@ -199,7 +199,7 @@ struct PpdevRig {
     korva::test::TestDir dir;
     LogCapture log;
     FakePpdev ppdev;
-    korva::app::RecordingClock clock;
+    korva::base::RecordingClock clock;
     ParPortCtl port{log.Log(), dir.path().string(), ppdev, clock};
 };
 

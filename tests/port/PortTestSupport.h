@@ -4,7 +4,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "support/TestDir.h"
 
 namespace korva::test {
@@ -25,7 +25,7 @@ public:
         });
         m_Log.OpenLog((m_Dir / "error.log").string());
     }
-    app::CErrorLog& Log() { return m_Log; }
+    base::CErrorLog& Log() { return m_Log; }
     std::string Text() const {
         std::ifstream in(m_Dir / "error.log", std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
@@ -37,7 +37,7 @@ public:
 
 private:
     TestDir m_Dir;
-    app::CErrorLog m_Log;
+    base::CErrorLog m_Log;
 };
 
 }  // namespace korva::test

@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/Clock.h"
-#include "app/MessageBox.h"
+#include "base/Clock.h"
+#include "base/MessageBox.h"
 #include "port/PortFailures.h"
 #include "port/PortTestSupport.h"
 
@@ -130,7 +130,7 @@ TEST(PortsKinds, ParallelAndUsbPrintersThatStopTakingDataFailAfterTenSeconds) {
     for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7);
     for (const char* name : {"LPT1", "USB"}) {
         LogCapture log;
-        korva::app::RecordingClock clock;
+        korva::base::RecordingClock clock;
         CPorts port(log.Log(), usb.roots);
         port.SetClock(clock);
         port.m_PortName = name;
@@ -209,10 +209,10 @@ TEST(PortsKinds, UsbReplyRespectsTheFreeSpaceOfTheQueue) {
     FakeUsbPrinter fake;
     LogCapture log;
     std::vector<std::string> shown;
-    auto previous = korva::app::SetMessageHandler(
-        [&](const std::string& text, const std::string&, korva::app::MsgStyle) {
+    auto previous = korva::base::SetMessageHandler(
+        [&](const std::string& text, const std::string&, korva::base::MsgStyle) {
             shown.push_back(text);
-            return korva::app::MsgAnswer::Ok;
+            return korva::base::MsgAnswer::Ok;
         });
     CPorts port(log.Log(), fake.roots);
     port.m_PortName = "USB";
@@ -230,7 +230,7 @@ TEST(PortsKinds, UsbReplyRespectsTheFreeSpaceOfTheQueue) {
     port.Close();
     EXPECT_EQ(port.ReadUsbReply(), 0);  // not open: the device path is shown
     EXPECT_EQ(shown.back(), fake.Node());
-    korva::app::SetMessageHandler(previous);
+    korva::base::SetMessageHandler(previous);
 }
 
 TEST(PortsKinds, UsbOfTheOtherSeriesIsNotOpened) {

@@ -11,7 +11,7 @@
 #include <termios.h>
 #include <thread>
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "port/PortFailures.h"
 #include "port/PortTestSupport.h"
 #include "support/PtyPair.h"
@@ -224,10 +224,10 @@ TEST_F(SerialPortTest, HangUpEndsTheWatchThreadAndEveryWaitAtOnce) {
 
 TEST_F(SerialPortTest, FullQueueRefusesTheChunkWithAMessage) {
     std::vector<std::string> shown;
-    auto previous = korva::app::SetMessageHandler(
-        [&](const std::string& text, const std::string&, korva::app::MsgStyle) {
+    auto previous = korva::base::SetMessageHandler(
+        [&](const std::string& text, const std::string&, korva::base::MsgStyle) {
             shown.push_back(text);
-            return korva::app::MsgAnswer::Ok;
+            return korva::base::MsgAnswer::Ok;
         });
     CPorts port(log.Log());
     SetSerial(port, pty.SlavePath());
@@ -240,7 +240,7 @@ TEST_F(SerialPortTest, FullQueueRefusesTheChunkWithAMessage) {
     EXPECT_EQ(shown[0], "m_QueueRead FULL!");
     EXPECT_EQ(port.m_QueueRead.Count(), 4000u);
     port.Close();
-    korva::app::SetMessageHandler(previous);
+    korva::base::SetMessageHandler(previous);
 }
 
 TEST_F(SerialPortTest, WatchThreadOnlyForToolsThatReadReplies) {

@@ -14,7 +14,7 @@
 #include <sys/socket.h>
 #include <thread>
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "port/PortFailures.h"
 
 using namespace korva::port;
@@ -52,13 +52,13 @@ protected:
     void SetUp() override {
         EnsureApp();
         ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-        previous = korva::app::SetMessageHandler(
-            [this](const std::string& text, const std::string&, korva::app::MsgStyle) {
+        previous = korva::base::SetMessageHandler(
+            [this](const std::string& text, const std::string&, korva::base::MsgStyle) {
                 shown.push_back(text);
-                return korva::app::MsgAnswer::Ok;
+                return korva::base::MsgAnswer::Ok;
             });
     }
-    void TearDown() override { korva::app::SetMessageHandler(previous); }
+    void TearDown() override { korva::base::SetMessageHandler(previous); }
 
     /// Connects the link and takes the server's end of it.
     QTcpSocket* ConnectLink(CPrinterSocket& link) {
@@ -73,7 +73,7 @@ protected:
 
     QTcpServer server;
     std::vector<std::string> shown;
-    korva::app::MessageHandler previous;
+    korva::base::MessageHandler previous;
 };
 
 }  // namespace

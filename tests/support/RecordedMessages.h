@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 
 namespace korva::test {
 
@@ -12,19 +12,19 @@ class RecordedMessages {
 public:
     struct Box {
         std::string text;
-        app::MsgStyle style;
+        base::MsgStyle style;
     };
 
-    explicit RecordedMessages(app::MsgAnswer answer = app::MsgAnswer::Yes) : m_Answer(answer) {
-        m_Previous = app::SetMessageHandler(
-            [this](const std::string& text, const std::string&, app::MsgStyle style) {
+    explicit RecordedMessages(base::MsgAnswer answer = base::MsgAnswer::Yes) : m_Answer(answer) {
+        m_Previous = base::SetMessageHandler(
+            [this](const std::string& text, const std::string&, base::MsgStyle style) {
                 m_Boxes.push_back({text, style});
                 const bool question =
-                    style == app::MsgStyle::YesNo || style == app::MsgStyle::YesNoQuestion;
-                return question ? m_Answer : app::MsgAnswer::Ok;
+                    style == base::MsgStyle::YesNo || style == base::MsgStyle::YesNoQuestion;
+                return question ? m_Answer : base::MsgAnswer::Ok;
             });
     }
-    ~RecordedMessages() { app::SetMessageHandler(m_Previous); }
+    ~RecordedMessages() { base::SetMessageHandler(m_Previous); }
     RecordedMessages(const RecordedMessages&) = delete;
     RecordedMessages& operator=(const RecordedMessages&) = delete;
 
@@ -36,8 +36,8 @@ public:
     }
 
 private:
-    app::MsgAnswer m_Answer;
-    app::MessageHandler m_Previous;
+    base::MsgAnswer m_Answer;
+    base::MessageHandler m_Previous;
     std::vector<Box> m_Boxes;
 };
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "port/ByteStream.h"
 
 namespace korva::test {
@@ -21,7 +21,7 @@ public:
         std::vector<uint8_t> bytes;  // Write: what was written
     };
 
-    RecordingStream(port::PortKind kind, app::Clock& clock) : m_Kind(kind), m_Clock(clock) {}
+    RecordingStream(port::PortKind kind, base::Clock& clock) : m_Kind(kind), m_Clock(clock) {}
 
     // --- behaviour knobs ---
     bool failOpen = false;
@@ -115,7 +115,7 @@ public:
 
 private:
     port::PortKind m_Kind;
-    app::Clock& m_Clock;
+    base::Clock& m_Clock;
     std::vector<Event> m_Events;
     bool m_Open = false;
     int m_Writes = 0;

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "UserSetupTestSupport.h"
-#include "app/ErrorLog.h"
-#include "app/Messages.h"
+#include "base/ErrorLog.h"
+#include "base/Messages.h"
 #include "cli/FakeDeviceTree.h"
 #include "port/ParPortCtl.h"
 #include "port/Ports.h"
@@ -34,7 +34,7 @@ SetupLists Lists() {
 
 /// An exchange with its endpoints and a record the replies are decoded into.
 struct Rig {
-    app::CErrorLog log;
+    base::CErrorLog log;
     port::CPorts ports{log};
     port::ParPortCtl parallel{log};
     port::CPrinterSocket socket;
@@ -269,7 +269,7 @@ TEST(UserSetupExchange, ConnectFailuresShowTheirMessages) {
         Rig rig(port::PortKind::Serial, sim);
         rig.ports.m_PortName = "/nonexistent/tty";
         EXPECT_FALSE(rig.exchange->Connect());
-        EXPECT_EQ(messages.Texts(), std::vector<std::string>{app::Message(app::kMsgInitFail)});
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{base::Message(base::kMsgInitFail)});
     }
     {
         RecordedMessages messages;
@@ -277,7 +277,7 @@ TEST(UserSetupExchange, ConnectFailuresShowTheirMessages) {
         rig.socket.SetWaiter([](int) {});
         (void)closedPort;
         EXPECT_FALSE(rig.exchange->Connect());
-        EXPECT_EQ(messages.Texts(), std::vector<std::string>{app::Message(app::kMsgPrinterCheck)});
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{base::Message(base::kMsgPrinterCheck)});
     }
     {
         RecordedMessages messages;
@@ -310,7 +310,7 @@ TEST(UserSetupExchange, EthernetReadFailsAfterTenProbes) {
     EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Failed);
     EXPECT_EQ(waits, std::vector<int>(10, 50));
     EXPECT_EQ(messages.Texts(),
-              std::vector<std::string>{app::Message(app::kMsgWriteFailCheckPower)});
+              std::vector<std::string>{base::Message(base::kMsgWriteFailCheckPower)});
 }
 
 TEST(UserSetupExchange, WriteToAVanishedPrinterClosesThePort) {
@@ -323,7 +323,7 @@ TEST(UserSetupExchange, WriteToAVanishedPrinterClosesThePort) {
     rig.Write(ChangedSettings());
     EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Failed);
     EXPECT_EQ(messages.Texts(),
-              std::vector<std::string>{app::Message(app::kMsgWriteFailCheckPower)});
+              std::vector<std::string>{base::Message(base::kMsgWriteFailCheckPower)});
     EXPECT_FALSE(rig.ports.IsOpen());
 }
 

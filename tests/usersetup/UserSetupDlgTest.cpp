@@ -16,8 +16,8 @@
 #include <memory>
 
 #include "UserSetupTestSupport.h"
-#include "app/ErrorLog.h"
-#include "app/Messages.h"
+#include "base/ErrorLog.h"
+#include "base/Messages.h"
 #include "app/ui/Language.h"
 #include "port/ParPortCtl.h"
 #include "port/Ports.h"
@@ -38,19 +38,19 @@ struct Boxes {
         std::string text, caption;
     };
     std::vector<Box> shown;
-    std::vector<app::MsgAnswer> answers;
-    app::MessageHandler previous;
+    std::vector<base::MsgAnswer> answers;
+    base::MessageHandler previous;
     Boxes() {
-        previous = app::SetMessageHandler(
-            [this](const std::string& text, const std::string& caption, app::MsgStyle) {
+        previous = base::SetMessageHandler(
+            [this](const std::string& text, const std::string& caption, base::MsgStyle) {
                 shown.push_back({text, caption});
-                if (answers.empty()) return app::MsgAnswer::Yes;
-                const app::MsgAnswer a = answers.front();
+                if (answers.empty()) return base::MsgAnswer::Yes;
+                const base::MsgAnswer a = answers.front();
                 answers.erase(answers.begin());
                 return a;
             });
     }
-    ~Boxes() { app::SetMessageHandler(previous); }
+    ~Boxes() { base::SetMessageHandler(previous); }
     std::vector<std::string> Texts() const {
         std::vector<std::string> out;
         for (const Box& b : shown) out.push_back(b.text);
@@ -91,7 +91,7 @@ class UserSetupDlgTest : public ::testing::Test {
     }
 
     SimHarness sim;
-    app::CErrorLog log;
+    base::CErrorLog log;
     port::CPorts ports{log};
     port::ParPortCtl parallel{log};
     Boxes boxes;
@@ -166,7 +166,7 @@ TEST_F(UserSetupDlgTest, WaterMarkAndTwoColourExcludeEachOther) {
     SettingControls& c = dialog->Controls();
     c.waterMark.buttons[1]->click();  // Enable, paper type still empty: no question
     c.paperType.buttons[0]->click();
-    boxes.answers = {app::MsgAnswer::No};
+    boxes.answers = {base::MsgAnswer::No};
     c.paperType.buttons[1]->click();  // 2Color while the water mark is on
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].caption, "Notice");
@@ -183,7 +183,7 @@ TEST_F(UserSetupDlgTest, WaterMarkAndTwoColourExcludeEachOther) {
     EXPECT_TRUE(c.waterMark.buttons[0]->isChecked());
     EXPECT_FALSE(c.imageNumber->isEnabled());
 
-    boxes.answers = {app::MsgAnswer::No};
+    boxes.answers = {base::MsgAnswer::No};
     c.waterMark.buttons[1]->click();  // Enable while 2Color, answered No
     EXPECT_EQ(boxes.shown.back().text,
               "Water mark print is impossible in Two-color print mode.\nSelect One-color mode?");
@@ -209,14 +209,14 @@ TEST_F(UserSetupDlgTest, NvMemoryTotalIsChecked) {
 
 TEST_F(UserSetupDlgTest, DefaultThenSetValueWarnsAboutStopBitsOnce) {
     auto dialog = Open();
-    boxes.answers = {app::MsgAnswer::Yes};
+    boxes.answers = {base::MsgAnswer::Yes};
     dialog->DefaultButton()->click();
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{app::Message(app::kMsgConfirmDefaults)});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{base::Message(base::kMsgConfirmDefaults)});
     EXPECT_TRUE(dialog->Controls().paperWidth.buttons[0]->isChecked());
     dialog->SetValueButton()->click();
     dialog->SetValueButton()->click();
-    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{app::Message(app::kMsgConfirmDefaults),
-                                                       app::Message(app::kMsgStopBitWarning)}));
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{base::Message(base::kMsgConfirmDefaults),
+                                                       base::Message(base::kMsgStopBitWarning)}));
     const QJsonObject state =
         sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 252) == "04"; });
     EXPECT_EQ(SimSetting(state, 2), "7");
@@ -226,7 +226,7 @@ TEST_F(UserSetupDlgTest, DefaultThenSetValueWarnsAboutStopBitsOnce) {
 
 TEST_F(UserSetupDlgTest, DefaultAnsweredNoChangesNothing) {
     auto dialog = Open();
-    boxes.answers = {app::MsgAnswer::No};
+    boxes.answers = {base::MsgAnswer::No};
     const UserSettings before = dialog->Settings();
     dialog->DefaultButton()->click();
     EXPECT_EQ(dialog->Settings(), before);
@@ -239,7 +239,7 @@ TEST_F(UserSetupDlgTest, FailedWriteLeavesOnlyClosing) {
     dialog->Controls().cutLines->setValue(9);
     sim.Stop();
     dialog->SetValueButton()->click();
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{app::Message(app::kMsgWriteFailCheckPower)});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{base::Message(base::kMsgWriteFailCheckPower)});
     EXPECT_TRUE(dialog->Failed());
     EXPECT_FALSE(ports.IsOpen());
     EXPECT_FALSE(dialog->GetValueButton()->isEnabled());
@@ -296,7 +296,7 @@ TEST_F(UserSetupDlgTest, KoreanLabelsAndAccessibleNames) {
 }
 
 UserSetupContext ContextFor(port::PortKind kind, const SimHarness& sim, port::ParPortCtl& parallel,
-                            port::CPrinterSocket& socket, app::CErrorLog& log) {
+                            port::CPrinterSocket& socket, base::CErrorLog& log) {
     static port::CPorts unused{log};
     UserSetupContext context;
     context.endpoints.kind = kind;
@@ -316,7 +316,7 @@ TEST(UserSetupDlgPorts, ParallelReadHoldsTheButtonsAndShowsTheWaitCursor) {
     test::EnsureQtApp();
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--serial", "--parallel-status"})) << sim.Error().toStdString();
-    app::CErrorLog log;
+    base::CErrorLog log;
     port::ParPortCtl parallel(log);
     port::CPrinterSocket socket;
     Boxes boxes;
@@ -347,7 +347,7 @@ TEST(UserSetupDlgPorts, AParallelReadWithoutAnswersCanBeClosed) {
     test::EnsureQtApp();
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--serial", "--drop-answer-after", "0"})) << sim.Error().toStdString();
-    app::CErrorLog log;
+    base::CErrorLog log;
     port::ParPortCtl parallel(log);
     port::CPrinterSocket socket;
     Boxes boxes;
@@ -367,7 +367,7 @@ TEST(UserSetupDlgPorts, EthernetReadFillsTheControlsAndFreesTheButtonsAgain) {
     test::EnsureQtApp();
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
-    app::CErrorLog log;
+    base::CErrorLog log;
     port::ParPortCtl parallel(log);
     port::CPrinterSocket socket;
     Boxes boxes;

@@ -6,8 +6,8 @@
 #include <QJsonObject>
 #include <functional>
 
-#include "app/EventLoopClock.h"
-#include "app/StepEngine.h"
+#include "base/EventLoopClock.h"
+#include "base/StepEngine.h"
 #include "usersetup/UserSetupExchange.h"
 
 namespace korva::test {
@@ -22,7 +22,7 @@ inline void EnsureQtApp() {
 
 /// Runs the event loop until `done` holds or `timeoutMs` passes; returns `done()`.
 inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    app::EventLoopClock clock;
+    base::EventLoopClock clock;
     QElapsedTimer timer;
     timer.start();
     while (!done() && timer.elapsed() < timeoutMs) clock.SleepMs(10);
@@ -32,18 +32,18 @@ inline bool SpinUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
 /// Runs an exchange operation to its end with waits a tenth as long (at
 /// least 20 ms): the printer's pauses matter to a real printer, not the simulator.
 inline void RunQuickly(usersetup::UserSetupExchange& exchange) {
-    app::EventLoopClock clock;
+    base::EventLoopClock clock;
     for (;;) {
         const int wait = exchange.Step();
-        if (wait == app::kStepDone) return;
+        if (wait == base::kStepDone) return;
         clock.SleepMs(wait > 0 ? std::max(20, wait / 10) : 1);
     }
 }
 
 /// Runs an exchange operation to its end in real time.
 inline void RunInRealTime(usersetup::UserSetupExchange& exchange) {
-    app::EventLoopClock clock;
-    app::RunSteps(exchange, clock);
+    base::EventLoopClock clock;
+    base::RunSteps(exchange, clock);
 }
 
 /// The simulator's answer text for one setting in a state.

@@ -10,8 +10,8 @@
 #include <algorithm>
 
 #include "app/AppProfile.h"
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "app/TypedPort.h"
 #include "app/Version.h"
 #include "app/ui/Language.h"
@@ -123,7 +123,7 @@ void CConnectDlg::OnModelChanged(int index) {
     if (m_DeviceKind == 0) {
         // An unknown name must not be confirmed with the previous model's OK.
         m_OkButton->setEnabled(false);
-        ShowMessage(Message(kMsgInvalidDevice));
+        base::ShowMessage(base::Message(base::kMsgInvalidDevice));
         return;
     }
     const ConnectPortKind kind = PortKindForModel(model, m_DeviceKind);
@@ -141,7 +141,7 @@ void CConnectDlg::OnModelChanged(int index) {
         case kConnectParallel:
             m_PortKind = kConnectParallel;
             // With no port found the list stays open for a typed device path.
-            ChoosePort(m_Discovery.ParallelPorts(), kMsgNoLptPort);
+            ChoosePort(m_Discovery.ParallelPorts(), base::kMsgNoLptPort);
             m_PortList->setEnabled(true);
             SetLineListsEnabled(false);
             break;
@@ -150,7 +150,7 @@ void CConnectDlg::OnModelChanged(int index) {
             m_PortKind = kind;
             std::vector<std::string> ports = m_Discovery.SerialPorts();
             ports.insert(ports.end(), m_ExtraSerialPorts.begin(), m_ExtraSerialPorts.end());
-            ChoosePort(std::move(ports), kMsgNoComPort);
+            ChoosePort(std::move(ports), base::kMsgNoComPort);
             m_PortList->setEnabled(true);
             SetLineListsEnabled(true);
             QStringList bauds;
@@ -191,7 +191,7 @@ bool CConnectDlg::CheckTypedPort(const QString& text) {
     if (m_PortList->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0) return true;
     const bool parallel = m_PortKind == kConnectParallel;
     if (IsTypedPortDevice(text.toStdString(), parallel)) return true;
-    ShowMessage(TypedPortRefusal(text.toStdString(), parallel));
+    base::ShowMessage(TypedPortRefusal(text.toStdString(), parallel));
     return false;
 }
 
@@ -206,7 +206,7 @@ void CConnectDlg::ChoosePort(std::vector<std::string> ports, int noPortMessage) 
     if (entries.isEmpty()) {
         // Without a port there is nothing OK could store.
         m_OkButton->setEnabled(false);
-        ShowMessage(Message(noPortMessage));
+        base::ShowMessage(base::Message(noPortMessage));
     }
 }
 
@@ -264,7 +264,7 @@ void CConnectDlg::FinishUsbSearch(int count) {
             m_PortList->setCurrentIndex(-1);
             m_ModelList->setCurrentIndex(-1);
         }
-        ShowMessage(Message(count > 1 ? kMsgTooManyDevices : kMsgTurnOnUsbPrinter));
+        base::ShowMessage(base::Message(count > 1 ? base::kMsgTooManyDevices : base::kMsgTurnOnUsbPrinter));
     }
     emit usbSearchFinished(count);
 }
@@ -278,18 +278,18 @@ void CConnectDlg::StopUsbSearch() {
 
 bool CConnectDlg::TakeSerialParameters(port::ConnectionSettings& out) {
     auto refuse = [](int message) {
-        ShowMessage(Message(message));
+        base::ShowMessage(base::Message(message));
         return false;
     };
-    if (m_BaudList->currentIndex() < 0) return refuse(kMsgBaudNotSelected);
+    if (m_BaudList->currentIndex() < 0) return refuse(base::kMsgBaudNotSelected);
     out.baudRate = LeadingNumber(m_BaudList->currentText().toStdString());
-    if (m_DataLengthList->currentIndex() < 0) return refuse(kMsgDataLengthNotSelected);
+    if (m_DataLengthList->currentIndex() < 0) return refuse(base::kMsgDataLengthNotSelected);
     out.dataBits = LeadingNumber(m_DataLengthList->currentText().toStdString());
-    if (m_ParityList->currentIndex() < 0) return refuse(kMsgParityNotSelected);
+    if (m_ParityList->currentIndex() < 0) return refuse(base::kMsgParityNotSelected);
     out.parity = m_ParityList->currentIndex();
-    if (m_StopBitList->currentText().isEmpty()) return refuse(kMsgStopBitNotSelected);
+    if (m_StopBitList->currentText().isEmpty()) return refuse(base::kMsgStopBitNotSelected);
     out.stopBits = StopBitsFromText(m_StopBitList->currentText().toStdString());
-    if (m_FlowList->currentIndex() < 0) return refuse(kMsgFlowNotSelected);
+    if (m_FlowList->currentIndex() < 0) return refuse(base::kMsgFlowNotSelected);
     out.flowControl = m_FlowList->currentIndex() + 1;
     return true;
 }

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "app/ui/Language.h"
 #include "app/ui/ToolRegistry.h"
 
@@ -92,11 +92,11 @@ void CNetAddress::accept() {
     const int port = m_PortEdit->text().toInt(&numeric);
     m_TcpPort = numeric ? port : 0;
     if (m_TcpPort < 1024 || m_TcpPort > 65534) {
-        ShowMessage(Message(kMsgPortRange));
+        base::ShowMessage(base::Message(base::kMsgPortRange));
         return;
     }
     if (!IsPrinterIpAddress(m_IpAddress)) {
-        ShowMessage(Message(kMsgIpRange));
+        base::ShowMessage(base::Message(base::kMsgIpRange));
         return;
     }
     m_TcpPortCopy = m_TcpPort;
@@ -107,7 +107,7 @@ void CNetAddress::accept() {
     m_Socket.Close();
     SetBusy(false);
     if (!connected) {
-        ShowMessage(Message(kMsgPrinterCheck));
+        base::ShowMessage(base::Message(base::kMsgPrinterCheck));
         return;
     }
     QDialog::accept();

@@ -3,8 +3,8 @@
 #include <QEventLoop>
 #include <QMetaObject>
 
-#include "app/MessageBox.h"
-#include "app/StepEngine.h"
+#include "base/MessageBox.h"
+#include "base/StepEngine.h"
 
 namespace korva::app::ui {
 
@@ -66,7 +66,7 @@ void StepDriver::OnStepDone(int wait) {
         action();
     }
     if (m_AfterStep) m_AfterStep();
-    if (wait == kStepDone) {
+    if (wait == base::kStepDone) {
         if (m_Loop) m_Loop->quit();
         return;
     }
@@ -75,8 +75,8 @@ void StepDriver::OnStepDone(int wait) {
 
 void StepDriver::WorkerLoop() {
     // A box the step asks for is shown by the window's thread; the step waits.
-    SetThreadMessageForwarder([this](const std::function<MsgAnswer()>& show) {
-        MsgAnswer answer = MsgAnswer::Cancel;
+    base::SetThreadMessageForwarder([this](const std::function<base::MsgAnswer()>& show) {
+        base::MsgAnswer answer = base::MsgAnswer::Cancel;
         QMetaObject::invokeMethod(this, [&] { answer = show(); }, Qt::BlockingQueuedConnection);
         return answer;
     });
@@ -90,7 +90,7 @@ void StepDriver::WorkerLoop() {
         const int wait = m_Step();
         QMetaObject::invokeMethod(this, [this, wait] { OnStepDone(wait); }, Qt::QueuedConnection);
     }
-    SetThreadMessageForwarder({});
+    base::SetThreadMessageForwarder({});
 }
 
 void StepDriver::StopWorker() {

@@ -8,11 +8,11 @@
 #include <filesystem>
 
 #include "app/AppProfile.h"
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "app/FileLocations.h"
 #include "app/Globals.h"
 #include "app/IniProfile.h"
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "app/SystemPortDiscovery.h"
 #include "app/Version.h"
 #include "app/ui/ConnectDlg.h"
@@ -23,13 +23,13 @@ namespace korva::app::ui {
 
 bool CToolApp::OpenErrorLog(const std::string& path) {
     MakeFolderFor(path);
-    if (ErrorLog().OpenLog(path) == 0) {
-        if (!ErrorLog().Problem().empty())
+    if (base::ErrorLog().OpenLog(path) == 0) {
+        if (!base::ErrorLog().Problem().empty())
             std::fprintf(stderr, "korvatool: %s %s: the error log is off\n", path.c_str(),
-                         ErrorLog().Problem().c_str());
+                         base::ErrorLog().Problem().c_str());
         return false;
     }
-    ErrorLog().Log("%s", ErrorLogFirstLine().c_str());
+    base::ErrorLog().Log("%s", ErrorLogFirstLine().c_str());
     return true;
 }
 
@@ -55,7 +55,7 @@ int CToolApp::Run(int& argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme(
         QStringLiteral("org.korvatool.KorvaTool"),
         QIcon::fromTheme(QStringLiteral("printer"), QApplication::style()->standardIcon(QStyle::SP_ComputerIcon))));
-    SetProgramName("KorvaTool");
+    base::SetProgramName("KorvaTool");
     InstallQtMessageBox();
 
     // The working directory is named as the Windows tool names it; the files
@@ -65,12 +65,12 @@ int CToolApp::Run(int& argc, char** argv) {
     if (error) std::fprintf(stderr, "_getcwd error\n");
     else std::printf("%s\n", cwd.c_str());
     std::fflush(stdout);
-    const FileLocations files = ProgramFileLocations(ProgramName());
+    const FileLocations files = ProgramFileLocations(base::ProgramName());
     IniProfile profile(files.profilePath);
     if (!profile.Problem().empty())
         std::fprintf(stderr, "korvatool: %s %s: not read, the built-in settings are used\n",
                      files.profilePath.c_str(), profile.Problem().c_str());
-    Profile* previousProfile = SetAppProfile(&profile);
+    base::Profile* previousProfile = SetAppProfile(&profile);
 
     SystemPortDiscovery discovery;
     port::CPorts& ports = Ports();
@@ -89,7 +89,7 @@ int CToolApp::Run(int& argc, char** argv) {
     if (ports.m_bConnected) ports.ClosePort();
 
     SetAppProfile(previousProfile);
-    ErrorLog().Close();
+    base::ErrorLog().Close();
     return 0;
 }
 

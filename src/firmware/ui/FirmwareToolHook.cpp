@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "app/AppProfile.h"
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "app/ConnectionLabel.h"
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "app/Globals.h"
 #include "app/ui/NetAddress.h"
 #include "app/ui/ToolRegistry.h"
@@ -26,8 +26,8 @@ void RunDialog(QWidget* parent) {
         ethernet = std::make_unique<port::TcpStream>(address->Socket(), address->IpAddress().toStdString(),
                                                      address->TcpPortCopy());
     }
-    FirmwareToolContext context{app::Ports(), ethernet.get(), app::AppProfile(), app::ErrorLog(),
-                                app::DefaultClock(), app::ConnectionLabel()};
+    FirmwareToolContext context{app::Ports(), ethernet.get(), app::AppProfile(), base::ErrorLog(),
+                                base::DefaultClock(), app::ConnectionLabel()};
     Dialog dialog(context, parent);
     dialog.exec();
 }

@@ -11,8 +11,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/Messages.h"
-#include "app/Profile.h"
+#include "base/Messages.h"
+#include "base/Profile.h"
 #include "app/ui/Language.h"
 #include "app/ui/StepDriver.h"
 #include "firmware/FirmwareTexts.h"
@@ -42,7 +42,7 @@ CFwDown15::CFwDown15(FirmwareToolContext& context, QWidget* parent)
       m_Progress(new QProgressBar(this)),
       m_OkButton(new QPushButton(this)),
       m_CancelButton(new QPushButton(this)) {
-    setWindowTitle(QString::fromUtf8(app::Title(app::kTitleKorva10Firmware)));
+    setWindowTitle(QString::fromUtf8(base::Title(base::kTitleKorva10Firmware)));
     m_PathEdit->setReadOnly(true);
     m_PathEdit->setMinimumWidth(360);
     m_PathEdit->setAccessibleName(QStringLiteral("Firmware file path"));
@@ -133,7 +133,7 @@ OldArea CFwDown15::SelectedArea() const {
 }
 
 void CFwDown15::OnOpen() {
-    const std::string picked = m_Ctx.pickFile ? m_Ctx.pickFile(this, kFilter, m_Path) : std::string();
+    const std::string picked = app::ui::PickOneFile(m_Ctx.pickFile, this, {kFilter, m_Path, false, QString()});
     if (picked.empty()) return;
     m_Path = picked;
     m_FileName = QFileInfo(QString::fromStdString(picked)).fileName().toStdString();

@@ -13,8 +13,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/Messages.h"
-#include "app/Profile.h"
+#include "base/Messages.h"
+#include "base/Profile.h"
 #include "app/ui/Language.h"
 #include "app/ui/StepDriver.h"
 #include "firmware/FirmwareTexts.h"
@@ -37,7 +37,7 @@ constexpr AreaLabel kAreaLabels[kNewAreaCount] = {
     {"Ext. Font", "확장 폰트 영역"},
 };
 
-QString captionBase() { return QString::fromUtf8(app::Title(app::kTitleFirmware)); }
+QString captionBase() { return QString::fromUtf8(base::Title(base::kTitleFirmware)); }
 
 }  // namespace
 
@@ -156,7 +156,7 @@ NewArea CFwDown20::SelectedArea() const {
 }
 
 void CFwDown20::OnFileOpen() {
-    const std::string picked = m_Ctx.pickFile ? m_Ctx.pickFile(this, kFilter, m_Path) : std::string();
+    const std::string picked = app::ui::PickOneFile(m_Ctx.pickFile, this, {kFilter, m_Path, false, QString()});
     if (picked.empty()) return;
     m_Path = picked;
     m_FileName = QFileInfo(QString::fromStdString(picked)).fileName().toStdString();

@@ -1,26 +1,10 @@
 #include "logo/ui/LogoToolContext.h"
 
-#include <QFile>
-#include <QFileDialog>
-#include <QStringList>
-
 #include "logo/LogoListEditor.h"
 #include "logo/LogoListServices.h"
 #include "port/Ports.h"
 
 namespace korva::logo::ui {
-
-std::vector<std::string> PickBitmapFiles(QWidget* parent, const std::string& start) {
-    QFileDialog dialog(parent, QString(), QString::fromStdString(start),
-                       QStringLiteral("Bitmap Files(*.bmp)"));
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setDefaultSuffix(QStringLiteral("bmp"));
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    std::vector<std::string> picked;
-    if (dialog.exec() != QDialog::Accepted) return picked;
-    for (const QString& file : dialog.selectedFiles()) picked.push_back(QFile::encodeName(file).toStdString());
-    return picked;
-}
 
 std::unique_ptr<LogoListEditor> MakeListEditor(LogoToolContext& context) {
     return std::make_unique<LogoListEditor>(context.list, context.options, ProbeLogoFileInfo, ShowLogoNotice);

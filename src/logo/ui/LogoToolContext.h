@@ -4,15 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "app/ui/FilePicker.h"
 #include "port/PortKind.h"
 
-class QWidget;
-
-namespace korva::app {
+namespace korva::base {
 class Clock;
 class CErrorLog;
 class Profile;
-}  // namespace korva::app
+}  // namespace korva::base
 namespace korva::port {
 class ByteStream;
 class CPorts;
@@ -26,14 +25,6 @@ struct LogoOptions;
 
 namespace korva::logo::ui {
 
-/// The file-open question of the selection page: the bitmap files picked
-/// (several allowed), in the dialog's order; empty when nothing was picked.
-/// `start` is the file name the dialog starts with.
-using FilePicker = std::function<std::vector<std::string>(QWidget* parent, const std::string& start)>;
-
-/// The picker the program uses: a QFileDialog for "Bitmap Files(*.bmp)".
-std::vector<std::string> PickBitmapFiles(QWidget* parent, const std::string& start);
-
 /// Everything the logo sheet works on, handed down by the tool menu.
 struct LogoToolContext {
     LogoList& list;
@@ -43,15 +34,16 @@ struct LogoToolContext {
     port::CPorts& ports;
     /// The TCP link to an Ethernet printer; nullptr when there is none.
     port::ByteStream* ethernet = nullptr;
-    app::Profile& profile;
-    app::CErrorLog& log;
-    app::Clock& clock;
+    base::Profile& profile;
+    base::CErrorLog& log;
+    base::Clock& clock;
     /// The text of the "Device" box (the menu composes it).
     std::string connectionLabel;
     /// The port the connection dialog chose: what "Print To File" switched
     /// off returns to, even when the file output was used in between.
     std::string connectionPortName;
-    FilePicker pickFiles = PickBitmapFiles;
+    /// Asks for the bitmap files of the selection page.
+    app::ui::FilePicker pickFiles = app::ui::PickFilesWithDialog;
     /// The list page shown last (CListPage::Marker).
     int pageMarker = 0;
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/AppProfile.h"
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "app/ConnectionLabel.h"
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "app/Globals.h"
 #include "app/ui/NetAddress.h"
 #include "app/ui/ToolRegistry.h"
@@ -54,8 +54,8 @@ void RunLogoDownload(QWidget* parent) {
                                                      address->TcpPortCopy());
     }
     LogoToolContext context{ProgramLogoList(), ProgramLogoOptions(), ports,
-                            ethernet.get(), app::AppProfile(), app::ErrorLog(),
-                            app::DefaultClock(), app::ConnectionLabel(), ConnectionPort()};
+                            ethernet.get(), app::AppProfile(), base::ErrorLog(),
+                            base::DefaultClock(), app::ConnectionLabel(), ConnectionPort()};
     RunLogoTool(context, parent);
 }
 

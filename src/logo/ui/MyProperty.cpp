@@ -9,7 +9,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/Messages.h"
+#include "base/Messages.h"
 #include "logo/ui/LogoPage.h"
 
 namespace korva::logo::ui {
@@ -18,7 +18,7 @@ CMyProperty::CMyProperty(QWidget* parent)
     : QDialog(parent),
       m_Tabs(new QTabWidget(this)),
       m_Buttons(new QDialogButtonBox(this)) {
-    setWindowTitle(QString::fromUtf8(app::Title(app::kTitleLogoSetup)));
+    setWindowTitle(QString::fromUtf8(base::Title(base::kTitleLogoSetup)));
     m_Close = m_Buttons->addButton(QDialogButtonBox::Ok);
     m_Cancel = m_Buttons->addButton(QDialogButtonBox::Cancel);
     m_Apply = m_Buttons->addButton(QDialogButtonBox::Apply);

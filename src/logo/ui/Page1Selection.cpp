@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "logo/LogoList.h"
 #include "logo/LogoListEditor.h"
 #include "logo/ui/LogoListCtrl.h"
@@ -90,7 +90,10 @@ void CPage1Selection::ShowListAgain() {
 }
 
 void CPage1Selection::OnOpenFile() {
-    const std::vector<std::string> picked = m_Ctx.pickFiles(this, m_Editor->currentPath());
+    const app::ui::FileQuestion question{QStringLiteral("Bitmap Files(*.bmp)"), m_Editor->currentPath(),
+                                         true, QStringLiteral("bmp")};
+    const std::vector<std::string> picked = m_Ctx.pickFiles ? m_Ctx.pickFiles(this, question)
+                                                            : std::vector<std::string>();
     const int added = m_Editor->AddPickedFiles(picked);
     if (picked.empty()) return;
     (void)added;  // files added before a refused one stay listed
@@ -99,11 +102,11 @@ void CPage1Selection::OnOpenFile() {
 
 void CPage1Selection::OnRemove() {
     if (m_SelectedRows.empty()) {
-        app::ShowMessage(app::Message(app::kMsgBmpNotSelected), app::MsgStyle::OkExclamation);
+        base::ShowMessage(base::Message(base::kMsgBmpNotSelected), base::MsgStyle::OkExclamation);
         return;
     }
-    if (app::ShowMessageCaptioned("Remove selected file?", "Image downloader",
-                                  app::MsgStyle::YesNoQuestion) != app::MsgAnswer::Yes) return;
+    if (base::ShowMessageCaptioned("Remove selected file?", "Image downloader",
+                                  base::MsgStyle::YesNoQuestion) != base::MsgAnswer::Yes) return;
     // Numbers first: the rows renumber as entries go.
     std::vector<int> numbers;
     for (auto row = m_SelectedRows.rbegin(); row != m_SelectedRows.rend(); ++row)
@@ -116,8 +119,8 @@ void CPage1Selection::OnRemove() {
 }
 
 void CPage1Selection::OnReset() {
-    if (app::ShowMessage(app::Message(app::kMsgResetContinue), app::MsgStyle::YesNoQuestion) !=
-        app::MsgAnswer::Yes)
+    if (base::ShowMessage(base::Message(base::kMsgResetContinue), base::MsgStyle::YesNoQuestion) !=
+        base::MsgAnswer::Yes)
         return;
     m_List->clear();
     m_SelectedRows.clear();

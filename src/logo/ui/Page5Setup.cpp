@@ -14,13 +14,13 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "app/Clock.h"
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/Clock.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "logo/LogoGeometry.h"
 #include "logo/LogoList.h"
 #include "logo/LogoOptions.h"
-#include "app/StepEngine.h"
+#include "base/StepEngine.h"
 #include "logo/ui/LogoLabels.h"
 #include "logo/ui/MyProperty.h"
 #include "app/ui/StepDriver.h"
@@ -38,9 +38,9 @@ constexpr const char* kFilePortName = "FILE";
 
 // The range message for numbers typed out of range.
 void RangeMessage(int low, int high) {
-    app::ShowMessage("Please enter an integer between " + std::to_string(low) + " and " +
+    base::ShowMessage("Please enter an integer between " + std::to_string(low) + " and " +
                          std::to_string(high) + ".",
-                     app::MsgStyle::OkExclamation);
+                     base::MsgStyle::OkExclamation);
 }
 
 bool ParseNumber(const QString& text, int low, int high, int& value) {
@@ -231,7 +231,7 @@ void CPage5Setup::OnApply() {
             if (m_Ctx.ports.Open())
                 m_Ctx.ports.Close();
             else
-                app::ShowMessage(app::Message(app::kMsgPortOpen), app::MsgStyle::OkExclamation);
+                base::ShowMessage(base::Message(base::kMsgPortOpen), base::MsgStyle::OkExclamation);
             break;
         default:
             CheckLocalPrinter();
@@ -244,7 +244,7 @@ void CPage5Setup::CheckLocalPrinter() {
     port::CPorts& port = m_Ctx.ports;
     port.Close();
     if (!port.Open()) {
-        app::ShowMessage(app::Message(app::kMsgPortOpen), app::MsgStyle::OkExclamation);
+        base::ShowMessage(base::Message(base::kMsgPortOpen), base::MsgStyle::OkExclamation);
         return;
     }
     // The check goes out on the step worker like any transfer, and up to a
@@ -261,15 +261,15 @@ void CPage5Setup::CheckLocalPrinter() {
                 writeFailed = port.Write(std::span(kInitialize)) != sizeof kInitialize ||
                               port.Write(std::span(kTransmitId)) != sizeof kTransmitId;
                 deadline = m_Ctx.clock.NowMs() + kReplyWaitMs;
-                return writeFailed ? app::kStepDone : 0;
+                return writeFailed ? base::kStepDone : 0;
             }
             uint8_t reply = 0;
-            if (port.Read(std::span(&reply, 1), 0) != 0) return app::kStepDone;  // a byte, or the port is gone
-            return m_Ctx.clock.NowMs() >= deadline ? app::kStepDone : kReplyPollMs;
+            if (port.Read(std::span(&reply, 1), 0) != 0) return base::kStepDone;  // a byte, or the port is gone
+            return m_Ctx.clock.NowMs() >= deadline ? base::kStepDone : kReplyPollMs;
         },
         {});
     wait.Run();
-    if (writeFailed) app::ShowMessage(app::Message(app::kMsgWriteToPort), app::MsgStyle::OkExclamation);
+    if (writeFailed) base::ShowMessage(base::Message(base::kMsgWriteToPort), base::MsgStyle::OkExclamation);
     port.Close();
 }
 

@@ -9,8 +9,8 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 
 namespace korva::logo::ui {
 
@@ -38,7 +38,7 @@ QString CPrintToFileDlg::FileName() const { return m_Name->text(); }
 
 void CPrintToFileDlg::accept() {
     if (m_Name->text().isEmpty()) {
-        app::ShowMessage(app::Message(app::kMsgInputOutputFileName));
+        base::ShowMessage(base::Message(base::kMsgInputOutputFileName));
         m_Name->setFocus();
         return;
     }

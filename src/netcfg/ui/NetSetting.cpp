@@ -14,7 +14,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/EventLoopClock.h"
+#include "base/EventLoopClock.h"
 #include "app/ui/Language.h"
 #include "app/ui/StepDriver.h"
 #include "netcfg/NetSearch.h"
@@ -183,7 +183,7 @@ void CNetSetting::OnSearch() {
     SetBusy(true);
     m_Filling = true;
     m_List->setRowCount(0);
-    app::EventLoopClock clock;
+    base::EventLoopClock clock;
     NetSearch search(clock, m_Endpoints);
     auto showNewRows = [this, &search] {
         const std::vector<NetSettings>& printers = search.Printers();
@@ -254,7 +254,7 @@ void CNetSetting::OnManualChange() {
 
 void CNetSetting::RunChange(const ChangeBuild& request) {
     SetBusy(true);
-    app::EventLoopClock clock;
+    base::EventLoopClock clock;
     NetSettingChange change(clock, m_Endpoints, request);
     app::ui::StepDriver driver([&change] { return change.Step(); }, {}, nullptr,
                                app::ui::StepDriver::Where::WindowThread);

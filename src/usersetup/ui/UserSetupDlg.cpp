@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "app/Messages.h"
-#include "app/StepEngine.h"
+#include "base/Messages.h"
+#include "base/StepEngine.h"
 #include "app/ui/Language.h"
 #include "app/ui/StepDriver.h"
 #include "usersetup/ReplyDecoder.h"
@@ -29,13 +29,13 @@ constexpr int kEthernetSettleMs = 800;
 QString PlainLines(const std::string& text) { return QString::fromStdString(text).remove('\r'); }
 }  // namespace
 
-app::MsgAnswer AskNotice(const std::string& text) {
-    return app::ShowMessageCaptioned(text, "Notice", app::MsgStyle::YesNo);
+base::MsgAnswer AskNotice(const std::string& text) {
+    return base::ShowMessageCaptioned(text, "Notice", base::MsgStyle::YesNo);
 }
 
 CUserSetup::CUserSetup(UserSetupContext context, QWidget* parent)
     : QDialog(parent), m_Context(std::move(context)) {
-    setWindowTitle(QString::fromUtf8(app::Title(app::kTitleUserSetup)));
+    setWindowTitle(QString::fromUtf8(base::Title(base::kTitleUserSetup)));
     m_Exchange = std::make_unique<UserSetupExchange>(m_Context.endpoints);
 
     auto* layout = new QVBoxLayout(this);
@@ -113,7 +113,7 @@ void CUserSetup::OnWaterMarkEnable() {
     if (m_Settings.paperType != kTwoColor) return;
     const std::string question =
         "Water mark print is impossible in Two-color print mode.\nSelect One-color mode?";
-    if (AskNotice(question) == app::MsgAnswer::Yes)
+    if (AskNotice(question) == base::MsgAnswer::Yes)
         m_Settings.paperType = kBlack;
     else
         m_Settings.waterMark = kOff;
@@ -123,7 +123,7 @@ void CUserSetup::OnTwoColor() {
     if (m_Settings.waterMark == kOn) {
         const std::string question =
             "Water mark print is impossible in Two-color print mode.\nDisable water mark function?";
-        if (AskNotice(question) != app::MsgAnswer::Yes) {
+        if (AskNotice(question) != base::MsgAnswer::Yes) {
             m_Settings.paperType = kBlack;
             return;
         }
@@ -140,8 +140,8 @@ void CUserSetup::OnBellType() {
 void CUserSetup::OnNvSize(bool graphic) {
     if (NvMemoryTotalFits(m_Settings)) return;
     char text[256];
-    std::snprintf(text, sizeof text, app::Message(app::kMsgNvMemoryOutOfRange), kMaxNvTotalKb);
-    app::ShowMessage(text);
+    std::snprintf(text, sizeof text, base::Message(base::kMsgNvMemoryOutOfRange), kMaxNvTotalKb);
+    base::ShowMessage(text);
     (graphic ? m_Settings.nvGraphic : m_Settings.nvUser) = kEmpty;
     m_Controls->ShowValues();
 }
@@ -201,7 +201,7 @@ void CUserSetup::OnGetValue() {
 
 std::vector<uint8_t> CUserSetup::BuildSetValuesNow() {
     if (m_Settings.stopBits != kEmpty && m_StopBitsChanged) {
-        app::ShowMessage(app::Message(app::kMsgStopBitWarning));
+        base::ShowMessage(base::Message(base::kMsgStopBitWarning));
         m_StopBitsChanged = false;
     }
     PrepareForWrite(m_Settings);
@@ -222,8 +222,8 @@ void CUserSetup::OnTest() {
 }
 
 void CUserSetup::OnDefault() {
-    if (app::ShowMessage(app::Message(app::kMsgConfirmDefaults), app::MsgStyle::YesNo) !=
-        app::MsgAnswer::Yes)
+    if (base::ShowMessage(base::Message(base::kMsgConfirmDefaults), base::MsgStyle::YesNo) !=
+        base::MsgAnswer::Yes)
         return;
     ApplyDefaults(m_Settings, m_Context.lists);
     m_StopBitsChanged = true;

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 #include "usersetup/SetupLists.h"
 #include "usersetup/UserSettings.h"
 #include "usersetup/UserSetupExchange.h"
@@ -97,6 +97,6 @@ class CUserSetup : public QDialog {
 };
 
 /// Asks a Yes/No question captioned "Notice" through the message seam.
-app::MsgAnswer AskNotice(const std::string& text);
+base::MsgAnswer AskNotice(const std::string& text);
 
 }  // namespace korva::usersetup::ui

@@ -6,10 +6,10 @@
 
 #include "app/AppProfile.h"
 #include "app/ConnectionLabel.h"
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 #include "app/Globals.h"
-#include "app/MessageBox.h"
-#include "app/Messages.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "app/ui/NetAddress.h"
 #include "app/ui/ToolRegistry.h"
 #include "port/ParPortCtl.h"
@@ -22,18 +22,18 @@ namespace korva::usersetup::ui {
 
 void RunUserSetup(QWidget* parent) {
     port::CPorts& ports = app::Ports();
-    port::ParPortCtl parallel(app::ErrorLog(), ports.Roots().dev);
+    port::ParPortCtl parallel(base::ErrorLog(), ports.Roots().dev);
     UserSetupContext context;
     SetupEndpoints& ep = context.endpoints;
     ep.kind = port::ClassifyPortPath(ports.m_PortName, ports.Roots().sys);
     ep.ports = &ports;
     ep.parallel = &parallel;
     ep.portName = ports.m_PortName;
-    ep.log = &app::ErrorLog();
+    ep.log = &base::ErrorLog();
     if (ep.kind == port::PortKind::Ethernet) {
         app::ui::CNetAddress* address = app::ui::MainNetAddress();
         if (address == nullptr) {
-            app::ShowMessage(app::Message(app::kMsgPrinterCheck));
+            base::ShowMessage(base::Message(base::kMsgPrinterCheck));
             return;
         }
         ep.socket = &address->Socket();

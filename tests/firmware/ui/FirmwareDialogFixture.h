@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/Clock.h"
-#include "app/ErrorLog.h"
+#include "base/Clock.h"
+#include "base/ErrorLog.h"
 #include "app/MemoryProfile.h"
 #include "firmware/FirmwareImages.h"
 #include "firmware/ui/FirmwareToolContext.h"
@@ -48,14 +48,15 @@ protected:
 
     TestDir dir;
     MessageRecorder messages;
-    app::CErrorLog log;
-    app::RealClock clock;
+    base::CErrorLog log;
+    base::RealClock clock;
     app::MemoryProfile profile;
     port::CPorts ports{log};
     std::string picked;  ///< what the file picker answers
     firmware::ui::FirmwareToolContext context{ports, nullptr, profile, log, clock, "KORVA20 - COM1",
-                                              [this](QWidget*, const QString&, const std::string&) {
-                                                  return picked;
+                                              [this](QWidget*, const app::ui::FileQuestion&) {
+                                                  return picked.empty() ? std::vector<std::string>()
+                                                                        : std::vector<std::string>{picked};
                                               }};
 };
 

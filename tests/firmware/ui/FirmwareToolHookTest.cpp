@@ -47,7 +47,7 @@ QString FirmwareDialogCaption(int deviceType, int* markedTool, QString* deviceTe
 TEST(FirmwareToolHook, MenuOpensTheDialogOfThePrintersSeries) {
     test::TestApp();
     app::MemoryProfile profile;
-    app::Profile* previous = app::SetAppProfile(&profile);
+    base::Profile* previous = app::SetAppProfile(&profile);
     ASSERT_EQ(app::ui::FindTool(app::ui::Tool::FirmwareNewer).target_type(),
               app::ui::ToolLauncher(&firmware::ui::RunFirmwareNewer).target_type());
     int marked = 0;

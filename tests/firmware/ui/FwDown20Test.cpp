@@ -103,7 +103,7 @@ TEST_F(FwDown20Test, BootAreaToTheSimulatorWithTheWindowAlive) {
     dialog.show();
     dialog.FileOpenButton()->click();
     dialog.AreaButton(NewArea::Boot)->click();
-    messages.Answer(app::MsgAnswer::Yes);
+    messages.Answer(base::MsgAnswer::Yes);
 
     QStringList captions;
     bool buttonsLockedWhileBusy = true;

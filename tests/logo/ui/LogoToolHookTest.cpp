@@ -16,7 +16,7 @@ class LogoToolHookTest : public test::SheetTest {
 protected:
     void SetUp() override { previous = app::SetAppProfile(&profile); }
     void TearDown() override { app::SetAppProfile(previous); }
-    app::Profile* previous = nullptr;
+    base::Profile* previous = nullptr;
 };
 
 TEST_F(LogoToolHookTest, MenuLogoDownloadOpensTheSheetOnTheProfilesList) {

@@ -10,7 +10,7 @@
 #include "logo/ui/SheetFixture.h"
 
 using namespace korva::logo::ui;
-using korva::app::MsgAnswer;
+using korva::base::MsgAnswer;
 
 class Page1SelectionTest : public korva::test::SheetTest {
 protected:
@@ -104,7 +104,7 @@ TEST_F(Page1SelectionTest, RemoveAsksAndClosesTheGapWithTheFlagsFollowing) {
 
     page->RemoveButton()->click();  // nothing selected
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"BMP file does not selected."});
-    EXPECT_EQ(messages.Shown_().back().style, korva::app::MsgStyle::OkExclamation);
+    EXPECT_EQ(messages.Shown_().back().style, korva::base::MsgStyle::OkExclamation);
     EXPECT_EQ(messages.Shown_().back().caption, "KorvaTool");
 
     page->List()->SelectRow(0);

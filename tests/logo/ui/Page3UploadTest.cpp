@@ -17,7 +17,7 @@
 #include "support/RecordingStream.h"
 
 using namespace korva::logo::ui;
-using korva::app::MsgAnswer;
+using korva::base::MsgAnswer;
 
 namespace {
 /// Two all-black logos of 104 x 32 and 512 x 8 dots: every raster byte is FF.

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Clock.h"
-#include "app/ErrorLog.h"
+#include "base/Clock.h"
+#include "base/ErrorLog.h"
 #include "app/MemoryProfile.h"
 #include "logo/BmpWriter.h"
 #include "logo/LogoList.h"
@@ -62,8 +62,8 @@ protected:
 
     /// Makes the file picker hand out these paths on the next Open File.
     void WillPick(std::vector<std::string> paths) {
-        context.pickFiles = [this, paths](QWidget*, const std::string& start) {
-            pickerStarts.push_back(start);
+        context.pickFiles = [this, paths](QWidget*, const korva::app::ui::FileQuestion& question) {
+            pickerStarts.push_back(question.start);
             return paths;
         };
     }
@@ -74,12 +74,12 @@ protected:
     }
 
     TestDir dir;
-    app::CErrorLog log;
+    base::CErrorLog log;
     port::CPorts ports;
     logo::LogoList list;
     logo::LogoOptions options;
     app::MemoryProfile profile;
-    app::RealClock clock;
+    base::RealClock clock;
     MessageRecorder messages;
     std::vector<std::string> pickerStarts;
     logo::ui::LogoToolContext context{list, options, ports, nullptr, profile, log, clock, {}, {}};

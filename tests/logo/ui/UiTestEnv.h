@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 
 // Qt's own hook that lets window shortcuts see a key first, as a real key press does.
 Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k,
@@ -36,28 +36,28 @@ class MessageRecorder {
 public:
     struct Shown {
         std::string text;
-        app::MsgStyle style;
+        base::MsgStyle style;
         std::string caption;
     };
 
     MessageRecorder() {
-        m_Previous = app::SetMessageHandler(
-            [this](const std::string& text, const std::string& caption, app::MsgStyle style) {
+        m_Previous = base::SetMessageHandler(
+            [this](const std::string& text, const std::string& caption, base::MsgStyle style) {
                 m_Shown.push_back({text, style, caption});
                 if (m_OnShown) m_OnShown();
-                const bool question = style == app::MsgStyle::YesNo || style == app::MsgStyle::YesNoQuestion;
-                if (!question) return app::MsgAnswer::Ok;
-                if (m_Answers.empty()) return app::MsgAnswer::No;
-                const app::MsgAnswer answer = m_Answers.front();
+                const bool question = style == base::MsgStyle::YesNo || style == base::MsgStyle::YesNoQuestion;
+                if (!question) return base::MsgAnswer::Ok;
+                if (m_Answers.empty()) return base::MsgAnswer::No;
+                const base::MsgAnswer answer = m_Answers.front();
                 m_Answers.pop_front();
                 return answer;
             });
     }
-    ~MessageRecorder() { app::SetMessageHandler(std::move(m_Previous)); }
+    ~MessageRecorder() { base::SetMessageHandler(std::move(m_Previous)); }
     MessageRecorder(const MessageRecorder&) = delete;
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
-    void Answer(app::MsgAnswer answer) { m_Answers.push_back(answer); }
+    void Answer(base::MsgAnswer answer) { m_Answers.push_back(answer); }
     void OnShown(std::function<void()> action) { m_OnShown = std::move(action); }
     const std::vector<Shown>& Shown_() const { return m_Shown; }
     std::vector<std::string> Texts() const {
@@ -68,9 +68,9 @@ public:
     void Clear() { m_Shown.clear(); }
 
 private:
-    app::MessageHandler m_Previous;
+    base::MessageHandler m_Previous;
     std::vector<Shown> m_Shown;
-    std::deque<app::MsgAnswer> m_Answers;
+    std::deque<base::MsgAnswer> m_Answers;
     std::function<void()> m_OnShown;
 };
 

@@ -71,7 +71,7 @@ protected:
 
         ASSERT_TRUE(sheet->SetActivePage(2));
         auto* upload = qobject_cast<CPage3Upload*>(sheet->ActivePage());
-        messages.Answer(korva::app::MsgAnswer::Yes);
+        messages.Answer(korva::base::MsgAnswer::Yes);
         korva::test::WhenModal<CPrintToFileDlg>([out](CPrintToFileDlg* dialog) {
             dialog->NameEdit()->setText(QString::fromStdString(out));
             dialog->OkButton()->click();

@@ -30,7 +30,7 @@ protected:
         ASSERT_EQ(list.entries.size(), 2u);
         sheet.SetActivePage(2);
         auto* upload = qobject_cast<CPage3Upload*>(sheet.ActivePage());
-        messages.Answer(korva::app::MsgAnswer::Yes);
+        messages.Answer(korva::base::MsgAnswer::Yes);
         upload->UploadButton()->click();
         EXPECT_EQ(upload->LastOutcome(), korva::logo::NvUpload::Outcome::Completed);
     }

@@ -1,13 +1,13 @@
-#include "app/ErrorLog.h"
+#include "base/ErrorLog.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdarg>
 
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 
-namespace korva::app {
+namespace korva::base {
 
 namespace {
 std::tm LocalNow() {
@@ -62,4 +62,4 @@ void CErrorLog::Log(const char* format, ...) {
     std::fputs("\r\n", m_File);
 }
 
-}  // namespace korva::app
+}  // namespace korva::base

@@ -1,9 +1,9 @@
-#include "app/EventLoopClock.h"
+#include "base/EventLoopClock.h"
 
 #include <QEventLoop>
 #include <QTimer>
 
-namespace korva::app {
+namespace korva::base {
 
 void EventLoopClock::SleepMs(int ms) {
     if (ms <= 0) return;
@@ -13,6 +13,6 @@ void EventLoopClock::SleepMs(int ms) {
     loop.exec();
 }
 
-int64_t EventLoopClock::NowMs() { return app::DefaultClock().NowMs(); }
+int64_t EventLoopClock::NowMs() { return base::DefaultClock().NowMs(); }
 
-}  // namespace korva::app
+}  // namespace korva::base

@@ -5,9 +5,9 @@
 // the CLI and the tests loop over the Clock seam with RunSteps().
 #include <functional>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 
-namespace korva::app {
+namespace korva::base {
 
 /// Returned by Step() when the engine has finished (successfully or not).
 inline constexpr int kStepDone = -1;
@@ -24,4 +24,4 @@ void RunSteps(Engine& engine, Clock& clock, const std::function<void()>& between
     }
 }
 
-}  // namespace korva::app
+}  // namespace korva::base

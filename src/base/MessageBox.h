@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 
-namespace korva::app {
+namespace korva::base {
 
 /// How a message box looks; mirrors the styles the tools ask for.
 enum class MsgStyle {
@@ -41,4 +41,4 @@ void SetThreadMessageForwarder(MessageForwarder forward);
 void SetProgramName(const std::string& name);
 const std::string& ProgramName();
 
-}  // namespace korva::app
+}  // namespace korva::base

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-namespace korva::app {
+namespace korva::base {
 
 /// Time seam for engines: real time in the program and end-to-end tests,
 /// a recording clock in unit tests (asserts "waited 3500 ms" without waiting).
@@ -49,4 +49,4 @@ private:
 /// The clock the program uses unless a test hands in another.
 Clock& DefaultClock();
 
-}  // namespace korva::app
+}  // namespace korva::base

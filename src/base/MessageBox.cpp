@@ -1,9 +1,9 @@
-#include "app/MessageBox.h"
+#include "base/MessageBox.h"
 
 #include <cstdio>
 #include <mutex>
 
-namespace korva::app {
+namespace korva::base {
 
 namespace {
 std::mutex g_HandlerMutex;
@@ -44,4 +44,4 @@ MsgAnswer ShowMessageCaptioned(const std::string& text, const std::string& capti
 void SetProgramName(const std::string& name) { g_ProgramName = name; }
 const std::string& ProgramName() { return g_ProgramName; }
 
-}  // namespace korva::app
+}  // namespace korva::base

@@ -2,9 +2,9 @@
 // A real-time clock whose waits run the Qt event loop, so a TCP link keeps
 // handling its notices (replies, the peer closing) while an engine driven by
 // RunSteps waits. Needs a QCoreApplication.
-#include "app/Clock.h"
+#include "base/Clock.h"
 
-namespace korva::app {
+namespace korva::base {
 
 class EventLoopClock final : public Clock {
 public:
@@ -12,4 +12,4 @@ public:
     int64_t NowMs() override;
 };
 
-}  // namespace korva::app
+}  // namespace korva::base

@@ -1,7 +1,7 @@
 #pragma once
 // Message and title tables: every user-facing text, referred to by number.
 
-namespace korva::app {
+namespace korva::base {
 
 inline constexpr int kMessageCount = 61;
 inline constexpr int kTitleCount = 6;
@@ -86,4 +86,4 @@ enum Title : int {
     kTitleUserSetup = 5,
 };
 
-}  // namespace korva::app
+}  // namespace korva::base

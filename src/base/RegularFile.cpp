@@ -1,4 +1,4 @@
-#include "app/RegularFile.h"
+#include "base/RegularFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-namespace korva::app {
+namespace korva::base {
 namespace {
 
 RegularFileResult Refused(int error, const char* problem) { return {-1, error, problem}; }
@@ -40,4 +40,4 @@ RegularFileResult OpenRegularFile(const std::string& path, int flags) {
     return {fd, 0, ""};
 }
 
-}  // namespace korva::app
+}  // namespace korva::base

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-namespace korva::app {
+namespace korva::base {
 
 /// An opened profile or log file, or why it was refused.
 struct RegularFileResult {
@@ -18,4 +18,4 @@ struct RegularFileResult {
 /// closed on exec.
 RegularFileResult OpenRegularFile(const std::string& path, int flags);
 
-}  // namespace korva::app
+}  // namespace korva::base

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-namespace korva::app {
+namespace korva::base {
 
 /// The technical error log: one time-stamped line per event, "\r\n" line ends,
 /// written unbuffered so the file is complete even if the program is killed.
@@ -41,4 +41,4 @@ private:
 /// Every layer logs through it; until it is opened, logging does nothing.
 CErrorLog& ErrorLog();
 
-}  // namespace korva::app
+}  // namespace korva::base

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-namespace korva::app {
+namespace korva::base {
 
 /// The application profile as the tools see it: sections of text keys and
 /// values, matched without regard to case, values kept verbatim. The program
@@ -22,4 +22,4 @@ public:
     virtual bool DeleteKey(const std::string& section, const std::string& key) = 0;
 };
 
-}  // namespace korva::app
+}  // namespace korva::base

@@ -1,6 +1,6 @@
-#include "app/Messages.h"
+#include "base/Messages.h"
 
-namespace korva::app {
+namespace korva::base {
 namespace {
 
 // The texts are the program's own, typing errors included: printers' dealers
@@ -88,4 +88,4 @@ const char* Title(int number) {
     return number >= 0 && number < kTitleCount ? kTitles[number] : "";
 }
 
-}  // namespace korva::app
+}  // namespace korva::base
