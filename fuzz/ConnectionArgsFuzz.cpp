@@ -1,12 +1,25 @@
-// Command-line connection options: NUL-separated words in any order must give
-// settings or a usage error, never a crash.
+// Command-line options: NUL-separated words in any order must give options
+// and operands or a usage error, never a crash. The specs cover every kind
+// the commands use: values, flags, short clusters, optional values, aliases
+// and repeatable options.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "port/ConnectionArgs.h"
+#include "cli/Options.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using korva::cli::OptionSpec;
+    static const std::vector<OptionSpec> specs = {
+        {"port", 'p', "P"},
+        {"baud", 'b', "N"},
+        {"parity", 0, "P"},
+        {"json", 'j', ""},
+        {"quiet", 'q', ""},
+        {"out", 0, "FILE", "", {"to-file"}},
+        {"center", 0, "N,...", "", {}, false, true},
+        {"select", 0, "TEXT", "", {}, true},
+    };
     std::vector<std::string> args(1);
     for (size_t i = 0; i < size; ++i) {
         if (data[i] == 0) {
@@ -15,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             args.back().push_back(static_cast<char>(data[i]));
         }
     }
-    const auto parsed = korva::port::ParseConnectionArgs(args, size % 2 == 0);
+    const auto parsed = korva::cli::ParseOptions(args, specs);
     (void)parsed;
     return 0;
 }

@@ -49,15 +49,17 @@ void CErrorLog::Close() {
 }
 
 void CErrorLog::Log(const char* format, ...) {
-    if (m_File == nullptr) return;
-    const std::tm now = m_Now();
-    std::fprintf(m_File, "[%04d/%02d/%02d %02d:%02d:%02d] ", now.tm_year + 1900, now.tm_mon + 1,
-                 now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
+    if (m_File == nullptr && !m_Echo) return;
     char text[256];
     va_list args;
     va_start(args, format);
     std::vsnprintf(text, sizeof text, format, args);
     va_end(args);
+    if (m_Echo) m_Echo(text);
+    if (m_File == nullptr) return;
+    const std::tm now = m_Now();
+    std::fprintf(m_File, "[%04d/%02d/%02d %02d:%02d:%02d] ", now.tm_year + 1900, now.tm_mon + 1,
+                 now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
     std::fputs(text, m_File);
     std::fputs("\r\n", m_File);
 }

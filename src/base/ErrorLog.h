@@ -30,10 +30,14 @@ public:
 
     /// Tests fix the clock to check the stamp.
     void SetTimeSource(TimeSource source) { m_Now = std::move(source); }
+    /// Also hands every line (text only, open or not) to `echo`: `korva -v`
+    /// shows them on stderr.
+    void SetEcho(std::function<void(const std::string&)> echo) { m_Echo = std::move(echo); }
 
 private:
     std::FILE* m_File = nullptr;
     TimeSource m_Now;
+    std::function<void(const std::string&)> m_Echo;
     std::string m_Problem;
 };
 

@@ -44,6 +44,11 @@ OptionSpec TimeoutOption(const std::string& help) {
     return {"timeout", 0, "MS", help, {"answer-timeout"}};
 }
 
+OptionSpec CheckTimeoutOption() {
+    return TimeoutOption("how long the printer may take to answer its check,\n"
+                         "default 500");
+}
+
 OptionSpec OutOption(const std::string& help) { return {"out", 0, "FILE", help, {"to-file"}}; }
 
 namespace {

@@ -21,6 +21,11 @@ std::vector<OptionSpec> WithConnectionOptions(std::vector<OptionSpec> own);
 /// --timeout MS (alias --answer-timeout): how long to wait for the printer.
 OptionSpec TimeoutOption(const std::string& help);
 
+/// The --timeout of the logo commands: the wait for the printer's answer to
+/// its status check (GS I 1).
+OptionSpec CheckTimeoutOption();
+inline constexpr int kCheckTimeoutMs = 500;
+
 /// --out FILE (alias --to-file); "-" is standard output.
 OptionSpec OutOption(const std::string& help);
 

@@ -58,6 +58,9 @@ int parseArgs(const ParsedOptions& options, DownloadArgs& out) {
     out.file = options.Operands()[0];
     if (out.connection.deviceType == port::kDeviceTypeKorva10 && out.area == "downloader")
         return UsageError("KORVA10 printers have no downloader area");
+    // The newer series' firmware tool offers no extended font download.
+    if (out.connection.deviceType != port::kDeviceTypeKorva10 && out.area == "font")
+        return UsageError("only KORVA10 printers (--device-type 2) take a font area");
     return -1;
 }
 
@@ -235,7 +238,7 @@ int runDownload(const ParsedOptions& options) {
         return kExitBadInput;
     }
     if (const int code = checkImageSeries(args); code >= 0) return code;
-    base::CErrorLog log;
+    base::CErrorLog& log = base::ErrorLog();
     LogoConnection connection(args.connection, "", log);
     return args.connection.deviceType == port::kDeviceTypeKorva10 ? runOlder(args, connection, log)
                                                                   : runNewer(args, connection, log);
@@ -251,8 +254,7 @@ const CommandRegistration kDownload{{
     "images of their own series.",
     WithConnectionOptions({
         {"area", 0, "A", "program, boot (boot loader), downloader (newer\n"
-                         "series only) or font (the extended font of the\n"
-                         "newer series, the font area of the older)"},
+                         "series only) or font (KORVA10 printers only)"},
         {"yes", 'y', "", "answer the boot, downloader and font questions Yes"},
         TimeoutOption("older series: give up when the printer has not\n"
                       "answered for MS milliseconds, default 5000"),

@@ -5,6 +5,7 @@
 #include "base/EventLoopClock.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
+#include "cli/ExitCode.h"
 #include "cli/Output.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
@@ -40,6 +41,10 @@ bool IsSuccessNotice(const std::string& text) {
 }
 
 std::string OutputPath(const std::string& out) { return out == "-" ? "/dev/stdout" : out; }
+
+int OutputFileExit(int code, const std::string& out) {
+    return code == kExitPrinter && !out.empty() && out != "-" ? kExitBadInput : code;
+}
 
 struct LogoConnection::Parts {
     std::unique_ptr<QCoreApplication> app;

@@ -79,6 +79,10 @@ bool IsSuccessNotice(const std::string& text);
 /// The file an --out value names: "-" is standard output.
 std::string OutputPath(const std::string& out);
 
+/// A stream that could not be written to an output file is a file problem
+/// (exit 3), not a printer one; standard output stays a failure (exit 1).
+int OutputFileExit(int code, const std::string& out);
+
 /// Drives an engine to its end on the real clock: a SIGINT or SIGTERM
 /// cancels it at its next safe point (`acknowledgement` says which), and the
 /// text `status()` gives is kept up to date on stderr.

@@ -22,14 +22,17 @@ int runErase(const ParsedOptions& options) {
     if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
     const std::string outputFile = options.Get("out");
     if (options.Has("port") == options.Has("out")) return UsageError("give either --port or --out");
+    const std::optional<int> timeout = TimeoutFromOptions(options, kCheckTimeoutMs, 1, 600000);
+    if (!timeout) return kExitUsage;
     if (outputFile == "-" && Mode().json)
         return UsageError("--json needs standard output for itself; give --out a file name");
 
-    base::CErrorLog log;
+    base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages(!outputFile.empty());
     LogoConnection link(*connection, OutputPath(outputFile), log);
     logo::NvUploadSettings settings;
     settings.askConfirmation = false;
+    settings.replyWaitMs = *timeout;
     base::Clock& clock = link.Clock();
     logo::NvUpload erase(link.Stream(), clock, log, {}, {}, settings);
     // One short command: it goes out whole or not at all.
@@ -38,7 +41,7 @@ int runErase(const ParsedOptions& options) {
     const bool erased = erase.GetOutcome() == logo::NvUpload::Outcome::Erased;
     if (!erased) {
         JsonReport(Outcome::Failed).Print();
-        return kExitPrinter;
+        return OutputFileExit(kExitPrinter, outputFile);
     }
     Note(outputFile.empty() ? "the printer's NV logos are erased"
                             : "the erase command is written to " + outputFile);
@@ -52,7 +55,8 @@ const CommandRegistration kErase{{
     "(--port P [connection options] | --out OUT.prn)",
     "Erases every logo stored in the printer's NV graphics memory.",
     WithConnectionOptions({OutOption("write the byte stream to a file (- for standard output)\n"
-                                     "instead of a printer")}),
+                                     "instead of a printer"),
+                           CheckTimeoutOption()}),
     runErase,
 }};
 

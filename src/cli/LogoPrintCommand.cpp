@@ -33,6 +33,9 @@ int parseArgs(const ParsedOptions& options, port::ConnectionSettings& connection
     connection = *parsed;
     if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
     settings.header = options.Has("header");
+    const std::optional<int> timeout = TimeoutFromOptions(options, kCheckTimeoutMs, 1, 600000);
+    if (!timeout) return kExitUsage;
+    settings.replyWaitMs = *timeout;
     settings.starEmulation = options.Has("star");
     if (options.Has("size") && !parseSize(options.Get("size"), settings.size))
         return UsageError("--size takes normal, double-width, double-height or quadruple");
@@ -56,7 +59,7 @@ int runPrint(const ParsedOptions& options) {
     logo::LogoPrintSettings settings;
     if (const int code = parseArgs(options, connection, settings); code >= 0) return code;
 
-    base::CErrorLog log;
+    base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages;
     LogoConnection link(connection, "", log);
     base::Clock& clock = link.Clock();
@@ -97,6 +100,7 @@ const CommandRegistration kPrint{{
         {"size", 0, "S", "print size, default normal"},
         {"header", 0, "", "print \"--- Logo N ---\" above each logo"},
         {"star", 0, "", "Star emulation: ESC in front of each command"},
+        CheckTimeoutOption(),
     }),
     runPrint,
 }};

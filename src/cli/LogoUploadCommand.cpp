@@ -30,6 +30,7 @@ struct UploadArgs {
     std::vector<int> center;
     std::vector<std::string> files;
     bool centerAll = false;
+    int replyWaitMs = kCheckTimeoutMs;
 };
 
 bool parseCenterList(const std::string& text, std::vector<int>& out) {
@@ -64,6 +65,9 @@ int parseArgs(const ParsedOptions& options, UploadArgs& out) {
         else if (!parseCenterList(list, out.center))
             return UsageError("--center=N,... takes logo numbers 1..255 separated by commas");
     }
+    const std::optional<int> timeout = TimeoutFromOptions(options, kCheckTimeoutMs, 1, 600000);
+    if (!timeout) return kExitUsage;
+    out.replyWaitMs = *timeout;
     if (options.Has("port") == options.Has("out")) return UsageError("give either --port or --out");
     if (out.outputFile == "-" && Mode().json)
         return UsageError("--json needs standard output for itself; give --out a file name");
@@ -111,14 +115,17 @@ int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
     return -1;
 }
 
-int exitCodeOf(logo::NvUpload::Outcome outcome) {
+int exitCodeOf(const logo::NvUpload& upload) {
     using Outcome = logo::NvUpload::Outcome;
-    switch (outcome) {
+    switch (upload.GetOutcome()) {
         case Outcome::Completed:
         case Outcome::Erased: return kExitOk;
-        case Outcome::FileUnreadable: return kExitBadInput;
+        case Outcome::FileUnreadable:
+        case Outcome::ImageTooLarge:
+        case Outcome::NvAreaTooSmall: return kExitBadInput;
         case Outcome::Cancelled:
-            Error("cancelled; the printer's definition was closed with empty images");
+            Error("cancelled; the printer's definition was closed with empty images; " +
+                  upload.HeldText());
             return StopExitCode();
         default: return kExitPrinter;
     }
@@ -130,19 +137,25 @@ int runUpload(const ParsedOptions& options) {
     std::vector<logo::UploadEntry> entries;
     if (const int code = listFiles(args, entries); code >= 0) return code;
 
-    base::CErrorLog log;
+    base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages(!args.outputFile.empty());
     LogoConnection connection(args.connection, OutputPath(args.outputFile), log);
     logo::NvUploadSettings settings;
     settings.starEmulation = args.options.starEmulation;
     settings.grayPrinting = args.options.grayPrinting;
     settings.askConfirmation = false;
+    settings.replyWaitMs = args.replyWaitMs;
     base::Clock& clock = connection.Clock();
     logo::NvUpload upload(connection.Stream(), clock, log, std::move(entries),
                           logo::MakeBitmapConverter(args.options), settings);
-    RunWithProgress(upload, clock, "cancelling: the images not yet sent go out empty",
-                    [&] { return upload.Progress().status; });
-    const int code = exitCodeOf(upload.GetOutcome());
+    std::string note;
+    RunWithProgress(upload, clock, "cancelling: the images not yet sent go out empty", [&] {
+        // A second Ctrl-C ends korva at once: it then says what the printer may hold.
+        if (std::string now = upload.MayHoldText(); now != note) SetStopNote(note = now);
+        return upload.Progress().status;
+    });
+    SetStopNote("");
+    const int code = OutputFileExit(exitCodeOf(upload), args.outputFile);
     const logo::UploadProgress& p = upload.Progress();
     JsonReport(OutcomeOfExit(code))
         .Set("images", p.imagesToSend)
@@ -170,6 +183,7 @@ const CommandRegistration kUpload{{
         {"max-width", 0, "W", "maximum printable width in dots 1..512, default 512\n"
                               "(384 on KORVA10 printers)"},
         {"star", 0, "", "Star emulation: ESC in front of the command"},
+        CheckTimeoutOption(),
     }),
     runUpload,
 }};

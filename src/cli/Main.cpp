@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ErrorLog.h"
 #include "cli/Command.h"
 #include "cli/Help.h"
 #include "cli/JsonReport.h"
@@ -103,6 +104,8 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, Out
     SetOutputMode(mode);
     InstallSignalHandlers();
     if (!parse.error.empty()) return UsageError(parse.error);
+    // The technical lines the GUI keeps in error.log.
+    if (mode.verbose) base::ErrorLog().SetEcho([](const std::string& line) { Verbose(line); });
     return command.run(parse.options);
 }
 

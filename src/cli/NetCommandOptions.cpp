@@ -1,6 +1,7 @@
 #include "cli/NetCommandOptions.h"
 
 #include "cli/Command.h"
+#include "cli/ConnectionOptions.h"
 #include "cli/NumberText.h"
 #include "netcfg/NetText.h"
 
@@ -14,6 +15,9 @@ std::vector<OptionSpec> WithNetEndpointOptions(std::vector<OptionSpec> own) {
     // accepted so scripts keep working.
     own.push_back({"udp-port", 0, "N", "UDP port they go to (default 2918)", {"port"}});
     own.push_back({"listen-port", 0, "N", "UDP port the answers arrive on (default 2918)"});
+    own.push_back(TimeoutOption("search: how long to listen after the last answer;\n"
+                                "set: how long to wait for the printer's answer;\n"
+                                "default 1000"));
     return own;
 }
 
@@ -38,6 +42,10 @@ std::optional<netcfg::NetEndpoints> EndpointsFromOptions(const ParsedOptions& op
         (std::string(name) == "udp-port" ? endpoints.port : endpoints.listenPort) =
             static_cast<uint16_t>(port);
     }
+    const std::optional<int> timeout =
+        TimeoutFromOptions(options, netcfg::kReceiveTimeoutMs, 10, 600000);
+    if (!timeout) return std::nullopt;
+    endpoints.receiveTimeoutMs = *timeout;
     return endpoints;
 }
 

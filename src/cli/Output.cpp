@@ -34,7 +34,10 @@ void Error(const std::string& text) {
 const std::string& LastError() { return g_LastError; }
 
 void Verbose(const std::string& text) {
-    if (g_Mode.verbose) std::fprintf(stderr, "korva: log: %s\n", text.c_str());
+    if (!g_Mode.verbose) return;
+    std::string line = text;
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+    std::fprintf(stderr, "korva: log: %s\n", line.c_str());
 }
 
 bool ProgressShown() { return !g_Mode.quiet; }

@@ -127,7 +127,7 @@ int RunSend(const ParsedOptions& options) {
         return PortError(settings.portName +
                          " is not a serial or parallel device (a USB printer is --port USB)");
 
-    base::CErrorLog log;
+    base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages;
     // The TCP link (with the event loop it needs) for ETHERNET_II, else the port object.
     std::unique_ptr<LogoConnection> tcp;

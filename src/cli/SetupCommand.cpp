@@ -1,8 +1,9 @@
 #include "cli/SetupCommand.h"
 
 #include <cstdio>
+#include <set>
 
-#include "app/AppProfile.h"
+#include "app/IniProfile.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/JsonReport.h"
@@ -29,7 +30,32 @@ std::optional<SetupOptions> ParseSetupOptions(const ParsedOptions& options) {
     return SetupOptions{*connection, *timeout};
 }
 
-usersetup::SetupLists ProgramSetupLists() { return usersetup::LoadSetupLists(app::AppProfile()); }
+namespace {
+/// The program's profile, read but never written: the first fill of the
+/// lists is the dialog's to save, not a command line's.
+class ReadOnlyProfile final : public base::Profile {
+  public:
+    explicit ReadOnlyProfile(const base::Profile& inner) : m_Inner(inner) {}
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& fallback) const override {
+        return m_Inner.GetString(section, key, fallback);
+    }
+    bool WriteString(const std::string&, const std::string&, const std::string&) override {
+        return true;
+    }
+    bool DeleteKey(const std::string&, const std::string&) override { return true; }
+
+  private:
+    const base::Profile& m_Inner;
+};
+}  // namespace
+
+usersetup::SetupLists ProgramSetupLists() {
+    // The dialog's lists: a profile may carry its own code pages and buffer sizes.
+    const app::IniProfile profile(app::DefaultProfilePath("KorvaTool"));
+    ReadOnlyProfile readOnly(profile);
+    return usersetup::LoadSetupLists(readOnly);
+}
 
 void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists) {
     const auto described = usersetup::DescribeSettings(settings, lists);
@@ -38,9 +64,21 @@ void PrintSettings(const usersetup::UserSettings& settings, const usersetup::Set
             std::printf("%s=%s\n", name.c_str(), value.c_str());
         return;
     }
+    // Settings that are always a number go out as numbers; the others keep
+    // their words ("disable", a hex setup code) as `setup write` takes them.
+    static const std::set<std::string> kNumbers = {"paper-width", "columns",  "bell-times",
+                                                   "code-page",   "nv-graphic", "nv-user",
+                                                   "speed",       "margin"};
     QJsonObject object;
-    for (const auto& [name, value] : described)
-        object[QString::fromStdString(name)] = QString::fromStdString(value);
+    for (const auto& [name, value] : described) {
+        const QString key = QString::fromStdString(name);
+        bool isNumber = false;
+        const int number = QString::fromStdString(value).toInt(&isNumber);
+        if (kNumbers.count(name) && isNumber)
+            object[key] = number;
+        else
+            object[key] = QString::fromStdString(value);
+    }
     JsonReport(Outcome::Done).Set("settings", object).Print();
 }
 

@@ -19,7 +19,7 @@ int runRead(const ParsedOptions& parsed) {
     if (!options) return kExitUsage;
     if (!parsed.Operands().empty()) return UsageError("unexpected argument " + parsed.Operands()[0]);
 
-    base::CErrorLog log;
+    base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     const port::PortKind kind = session.Kind();

@@ -20,7 +20,7 @@ int runTestPage(const ParsedOptions& parsed) {
     const std::optional<SetupOptions> options = ParseSetupOptions(parsed);
     if (!options) return kExitUsage;
     if (!parsed.Operands().empty()) return UsageError("unexpected argument " + parsed.Operands()[0]);
-    base::CErrorLog log;
+    base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     StopScope stop(StopMode::Unstoppable, "the test page is on its way; it cannot be stopped");

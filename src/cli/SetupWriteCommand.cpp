@@ -3,7 +3,12 @@
 // setup code are always part of the command). What `korva setup read`
 // prints is taken back unchanged: a read-only value equal to the printer's
 // is skipped.
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <cstdio>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,6 +21,7 @@
 #include "cli/Output.h"
 #include "cli/SetupCommand.h"
 #include "cli/Signals.h"
+#include "usersetup/SettingCompanions.h"
 #include "usersetup/SettingNames.h"
 #include "usersetup/SetupCommands.h"
 #include "usersetup/SetupSession.h"
@@ -44,31 +50,100 @@ std::string DescribedValue(const usersetup::UserSettings& settings,
     return "";
 }
 
+/// The settings of a JSON object as `korva setup read --json` prints it
+/// ({"settings":{NAME:VALUE,...}}, with or without the rest); read-only
+/// settings are left out, as another printer cannot take them. nullopt after
+/// saying why.
+std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
+    QFile file;
+    const bool opened = path == "-" ? file.open(stdin, QIODevice::ReadOnly)
+                                    : (file.setFileName(QString::fromStdString(path)),
+                                       file.open(QIODevice::ReadOnly));
+    if (!opened) {
+        Error("cannot read " + path);
+        return std::nullopt;
+    }
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonValue settings = document.object().value(QStringLiteral("settings"));
+    if (error.error != QJsonParseError::NoError || !settings.isObject()) {
+        Error(path + ": not the JSON of 'korva setup read --json' (no \"settings\" object)");
+        return std::nullopt;
+    }
+    std::vector<Change> changes;
+    const QJsonObject object = settings.toObject();
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        // Numeric settings come as numbers, the others as their words.
+        const bool whole = it.value().isDouble() && it.value().toDouble() == it.value().toInteger();
+        if (!it.value().isString() && !whole) {
+            Error(path + ": the value of " + it.key().toStdString() + " is neither a text nor a "
+                  "whole number");
+            return std::nullopt;
+        }
+        const std::string value = whole ? std::to_string(it.value().toInteger())
+                                        : it.value().toString().toStdString();
+        Change change{it.key().toStdString(), value};
+        if (!IsReadOnly(change.name)) changes.push_back(std::move(change));
+    }
+    return changes;
+}
+
+/// A refused answer for a setting every command carries: writing would put
+/// the starting value (0) in its place. "" when there is none.
+std::string UnreadableAlwaysSent(const usersetup::SetupSession& session,
+                                 const std::set<std::string>& named) {
+    for (const usersetup::SettingReply& reply : session.Refused())
+        for (const usersetup::AlwaysSent& always : usersetup::kAlwaysSent)
+            if (reply.number == always.number && named.count(always.name) == 0)
+                return std::string("the printer's ") + always.name + " (setting " +
+                       std::to_string(always.number) + ") could not be read from its answer \"" +
+                       reply.data + "\"; nothing written (name " + always.name +
+                       "=... to write it)";
+    return "";
+}
+
 int runWrite(const ParsedOptions& parsed) {
     const std::optional<SetupOptions> options = ParseSetupOptions(parsed);
     if (!options) return kExitUsage;
     const bool defaults = parsed.Has("defaults");
     const bool noRead = parsed.Has("no-read");
-    std::vector<Change> changes, readOnly;
+    std::vector<Change> given, changes, readOnly;
     const usersetup::SetupLists lists = ProgramSetupLists();
-    usersetup::UserSettings scratch;
+    if (parsed.Has("from")) {
+        std::optional<std::vector<Change>> fromFile = SettingsFromFile(parsed.Get("from"));
+        if (!fromFile) return kExitBadInput;
+        given = std::move(*fromFile);
+    }
+    const size_t fromFileCount = given.size();
     for (const std::string& arg : parsed.Operands()) {
         const size_t eq = arg.find('=');
         if (eq == std::string::npos) return UsageError("unexpected argument " + arg);
-        Change change{arg.substr(0, eq), arg.substr(eq + 1)};
+        given.push_back({arg.substr(0, eq), arg.substr(eq + 1)});
+    }
+    // Every value is checked, and what goes together is complete, before
+    // anything goes to the printer.
+    usersetup::UserSettings named;
+    std::set<std::string> names;
+    for (size_t i = 0; i < given.size(); ++i) {
+        Change& change = given[i];
         if (IsReadOnly(change.name)) {
             readOnly.push_back(std::move(change));
             continue;
         }
-        // Refuse a bad value before anything goes to the printer.
-        const std::string why = usersetup::ApplySettingText(scratch, lists, change.name, change.value);
+        const std::string why =
+            usersetup::ApplySettingText(named, lists, change.name, change.value);
+        if (!why.empty() && i < fromFileCount) {
+            Error(parsed.Get("from") + ": " + why);
+            return kExitBadInput;
+        }
         if (!why.empty()) return UsageError(why);
+        names.insert(change.name);
         changes.push_back(std::move(change));
     }
     if (changes.empty() && readOnly.empty() && !defaults)
-        return UsageError("name at least one NAME=VALUE, or --defaults");
+        return UsageError("name at least one NAME=VALUE, or --defaults or --from FILE");
 
-    base::CErrorLog log;
+    base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     const bool file =
@@ -76,6 +151,9 @@ int runWrite(const ParsedOptions& parsed) {
     const bool readFirst = !noRead && !defaults && !file;
     if (!readFirst && !readOnly.empty())
         return UsageError(readOnly[0].name + " cannot be changed");
+    if (!readFirst && !defaults)
+        if (const std::string why = usersetup::MissingCompanion(names, named); !why.empty())
+            return UsageError(why);
     StopScope stop(StopMode::AtOnce, "interrupted before anything was written; the printer is unchanged");
     if (!session.Connect()) return kExitPrinter;
     usersetup::UserSettings settings;
@@ -84,6 +162,10 @@ int runWrite(const ParsedOptions& parsed) {
         if (!session.Read(settings, lists, options->timeoutMs, missing)) {
             Error("the printer did not answer every setting; nothing written (--no-read writes the "
                   "named settings alone)");
+            return kExitPrinter;
+        }
+        if (const std::string why = UnreadableAlwaysSent(session, names); !why.empty()) {
+            Error(why);
             return kExitPrinter;
         }
     }
@@ -95,6 +177,7 @@ int runWrite(const ParsedOptions& parsed) {
     if (defaults) usersetup::ApplyDefaults(settings, lists);
     for (const Change& change : changes)
         usersetup::ApplySettingText(settings, lists, change.name, change.value);
+    usersetup::FillCompanions(settings);
     if (!usersetup::NvMemoryTotalFits(settings)) {
         char text[256];
         std::snprintf(text, sizeof text, base::Message(base::kMsgNvMemoryOutOfRange),
@@ -117,15 +200,25 @@ const CommandRegistration kWrite{{
     {"setup", "write"},
     "change the printer's user settings",
     "--port P [connection options] [--defaults] [--no-read]\n"
-    "                         [--timeout MS] NAME=VALUE...",
+    "                         [--from FILE] [--timeout MS] NAME=VALUE...",
     "Reads the printer's user settings, changes the named ones and writes them back,\n"
     "then prints the settings written. What 'korva setup read' prints is taken back\n"
-    "unchanged: korva setup write -p P $(korva setup read -p P)",
+    "unchanged: korva setup write -p P $(korva setup read -p P)\n"
+    "Settings that go together (paper-type and density, bell and bell-times,\n"
+    "nv-user and nv-graphic, paper-width=58 and columns) are taken from the\n"
+    "printer's answers when only one is named, and must both be named with\n"
+    "--no-read. paper-width=58 alone keeps the printer's columns, else 32.",
     SetupOptionSpecs({
-        {"defaults", 0, "", "start from the factory settings instead of the\n"
-                            "printer's"},
-        {"no-read", 0, "", "do not read first: only the named settings (and\n"
-                           "margin 0, setup code 0 unless named) are sent"},
+        {"defaults", 0, "",
+         "start from the factory settings instead of the\n"
+         "printer's"},
+        {"no-read", 0, "",
+         "do not read first: only the named settings (and\n"
+         "margin 0, setup code 0 unless named) are sent"},
+        {"from", 0, "FILE",
+         "the settings of another printer, as 'korva setup read\n"
+         "--json' printed them (- for standard input); NAME=VALUE\n"
+         "words given as well take precedence"},
     }),
     runWrite,
     std::string("Settings:\n") + usersetup::SettingNamesHelp(),

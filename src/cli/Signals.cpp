@@ -22,6 +22,8 @@ struct StopState {
 };
 StopState g_States[2];
 std::atomic<int> g_Current{0};
+char g_Notes[2][kTextSize] = {};
+std::atomic<int> g_CurrentNote{0};
 volatile std::sig_atomic_t g_Signal = 0;
 volatile std::sig_atomic_t g_Count = 0;
 bool g_Json = false;
@@ -38,12 +40,17 @@ void WriteText(int fd, const char* text) {
 
 /// Ends the program from the handler: only async-signal-safe calls.
 [[noreturn]] void EndNow(int signal, const char* why) {
+    const char* note = g_Notes[g_CurrentNote.load()];
     WriteText(STDERR_FILENO, "korva: ");
     WriteText(STDERR_FILENO, why);
+    if (*note) WriteText(STDERR_FILENO, "; ");
+    WriteText(STDERR_FILENO, note);
     WriteText(STDERR_FILENO, "\n");
     if (g_Json) {
         WriteText(STDOUT_FILENO, "{\"outcome\":\"cancelled\",\"error\":\"");
         WriteText(STDOUT_FILENO, why);  // fixed texts without quotes or backslashes
+        if (*note) WriteText(STDOUT_FILENO, "; ");
+        WriteText(STDOUT_FILENO, note);
         WriteText(STDOUT_FILENO, "\"}\n");
     }
     ::_exit(signal == SIGTERM ? kExitTerminate : kExitInterrupt);
@@ -91,6 +98,14 @@ StopScope::~StopScope() { Publish(m_OldMode, m_OldText); }
 
 void StopScope::Change(StopMode mode, const std::string& acknowledgement) {
     Publish(mode, acknowledgement);
+}
+
+void SetStopNote(const std::string& note) {
+    // The handler reads the other buffer meanwhile; the switch is one store.
+    const int next = 1 - g_CurrentNote.load();
+    std::strncpy(g_Notes[next], note.c_str(), kTextSize - 1);
+    g_Notes[next][kTextSize - 1] = '\0';
+    g_CurrentNote.store(next);
 }
 
 bool StopRequested() { return g_Signal != 0; }

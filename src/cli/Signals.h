@@ -36,6 +36,10 @@ private:
     std::string m_OldText;
 };
 
+/// A note the program adds when a signal ends it at once: what the printer
+/// may hold at this moment (one line, no quotes). Empty: none.
+void SetStopNote(const std::string& note);
+
 /// Whether a SIGINT or SIGTERM has arrived.
 bool StopRequested();
 /// 130 after SIGINT, 143 after SIGTERM (130 when none came).

@@ -81,12 +81,13 @@ int OldFirmwareDownload::stepLoad() {
             return fail(Outcome::NoExtFont, base::Message(base::kMsgNoExtFontData));
         case OldImageError::TooShort: {
             // Sending would put bytes that are not in the file into the flash.
-            char detail[160];
-            std::snprintf(detail, sizeof detail, "\n(The file ends at %lX; the area ends at %lX.)",
+            char text[160];
+            std::snprintf(text, sizeof text,
+                          "The firmware file is too short for this area:\n"
+                          "it ends at %lX, the area ends at %lX.",
                           static_cast<unsigned long>(m_Image.size()),
                           static_cast<unsigned long>(m_Progress.end));
-            return fail(Outcome::ImageTooShort,
-                        std::string(base::Message(base::kMsgFileOpenError)) + detail);
+            return fail(Outcome::ImageTooShort, text);
         }
     }
     m_Progress.caption = "Erasing...";

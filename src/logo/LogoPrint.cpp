@@ -13,7 +13,6 @@ using base::MsgStyle;
 using port::PortKind;
 
 namespace {
-constexpr int kReplyWaitMs = 500;  // the printer answers GS I 1 within this
 constexpr int kReplyPollMs = 10;
 constexpr long kAllLogos = 255;
 
@@ -82,7 +81,7 @@ int LogoPrint::stepCheckPrinter() {
         warn(base::kMsgWriteToPort);
         return finish(Outcome::WriteFailed);
     }
-    m_ReplyDeadline = m_Clock.NowMs() + kReplyWaitMs;
+    m_ReplyDeadline = m_Clock.NowMs() + m_Settings.replyWaitMs;
     m_State = State::AwaitingReply;
     return 0;
 }

@@ -23,6 +23,7 @@ struct LogoPrintSettings {
     PrintSize size = PrintSize::Normal;
     bool header = false;        ///< "--- Logo %d ---\n" before each command
     bool starEmulation = false; ///< ESC in front of FS p
+    int replyWaitMs = 500;      ///< how long the printer may take to answer GS I 1
 };
 
 class LogoPrint {

@@ -15,7 +15,6 @@ using port::PortKind;
 
 namespace {
 
-constexpr int kReplyWaitMs = 500;      // the printer answers GS I 1 within this
 constexpr int kReplyPollMs = 10;
 constexpr int kEraseWaitMs = 3500;     // the printer clears its NV graphics area
 constexpr int kEraseWaitEthernetMs = 5000;
@@ -23,6 +22,7 @@ constexpr int kChunkPauseMs = 10;      // between 512-byte chunks
 constexpr int kImageGapMs = 10;        // between images
 constexpr int kCancelMsPerByte = 2;    // lets the printer digest an interrupted image
 constexpr int kCompletionMsPerByte = 1;
+constexpr int kCountdownTickMs = 250;  // the waits after a cancel show the seconds left
 
 bool isFileOutput(PortKind kind) { return kind == PortKind::File || kind == PortKind::OutputFile; }
 
@@ -65,6 +65,29 @@ NvUpload::NvUpload(port::ByteStream& stream, base::Clock& clock, base::CErrorLog
 
 void NvUpload::Cancel() { m_Cancelled = true; }
 
+std::string NvUpload::HeldText() const {
+    if (!m_Defined) return "nothing was sent; the printer keeps its logos";
+    const int held = m_Progress.imagesBegun;
+    const std::string text = held == 0   ? "the printer holds no logo of this upload"
+                             : held == 1 ? "the printer holds logo 1 of this upload"
+                                         : "the printer holds logos 1.." + std::to_string(held) +
+                                               " of this upload";
+    return text + "; its earlier logos are erased";
+}
+
+std::string NvUpload::MayHoldText() const {
+    if (!m_Defined) return "nothing was sent; the printer keeps its logos";
+    if (m_State == State::Saving || m_State == State::Reporting || m_State == State::Done)
+        return HeldText();
+    const int held = m_Progress.imagesBegun;
+    const std::string logos = held == 1 ? "logo 1" : "logos 1.." + std::to_string(held);
+    const bool midImage = m_State == State::SendingChunks;
+    return (held == 0 ? std::string("the printer holds no logo of this upload")
+                      : "the printer may hold " + logos + " of this upload" +
+                            (midImage ? " (the last one cut short)" : "")) +
+           " and may still wait for the rest of its definition; its earlier logos are erased";
+}
+
 int NvUpload::Step() {
     const bool beforeDefinition = m_State == State::Idle || m_State == State::Confirming ||
                                   m_State == State::Converting || m_State == State::Connecting ||
@@ -91,9 +114,11 @@ int NvUpload::Step() {
         case State::BetweenImages: return stepBetweenImages();
         case State::Saving: return stepSave();
         case State::Reporting: return stepReport();
-        case State::CancelWait: return stepCompleting();
+        case State::CancelWait:
+            return countDown(State::Completing);
         case State::Completing: return stepCompleting();
-        case State::CompletionWait: return finish(Outcome::Cancelled);
+        case State::CompletionWait:
+            return countDown(State::Done);
         case State::Done: return base::kStepDone;
     }
     return base::kStepDone;
@@ -115,9 +140,20 @@ int NvUpload::stepConvert() {
     const size_t index = m_Rasters.size();
     const UploadEntry& entry = m_Entries[index];
     LogoRaster raster;
-    const bool ok = m_Converter && m_Converter(entry, static_cast<int>(index) + 1, raster) &&
-                    headerMatchesData(raster, m_Settings.grayPrinting);
-    if (!ok) {
+    const bool converted = m_Converter && m_Converter(entry, static_cast<int>(index) + 1, raster);
+    if (converted && raster.paddedWidth > 0 && raster.paddedHeight > 0 &&
+        !HeaderCanCarry(raster.paddedWidth, raster.paddedHeight, m_Settings.grayPrinting)) {
+        m_Log.Log("CProgress image too large for its header: %s (%d x %d)", entry.path.c_str(),
+                  raster.paddedWidth, raster.paddedHeight);
+        base::ShowMessage(
+            "The image is too large for an NV bit image: " + std::to_string(raster.paddedWidth) +
+                " x " + std::to_string(raster.paddedHeight) + " dots" +
+                (m_Settings.grayPrinting ? " (gray print: at most 65528 dots wide)" : "") +
+                ".\r\n(" + entry.path + ")",
+            MsgStyle::OkExclamation);
+        return finish(Outcome::ImageTooLarge);
+    }
+    if (!converted || !headerMatchesData(raster, m_Settings.grayPrinting)) {
         m_UnreadableFile = entry.path;
         m_Log.Log("CProgress LoadFile failed: %s", entry.path.c_str());
         base::ShowMessage(std::string(base::Message(base::kMsgFileOpenError)) + "\r\n(" + entry.path +
@@ -132,6 +168,13 @@ int NvUpload::stepConvert() {
     m_Progress.totalBytes = 0;
     for (const LogoRaster& r : m_Rasters) m_Progress.totalBytes += static_cast<long>(r.data.size());
     m_Progress.range = static_cast<int>(m_Progress.totalBytes / 100);
+    if (m_Progress.totalBytes > m_Settings.nvCapacityBytes) {
+        // Sent anyway, the printer would keep the images that fit and drop the rest.
+        m_Log.Log("CProgress %ld bytes to send, NV area %ld bytes", m_Progress.totalBytes,
+                  m_Settings.nvCapacityBytes);
+        base::ShowMessage(base::Message(base::kMsgNvAreaTooSmall), MsgStyle::OkExclamation);
+        return finish(Outcome::NvAreaTooSmall);
+    }
     m_State = State::Connecting;
     return 0;
 }
@@ -167,7 +210,7 @@ int NvUpload::stepCheckPrinter() {
         base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
         return finish(Outcome::WriteFailed);
     }
-    m_ReplyDeadline = m_Clock.NowMs() + kReplyWaitMs;
+    m_ReplyDeadline = m_Clock.NowMs() + m_Settings.replyWaitMs;
     m_State = State::AwaitingReply;
     return 0;
 }
@@ -213,6 +256,7 @@ int NvUpload::stepDefine() {
         m_Log.Log("CProgress OnInitDialog[%d]", code);
         return finish(Outcome::CommunicationError);
     }
+    m_Defined = true;
     m_State = State::Erasing;
     return m_Stream.Kind() == PortKind::Ethernet ? kEraseWaitEthernetMs : kEraseWaitMs;
 }
@@ -288,17 +332,32 @@ int NvUpload::stepReport() {
     return finish(Outcome::Completed);
 }
 
+// The progress window stays up through the waits that follow, counting down.
 int NvUpload::cancelBetweenImages() {
-    m_Progress.transferring = false;
     m_LastImageSize = m_Image > 0 ? m_Entries[m_Image - 1].size : 0;
     m_State = State::CancelWait;
-    return static_cast<int>(m_LastImageSize * kCancelMsPerByte);
+    m_WaitUntil = m_Clock.NowMs() + m_LastImageSize * kCancelMsPerByte;
+    return countDown(State::Completing);
+}
+
+int NvUpload::countDown(State next) {
+    const int64_t left = m_WaitUntil - m_Clock.NowMs();
+    if (left <= 0) {
+        if (next == State::Done) return finish(Outcome::Cancelled);
+        m_State = next;
+        return 0;
+    }
+    // Shown as one countdown through both waits.
+    const int64_t still =
+        left + (next == State::Completing ? m_LastImageSize * kCompletionMsPerByte : 0);
+    m_Progress.status = "Cancelled: " + HeldText() + ". Waiting for the printer... " +
+                        std::to_string((still + 999) / 1000) + " s";
+    return static_cast<int>(std::min<int64_t>(left, kCountdownTickMs));
 }
 
 // The printer still expects the announced number of images: close the
 // definition with empty headers for those not begun.
 int NvUpload::stepCompleting() {
-    m_State = State::Completing;
     const int missing = m_Progress.imagesToSend - m_Progress.imagesBegun;
     for (int i = 0; i < missing; ++i) {
         if (!writeAll(encodeEmptyImageHeader())) {
@@ -307,7 +366,8 @@ int NvUpload::stepCompleting() {
         }
     }
     m_State = State::CompletionWait;
-    return static_cast<int>(m_LastImageSize * kCompletionMsPerByte);
+    m_WaitUntil = m_Clock.NowMs() + m_LastImageSize * kCompletionMsPerByte;
+    return countDown(State::Done);
 }
 
 int NvUpload::finish(Outcome outcome) {

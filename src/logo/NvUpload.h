@@ -18,6 +18,7 @@
 #include "base/ErrorLog.h"
 #include "base/Profile.h"
 #include "base/StepEngine.h"
+#include "logo/LogoGeometry.h"
 #include "port/ByteStream.h"
 
 namespace korva::logo {
@@ -51,6 +52,10 @@ struct NvUploadSettings {
     base::Profile* profile = nullptr;
     /// "Logofile%d" keys the profile held before (LogoList savedKeyCount).
     int savedKeyCount = 0;
+    /// How long the printer may take to answer GS I 1.
+    int replyWaitMs = 500;
+    /// The printer's NV graphics area; the converted images must fit in it.
+    long nvCapacityBytes = long{kNvCapacityKB} * 1024;
 };
 
 struct UploadProgress {
@@ -94,6 +99,8 @@ public:
         Cancelled,           ///< cancelled; definition completed with empty headers
         Declined,            ///< the question was not answered Yes
         FileUnreadable,      ///< a listed file no longer loads; nothing sent
+        ImageTooLarge,       ///< an image the four header bytes cannot describe; nothing sent
+        NvAreaTooSmall,      ///< the converted images exceed the NV area; nothing sent
         PortOpenFailed,      ///< the port or link could not be opened
         WriteFailed,         ///< GS I 1, the erase stream or an empty header not written
         PrinterCheckFailed,  ///< ESC @ not written
@@ -109,6 +116,12 @@ public:
     /// Stops between images; an image under way finishes first. Before the
     /// definition has begun nothing is sent at all.
     void Cancel();
+    /// What the printer holds after a cancel, e.g. "the printer holds logos
+    /// 1..2 of this upload; its earlier logos are erased".
+    std::string HeldText() const;
+    /// What the printer may hold if the program ended now, without the waits
+    /// and empty headers that close a cancelled definition.
+    std::string MayHoldText() const;
 
     State GetState() const { return m_State; }
     Outcome GetOutcome() const { return m_Outcome; }
@@ -138,6 +151,8 @@ private:
     int stepCompleting();
     int finish(Outcome outcome);
     int cancelBetweenImages();
+    /// One tick of a wait after a cancel, with the seconds left in the status.
+    int countDown(State next);
     bool writeAll(std::span<const uint8_t> bytes);
     void setUpdatingStatus();
 
@@ -160,6 +175,8 @@ private:
     std::vector<size_t> m_Chunks;  ///< write sizes of the image being sent
     size_t m_ChunkIndex = 0;
     long m_LastImageSize = 0;   ///< size of the image a cancel interrupted
+    int64_t m_WaitUntil = 0;    ///< end of the current wait after a cancel
+    bool m_Defined = false;     ///< FS q has been sent
     int64_t m_ReplyDeadline = 0;
 };
 

@@ -56,7 +56,7 @@ ChangeBuild buildManualChange(const ChangeInput& input, const std::array<std::st
     for (size_t i = 0; i < kKorvaMacPrefix.size(); ++i) build.settings.mac[i] = kKorvaMacPrefix[i];
     for (size_t i = 0; i < lowMac.size(); ++i) {
         const std::optional<uint8_t> byte = parseHexPair(lowMac[i]);
-        if (!byte) return {build.settings, ChangeError::MacText};
+        if (!byte) return {build.settings, ChangeError::MacText, static_cast<int>(i) + 1};
         build.settings.mac[3 + i] = *byte;
     }
     return checkPort(build, input.tcpPort);
@@ -80,6 +80,24 @@ std::string describeChangeError(ChangeError error) {
             return "the MAC address is not six hexadecimal pairs";
     }
     return "";
+}
+
+std::string fieldRefusalText(const ChangeBuild& build) {
+    constexpr const char* kNumbers = ": each of the four numbers must be between 0 ~ 255.";
+    switch (build.error) {
+        case ChangeError::IpText:
+            return std::string("IP") + kNumbers;
+        case ChangeError::MaskText:
+            return std::string("Subnet") + kNumbers;
+        case ChangeError::GatewayText:
+            return std::string("Gateway") + kNumbers;
+        case ChangeError::MacText:
+            if (build.macPair == 0) return "The MAC address of the chosen printer is not readable.";
+            return "MAC(Low 3byte): field " + std::to_string(build.macPair) +
+                   " is incomplete. Enter two hexadecimal digits (0-9, A-F).";
+        default:
+            return "";
+    }
 }
 
 }  // namespace korva::netcfg

@@ -30,6 +30,7 @@ enum class ChangeError {
 struct ChangeBuild {
     NetSettings settings;
     ChangeError error = ChangeError::None;
+    int macPair = 0;  ///< with MacText from a manual change: the field (1..3) at fault
 };
 
 inline constexpr long kMinTcpPort = 1024;
@@ -45,5 +46,9 @@ ChangeBuild buildManualChange(const ChangeInput& input, const std::array<std::st
 
 /// One line for a person, e.g. "the gateway is not a dotted IPv4 address".
 std::string describeChangeError(ChangeError error);
+
+/// The dialog's message for a request refused for a malformed field, naming
+/// the field (the range refusals have their own messages); empty otherwise.
+std::string fieldRefusalText(const ChangeBuild& build);
 
 }  // namespace korva::netcfg

@@ -35,7 +35,7 @@ int NetSearch::start() {
     m_Channel.Send(encodeSearchRequest());
     m_Printers.clear();
     m_Senders.clear();
-    m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+    m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
     m_State = State::Receiving;
     return 0;
 }
@@ -44,7 +44,7 @@ int NetSearch::receive() {
     if (!m_Channel.CanReceive()) return stopReceiving();
     while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
         ++m_Counted;
-        m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+        m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
         if (!d->own) {
             const ReplyDecode reply = decodeReply(d->bytes);
             if (reply.settings) {

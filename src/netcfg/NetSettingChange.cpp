@@ -32,13 +32,14 @@ int NetSettingChange::start() {
             base::ShowMessage(base::Message(base::kMsgPortRange));
             return finish(Outcome::Refused);
         case ChangeError::IpRange:
-        case ChangeError::IpText:
-        case ChangeError::GatewayText:
             base::ShowMessage(base::Message(base::kMsgIpRange));
             return finish(Outcome::Refused);
+        case ChangeError::IpText:
         case ChangeError::MaskText:
+        case ChangeError::GatewayText:
         case ChangeError::MacText:
-            // The dialog's fields cannot produce these; the command line names them.
+            // A field left incomplete or holding a number above 255: say which.
+            base::ShowMessage(fieldRefusalText(m_Request));
             return finish(Outcome::Refused);
     }
     // A change over a socket that is not there would be reported as done
@@ -57,20 +58,27 @@ int NetSettingChange::start() {
         base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }
-    m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+    m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
     m_State = State::AwaitingAnswer;
     return 0;
 }
 
 int NetSettingChange::awaitAnswer() {
-    // What arrives is not examined: any datagram from another host ends the wait.
+    // The dialog does not examine what arrives: any datagram from another host
+    // ends the wait. The command line waits for the changed printer's own reply.
     while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
-        m_Deadline = m_Clock.NowMs() + kReceiveTimeoutMs;
+        m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
         if (!d->own) {
-            m_Answered = true;
-            return apply();
+            Reply reply{d->sender, decodeReply(d->bytes).settings};
+            if (!m_RequireMatch ||
+                (reply.settings && reply.settings->mac == m_Request.settings.mac)) {
+                m_Answered = true;
+                m_AnswerReply = std::move(reply);
+                return apply();
+            }
+            m_OtherReplies.push_back(std::move(reply));
         }
-        if (++m_OwnDatagrams >= kMaxDatagrams) return apply();
+        if (++m_DatagramsCounted >= kMaxDatagrams) return apply();
     }
     if (m_Clock.NowMs() >= m_Deadline) return apply();
     return kPollMs;
@@ -81,7 +89,7 @@ int NetSettingChange::apply() {
         base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }
-    base::ShowMessage(base::Message(base::kMsgUpdateComplete2));
+    if (m_Answered || !m_RequireMatch) base::ShowMessage(base::Message(base::kMsgUpdateComplete2));
     return finish(Outcome::Applied);
 }
 

@@ -4,6 +4,10 @@
 //
 // Messages go through korva::base::ShowMessage: the refusal of an address or
 // port, the Yes/No question and "Update Complete..." at the end.
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "base/Clock.h"
 #include "base/StepEngine.h"
 #include "netcfg/ChangeRequest.h"
@@ -39,6 +43,20 @@ class NetSettingChange {
     /// True once the question has been answered (Yes or No).
     bool ConfirmationAnswered() const { return m_ConfirmationAnswered; }
 
+    /// The command line's rule: only a reply carrying the changed printer's
+    /// MAC counts as its answer (others are noted and the wait goes on), and
+    /// "Update Complete" is shown only after such an answer. Call before Step.
+    void RequireMatchingAnswer() { m_RequireMatch = true; }
+    /// A reply from another host during the wait: who sent it and what it said.
+    struct Reply {
+        std::string sender;
+        std::optional<NetSettings> settings;  ///< empty when too short to read
+    };
+    /// The matching answer, with RequireMatchingAnswer; else the first reply.
+    const std::optional<Reply>& AnswerReply() const { return m_AnswerReply; }
+    /// Replies that did not carry the MAC (with RequireMatchingAnswer).
+    const std::vector<Reply>& OtherReplies() const { return m_OtherReplies; }
+
   private:
     int start();
     int awaitAnswer();
@@ -54,7 +72,10 @@ class NetSettingChange {
     Outcome m_Outcome = Outcome::None;
     bool m_Answered = false;
     bool m_ConfirmationAnswered = false;
-    int m_OwnDatagrams = 0;
+    bool m_RequireMatch = false;
+    std::optional<Reply> m_AnswerReply;
+    std::vector<Reply> m_OtherReplies;
+    int m_DatagramsCounted = 0;
     int64_t m_Deadline = 0;
 };
 

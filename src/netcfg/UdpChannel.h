@@ -27,6 +27,8 @@ struct NetEndpoints {
     uint16_t port = kNetcfgUdpPort;  ///< destination of every datagram
     std::string listenAddress = "0.0.0.0";
     uint16_t listenPort = kNetcfgUdpPort;  ///< replies arrive here
+    /// How long a search waits after the last reply, a change for its answer.
+    int receiveTimeoutMs = kReceiveTimeoutMs;
 };
 
 class UdpChannel {

@@ -26,7 +26,6 @@ bool ReplyReader::Launch(std::function<void()> body) {
     }
     m_Stop = false;
     m_Done = false;
-    m_Discard = false;
     m_Parser.Reset();
     try {
         m_Thread = std::thread([this, body = std::move(body)] {
@@ -42,6 +41,7 @@ bool ReplyReader::Launch(std::function<void()> body) {
 }
 
 bool ReplyReader::StartParallel(port::ParPortCtl& source) {
+    m_Queue = nullptr;
     return Launch([this, &source] {
         while (!m_Stop) {
             int status = 0;
@@ -56,12 +56,9 @@ bool ReplyReader::StartParallel(port::ParPortCtl& source) {
 }
 
 bool ReplyReader::StartQueue(port::CRecvQueue& source) {
+    m_Queue = &source;
     return Launch([this, &source] {
         while (!m_Stop) {
-            if (m_Discard.exchange(false)) {
-                source.DiscardAll();
-                m_Parser.Reset();
-            }
             if (source.IsEmpty()) {
                 if (IdleOrStop()) break;
                 continue;
@@ -69,6 +66,15 @@ bool ReplyReader::StartQueue(port::CRecvQueue& source) {
             Feed(source.Get());
         }
     });
+}
+
+bool ReplyReader::DiscardPending() {
+    if (m_Queue == nullptr) return false;
+    port::CRecvQueue& source = *m_Queue;
+    // With the reader stopped this thread is the queue's only consumer.
+    Stop();
+    source.DiscardAll();
+    return StartQueue(source);
 }
 
 bool ReplyReader::IdleOrStop() {

@@ -40,9 +40,11 @@ class ReplyReader : public QObject {
     void Stop();
     bool Running() const { return m_Thread.joinable(); }
 
-    /// Has the reader drop what its source holds and any reply begun, before
-    /// it reads on (the source's own consumer is the reader thread).
-    void DiscardPending() { m_Discard = true; }
+    /// Drops what the queue being read holds and any reply begun, before this
+    /// returns: the reader is stopped, the queue emptied and the reader started
+    /// again, so a request sent next is never answered into the discarded part.
+    /// False when the reader cannot be started again.
+    bool DiscardPending();
 
     /// Tests: the next Start fails as if no thread could be created.
     void FailNextStart() { m_FailNextStart = true; }
@@ -59,7 +61,7 @@ class ReplyReader : public QObject {
     std::thread m_Thread;
     std::atomic<bool> m_Stop{false};
     std::atomic<bool> m_Done{true};
-    std::atomic<bool> m_Discard{false};
+    port::CRecvQueue* m_Queue = nullptr;  ///< the source of StartQueue, else nullptr
     bool m_FailNextStart = false;
     std::mutex m_Mutex;
     std::condition_variable m_Wake;

@@ -115,7 +115,9 @@ void UserSetupExchange::QueueSerialRead() {
 
 void UserSetupExchange::QueueEthernetRead() {
     Queue([this] {
-        m_Reader.DiscardPending();
+        // Answers left over from an earlier read go before the first request.
+        if (!m_Reader.DiscardPending())
+            return Fail(base::Message(base::kMsgCannotCreateReceiveThread), "reply reader");
         if (!OpenEthernetExchange(false)) return Fail(WriteFailText(), "Ethernet read");
         return 0;
     });

@@ -26,6 +26,7 @@ struct SetupSession::Parts {
     std::unique_ptr<UserSetupExchange> exchange;
     base::EventLoopClock clock;
     port::PortKind kind = port::PortKind::Serial;
+    std::vector<SettingReply> refused;
 };
 
 SetupSession::SetupSession(const port::ConnectionSettings& connection, base::CErrorLog& log,
@@ -76,8 +77,12 @@ bool SetupSession::Run() {
 bool SetupSession::Read(UserSettings& settings, const SetupLists& lists, int timeoutMs,
                         std::vector<int>& missing) {
     UserSetupExchange& exchange = *m_Parts->exchange;
-    exchange.SetReplyHandler(
-        [&](const SettingReply& reply) { DecodeReply(reply, settings, lists); });
+    m_Parts->refused.clear();
+    exchange.SetReplyHandler([&](const SettingReply& reply) {
+        const DecodeStatus status = DecodeReply(reply, settings, lists);
+        if (status == DecodeStatus::OutOfRange || status == DecodeStatus::UnlistedValue)
+            m_Parts->refused.push_back(reply);
+    });
     exchange.SetReadDeadline(timeoutMs);
     exchange.BeginRead();
     // A parallel read ends when every reply is in or its time is up; on the
@@ -96,6 +101,8 @@ bool SetupSession::Read(UserSettings& settings, const SetupLists& lists, int tim
         if (!exchange.Answered(setting)) missing.push_back(setting);
     return exchange.LastOutcome() != UserSetupExchange::Outcome::Failed && missing.empty();
 }
+
+const std::vector<SettingReply>& SetupSession::Refused() const { return m_Parts->refused; }
 
 bool SetupSession::Write(UserSettings settings, const SetupLists& lists) {
     m_Parts->exchange->BeginWrite([settings, &lists]() mutable {

@@ -31,6 +31,9 @@ class SetupSession {
     /// (`missing` lists them).
     bool Read(UserSettings& settings, const SetupLists& lists, int timeoutMs,
               std::vector<int>& missing);
+    /// The answers of the last Read that the decoder refused (their settings
+    /// stay empty, or at their starting value for the margin and setup code).
+    const std::vector<SettingReply>& Refused() const;
     /// Enter-setup, set-values, leave-setup and the reconnect; false on failure.
     bool Write(UserSettings settings, const SetupLists& lists);
     bool TestPage();

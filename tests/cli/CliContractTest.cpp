@@ -42,6 +42,7 @@ struct Row {
     std::function<bool(const QJsonObject&)> underWay = {};
     int exitCode = 0;
     std::string errHas = {};
+    const char* errNot = nullptr;  ///< a text stderr must not hold
     std::string outHas = {};
     const char* json = nullptr;  ///< the outcome stdout's one JSON line must carry
 };
@@ -161,6 +162,9 @@ protected:
         const Result r = Run(row, p);
         EXPECT_EQ(r.exitCode, row.exitCode) << r.err;
         EXPECT_NE(r.err.find(row.errHas), std::string::npos) << r.err;
+        if (row.errNot != nullptr) {
+            EXPECT_EQ(r.err.find(row.errNot), std::string::npos) << r.err;
+        }
         EXPECT_NE(r.out.find(row.outHas), std::string::npos) << r.out;
         if (row.json != nullptr) {
             // One object on one line, whatever the outcome.
@@ -290,6 +294,12 @@ TEST_F(CliContract, JsonOnFailure) {
         {.name = "logo convert: unwritable output is a file problem",
          .args = {"logo", "convert", "-j", "{dir}/logo.bmp", "--out", "{dir}/no/dir/r.bin"},
          .exitCode = 3, .errHas = "cannot write", .json = "failed"},
+        {.name = "logo upload: unwritable output is a file problem",
+         .args = {"logo", "upload", "-j", "--out", "{dir}/no/dir/u.prn", "{dir}/logo.bmp"},
+         .exitCode = 3, .json = "failed"},
+        {.name = "logo erase: unwritable output is a file problem",
+         .args = {"logo", "erase", "-j", "--out", "{dir}/no/dir/e.prn"}, .exitCode = 3,
+         .json = "failed"},
         {.name = "logo list: missing profile",
          .args = {"logo", "list", "-j", "--profile", "{dir}/none.INI"}, .exitCode = 3,
          .json = "failed"},
@@ -376,12 +386,28 @@ TEST_F(CliContract, OptionEqualsValueAndStandardStreams) {
          .outHas = "speed=150\n"},
         {.name = "setup test-page --opt=value", .printer = Printer::Serial,
          .args = {"setup", "test-page", "--port={port}", "--flow=none"}, .errHas = "test page sent"},
-        {.name = "net search --opt=value", .printer = Printer::Udp,
-         .args = {"net", "search", "{udp}", "-j"}, .outHas = "\"mac\":\"00:2B:9E:12:34:56\"",
+        {.name = "net search --opt=value; --timeout sets the silence that ends it",
+         .printer = Printer::Udp, .args = {"net", "search", "{udp}", "--timeout=300", "-j"}, .outHas = "\"mac\":\"00:2B:9E:12:34:56\"",
          .json = "done"},
         {.name = "net set --opt=value", .printer = Printer::Udp,
          .args = {"net", "set", "--mac=00:2B:9E:12:34:56", "--ip=127.8.0.7", "--mask=255.255.255.0",
                   "--gateway=127.8.0.1", "--tcp-port=6001", "--dhcp=off", "{udp}"}},
+        {.name = "--to-file, the old spelling of --out",
+         .args = {"logo", "erase", "--to-file={dir}/e.prn"}},
+        {.name = "--answer-timeout, the old spelling of --timeout", .printer = Printer::Serial,
+         .args = {"setup", "read", "-p", "{port}", "--flow", "none", "--answer-timeout=3000"},
+         .outHas = "paper-width=80\n"},
+        {.name = "-q: errors only", .args = {"logo", "upload", "-q", "--out", "{dir}/u.prn",
+                                             "{dir}/logo.bmp"},
+         .errNot = "korva"},
+        {.name = "-q keeps the errors", .args = {"-q", "send", "-p", "/dev/ttyKORVA-none", "{dir}/stream.prn"},
+         .exitCode = 1, .errHas = "cannot open /dev/ttyKORVA-none"},
+        {.name = "-v: the technical log lines",
+         .args = {"send", "-v", "-p", "/dev/ttyKORVA-none", "{dir}/stream.prn"}, .exitCode = 1,
+         .errHas = "korva: log: CPorts::Open() CreateFile error\n"},
+        {.name = "without -v no log lines",
+         .args = {"send", "-p", "/dev/ttyKORVA-none", "{dir}/stream.prn"}, .exitCode = 1,
+         .errNot = "log:"},
         {.name = "-- ends the options: a file named like an option",
          .args = {"firmware", "check", "--series", "new", "--", "--fw.K22"}, .exitCode = 3,
          .errHas = "--fw.K22: ERROR : File Open"},

@@ -108,16 +108,17 @@ TEST_F(LogoCommand, ConvertRefusesBadFilesAndArguments) {
 
 TEST_F(LogoCommand, ListShowsTheProfilesLogos) {
     Write("a.bmp", lt::Rgb24Bmp(200, 100, [](int, int) { return lt::Gray(0); }));
-    Write("c.bmp", lt::Rgb24Bmp(8, 8, [](int, int) { return lt::Gray(0); }));
+    Write("로고.bmp", lt::Rgb24Bmp(8, 8, [](int, int) { return lt::Gray(0); }));
     const std::string ini = "[LOGO]\r\nLogofile1=" + (dir / "a.bmp").string() +
                             "\r\nLogofile2=" + (dir / "gone.bmp").string() +
-                            "\r\nLogofile3=" + (dir / "c.bmp").string() + "\r\n";
+                            "\r\nLogofile3=" + (dir / "로고.bmp").string() + "\r\n";
     Write("my.INI", {ini.begin(), ini.end()});
     Result r = Korva("logo list --profile my.INI");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("   1  a.bmp                                   2600  "), std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("   3  c.bmp                                      8  "), std::string::npos)
+    // Two columns for each Korean letter: the sizes stay in one column.
+    EXPECT_NE(r.out.find("   3  로고.bmp" + std::string(35, ' ') + "8  "), std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("Number of Image Files:   2 / 255\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Total Image File Size:   3 / 384 KByte\n"), std::string::npos) << r.out;

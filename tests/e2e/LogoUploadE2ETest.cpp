@@ -2,14 +2,15 @@
 // korva-sim as the printer over a pty and over loopback TCP.
 #include <QFile>
 #include <QJsonArray>
-
+#include <QProcess>
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 
 #include "LogoE2E.h"
+#include "base/EventLoopClock.h"
 #include "app/MemoryProfile.h"
 #include "base/Messages.h"
-#include "base/EventLoopClock.h"
 #include "logo/LogoOptions.h"
 #include "logo/NvUpload.h"
 #include "logo/UploadConverter.h"
@@ -194,6 +195,24 @@ TEST_F(LogoUploadE2E, AFileDeletedBeforeUploadSendsNothingAndIsNamed) {
     EXPECT_TRUE(SimHarness::Received(state, 0).isEmpty());
 }
 
+TEST_F(LogoUploadE2E, LogosThatCentringWidensPastTheNvAreaSendNothing) {
+    ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
+    // Listed at 10,944 bytes each; centred in 512 dots (288 dots wide) they
+    // need 49,248 each, 393,984 in all: more than the 393,216 of the NV area.
+    for (int n = 1; n <= 8; ++n) {
+        const std::string name = "narrow" + std::to_string(n) + ".bmp";
+        entries.push_back({n, name, WritePatternBmp(dir, name, 64, 1368), 10944, true});
+    }
+    auto port = SimSerialPort(sim, log);
+    EXPECT_EQ(Upload(*port, base::DefaultClock()), Outcome::NvAreaTooSmall);
+    EXPECT_EQ(messages.Texts().back(), base::Message(base::kMsgNvAreaTooSmall));
+    EXPECT_EQ(profile.Text(), "[LOGO]\r\nLogofile1=/old/one.bmp\r\n");
+    const QJsonObject state = sim.WaitForState(
+        [](const QJsonObject& s) { return !s["received"].toArray().isEmpty(); }, 500);
+    EXPECT_TRUE(SimHarness::Received(state, 0).isEmpty());
+    EXPECT_TRUE(state["nv_images"].toArray().isEmpty());
+}
+
 TEST_F(LogoUploadE2E, CommandLineUploadOverPtyAndTcp) {
     ASSERT_TRUE(sim.Start({"--serial", "--tcp", "127.0.0.1:0"})) << sim.Error().toStdString();
     ListExample();
@@ -208,6 +227,37 @@ TEST_F(LogoUploadE2E, CommandLineUploadOverPtyAndTcp) {
                                 std::to_string(sim.TcpPort()), &err), 0) << err;
     state = WaitForImages(0);
     EXPECT_EQ(SimHarness::Received(state, 1), Bytes("1c 71 01 00 00 00 00"));
+}
+
+TEST_F(LogoUploadE2E, ASecondCtrlCEndsTheCancelWaitAtOnceAndSaysWhatThePrinterMayHold) {
+    ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
+    WritePatternBmp(dir, "a.bmp", 512, 800);  // 51,200 bytes: a cancel then waits 102 s
+    WritePatternBmp(dir, "b.bmp", 512, 800);
+    QProcess korva;
+    korva.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    korva.setProgram(KORVA_BIN_DIR "/korva");
+    korva.setArguments({"logo", "upload", "--port", sim.SerialPath(), "--baud", "115200", "--flow",
+                        "none", "a.bmp", "b.bmp"});
+    korva.start();
+    ASSERT_TRUE(korva.waitForStarted());
+    sim.WaitForState([](const QJsonObject& s) {
+        const QJsonArray received = s["received"].toArray();
+        return !received.isEmpty() && received[0].toObject()["byte_count"].toInt() > 10000;
+    });
+    ::kill(static_cast<pid_t>(korva.processId()), SIGINT);  // cancel: image 1 still finishes
+    WaitForImages(1);
+    EXPECT_FALSE(korva.waitForFinished(500)) << "the first Ctrl-C waits for the printer";
+    ::kill(static_cast<pid_t>(korva.processId()), SIGINT);
+    ASSERT_TRUE(korva.waitForFinished(3000));
+    EXPECT_EQ(korva.exitCode(), 130);
+    const std::string err = korva.readAllStandardError().toStdString();
+    EXPECT_NE(err.find("korva: second signal: ended at once; the printer may hold logo 1 of this "
+                       "upload and may still wait for the rest of its definition"),
+              std::string::npos)
+        << err;
+    const QJsonObject state = WaitForImages(1);
+    EXPECT_EQ(SimHarness::Received(state, 0),
+              Bytes("1d 49 01 1b 40 1c 71 02 40 00 64 00") + PatternRaster(512, 800));
 }
 
 }  // namespace

@@ -138,4 +138,12 @@ TEST(FirmwareCommand, DownloadRefusesBadFilesAndUsage) {
     EXPECT_EQ(KorvaProcess().Run({"firmware", "download", "--port", "/dev/null", Path(dir, "fw.K20")}).exitCode, 2);
     EXPECT_EQ(KorvaProcess().Run({"firmware", "download", "--port", "/dev/null", "--device-type", "2", "--area",
                                   "downloader", Path(dir, "fw.K20")}).exitCode, 2);
+    for (const char* type : {"1", "3"}) {
+        KorvaResult font =
+            KorvaProcess().Run({"firmware", "download", "--port", Path(dir, "out.prn"),
+                                "--device-type", type, "--area", "font", Path(dir, "fw.K20")});
+        EXPECT_EQ(font.exitCode, 2) << type;
+        EXPECT_TRUE(Contains(font.err, "only KORVA10 printers")) << font.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.prn"));
 }

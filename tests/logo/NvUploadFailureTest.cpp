@@ -145,6 +145,10 @@ TEST_F(NvUploadFailure, ARasterItsHeaderCannotDescribeIsRefusedBeforeSending) {
     gray = true;
     List(1, "wide.bmp", 0x2000 * 8, 8);  // x = 0x2000 would lose a bit to the gray mark
     auto wide = MakeUpload(PortKind::OutputFile);
-    EXPECT_EQ(Run(*wide), Outcome::FileUnreadable);
-    ExpectBox("File open error!!\r\n(/logos/wide.bmp)", MsgStyle::OkExclamation);
+    EXPECT_EQ(Run(*wide), Outcome::ImageTooLarge);
+    ExpectBox(
+        "The image is too large for an NV bit image: 65536 x 8 dots (gray print: at most "
+        "65528 dots wide).\r\n(/logos/wide.bmp)",
+        MsgStyle::OkExclamation);
+    EXPECT_TRUE(stream->Events().empty());
 }

@@ -168,10 +168,21 @@ TEST_F(NvUploadStream, CancelDuringImageTwoOfFiveCompletesWithThreeEmptyHeaders)
     profile.values["LOGO/Logofile1"] = "kept";
     savedKeyCount = 1;
     auto upload = MakeUpload(PortKind::Serial);
+    std::vector<std::string> countdown;
     Run(*upload, [&] {
         if (upload->Progress().imagesBegun == 2) upload->Cancel();
+        // The window stays up through the waits, saying what the printer holds.
+        const std::string& status = upload->Progress().status;
+        if (upload->Progress().transferring && status.rfind("Cancelled", 0) == 0 &&
+            (countdown.empty() || countdown.back() != status))
+            countdown.push_back(status);
     });
     EXPECT_EQ(upload->GetOutcome(), Outcome::Cancelled);
+    const std::string held =
+        "Cancelled: the printer holds logos 1..2 of this upload; its "
+        "earlier logos are erased. Waiting for the printer... ";
+    EXPECT_EQ(countdown,
+              (std::vector<std::string>{held + "4 s", held + "3 s", held + "2 s", held + "1 s"}));
     const auto writes = stream->Writes();
     // check, init, FS q, two images of header + 512 + 512 + 0, three empty headers
     ASSERT_EQ(writes.size(), 3u + 2 * 4 + 3);
@@ -180,7 +191,7 @@ TEST_F(NvUploadStream, CancelDuringImageTwoOfFiveCompletesWithThreeEmptyHeaders)
     for (size_t i = 11; i < 14; ++i) EXPECT_EQ(writes[i], HexBytes("00 00 00 00"));
     const auto t = stream->WriteTimes();
     EXPECT_EQ(t[11] - t[10], 10 + 10 + 2 * 1024);  // 2 ms per byte of the interrupted image
-    EXPECT_EQ(clock.Waits().back(), 1024);          // then 1 ms per byte
+    EXPECT_EQ(clock.NowMs() - t[13], 1024);        // then 1 ms per byte
     EXPECT_EQ(profile.values, (std::map<std::string, std::string>{{"LOGO/Logofile1", "kept"}}));
     EXPECT_EQ(upload->SavedKeyCount(), 1);
     EXPECT_EQ(messages->Boxes().size(), 1u);  // the question only: no completion message

@@ -238,7 +238,18 @@ TEST_F(NetSettingDlg, RefusalsKeepThePrinterChosenAndNoDisablesTheChange) {
                                                           base::Message(base::kMsgPortRange)}));
     EXPECT_TRUE(dlg.ChangeButton()->isEnabled()) << "nothing was asked yet";
 
+    // A number above 255 stays as typed, marked, and the change names the field.
     dlg.PortEdit()->setText("1024");
+    dlg.SubnetEdit()->clear();
+    Type(dlg.SubnetEdit(), "300.1.2.3");
+    EXPECT_EQ(dlg.SubnetEdit()->text(), "300.1.2.3");
+    EXPECT_FALSE(dlg.SubnetEdit()->styleSheet().isEmpty());
+    EXPECT_FALSE(dlg.SubnetEdit()->toolTip().isEmpty());
+    dlg.ChangeButton()->click();
+    EXPECT_EQ(messages.Texts().back(), "Subnet: each of the four numbers must be between 0 ~ 255.");
+    dlg.SubnetEdit()->setText("255.255.255.0");
+    EXPECT_TRUE(dlg.SubnetEdit()->styleSheet().isEmpty());
+
     dlg.ChangeButton()->click();
     EXPECT_EQ(messages.Texts().back(), kAsk);
     EXPECT_FALSE(dlg.ChangeButton()->isEnabled());
@@ -256,12 +267,19 @@ TEST_F(NetSettingDlg, ManualChangeAddressesThe002B9EPrinterByItsLowBytes) {
     dlg.GatewayEdit()->setText("10.0.0.0");
     dlg.PortEdit()->setText("9100");
     Type(dlg.ManualMacEdit(0), "3c");  // typed lower-case, taken upper-case
-    Type(dlg.ManualMacEdit(1), "4D");
+    Type(dlg.ManualMacEdit(1), "4");
+    dlg.ManualButton()->click();  // the second field is incomplete: said, nothing sent
+    Type(dlg.ManualMacEdit(1), "D");
     Type(dlg.ManualMacEdit(2), "5e");
     EXPECT_EQ(dlg.ManualMacEdit(0)->text(), "3C");
     dlg.ManualButton()->click();
 
-    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kAsk, kDone}));
+    EXPECT_EQ(messages.Texts(),
+              (std::vector<std::string>{"MAC(Low 3byte): field 2 is incomplete. Enter two "
+                                        "hexadecimal digits (0-9, A-F).",
+                                        kAsk, kDone}));
+    EXPECT_EQ(printer.Events(2).size(), 2u)
+        << "the refused click sent nothing: one change, one apply";
     const QJsonObject state = printer.sim.WaitForState(
         [](const QJsonObject& s) { return s["network"]["ip"] == "192.168.0.255"; });
     EXPECT_EQ(state["network"]["ip"].toString(), "192.168.0.255");

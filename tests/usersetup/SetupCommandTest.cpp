@@ -1,8 +1,12 @@
 // `korva setup read|write|test-page` as a subprocess against korva-sim.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 
 #include "UserSetupTestSupport.h"
 #include "cli/FakeDeviceTree.h"
@@ -48,13 +52,87 @@ TEST(SetupCommand, WriteKeepsTheSettingsItDoesNotName) {
     KorvaProcess second;
     r = second.Run(SerialArgs(sim, {"setup", "write", "speed=150", "--json"}));
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(Contains(r.out, "\"speed\":\"150\"")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "\"speed\":150")) << r.out;  // numbers as numbers
     const QJsonObject state =
         sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 249) == "150"; });
     EXPECT_EQ(SimSetting(state, 249), "150");
     EXPECT_EQ(SimSetting(state, 255), "171");  // 0xAB, from the first write
     EXPECT_EQ(SimSetting(state, 250), "24");
-    EXPECT_EQ(SimSetting(state, 3), "6");  // 58 mm without a column choice stays 80 mm
+    EXPECT_EQ(SimSetting(state, 3), "3");  // 58 mm with the 32 columns the dialog proposes
+}
+
+TEST(SetupCommand, AnAnswerThatCannotBeReadIsNotWrittenBack) {
+    EnsureQtApp();
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
+    // Another program leaves a margin of 600 dots, beyond what the tool reads.
+    const int fd = OpenRawTty(sim.SerialPath());
+    ASSERT_GE(fd, 0);
+    ASSERT_TRUE(WriteAll(fd, Bytes("1d2845030001494e 1d2845040005fa5802 1d28450400024f5554")));
+    sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 250) == "600"; });
+    ::close(fd);
+    KorvaProcess refused;
+    KorvaResult r = refused.Run(SerialArgs(sim, {"setup", "write", "speed=150"}));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "margin (setting 250) could not be read from its answer \"600\""))
+        << r.err;
+    KorvaProcess named;
+    r = named.Run(SerialArgs(sim, {"setup", "write", "speed=150", "margin=24"}));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 249) == "150"; });
+    EXPECT_EQ(SimSetting(state, 250), "24");
+    EXPECT_EQ(SimSetting(state, 249), "150");
+    ASSERT_EQ(state["received"].toArray().size(), 3);  // the other program, refused, named
+    EXPECT_FALSE(SimHarness::Received(state, 1).contains(QByteArray::fromHex("1d2845030001494e")))
+        << "the refused write sent no enter-setup";
+}
+
+TEST(SetupCommand, ProfileListsAndAnotherPrintersSettings) {
+    EnsureQtApp();
+    SimHarness from, to;
+    ASSERT_TRUE(from.Start({"--serial"})) << from.Error().toStdString();
+    ASSERT_TRUE(to.Start({"--serial"})) << to.Error().toStdString();
+    // A profile with a code page of its own, where the dialog reads it too.
+    QTemporaryDir config;
+    ASSERT_TRUE(QDir(config.path()).mkpath("korvatool"));
+    QFile ini(config.filePath("korvatool/KorvaTool.INI"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[USER]\r\nCodePage0=0|PC437\r\nCodePage1=7|Custom\r\n");
+    ini.close();
+    auto korva = [&](const SimHarness& sim, QStringList args) {
+        KorvaProcess process;
+        process.SetEnv("XDG_CONFIG_HOME", config.path());
+        return process.Run(SerialArgs(sim, args));
+    };
+    KorvaResult r = korva(from, {"setup", "write", "code-page=7", "paper-width=58", "columns=30",
+                                 "bell=melody2", "speed=180", "margin=24", "setup-code=ab"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = korva(from, {"setup", "read", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    QTemporaryDir dir;
+    QFile saved(dir.filePath("printer.json"));
+    ASSERT_TRUE(saved.open(QIODevice::WriteOnly));
+    saved.write(QByteArray::fromStdString(r.out));
+    saved.close();
+
+    r = korva(to, {"setup", "write", "--from", saved.fileName()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QJsonObject original = from.State(), copy = to.WaitForState([](const QJsonObject&s) {
+        return SimSetting(s, 255) == "171";
+    });
+    EXPECT_EQ(copy["settings"].toObject(), original["settings"].toObject());
+    EXPECT_EQ(SimSetting(copy, 246), "7");
+    EXPECT_EQ(SimSetting(copy, 3), "2");  // 58 mm, 30 columns
+
+    // The same checks as NAME=VALUE: a bad value in the file sends nothing.
+    saved.open(QIODevice::WriteOnly);
+    saved.write(R"({"settings":{"speed":"190","margin":"0"}})");
+    saved.close();
+    r = korva(to, {"setup", "write", "--from", saved.fileName()});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(Contains(r.err, "speed takes 220|200|180|150")) << r.err;
+    EXPECT_EQ(to.State()["received"].toArray().size(), 1);
 }
 
 TEST(SetupCommand, WhatReadPrintsWriteTakesBackUnchanged) {
@@ -89,6 +167,24 @@ TEST(SetupCommand, BadValuesAreRefusedBeforeAnythingIsSent) {
         EXPECT_EQ(r.exitCode, 2) << bad.toStdString();
         EXPECT_TRUE(Contains(r.err, "Try 'korva setup write --help'.")) << r.err;
     }
+    // Without a read, settings that go together must be named together.
+    const struct {
+        QStringList words;
+        const char* says;
+    } alone[] = {
+        {{"density=dark"}, "density needs paper-type"},
+        {{"paper-type=2color"}, "paper-type needs density"},
+        {{"bell-times=2"}, "bell-times needs bell"},
+        {{"paper-width=58"}, "paper-width=58 needs columns=30|32"},
+        {{"nv-user=320"}, "nv-user needs nv-graphic"},
+    };
+    for (const auto& row : alone) {
+        KorvaProcess korva;
+        const KorvaResult r =
+            korva.Run(SerialArgs(sim, QStringList{"setup", "write", "--no-read"} + row.words));
+        EXPECT_EQ(r.exitCode, 2) << row.says;
+        EXPECT_TRUE(Contains(r.err, row.says)) << r.err;
+    }
     KorvaProcess memory;
     const KorvaResult r = memory.Run(SerialArgs(sim, {"setup", "write", "nv-user=128"}));
     EXPECT_EQ(r.exitCode, 2);
@@ -96,7 +192,8 @@ TEST(SetupCommand, BadValuesAreRefusedBeforeAnythingIsSent) {
     EXPECT_TRUE(Contains(r.err, "Total NV Memory Size 448KB")) << r.err;
     const QJsonObject state = sim.State();
     EXPECT_EQ(SimSetting(state, 1), "1");  // still 64 KByte: no set-values reached it
-    for (int i = 0; i < 3; ++i)            // no enter-setup on any connection
+    const QJsonArray received = state["received"].toArray();
+    for (int i = 0; i < received.size(); ++i)  // no enter-setup on any connection
         EXPECT_FALSE(
             SimHarness::Received(state, i).contains(QByteArray::fromHex("1d2845030001494e")));
 }
@@ -112,7 +209,7 @@ TEST(SetupCommand, EthernetReadAsJsonAndTestPage) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_EQ(json["outcome"], "done") << r.out;
-    EXPECT_EQ(json["settings"]["paper-width"], "80") << r.out;
+    EXPECT_EQ(json["settings"]["paper-width"], 80) << r.out;
     EXPECT_FALSE(Contains(r.out, "stop-bits")) << r.out;  // not asked over Ethernet
     KorvaProcess test;
     r = test.Run(QStringList{"setup", "test-page"} << ethernet);
@@ -164,7 +261,7 @@ TEST(SetupCommand, ParallelReadThroughTheParallelPortControl) {
     const KorvaResult r =
         korva.Run({"setup", "read", "--port", "LPT1", "--timeout", "3000", "--json"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(Contains(r.out, "\"nv-graphic\":\"384\"")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "\"nv-graphic\":384")) << r.out;
     EXPECT_FALSE(Contains(r.out, "stop-bits")) << r.out;  // not asked on a parallel port
 }
 

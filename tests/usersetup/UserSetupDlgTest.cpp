@@ -1,6 +1,7 @@
 // The user setup dialog under the offscreen platform, against korva-sim on a
 // pty, with the message seam recording every box.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAbstractSpinBox>
 #include <QButtonGroup>
@@ -379,6 +380,20 @@ TEST(UserSetupDlgPorts, EthernetReadFillsTheControlsAndFreesTheButtonsAgain) {
     EXPECT_TRUE(test::SpinUntil([&] { return dialog.SetValueButton()->isEnabled(); }, 3000));
     EXPECT_TRUE(dialog.GetValueButton()->isEnabled());
     EXPECT_TRUE(dialog.DefaultButton()->isEnabled());
+    EXPECT_EQ(dialog.Controls().paperWidth.group->checkedId(), kWidth80mm);
+
+    // Another program sets 58 mm with 32 columns while the link stays open;
+    // the next Get Value reads it, paper width first.
+    const int other = sim.ConnectTcp();
+    ASSERT_GE(other, 0);
+    ASSERT_TRUE(test::WriteAll(other, test::Bytes("1d2845030001494e 1d28450700050303 00fa0000 "
+                                                  "1d28450400024f5554")));
+    sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 3) == "3"; });
+    ::close(other);
+    dialog.GetValueButton()->click();
+    ASSERT_TRUE(test::SpinUntil([&] { return dialog.Exchange().AllAnswered(); }));
+    EXPECT_EQ(dialog.Controls().paperWidth.group->checkedId(), kWidth58mm);
+    EXPECT_EQ(dialog.Controls().columnList->currentText(), "32 Column");
     EXPECT_TRUE(boxes.shown.empty());
 }
 

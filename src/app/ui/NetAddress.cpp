@@ -18,13 +18,13 @@ namespace korva::app::ui {
 bool IsPrinterIpAddress(const QString& text) {
     const QStringList parts = text.split(QLatin1Char('.'));
     if (parts.size() != 4) return false;
-    int last = -1;
     for (const QString& part : parts) {
         bool ok = false;
-        last = part.toInt(&ok);
-        if (!ok || part.isEmpty() || part.size() > 3 || last < 0 || last > 255) return false;
+        const int number = part.toInt(&ok);
+        if (!ok || part.isEmpty() || part.size() > 3 || number < 0 || number > 255) return false;
     }
-    return last >= 1 && last <= 254;
+    // Any last number: in a subnet wider than /24, x.y.1.255 and x.y.2.0 are hosts.
+    return true;
 }
 
 namespace {

@@ -69,8 +69,8 @@ CNetAddress* MainNetAddress();
 /// Set by the connection dialog for its own Ethernet address dialog.
 void SetMainNetAddress(CNetAddress* dialog);
 
-/// The printer's last octet must address a host: 1..254. True for a dotted
-/// quad of four numbers 0..255 whose last number is in that range.
+/// True for a dotted quad of four numbers 0..255, whatever its last number
+/// (the subnet, which decides what is a host, is not known here).
 bool IsPrinterIpAddress(const QString& text);
 
 }  // namespace korva::app::ui

@@ -16,6 +16,7 @@ CProgress::CProgress(const QString& title, const QString& status, QWidget* paren
     setWindowTitle(title);
     setModal(true);
     m_Status->setMinimumWidth(fontMetrics().averageCharWidth() * 48);
+    m_Status->setWordWrap(true);  // the countdown after a cancel is a sentence
     m_Status->setAccessibleName(QStringLiteral("Status"));
     m_Bar->setAccessibleName(title);
     m_Bar->setRange(0, 0);

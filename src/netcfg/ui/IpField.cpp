@@ -7,8 +7,29 @@
 namespace korva::netcfg::ui {
 namespace {
 
-// One number of 0..255, possibly still blank while being typed.
-const QString kOctet = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])?");
+// Up to four dotted numbers of up to three digits. A number above 255 is
+// kept as typed (dropping the digit would silently change the address) but
+// makes the text unacceptable, which the field shows.
+class DottedValidator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        static const QRegularExpression shape(QStringLiteral("^[0-9]{0,3}(\\.[0-9]{0,3}){0,3}$"));
+        if (!shape.match(input).hasMatch()) return Invalid;
+        for (const QString& number : input.split(QLatin1Char('.')))
+            if (number.toInt() > 255) return Intermediate;
+        return Acceptable;
+    }
+};
+
+constexpr const char* kRangeHint = "Each number is 0 ~ 255";
+
+void ShowRangeCue(QLineEdit* field) {
+    const bool bad = !field->hasAcceptableInput();
+    field->setStyleSheet(bad ? QStringLiteral("QLineEdit { border: 2px solid red; }") : QString());
+    field->setToolTip(bad ? QString::fromLatin1(kRangeHint) : QString());
+    field->setAccessibleDescription(bad ? QString::fromLatin1(kRangeHint) : QString());
+}
 
 class UpperCaseValidator : public QRegularExpressionValidator {
   public:
@@ -23,9 +44,9 @@ class UpperCaseValidator : public QRegularExpressionValidator {
 
 QLineEdit* MakeIpField(QWidget* parent) {
     auto* field = new QLineEdit(parent);
-    const QRegularExpression pattern(kOctet + "(\\." + kOctet + "){0,3}");
-    field->setValidator(new QRegularExpressionValidator(pattern, field));
+    field->setValidator(new DottedValidator(field));
     field->setPlaceholderText(QStringLiteral("0.0.0.0"));
+    QObject::connect(field, &QLineEdit::textChanged, field, [field] { ShowRangeCue(field); });
     return field;
 }
 

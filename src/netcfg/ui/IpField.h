@@ -1,6 +1,7 @@
 #pragma once
 // Four-number IP address fields: typing is limited to at most four numbers of
-// 0..255, and a blank number reads as 0, as in an IP address control.
+// up to three digits, a number above 255 is marked (red frame, tooltip) rather
+// than dropped, and a blank number reads as 0, as in an IP address control.
 #include <QString>
 
 class QLineEdit;
