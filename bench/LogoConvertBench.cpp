@@ -1,6 +1,8 @@
 // Logo conversion speed: a 512 x 1000 24-bit bitmap, from the file's bytes to
-// the packed 1-bit raster and to the gray raster.
+// the packed 1-bit raster and to the gray raster; the same picture as a PNG
+// file (decoded by Qt's image reader) to the 1-bit raster.
 //   bench_logo_convert --write-bmp FILE   writes the test bitmap and exits
+//   bench_logo_convert --write-png FILE   writes the test picture as PNG and exits
 //   bench_logo_convert [benchmark flags]  runs the benchmarks
 #include <benchmark/benchmark.h>
 
@@ -8,6 +10,11 @@
 #include <cstring>
 #include <vector>
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+
+#include "logo/ImageDecode.h"
 #include "logo/LogoBitmap.h"
 
 namespace {
@@ -68,6 +75,33 @@ void Convert(benchmark::State& state, bool gray) {
                                                 benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The test picture as a PNG file's bytes (the bitmap decoded by Qt, saved as PNG).
+std::vector<uint8_t> TestPng() {
+    const std::vector<uint8_t> bmp = TestBitmap();
+    QImage image;
+    image.loadFromData(bmp.data(), static_cast<int>(bmp.size()), "BMP");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return {bytes.begin(), bytes.end()};
+}
+
+void BM_LogoConvertPng(benchmark::State& state) {
+    const std::vector<uint8_t> file = TestPng();
+    korva::logo::CLogoBitmap bitmap;
+    korva::logo::LogoOptions options;
+    for (auto _ : state) {
+        if (!bitmap.LoadDecoded(korva::logo::DecodeImageFile(file)))
+            state.SkipWithError("the test picture does not load");
+        bitmap.ConvertMono(options, false);
+        benchmark::DoNotOptimize(bitmap.raster().data());
+    }
+    state.counters["MP/s"] = benchmark::Counter(static_cast<double>(kWidth) * kHeight / 1e6,
+                                                benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_LogoConvertPng)->Unit(benchmark::kMillisecond);
+
 void BM_LogoConvertMono(benchmark::State& state) { Convert(state, false); }
 void BM_LogoConvertGray(benchmark::State& state) { Convert(state, true); }
 BENCHMARK(BM_LogoConvertMono)->Unit(benchmark::kMillisecond);
@@ -76,8 +110,9 @@ BENCHMARK(BM_LogoConvertGray)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--write-bmp") == 0) {
-        const std::vector<uint8_t> file = TestBitmap();
+    const bool png = argc == 3 && std::strcmp(argv[1], "--write-png") == 0;
+    if (png || (argc == 3 && std::strcmp(argv[1], "--write-bmp") == 0)) {
+        const std::vector<uint8_t> file = png ? TestPng() : TestBitmap();
         std::FILE* out = std::fopen(argv[2], "wb");
         const bool ok = out && std::fwrite(file.data(), 1, file.size(), out) == file.size();
         if (out) std::fclose(out);

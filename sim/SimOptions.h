@@ -26,7 +26,8 @@ struct SimOptions {
     bool tcp = false;
     Endpoint tcpEndpoint{"127.0.0.1", 6001};
     bool udp = false;
-    Endpoint udpEndpoint{"127.0.0.1", 2918};
+    /// Not 2918 on loopback: the answers go to 2918, where the tool listens.
+    Endpoint udpEndpoint{"127.0.0.1", 2919};
     int udpReplyPort = 2918;  ///< 0 answers to the sender's own port
     ReplyFraming framing;
     int series = 3;

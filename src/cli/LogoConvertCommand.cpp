@@ -58,7 +58,7 @@ int Parse(const ParsedOptions& options, ConvertArgs& out) {
 bool Load(logo::CLogoBitmap& bitmap, const std::string& path, logo::BitmapError& error) {
     if (path != "-") return logo::LoadLogoFile(bitmap, path, error);
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(std::cin), {}};
-    if (bitmap.LoadFile(std::move(bytes))) return true;
+    if (bitmap.LoadDecoded(logo::DecodeLogoBytes(std::move(bytes)))) return true;
     error = bitmap.LastError();
     return false;
 }
@@ -132,7 +132,8 @@ const CommandRegistration kLogoConvert{{
     "IN.bmp --out RASTER.bin [--gray] [--threshold T]\n"
     "                          [--center [--max-width W]] [--preview DOTS.png]",
     "Converts IN.bmp (- for standard input) as the logo upload does and prints\n"
-    "width=W height=H bytes=N (padded dots, after centring).",
+    "width=W height=H bytes=N (padded dots, after centring). IN may also be a\n"
+    "PNG, GIF, JPEG, TIFF or WebP picture, laid on white paper.",
     {
         OutOption("write the raster bytes (1-bit columns, or 4-bit\n"
                   "gray rows); - for standard output"),

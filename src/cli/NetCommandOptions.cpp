@@ -10,7 +10,8 @@ namespace korva::cli {
 std::vector<OptionSpec> WithNetEndpointOptions(std::vector<OptionSpec> own) {
     own.push_back({"broadcast", 0, "ADDR",
                    "where the datagrams go (default 255.255.255.255, every\n"
-                   "printer on the local network; 127.0.0.1 for korva-sim)"});
+                   "printer on the local network; for korva-sim on this\n"
+                   "machine: --broadcast 127.0.0.1 --udp-port 2919)"});
     // --port names the printer port everywhere else; the old spelling stays
     // accepted so scripts keep working.
     own.push_back({"udp-port", 0, "N", "UDP port they go to (default 2918)", {"port"}});

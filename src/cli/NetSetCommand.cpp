@@ -14,6 +14,7 @@
 #include "cli/Signals.h"
 #include "netcfg/ChangeRequest.h"
 #include "netcfg/NetSettingChange.h"
+#include "netcfg/NetText.h"
 
 namespace korva::cli {
 namespace {
@@ -29,6 +30,18 @@ std::optional<long> ParseNumber(const std::string& text) {
         value = value * 10 + (c - '0');
     }
     return value;
+}
+
+/// "; ignored the answers of 00:2B:9E:.. (10.0.0.7), ..." for replies that
+/// carried another MAC, or "".
+std::string IgnoredReplies(const netcfg::NetSettingChange& change) {
+    std::string text;
+    for (const netcfg::NetSettingChange::Reply& reply : change.OtherReplies()) {
+        text += text.empty() ? "; ignored the answers of " : ", ";
+        text += (reply.settings ? netcfg::formatMac(reply.settings->mac) : "an unreadable reply") +
+                " (" + reply.sender + ")";
+    }
+    return text;
 }
 
 int RunNetSet(const ParsedOptions& options) {
@@ -59,15 +72,21 @@ int RunNetSet(const ParsedOptions& options) {
     StopScope stop(StopMode::Unstoppable, "the change is on its way; it cannot be stopped");
     base::RealClock clock;
     netcfg::NetSettingChange change(clock, *endpoints, request, /*askConfirmation=*/false);
+    // Only the changed printer's own answer (its MAC in the reply) counts here.
+    change.RequireMatchingAnswer();
     base::RunSteps(change, clock);
     int code = kExitPrinter;
+    std::string answeredBy;
     switch (change.GetOutcome()) {
         case netcfg::NetSettingChange::Outcome::Applied:
             if (change.Answered()) {
+                answeredBy = change.AnswerReply()->sender;
+                Note("answered by " + netcfg::formatMac(request.settings.mac) + " from " +
+                     answeredBy);
                 code = kExitOk;
                 break;
             }
-            Error("no printer answered the change for " + mac);
+            Error("no printer answered the change for " + mac + IgnoredReplies(change));
             break;
         case netcfg::NetSettingChange::Outcome::Refused:
             code = kExitUsage;
@@ -75,7 +94,10 @@ int RunNetSet(const ParsedOptions& options) {
         default:
             break;
     }
-    JsonReport(OutcomeOfExit(code)).Set("mac", mac).Set("ip", options.Get("ip")).Print();
+    JsonReport report(OutcomeOfExit(code));
+    report.Set("mac", netcfg::formatMac(request.settings.mac)).Set("ip", options.Get("ip"));
+    if (!answeredBy.empty()) report.Set("answered_by", answeredBy);
+    report.Print();
     return code;
 }
 
@@ -86,7 +108,8 @@ const CommandRegistration kNetSet{{
     "                     --gateway A.B.C.D --tcp-port N --dhcp on|off\n"
     "                     [--broadcast ADDR]",
     "Sends the change to the printer with that MAC, waits up to one second for its\n"
-    "answer, then sends the apply; the printer beeps and switches itself off.\n"
+    "answer (a reply carrying that MAC; others are ignored), then sends the apply;\n"
+    "the printer beeps and switches itself off.\n"
     "The IP address and gateway must end in 1..254, the TCP port lie in 1024..65534.\n"
     "Exit code 1 when no printer answered the change.",
     WithNetEndpointOptions({

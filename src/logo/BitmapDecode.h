@@ -23,7 +23,7 @@ enum class BitmapErrorKind {
     BadColourTable,          ///< table missing, absurd or outside the file
     BadMasks,                ///< zero, overlapping or non-contiguous bit fields
     BadPixelOffset,          ///< pixel data starts inside the headers or past the end
-    BadRle,                  ///< a run passes its row or the image, or the data ends early
+    BadRle,                  ///< a run or jump passes the last row, or the data ends early
     IndexBeyondColourTable,  ///< a pixel names a colour the table does not have
 };
 

@@ -8,10 +8,10 @@
 
 namespace korva::logo {
 
-bool CLogoBitmap::LoadFile(std::span<const uint8_t> file) { return Accept(DecodeBitmap(file)); }
+bool CLogoBitmap::LoadFile(std::span<const uint8_t> file) { return LoadDecoded(DecodeBitmap(file)); }
 
 bool CLogoBitmap::LoadFile(std::vector<uint8_t>&& file) {
-    return Accept(DecodeBitmap(std::move(file)));
+    return LoadDecoded(DecodeBitmap(std::move(file)));
 }
 
 void CLogoBitmap::Unload(BitmapError reason) {
@@ -19,10 +19,10 @@ void CLogoBitmap::Unload(BitmapError reason) {
     result.error = std::move(reason);
     if (result.error.kind == BitmapErrorKind::None)
         result.error.kind = BitmapErrorKind::FileUnreadable;
-    Accept(std::move(result));
+    LoadDecoded(std::move(result));
 }
 
-bool CLogoBitmap::Accept(BitmapDecodeResult&& result) {
+bool CLogoBitmap::LoadDecoded(BitmapDecodeResult&& result) {
     m_Loaded = false;
     m_RasterLength = 0;
     m_CentringBytes = 0;

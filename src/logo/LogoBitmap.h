@@ -18,6 +18,8 @@ class CLogoBitmap {
     bool LoadFile(std::span<const uint8_t> file);
     /// The same, taking over the file's buffer (no copy of the pixel rows).
     bool LoadFile(std::vector<uint8_t>&& file);
+    /// Takes an image another reader decoded (a picture format, see LogoFile.h).
+    bool LoadDecoded(BitmapDecodeResult&& result);
     /// Drops the image, recording why (a file that could not even be read).
     void Unload(BitmapError reason);
     const BitmapError& LastError() const { return m_Error; }
@@ -54,7 +56,6 @@ class CLogoBitmap {
     int centringBytes() const { return m_CentringBytes; }
 
   private:
-    bool Accept(BitmapDecodeResult&& result);
     void FillWorkImage(const LogoOptions& options);
     void Centre(int maxPrintableWidth);
 

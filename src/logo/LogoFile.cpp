@@ -5,6 +5,8 @@
 #include <cstring>
 #include <memory>
 
+#include "logo/ImageDecode.h"
+
 namespace korva::logo {
 
 bool ReadBitmapFile(const std::string& path, std::vector<uint8_t>& bytes, BitmapError& error) {
@@ -48,13 +50,19 @@ bool ReadBitmapFile(const std::string& path, std::vector<uint8_t>& bytes, Bitmap
     return true;
 }
 
+BitmapDecodeResult DecodeLogoBytes(std::vector<uint8_t>&& bytes) {
+    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+        return DecodeBitmap(std::move(bytes));
+    return DecodeImageFile(bytes);
+}
+
 bool LoadLogoFile(CLogoBitmap& bitmap, const std::string& path, BitmapError& error) {
     std::vector<uint8_t> bytes;
     if (!ReadBitmapFile(path, bytes, error)) {
         bitmap.Unload(error);  // drops any previous image
         return false;
     }
-    if (bitmap.LoadFile(std::move(bytes))) return true;
+    if (bitmap.LoadDecoded(DecodeLogoBytes(std::move(bytes)))) return true;
     error = bitmap.LastError();
     return false;
 }
@@ -63,7 +71,7 @@ BitmapDecodeResult ProbeLogoFile(const std::string& path) {
     std::vector<uint8_t> bytes;
     BitmapDecodeResult result;
     if (!ReadBitmapFile(path, bytes, result.error)) return result;
-    return DecodeBitmap(std::move(bytes));
+    return DecodeLogoBytes(std::move(bytes));
 }
 
 }  // namespace korva::logo

@@ -1,6 +1,8 @@
 #pragma once
-// File access for the logo codec: reads a bitmap file whole and hands its
-// bytes to the reader, which itself never touches the file system.
+// File access for the logo codec: reads a logo file whole and hands its
+// bytes to the reader, which itself never touches the file system. Bitmap
+// files (starting "BM") go to the tool's own bitmap reader; any other picture
+// format to Qt's image plugins (ImageDecode.h).
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,6 +17,9 @@ inline constexpr uint64_t kMaxBitmapFileBytes = uint64_t{160} << 20;
 
 /// Reads a whole file into `bytes`; on failure the error says why.
 bool ReadBitmapFile(const std::string& path, std::vector<uint8_t>& bytes, BitmapError& error);
+
+/// Decodes a logo file's bytes with the reader its first bytes call for.
+BitmapDecodeResult DecodeLogoBytes(std::vector<uint8_t>&& bytes);
 
 /// LoadFile from a path: reads the file, then decodes it. False with
 /// bitmap.LastError() or `error` telling why.

@@ -29,6 +29,11 @@ void LogoList::Clear() {
     ShowZeroTexts();
 }
 
+void LogoList::RememberCentring() {
+    for (size_t row = 0; row < centreByRow.size(); ++row)
+        centreByRow[row] = row < entries.size() && entries[row].centerAlign;
+}
+
 void LogoList::ShowZeroTexts() {
     countText = FormatCountText(0);
     sizeText = FormatSizeText(0, nvCapacityKB);

@@ -25,7 +25,8 @@ struct LogoEntry {
     std::string size;    ///< NV bytes, "%15d" (rewritten "%d" by a gray switch)
     std::string path;    ///< full path, as picked or as read from the profile
     /// Centre this image in the maximum printable width at upload. Belongs to
-    /// the logo, so sorting rows never moves it to another one.
+    /// the logo, so sorting rows never moves it to another one; a new entry
+    /// takes the tick its row position had (LogoList::centreByRow).
     bool centerAlign = false;
 
     int NumberValue() const;
@@ -44,10 +45,18 @@ struct LogoList {
     bool loadedFlag = false;  ///< filled since the logo tool was opened
     int savedKeyCount = 0;    ///< "Logofile%d" keys the profile held when last read or written
     std::vector<int> refusedNumbers;  ///< profile numbers whose files were refused
+    /// Auto-centre ticks by row position in stored order, for the whole
+    /// program run: a list read again from the profile (the tool reopened,
+    /// Reset) gets its ticks back. Never cleared with the entries.
+    std::vector<bool> centreByRow = std::vector<bool>(kMaxLogos, false);
 
     int Count() const { return static_cast<int>(entries.size()); }
-    /// Empties the list: no entries, total 0, zero texts.
+    /// Empties the list: no entries, total 0, zero texts (the ticks by row stay).
     void Clear();
+    /// Records every entry's tick at its row position; rows past the end lose theirs.
+    void RememberCentring();
+    /// The tick remembered for that row position.
+    bool CentreAtRow(size_t row) const { return row < centreByRow.size() && centreByRow[row]; }
     /// Texts for an empty list: "  0 / 255" and "  0 / 384 KByte".
     void ShowZeroTexts();
     /// Positions of the entries in upload order: ascending logo number, equal

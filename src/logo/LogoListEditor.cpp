@@ -83,6 +83,7 @@ bool LogoListEditor::AddFile(int number, const std::string& path) {
         entry.name = BaseName(path);
         entry.size = Format("%15ld", size);
         entry.path = path;
+        entry.centerAlign = m_List.CentreAtRow(m_List.entries.size());
         m_List.entries.push_back(std::move(entry));
         m_List.totalBytes += size;
         m_List.countText = FormatCountText(m_List.Count());

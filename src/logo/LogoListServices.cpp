@@ -16,6 +16,20 @@ LogoFileInfo ProbeLogoFileInfo(const std::string& path) {
     return info;
 }
 
+std::string WideLogoNote(const LogoList& list, int maxPrintableWidth) {
+    std::string lines;
+    for (size_t i : list.UploadOrder()) {
+        const LogoEntry& entry = list.entries[i];
+        const LogoFileInfo info = ProbeLogoFileInfo(entry.path);
+        if (!info.ok() || info.width <= maxPrintableWidth) continue;
+        lines += "\r\n  logo " + std::to_string(entry.NumberValue()) + ": " + entry.name + ", " +
+                 std::to_string(info.width) + " dots";
+    }
+    if (lines.empty()) return lines;
+    return "\r\n\r\nWider than the printable width of " + std::to_string(maxPrintableWidth) +
+           " dots, the printer cuts:" + lines;
+}
+
 void ShowLogoNotice(int message, LogoNoticeIcon icon) {
     // The message box has no stop icon of its own; the exclamation stands in.
     base::ShowMessage(base::Message(message), icon == LogoNoticeIcon::None

@@ -13,6 +13,10 @@ LogoFileInfo ProbeLogoFileInfo(const std::string& path);
 /// Shows a message-table text through korva::base::ShowMessage.
 void ShowLogoNotice(int message, LogoNoticeIcon icon);
 
+/// The lines the upload question adds for logos wider than `maxPrintableWidth`
+/// dots, which the printer cuts; empty when every logo fits.
+std::string WideLogoNote(const LogoList& list, int maxPrintableWidth);
+
 /// An editor reading real files and showing real messages.
 LogoListEditor MakeLogoListEditor(LogoList& list, const LogoOptions& options);
 

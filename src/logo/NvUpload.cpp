@@ -128,7 +128,8 @@ int NvUpload::stepConfirm() {
     const bool erase = m_Entries.empty();
     const MsgAnswer answer =
         erase ? base::ShowMessage(base::Message(base::kMsgConfirmDeleteAll), MsgStyle::YesNo)
-              : base::ShowMessage(base::Message(base::kMsgConfirmNvWrite), MsgStyle::YesNoQuestion);
+              : base::ShowMessage(std::string(base::Message(base::kMsgConfirmNvWrite)) + m_Settings.confirmationNote,
+                                  MsgStyle::YesNoQuestion);
     if (answer != MsgAnswer::Yes) return finish(Outcome::Declined);
     m_State = erase ? State::Connecting : State::Converting;
     return 0;

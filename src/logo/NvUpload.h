@@ -48,6 +48,8 @@ struct NvUploadSettings {
     bool starEmulation = false;   ///< ESC in front of FS q
     bool grayPrinting = false;    ///< A0 mark in every header (the converter makes gray rasters)
     bool askConfirmation = true;  ///< the Yes/No question before anything happens (GUI)
+    /// Added below the upload question (logos the printer will cut, ...).
+    std::string confirmationNote;
     /// Where the list goes after a complete upload; nullptr: not saved.
     base::Profile* profile = nullptr;
     /// "Logofile%d" keys the profile held before (LogoList savedKeyCount).

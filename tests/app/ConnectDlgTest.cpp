@@ -328,8 +328,11 @@ TEST_F(ConnectDlgTest, KoreanSystemShowsKoreanLabelsButEnglishMessages) {
     SetKoreanLabelsOverride(std::nullopt);
     QStringList labels;
     for (QLabel* label : dlg->findChildren<QLabel*>()) labels << label->text();
-    for (const char* korean : {"프린터종류", "포트", "통신속도", "패리티", "테이터 길이", "플로우 컨트롤", "스톱 비트"})
+    // Each with its English mnemonic in the Korean way; the list is named without it.
+    for (const char* korean : {"프린터종류(&D)", "포트(&P)", "통신속도(&B)", "패리티(&A)", "테이터 길이(&L)",
+                               "플로우 컨트롤(&F)", "스톱 비트(&S)"})
         EXPECT_TRUE(labels.contains(QString::fromUtf8(korean))) << korean;
+    EXPECT_EQ(dlg->PortList()->accessibleName(), QString::fromUtf8("포트"));
     EXPECT_EQ(dlg->CancelButton()->text(), QString::fromUtf8("취소"));
     EXPECT_EQ(dlg->windowTitle().toStdString(), ConnectWindowTitle());
     dlg->ModelList()->addItem("NOPE");

@@ -190,3 +190,22 @@ TEST_F(TypedPortTest, TheEditFieldKeepsThePortLabelsNameAndFocus) {
     EXPECT_EQ(dlg->PortList()->currentText(), "/dev/rfcomm0");
     dlg->hide();
 }
+
+TEST_F(TypedPortTest, ALongListedPathShowsItsStart) {
+    const QString longPath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0";
+    discovery.serial = {longPath.toStdString(), "COM1"};
+    dlg = std::make_unique<CConnectDlg>(settings, discovery);
+    Choose("KORVA20S");
+    dlg->show();
+    for (int pick : {0, 1, 0}) {  // listed first, and picked again from the list
+        dlg->PortList()->setCurrentIndex(pick);
+        QLineEdit* edit = dlg->PortList()->lineEdit();
+        ASSERT_NE(edit, nullptr);
+        EXPECT_EQ(edit->cursorPosition(), 0) << edit->text().toStdString();
+        // What the field shows begins where the path begins.
+        EXPECT_LT(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(),
+                  edit->fontMetrics().horizontalAdvance(QStringLiteral("/dev")));
+    }
+    EXPECT_EQ(dlg->PortList()->currentText(), longPath);
+    dlg->hide();
+}

@@ -158,10 +158,11 @@ TEST_F(MenuDlgTest, KoreanButtons) {
     SetKoreanLabelsOverride(true);
     CMenuDlg menu(settings, Hooks());
     SetKoreanLabelsOverride(std::nullopt);
-    EXPECT_EQ(menu.LogoButton()->text(), QString::fromUtf8("로고 전송"));
-    EXPECT_EQ(menu.UserSetupButton()->text(), QString::fromUtf8("사용자 설정"));
-    EXPECT_EQ(menu.FirmwareButton()->text(), QString::fromUtf8("펌웨어 전송"));
-    EXPECT_EQ(menu.BackButton()->text(), QString::fromUtf8("<< 뒤로"));
+    // The English mnemonics in the Korean way, so Alt keys work on Korean systems too.
+    EXPECT_EQ(menu.LogoButton()->text(), QString::fromUtf8("로고 전송(&L)"));
+    EXPECT_EQ(menu.UserSetupButton()->text(), QString::fromUtf8("사용자 설정(&U)"));
+    EXPECT_EQ(menu.FirmwareButton()->text(), QString::fromUtf8("펌웨어 전송(&F)"));
+    EXPECT_EQ(menu.BackButton()->text(), QString::fromUtf8("<< 뒤로(&B)"));
     EXPECT_EQ(menu.windowTitle(), "KorvaTool");
 }
 

@@ -4,6 +4,8 @@
 
 #include <sys/wait.h>
 
+#include <QImage>
+
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -85,6 +87,17 @@ TEST_F(LogoCommands, UploadToFileWritesTheTwoLogoExample) {
     EXPECT_NE(r.err.find("Updating(928/928)...two.bmp\nkorva logo upload: Complete the NV"),
               std::string::npos)
         << r.err;
+
+    // The same black picture as a PNG and as a JPEG: the same stream.
+    QImage picture(512, 8, QImage::Format_ARGB32);
+    picture.fill(Qt::black);
+    ASSERT_TRUE(picture.save(QString::fromStdString((dir / "two.png").string())));
+    ASSERT_TRUE(picture.save(QString::fromStdString((dir / "two.jpg").string()), "JPEG", 100));
+    for (const char* second : {"two.png", "two.jpg"}) {
+        const Result again = Korva(std::string("logo upload --to-file again.prn one.bmp ") + second);
+        ASSERT_EQ(again.exitCode, 0) << again.err;
+        EXPECT_EQ(ReadBytes(dir / "again.prn"), expected) << second;
+    }
 }
 
 TEST_F(LogoCommands, UploadOptionsReachTheStream) {

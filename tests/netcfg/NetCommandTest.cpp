@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QThread>
 
 #include "NetNamespaces.h"
 #include "NetSimSupport.h"
@@ -65,6 +66,8 @@ TEST_F(NetCommand, SetSendsChangeAndApplyToThePrinterWithThatMac) {
             Loopback());
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.err.find("Update Complete."), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("answered by 00:1A:2B:3C:4D:5E from 127.0.0.1"), std::string::npos)
+        << result.err;
     const std::vector<std::string> events = printer.Events(2);
     ASSERT_EQ(events.size(), 2u);
     EXPECT_NE(events[0].find(SimHex(NetcfgDatagram("change-192.168.1.50.hex"))), std::string::npos);
@@ -75,14 +78,24 @@ TEST_F(NetCommand, SetSendsChangeAndApplyToThePrinterWithThatMac) {
 }
 
 TEST_F(NetCommand, SetForAMacNobodyHasFailsAfterSendingTheApply) {
-    const KorvaResult result = Run(QStringList{"net", "set", "--mac", "00:2B:9E:00:00:01", "--ip",
-                                               "10.0.0.5", "--mask", "255.0.0.0", "--gateway",
-                                               "10.0.0.1", "--tcp-port", "9100", "--dhcp", "on"} +
-                                   Loopback());
+    KorvaProcess korva;
+    ASSERT_TRUE(korva.Start(QStringList{"net", "set", "--mac", "00:2B:9E:00:00:01", "--ip",
+                                        "10.0.0.5", "--mask", "255.0.0.0", "--gateway", "10.0.0.1",
+                                        "--tcp-port", "9100", "--dhcp", "on"} +
+                            Loopback()));
+    // Another printer's reply arrives during the wait: it is not the answer.
+    std::vector<uint8_t> other = NetcfgDatagram("reply-192.168.0.10-dhcp.hex");
+    for (int i = 0; i < 6; ++i) {
+        QThread::msleep(150);
+        SendLoopback(printer.listenPort, other);
+    }
+    const KorvaResult result = korva.Finish();
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("no printer answered the change for 00:2B:9E:00:00:01"),
+    EXPECT_NE(result.err.find("no printer answered the change for 00:2B:9E:00:00:01; ignored the "
+                              "answers of 00:2B:9E:12:34:56 (127.0.0.1)"),
               std::string::npos)
         << result.err;
+    EXPECT_EQ(result.err.find("Update Complete"), std::string::npos) << result.err;
     EXPECT_EQ(printer.Events(2).size(), 2u);  // change and apply both went out
 }
 
@@ -135,6 +148,21 @@ TEST(NetCommandNamespaces, DefaultBroadcastFindsThePrinterInsideTheHostNamespace
     ASSERT_EQ(list.size(), 1);
     EXPECT_EQ(list[0]["ip"].toString(), "192.168.0.254");
     EXPECT_EQ(list[0]["sender"].toString(), "192.168.0.254");
+
+    // The command the help gives for a simulator on the same machine, against
+    // its defaults (here on the host namespace's own loopback).
+    SimHarness local;
+    ASSERT_TRUE(local.InNamespace(ns.Host()).Start({"--udp", "--ip", "127.8.0.7"}))
+        << local.Error().toStdString();
+    QProcess documented;
+    documented.start("ip", {"netns", "exec", ns.Host(), KORVA_BIN_DIR "/korva", "net", "search",
+                            "--broadcast", "127.0.0.1", "--udp-port", "2919", "--json"});
+    ASSERT_TRUE(documented.waitForFinished(20000));
+    const QJsonArray found =
+        QJsonDocument::fromJson(documented.readAllStandardOutput())["printers"].toArray();
+    EXPECT_EQ(documented.exitCode(), 0) << documented.readAllStandardError().toStdString();
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found[0]["ip"].toString(), "127.8.0.7");
 }
 
 }  // namespace

@@ -20,7 +20,11 @@
 namespace korva::app::ui {
 namespace {
 
-QString Plain(QString label) { return label.remove(QLatin1Char('&')); }
+
+// A long device path ("/dev/serial/by-id/usb-...") shows its start, not its end.
+void ShowTextStart(QComboBox* list) {
+    if (QLineEdit* edit = list->lineEdit()) edit->setCursorPosition(0);
+}
 
 void Refill(QComboBox* list, const QStringList& entries, int select) {
     const QSignalBlocker quiet(list);
@@ -74,6 +78,7 @@ CConnectDlg::CConnectDlg(port::ConnectionSettings& settings, PortDiscovery& disc
     connect(m_DataLengthList, &QComboBox::currentIndexChanged, this, &CConnectDlg::OnDataLengthChanged);
     // Fires for typing and for choosing alike, once the port list is editable.
     connect(m_PortList, &QComboBox::editTextChanged, this, &CConnectDlg::UpdateOk);
+    connect(m_PortList, &QComboBox::currentIndexChanged, this, [this] { ShowTextStart(m_PortList); });
 }
 
 CConnectDlg::~CConnectDlg() {
@@ -85,10 +90,10 @@ QComboBox* CConnectDlg::AddList(const QString& english, const QString& korean) {
     list->setEditable(false);  // choices only; serial and parallel models open the port list
     list->setMinimumWidth(160);
     list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    const QString text = UseKoreanLabels() ? korean : english;
+    const QString text = UseKoreanLabels() ? KoreanMnemonic(english.toUtf8().constData(), korean) : english;
     auto* label = new QLabel(text, this);
     label->setBuddy(list);
-    list->setAccessibleName(Plain(text));
+    list->setAccessibleName(StripMnemonic(text));
     m_Labels.emplace_back(label, list);
     return list;
 }
@@ -173,6 +178,7 @@ void CConnectDlg::SetPortListEditable(bool editable) {
     // Typed text is taken as it is and never joins the sorted list.
     m_PortList->setInsertPolicy(QComboBox::NoInsert);
     m_PortList->lineEdit()->setAccessibleName(m_PortList->accessibleName());
+    ShowTextStart(m_PortList);
 }
 
 bool CConnectDlg::PortKindTakesTypedPath() const {
@@ -203,6 +209,7 @@ void CConnectDlg::ChoosePort(std::vector<std::string> ports, int noPortMessage) 
     for (const std::string& port : ports)
         if (!port.empty()) entries << QString::fromStdString(port);
     Refill(m_PortList, entries, entries.isEmpty() ? -1 : 0);
+    ShowTextStart(m_PortList);
     if (entries.isEmpty()) {
         // Without a port there is nothing OK could store.
         m_OkButton->setEnabled(false);

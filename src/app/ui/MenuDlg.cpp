@@ -13,11 +13,14 @@ CMenuDlg::CMenuDlg(const port::ConnectionSettings& settings, MenuPortHooks hooks
     : QDialog(parent), m_Settings(settings), m_Hooks(std::move(hooks)) {
     setWindowTitle(QStringLiteral("KorvaTool"));
     const bool korean = UseKoreanLabels();
-    m_LogoButton = new QPushButton(korean ? QStringLiteral("로고 전송") : QStringLiteral("&Logo Download"), this);
-    m_UserSetupButton = new QPushButton(korean ? QStringLiteral("사용자 설정") : QStringLiteral("&User Setup"), this);
-    m_FirmwareButton =
-        new QPushButton(korean ? QStringLiteral("펌웨어 전송") : QStringLiteral("&Firmware Download"), this);
-    m_BackButton = new QPushButton(korean ? QStringLiteral("<< 뒤로") : QStringLiteral("<< &Back  "), this);
+    // Korean labels take the English mnemonics in the Korean way: "로고 전송(&L)".
+    auto label = [korean](const char* english, const char* koreanText) {
+        return korean ? KoreanMnemonic(english, QString::fromUtf8(koreanText)) : QString::fromUtf8(english);
+    };
+    m_LogoButton = new QPushButton(label("&Logo Download", "로고 전송"), this);
+    m_UserSetupButton = new QPushButton(label("&User Setup", "사용자 설정"), this);
+    m_FirmwareButton = new QPushButton(label("&Firmware Download", "펌웨어 전송"), this);
+    m_BackButton = new QPushButton(label("<< &Back  ", "<< 뒤로"), this);
 
     auto* layout = new QVBoxLayout(this);
     for (QPushButton* button : {m_LogoButton, m_UserSetupButton, m_FirmwareButton, m_BackButton}) {

@@ -16,6 +16,7 @@
 #include "app/SystemPortDiscovery.h"
 #include "app/Version.h"
 #include "app/ui/ConnectDlg.h"
+#include "app/ui/Language.h"
 #include "app/ui/MenuDlg.h"
 #include "app/ui/QtMessageBox.h"
 
@@ -57,6 +58,7 @@ int CToolApp::Run(int& argc, char** argv) {
         QIcon::fromTheme(QStringLiteral("printer"), QApplication::style()->standardIcon(QStyle::SP_ComputerIcon))));
     base::SetProgramName("KorvaTool");
     InstallQtMessageBox();
+    InstallQtTranslation(app);
 
     // The working directory is named as the Windows tool names it; the files
     // live there only in portable mode (FileLocations.h).

@@ -1,7 +1,11 @@
 #include "logo/ui/BitmapImage.h"
 
+#include <algorithm>
+
 #include "logo/BitmapDecode.h"
 #include "logo/LogoFile.h"
+#include "logo/NvUpload.h"
+#include "logo/PreviewPng.h"
 
 namespace korva::logo::ui {
 
@@ -61,6 +65,18 @@ QImage LoadBitmapImage(const std::string& path) {
     const BitmapDecodeResult decoded = ProbeLogoFile(path);
     if (!decoded.ok()) return {};
     return DecodedToImage(decoded.bitmap);
+}
+
+QImage PrinterDotsImage(const LogoRaster& raster, bool gray) {
+    const int w = raster.paddedWidth, h = raster.paddedHeight;
+    if (w <= 0 || h <= 0 || raster.data.empty()) return {};
+    const std::vector<uint8_t> dots = gray ? GrayRasterToGray(raster.data, w, h)
+                                           : MonoRasterToGray(raster.data, w, h);
+    QImage image(w, h, QImage::Format_Grayscale8);
+    if (image.isNull()) return {};
+    for (int y = 0; y < h; ++y)
+        std::copy_n(dots.data() + static_cast<size_t>(y) * static_cast<size_t>(w), w, image.scanLine(y));
+    return image;
 }
 
 }  // namespace korva::logo::ui

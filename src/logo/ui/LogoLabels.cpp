@@ -2,9 +2,7 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
-#include <QKeySequence>
 #include <QLabel>
-#include <QShortcut>
 #include <cstring>
 
 #include "app/ui/Language.h"
@@ -35,6 +33,7 @@ constexpr KoreanLabel kKoreanLabels[] = {
     {LabelPage::Preview, "Double &Height", "세로 2배"},
     {LabelPage::Preview, "&Quadraple", "가로2배 / 세로2배"},
     {LabelPage::Preview, "Double &Width", "가로 2배"},
+    {LabelPage::Preview, "Printer &dots", "프린터 도트"},
 
     {LabelPage::Upload, "&Bitmap List", "이미지 목록"},
     {LabelPage::Upload, "Number of Image Files", "이미지 파일 갯수"},
@@ -69,26 +68,6 @@ constexpr KoreanLabel kKoreanLabels[] = {
     {LabelPage::Setup, "Device", "프린터 정보"},
 };
 
-// The letter after a single '&', or 0 when the text has no mnemonic.
-QChar MnemonicOf(const char* english) {
-    for (const char* p = std::strchr(english, '&'); p && p[1]; p = std::strchr(p + 2, '&')) {
-        if (p[1] != '&') return QChar(p[1]).toUpper();
-    }
-    return QChar();
-}
-
-// Korean labels carry no '&'; keep the English Alt+letter working for the
-// control anyway. The shortcut belongs to the control, so it only fires while
-// the control is visible and enabled (its page is the current one).
-template <typename Action>
-void KeepMnemonic(QWidget* control, const char* english, const QString& shown, Action action) {
-    const QChar letter = MnemonicOf(english);
-    if (letter.isNull() || shown.contains(QLatin1Char('&'))) return;
-    auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Alt+") + letter), control);
-    shortcut->setContext(Qt::WindowShortcut);
-    QObject::connect(shortcut, &QShortcut::activated, control, action);
-}
-
 }  // namespace
 
 // One answer for every dialog of the program (the system locale, or the
@@ -99,34 +78,17 @@ QString PageLabel(LabelPage page, const char* english) {
     if (UseKoreanLabels()) {
         for (const auto& label : kKoreanLabels) {
             if (label.page == page && std::strcmp(label.english, english) == 0)
-                return QString::fromUtf8(label.korean);
+                return app::ui::KoreanMnemonic(english, QString::fromUtf8(label.korean));
         }
     }
     return QString::fromUtf8(english);
 }
 
 void SetLabel(QAbstractButton* button, LabelPage page, const char* english) {
-    const QString text = PageLabel(page, english);
-    button->setText(text);
-    KeepMnemonic(button, english, text, [button] {
-        button->setFocus(Qt::ShortcutFocusReason);
-        button->animateClick();
-    });
+    button->setText(PageLabel(page, english));
 }
 
-void SetLabel(QGroupBox* box, LabelPage page, const char* english) {
-    const QString text = PageLabel(page, english);
-    box->setTitle(text);
-    KeepMnemonic(box, english, text, [box] {
-        // As a group's own mnemonic does: focus its first control that takes focus.
-        for (QWidget* child : box->findChildren<QWidget*>()) {
-            if ((child->focusPolicy() & Qt::TabFocus) && child->isEnabled() && child->isVisible()) {
-                child->setFocus(Qt::ShortcutFocusReason);
-                return;
-            }
-        }
-    });
-}
+void SetLabel(QGroupBox* box, LabelPage page, const char* english) { box->setTitle(PageLabel(page, english)); }
 
 void SetLabel(QLabel* label, LabelPage page, const char* english, QWidget* buddy) {
     const QString text = PageLabel(page, english);
@@ -134,17 +96,8 @@ void SetLabel(QLabel* label, LabelPage page, const char* english, QWidget* buddy
     if (!buddy) return;
     label->setBuddy(buddy);
     buddy->setAccessibleName(StripMnemonic(text));
-    KeepMnemonic(buddy, english, text, [buddy] { buddy->setFocus(Qt::ShortcutFocusReason); });
 }
 
-QString StripMnemonic(const QString& text) {
-    QString plain;
-    plain.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
-        plain += text[i];
-    }
-    return plain.trimmed();
-}
+QString StripMnemonic(const QString& text) { return app::ui::StripMnemonic(text); }
 
 }  // namespace korva::logo::ui

@@ -16,19 +16,19 @@ enum class LabelPage { Selection, Preview, Upload, Print, Setup };
 bool UseKoreanLabels();
 
 /// The label a control shows: the Korean text of that page's table on a
-/// Korean system, else the English text unchanged.
+/// Korean system, with the English mnemonic in the Korean way ("비트맵
+/// 목록(&B)"), else the English text unchanged.
 QString PageLabel(LabelPage page, const char* english);
 
-/// Sets the control's text from `PageLabel`. When the Korean text drops the
-/// English mnemonic, Alt+<that letter> still reaches the control, so the
-/// keyboard works the same on both systems.
+/// Sets the control's text from `PageLabel`: Alt+<the English letter>
+/// reaches the control on both systems.
 void SetLabel(QAbstractButton* button, LabelPage page, const char* english);
 void SetLabel(QGroupBox* box, LabelPage page, const char* english);
 /// A label and the control it names: the control becomes the label's buddy
 /// and carries the label's text as its accessible name.
 void SetLabel(QLabel* label, LabelPage page, const char* english, QWidget* buddy = nullptr);
 
-/// "&Open File..." -> "Open File...": the text a screen reader announces.
+/// "&Open File..." -> "Open File...", "삭제(&M)" -> "삭제": the text a screen reader announces.
 QString StripMnemonic(const QString& text);
 
 }  // namespace korva::logo::ui

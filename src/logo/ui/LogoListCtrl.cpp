@@ -55,10 +55,15 @@ constexpr int kNarrowestText = 14;
 QString CellText(const QString& text, const QFontMetrics& metrics, int width) {
     const int space = width - 2 * kCellMargin;
     if (metrics.horizontalAdvance(text) <= space) return text;
+    // The padding in front of a right-aligned number ("%15d") goes before any digit does.
+    qsizetype lead = 0;
+    while (lead < text.size() && text[lead] == QLatin1Char(' ')) ++lead;
+    const QString bare = text.mid(lead);
+    if (metrics.horizontalAdvance(bare) <= space) return bare;
     if (space <= kNarrowestText) return {};
     // Shortened from the end until the rest and "..." fit.
     const QString dots = QStringLiteral("...");
-    QString shown = text;
+    QString shown = bare;
     while (!shown.isEmpty() && metrics.horizontalAdvance(shown + dots) > space) shown.chop(1);
     return shown + dots;
 }
@@ -91,7 +96,9 @@ CLogoListCtrl::CLogoListCtrl(bool withCentreBoxes, QWidget* parent)
     const int box = style()->pixelMetric(QStyle::PM_IndicatorWidth) + 10;
     setColumnWidth(kColCheck, std::max(17, box));
     setColumnWidth(kColNumber, 50);
-    setColumnWidth(kColSize, 86);
+    // Room for a six-digit size and its margins in any font (86 pixels at least).
+    setColumnWidth(kColSize, std::max(86, fontMetrics().horizontalAdvance(QStringLiteral("0000000")) +
+                                              2 * kCellMargin));
     setColumnHidden(kColCheck, !withCentreBoxes);
     head->setMinimumSectionSize(0);
 

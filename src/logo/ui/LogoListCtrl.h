@@ -7,9 +7,10 @@ class QFontMetrics;
 
 namespace korva::logo::ui {
 
-/// What a cell shows of its text in `width` pixels: the text, or its start
-/// followed by "..." when it does not fit, or nothing when a text that does
-/// not fit has 14 pixels or less (after a 6-pixel margin on each side).
+/// What a cell shows of its text in `width` pixels: the text; without its
+/// leading spaces when only they do not fit; or its start followed by "..."
+/// when it does not fit, or nothing when a text that does not fit has 14
+/// pixels or less (after a 6-pixel margin on each side).
 QString CellText(const QString& text, const QFontMetrics& metrics, int width);
 
 /// One row as the list pages show it.

@@ -1,4 +1,5 @@
 #pragma once
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,6 +25,10 @@ struct LogoOptions;
 }  // namespace korva::logo
 
 namespace korva::logo::ui {
+
+/// The file dialog's filters: "Image files (...)" with every picture format
+/// Qt's image plugins read (chosen first), and "Bitmap files (*.bmp)".
+QStringList LogoFileFilters();
 
 /// Everything the logo sheet works on, handed down by the tool menu.
 struct LogoToolContext {

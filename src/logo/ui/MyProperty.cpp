@@ -1,6 +1,7 @@
 #include "logo/ui/MyProperty.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QKeySequence>
 #include <QPushButton>
@@ -46,10 +47,11 @@ void CMyProperty::AddPage(CLogoPage* page) {
 }
 
 void CMyProperty::SetupButtons() {
-    m_Close->setText(QStringLiteral("Close"));
-    m_Cancel->setText(QStringLiteral("Cancel"));
+    // Qt's own button texts: Korean from Qt's translation on a Korean system.
+    m_Close->setText(QCoreApplication::translate("QPlatformTheme", "Close"));
+    m_Cancel->setText(QCoreApplication::translate("QPlatformTheme", "Cancel"));
     m_Cancel->setEnabled(false);
-    m_Apply->setText(QStringLiteral("Apply"));
+    m_Apply->setText(QCoreApplication::translate("QPlatformTheme", "Apply"));
     m_Apply->setEnabled(true);
     m_Help->hide();
     setWindowIcon(QApplication::windowIcon());

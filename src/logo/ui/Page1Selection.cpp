@@ -81,6 +81,7 @@ void CPage1Selection::OnCentreToggled(int entry, bool checked) {
     auto& entries = m_Ctx.list.entries;
     if (entry >= 0 && static_cast<size_t>(entry) < entries.size())
         entries[static_cast<size_t>(entry)].centerAlign = checked;
+    m_Ctx.list.RememberCentring();
 }
 
 void CPage1Selection::ShowListAgain() {
@@ -90,7 +91,7 @@ void CPage1Selection::ShowListAgain() {
 }
 
 void CPage1Selection::OnOpenFile() {
-    const app::ui::FileQuestion question{QStringLiteral("Bitmap Files(*.bmp)"), m_Editor->currentPath(),
+    const app::ui::FileQuestion question{LogoFileFilters().join(QStringLiteral(";;")), m_Editor->currentPath(),
                                          true, QStringLiteral("bmp")};
     const std::vector<std::string> picked = m_Ctx.pickFiles ? m_Ctx.pickFiles(this, question)
                                                             : std::vector<std::string>();
@@ -112,6 +113,7 @@ void CPage1Selection::OnRemove() {
     for (auto row = m_SelectedRows.rbegin(); row != m_SelectedRows.rend(); ++row)
         numbers.push_back(m_List->LogoNumberAt(*row));
     for (int number : numbers) m_Editor->RemoveNumber(number);
+    m_Ctx.list.RememberCentring();  // the ticks move up with their logos
     m_SelectedRows.clear();
     m_Ctx.list.selectedRow = -1;
     Refill();

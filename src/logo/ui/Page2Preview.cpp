@@ -1,14 +1,19 @@
 #include "logo/ui/Page2Preview.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "logo/LogoList.h"
+#include "logo/LogoOptions.h"
+#include "logo/UploadConverter.h"
 #include "logo/ui/BitmapImage.h"
 #include "logo/ui/LogoListCtrl.h"
 
@@ -29,15 +34,32 @@ CPreviewFrame::CPreviewFrame(QWidget* parent) : QFrame(parent) {
 
 void CPreviewFrame::SetImage(QImage image) {
     m_Image = std::move(image);
-    update();
+    m_Dots = QImage();
+    FitDots();
+}
+
+void CPreviewFrame::SetDots(QImage dots) {
+    m_Dots = std::move(dots);
+    m_Image = QImage();
+    FitDots();
 }
 
 void CPreviewFrame::SetQuality(PreviewQuality quality) {
     m_Quality = quality;
+    FitDots();
+}
+
+// Dots are never scaled down: the frame grows to hold them and the scroll
+// area around it shows the rest.
+void CPreviewFrame::FitDots() {
+    const PreviewSize dots = m_Dots.isNull() ? PreviewSize{} : DotsDrawSize(m_Dots.width(), m_Dots.height(), m_Quality);
+    const int margin = 2 * frameWidth();
+    setMinimumSize(std::max(200, dots.width + margin), std::max(150, dots.height + margin));
     update();
 }
 
 PreviewSize CPreviewFrame::DrawnSize() const {
+    if (!m_Dots.isNull()) return DotsDrawSize(m_Dots.width(), m_Dots.height(), m_Quality);
     if (m_Image.isNull()) return {};
     const QRect area = contentsRect();
     return PreviewDrawSize(area.width(), area.height(), m_Image.width(), m_Image.height(), m_Quality);
@@ -49,13 +71,21 @@ void CPreviewFrame::paintEvent(QPaintEvent* event) {
     if (size.width <= 0 || size.height <= 0) return;
     QPainter painter(this);
     painter.setClipRect(contentsRect());
-    painter.drawImage(QRect(contentsRect().topLeft(), QSize(size.width, size.height)), m_Image);
+    const QRect target(contentsRect().topLeft(), QSize(size.width, size.height));
+    // Without smoothing each dot becomes a block of whole pixels.
+    painter.drawImage(target, m_Dots.isNull() ? m_Image : m_Dots);
 }
 
 CPage2Preview::CPage2Preview(LogoToolContext& context, QWidget* parent)
     : CListPage(context, LabelPage::Preview, false, parent),
       m_Frame(new CPreviewFrame(this)),
+      m_FrameScroll(new QScrollArea(this)),
+      m_Dots(new QCheckBox(this)),
       m_Qualities(new QButtonGroup(this)) {
+    m_FrameScroll->setWidget(m_Frame);
+    m_FrameScroll->setWidgetResizable(true);
+    m_FrameScroll->setFrameShape(QFrame::NoFrame);
+    SetLabel(m_Dots, LabelPage::Preview, "Printer &dots");
     auto* qualities = new QGroupBox(this);
     auto* qualityLayout = new QHBoxLayout(qualities);
     for (int quality = 0; quality < 4; ++quality) {
@@ -72,7 +102,10 @@ CPage2Preview::CPage2Preview(LogoToolContext& context, QWidget* parent)
     listColumn->addWidget(m_ListLabel);
     listColumn->addWidget(m_List, 1);
     top->addLayout(listColumn, 1);
-    top->addWidget(m_Frame, 1);
+    auto* frameColumn = new QVBoxLayout;
+    frameColumn->addWidget(m_FrameScroll, 1);
+    frameColumn->addWidget(m_Dots);
+    top->addLayout(frameColumn, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 1);
     layout->addWidget(qualities);
@@ -81,6 +114,7 @@ CPage2Preview::CPage2Preview(LogoToolContext& context, QWidget* parent)
     connect(m_Qualities, &QButtonGroup::idClicked, this,
             [this](int id) { m_Frame->SetQuality(static_cast<PreviewQuality>(id)); });
     connect(m_List, &QTreeWidget::itemSelectionChanged, this, &CPage2Preview::OnSelectionChanged);
+    connect(m_Dots, &QCheckBox::toggled, this, &CPage2Preview::DrawPreview);
 }
 
 QRadioButton* CPage2Preview::QualityButton(PreviewQuality quality) const {
@@ -123,10 +157,20 @@ void CPage2Preview::DrawPreview() {
     }
     const int number = m_List->LogoNumberAt(row);
     for (const LogoEntry& entry : m_Ctx.list.entries) {
-        if (entry.NumberValue() == number) {
+        if (entry.NumberValue() != number) continue;
+        if (!m_Dots->isChecked()) {
             m_Frame->SetImage(LoadBitmapImage(entry.path));
             return;
         }
+        // The converter of the upload, with the options and the centring it will use.
+        const UploadEntry upload{entry.NumberValue(), entry.name, entry.path, entry.SizeValue(),
+                                 entry.centerAlign};
+        LogoRaster raster;
+        if (MakeBitmapConverter(m_Ctx.options)(upload, 1, raster))
+            m_Frame->SetDots(PrinterDotsImage(raster, m_Ctx.options.grayPrinting));
+        else
+            m_Frame->SetImage({});
+        return;
     }
     m_Frame->SetImage({});
 }

@@ -6,26 +6,36 @@
 #include "logo/ui/PreviewGeometry.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QRadioButton;
+class QScrollArea;
 
 namespace korva::logo::ui {
 
 /// The empty frame the preview is drawn into: the bitmap at its top-left
-/// corner, at the size the chosen print size gives it.
+/// corner, at the size the chosen print size gives it; or, as printer dots,
+/// the raster the printer stores, one pixel per dot and never smoothed.
 class CPreviewFrame : public QFrame {
     Q_OBJECT
 public:
     explicit CPreviewFrame(QWidget* parent = nullptr);
+    /// The bitmap as its colours, scaled into the frame.
     void SetImage(QImage image);
+    /// The printer's dots (see PrinterDotsImage), drawn dot for dot.
+    void SetDots(QImage dots);
     void SetQuality(PreviewQuality quality);
     /// The size the image is drawn at now; 0 x 0 when nothing is drawn.
     PreviewSize DrawnSize() const;
+    bool ShowsDots() const { return !m_Dots.isNull(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void FitDots();
+
     QImage m_Image;
+    QImage m_Dots;
     PreviewQuality m_Quality = PreviewQuality::Normal;
 };
 
@@ -43,6 +53,8 @@ public:
 
     CPreviewFrame* Frame() const { return m_Frame; }
     QRadioButton* QualityButton(PreviewQuality quality) const;
+    /// "Printer dots": the raster the upload sends instead of the colours.
+    QCheckBox* DotsBox() const { return m_Dots; }
 
 protected:
     void OnColumnClicked(int column) override;
@@ -52,6 +64,8 @@ private:
     void DrawPreview();
 
     CPreviewFrame* m_Frame;
+    QScrollArea* m_FrameScroll;
+    QCheckBox* m_Dots;
     QButtonGroup* m_Qualities;
     QRadioButton* m_QualityButtons[4];
 };

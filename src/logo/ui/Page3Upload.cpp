@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "logo/LogoList.h"
+#include "logo/LogoListServices.h"
 #include "logo/LogoOptions.h"
 #include "logo/UploadConverter.h"
 #include "logo/ui/LogoListCtrl.h"
@@ -97,6 +98,7 @@ void CPage3Upload::OnUpload() {
     settings.starEmulation = m_Ctx.options.starEmulation;
     settings.grayPrinting = m_Ctx.options.grayPrinting;
     settings.askConfirmation = true;
+    settings.confirmationNote = WideLogoNote(list, m_Ctx.options.maxPrintableWidth);
     settings.profile = &m_Ctx.profile;
     settings.savedKeyCount = list.savedKeyCount;
 

@@ -87,7 +87,7 @@ void CPage5Setup::BuildControls() {
     m_Gray = new QCheckBox(m_OptionGroup);
     m_Star = new QCheckBox(m_OptionGroup);
     m_DeviceGroup = new QGroupBox(this);
-    m_Device = new QLabel(m_DeviceGroup);
+    m_Device = new CElidedLabel(m_DeviceGroup);
     m_Device->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_AboutGroup = new QGroupBox(this);
     m_AboutText = new QLabel(m_AboutGroup);
@@ -279,8 +279,8 @@ void CPage5Setup::OnPrintToFile(bool on) {
 }
 
 void CPage5Setup::ShowDevice() {
-    m_Device->setText(m_PrintToFile->isChecked() ? QString::fromLatin1(kFilePortName)
-                                                 : QString::fromStdString(m_Ctx.connectionLabel));
+    m_Device->SetFullText(m_PrintToFile->isChecked() ? QString::fromLatin1(kFilePortName)
+                                                     : QString::fromStdString(m_Ctx.connectionLabel));
 }
 
 void CPage5Setup::OnGrayPrinting(bool on) {

@@ -27,4 +27,11 @@ PreviewSize PreviewDrawSize(int areaWidth, int areaHeight, int bitmapWidth, int 
             static_cast<int>(doubleHeight ? 2 * baseHeight : baseHeight)};
 }
 
+PreviewSize DotsDrawSize(int dotsWide, int dotsHigh, PreviewQuality quality) {
+    if (dotsWide <= 0 || dotsHigh <= 0) return {};
+    const bool doubleWidth = quality == PreviewQuality::Quadraple || quality == PreviewQuality::DoubleWidth;
+    const bool doubleHeight = quality == PreviewQuality::Quadraple || quality == PreviewQuality::DoubleHeight;
+    return {doubleWidth ? 2 * dotsWide : dotsWide, doubleHeight ? 2 * dotsHigh : dotsHigh};
+}
+
 }  // namespace korva::logo::ui

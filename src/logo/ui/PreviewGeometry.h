@@ -17,4 +17,8 @@ struct PreviewSize {
 PreviewSize PreviewDrawSize(int areaWidth, int areaHeight, int bitmapWidth, int bitmapHeight,
                             PreviewQuality quality);
 
+/// The size printer dots are drawn at: one screen pixel per dot, two in the
+/// directions the print size doubles.
+PreviewSize DotsDrawSize(int dotsWide, int dotsHigh, PreviewQuality quality);
+
 }  // namespace korva::logo::ui

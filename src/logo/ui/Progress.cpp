@@ -1,22 +1,28 @@
 #include "logo/ui/Progress.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace korva::logo::ui {
 
 CProgress::CProgress(const QString& title, const QString& status, QWidget* parent)
     : QDialog(parent),
+      m_FullStatus(status),
       m_Status(new QLabel(status, this)),
       m_Bar(new QProgressBar(this)),
-      m_Cancel(new QPushButton(QStringLiteral("Cancel"), this)) {
+      m_Cancel(new QPushButton(QCoreApplication::translate("QPlatformTheme", "Cancel"), this)) {
     setWindowTitle(title);
     setModal(true);
     m_Status->setMinimumWidth(fontMetrics().averageCharWidth() * 48);
-    m_Status->setWordWrap(true);  // the countdown after a cancel is a sentence
+    // A long file name must not stretch the window: it gives way in its middle.
+    // Other statuses (the countdown after a cancel is a sentence) wrap.
+    m_Status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_Status->setWordWrap(true);
     m_Status->setAccessibleName(QStringLiteral("Status"));
     m_Bar->setAccessibleName(title);
     m_Bar->setRange(0, 0);
@@ -34,10 +40,38 @@ CProgress::CProgress(const QString& title, const QString& status, QWidget* paren
     layout->addLayout(buttons);
 }
 
-void CProgress::SetStatus(const QString& status) { m_Status->setText(status); }
+void CProgress::SetStatus(const QString& status) {
+    m_FullStatus = status;
+    ShowStatus();
+}
+
+void CProgress::ShowStatus() {
+    const QFontMetrics metrics = m_Status->fontMetrics();
+    const int width = std::max(m_Status->width(), m_Status->minimumWidth());
+    // "Updating(n/m)..." stays whole; the file name after it gives way in its middle.
+    const QString mark = QStringLiteral("...");
+    const qsizetype cut = m_FullStatus.indexOf(mark);
+    if (!m_FullStatus.startsWith(QStringLiteral("Updating(")) || cut < 0) {
+        m_Status->setText(m_FullStatus);
+        m_Status->setToolTip(QString());
+        return;
+    }
+    const QString head = m_FullStatus.left(cut + mark.size());
+    const QString tail = m_FullStatus.mid(cut + mark.size());
+    const QString shown =
+        head + metrics.elidedText(tail, Qt::ElideMiddle, std::max(0, width - metrics.horizontalAdvance(head)));
+    m_Status->setText(shown);
+    m_Status->setToolTip(shown == m_FullStatus ? QString() : m_FullStatus);
+}
+
+QString CProgress::ShownStatus() const { return m_Status->text(); }
+
+void CProgress::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    ShowStatus();
+}
 void CProgress::SetRange(int maximum) { m_Bar->setRange(0, maximum); }
 void CProgress::SetPosition(int position) { m_Bar->setValue(position); }
-QString CProgress::Status() const { return m_Status->text(); }
 int CProgress::Position() const { return m_Bar->value(); }
 int CProgress::Maximum() const { return m_Bar->maximum(); }
 

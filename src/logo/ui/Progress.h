@@ -16,11 +16,15 @@ class CProgress : public QDialog {
 public:
     CProgress(const QString& title, const QString& status, QWidget* parent = nullptr);
 
+    /// Shows the status; a file name after the first "..." that does not fit
+    /// the line is shortened in its middle (the full text is the tooltip).
     void SetStatus(const QString& status);
     void SetRange(int maximum);
     void SetPosition(int position);
 
-    QString Status() const;
+    QString Status() const { return m_FullStatus; }
+    /// The status as the line shows it now.
+    QString ShownStatus() const;
     int Position() const;
     int Maximum() const;
     bool CancelRequested() const { return m_CancelRequested; }
@@ -33,7 +37,13 @@ public:
 signals:
     void cancelRequested();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void ShowStatus();
+
+    QString m_FullStatus;
     QLabel* m_Status;
     QProgressBar* m_Bar;
     QPushButton* m_Cancel;

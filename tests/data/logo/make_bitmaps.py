@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
-"""Writes one picture in every bitmap variant the logo reader accepts.
+"""Writes one picture in every bitmap variant and picture format the logo reader accepts.
 
 Usage: make_bitmaps.py OUTDIR [WIDTH HEIGHT]   (default 37 x 21)
 
 PIL writes the kinds it can (1-, 8-, 24- and 32-bit with a 40-byte header);
-the rest (2/4-bit, RLE8/RLE4, 16-bit, bit fields, 52/56/108/124-byte and
+the rest (2/4-bit, RLE8/RLE4 with runs inside and past the row end, 16-bit, bit fields, 52/56/108/124-byte and
 OS/2 headers, top-down rows, short colour tables) are encoded here by hand,
 independently of the C++ reader. OUTDIR/manifest.txt lists "file reference"
 pairs: each file shows the same picture as its reference file.
@@ -156,6 +156,25 @@ def rle4_rows(fn):
     return bytes(out)
 
 
+def padded_runs_rows(fn, bpp):
+    """RLE the way ImageMagick writes it: every row run out to a multiple of 4
+    pixels (its last pixel repeated), so the last run of a row passes the row end."""
+    out = bytearray()
+    for y in rows_bottom_up():
+        row = [fn(x, y) for x in range(W)]
+        row += [row[-1]] * (-len(row) % 4)
+        x = 0
+        while x < len(row):
+            run = 1
+            while x + run < len(row) and row[x + run] == row[x] and run < 255:
+                run += 1
+            out += bytes([run, row[x] if bpp == 8 else row[x] << 4 | row[x]])
+            x += run
+        out += b"\x00\x00"
+    out += b"\x00\x01"
+    return bytes(out)
+
+
 def rle(path, bpp, data):
     compression = 1 if bpp == 8 else 2
     table = COLOURS + [(0, 0, 0)] * ((1 << bpp) - len(COLOURS))
@@ -208,6 +227,20 @@ def main():
     mono.convert("1", dither=Image.Dither.NONE).save(p("pil-1.bmp"))
     pairs.append(("pil-1.bmp", "pil-mono-rgb24.bmp"))
 
+    # Picture formats Qt's image plugins read, laid on white: transparent pixels
+    # hide red, and black at opacity 127 over white is the gray (128, 128, 128).
+    rgb.save(p("pil-rgb.png"))
+    rgb.quantize(colors=4).save(p("pil-p.gif"))
+    rgb.save(p("pil-rgb.tif"))
+    rgb.save(p("pil-rgb-lossless.webp"), lossless=True)
+    see_through = {COLOURS[1]: (255, 0, 0, 0), COLOURS[2]: (0, 0, 0, 127)}
+    rgba = Image.new("RGBA", (W, H))
+    rgba.putdata([see_through.get(c, c + (255,)) for c in rgb.getdata()])
+    rgba.save(p("pil-rgba-transparent.png"))
+    for name in ("pil-rgb.png", "pil-p.gif", "pil-rgb.tif", "pil-rgb-lossless.webp",
+                 "pil-rgba-transparent.png"):
+        pairs.append((name, "pil-rgb24.bmp"))
+
     # Hand-encoded kinds, all against PIL's 24-bit file of the same picture.
     ref = "pil-rgb24.bmp"
     kinds = {
@@ -221,6 +254,8 @@ def main():
         "os2-8.bmp": lambda f: indexed(f, 8, index_at, COLOURS, header_size=12, table=COLOURS),
         "rle8.bmp": lambda f: rle(f, 8, rle8_rows(index_at)),
         "rle4.bmp": lambda f: rle(f, 4, rle4_rows(index_at)),
+        "rle8-padded-runs.bmp": lambda f: rle(f, 8, padded_runs_rows(index_at, 8)),
+        "rle4-padded-runs.bmp": lambda f: rle(f, 4, padded_runs_rows(index_at, 4)),
         "rgb24-topdown.bmp": lambda f: direct(f, 24, lambda r, g, b: bytes([b, g, r]), top_down=True),
         "rgb24-v4.bmp": lambda f: direct(f, 24, lambda r, g, b: bytes([b, g, r]), header_size=108),
         "os2-24.bmp": None,

@@ -118,4 +118,17 @@ TEST_F(LogoListCtrlTest, LongTextsEndInDotsAndNarrowCellsShowNothing) {
     EXPECT_LE(metrics.horizontalAdvance(shortened), full / 2);
     EXPECT_TRUE(CellText(name, metrics, 14 + 12).isEmpty());
     EXPECT_FALSE(CellText(name, metrics, 15 + 12).isEmpty());
+
+    // Sizes of six digits, padded "%15d" (gray printing) or "%d", show whole in the Size column.
+    CLogoListCtrl list(true);
+    const QFontMetrics listMetrics = list.fontMetrics();
+    for (const char* size : {"          28800", "         393216", "393216", "         1572864"}) {
+        SCOPED_TRACE(size);
+        const QString shown = CellText(size, listMetrics, list.columnWidth(CLogoListCtrl::kColSize));
+        const QString digits = QString::fromLatin1(size).trimmed();
+        if (digits.size() <= 6) {
+            EXPECT_EQ(shown.trimmed(), digits);
+        }
+        EXPECT_LE(listMetrics.horizontalAdvance(shown), list.columnWidth(CLogoListCtrl::kColSize) - 12);
+    }
 }

@@ -1,9 +1,12 @@
 #include "logo/ui/Page1Selection.h"
 
+#include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "logo/LogoList.h"
+#include "logo/LogoListEditor.h"
+#include "logo/UploadConverter.h"
 #include "logo/ui/LogoListCtrl.h"
 #include "logo/ui/LogoSheet.h"
 #include "logo/ui/MyProperty.h"
@@ -62,6 +65,22 @@ TEST_F(Page1SelectionTest, OpenFileAddsRowsAndShowsTheTexts) {
     page->OpenButton()->click();
     EXPECT_EQ(pickerStarts.back(), (dir / "b.bmp").string());
     EXPECT_EQ(page->List()->RowCount(), 2);
+
+    // Pictures of the formats Qt reads are offered beside bitmaps and listed like them.
+    const QStringList filters = LogoFileFilters();
+    ASSERT_EQ(filters.size(), 2);
+    for (const char* pattern : {"*.bmp", "*.png", "*.gif", "*.jpg", "*.jpeg", "*.tif", "*.webp"})
+        EXPECT_TRUE(filters[0].startsWith("Image files (") && filters[0].contains(pattern)) << pattern;
+    EXPECT_EQ(filters[1], "Bitmap files (*.bmp)");
+    EXPECT_EQ(pickerFilters.back(), filters.join(";;"));  // what the file dialog was given
+    QImage picture(120, 20, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    ASSERT_TRUE(picture.save(QString::fromStdString((dir / "c.png").string())));
+    WillPick({(dir / "c.png").string()});
+    page->OpenButton()->click();
+    EXPECT_EQ(Column(CLogoListCtrl::kColName), (std::vector<std::string>{"a.bmp", "b.bmp", "c.png"}));
+    EXPECT_EQ(page->List()->TextAt(2, CLogoListCtrl::kColSize), "            360");  // 120 x 24 dots
+    EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(Page1SelectionTest, ARefusedFileStopsThePickAndNamesTheReason) {
@@ -95,6 +114,27 @@ TEST_F(Page1SelectionTest, SortingAndPageSwitchesKeepEachFlagWithItsLogo) {
     EXPECT_TRUE(page->List()->IsCentreChecked(0));
     EXPECT_TRUE(page->List()->IsCentreChecked(1));
     EXPECT_FALSE(page->List()->IsCentreChecked(2));
+}
+
+TEST_F(Page1SelectionTest, TicksLastTheWholeRunByRowAcrossResetAndReopen) {
+    AddThree();
+    page->List()->SetCentreChecked(1, true);
+    ASSERT_TRUE(list.SaveToProfile(profile));  // as a finished upload leaves it
+
+    messages.Answer(MsgAnswer::Yes);
+    page->ResetButton()->click();
+    ASSERT_EQ(page->List()->RowCount(), 3);
+    EXPECT_EQ(Flags(), (std::vector<bool>{false, true, false}));
+    EXPECT_TRUE(page->List()->IsCentreChecked(1));
+
+    // The tool closed and opened again: the list is read from the profile anew.
+    sheet.reset();
+    MakeListEditor(context)->LoadFromProfile(profile);
+    SetUp();
+    EXPECT_EQ(Flags(), (std::vector<bool>{false, true, false}));
+    EXPECT_FALSE(page->List()->IsCentreChecked(0));
+    EXPECT_TRUE(page->List()->IsCentreChecked(1));
+    EXPECT_TRUE(korva::logo::UploadEntriesFrom(list).at(1).center);
 }
 
 TEST_F(Page1SelectionTest, RemoveAsksAndClosesTheGapWithTheFlagsFollowing) {

@@ -1,9 +1,12 @@
 #include "logo/ui/Page2Preview.h"
 
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QRadioButton>
+#include <fstream>
 
 #include "logo/LogoList.h"
+#include "logo/UploadConverter.h"
 #include "logo/ui/LogoListCtrl.h"
 #include "logo/ui/LogoSheet.h"
 #include "logo/ui/MyProperty.h"
@@ -50,6 +53,56 @@ TEST_F(Page2PreviewTest, SelectedBitmapIsDrawnAtTheChosenQuality) {
     page->QualityButton(PreviewQuality::Normal)->click();
     page->List()->SelectRow(1);
     EXPECT_EQ(Drawn(), std::make_pair(25, 75));
+}
+
+// The dots view against the raster the upload converter makes of the same
+// entry: every dot, centred as it will be, at the four print sizes, mono and gray.
+TEST_F(Page2PreviewTest, PrinterDotsShowTheUploadRasterDotForDot) {
+    const auto picture = korva::logo::test::Rgb24Bmp(300, 100, [](int x, int y) {
+        const auto v = static_cast<uint8_t>((x * 255 / 299 + y) % 256);  // a ramp: diffusion everywhere
+        return korva::logo::test::Rgb{v, v, v};
+    });
+    std::ofstream(dir / "wide.bmp", std::ios::binary)
+        .write(reinterpret_cast<const char*>(picture.data()), static_cast<std::streamsize>(picture.size()));
+    list.entries.at(0).centerAlign = true;
+    options.maxPrintableWidth = 512;  // 304 dots centred: 104 blank columns in front
+    page->Frame()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    page->List()->SelectRow(0);
+    EXPECT_FALSE(page->DotsBox()->isChecked());  // off by default: the colours
+    EXPECT_FALSE(page->Frame()->ShowsDots());
+
+    for (bool gray : {false, true}) {
+        options.grayPrinting = gray;
+        page->DotsBox()->setChecked(false);
+        page->DotsBox()->setChecked(true);
+        korva::logo::LogoRaster raster;
+        ASSERT_TRUE(korva::logo::MakeBitmapConverter(options)(korva::logo::UploadEntriesFrom(list).at(0), 1, raster));
+        ASSERT_EQ(raster.paddedWidth, gray ? 304 : 408);
+        // Darkness of dot (x, y) as the printer reads the raster bytes.
+        auto level = [&](int x, int y) {
+            if (!gray) return (raster.data[static_cast<size_t>(x * (raster.paddedHeight / 8) + y / 8)] >> (7 - y % 8)) & 1 ? 5 : 0;
+            const uint8_t byte = raster.data[static_cast<size_t>((y * raster.paddedWidth + x) / 2)];
+            return x % 2 ? byte & 0x0F : byte >> 4;
+        };
+        for (PreviewQuality quality : {PreviewQuality::Normal, PreviewQuality::Quadraple, PreviewQuality::DoubleHeight,
+                                       PreviewQuality::DoubleWidth}) {
+            SCOPED_TRACE(std::string(gray ? "gray" : "mono") + " quality " + std::to_string(static_cast<int>(quality)));
+            page->QualityButton(quality)->click();
+            const int fx = quality == PreviewQuality::Quadraple || quality == PreviewQuality::DoubleWidth ? 2 : 1;
+            const int fy = quality == PreviewQuality::Quadraple || quality == PreviewQuality::DoubleHeight ? 2 : 1;
+            EXPECT_EQ(Drawn(), std::make_pair(raster.paddedWidth * fx, raster.paddedHeight * fy));
+            page->Frame()->resize(page->Frame()->minimumSize());
+            const QImage shown = page->Frame()->grab().toImage();
+            const QPoint origin = page->Frame()->contentsRect().topLeft();
+            int wrong = 0;
+            for (int y = 0; y < raster.paddedHeight * fy; ++y)
+                for (int x = 0; x < raster.paddedWidth * fx; ++x)
+                    if (qGray(shown.pixel(origin + QPoint(x, y))) != 255 - 51 * level(x / fx, y / fy)) ++wrong;
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+    page->DotsBox()->setChecked(false);
+    EXPECT_FALSE(page->Frame()->ShowsDots());
 }
 
 TEST_F(Page2PreviewTest, RememberedRowSurvivesAPageSwitchAndASortForgetsIt) {

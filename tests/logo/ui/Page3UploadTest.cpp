@@ -129,6 +129,7 @@ TEST_F(Page3UploadTest, ANameQuestionLeftWithEscapeWritesTempPrnInTheWorkingDire
 
 TEST_F(Page3UploadTest, PrinterDetailsAndAnUnansweredQuestionSendNothing) {
     SetPort("LPT1", 2);
+    setup->MaxAreaEdit()->setText(QStringLiteral("384"));  // narrower than second.bmp
     CPage3Upload* page = ShowUploadPage();
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->PrinterNameEdit()->text(), "KORVA10");
@@ -136,6 +137,10 @@ TEST_F(Page3UploadTest, PrinterDetailsAndAnUnansweredQuestionSendNothing) {
     messages.Answer(MsgAnswer::No);
     page->UploadButton()->click();
     EXPECT_EQ(page->LastOutcome(), korva::logo::NvUpload::Outcome::Declined);
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{"All bit image files are written in the NV Graphics memory of the printer."
+                                       "\r\n\r\nWider than the printable width of 384 dots, the printer cuts:"
+                                       "\r\n  logo 2: second.bmp, 512 dots"});
     EXPECT_FALSE(ports.IsOpen());
 }
 

@@ -51,6 +51,25 @@ TEST_F(Page5SetupTest, FirstValuesForAKorva10Connection) {
     EXPECT_EQ(page->DeviceLabel()->text(), "KORVA10 - COM1");
 }
 
+TEST_F(Page5SetupTest, ALongDevicePathIsShortenedInTheMiddleAndTheOptionsKeepTheirWidth) {
+    Open();
+    const int optionsWidth = page->MaxAreaEdit()->parentWidget()->width();
+    const int sheetWidth = sheet->width();
+    Close();
+    const QString path = "KORVA20 - /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0-on-a-long-hub";
+    context.connectionLabel = path.toStdString();
+    Open();
+    EXPECT_EQ(page->MaxAreaEdit()->parentWidget()->width(), optionsWidth);
+    EXPECT_EQ(sheet->width(), sheetWidth);
+    const QString shown = page->DeviceLabel()->text();
+    EXPECT_TRUE(shown.startsWith("KORVA20")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("hub")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    EXPECT_LE(page->DeviceLabel()->fontMetrics().horizontalAdvance(shown), page->DeviceLabel()->width());
+    EXPECT_EQ(page->DeviceLabel()->toolTip(), path);
+    EXPECT_EQ(page->DeviceLabel()->FullText(), path);
+}
+
 TEST_F(Page5SetupTest, OptionsArePublishedWhenThePageIsLeft) {
     Open();
     EXPECT_EQ(page->MaxAreaEdit()->text(), "512");

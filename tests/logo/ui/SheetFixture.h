@@ -64,6 +64,7 @@ protected:
     void WillPick(std::vector<std::string> paths) {
         context.pickFiles = [this, paths](QWidget*, const korva::app::ui::FileQuestion& question) {
             pickerStarts.push_back(question.start);
+            pickerFilters.push_back(question.filter);
             return paths;
         };
     }
@@ -82,6 +83,7 @@ protected:
     base::RealClock clock;
     MessageRecorder messages;
     std::vector<std::string> pickerStarts;
+    std::vector<QString> pickerFilters;
     logo::ui::LogoToolContext context{list, options, ports, nullptr, profile, log, clock, {}, {}};
 };
 

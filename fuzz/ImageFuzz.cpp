@@ -1,0 +1,31 @@
+// Any bytes as a logo picture for Qt's image plugins: the decoder refuses them
+// or hands over a 24-bit image inside the size limits, whose rows hold every
+// pixel and which converts to a raster of exactly the promised size.
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "logo/ImageDecode.h"
+#include "logo/LogoBitmap.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace korva::logo;
+    BitmapDecodeResult result = DecodeImageFile(std::span<const uint8_t>(data, size));
+    if (!result.ok()) {
+        if (result.error.reason.empty()) std::abort();
+        return 0;
+    }
+    const DecodedBitmap& bmp = result.bitmap;
+    if (bmp.bitsPerPixel != 24 || bmp.width <= 0 || bmp.height <= 0 ||
+        int64_t{bmp.width} * bmp.height > kMaxBitmapPixels ||
+        bmp.pixels.size() != static_cast<size_t>(bmp.stride) * static_cast<size_t>(bmp.height) ||
+        bmp.stride < bmp.width * 3)
+        std::abort();
+    if (int64_t{bmp.width} * bmp.height > (int64_t{1} << 20)) return 0;
+    CLogoBitmap bitmap;
+    if (!bitmap.LoadDecoded(std::move(result))) std::abort();
+    const int width = bitmap.paddedWidth(), height = bitmap.paddedHeight();
+    bitmap.ConvertMono(LogoOptions{}, false);
+    if (bitmap.rasterLength() != width * height / 8) std::abort();
+    return 0;
+}

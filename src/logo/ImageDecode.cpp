@@ -1,0 +1,83 @@
+#include "logo/ImageDecode.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+#include <QImageReader>
+
+namespace korva::logo {
+namespace {
+
+BitmapDecodeResult Fail(BitmapErrorKind kind, std::string reason) {
+    BitmapDecodeResult result;
+    result.error = {kind, std::move(reason)};
+    return result;
+}
+
+BitmapError CheckSize(const QSize& size) {
+    const int64_t w = size.width(), h = size.height();
+    if (w <= 0 || h <= 0)
+        return {BitmapErrorKind::BadDimensions,
+                "the picture is " + std::to_string(w) + " x " + std::to_string(h) + " pixels"};
+    if (w > kMaxBitmapSide || h > kMaxBitmapSide || w * h > kMaxBitmapPixels)
+        return {BitmapErrorKind::TooLarge, "the image of " + std::to_string(w) + " x " +
+                                               std::to_string(h) + " pixels is too large"};
+    return {};
+}
+
+// The picture's pixels over white, as the rows of a 24-bit bitmap (blue,
+// green, red; rows padded to 4 bytes), stored top-down.
+DecodedBitmap ToBitmap(const QImage& picture) {
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+    DecodedBitmap bmp;
+    bmp.width = argb.width();
+    bmp.height = argb.height();
+    bmp.bitsPerPixel = 24;
+    bmp.stride = (bmp.width * 3 + 3) / 4 * 4;
+    bmp.headerSize = 40;
+    bmp.topDown = true;
+    bmp.pixels.assign(static_cast<size_t>(bmp.stride) * static_cast<size_t>(bmp.height), 0);
+    for (int y = 0; y < bmp.height; ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        uint8_t* out = bmp.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(bmp.stride);
+        for (int x = 0; x < bmp.width; ++x) {
+            const int a = qAlpha(in[x]);
+            *out++ = OverWhite(qBlue(in[x]), a);
+            *out++ = OverWhite(qGreen(in[x]), a);
+            *out++ = OverWhite(qRed(in[x]), a);
+        }
+    }
+    return bmp;
+}
+
+}  // namespace
+
+BitmapDecodeResult DecodeImageFile(std::span<const uint8_t> file) {
+    if (file.empty()) return Fail(BitmapErrorKind::Truncated, "the file is empty");
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()),
+                                                     static_cast<qsizetype>(file.size()));
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAllocationLimit(kImageDecodeLimitMB);
+    reader.setAutoTransform(true);  // a photo's orientation tag, as viewers show it
+    if (!reader.canRead())
+        return Fail(BitmapErrorKind::NotBitmap,
+                    "the file is neither a bitmap nor a picture format this system reads");
+    // The header's size where the format tells it: refused before any pixel is unpacked.
+    if (const QSize size = reader.size(); size.isValid())
+        if (BitmapError e = CheckSize(size); e.kind != BitmapErrorKind::None)
+            return Fail(e.kind, e.reason);
+    QImage picture;
+    if (!reader.read(&picture))
+        return Fail(BitmapErrorKind::NotBitmap,
+                    "the picture cannot be decoded: " + reader.errorString().toStdString());
+    if (BitmapError e = CheckSize(picture.size()); e.kind != BitmapErrorKind::None)
+        return Fail(e.kind, e.reason);
+    BitmapDecodeResult result;
+    result.bitmap = ToBitmap(picture);
+    return result;
+}
+
+}  // namespace korva::logo

@@ -1,0 +1,34 @@
+#include "logo/ui/Progress.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+#include <QLabel>
+
+#include "logo/ui/UiTestEnv.h"
+
+using korva::logo::ui::CProgress;
+
+// A long file name gives way in its middle; the counts before it stay whole
+// and the window keeps its width.
+TEST(ProgressTest, ALongFileNameIsShortenedInTheMiddle) {
+    korva::test::TestApp();
+    CProgress progress(QStringLiteral("Uploading"), QStringLiteral("Uploading..."));
+    progress.show();
+    const int width = progress.width();
+    const QString status = QStringLiteral("Updating(51200/393216)...") + QString(80, QLatin1Char('x')) +
+                           QStringLiteral("_company_logo_final_v2.bmp");
+    progress.SetStatus(status);
+    EXPECT_EQ(progress.Status(), status);
+    const QString shown = progress.ShownStatus();
+    EXPECT_TRUE(shown.startsWith("Updating(51200/393216)...")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("v2.bmp")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+    const QLabel* line = progress.findChild<QLabel*>();
+    ASSERT_NE(line, nullptr);
+    EXPECT_LE(line->fontMetrics().horizontalAdvance(shown), line->width());
+    EXPECT_EQ(progress.width(), width);
+
+    progress.SetStatus(QStringLiteral("Updating(0/416)...a.bmp"));
+    EXPECT_EQ(progress.ShownStatus(), "Updating(0/416)...a.bmp");
+}
