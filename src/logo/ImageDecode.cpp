@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageReader>
+#include <cstring>
 
 namespace korva::logo {
 namespace {
@@ -28,24 +29,36 @@ BitmapError CheckSize(const QSize& size) {
 // The picture's pixels over white, as the rows of a 24-bit bitmap (blue,
 // green, red; rows padded to 4 bytes), stored top-down.
 DecodedBitmap ToBitmap(const QImage& picture) {
-    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
     DecodedBitmap bmp;
-    bmp.width = argb.width();
-    bmp.height = argb.height();
+    bmp.width = picture.width();
+    bmp.height = picture.height();
     bmp.bitsPerPixel = 24;
     bmp.stride = (bmp.width * 3 + 3) / 4 * 4;
     bmp.headerSize = 40;
     bmp.topDown = true;
-    bmp.pixels.assign(static_cast<size_t>(bmp.stride) * static_cast<size_t>(bmp.height), 0);
+    bmp.pixels.resize(static_cast<size_t>(bmp.stride) * static_cast<size_t>(bmp.height));
+    const auto rowBytes = static_cast<size_t>(bmp.width) * 3;
+    auto row = [&bmp](int y) { return bmp.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(bmp.stride); };
+    if (!picture.hasAlphaChannel()) {
+        // Opaque: Qt lays the rows out in the bitmap's own byte order.
+        const QImage bgr = picture.convertToFormat(QImage::Format_BGR888);
+        for (int y = 0; y < bmp.height; ++y) {
+            std::memcpy(row(y), bgr.constScanLine(y), rowBytes);
+            std::memset(row(y) + rowBytes, 0, static_cast<size_t>(bmp.stride) - rowBytes);
+        }
+        return bmp;
+    }
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < bmp.height; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        uint8_t* out = bmp.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(bmp.stride);
+        uint8_t* out = row(y);
         for (int x = 0; x < bmp.width; ++x) {
             const int a = qAlpha(in[x]);
             *out++ = OverWhite(qBlue(in[x]), a);
             *out++ = OverWhite(qGreen(in[x]), a);
             *out++ = OverWhite(qRed(in[x]), a);
         }
+        std::memset(out, 0, static_cast<size_t>(bmp.stride) - rowBytes);
     }
     return bmp;
 }

@@ -198,6 +198,25 @@ TEST_F(NvUploadStream, CancelDuringImageTwoOfFiveCompletesWithThreeEmptyHeaders)
     EXPECT_FALSE(stream->IsOpen());
 }
 
+TEST_F(NvUploadStream, CancelDuringTheLastImageCompletesOnlyOnceItIsWhole) {
+    List(1, "a.bmp", 512, 16);
+    List(2, "b.bmp", 512, 16);
+    auto upload = MakeUpload(PortKind::OutputFile);
+    Run(*upload, [&] {
+        if (upload->Progress().imagesBegun == 2) upload->Cancel();
+    });
+    // The image under way finishes: the printer holds both, and the list says so.
+    EXPECT_EQ(upload->GetOutcome(), Outcome::Completed);
+    std::vector<uint8_t> expected = HexBytes("1C 71 02 40 00 02 00");
+    for (uint8_t b : Raster(1)) expected.push_back(b);
+    for (uint8_t b : HexBytes("40 00 02 00")) expected.push_back(b);
+    for (uint8_t b : Raster(2)) expected.push_back(b);
+    EXPECT_EQ(stream->Stream(), expected);
+    EXPECT_EQ(profile.values["LOGO/Logofile2"], "/logos/b.bmp");
+    EXPECT_EQ(messages->Boxes().back().text,
+              "Complete the NV bit image definition.\r\nPlease wait some paper feed.");
+}
+
 TEST_F(NvUploadStream, CancelBeforeTheFirstImageSendsOnlyEmptyHeaders) {
     List(1, "a.bmp", 8, 8);
     List(2, "b.bmp", 8, 8);
