@@ -9,7 +9,22 @@ namespace {
 std::mutex g_HandlerMutex;
 MessageHandler g_Handler;
 std::string g_ProgramName = "KorvaTool";
+thread_local MessageForwarder t_Forwarder;
+
+MsgAnswer ShowHere(const std::string& text, const std::string& caption, MsgStyle style) {
+    MessageHandler handler;
+    {
+        std::lock_guard lock(g_HandlerMutex);
+        handler = g_Handler;
+    }
+    if (handler) return handler(text, caption, style);
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    const bool question = style == MsgStyle::YesNo || style == MsgStyle::YesNoQuestion;
+    return question ? MsgAnswer::No : MsgAnswer::Ok;
+}
 }  // namespace
+
+void SetThreadMessageForwarder(MessageForwarder forward) { t_Forwarder = std::move(forward); }
 
 MessageHandler SetMessageHandler(MessageHandler handler) {
     std::lock_guard lock(g_HandlerMutex);
@@ -22,15 +37,8 @@ MsgAnswer ShowMessage(const std::string& text, MsgStyle style) {
 }
 
 MsgAnswer ShowMessageCaptioned(const std::string& text, const std::string& caption, MsgStyle style) {
-    MessageHandler handler;
-    {
-        std::lock_guard lock(g_HandlerMutex);
-        handler = g_Handler;
-    }
-    if (handler) return handler(text, caption, style);
-    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    const bool question = style == MsgStyle::YesNo || style == MsgStyle::YesNoQuestion;
-    return question ? MsgAnswer::No : MsgAnswer::Ok;
+    if (t_Forwarder) return t_Forwarder([&] { return ShowHere(text, caption, style); });
+    return ShowHere(text, caption, style);
 }
 
 void SetProgramName(const std::string& name) { g_ProgramName = name; }

@@ -30,6 +30,13 @@ MsgAnswer ShowMessage(const std::string& text, MsgStyle style = MsgStyle::Ok);
 /// The same with a caption of its own, for the few questions that carry one.
 MsgAnswer ShowMessageCaptioned(const std::string& text, const std::string& caption, MsgStyle style);
 
+/// Runs a box where it may be shown; used for the boxes asked for on one thread.
+using MessageForwarder = std::function<MsgAnswer(const std::function<MsgAnswer()>& show)>;
+/// Routes the message boxes asked for on the calling thread through `forward`
+/// (a step worker hands them to the window's thread, which owns the widgets
+/// and the test recorders). An empty one shows them directly again.
+void SetThreadMessageForwarder(MessageForwarder forward);
+
 /// Caption of every box: the executable's base name.
 void SetProgramName(const std::string& name);
 const std::string& ProgramName();

@@ -155,20 +155,20 @@ int NewFirmwareDownload::stepSend() {
         m_Log.Log("Firmware download: write of %u bytes at %u failed [%d]", piece, sent, code);
         const PortKind kind = m_Stream.Kind();
         if (kind == PortKind::Serial) {
-            base::ShowMessage(base::Message(base::kMsgPrinterNotReady));
+            base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgPrinterNotReady), m_Stream));
             m_Stream.Close();
             return finish(Outcome::PrinterNotReady);
         }
         if (kind == PortKind::Ethernet) {
             // Whatever part of the block was queued may have gone out: sending it
             // again would corrupt the packet, so the download stops here.
-            base::ShowMessage(base::Message(base::kMsgWriteToPort));
+            base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream));
             m_Stream.Close();
             return finish(Outcome::WriteFailed);
         }
         char text[64];
         std::snprintf(text, sizeof text, base::Message(base::kMsgLptWriteError), code);
-        base::ShowMessage(text);
+        base::ShowMessage(port::WithFailureDetail(text, m_Stream));
         m_Stream.Close();
         return finish(Outcome::WriteFailed);
     }

@@ -92,7 +92,7 @@ int OldFirmwareDownload::stepLoad() {
     }
     m_Progress.caption = "Erasing...";
     m_Packet = EncodeOldErasePacket(m_Settings.area);
-    if (!sendPacket()) return fail(Outcome::WriteFailed, base::Message(base::kMsgWriteToPort));
+    if (!sendPacket()) return fail(Outcome::WriteFailed, writeFailText());
     m_EraseWaitsDone = 0;
     m_State = State::Erasing;
     return OldAreaOf(m_Settings.area).eraseWaitMs + afterSend();
@@ -120,7 +120,7 @@ int OldFirmwareDownload::stepAwaitAnswer() {
     const int got = m_Stream.Read(received, 1);
     if (got < 0) {
         m_Log.Log("Firmware download: the port can no longer be read");
-        return fail(Outcome::NoAnswer, base::Message(base::kMsgReceiveData));
+        return fail(Outcome::NoAnswer, port::WithFailureDetail(base::Message(base::kMsgReceiveData), m_Stream));
     }
     for (int i = 0; i < got; ++i) {
         const std::optional<OldAnswer> answer = m_Answers.Feed(received[i]);
@@ -137,7 +137,7 @@ int OldFirmwareDownload::stepAwaitAnswer() {
             m_NaksInARow = 0;
             buildNextPacket();
         }
-        if (!sendPacket()) return fail(Outcome::WriteFailed, base::Message(base::kMsgWriteToPort));
+        if (!sendPacket()) return fail(Outcome::WriteFailed, writeFailText());
         // The rest of what arrived answered nothing sent yet: one packet is in flight.
         return afterSend();
     }
@@ -154,7 +154,7 @@ int OldFirmwareDownload::stepSendBlind() {
         return finish(Outcome::Completed);
     }
     buildNextPacket();
-    if (!sendPacket()) return fail(Outcome::WriteFailed, base::Message(base::kMsgWriteToPort));
+    if (!sendPacket()) return fail(Outcome::WriteFailed, writeFailText());
     return afterSend();
 }
 
@@ -172,6 +172,10 @@ bool OldFirmwareDownload::sendPacket() {
     m_Log.Log("Firmware download: packet at %lX not written [%d]",
               static_cast<unsigned long>(m_Progress.position), m_Stream.LastError());
     return false;
+}
+
+std::string OldFirmwareDownload::writeFailText() const {
+    return port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream);
 }
 
 int OldFirmwareDownload::afterSend() const {

@@ -6,6 +6,7 @@
 //
 // Messages go through korva::base::ShowMessage; the result is also a typed
 // Outcome. After each Step() the front end reads Progress().
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -87,6 +88,8 @@ private:
     bool sendPacket();
     void buildNextPacket();
     int afterSend() const;
+    /// "ERROR : Write to port." with what the port knows of the failure.
+    std::string writeFailText() const;
     int fail(Outcome outcome, const std::string& text);
     int finish(Outcome outcome);
     bool answers() const;
@@ -106,7 +109,7 @@ private:
     int m_NaksInARow = 0;
     int64_t m_AnswerDeadline = 0;
     bool m_Opened = false;
-    bool m_Cancelled = false;
+    std::atomic<bool> m_Cancelled{false};  ///< set from the window while a step runs
 };
 
 }  // namespace korva::firmware

@@ -148,7 +148,8 @@ int LogoPrint::stepPrint() {
 
 int LogoPrint::failPrinting(int number) {
     const int code = m_Stream.LastError();
-    warn(base::kMsgCommunicationError);
+    base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream),
+                     MsgStyle::OkExclamation);
     m_Log.Log("CPrintDlg write of logo %d failed[%d]", number, code);
     return finish(Outcome::CommunicationError);
 }

@@ -5,6 +5,7 @@
 // Messages: the engine shows failures itself through korva::base::ShowMessage
 // (exclamation icon), and reports a typed Outcome. Progress: after each
 // Step() the front end reads Count(), Total() and StatusText().
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -94,7 +95,7 @@ private:
     size_t m_NextRange = 0;
     int m_Current = 0;
     int m_RangeEnd = 0;
-    bool m_Cancelled = false;
+    std::atomic<bool> m_Cancelled{false};  ///< set from the window while a step runs
     bool m_Opened = false;
     int64_t m_ReplyDeadline = 0;
     std::string m_Status = " ";

@@ -297,7 +297,8 @@ int NvUpload::stepSendChunk() {
     if (size > 0 && written != size) {
         // A lost chunk would leave a garbled image while the run reports success.
         const int code = m_Stream.LastError();
-        base::ShowMessage(base::Message(base::kMsgCommunicationError), MsgStyle::OkExclamation);
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream),
+                         MsgStyle::OkExclamation);
         m_Log.Log("CProgress WriteData[%d] %zu of %zu bytes", code, written, size);
         return finish(Outcome::CommunicationError);
     }

@@ -7,6 +7,7 @@
 // GUI installs QMessageBox, the CLI a stderr printer, tests a recorder). The
 // result is also reported as a typed Outcome for exit codes and tests.
 // Progress: after each Step() the front end reads Progress().
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -169,7 +170,7 @@ private:
     UploadProgress m_Progress;
     std::string m_UnreadableFile;
     std::vector<LogoRaster> m_Rasters;  ///< converted before anything is sent
-    bool m_Cancelled = false;
+    std::atomic<bool> m_Cancelled{false};  ///< set from the window while a step runs
     bool m_Opened = false;
     size_t m_Image = 0;         ///< index of the image being sent
     size_t m_Offset = 0;        ///< bytes of it already sent

@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "port/PortKind.h"
 
@@ -40,6 +41,17 @@ public:
 
     /// System error code of the last failure (errno on Linux), 0 when none.
     virtual int LastError() const = 0;
+    /// The last failure in words for the user where the code alone would not
+    /// tell it ("The printer stopped taking data ..."); "" otherwise.
+    virtual std::string FailureDetail() const { return {}; }
 };
+
+/// A tool's message with the port's own words on what went wrong, if any,
+/// on a line of their own.
+inline std::string WithFailureDetail(std::string text, const ByteStream& stream) {
+    const std::string detail = stream.FailureDetail();
+    if (!detail.empty()) text += "\r\n" + detail;
+    return text;
+}
 
 }  // namespace korva::port

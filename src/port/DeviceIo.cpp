@@ -53,6 +53,32 @@ WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs)
     return outcome;
 }
 
+WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data, int64_t stallMs,
+                           int64_t totalMs, base::Clock& clock, int retryMs) {
+    WriteOutcome outcome;
+    const int64_t start = clock.NowMs();
+    int64_t lastProgress = start;
+    while (outcome.written < data.size()) {
+        const ssize_t n = write(data.data() + outcome.written, data.size() - outcome.written);
+        if (n > 0) {
+            outcome.written += static_cast<size_t>(n);
+            lastProgress = clock.NowMs();
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            outcome.error = errno;
+            return outcome;
+        }
+        const int64_t now = clock.NowMs();
+        if (now - lastProgress >= stallMs || (totalMs >= 0 && now - start >= totalMs)) {
+            outcome.timedOut = true;
+            return outcome;
+        }
+        clock.SleepMs(retryMs);
+    }
+    return outcome;
+}
+
 bool WaitOutputDrained(int fd, int baudRate, int64_t deadlineMs) {
     const int64_t end = SteadyNowMs() + deadlineMs;
     for (;;) {
@@ -70,20 +96,21 @@ bool WaitOutputDrained(int fd, int baudRate, int64_t deadlineMs) {
 int ReadWithin(int fd, std::span<uint8_t> buffer, int timeoutMs) {
     if (buffer.empty()) return 0;
     const int64_t end = SteadyNowMs() + std::max(timeoutMs, 0);
+    short events = 0;  // what poll reported before this read
     for (;;) {
         const ssize_t n = ::read(fd, buffer.data(), buffer.size());
         if (n > 0) return static_cast<int>(n);
         if (n < 0 && errno != EAGAIN && errno != EINTR) return -1;
-        // n == 0 on a tty set to return at once means "nothing yet".
+        // n == 0 on a tty set to return at once means "nothing yet", unless
+        // poll has just said there was something: then the line has hung up.
+        if ((events & (POLLHUP | POLLERR | POLLNVAL)) != 0) return -1;
+        if (n == 0 && (events & POLLIN) != 0) return -1;
         const int64_t left = end - SteadyNowMs();
         if (left <= 0) return 0;
         pollfd watch{fd, POLLIN, 0};
         const int ready = ::poll(&watch, 1, static_cast<int>(left));
         if (ready < 0 && errno != EINTR) return -1;
-        if (ready > 0 && (watch.revents & POLLIN) == 0 &&
-            (watch.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            return -1;
-        }
+        events = ready > 0 ? watch.revents : 0;
     }
 }
 

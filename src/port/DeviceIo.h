@@ -1,7 +1,11 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
+#include <sys/types.h>
+
+#include "base/Clock.h"
 
 namespace korva::port {
 
@@ -16,6 +20,18 @@ struct WriteOutcome {
 /// while the device cannot take more, for at most `deadlineMs` in all
 /// (negative: no deadline). A blocking descriptor simply blocks.
 WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs);
+
+/// One write() of the caller's choice: -1 with errno on failure.
+using RawWrite = std::function<ssize_t(const uint8_t* data, size_t length)>;
+
+/// Writes all of `data` to a device that cannot say when it will take more
+/// (ppdev and lp report no POLLOUT, or always report it): after a write that
+/// takes nothing it waits `retryMs` on `clock` and tries again. Gives up
+/// (timedOut) once `stallMs` pass without a byte taken, or, when `totalMs` is
+/// not negative, once the whole write took that long. Any error but EAGAIN
+/// or EINTR (ENODEV of a pulled USB printer, EIO) ends it at once.
+WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data, int64_t stallMs,
+                           int64_t totalMs, base::Clock& clock, int retryMs = 10);
 
 /// Waits until a serial port has put out what the driver holds, or until
 /// `deadlineMs` has passed; sleeps for the time the bytes need on the line

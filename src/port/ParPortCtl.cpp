@@ -1,13 +1,10 @@
 #include "port/ParPortCtl.h"
 
 #include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <linux/parport.h>
-#include <linux/ppdev.h>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -24,6 +21,12 @@ void Signal(int event) {
     (void)!::write(event, &one, sizeof one);
 }
 
+/// Takes one count of a semaphore eventfd; false when there was none.
+bool TakeOne(int event) {
+    uint64_t value = 0;
+    return ::read(event, &value, sizeof value) > 0;
+}
+
 void Reset(int event) {
     uint64_t value = 0;
     while (::read(event, &value, sizeof value) > 0) {
@@ -35,9 +38,6 @@ bool IsSignalled(int event) {
     return ::poll(&p, 1, 0) > 0;
 }
 
-/// ppdev: IEEE 1284 nibble mode to read from the printer, compatibility mode to write.
-void SetPpdevMode(int fd, int mode) { ::ioctl(fd, PPNEGOT, &mode); }
-
 }  // namespace
 
 bool IsAutomaticStatusBlock(std::span<const uint8_t> four) {
@@ -45,10 +45,11 @@ bool IsAutomaticStatusBlock(std::span<const uint8_t> four) {
            four[2] <= 0x0F && four[3] == 0x0F;
 }
 
-ParPortCtl::ParPortCtl(base::CErrorLog& log, std::string devRoot)
-    : m_Log(log), m_DevRoot(std::move(devRoot)) {
+ParPortCtl::ParPortCtl(base::CErrorLog& log, std::string devRoot, PpdevCalls& ppdev,
+                       base::Clock& clock)
+    : m_Log(log), m_DevRoot(std::move(devRoot)), m_Calls(ppdev), m_Clock(clock) {
     m_StopEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    m_ReadEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    m_ReadEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK | EFD_SEMAPHORE);
 }
 
 ParPortCtl::~ParPortCtl() {
@@ -87,24 +88,39 @@ int ParPortCtl::OpenPort(const std::string& name) {
         SetError(error, "[ParPortCtl] CreateFile fail : " + std::to_string(error));
         return 0;
     }
-    m_Ppdev = ::ioctl(fd, PPCLAIM) == 0;
-    if (m_Ppdev) {
-        // ppdev cannot be polled without an interrupt line: blocking reads that
-        // give up after half a second, so a stop request is seen.
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        timeval limit{0, 500'000};
-        ::ioctl(fd, PPSETTIME, &limit);
-    }
+    // The node stays non-blocking: a ppdev read or write then returns EAGAIN
+    // instead of looping in the kernel while the printer is silent or busy.
+    m_Ppdev = m_Calls.Claim(fd) == 0;
+    m_Mode = m_Ppdev ? IEEE1284_MODE_COMPAT : -1;  // where a claimed port starts
     m_Device = fd;
     m_LastErrorCode = 0;
     m_Opened = 1;
     return 1;
 }
 
+int ParPortCtl::UseMode(int mode) {
+    if (m_Mode == mode) return 0;
+    const int error = m_Calls.Negotiate(m_Device, mode);
+    m_Mode = error == 0 ? mode : -1;
+    return error;
+}
+
 int ParPortCtl::WritePort(const uint8_t* buffer, size_t length) {
     if (!m_Opened) return 0;
-    if (m_Ppdev) SetPpdevMode(m_Device, IEEE1284_MODE_COMPAT);
-    const WriteOutcome outcome = WriteAll(m_Device, std::span(buffer, length), kWriteWaitMs);
+    const std::span data(buffer, length);
+    WriteOutcome outcome;
+    if (m_Ppdev) {
+        std::lock_guard lock(m_ModeLock);
+        outcome.error = UseMode(IEEE1284_MODE_COMPAT);
+        if (outcome.error == 0) {
+            const int fd = m_Device;
+            outcome = WriteRetrying(
+                [&](const uint8_t* bytes, size_t n) { return m_Calls.Write(fd, bytes, n); }, data,
+                kWriteWaitMs, kWriteWaitMs, m_Clock);
+        }
+    } else {
+        outcome = WriteAll(m_Device, data, kWriteWaitMs);
+    }
     if (outcome.error != 0) {
         SetError(outcome.error, "[ParPortCtl] Write fail : " + std::to_string(outcome.error));
         return 0;
@@ -115,38 +131,65 @@ int ParPortCtl::WritePort(const uint8_t* buffer, size_t length) {
 
 bool ParPortCtl::StopRequested() const { return IsSignalled(m_StopEvent); }
 
+int ParPortCtl::ReadFailed(int error) {
+    m_LastErrorCode = error;
+    SetErrorText("[ParPortCtl] Read fail : " + std::to_string(error) + "\r\n");
+    m_Log.Log("[ParPortCtl] Read fail : %d", error);
+    return 0;
+}
+
 int ParPortCtl::ReadPort(uint8_t* buffer, size_t length) {
+    if (!m_Opened || StopRequested()) return 0;
+    return m_Ppdev ? ReadPpdev(buffer, length) : ReadStream(buffer, length);
+}
+
+// Nibble-mode reads, tried every 10 ms: ppdev has no poll without an
+// interrupt line, and a blocking read would not end while the printer is silent.
+int ParPortCtl::ReadPpdev(uint8_t* buffer, size_t length) {
+    const int64_t start = m_Clock.NowMs();
     for (;;) {
-        if (!m_Opened || StopRequested()) return 0;
-        if (m_Ppdev) {
-            SetPpdevMode(m_Device, IEEE1284_MODE_NIBBLE);
-        } else {
-            pollfd watch[2] = {{m_Device, POLLIN, 0}, {m_StopEvent, POLLIN, 0}};
-            if (::poll(watch, 2, -1) < 0) {
-                if (errno == EINTR) continue;
-                return 0;
+        ssize_t n = 0;
+        int error = 0;
+        {
+            std::lock_guard lock(m_ModeLock);
+            error = UseMode(IEEE1284_MODE_NIBBLE);
+            if (error == 0) {
+                n = m_Calls.Read(m_Device, buffer, length);
+                if (n < 0) error = errno;
             }
-            if (watch[1].revents != 0) return 0;
         }
+        if (n > 0) return static_cast<int>(n);
+        if (error != 0 && error != EAGAIN && error != EINTR) return ReadFailed(error);
+        if (!m_Opened || StopRequested() || m_Clock.NowMs() - start >= kReadLimitMs) return 0;
+        m_Clock.SleepMs(kPpdevRetryMs);
+    }
+}
+
+int ParPortCtl::ReadStream(uint8_t* buffer, size_t length) {
+    const int64_t end = SteadyNowMs() + kReadLimitMs;
+    for (;;) {
+        const int64_t left = end - SteadyNowMs();
+        if (left <= 0) return 0;
+        pollfd watch[2] = {{m_Device, POLLIN, 0}, {m_StopEvent, POLLIN, 0}};
+        const int ready = ::poll(watch, 2, static_cast<int>(left));
+        if (ready < 0) {
+            if (errno == EINTR) continue;
+            return ReadFailed(errno);
+        }
+        if (ready == 0 || watch[1].revents != 0) return 0;
         const ssize_t n = ::read(m_Device, buffer, length);
         if (n > 0) return static_cast<int>(n);
-        if (n == 0 || errno == EAGAIN || errno == EINTR) {
-            if (m_Ppdev) continue;
-            if (n == 0) return 0;  // end of a stream: nothing read
-            continue;
-        }
-        const int error = errno;
-        m_LastErrorCode = error;
-        SetErrorText("[ParPortCtl] Read fail : " + std::to_string(error) + "\r\n");
-        m_Log.Log("[ParPortCtl] Read fail : %d", error);
-        return 0;
+        if (n == 0) return 0;  // the other end is gone: nothing read
+        if (errno == EAGAIN || errno == EINTR) continue;
+        return ReadFailed(errno);
     }
 }
 
 int ParPortCtl::StartReadThread() {
     if (m_Thread.joinable()) StopReadThread();
+    // Only the stop request is cleared: reads asked for before the thread
+    // runs (the requests just sent) are the ones that fetch their replies.
     Reset(m_StopEvent);
-    Reset(m_ReadEvent);
     m_ThreadEnded = false;
     try {
         m_Thread = std::thread(&ParPortCtl::ReceiveThread, this);
@@ -181,8 +224,7 @@ void ParPortCtl::ReceiveThread() {
             DrainAfterStop();
             break;
         }
-        if (watch[1].revents == 0) continue;
-        Reset(m_ReadEvent);
+        if (watch[1].revents == 0 || !TakeOne(m_ReadEvent)) continue;
         const int n = ReadPort(block, sizeof block);
         if (n > 0 && !StoreBlock(std::span(block, static_cast<size_t>(n)))) {
             SetErrorText("Receive Queue is FULL!");
@@ -233,11 +275,12 @@ int ParPortCtl::StopReadThread() {
 int ParPortCtl::ClosePort() {
     m_Opened = 0;
     StopReadThread();
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    m_Clock.SleepMs(kCloseWaitMs);
     if (m_Device >= 0) {
-        if (m_Ppdev) ::ioctl(m_Device, PPRELEASE);
+        if (m_Ppdev) m_Calls.Release(m_Device);
         ::close(m_Device);
         m_Device = -1;
+        m_Ppdev = false;
     }
     return 1;
 }

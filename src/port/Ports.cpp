@@ -2,16 +2,16 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <linux/ppdev.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include "base/ErrorLog.h"
 #include "port/DeviceIo.h"
+#include "port/PortFailures.h"
 #include "port/PortPath.h"
+#include "port/PpdevCalls.h"
 #include "port/SerialLine.h"
 
 namespace korva::port {
@@ -69,7 +69,8 @@ bool CPorts::Open() {
     if (IsOpen()) ClosePort();
     m_PortName = NormalizePortName(m_PortName);
     m_OpenKind = ClassifyPortPath(m_PortName, m_Roots.sys);
-    m_LastError = 0;
+    Fail(0);
+    m_HungUp = false;
     switch (m_OpenKind) {
     case PortKind::Serial: return OpenSerial();
     case PortKind::Parallel: return OpenParallel();
@@ -162,14 +163,10 @@ bool CPorts::OpenParallel() {
         m_Log.Log("CPorts::Open() CreateFile error\r\n");
         return false;
     }
-    // A ppdev node must be claimed before it is written; other character
-    // devices (/dev/lp0) get blocking writes, since they cannot be polled.
-    // A pipe or file given by path stays non-blocking with the write deadline.
-    struct stat info {};
-    const bool ppdev = ::ioctl(fd, PPCLAIM) == 0;
-    if (ppdev || (::fstat(fd, &info) == 0 && S_ISCHR(info.st_mode))) {
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    }
+    // A ppdev node must be claimed before it is written. Every parallel node
+    // stays non-blocking: a printer that stops taking data must not hold the
+    // write for good.
+    m_Ppdev = SystemPpdevCalls().Claim(fd) == 0;
     m_hComm = fd;
     m_bConnected = 1;
     return true;
@@ -230,7 +227,8 @@ int CPorts::ClosePort() {
     // duplicate of the descriptor until it returns, and must not keep the line.
     ::flock(m_hComm, LOCK_UN);
     if (m_OpenKind == PortKind::Serial) ::ioctl(m_hComm, TIOCNXCL);
-    if (m_OpenKind == PortKind::Parallel) ::ioctl(m_hComm, PPRELEASE);
+    if (m_Ppdev) SystemPpdevCalls().Release(m_hComm);
+    m_Ppdev = false;
     ::close(m_hComm);
     m_hComm = -1;
     return 1;
@@ -243,11 +241,13 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
         if (outcome.error != 0) Fail(outcome.error);
         return outcome.written == data.size() ? data.size() : 0;
     }
+    if (m_OpenKind == PortKind::Parallel || m_OpenKind == PortKind::Usb) return WriteStalling(data);
     const int64_t deadline = static_cast<int64_t>(data.size()) * kWriteMsPerByte;
     const int64_t start = SteadyNowMs();
     const WriteOutcome outcome = WriteAll(m_hComm, data, deadline);
     if (outcome.error != 0) {
-        Fail(outcome.error);
+        // EIO on a tty whose other end is gone: the line hung up.
+        Fail(outcome.error, outcome.error == EIO ? kTextHungUp : "");
         m_Log.Log("WriteFile get error result [%d]", outcome.error);
         return outcome.written;
     }
@@ -268,6 +268,25 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
         m_Log.Log("WriteFile Time-out!");
     }
     return written;
+}
+
+// ppdev and lp never say when they take more, and lp and usblp block for good
+// on a printer that is out of paper: non-blocking writes, retried until the
+// printer has taken nothing for kStallLimitMs.
+size_t CPorts::WriteStalling(std::span<const uint8_t> data) {
+    const int fd = m_hComm;
+    const WriteOutcome outcome = WriteRetrying(
+        [fd](const uint8_t* bytes, size_t n) { return ::write(fd, bytes, n); }, data, kStallLimitMs,
+        -1, *m_Clock);
+    if (outcome.error != 0) {
+        // ENODEV: a USB printer unplugged; EIO, EPIPE: the device gave up.
+        Fail(outcome.error, kTextHungUp);
+        m_Log.Log("WriteFile get error result [%d]", outcome.error);
+    } else if (outcome.timedOut) {
+        Fail(ETIMEDOUT, kTextStalled);
+        m_Log.Log("WriteFile Time-out!");
+    }
+    return outcome.written;
 }
 
 void CPorts::Purge() {

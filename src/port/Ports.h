@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/Clock.h"
 #include "port/ByteStream.h"
 #include "port/Connection.h"
 #include "port/Discovery.h"
@@ -84,6 +85,11 @@ public:
     const DeviceRoots& Roots() const { return m_Roots; }
     /// The open descriptor, -1 when closed.
     int NativeHandle() const { return m_hComm; }
+    /// The clock a stalled parallel or USB write is timed by (tests record it).
+    void SetClock(base::Clock& clock) { m_Clock = &clock; }
+    /// True once the line hung up under the watch thread (a pty closed, a USB
+    /// serial adapter pulled); cleared by the next Open.
+    bool HungUp() const { return m_HungUp; }
 
     // ByteStream
     PortKind Kind() const override;
@@ -97,6 +103,10 @@ public:
     int Read(std::span<uint8_t> buffer, int timeoutMs) override;
     void Purge() override;
     int LastError() const override { return m_LastError; }
+    std::string FailureDetail() const override { return m_FailureDetail; }
+
+    /// A parallel or USB write that makes no progress for this long fails.
+    static constexpr int64_t kStallLimitMs = 10'000;
 
 private:
     struct WatchState;
@@ -116,15 +126,25 @@ private:
     void StoreChunk(std::span<const uint8_t> chunk);
     void NotifyData();
     int TakeFromQueue(std::span<uint8_t> buffer);
-    void Fail(int error) { m_LastError = error; }
+    void Fail(int error, std::string detail = {}) {
+        m_LastError = error;
+        m_FailureDetail = std::move(detail);
+    }
+    /// The watch thread saw the line go: ends waits for replies at once.
+    void MarkHungUp();
+    size_t WriteStalling(std::span<const uint8_t> data);
 
     base::CErrorLog& m_Log;
     DeviceRoots m_Roots;
     int m_hComm = -1;
+    bool m_Ppdev = false;  ///< the parallel node is ppdev and claimed
     PortKind m_OpenKind = PortKind::OutputFile;
     std::string m_OutputName;
     FileNameChooser m_ChooseFileName;
     int m_LastError = 0;
+    std::string m_FailureDetail;
+    std::atomic<bool> m_HungUp{false};
+    base::Clock* m_Clock = &base::DefaultClock();
     UsbReplyDecoder m_UsbDecoder;
 
     mutable std::mutex m_NotifyMutex;

@@ -1,6 +1,13 @@
 #include "port/PrinterSocket.h"
 
 #include <cerrno>
+#include <cstddef>
+#include <fcntl.h>
+#include <unistd.h>
+#include <linux/tcp.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -16,6 +23,8 @@ namespace korva::port {
 
 namespace {
 constexpr qint64 kReceiveChunk = 1024;  // one receive of the data handler
+constexpr int kDeliveryPollMs = 5;      // how often delivery is looked at
+constexpr uint8_t kTcpClose = 7;        // the kernel's TCP_CLOSE state
 
 /// The system error a socket failure stands for, as the messages show it.
 int errnoOf(QAbstractSocket::SocketError error) {
@@ -37,12 +46,24 @@ CPrinterSocket::CPrinterSocket(QObject* parent) : QObject(parent) {
 }
 
 CPrinterSocket::~CPrinterSocket() {
+    ReleaseLinkFd();
     if (m_Socket) m_Socket->disconnect(this);
     m_Socket.reset();
 }
 
+template <typename Fn>
+void CPrinterSocket::OnOwner(Fn&& fn) {
+    if (QThread::currentThread() == thread()) {
+        fn();
+    } else {
+        QMetaObject::invokeMethod(this, std::forward<Fn>(fn), Qt::BlockingQueuedConnection);
+    }
+}
+
 void CPrinterSocket::Close() {
+    if (QThread::currentThread() != thread()) return OnOwner([this] { Close(); });
     m_bConnected = 0;  // a closed socket is no connection, whoever closed it
+    ReleaseLinkFd();
     if (!m_Socket) return;
     m_Socket->disconnect(this);
     m_Socket->abort();
@@ -51,6 +72,11 @@ void CPrinterSocket::Close() {
 }
 
 bool CPrinterSocket::Create() {
+    // The socket lives on the owner's thread, whose event loop serves it.
+    if (QThread::currentThread() != thread()) {
+        OnOwner([this] { Create(); });
+        return true;
+    }
     Close();
     m_Socket = std::make_unique<QTcpSocket>();
     m_LastErrorCode = 0;
@@ -63,6 +89,7 @@ bool CPrinterSocket::Create() {
 }
 
 void CPrinterSocket::Connect(const std::string& address, int port) {
+    if (QThread::currentThread() != thread()) return OnOwner([&] { Connect(address, port); });
     if (!m_Socket) Create();
     m_Socket->connectToHost(QHostAddress(QString::fromStdString(address)),
                             static_cast<quint16>(port));
@@ -83,7 +110,9 @@ qint64 CPrinterSocket::SendHere(const void* data, qint64 length) {
         return -1;
     }
     if (length <= 0) return 0;  // the probe: a connected socket takes nothing
-    return m_Socket->write(static_cast<const char*>(data), length);
+    const qint64 queued = m_Socket->write(static_cast<const char*>(data), length);
+    if (queued > 0) m_Sent += queued;
+    return queued;
 }
 
 bool CPrinterSocket::Flush(int timeoutMs) {
@@ -101,6 +130,68 @@ bool CPrinterSocket::Flush(int timeoutMs) {
         if (left <= 0 || !m_Socket->waitForBytesWritten(left)) return false;
     }
     return m_Socket != nullptr;
+}
+
+void CPrinterSocket::TakeLinkSnapshot() {
+    if (m_LinkFd < 0) return;
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    if (::getsockopt(m_LinkFd, IPPROTO_TCP, TCP_INFO, &info, &size) != 0) return;
+    if (size >= offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked)
+        m_Acked = static_cast<qint64>(info.tcpi_bytes_acked);
+    // A reset leaves the connection CLOSED at once; a printer that read
+    // everything and closed sends FIN instead (CLOSE_WAIT here).
+    if (info.tcpi_state == kTcpClose) m_PeerReset = true;
+}
+
+qint64 CPrinterSocket::Undelivered(bool& down) {
+    const bool connected = m_Socket && m_Socket->state() == QAbstractSocket::ConnectedState;
+    if (connected) TakeLinkSnapshot();
+    down = !connected || m_bConnected == 0;
+    const qint64 held = connected ? m_Socket->bytesToWrite() : 0;
+    return held + std::max<qint64>(0, m_Sent - (m_Acked - m_AckBase));
+}
+
+bool CPrinterSocket::WaitDelivered(int stallMs) {
+    const bool here = QThread::currentThread() == thread();
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    qint64 least = -1;
+    for (;;) {
+        qint64 pending = 0;
+        bool down = false;
+        bool reset = false;
+        const auto look = [&] {
+            pending = Undelivered(down);
+            reset = m_PeerReset;
+        };
+        if (here) {
+            look();
+        } else {
+            QMetaObject::invokeMethod(this, look, Qt::BlockingQueuedConnection);
+        }
+        // Acknowledged bytes may still be lost to a reset (the printer's own
+        // buffer is dropped with it); a printer that closed gracefully took them.
+        if (!reset && pending == 0) return true;
+        if (reset || down) {
+            m_LastErrorCode = ECONNRESET;
+            return false;
+        }
+        if (least < 0 || pending < least) {
+            least = pending;
+            sinceProgress.restart();
+        } else if (sinceProgress.elapsed() >= stallMs) {
+            m_LastErrorCode = ETIMEDOUT;
+            return false;
+        }
+        if (here) {
+            QEventLoop loop;
+            QTimer::singleShot(kDeliveryPollMs, &loop, &QEventLoop::quit);
+            loop.exec();
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kDeliveryPollMs));
+        }
+    }
 }
 
 bool CPrinterSocket::ConnectWithRetry(const std::string& address, int port, int firstWaitMs) {
@@ -127,6 +218,11 @@ bool CPrinterSocket::ConnectOnce(const std::string& address, int port, int waitM
 }
 
 void CPrinterSocket::WaitOnEventLoop(int ms) {
+    // Elsewhere the owner's own loop handles the notices meanwhile.
+    if (QThread::currentThread() != thread()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return;
+    }
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
@@ -172,9 +268,28 @@ void CPrinterSocket::OnReceive() {
     if (m_Notify) m_Notify();
 }
 
-void CPrinterSocket::OnConnect() { m_bConnected = 1; }
+void CPrinterSocket::OnConnect() {
+    m_bConnected = 1;
+    // Counted from here: the kernel counts the connection's SYN as one byte acknowledged.
+    m_Sent = 0;
+    m_Acked = 0;
+    m_PeerReset = false;
+    ReleaseLinkFd();
+    // Qt closes its descriptor before it reports a close; this one keeps the
+    // kernel's last word on the connection readable until the handler ran.
+    if (m_Socket && m_Socket->socketDescriptor() >= 0)
+        m_LinkFd = ::fcntl(static_cast<int>(m_Socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    TakeLinkSnapshot();
+    m_AckBase = m_Acked;
+}
+
+void CPrinterSocket::ReleaseLinkFd() {
+    if (m_LinkFd >= 0) ::close(m_LinkFd);
+    m_LinkFd = -1;
+}
 
 void CPrinterSocket::OnError(QAbstractSocket::SocketError error) {
+    TakeLinkSnapshot();  // how the printer ended it, while the socket still exists
     // A failed connection notice; a peer close comes through OnClose.
     if (error != QAbstractSocket::RemoteHostClosedError) m_bConnected = 0;
     m_LastErrorCode = errnoOf(error);
@@ -182,6 +297,7 @@ void CPrinterSocket::OnError(QAbstractSocket::SocketError error) {
 
 void CPrinterSocket::OnClose() {
     // Bytes that came with the close are still taken before the socket goes.
+    TakeLinkSnapshot();
     OnReceive();
     m_bConnected = 0;
     Close();

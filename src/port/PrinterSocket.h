@@ -16,7 +16,8 @@ namespace korva::port {
 /// The TCP link to an Ethernet printer. Its handlers (data received,
 /// connection finished, closed by the peer) run on the event loop of the
 /// thread that owns the object; replies go to its own receive queue by the
-/// chunk rule.
+/// chunk rule. Every operation may be called from another thread (an
+/// engine's step worker): it is carried out on the owner's.
 class CPrinterSocket : public QObject {
     Q_OBJECT
 public:
@@ -48,6 +49,12 @@ public:
     qint64 Send(const void* data, qint64 length);
     /// Waits until queued bytes have been handed to the system, at most `timeoutMs`.
     bool Flush(int timeoutMs);
+    /// Waits until the printer has acknowledged every byte sent (nothing held
+    /// by Qt, the kernel's send queue drained) and the connection was not
+    /// reset. False when the printer reset or closed the connection first
+    /// (LastErrorCode ECONNRESET) or took nothing for `stallMs` (ETIMEDOUT).
+    /// Safe from any thread; on the owner's it runs the event loop meanwhile.
+    bool WaitDelivered(int stallMs);
 
     /// close, create, connect, then up to ten times: wait 50 ms and probe;
     /// a failed probe closes, creates and connects again. `firstWaitMs` is the
@@ -58,7 +65,7 @@ public:
     bool ConnectOnce(const std::string& address, int port, int waitMs);
     /// errno value of the last failed connection or send (ECONNREFUSED,
     /// ETIMEDOUT, ENOTCONN ...); 0 while nothing has failed since Create.
-    int LastErrorCode() const { return m_LastErrorCode; }
+    int LastErrorCode() const { return m_LastErrorCode.load(); }
 
     /// The port-data notification, called after bytes were queued.
     void SetNotify(DataNotify notify) { m_Notify = std::move(notify); }
@@ -80,10 +87,27 @@ private:
     void OnClose();
     void OnError(QAbstractSocket::SocketError error);
     void WaitOnEventLoop(int ms);
+    /// Runs `fn` on the owner's thread, waiting for it from any other.
+    template <typename Fn>
+    void OnOwner(Fn&& fn);
     qint64 SendHere(const void* data, qint64 length);
+    /// Bytes sent but not yet acknowledged by the printer; `down` when the
+    /// connection is no longer up. On the owner's thread.
+    qint64 Undelivered(bool& down);
+    /// Reads the kernel's view of the connection (bytes acknowledged, reset)
+    /// while the socket exists.
+    void TakeLinkSnapshot();
+    void ReleaseLinkFd();
 
     std::unique_ptr<QTcpSocket> m_Socket;
-    int m_LastErrorCode = 0;
+    std::atomic<int> m_LastErrorCode{0};
+    // Delivery of this connection, owner's thread only: bytes handed to the
+    // socket, the kernel's count of acknowledged bytes and where it started.
+    qint64 m_Sent = 0;
+    qint64 m_Acked = 0;
+    qint64 m_AckBase = 0;
+    bool m_PeerReset = false;
+    int m_LinkFd = -1;  ///< a duplicate of the connection's descriptor
     Waiter m_Wait;
     DataNotify m_Notify;
     std::mutex m_DataMutex;

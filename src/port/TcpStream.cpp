@@ -2,13 +2,16 @@
 
 #include <cerrno>
 
+#include "port/PortFailures.h"
+
 namespace korva::port {
 
-TcpStream::TcpStream(CPrinterSocket& socket, std::string address, int port)
-    : m_Socket(socket), m_Address(std::move(address)), m_Port(port) {}
+TcpStream::TcpStream(CPrinterSocket& socket, std::string address, int port, int stallMs)
+    : m_Socket(socket), m_Address(std::move(address)), m_Port(port), m_StallMs(stallMs) {}
 
 bool TcpStream::Open() {
     m_LastError = 0;
+    m_FailureDetail.clear();
     if (m_Socket.ConnectWithRetry(m_Address, m_Port)) return true;
     m_LastError = ECONNREFUSED;
     m_Socket.Close();
@@ -17,6 +20,7 @@ bool TcpStream::Open() {
 
 bool TcpStream::OpenSingleAttempt() {
     m_LastError = 0;
+    m_FailureDetail.clear();
     if (m_Socket.ConnectOnce(m_Address, m_Port, kSingleAttemptWaitMs)) return true;
     m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ENOTCONN;
     m_Socket.Close();
@@ -26,13 +30,12 @@ bool TcpStream::OpenSingleAttempt() {
 size_t TcpStream::Write(std::span<const uint8_t> data) {
     if (data.empty()) return 0;
     const qint64 sent = m_Socket.Send(data.data(), static_cast<qint64>(data.size()));
-    if (sent < 0) {
-        m_LastError = ENOTCONN;
-        return 0;
-    }
-    // Blocking like the other ports: done when the bytes have left for the printer.
-    if (!m_Socket.Flush(kWriteTimeoutMs)) {
-        m_LastError = ETIMEDOUT;
+    // Done when the printer has acknowledged the bytes, not when the kernel took them.
+    if (sent < 0 || !m_Socket.WaitDelivered(m_StallMs)) {
+        m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ENOTCONN;
+        m_FailureDetail = m_LastError == ETIMEDOUT ? kTextNotDelivered
+                          : m_LastError == ECONNRESET ? kTextClosedConnection
+                                                      : "";
         return 0;
     }
     return static_cast<size_t>(sent);

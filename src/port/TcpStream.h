@@ -10,12 +10,13 @@ namespace korva::port {
 /// printer like any other port. Open runs ConnectWithRetry to the address.
 class TcpStream final : public ByteStream {
 public:
-    /// Time a write may take to leave, per call, before it counts as failed.
+    /// Time the printer may take nothing of a write before it counts as failed.
     static constexpr int kWriteTimeoutMs = 10000;
     /// The single attempt waits this long between connect and its probe.
     static constexpr int kSingleAttemptWaitMs = 100;
 
-    TcpStream(CPrinterSocket& socket, std::string address, int port);
+    /// `stallMs`: how long the printer may take nothing before a write fails.
+    TcpStream(CPrinterSocket& socket, std::string address, int port, int stallMs = kWriteTimeoutMs);
 
     PortKind Kind() const override { return PortKind::Ethernet; }
     bool Open() override;
@@ -26,6 +27,7 @@ public:
     int Read(std::span<uint8_t> buffer, int timeoutMs) override;
     void Purge() override { m_Socket.m_QueueRead.DiscardAll(); }
     int LastError() const override { return m_LastError; }
+    std::string FailureDetail() const override { return m_FailureDetail; }
 
     CPrinterSocket& Socket() { return m_Socket; }
 
@@ -33,7 +35,9 @@ private:
     CPrinterSocket& m_Socket;
     std::string m_Address;
     int m_Port;
+    int m_StallMs;
     int m_LastError = 0;
+    std::string m_FailureDetail;
 };
 
 }  // namespace korva::port

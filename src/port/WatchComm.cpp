@@ -9,6 +9,7 @@
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "port/DeviceIo.h"
+#include "port/PortFailures.h"
 #include "port/Ports.h"
 
 namespace korva::port {
@@ -83,37 +84,57 @@ bool CPorts::WatchThreadRunning() const {
     return !m_Watch->finished;
 }
 
+// Ends by itself when the line hangs up (POLLHUP or POLLERR, or a read that
+// returns nothing after poll said there was something: a pty closed, a USB
+// serial adapter pulled), after taking what was still waiting, and says so.
 int CPorts::ThreadWatchComm(CPorts* port, std::shared_ptr<WatchState> state) {
     uint8_t buffer[kSerialChunk];
-    while (!state->stop) {
+    bool hungUp = false;
+    while (!state->stop && !hungUp) {
         pollfd watch[2] = {{state->fd, POLLIN, 0}, {state->wakeFd, POLLIN, 0}};
         if (::poll(watch, 2, -1) < 0) {
             if (errno == EINTR) continue;
             break;
         }
         if (state->stop || watch[1].revents != 0) break;
-        if ((watch[0].revents & POLLIN) == 0) {
-            if ((watch[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) break;  // line gone
-            continue;
-        }
+        const short events = watch[0].revents;
+        hungUp = (events & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+        if ((events & POLLIN) == 0) continue;
         bool got = false;
-        for (int n; !state->stop && (n = port->ReadAvailable(state->fd, buffer, sizeof buffer)) > 0;) {
+        for (int n; !state->stop;) {
+            n = port->ReadAvailable(state->fd, buffer, sizeof buffer);
+            if (n <= 0) {
+                if (!got) hungUp = true;  // readable, yet nothing came: end of the line
+                break;
+            }
             port->StoreChunk(std::span(buffer, static_cast<size_t>(n)));
             got = true;
         }
         if (got && !state->stop) port->NotifyData();
     }
+    if (hungUp && !state->stop) port->MarkHungUp();
     std::lock_guard lock(state->mutex);
     state->finished = true;
     state->ended.notify_all();
     return 1;
 }
 
+void CPorts::MarkHungUp() {
+    m_HungUp = true;
+    {
+        std::lock_guard lock(m_DataMutex);
+        m_DataArrived.notify_all();
+    }
+    // The window hears of it like of new data and finds the port gone.
+    NotifyData();
+}
+
 int CPorts::ReadAvailable(int fd, uint8_t* buffer, size_t size) {
     for (;;) {
         const ssize_t n = ::read(fd, buffer, size);
         if (n >= 0) return static_cast<int>(n);
-        if (errno != EINTR) return 0;
+        if (errno == EAGAIN) return 0;
+        if (errno != EINTR) return -1;
     }
 }
 
@@ -173,11 +194,16 @@ int CPorts::Read(std::span<uint8_t> buffer, int timeoutMs) {
         if (WatchThreadRunning()) {
             std::unique_lock lock(m_DataMutex);
             m_DataArrived.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
-                                   [&] { return !m_QueueRead.IsEmpty(); });
-            return TakeFromQueue(buffer);
+                                   [&] { return !m_QueueRead.IsEmpty() || m_HungUp; });
         }
         if (!m_QueueRead.IsEmpty()) return TakeFromQueue(buffer);
-        return ReadWithin(m_hComm, buffer, timeoutMs);
+        if (m_HungUp) {
+            Fail(EIO, kTextHungUp);
+            return -1;
+        }
+        const int n = ReadWithin(m_hComm, buffer, timeoutMs);
+        if (n < 0) Fail(EIO, kTextHungUp);
+        return n;
     }
     if (m_OpenKind == PortKind::Usb) {
         const int64_t end = SteadyNowMs() + std::max(timeoutMs, 0);

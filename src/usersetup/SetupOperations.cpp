@@ -145,8 +145,11 @@ void UserSetupExchange::BeginWrite(SetValuesBuilder buildSetValues) {
         if (!WriteBlock(kEnterSetup)) return Fail(WriteFailText(), "enter-setup write");
         const std::vector<uint8_t> setValues = build();
         const bool sent = WriteBlock(setValues);
-        const bool left = sent && WriteBlock(kLeaveSetup);
-        if (!ethernet && !left) return Fail(WriteFailText(), "set-values write");
+        // Leave-setup goes out even after a failed set-values: a printer left
+        // in setup mode takes nothing else. A dropped link gets one new try.
+        bool left = WriteBlock(kLeaveSetup);
+        if (!left && ethernet && OpenEthernetExchange(true)) left = WriteBlock(kLeaveSetup);
+        if (!sent || !left) return Fail(WriteFailText(), "set-values write");
         QueueReconnectAfterWrite();
         switch (m_Ep.kind) {
             case port::PortKind::Parallel:
@@ -213,7 +216,7 @@ void UserSetupExchange::BeginTest() {
         if (ethernet && !OpenEthernetExchange(true))
             return Fail(WriteFailText(), "Ethernet test page");
         for (const auto& block : BuildTestPage())
-            if (!WriteBlock(block) && !ethernet) return Fail(WriteFailText(), "test page write");
+            if (!WriteBlock(block)) return Fail(WriteFailText(), "test page write");
         return kTestPageSettleMs;
     });
     Queue([this] {

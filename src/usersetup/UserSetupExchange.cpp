@@ -12,6 +12,11 @@
 
 namespace korva::usersetup {
 
+namespace {
+/// How long the printer may take nothing of a block before the link counts as broken.
+constexpr int kEthernetDeliveryMs = 10'000;
+}  // namespace
+
 UserSetupExchange::UserSetupExchange(SetupEndpoints endpoints, QObject* parent)
     : QObject(parent), m_Ep(std::move(endpoints)) {
     m_Reader.SetHandler([this](const SettingReply& reply) { OnReply(reply); });
@@ -165,11 +170,11 @@ bool UserSetupExchange::WriteBlock(std::span<const uint8_t> block) {
     switch (m_Ep.kind) {
         case port::PortKind::Parallel:
             return m_ParallelConnected && m_Ep.parallel->WritePort(block.data(), block.size()) != 0;
-        case port::PortKind::Ethernet: {
-            const qint64 sent = m_Ep.socket->Send(block.data(), static_cast<qint64>(block.size()));
-            m_Ep.socket->Flush(1000);
-            return sent == static_cast<qint64>(block.size());
-        }
+        case port::PortKind::Ethernet:
+            // Written when the printer has acknowledged it, with the link still up.
+            return m_Ep.socket->Send(block.data(), static_cast<qint64>(block.size())) ==
+                       static_cast<qint64>(block.size()) &&
+                   m_Ep.socket->WaitDelivered(kEthernetDeliveryMs);
         default:
             return m_Ep.ports->IsOpen() && m_Ep.ports->Write(block) == block.size();
     }

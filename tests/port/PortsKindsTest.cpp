@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/Clock.h"
 #include "base/MessageBox.h"
+#include "port/PortFailures.h"
 #include "port/PortTestSupport.h"
 
 using namespace korva::port;
@@ -116,6 +118,38 @@ TEST(PortsKinds, ParallelNameWritesToItsDeviceAsAByteStream) {
     port.m_PortName = "LPT1";  // no such node
     EXPECT_FALSE(port.Open());
     EXPECT_EQ(log.Text(), LogCapture::Line("CPorts::Open() CreateFile error\r\n"));
+}
+
+TEST(PortsKinds, ParallelAndUsbPrintersThatStopTakingDataFailAfterTenSeconds) {
+    // Each node is a FIFO nobody drains: it takes one pipe's worth, then nothing.
+    FakeUsbPrinter usb;
+    ASSERT_EQ(::mkfifo((usb.dir / "dev/parport0").c_str(), 0600), 0);
+    const int reader = ::open((usb.dir / "dev/parport0").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    Bytes data(256 * 1024);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<uint8_t>(i * 7);
+    for (const char* name : {"LPT1", "USB"}) {
+        LogCapture log;
+        korva::base::RecordingClock clock;
+        CPorts port(log.Log(), usb.roots);
+        port.SetClock(clock);
+        port.m_PortName = name;
+        port.m_DeviceType = 1;
+        ASSERT_TRUE(port.Open()) << name;
+        const size_t written = port.Write(data);
+        EXPECT_GT(written, 0u) << name;
+        EXPECT_LT(written, data.size()) << name;
+        EXPECT_EQ(clock.TotalWaited(), CPorts::kStallLimitMs) << name;
+        EXPECT_EQ(port.LastError(), ETIMEDOUT) << name;
+        EXPECT_EQ(port.FailureDetail(), kTextStalled) << name;
+        port.Close();
+    }
+    Bytes taken(data.size());
+    const ssize_t n = ::read(reader, taken.data(), taken.size());
+    ASSERT_GT(n, 0);
+    taken.resize(static_cast<size_t>(n));
+    EXPECT_EQ(taken, Bytes(data.begin(), data.begin() + n));
+    ::close(reader);
 }
 
 TEST(PortsKinds, NoPortKindAndClosingTwice) {

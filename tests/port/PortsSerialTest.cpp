@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "base/MessageBox.h"
+#include "port/PortFailures.h"
 #include "port/PortTestSupport.h"
 #include "support/PtyPair.h"
 
@@ -195,6 +196,30 @@ TEST_F(SerialPortTest, WatchThreadFillsTheQueueAndNotifiesThenEndsAtClose) {
     EXPECT_EQ(port.Read(two, 10), -1);
     EXPECT_EQ(notified.load(), before);
     EXPECT_TRUE(port.m_QueueRead.IsEmpty());
+}
+
+TEST_F(SerialPortTest, HangUpEndsTheWatchThreadAndEveryWaitAtOnce) {
+    CPorts port(log.Log());
+    SetSerial(port, pty.SlavePath());
+    port.m_CurrentTool = kToolUserSetup;
+    std::atomic<int> notified{0};
+    port.SetNotifyWnd([&] { ++notified; });
+    ASSERT_TRUE(port.Open());
+    ASSERT_TRUE(pty.Send({0x41, 0x42}));
+    ASSERT_TRUE(WaitFor([&] { return port.m_QueueRead.Count() == 2; }));
+    pty.HangUp();
+    ASSERT_TRUE(WaitFor([&] { return !port.WatchThreadRunning(); }));
+    EXPECT_TRUE(port.HungUp());
+    EXPECT_GE(notified.load(), 2);  // the data, then the hang-up
+    // What came before the hang-up is still taken; then the line is gone,
+    // however long the caller would have waited.
+    uint8_t buffer[8];
+    EXPECT_EQ(port.Read(buffer, 60'000), 2);
+    EXPECT_EQ(port.Read(buffer, 60'000), -1);
+    EXPECT_EQ(port.FailureDetail(), kTextHungUp);
+    EXPECT_EQ(port.Write(std::vector<uint8_t>{0x1B, 0x40}), 0u);
+    EXPECT_EQ(port.FailureDetail(), kTextHungUp);
+    port.Close();
 }
 
 TEST_F(SerialPortTest, FullQueueRefusesTheChunkWithAMessage) {

@@ -10,9 +10,12 @@
 #include <QTcpSocket>
 
 #include <atomic>
+#include <cerrno>
+#include <sys/socket.h>
 #include <thread>
 
 #include "base/MessageBox.h"
+#include "port/PortFailures.h"
 
 using namespace korva::port;
 using Bytes = std::vector<uint8_t>;
@@ -184,4 +187,46 @@ TEST_F(PrinterSocketTest, WorkerThreadWritesAndReadsThroughTheOwnersLoop) {
     EXPECT_EQ(got, QByteArray("\x1D\x49\x01", 3));
     EXPECT_EQ(read, 1);
     EXPECT_EQ(reply[0], 0x30);
+}
+
+// A write is done when the printer has acknowledged it: a printer that resets
+// the connection halfway, or stops reading, fails it and is named as such.
+TEST_F(PrinterSocketTest, WriteFailsWhenThePrinterResetsOrStopsReading) {
+    const struct {
+        bool reset;  ///< the printer takes 100 KB, then resets (SO_LINGER 0)
+        int error;
+        const char* detail;
+    } cases[] = {{true, ECONNRESET, kTextClosedConnection}, {false, ETIMEDOUT, kTextNotDelivered}};
+    for (const auto& c : cases) {
+        CPrinterSocket link;
+        QTcpSocket* printer = ConnectLink(link);
+        ASSERT_NE(printer, nullptr);
+        printer->setReadBufferSize(64 * 1024);  // pushes back instead of buffering it all
+        TcpStream stream(link, "127.0.0.1", server.serverPort(), 300);
+        const Bytes data = Pattern(32 * 1024 * 1024, 3);
+        std::atomic<bool> done{false};
+        size_t written = 1;
+        std::thread worker([&] {
+            written = stream.Write(data);
+            done = true;
+        });
+        qint64 taken = 0;
+        ASSERT_TRUE(SpinUntil([&] {
+            if (c.reset && taken < 100'000) {
+                taken += printer->read(100'000 - taken).size();
+                if (taken >= 100'000) {
+                    const linger hard{1, 0};
+                    ::setsockopt(static_cast<int>(printer->socketDescriptor()), SOL_SOCKET,
+                                 SO_LINGER, &hard, sizeof hard);
+                    printer->abort();
+                }
+            }
+            return done.load();
+        }, 20'000));
+        worker.join();
+        EXPECT_EQ(written, 0u) << c.detail;
+        EXPECT_EQ(stream.LastError(), c.error) << c.detail;
+        EXPECT_EQ(stream.FailureDetail(), c.detail);
+        printer->abort();
+    }
 }

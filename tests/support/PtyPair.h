@@ -50,6 +50,12 @@ public:
         return true;
     }
 
+    /// Hangs up the line as a pulled cable would: the master end closes.
+    void HangUp() {
+        if (m_Master >= 0) ::close(m_Master);
+        m_Master = -1;
+    }
+
     /// Collects what the port wrote until `count` bytes arrived or `timeoutMs` passed.
     std::vector<uint8_t> Receive(size_t count, int timeoutMs) const {
         std::vector<uint8_t> out;

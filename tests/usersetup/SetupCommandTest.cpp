@@ -219,6 +219,22 @@ TEST(SetupCommand, EthernetReadAsJsonAndTestPage) {
     EXPECT_EQ(state.value("cuts").toInt(), 1);
 }
 
+TEST(SetupCommand, EthernetWriteFailsWhenTheLinkDropsAfterEnterSetup) {
+    EnsureQtApp();
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--tcp", "127.0.0.1:0", "--disconnect-after-bytes", "8"}))
+        << sim.Error().toStdString();
+    KorvaProcess write;
+    const KorvaResult r = write.Run({"setup", "write", "--no-read", "speed=150", "--port",
+                                     "ETHERNET_II", "--ip", "127.0.0.1", "--tcp-port",
+                                     QString::number(sim.TcpPort())});
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_TRUE(Contains(r.err, "ERROR : Write Fail!")) << r.err;
+    const QJsonObject state = sim.State();
+    EXPECT_EQ(SimHarness::Received(state, 0), QByteArray::fromHex("1d2845030001494e"));
+    EXPECT_NE(SimSetting(state, 249), "150");
+}
+
 TEST(SetupCommand, UsbReadUndoesTheEscaping) {
     EnsureQtApp();
     SimHarness sim;
@@ -241,7 +257,9 @@ TEST(SetupCommand, ParallelReadThroughTheParallelPortControl) {
     std::filesystem::create_symlink(sim.SerialPath().toStdString(), tree.Dev() / "parport0");
     KorvaProcess korva;
     tree.Apply(korva);
-    const KorvaResult r = korva.Run({"setup", "read", "--port", "LPT1", "--json"});
+    // Every reply is in before the first completion check at 3 s.
+    const KorvaResult r =
+        korva.Run({"setup", "read", "--port", "LPT1", "--timeout", "3000", "--json"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "\"nv-graphic\":384")) << r.out;
     EXPECT_FALSE(Contains(r.out, "stop-bits")) << r.out;  // not asked on a parallel port

@@ -247,24 +247,29 @@ void CPage5Setup::CheckLocalPrinter() {
         base::ShowMessage(base::Message(base::kMsgPortOpen), base::MsgStyle::OkExclamation);
         return;
     }
-    if (port.Write(std::span(kInitialize)) != sizeof kInitialize ||
-        port.Write(std::span(kTransmitId)) != sizeof kTransmitId) {
-        base::ShowMessage(base::Message(base::kMsgWriteToPort), base::MsgStyle::OkExclamation);
-        port.Close();
-        return;
-    }
-    // Up to a second for the one reply byte, which is not examined; the window
+    // The check goes out on the step worker like any transfer, and up to a
+    // second passes for the one reply byte, which is not examined; the window
     // stays live meanwhile, with Apply held off.
     const BusySheet busy(Sheet());
-    const int64_t deadline = m_Ctx.clock.NowMs() + kReplyWaitMs;
+    bool sent = false;
+    bool writeFailed = false;
+    int64_t deadline = 0;
     app::ui::StepDriver wait(
         [&]() -> int {
+            if (!sent) {
+                sent = true;
+                writeFailed = port.Write(std::span(kInitialize)) != sizeof kInitialize ||
+                              port.Write(std::span(kTransmitId)) != sizeof kTransmitId;
+                deadline = m_Ctx.clock.NowMs() + kReplyWaitMs;
+                return writeFailed ? base::kStepDone : 0;
+            }
             uint8_t reply = 0;
             if (port.Read(std::span(&reply, 1), 0) != 0) return base::kStepDone;  // a byte, or the port is gone
             return m_Ctx.clock.NowMs() >= deadline ? base::kStepDone : kReplyPollMs;
         },
         {});
     wait.Run();
+    if (writeFailed) base::ShowMessage(base::Message(base::kMsgWriteToPort), base::MsgStyle::OkExclamation);
     port.Close();
 }
 

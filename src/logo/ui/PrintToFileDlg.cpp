@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include "base/MessageBox.h"
@@ -45,6 +46,13 @@ void CPrintToFileDlg::accept() {
 }
 
 std::optional<std::string> AskOutputFileName(QWidget* parent) {
+    // Asked for by a port opened on a transfer worker: the window's thread shows it.
+    if (QThread::currentThread() != qApp->thread()) {
+        std::optional<std::string> name;
+        QMetaObject::invokeMethod(
+            qApp, [&] { name = AskOutputFileName(parent); }, Qt::BlockingQueuedConnection);
+        return name;
+    }
     if (!parent) parent = QApplication::activeWindow();
     CPrintToFileDlg dialog(parent);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;

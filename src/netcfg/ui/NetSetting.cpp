@@ -200,7 +200,9 @@ void CNetSetting::OnSearch() {
             m_List->scrollToItem(m_List->item(at, 0));
         }
     };
-    app::ui::StepDriver driver([&search] { return search.Step(); }, showNewRows);
+    // Datagrams never block: the search runs on the window's thread with its socket.
+    app::ui::StepDriver driver([&search] { return search.Step(); }, showNewRows, nullptr,
+                               app::ui::StepDriver::Where::WindowThread);
     driver.Run();
     m_List->setCurrentCell(-1, -1);
     m_Filling = false;
@@ -254,7 +256,8 @@ void CNetSetting::RunChange(const ChangeBuild& request) {
     SetBusy(true);
     base::EventLoopClock clock;
     NetSettingChange change(clock, m_Endpoints, request);
-    app::ui::StepDriver driver([&change] { return change.Step(); }, {});
+    app::ui::StepDriver driver([&change] { return change.Step(); }, {}, nullptr,
+                               app::ui::StepDriver::Where::WindowThread);
     driver.Run();
     SetBusy(false);
     // Whatever the answer, the printer has to be picked again for another change.

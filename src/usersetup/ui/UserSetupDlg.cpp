@@ -171,7 +171,9 @@ void CUserSetup::EndEthernetSettle() {
 bool CUserSetup::RunOperation() {
     m_Busy = true;
     app::ui::StepDriver driver([this] { return m_Exchange->Step(); }, {});
+    m_Driver = &driver;
     driver.Run();
+    m_Driver = nullptr;
     m_Busy = false;
     if (m_Exchange->LastOutcome() == UserSetupExchange::Outcome::Failed) {
         EnterFailureState();
@@ -231,21 +233,31 @@ void CUserSetup::OnDefault() {
 
 void CUserSetup::OnExit() {
     if (!MayClose()) return;
-    m_Exchange->Disconnect();
-    accept();
+    CloseWhenIdle([this] { accept(); });
 }
 
 bool CUserSetup::MayClose() {
     if (!m_Busy) return true;
-    if (!m_Reading) return false;  // a write or test page ends within seconds
-    m_Exchange->Cancel();
-    return true;
+    return m_Reading;  // a write or test page ends within seconds
+}
+
+// A read still running is cancelled between two of its steps, never under one.
+void CUserSetup::CloseWhenIdle(std::function<void()> close) {
+    auto end = [this, close = std::move(close)] {
+        m_Exchange->Cancel();
+        m_Exchange->Disconnect();
+        close();
+    };
+    if (m_Driver) {
+        m_Driver->Between(std::move(end));
+    } else {
+        end();
+    }
 }
 
 void CUserSetup::reject() {
     if (!MayClose()) return;
-    m_Exchange->Disconnect();
-    QDialog::reject();
+    CloseWhenIdle([this] { QDialog::reject(); });
 }
 
 void CUserSetup::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 // edit them, writes them back, prints the test page or restores the factory
 // values. The traffic is the exchange's; this dialog shows and edits.
 #include <QDialog>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,10 @@
 
 class QLabel;
 class QPushButton;
+
+namespace korva::app::ui {
+class StepDriver;
+}
 
 namespace korva::usersetup::ui {
 
@@ -71,6 +76,7 @@ class CUserSetup : public QDialog {
 
     /// Runs the exchange's operation on timers; true when it ended well.
     bool RunOperation();
+    void CloseWhenIdle(std::function<void()> close);
     void SetButtons(bool getValue, bool setValue, bool test, bool defaults, bool exit);
     void EnableAfterOperation(bool test, bool exit);
     void EnterFailureState();
@@ -81,6 +87,7 @@ class CUserSetup : public QDialog {
     bool m_StopBitsChanged = false;
     bool m_Failed = false;
     bool m_Busy = false;
+    app::ui::StepDriver* m_Driver = nullptr;  ///< the operation running, if any
     bool m_Reading = false;
     SettingControls* m_Controls;
     QLabel* m_Heading;

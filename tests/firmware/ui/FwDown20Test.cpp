@@ -8,7 +8,10 @@
 
 #include "app/ui/Language.h"
 #include "firmware/ui/FirmwareDialogFixture.h"
+#include "port/PortFailures.h"
 #include "support/PtyPair.h"
+
+#include <QElapsedTimer>
 
 using namespace korva;
 using namespace korva::firmware;
@@ -141,4 +144,42 @@ TEST_F(FwDown20Test, BootAreaToTheSimulatorWithTheWindowAlive) {
     EXPECT_EQ(fw.value("area").toString(), "boot");
     EXPECT_TRUE(fw.value("checksum_ok").toBool());
     EXPECT_TRUE(fw.value("length_ok").toBool());
+}
+
+// A printer that stops reading holds each write for up to 100 ms a byte; the
+// window keeps turning meanwhile, and the line hanging up ends the run at once.
+TEST_F(FwDown20Test, StalledLineKeepsTheWindowTurningUntilTheLineHangsUp) {
+    test::SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--series", "1", "--stall-after-bytes", "4096"}))
+        << sim.Error().toStdString();
+    UseSimPort(sim, 1);
+    picked = File("fw.K20", test::NewSeriesImage("K20"));
+    CFwDown20 dialog(context);
+    dialog.show();
+    dialog.FileOpenButton()->click();  // the program area: far more than the line holds
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = -1;
+    qint64 longestGap = 0;
+    qint64 busySince = -1;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        if (!dialog.IsBusy()) return;
+        if (busySince < 0) busySince = now;
+        if (lastTick >= 0) longestGap = std::max(longestGap, now - lastTick);
+        lastTick = now;
+        if (now - busySince > 1500 && sim.Running()) sim.Stop();  // the cable is pulled
+    });
+    ticker.start(10);
+    dialog.DownloadButton()->click();
+    ticker.stop();
+
+    EXPECT_GT(busySince, -1);
+    EXPECT_LT(longestGap, 200);
+    EXPECT_EQ(dialog.LastOutcome(), Outcome::PrinterNotReady);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_NE(messages.Texts()[0].find(port::kTextHungUp), std::string::npos) << messages.Texts()[0];
+    EXPECT_FALSE(ports.IsOpen());
 }
