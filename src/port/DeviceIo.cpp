@@ -97,14 +97,16 @@ int ReadWithin(int fd, std::span<uint8_t> buffer, int timeoutMs) {
     if (buffer.empty()) return 0;
     const int64_t end = SteadyNowMs() + std::max(timeoutMs, 0);
     short events = 0;  // what poll reported before this read
+    int emptyWakes = 0;
     for (;;) {
         const ssize_t n = ::read(fd, buffer.data(), buffer.size());
         if (n > 0) return static_cast<int>(n);
         if (n < 0 && errno != EAGAIN && errno != EINTR) return -1;
         // n == 0 on a tty set to return at once means "nothing yet", unless
-        // poll has just said there was something: then the line has hung up.
+        // poll keeps saying there is something: then the line has hung up (a
+        // flush of the input can explain one such wake, not three).
         if ((events & (POLLHUP | POLLERR | POLLNVAL)) != 0) return -1;
-        if (n == 0 && (events & POLLIN) != 0) return -1;
+        if (n == 0 && (events & POLLIN) != 0 && ++emptyWakes >= 3) return -1;
         const int64_t left = end - SteadyNowMs();
         if (left <= 0) return 0;
         pollfd watch{fd, POLLIN, 0};

@@ -19,6 +19,9 @@ constexpr size_t kSerialChunk = 2048;  // one read of the watch thread
 constexpr size_t kUsbBlock = 256;      // one USB reply read
 constexpr int kUsbPasses = 4;
 constexpr int kUsbPassWaitMs = 100;
+/// A line that polls readable and then reads nothing this many times running
+/// has reached its end (a flush of the input can explain one such wake).
+constexpr int kEmptyWakesForHangUp = 3;
 /// How long Close waits for the watch thread before leaving it to end alone
 /// (it can only be late while a notification or message box holds it).
 constexpr auto kWatchStopWait = std::chrono::milliseconds(1000);
@@ -90,6 +93,7 @@ bool CPorts::WatchThreadRunning() const {
 int CPorts::ThreadWatchComm(CPorts* port, std::shared_ptr<WatchState> state) {
     uint8_t buffer[kSerialChunk];
     bool hungUp = false;
+    int emptyWakes = 0;  // readable, yet nothing came: a purge may race one, not three
     while (!state->stop && !hungUp) {
         pollfd watch[2] = {{state->fd, POLLIN, 0}, {state->wakeFd, POLLIN, 0}};
         if (::poll(watch, 2, -1) < 0) {
@@ -104,9 +108,10 @@ int CPorts::ThreadWatchComm(CPorts* port, std::shared_ptr<WatchState> state) {
         for (int n; !state->stop;) {
             n = port->ReadAvailable(state->fd, buffer, sizeof buffer);
             if (n <= 0) {
-                if (!got) hungUp = true;  // readable, yet nothing came: end of the line
+                if (!got && (n < 0 || ++emptyWakes >= kEmptyWakesForHangUp)) hungUp = true;
                 break;
             }
+            emptyWakes = 0;
             port->StoreChunk(std::span(buffer, static_cast<size_t>(n)));
             got = true;
         }
