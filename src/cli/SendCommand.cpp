@@ -65,24 +65,31 @@ std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, std::
     return bytes;
 }
 
+/// What to do about a refused open: the group that grants the device, or the
+/// program that holds it.
+std::string OpenFailureHint(int error, const std::string& groups) {
+    if (error == EACCES) return " (is the user in group " + groups + "?)";
+    if (error == EBUSY) return " (another program, such as a print spooler, holds it)";
+    return {};
+}
+
 std::string OpenFailure(const port::ConnectionSettings& settings, port::PortKind kind, int error) {
     switch (kind) {
-        case port::PortKind::Usb:
-            if (!settings.usbNode.empty())
-                return "cannot open " + settings.usbNode + ": " + std::strerror(error) +
-                       (error == EACCES ? " (is the user in group lp?)" : "");
-            return std::string("no ") + (settings.deviceType == 3 ? "KORVA20II" : "KORVA20") +
-                   " USB printer found, or it cannot be opened (is the user in group lp?)";
+        case port::PortKind::Usb: {
+            const std::string series = settings.deviceType == 3 ? "KORVA20II" : "KORVA20";
+            if (settings.usbNode.empty() && error == ENODEV) return "no " + series + " USB printer found";
+            const std::string what =
+                settings.usbNode.empty() ? "the " + series + " USB printer" : settings.usbNode;
+            return "cannot open " + what + ": " + std::strerror(error) + OpenFailureHint(error, "lp");
+        }
         case port::PortKind::Ethernet:
             return "cannot connect to " + settings.ipAddress + ":" +
                    std::to_string(settings.tcpPort);
         default:
             break;
     }
-    std::string why = "cannot open " + settings.portName + ": " + std::strerror(error);
-    if (error == EACCES) why += " (is the user in group dialout or lp?)";
-    if (error == EBUSY) why += " (another program has it open)";
-    return why;
+    return "cannot open " + settings.portName + ": " + std::strerror(error) +
+           OpenFailureHint(error, "dialout or lp");
 }
 
 std::string WriteFailure(int error) {

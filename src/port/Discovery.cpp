@@ -130,7 +130,10 @@ int FindUsbPrinter(std::string_view prefix, base::CErrorLog& log, const DeviceRo
 }
 
 int OpenUsbPrinter(std::string_view prefix, std::string& path, base::CErrorLog& log,
-                   const DeviceRoots& roots) {
+                   const DeviceRoots& roots, int* openError) {
+    int unused = 0;
+    int& failure = openError ? *openError : unused;
+    failure = ENODEV;
     std::error_code error;
     if (!fs::is_directory(roots.sys + "/class/usbmisc", error)) {
         log.Log("[Error] SetupDiGetClassDevs");
@@ -145,7 +148,8 @@ int OpenUsbPrinter(std::string_view prefix, std::string& path, base::CErrorLog& 
         if (!MatchesPrefix(printer, prefix)) continue;
         const int fd = ::open(printer.devicePath.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0) {
-            log.Log("CreateFile Fail [%d]", errno);
+            failure = errno;
+            log.Log("CreateFile Fail [%d]", failure);
             return -1;
         }
         log.Log("CreateFile Success [%X]", static_cast<unsigned>(fd));

@@ -45,8 +45,10 @@ std::vector<UsbPrinterEntry> ListUsbPrinters(const DeviceRoots& roots);
 int FindUsbPrinter(std::string_view prefix, base::CErrorLog& log, const DeviceRoots& roots = {});
 
 /// Opens the first matching printer for reading and writing; returns its
-/// descriptor or -1. `path` receives the device path of the last printer examined.
+/// descriptor or -1. `path` receives the device path of the last printer
+/// examined; `openError` (when given) why it failed: the open's own errno
+/// (EACCES: not in group lp, EBUSY: a spooler holds it), else ENODEV.
 int OpenUsbPrinter(std::string_view prefix, std::string& path, base::CErrorLog& log,
-                   const DeviceRoots& roots = {});
+                   const DeviceRoots& roots = {}, int* openError = nullptr);
 
 }  // namespace korva::port

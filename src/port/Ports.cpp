@@ -194,8 +194,10 @@ bool CPorts::OpenUsb() {
     const std::string node = m_UsbNode.empty() && ClassifyPseudoName(m_PortName) != PortKind::Usb
                                  ? m_PortName
                                  : m_UsbNode;
+    int openError = ENODEV;
     if (node.empty()) {
-        fd = OpenUsbPrinter(UsbIdPrefixForDeviceType(m_DeviceType), m_UsbPath, m_Log, m_Roots);
+        fd = OpenUsbPrinter(UsbIdPrefixForDeviceType(m_DeviceType), m_UsbPath, m_Log, m_Roots,
+                            &openError);
     } else {
         m_UsbPath = node;
         fd = ::open(node.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
@@ -207,7 +209,8 @@ bool CPorts::OpenUsb() {
         }
     }
     if (fd < 0) {
-        Fail(ENODEV);
+        // The open's own error tells the user the fix (group lp, a spooler holding it).
+        Fail(openError);
         return false;
     }
     m_UsbDecoder.Reset();

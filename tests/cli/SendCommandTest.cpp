@@ -187,7 +187,7 @@ TEST_F(SendCommand, FailuresNameTheirCauseAndExitNonZero) {
         ASSERT_EQ(::ioctl(holder, TIOCGEXCL, &exclusive), 0);
         ::close(holder);
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(Contains(r.err, "another program has it open")) << r.err;
+        EXPECT_TRUE(Contains(r.err, "(another program, such as a print spooler, holds it)")) << r.err;
         EXPECT_EQ(exclusive, 0) << "the refused attempt left the holder's line exclusive";
     }
     EXPECT_TRUE(pty.Receive(1, 200).empty()) << "nothing reaches the line on a failure";

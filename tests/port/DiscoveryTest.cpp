@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <filesystem>
 #include <fstream>
 
@@ -119,7 +121,9 @@ TEST(Discovery, OpenUsbPrinterLogsEachOutcome) {
     std::string path;
     EXPECT_EQ(OpenUsbPrinter("USB\\VID_7F3D&PID_0199", path, log.Log(), sys.Roots()), -1);
     EXPECT_EQ(path, sys.Dev("usb/lp1"));  // the last printer examined
-    EXPECT_EQ(OpenUsbPrinter(kUsbIdKorva20, path, log.Log(), sys.Roots()), -1);
+    int openError = 0;
+    EXPECT_EQ(OpenUsbPrinter(kUsbIdKorva20, path, log.Log(), sys.Roots(), &openError), -1);
+    EXPECT_EQ(openError, EISDIR);  // the open's own error, not "no such device"
     const int fd = OpenUsbPrinter(kUsbIdKorva20II, path, log.Log(), sys.Roots());
     ASSERT_GE(fd, 0);
     EXPECT_EQ(path, sys.Dev("usb/lp0"));
