@@ -152,17 +152,22 @@ int RunSend(const ParsedOptions& options) {
     const size_t sent = WriteAll(*stream, *bytes);
     const int writeError = stream->LastError();
     stream->Close();
-    const std::string counts = std::to_string(sent) + " of " + std::to_string(bytes->size()) + " bytes";
+    // A serial line counts what left it (its driver queue is subtracted) and TCP
+    // what the printer acknowledged; parallel and USB drivers cannot tell, so
+    // their count is only what the driver took.
+    const bool driverCount = kind == port::PortKind::Parallel || kind == port::PortKind::Usb;
+    const std::string counts = std::to_string(sent) + " of " + std::to_string(bytes->size()) +
+                               (driverCount ? " bytes handed to the driver of" : " bytes reached");
     const auto report = [&](Outcome outcome) {
         JsonReport(outcome).Set("port", settings.portName).Set("bytes", static_cast<long long>(sent)).Print();
     };
     if (sent != bytes->size() && StopRequested()) {
-        Error("cancelled: " + counts + " reached " + settings.portName);
+        Error("cancelled: " + counts + " " + settings.portName);
         report(Outcome::Cancelled);
         return StopExitCode();
     }
     if (sent != bytes->size()) {
-        Error("only " + counts + " reached " + settings.portName + ": " + WriteFailure(writeError));
+        Error("only " + counts + " " + settings.portName + ": " + WriteFailure(writeError));
         report(Outcome::Failed);
         return kExitPrinter;
     }

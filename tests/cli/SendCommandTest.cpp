@@ -288,7 +288,7 @@ TEST(SendToUsb, MissingPrinterAndAFailingWriteAreReported) {
     r = second.Run({"send", "--port", "USB", "--device-type", "3", file.c_str()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(
-        Contains(r.err, "only 0 of " + std::to_string(TextStream().size()) + " bytes reached USB"))
+        Contains(r.err, "only 0 of " + std::to_string(TextStream().size()) + " bytes handed to the driver of USB"))
         << r.err;
     EXPECT_TRUE(Contains(r.err, "No space left on device")) << r.err;
 }
