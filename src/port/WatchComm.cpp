@@ -196,7 +196,9 @@ int CPorts::Read(std::span<uint8_t> buffer, int timeoutMs) {
     if (m_hComm < 0) return -1;
     if (buffer.empty()) return 0;
     if (m_OpenKind == PortKind::Serial) {
+        bool watched = false;
         if (WatchThreadRunning()) {
+            watched = true;
             std::unique_lock lock(m_DataMutex);
             m_DataArrived.wait_for(lock, std::chrono::milliseconds(std::max(timeoutMs, 0)),
                                    [&] { return !m_QueueRead.IsEmpty() || m_HungUp; });
@@ -206,6 +208,9 @@ int CPorts::Read(std::span<uint8_t> buffer, int timeoutMs) {
             Fail(EIO, kTextHungUp);
             return -1;
         }
+        // While the watch thread reads the line, a second reader would steal its
+        // bytes and leave it woken with nothing, which it takes for a hang-up.
+        if (watched) return 0;
         const int n = ReadWithin(m_hComm, buffer, timeoutMs);
         if (n < 0) Fail(EIO, kTextHungUp);
         return n;
