@@ -267,7 +267,7 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
         timedOut = true;
     }
     if (timedOut) {
-        Fail(ETIMEDOUT);
+        Fail(ETIMEDOUT, CountedDetail(kTextNotDelivered, written, data.size(), false));
         m_Log.Log("WriteFile Time-out!");
     }
     return written;
@@ -283,10 +283,10 @@ size_t CPorts::WriteStalling(std::span<const uint8_t> data) {
         -1, *m_Clock);
     if (outcome.error != 0) {
         // ENODEV: a USB printer unplugged; EIO, EPIPE: the device gave up.
-        Fail(outcome.error, kTextHungUp);
+        Fail(outcome.error, CountedDetail(kTextHungUp, outcome.written, data.size(), true));
         m_Log.Log("WriteFile get error result [%d]", outcome.error);
     } else if (outcome.timedOut) {
-        Fail(ETIMEDOUT, kTextStalled);
+        Fail(ETIMEDOUT, CountedDetail(kTextStalled, outcome.written, data.size(), true));
         m_Log.Log("WriteFile Time-out!");
     }
     return outcome.written;

@@ -141,7 +141,9 @@ TEST(PortsKinds, ParallelAndUsbPrintersThatStopTakingDataFailAfterTenSeconds) {
         EXPECT_LT(written, data.size()) << name;
         EXPECT_EQ(clock.TotalWaited(), CPorts::kStallLimitMs) << name;
         EXPECT_EQ(port.LastError(), ETIMEDOUT) << name;
-        EXPECT_EQ(port.FailureDetail(), kTextStalled) << name;
+        EXPECT_EQ(port.FailureDetail(), std::string(kTextStalled) + "\r\n" + std::to_string(written) + " of " +
+                                            std::to_string(data.size()) + " bytes handed to the driver.")
+            << name;
         port.Close();
     }
     Bytes taken(data.size());
