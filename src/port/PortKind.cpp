@@ -10,22 +10,20 @@ std::string AsciiUpper(std::string_view text) {
     return out;
 }
 
-namespace {
-
-/// "COM" or "LPT" followed by a port number.
-bool IsNumberedName(std::string_view upper, std::string_view prefix) {
-    if (!upper.starts_with(prefix) || upper.size() == prefix.size()) return false;
-    for (char c : upper.substr(prefix.size()))
-        if (c < '0' || c > '9') return false;
-    return true;
+int PseudoPortNumber(std::string_view name, std::string_view prefix) {
+    if (name.size() <= prefix.size() || AsciiUpper(name.substr(0, prefix.size())) != prefix) return -1;
+    int number = 0;
+    for (char c : name.substr(prefix.size())) {
+        if (c < '0' || c > '9') return -1;
+        if (number < 100000) number = number * 10 + (c - '0');  // no overflow on a long run of digits
+    }
+    return number;
 }
-
-}  // namespace
 
 PortKind ClassifyPseudoName(std::string_view name) {
     const std::string upper = AsciiUpper(name);
-    if (IsNumberedName(upper, "COM")) return PortKind::Serial;
-    if (IsNumberedName(upper, "LPT")) return PortKind::Parallel;
+    if (PseudoPortNumber(upper, "COM") >= 0) return PortKind::Serial;
+    if (PseudoPortNumber(upper, "LPT") >= 0) return PortKind::Parallel;
     if (upper == "USB") return PortKind::Usb;
     if (upper == "ETHERNET_II") return PortKind::Ethernet;
     if (upper == "FILE") return PortKind::File;

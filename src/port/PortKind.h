@@ -21,6 +21,10 @@ enum class PortKind {
 /// can tell what it is.
 PortKind ClassifyPseudoName(std::string_view name);
 
+/// n of "COMn" / "LPTn" (prefix in any case), or -1 when the prefix is not
+/// followed by digits alone.
+int PseudoPortNumber(std::string_view name, std::string_view prefix);
+
 /// Upper-cases ASCII letters only, as the port and hardware-id rules require.
 std::string AsciiUpper(std::string_view text);
 

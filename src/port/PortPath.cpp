@@ -11,18 +11,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-/// n of "COMn"/"LPTn" (case-insensitive prefix), or -1 when the rest is not a number >= 1.
-int PortNumber(std::string_view name, std::string_view prefix) {
-    if (name.size() <= prefix.size() || name.size() > prefix.size() + 4) return -1;
-    if (AsciiUpper(name.substr(0, prefix.size())) != prefix) return -1;
-    int number = 0;
-    for (char c : name.substr(prefix.size())) {
-        if (c < '0' || c > '9') return -1;
-        number = number * 10 + (c - '0');
-    }
-    return number >= 1 ? number : -1;
-}
-
 // Character device majors fixed by the kernel (Documentation/admin-guide/devices.txt).
 constexpr unsigned kMajorTty = 4;          // 0..63 virtual consoles, 64.. ttyS
 constexpr unsigned kMajorTtyAux = 5;       // 0 /dev/tty, 1 /dev/console, 2 /dev/ptmx
@@ -152,10 +140,10 @@ PortKind ClassifyPortPath(std::string_view name, const std::string& sysRoot) {
 }
 
 std::string DevicePathFor(std::string_view name, const std::string& devRoot) {
-    if (const int com = PortNumber(name, "COM"); com > 0) {
+    if (const int com = PseudoPortNumber(name, "COM"); com > 0) {
         return devRoot + "/ttyS" + std::to_string(com - 1);
     }
-    if (const int lpt = PortNumber(name, "LPT"); lpt > 0) {
+    if (const int lpt = PseudoPortNumber(name, "LPT"); lpt > 0) {
         return devRoot + "/parport" + std::to_string(lpt - 1);
     }
     return std::string(name);
