@@ -57,6 +57,15 @@ const std::vector<Option>& Options() {
          [](SimOptions& o, const QString& v) {
              return o.tcp = true, v.isEmpty() || ParseEndpoint(v, &o.tcpEndpoint);
          }},
+        {"--tcp-hang-up", Arg::Required, "reset or close",
+         [](SimOptions& o, const QString& v) {
+             o.tcpHangUp = v == "close" ? SimOptions::TcpHangUp::Close : SimOptions::TcpHangUp::Reset;
+             return v == "reset" || v == "close";
+         }},
+        {"--tcp-receive-buffer", Arg::Required, "a count of bytes",
+         [](SimOptions& o, const QString& v) {
+             return ParseCount(v, &o.tcpReceiveBuffer) && o.tcpReceiveBuffer > 0;
+         }},
         {"--udp", Arg::Optional, "[ADDR:]PORT",
          [](SimOptions& o, const QString& v) {
              return o.udp = true, v.isEmpty() || ParseEndpoint(v, &o.udpEndpoint);
@@ -163,6 +172,11 @@ QString HelpText() {
         "                           (\"tty\": the baud rate the host set on the line)\n"
         "  --tcp [ADDR:]PORT        accept TCP connections (default 127.0.0.1:6001; port 0\n"
         "                           picks a free one); prints tcp=<addr>:<port>\n"
+        "  --tcp-hang-up reset|close  how --disconnect-after-bytes ends a TCP connection:\n"
+        "                           reset (default; unread data is lost, the host is\n"
+        "                           told) or close (FIN, later bytes read and dropped)\n"
+        "  --tcp-receive-buffer N   receive buffer of each TCP connection in bytes, so\n"
+        "                           --stall-after-bytes pushes back on the sender soon\n"
         "  --udp [ADDR:]PORT        answer network-setting datagrams (default\n"
         "                           127.0.0.1:2919, so the answers can go to the tool\n"
         "                           listening on 2918); prints udp=<addr>:<port>\n"

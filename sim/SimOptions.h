@@ -25,6 +25,13 @@ struct SimOptions {
     bool lineRateFromTty = false;  ///< pace at the baud the host set on the line
     bool tcp = false;
     Endpoint tcpEndpoint{"127.0.0.1", 6001};
+    /// How a TCP hang-up ends the connection: a reset (what was not read is
+    /// lost, and the host is told so) or an orderly close (FIN; what still
+    /// arrives is read and thrown away, so the host sees no reset).
+    enum class TcpHangUp { Reset, Close } tcpHangUp = TcpHangUp::Reset;
+    /// Receive buffer of each TCP connection in bytes (0: the system's), so
+    /// that a printer that stops reading pushes back on the sender soon.
+    long tcpReceiveBuffer = 0;
     bool udp = false;
     /// Not 2918 on loopback: the answers go to 2918, where the tool listens.
     Endpoint udpEndpoint{"127.0.0.1", 2919};

@@ -1,6 +1,7 @@
 #include "TcpTransport.h"
 
 #include <QHostAddress>
+#include <sys/socket.h>
 
 #include "Printer.h"
 
@@ -16,6 +17,24 @@ TcpTransport::TcpTransport(Printer& printer, const SimOptions& options, QObject*
     connect(&m_Server, &QTcpServer::newConnection, this, &TcpTransport::OnNewConnection);
 }
 
+void TcpTransport::HangUp(QTcpSocket* socket) {
+    const int fd = static_cast<int>(socket->socketDescriptor());
+    if (m_Options.tcpHangUp == SimOptions::TcpHangUp::Close && fd >= 0) {
+        m_Printer.Event("tcp: closed (fault injection)");
+        m_Closing.insert(socket);
+        // FIN to the host; what it still sends is read and dropped below,
+        // so no reset follows.
+        ::shutdown(fd, SHUT_WR);
+        (void)socket->readAll();
+        return;
+    }
+    m_Printer.Event("tcp: hung up (fault injection)");
+    // A zero linger time makes the close a reset whether or not data waits.
+    const linger reset{1, 0};
+    if (fd >= 0) ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    socket->abort();
+}
+
 bool TcpTransport::Start(QString* error) {
     QHostAddress address;
     if (!address.setAddress(m_Options.tcpEndpoint.address)) {
@@ -27,12 +46,20 @@ bool TcpTransport::Start(QString* error) {
                  QString::number(m_Options.tcpEndpoint.port) + ": " + m_Server.errorString();
         return false;
     }
+    // Accepted connections take the listener's buffer, and with it the window
+    // they offer from their first segment.
+    if (m_Options.tcpReceiveBuffer > 0) {
+        const int size = static_cast<int>(m_Options.tcpReceiveBuffer);
+        ::setsockopt(static_cast<int>(m_Server.socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &size,
+                     sizeof size);
+    }
     return true;
 }
 
 void TcpTransport::OnNewConnection() {
     while (QTcpSocket* socket = m_Server.nextPendingConnection()) {
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            m_Closing.erase(socket);
             m_Sessions.erase(socket);
             socket->deleteLater();
         });
@@ -40,7 +67,9 @@ void TcpTransport::OnNewConnection() {
             socket->abort();
             continue;
         }
-        socket->setReadBufferSize(kSocketBuffer);
+        socket->setReadBufferSize(m_Options.tcpReceiveBuffer > 0
+                                      ? std::min<qint64>(kSocketBuffer, m_Options.tcpReceiveBuffer)
+                                      : kSocketBuffer);
         m_Sessions[socket] = std::make_unique<Session>(
             m_Printer, "tcp", m_Options.framing, [socket](std::span<const uint8_t> bytes) {
                 socket->write(reinterpret_cast<const char*>(bytes.data()),
@@ -53,12 +82,15 @@ void TcpTransport::OnNewConnection() {
 void TcpTransport::OnReadable(QTcpSocket* socket) {
     auto it = m_Sessions.find(socket);
     if (it == m_Sessions.end()) return;
+    if (m_Closing.count(socket) != 0) {
+        (void)socket->readAll();
+        return;
+    }
     while (socket->bytesAvailable() > 0) {
         size_t allowance = m_Printer.ReadAllowance();
         if (allowance == 0) {
             if (m_Printer.DisconnectDue()) {
-                m_Printer.Event("tcp: hung up (fault injection)");
-                socket->abort();
+                HangUp(socket);
             } else {
                 m_Printer.Event("tcp: stopped reading (fault injection)");
             }
@@ -75,9 +107,8 @@ void TcpTransport::OnReadable(QTcpSocket* socket) {
         if (m_Printer.PoweredOff()) return DropAll();
     }
     if (m_Printer.ReadAllowance() == 0 && m_Printer.DisconnectDue()) {
-        m_Printer.Event("tcp: hung up (fault injection)");
+        HangUp(socket);
         m_Printer.Changed();
-        socket->abort();
     }
 }
 

@@ -4,6 +4,7 @@
 #include <QTcpSocket>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "Session.h"
 #include "SimOptions.h"
@@ -29,11 +30,15 @@ class TcpTransport : public QObject {
   private:
     void OnNewConnection();
     void OnReadable(QTcpSocket* socket);
+    /// The injected hang-up, as --tcp-hang-up chooses.
+    void HangUp(QTcpSocket* socket);
 
     Printer& m_Printer;
     const SimOptions& m_Options;
     QTcpServer m_Server;
     std::map<QTcpSocket*, std::unique_ptr<Session>> m_Sessions;
+    /// Connections closed in order: what still comes is read and dropped.
+    std::set<QTcpSocket*> m_Closing;
 };
 
 }  // namespace korva::sim

@@ -37,7 +37,8 @@ std::string FirstLine(const std::string& text) { return plainLines(text.substr(0
 bool IsSuccessNotice(const std::string& text) {
     for (int message : {base::kMsgCompleted, base::kMsgNvDefinitionComplete, base::kMsgUpdateComplete,
                         base::kMsgUpdateComplete2})
-        if (text == base::Message(message)) return true;
+        // The message may carry a line on how far it is confirmed.
+        if (text.rfind(base::Message(message), 0) == 0) return true;
     return false;
 }
 

@@ -43,9 +43,10 @@ int runErase(const ParsedOptions& options) {
         JsonReport(Outcome::Failed).Print();
         return OutputFileExit(kExitPrinter, outputFile);
     }
-    Note(outputFile.empty() ? "the printer's NV logos are erased"
-                            : "the erase command is written to " + outputFile);
-    JsonReport(Outcome::Done).Print();
+    Note(!outputFile.empty()   ? "the erase command is written to " + outputFile
+         : erase.Confirmed() ? "the printer's NV logos are erased"
+                             : "the erase command was sent, not confirmed");
+    JsonReport(Outcome::Done).Set("confirmed", erase.Confirmed()).Print();
     return kExitOk;
 }
 

@@ -79,10 +79,12 @@ int runPrint(const ParsedOptions& options) {
             break;
         default: break;
     }
-    JsonReport(OutcomeOfExit(code))
-        .Set("printed", static_cast<long long>(print.Count()))
-        .Set("total", static_cast<long long>(print.Total()))
-        .Print();
+    if (code == kExitOk && !print.Confirmed()) Note("sent, not confirmed: the printer gives no answer");
+    JsonReport report(OutcomeOfExit(code));
+    report.Set("printed", static_cast<long long>(print.Count()))
+        .Set("total", static_cast<long long>(print.Total()));
+    if (code == kExitOk) report.Set("confirmed", print.Confirmed());
+    report.Print();
     return code;
 }
 

@@ -157,11 +157,12 @@ int runUpload(const ParsedOptions& options) {
     SetStopNote("");
     const int code = OutputFileExit(exitCodeOf(upload), args.outputFile);
     const logo::UploadProgress& p = upload.Progress();
-    JsonReport(OutcomeOfExit(code))
-        .Set("images", p.imagesToSend)
+    JsonReport report(OutcomeOfExit(code));
+    report.Set("images", p.imagesToSend)
         .Set("images_begun", p.imagesBegun)
-        .Set("bytes", static_cast<long long>(p.bytesSent))
-        .Print();
+        .Set("bytes", static_cast<long long>(p.bytesSent));
+    if (code == kExitOk) report.Set("confirmed", upload.Confirmed());
+    report.Print();
     return code;
 }
 

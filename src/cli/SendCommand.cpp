@@ -23,6 +23,7 @@
 #include "cli/Signals.h"
 #include "port/PortPath.h"
 #include "port/Ports.h"
+#include "port/ReceiptCheck.h"
 
 namespace korva::cli {
 namespace {
@@ -30,6 +31,8 @@ namespace {
 /// Writes go out in pieces, so a stalled printer is noticed within one
 /// piece's deadline instead of the whole file's.
 constexpr size_t kChunkSize = 1024;
+/// How long after the last write a hang-up still counts against the transfer.
+constexpr int kSettleMs = 250;
 
 int PortError(const std::string& why) {
     Error(why);
@@ -150,7 +153,12 @@ int RunSend(const ParsedOptions& options) {
     }
     if (!stream->Open()) return PortError(OpenFailure(settings, kind, stream->LastError()));
     const size_t sent = WriteAll(*stream, *bytes);
+    // A hang-up or reset after the last write still loses what the printer had not taken.
+    const base::Reason fault =
+        sent == bytes->size() ? port::LinkFaultWithin(*stream, base::DefaultClock(), kSettleMs)
+                              : stream->LinkFault();
     const int writeError = stream->LastError();
+    const std::string faultText = stream->FailureDetail();
     stream->Close();
     // A serial line counts what left it (its driver queue is subtracted) and TCP
     // what the printer acknowledged; parallel and USB drivers cannot tell, so
@@ -167,7 +175,14 @@ int RunSend(const ParsedOptions& options) {
         return StopExitCode();
     }
     if (sent != bytes->size()) {
-        Error("only " + counts + " " + settings.portName + ": " + WriteFailure(writeError));
+        Error("only " + counts + " " + settings.portName + ": " +
+              (fault != base::Reason::None && !faultText.empty() ? faultText : WriteFailure(writeError)));
+        report(Outcome::Failed);
+        return kExitPrinter;
+    }
+    if (fault != base::Reason::None) {
+        Error(counts + " " + settings.portName + ", but then: " + faultText +
+              " The printer may not have taken the last of them.");
         report(Outcome::Failed);
         return kExitPrinter;
     }

@@ -25,8 +25,12 @@ int runTestPage(const ParsedOptions& parsed) {
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     StopScope stop(StopMode::Unstoppable, "the test page is on its way; it cannot be stopped");
     if (!session.Connect() || !session.TestPage()) return kExitPrinter;
-    Note("test page sent");
-    JsonReport(Outcome::Done).Set("port", options->connection.portName).Print();
+    const bool confirmed = session.Reason() == base::Reason::None;
+    Note(confirmed ? "test page printed" : "test page sent, not confirmed");
+    JsonReport(Outcome::Done)
+        .Set("port", options->connection.portName)
+        .Set("confirmed", confirmed)
+        .Print();
     return kExitOk;
 }
 

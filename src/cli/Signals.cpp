@@ -8,6 +8,7 @@
 
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
+#include "port/DeviceIo.h"
 
 namespace korva::cli {
 
@@ -62,6 +63,8 @@ extern "C" void OnStopSignal(int signal) {
     g_Signal = signal;
     const StopState& state = g_States[g_Current.load()];
     if (state.mode == StopMode::AtOnce) EndNow(signal, state.text);
+    // A write the printer has stopped taking would hold the safe point off.
+    if (state.mode == StopMode::AtSafePoint) port::StopStalledWaits();
     WriteText(STDERR_FILENO, "korva: ");
     WriteText(STDERR_FILENO, state.text);
     WriteText(STDERR_FILENO, " (a second Ctrl-C or SIGTERM ends korva at once)\n");

@@ -8,6 +8,7 @@
 #include "base/StepEngine.h"
 #include "firmware/FirmwareTexts.h"
 #include "firmware/ImageFile.h"
+#include "port/PortFailures.h"
 
 namespace korva::firmware {
 
@@ -79,7 +80,7 @@ int NewFirmwareDownload::stepConfirm() {
 int NewFirmwareDownload::stepReopen() {
     m_Stream.Close();
     if (!m_Stream.Open()) {
-        base::ShowMessage(base::Message(base::kMsgInitFail));
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgInitFail), m_Stream));
         m_Outcome = Outcome::PortOpenFailed;
         m_State = State::Done;
         return base::kStepDone;
@@ -177,10 +178,16 @@ int NewFirmwareDownload::stepSend() {
     if (sent < length) return 0;
 
     m_Progress.sentText = std::to_string(length);
-    // Closed without purging: a purge of the transmit side could drop the
-    // packet's tail still buffered on the way (a USB adapter, a pty), and
-    // nothing is read back that would need clearing.
-    if (isLocal()) m_Stream.Close();
+    // An Ethernet printer that read it all may close at once to restart; a
+    // reset means it had not.
+    if (const base::Reason fault = m_Stream.LinkFault();
+        fault != base::Reason::None && !(fault == base::Reason::HangUp && !isLocal()))
+        return failLink(fault);
+    // A USB printer may leave the bus as it restarts: its port is done with
+    // now. Closed without purging: a purge of the transmit side could drop
+    // the packet's tail still buffered on the way, and nothing is read back
+    // that would need clearing.
+    if (m_Stream.Kind() != PortKind::Serial && isLocal()) m_Stream.Close();
     m_SettleStep = 0;
     m_State = State::Settling;
     return 0;
@@ -195,10 +202,32 @@ int NewFirmwareDownload::stepSettle() {
         ++m_SettleStep;
         return static_cast<int>(m_Progress.packetLength / kSettleDivisor);
     }
+    // A serial line that hung up, or a link reset, while the printer had not
+    // yet taken everything: the image is incomplete. A printer that closed
+    // its connection in order to restart took every byte first.
+    if (m_Stream.IsOpen()) {
+        const base::Reason fault = m_Stream.LinkFault();
+        if (fault != base::Reason::None && !(fault == base::Reason::HangUp && !isLocal()))
+            return failLink(fault);
+    } else if (!isLocal() && m_Stream.LinkFault() == base::Reason::Reset) {
+        return failLink(base::Reason::Reset);
+    }
     base::ShowMessage(base::Message(base::kMsgUpdateComplete));
     setPosition(0);
-    if (!isLocal()) m_Stream.Close();
+    if (m_Stream.IsOpen()) m_Stream.Close();
     return finish(Outcome::Completed);
+}
+
+int NewFirmwareDownload::failLink(base::Reason fault) {
+    m_Reason = fault;
+    m_Log.Log("Firmware download: link fault after %u of %u bytes", m_Progress.bytesSent,
+              m_Progress.packetLength);
+    base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream) +
+                      "\r\nAll " + std::to_string(m_Progress.packetLength) +
+                      " bytes were sent, but the printer may not have taken the last of them: "
+                      "its image is incomplete; download it again.");
+    if (m_Stream.IsOpen()) m_Stream.Close();
+    return finish(Outcome::WriteFailed);
 }
 
 int NewFirmwareDownload::refuse(Outcome outcome, const std::string& text) {
@@ -208,6 +237,23 @@ int NewFirmwareDownload::refuse(Outcome outcome, const std::string& text) {
 }
 
 int NewFirmwareDownload::finish(Outcome outcome) {
+    if (m_Reason == base::Reason::None && outcome != Outcome::Completed) {
+        const base::Reason fault = m_Stream.LinkFault();
+        switch (outcome) {
+            case Outcome::Declined: m_Reason = base::Reason::Cancelled; break;
+            case Outcome::PortOpenFailed:
+            case Outcome::PrinterCheckFailed:
+                m_Reason = port::OpenFailureReason(m_Stream.LastError());
+                break;
+            case Outcome::FileOpenFailed:
+            case Outcome::FileReadFailed:
+            case Outcome::OutOfMemory: m_Reason = base::Reason::FileIo; break;
+            case Outcome::SizeWrong:
+            case Outcome::NotFirmware:
+            case Outcome::NoExtFont: m_Reason = base::Reason::BadInput; break;
+            default: m_Reason = fault != base::Reason::None ? fault : base::Reason::Failed; break;
+        }
+    }
     m_Packet.clear();
     m_Packet.shrink_to_fit();
     m_Progress.transferring = false;

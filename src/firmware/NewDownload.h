@@ -13,6 +13,7 @@
 #include "base/ErrorLog.h"
 #include "base/Profile.h"
 #include "firmware/NewImage.h"
+#include "base/Reason.h"
 #include "port/ByteStream.h"
 
 namespace korva::firmware {
@@ -63,7 +64,8 @@ public:
         NotFirmware,      ///< "ERROR : File is not firmware file!"
         NoExtFont,        ///< "ERROR : File is not include Ext.font data."
         PrinterNotReady,  ///< a serial write did not complete
-        WriteFailed,      ///< a parallel, USB or file write failed; the TCP link broke
+        WriteFailed,      ///< a parallel, USB or file write failed; the TCP link broke;
+                          ///< the line hung up or the link was reset before the end
         PrinterCheckFailed,  ///< the Ethernet printer did not accept a connection
     };
 
@@ -82,6 +84,9 @@ public:
 
     State GetState() const { return m_State; }
     Outcome GetOutcome() const { return m_Outcome; }
+    /// None when every byte reached the printer and the link held; the
+    /// fault of a failed run otherwise.
+    base::Reason Reason() const { return m_Reason; }
     bool IsDone() const { return m_State == State::Done; }
     const NewDownloadProgress& Progress() const { return m_Progress; }
     /// The area after the run: a refused extended font resets it to Program.
@@ -97,6 +102,8 @@ private:
     int stepSend();
     int stepSettle();
     int refuse(Outcome outcome, const std::string& text);
+    /// The link failed after the last write: says how far the run got.
+    int failLink(base::Reason fault);
     int finish(Outcome outcome);
     void setPosition(int position);
     bool isLocal() const;
@@ -111,6 +118,7 @@ private:
     std::vector<uint8_t> m_Packet;
     uint32_t m_BlockEnd = 0;  ///< end of the block being sent
     int m_SettleStep = 0;
+    base::Reason m_Reason = base::Reason::None;
 };
 
 }  // namespace korva::firmware

@@ -1,5 +1,6 @@
 #include "firmware/OldDownload.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "base/MessageBox.h"
@@ -7,6 +8,8 @@
 #include "base/StepEngine.h"
 #include "firmware/FirmwareTexts.h"
 #include "firmware/ImageFile.h"
+#include "port/PortFailures.h"
+#include "port/ReceiptCheck.h"
 
 namespace korva::firmware {
 
@@ -55,7 +58,7 @@ int OldFirmwareDownload::Step() {
 
 int OldFirmwareDownload::stepOpen() {
     if (!m_Stream.Open()) {
-        base::ShowMessage(base::Message(base::kMsgInitFail));
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgInitFail), m_Stream));
         return finish(Outcome::PortOpenFailed);
     }
     m_Opened = true;
@@ -118,6 +121,9 @@ int OldFirmwareDownload::stepAwaitAnswer() {
     uint8_t received[256];
     // 1 ms, not 0: a USB port only fetches answers when asked to wait.
     const int got = m_Stream.Read(received, 1);
+    // A hang-up ends the wait at once: no answer can come any more.
+    if (got <= 0 && m_Stream.LinkFault() != base::Reason::None)
+        return fail(Outcome::WriteFailed, writeFailText());
     if (got < 0) {
         m_Log.Log("Firmware download: the port can no longer be read");
         return fail(Outcome::NoAnswer, port::WithFailureDetail(base::Message(base::kMsgReceiveData), m_Stream));
@@ -150,7 +156,12 @@ int OldFirmwareDownload::stepAwaitAnswer() {
 
 int OldFirmwareDownload::stepSendBlind() {
     if (m_Progress.position >= m_Progress.end) {
-        base::ShowMessage(base::Message(base::kMsgCompleted));
+        // Nothing answers a blind transfer: a hang-up is the only sign of trouble.
+        if (m_Stream.LinkFault() != base::Reason::None)
+            return fail(Outcome::WriteFailed, writeFailText());
+        m_Reason = base::Reason::NotConfirmed;
+        base::ShowMessage(std::string(base::Message(base::kMsgCompleted)) + "\r\n" +
+                          port::ReceiptLine(base::Reason::NotConfirmed, m_Stream.Kind()));
         return finish(Outcome::Completed);
     }
     buildNextPacket();
@@ -183,11 +194,23 @@ int OldFirmwareDownload::afterSend() const {
 }
 
 int OldFirmwareDownload::fail(Outcome outcome, const std::string& text) {
+    if (m_Stream.LastError() == ECANCELED && m_Cancelled) return finish(Outcome::Cancelled);
     base::ShowMessage(text);
     return finish(outcome);
 }
 
 int OldFirmwareDownload::finish(Outcome outcome) {
+    if (m_Reason == base::Reason::None && outcome != Outcome::Completed) {
+        const base::Reason fault = m_Stream.LinkFault();
+        m_Reason = outcome == Outcome::Cancelled          ? base::Reason::Cancelled
+                   : outcome == Outcome::PortOpenFailed   ? port::OpenFailureReason(m_Stream.LastError())
+                   : outcome == Outcome::FileOpenFailed   ? base::Reason::FileIo
+                   : outcome == Outcome::NoExtFont || outcome == Outcome::ImageTooShort
+                       ? base::Reason::BadInput
+                   : fault != base::Reason::None          ? fault
+                   : outcome == Outcome::NoAnswer         ? base::Reason::NoAnswer
+                                                          : base::Reason::Failed;
+    }
     if (m_Opened) m_Stream.Close();
     m_Opened = false;
     m_Image.clear();

@@ -15,6 +15,7 @@
 #include "base/ErrorLog.h"
 #include "base/Profile.h"
 #include "firmware/OldImage.h"
+#include "base/Reason.h"
 #include "port/ByteStream.h"
 
 namespace korva::firmware {
@@ -72,10 +73,16 @@ public:
     /// call, or base::kStepDone.
     int Step();
     /// Stops at the next step: the port is closed, nothing more is sent.
-    void Cancel() { m_Cancelled = true; }
+    void Cancel() {
+        m_Cancelled = true;
+        m_Stream.Interrupt();  // a packet the printer has stopped taking gives way
+    }
 
     State GetState() const { return m_State; }
     Outcome GetOutcome() const { return m_Outcome; }
+    /// None when the printer acknowledged the last block; NotConfirmed for a
+    /// blind transfer sent whole; the fault of a failed run.
+    base::Reason Reason() const { return m_Reason; }
     bool IsDone() const { return m_State == State::Done; }
     const OldDownloadProgress& Progress() const { return m_Progress; }
 
@@ -109,6 +116,7 @@ private:
     int m_NaksInARow = 0;
     int64_t m_AnswerDeadline = 0;
     bool m_Opened = false;
+    base::Reason m_Reason = base::Reason::None;
     std::atomic<bool> m_Cancelled{false};  ///< set from the window while a step runs
 };
 

@@ -1,11 +1,13 @@
 #include "logo/LogoPrint.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "logo/NvDefinition.h"
+#include "port/PortFailures.h"
 
 namespace korva::logo {
 
@@ -21,10 +23,15 @@ void warn(int message) { base::ShowMessage(base::Message(message), MsgStyle::OkE
 
 LogoPrint::LogoPrint(port::ByteStream& stream, base::Clock& clock, base::CErrorLog& log,
                      LogoPrintSettings settings)
-    : m_Stream(stream), m_Clock(clock), m_Log(log), m_Settings(std::move(settings)) {}
+    : m_Stream(stream),
+      m_Clock(clock),
+      m_Log(log),
+      m_Settings(std::move(settings)),
+      m_Receipt(stream, clock) {}
 
 int LogoPrint::Step() {
-    if (m_Cancelled && m_State != State::Done && m_State != State::Finishing)
+    if (m_Cancelled && m_State != State::Done && m_State != State::Finishing &&
+        m_State != State::EndCheck)
         return finish(Outcome::Cancelled);
     switch (m_State) {
         case State::Idle:
@@ -34,7 +41,11 @@ int LogoPrint::Step() {
         case State::AwaitingReply: return stepAwaitReply();
         case State::Initializing: return stepInitialize();
         case State::Printing: return stepPrint();
-        case State::Finishing: return finish(Outcome::Completed);
+        case State::Finishing:
+            m_State = State::EndCheck;
+            m_Receipt.Begin(m_PrinterAnswered);
+            return 0;
+        case State::EndCheck: return stepEndCheck();
         case State::Done: return base::kStepDone;
     }
     return base::kStepDone;
@@ -61,7 +72,8 @@ int LogoPrint::stepPlan() {
 int LogoPrint::stepConnect() {
     m_Stream.Close();
     if (!m_Stream.Open()) {
-        warn(base::kMsgPortOpen);
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgPortOpen), m_Stream),
+                          MsgStyle::OkExclamation);
         return finish(Outcome::PortOpenFailed);
     }
     m_Opened = true;
@@ -93,6 +105,7 @@ int LogoPrint::stepAwaitReply() {
     const int got = m_Stream.Read(reply, 1);
     const int64_t left = m_ReplyDeadline - m_Clock.NowMs();
     if (got == 0 && left > 0) return static_cast<int>(std::min<int64_t>(kReplyPollMs, left));
+    m_PrinterAnswered = got > 0;
     if (m_Stream.Kind() == PortKind::Parallel) {  // no ESC @ on a parallel port
         m_State = State::Printing;
         return kTickMs;
@@ -148,13 +161,49 @@ int LogoPrint::stepPrint() {
 
 int LogoPrint::failPrinting(int number) {
     const int code = m_Stream.LastError();
+    if (code == ECANCELED) return finish(Outcome::Cancelled);
     base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream),
                      MsgStyle::OkExclamation);
     m_Log.Log("CPrintDlg write of logo %d failed[%d]", number, code);
     return finish(Outcome::CommunicationError);
 }
 
+int LogoPrint::stepEndCheck() {
+    const int wait = m_Receipt.Poll();
+    if (wait != base::kStepDone) return wait;
+    m_Reason = m_Receipt.Reason();
+    const std::string line = m_Receipt.Line();
+    if (m_Receipt.Result() != port::Receipt::Failed) {
+        if (!line.empty()) m_Status += " - " + line;
+        return finish(Outcome::Completed);
+    }
+    base::ShowMessage(std::string(base::Message(base::kMsgCommunicationError)) + "\r\n" +
+                          (line.empty() ? m_Stream.FailureDetail() : line) + "\r\nAll " +
+                          std::to_string(m_Count) +
+                          " print commands were sent; the printer may have printed fewer.",
+                      MsgStyle::OkExclamation);
+    m_Log.Log("CPrintDlg end check failed: %s", std::string(base::ReasonName(m_Reason)).c_str());
+    return finish(Outcome::CommunicationError);
+}
+
 int LogoPrint::finish(Outcome outcome) {
+    if (m_Reason == base::Reason::None) {
+        switch (outcome) {
+            case Outcome::None:
+            case Outcome::Completed: break;
+            case Outcome::Cancelled: m_Reason = base::Reason::Cancelled; break;
+            case Outcome::BadSelection: m_Reason = base::Reason::BadInput; break;
+            case Outcome::PortOpenFailed:
+                m_Reason = port::OpenFailureReason(m_Stream.LastError());
+                break;
+            case Outcome::WriteFailed:
+            case Outcome::CommunicationError: {
+                const base::Reason fault = m_Stream.LinkFault();
+                m_Reason = fault != base::Reason::None ? fault : base::Reason::Failed;
+                break;
+            }
+        }
+    }
     if (m_Opened) m_Stream.Close();
     m_Opened = false;
     m_Outcome = outcome;

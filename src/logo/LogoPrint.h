@@ -14,6 +14,7 @@
 #include "logo/PrintPlan.h"
 #include "base/StepEngine.h"
 #include "port/ByteStream.h"
+#include "port/ReceiptCheck.h"
 
 namespace korva::logo {
 
@@ -37,6 +38,7 @@ public:
         Initializing,    ///< writes ESC @ (serial and USB only)
         Printing,        ///< one logo per 300 ms tick
         Finishing,       ///< 1000 ms after the last logo
+        EndCheck,        ///< GS I 1 after the last logo, until the printer answers
         Done,
     };
     enum class Outcome {
@@ -46,7 +48,8 @@ public:
         BadSelection,        ///< "NV image number is incorrect."; nothing sent
         PortOpenFailed,      ///< "ERROR : Port open."
         WriteFailed,         ///< GS I 1 or ESC @ not written
-        CommunicationError,  ///< a header or command not written
+        CommunicationError,  ///< a header or command not written; the link failed; or
+                             ///< the printer that answered before did not confirm
     };
 
     /// Period of the printing timer and the pause after the last logo.
@@ -59,10 +62,17 @@ public:
     /// Does the next piece of work; returns the wait in ms, or base::kStepDone.
     int Step();
     /// Nothing more is sent; the run ends at the next step.
-    void Cancel() { m_Cancelled = true; }
+    void Cancel() {
+        m_Cancelled = true;
+        m_Stream.Interrupt();  // a write the printer has stopped taking gives way
+    }
 
     State GetState() const { return m_State; }
     Outcome GetOutcome() const { return m_Outcome; }
+    /// None when the printer confirmed; NotConfirmed for a completed run
+    /// nothing could confirm; the fault of a failed one.
+    base::Reason Reason() const { return m_Reason; }
+    bool Confirmed() const { return m_Receipt.Result() == port::Receipt::Confirmed; }
     bool IsDone() const { return m_State == State::Done; }
     /// 255 for "All", else the plan's total (which may exceed 255).
     long Total() const { return m_Total; }
@@ -79,6 +89,7 @@ private:
     int stepInitialize();
     int stepPrint();
     int failPrinting(int number);
+    int stepEndCheck();
     int finish(Outcome outcome);
     int nextNumber();
 
@@ -99,6 +110,9 @@ private:
     bool m_Opened = false;
     int64_t m_ReplyDeadline = 0;
     std::string m_Status = " ";
+    bool m_PrinterAnswered = false;  ///< the opening check was answered
+    port::ReceiptCheck m_Receipt;
+    base::Reason m_Reason = base::Reason::None;
 };
 
 }  // namespace korva::logo

@@ -1,11 +1,13 @@
 #include "logo/NvUpload.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "logo/NvDefinition.h"
+#include "port/PortFailures.h"
 
 namespace korva::logo {
 
@@ -23,6 +25,10 @@ constexpr int kImageGapMs = 10;        // between images
 constexpr int kCancelMsPerByte = 2;    // lets the printer digest an interrupted image
 constexpr int kCompletionMsPerByte = 1;
 constexpr int kCountdownTickMs = 250;  // the waits after a cancel show the seconds left
+// The printer stores the images before it answers the end check: 1 ms per
+// 16 bytes on top of the answer margin, at most 8 s.
+constexpr long kStoreBytesPerMs = 16;
+constexpr long kStoreWaitCapMs = 8000;
 
 bool isFileOutput(PortKind kind) { return kind == PortKind::File || kind == PortKind::OutputFile; }
 
@@ -53,7 +59,8 @@ NvUpload::NvUpload(port::ByteStream& stream, base::Clock& clock, base::CErrorLog
       m_Log(log),
       m_Entries(std::move(entries)),
       m_Converter(std::move(converter)),
-      m_Settings(settings) {
+      m_Settings(settings),
+      m_Receipt(stream, clock) {
     // The printer numbers the images 1..n in the order they arrive.
     std::stable_sort(m_Entries.begin(), m_Entries.end(),
                      [](const UploadEntry& a, const UploadEntry& b) { return a.number < b.number; });
@@ -63,9 +70,13 @@ NvUpload::NvUpload(port::ByteStream& stream, base::Clock& clock, base::CErrorLog
     m_Progress.status = "Uploading...";
 }
 
-void NvUpload::Cancel() { m_Cancelled = true; }
+void NvUpload::Cancel() {
+    m_Cancelled = true;
+    m_Stream.Interrupt();  // a write the printer has stopped taking gives way
+}
 
 std::string NvUpload::HeldText() const {
+    if (!m_CutShortText.empty()) return m_CutShortText;
     if (!m_Defined) return "nothing was sent; the printer keeps its logos";
     const int held = m_Progress.imagesBegun;
     const std::string text = held == 0   ? "the printer holds no logo of this upload"
@@ -112,6 +123,7 @@ int NvUpload::Step() {
         case State::SendingImage: return stepSendImage();
         case State::SendingChunks: return stepSendChunk();
         case State::BetweenImages: return stepBetweenImages();
+        case State::EndCheck: return stepEndCheck();
         case State::Saving: return stepSave();
         case State::Reporting: return stepReport();
         case State::CancelWait:
@@ -188,8 +200,10 @@ int NvUpload::stepConnect() {
     const bool opened = erase ? m_Stream.OpenSingleAttempt() : m_Stream.Open();
     if (!opened) {
         const int code = m_Stream.LastError();
-        const std::string openFailed = format(base::Message(base::kMsgOpenPortOrFile), code);
-        const std::string portOpen = base::Message(base::kMsgPortOpen);
+        // The port says why (group, another program, unplugged) on a line of its own.
+        const std::string openFailed =
+            port::WithFailureDetail(format(base::Message(base::kMsgOpenPortOrFile), code), m_Stream);
+        const std::string portOpen = port::WithFailureDetail(base::Message(base::kMsgPortOpen), m_Stream);
         if (kind == PortKind::Parallel) {
             base::ShowMessage(portOpen, MsgStyle::OkExclamation);
         } else if (kind == PortKind::Ethernet) {
@@ -224,6 +238,7 @@ int NvUpload::stepAwaitReply() {
     const int got = m_Stream.Read(reply, 1);
     const int64_t left = m_ReplyDeadline - m_Clock.NowMs();
     if (got == 0 && left > 0) return static_cast<int>(std::min<int64_t>(kReplyPollMs, left));
+    m_PrinterAnswered = got > 0;
     const PortKind kind = m_Stream.Kind();
     m_State = (kind == PortKind::Serial || kind == PortKind::Usb) ? State::Initializing
                                                                    : State::Defining;
@@ -242,10 +257,14 @@ int NvUpload::stepInitialize() {
 int NvUpload::stepDefine() {
     if (m_Entries.empty()) {
         if (!writeAll(encodeNvEraseAll())) {
-            base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
+            base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
+                              MsgStyle::OkExclamation);
+            m_Reason = m_Stream.LinkFault() != base::Reason::None ? m_Stream.LinkFault()
+                                                                   : base::Reason::Failed;
             return finish(Outcome::WriteFailed);
         }
-        return finish(Outcome::Erased);
+        beginEndCheck();
+        return 0;
     }
     m_Progress.transferring = true;
     m_Progress.status = "Erasing...";
@@ -284,6 +303,7 @@ int NvUpload::stepSendImage() {
     m_Offset = 0;
     m_Chunks = nvChunkSizes(m_Rasters[m_Image].data.size());
     m_ChunkIndex = 0;
+    m_State = State::SendingChunks;
     return stepSendChunk();  // the first chunk follows the header at once
 }
 
@@ -297,8 +317,18 @@ int NvUpload::stepSendChunk() {
     if (size > 0 && written != size) {
         // A lost chunk would leave a garbled image while the run reports success.
         const int code = m_Stream.LastError();
-        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream),
-                         MsgStyle::OkExclamation);
+        if (code == ECANCELED) {
+            // Cancelled while the printer took nothing: the image stays cut short.
+            m_CutShortText = MayHoldText();
+            base::ShowMessage("Cancelled while the printer was not taking data: " + m_CutShortText + ".",
+                              MsgStyle::OkExclamation);
+            return finish(Outcome::Cancelled);
+        }
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream) +
+                              "\r\nAfter " + std::to_string(m_Progress.bytesSent + static_cast<long>(written)) +
+                              " of " + std::to_string(m_Progress.totalBytes) + " bytes, " +
+                              MayHoldText() + ".",
+                          MsgStyle::OkExclamation);
         m_Log.Log("CProgress WriteData[%d] %zu of %zu bytes", code, written, size);
         return finish(Outcome::CommunicationError);
     }
@@ -312,8 +342,49 @@ int NvUpload::stepSendChunk() {
 
 int NvUpload::stepBetweenImages() {
     ++m_Image;
-    m_State = m_Image < m_Entries.size() ? State::SendingImage : State::Saving;
+    if (m_Image < m_Entries.size()) {
+        m_State = State::SendingImage;
+        return kImageGapMs;
+    }
+    beginEndCheck();
     return kImageGapMs;
+}
+
+void NvUpload::beginEndCheck() {
+    m_State = State::EndCheck;
+    const int64_t storeMs = m_Entries.empty()
+                                ? (m_Stream.Kind() == PortKind::Ethernet ? kEraseWaitEthernetMs
+                                                                         : kEraseWaitMs)
+                                : std::min(m_Progress.totalBytes / kStoreBytesPerMs, kStoreWaitCapMs);
+    m_Receipt.Begin(m_PrinterAnswered, storeMs);
+    if (m_Receipt.Result() == port::Receipt::Pending)
+        m_Progress.status = "Waiting for the printer to confirm...";
+}
+
+// Not cancellable: every byte is out, only the printer's word is missing.
+int NvUpload::stepEndCheck() {
+    const int wait = m_Receipt.Poll();
+    if (wait != base::kStepDone) return wait;
+    if (m_Receipt.Result() == port::Receipt::Failed) return failAtEnd(m_Receipt.Reason());
+    m_Reason = m_Receipt.Reason();
+    // An erase shows no message of its own; the front end reads Confirmed().
+    if (m_Entries.empty()) return finish(Outcome::Erased);
+    m_State = State::Saving;
+    return 0;
+}
+
+int NvUpload::failAtEnd(base::Reason reason) {
+    m_Reason = reason;
+    std::string text = base::Message(base::kMsgCommunicationError);
+    const std::string line = m_Receipt.Line();
+    text += "\r\n" + (line.empty() ? m_Stream.FailureDetail() : line);
+    text += m_Entries.empty()
+                ? std::string("\r\nThe erase was sent; the printer may or may not have erased its logos.")
+                : "\r\nAll " + std::to_string(m_Progress.bytesSent) + " bytes were sent; " +
+                      MayHoldText() + ".";
+    base::ShowMessage(text, MsgStyle::OkExclamation);
+    m_Log.Log("CProgress end check failed: %s", std::string(base::ReasonName(reason)).c_str());
+    return finish(Outcome::CommunicationError);
 }
 
 int NvUpload::stepSave() {
@@ -329,7 +400,10 @@ int NvUpload::stepSave() {
 }
 
 int NvUpload::stepReport() {
-    base::ShowMessage(base::Message(base::kMsgNvDefinitionComplete), MsgStyle::OkExclamation);
+    std::string text = base::Message(base::kMsgNvDefinitionComplete);
+    const std::string line = m_Receipt.Line();
+    if (!line.empty()) text += "\r\n" + line;
+    base::ShowMessage(text, MsgStyle::OkExclamation);
     return finish(Outcome::Completed);
 }
 
@@ -372,6 +446,28 @@ int NvUpload::stepCompleting() {
 }
 
 int NvUpload::finish(Outcome outcome) {
+    if (m_Reason == base::Reason::None) {
+        switch (outcome) {
+            case Outcome::None:
+            case Outcome::Completed:
+            case Outcome::Erased: break;
+            case Outcome::Cancelled:
+            case Outcome::Declined: m_Reason = base::Reason::Cancelled; break;
+            case Outcome::FileUnreadable: m_Reason = base::Reason::BadInput; break;
+            case Outcome::ImageTooLarge:
+            case Outcome::NvAreaTooSmall: m_Reason = base::Reason::TooLarge; break;
+            case Outcome::PortOpenFailed:
+                m_Reason = port::OpenFailureReason(m_Stream.LastError());
+                break;
+            case Outcome::WriteFailed:
+            case Outcome::PrinterCheckFailed:
+            case Outcome::CommunicationError: {
+                const base::Reason fault = m_Stream.LinkFault();
+                m_Reason = fault != base::Reason::None ? fault : base::Reason::Failed;
+                break;
+            }
+        }
+    }
     if (m_Opened) m_Stream.Close();
     m_Opened = false;
     m_Progress.transferring = false;

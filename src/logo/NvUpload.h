@@ -20,6 +20,7 @@
 #include "base/StepEngine.h"
 #include "logo/LogoGeometry.h"
 #include "port/ByteStream.h"
+#include "port/ReceiptCheck.h"
 
 namespace korva::logo {
 
@@ -87,6 +88,7 @@ public:
         SendingImage,   ///< header and first chunk of the next image
         SendingChunks,  ///< one 512-byte chunk (or the remainder) per step
         BetweenImages,  ///< the 10 ms gap before the next image
+        EndCheck,       ///< GS I 1 after the last byte, until the printer answers
         Saving,         ///< writes the list to the profile
         Reporting,      ///< the completion message, once the "Uploading" window is gone
         CancelWait,     ///< 2 ms per byte of the interrupted image
@@ -106,7 +108,8 @@ public:
         PortOpenFailed,      ///< the port or link could not be opened
         WriteFailed,         ///< GS I 1, the erase stream or an empty header not written
         PrinterCheckFailed,  ///< ESC @ not written
-        CommunicationError,  ///< FS q, a header or a chunk not written
+        CommunicationError,  ///< FS q, a header or a chunk not written; the link failed;
+                             ///< or the printer that answered before did not confirm
     };
 
     NvUpload(port::ByteStream& stream, base::Clock& clock, base::CErrorLog& log,
@@ -127,6 +130,11 @@ public:
 
     State GetState() const { return m_State; }
     Outcome GetOutcome() const { return m_Outcome; }
+    /// Why the run ended: None when the printer confirmed; NotConfirmed for a
+    /// completed run nothing could confirm; the fault of a failed one.
+    base::Reason Reason() const { return m_Reason; }
+    /// Completed or Erased, and the printer answered after the last byte.
+    bool Confirmed() const { return m_Receipt.Result() == port::Receipt::Confirmed; }
     bool IsDone() const { return m_State == State::Done; }
     const UploadProgress& Progress() const { return m_Progress; }
     /// The file that stopped the run with FileUnreadable.
@@ -148,6 +156,10 @@ private:
     int stepSendImage();
     int stepSendChunk();
     int stepBetweenImages();
+    void beginEndCheck();
+    int stepEndCheck();
+    /// A link fault or a printer that fell silent: says how far the run got.
+    int failAtEnd(base::Reason reason);
     int stepSave();
     int stepReport();
     int stepCompleting();
@@ -180,6 +192,10 @@ private:
     int64_t m_WaitUntil = 0;    ///< end of the current wait after a cancel
     bool m_Defined = false;     ///< FS q has been sent
     int64_t m_ReplyDeadline = 0;
+    bool m_PrinterAnswered = false;  ///< the opening check was answered
+    port::ReceiptCheck m_Receipt;
+    base::Reason m_Reason = base::Reason::None;
+    std::string m_CutShortText;  ///< what the printer holds after a cancel cut an image short
 };
 
 /// Writes the list to section "LOGO" as "Logofile1".. in upload order and

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "base/Reason.h"
 #include "port/PortKind.h"
 
 namespace korva::port {
@@ -44,6 +45,18 @@ public:
     /// The last failure in words for the user where the code alone would not
     /// tell it ("The printer stopped taking data ..."); "" otherwise.
     virtual std::string FailureDetail() const { return {}; }
+
+    /// The first fault of the link since Open: a hang-up, a reset or early
+    /// close, a vanished device, an output queue that cannot be read. Looks
+    /// at the link once more when none is kept yet, so a fault that came
+    /// after the last write counts too. Reason::None while the link is sound;
+    /// FailureDetail() then says what happened.
+    virtual base::Reason LinkFault() { return base::Reason::None; }
+
+    /// A cancel, from any thread: a write or wait that has made no progress
+    /// for a quarter second gives up (LastError ECANCELED); one that moves
+    /// goes on. Holds until the next Open.
+    virtual void Interrupt() {}
 };
 
 /// A tool's message with the port's own words on what went wrong, if any,

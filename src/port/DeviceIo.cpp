@@ -11,18 +11,32 @@
 
 namespace korva::port {
 
+namespace {
+std::atomic<bool> g_StopStalled{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+}  // namespace
+
+void StopStalledWaits() { g_StopStalled.store(true); }
+
+bool WaitsStopped(const std::atomic<bool>* own) {
+    return g_StopStalled.load() || (own != nullptr && own->load());
+}
+
 int64_t SteadyNowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs) {
+WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
+                      const std::atomic<bool>* interrupt) {
     WriteOutcome outcome;
     const int64_t end = deadlineMs < 0 ? -1 : SteadyNowMs() + deadlineMs;
+    int64_t lastProgress = SteadyNowMs();
     while (outcome.written < data.size()) {
         const ssize_t n = ::write(fd, data.data() + outcome.written, data.size() - outcome.written);
         if (n > 0) {
             outcome.written += static_cast<size_t>(n);
+            lastProgress = SteadyNowMs();
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
@@ -30,14 +44,19 @@ WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs)
             outcome.error = errno;
             return outcome;
         }
-        int wait = -1;
+        if (SteadyNowMs() - lastProgress >= kStallSliceMs && WaitsStopped(interrupt)) {
+            outcome.error = ECANCELED;
+            return outcome;
+        }
+        // Waits in slices, so a cancel reaches a stalled write soon.
+        int wait = kStallSliceMs;
         if (end >= 0) {
             const int64_t left = end - SteadyNowMs();
             if (left <= 0) {
                 outcome.timedOut = true;
                 return outcome;
             }
-            wait = static_cast<int>(std::min<int64_t>(left, 60'000));
+            wait = static_cast<int>(std::min<int64_t>(left, kStallSliceMs));
         }
         pollfd watch{fd, POLLOUT, 0};
         const int ready = ::poll(&watch, 1, wait);
@@ -54,7 +73,8 @@ WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs)
 }
 
 WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data, int64_t stallMs,
-                           int64_t totalMs, base::Clock& clock, int retryMs) {
+                           int64_t totalMs, base::Clock& clock, int retryMs,
+                           const std::atomic<bool>* interrupt) {
     WriteOutcome outcome;
     const int64_t start = clock.NowMs();
     int64_t lastProgress = start;
@@ -70,6 +90,10 @@ WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data,
             return outcome;
         }
         const int64_t now = clock.NowMs();
+        if (now - lastProgress >= kStallSliceMs && WaitsStopped(interrupt)) {
+            outcome.error = ECANCELED;
+            return outcome;
+        }
         if (now - lastProgress >= stallMs || (totalMs >= 0 && now - start >= totalMs)) {
             outcome.timedOut = true;
             return outcome;
@@ -79,13 +103,23 @@ WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data,
     return outcome;
 }
 
-bool WaitOutputDrained(int fd, int baudRate, int64_t deadlineMs) {
+int WaitOutputDrained(int fd, int baudRate, int64_t deadlineMs,
+                      const std::atomic<bool>* interrupt) {
     const int64_t end = SteadyNowMs() + deadlineMs;
+    int least = -1;
+    int64_t lastProgress = SteadyNowMs();
     for (;;) {
         int pending = 0;
-        if (::ioctl(fd, TIOCOUTQ, &pending) != 0 || pending <= 0) return true;
+        if (::ioctl(fd, TIOCOUTQ, &pending) != 0) return errno != 0 ? errno : EIO;
+        if (pending <= 0) return 0;
+        if (least < 0 || pending < least) {
+            least = pending;
+            lastProgress = SteadyNowMs();
+        } else if (SteadyNowMs() - lastProgress >= kStallSliceMs && WaitsStopped(interrupt)) {
+            return ECANCELED;
+        }
         const int64_t left = end - SteadyNowMs();
-        if (left <= 0) return false;
+        if (left <= 0) return ETIMEDOUT;
         // Ten bit times per character at the line's rate, at least 1 ms.
         const int64_t needMs = baudRate > 0 ? int64_t{pending} * 10'000 / baudRate : 10;
         std::this_thread::sleep_for(

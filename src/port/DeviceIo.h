@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -9,6 +10,16 @@
 
 namespace korva::port {
 
+/// A stalled wait gives way to a cancel after this long without progress; a
+/// printer that takes data finishes the write first.
+inline constexpr int kStallSliceMs = 250;
+
+/// Asks every write or wait that has made no progress for kStallSliceMs to
+/// give up with ECANCELED. Async-signal-safe: a signal handler may call it.
+void StopStalledWaits();
+/// Whether StopStalledWaits was called, or `own` (a port's own cancel) is set.
+bool WaitsStopped(const std::atomic<bool>* own);
+
 /// How a write ended.
 struct WriteOutcome {
     size_t written = 0;
@@ -16,10 +27,14 @@ struct WriteOutcome {
     bool timedOut = false;  ///< the deadline passed first
 };
 
+/// ECANCELED in WriteOutcome::error: a stalled write was stopped by a cancel.
+
 /// Writes all of `data` to a non-blocking descriptor, waiting with poll()
 /// while the device cannot take more, for at most `deadlineMs` in all
 /// (negative: no deadline). A blocking descriptor simply blocks.
-WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs);
+/// `interrupt`: the port's cancel; a stalled write then ends with ECANCELED.
+WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
+                      const std::atomic<bool>* interrupt = nullptr);
 
 /// One write() of the caller's choice: -1 with errno on failure.
 using RawWrite = std::function<ssize_t(const uint8_t* data, size_t length)>;
@@ -31,12 +46,16 @@ using RawWrite = std::function<ssize_t(const uint8_t* data, size_t length)>;
 /// not negative, once the whole write took that long. Any error but EAGAIN
 /// or EINTR (ENODEV of a pulled USB printer, EIO) ends it at once.
 WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data, int64_t stallMs,
-                           int64_t totalMs, base::Clock& clock, int retryMs = 10);
+                           int64_t totalMs, base::Clock& clock, int retryMs = 10,
+                           const std::atomic<bool>* interrupt = nullptr);
 
 /// Waits until a serial port has put out what the driver holds, or until
 /// `deadlineMs` has passed; sleeps for the time the bytes need on the line
-/// instead of spinning. False on time-out.
-bool WaitOutputDrained(int fd, int baudRate, int64_t deadlineMs);
+/// instead of spinning. 0 when drained, ETIMEDOUT on time-out, or the error
+/// of a failed output-queue query (a hung-up line answers EIO): a queue that
+/// cannot be read is no proof that it drained.
+int WaitOutputDrained(int fd, int baudRate, int64_t deadlineMs,
+                      const std::atomic<bool>* interrupt = nullptr);
 
 /// Waits up to `timeoutMs` for bytes and reads what is there (at most
 /// buffer.size()). Returns the count, 0 on time-out, -1 when the device is

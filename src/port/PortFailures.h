@@ -3,8 +3,12 @@
 // message: the error code alone cannot tell a stalled printer from a
 // pulled cable.
 
+#include <cerrno>
 #include <cstddef>
+#include <cstring>
 #include <string>
+
+#include "base/Reason.h"
 
 namespace korva::port {
 
@@ -14,6 +18,16 @@ inline constexpr const char* kTextStalled =
 inline constexpr const char* kTextHungUp =
     "The printer hung up the line (cable pulled or printer switched off?).";
 inline constexpr const char* kTextClosedConnection = "The printer closed the connection.";
+inline constexpr const char* kTextGone =
+    "The printer is gone (unplugged, switched off or its driver unbound?).";
+inline constexpr const char* kTextReset =
+    "The printer reset the connection: what it had not yet printed or stored is lost.";
+inline constexpr const char* kTextPeerClosed =
+    "The printer closed the connection before it confirmed the data.";
+inline constexpr const char* kTextQueueUnknown =
+    "The port cannot say whether its output reached the printer.";
+inline constexpr const char* kTextCancelledStalled =
+    "Cancelled while the printer was not taking data.";
 inline constexpr const char* kTextNotDelivered =
     "The printer did not take the data in time.";
 
@@ -25,6 +39,66 @@ inline std::string CountedDetail(const char* text, size_t done, size_t total, bo
     detail += std::to_string(done) + " of " + std::to_string(total) +
               (handedOnly ? " bytes handed to the driver." : " bytes reached the printer.");
     return detail;
+}
+
+/// The link fault a system error of a port stands for.
+inline base::Reason LinkReasonOf(int error) {
+    switch (error) {
+        case EIO:
+        case EPIPE: return base::Reason::HangUp;
+        case ENODEV:
+        case ENXIO:
+        case ENOENT: return base::Reason::Gone;
+        case ECONNRESET: return base::Reason::Reset;
+        case ETIMEDOUT: return base::Reason::Stalled;
+        default: return base::Reason::Failed;
+    }
+}
+
+/// Why a port or link could not be opened, from the open's system error.
+inline base::Reason OpenFailureReason(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM: return base::Reason::Permission;
+        case EBUSY:
+        case EAGAIN: return base::Reason::Busy;
+        case ENODEV:
+        case ENXIO:
+        case ENOENT: return base::Reason::Gone;
+        case ECONNREFUSED: return base::Reason::Refused;
+        case ETIMEDOUT:
+        case EHOSTUNREACH:
+        case ENETUNREACH:
+        case ENOTCONN: return base::Reason::Unreachable;
+        default: return base::Reason::Failed;
+    }
+}
+
+/// What a refused open means for the user, for a line under the tool's
+/// message: the fix where there is one.
+inline std::string OpenFailureDetail(int error, bool printerGroup) {
+    switch (OpenFailureReason(error)) {
+        case base::Reason::Permission:
+            return std::string("Permission denied: is the user in group ") +
+                   (printerGroup ? "lp" : "dialout") + "?";
+        case base::Reason::Busy:
+            return "The port is busy: another program (a print spooler, a terminal) holds it.";
+        case base::Reason::Gone: return "The device is not there (unplugged or switched off?).";
+        case base::Reason::Refused: return "The printer refused the connection.";
+        case base::Reason::Unreachable: return "The printer could not be reached.";
+        default: return error != 0 ? std::strerror(error) : "";
+    }
+}
+
+/// The port's words for a link fault.
+inline const char* LinkFaultText(base::Reason reason) {
+    switch (reason) {
+        case base::Reason::HangUp: return kTextHungUp;
+        case base::Reason::Gone: return kTextGone;
+        case base::Reason::Reset: return kTextReset;
+        case base::Reason::Stalled: return kTextStalled;
+        default: return "";
+    }
 }
 
 }  // namespace korva::port

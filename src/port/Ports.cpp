@@ -1,7 +1,9 @@
 #include "port/Ports.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -71,18 +73,27 @@ bool CPorts::Open() {
     m_OpenKind = ClassifyPortPath(m_PortName, m_Roots.sys);
     Fail(0);
     m_HungUp = false;
+    m_Fault = base::Reason::None;
+    m_Received = 0;
+    m_Interrupt = false;
+    bool opened = false;
     switch (m_OpenKind) {
-    case PortKind::Serial: return OpenSerial();
-    case PortKind::Parallel: return OpenParallel();
-    case PortKind::File: return OpenOutputFile();
-    case PortKind::Usb: return OpenUsb();
+    case PortKind::Serial: opened = OpenSerial(); break;
+    case PortKind::Parallel: opened = OpenParallel(); break;
+    case PortKind::File: opened = OpenOutputFile(); break;
+    case PortKind::Usb: opened = OpenUsb(); break;
     case PortKind::Ethernet:
     case PortKind::OutputFile:
-    case PortKind::NotAPort: break;
+    case PortKind::NotAPort:
+        m_Log.Log("CPorts::Open() Invalid Handle\r\n");
+        Fail(ENODEV);
+        break;
     }
-    m_Log.Log("CPorts::Open() Invalid Handle\r\n");
-    Fail(ENODEV);
-    return false;
+    // The cause in words (group, another program, unplugged) for every front end.
+    if (!opened && m_FailureDetail.empty())
+        m_FailureDetail = OpenFailureDetail(
+            m_LastError, m_OpenKind == PortKind::Parallel || m_OpenKind == PortKind::Usb);
+    return opened;
 }
 
 bool CPorts::LockExclusive(int fd) {
@@ -226,6 +237,7 @@ int CPorts::ClosePort() {
     }
     m_bConnected = 0;
     StopWatchThread();
+    if (m_OpenKind == PortKind::Usb) DrainUsbWrites();
     // Unlock explicitly: a watch thread still held in a notification keeps a
     // duplicate of the descriptor until it returns, and must not keep the line.
     ::flock(m_hComm, LOCK_UN);
@@ -247,30 +259,100 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
     if (m_OpenKind == PortKind::Parallel || m_OpenKind == PortKind::Usb) return WriteStalling(data);
     const int64_t deadline = static_cast<int64_t>(data.size()) * kWriteMsPerByte;
     const int64_t start = SteadyNowMs();
-    const WriteOutcome outcome = WriteAll(m_hComm, data, deadline);
+    const WriteOutcome outcome = WriteAll(m_hComm, data, deadline, &m_Interrupt);
+    if (outcome.error == ECANCELED) {
+        Fail(ECANCELED, CountedDetail(kTextCancelledStalled, outcome.written, data.size(), false));
+        return outcome.written;
+    }
     if (outcome.error != 0) {
         // EIO on a tty whose other end is gone: the line hung up.
-        Fail(outcome.error, outcome.error == EIO ? kTextHungUp : "");
+        LatchLinkError(outcome.error);
         m_Log.Log("WriteFile get error result [%d]", outcome.error);
         return outcome.written;
     }
     size_t written = outcome.written;
     bool timedOut = outcome.timedOut;
     // The write is done when the bytes have left, not when the driver took them.
-    if (!timedOut && m_OpenKind == PortKind::Serial &&
-        !WaitOutputDrained(m_hComm, m_BaudRate, deadline - (SteadyNowMs() - start))) {
-        int pending = 0;
-        if (::ioctl(m_hComm, TIOCOUTQ, &pending) == 0 && pending > 0) {
-            written -= std::min(written, static_cast<size_t>(pending));
+    if (!timedOut && m_OpenKind == PortKind::Serial) {
+        const int drained =
+            WaitOutputDrained(m_hComm, m_BaudRate, deadline - (SteadyNowMs() - start), &m_Interrupt);
+        if (drained == ECANCELED) {
+            int pending = 0;
+            if (::ioctl(m_hComm, TIOCOUTQ, &pending) == 0 && pending > 0)
+                written -= std::min(written, static_cast<size_t>(pending));
+            Fail(ECANCELED, CountedDetail(kTextCancelledStalled, written, data.size(), false));
+            return written;
         }
-        ::tcflush(m_hComm, TCOFLUSH);
-        timedOut = true;
+        if (drained != 0 && drained != ETIMEDOUT) {
+            // A queue that cannot be read (a hung-up line answers EIO) is no
+            // proof that the bytes left.
+            Latch(LinkReasonOf(drained), drained);
+            if (LinkReasonOf(drained) == base::Reason::Failed) Fail(drained, kTextQueueUnknown);
+            m_Log.Log("WriteFile output queue unreadable [%d]", drained);
+            return 0;
+        }
+        if (drained == ETIMEDOUT) {
+            int pending = 0;
+            if (::ioctl(m_hComm, TIOCOUTQ, &pending) == 0 && pending > 0) {
+                written -= std::min(written, static_cast<size_t>(pending));
+            }
+            ::tcflush(m_hComm, TCOFLUSH);
+            timedOut = true;
+        }
     }
     if (timedOut) {
         Fail(ETIMEDOUT, CountedDetail(kTextNotDelivered, written, data.size(), false));
         m_Log.Log("WriteFile Time-out!");
     }
     return written;
+}
+
+// usblp kills a transfer still under way when its node is closed; a
+// non-blocking writer waits for POLLOUT (the last write completed) first,
+// within the same limit a stalled write has.
+void CPorts::DrainUsbWrites() {
+    const int64_t end = SteadyNowMs() + kStallLimitMs;
+    for (;;) {
+        const int64_t left = end - SteadyNowMs();
+        if (left <= 0 || WaitsStopped(&m_Interrupt)) {
+            m_Log.Log("USB close: the printer did not take the last data");
+            return;
+        }
+        pollfd look{m_hComm, POLLOUT, 0};
+        const int ready = ::poll(&look, 1, static_cast<int>(std::min<int64_t>(left, kStallSliceMs)));
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready != 0) return;  // drained, or gone: nothing more to wait for
+    }
+}
+
+void CPorts::Latch(base::Reason reason, int error) {
+    if (error != 0) Fail(error, LinkFaultText(reason));
+    if (m_Fault == base::Reason::None) m_Fault = reason;
+}
+
+void CPorts::LatchLinkError(int error) {
+    // Only errors that say the link went; a refused write (ENOSPC, EINVAL)
+    // fails that write alone.
+    const base::Reason reason = LinkReasonOf(error);
+    if (reason == base::Reason::Failed) {
+        Fail(error);
+    } else {
+        Latch(reason, error);
+    }
+}
+
+base::Reason CPorts::LinkFault() {
+    if (m_Fault != base::Reason::None) return m_Fault;
+    if (m_HungUp) {
+        Latch(base::Reason::HangUp, EIO);
+    } else if (m_hComm >= 0 && (m_OpenKind == PortKind::Serial || m_OpenKind == PortKind::Usb)) {
+        // A line hung up after the last write shows only here: a pty whose
+        // other end closed, an unplugged adapter or USB printer.
+        pollfd look{m_hComm, 0, 0};
+        if (::poll(&look, 1, 0) > 0 && (look.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
+            Latch(m_OpenKind == PortKind::Usb ? base::Reason::Gone : base::Reason::HangUp, EIO);
+    }
+    return m_Fault;
 }
 
 // ppdev and lp never say when they take more, and lp and usblp block for good
@@ -280,12 +362,18 @@ size_t CPorts::WriteStalling(std::span<const uint8_t> data) {
     const int fd = m_hComm;
     const WriteOutcome outcome = WriteRetrying(
         [fd](const uint8_t* bytes, size_t n) { return ::write(fd, bytes, n); }, data, kStallLimitMs,
-        -1, *m_Clock);
-    if (outcome.error != 0) {
+        -1, *m_Clock, 10, &m_Interrupt);
+    if (outcome.error == ECANCELED) {
+        Fail(ECANCELED, CountedDetail(kTextCancelledStalled, outcome.written, data.size(), true));
+    } else if (outcome.error != 0) {
         // ENODEV: a USB printer unplugged; EIO, EPIPE: the device gave up.
-        Fail(outcome.error, CountedDetail(kTextHungUp, outcome.written, data.size(), true));
+        const base::Reason reason = LinkReasonOf(outcome.error);
+        if (reason != base::Reason::Failed) Latch(reason, 0);
+        Fail(outcome.error, CountedDetail(reason == base::Reason::Failed ? kTextHungUp : LinkFaultText(reason),
+                                          outcome.written, data.size(), true));
         m_Log.Log("WriteFile get error result [%d]", outcome.error);
     } else if (outcome.timedOut) {
+        Latch(base::Reason::Stalled, 0);
         Fail(ETIMEDOUT, CountedDetail(kTextStalled, outcome.written, data.size(), true));
         m_Log.Log("WriteFile Time-out!");
     }

@@ -90,6 +90,9 @@ public:
     /// True once the line hung up under the watch thread (a pty closed, a USB
     /// serial adapter pulled); cleared by the next Open.
     bool HungUp() const { return m_HungUp; }
+    /// Reply bytes the watch thread or the USB fetch took in since Open,
+    /// wherever they went on from the queue.
+    uint64_t ReceivedCount() const { return m_Received.load(); }
 
     // ByteStream
     PortKind Kind() const override;
@@ -104,6 +107,8 @@ public:
     void Purge() override;
     int LastError() const override { return m_LastError; }
     std::string FailureDetail() const override { return m_FailureDetail; }
+    base::Reason LinkFault() override;
+    void Interrupt() override { m_Interrupt = true; }
 
     /// A parallel or USB write that makes no progress for this long fails.
     static constexpr int64_t kStallLimitMs = 10'000;
@@ -130,9 +135,15 @@ private:
         m_LastError = error;
         m_FailureDetail = std::move(detail);
     }
+    /// Keeps `reason` as the link's fault unless one is kept already; with
+    /// `error`, also the failure code and the fault's words.
+    void Latch(base::Reason reason, int error);
+    /// A write's error: latched when it says the link went, else kept as the failure.
+    void LatchLinkError(int error);
     /// The watch thread saw the line go: ends waits for replies at once.
     void MarkHungUp();
     size_t WriteStalling(std::span<const uint8_t> data);
+    void DrainUsbWrites();
 
     base::CErrorLog& m_Log;
     DeviceRoots m_Roots;
@@ -144,6 +155,9 @@ private:
     int m_LastError = 0;
     std::string m_FailureDetail;
     std::atomic<bool> m_HungUp{false};
+    std::atomic<uint64_t> m_Received{0};
+    std::atomic<bool> m_Interrupt{false};  ///< a cancel gives stalled writes up
+    base::Reason m_Fault = base::Reason::None;  ///< the first link fault since Open
     base::Clock* m_Clock = &base::DefaultClock();
     UsbReplyDecoder m_UsbDecoder;
 

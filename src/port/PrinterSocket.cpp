@@ -18,6 +18,7 @@
 
 #include "base/MessageBox.h"
 #include "base/Messages.h"
+#include "port/DeviceIo.h"
 
 namespace korva::port {
 
@@ -152,7 +153,7 @@ qint64 CPrinterSocket::Undelivered(bool& down) {
     return held + std::max<qint64>(0, m_Sent - (m_Acked - m_AckBase));
 }
 
-bool CPrinterSocket::WaitDelivered(int stallMs) {
+bool CPrinterSocket::WaitDelivered(int stallMs, const std::atomic<bool>* interrupt) {
     const bool here = QThread::currentThread() == thread();
     QElapsedTimer sinceProgress;
     sinceProgress.start();
@@ -175,6 +176,8 @@ bool CPrinterSocket::WaitDelivered(int stallMs) {
         if (!reset && pending == 0) return true;
         if (reset || down) {
             m_LastErrorCode = ECONNRESET;
+            base::Reason none = base::Reason::None;
+            m_Fault.compare_exchange_strong(none, reset ? base::Reason::Reset : base::Reason::HangUp);
             return false;
         }
         if (least < 0 || pending < least) {
@@ -182,6 +185,9 @@ bool CPrinterSocket::WaitDelivered(int stallMs) {
             sinceProgress.restart();
         } else if (sinceProgress.elapsed() >= stallMs) {
             m_LastErrorCode = ETIMEDOUT;
+            return false;
+        } else if (sinceProgress.elapsed() >= kStallSliceMs && WaitsStopped(interrupt)) {
+            m_LastErrorCode = ECANCELED;
             return false;
         }
         if (here) {
@@ -192,6 +198,23 @@ bool CPrinterSocket::WaitDelivered(int stallMs) {
             std::this_thread::sleep_for(std::chrono::milliseconds(kDeliveryPollMs));
         }
     }
+}
+
+void CPrinterSocket::LatchPeerEnd() {
+    base::Reason none = base::Reason::None;
+    if (m_Fault.compare_exchange_strong(none,
+                                        m_PeerReset ? base::Reason::Reset : base::Reason::HangUp))
+        emit LinkLost();
+}
+
+base::Reason CPrinterSocket::LinkFault() {
+    if (m_Fault != base::Reason::None) return m_Fault;
+    OnOwner([this] {
+        if (!m_Socket || m_Socket->state() != QAbstractSocket::ConnectedState) return;
+        TakeLinkSnapshot();
+        if (m_PeerReset) LatchPeerEnd();
+    });
+    return m_Fault;
 }
 
 bool CPrinterSocket::ConnectWithRetry(const std::string& address, int port, int firstWaitMs) {
@@ -258,6 +281,7 @@ void CPrinterSocket::OnReceive() {
             continue;
         }
         stored = true;
+        m_Received += static_cast<uint64_t>(n);
     }
     if (!stored) return;
     {
@@ -274,6 +298,8 @@ void CPrinterSocket::OnConnect() {
     m_Sent = 0;
     m_Acked = 0;
     m_PeerReset = false;
+    m_Fault = base::Reason::None;
+    m_Received = 0;
     ReleaseLinkFd();
     // Qt closes its descriptor before it reports a close; this one keeps the
     // kernel's last word on the connection readable until the handler ran.
@@ -291,6 +317,7 @@ void CPrinterSocket::ReleaseLinkFd() {
 void CPrinterSocket::OnError(QAbstractSocket::SocketError error) {
     TakeLinkSnapshot();  // how the printer ended it, while the socket still exists
     // A failed connection notice; a peer close comes through OnClose.
+    if (m_bConnected != 0) LatchPeerEnd();
     if (error != QAbstractSocket::RemoteHostClosedError) m_bConnected = 0;
     m_LastErrorCode = errnoOf(error);
 }
@@ -299,6 +326,7 @@ void CPrinterSocket::OnClose() {
     // Bytes that came with the close are still taken before the socket goes.
     TakeLinkSnapshot();
     OnReceive();
+    if (m_bConnected != 0) LatchPeerEnd();
     m_bConnected = 0;
     Close();
 }

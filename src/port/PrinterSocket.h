@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "base/Reason.h"
 #include "port/RecvQueue.h"
 
 namespace korva::port {
@@ -54,7 +55,8 @@ public:
     /// reset. False when the printer reset or closed the connection first
     /// (LastErrorCode ECONNRESET) or took nothing for `stallMs` (ETIMEDOUT).
     /// Safe from any thread; on the owner's it runs the event loop meanwhile.
-    bool WaitDelivered(int stallMs);
+    /// `interrupt`: a cancel; a wait without progress then ends (ECANCELED).
+    bool WaitDelivered(int stallMs, const std::atomic<bool>* interrupt = nullptr);
 
     /// close, create, connect, then up to ten times: wait 50 ms and probe;
     /// a failed probe closes, creates and connects again. `firstWaitMs` is the
@@ -66,6 +68,15 @@ public:
     /// errno value of the last failed connection or send (ECONNREFUSED,
     /// ETIMEDOUT, ENOTCONN ...); 0 while nothing has failed since Create.
     int LastErrorCode() const { return m_LastErrorCode.load(); }
+
+    /// The first fault of the connection since it was made: Reset when the
+    /// printer reset it (data it held is lost), HangUp when it closed it.
+    /// Looks at the connection once more while none is kept. A close by
+    /// this program is no fault. Safe from any thread.
+    base::Reason LinkFault();
+    /// Bytes received since the connection was made (the reply queue may
+    /// have handed them on already). Safe from any thread.
+    uint64_t ReceivedCount() const { return m_Received.load(); }
 
     /// The port-data notification, called after bytes were queued.
     void SetNotify(DataNotify notify) { m_Notify = std::move(notify); }
@@ -80,6 +91,8 @@ signals:
     void DataArrived();
     /// "m_QueueRead FULL!" was shown for a refused chunk.
     void QueueOverflow();
+    /// The printer closed or reset the connection (LinkFault() says which).
+    void LinkLost();
 
 private:
     void OnReceive();
@@ -98,9 +111,13 @@ private:
     /// while the socket exists.
     void TakeLinkSnapshot();
     void ReleaseLinkFd();
+    /// Keeps the way the printer ended the connection, the first time only.
+    void LatchPeerEnd();
 
     std::unique_ptr<QTcpSocket> m_Socket;
     std::atomic<int> m_LastErrorCode{0};
+    std::atomic<base::Reason> m_Fault{base::Reason::None};
+    std::atomic<uint64_t> m_Received{0};
     // Delivery of this connection, owner's thread only: bytes handed to the
     // socket, the kernel's count of acknowledged bytes and where it started.
     qint64 m_Sent = 0;

@@ -10,19 +10,25 @@ TcpStream::TcpStream(CPrinterSocket& socket, std::string address, int port, int 
     : m_Socket(socket), m_Address(std::move(address)), m_Port(port), m_StallMs(stallMs) {}
 
 bool TcpStream::Open() {
+    m_Interrupt = false;
     m_LastError = 0;
     m_FailureDetail.clear();
     if (m_Socket.ConnectWithRetry(m_Address, m_Port)) return true;
     m_LastError = ECONNREFUSED;
+    m_FailureDetail = OpenFailureDetail(m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode()
+                                                                       : m_LastError,
+                                        false);
     m_Socket.Close();
     return false;
 }
 
 bool TcpStream::OpenSingleAttempt() {
+    m_Interrupt = false;
     m_LastError = 0;
     m_FailureDetail.clear();
     if (m_Socket.ConnectOnce(m_Address, m_Port, kSingleAttemptWaitMs)) return true;
     m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ENOTCONN;
+    m_FailureDetail = OpenFailureDetail(m_LastError, false);
     m_Socket.Close();
     return false;
 }
@@ -31,14 +37,29 @@ size_t TcpStream::Write(std::span<const uint8_t> data) {
     if (data.empty()) return 0;
     const qint64 sent = m_Socket.Send(data.data(), static_cast<qint64>(data.size()));
     // Done when the printer has acknowledged the bytes, not when the kernel took them.
-    if (sent < 0 || !m_Socket.WaitDelivered(m_StallMs)) {
+    if (sent < 0 || !m_Socket.WaitDelivered(m_StallMs, &m_Interrupt)) {
         m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ENOTCONN;
+        if (m_LastError == ECANCELED) {
+            m_FailureDetail = kTextCancelledStalled;
+            return 0;
+        }
+        const base::Reason fault = m_Socket.LinkFault();
         m_FailureDetail = m_LastError == ETIMEDOUT ? kTextNotDelivered
+                          : fault == base::Reason::Reset ? kTextReset
                           : m_LastError == ECONNRESET ? kTextClosedConnection
                                                       : "";
         return 0;
     }
     return static_cast<size_t>(sent);
+}
+
+base::Reason TcpStream::LinkFault() {
+    const base::Reason fault = m_Socket.LinkFault();
+    if (fault == base::Reason::None) return fault;
+    if (m_LastError == 0) m_LastError = ECONNRESET;
+    if (m_FailureDetail.empty())
+        m_FailureDetail = fault == base::Reason::Reset ? kTextReset : kTextPeerClosed;
+    return fault;
 }
 
 int TcpStream::Read(std::span<uint8_t> buffer, int timeoutMs) {

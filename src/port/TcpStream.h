@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <string>
 
 #include "port/ByteStream.h"
@@ -28,6 +29,8 @@ public:
     void Purge() override { m_Socket.m_QueueRead.DiscardAll(); }
     int LastError() const override { return m_LastError; }
     std::string FailureDetail() const override { return m_FailureDetail; }
+    base::Reason LinkFault() override;
+    void Interrupt() override { m_Interrupt = true; }
 
     CPrinterSocket& Socket() { return m_Socket; }
 
@@ -38,6 +41,7 @@ private:
     int m_StallMs;
     int m_LastError = 0;
     std::string m_FailureDetail;
+    std::atomic<bool> m_Interrupt{false};
 };
 
 }  // namespace korva::port

@@ -145,6 +145,7 @@ int CPorts::ReadAvailable(int fd, uint8_t* buffer, size_t size) {
 
 void CPorts::StoreChunk(std::span<const uint8_t> chunk) {
     if (chunk.empty()) return;
+    m_Received += chunk.size();
     if (!m_QueueRead.PutChunk(chunk)) {
         base::ShowMessage(base::Message(base::kMsgQueueFull));
         return;
@@ -205,14 +206,14 @@ int CPorts::Read(std::span<uint8_t> buffer, int timeoutMs) {
         }
         if (!m_QueueRead.IsEmpty()) return TakeFromQueue(buffer);
         if (m_HungUp) {
-            Fail(EIO, kTextHungUp);
+            Latch(base::Reason::HangUp, EIO);
             return -1;
         }
         // While the watch thread reads the line, a second reader would steal its
         // bytes and leave it woken with nothing, which it takes for a hang-up.
         if (watched) return 0;
         const int n = ReadWithin(m_hComm, buffer, timeoutMs);
-        if (n < 0) Fail(EIO, kTextHungUp);
+        if (n < 0) Latch(base::Reason::HangUp, EIO);
         return n;
     }
     if (m_OpenKind == PortKind::Usb) {

@@ -4,7 +4,9 @@
 #include "base/Messages.h"
 #include "port/ParPortCtl.h"
 #include "port/Ports.h"
+#include "port/PortFailures.h"
 #include "port/PrinterSocket.h"
+#include "port/ReceiptCheck.h"
 #include "usersetup/SetupCommands.h"
 #include "usersetup/UserSetupExchange.h"
 
@@ -19,6 +21,11 @@ constexpr int kParallelRestartMs = 4000;  // the printer restarts its interface 
 constexpr int kUsbRestartMs = 2500;
 constexpr int kEthernetRestartMs = 3000;
 constexpr int kTestPageSettleMs = 800;
+// The printer's answer to the printer-ID request after the test page: the
+// page itself prints meanwhile, so the wait is generous.
+constexpr int kEndAnswerMs = 4000;
+constexpr int kEndPollMs = 20;
+constexpr std::array<uint8_t, 3> kPrinterIdRequest{0x1D, 0x49, 0x01};  // GS I 1: printer ID
 // Waits before the 2nd..5th open of a USB printer after a write, and after the fifth failure.
 constexpr std::array<int, 5> kUsbReopenWaitsMs{500, 400, 300, 200, 100};
 
@@ -30,6 +37,7 @@ std::string WriteFailText() { return base::Message(base::kMsgWriteFailCheckPower
 void UserSetupExchange::BeginRead() {
     m_Steps.clear();
     m_Outcome = Outcome::None;
+    m_Reason = base::Reason::None;
     m_Answered.fill(false);
     switch (m_Ep.kind) {
         case port::PortKind::Parallel:
@@ -139,6 +147,7 @@ void UserSetupExchange::FetchUsbReplies() {
 void UserSetupExchange::BeginWrite(SetValuesBuilder buildSetValues) {
     m_Steps.clear();
     m_Outcome = Outcome::None;
+    m_Reason = base::Reason::None;
     Queue([this, build = std::move(buildSetValues)] {
         const bool ethernet = m_Ep.kind == port::PortKind::Ethernet;
         if (ethernet && !OpenEthernetExchange(true)) return Fail(WriteFailText(), "Ethernet write");
@@ -148,8 +157,13 @@ void UserSetupExchange::BeginWrite(SetValuesBuilder buildSetValues) {
         // Leave-setup goes out even after a failed set-values: a printer left
         // in setup mode takes nothing else. A dropped link gets one new try.
         bool left = WriteBlock(kLeaveSetup);
+        // A hang-up or reset up to here may have lost set-values even though
+        // every block was taken: the connection's fault, before any new one.
+        const base::Reason lost = LinkFaultNow();
         if (!left && ethernet && OpenEthernetExchange(true)) left = WriteBlock(kLeaveSetup);
-        if (!sent || !left) return Fail(WriteFailText(), "set-values write");
+        if (lost != base::Reason::None) m_Reason = lost;
+        if (!sent || !left || lost != base::Reason::None)
+            return Fail(WriteFailText(), "set-values write");
         QueueReconnectAfterWrite();
         switch (m_Ep.kind) {
             case port::PortKind::Parallel:
@@ -211,6 +225,7 @@ void UserSetupExchange::QueueUsbReopen(int attempt) {
 void UserSetupExchange::BeginTest() {
     m_Steps.clear();
     m_Outcome = Outcome::None;
+    m_Reason = base::Reason::None;
     Queue([this] {
         const bool ethernet = m_Ep.kind == port::PortKind::Ethernet;
         if (ethernet && !OpenEthernetExchange(true))
@@ -219,10 +234,50 @@ void UserSetupExchange::BeginTest() {
             if (!WriteBlock(block)) return Fail(WriteFailText(), "test page write");
         return kTestPageSettleMs;
     });
+    QueueTestEnd();
+}
+
+// The printer-ID request after the page: its answer proves the printer read
+// the whole page. A printer that never answered on this connection may be
+// wired one way only; then the page counts as sent, not confirmed.
+void UserSetupExchange::QueueTestEnd() {
     Queue([this] {
-        if (m_Ep.kind == port::PortKind::Ethernet) CloseEthernet();
-        return 0;
+        if (LinkFaultNow() != base::Reason::None) return Fail(WriteFailText(), "test page");
+        const bool replyPath = m_Ep.kind == port::PortKind::Serial ||
+                               m_Ep.kind == port::PortKind::Usb ||
+                               m_Ep.kind == port::PortKind::Ethernet;
+        if (!replyPath) {
+            m_Reason = base::Reason::NotConfirmed;
+            return 0;
+        }
+        m_EndBase = ReceivedNow();
+        m_EndWaitedMs = 0;
+        if (!WriteBlock(kPrinterIdRequest)) return Fail(WriteFailText(), "test page end check");
+        Queue([this] { return PollTestEnd(); });
+        return kEndPollMs;
     });
+}
+
+int UserSetupExchange::PollTestEnd() {
+    FetchUsbReplies();
+    const bool answered = ReceivedNow() > m_EndBase;
+    if (!answered) {
+        if (LinkFaultNow() != base::Reason::None) return Fail(WriteFailText(), "test page");
+        if (m_EndWaitedMs < kEndAnswerMs) {
+            m_EndWaitedMs += kEndPollMs;
+            Queue([this] { return PollTestEnd(); });
+            return kEndPollMs;
+        }
+        if (m_PrinterAnswered) {
+            m_Reason = base::Reason::NoAnswer;
+            return Fail(std::string(WriteFailText()) + "\r\n" +
+                            port::ReceiptLine(base::Reason::NoAnswer, m_Ep.kind),
+                        "test page end check");
+        }
+        m_Reason = base::Reason::NotConfirmed;
+    }
+    if (m_Ep.kind == port::PortKind::Ethernet) CloseEthernet();
+    return 0;
 }
 
 }  // namespace korva::usersetup

@@ -5,7 +5,10 @@
 
 #include "base/EventLoopClock.h"
 #include "base/StepEngine.h"
+#include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "port/ParPortCtl.h"
+#include "port/PortFailures.h"
 #include "port/PortPath.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
@@ -27,6 +30,7 @@ struct SetupSession::Parts {
     base::EventLoopClock clock;
     port::PortKind kind = port::PortKind::Serial;
     std::vector<SettingReply> refused;
+    base::Reason reason = base::Reason::None;  ///< a read that a link fault ended
 };
 
 SetupSession::SetupSession(const port::ConnectionSettings& connection, base::CErrorLog& log,
@@ -77,6 +81,7 @@ bool SetupSession::Run() {
 bool SetupSession::Read(UserSettings& settings, const SetupLists& lists, int timeoutMs,
                         std::vector<int>& missing) {
     UserSetupExchange& exchange = *m_Parts->exchange;
+    m_Parts->reason = base::Reason::None;
     m_Parts->refused.clear();
     exchange.SetReplyHandler([&](const SettingReply& reply) {
         const DecodeStatus status = DecodeReply(reply, settings, lists);
@@ -93,18 +98,32 @@ bool SetupSession::Read(UserSettings& settings, const SetupLists& lists, int tim
         while (!exchange.AllAnswered() && timer.elapsed() < timeoutMs) {
             m_Parts->clock.SleepMs(kUsbPollMs);
             exchange.FetchUsbReplies();
+            // A hang-up or reset ends the wait: no further answer can come.
+            if (exchange.LinkFaultNow() != base::Reason::None) break;
         }
     }
+    const base::Reason fault = exchange.LinkFaultNow();
     exchange.SetReplyHandler({});
     missing.clear();
     for (uint8_t setting : exchange.RequestList())
         if (!exchange.Answered(setting)) missing.push_back(setting);
+    if (fault != base::Reason::None && !missing.empty()) {
+        m_Parts->reason = fault;
+        base::ShowMessage(std::string(base::Message(base::kMsgWriteFailCheckPower)) + "\r\n" +
+                          port::LinkFaultText(fault));
+        return false;
+    }
     return exchange.LastOutcome() != UserSetupExchange::Outcome::Failed && missing.empty();
+}
+
+base::Reason SetupSession::Reason() const {
+    return m_Parts->reason != base::Reason::None ? m_Parts->reason : m_Parts->exchange->Reason();
 }
 
 const std::vector<SettingReply>& SetupSession::Refused() const { return m_Parts->refused; }
 
 bool SetupSession::Write(UserSettings settings, const SetupLists& lists) {
+    m_Parts->reason = base::Reason::None;
     m_Parts->exchange->BeginWrite([settings, &lists]() mutable {
         PrepareForWrite(settings);
         return BuildSetValues(settings, lists);
@@ -113,6 +132,7 @@ bool SetupSession::Write(UserSettings settings, const SetupLists& lists) {
 }
 
 bool SetupSession::TestPage() {
+    m_Parts->reason = base::Reason::None;
     m_Parts->exchange->BeginTest();
     return Run();
 }

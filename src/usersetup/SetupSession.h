@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/ErrorLog.h"
+#include "base/Reason.h"
 #include "port/Connection.h"
 #include "port/Discovery.h"
 #include "usersetup/SetupLists.h"
@@ -37,6 +38,9 @@ class SetupSession {
     /// Enter-setup, set-values, leave-setup and the reconnect; false on failure.
     bool Write(UserSettings settings, const SetupLists& lists);
     bool TestPage();
+    /// Why the last operation ended (None: done and confirmed, or nothing to
+    /// confirm; NotConfirmed: a test page sent that nothing could confirm).
+    base::Reason Reason() const;
 
   private:
     struct Parts;

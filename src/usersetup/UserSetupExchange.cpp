@@ -5,6 +5,7 @@
 #include "base/Messages.h"
 #include "base/StepEngine.h"
 #include "port/ParPortCtl.h"
+#include "port/PortFailures.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
 #include "usersetup/RequestLists.h"
@@ -50,6 +51,7 @@ bool UserSetupExchange::AllAnswered() const {
 
 void UserSetupExchange::OnReply(const SettingReply& reply) {
     m_Answered[reply.number] = true;
+    m_PrinterAnswered = true;
     if (m_Handler) m_Handler(reply);
 }
 
@@ -58,12 +60,17 @@ void UserSetupExchange::MoveToRing() {
     // thread, or this one for USB); that thread is the ring's only producer.
     port::CRecvQueue& from = m_Ep.ports->m_QueueRead;
     while (!from.IsEmpty() && m_Ring.Count() < port::CRecvQueue::kSize - 1) m_Ring.Put(from.Get());
+    // The watch thread tells of a hang-up like of new data.
+    if (m_Ep.ports->HungUp() && !m_LossTold.exchange(true))
+        QMetaObject::invokeMethod(this, [this] { emit LinkLost(); }, Qt::QueuedConnection);
 }
 
 // --- connection ---------------------------------------------------------
 
 bool UserSetupExchange::Connect() {
     m_Answered.fill(false);
+    m_PrinterAnswered = false;
+    m_LossTold = false;
     const bool parallel = m_Ep.kind == port::PortKind::Parallel,
                ethernet = m_Ep.kind == port::PortKind::Ethernet;
     if ((parallel && !m_Ep.parallel) || (ethernet && !m_Ep.socket) ||
@@ -104,6 +111,8 @@ bool UserSetupExchange::ConnectParallel() {
 }
 
 bool UserSetupExchange::ConnectEthernet() {
+    connect(m_Ep.socket, &port::CPrinterSocket::LinkLost, this, &UserSetupExchange::LinkLost,
+            Qt::UniqueConnection);
     if (!m_Ep.socket->ConnectWithRetry(m_Ep.ipAddress, m_Ep.tcpPort)) {
         m_Ep.socket->Close();
         Log().Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(), m_Ep.tcpPort);
@@ -126,7 +135,7 @@ bool UserSetupExchange::ConnectPortObject() {
     ports.Close();
     if (!ports.Open()) {
         ports.SetNotifyWnd({});
-        base::ShowMessage(base::Message(base::kMsgInitFail));
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgInitFail), ports));
         return false;
     }
     m_Ring.Clear();
@@ -191,9 +200,29 @@ bool UserSetupExchange::OpenEthernetExchange(bool fresh) {
 
 void UserSetupExchange::CloseEthernet() { m_Ep.socket->Close(); }
 
+base::Reason UserSetupExchange::LinkFaultNow() {
+    switch (m_Ep.kind) {
+        case port::PortKind::Parallel: return base::Reason::None;
+        case port::PortKind::Ethernet: return m_Ep.socket->LinkFault();
+        default: return m_Ep.ports->LinkFault();
+    }
+}
+
+uint64_t UserSetupExchange::ReceivedNow() const {
+    switch (m_Ep.kind) {
+        case port::PortKind::Parallel: return 0;
+        case port::PortKind::Ethernet: return m_Ep.socket->ReceivedCount();
+        default: return m_Ep.ports->ReceivedCount();
+    }
+}
+
 int UserSetupExchange::Fail(const std::string& text, const char* what) {
     Log().Log("CUserSetup: %s failed\r\n", what);
-    base::ShowMessage(text);
+    const base::Reason fault = LinkFaultNow();
+    if (m_Reason == base::Reason::None)
+        m_Reason = fault != base::Reason::None ? fault : base::Reason::Failed;
+    const std::string detail = port::LinkFaultText(fault);
+    base::ShowMessage(detail.empty() ? text : text + "\r\n" + detail);
     m_Steps.clear();
     m_Reader.Stop();
     if (m_Ep.kind == port::PortKind::Parallel) {

@@ -11,12 +11,14 @@
 // this object's thread.
 #include <QObject>
 #include <array>
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "base/Reason.h"
 #include "port/PortKind.h"
 #include "port/RecvQueue.h"
 #include "usersetup/ReplyReader.h"
@@ -81,6 +83,13 @@ class UserSetupExchange : public QObject {
     /// answers which may never come); the next Step() returns kStepDone.
     void Cancel();
     Outcome LastOutcome() const { return m_Outcome; }
+    /// Why the last operation ended: None when confirmed (or nothing to
+    /// confirm), NotConfirmed for a test page no answer could confirm, the
+    /// link's fault or NoAnswer for a failed one.
+    base::Reason Reason() const { return m_Reason; }
+    /// The connection's first fault since it was made (hang-up, reset, gone);
+    /// a wait for replies ends at once on one.
+    base::Reason LinkFaultNow();
 
     /// A parallel read that is not complete after this long ends TimedOut
     /// (the command line); without one it goes on asking.
@@ -92,6 +101,10 @@ class UserSetupExchange : public QObject {
     /// USB: fetches the replies that have come in since (the command line
     /// polls with this until every setting has answered).
     void FetchUsbReplies();
+
+  signals:
+    /// The line hung up or the link was reset or closed by the printer.
+    void LinkLost();
 
   private:
     using Action = std::function<int()>;
@@ -107,7 +120,12 @@ class UserSetupExchange : public QObject {
     void OnReply(const SettingReply& reply);
     void MoveToRing();
     /// Shows `text`, closes what a failure closes and ends the operation.
+    /// A link fault adds its words to the text and becomes the Reason.
     int Fail(const std::string& text, const char* what);
+    /// Reply bytes received on the connection so far.
+    uint64_t ReceivedNow() const;
+    void QueueTestEnd();
+    int PollTestEnd();
 
     void Queue(Action action) { m_Steps.push_back(std::move(action)); }
     void QueueParallelRead();
@@ -128,6 +146,11 @@ class UserSetupExchange : public QObject {
     bool m_Connected = false;
     int m_ReadDeadlineMs = -1;
     int m_ReadElapsedMs = 0;
+    base::Reason m_Reason = base::Reason::None;
+    bool m_PrinterAnswered = false;  ///< a reply came on this connection
+    uint64_t m_EndBase = 0;          ///< bytes received before the end check
+    int m_EndWaitedMs = 0;
+    std::atomic<bool> m_LossTold{false};  ///< LinkLost was emitted for this connection
 };
 
 }  // namespace korva::usersetup

@@ -385,7 +385,7 @@ TEST_F(CliContract, OptionEqualsValueAndStandardStreams) {
          .args = {"setup", "write", "--port={port}", "--flow=none", "--timeout=3000", "speed=150"},
          .outHas = "speed=150\n"},
         {.name = "setup test-page --opt=value", .printer = Printer::Serial,
-         .args = {"setup", "test-page", "--port={port}", "--flow=none"}, .errHas = "test page sent"},
+         .args = {"setup", "test-page", "--port={port}", "--flow=none"}, .errHas = "test page printed"},
         {.name = "net search --opt=value; --timeout sets the silence that ends it",
          .printer = Printer::Udp, .args = {"net", "search", "{udp}", "--timeout=300", "-j"}, .outHas = "\"mac\":\"00:2B:9E:12:34:56\"",
          .json = "done"},

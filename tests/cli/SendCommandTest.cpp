@@ -6,8 +6,12 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 
+#include <QElapsedTimer>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <csignal>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -254,6 +258,50 @@ TEST(SendToSimulator, EthernetPrinterReceivesTheWholeStream) {
     const QJsonObject state = sim.WaitForState(
         [&](const QJsonObject& s) { return SimHarness::Received(s, 0).size() >= expected.size(); });
     EXPECT_EQ(SimHarness::Received(state, 0), expected);
+}
+
+// A printer that stopped reading holds a write for as long as the port's
+// deadline allows; Ctrl-C must not wait for it, on a pty or over TCP.
+TEST(SendToSimulator, CtrlCEndsAWriteTheStalledPrinterHolds) {
+    const struct {
+        const char* name;
+        QStringList simOptions;
+        bool tcp;
+    } rows[] = {
+        {"serial", {"--serial", "--stall-after-bytes", "2000"}, false},
+        {"tcp", {"--tcp", "127.0.0.1:0", "--stall-after-bytes", "2000", "--tcp-receive-buffer", "4096"}, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        korva::test::TestDir dir;
+        SimHarness sim;
+        ASSERT_TRUE(sim.Start(row.simOptions)) << sim.Error().toStdString();
+        const std::string file = WriteFile(dir, "stream.bin", BinaryPayload(400'000));
+        const QStringList port = row.tcp ? QStringList{"--port", "ETHERNET_II", "--ip", "127.0.0.1",
+                                                       "--tcp-port", QString::number(sim.TcpPort())}
+                                         : QStringList{"--port", sim.SerialPath(), "--flow", "none"};
+        QProcess korva;
+        korva.start(KORVA_BIN_DIR "/korva", QStringList{"send"} + port + QStringList{file.c_str()});
+        ASSERT_TRUE(korva.waitForStarted(10'000));
+        const QJsonObject state = sim.WaitForState([](const QJsonObject& s) {
+            for (const QJsonValue& e : s["events"].toArray())
+                if (e.toString().contains("stopped reading")) return true;
+            return false;
+        });
+        ASSERT_TRUE(QJsonDocument(state).toJson().contains("stopped reading"));
+        korva.waitForFinished(600);  // the write is held by now
+        ASSERT_EQ(korva.state(), QProcess::Running) << korva.readAllStandardError().toStdString();
+        QElapsedTimer sinceSignal;
+        sinceSignal.start();
+        ::kill(static_cast<pid_t>(korva.processId()), SIGINT);
+        ASSERT_TRUE(korva.waitForFinished(10'000));
+        // Within a second, give or take a slow machine; it used to take the
+        // whole write deadline (100 ms per byte of a piece).
+        EXPECT_LT(sinceSignal.elapsed(), 3000);
+        EXPECT_EQ(korva.exitCode(), 130);
+        const QString err = QString::fromUtf8(korva.readAllStandardError());
+        EXPECT_TRUE(err.contains("cancelled: ")) << err.toStdString();
+    }
 }
 
 TEST(SendToUsb, ThePrinterOfTheModelsSeriesGetsTheFile) {

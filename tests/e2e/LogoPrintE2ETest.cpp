@@ -44,6 +44,11 @@ protected:
         });
         return print.GetOutcome();
     }
+    /// The state once connection `index` has brought `size` bytes.
+    QJsonObject WaitReceived(int index, qsizetype size) {
+        return sim.WaitForState(
+            [&](const QJsonObject& s) { return SimHarness::Received(s, index).size() >= size; });
+    }
     QJsonObject WaitPrinted(int count, int timeoutMs = 5000) {
         return sim.WaitForState(
             [count](const QJsonObject& s) { return s["printed"].toArray().size() >= count; },
@@ -73,9 +78,10 @@ TEST_F(LogoPrintE2E, AllPrints255CommandsAndThePaperShowsTheStoredLogos) {
     settings.size = logo::PrintSize::Quadruple;
     EXPECT_EQ(Print(settings, fast), Outcome::Completed);
 
-    const QJsonObject state = WaitPrinted(255);
     QByteArray expected = Bytes("1d 49 01 1b 40");
     for (int n = 1; n <= 255; ++n) expected += Bytes("1c 70") + QByteArray(1, char(n)) + Bytes("03");
+    expected += Bytes("1d 49 01");  // the end check the printer answered
+    const QJsonObject state = WaitReceived(1, expected.size());
     // The first connection stored the logos; printing is the second.
     EXPECT_EQ(SimHarness::Received(state, 1).toHex(' ').toStdString(), expected.toHex(' ').toStdString());
     const QJsonArray printed = state["printed"].toArray();
@@ -164,7 +170,8 @@ TEST_F(LogoPrintE2E, ExampleSelectionWithDoubleWidthAndHeadersGivesTheExactSeque
         expected += QByteArray("--- Logo ") + QByteArray::number(n) + " ---\n";
         expected += Bytes("1c 70") + QByteArray(1, char(n)) + Bytes("01");
     }
-    const QJsonObject state = WaitPrinted(6);
+    expected += Bytes("1d 49 01");  // the end check the printer answered
+    const QJsonObject state = WaitReceived(1, expected.size());
     // The first connection stored the logos; printing is the second.
     EXPECT_EQ(SimHarness::Received(state, 1), expected);
     const QJsonArray lines = state["lines"].toArray();
@@ -197,9 +204,9 @@ TEST_F(LogoPrintE2E, CommandLinePrint) {
     ASSERT_EQ(RunKorva(dir, "logo print --port " + link +
                                 " --flow none --select 2-1 --size double-height --star", &err), 0)
         << err;
-    const QJsonObject state = WaitPrinted(2);
-    EXPECT_EQ(SimHarness::Received(state, 1),
-              Bytes("1d 49 01 1b 40 1b 1c 70 01 02 1b 1c 70 02 02"));
+    const QByteArray stream = Bytes("1d 49 01 1b 40 1b 1c 70 01 02 1b 1c 70 02 02 1d 49 01");
+    const QJsonObject state = WaitReceived(1, stream.size());
+    EXPECT_EQ(SimHarness::Received(state, 1), stream);
     EXPECT_NE(err.find("Printing... 2/2"), std::string::npos) << err;  // the selected logos
 }
 

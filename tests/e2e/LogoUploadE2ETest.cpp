@@ -73,9 +73,12 @@ TEST_F(LogoUploadE2E, TwoLogosOverSerialAreStoredAsTheExampleStream) {
     auto port = SimSerialPort(sim, log);
     EXPECT_EQ(Upload(*port, base::DefaultClock()), Outcome::Completed);
 
-    const QJsonObject state = WaitForImages(2);
-    EXPECT_EQ(SimHarness::Received(state, 0),
-              Bytes("1d 49 01 1b 40 1c 71 02") + ExampleImages());
+    // Ends with the printer-ID request the printer answered after storing them.
+    const QByteArray stream = Bytes("1d 49 01 1b 40 1c 71 02") + ExampleImages() + Bytes("1d 49 01");
+    const QJsonObject state = sim.WaitForState(
+        [&](const QJsonObject& s) { return SimHarness::Received(s, 0).size() >= stream.size(); });
+    EXPECT_EQ(SimHarness::Received(state, 0), stream);
+    EXPECT_TRUE(port->LinkFault() == base::Reason::None);
     const QJsonArray images = state["nv_images"].toArray();
     ASSERT_EQ(images.size(), 2);
     EXPECT_EQ(images[0].toObject(), Image(1, 104, 32, 416));
@@ -95,8 +98,10 @@ TEST_F(LogoUploadE2E, TwoLogosOverLoopbackTcp) {
     EXPECT_EQ(Upload(link, clock), Outcome::Completed);
     EXPECT_GE(clock.NowMs() - start, 5000);  // the longer erase wait of Ethernet printers
 
-    const QJsonObject state = WaitForImages(2);
-    EXPECT_EQ(SimHarness::Received(state, 0), Bytes("1c 71 02") + ExampleImages());
+    const QByteArray stream = Bytes("1c 71 02") + ExampleImages() + Bytes("1d 49 01");
+    const QJsonObject state = sim.WaitForState(
+        [&](const QJsonObject& s) { return SimHarness::Received(s, 0).size() >= stream.size(); });
+    EXPECT_EQ(SimHarness::Received(state, 0), stream);
     const QJsonArray images = state["nv_images"].toArray();
     ASSERT_EQ(images.size(), 2);
     EXPECT_EQ(images[0].toObject(), Image(1, 104, 32, 416));
@@ -156,7 +161,7 @@ TEST_F(LogoUploadE2E, APrinterThatNeverAnswersTheProbesGivesPortOpen) {
     EXPECT_EQ(Upload(link, clock), Outcome::PortOpenFailed);
     EXPECT_EQ(waits, std::vector<int>(10, 50));  // ten probes, 50 ms apart
     ASSERT_EQ(messages.Boxes().size(), 2u);
-    EXPECT_EQ(messages.Boxes()[1].text, "ERROR : Port open.");
+    EXPECT_EQ(messages.Boxes()[1].text, "ERROR : Port open.\r\nThe printer refused the connection.");
     EXPECT_EQ(messages.Boxes()[1].style, base::MsgStyle::Ok);
     EXPECT_FALSE(link.IsOpen());
 }
@@ -176,7 +181,8 @@ TEST_F(LogoUploadE2E, AnEraseGivesAnEthernetPrinterOneProbeAndNamesTheError) {
     EXPECT_EQ(Upload(link, clock), Outcome::PortOpenFailed);  // the list is empty: erase
     EXPECT_EQ(waits, std::vector<int>{100});  // close, create, connect, 100 ms, one probe
     ASSERT_EQ(messages.Boxes().size(), 2u);
-    EXPECT_EQ(messages.Boxes()[1].text, "ERROR[" + std::to_string(ECONNREFUSED) + "] - Open port or file.");
+    EXPECT_EQ(messages.Boxes()[1].text, "ERROR[" + std::to_string(ECONNREFUSED) +
+                                            "] - Open port or file.\r\nThe printer refused the connection.");
     EXPECT_EQ(messages.Boxes()[1].style, base::MsgStyle::Ok);
     EXPECT_FALSE(link.IsOpen());
 }
@@ -219,14 +225,19 @@ TEST_F(LogoUploadE2E, CommandLineUploadOverPtyAndTcp) {
     std::string err;
     ASSERT_EQ(RunKorva(dir, "logo upload --port " + sim.SerialPath().toStdString() +
                                 " --baud 115200 --flow none one.bmp two.bmp", &err), 0) << err;
-    QJsonObject state = WaitForImages(2);
-    EXPECT_EQ(SimHarness::Received(state, 0),
-              Bytes("1d 49 01 1b 40 1c 71 02") + ExampleImages());
+    // Both end with the printer-ID request the printer answered.
+    const QByteArray upload = Bytes("1d 49 01 1b 40 1c 71 02") + ExampleImages() + Bytes("1d 49 01");
+    QJsonObject state = sim.WaitForState(
+        [&](const QJsonObject& s) { return SimHarness::Received(s, 0).size() >= upload.size(); });
+    EXPECT_EQ(SimHarness::Received(state, 0), upload);
 
     ASSERT_EQ(RunKorva(dir, "logo erase --port ETHERNET_II --ip 127.0.0.1 --tcp-port " +
                                 std::to_string(sim.TcpPort()), &err), 0) << err;
-    state = WaitForImages(0);
-    EXPECT_EQ(SimHarness::Received(state, 1), Bytes("1c 71 01 00 00 00 00"));
+    const QByteArray erase = Bytes("1c 71 01 00 00 00 00 1d 49 01");
+    state = sim.WaitForState([&](const QJsonObject& s) {
+        return s["nv_images"].toArray().isEmpty() && SimHarness::Received(s, 1).size() >= erase.size();
+    });
+    EXPECT_EQ(SimHarness::Received(state, 1), erase);
 }
 
 TEST_F(LogoUploadE2E, ASecondCtrlCEndsTheCancelWaitAtOnceAndSaysWhatThePrinterMayHold) {

@@ -182,7 +182,7 @@ TEST(FirmwareSim, NewerSeriesOverLoopbackTcp) {
         {{}, NewFirmwareDownload::Outcome::Completed,
          "Update Complete.\nPlease wait beep the buzzer and automatically power off."},
         {{"--disconnect-after-bytes", "100000"}, NewFirmwareDownload::Outcome::WriteFailed,
-         std::string("ERROR : Write to port.\r\n") + port::kTextClosedConnection},
+         std::string("ERROR : Write to port.\r\n") + port::kTextReset},
     };
     for (const auto& c : cases) {
         SimHarness sim;

@@ -117,7 +117,9 @@ TEST(OldDownload, ParallelSendsBlind50MsApart) {
     std::vector<int> expected{550, 500, 500, 500, 500, 500};
     expected.insert(expected.end(), 256, 50);
     EXPECT_EQ(rig.waits, expected);
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"COMPLETED"});
+    // Nothing answers a blind transfer: it is sent, not confirmed.
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{
+                                    "COMPLETED\r\nSent, not confirmed: the printer gives no answer on this connection."});
 }
 
 TEST(OldDownload, RefusalsSendNothing) {

@@ -18,7 +18,7 @@ class LogoPrintTest : public ::testing::Test {
 protected:
     std::unique_ptr<LogoPrint> Make(PortKind kind, logo::LogoPrintSettings settings) {
         stream = std::make_unique<test::RecordingStream>(kind, clock);
-        stream->replies = {0x20};
+        stream->answersIdRequest = true;  // a printer that answers every ID request
         return std::make_unique<LogoPrint>(*stream, clock, log, std::move(settings));
     }
     static logo::LogoPrintSettings Selection(std::string text) {
@@ -42,11 +42,13 @@ TEST_F(LogoPrintTest, AllPrints255CommandsOnEthernet300MsApart) {
     auto print = Make(PortKind::Ethernet, {});
     EXPECT_EQ(Run(*print), Outcome::Completed);
     const auto writes = stream->Writes();
-    ASSERT_EQ(writes.size(), 255u);
+    ASSERT_EQ(writes.size(), 256u);
     for (int n = 1; n <= 255; ++n)
         EXPECT_EQ(writes[n - 1], (std::vector<uint8_t>{0x1C, 0x70, static_cast<uint8_t>(n), 0}));
+    EXPECT_EQ(writes.back(), HexBytes("1D 49 01"));  // the end check after the pause
     const auto t = stream->WriteTimes();
-    for (size_t i = 1; i < t.size(); ++i) ASSERT_EQ(t[i] - t[i - 1], 300);
+    for (size_t i = 1; i + 1 < t.size(); ++i) ASSERT_EQ(t[i] - t[i - 1], 300);
+    EXPECT_EQ(t.back() - t[254], 300 + 1000);  // the last tick, then the pause
     EXPECT_EQ(clock.Waits().back(), 1000);  // pause after the last logo
     EXPECT_EQ(print->StatusText(), "Printing... 255/255");
     EXPECT_EQ(print->Total(), 255);
@@ -67,6 +69,7 @@ TEST_F(LogoPrintTest, ExampleSelectionWithDoubleWidthAndHeaders) {
         expected.insert(expected.end(), line.begin(), line.end());
         for (uint8_t b : {0x1C, 0x70, n, 0x01}) expected.push_back(b);
     }
+    for (uint8_t b : {0x1D, 0x49, 0x01}) expected.push_back(b);  // the end check
     EXPECT_EQ(stream->Stream(), expected);
     EXPECT_EQ(print->Total(), 6);
     EXPECT_EQ(print->Count(), 6);
@@ -81,16 +84,16 @@ TEST_F(LogoPrintTest, PreparationByPortKind) {
 
     auto usb = Make(PortKind::Usb, Selection("5"));
     Run(*usb);
-    EXPECT_EQ(stream->Stream(), HexBytes("1D 49 01 1B 40 1C 70 05 00"));
+    EXPECT_EQ(stream->Stream(), HexBytes("1D 49 01 1B 40 1C 70 05 00 1D 49 01"));
 
     auto net = Make(PortKind::Ethernet, Selection("5"));
     Run(*net);
-    EXPECT_EQ(stream->Stream(), HexBytes("1C 70 05 00"));
+    EXPECT_EQ(stream->Stream(), HexBytes("1C 70 05 00 1D 49 01"));
 }
 
 TEST_F(LogoPrintTest, ReplyWaitIsAtMost500Ms) {
     auto print = Make(PortKind::Serial, Selection("5"));
-    stream->replies.clear();
+    stream->answersIdRequest = false;
     Run(*print);
     const auto t = stream->WriteTimes();
     EXPECT_EQ(t[1] - t[0], 500);  // GS I 1 .. ESC @
@@ -103,7 +106,7 @@ TEST_F(LogoPrintTest, StarEmulationAndOverlappingRanges) {
     auto print = Make(PortKind::Ethernet, settings);
     Run(*print);
     const auto writes = stream->Writes();
-    ASSERT_EQ(writes.size(), 510u);
+    ASSERT_EQ(writes.size(), 511u);
     EXPECT_EQ(writes[255], HexBytes("1B 1C 70 01 00"));
     EXPECT_EQ(print->StatusText(), "Printing... 510/255");
 }

@@ -109,7 +109,11 @@ TEST_F(NvUploadFailure, ALostChunkIsReportedInsteadOfCompletion) {
     auto upload = MakeUpload(PortKind::OutputFile);
     stream->failWriteNumber = 3;  // data of image 1
     EXPECT_EQ(Run(*upload), Outcome::CommunicationError);
-    ExpectBox("Communication error. Can not transimitted.", MsgStyle::OkExclamation);
+    // How far it got, and what the printer may hold now.
+    ExpectBox("Communication error. Can not transimitted.\r\nAfter 0 of 928 bytes, the printer may "
+              "hold logo 1 of this upload (the last one cut short) and may still wait for the rest "
+              "of its definition; its earlier logos are erased.",
+              MsgStyle::OkExclamation);
     EXPECT_TRUE(profile.values.empty());
 }
 

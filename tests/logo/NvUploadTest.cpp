@@ -26,7 +26,7 @@ TEST_F(NvUploadStream, TwoLogosOverSerialGiveTheExampleStreamAndPacing) {
     EXPECT_EQ(Run(*upload), Outcome::Completed);
 
     const auto writes = stream->Writes();
-    ASSERT_EQ(writes.size(), 8u);
+    ASSERT_EQ(writes.size(), 9u);
     EXPECT_EQ(writes[0], HexBytes("1D 49 01"));  // printer check
     EXPECT_EQ(writes[1], HexBytes("1B 40"));     // initialise
     EXPECT_EQ(writes[2], HexBytes("1C 71 02"));
@@ -35,9 +35,10 @@ TEST_F(NvUploadStream, TwoLogosOverSerialGiveTheExampleStreamAndPacing) {
     EXPECT_EQ(writes[5], HexBytes("40 00 01 00"));
     EXPECT_EQ(writes[6], Raster(2));  // exactly 512 bytes ...
     EXPECT_TRUE(writes[7].empty());   // ... then the empty remainder
+    EXPECT_EQ(writes[8], HexBytes("1D 49 01"));  // the end check: the printer read it all
     EXPECT_EQ(stream->Stream(),
               Concat({HexBytes("1D 49 01 1B 40 1C 71 02 0D 00 04 00"), Raster(1),
-                      HexBytes("40 00 01 00"), Raster(2)}));
+                      HexBytes("40 00 01 00"), Raster(2), HexBytes("1D 49 01")}));
 
     const auto t = stream->WriteTimes();
     EXPECT_EQ(t[3] - t[2], 3500 + 10);  // erase wait, then the first timer tick
@@ -61,7 +62,7 @@ TEST_F(NvUploadStream, TwoLogosOverSerialGiveTheExampleStreamAndPacing) {
 TEST_F(NvUploadStream, WaitsForTheReplyAtMost500Ms) {
     List(1, "a.bmp", 8, 8);
     auto upload = MakeUpload(PortKind::Serial);
-    stream->replies.clear();  // a printer that never answers
+    stream->answersIdRequest = false;  // a printer that never answers
     Run(*upload);
     const auto t = stream->WriteTimes();
     EXPECT_EQ(t[1] - t[0], 500);
@@ -84,7 +85,8 @@ TEST_F(NvUploadStream, StatusAndProgressTexts) {
     });
     EXPECT_EQ(statuses, (std::vector<std::string>{
                             "Uploading...", "Erasing...", "Updating(512/1536)...a.bmp",
-                            "Updating(1024/1536)...a.bmp", "Updating(1536/1536)...a.bmp"}));
+                            "Updating(1024/1536)...a.bmp", "Updating(1536/1536)...a.bmp",
+                            "Waiting for the printer to confirm..."}));
     EXPECT_EQ(upload->Progress().range, 15);
     EXPECT_EQ(upload->Progress().position, 15);
 }
@@ -129,7 +131,7 @@ TEST_F(NvUploadStream, EthernetSkipsTheCheckAndWaitsFiveSeconds) {
 TEST_F(NvUploadStream, ParallelPortGetsTheCheckButNoInitialise) {
     List(1, "a.bmp", 8, 8);
     auto upload = MakeUpload(PortKind::Parallel);
-    stream->replies.clear();
+    stream->answersIdRequest = false;
     stream->emptyReadResult = -1;  // a write-only port cannot answer
     Run(*upload);
     const auto writes = stream->Writes();
@@ -214,7 +216,8 @@ TEST_F(NvUploadStream, CancelDuringTheLastImageCompletesOnlyOnceItIsWhole) {
     EXPECT_EQ(stream->Stream(), expected);
     EXPECT_EQ(profile.values["LOGO/Logofile2"], "/logos/b.bmp");
     EXPECT_EQ(messages->Boxes().back().text,
-              "Complete the NV bit image definition.\r\nPlease wait some paper feed.");
+              "Complete the NV bit image definition.\r\nPlease wait some paper feed.\r\n"
+              "Sent, not confirmed: written to a file, no printer has read it yet.");
 }
 
 TEST_F(NvUploadStream, CancelBeforeTheFirstImageSendsOnlyEmptyHeaders) {
@@ -253,7 +256,8 @@ TEST_F(NvUploadStream, EraseGivesTheLinkOneAttemptAndAnUploadItsRetries) {
     auto erase = MakeUpload(PortKind::Ethernet);
     EXPECT_EQ(Run(*erase), Outcome::Erased);
     EXPECT_EQ(stream->singleAttemptOpens, 1);
-    EXPECT_EQ(stream->Stream(), HexBytes("1C 71 01 00 00 00 00"));
+    EXPECT_EQ(stream->Stream(), HexBytes("1C 71 01 00 00 00 00 1D 49 01"));
+    EXPECT_TRUE(erase->Confirmed());
 
     List(1, "a.bmp", 8, 8);
     auto upload = MakeUpload(PortKind::Ethernet);

@@ -68,7 +68,7 @@ protected:
     std::unique_ptr<logo::NvUpload> MakeUpload(port::PortKind kind,
                                                base::MsgAnswer answer = base::MsgAnswer::Yes) {
         stream = std::make_unique<RecordingStream>(kind, clock);
-        stream->replies = {0x20};
+        stream->answersIdRequest = true;  // a printer that answers every ID request
         messages.reset();  // restores the handler before the next one is installed
         messages = std::make_unique<RecordedMessages>(answer);
         logo::NvUploadSettings settings;

@@ -196,7 +196,7 @@ TEST_F(PrinterSocketTest, WriteFailsWhenThePrinterResetsOrStopsReading) {
         bool reset;  ///< the printer takes 100 KB, then resets (SO_LINGER 0)
         int error;
         const char* detail;
-    } cases[] = {{true, ECONNRESET, kTextClosedConnection}, {false, ETIMEDOUT, kTextNotDelivered}};
+    } cases[] = {{true, ECONNRESET, kTextReset}, {false, ETIMEDOUT, kTextNotDelivered}};
     for (const auto& c : cases) {
         CPrinterSocket link;
         QTcpSocket* printer = ConnectLink(link);

@@ -1,7 +1,9 @@
 #pragma once
 // A ByteStream that records every call, stamped with a RecordingClock's time,
 // so tests can compare the whole byte stream and the pauses between writes.
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <deque>
 #include <functional>
 #include <string>
@@ -33,6 +35,9 @@ public:
     std::deque<uint8_t> replies;
     /// What Read returns when nothing is waiting: 0 (time-out) or -1 (no reading).
     int emptyReadResult = 0;
+    /// A printer that answers: every printer-ID request written (GS I 1)
+    /// puts one byte (0x20) into `replies`.
+    bool answersIdRequest = false;
     /// Called before every write with its 1-based number (lets a test cancel mid-run).
     std::function<void(int)> onWrite;
 
@@ -68,6 +73,9 @@ public:
             return 0;
         }
         m_Events.push_back({Op::Write, m_Clock.NowMs(), {data.begin(), data.end()}});
+        static constexpr uint8_t kIdRequest[] = {0x1D, 0x49, 0x01};
+        if (answersIdRequest && std::equal(data.begin(), data.end(), std::begin(kIdRequest), std::end(kIdRequest)))
+            replies.push_back(0x20);
         return data.size();
     }
     int Read(std::span<uint8_t> buffer, int) override {

@@ -10,6 +10,7 @@
 #include "base/Messages.h"
 #include "cli/FakeDeviceTree.h"
 #include "port/ParPortCtl.h"
+#include "port/PortFailures.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
 #include "support/RecordedMessages.h"
@@ -269,7 +270,8 @@ TEST(UserSetupExchange, ConnectFailuresShowTheirMessages) {
         Rig rig(port::PortKind::Serial, sim);
         rig.ports.m_PortName = "/nonexistent/tty";
         EXPECT_FALSE(rig.exchange->Connect());
-        EXPECT_EQ(messages.Texts(), std::vector<std::string>{base::Message(base::kMsgInitFail)});
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{std::string(base::Message(base::kMsgInitFail)) +
+                                                             "\r\n" + port::OpenFailureDetail(ENOENT, false)});
     }
     {
         RecordedMessages messages;
@@ -322,8 +324,10 @@ TEST(UserSetupExchange, WriteToAVanishedPrinterClosesThePort) {
     sim.Stop();
     rig.Write(ChangedSettings());
     EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Failed);
-    EXPECT_EQ(messages.Texts(),
-              std::vector<std::string>{base::Message(base::kMsgWriteFailCheckPower)});
+    // Named: the line hung up.
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{std::string(base::Message(base::kMsgWriteFailCheckPower)) +
+                                                         "\r\n" + port::kTextHungUp});
+    EXPECT_EQ(rig.exchange->Reason(), base::Reason::HangUp);
     EXPECT_FALSE(rig.ports.IsOpen());
 }
 

@@ -230,7 +230,8 @@ TEST(SetupCommand, EthernetWriteFailsWhenTheLinkDropsAfterEnterSetup) {
                                      QString::number(sim.TcpPort())});
     EXPECT_EQ(r.exitCode, 1) << r.out;
     EXPECT_TRUE(Contains(r.err, "ERROR : Write Fail!")) << r.err;
-    const QJsonObject state = sim.State();
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return SimHarness::Received(s, 0).size() >= 8; });
     EXPECT_EQ(SimHarness::Received(state, 0), QByteArray::fromHex("1d2845030001494e"));
     EXPECT_NE(SimSetting(state, 249), "150");
 }

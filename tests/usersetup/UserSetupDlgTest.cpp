@@ -21,6 +21,7 @@
 #include "base/Messages.h"
 #include "app/ui/Language.h"
 #include "port/ParPortCtl.h"
+#include "port/PortFailures.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
 #include "support/SimHarness.h"
@@ -240,7 +241,8 @@ TEST_F(UserSetupDlgTest, FailedWriteLeavesOnlyClosing) {
     dialog->Controls().cutLines->setValue(9);
     sim.Stop();
     dialog->SetValueButton()->click();
-    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{base::Message(base::kMsgWriteFailCheckPower)});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{std::string(base::Message(base::kMsgWriteFailCheckPower)) +
+                                                      "\r\n" + port::kTextHungUp});
     EXPECT_TRUE(dialog->Failed());
     EXPECT_FALSE(ports.IsOpen());
     EXPECT_FALSE(dialog->GetValueButton()->isEnabled());

@@ -231,7 +231,8 @@ void CPage5Setup::OnApply() {
             if (m_Ctx.ports.Open())
                 m_Ctx.ports.Close();
             else
-                base::ShowMessage(base::Message(base::kMsgPortOpen), base::MsgStyle::OkExclamation);
+                base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgPortOpen), m_Ctx.ports),
+                                  base::MsgStyle::OkExclamation);
             break;
         default:
             CheckLocalPrinter();
@@ -244,7 +245,8 @@ void CPage5Setup::CheckLocalPrinter() {
     port::CPorts& port = m_Ctx.ports;
     port.Close();
     if (!port.Open()) {
-        base::ShowMessage(base::Message(base::kMsgPortOpen), base::MsgStyle::OkExclamation);
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgPortOpen), port),
+                          base::MsgStyle::OkExclamation);
         return;
     }
     // The check goes out on the step worker like any transfer, and up to a

@@ -12,6 +12,7 @@
 
 #include "base/Messages.h"
 #include "base/StepEngine.h"
+#include "port/PortFailures.h"
 #include "app/ui/Language.h"
 #include "app/ui/StepDriver.h"
 #include "usersetup/ReplyDecoder.h"
@@ -69,6 +70,7 @@ CUserSetup::CUserSetup(UserSetupContext context, QWidget* parent)
     layout->addLayout(buttons);
 
     connect(m_GetValue, &QPushButton::clicked, this, &CUserSetup::OnGetValue);
+    connect(m_Exchange.get(), &UserSetupExchange::LinkLost, this, &CUserSetup::OnLinkLost);
     connect(m_SetValue, &QPushButton::clicked, this, &CUserSetup::OnSetValue);
     connect(m_Test, &QPushButton::clicked, this, &CUserSetup::OnTest);
     connect(m_Default, &QPushButton::clicked, this, &CUserSetup::OnDefault);
@@ -146,7 +148,17 @@ void CUserSetup::OnNvSize(bool graphic) {
     m_Controls->ShowValues();
 }
 
+void CUserSetup::OnLinkLost() {
+    if (!m_AwaitingAnswers || m_Failed || m_Exchange->AllAnswered()) return;
+    m_AwaitingAnswers = false;
+    const std::string detail = port::LinkFaultText(m_Exchange->LinkFaultNow());
+    base::ShowMessage(std::string(base::Message(base::kMsgWriteFailCheckPower)) +
+                      (detail.empty() ? "" : "\r\n" + detail));
+    EnterFailureState();
+}
+
 void CUserSetup::OnReply(const SettingReply& reply) {
+    if (m_Exchange->AllAnswered()) m_AwaitingAnswers = false;
     if (DecodeReply(reply, m_Settings, m_Context.lists) != DecodeStatus::Applied) return;
     if (reply.number == kBell) m_Controls->RefreshTimesCaption();
     m_Controls->ShowValues();
@@ -191,7 +203,10 @@ void CUserSetup::OnGetValue() {
     }
     m_Exchange->BeginRead();
     m_Reading = true;
+    m_AwaitingAnswers = true;
     const bool ok = RunOperation();
+    // The line may have gone while the requests went out.
+    if (ok && m_Exchange->LinkFaultNow() != base::Reason::None) OnLinkLost();
     m_Reading = false;
     if (parallel) {
         unsetCursor();

@@ -69,6 +69,8 @@ class CUserSetup : public QDialog {
     void OnBellType();
     void OnNvSize(bool graphic);
     void OnReply(const SettingReply& reply);
+    /// A hang-up or reset while answers are awaited: no more can come.
+    void OnLinkLost();
     void EndEthernetSettle();
     void OnWaterMarkEnable();
     void OnTwoColor();
@@ -89,6 +91,7 @@ class CUserSetup : public QDialog {
     bool m_Busy = false;
     app::ui::StepDriver* m_Driver = nullptr;  ///< the operation running, if any
     bool m_Reading = false;
+    bool m_AwaitingAnswers = false;  ///< a read was sent and not every setting answered
     SettingControls* m_Controls;
     QLabel* m_Heading;
     QLabel* m_Model;

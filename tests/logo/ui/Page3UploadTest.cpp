@@ -81,7 +81,8 @@ TEST_F(Page3UploadTest, UploadToFileWritesTheStreamAndASecondUploadAsksAgain) {
     EXPECT_EQ(range, 9);  // 928 bytes / 100
     EXPECT_EQ(messages.Texts(),
               (std::vector<std::string>{"All bit image files are written in the NV Graphics memory of the printer.",
-                                        "Complete the NV bit image definition.\r\nPlease wait some paper feed."}));
+                                        "Complete the NV bit image definition.\r\nPlease wait some paper feed.\r\n"
+              "Sent, not confirmed: written to a file, no printer has read it yet."}));
     EXPECT_EQ(ports.m_PortName, "FILE");
 
     // The port name is still "FILE": the next upload asks for a name again.
@@ -105,7 +106,8 @@ TEST_F(Page3UploadTest, CompletionIsReportedAfterTheUploadingWindowHasClosed) {
     page->UploadButton()->click();
     EXPECT_EQ(page->LastOutcome(), korva::logo::NvUpload::Outcome::Completed);
     ASSERT_EQ(messages.Texts().size(), 2u);
-    EXPECT_EQ(messages.Texts()[1], "Complete the NV bit image definition.\r\nPlease wait some paper feed.");
+    EXPECT_EQ(messages.Texts()[1], "Complete the NV bit image definition.\r\nPlease wait some paper feed.\r\n"
+              "Sent, not confirmed: written to a file, no printer has read it yet.");
     EXPECT_EQ(windowUp, (std::vector<bool>{false, false}));
     EXPECT_EQ(ReadFile((dir / "out.prn").string()), TwoLogoStream());
 }

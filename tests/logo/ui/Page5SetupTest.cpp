@@ -1,6 +1,7 @@
 #include "logo/ui/Page5Setup.h"
 
 #include <QCheckBox>
+#include <cerrno>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 #include "logo/ui/LogoSheet.h"
 #include "logo/ui/MyProperty.h"
 #include "logo/ui/SheetFixture.h"
+#include "port/PortFailures.h"
 #include "support/PtyPair.h"
 
 using namespace korva::logo::ui;
@@ -180,7 +182,9 @@ TEST_F(Page5SetupTest, ApplyReportsAPortThatWillNotOpen) {
     SetPort("/dev/ttyUSB99", 1);
     Open();
     sheet->ApplyButton()->click();
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR : Port open."});
+    // The cause under the message: the device is not there.
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR : Port open.\r\n" +
+                                                         std::string(korva::port::OpenFailureDetail(ENOENT, false))});
     EXPECT_EQ(options.maxPrintableWidth, 512);
 }
 
@@ -196,5 +200,6 @@ TEST_F(Page5SetupTest, ApplyOnAParallelPortOpensAndClosesItOnly) {
 
     std::filesystem::remove(printer);
     sheet->ApplyButton()->click();
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR : Port open."});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR : Port open.\r\n" +
+                                                         std::string(korva::port::OpenFailureDetail(ENOENT, true))});
 }

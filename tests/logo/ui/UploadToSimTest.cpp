@@ -45,14 +45,17 @@ TEST_F(UploadToSimTest, TwoLogosFromTheSheetReachThePrinter) {
     sheet->show();
     UploadTwo(*sheet);
 
-    const QJsonObject state =
-        sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 2; });
+    const QJsonObject state = sim.WaitForState([](const QJsonObject& s) {
+        return s["nv_images"].toArray().size() == 2 &&
+               korva::test::SimHarness::Received(s, 0).endsWith(korva::test::Bytes("1d 49 01"));
+    });
     QByteArray expected = korva::test::Bytes("1d 49 01 1b 40 1c 71 02 0d 00 04 00");
     // 100 x 30 black, padded to 104 x 32: column by column, four bytes of
     // eight dots each (top dot in the high bit); the padding stays white.
     for (int x = 0; x < 104; ++x) expected += x < 100 ? korva::test::Bytes("ff ff ff fc") : QByteArray(4, '\0');
     expected += korva::test::Bytes("40 00 01 00");
     expected += QByteArray(512, '\xFF');
+    expected += korva::test::Bytes("1d 49 01");  // the end check the printer answered
     EXPECT_EQ(korva::test::SimHarness::Received(state, 0).toHex(' ').toStdString(), expected.toHex(' ').toStdString());
     const QJsonArray images = state["nv_images"].toArray();
     ASSERT_EQ(images.size(), 2);
@@ -87,11 +90,14 @@ TEST_F(UploadToSimTest, StoredLogosArePrintedBackFromThePrintPage) {
     print->PrintButton()->click();
     EXPECT_EQ(maximum, 2);
 
-    const QJsonObject state =
-        sim.WaitForState([](const QJsonObject& s) { return s["printed"].toArray().size() == 2; });
-    EXPECT_EQ(korva::test::SimHarness::Received(state, 1),
-              korva::test::Bytes("1d 49 01 1b 40") + "--- Logo 1 ---\n" + korva::test::Bytes("1c 70 01 01") +
-                  "--- Logo 2 ---\n" + korva::test::Bytes("1c 70 02 01"));
+    // Ends with the printer-ID request the printer answered.
+    const QByteArray stream = korva::test::Bytes("1d 49 01 1b 40") + "--- Logo 1 ---\n" +
+                              korva::test::Bytes("1c 70 01 01") + "--- Logo 2 ---\n" +
+                              korva::test::Bytes("1c 70 02 01 1d 49 01");
+    const QJsonObject state = sim.WaitForState([&](const QJsonObject& s) {
+        return korva::test::SimHarness::Received(s, 1).size() >= stream.size();
+    });
+    EXPECT_EQ(korva::test::SimHarness::Received(state, 1), stream);
     const QJsonArray printed = state["printed"].toArray();
     ASSERT_EQ(printed.size(), 2);
     EXPECT_EQ(printed[0].toObject(), (QJsonObject{{"logo", 1}, {"size", 1}, {"defined", true}}));
