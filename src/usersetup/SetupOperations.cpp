@@ -26,6 +26,7 @@ constexpr int kTestPageSettleMs = 800;
 constexpr int kEndAnswerMs = 4000;
 constexpr int kEndPollMs = 20;
 constexpr std::array<uint8_t, 3> kPrinterIdRequest{0x1D, 0x49, 0x01};  // GS I 1: printer ID
+constexpr int kAnswerPollMs = 100;
 // Waits before the 2nd..5th open of a USB printer after a write, and after the fifth failure.
 constexpr std::array<int, 5> kUsbReopenWaitsMs{500, 400, 300, 200, 100};
 
@@ -119,6 +120,26 @@ void UserSetupExchange::QueueSerialRead() {
         if (m_Ep.kind == port::PortKind::Usb) m_Ep.ports->ReadUsbReply();
         return 0;
     });
+    QueueAnswerWait(0);
+}
+
+void UserSetupExchange::QueueAnswerWait(int elapsedMs) {
+    // Only a read with a deadline waits here; without one the answers come
+    // when they come, as on the dialog's Get Value.
+    if (m_ReadDeadlineMs < 0) return;
+    Queue([this, elapsedMs] {
+        if (AllAnswered()) return 0;
+        // A hang-up or reset ends the wait at once: no further answer can come.
+        if (LinkFaultNow() != base::Reason::None) return Fail(WriteFailText(), "read answers");
+        if (elapsedMs >= m_ReadDeadlineMs) {
+            Log().Log("CUserSetup: read incomplete after %d ms\r\n", elapsedMs);
+            m_Outcome = Outcome::TimedOut;
+            return 0;
+        }
+        FetchUsbReplies();
+        QueueAnswerWait(elapsedMs + kAnswerPollMs);
+        return kAnswerPollMs;
+    });
 }
 
 void UserSetupExchange::QueueEthernetRead() {
@@ -136,6 +157,7 @@ void UserSetupExchange::QueueEthernetRead() {
             return kEthernetRequestPauseMs;
         });
     }
+    QueueAnswerWait(0);
 }
 
 void UserSetupExchange::FetchUsbReplies() {

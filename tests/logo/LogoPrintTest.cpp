@@ -18,7 +18,7 @@ class LogoPrintTest : public ::testing::Test {
 protected:
     std::unique_ptr<LogoPrint> Make(PortKind kind, logo::LogoPrintSettings settings) {
         stream = std::make_unique<test::RecordingStream>(kind, clock);
-        stream->answersIdRequest = true;  // a printer that answers every ID request
+        stream->answers = {{{0x1D, 0x49, 0x01}, {0x20}}};  // a printer that answers every ID request
         return std::make_unique<LogoPrint>(*stream, clock, log, std::move(settings));
     }
     static logo::LogoPrintSettings Selection(std::string text) {
@@ -93,7 +93,7 @@ TEST_F(LogoPrintTest, PreparationByPortKind) {
 
 TEST_F(LogoPrintTest, ReplyWaitIsAtMost500Ms) {
     auto print = Make(PortKind::Serial, Selection("5"));
-    stream->answersIdRequest = false;
+    stream->answers.clear();
     Run(*print);
     const auto t = stream->WriteTimes();
     EXPECT_EQ(t[1] - t[0], 500);  // GS I 1 .. ESC @

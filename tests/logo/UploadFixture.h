@@ -68,7 +68,9 @@ protected:
     std::unique_ptr<logo::NvUpload> MakeUpload(port::PortKind kind,
                                                base::MsgAnswer answer = base::MsgAnswer::Yes) {
         stream = std::make_unique<RecordingStream>(kind, clock);
-        stream->answersIdRequest = true;  // a printer that answers every ID request
+        // The printer's ID byte for every ID request, and its NV graphics size: 384 KByte.
+        stream->answers = {{{0x1D, 0x49, 0x01}, {0x20}},
+                           {{0x1D, 0x28, 0x45, 0x02, 0x00, 0x06, 0x02}, {0x37, 0x27, '2', 0x1F, '7', 0x00}}};
         messages.reset();  // restores the handler before the next one is installed
         messages = std::make_unique<RecordedMessages>(answer);
         logo::NvUploadSettings settings;

@@ -1,9 +1,8 @@
 #pragma once
 // A ByteStream that records every call, stamped with a RecordingClock's time,
 // so tests can compare the whole byte stream and the pauses between writes.
-#include <algorithm>
 #include <cstdint>
-#include <iterator>
+#include <map>
 #include <deque>
 #include <functional>
 #include <string>
@@ -35,9 +34,9 @@ public:
     std::deque<uint8_t> replies;
     /// What Read returns when nothing is waiting: 0 (time-out) or -1 (no reading).
     int emptyReadResult = 0;
-    /// A printer that answers: every printer-ID request written (GS I 1)
-    /// puts one byte (0x20) into `replies`.
-    bool answersIdRequest = false;
+    /// A printer that answers: a write equal to a request here puts its
+    /// answer into `replies` (the printer-ID request GS I 1, ...).
+    std::map<std::vector<uint8_t>, std::vector<uint8_t>> answers;
     /// Called before every write with its 1-based number (lets a test cancel mid-run).
     std::function<void(int)> onWrite;
 
@@ -73,9 +72,8 @@ public:
             return 0;
         }
         m_Events.push_back({Op::Write, m_Clock.NowMs(), {data.begin(), data.end()}});
-        static constexpr uint8_t kIdRequest[] = {0x1D, 0x49, 0x01};
-        if (answersIdRequest && std::equal(data.begin(), data.end(), std::begin(kIdRequest), std::end(kIdRequest)))
-            replies.push_back(0x20);
+        if (auto a = answers.find({data.begin(), data.end()}); a != answers.end())
+            replies.insert(replies.end(), a->second.begin(), a->second.end());
         return data.size();
     }
     int Read(std::span<uint8_t> buffer, int) override {
