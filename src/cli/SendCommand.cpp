@@ -32,7 +32,7 @@ namespace {
 /// piece's deadline instead of the whole file's.
 constexpr size_t kChunkSize = 1024;
 /// How long after the last write a hang-up still counts against the transfer.
-constexpr int kSettleMs = 250;
+constexpr int kSettleMs = 500;
 
 int PortError(const std::string& why) {
     Error(why);
