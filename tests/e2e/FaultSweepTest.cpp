@@ -30,6 +30,9 @@ struct Operation {
     std::function<QStringList(const TestDir& dir)> args;
     /// What the printer holds once the operation took effect.
     std::function<QJsonValue(const QJsonObject& state)> result;
+    /// An orderly close after the last byte is how the printer ends it (the
+    /// newer firmware restarts): then it cannot tell a fault, and is not swept.
+    bool closeEndsIt = false;
 };
 
 void PrintTo(const Operation& op, std::ostream* out) { *out << op.name; }
@@ -106,7 +109,7 @@ std::vector<Operation> Operations() {
         return QStringList{"send", QString::fromStdString((dir / "stream.prn").string())};
     };
     const auto setupWrite = [](const TestDir&) {
-        return QStringList{"setup", "write", "--no-read", "speed=150", "margin=100", "bell-times=3", "cut-adjust=9"};
+        return QStringList{"setup", "write", "--no-read", "speed=150", "margin=100", "cut-adjust=9"};
     };
     const auto settings = [](const QJsonObject& s) {
         return QJsonValue(QJsonObject{{"settings", s["settings"]}, {"setup_mode", s["setup_mode"]}});
@@ -123,7 +126,7 @@ std::vector<Operation> Operations() {
         ops.push_back({serial ? "PrintSerial" : "PrintTcp", link, {}, print, printed});
         ops.push_back({serial ? "TestPageSerial" : "TestPageTcp", link, {}, testPage, page});
         ops.push_back({serial ? "NewFirmwareSerial" : "NewFirmwareTcp", link, {"--series", "3"},
-                       firmware, LastFirmware});
+                       firmware, LastFirmware, true});
         ops.push_back({serial ? "SendSerial" : "SendTcp", link, {}, send, TotalReceived});
         ops.push_back({serial ? "SetupWriteSerial" : "SetupWriteTcp", link, {}, setupWrite, settings});
     }
@@ -174,7 +177,7 @@ TEST_P(FaultSweep, DoneOnlyWhenThePrinterHoldsTheWholeResult) {
     for (qint64 offset : {length - 64, length - 8, length - 1}) {
         if (offset <= length / 4) continue;
         faults.push_back({offset, "reset"});
-        if (op.link == Link::Tcp) faults.push_back({offset, "close"});
+        if (op.link == Link::Tcp && !op.closeEndsIt) faults.push_back({offset, "close"});
     }
     for (const Fault& fault : faults) {
         SCOPED_TRACE(std::string(op.name) + " hang-up after " + std::to_string(fault.offset) + " of " +
