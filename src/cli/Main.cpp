@@ -8,6 +8,7 @@
 
 #include "base/ErrorLog.h"
 #include "cli/Command.h"
+#include "cli/Completion.h"
 #include "cli/Help.h"
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
@@ -112,6 +113,8 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, Out
 }
 
 int Dispatch(std::vector<std::string> args) {
+    // The shells' completion scripts ask here; never listed in the help.
+    if (!args.empty() && args[0] == kCompleteWord) return PrintCompletions({args.begin() + 1, args.end()});
     // Options before the command word: the common ones, --help, --version.
     OutputMode mode;
     size_t first = 0;
