@@ -1,4 +1,6 @@
 // korva: command-line front end over the tool's engines.
+#include <QString>
+#include <QtGlobal>
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -150,6 +152,11 @@ int Dispatch(std::vector<std::string> args) {
 
 int main(int argc, char** argv) {
     using namespace korva::cli;
+    // Qt's own lines (and the image libraries' under it) are technical: shown
+    // with -v like the error log's, never on a quiet or JSON run.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        Verbose(text.trimmed().toStdString());
+    });
     int code = Dispatch(std::vector<std::string>(argv + 1, argv + argc));
     PrintJsonFailure(code);
     if (std::string why; !CloseStdout(why)) {
