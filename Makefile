@@ -7,7 +7,7 @@ CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 PREFIX     ?= /usr/local
 DESTDIR    ?=
 
-.PHONY: all deps build run test test-asan fuzz bench install package clean
+.PHONY: all deps build run test test-asan fuzz fuzz-run bench install package clean
 
 all: build
 
@@ -43,6 +43,11 @@ test-asan: deps
 fuzz: deps
 	CXX=clang++ CC=clang cmake -S . -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVA_LIBFUZZER=ON
 	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target korva_fuzzers
+
+# Every fuzz target for FUZZ_SECONDS from its seeds; fails on any crash.
+FUZZ_SECONDS ?= 60
+fuzz-run: fuzz
+	./scripts/fuzz-run.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
 # Installs under PREFIX (staged below DESTDIR when given).
 install: build
