@@ -54,8 +54,13 @@ void CProgress::ShowStatus() {
     if (!m_FullStatus.startsWith(QStringLiteral("Updating(")) || cut < 0) {
         m_Status->setText(m_FullStatus);
         m_Status->setToolTip(QString());
+        // A wrapped sentence (the countdown after a cancel) gets every line it
+        // needs: the window grows rather than cut off its last line, the seconds.
+        const QRect needed = metrics.boundingRect(QRect(0, 0, width, 0), Qt::TextWordWrap, m_FullStatus);
+        m_Status->setMinimumHeight(needed.height());
         return;
     }
+    m_Status->setMinimumHeight(0);
     const QString head = m_FullStatus.left(cut + mark.size());
     const QString tail = m_FullStatus.mid(cut + mark.size());
     const QString shown =

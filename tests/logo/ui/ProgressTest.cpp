@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 
@@ -31,4 +32,16 @@ TEST(ProgressTest, ALongFileNameIsShortenedInTheMiddle) {
 
     progress.SetStatus(QStringLiteral("Updating(0/416)...a.bmp"));
     EXPECT_EQ(progress.ShownStatus(), "Updating(0/416)...a.bmp");
+
+    // The countdown after a cancel wraps; every line of it shows, the seconds too.
+    const QString countdown = QStringLiteral(
+        "Cancelled: the printer holds logos 1..3 of this upload; its earlier logos are erased. "
+        "Waiting for the printer... 146 s");
+    progress.SetStatus(countdown);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(progress.ShownStatus(), countdown);
+    const QRect needed = line->fontMetrics().boundingRect(QRect(0, 0, line->width(), 0),
+                                                          Qt::TextWordWrap, countdown);
+    EXPECT_GT(needed.height(), 2 * line->fontMetrics().lineSpacing());  // three lines or more
+    EXPECT_GE(line->height(), needed.height());
 }
