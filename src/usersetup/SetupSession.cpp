@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
 
 #include "base/EventLoopClock.h"
 #include "base/StepEngine.h"
@@ -113,12 +114,19 @@ bool SetupSession::ReadBack(const SetupLists& lists, int timeoutMs,
                             std::vector<ReadBackDifference>& differences) {
     UserSettings now;
     std::vector<int> missing;
-    Read(now, lists, timeoutMs, missing);
-    differences.clear();
-    if (m_Parts->exchange->LastOutcome() == UserSetupExchange::Outcome::Failed) return false;
     std::vector<uint8_t> answered;
-    for (uint8_t setting : m_Parts->exchange->RequestList())
-        if (m_Parts->exchange->Answered(setting)) answered.push_back(setting);
+    differences.clear();
+    // A printer restarting its interface after leave-setup may miss the first
+    // requests: those without an answer are asked once more.
+    for (int round = 0; round < 2; ++round) {
+        Read(now, lists, timeoutMs, missing);
+        if (m_Parts->exchange->LastOutcome() == UserSetupExchange::Outcome::Failed) return false;
+        for (uint8_t setting : m_Parts->exchange->RequestList())
+            if (m_Parts->exchange->Answered(setting) &&
+                std::find(answered.begin(), answered.end(), setting) == answered.end())
+                answered.push_back(setting);
+        if (answered.size() == m_Parts->exchange->RequestList().size()) break;
+    }
     differences = CompareReadBack(m_Parts->command, m_Parts->written, now,
                                   m_Parts->exchange->RequestList(), answered, lists);
     return true;

@@ -307,8 +307,9 @@ TEST_F(UserSetupDlgTest, KoreanLabelsAndAccessibleNames) {
 class OddAnswersDlgTest : public UserSetupDlgTest {
   protected:
     QStringList SimArgs() const override {
-        return {"--serial",      "--setting", "118=90", "--setting",      "249=190",
-                "--setting",     "2=0",       "--setting", "250=600", "--keep-setting", "247"};
+        return {"--serial",  "--setting", "118=90",  "--setting",      "249=190", "--setting",
+                "2=0",       "--setting", "250=600", "--setting",      "251=x",   "--keep-setting",
+                "247"};
     }
 };
 
@@ -323,6 +324,9 @@ TEST_F(OddAnswersDlgTest, UnknownsShowAsSuchAndNothingNobodyChoseIsWritten) {
     EXPECT_EQ(c.nvGraphicList->currentIndex(), -1);
     EXPECT_EQ(c.nvGraphicList->placeholderText(), "unknown");
     EXPECT_EQ(c.leftMargin->text(), "unknown");
+    EXPECT_EQ(c.cutMode.box->toolTip(), "");  // answered "0": Partial
+    EXPECT_EQ(c.selfTestDrawer.group->checkedId(), -1);
+    EXPECT_EQ(c.selfTestDrawer.box->toolTip(), "unknown");
 
     // The margin goes into every write: unknown, it stops the write.
     dialog->SetValueButton()->click();

@@ -18,7 +18,9 @@ CProgress::CProgress(const QString& title, const QString& status, QWidget* paren
       m_Cancel(new QPushButton(QCoreApplication::translate("QPlatformTheme", "Cancel"), this)) {
     setWindowTitle(title);
     setModal(true);
-    m_Status->setMinimumWidth(fontMetrics().averageCharWidth() * 48);
+    // Room for the largest counts and a file name of about 60 characters.
+    m_Status->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Updating(393216/393216)...")) +
+                              fontMetrics().horizontalAdvance(QString(60, QLatin1Char('0'))));
     // A long file name must not stretch the window: it gives way in its middle.
     // Other statuses (the countdown after a cancel is a sentence) wrap.
     m_Status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);

@@ -277,6 +277,21 @@ void SettingControls::ShowValues() {
                                                               {speedList, kSpeed},
                                                               {receiveBufferList, kReceiveBuffer}}};
     for (const auto& [list, number] : numbers) list->setPlaceholderText(AnswerText(number));
+    // A radio row without a choice says so when its answer was no value.
+    const std::array<std::pair<RadioRow*, uint8_t>, 9> rows{{{&paperWidth, kPaperWidth},
+                                                           {&paperType, kPaperType},
+                                                           {&waterMark, kWaterMark},
+                                                           {&cutAdjust, kCutAdjust},
+                                                           {&drawerWithCut, kDrawerWithCut},
+                                                           {&cutMode, kCutMode},
+                                                           {&selfTestDrawer, kSelfTestDrawer},
+                                                           {&reserved, kReserved},
+                                                           {&stopBits, kStopBits}}};
+    for (const auto& [row, number] : rows) {
+        const QString text = row->group->checkedId() < 0 ? AnswerText(number) : QString();
+        row->box->setToolTip(text);
+        row->box->setAccessibleDescription(text);
+    }
     imageNumber->setValue(s.imageNumber);
     cutLines->setValue(s.cutLines);
     // An unknown margin shows as "unknown" until a value is entered.
