@@ -32,14 +32,14 @@ void ReadProfileValues(std::string_view text) {
     const logo::LogoOptions options{};
     logo::LogoListEditor editor(
         list, options,
-        [](const std::string& path) {
+        [](const std::string& path, const logo::ImageSizeCheck&) {
             logo::LogoFileInfo info;
             info.width = static_cast<int>(path.size() * 8 % 1100);
             info.height = static_cast<int>(path.size() * 5 % 300);
             info.bitsPerPixel = 1;
             return info;
         },
-        [](int, logo::LogoNoticeIcon) {});
+        [](int, logo::LogoNoticeIcon, const std::string&) {});
     editor.LoadFromProfile(profile);
     if (list.Count() > logo::kMaxLogos) std::abort();
     for (const logo::LogoEntry& entry : list.entries)
