@@ -7,7 +7,7 @@ CMAKE_GEN  := $(shell command -v ninja >/dev/null 2>&1 && echo -G Ninja)
 PREFIX     ?= /usr/local
 DESTDIR    ?=
 
-.PHONY: all deps build run test test-asan fuzz bench install package clean
+.PHONY: all deps build run test test-devices test-asan fuzz bench install package clean
 
 all: build
 
@@ -25,6 +25,11 @@ run: deps build
 
 test: deps build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+	./tests/devices/lab.sh $(BUILD)/bin --if-possible
+
+# The device lab: korva against real drivers in a QEMU guest (README).
+test-devices: deps build
+	./tests/devices/lab.sh $(BUILD)/bin
 
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKORVA_SANITIZE=ON

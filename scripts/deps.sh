@@ -11,6 +11,7 @@ packages=(
   python3 python3-pil
   iproute2 fonts-dejavu-core fonts-nanum
   dpkg-dev file fakeroot desktop-file-utils appstream man-db groff-base
+  qemu-system-x86 busybox-static
 )
 missing=()
 for p in "${packages[@]}"; do
