@@ -58,7 +58,9 @@ int Parse(const ParsedOptions& options, ConvertArgs& out) {
 bool Load(logo::CLogoBitmap& bitmap, const std::string& path, logo::BitmapError& error) {
     if (path != "-") return logo::LoadLogoFile(bitmap, path, error);
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(std::cin), {}};
-    if (bitmap.LoadDecoded(logo::DecodeLogoBytes(std::move(bytes)))) return true;
+    logo::BitmapDecodeResult decoded = logo::DecodeLogoBytes(std::move(bytes));
+    logo::LogDecoderWords("standard input", decoded);
+    if (bitmap.LoadDecoded(std::move(decoded))) return true;
     error = bitmap.LastError();
     return false;
 }
@@ -79,11 +81,7 @@ int Run(const ParsedOptions& options) {
     logo::CLogoBitmap bitmap;
     logo::BitmapError error;
     if (!Load(bitmap, a.input, error)) {
-        const std::string reason = logo::DescribeBitmapError(error);
-        if (error.kind == logo::BitmapErrorKind::FileUnreadable)
-            Error(reason);
-        else
-            Error(inputName + ": not a usable bitmap: " + reason);
+        Error(logo::DescribeRefusal(inputName, error));
         return kExitBadInput;
     }
     if (!logo::HeaderCanCarry(bitmap.width(), bitmap.height(), a.options.grayPrinting)) {

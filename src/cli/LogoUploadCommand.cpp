@@ -90,25 +90,39 @@ int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
         Error(base::Message(base::kMsgCantReadMoreFiles));
         return kExitBadInput;
     }
+    const bool gray = args.options.grayPrinting;
+    const int64_t capacity = int64_t{logo::kNvCapacityKB} * 1024;
     int64_t total = 0;
     for (size_t i = 0; i < args.files.size(); ++i) {
         const std::string& path = args.files[i];
-        const logo::BitmapDecodeResult probe = logo::ProbeLogoFile(path);
-        if (!probe.ok()) {
-            Error(path + ": " + probe.error.reason);
-            return kExitBadInput;
-        }
-        const int64_t size = logo::NvImageBytes(probe.bitmap.width, probe.bitmap.height,
-                                                args.options.grayPrinting);
-        total += size;
-        if (total > int64_t{logo::kNvCapacityKB} * 1024) {
-            Error(path + ": " + base::Message(base::kMsgNvAreaTooSmall) + " (" + std::to_string(total) +
-                  " bytes of " + std::to_string(logo::kNvCapacityKB) + " KB)");
-            return kExitBadInput;
-        }
         const int number = static_cast<int>(i) + 1;
         bool center = args.centerAll;
         for (int n : args.center) center = center || n == number;
+        // What the image takes once converted: centring widens a 1-bit image.
+        auto stored = [&](int64_t width, int64_t height) {
+            return center && !gray ? logo::CentredNvImageBytes(width, height, args.options.maxPrintableWidth)
+                                   : logo::NvImageBytes(width, height, gray);
+        };
+        auto overBudget = [&](int64_t bytes) {
+            return std::string(base::Message(base::kMsgNvAreaTooSmall)) + " (the logos need " +
+                   std::to_string(total + bytes) + " bytes, the NV area holds " + std::to_string(capacity) + ")";
+        };
+        // Checked with the header's size, before a picture's pixels are unpacked.
+        const logo::BitmapDecodeResult probe = logo::ProbeLogoFile(path, [&](int width, int height) {
+            if (!logo::HeaderCanCarry(width, height, gray)) return std::string();
+            const int64_t bytes = stored(width, height);
+            return total + bytes > capacity ? overBudget(bytes) : std::string();
+        });
+        if (!probe.ok()) {
+            Error(logo::DescribeRefusal(path, probe.error));
+            return kExitBadInput;
+        }
+        const int64_t size = logo::NvImageBytes(probe.bitmap.width, probe.bitmap.height, gray);
+        if (const int64_t bytes = stored(probe.bitmap.width, probe.bitmap.height); total + bytes > capacity) {
+            Error(path + ": " + overBudget(bytes));
+            return kExitBadInput;
+        }
+        total += stored(probe.bitmap.width, probe.bitmap.height);
         entries.push_back({number, std::filesystem::path(path).filename().string(), path,
                            static_cast<long>(size), center});
     }

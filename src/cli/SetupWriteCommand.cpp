@@ -1,8 +1,9 @@
 // korva setup write: changes user settings. The printer's current settings
 // are read first, so the ones not named keep their values (the margin and the
-// setup code are always part of the command). What `korva setup read`
-// prints is taken back unchanged: a read-only value equal to the printer's
-// is skipped.
+// setup code are always part of the command), and read again after the write
+// to confirm it. What `korva setup read` prints is taken back unchanged: a
+// read-only value, or one outside the tool's lists, equal to the printer's is
+// skipped.
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -51,8 +52,7 @@ std::string DescribedValue(const usersetup::UserSettings& settings,
 }
 
 /// The settings of a JSON object as `korva setup read --json` prints it
-/// ({"settings":{NAME:VALUE,...}}, with or without the rest); read-only
-/// settings are left out, as another printer cannot take them. nullopt after
+/// ({"settings":{NAME:VALUE,...}}, with or without the rest). nullopt after
 /// saying why.
 std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
     QFile file;
@@ -82,24 +82,24 @@ std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
         }
         const std::string value = whole ? std::to_string(it.value().toInteger())
                                         : it.value().toString().toStdString();
-        Change change{it.key().toStdString(), value};
-        if (!IsReadOnly(change.name)) changes.push_back(std::move(change));
+        changes.push_back({it.key().toStdString(), value});
     }
     return changes;
 }
 
-/// A refused answer for a setting every command carries: writing would put
-/// the starting value (0) in its place. "" when there is none.
-std::string UnreadableAlwaysSent(const usersetup::SetupSession& session,
-                                 const std::set<std::string>& named) {
-    for (const usersetup::SettingReply& reply : session.Refused())
-        for (const usersetup::AlwaysSent& always : usersetup::kAlwaysSent)
-            if (reply.number == always.number && named.count(always.name) == 0)
-                return std::string("the printer's ") + always.name + " (setting " +
-                       std::to_string(always.number) + ") could not be read from its answer \"" +
-                       reply.data + "\"; nothing written (name " + always.name +
-                       "=... to write it)";
-    return "";
+/// A named value the tool does not write (a density or speed outside its
+/// lists, as `setup read` prints the printer's own): taken only when it is
+/// what the printer already has, so the round trip passes.
+struct AsPrinter {
+    Change change;
+    std::string why;
+};
+
+/// Where a NAME=VALUE came from, for the exit code of a refusal.
+int Refuse(bool fromFile, const std::string& file, const std::string& why) {
+    if (!fromFile) return UsageError(why);
+    Error(file + ": " + why);
+    return kExitBadInput;
 }
 
 int runWrite(const ParsedOptions& parsed) {
@@ -107,10 +107,13 @@ int runWrite(const ParsedOptions& parsed) {
     if (!options) return kExitUsage;
     const bool defaults = parsed.Has("defaults");
     const bool noRead = parsed.Has("no-read");
-    std::vector<Change> given, changes, readOnly;
+    const bool skipUnknown = parsed.Has("skip-unknown");
+    const std::string fromPath = parsed.Has("from") ? parsed.Get("from") : "";
+    std::vector<Change> given, changes, readOnly, fileReadOnly;
+    std::vector<AsPrinter> asPrinter;
     const usersetup::SetupLists lists = ProgramSetupLists();
     if (parsed.Has("from")) {
-        std::optional<std::vector<Change>> fromFile = SettingsFromFile(parsed.Get("from"));
+        std::optional<std::vector<Change>> fromFile = SettingsFromFile(fromPath);
         if (!fromFile) return kExitBadInput;
         given = std::move(*fromFile);
     }
@@ -120,37 +123,57 @@ int runWrite(const ParsedOptions& parsed) {
         if (eq == std::string::npos) return UsageError("unexpected argument " + arg);
         given.push_back({arg.substr(0, eq), arg.substr(eq + 1)});
     }
+    StderrMessages messages;
     // Every value is checked, and what goes together is complete, before
     // anything goes to the printer.
     usersetup::UserSettings named;
     std::set<std::string> names;
+    bool nvFromFile = false;
     for (size_t i = 0; i < given.size(); ++i) {
         Change& change = given[i];
+        const bool inFile = i < fromFileCount;
+        if (change.value == usersetup::kUnknownText) {
+            if (skipUnknown) continue;
+            return Refuse(inFile, fromPath,
+                          change.name + "=unknown: the printer it was read from could not say "
+                          "it; nothing written (--skip-unknown leaves such settings out)");
+        }
         if (IsReadOnly(change.name)) {
-            readOnly.push_back(std::move(change));
+            (inFile ? fileReadOnly : readOnly).push_back(std::move(change));
             continue;
         }
         const std::string why =
             usersetup::ApplySettingText(named, lists, change.name, change.value);
-        if (!why.empty() && i < fromFileCount) {
-            Error(parsed.Get("from") + ": " + why);
-            return kExitBadInput;
+        if (!why.empty() && !inFile && usersetup::SettingNumberOf(change.name) != 0) {
+            asPrinter.push_back({std::move(change), why});
+            continue;
         }
-        if (!why.empty()) return UsageError(why);
+        if (!why.empty()) return Refuse(inFile, fromPath, why);
+        if (inFile && (change.name == "nv-user" || change.name == "nv-graphic")) nvFromFile = true;
         names.insert(change.name);
         changes.push_back(std::move(change));
     }
-    if (changes.empty() && readOnly.empty() && !defaults)
+    if (changes.empty() && readOnly.empty() && asPrinter.empty() && !defaults)
         return UsageError("name at least one NAME=VALUE, or --defaults or --from FILE");
+    if (!usersetup::NvMemoryTotalFits(named)) {
+        char text[256];
+        std::snprintf(text, sizeof text, base::Message(base::kMsgNvMemoryOutOfRange),
+                      usersetup::kMaxNvTotalKb);
+        if (nvFromFile) return Refuse(true, fromPath, text);
+        base::ShowMessage(text);
+        return kExitUsage;
+    }
+    if (const std::string why = usersetup::ColumnsConflict(names, named); !why.empty())
+        return UsageError(why);
 
     base::CErrorLog& log = base::ErrorLog();
-    StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     const bool file =
         session.Kind() == port::PortKind::File || session.Kind() == port::PortKind::OutputFile;
     const bool readFirst = !noRead && !defaults && !file;
     if (!readFirst && !readOnly.empty())
         return UsageError(readOnly[0].name + " cannot be changed");
+    if (!readFirst && !asPrinter.empty()) return UsageError(asPrinter[0].why);
     if (!readFirst && !defaults)
         if (const std::string why = usersetup::MissingCompanion(names, named); !why.empty())
             return UsageError(why);
@@ -164,20 +187,26 @@ int runWrite(const ParsedOptions& parsed) {
                   "named settings alone)");
             return kExitPrinter;
         }
-        if (const std::string why = UnreadableAlwaysSent(session, names); !why.empty()) {
-            Error(why);
-            return kExitPrinter;
-        }
     }
     for (const Change& change : readOnly)
         if (DescribedValue(settings, lists, change.name) != change.value)
             return UsageError(change.name + " cannot be changed (the printer has " + change.name +
                               "=" + DescribedValue(settings, lists, change.name) + ")");
+    for (const AsPrinter& value : asPrinter)
+        if (DescribedValue(settings, lists, value.change.name) != value.change.value)
+            return UsageError(value.why);
+    for (const Change& change : fileReadOnly)
+        if (DescribedValue(settings, lists, change.name) != change.value)
+            Note("warning: " + fromPath + ": " + change.name + "=" + change.value +
+                 " cannot be written; the printer keeps " + change.name + "=" +
+                 DescribedValue(settings, lists, change.name));
     const std::string stopBitsBefore = readFirst ? DescribedValue(settings, lists, "stop-bits") : "";
     if (defaults) usersetup::ApplyDefaults(settings, lists);
     for (const Change& change : changes)
         usersetup::ApplySettingText(settings, lists, change.name, change.value);
     usersetup::FillCompanions(settings);
+    if (const std::string why = usersetup::ColumnsConflict(names, settings); !why.empty())
+        return UsageError(why);
     if (!usersetup::NvMemoryTotalFits(settings)) {
         char text[256];
         std::snprintf(text, sizeof text, base::Message(base::kMsgNvMemoryOutOfRange),
@@ -185,12 +214,33 @@ int runWrite(const ParsedOptions& parsed) {
         base::ShowMessage(text);
         return kExitUsage;
     }
+    if (const std::string why = usersetup::UnwritableSetting(settings); !why.empty()) {
+        const char* name = settings.unknown.count(usersetup::kLeftMargin) ? "margin" : "setup-code";
+        Error(why + "; nothing written (name " + name + "=... to write it)");
+        return kExitPrinter;
+    }
     // The warning is for a stop-bit value that changes, not one written back as it was.
     const std::string stopBitsAfter = DescribedValue(settings, lists, "stop-bits");
     if (settings.stopBits != usersetup::kEmpty && stopBitsAfter != stopBitsBefore)
         base::ShowMessage(base::Message(base::kMsgStopBitWarning));
     stop.Change(StopMode::Unstoppable, "the settings are being written; they cannot be stopped");
     if (!session.Write(settings, lists)) return kExitPrinter;
+    if (!file && !parsed.Has("no-verify")) {
+        // The write is confirmed by the printer's own answers, read again.
+        stop.Change(StopMode::AtOnce,
+                    "interrupted while reading the settings back; they were written, not checked");
+        std::vector<usersetup::ReadBackDifference> differences;
+        if (!session.ReadBack(lists, options->timeoutMs, differences)) {
+            Error("the settings were written, but reading them back failed");
+            return kExitPrinter;
+        }
+        if (!differences.empty()) {
+            std::string text = usersetup::DescribeDifferences(differences);
+            text.pop_back();
+            Error("the printer does not hold what was written:\n" + text);
+            return kExitPrinter;
+        }
+    }
     usersetup::PrepareForWrite(settings);
     PrintSettings(settings, lists);
     return kExitOk;
@@ -207,7 +257,12 @@ const CommandRegistration kWrite{{
     "Settings that go together (paper-type and density, bell and bell-times,\n"
     "nv-user and nv-graphic, paper-width=58 and columns) are taken from the\n"
     "printer's answers when only one is named, and must both be named with\n"
-    "--no-read. paper-width=58 alone keeps the printer's columns, else 32.",
+    "--no-read. paper-width=58 alone keeps the printer's columns, else 32;\n"
+    "columns=30|32 is for 58 mm paper and is refused with 80 mm paper.\n"
+    "Settings not named are written back as the printer answered them; one it\n"
+    "answered with no value it takes is left out, and an unreadable margin or\n"
+    "setup code refuses the write until it is named. After the write the\n"
+    "settings are read back and compared (--no-verify skips this).",
     SetupOptionSpecs({
         {"defaults", 0, "",
          "start from the factory settings instead of the\n"
@@ -219,6 +274,13 @@ const CommandRegistration kWrite{{
          "the settings of another printer, as 'korva setup read\n"
          "--json' printed them (- for standard input); NAME=VALUE\n"
          "words given as well take precedence"},
+        {"skip-unknown", 0, "",
+         "leave out settings given as 'unknown' (what 'setup\n"
+         "read' prints for an answer it could not read)\n"
+         "instead of refusing them"},
+        {"no-verify", 0, "",
+         "do not read the settings back after writing them\n"
+         "(by default every setting written is compared)"},
     }),
     runWrite,
     std::string("Settings:\n") + usersetup::SettingNamesHelp(),

@@ -86,7 +86,9 @@ int CToolApp::Run(int& argc, char** argv) {
         CMenuDlg menu(ports.Connection(), hooks, parent);
         return menu.exec();
     });
-    OpenErrorLog(files.logPath);
+    if (OpenErrorLog(files.logPath) && profile.SkippedLines() > 0)
+        base::ErrorLog().Log("%s: %zu lines not read (damaged, or longer than %zu bytes)",
+                             files.profilePath.c_str(), profile.SkippedLines(), IniFile::kMaxLineBytes);
     dialog.exec();
     if (ports.m_bConnected) ports.ClosePort();
 
