@@ -125,6 +125,8 @@ fi
 wait "$qemu_pid"
 status=$?
 echo "device lab: the guest ran $((SECONDS - start)) s"
+# A guest that never reached its plan: the lab cannot start here.
+[ -e "$run/guest.log" ] || skip "the guest did not start (QEMU exit $status): $(tail -3 "$run/qemu.log" "$run/console.log" 2>/dev/null | tr -s '\n' ' ')"
 if ! grep -q "lab: plan done" "$run/guest.log" 2>/dev/null; then
   echo "device lab: the guest did not finish its plan (exit $status); see $run"
   tail -5 "$run/guest.log" "$run/console.log" 2>/dev/null
