@@ -23,8 +23,10 @@ deps:
 $(BUILD)/build.ninja $(BUILD)/Makefile:
 	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# The stamp tells `make install` when the last build succeeded.
 build: $(BUILD)/$(if $(CMAKE_GEN),build.ninja,Makefile)
 	cmake --build $(BUILD) -j $(JOBS)
+	@touch $(BUILD)/.korva-built
 
 programs: $(BUILD)/$(if $(CMAKE_GEN),build.ninja,Makefile)
 	cmake --build $(BUILD) -j $(JOBS) --target $(PROGRAMS)

@@ -26,7 +26,7 @@ cmake --build "$build" -j "$jobs" >/dev/null
 everything=$(seconds)
 
 echo "build from scratch, ${jobs} jobs on $(nproc) cores, ccache off, load $(cut -d' ' -f1-3 /proc/loadavg):"
-echo "  configure                     $(elapsed "$start" "$configured")"
-echo "  programs ($*)  $(elapsed "$configured" "$programs")"
-echo "  the rest make test needs      $(elapsed "$programs" "$everything")"
-echo "  total                         $(elapsed "$start" "$everything")"
+echo "  configure                 $(elapsed "$start" "$configured")"
+echo "  programs                  $(elapsed "$configured" "$programs")  ($*)"
+echo "  the rest make test needs  $(elapsed "$programs" "$everything")"
+echo "  total                     $(elapsed "$start" "$everything")"

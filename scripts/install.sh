@@ -26,13 +26,16 @@ for program in "$@"; do
   fi
 done
 # A build older than its sources would install old programs; building here
-# would leave root-owned files in the build directory.
+# would leave root-owned files in the build directory. `make` leaves a stamp
+# when a build succeeded: a source changed since then means build again.
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-oldest=$(ls -tr "${@/#/$build/bin/}" | head -n 1)
-newer=$(cd "$source_dir" && find src sim help packaging CMakeLists.txt -newer "$oldest" -type f -print -quit)
-if [ -n "$newer" ]; then
-  say "$newer is newer than the build in $build/; run 'make' as yourself first"
-  exit 1
+stamp=$build/.korva-built
+if [ -f "$stamp" ] && [ -z "${KORVA_INSTALL_ANY_AGE:-}" ]; then
+  newer=$(cd "$source_dir" && find src sim help packaging CMakeLists.txt -newer "$stamp" -type f -print -quit)
+  if [ -n "$newer" ]; then
+    say "$newer changed after the last build in $build/; run 'make' as yourself first"
+    exit 1
+  fi
 fi
 
 # The files the installation will write, from a trial install into a scratch

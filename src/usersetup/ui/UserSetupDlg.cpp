@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "base/Messages.h"
@@ -236,14 +237,20 @@ void CUserSetup::OnSetValue() {
 void CUserSetup::ReadBackAfterWrite() {
     // The printer's answers to a new read confirm the write; they also fill
     // the controls, so the dialog shows what the printer now holds.
-    m_Exchange->SetReadDeadline(kReadBackMs);
-    m_Exchange->BeginRead();
-    const bool read = RunOperation();
-    m_Exchange->SetReadDeadline(-1);
-    if (!read) return;
+    // A printer restarting its interface after leave-setup may miss the
+    // first requests: those without an answer are asked once more.
     std::vector<uint8_t> answered;
-    for (uint8_t setting : m_Exchange->RequestList())
-        if (m_Exchange->Answered(setting)) answered.push_back(setting);
+    m_Exchange->SetReadDeadline(kReadBackMs);
+    for (int round = 0; round < 2 && answered.size() < m_Exchange->RequestList().size(); ++round) {
+        m_Exchange->BeginRead();
+        if (!RunOperation()) break;  // failed: the failure state says so
+        for (uint8_t setting : m_Exchange->RequestList())
+            if (m_Exchange->Answered(setting) &&
+                std::find(answered.begin(), answered.end(), setting) == answered.end())
+                answered.push_back(setting);
+    }
+    m_Exchange->SetReadDeadline(-1);
+    if (m_Failed) return;
     const auto differences = CompareReadBack(m_Command, m_Written, m_Settings,
                                              m_Exchange->RequestList(), answered, m_Context.lists);
     if (differences.empty()) return;
