@@ -207,8 +207,10 @@ def check_parallel(f, r):
     expect(f, printed[:2] == [(1, True), (2, True)], f"printed {printed}")
     for prefix in ("korva", "print"):
         expect(f, r.rc(prefix) is not None, f"{prefix} did not end")
-    # QEMU's parallel port reads nothing back: the settings cannot be read.
+    # QEMU's parallel port reads nothing back: the settings cannot be read,
+    # and the read says so once its wait is over.
     ran(f, r, "setup", rc=1)
+    expect(f, "no answer" in r.said("setup"), "setup read over parallel: " + r.said("setup"))
 
 
 USB = f"--port USB --model {USB_MODEL}"
