@@ -5,8 +5,6 @@
 // read-only value, or one outside the tool's lists, equal to the printer's is
 // skipped.
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <cstdio>
 #include <optional>
 #include <set>
@@ -24,6 +22,7 @@
 #include "cli/Signals.h"
 #include "usersetup/SettingCompanions.h"
 #include "usersetup/SettingNames.h"
+#include "usersetup/SettingsJson.h"
 #include "usersetup/SetupCommands.h"
 #include "usersetup/SetupSession.h"
 
@@ -63,27 +62,13 @@ std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
         Error("cannot read " + path);
         return std::nullopt;
     }
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
-    const QJsonValue settings = document.object().value(QStringLiteral("settings"));
-    if (error.error != QJsonParseError::NoError || !settings.isObject()) {
-        Error(path + ": not the JSON of 'korva setup read --json' (no \"settings\" object)");
+    const usersetup::SettingTexts read = usersetup::ReadSettingsJson(file.readAll());
+    if (!read.error.empty()) {
+        Error(path + ": " + read.error);
         return std::nullopt;
     }
     std::vector<Change> changes;
-    const QJsonObject object = settings.toObject();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        // Numeric settings come as numbers, the others as their words.
-        const bool whole = it.value().isDouble() && it.value().toDouble() == it.value().toInteger();
-        if (!it.value().isString() && !whole) {
-            Error(path + ": the value of " + it.key().toStdString() + " is neither a text nor a "
-                  "whole number");
-            return std::nullopt;
-        }
-        const std::string value = whole ? std::to_string(it.value().toInteger())
-                                        : it.value().toString().toStdString();
-        changes.push_back({it.key().toStdString(), value});
-    }
+    for (const auto& [name, value] : read.settings) changes.push_back({name, value});
     return changes;
 }
 
