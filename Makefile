@@ -12,8 +12,8 @@ DESTDIR    ?=
 # The programs `make run` starts and `make install` installs.
 PROGRAMS   := korvatool korva korva-sim
 
-.PHONY: all deps build programs run test test-asan fuzz fuzz-run bench bench-build install \
-        uninstall package clean
+.PHONY: all deps build programs run test test-devices test-asan fuzz fuzz-run bench bench-build \
+        install uninstall package clean
 
 all: deps build
 
@@ -36,6 +36,11 @@ run: deps programs
 
 test: deps build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+	./tests/devices/lab.sh $(BUILD)/bin --if-possible
+
+# The device lab: korva against real drivers in a QEMU guest (README).
+test-devices: deps programs
+	./tests/devices/lab.sh $(BUILD)/bin
 
 # Every process of the run (tests, the programs they start, and theirs) writes
 # its sanitizer reports to a file of its own under SAN_LOGS; any report fails
