@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <optional>
 #include <set>
@@ -16,11 +18,16 @@
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "cli/Command.h"
+#include "cli/InputFile.h"
+#include "cli/JsonReport.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
+#include "cli/RunReason.h"
 #include "cli/SetupCommand.h"
 #include "cli/Signals.h"
+#include "cli/Suggest.h"
+#include "cli/TargetLock.h"
 #include "usersetup/SettingCompanions.h"
 #include "usersetup/SettingNames.h"
 #include "usersetup/SetupCommands.h"
@@ -50,38 +57,51 @@ std::string DescribedValue(const usersetup::UserSettings& settings,
     return "";
 }
 
-/// The settings of a JSON object as `korva setup read --json` prints it
-/// ({"settings":{NAME:VALUE,...}}, with or without the rest); read-only
-/// settings are left out, as another printer cannot take them. nullopt after
-/// saying why.
+/// The settings of another printer in either form `korva setup read`
+/// prints: NAME=VALUE lines (the default), or its JSON ({"settings":
+/// {NAME:VALUE,...}}, with or without the rest). Read-only settings are left
+/// out, as another printer cannot take them. nullopt after saying why.
 std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
-    QFile file;
-    const bool opened = path == "-" ? file.open(stdin, QIODevice::ReadOnly)
-                                    : (file.setFileName(QString::fromStdString(path)),
-                                       file.open(QIODevice::ReadOnly));
-    if (!opened) {
-        Error("cannot read " + path);
+    InputFile input;
+    if (!input.Read(path)) return std::nullopt;
+    const QByteArray bytes(reinterpret_cast<const char*>(input.Bytes().data()),
+                           static_cast<qsizetype>(input.Bytes().size()));
+    const auto refuse = [&](const std::string& why) {
+        SetReason(base::Reason::BadInput, Subject::File, input.Name());
+        Error(input.Name() + ": " + why);
         return std::nullopt;
+    };
+    std::vector<Change> changes;
+    if (!bytes.trimmed().startsWith('{')) {
+        int lineNumber = 0;
+        for (const QByteArray& raw : bytes.split('\n')) {
+            ++lineNumber;
+            const std::string line = raw.trimmed().toStdString();
+            if (line.empty() || line[0] == '#') continue;
+            const size_t eq = line.find('=');
+            if (eq == std::string::npos || eq == 0)
+                return refuse("line " + std::to_string(lineNumber) +
+                              " is not NAME=VALUE (nor is the file the JSON of 'korva setup read --json')");
+            Change change{line.substr(0, eq), line.substr(eq + 1)};
+            if (!IsReadOnly(change.name)) changes.push_back(std::move(change));
+        }
+        return changes;
     }
     QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     const QJsonValue settings = document.object().value(QStringLiteral("settings"));
-    if (error.error != QJsonParseError::NoError || !settings.isObject()) {
-        Error(path + ": not the JSON of 'korva setup read --json' (no \"settings\" object)");
-        return std::nullopt;
-    }
-    std::vector<Change> changes;
+    if (error.error != QJsonParseError::NoError || !settings.isObject())
+        return refuse("not the JSON of 'korva setup read --json' (no \"settings\" object)");
     const QJsonObject object = settings.toObject();
     for (auto it = object.begin(); it != object.end(); ++it) {
         // Numeric settings come as numbers, the others as their words.
         const bool whole = it.value().isDouble() && it.value().toDouble() == it.value().toInteger();
-        if (!it.value().isString() && !whole) {
-            Error(path + ": the value of " + it.key().toStdString() + " is neither a text nor a "
-                  "whole number");
-            return std::nullopt;
-        }
-        const std::string value = whole ? std::to_string(it.value().toInteger())
-                                        : it.value().toString().toStdString();
+        if (!it.value().isString() && !whole)
+            return refuse("the value of " + it.key().toStdString() + " is neither a text nor a whole number");
+        std::string value = whole ? std::to_string(it.value().toInteger()) : it.value().toString().toStdString();
+        // The setup code comes as its value; `setup-code=` takes hexadecimal digits.
+        if (whole && it.key() == QStringLiteral("setup-code"))
+            value = QString::number(it.value().toInteger(), 16).toUpper().toStdString();
         Change change{it.key().toStdString(), value};
         if (!IsReadOnly(change.name)) changes.push_back(std::move(change));
     }
@@ -102,11 +122,49 @@ std::string UnreadableAlwaysSent(const usersetup::SetupSession& session,
     return "";
 }
 
+/// " (did you mean paper-width?)" for a mistyped setting name, else "".
+std::string SettingSuggestion(const std::string& name) {
+    // The names are those the help lists ("  name=values   name=values").
+    std::vector<std::string> known;
+    const std::string help = usersetup::SettingNamesHelp();
+    for (size_t at = help.find('='); at != std::string::npos; at = help.find('=', at + 1)) {
+        size_t start = at;
+        while (start > 0 && (std::isalnum(static_cast<unsigned char>(help[start - 1])) || help[start - 1] == '-'))
+            --start;
+        if (start < at && (start == 0 || help[start - 1] == ' ')) known.push_back(help.substr(start, at - start));
+    }
+    if (std::find(known.begin(), known.end(), name) != known.end()) return "";
+    const std::string near = ClosestWord(name, known);
+    return near.empty() ? "" : " (did you mean " + near + "?)";
+}
+
+/// --dry-run: what would change, "name: held -> new", nothing written.
+int PrintDryRun(const usersetup::UserSettings& held, usersetup::UserSettings settings,
+                const usersetup::SetupLists& lists) {
+    usersetup::PrepareForWrite(settings);
+    const std::vector<SettingChange> changes = ChangedSettings(held, settings, lists);
+    QJsonObject json;
+    for (const SettingChange& change : changes) {
+        if (!Mode().json)
+            std::printf("%s: %s -> %s\n", change.name.c_str(), change.before.c_str(), change.after.c_str());
+        json[QString::fromStdString(change.name)] =
+            QJsonObject{{"from", QString::fromStdString(change.before)}, {"to", QString::fromStdString(change.after)}};
+    }
+    Note(changes.empty() ? "dry run: the printer holds these settings already; nothing was written"
+                         : "dry run: " + std::to_string(changes.size()) + " setting" +
+                               (changes.size() > 1 ? "s" : "") + " would change; nothing was written");
+    JsonReport(Outcome::Done).Set("dry_run", true).Set("changes", json).Print();
+    return kExitOk;
+}
+
 int runWrite(const ParsedOptions& parsed) {
     const std::optional<SetupOptions> options = ParseSetupOptions(parsed);
     if (!options) return kExitUsage;
     const bool defaults = parsed.Has("defaults");
     const bool noRead = parsed.Has("no-read");
+    const bool dryRun = parsed.Has("dry-run");
+    if (dryRun && noRead)
+        return UsageError("--dry-run compares with what the printer holds; it cannot go with --no-read");
     std::vector<Change> given, changes, readOnly;
     const usersetup::SetupLists lists = ProgramSetupLists();
     if (parsed.Has("from")) {
@@ -136,30 +194,35 @@ int runWrite(const ParsedOptions& parsed) {
             Error(parsed.Get("from") + ": " + why);
             return kExitBadInput;
         }
-        if (!why.empty()) return UsageError(why);
+        if (!why.empty()) return UsageError(why + SettingSuggestion(change.name));
         names.insert(change.name);
         changes.push_back(std::move(change));
     }
     if (changes.empty() && readOnly.empty() && !defaults)
         return UsageError("name at least one NAME=VALUE, or --defaults or --from FILE");
 
+    if (const int code = LockTarget(options->connection, parsed); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     const bool file =
         session.Kind() == port::PortKind::File || session.Kind() == port::PortKind::OutputFile;
-    const bool readFirst = !noRead && !defaults && !file;
+    if (dryRun && file) return UsageError("--dry-run needs a printer that answers, not a file");
+    // A dry run reads the printer also for --defaults: the diff is against what it holds.
+    const bool readFirst = (!noRead && !defaults && !file) || dryRun;
     if (!readFirst && !readOnly.empty())
         return UsageError(readOnly[0].name + " cannot be changed");
     if (!readFirst && !defaults)
         if (const std::string why = usersetup::MissingCompanion(names, named); !why.empty())
             return UsageError(why);
     StopScope stop(StopMode::AtOnce, "interrupted before anything was written; the printer is unchanged");
-    if (!session.Connect()) return kExitPrinter;
+    SetCancelKeys({{"settings", QJsonValue::Null}});
+    if (!session.Connect()) return SetSessionReason(session, options->connection, false), kExitPrinter;
     usersetup::UserSettings settings;
     if (readFirst) {
         std::vector<int> missing;
         if (!session.Read(settings, lists, options->timeoutMs, missing)) {
+            SetSessionReason(session, options->connection, true);
             Error("the printer did not answer every setting; nothing written (--no-read writes the "
                   "named settings alone)");
             return kExitPrinter;
@@ -174,6 +237,7 @@ int runWrite(const ParsedOptions& parsed) {
             return UsageError(change.name + " cannot be changed (the printer has " + change.name +
                               "=" + DescribedValue(settings, lists, change.name) + ")");
     const std::string stopBitsBefore = readFirst ? DescribedValue(settings, lists, "stop-bits") : "";
+    const usersetup::UserSettings held = settings;
     if (defaults) usersetup::ApplyDefaults(settings, lists);
     for (const Change& change : changes)
         usersetup::ApplySettingText(settings, lists, change.name, change.value);
@@ -182,15 +246,17 @@ int runWrite(const ParsedOptions& parsed) {
         char text[256];
         std::snprintf(text, sizeof text, base::Message(base::kMsgNvMemoryOutOfRange),
                       usersetup::kMaxNvTotalKb);
+        SetReason(base::Reason::TooLarge);
         base::ShowMessage(text);
         return kExitUsage;
     }
+    if (dryRun) return PrintDryRun(held, settings, lists);
     // The warning is for a stop-bit value that changes, not one written back as it was.
     const std::string stopBitsAfter = DescribedValue(settings, lists, "stop-bits");
     if (settings.stopBits != usersetup::kEmpty && stopBitsAfter != stopBitsBefore)
         base::ShowMessage(base::Message(base::kMsgStopBitWarning));
     stop.Change(StopMode::Unstoppable, "the settings are being written; they cannot be stopped");
-    if (!session.Write(settings, lists)) return kExitPrinter;
+    if (!session.Write(settings, lists)) return SetSessionReason(session, options->connection, true), kExitPrinter;
     usersetup::PrepareForWrite(settings);
     PrintSettings(settings, lists);
     return kExitOk;
@@ -200,7 +266,7 @@ const CommandRegistration kWrite{{
     {"setup", "write"},
     "change the printer's user settings",
     "--port P [connection options] [--defaults] [--no-read]\n"
-    "                         [--from FILE] [--timeout MS] NAME=VALUE...",
+    "                         [--from FILE] [--timeout MS] [--dry-run] NAME=VALUE...",
     "Reads the printer's user settings, changes the named ones and writes them back,\n"
     "then prints the settings written. What 'korva setup read' prints is taken back\n"
     "unchanged: korva setup write -p P $(korva setup read -p P)\n"
@@ -215,10 +281,14 @@ const CommandRegistration kWrite{{
         {"no-read", 0, "",
          "do not read first: only the named settings (and\n"
          "margin 0, setup code 0 unless named) are sent"},
+        {"dry-run", 0, "",
+         "read the printer and print what would change\n"
+         "(NAME: HELD -> NEW); nothing is written"},
         {"from", 0, "FILE",
-         "the settings of another printer, as 'korva setup read\n"
-         "--json' printed them (- for standard input); NAME=VALUE\n"
-         "words given as well take precedence"},
+         "the settings of another printer, as 'korva setup read'\n"
+         "printed them, as NAME=VALUE lines or with --json\n"
+         "(- for standard input); NAME=VALUE words given as\n"
+         "well take precedence"},
     }),
     runWrite,
     std::string("Settings:\n") + usersetup::SettingNamesHelp(),

@@ -13,7 +13,8 @@ bool TcpStream::Open() {
     m_LastError = 0;
     m_FailureDetail.clear();
     if (m_Socket.ConnectWithRetry(m_Address, m_Port)) return true;
-    m_LastError = ECONNREFUSED;
+    // Refused, unreachable and timed out are different causes for the user.
+    m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ECONNREFUSED;
     m_Socket.Close();
     return false;
 }

@@ -37,6 +37,9 @@ class SetupSession {
     /// Enter-setup, set-values, leave-setup and the reconnect; false on failure.
     bool Write(UserSettings settings, const SetupLists& lists);
     bool TestPage();
+    /// The system error (errno) of the connection's last failure, 0 when
+    /// none; `hungUp` tells a line that hung up under the exchange.
+    int LastError(bool& hungUp) const;
 
   private:
     struct Parts;
