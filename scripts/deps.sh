@@ -10,7 +10,8 @@ packages=(
   clang libclang-rt-14-dev
   python3 python3-pil
   iproute2 fonts-dejavu-core fonts-nanum
-  dpkg-dev file fakeroot desktop-file-utils appstream man-db groff-base
+  dpkg-dev file fakeroot desktop-file-utils appstream man-db groff-base lintian
+  zsh fish
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -133,14 +133,16 @@ bool SettingStore::ApplySetValues(std::span<const uint8_t> entries, std::string*
         decoded.emplace_back(number, text);
         pos += 1 + params;
     }
-    for (auto& [number, text] : decoded) m_Values[number] = text;
+    for (auto& [number, text] : decoded)
+        if (!m_Fixed.count(number)) m_Values[number] = text;
     return true;
 }
 
 size_t SettingStore::NvGraphicsBytes() const {
     // Setting 2 holds 1..7 for 0, 64, ..., 384 KB.
-    int k = std::stoi(m_Values.at(2));
-    return static_cast<size_t>(k - 1) * 64 * 1024;
+    const std::string& text = m_Values.at(2);
+    if (text.size() != 1 || text[0] < '1' || text[0] > '7') return 0;
+    return static_cast<size_t>(text[0] - '1') * 64 * 1024;
 }
 
 }  // namespace korva::sim

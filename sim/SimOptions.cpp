@@ -107,6 +107,23 @@ const std::vector<Option>& Options() {
          }},
         {"--stall-after-bytes", Arg::Required, "a count",
          [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.stallAfterBytes); }},
+        {"--setting", Arg::Required, "NUMBER=TEXT (a setting number 0..255)",
+         [](SimOptions& o, const QString& v) {
+             const qsizetype eq = v.indexOf('=');
+             bool ok = false;
+             const int number = v.left(eq).toInt(&ok);
+             if (eq < 0 || !ok || number < 0 || number > 255) return false;
+             o.settingAnswers[number] = v.mid(eq + 1).toStdString();
+             return true;
+         }},
+        {"--keep-setting", Arg::Required, "a setting number 0..255",
+         [](SimOptions& o, const QString& v) {
+             bool ok = false;
+             const int number = v.toInt(&ok);
+             if (!ok || number < 0 || number > 255) return false;
+             o.fixedSettings.push_back(number);
+             return true;
+         }},
         {"--state", Arg::Required, "a file",
          [](SimOptions& o, const QString& v) { return o.statePath = v, true; }},
         {"--paper", Arg::Required, "a file",
@@ -194,6 +211,11 @@ QString HelpText() {
         "  --drop-answer-after N    send no answers after the first N\n"
         "  --disconnect-after-bytes N  hang up after N received bytes\n"
         "  --stall-after-bytes N    stop reading after N received bytes\n"
+        "  --setting N=TEXT         answer TEXT for user setting N until a write\n"
+        "                           changes it (repeatable; any text, also one\n"
+        "                           the tool cannot read)\n"
+        "  --keep-setting N         keep user setting N whatever a write says\n"
+        "                           (repeatable)\n"
         "\n"
         "Output:\n"
         "  --state FILE             rewrite FILE (atomically) as JSON on every change:\n"

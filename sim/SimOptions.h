@@ -2,7 +2,9 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "NetworkConfig.h"
 #include "Printer.h"
@@ -37,6 +39,10 @@ struct SimOptions {
     QString statePath;
     QString paperPath;
     size_t recordLimit = 1 << 20;
+    /// Answer texts that replace the factory ones, by setting number (any
+    /// text, so a test can give an answer outside the lists or a malformed one).
+    std::map<int, std::string> settingAnswers;
+    std::vector<int> fixedSettings;  ///< settings a write leaves as they are
 };
 
 /// Parses the arguments after the program name; false with a message on error.

@@ -74,6 +74,9 @@ int main(int argc, char** argv) {
     QuitOnSignals(*app);
 
     Printer printer(options.series, options.network, options.faults, options.recordLimit);
+    for (const auto& [number, text] : options.settingAnswers)
+        printer.Settings().SetAnswer(number, text);
+    for (int number : options.fixedSettings) printer.Settings().KeepFixed(number);
     std::unique_ptr<PaperRenderer> paper;
     if (!options.paperPath.isEmpty()) paper = std::make_unique<PaperRenderer>(options.paperPath);
     StateWriter writer(printer, options.statePath, paper.get());

@@ -98,7 +98,7 @@ IniFile IniFile::Parse(std::string_view text) {
 
         const std::string_view line = Trim(raw);
         if (line.empty()) continue;
-        if (line.find('\0') != std::string_view::npos) {
+        if (line.size() > kMaxLineBytes || line.find('\0') != std::string_view::npos) {
             ++ini.m_Skipped;
         } else if (line.front() == ';' || line.front() == '#') {
             current->lines.push_back({true, std::string(line), {}});
@@ -175,7 +175,8 @@ bool IniFile::Set(std::string_view section, std::string_view key, std::string_vi
                        key.find('=') == std::string_view::npos && key.front() != '[' &&
                        key.front() != ';' && key.front() != '#';
     const bool valueOk = !HasLineBreakOrNul(value) && !HasOuterBlank(value);
-    if (!sectionOk || !keyOk || !valueOk) return false;
+    const bool fits = section.size() + 2 <= kMaxLineBytes && key.size() + value.size() + 1 <= kMaxLineBytes;
+    if (!sectionOk || !keyOk || !valueOk || !fits) return false;
 
     Section& target = SectionFor(section);
     for (Line& line : target.lines) {

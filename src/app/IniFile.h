@@ -14,6 +14,10 @@ namespace korva::app {
 /// Comment lines (';' or '#') are kept so a save does not lose them.
 class IniFile {
 public:
+    /// Longest line read: a name or setting is a few words, and a longer
+    /// value (a megabyte "model name") would only swell the windows showing it.
+    static constexpr size_t kMaxLineBytes = 4096;
+
     struct Line {
         bool comment = false;  ///< a comment line: `key` holds the whole text
         std::string key;
@@ -25,7 +29,7 @@ public:
     };
 
     /// Parses INI text: CRLF, LF or CR line ends, a UTF-8 or UTF-16LE byte
-    /// order mark tolerated. A repeated section is merged into the first one;
+    /// order mark tolerated; lines over kMaxLineBytes are skipped. A repeated section is merged into the first one;
     /// a repeated key keeps its first value for lookups, as on Windows.
     static IniFile Parse(std::string_view text);
 
@@ -37,8 +41,8 @@ public:
 
     /// Sets or adds a key. Refuses (false) names and values the file could
     /// not read back: line breaks or NUL anywhere, ']' in a section name,
-    /// '=' in a key, keys that would read as a comment or a header, and
-    /// blanks at either end of a name.
+    /// '=' in a key, keys that would read as a comment or a header, blanks
+    /// at either end of a name, and lines longer than kMaxLineBytes.
     bool Set(std::string_view section, std::string_view key, std::string_view value);
 
     /// Removes every occurrence of the key; false when there was none.

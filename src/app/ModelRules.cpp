@@ -1,13 +1,6 @@
 #include "app/ModelRules.h"
 
 namespace korva::app {
-namespace {
-
-// Profiles are edited by hand; a runaway list is cut here.
-constexpr int kMaxProfileModels = 256;
-
-}  // namespace
-
 ConnectPortKind PortKindForModel(std::string_view model, int modelClass) {
     if (model.ends_with("E-II")) return kConnectEthernet;
     if (model.ends_with("II") && (modelClass == 1 || modelClass == 3)) return kConnectUsb;

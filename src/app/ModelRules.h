@@ -36,6 +36,9 @@ const std::vector<std::string>& BuiltInModels();
 /// section yields none.
 std::vector<std::string> ModelList(const base::Profile& profile);
 
+/// Profiles are edited by hand; a runaway model list is cut after this many.
+inline constexpr int kMaxProfileModels = 256;
+
 /// Baud rates offered: before any model, and after choosing a serial model
 /// of a class (class 2 runs at most 38400).
 std::vector<int> InitialBaudRates();

@@ -1,9 +1,12 @@
 #include "base/ErrorLog.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdarg>
+#include <cstring>
 
 #include "base/RegularFile.h"
 
@@ -32,8 +35,19 @@ int CErrorLog::OpenLog(const std::string& fileName) {
     // Never written through a link nor into a FIFO: such a file keeps the log off.
     const RegularFileResult file = OpenRegularFile(fileName, O_WRONLY | O_CREAT);
     m_Problem = file.problem;
-    if (!file.ok()) return 0;
+    if (!file.ok()) {
+        if (m_Problem.empty()) m_Problem = std::string("cannot be written (") + std::strerror(file.error) + ")";
+        return 0;
+    }
+    // Emptying a file that has other names would empty them too.
+    struct stat opened {};
+    if (::fstat(file.fd, &opened) == 0 && opened.st_nlink > 1) {
+        ::close(file.fd);
+        m_Problem = "has other names (hard links)";
+        return 0;
+    }
     if (::ftruncate(file.fd, 0) != 0 || (m_File = ::fdopen(file.fd, "wb")) == nullptr) {
+        m_Problem = std::string("cannot be written (") + std::strerror(errno) + ")";
         ::close(file.fd);
         return 0;
     }

@@ -20,8 +20,8 @@ public:
     /// Creates (replaces) the file; 1 on success, else 0 and logging stays off.
     /// A symbolic link or anything but a regular file there is left alone.
     int OpenLog(const std::string& fileName);
-    /// Why the last OpenLog refused an existing file ("is a symbolic link",
-    /// "is not a regular file"), or "".
+    /// Why the last OpenLog failed ("is a symbolic link", "is not a regular
+    /// file", "has other names (hard links)", "cannot be written (...)"), or "".
     const std::string& Problem() const { return m_Problem; }
     /// Writes "[YYYY/MM/DD hh:mm:ss] " + formatted text + "\r\n"; no-op while closed.
     void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));

@@ -15,6 +15,7 @@
 #include "cli/NumberText.h"
 #include "cli/Output.h"
 #include "cli/PendingFile.h"
+#include "cli/RunReason.h"
 #include "logo/LogoBitmap.h"
 #include "logo/LogoFile.h"
 #include "logo/LogoGeometry.h"
@@ -64,7 +65,9 @@ int Parse(const ParsedOptions& options, ConvertArgs& out) {
 bool Load(logo::CLogoBitmap& bitmap, const std::string& path, logo::BitmapError& error) {
     if (path != "-") return logo::LoadLogoFile(bitmap, path, error);
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(std::cin), {}};
-    if (bitmap.LoadDecoded(logo::DecodeLogoBytes(std::move(bytes)))) return true;
+    logo::BitmapDecodeResult decoded = logo::DecodeLogoBytes(std::move(bytes));
+    logo::LogDecoderWords("standard input", decoded);
+    if (bitmap.LoadDecoded(std::move(decoded))) return true;
     error = bitmap.LastError();
     return false;
 }
@@ -100,14 +103,12 @@ int Run(const ParsedOptions& options) {
     logo::CLogoBitmap bitmap;
     logo::BitmapError error;
     if (!Load(bitmap, a.input, error)) {
-        const std::string reason = logo::DescribeBitmapError(error);
-        if (error.kind == logo::BitmapErrorKind::FileUnreadable)
-            Error(reason);
-        else
-            Error(inputName + ": not a usable bitmap: " + reason);
+        SetReason(logo::RefusalReason(error), Subject::File, inputName);
+        Error(logo::DescribeRefusal(inputName, error));
         return kExitBadInput;
     }
     if (!logo::HeaderCanCarry(bitmap.width(), bitmap.height(), a.options.grayPrinting)) {
+        SetReason(base::Reason::TooLarge, Subject::File, inputName);
         Error(inputName + ": an image of " + std::to_string(bitmap.width()) + " x " +
               std::to_string(bitmap.height()) + " pixels is too large for the printer's " +
               (a.options.grayPrinting ? "gray" : "1-bit") + " image header");

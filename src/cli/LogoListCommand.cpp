@@ -49,12 +49,14 @@ int Run(const ParsedOptions& options) {
     logo::LogoList list;
     logo::LogoListEditor editor(
         list, logoOptions,
-        [&reasons](const std::string& path) {
-            logo::LogoFileInfo info = logo::ProbeLogoFileInfo(path);
+        [&reasons](const std::string& path, const logo::ImageSizeCheck& check) {
+            logo::LogoFileInfo info = logo::ProbeLogoFileInfo(path, check);
             if (!info.ok()) reasons[path] = logo::DescribeBitmapError(info.error);
             return info;
         },
-        [](int message, logo::LogoNoticeIcon) { Note(base::Message(message)); });
+        [](int message, logo::LogoNoticeIcon, const std::string&) {
+            if (message != logo::kNoLogoMessage) Note(base::Message(message));
+        });
     editor.LoadFromProfile(profile);
 
     QJsonArray refused;

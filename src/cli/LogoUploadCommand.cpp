@@ -101,32 +101,50 @@ int listFiles(const UploadArgs& args, std::vector<InputFile>& inputs,
         Error(base::Message(base::kMsgCantReadMoreFiles));
         return kExitBadInput;
     }
+    const bool gray = args.options.grayPrinting;
+    const int64_t capacity = int64_t{logo::kNvCapacityKB} * 1024;
     int64_t total = 0;
     for (size_t i = 0; i < args.files.size(); ++i) {
         const std::string& path = args.files[i];
+        const int number = static_cast<int>(i) + 1;
+        bool center = args.centerAll;
+        for (int n : args.center) center = center || n == number;
+        // What the image takes once converted: centring widens a 1-bit image.
+        auto stored = [&](int64_t width, int64_t height) {
+            return center && !gray ? logo::CentredNvImageBytes(width, height, args.options.maxPrintableWidth)
+                                   : logo::NvImageBytes(width, height, gray);
+        };
+        auto overBudget = [&](int64_t bytes) {
+            return std::string(base::Message(base::kMsgNvAreaTooSmall)) + " (the logos need " +
+                   std::to_string(total + bytes) + " bytes, the NV area holds " + std::to_string(capacity) + ")";
+        };
+        // Read once (a FIFO has no second time); the upload reads the same bytes again.
         InputFile& input = inputs.emplace_back();
         if (!input.Read(path)) return kExitBadInput;
-        const logo::BitmapDecodeResult probe =
-            logo::DecodeLogoBytes(std::vector<uint8_t>(input.Bytes()));
+        const std::string suffix = std::filesystem::path(path).extension().string();
+        // Checked with the header's size, before a picture's pixels are unpacked.
+        const logo::BitmapDecodeResult probe = logo::ProbeLogoBytes(
+            std::vector<uint8_t>(input.Bytes()), suffix.empty() ? suffix : suffix.substr(1),
+            [&](int width, int height) {
+                if (!logo::HeaderCanCarry(width, height, gray)) return std::string();
+                const int64_t bytes = stored(width, height);
+                return total + bytes > capacity ? overBudget(bytes) : std::string();
+            });
+        logo::LogDecoderWords(input.Name(), probe);
         if (!probe.ok()) {
-            SetReason(base::Reason::BadInput, Subject::File, input.Name());
-            Error(input.Name() + ": " + probe.error.reason);
+            SetReason(logo::RefusalReason(probe.error), Subject::File, input.Name());
+            Error(logo::DescribeRefusal(input.Name(), probe.error));
             return kExitBadInput;
         }
         const std::string copy = input.Path();
         if (copy.empty()) return kExitBadInput;
-        const int64_t size = logo::NvImageBytes(probe.bitmap.width, probe.bitmap.height,
-                                                args.options.grayPrinting);
-        total += size;
-        if (total > int64_t{logo::kNvCapacityKB} * 1024) {
+        const int64_t size = logo::NvImageBytes(probe.bitmap.width, probe.bitmap.height, gray);
+        if (const int64_t bytes = stored(probe.bitmap.width, probe.bitmap.height); total + bytes > capacity) {
             SetReason(base::Reason::TooLarge);
-            Error(path + ": " + base::Message(base::kMsgNvAreaTooSmall) + " (" + std::to_string(total) +
-                  " bytes of " + std::to_string(logo::kNvCapacityKB) + " KB)");
+            Error(input.Name() + ": " + overBudget(bytes));
             return kExitBadInput;
         }
-        const int number = static_cast<int>(i) + 1;
-        bool center = args.centerAll;
-        for (int n : args.center) center = center || n == number;
+        total += stored(probe.bitmap.width, probe.bitmap.height);
         const std::string name = path == "-" ? input.Name() : std::filesystem::path(path).filename().string();
         entries.push_back({number, name, copy, static_cast<long>(size), center});
     }

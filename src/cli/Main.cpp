@@ -1,4 +1,6 @@
 // korva: command-line front end over the tool's engines.
+#include <QString>
+#include <QtGlobal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 
 #include "base/ErrorLog.h"
 #include "cli/Command.h"
+#include "cli/Completion.h"
 #include "cli/Help.h"
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
@@ -135,6 +138,8 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, Out
 }
 
 int Dispatch(std::vector<std::string> args) {
+    // The shells' completion scripts ask here; never listed in the help.
+    if (!args.empty() && args[0] == kCompleteWord) return PrintCompletions({args.begin() + 1, args.end()});
     // Options before the command word: the common ones, --help, --version.
     OutputMode mode;
     mode.json = WantsJson(args);
@@ -204,6 +209,11 @@ void KeepStandardStreams() {
 int main(int argc, char** argv) {
     using namespace korva::cli;
     KeepStandardStreams();
+    // Qt's own lines (and the image libraries' under it) are technical: shown
+    // with -v like the error log's, never on a quiet or JSON run.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+        Verbose(text.trimmed().toStdString());
+    });
     int code = Dispatch(std::vector<std::string>(argv + 1, argv + argc));
     PrintJsonFailure(code);
     if (const std::string line = ReasonLine(code); !line.empty()) Error(line);

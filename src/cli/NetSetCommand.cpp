@@ -80,15 +80,14 @@ int RunNetSet(const ParsedOptions& options) {
     std::string answeredBy;
     switch (change.GetOutcome()) {
         case netcfg::NetSettingChange::Outcome::Applied:
-            if (change.Answered()) {
-                answeredBy = change.AnswerReply()->sender;
-                Note("answered by " + netcfg::formatMac(request.settings.mac) + " from " +
-                     answeredBy);
-                code = kExitOk;
-                break;
-            }
+            answeredBy = change.AnswerReply()->sender;
+            Note("answered by " + netcfg::formatMac(request.settings.mac) + " from " + answeredBy);
+            code = kExitOk;
+            break;
+        case netcfg::NetSettingChange::Outcome::NoAnswer:
             SetReason(base::Reason::NoAnswer);
-            Error("no printer answered the change for " + mac + IgnoredReplies(change));
+            Error("no printer answered the change for " + mac + "; nothing was applied" +
+                  IgnoredReplies(change));
             break;
         case netcfg::NetSettingChange::Outcome::Refused:
             code = kExitUsage;
@@ -112,7 +111,8 @@ const CommandRegistration kNetSet{{
     "                     [--broadcast ADDR]",
     "Sends the change to the printer with that MAC, waits up to one second for its\n"
     "answer (a reply carrying that MAC; others are ignored), then sends the apply;\n"
-    "the printer beeps and switches itself off.\n"
+    "the printer beeps and switches itself off. Without that answer no apply is\n"
+    "sent and the printer keeps its settings.\n"
     "The IP address and gateway must end in 1..254, the TCP port lie in 1024..65534.\n"
     "Exit code 1 when no printer answered the change.",
     WithNetEndpointOptions({

@@ -44,7 +44,8 @@ Recorded WatchedFailure() {
 Recorded RunFailure(int exitCode) {
     if (g_Recorded.reason != Reason::None) return g_Recorded;
     switch (exitCode) {
-        case kExitOk: return {};
+        case kExitOk:
+        case kExitReadUnknowns: return {};  // read: the warnings said what is unknown
         case kExitUsage: return Of(Reason::Usage);
         case kExitBadInput: return Of(Reason::BadInput);
         case kExitInterrupt:

@@ -11,6 +11,7 @@
 #include "cli/SetupCommand.h"
 #include "cli/Signals.h"
 #include "cli/TargetLock.h"
+#include "usersetup/SettingNames.h"
 #include "usersetup/SetupSession.h"
 
 namespace korva::cli {
@@ -43,7 +44,9 @@ int runRead(const ParsedOptions& parsed) {
     }
     if (!complete) return SetSessionReason(session, options->connection, true), kExitPrinter;
     PrintSettings(settings, lists);
-    return kExitOk;
+    const std::vector<std::string> unknown = usersetup::UnknownSettings(settings, lists);
+    for (const std::string& warning : unknown) Note("warning: " + warning);
+    return unknown.empty() ? kExitOk : kExitReadUnknowns;
 }
 
 const CommandRegistration kRead{{
@@ -51,7 +54,9 @@ const CommandRegistration kRead{{
     "read the printer's user settings",
     "--port P [connection options] [--timeout MS]",
     "Reads the printer's user settings and prints them as NAME=VALUE lines, which\n"
-    "'korva setup write' takes back unchanged.",
+    "'korva setup write' takes back unchanged. A setting whose answer is no value\n"
+    "the printer takes is printed as NAME=unknown with a warning, and the exit\n"
+    "code is 4 (read, with unknowns).",
     SetupOptionSpecs({}),
     runRead,
 }};

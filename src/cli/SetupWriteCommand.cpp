@@ -1,8 +1,9 @@
 // korva setup write: changes user settings. The printer's current settings
 // are read first, so the ones not named keep their values (the margin and the
-// setup code are always part of the command). What `korva setup read`
-// prints is taken back unchanged: a read-only value equal to the printer's
-// is skipped.
+// setup code are always part of the command), and read again after the write
+// to confirm it. What `korva setup read` prints is taken back unchanged: a
+// read-only value, or one outside the tool's lists, equal to the printer's is
+// skipped.
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -59,8 +60,7 @@ std::string DescribedValue(const usersetup::UserSettings& settings,
 
 /// The settings of another printer in either form `korva setup read`
 /// prints: NAME=VALUE lines (the default), or its JSON ({"settings":
-/// {NAME:VALUE,...}}, with or without the rest). Read-only settings are left
-/// out, as another printer cannot take them. nullopt after saying why.
+/// {NAME:VALUE,...}}, with or without the rest). nullopt after saying why.
 std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
     InputFile input;
     if (!input.Read(path)) return std::nullopt;
@@ -82,8 +82,7 @@ std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
             if (eq == std::string::npos || eq == 0)
                 return refuse("line " + std::to_string(lineNumber) +
                               " is not NAME=VALUE (nor is the file the JSON of 'korva setup read --json')");
-            Change change{line.substr(0, eq), line.substr(eq + 1)};
-            if (!IsReadOnly(change.name)) changes.push_back(std::move(change));
+            changes.push_back({line.substr(0, eq), line.substr(eq + 1)});
         }
         return changes;
     }
@@ -102,24 +101,25 @@ std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
         // The setup code comes as its value; `setup-code=` takes hexadecimal digits.
         if (whole && it.key() == QStringLiteral("setup-code"))
             value = QString::number(it.value().toInteger(), 16).toUpper().toStdString();
-        Change change{it.key().toStdString(), value};
-        if (!IsReadOnly(change.name)) changes.push_back(std::move(change));
+        changes.push_back({it.key().toStdString(), value});
     }
     return changes;
 }
 
-/// A refused answer for a setting every command carries: writing would put
-/// the starting value (0) in its place. "" when there is none.
-std::string UnreadableAlwaysSent(const usersetup::SetupSession& session,
-                                 const std::set<std::string>& named) {
-    for (const usersetup::SettingReply& reply : session.Refused())
-        for (const usersetup::AlwaysSent& always : usersetup::kAlwaysSent)
-            if (reply.number == always.number && named.count(always.name) == 0)
-                return std::string("the printer's ") + always.name + " (setting " +
-                       std::to_string(always.number) + ") could not be read from its answer \"" +
-                       reply.data + "\"; nothing written (name " + always.name +
-                       "=... to write it)";
-    return "";
+/// A named value the tool does not write (a density or speed outside its
+/// lists, as `setup read` prints the printer's own): taken only when it is
+/// what the printer already has, so the round trip passes.
+struct AsPrinter {
+    Change change;
+    std::string why;
+};
+
+/// Where a NAME=VALUE came from, for the exit code of a refusal.
+int Refuse(bool fromFile, const std::string& file, const std::string& why) {
+    if (!fromFile) return UsageError(why);
+    SetReason(base::Reason::BadInput, Subject::File, file);
+    Error(file + ": " + why);
+    return kExitBadInput;
 }
 
 /// " (did you mean paper-width?)" for a mistyped setting name, else "".
@@ -162,13 +162,16 @@ int runWrite(const ParsedOptions& parsed) {
     if (!options) return kExitUsage;
     const bool defaults = parsed.Has("defaults");
     const bool noRead = parsed.Has("no-read");
+    const bool skipUnknown = parsed.Has("skip-unknown");
     const bool dryRun = parsed.Has("dry-run");
     if (dryRun && noRead)
         return UsageError("--dry-run compares with what the printer holds; it cannot go with --no-read");
-    std::vector<Change> given, changes, readOnly;
+    const std::string fromPath = parsed.Has("from") ? parsed.Get("from") : "";
+    std::vector<Change> given, changes, readOnly, fileReadOnly;
+    std::vector<AsPrinter> asPrinter;
     const usersetup::SetupLists lists = ProgramSetupLists();
     if (parsed.Has("from")) {
-        std::optional<std::vector<Change>> fromFile = SettingsFromFile(parsed.Get("from"));
+        std::optional<std::vector<Change>> fromFile = SettingsFromFile(fromPath);
         if (!fromFile) return kExitBadInput;
         given = std::move(*fromFile);
     }
@@ -178,32 +181,51 @@ int runWrite(const ParsedOptions& parsed) {
         if (eq == std::string::npos) return UsageError("unexpected argument " + arg);
         given.push_back({arg.substr(0, eq), arg.substr(eq + 1)});
     }
+    StderrMessages messages;
     // Every value is checked, and what goes together is complete, before
     // anything goes to the printer.
     usersetup::UserSettings named;
     std::set<std::string> names;
+    bool nvFromFile = false;
     for (size_t i = 0; i < given.size(); ++i) {
         Change& change = given[i];
+        const bool inFile = i < fromFileCount;
+        if (change.value == usersetup::kUnknownText) {
+            if (skipUnknown) continue;
+            return Refuse(inFile, fromPath,
+                          change.name + "=unknown: the printer it was read from could not say "
+                          "it; nothing written (--skip-unknown leaves such settings out)");
+        }
         if (IsReadOnly(change.name)) {
-            readOnly.push_back(std::move(change));
+            (inFile ? fileReadOnly : readOnly).push_back(std::move(change));
             continue;
         }
         const std::string why =
             usersetup::ApplySettingText(named, lists, change.name, change.value);
-        if (!why.empty() && i < fromFileCount) {
-            Error(parsed.Get("from") + ": " + why);
-            return kExitBadInput;
+        if (!why.empty() && !inFile && usersetup::SettingNumberOf(change.name) != 0) {
+            asPrinter.push_back({std::move(change), why});
+            continue;
         }
-        if (!why.empty()) return UsageError(why + SettingSuggestion(change.name));
+        if (!why.empty()) return Refuse(inFile, fromPath, why + SettingSuggestion(change.name));
+        if (inFile && (change.name == "nv-user" || change.name == "nv-graphic")) nvFromFile = true;
         names.insert(change.name);
         changes.push_back(std::move(change));
     }
-    if (changes.empty() && readOnly.empty() && !defaults)
+    if (changes.empty() && readOnly.empty() && asPrinter.empty() && !defaults)
         return UsageError("name at least one NAME=VALUE, or --defaults or --from FILE");
+    if (!usersetup::NvMemoryTotalFits(named)) {
+        char text[256];
+        std::snprintf(text, sizeof text, base::Message(base::kMsgNvMemoryOutOfRange),
+                      usersetup::kMaxNvTotalKb);
+        if (nvFromFile) return Refuse(true, fromPath, text);
+        base::ShowMessage(text);
+        return kExitUsage;
+    }
+    if (const std::string why = usersetup::ColumnsConflict(names, named); !why.empty())
+        return UsageError(why);
 
     if (const int code = LockTarget(options->connection, parsed); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
-    StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     const bool file =
         session.Kind() == port::PortKind::File || session.Kind() == port::PortKind::OutputFile;
@@ -212,6 +234,7 @@ int runWrite(const ParsedOptions& parsed) {
     const bool readFirst = (!noRead && !defaults && !file) || dryRun;
     if (!readFirst && !readOnly.empty())
         return UsageError(readOnly[0].name + " cannot be changed");
+    if (!readFirst && !asPrinter.empty()) return UsageError(asPrinter[0].why);
     if (!readFirst && !defaults)
         if (const std::string why = usersetup::MissingCompanion(names, named); !why.empty())
             return UsageError(why);
@@ -227,21 +250,27 @@ int runWrite(const ParsedOptions& parsed) {
                   "named settings alone)");
             return kExitPrinter;
         }
-        if (const std::string why = UnreadableAlwaysSent(session, names); !why.empty()) {
-            Error(why);
-            return kExitPrinter;
-        }
     }
     for (const Change& change : readOnly)
         if (DescribedValue(settings, lists, change.name) != change.value)
             return UsageError(change.name + " cannot be changed (the printer has " + change.name +
                               "=" + DescribedValue(settings, lists, change.name) + ")");
+    for (const AsPrinter& value : asPrinter)
+        if (DescribedValue(settings, lists, value.change.name) != value.change.value)
+            return UsageError(value.why);
+    for (const Change& change : fileReadOnly)
+        if (DescribedValue(settings, lists, change.name) != change.value)
+            Note("warning: " + fromPath + ": " + change.name + "=" + change.value +
+                 " cannot be written; the printer keeps " + change.name + "=" +
+                 DescribedValue(settings, lists, change.name));
     const std::string stopBitsBefore = readFirst ? DescribedValue(settings, lists, "stop-bits") : "";
     const usersetup::UserSettings held = settings;
     if (defaults) usersetup::ApplyDefaults(settings, lists);
     for (const Change& change : changes)
         usersetup::ApplySettingText(settings, lists, change.name, change.value);
     usersetup::FillCompanions(settings);
+    if (const std::string why = usersetup::ColumnsConflict(names, settings); !why.empty())
+        return UsageError(why);
     if (!usersetup::NvMemoryTotalFits(settings)) {
         char text[256];
         std::snprintf(text, sizeof text, base::Message(base::kMsgNvMemoryOutOfRange),
@@ -250,6 +279,11 @@ int runWrite(const ParsedOptions& parsed) {
         base::ShowMessage(text);
         return kExitUsage;
     }
+    if (const std::string why = usersetup::UnwritableSetting(settings); !why.empty()) {
+        const char* name = settings.unknown.count(usersetup::kLeftMargin) ? "margin" : "setup-code";
+        Error(why + "; nothing written (name " + name + "=... to write it)");
+        return kExitPrinter;
+    }
     if (dryRun) return PrintDryRun(held, settings, lists);
     // The warning is for a stop-bit value that changes, not one written back as it was.
     const std::string stopBitsAfter = DescribedValue(settings, lists, "stop-bits");
@@ -257,6 +291,23 @@ int runWrite(const ParsedOptions& parsed) {
         base::ShowMessage(base::Message(base::kMsgStopBitWarning));
     stop.Change(StopMode::Unstoppable, "the settings are being written; they cannot be stopped");
     if (!session.Write(settings, lists)) return SetSessionReason(session, options->connection, true), kExitPrinter;
+    if (!file && !parsed.Has("no-verify")) {
+        // The write is confirmed by the printer's own answers, read again.
+        stop.Change(StopMode::AtOnce,
+                    "interrupted while reading the settings back; they were written, not checked");
+        std::vector<usersetup::ReadBackDifference> differences;
+        if (!session.ReadBack(lists, options->timeoutMs, differences)) {
+            SetSessionReason(session, options->connection, true);
+            Error("the settings were written, but reading them back failed");
+            return kExitPrinter;
+        }
+        if (!differences.empty()) {
+            std::string text = usersetup::DescribeDifferences(differences);
+            text.pop_back();
+            Error("the printer does not hold what was written:\n" + text);
+            return kExitPrinter;
+        }
+    }
     usersetup::PrepareForWrite(settings);
     PrintSettings(settings, lists);
     return kExitOk;
@@ -273,7 +324,12 @@ const CommandRegistration kWrite{{
     "Settings that go together (paper-type and density, bell and bell-times,\n"
     "nv-user and nv-graphic, paper-width=58 and columns) are taken from the\n"
     "printer's answers when only one is named, and must both be named with\n"
-    "--no-read. paper-width=58 alone keeps the printer's columns, else 32.",
+    "--no-read. paper-width=58 alone keeps the printer's columns, else 32;\n"
+    "columns=30|32 is for 58 mm paper and is refused with 80 mm paper.\n"
+    "Settings not named are written back as the printer answered them; one it\n"
+    "answered with no value it takes is left out, and an unreadable margin or\n"
+    "setup code refuses the write until it is named. After the write the\n"
+    "settings are read back and compared (--no-verify skips this).",
     SetupOptionSpecs({
         {"defaults", 0, "",
          "start from the factory settings instead of the\n"
@@ -281,14 +337,21 @@ const CommandRegistration kWrite{{
         {"no-read", 0, "",
          "do not read first: only the named settings (and\n"
          "margin 0, setup code 0 unless named) are sent"},
-        {"dry-run", 0, "",
-         "read the printer and print what would change\n"
-         "(NAME: HELD -> NEW); nothing is written"},
         {"from", 0, "FILE",
          "the settings of another printer, as 'korva setup read'\n"
          "printed them, as NAME=VALUE lines or with --json\n"
          "(- for standard input); NAME=VALUE words given as\n"
          "well take precedence"},
+        {"dry-run", 0, "",
+         "read the printer and print what would change\n"
+         "(NAME: HELD -> NEW); nothing is written"},
+        {"skip-unknown", 0, "",
+         "leave out settings given as 'unknown' (what 'setup\n"
+         "read' prints for an answer it could not read)\n"
+         "instead of refusing them"},
+        {"no-verify", 0, "",
+         "do not read the settings back after writing them\n"
+         "(by default every setting written is compared)"},
     }),
     runWrite,
     std::string("Settings:\n") + usersetup::SettingNamesHelp(),

@@ -101,8 +101,7 @@ BitmapError CheckGeometry(const Layout& l) {
         return {BitmapErrorKind::BadDimensions, "height is " + std::to_string(l.height)};
     const int64_t height = l.height < 0 ? -l.height : l.height;
     if (l.width > kMaxBitmapSide || height > kMaxBitmapSide || l.width * height > kMaxBitmapPixels)
-        return {BitmapErrorKind::TooLarge, "the image of " + std::to_string(l.width) + " x " +
-                                               std::to_string(height) + " pixels is too large"};
+        return {BitmapErrorKind::TooLarge, TooLargeReason(l.width, height)};
     const int bpp = l.bitsPerPixel;
     if (bpp > 32)
         return {BitmapErrorKind::TooManyBitsPerPixel,
@@ -298,6 +297,12 @@ BitmapDecodeResult DecodeBitmap(std::span<const uint8_t> file) { return Decode(f
 
 BitmapDecodeResult DecodeBitmap(std::vector<uint8_t>&& file) {
     return Decode({file.data(), file.size()}, &file);
+}
+
+std::string TooLargeReason(int64_t width, int64_t height) {
+    return "the image of " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels is too large (at most " + std::to_string(kMaxBitmapPixels) + " pixels and " +
+           std::to_string(kMaxBitmapSide) + " a side)";
 }
 
 std::string DescribeBitmapError(const BitmapError& error) {

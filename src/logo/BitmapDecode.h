@@ -3,6 +3,7 @@
 // colour table and channel masks, or into a typed refusal with a reason a
 // person can act on. Reads nothing outside the given bytes.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ enum class BitmapErrorKind {
     BadPixelOffset,          ///< pixel data starts inside the headers or past the end
     BadRle,                  ///< a run or jump passes the last row, or the data ends early
     IndexBeyondColourTable,  ///< a pixel names a colour the table does not have
+    Damaged,                 ///< a picture whose structure or decoder reports corrupt data
 };
 
 struct BitmapError {
@@ -69,6 +71,8 @@ struct DecodedBitmap {
 struct BitmapDecodeResult {
     DecodedBitmap bitmap;
     BitmapError error;
+    std::string decoderWords;  ///< what a picture's decoder said while reading, lines joined by "; "
+
     bool ok() const { return error.kind == BitmapErrorKind::None; }
 };
 
@@ -82,6 +86,12 @@ inline constexpr int64_t kMaxBitmapSide = 0xFFFF * 8;
 BitmapDecodeResult DecodeBitmap(std::span<const uint8_t> file);
 /// The same, taking the file's buffer: uncompressed rows are used in place.
 BitmapDecodeResult DecodeBitmap(std::vector<uint8_t>&& file);
+
+/// Says why an image of width x height pixels cannot be taken, or "" when it can.
+using ImageSizeCheck = std::function<std::string(int width, int height)>;
+
+/// Why an image beyond kMaxBitmapPixels or kMaxBitmapSide is refused, with the limits.
+std::string TooLargeReason(int64_t width, int64_t height);
 
 /// Text of an error for messages: "<reason>" or a generic line when empty.
 std::string DescribeBitmapError(const BitmapError& error);

@@ -6,6 +6,9 @@
 #include <QImageReader>
 #include <cstring>
 
+#include "logo/DecoderWords.h"
+#include "logo/PictureIntegrity.h"
+
 namespace korva::logo {
 namespace {
 
@@ -21,10 +24,23 @@ BitmapError CheckSize(const QSize& size) {
         return {BitmapErrorKind::BadDimensions,
                 "the picture is " + std::to_string(w) + " x " + std::to_string(h) + " pixels"};
     if (w > kMaxBitmapSide || h > kMaxBitmapSide || w * h > kMaxBitmapPixels)
-        return {BitmapErrorKind::TooLarge, "the image of " + std::to_string(w) + " x " +
-                                               std::to_string(h) + " pixels is too large"};
+        return {BitmapErrorKind::TooLarge, TooLargeReason(w, h)};
     return {};
 }
+
+// A reader over the file's bytes, which `buffer` holds without a copy.
+void OpenReader(QBuffer& buffer, QImageReader& reader, std::span<const uint8_t> file, std::string_view hint) {
+    buffer.setData(QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()),
+                                           static_cast<qsizetype>(file.size())));
+    buffer.open(QIODevice::ReadOnly);
+    reader.setDevice(&buffer);
+    // Tried first; the bytes still decide when that format does not read them.
+    if (!hint.empty()) reader.setFormat(QByteArray(hint.data(), static_cast<qsizetype>(hint.size())).toLower());
+    reader.setAllocationLimit(kImageDecodeLimitMB);
+    reader.setAutoTransform(true);  // a photo's orientation tag, as viewers show it
+}
+
+const char* const kNotReadable = "the file is neither a bitmap nor a picture format this system reads";
 
 // The picture's pixels over white, as the rows of a 24-bit bitmap (blue,
 // green, red; rows padded to 4 bytes), stored top-down.
@@ -65,31 +81,57 @@ DecodedBitmap ToBitmap(const QImage& picture) {
 
 }  // namespace
 
-BitmapDecodeResult DecodeImageFile(std::span<const uint8_t> file) {
-    if (file.empty()) return Fail(BitmapErrorKind::Truncated, "the file is empty");
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()),
-                                                     static_cast<qsizetype>(file.size()));
+ImageHeader ReadImageHeader(std::span<const uint8_t> file, std::string_view formatHint) {
+    ImageHeader header;
+    if (file.empty()) {
+        header.error = {BitmapErrorKind::Truncated, "the file is empty"};
+        return header;
+    }
+    DecoderWords words;
     QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAllocationLimit(kImageDecodeLimitMB);
-    reader.setAutoTransform(true);  // a photo's orientation tag, as viewers show it
-    if (!reader.canRead())
-        return Fail(BitmapErrorKind::NotBitmap,
-                    "the file is neither a bitmap nor a picture format this system reads");
+    QImageReader reader;
+    OpenReader(buffer, reader, file, formatHint);
+    if (!reader.canRead()) {
+        header.error = {BitmapErrorKind::NotBitmap, kNotReadable};
+        return header;
+    }
+    QSize size = reader.size();
+    if (!size.isValid()) return header;  // known only once decoded
+    if (reader.transformation().testFlag(QImageIOHandler::TransformationRotate90)) size.transpose();
+    header.error = CheckSize(size);
+    header.width = size.width();
+    header.height = size.height();
+    return header;
+}
+
+BitmapDecodeResult DecodeImageFile(std::span<const uint8_t> file, std::string_view formatHint) {
+    if (file.empty()) return Fail(BitmapErrorKind::Truncated, "the file is empty");
+    // A file that ends early is refused before a decoder fills in what is missing.
+    if (BitmapError whole = CheckPictureWhole(file); whole.kind != BitmapErrorKind::None)
+        return Fail(whole.kind, whole.reason);
+    DecoderWords words;
+    QBuffer buffer;
+    QImageReader reader;
+    OpenReader(buffer, reader, file, formatHint);
+    if (!reader.canRead()) return Fail(BitmapErrorKind::NotBitmap, kNotReadable);
     // The header's size where the format tells it: refused before any pixel is unpacked.
     if (const QSize size = reader.size(); size.isValid())
         if (BitmapError e = CheckSize(size); e.kind != BitmapErrorKind::None)
             return Fail(e.kind, e.reason);
     QImage picture;
-    if (!reader.read(&picture))
-        return Fail(BitmapErrorKind::NotBitmap,
-                    "the picture cannot be decoded: " + reader.errorString().toStdString());
-    if (BitmapError e = CheckSize(picture.size()); e.kind != BitmapErrorKind::None)
-        return Fail(e.kind, e.reason);
+    const bool read = reader.read(&picture);
+    words.Stop();
     BitmapDecodeResult result;
-    result.bitmap = ToBitmap(picture);
+    result.decoderWords = words.Text();
+    const std::string said = result.decoderWords.empty() ? std::string() : ": " + result.decoderWords;
+    if (!read)
+        result.error = {BitmapErrorKind::Damaged,
+                        "the picture cannot be decoded (" + reader.errorString().toStdString() + ")" + said};
+    else if (words.ReportDamage())
+        result.error = {BitmapErrorKind::Damaged, "the picture's data is damaged" + said};
+    else
+        result.error = CheckSize(picture.size());
+    if (result.ok()) result.bitmap = ToBitmap(picture);
     return result;
 }
 

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <memory>
 
+#include "base/ErrorLog.h"
 #include "logo/ImageDecode.h"
+#include "logo/PictureIntegrity.h"
 
 namespace korva::logo {
 
@@ -50,10 +52,47 @@ bool ReadBitmapFile(const std::string& path, std::vector<uint8_t>& bytes, Bitmap
     return true;
 }
 
-BitmapDecodeResult DecodeLogoBytes(std::vector<uint8_t>&& bytes) {
-    if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
-        return DecodeBitmap(std::move(bytes));
-    return DecodeImageFile(bytes);
+namespace {
+bool IsBmp(const std::vector<uint8_t>& bytes) {
+    return bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
+}
+
+std::string Suffix(const std::string& path) {
+    const size_t dot = path.find_last_of("./");
+    return dot == std::string::npos || path[dot] != '.' ? std::string() : path.substr(dot + 1);
+}
+}  // namespace
+
+BitmapDecodeResult DecodeLogoBytes(std::vector<uint8_t>&& bytes, std::string_view formatHint) {
+    if (IsBmp(bytes)) return DecodeBitmap(std::move(bytes));
+    return DecodeImageFile(bytes, formatHint);
+}
+
+std::string DescribeRefusal(const std::string& name, const BitmapError& error) {
+    const std::string reason = DescribeBitmapError(error);
+    switch (error.kind) {
+        case BitmapErrorKind::FileUnreadable: return reason;  // names the file itself
+        case BitmapErrorKind::None:
+        case BitmapErrorKind::NotBitmap:
+        case BitmapErrorKind::TooLarge:
+        case BitmapErrorKind::Damaged: return name + ": " + reason;
+        case BitmapErrorKind::Truncated:
+            if (reason == kEndsEarlyReason || reason == "the file is empty") return name + ": " + reason;
+            break;
+        default: break;
+    }
+    return name + ": not a usable bitmap: " + reason;
+}
+
+base::Reason RefusalReason(const BitmapError& error) {
+    if (error.kind == BitmapErrorKind::TooLarge) return base::Reason::TooLarge;
+    if (error.kind == BitmapErrorKind::FileUnreadable) return base::Reason::FileIo;
+    return base::Reason::BadInput;
+}
+
+void LogDecoderWords(const std::string& path, const BitmapDecodeResult& result) {
+    if (result.decoderWords.empty()) return;
+    base::ErrorLog().Log("%s: the picture's decoder says: %s", path.c_str(), result.decoderWords.c_str());
 }
 
 bool LoadLogoFile(CLogoBitmap& bitmap, const std::string& path, BitmapError& error) {
@@ -62,16 +101,42 @@ bool LoadLogoFile(CLogoBitmap& bitmap, const std::string& path, BitmapError& err
         bitmap.Unload(error);  // drops any previous image
         return false;
     }
-    if (bitmap.LoadDecoded(DecodeLogoBytes(std::move(bytes)))) return true;
+    BitmapDecodeResult decoded = DecodeLogoBytes(std::move(bytes), Suffix(path));
+    LogDecoderWords(path, decoded);
+    if (bitmap.LoadDecoded(std::move(decoded))) return true;
     error = bitmap.LastError();
     return false;
 }
 
-BitmapDecodeResult ProbeLogoFile(const std::string& path) {
+BitmapDecodeResult ProbeLogoBytes(std::vector<uint8_t>&& bytes, std::string_view formatHint,
+                                  const ImageSizeCheck& check) {
+    BitmapDecodeResult result;
+    // A bitmap's pixels are the file's bytes, already in memory; a picture may
+    // unpack to far more, so its header size is checked first.
+    if (check && !IsBmp(bytes)) {
+        const ImageHeader header = ReadImageHeader(bytes, formatHint);
+        if (!header.ok()) {
+            result.error = header.error;
+            return result;
+        }
+        std::string why = header.width > 0 ? check(header.width, header.height) : std::string();
+        if (!why.empty()) {
+            result.error = {BitmapErrorKind::TooLarge, std::move(why)};
+            result.bitmap.width = header.width;
+            result.bitmap.height = header.height;
+            return result;
+        }
+    }
+    return DecodeLogoBytes(std::move(bytes), formatHint);
+}
+
+BitmapDecodeResult ProbeLogoFile(const std::string& path, const ImageSizeCheck& check) {
     std::vector<uint8_t> bytes;
     BitmapDecodeResult result;
     if (!ReadBitmapFile(path, bytes, result.error)) return result;
-    return DecodeLogoBytes(std::move(bytes));
+    result = ProbeLogoBytes(std::move(bytes), Suffix(path), check);
+    LogDecoderWords(path, result);
+    return result;
 }
 
 }  // namespace korva::logo

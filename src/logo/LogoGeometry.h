@@ -18,6 +18,14 @@ constexpr int64_t NvImageBytes(int64_t width, int64_t height, bool gray) {
     return gray ? bytes * 4 : bytes;
 }
 
+/// NV bytes of a 1-bit image the upload centres in maxPrintableWidth dots:
+/// half the free width, in whole bytes of blank columns, is added on the left.
+constexpr int64_t CentredNvImageBytes(int64_t width, int64_t height, int64_t maxPrintableWidth) {
+    const int64_t padded = PaddedSide(width);
+    const int64_t shift = maxPrintableWidth > padded ? ((maxPrintableWidth - padded) / 2 + 7) / 8 * 8 : 0;
+    return (padded + shift) * ((height + 7) / 8);
+}
+
 /// Whether the four header bytes can carry the image's size. In gray mode the
 /// high width byte is OR-ed with A0, so it must keep bits 7 and 5 clear: only
 /// x below 0x2000 survives the mark unchanged.

@@ -35,17 +35,36 @@ LogoListEditor::LogoListEditor(LogoList& list, const LogoOptions& options, LogoP
 void LogoListEditor::CountRefusal(int number) {
     ++m_Refusals;
     if (number > 0) m_List.refusedNumbers.push_back(number);
-    if (m_Refusals == 1) m_Notify(base::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation);
+    if (m_Refusals == 1) Refuse(base::kMsgLogFileBitmapIncorrect, LogoNoticeIcon::Exclamation, m_LastRefusal);
+    else Refuse(kNoLogoMessage, LogoNoticeIcon::None, m_LastRefusal);
+}
+
+void LogoListEditor::Refuse(int message, LogoNoticeIcon icon, std::string detail) {
+    m_LastRefusal = std::move(detail);
+    m_Notify(message, icon, m_LastRefusal);
+}
+
+// Why an image of this size does not fit in the NV memory left, or "" when it
+// does (or when the printer's header could not carry it: that is refused on its own).
+std::string LogoListEditor::NvShortfall(int width, int height) const {
+    const bool gray = m_Options.grayPrinting;
+    if (!HeaderCanCarry(width, height, gray)) return {};
+    const int64_t size = NvImageBytes(width, height, gray);
+    const int64_t left = static_cast<int64_t>(m_List.nvCapacityKB) * 1024 - m_List.totalBytes;
+    if (size <= left) return {};
+    return "the image of " + std::to_string(width) + " x " + std::to_string(height) + " pixels needs " +
+           std::to_string(size) + " bytes of NV memory, " + std::to_string(left < 0 ? 0 : left) + " of " +
+           std::to_string(m_List.nvCapacityKB * 1024) + " are left";
 }
 
 bool LogoListEditor::AddFile(int number, const std::string& path) {
     try {
         if (m_List.Count() >= kMaxLogos) {
-            m_LastRefusal = "the list already holds 255 files";
-            m_Notify(base::kMsgCantReadMoreFiles, LogoNoticeIcon::None);
+            Refuse(base::kMsgCantReadMoreFiles, LogoNoticeIcon::None, path + ": the list already holds 255 files");
             return false;
         }
-        const LogoFileInfo info = m_Probe(path);
+        const LogoFileInfo info =
+            m_Probe(path, [this](int width, int height) { return NvShortfall(width, height); });
         // An image too large to decode is far larger than the NV memory too.
         const bool tooLarge = info.error.kind == BitmapErrorKind::TooLarge;
         const bool tooDeep = info.error.kind == BitmapErrorKind::TooManyBitsPerPixel;
@@ -57,12 +76,11 @@ bool LogoListEditor::AddFile(int number, const std::string& path) {
         const bool gray = m_Options.grayPrinting;
         if (tooDeep || (info.ok() && !HeaderCanCarry(info.width, info.height, gray))) {
             // Refused every time, not counted: the file is fine, this tool cannot send it.
-            m_LastRefusal =
-                path + ": " +
-                (tooDeep ? DescribeBitmapError(info.error)
-                         : "the printer cannot take an image of " + std::to_string(info.width) +
-                               " x " + std::to_string(info.height) + " pixels");
-            m_Notify(base::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None);
+            Refuse(base::kMsgBitmapFormatNotSupported, LogoNoticeIcon::None,
+                   path + ": " +
+                       (tooDeep ? DescribeBitmapError(info.error)
+                                : "the printer cannot take an image of " + std::to_string(info.width) +
+                                      " x " + std::to_string(info.height) + " pixels"));
             return false;
         }
         const long size =
@@ -73,7 +91,7 @@ bool LogoListEditor::AddFile(int number, const std::string& path) {
                 (tooLarge ? DescribeBitmapError(info.error)
                           : std::to_string(size) + " bytes do not fit in the NV memory left");
             if (number == 0 && m_Refusals == 0)
-                m_Notify(base::kMsgNvAreaTooSmall, LogoNoticeIcon::None);
+                Refuse(base::kMsgNvAreaTooSmall, LogoNoticeIcon::None, m_LastRefusal);
             else
                 CountRefusal(number);
             return false;
@@ -90,7 +108,7 @@ bool LogoListEditor::AddFile(int number, const std::string& path) {
         m_List.sizeText = FormatSizeText(KilobytesUp(m_List.totalBytes), m_List.nvCapacityKB);
         return true;
     } catch (const std::bad_alloc&) {
-        m_Notify(base::kMsgOutOfMemory, LogoNoticeIcon::Stop);
+        Refuse(base::kMsgOutOfMemory, LogoNoticeIcon::Stop, path + ": out of memory");
         return false;
     }
 }

@@ -28,10 +28,16 @@ struct LogoFileInfo {
 
 enum class LogoNoticeIcon { None, Exclamation, Stop };
 
-/// Reads a file's geometry (the core layer reads the file and decodes it).
-using LogoProbe = std::function<LogoFileInfo(const std::string& path)>;
-/// Shows message `message` of the message table with the given icon.
-using LogoNotify = std::function<void(int message, LogoNoticeIcon icon)>;
+/// A refusal told without a message box.
+inline constexpr int kNoLogoMessage = -1;
+
+/// Reads a file's geometry (the core layer reads the file and decodes it); a
+/// picture whose header size `check` refuses is refused before it is decoded.
+using LogoProbe = std::function<LogoFileInfo(const std::string& path, const ImageSizeCheck& check)>;
+/// Tells of a refused file: shows message `message` of the message table with
+/// the given icon (kNoLogoMessage: none, as for a refusal after the first),
+/// with `detail` saying which file and why.
+using LogoNotify = std::function<void(int message, LogoNoticeIcon icon, const std::string& detail)>;
 
 class LogoListEditor {
   public:
@@ -65,6 +71,8 @@ class LogoListEditor {
 
   private:
     void CountRefusal(int number);
+    void Refuse(int message, LogoNoticeIcon icon, std::string detail);
+    std::string NvShortfall(int width, int height) const;
     int NextNumber(int given);
     bool NumberInUse(int number) const;
     void ReadKeys(const base::Profile& profile, bool markLoaded);

@@ -1,13 +1,14 @@
 #include "logo/LogoListServices.h"
 
+#include "base/ErrorLog.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "logo/LogoFile.h"
 
 namespace korva::logo {
 
-LogoFileInfo ProbeLogoFileInfo(const std::string& path) {
-    const BitmapDecodeResult result = ProbeLogoFile(path);
+LogoFileInfo ProbeLogoFileInfo(const std::string& path, const ImageSizeCheck& check) {
+    const BitmapDecodeResult result = ProbeLogoFile(path, check);
     LogoFileInfo info;
     info.error = result.error;
     info.width = result.bitmap.width;
@@ -30,11 +31,13 @@ std::string WideLogoNote(const LogoList& list, int maxPrintableWidth) {
            " dots, the printer cuts:" + lines;
 }
 
-void ShowLogoNotice(int message, LogoNoticeIcon icon) {
+void ShowLogoNotice(int message, LogoNoticeIcon icon, const std::string& detail) {
+    if (!detail.empty()) base::ErrorLog().Log("Logo list: %s", detail.c_str());
+    if (message == kNoLogoMessage) return;
+    std::string text = base::Message(message);
+    if (!detail.empty()) text += "\r\n\r\n" + detail;
     // The message box has no stop icon of its own; the exclamation stands in.
-    base::ShowMessage(base::Message(message), icon == LogoNoticeIcon::None
-                                                ? base::MsgStyle::Ok
-                                                : base::MsgStyle::OkExclamation);
+    base::ShowMessage(text, icon == LogoNoticeIcon::None ? base::MsgStyle::Ok : base::MsgStyle::OkExclamation);
 }
 
 LogoListEditor MakeLogoListEditor(LogoList& list, const LogoOptions& options) {

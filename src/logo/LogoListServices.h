@@ -7,11 +7,13 @@
 
 namespace korva::logo {
 
-/// Reads and decodes a file for the list.
-LogoFileInfo ProbeLogoFileInfo(const std::string& path);
+/// Reads and decodes a file for the list; with `check`, a picture's header
+/// size is checked before its pixels are decoded.
+LogoFileInfo ProbeLogoFileInfo(const std::string& path, const ImageSizeCheck& check = {});
 
-/// Shows a message-table text through korva::base::ShowMessage.
-void ShowLogoNotice(int message, LogoNoticeIcon icon);
+/// Writes a refusal's detail to the error log and shows the message-table
+/// text (when there is one) through korva::base::ShowMessage, the detail under it.
+void ShowLogoNotice(int message, LogoNoticeIcon icon, const std::string& detail);
 
 /// The lines the upload question adds for logos wider than `maxPrintableWidth`
 /// dots, which the printer cuts; empty when every logo fits.

@@ -6,6 +6,7 @@
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "logo/NvDefinition.h"
+#include "logo/NvSizeAnswer.h"
 
 namespace korva::logo {
 
@@ -16,6 +17,7 @@ using port::PortKind;
 namespace {
 
 constexpr int kReplyPollMs = 10;
+constexpr int kNvSizeWaitMs = 1000;    // for the printer's NV graphics size
 constexpr int kEraseWaitMs = 3500;     // the printer clears its NV graphics area
 constexpr int kEraseWaitEthernetMs = 5000;
 constexpr int kChunkPauseMs = 10;      // between 512-byte chunks
@@ -92,7 +94,8 @@ int NvUpload::Step() {
     const bool beforeDefinition = m_State == State::Idle || m_State == State::Confirming ||
                                   m_State == State::Converting || m_State == State::Connecting ||
                                   m_State == State::CheckingPrinter ||
-                                  m_State == State::AwaitingReply || m_State == State::Initializing;
+                                  m_State == State::AwaitingReply || m_State == State::AskingNvSize ||
+                                  m_State == State::AwaitingNvSize || m_State == State::Initializing;
     if (m_Cancelled && beforeDefinition) return finish(Outcome::Cancelled);
 
     switch (m_State) {
@@ -106,6 +109,8 @@ int NvUpload::Step() {
         case State::Connecting: return stepConnect();
         case State::CheckingPrinter: return stepCheckPrinter();
         case State::AwaitingReply: return stepAwaitReply();
+        case State::AskingNvSize: return stepAskNvSize();
+        case State::AwaitingNvSize: return stepAwaitNvSize();
         case State::Initializing: return stepInitialize();
         case State::Defining: return stepDefine();
         case State::Erasing: return stepErase();
@@ -169,15 +174,24 @@ int NvUpload::stepConvert() {
     m_Progress.totalBytes = 0;
     for (const LogoRaster& r : m_Rasters) m_Progress.totalBytes += static_cast<long>(r.data.size());
     m_Progress.range = static_cast<int>(m_Progress.totalBytes / 100);
-    if (m_Progress.totalBytes > m_Settings.nvCapacityBytes) {
-        // Sent anyway, the printer would keep the images that fit and drop the rest.
-        m_Log.Log("CProgress %ld bytes to send, NV area %ld bytes", m_Progress.totalBytes,
-                  m_Settings.nvCapacityBytes);
-        base::ShowMessage(base::Message(base::kMsgNvAreaTooSmall), MsgStyle::OkExclamation);
-        return finish(Outcome::NvAreaTooSmall);
-    }
+    if (m_Progress.totalBytes > m_Settings.nvCapacityBytes)
+        return refuseTooLarge(m_Settings.nvCapacityBytes, false);
     m_State = State::Connecting;
     return 0;
+}
+
+// Sent anyway, the printer would keep the images that fit and drop the rest.
+int NvUpload::refuseTooLarge(long capacityBytes, bool printersOwn) {
+    m_Log.Log("CProgress %ld bytes to send, NV area %ld bytes", m_Progress.totalBytes,
+              capacityBytes);
+    char sizes[160];
+    std::snprintf(sizes, sizeof sizes, "\r\n(The logos need %ld bytes; %s %ld KByte.)",
+                  m_Progress.totalBytes,
+                  printersOwn ? "the printer's NV graphics memory holds" : "at most",
+                  capacityBytes / 1024);
+    base::ShowMessage(std::string(base::Message(base::kMsgNvAreaTooSmall)) + sizes,
+                      MsgStyle::OkExclamation);
+    return finish(Outcome::NvAreaTooSmall);
 }
 
 int NvUpload::stepConnect() {
@@ -200,9 +214,12 @@ int NvUpload::stepConnect() {
         return finish(Outcome::PortOpenFailed);
     }
     m_Opened = true;
-    // No printer to ask behind a file; the Ethernet printer is known alive from its probe.
-    m_State = (isFileOutput(kind) || kind == PortKind::Ethernet) ? State::Defining
-                                                                 : State::CheckingPrinter;
+    // No printer to ask behind a file; the Ethernet printer is known alive from
+    // its probe, and answers over the link: it is asked for its NV size.
+    m_AfterNvSize = State::Defining;
+    m_State = isFileOutput(kind)            ? State::Defining
+              : kind == PortKind::Ethernet ? (erase ? State::Defining : State::AskingNvSize)
+                                           : State::CheckingPrinter;
     return 0;
 }
 
@@ -227,6 +244,43 @@ int NvUpload::stepAwaitReply() {
     const PortKind kind = m_Stream.Kind();
     m_State = (kind == PortKind::Serial || kind == PortKind::Usb) ? State::Initializing
                                                                    : State::Defining;
+    // A printer that answered can say how much NV graphics memory it has.
+    if (got > 0 && !m_Entries.empty()) {
+        m_AfterNvSize = m_State;
+        m_State = State::AskingNvSize;
+    }
+    return 0;
+}
+
+int NvUpload::stepAskNvSize() {
+    if (!writeAll(NvSizeRequest())) {
+        base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
+        return finish(Outcome::WriteFailed);
+    }
+    m_NvSizeBytes.clear();
+    m_ReplyDeadline = m_Clock.NowMs() + kNvSizeWaitMs;
+    m_State = State::AwaitingNvSize;
+    return 0;
+}
+
+// Without an answer (a printer without the setting) the largest size stands,
+// as for a printer that cannot answer at all.
+int NvUpload::stepAwaitNvSize() {
+    uint8_t buffer[64];
+    const int got = m_Stream.Read(buffer, 1);
+    if (got > 0) m_NvSizeBytes.insert(m_NvSizeBytes.end(), buffer, buffer + got);
+    const NvSizeAnswer answer = FindNvSizeAnswer(m_NvSizeBytes);
+    const int64_t left = m_ReplyDeadline - m_Clock.NowMs();
+    if (!answer.answered && got >= 0 && left > 0)
+        return static_cast<int>(std::min<int64_t>(kReplyPollMs, left));
+    if (!answer.answered)
+        m_Log.Log("CProgress no NV graphics size from the printer; %ld KByte assumed",
+                  m_Settings.nvCapacityBytes / 1024);
+    else if (!answer.bytes)
+        m_Log.Log("CProgress the printer's NV graphics size is no size; %ld KByte assumed",
+                  m_Settings.nvCapacityBytes / 1024);
+    if (answer.bytes && m_Progress.totalBytes > *answer.bytes) return refuseTooLarge(*answer.bytes, true);
+    m_State = m_AfterNvSize;
     return 0;
 }
 

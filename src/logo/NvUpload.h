@@ -56,7 +56,8 @@ struct NvUploadSettings {
     int savedKeyCount = 0;
     /// How long the printer may take to answer GS I 1.
     int replyWaitMs = 500;
-    /// The printer's NV graphics area; the converted images must fit in it.
+    /// The largest NV graphics area; the converted images must fit in it. A
+    /// printer that can answer is asked for its own size as well.
     long nvCapacityBytes = long{kNvCapacityKB} * 1024;
 };
 
@@ -81,6 +82,8 @@ public:
         Connecting,     ///< (re)opens the port or link
         CheckingPrinter,///< writes GS I 1
         AwaitingReply,  ///< up to 500 ms for one reply byte
+        AskingNvSize,   ///< asks a printer that can answer for its NV graphics size
+        AwaitingNvSize, ///< up to 1 s for that answer
         Initializing,   ///< writes ESC @ (serial and USB only)
         Defining,       ///< writes [1B] 1C 71 n, or the erase stream
         Erasing,        ///< the printer clears its NV area (3.5 s, 5 s over Ethernet)
@@ -142,6 +145,10 @@ private:
     int stepConnect();
     int stepCheckPrinter();
     int stepAwaitReply();
+    int stepAskNvSize();
+    int stepAwaitNvSize();
+    /// The refusal when the logos exceed `capacityBytes`, naming both sizes.
+    int refuseTooLarge(long capacityBytes, bool printersOwn);
     int stepInitialize();
     int stepDefine();
     int stepErase();
@@ -180,6 +187,8 @@ private:
     int64_t m_WaitUntil = 0;    ///< end of the current wait after a cancel
     bool m_Defined = false;     ///< FS q has been sent
     int64_t m_ReplyDeadline = 0;
+    State m_AfterNvSize = State::Defining;  ///< where the upload goes on after the size
+    std::vector<uint8_t> m_NvSizeBytes;     ///< received since the size request
 };
 
 /// Writes the list to section "LOGO" as "Logofile1".. in upload order and

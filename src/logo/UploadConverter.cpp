@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "base/ErrorLog.h"
 #include "logo/LogoBitmap.h"
 #include "logo/LogoFile.h"
 
@@ -11,7 +12,11 @@ LogoConverter MakeBitmapConverter(const LogoOptions& options) {
     auto bitmap = std::make_shared<CLogoBitmap>();
     return [bitmap, options](const UploadEntry& entry, int, LogoRaster& out) {
         BitmapError error;
-        if (!LoadLogoFile(*bitmap, entry.path, error)) return false;
+        if (!LoadLogoFile(*bitmap, entry.path, error)) {
+            // The upload names the file; why it no longer loads goes to the log.
+            base::ErrorLog().Log("%s", DescribeRefusal(entry.path, error).c_str());
+            return false;
+        }
         if (options.grayPrinting)
             bitmap->ConvertGray(options);
         else

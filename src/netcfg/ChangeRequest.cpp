@@ -14,14 +14,14 @@ bool endsInHostNumber(const Ipv4& address) { return address[3] != 0 && address[3
 ChangeBuild buildFields(const ChangeInput& input, bool checkHostNumbers) {
     ChangeBuild build;
     const std::optional<Ipv4> ip = parseIpv4(input.ip);
-    if (!ip) return {build.settings, ChangeError::IpText};
-    if (checkHostNumbers && !endsInHostNumber(*ip)) return {build.settings, ChangeError::IpRange};
+    if (!ip) return {build.settings, ChangeError::IpText, 0, input.ip};
+    if (checkHostNumbers && !endsInHostNumber(*ip)) return {build.settings, ChangeError::IpRange, 0, {}};
     const std::optional<Ipv4> mask = parseIpv4(input.mask);
-    if (!mask) return {build.settings, ChangeError::MaskText};
+    if (!mask) return {build.settings, ChangeError::MaskText, 0, input.mask};
     const std::optional<Ipv4> gateway = parseIpv4(input.gateway);
-    if (!gateway) return {build.settings, ChangeError::GatewayText};
+    if (!gateway) return {build.settings, ChangeError::GatewayText, 0, input.gateway};
     if (checkHostNumbers && !endsInHostNumber(*gateway))
-        return {build.settings, ChangeError::IpRange};
+        return {build.settings, ChangeError::IpRange, 0, {}};
     build.settings.ip = *ip;
     build.settings.mask = *mask;
     build.settings.gateway = *gateway;
@@ -43,10 +43,11 @@ ChangeBuild checkPort(ChangeBuild build, long port) {
 
 ChangeBuild buildChange(const ChangeInput& input, const std::string& macText) {
     ChangeBuild build = buildFields(input, true);
-    if (build.error != ChangeError::None) return build;
+    // The printer is named in every report, a refused change's too.
     const std::optional<MacAddress> mac = parseMac(macText);
-    if (!mac) return {build.settings, ChangeError::MacText};
-    build.settings.mac = *mac;
+    if (mac) build.settings.mac = *mac;
+    if (build.error != ChangeError::None) return build;
+    if (!mac) return {build.settings, ChangeError::MacText, 0, {}};
     return checkPort(build, input.tcpPort);
 }
 
@@ -56,7 +57,7 @@ ChangeBuild buildManualChange(const ChangeInput& input, const std::array<std::st
     for (size_t i = 0; i < kKorvaMacPrefix.size(); ++i) build.settings.mac[i] = kKorvaMacPrefix[i];
     for (size_t i = 0; i < lowMac.size(); ++i) {
         const std::optional<uint8_t> byte = parseHexPair(lowMac[i]);
-        if (!byte) return {build.settings, ChangeError::MacText, static_cast<int>(i) + 1};
+        if (!byte) return {build.settings, ChangeError::MacText, static_cast<int>(i) + 1, {}};
         build.settings.mac[3 + i] = *byte;
     }
     return checkPort(build, input.tcpPort);
@@ -83,14 +84,15 @@ std::string describeChangeError(ChangeError error) {
 }
 
 std::string fieldRefusalText(const ChangeBuild& build) {
-    constexpr const char* kNumbers = ": each of the four numbers must be between 0 ~ 255.";
+    // The field's name and what is wrong with what it holds.
+    const std::string problem = addressProblem(build.fieldText);
     switch (build.error) {
         case ChangeError::IpText:
-            return std::string("IP") + kNumbers;
+            return "IP: " + problem;
         case ChangeError::MaskText:
-            return std::string("Subnet") + kNumbers;
+            return "Subnet: " + problem;
         case ChangeError::GatewayText:
-            return std::string("Gateway") + kNumbers;
+            return "Gateway: " + problem;
         case ChangeError::MacText:
             if (build.macPair == 0) return "The MAC address of the chosen printer is not readable.";
             return "MAC(Low 3byte): field " + std::to_string(build.macPair) +

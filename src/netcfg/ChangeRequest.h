@@ -31,6 +31,7 @@ struct ChangeBuild {
     NetSettings settings;
     ChangeError error = ChangeError::None;
     int macPair = 0;  ///< with MacText from a manual change: the field (1..3) at fault
+    std::string fieldText;  ///< with IpText, MaskText, GatewayText: the text refused
 };
 
 inline constexpr long kMinTcpPort = 1024;

@@ -54,33 +54,34 @@ int NetSettingChange::start() {
         m_ConfirmationAnswered = true;
         if (answer != base::MsgAnswer::Yes) return finish(Outcome::Declined);
     }
+    // Whatever waits already (a late answer to an earlier run) answers nothing of ours.
+    m_Channel.DropWaiting();
     if (!m_Channel.Send(encodeSettingDatagram(NetCommand::Change, m_Request.settings))) {
         base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }
+    // The answer must come within this window after the change; other
+    // datagrams do not extend it.
     m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
     m_State = State::AwaitingAnswer;
     return 0;
 }
 
 int NetSettingChange::awaitAnswer() {
-    // The dialog does not examine what arrives: any datagram from another host
-    // ends the wait. The command line waits for the changed printer's own reply.
+    // Only a reply carrying the changed printer's MAC answers the change.
     while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
-        m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
         if (!d->own) {
             Reply reply{d->sender, decodeReply(d->bytes).settings};
-            if (!m_RequireMatch ||
-                (reply.settings && reply.settings->mac == m_Request.settings.mac)) {
+            if (reply.settings && reply.settings->mac == m_Request.settings.mac) {
                 m_Answered = true;
                 m_AnswerReply = std::move(reply);
                 return apply();
             }
             m_OtherReplies.push_back(std::move(reply));
         }
-        if (++m_DatagramsCounted >= kMaxDatagrams) return apply();
+        if (++m_DatagramsCounted >= kMaxDatagrams) return noAnswer();
     }
-    if (m_Clock.NowMs() >= m_Deadline) return apply();
+    if (m_Clock.NowMs() >= m_Deadline) return noAnswer();
     return kPollMs;
 }
 
@@ -89,8 +90,15 @@ int NetSettingChange::apply() {
         base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }
-    if (m_Answered || !m_RequireMatch) base::ShowMessage(base::Message(base::kMsgUpdateComplete2));
+    base::ShowMessage(base::Message(base::kMsgUpdateComplete2));
     return finish(Outcome::Applied);
+}
+
+// The printer holds the change only until an apply; without its answer the
+// change may not have reached it, or reached another printer: nothing is applied.
+int NetSettingChange::noAnswer() {
+    if (!m_RequireMatch) base::ShowMessage(kNoAnswerText);
+    return finish(Outcome::NoAnswer);
 }
 
 int NetSettingChange::finish(Outcome outcome) {

@@ -1,6 +1,8 @@
 #pragma once
 // Change one printer's network settings: the change datagram (command 02),
-// a wait for the printer's answer, then the same datagram as apply (04).
+// a wait for the printer's answer, then the same datagram as apply (04). The
+// apply goes out only after the printer with the changed MAC has answered
+// this change: a change nobody confirmed is never applied.
 //
 // Messages go through korva::base::ShowMessage: the refusal of an address or
 // port, the Yes/No question and "Update Complete..." at the end.
@@ -15,12 +17,17 @@
 
 namespace korva::netcfg {
 
+/// The dialog's message when the printer did not answer the change.
+inline constexpr const char* kNoAnswerText =
+    "The printer did not answer the change.\nNothing was applied; its settings are unchanged.";
+
 class NetSettingChange {
   public:
     enum class State { Idle, AwaitingAnswer, Done };
     enum class Outcome {
         None,         ///< not finished yet
-        Applied,      ///< change and apply sent
+        Applied,      ///< the printer answered the change; the apply was sent
+        NoAnswer,     ///< no answer from that printer in time; no apply was sent
         Refused,      ///< the request failed its checks; nothing sent
         Declined,     ///< the question was answered No; nothing sent
         SystemError,  ///< a socket could not be set up or a datagram not sent
@@ -43,24 +50,24 @@ class NetSettingChange {
     /// True once the question has been answered (Yes or No).
     bool ConfirmationAnswered() const { return m_ConfirmationAnswered; }
 
-    /// The command line's rule: only a reply carrying the changed printer's
-    /// MAC counts as its answer (others are noted and the wait goes on), and
-    /// "Update Complete" is shown only after such an answer. Call before Step.
+    /// The command line reports a missing answer itself (naming the replies
+    /// it ignored); the dialog gets kNoAnswerText. Call before Step.
     void RequireMatchingAnswer() { m_RequireMatch = true; }
     /// A reply from another host during the wait: who sent it and what it said.
     struct Reply {
         std::string sender;
         std::optional<NetSettings> settings;  ///< empty when too short to read
     };
-    /// The matching answer, with RequireMatchingAnswer; else the first reply.
+    /// The answer: the first reply carrying the changed printer's MAC.
     const std::optional<Reply>& AnswerReply() const { return m_AnswerReply; }
-    /// Replies that did not carry the MAC (with RequireMatchingAnswer).
+    /// Replies that did not carry the MAC: another printer's, or unreadable.
     const std::vector<Reply>& OtherReplies() const { return m_OtherReplies; }
 
   private:
     int start();
     int awaitAnswer();
     int apply();
+    int noAnswer();
     int finish(Outcome outcome);
 
     base::Clock& m_Clock;

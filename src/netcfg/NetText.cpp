@@ -1,5 +1,7 @@
 #include "netcfg/NetText.h"
 
+#include <algorithm>
+
 #include <cstdio>
 
 namespace korva::netcfg {
@@ -65,6 +67,34 @@ std::optional<Ipv4> parseIpv4(std::string_view text) {
     }
     if (at != text.size()) return std::nullopt;
     return address;
+}
+
+std::string addressProblem(std::string_view text, bool typing) {
+    if (text.empty()) return typing ? "" : "the address is empty: enter four numbers, each 0 ~ 255.";
+    int numbers = 1;
+    size_t digits = 0;
+    bool emptyNumber = false, tooBig = false;
+    int value = 0;
+    for (char c : text) {
+        if (c == '.') {
+            emptyNumber = emptyNumber || digits == 0;
+            ++numbers;
+            digits = 0;
+            value = 0;
+        } else if (c >= '0' && c <= '9') {
+            ++digits;
+            value = std::min(value * 10 + (c - '0'), 1000);
+            tooBig = tooBig || digits > 3 || value > 255;
+        } else {
+            return "only digits and dots make an address.";
+        }
+    }
+    if (numbers > 4) return "an address has four numbers, not more.";
+    if (tooBig) return "each of the four numbers must be between 0 ~ 255.";
+    if (typing) return "";
+    if (numbers < 4 || emptyNumber || digits == 0)
+        return "the address is incomplete: enter four numbers, each 0 ~ 255.";
+    return "";
 }
 
 std::optional<uint8_t> parseHexPair(std::string_view text) {

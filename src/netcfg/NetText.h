@@ -36,6 +36,11 @@ std::string rowIpAddress(std::string_view rowIp);
 /// nothing else, no blanks.
 std::optional<Ipv4> parseIpv4(std::string_view text);
 
+/// Why `text` is not a dotted address, in words to follow the field's name
+/// ("the address is incomplete: ..."); "" when parseIpv4 takes it. `typing`: the text is still
+/// being typed, so a shorter address is no fault yet.
+std::string addressProblem(std::string_view text, bool typing = false);
+
 /// Two hexadecimal digits, the first the high half; either case.
 std::optional<uint8_t> parseHexPair(std::string_view text);
 

@@ -99,12 +99,22 @@ bool UdpChannel::Send(std::span<const uint8_t> datagram) {
 }
 
 std::optional<UdpChannel::Datagram> UdpChannel::TryReceive() {
-    if (m_ReceiveFd < 0) return std::nullopt;
+    if (std::optional<Datagram> d = ReceiveFrom(m_ReceiveFd)) return d;
+    return ReceiveFrom(m_SendFd);
+}
+
+void UdpChannel::DropWaiting() {
+    while (TryReceive()) {
+    }
+}
+
+std::optional<UdpChannel::Datagram> UdpChannel::ReceiveFrom(int fd) {
+    if (fd < 0) return std::nullopt;
     uint8_t buffer[kDatagramSize];
     sockaddr_in from{};
     socklen_t length = sizeof from;
-    const ssize_t n = ::recvfrom(m_ReceiveFd, buffer, sizeof buffer, 0,
-                                 reinterpret_cast<sockaddr*>(&from), &length);
+    const ssize_t n =
+        ::recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
     if (n < 0) return std::nullopt;
     Datagram d;
     d.bytes.assign(buffer, buffer + n);

@@ -62,13 +62,20 @@ class UdpChannel {
     bool CanReceive() const { return m_ReceiveFd >= 0; }
     /// Sends one datagram to the destination; false when it did not go out.
     bool Send(std::span<const uint8_t> datagram);
-    /// The next waiting datagram, or nothing when none is waiting.
+    /// The next waiting datagram, or nothing when none is waiting: first what
+    /// arrived on the reply port, then what came back to this run's own
+    /// sending port (a printer that answers the sender; no earlier run's
+    /// answer can reach that fresh port).
     std::optional<Datagram> TryReceive();
+    /// Drops every datagram already waiting: they came before the request
+    /// about to be sent, so none of them answers it.
+    void DropWaiting();
     /// Port the receiving socket is bound to (0 when not open).
     uint16_t ListenPort() const;
 
   private:
     bool IsLocalAddress(uint32_t address) const;
+    std::optional<Datagram> ReceiveFrom(int fd);
 
     int m_SendFd = -1;
     int m_ReceiveFd = -1;

@@ -1,5 +1,6 @@
 #include "port/Connection.h"
 
+#include <algorithm>
 #include <array>
 
 #include "port/DeviceType.h"
@@ -43,6 +44,12 @@ bool IsSupportedBaudRate(int rate) {
         if (known == rate) return true;
     }
     return false;
+}
+
+std::vector<int> SupportedBaudRates() {
+    std::vector<int> rates(kBaudRates.begin(), kBaudRates.end());
+    std::sort(rates.begin(), rates.end());
+    return rates;
 }
 
 Parsed<int> ParseBaudRate(std::string_view text) {

@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "port/PortKind.h"
 
@@ -51,6 +52,8 @@ struct Parsed {
 
 /// Rates a serial line can run at.
 bool IsSupportedBaudRate(int rate);
+/// The same rates, slowest first.
+std::vector<int> SupportedBaudRates();
 
 Parsed<int> ParseBaudRate(std::string_view text);     ///< "115200"
 Parsed<int> ParseDataBits(std::string_view text);     ///< "5".."8"

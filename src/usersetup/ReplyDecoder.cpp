@@ -28,12 +28,14 @@ std::optional<uint64_t> LeadingDecimal(std::string_view text) {
 
 char First(const std::string& data) { return data.empty() ? '\0' : data[0]; }
 
-DecodeStatus OnOffWithNumber(const std::string& data, int& onOff, int& number, int lo, int hi) {
+template <class OnUnknown>
+DecodeStatus OnOffWithNumber(const std::string& data, int& onOff, int& number, int lo, int hi,
+                             OnUnknown unknown) {
     switch (First(data)) {
         case '1': {
             const auto value = Decimal(std::string_view(data).substr(1));
             if (!value || *value < static_cast<uint64_t>(lo) || *value > static_cast<uint64_t>(hi))
-                return DecodeStatus::OutOfRange;
+                return unknown(DecodeStatus::OutOfRange);
             onOff = kOn;
             number = static_cast<int>(*value);
             return DecodeStatus::Applied;
@@ -42,25 +44,34 @@ DecodeStatus OnOffWithNumber(const std::string& data, int& onOff, int& number, i
             onOff = kOff;
             return DecodeStatus::Applied;
         default:
-            return DecodeStatus::UnlistedValue;
+            return unknown(DecodeStatus::UnlistedValue);
     }
 }
 
-/// '1' gives `one`, '0' gives `zero`, anything else leaves the value.
-DecodeStatus Switch(const std::string& data, int& value, int one, int zero) {
-    switch (First(data)) {
-        case '1':
-            value = one;
-            return DecodeStatus::Applied;
-        case '0':
-            value = zero;
-            return DecodeStatus::Applied;
-        default:
-            return DecodeStatus::UnlistedValue;
-    }
+/// '1' gives `one`, '0' gives `zero`; false for anything else.
+bool Switch(const std::string& data, int& value, int one, int zero) {
+    const char c = First(data);
+    if (c != '0' && c != '1') return false;
+    value = c == '1' ? one : zero;
+    return true;
 }
 
 }  // namespace
+
+std::string PrintableAnswer(std::string_view data) {
+    std::string out;
+    for (char c : data) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F && c != '\\') {
+            out += c;
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", b);
+            out += hex;
+        }
+    }
+    return out;
+}
 
 const char* DecodeStatusText(DecodeStatus status) {
     switch (status) {
@@ -76,16 +87,51 @@ const char* DecodeStatusText(DecodeStatus status) {
     return "";
 }
 
+namespace {
+
+/// The answer is no value the printer takes: `field` becomes empty and the
+/// answer is kept for messages, so no stand-in is ever shown or written back.
+DecodeStatus Unknown(UserSettings& s, const SettingReply& reply, int& field, DecodeStatus why) {
+    field = kEmpty;
+    s.unknown[reply.number] = reply.data;
+    return why;
+}
+
+/// A number the printer takes back as it is, outside the tool's list.
+DecodeStatus Verbatim(UserSettings& s, const SettingReply& reply, int& field, uint64_t value) {
+    field = kEmpty;
+    s.verbatim[reply.number] = static_cast<int>(value);
+    return DecodeStatus::Applied;
+}
+
+/// A one-character answer from `lo` to `hi` (the wire code of a list entry)
+/// as the entry's index.
+DecodeStatus Code(UserSettings& s, const SettingReply& reply, int& field, char lo, char hi) {
+    const char c = First(reply.data);
+    if (c < lo || c > hi) return Unknown(s, reply, field, DecodeStatus::UnlistedValue);
+    field = c - lo;
+    return DecodeStatus::Applied;
+}
+
+}  // namespace
+
 DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& s, const SetupLists& lists) {
     const std::string& data = reply.data;
     const char first = First(data);
+    const auto unlisted = [&](int& field) {
+        return Unknown(s, reply, field, DecodeStatus::UnlistedValue);
+    };
+    const auto outOfRange = [&](int& field) {
+        return Unknown(s, reply, field, DecodeStatus::OutOfRange);
+    };
+    // A new answer replaces whatever the last one left.
+    s.verbatim.erase(reply.number);
+    s.unknown.erase(reply.number);
     switch (reply.number) {
-        case kNvUserMemory:
-            s.nvUser = (first >= '2' && first <= '5') ? first - '1' : 0;
-            return DecodeStatus::Applied;
-        case kNvGraphicMemory:
-            s.nvGraphic = (first >= '1' && first <= '6') ? first - '1' : 6;
-            return DecodeStatus::Applied;
+        case kNvUserMemory:  // '1'..'5': 64..320 KByte
+            return Code(s, reply, s.nvUser, '1', '5');
+        case kNvGraphicMemory:  // '1'..'7': 0..384 KByte
+            return Code(s, reply, s.nvGraphic, '1', '7');
         case kPaperWidth:
             if (first == '6') {
                 s.paperWidth = kWidth80mm;
@@ -94,7 +140,8 @@ DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& s, const Setup
                 s.paperWidth = kWidth58mm;
                 s.column = first == '2' ? kColumn30 : kColumn32;
             } else {
-                return DecodeStatus::UnlistedValue;
+                s.column = kEmpty;
+                return unlisted(s.paperWidth);
             }
             return DecodeStatus::Applied;
         case kPaperType:
@@ -103,53 +150,76 @@ DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& s, const Setup
             else if (data == "257")
                 s.paperType = kTwoColor;
             else
-                return DecodeStatus::UnlistedValue;
+                return unlisted(s.paperType);
             return DecodeStatus::Applied;
         case kDensity: {
+            // Any percentage goes back as it is; the list holds three of them.
             const auto value = Decimal(data);
-            s.density = value == 70u ? kLight : (value == 100u ? kDark : kMedium);
-            return DecodeStatus::Applied;
+            if (!value || *value > 255) return unlisted(s.density);
+            if (*value == 70u || *value == 85u || *value == 100u) {
+                s.density = *value == 70u ? kLight : (*value == 100u ? kDark : kMedium);
+                return DecodeStatus::Applied;
+            }
+            return Verbatim(s, reply, s.density, *value);
         }
         case kWaterMark:
             return OnOffWithNumber(data, s.waterMark, s.imageNumber, kMinImageNumber,
-                                   kMaxImageNumber);
+                                   kMaxImageNumber, [&](DecodeStatus why) {
+                                       return Unknown(s, reply, s.waterMark, why);
+                                   });
         case kCutAdjust:
-            return OnOffWithNumber(data, s.cutAdjust, s.cutLines, kMinCutLines, kMaxCutLines);
+            return OnOffWithNumber(data, s.cutAdjust, s.cutLines, kMinCutLines, kMaxCutLines,
+                                   [&](DecodeStatus why) {
+                                       return Unknown(s, reply, s.cutAdjust, why);
+                                   });
         case kDrawerWithCut:
-            return Switch(data, s.drawerWithCut, kOn, kOff);
+            return Switch(data, s.drawerWithCut, kOn, kOff) ? DecodeStatus::Applied
+                                                            : unlisted(s.drawerWithCut);
         case kBell: {
-            // Times outside 1..5 have no list entry; the reply is refused whole.
+            // Type '0' is the other bell; times outside 1..5 have no list entry.
             const char times = data.size() >= 2 ? data[1] : '\0';
-            if (times < '1' || times > '5') return DecodeStatus::OutOfRange;
-            s.bellType = (first >= '1' && first <= '4') ? first - '1' : kOtherBell;
+            if (times < '1' || times > '5' || first < '0' || first > '4') {
+                s.bellTimes = kEmpty;
+                return outOfRange(s.bellType);
+            }
+            s.bellType = first == '0' ? kOtherBell : first - '1';
             s.bellTimes = times - '1';
             return DecodeStatus::Applied;
         }
         case kCodePage: {
             const auto value = Decimal(data);
-            s.codePage = FindCodePage(lists.codePages,
-                                      value && *value <= 255 ? static_cast<int>(*value) : -1);
+            if (!value || *value > 255) return unlisted(s.codePage);
+            s.codePage = FindCodePage(lists.codePages, static_cast<int>(*value));
+            if (s.codePage == kEmpty) return Verbatim(s, reply, s.codePage, *value);
             return DecodeStatus::Applied;
         }
         case kCutMode:
-            return Switch(data, s.cutMode, kFullCut, kPartial);
+            return Switch(data, s.cutMode, kFullCut, kPartial) ? DecodeStatus::Applied
+                                                               : unlisted(s.cutMode);
         case kReserved:
-            return Switch(data, s.reserved, kReservedOff, kReservedOn);
+            return Switch(data, s.reserved, kReservedOff, kReservedOn) ? DecodeStatus::Applied
+                                                                       : unlisted(s.reserved);
         case kSpeed: {
+            // Any speed in mm/sec goes back as it is; the list holds four of them.
             const auto value = Decimal(data);
-            s.speed = value == 200u ? 1 : value == 180u ? 2 : value == 150u ? 3 : 0;
-            return DecodeStatus::Applied;
+            if (!value || *value > 0xFFFF) return unlisted(s.speed);
+            for (size_t i = 0; i < kSpeeds.size(); ++i)
+                if (*value == static_cast<uint64_t>(kSpeeds[i])) {
+                    s.speed = static_cast<int>(i);
+                    return DecodeStatus::Applied;
+                }
+            return Verbatim(s, reply, s.speed, *value);
         }
         case kLeftMargin: {
             const auto value = Decimal(data);
-            if (!value || *value > static_cast<uint64_t>(kMaxMargin))
-                return DecodeStatus::OutOfRange;
+            if (!value || *value > static_cast<uint64_t>(kMaxMargin)) return outOfRange(s.leftMargin);
             s.leftMargin = static_cast<int>(*value);
             return DecodeStatus::Applied;
         }
         case kSelfTestDrawer:
-            s.selfTestDrawer = first == '1' ? kSelfTestDisable : kSelfTestEnable;
-            return DecodeStatus::Applied;
+            return Switch(data, s.selfTestDrawer, kSelfTestDisable, kSelfTestEnable)
+                       ? DecodeStatus::Applied
+                       : unlisted(s.selfTestDrawer);
         case kReceiveBuffer: {
             int index = kEmpty;
             if (data == "64")
@@ -160,18 +230,22 @@ DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& s, const Setup
                 index = 2;
             else if (data == "04" || (first == '4' && data.size() <= 2))
                 index = 3;
-            if (index == kEmpty) return DecodeStatus::UnlistedValue;
+            if (index == kEmpty) return unlisted(s.receiveBuffer);
             if (static_cast<size_t>(index) >= lists.receiveBuffers.size())
-                return DecodeStatus::OutOfRange;
+                return outOfRange(s.receiveBuffer);
             s.receiveBuffer = index;
             return DecodeStatus::Applied;
         }
         case kStopBits:
-            s.stopBits = first == '0' ? kStopOne : kStopTwo;
-            return DecodeStatus::Applied;
+            return Switch(data, s.stopBits, kStopTwo, kStopOne) ? DecodeStatus::Applied
+                                                                : unlisted(s.stopBits);
         case kSetupCode: {
             const auto value = LeadingDecimal(data);
-            if (!value || *value > 0xFFFFFFFFu) return DecodeStatus::OutOfRange;
+            if (!value || *value > 0xFFFFFFFFu) {
+                s.setupCode.clear();
+                s.unknown[reply.number] = data;
+                return DecodeStatus::OutOfRange;
+            }
             char text[16];
             std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(*value));
             s.setupCode = text;

@@ -1,6 +1,9 @@
 #pragma once
 // Applies one setting reply to the settings record, by the printer's rules
 // for each setting's value text.
+#include <string>
+#include <string_view>
+
 #include "usersetup/ReplyParser.h"
 #include "usersetup/SetupLists.h"
 #include "usersetup/UserSettings.h"
@@ -16,7 +19,14 @@ enum class DecodeStatus {
 
 const char* DecodeStatusText(DecodeStatus status);
 
-/// Decodes `reply` into `settings`; `lists` gives the code-page numbers and
+/// An answer's text for messages: printable ASCII as it is, other bytes as \xNN.
+std::string PrintableAnswer(std::string_view data);
+
+/// Decodes `reply` into `settings`: a value in the tool's lists sets the
+/// setting; a number the printer takes back as it is but the lists do not
+/// hold goes to `settings.verbatim`; any other answer leaves the setting
+/// empty (unknown) and goes to `settings.unknown`. Never a stand-in value.
+/// `lists` gives the code-page numbers and the receive-buffer list's length. `lists` gives the code-page numbers and
 /// the receive-buffer list's length.
 DecodeStatus DecodeReply(const SettingReply& reply, UserSettings& settings,
                          const SetupLists& lists);

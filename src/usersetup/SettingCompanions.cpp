@@ -33,6 +33,16 @@ std::string MissingCompanion(const std::set<std::string>& named, const UserSetti
     return "";
 }
 
+std::string ColumnsConflict(const std::set<std::string>& named, const UserSettings& settings) {
+    if (named.count("columns") == 0 || settings.paperWidth != kWidth80mm) return "";
+    const std::string columns = settings.column == kColumn30 ? "30" : "32";
+    const std::string whose = named.count("paper-width") ? "paper-width=80 is named"
+                                                         : "the printer's paper is 80 mm";
+    return "columns=" + columns + " is for 58 mm paper, and " + whose +
+           ": 80 mm paper has 48 columns and no choice; for 58 mm name paper-width=58 "
+           "columns=30|32";
+}
+
 void FillCompanions(UserSettings& settings) {
     // Without a column choice 58 mm would go out with the 80 mm code.
     if (settings.paperWidth == kWidth58mm && settings.column == kEmpty) settings.column = kColumn32;

@@ -16,17 +16,14 @@ namespace korva::usersetup {
 /// `named` holds the names given, `settings` their values.
 std::string MissingCompanion(const std::set<std::string>& named, const UserSettings& settings);
 
+/// A column count named for 80 mm paper (named, or the printer's): 80 mm
+/// paper has 48 columns and no choice, so the count would be dropped. Says
+/// so with the valid choices; "" when the columns fit the paper.
+std::string ColumnsConflict(const std::set<std::string>& named, const UserSettings& settings);
+
 /// After the printer's answers and the named values are in: fills what the
 /// dialog fills when the user picks 58 mm (32 columns, unless the printer's
 /// answer or the user chose 30).
 void FillCompanions(UserSettings& settings);
-
-/// The settings every set-values command carries whatever is named: the
-/// margin (250) and the setup code (255), with their names for messages.
-struct AlwaysSent {
-    int number;
-    const char* name;
-};
-inline constexpr AlwaysSent kAlwaysSent[] = {{kLeftMargin, "margin"}, {kSetupCode, "setup-code"}};
 
 }  // namespace korva::usersetup

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <charconv>
+#include <functional>
 
 #include "usersetup/SetupCommands.h"
+#include "usersetup/ReplyDecoder.h"
 
 namespace korva::usersetup {
 namespace {
@@ -59,50 +61,111 @@ const char* SettingNamesHelp() {
            "  setup-code=HEX           up to 8 hexadecimal digits\n";
 }
 
+uint8_t SettingNumberOf(std::string_view name) {
+    static constexpr std::pair<const char*, uint8_t> kNumbers[] = {
+        {"paper-width", kPaperWidth},   {"columns", kPaperWidth},
+        {"paper-type", kPaperType},     {"density", kDensity},
+        {"water-mark", kWaterMark},     {"cut-adjust", kCutAdjust},
+        {"drawer-with-cut", kDrawerWithCut}, {"bell", kBell},
+        {"bell-times", kBell},          {"code-page", kCodePage},
+        {"nv-graphic", kNvGraphicMemory}, {"nv-user", kNvUserMemory},
+        {"cut-mode", kCutMode},         {"speed", kSpeed},
+        {"reserved", kReserved},        {"self-test-drawer", kSelfTestDrawer},
+        {"stop-bits", kStopBits},       {"receive-buffer", kReceiveBuffer},
+        {"margin", kLeftMargin},        {"setup-code", kSetupCode},
+    };
+    for (const auto& [n, number] : kNumbers)
+        if (name == n) return number;
+    return 0;
+}
+
 std::vector<std::pair<std::string, std::string>> DescribeSettings(const UserSettings& s,
                                                                   const SetupLists& lists) {
     std::vector<std::pair<std::string, std::string>> out;
-    auto add = [&](const char* name, std::string value) {
-        out.emplace_back(name, std::move(value));
+    // A value outside the tool's lists shows as the printer's number, an
+    // answer that is no value as "unknown"; a setting never answered is left out.
+    auto add = [&](const char* name, bool has, const std::function<std::string()>& value) {
+        const uint8_t number = SettingNumberOf(name);
+        if (has)
+            out.emplace_back(name, value());
+        else if (const auto v = s.verbatim.find(number); v != s.verbatim.end())
+            out.emplace_back(name, std::to_string(v->second));
+        else if (s.unknown.count(number))
+            out.emplace_back(name, kUnknownText);
     };
     auto in = [](int v, size_t n) { return v >= 0 && static_cast<size_t>(v) < n; };
-    if (s.paperWidth != kEmpty) add("paper-width", s.paperWidth == kWidth58mm ? "58" : "80");
+    add("paper-width", s.paperWidth != kEmpty,
+        [&] { return s.paperWidth == kWidth58mm ? "58" : "80"; });
     if (s.paperWidth == kWidth58mm && in(s.column, 2))
-        add("columns", s.column == kColumn30 ? "30" : "32");
-    if (s.paperType != kEmpty) add("paper-type", s.paperType == kTwoColor ? "2color" : "black");
-    if (in(s.density, 3))
-        add("density", s.density == kLight ? "light" : s.density == kDark ? "dark" : "medium");
-    if (s.waterMark != kEmpty)
-        add("water-mark", s.waterMark == kOn ? std::to_string(s.imageNumber) : "disable");
-    if (s.cutAdjust != kEmpty)
-        add("cut-adjust", s.cutAdjust == kOn ? std::to_string(s.cutLines) : "off");
-    if (s.drawerWithCut != kEmpty)
-        add("drawer-with-cut", s.drawerWithCut == kOn ? "enable" : "disable");
-    if (in(s.bellType, kBellNames.size())) add("bell", kBellNames[static_cast<size_t>(s.bellType)]);
-    if (in(s.bellTimes, 5)) add("bell-times", std::to_string(s.bellTimes + 1));
-    if (in(s.codePage, lists.codePages.size()))
-        add("code-page",
-            std::to_string(CodePageNumber(lists.codePages[static_cast<size_t>(s.codePage)])));
-    if (in(s.nvGraphic, kNvGraphicKb.size()))
-        add("nv-graphic", std::to_string(kNvGraphicKb[static_cast<size_t>(s.nvGraphic)]));
-    if (in(s.nvUser, kNvUserKb.size()))
-        add("nv-user", std::to_string(kNvUserKb[static_cast<size_t>(s.nvUser)]));
-    if (s.cutMode != kEmpty) add("cut-mode", s.cutMode == kFullCut ? "full" : "partial");
-    if (in(s.speed, kSpeeds.size()))
-        add("speed", std::to_string(kSpeeds[static_cast<size_t>(s.speed)]));
-    if (s.reserved != kEmpty) add("reserved", s.reserved == kReservedOn ? "on" : "off");
-    if (s.selfTestDrawer != kEmpty)
-        add("self-test-drawer", s.selfTestDrawer == kSelfTestDisable ? "disable" : "enable");
-    if (s.stopBits != kEmpty) add("stop-bits", s.stopBits == kStopTwo ? "2" : "1");
-    if (in(s.receiveBuffer, lists.receiveBuffers.size()))
-        add("receive-buffer", lists.receiveBuffers[static_cast<size_t>(s.receiveBuffer)]);
-    add("margin", std::to_string(s.leftMargin));
-    add("setup-code", s.setupCode);
+        out.emplace_back("columns", s.column == kColumn30 ? "30" : "32");
+    add("paper-type", s.paperType != kEmpty,
+        [&] { return s.paperType == kTwoColor ? "2color" : "black"; });
+    add("density", in(s.density, 3), [&] {
+        return s.density == kLight ? "light" : s.density == kDark ? "dark" : "medium";
+    });
+    add("water-mark", s.waterMark != kEmpty,
+        [&] { return s.waterMark == kOn ? std::to_string(s.imageNumber) : "disable"; });
+    add("cut-adjust", s.cutAdjust != kEmpty,
+        [&] { return s.cutAdjust == kOn ? std::to_string(s.cutLines) : "off"; });
+    add("drawer-with-cut", s.drawerWithCut != kEmpty,
+        [&] { return s.drawerWithCut == kOn ? "enable" : "disable"; });
+    add("bell", in(s.bellType, kBellNames.size()),
+        [&] { return kBellNames[static_cast<size_t>(s.bellType)]; });
+    if (in(s.bellTimes, 5)) out.emplace_back("bell-times", std::to_string(s.bellTimes + 1));
+    add("code-page", in(s.codePage, lists.codePages.size()), [&] {
+        return std::to_string(CodePageNumber(lists.codePages[static_cast<size_t>(s.codePage)]));
+    });
+    add("nv-graphic", in(s.nvGraphic, kNvGraphicKb.size()),
+        [&] { return std::to_string(kNvGraphicKb[static_cast<size_t>(s.nvGraphic)]); });
+    add("nv-user", in(s.nvUser, kNvUserKb.size()),
+        [&] { return std::to_string(kNvUserKb[static_cast<size_t>(s.nvUser)]); });
+    add("cut-mode", s.cutMode != kEmpty, [&] { return s.cutMode == kFullCut ? "full" : "partial"; });
+    add("speed", in(s.speed, kSpeeds.size()),
+        [&] { return std::to_string(kSpeeds[static_cast<size_t>(s.speed)]); });
+    add("reserved", s.reserved != kEmpty, [&] { return s.reserved == kReservedOn ? "on" : "off"; });
+    add("self-test-drawer", s.selfTestDrawer != kEmpty,
+        [&] { return s.selfTestDrawer == kSelfTestDisable ? "disable" : "enable"; });
+    add("stop-bits", s.stopBits != kEmpty, [&] { return s.stopBits == kStopTwo ? "2" : "1"; });
+    add("receive-buffer", in(s.receiveBuffer, lists.receiveBuffers.size()),
+        [&] { return lists.receiveBuffers[static_cast<size_t>(s.receiveBuffer)]; });
+    add("margin", s.leftMargin >= 0 && !s.unknown.count(kLeftMargin),
+        [&] { return std::to_string(s.leftMargin); });
+    add("setup-code", !s.unknown.count(kSetupCode), [&] { return s.setupCode; });
     return out;
+}
+
+std::vector<std::string> UnknownSettings(const UserSettings& s, const SetupLists& lists) {
+    std::vector<std::string> out;
+    for (const auto& [name, value] : DescribeSettings(s, lists)) {
+        const uint8_t number = SettingNumberOf(name);
+        const auto answer = s.unknown.find(number);
+        if (value != kUnknownText || answer == s.unknown.end()) continue;
+        out.push_back(name + " (setting " + std::to_string(number) + ") answered \"" +
+                      PrintableAnswer(answer->second) + "\", which is no value it takes: shown as unknown");
+    }
+    return out;
+}
+
+namespace {
+std::string ApplyValue(UserSettings& s, const SetupLists& lists, std::string_view name,
+                       std::string_view value);
 }
 
 std::string ApplySettingText(UserSettings& s, const SetupLists& lists, std::string_view name,
                              std::string_view value) {
+    std::string why = ApplyValue(s, lists, name, value);
+    if (!why.empty()) return why;
+    // A chosen value replaces whatever the printer answered for the setting;
+    // bell-times alone leaves an unknown bell type unknown.
+    const uint8_t number = SettingNumberOf(name);
+    s.verbatim.erase(number);
+    if (name != "bell-times") s.unknown.erase(number);
+    return "";
+}
+
+namespace {
+std::string ApplyValue(UserSettings& s, const SetupLists& lists, std::string_view name,
+                       std::string_view value) {
     auto bad = [&](const std::string& allowed) {
         return std::string(name) + " takes " + allowed + ", not \"" + std::string(value) + "\"";
     };
@@ -194,5 +257,6 @@ std::string ApplySettingText(UserSettings& s, const SetupLists& lists, std::stri
     if (name == "reserved") return "reserved cannot be changed";
     return "unknown setting \"" + std::string(name) + "\"";
 }
+}  // namespace
 
 }  // namespace korva::usersetup

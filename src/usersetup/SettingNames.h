@@ -1,6 +1,7 @@
 #pragma once
 // The user settings as NAME=VALUE texts, for the command line: what `korva
 // setup read` prints and what `korva setup write` takes.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -11,9 +12,20 @@
 
 namespace korva::usersetup {
 
-/// Every setting that holds a value, as (name, value) in the printer's order.
+/// The value shown for a setting whose answer was no value the printer takes.
+inline constexpr const char* kUnknownText = "unknown";
+
+/// The printer's number of a setting name ("margin" gives 250); 0 for none.
+uint8_t SettingNumberOf(std::string_view name);
+
+/// Every setting that holds a value, as (name, value) in the printer's order;
+/// a value outside the tool's lists as the printer's number, an unknown one
+/// as kUnknownText.
 std::vector<std::pair<std::string, std::string>> DescribeSettings(const UserSettings& settings,
                                                                   const SetupLists& lists);
+
+/// One text per unknown setting: its name, number and the printer's answer.
+std::vector<std::string> UnknownSettings(const UserSettings& settings, const SetupLists& lists);
 
 /// Sets one setting from its name and value text. Returns an empty text on
 /// success, else why the value was refused (the record is then unchanged).

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "usersetup/ReplyDecoder.h"
+
 namespace korva::usersetup {
 namespace {
 
@@ -46,7 +48,11 @@ std::optional<uint32_t> ParseSetupCode(std::string_view text) {
 }
 
 void PrepareForWrite(UserSettings& s) {
-    if (s.paperType != kEmpty && !InRange(s.density, kDensityPercent.size())) s.density = kMedium;
+    // A density the printer answered (in or outside the list, or unknown)
+    // stays as it is; only a paper type chosen without any density gets MEDIUM.
+    const bool densityAnswered = s.verbatim.count(kDensity) != 0 || s.unknown.count(kDensity) != 0;
+    if (s.paperType != kEmpty && !InRange(s.density, kDensityPercent.size()) && !densityAnswered)
+        s.density = kMedium;
     if (s.bellType != kEmpty && !InRange(s.bellTimes, kBellTimesTexts.size()))
         s.bellTimes = kDefaultBellTimes;
     if (!ParseSetupCode(s.setupCode)) s.setupCode = "0";
@@ -65,8 +71,13 @@ std::vector<uint8_t> BuildSetValues(const UserSettings& s, const SetupLists& lis
     }
     if (s.paperType != kEmpty) {
         Entry(out, kPaperType, 0x01, s.paperType == kTwoColor ? 0x01 : 0x00);
-        const int density = InRange(s.density, kDensityPercent.size()) ? s.density : kMedium;
-        Entry(out, kDensity, kDensityPercent[static_cast<size_t>(density)], 0x00);
+        const auto verbatim = s.verbatim.find(kDensity);
+        if (InRange(s.density, kDensityPercent.size()))
+            Entry(out, kDensity, kDensityPercent[static_cast<size_t>(s.density)], 0x00);
+        else if (verbatim != s.verbatim.end())
+            Entry(out, kDensity, static_cast<uint8_t>(verbatim->second), 0x00);
+        else if (s.unknown.count(kDensity) == 0)
+            Entry(out, kDensity, kDensityPercent[kMedium], 0x00);
     }
     if (s.waterMark != kEmpty)
         Entry(out, kWaterMark, 0x00,
@@ -89,14 +100,18 @@ std::vector<uint8_t> BuildSetValues(const UserSettings& s, const SetupLists& lis
         // An entry without a usable number cannot be sent; the printer keeps its page.
         const int number = CodePageNumber(lists.codePages[static_cast<size_t>(s.codePage)]);
         if (number >= 0) Entry(out, kCodePage, static_cast<uint8_t>(number), 0x00);
+    } else if (const auto page = s.verbatim.find(kCodePage); page != s.verbatim.end()) {
+        Entry(out, kCodePage, static_cast<uint8_t>(page->second), 0x00);
     }
     if (InRange(s.nvUser, kNvUserKb.size()))
         Entry(out, kNvUserMemory, static_cast<uint8_t>(s.nvUser + 1), 0x00);
     if (InRange(s.nvGraphic, kNvGraphicKb.size()))
         Entry(out, kNvGraphicMemory, static_cast<uint8_t>(s.nvGraphic + 1), 0x00);
     if (s.cutMode != kEmpty) Entry(out, kCutMode, s.cutMode == kFullCut ? 0x01 : 0x00, 0x01);
-    if (InRange(s.speed, kSpeeds.size())) {
-        const int speed = kSpeeds[static_cast<size_t>(s.speed)];
+    const auto verbatimSpeed = s.verbatim.find(kSpeed);
+    if (InRange(s.speed, kSpeeds.size()) || verbatimSpeed != s.verbatim.end()) {
+        const int speed = InRange(s.speed, kSpeeds.size()) ? kSpeeds[static_cast<size_t>(s.speed)]
+                                                           : verbatimSpeed->second;
         Entry(out, kSpeed, static_cast<uint8_t>(speed & 0xFF), static_cast<uint8_t>(speed >> 8));
     }
     if (s.reserved != kEmpty) Entry(out, kReserved, s.reserved == kReservedOff ? 0x01 : 0x00, 0x01);
@@ -155,6 +170,8 @@ std::vector<std::vector<uint8_t>> BuildTestPage() {
 }
 
 void ApplyDefaults(UserSettings& s, const SetupLists& lists) {
+    s.verbatim.clear();
+    s.unknown.clear();
     s.paperWidth = kWidth80mm;
     s.column = kColumn30;
     s.paperType = kBlack;
@@ -179,6 +196,18 @@ void ApplyDefaults(UserSettings& s, const SetupLists& lists) {
                           ? kEmpty
                           : static_cast<int>(std::min<size_t>(3, lists.receiveBuffers.size() - 1));
     s.setupCode = "0";
+}
+
+std::string UnwritableSetting(const UserSettings& s) {
+    const std::pair<uint8_t, const char*> always[] = {{kLeftMargin, "margin"},
+                                                      {kSetupCode, "setup code"}};
+    for (const auto& [number, name] : always)
+        if (const auto it = s.unknown.find(number); it != s.unknown.end())
+            return std::string("the printer's ") + name + " (setting " + std::to_string(number) +
+                   ") could not be read from its answer \"" + PrintableAnswer(it->second) + "\"";
+    if (s.leftMargin < kMinMargin || s.leftMargin > kMaxMargin)
+        return "the margin " + std::to_string(s.leftMargin) + " is outside 0..512";
+    return "";
 }
 
 int NvMemoryTotalKb(const UserSettings& s) {

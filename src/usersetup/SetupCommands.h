@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,10 +38,17 @@ std::optional<uint32_t> ParseSetupCode(std::string_view text);
 /// become 3, and a setup code that is not hexadecimal becomes "0".
 void PrepareForWrite(UserSettings& settings);
 
+/// Why these settings cannot be written as they are: the margin or the setup
+/// code, which every set-values command carries, is unknown (the printer's
+/// answer was no value it takes) and no value was chosen. "" when they can.
+std::string UnwritableSetting(const UserSettings& settings);
+
 /// GS ( E function 5 with the entries of every setting that has a value, in
 /// the printer's order; the margin and the setup code are always sent.
-/// Expects PrepareForWrite to have run (an unprepared empty density or times
-/// is sent as MEDIUM or 3 all the same).
+/// A setting answered outside the tool's lists goes back as answered; an
+/// unknown one is left out. Expects PrepareForWrite to have run (an
+/// unprepared empty density or times is sent as MEDIUM or 3 all the same),
+/// and UnwritableSetting to be "".
 std::vector<uint8_t> BuildSetValues(const UserSettings& settings, const SetupLists& lists);
 
 /// The test page, one block per write, in order.

@@ -19,6 +19,7 @@ constexpr int kParallelRestartMs = 4000;  // the printer restarts its interface 
 constexpr int kUsbRestartMs = 2500;
 constexpr int kEthernetRestartMs = 3000;
 constexpr int kTestPageSettleMs = 800;
+constexpr int kAnswerPollMs = 100;
 // Waits before the 2nd..5th open of a USB printer after a write, and after the fifth failure.
 constexpr std::array<int, 5> kUsbReopenWaitsMs{500, 400, 300, 200, 100};
 
@@ -111,6 +112,24 @@ void UserSetupExchange::QueueSerialRead() {
         if (m_Ep.kind == port::PortKind::Usb) m_Ep.ports->ReadUsbReply();
         return 0;
     });
+    QueueAnswerWait(0);
+}
+
+void UserSetupExchange::QueueAnswerWait(int elapsedMs) {
+    // Only a read with a deadline waits here; without one the answers come
+    // when they come, as on the dialog's Get Value.
+    if (m_ReadDeadlineMs < 0) return;
+    Queue([this, elapsedMs] {
+        if (AllAnswered()) return 0;
+        if (elapsedMs >= m_ReadDeadlineMs) {
+            Log().Log("CUserSetup: read incomplete after %d ms\r\n", elapsedMs);
+            m_Outcome = Outcome::TimedOut;
+            return 0;
+        }
+        FetchUsbReplies();
+        QueueAnswerWait(elapsedMs + kAnswerPollMs);
+        return kAnswerPollMs;
+    });
 }
 
 void UserSetupExchange::QueueEthernetRead() {
@@ -128,6 +147,7 @@ void UserSetupExchange::QueueEthernetRead() {
             return kEthernetRequestPauseMs;
         });
     }
+    QueueAnswerWait(0);
 }
 
 void UserSetupExchange::FetchUsbReplies() {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <algorithm>
 
 #include "base/EventLoopClock.h"
 #include "base/StepEngine.h"
@@ -26,7 +27,8 @@ struct SetupSession::Parts {
     std::unique_ptr<UserSetupExchange> exchange;
     base::EventLoopClock clock;
     port::PortKind kind = port::PortKind::Serial;
-    std::vector<SettingReply> refused;
+    UserSettings written;  ///< the record of the last Write, as prepared for the wire
+    std::vector<uint8_t> command;  ///< its set-values command
 };
 
 SetupSession::SetupSession(const port::ConnectionSettings& connection, base::CErrorLog& log,
@@ -83,12 +85,8 @@ bool SetupSession::Run() {
 bool SetupSession::Read(UserSettings& settings, const SetupLists& lists, int timeoutMs,
                         std::vector<int>& missing) {
     UserSetupExchange& exchange = *m_Parts->exchange;
-    m_Parts->refused.clear();
-    exchange.SetReplyHandler([&](const SettingReply& reply) {
-        const DecodeStatus status = DecodeReply(reply, settings, lists);
-        if (status == DecodeStatus::OutOfRange || status == DecodeStatus::UnlistedValue)
-            m_Parts->refused.push_back(reply);
-    });
+    exchange.SetReplyHandler(
+        [&](const SettingReply& reply) { DecodeReply(reply, settings, lists); });
     exchange.SetReadDeadline(timeoutMs);
     exchange.BeginRead();
     // A parallel read ends when every reply is in or its time is up; on the
@@ -108,14 +106,36 @@ bool SetupSession::Read(UserSettings& settings, const SetupLists& lists, int tim
     return exchange.LastOutcome() != UserSetupExchange::Outcome::Failed && missing.empty();
 }
 
-const std::vector<SettingReply>& SetupSession::Refused() const { return m_Parts->refused; }
-
 bool SetupSession::Write(UserSettings settings, const SetupLists& lists) {
-    m_Parts->exchange->BeginWrite([settings, &lists]() mutable {
+    m_Parts->exchange->BeginWrite([this, settings, &lists]() mutable {
         PrepareForWrite(settings);
-        return BuildSetValues(settings, lists);
+        m_Parts->written = settings;
+        m_Parts->command = BuildSetValues(settings, lists);
+        return m_Parts->command;
     });
     return Run();
+}
+
+bool SetupSession::ReadBack(const SetupLists& lists, int timeoutMs,
+                            std::vector<ReadBackDifference>& differences) {
+    UserSettings now;
+    std::vector<int> missing;
+    std::vector<uint8_t> answered;
+    differences.clear();
+    // A printer restarting its interface after leave-setup may miss the first
+    // requests: those without an answer are asked once more.
+    for (int round = 0; round < 2; ++round) {
+        Read(now, lists, timeoutMs, missing);
+        if (m_Parts->exchange->LastOutcome() == UserSetupExchange::Outcome::Failed) return false;
+        for (uint8_t setting : m_Parts->exchange->RequestList())
+            if (m_Parts->exchange->Answered(setting) &&
+                std::find(answered.begin(), answered.end(), setting) == answered.end())
+                answered.push_back(setting);
+        if (answered.size() == m_Parts->exchange->RequestList().size()) break;
+    }
+    differences = CompareReadBack(m_Parts->command, m_Parts->written, now,
+                                  m_Parts->exchange->RequestList(), answered, lists);
+    return true;
 }
 
 bool SetupSession::TestPage() {

@@ -9,6 +9,7 @@
 #include "base/ErrorLog.h"
 #include "port/Connection.h"
 #include "port/Discovery.h"
+#include "usersetup/ReadBack.h"
 #include "usersetup/SetupLists.h"
 #include "usersetup/UserSettings.h"
 #include "usersetup/UserSetupExchange.h"
@@ -31,11 +32,13 @@ class SetupSession {
     /// (`missing` lists them).
     bool Read(UserSettings& settings, const SetupLists& lists, int timeoutMs,
               std::vector<int>& missing);
-    /// The answers of the last Read that the decoder refused (their settings
-    /// stay empty, or at their starting value for the margin and setup code).
-    const std::vector<SettingReply>& Refused() const;
     /// Enter-setup, set-values, leave-setup and the reconnect; false on failure.
     bool Write(UserSettings settings, const SetupLists& lists);
+    /// After a Write: reads the settings again and compares each one the
+    /// write carried. False when the read failed outright; a setting that did
+    /// not answer is a difference ("no answer").
+    bool ReadBack(const SetupLists& lists, int timeoutMs,
+                  std::vector<ReadBackDifference>& differences);
     bool TestPage();
     /// The system error (errno) of the connection's last failure, 0 when
     /// none; `hungUp` tells a line that hung up under the exchange.

@@ -5,6 +5,7 @@
 // the list entry, in the order of the fixed lists below.
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace korva::usersetup {
@@ -73,8 +74,18 @@ struct UserSettings {
     int selfTestDrawer = kEmpty;
     int stopBits = kEmpty;
     int receiveBuffer = kEmpty;  ///< index in the receive-buffer list
-    int leftMargin = 0;
+    int leftMargin = 0;           ///< -1 while unknown (an answer outside 0..512)
     std::string setupCode = "0";  ///< upper-case hexadecimal text
+    /// Answers outside the tool's lists that the printer takes back as they
+    /// are, by setting number (a density or speed, a code page the profile
+    /// does not list): the setting itself stays empty, and the value goes back
+    /// unchanged in the next write unless a value is chosen.
+    std::map<uint8_t, int> verbatim;
+    /// Answers that are no value the printer takes, by setting number, with
+    /// the answer's text: the setting is unknown. It is left out of a write,
+    /// and a write that must carry it (the margin, the setup code) is refused
+    /// until a value is chosen.
+    std::map<uint8_t, std::string> unknown;
 
     bool operator==(const UserSettings&) const = default;
 };

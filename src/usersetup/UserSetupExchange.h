@@ -82,8 +82,9 @@ class UserSetupExchange : public QObject {
     void Cancel();
     Outcome LastOutcome() const { return m_Outcome; }
 
-    /// A parallel read that is not complete after this long ends TimedOut
-    /// (the command line); without one it goes on asking.
+    /// A read that is not complete after this long ends TimedOut (the command
+    /// line, and the read-back after a write); without one a parallel read
+    /// goes on asking and the other kinds do not wait for the answers.
     void SetReadDeadline(int ms) { m_ReadDeadlineMs = ms; }
     /// The settings a read of this kind asks for.
     std::span<const uint8_t> RequestList() const;
@@ -114,6 +115,7 @@ class UserSetupExchange : public QObject {
     void QueueParallelCompletion();
     void QueueSerialRead();
     void QueueEthernetRead();
+    void QueueAnswerWait(int elapsedMs);
     void QueueReconnectAfterWrite();
     void QueueUsbReopen(int attempt);
 

@@ -226,21 +226,41 @@ TEST_F(TypedPortTest, TheEditFieldKeepsThePortLabelsNameAndFocus) {
     dlg->hide();
 }
 
-TEST_F(TypedPortTest, ALongListedPathShowsItsStart) {
+TEST_F(TypedPortTest, ALongPathShowsItsStartListedOrTyped) {
     const QString longPath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0";
     discovery.serial = {longPath.toStdString(), "COM1"};
     dlg = std::make_unique<CConnectDlg>(settings, discovery);
     Choose("KORVA20S");
     dlg->show();
-    for (int pick : {0, 1, 0}) {  // listed first, and picked again from the list
-        dlg->PortList()->setCurrentIndex(pick);
+    auto expectStartShown = [&](const QString& path) {
         QLineEdit* edit = dlg->PortList()->lineEdit();
         ASSERT_NE(edit, nullptr);
         EXPECT_EQ(edit->cursorPosition(), 0) << edit->text().toStdString();
-        // What the field shows begins where the path begins.
+        // What the field shows begins where the path begins; the tooltip has all of it.
         EXPECT_LT(edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(),
                   edit->fontMetrics().horizontalAdvance(QStringLiteral("/dev")));
+        EXPECT_EQ(dlg->PortList()->toolTip(), path);
+    };
+    for (int pick : {0, 1, 0}) {  // listed first, and picked again from the list
+        dlg->PortList()->setCurrentIndex(pick);
+        expectStartShown(dlg->PortList()->currentText());
     }
     EXPECT_EQ(dlg->PortList()->currentText(), longPath);
+
+    // Typed: after the field loses the focus (Tab), and when the dialog comes back.
+    const QString typed = "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-receipt-printer-counter-7";
+    dlg->activateWindow();
+    ASSERT_TRUE(korva::test::RunEventsUntil([&] { return dlg->isActiveWindow(); }));
+    dlg->PortList()->setFocus(Qt::TabFocusReason);
+    ClearTyped();
+    Type(typed);
+    ASSERT_GT(dlg->PortList()->lineEdit()->cursorPosition(), 0);
+    dlg->OkButton()->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(korva::test::RunEventsUntil([&] { return dlg->OkButton()->hasFocus(); }));
+    expectStartShown(typed);
+    dlg->hide();
+    dlg->PortList()->lineEdit()->end(false);
+    dlg->show();  // as after "<< Back" from the menu
+    expectStartShown(typed);
     dlg->hide();
 }

@@ -61,6 +61,7 @@ TEST(ErrorLog, UncreatableFileLeavesLoggingOff) {
     CErrorLog log;
     EXPECT_EQ(log.OpenLog((dir / "missing" / "error.log").string()), 0);
     EXPECT_FALSE(log.IsOpen());
+    EXPECT_EQ(log.Problem(), "cannot be written (No such file or directory)");
     log.Log("ignored %d", 1);  // must not crash
 }
 
@@ -68,6 +69,7 @@ TEST(ErrorLog, ALinkOrAFifoIsNeverWritten) {
     korva::test::TestDir dir;
     std::ofstream(dir / "precious.txt") << "keep me";
     std::filesystem::create_symlink(dir / "precious.txt", dir / "link.log");
+    std::filesystem::create_hard_link(dir / "precious.txt", dir / "hard.log");
     ASSERT_EQ(::mkfifo((dir / "fifo.log").c_str(), 0644), 0);
     // With a reader on the FIFO a plain open would succeed and write into it.
     const int reader = ::open((dir / "fifo.log").c_str(), O_RDONLY | O_NONBLOCK);
@@ -75,7 +77,9 @@ TEST(ErrorLog, ALinkOrAFifoIsNeverWritten) {
     const struct {
         const char* name;
         const char* problem;
-    } rows[] = {{"link.log", "is a symbolic link"}, {"fifo.log", "is not a regular file"}};
+    } rows[] = {{"link.log", "is a symbolic link"},
+                {"fifo.log", "is not a regular file"},
+                {"hard.log", "has other names (hard links)"}};
     for (const auto& row : rows) {
         CErrorLog log;
         EXPECT_EQ(log.OpenLog((dir / row.name).string()), 0) << row.name;

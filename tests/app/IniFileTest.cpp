@@ -56,6 +56,13 @@ TEST(IniFile, DamagedLinesAreSkippedAndTheRestIsRead) {
     EXPECT_EQ(ValueOf(ini, "Tail", "last"), "x");
     EXPECT_EQ(ValueOf(ini, "", "orphan"), "kept before any section");
     EXPECT_EQ(ini.Keys("User"), (std::vector<std::string>{"Speed", "Margin"}));
+
+    // A value past the line limit (a megabyte "model name") is skipped, the next one read.
+    const std::string huge = "[DEVICELIST]\n1=" + std::string(IniFile::kMaxLineBytes, 'K') + "\n2=KORVA20S\n";
+    const IniFile capped = IniFile::Parse(huge);
+    EXPECT_EQ(capped.Find("DEVICELIST", "1"), nullptr);
+    EXPECT_EQ(ValueOf(capped, "DEVICELIST", "2"), "KORVA20S");
+    EXPECT_EQ(capped.SkippedLines(), 1u);
 }
 
 TEST(IniFile, NulInsideTextDoesNotCutTheFile) {

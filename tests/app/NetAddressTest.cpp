@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTcpServer>
@@ -45,11 +47,26 @@ TEST_F(NetAddressTest, OutOfRangeValuesAreRefusedWithoutConnecting) {
     EXPECT_EQ(messages.texts.size(), 2u);
     EXPECT_EQ(dlg.TcpPortCopy(), 6001) << "the tools' copy only changes after the range check";
 
-    for (const char* ip : {"10.0.0", "300.1.1.1", "1.2.3.4.5", ""}) {
+    // Each refusal names its own cause.
+    const struct {
+        const char* ip;
+        const char* says;
+    } refused[] = {
+        {"10.0.0", "IP: the address is incomplete: enter four numbers, each 0 ~ 255."},
+        {"300.1.1.1", "IP: each of the four numbers must be between 0 ~ 255."},
+        {"1.2.3.4.5", "IP: an address has four numbers, not more."},
+        {"", "IP: the address is empty: enter four numbers, each 0 ~ 255."},
+    };
+    for (const auto& row : refused) {
         messages.texts.clear();
-        Fill(dlg, ip, "6001");
+        Fill(dlg, "", "6001");
+        for (const QChar c : QString(row.ip)) {  // typed: no keystroke is dropped
+            QKeyEvent press(QEvent::KeyPress, 0, {}, QString(c));
+            QApplication::sendEvent(dlg.IpEdit(), &press);
+        }
+        EXPECT_EQ(dlg.IpEdit()->text(), row.ip);
         dlg.accept();
-        EXPECT_EQ(messages.texts, std::vector<std::string>{"Please enter IP address between 1 ~ 254."}) << ip;
+        EXPECT_EQ(messages.texts, std::vector<std::string>{row.says}) << row.ip;
         EXPECT_FALSE(dlg.IsChecking());
     }
     EXPECT_TRUE(dlg.isVisible());

@@ -92,6 +92,32 @@ TEST_F(LogoCommand, ConvertRefusesBadFilesAndArguments) {
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_NE(r.err.find("cannot open absent.bmp"), std::string::npos) << r.err;
 
+    // A picture cut short (still being copied) is refused in a person's words:
+    // the program's one line and the reason line are all stderr carries, also
+    // quiet or as JSON.
+    const std::string gif = ReadText(std::filesystem::path(KORVA_TEST_DATA_DIR) / "logo/cut-source.gif");
+    Write("photo.gif", {gif.begin(), gif.begin() + static_cast<long>(gif.size() / 2)});
+    for (const char* mode : {"", "-q ", "-j "}) {
+        r = Korva(std::string(mode) + "logo convert photo.gif --out r.bin");
+        EXPECT_EQ(r.exitCode, 3) << mode;
+        EXPECT_EQ(r.err, "korva logo convert: photo.gif: the file ends early (damaged or still being copied)\n"
+                         "korva logo convert: reason: bad-input (the file is unusable; file photo.gif)\n")
+            << mode;
+    }
+    // A picture the image library warns about (an unknown TIFF tag) is taken;
+    // the library's words are a log line for -v, never bare on stderr.
+    const std::string tif = ReadText(std::filesystem::path(KORVA_TEST_DATA_DIR) / "logo/unknown-tag.tif");
+    Write("scan.tif", {tif.begin(), tif.end()});
+    r = Korva("-q logo convert scan.tif --out r.bin");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    r = Korva("-v logo convert scan.tif --out r.bin");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.err.find("korva: log: scan.tif: the picture's decoder says: TIFFReadDirectory: Warning, Unknown field "
+                         "with tag 65000"),
+              std::string::npos)
+        << r.err;
+
     Write("ok.bmp", lt::Rgb24Bmp(8, 8, [](int, int) { return lt::Gray(0); }));
     for (const char* args :
          {"ok.bmp", "--out r.bin", "ok.bmp --out r.bin --threshold 256",

@@ -75,7 +75,7 @@ TEST_F(LogoUploadE2E, TwoLogosOverSerialAreStoredAsTheExampleStream) {
 
     const QJsonObject state = WaitForImages(2);
     EXPECT_EQ(SimHarness::Received(state, 0),
-              Bytes("1d 49 01 1b 40 1c 71 02") + ExampleImages());
+              Bytes("1d 49 01 1d 28 45 02 00 06 02 1b 40 1c 71 02") + ExampleImages());
     const QJsonArray images = state["nv_images"].toArray();
     ASSERT_EQ(images.size(), 2);
     EXPECT_EQ(images[0].toObject(), Image(1, 104, 32, 416));
@@ -96,7 +96,7 @@ TEST_F(LogoUploadE2E, TwoLogosOverLoopbackTcp) {
     EXPECT_GE(clock.NowMs() - start, 5000);  // the longer erase wait of Ethernet printers
 
     const QJsonObject state = WaitForImages(2);
-    EXPECT_EQ(SimHarness::Received(state, 0), Bytes("1c 71 02") + ExampleImages());
+    EXPECT_EQ(SimHarness::Received(state, 0), Bytes("1d 28 45 02 00 06 02 1c 71 02") + ExampleImages());
     const QJsonArray images = state["nv_images"].toArray();
     ASSERT_EQ(images.size(), 2);
     EXPECT_EQ(images[0].toObject(), Image(1, 104, 32, 416));
@@ -134,7 +134,7 @@ TEST_F(LogoUploadE2E, CancelDuringImageTwoOfFiveLeavesThreeEmptyHeaders) {
     const QJsonObject state = WaitForImages(2);
     const QByteArray image = Bytes("08 00 02 00") + PatternRaster(64, 16);
     EXPECT_EQ(SimHarness::Received(state, 0),
-              Bytes("1d 49 01 1b 40 1c 71 05") + image + image + Bytes("00000000 00000000 00000000"));
+              Bytes("1d 49 01 1d 28 45 02 00 06 02 1b 40 1c 71 05") + image + image + Bytes("00000000 00000000 00000000"));
     EXPECT_EQ(state["nv_images"].toArray().size(), 2);
     EXPECT_EQ(profile.Text(), "[LOGO]\r\nLogofile1=/old/one.bmp\r\n");
 }
@@ -205,12 +205,41 @@ TEST_F(LogoUploadE2E, LogosThatCentringWidensPastTheNvAreaSendNothing) {
     }
     auto port = SimSerialPort(sim, log);
     EXPECT_EQ(Upload(*port, base::DefaultClock()), Outcome::NvAreaTooSmall);
-    EXPECT_EQ(messages.Texts().back(), base::Message(base::kMsgNvAreaTooSmall));
+    EXPECT_EQ(messages.Texts().back(), std::string(base::Message(base::kMsgNvAreaTooSmall)) +
+                                           "\r\n(The logos need 393984 bytes; at most 384 KByte.)");
     EXPECT_EQ(profile.Text(), "[LOGO]\r\nLogofile1=/old/one.bmp\r\n");
     const QJsonObject state = sim.WaitForState(
         [](const QJsonObject& s) { return !s["received"].toArray().isEmpty(); }, 500);
     EXPECT_TRUE(SimHarness::Received(state, 0).isEmpty());
     EXPECT_TRUE(state["nv_images"].toArray().isEmpty());
+}
+
+TEST_F(LogoUploadE2E, LogosBeyondThePrintersOwnNvSizeSendNothing) {
+    // The printer holds 64 KByte of NV graphics; two logos of 51,200 bytes fit
+    // into the 384 KByte there can be, not into this printer.
+    ASSERT_TRUE(sim.Start({"--serial", "--tcp", "127.0.0.1:0", "--setting", "2=2"}))
+        << sim.Error().toStdString();
+    for (int n = 1; n <= 2; ++n) {
+        const std::string name = "tall" + std::to_string(n) + ".bmp";
+        entries.push_back({n, name, WritePatternBmp(dir, name, 512, 800), 51200, false});
+    }
+    const std::string refused = std::string(base::Message(base::kMsgNvAreaTooSmall)) +
+                                "\r\n(The logos need 102400 bytes; the printer's NV graphics "
+                                "memory holds 64 KByte.)";
+    auto port = SimSerialPort(sim, log);
+    EXPECT_EQ(Upload(*port, base::DefaultClock()), Outcome::NvAreaTooSmall);
+    EXPECT_EQ(messages.Texts().back(), refused);
+    port::CPrinterSocket socket;
+    port::TcpStream link(socket, "127.0.0.1", sim.TcpPort());
+    base::EventLoopClock clock;
+    EXPECT_EQ(Upload(link, clock), Outcome::NvAreaTooSmall);
+    EXPECT_EQ(messages.Texts().back(), refused);
+    const QJsonObject state = sim.WaitForState(
+        [](const QJsonObject& s) { return s["received"].toArray().size() == 2; });
+    EXPECT_EQ(SimHarness::Received(state, 0), Bytes("1d 49 01 1d 28 45 02 00 06 02"));
+    EXPECT_EQ(SimHarness::Received(state, 1), Bytes("1d 28 45 02 00 06 02"));
+    EXPECT_TRUE(state["nv_images"].toArray().isEmpty());
+    EXPECT_EQ(profile.Text(), "[LOGO]\r\nLogofile1=/old/one.bmp\r\n");
 }
 
 TEST_F(LogoUploadE2E, CommandLineUploadOverPtyAndTcp) {
@@ -221,7 +250,7 @@ TEST_F(LogoUploadE2E, CommandLineUploadOverPtyAndTcp) {
                                 " --baud 115200 --flow none one.bmp two.bmp", &err), 0) << err;
     QJsonObject state = WaitForImages(2);
     EXPECT_EQ(SimHarness::Received(state, 0),
-              Bytes("1d 49 01 1b 40 1c 71 02") + ExampleImages());
+              Bytes("1d 49 01 1d 28 45 02 00 06 02 1b 40 1c 71 02") + ExampleImages());
 
     ASSERT_EQ(RunKorva(dir, "logo erase --port ETHERNET_II --ip 127.0.0.1 --tcp-port " +
                                 std::to_string(sim.TcpPort()), &err), 0) << err;
@@ -257,7 +286,7 @@ TEST_F(LogoUploadE2E, ASecondCtrlCEndsTheCancelWaitAtOnceAndSaysWhatThePrinterMa
         << err;
     const QJsonObject state = WaitForImages(1);
     EXPECT_EQ(SimHarness::Received(state, 0),
-              Bytes("1d 49 01 1b 40 1c 71 02 40 00 64 00") + PatternRaster(512, 800));
+              Bytes("1d 49 01 1d 28 45 02 00 06 02 1b 40 1c 71 02 40 00 64 00") + PatternRaster(512, 800));
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <QImage>
 #include <fstream>
 
+#include "base/ErrorLog.h"
 #include "base/MessageBox.h"
+#include "base/Messages.h"
 #include "logo/BmpWriter.h"
 #include "logo/LogoFile.h"
 #include "logo/LogoListServices.h"
@@ -52,8 +54,9 @@ uint32_t Crc32(const uint8_t* bytes, size_t n) {
     return ~c;
 }
 
-// A PNG whose header claims `width` x `height` pixels in front of the pixels of a tiny one.
-std::vector<uint8_t> PngClaiming(uint32_t width, uint32_t height) {
+// A PNG whose header claims `width` x `height` pixels (of `depth` bits a
+// channel) in front of the pixels of a tiny one.
+std::vector<uint8_t> PngClaiming(uint32_t width, uint32_t height, uint8_t depth = 8) {
     QImage small(8, 8, QImage::Format_RGB32);
     small.fill(Qt::white);
     QByteArray bytes;
@@ -65,13 +68,32 @@ std::vector<uint8_t> PngClaiming(uint32_t width, uint32_t height) {
         png[16 + i] = static_cast<uint8_t>(width >> (24 - 8 * i));
         png[20 + i] = static_cast<uint8_t>(height >> (24 - 8 * i));
     }
+    png[24] = depth;
     const uint32_t crc = Crc32(png.data() + 12, 17);  // chunk type and data
     for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
     return png;
 }
 
+// A noisy picture in `format` as Qt writes it: JPEG and PNG data over several blocks.
+std::vector<uint8_t> Encoded(const char* format) {
+    QImage picture(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) picture.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y) % 256, (x ^ y) * 4));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, format);
+    return {bytes.begin(), bytes.end()};
+}
+
+std::vector<uint8_t> ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 // Pictures other than bitmaps: laid on white, converted as their 24-bit bitmap,
-// refused with a reason when they cannot be read or would unpack too large.
+// refused with a reason when they cannot be read, end early, are damaged or
+// would unpack too large.
 TEST(LogoFile, PicturesAreLaidOnWhitePaper) {
     korva::test::TestDir dir;
     // Left half opaque black, right half fully transparent black: no dots there.
@@ -90,18 +112,37 @@ TEST(LogoFile, PicturesAreLaidOnWhitePaper) {
     EXPECT_EQ(bitmap.GrayAt(5, 0), 254);  // white paper, as a 24-bit white pixel
 
     struct Refusal {
-        const char* name;
+        std::string name;
         std::vector<uint8_t> bytes;
         BitmapErrorKind kind;
         const char* reason;
     };
     const std::vector<uint8_t> good = PngClaiming(8, 8);
-    const Refusal refusals[] = {
-        {"bomb.png", PngClaiming(100000, 100000), BitmapErrorKind::TooLarge, "100000 x 100000"},
-        {"wide.png", PngClaiming(600000, 1), BitmapErrorKind::TooLarge, "too large"},
-        {"cut.png", {good.begin(), good.begin() + 40}, BitmapErrorKind::NotBitmap, "cannot be decoded"},
+    std::vector<uint8_t> badCrc = Encoded("PNG");
+    badCrc[badCrc.size() / 2] ^= 0x10;  // inside the image data
+    std::vector<Refusal> refusals = {
+        {"bomb.png", PngClaiming(100000, 100000), BitmapErrorKind::TooLarge, "at most 33554432 pixels"},
+        {"wide.png", PngClaiming(600000, 1), BitmapErrorKind::TooLarge, "524280 a side"},
+        {"cut.png", {good.begin(), good.begin() + 40}, BitmapErrorKind::Truncated, "ends early"},
         {"empty.png", {}, BitmapErrorKind::Truncated, "empty"},
+        {"crc.png", badCrc, BitmapErrorKind::Damaged, "damaged"},
     };
+    // Cut at its quarters and just before its end, every kind of picture ends
+    // early; decoders would fill the rest with gray or black and call it read.
+    const std::pair<const char*, std::vector<uint8_t>> wholes[] = {
+        {"jpg", Encoded("JPG")},
+        {"png", Encoded("PNG")},
+        {"gif", ReadAll(std::filesystem::path(KORVA_TEST_DATA_DIR) / "logo/cut-source.gif")},
+    };
+    for (const auto& [suffix, whole] : wholes) {
+        const std::string name = std::string("whole.") + suffix;
+        WriteFile(dir / name, whole);
+        EXPECT_TRUE(LoadLogoFile(bitmap, (dir / name).string(), error)) << name << ": " << error.reason;
+        for (size_t keep : {whole.size() / 4, whole.size() / 2, whole.size() * 3 / 4, whole.size() - 2})
+            refusals.push_back({"cut-" + std::to_string(keep) + "." + suffix,
+                                {whole.begin(), whole.begin() + static_cast<long>(keep)}, BitmapErrorKind::Truncated,
+                                "the file ends early (damaged or still being copied)"});
+    }
     for (const Refusal& r : refusals) {
         SCOPED_TRACE(r.name);
         WriteFile(dir / r.name, r.bytes);
@@ -111,24 +152,53 @@ TEST(LogoFile, PicturesAreLaidOnWhitePaper) {
     }
 }
 
+// The list's message for a refused file, with the file and the reason under
+// it and in the error log. A picture over the NV memory left is refused from
+// its header, before a pixel is unpacked: the claimed size comes with no pixels.
 TEST(LogoFile, ListEditorReadsFilesAndShowsMessages) {
     korva::test::TestDir dir;
     WriteFile(dir / "ok.bmp", test::Rgb24Bmp(200, 100, [](int, int) { return test::Gray(0); }));
+    const std::vector<uint8_t> jpeg = Encoded("JPG");
+    WriteFile(dir / "photo.jpg", {jpeg.begin(), jpeg.begin() + static_cast<long>(jpeg.size() / 2)});
+    WriteFile(dir / "deep.png", PngClaiming(6000, 5000, 16));
     std::vector<std::pair<std::string, base::MsgStyle>> shown;
     auto previous = base::SetMessageHandler(
         [&](const std::string& text, const std::string&, base::MsgStyle style) {
             shown.push_back({text, style});
             return base::MsgAnswer::Ok;
         });
+    ASSERT_EQ(base::ErrorLog().OpenLog((dir / "error.log").string()), 1);
     LogoList list;
     LogoOptions options;
-    LogoListEditor editor = MakeLogoListEditor(list, options);
-    EXPECT_EQ(editor.AddPickedFiles({(dir / "ok.bmp").string(), (dir / "gone.bmp").string()}), 1);
-    base::SetMessageHandler(previous);
+    EXPECT_EQ(MakeLogoListEditor(list, options).AddPickedFiles({(dir / "ok.bmp").string()}), 1);
     EXPECT_EQ(list.entries.at(0).size, "           2600");
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].first, "Bitmap files that was defined with Log file is incorrect.");
-    EXPECT_EQ(shown[0].second, base::MsgStyle::OkExclamation);
+    const struct {
+        const char* file;
+        int message;
+        base::MsgStyle style;
+        std::string detail;
+    } picks[] = {
+        {"gone.bmp", base::kMsgLogFileBitmapIncorrect, base::MsgStyle::OkExclamation, "cannot open"},
+        {"photo.jpg", base::kMsgLogFileBitmapIncorrect, base::MsgStyle::OkExclamation,
+         "photo.jpg: the file ends early (damaged or still being copied)"},
+        {"deep.png", base::kMsgNvAreaTooSmall, base::MsgStyle::Ok,
+         "deep.png: the image of 6000 x 5000 pixels needs 3750000 bytes of NV memory, 390616 of 393216 are left"},
+    };
+    for (const auto& pick : picks) {
+        SCOPED_TRACE(pick.file);
+        shown.clear();
+        EXPECT_EQ(MakeLogoListEditor(list, options).AddPickedFiles({(dir / pick.file).string()}), 0);
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_TRUE(shown[0].first.starts_with(base::Message(pick.message) + std::string("\r\n\r\n")))
+            << shown[0].first;
+        EXPECT_NE(shown[0].first.find(pick.detail), std::string::npos) << shown[0].first;
+        EXPECT_EQ(shown[0].second, pick.style);
+        const std::vector<uint8_t> log = ReadAll(dir / "error.log");
+        EXPECT_NE(std::string(log.begin(), log.end()).find(pick.detail), std::string::npos);
+    }
+    base::ErrorLog().Close();
+    base::SetMessageHandler(previous);
+    EXPECT_EQ(list.entries.size(), 1u);
 }
 
 }  // namespace

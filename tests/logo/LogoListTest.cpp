@@ -31,7 +31,7 @@ class ListFixture : public ::testing::Test {
     LogoListEditor Editor() {
         return LogoListEditor(
             list, options,
-            [this](const std::string& path) {
+            [this](const std::string& path, const ImageSizeCheck&) {
                 ++probes;
                 auto it = files.find(path);
                 if (it != files.end()) return it->second;
@@ -39,8 +39,8 @@ class ListFixture : public ::testing::Test {
                 missing.error = {BitmapErrorKind::FileUnreadable, "cannot open " + path};
                 return missing;
             },
-            [this](int message, LogoNoticeIcon icon) {
-                notices.push_back({message, icon});
+            [this](int message, LogoNoticeIcon icon, const std::string&) {
+                if (message != kNoLogoMessage) notices.push_back({message, icon});
             });
     }
     std::vector<std::string> Numbers() const {

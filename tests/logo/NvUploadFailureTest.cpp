@@ -71,10 +71,10 @@ TEST_F(NvUploadFailure, PrinterCheckAndInitialiseFailures) {
     EXPECT_FALSE(stream->IsOpen());
 
     auto again = MakeUpload(PortKind::Usb);
-    stream->failWriteNumber = 2;  // ESC @
+    stream->failWriteNumber = 3;  // ESC @, after the printer check and the NV size request
     EXPECT_EQ(Run(*again), Outcome::PrinterCheckFailed);
     ExpectBox("ERROR : Printer check.", MsgStyle::OkExclamation);
-    EXPECT_EQ(stream->Stream(), HexBytes("1D 49 01"));
+    EXPECT_EQ(stream->Stream(), HexBytes("1D 49 01 1D 28 45 02 00 06 02"));
     EXPECT_FALSE(stream->IsOpen());
 }
 

@@ -26,24 +26,25 @@ TEST_F(NvUploadStream, TwoLogosOverSerialGiveTheExampleStreamAndPacing) {
     EXPECT_EQ(Run(*upload), Outcome::Completed);
 
     const auto writes = stream->Writes();
-    ASSERT_EQ(writes.size(), 8u);
-    EXPECT_EQ(writes[0], HexBytes("1D 49 01"));  // printer check
-    EXPECT_EQ(writes[1], HexBytes("1B 40"));     // initialise
-    EXPECT_EQ(writes[2], HexBytes("1C 71 02"));
-    EXPECT_EQ(writes[3], HexBytes("0D 00 04 00"));
-    EXPECT_EQ(writes[4], Raster(1));  // 416 bytes: one short write
-    EXPECT_EQ(writes[5], HexBytes("40 00 01 00"));
-    EXPECT_EQ(writes[6], Raster(2));  // exactly 512 bytes ...
-    EXPECT_TRUE(writes[7].empty());   // ... then the empty remainder
+    ASSERT_EQ(writes.size(), 9u);
+    EXPECT_EQ(writes[0], HexBytes("1D 49 01"));              // printer check
+    EXPECT_EQ(writes[1], HexBytes("1D 28 45 02 00 06 02"));  // its NV graphics size
+    EXPECT_EQ(writes[2], HexBytes("1B 40"));                 // initialise
+    EXPECT_EQ(writes[3], HexBytes("1C 71 02"));
+    EXPECT_EQ(writes[4], HexBytes("0D 00 04 00"));
+    EXPECT_EQ(writes[5], Raster(1));  // 416 bytes: one short write
+    EXPECT_EQ(writes[6], HexBytes("40 00 01 00"));
+    EXPECT_EQ(writes[7], Raster(2));  // exactly 512 bytes ...
+    EXPECT_TRUE(writes[8].empty());   // ... then the empty remainder
     EXPECT_EQ(stream->Stream(),
-              Concat({HexBytes("1D 49 01 1B 40 1C 71 02 0D 00 04 00"), Raster(1),
-                      HexBytes("40 00 01 00"), Raster(2)}));
+              Concat({HexBytes("1D 49 01 1D 28 45 02 00 06 02 1B 40 1C 71 02 0D 00 04 00"),
+                      Raster(1), HexBytes("40 00 01 00"), Raster(2)}));
 
     const auto t = stream->WriteTimes();
-    EXPECT_EQ(t[3] - t[2], 3500 + 10);  // erase wait, then the first timer tick
-    EXPECT_EQ(t[4], t[3]);              // the first chunk follows its header at once
-    EXPECT_EQ(t[5] - t[4], 10 + 10);    // chunk pause, then the gap between images
-    EXPECT_EQ(t[7] - t[6], 10);         // pause between chunks
+    EXPECT_EQ(t[4] - t[3], 3500 + 10);  // erase wait, then the first timer tick
+    EXPECT_EQ(t[5], t[4]);              // the first chunk follows its header at once
+    EXPECT_EQ(t[6] - t[5], 10 + 10);    // chunk pause, then the gap between images
+    EXPECT_EQ(t[8] - t[7], 10);         // pause between chunks
     EXPECT_FALSE(stream->IsOpen());
     EXPECT_EQ(stream->Events().back().op, test::RecordingStream::Op::Close);
 
@@ -122,7 +123,8 @@ TEST_F(NvUploadStream, EthernetSkipsTheCheckAndWaitsFiveSeconds) {
     List(1, "a.bmp", 8, 8);
     auto upload = MakeUpload(PortKind::Ethernet);
     Run(*upload);
-    EXPECT_EQ(stream->Writes()[0], HexBytes("1C 71 01"));
+    EXPECT_EQ(stream->Writes()[0], HexBytes("1D 28 45 02 00 06 02"));  // its NV size
+    EXPECT_EQ(stream->Writes()[1], HexBytes("1C 71 01"));
     EXPECT_EQ(clock.Waits().front(), 5000);
 }
 
@@ -184,14 +186,14 @@ TEST_F(NvUploadStream, CancelDuringImageTwoOfFiveCompletesWithThreeEmptyHeaders)
     EXPECT_EQ(countdown,
               (std::vector<std::string>{held + "4 s", held + "3 s", held + "2 s", held + "1 s"}));
     const auto writes = stream->Writes();
-    // check, init, FS q, two images of header + 512 + 512 + 0, three empty headers
-    ASSERT_EQ(writes.size(), 3u + 2 * 4 + 3);
-    EXPECT_EQ(writes[7], HexBytes("40 00 02 00"));  // image 2 began ...
-    EXPECT_EQ(writes[10].size(), 0u);               // ... and finished
-    for (size_t i = 11; i < 14; ++i) EXPECT_EQ(writes[i], HexBytes("00 00 00 00"));
+    // check, size, init, FS q, two images of header + 512 + 512 + 0, three empty headers
+    ASSERT_EQ(writes.size(), 4u + 2 * 4 + 3);
+    EXPECT_EQ(writes[8], HexBytes("40 00 02 00"));  // image 2 began ...
+    EXPECT_EQ(writes[11].size(), 0u);               // ... and finished
+    for (size_t i = 12; i < 15; ++i) EXPECT_EQ(writes[i], HexBytes("00 00 00 00"));
     const auto t = stream->WriteTimes();
-    EXPECT_EQ(t[11] - t[10], 10 + 10 + 2 * 1024);  // 2 ms per byte of the interrupted image
-    EXPECT_EQ(clock.NowMs() - t[13], 1024);        // then 1 ms per byte
+    EXPECT_EQ(t[12] - t[11], 10 + 10 + 2 * 1024);  // 2 ms per byte of the interrupted image
+    EXPECT_EQ(clock.NowMs() - t[14], 1024);        // then 1 ms per byte
     EXPECT_EQ(profile.values, (std::map<std::string, std::string>{{"LOGO/Logofile1", "kept"}}));
     EXPECT_EQ(upload->SavedKeyCount(), 1);
     EXPECT_EQ(messages->Boxes().size(), 1u);  // the question only: no completion message

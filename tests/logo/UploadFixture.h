@@ -68,7 +68,8 @@ protected:
     std::unique_ptr<logo::NvUpload> MakeUpload(port::PortKind kind,
                                                base::MsgAnswer answer = base::MsgAnswer::Yes) {
         stream = std::make_unique<RecordingStream>(kind, clock);
-        stream->replies = {0x20};
+        // The printer's ID byte, then its NV graphics size: 384 KByte.
+        stream->replies = {0x20, 0x37, 0x27, '2', 0x1F, '7', 0x00};
         messages.reset();  // restores the handler before the next one is installed
         messages = std::make_unique<RecordedMessages>(answer);
         logo::NvUploadSettings settings;

@@ -77,7 +77,7 @@ TEST_F(NetCommand, SetSendsChangeAndApplyToThePrinterWithThatMac) {
     EXPECT_FALSE(state["network"]["dhcp"].toBool());
 }
 
-TEST_F(NetCommand, SetForAMacNobodyHasFailsAfterSendingTheApply) {
+TEST_F(NetCommand, SetForAMacNobodyHasFailsWithoutSendingTheApply) {
     KorvaProcess korva;
     ASSERT_TRUE(korva.Start(QStringList{"net", "set", "--mac", "00:2B:9E:00:00:01", "--ip",
                                         "10.0.0.5", "--mask", "255.0.0.0", "--gateway", "10.0.0.1",
@@ -91,12 +91,12 @@ TEST_F(NetCommand, SetForAMacNobodyHasFailsAfterSendingTheApply) {
     }
     const KorvaResult result = korva.Finish();
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("no printer answered the change for 00:2B:9E:00:00:01; ignored the "
-                              "answers of 00:2B:9E:12:34:56 (127.0.0.1)"),
+    EXPECT_NE(result.err.find("no printer answered the change for 00:2B:9E:00:00:01; nothing was "
+                              "applied; ignored the answers of 00:2B:9E:12:34:56 (127.0.0.1)"),
               std::string::npos)
         << result.err;
     EXPECT_EQ(result.err.find("Update Complete"), std::string::npos) << result.err;
-    EXPECT_EQ(printer.Events(2).size(), 2u);  // change and apply both went out
+    EXPECT_EQ(printer.Events(2).size(), 1u);  // the change only: no apply
 }
 
 TEST_F(NetCommand, BadInputIsRefusedBeforeAnythingIsSent) {
@@ -123,6 +123,11 @@ TEST_F(NetCommand, BadInputIsRefusedBeforeAnythingIsSent) {
         EXPECT_EQ(result.exitCode, 2) << c.says;
         EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
     }
+    // The refused printer is still named by its MAC in the JSON report.
+    const KorvaResult json =
+        Run(base + QStringList{"--ip", "10.0.0.255", "--tcp-port", "6001", "--json"} + Loopback());
+    EXPECT_EQ(json.exitCode, 2);
+    EXPECT_NE(json.out.find("\"mac\":\"00:1A:2B:3C:4D:5E\""), std::string::npos) << json.out;
     const KorvaResult search = Run({"net", "search", "--broadcast", "127.0.0.1", "--port", "0"});
     EXPECT_EQ(search.exitCode, 2);
     EXPECT_TRUE(printer.Events().empty());

@@ -89,12 +89,12 @@ TEST_F(NetSettingChangeTest, RefusedAddressesAndPortsSendNothingAndAskNothing) {
 TEST_F(NetSettingChangeTest, ManualChangeSendsAddressesEndingIn255ToThe002B9EPrinter) {
     const ChangeBuild manual = buildManualChange(
         {"192.168.0.255", "255.255.255.0", "10.0.0.0", 9100, true}, {"3c", "4D", "5e"});
-    EXPECT_EQ(Run(manual, base::MsgAnswer::Yes), NetSettingChange::Outcome::Applied);
-    // 00:2B:9E:3C:4D:5E is not this printer: no answer, yet the apply still goes out.
+    EXPECT_EQ(Run(manual, base::MsgAnswer::Yes), NetSettingChange::Outcome::NoAnswer);
+    // 00:2B:9E:3C:4D:5E is not this printer: no answer, so no apply either.
     EXPECT_FALSE(answered);
-    EXPECT_EQ(messages->Texts(), (std::vector<std::string>{kAsk, kDone}));
-    const std::vector<std::string> events = printer.Events(2);
-    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(messages->Texts(), (std::vector<std::string>{kAsk, kNoAnswerText}));
+    const std::vector<std::string> events = printer.Events(1);
+    ASSERT_EQ(events.size(), 1u);
     const std::vector<uint8_t> change = encodeSettingDatagram(NetCommand::Change, manual.settings);
     EXPECT_NE(events[0].find(SimHex(change)), std::string::npos) << events[0];
     EXPECT_NE(events[0].find("c0a800ffffffff000a000000002b9e3c4d5e01238c"), std::string::npos)
@@ -116,15 +116,27 @@ TEST_F(NetSettingChangeTest, SocketFailureStopsTheChangeInsteadOfReportingSucces
     EXPECT_TRUE(printer.Events().empty());
 }
 
-TEST(NetSettingChangeTiming, WaitsOneSecondForAnAnswerBeforeApplying) {
+TEST_F(NetSettingChangeTest, AnAnswerToThisRunsOwnSendingPortCounts) {
+    // A printer that answers the sender: the answer reaches the fresh port this
+    // run sent from, which no earlier run's answer can reach.
+    printer.sim.Stop();
+    ASSERT_TRUE(printer.Start({"--mac", "00:1A:2B:3C:4D:5E", "--udp-reply-port", "0"}))
+        << printer.sim.Error().toStdString();
+    EXPECT_EQ(Run(ExampleChange(), base::MsgAnswer::Yes), NetSettingChange::Outcome::Applied);
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(printer.Events(2).size(), 2u);
+}
+
+TEST(NetSettingChangeTiming, WaitsOneSecondForAnAnswerAndAppliesNothingWithout) {
     RecordedMessages messages;
     base::RecordingClock clock;
     NetSettingChange change(clock, {"127.0.0.1", FreeLoopbackUdpPort(), "127.0.0.1", 0},
                             ExampleChange());
     base::RunSteps(change, clock);
-    EXPECT_EQ(change.GetOutcome(), NetSettingChange::Outcome::Applied);
+    EXPECT_EQ(change.GetOutcome(), NetSettingChange::Outcome::NoAnswer);
     EXPECT_FALSE(change.Answered());
     EXPECT_EQ(clock.TotalWaited(), kReceiveTimeoutMs);
+    EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kAsk, kNoAnswerText}));
 }
 
 }  // namespace

@@ -206,7 +206,7 @@ TEST_F(NetSettingDlg, ChangeSendsWhatTheBoxesHoldToThePickedPrinter) {
     dlg.SearchButton()->click();
     ClickRow(dlg, 0);
     dlg.IpEdit()->setText("192.168.1.50");
-    dlg.SubnetEdit()->setText("255.255.");  // blank numbers read as 0
+    dlg.SubnetEdit()->setText("255.255.0.0");
     dlg.GatewayEdit()->setText("192.168.1.1");
     dlg.PortEdit()->setText("6001");
     dlg.DhcpCheck()->setChecked(false);
@@ -249,6 +249,25 @@ TEST_F(NetSettingDlg, RefusalsKeepThePrinterChosenAndNoDisablesTheChange) {
     EXPECT_EQ(messages.Texts().back(), "Subnet: each of the four numbers must be between 0 ~ 255.");
     dlg.SubnetEdit()->setText("255.255.255.0");
     EXPECT_TRUE(dlg.SubnetEdit()->styleSheet().isEmpty());
+    // No keystroke is dropped: what cannot be an address stays, marked with its cause.
+    const struct {
+        const char* typed;
+        const char* cue;
+    } kept[] = {{"1234", "each of the four numbers must be between 0 ~ 255."},
+                {"1.2.3.4.5", "an address has four numbers, not more."},
+                {"1.2.x", "only digits and dots make an address."}};
+    for (const auto& row : kept) {
+        dlg.GatewayEdit()->clear();
+        Type(dlg.GatewayEdit(), row.typed);
+        EXPECT_EQ(dlg.GatewayEdit()->text(), row.typed);
+        EXPECT_EQ(dlg.GatewayEdit()->toolTip(), row.cue);
+    }
+    // An incomplete address is refused by name, not filled with zeros.
+    dlg.GatewayEdit()->setText("192.168");
+    dlg.ChangeButton()->click();
+    EXPECT_EQ(messages.Texts().back(),
+              "Gateway: the address is incomplete: enter four numbers, each 0 ~ 255.");
+    dlg.GatewayEdit()->setText("192.168.0.1");
 
     dlg.ChangeButton()->click();
     EXPECT_EQ(messages.Texts().back(), kAsk);
@@ -262,10 +281,19 @@ TEST_F(NetSettingDlg, ManualChangeAddressesThe002B9EPrinterByItsLowBytes) {
     CNetSetting::SetModifierQuery([] { return Qt::KeyboardModifiers(Qt::ControlModifier); });
     CNetSetting dlg(printer.Endpoints());
     dlg.show();
+    dlg.IpEdit()->setText("10.232.1");  // incomplete: refused, never sent as 10.232.1.0
+    dlg.SubnetEdit()->setText("255.255");
+    dlg.PortEdit()->setText("9100");
+    Type(dlg.ManualMacEdit(0), "3c");  // typed lower-case, taken upper-case
+    Type(dlg.ManualMacEdit(1), "4D");
+    Type(dlg.ManualMacEdit(2), "5e");
+    dlg.ManualButton()->click();
+    EXPECT_EQ(messages.Texts().back(),
+              "IP: the address is incomplete: enter four numbers, each 0 ~ 255.");
+    for (int i = 0; i < 3; ++i) dlg.ManualMacEdit(i)->clear();
     dlg.IpEdit()->setText("192.168.0.255");  // no range check in the manual change
     dlg.SubnetEdit()->setText("255.255.255.0");
     dlg.GatewayEdit()->setText("10.0.0.0");
-    dlg.PortEdit()->setText("9100");
     Type(dlg.ManualMacEdit(0), "3c");  // typed lower-case, taken upper-case
     Type(dlg.ManualMacEdit(1), "4");
     dlg.ManualButton()->click();  // the second field is incomplete: said, nothing sent
@@ -275,9 +303,10 @@ TEST_F(NetSettingDlg, ManualChangeAddressesThe002B9EPrinterByItsLowBytes) {
     dlg.ManualButton()->click();
 
     EXPECT_EQ(messages.Texts(),
-              (std::vector<std::string>{"MAC(Low 3byte): field 2 is incomplete. Enter two "
-                                        "hexadecimal digits (0-9, A-F).",
-                                        kAsk, kDone}));
+              (std::vector<std::string>{
+                  "IP: the address is incomplete: enter four numbers, each 0 ~ 255.",
+                  "MAC(Low 3byte): field 2 is incomplete. Enter two hexadecimal digits (0-9, A-F).",
+                  kAsk, kDone}));
     EXPECT_EQ(printer.Events(2).size(), 2u)
         << "the refused click sent nothing: one change, one apply";
     const QJsonObject state = printer.sim.WaitForState(

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `make package`: the .deb's control fields (dependencies found from the
-# binaries by dpkg-shlibdeps), its contents, and its programs run unpacked.
+# binaries by dpkg-shlibdeps), its contents, its programs run unpacked, and
+# lintian's verdict: no errors, no warnings (its output is printed).
 # usage: deb-package.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -33,8 +34,30 @@ for path in usr/bin/korvatool usr/bin/korva usr/bin/korva-sim usr/lib/udev/rules
 done
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q postinst || fail "no postinst to reload the udev rules"
 
+for path in usr/share/doc/korvatool/copyright usr/share/doc/korvatool/changelog.gz \
+            usr/share/man/man1/korva.1.gz usr/share/man/man1/korvatool.1.gz usr/share/man/man1/korva-sim.1.gz; do
+  grep -q " \./$path\$" <<<"$contents" || fail "$path is not in the package"
+done
+
 dpkg-deb -x "$deb" "$out/root"
 "$out/root/usr/bin/korva" --help >/dev/null || fail "the packaged korva does not run"
+# Installed programs find their libraries where the system keeps them, and
+# carry no symbols or compiler notes.
+for program in korvatool korva korva-sim; do
+  sections=$(readelf -S --wide "$out/root/usr/bin/$program")
+  readelf -d "$out/root/usr/bin/$program" | grep -E 'RPATH|RUNPATH' && fail "$program has a RUNPATH"
+  grep -qE ' \.(symtab|comment|debug_info) ' <<<"$sections" && fail "$program is not stripped"
+done
+
+if command -v lintian >/dev/null; then
+  lintian_status=0
+  lintian_out=$(lintian --display-info --fail-on error,warning "$deb" 2>&1) || lintian_status=$?
+  echo "lintian $(lintian --version | awk '{print $2}') on $(basename "$deb"):"
+  sed 's/^/  /' <<<"${lintian_out:-(nothing to report)}"
+  [ "$lintian_status" -eq 0 ] || fail "lintian reports errors or warnings (exit $lintian_status)"
+else
+  echo "note: lintian is not installed, the package was not checked against Debian policy (make deps installs it)"
+fi
 
 [ "$failures" -eq 0 ] && echo "package ok: $(basename "$deb")"
 exit "$([ "$failures" -eq 0 ] && echo 0 || echo 1)"

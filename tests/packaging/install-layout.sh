@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # `make install` into a temporary DESTDIR: every file where a desktop, udev,
 # man and bash expect it, each checked by its own validator, and the
-# installed programs run from there.
+# installed programs run from there. Then `make uninstall`, which must leave
+# the staging directory as it found it: a file and the directories that were
+# there before stay, nothing else does.
 # usage: install-layout.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
@@ -12,9 +14,15 @@ for tool in desktop-file-validate appstreamcli man; do
 done
 
 stage=$(mktemp -d)
-trap 'rm -rf "$stage"' EXIT
-DESTDIR=$stage cmake --install "$build" --prefix /usr >"$stage.log" 2>&1 || { cat "$stage.log"; rm -f "$stage.log"; exit 1; }
-rm -f "$stage.log"
+record=$(mktemp -d)
+trap 'rm -rf "$stage" "$record"' EXIT
+mkdir -p "$stage/usr/bin"
+echo "another program" >"$stage/usr/bin/another-program"
+before=$(cd "$stage" && find . | sort)
+# The layout is checked here, not whether the build is older than the sources.
+export KORVA_INSTALL_RECORD=$record KORVA_INSTALL_ANY_AGE=1
+DESTDIR=$stage "$source/scripts/install.sh" "$build" /usr korvatool korva korva-sim >"$record/log" 2>&1 ||
+  { cat "$record/log"; exit 1; }
 root=$stage/usr
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -53,22 +61,36 @@ grep -E '^SUBSYSTEM=="usbmisc".*ATTRS\{idVendor\}=="7f3d".*GROUP="lp".*TAG\+="ua
   fail "70-korva.rules does not give KORVA printers to the seat's user and group lp"
 
 for page in korva korvatool korva-sim; do
-  man_file=$root/share/man/man1/$page.1
-  if [ ! -f "$man_file" ] && [ ! -f "$man_file.gz" ]; then
-    fail "no man page $page(1)"
+  man_file=$root/share/man/man1/$page.1.gz
+  if [ ! -f "$man_file" ]; then
+    fail "no man page $page(1) compressed"
     continue
   fi
-  [ -f "$man_file" ] || man_file=$man_file.gz
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$man_file" 2>&1 >/dev/null) ||
     fail "man -l $page.1 failed"
   [ -z "$warnings" ] || fail "man -l $page.1 warns: $warnings"
 done
 [ -f "$root/share/bash-completion/completions/korva" ] || fail "no bash completion for korva"
+[ -f "$root/share/zsh/vendor-completions/_korva" ] || fail "no zsh completion for korva"
+[ -f "$root/share/fish/vendor_completions.d/korva.fish" ] || fail "no fish completion for korva"
 
 
 # The installed programs run from their new place.
 "$root/bin/korva" --help >/dev/null || fail "installed korva --help failed"
 "$root/bin/korva-sim" --help >/dev/null || fail "installed korva-sim --help failed"
 
-[ "$failures" -eq 0 ] && echo "install layout ok: $(find "$stage" -type f | wc -l) files"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' \
+  "$root/share/doc/korvatool/copyright" || fail "no machine-readable share/doc/korvatool/copyright"
+zcat "$root/share/doc/korvatool/changelog.gz" | head -n 1 | grep -q "^korvatool (" ||
+  fail "share/doc/korvatool/changelog.gz is not a changelog"
+
+installed=$(find "$stage" -type f | wc -l)
+"$source/scripts/uninstall.sh" "$build" >"$record/log" 2>&1 || fail "make uninstall: $(cat "$record/log")"
+after=$(cd "$stage" && find . | sort)
+[ "$after" = "$before" ] || fail "make uninstall left behind: $(comm -13 <(echo "$before") <(echo "$after") | xargs)"
+[ "$(cat "$stage/usr/bin/another-program" 2>/dev/null)" = "another program" ] ||
+  fail "make uninstall removed a file it did not install"
+[ ! -e "$record/installed-files.txt" ] || fail "the install record is still there after make uninstall"
+
+[ "$failures" -eq 0 ] && echo "install layout ok: $installed files, all removed again"
 exit "$([ "$failures" -eq 0 ] && echo 0 || echo 1)"

@@ -69,8 +69,9 @@ TEST(ReplyDecoder, StopBitsAndMemorySizes) {
     EXPECT_EQ(s.stopBits, kStopTwo);
     Decode(s, 253, "0");
     EXPECT_EQ(s.stopBits, kStopOne);
-    Decode(s, 1, "7");
-    EXPECT_EQ(s.nvUser, 0);  // 64 KByte
+    EXPECT_EQ(Decode(s, 1, "7"), DecodeStatus::UnlistedValue);
+    EXPECT_EQ(s.nvUser, kEmpty);  // unknown, not the 64 KByte a stand-in would write back
+    EXPECT_EQ(s.unknown.at(1), "7");
     Decode(s, 1, "5");
     EXPECT_EQ(s.nvUser, 4);  // 320
     Decode(s, 2, "1");
@@ -90,13 +91,13 @@ TEST(ReplyDecoder, PaperWidthTypeAndDensity) {
     EXPECT_EQ(s.column, kEmpty);
     EXPECT_FALSE(DependentControlsFor(s).columnList);
     EXPECT_EQ(Decode(s, 3, "9"), DecodeStatus::UnlistedValue);
-    EXPECT_EQ(s.paperWidth, kWidth80mm);
+    EXPECT_EQ(s.paperWidth, kEmpty);  // the printer's width is no longer known
 
     EXPECT_EQ(Decode(s, 116, "257"), DecodeStatus::Applied);
     EXPECT_EQ(s.paperType, kTwoColor);
     EXPECT_TRUE(DependentControlsFor(s).densityList);
     EXPECT_EQ(Decode(s, 116, "2"), DecodeStatus::UnlistedValue);
-    EXPECT_EQ(s.paperType, kTwoColor);
+    EXPECT_EQ(s.paperType, kEmpty);
     Decode(s, 116, "1");
     EXPECT_FALSE(DependentControlsFor(s).densityList);
 
@@ -105,7 +106,8 @@ TEST(ReplyDecoder, PaperWidthTypeAndDensity) {
     Decode(s, 118, "100");
     EXPECT_EQ(s.density, kDark);
     Decode(s, 118, "");
-    EXPECT_EQ(s.density, kMedium);
+    EXPECT_EQ(s.density, kEmpty);
+    EXPECT_EQ(s.unknown.count(kDensity), 1u);
 }
 
 TEST(ReplyDecoder, SwitchesWithNumbers) {
@@ -114,7 +116,7 @@ TEST(ReplyDecoder, SwitchesWithNumbers) {
     EXPECT_EQ(s.waterMark, kOn);
     EXPECT_EQ(s.imageNumber, 112);
     EXPECT_EQ(Decode(s, 242, "1999"), DecodeStatus::OutOfRange);
-    EXPECT_EQ(s.imageNumber, 112);
+    EXPECT_EQ(s.waterMark, kEmpty);
     Decode(s, 242, "0");
     EXPECT_EQ(s.waterMark, kOff);
     Decode(s, 243, "10");
@@ -127,7 +129,9 @@ TEST(ReplyDecoder, SwitchesWithNumbers) {
     EXPECT_EQ(s.cutMode, kFullCut);
     Decode(s, 248, "1");
     EXPECT_EQ(s.reserved, kReservedOff);
-    Decode(s, 251, "7");
+    EXPECT_EQ(Decode(s, 251, "7"), DecodeStatus::UnlistedValue);
+    EXPECT_EQ(s.selfTestDrawer, kEmpty);
+    Decode(s, 251, "0");
     EXPECT_EQ(s.selfTestDrawer, kSelfTestEnable);
     Decode(s, 251, "1");
     EXPECT_EQ(s.selfTestDrawer, kSelfTestDisable);
@@ -138,33 +142,40 @@ TEST(ReplyDecoder, ListsBellSpeedMarginAndCode) {
     Decode(s, 245, "24");
     EXPECT_EQ(s.bellType, kMelody1);
     EXPECT_EQ(s.bellTimes, 3);
-    Decode(s, 245, "91");
+    Decode(s, 245, "01");
     EXPECT_EQ(s.bellType, kOtherBell);
+    EXPECT_EQ(Decode(s, 245, "91"), DecodeStatus::OutOfRange);  // no bell type 9
+    EXPECT_EQ(s.bellType, kEmpty);
     EXPECT_EQ(Decode(s, 245, "19"), DecodeStatus::OutOfRange);  // no ninth time in the list
-    EXPECT_EQ(s.bellTimes, 0);
+    EXPECT_EQ(s.bellTimes, kEmpty);
 
     Decode(s, 246, "16");
     EXPECT_EQ(s.codePage, 1);  // the first entry carrying 16
     Decode(s, 246, "77");
     EXPECT_EQ(s.codePage, kEmpty);
+    EXPECT_EQ(s.verbatim.at(kCodePage), 77);  // written back as it is
 
     Decode(s, 249, "180");
     EXPECT_EQ(s.speed, 2);
     Decode(s, 249, "999");
-    EXPECT_EQ(s.speed, 0);
+    EXPECT_EQ(s.speed, kEmpty);
+    EXPECT_EQ(s.verbatim.at(kSpeed), 999);
+    Decode(s, 249, "200");
+    EXPECT_EQ(s.speed, 1);
+    EXPECT_EQ(s.verbatim.count(kSpeed), 0u);  // a new answer replaces the last
 
     Decode(s, 250, "512");
     EXPECT_EQ(s.leftMargin, 512);
     EXPECT_EQ(Decode(s, 250, "513"), DecodeStatus::OutOfRange);
     EXPECT_EQ(Decode(s, 250, "9999999999999"), DecodeStatus::OutOfRange);
-    EXPECT_EQ(s.leftMargin, 512);
+    EXPECT_EQ(s.leftMargin, kEmpty);
 
     Decode(s, 255, "255");
     EXPECT_EQ(s.setupCode, "FF");
     Decode(s, 255, "4294967295x");
     EXPECT_EQ(s.setupCode, "FFFFFFFF");
     EXPECT_EQ(Decode(s, 255, "4294967296"), DecodeStatus::OutOfRange);
-    EXPECT_EQ(s.setupCode, "FFFFFFFF");
+    EXPECT_EQ(s.unknown.at(kSetupCode), "4294967296");
 }
 
 TEST(ReplyDecoder, ReceiveBufferAndUnknownSettings) {
@@ -177,14 +188,14 @@ TEST(ReplyDecoder, ReceiveBufferAndUnknownSettings) {
     Decode(s, 252, "32");
     EXPECT_EQ(s.receiveBuffer, 1);
     EXPECT_EQ(Decode(s, 252, "16"), DecodeStatus::UnlistedValue);
-    EXPECT_EQ(s.receiveBuffer, 1);
+    EXPECT_EQ(s.receiveBuffer, kEmpty);
     EXPECT_EQ(Decode(s, 7, "1"), DecodeStatus::UnknownSetting);
     EXPECT_EQ(Decode(s, 254, "1"), DecodeStatus::UnknownSetting);
 
     SetupLists shortList = Lists();
     shortList.receiveBuffers = {"64"};
     EXPECT_EQ(DecodeReply({252, "04"}, s, shortList), DecodeStatus::OutOfRange);
-    EXPECT_EQ(s.receiveBuffer, 1);
+    EXPECT_EQ(s.receiveBuffer, kEmpty);
 }
 
 }  // namespace

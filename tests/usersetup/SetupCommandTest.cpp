@@ -88,6 +88,71 @@ TEST(SetupCommand, AnAnswerThatCannotBeReadIsNotWrittenBack) {
         << "the refused write sent no enter-setup";
 }
 
+TEST(SetupCommand, OddAnswersGoBackAsTheyWereOrShowAsUnknown) {
+    EnsureQtApp();
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--setting", "118=90", "--setting", "249=190", "--setting",
+                           "2=0", "--setting", "1=9", "--setting", "251=x", "--setting",
+                           "250=600"}))
+        << sim.Error().toStdString();
+    KorvaProcess read;
+    const KorvaResult before = read.Run(SerialArgs(sim, {"setup", "read"}));
+    EXPECT_EQ(before.exitCode, 4) << before.err;  // read, with unknowns
+    EXPECT_EQ(before.out,
+              "paper-width=80\npaper-type=black\ndensity=90\nwater-mark=disable\ncut-adjust=off\n"
+              "drawer-with-cut=disable\nbell=quelm\nbell-times=3\ncode-page=0\nnv-graphic=unknown\n"
+              "nv-user=unknown\ncut-mode=partial\nspeed=190\nreserved=off\n"
+              "self-test-drawer=unknown\nstop-bits=1\nreceive-buffer=4\nmargin=unknown\n"
+              "setup-code=0\n");
+    EXPECT_TRUE(Contains(before.err, "margin (setting 250) answered \"600\"")) << before.err;
+    KorvaProcess json;
+    KorvaResult r = json.Run(SerialArgs(sim, {"setup", "read", "--json"}));
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_TRUE(Contains(r.out, "\"margin\":\"unknown\"")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "\"speed\":190")) << r.out;
+
+    // The round trip refuses the unknowns; skipping them still leaves the
+    // margin, which every write carries.
+    QStringList roundTrip{"setup", "write"};
+    for (const QString& line : QString::fromStdString(before.out).split('\n', Qt::SkipEmptyParts))
+        roundTrip << line;
+    KorvaProcess refused;
+    r = refused.Run(SerialArgs(sim, roundTrip));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(Contains(r.err, "nv-graphic=unknown")) << r.err;
+    KorvaProcess skipped;
+    r = skipped.Run(SerialArgs(sim, roundTrip << "--skip-unknown"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "margin (setting 250) could not be read from its answer \"600\""))
+        << r.err;
+
+    // Naming the margin writes it; every other answer stays as the printer gave it.
+    KorvaProcess write;
+    r = write.Run(SerialArgs(sim, {"setup", "write", "margin=3"}));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 250) == "3"; });
+    EXPECT_EQ(SimSetting(state, 118), "90");
+    EXPECT_EQ(SimSetting(state, 249), "190");
+    EXPECT_EQ(SimSetting(state, 2), "0");
+    EXPECT_EQ(SimSetting(state, 1), "9");
+    EXPECT_EQ(SimSetting(state, 251), "x");
+}
+
+TEST(SetupCommand, TheReadBackNamesWhatThePrinterDidNotTake) {
+    EnsureQtApp();
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--keep-setting", "249"})) << sim.Error().toStdString();
+    KorvaProcess verified;
+    KorvaResult r = verified.Run(SerialArgs(sim, {"setup", "write", "speed=150", "margin=8"}));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "speed: written 150, the printer has 220")) << r.err;
+    EXPECT_FALSE(Contains(r.err, "margin")) << r.err;  // taken
+    KorvaProcess unverified;
+    r = unverified.Run(SerialArgs(sim, {"setup", "write", "speed=150", "--no-verify"}));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
 TEST(SetupCommand, ProfileListsAndAnotherPrintersSettings) {
     EnsureQtApp();
     SimHarness from, to;
@@ -133,6 +198,25 @@ TEST(SetupCommand, ProfileListsAndAnotherPrintersSettings) {
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_TRUE(Contains(r.err, "speed takes 220|200|180|150")) << r.err;
     EXPECT_EQ(to.State()["received"].toArray().size(), 1);
+    const struct {
+        const char* json;
+        int exitCode;
+        const char* says;
+    } files[] = {
+        {R"({"settings":{"nv-graphic":384,"nv-user":128}})", 3, "Total NV Memory Size 448KB"},
+        {R"({"settings":{"margin":"unknown"}})", 3, "--skip-unknown"},
+        {R"({"settings":{"reserved":"on","margin":5}})", 0,
+         "reserved=on cannot be written; the printer keeps reserved=off"},
+    };
+    for (const auto& file : files) {
+        saved.open(QIODevice::WriteOnly);
+        saved.write(file.json);
+        saved.close();
+        r = korva(to, {"setup", "write", "--from", saved.fileName()});
+        EXPECT_EQ(r.exitCode, file.exitCode) << file.json;
+        EXPECT_TRUE(Contains(r.err, file.says)) << r.err;
+    }
+    EXPECT_EQ(to.State()["received"].toArray().size(), 2);  // the refused files sent nothing
 }
 
 TEST(SetupCommand, WhatReadPrintsWriteTakesBackUnchanged) {
@@ -182,6 +266,20 @@ TEST(SetupCommand, BadValuesAreRefusedBeforeAnythingIsSent) {
         KorvaProcess korva;
         const KorvaResult r =
             korva.Run(SerialArgs(sim, QStringList{"setup", "write", "--no-read"} + row.words));
+        EXPECT_EQ(r.exitCode, 2) << row.says;
+        EXPECT_TRUE(Contains(r.err, row.says)) << r.err;
+    }
+    // A column count is for 58 mm paper; with 80 mm paper it is refused, not dropped.
+    const struct {
+        QStringList words;
+        const char* says;
+    } columns[] = {
+        {{"columns=30"}, "columns=30 is for 58 mm paper, and the printer's paper is 80 mm"},
+        {{"paper-width=80", "columns=32"}, "columns=32 is for 58 mm paper, and paper-width=80"},
+    };
+    for (const auto& row : columns) {
+        KorvaProcess korva;
+        const KorvaResult r = korva.Run(SerialArgs(sim, QStringList{"setup", "write"} + row.words));
         EXPECT_EQ(r.exitCode, 2) << row.says;
         EXPECT_TRUE(Contains(r.err, row.says)) << r.err;
     }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "support/RecordingStream.h"
+#include "usersetup/ReplyDecoder.h"
 #include "usersetup/SetupCommands.h"
 
 namespace korva::usersetup {
@@ -91,6 +92,48 @@ TEST(SetupCommands, OppositeChoicesAndFilledInValues) {
               ToHex(HexBytes("1d 28 45 2e 00 05 03 06 00 74 01 00 76 55 00 f2 00 00 f3 00 00"
                              " f4 00 00 f5 03 03 f7 00 01 f8 01 01 fb 00 01 fd 00 01 fc 30 34"
                              " fa 00 00 ff ff 00 00 00 04")));
+}
+
+TEST(SetupCommands, AnswersGoBackAsAnsweredNeverAsStandIns) {
+    // The printer's answers, decoded, then written back with nothing chosen:
+    // a number outside the lists goes back as it was, an answer that is no
+    // value is left out. After the entries, margin 0 and setup code 0.
+    const struct {
+        std::vector<SettingReply> answers;
+        const char* entries;
+    } rows[] = {
+        {{{116, "1"}, {118, "90"}}, "74 01 00 76 5a 00"},  // density 90 %
+        {{{116, "1"}, {118, "x"}}, "74 01 00"},            // density unknown: left out
+        {{{249, "190"}}, "f9 be 00"},                      // 190 mm/sec
+        {{{246, "37"}}, "f6 25 00"},                       // a code page the profile lacks
+        {{{2, "0"}}, ""},                                  // no NV graphic size
+        {{{1, "9"}}, ""},                                  // no NV user size
+        {{{251, "x"}}, ""},                                // self-test drawer unknown
+        {{{253, "7"}}, ""},                                // stop bits unknown
+        {{{245, "93"}}, ""},                               // no bell type 9
+        {{{3, "9"}}, ""},                                  // no paper width 9
+        {{{249, "190"}, {249, "150"}}, "f9 96 00"},        // the last answer counts
+    };
+    for (const auto& row : rows) {
+        UserSettings s;
+        for (const SettingReply& answer : row.answers) DecodeReply(answer, s, DefaultLists());
+        const std::vector<uint8_t> entries = HexBytes(row.entries);
+        std::vector<uint8_t> expected = HexBytes("1d 28 45 00 00 05");
+        expected.insert(expected.end(), entries.begin(), entries.end());
+        for (uint8_t b : HexBytes("fa 00 00 ff 00 00 00 00 04")) expected.push_back(b);
+        expected[3] = static_cast<uint8_t>(expected.size() - 5);
+        EXPECT_EQ(SetValuesHex(s), ToHex(expected)) << row.entries;
+        EXPECT_EQ(UnwritableSetting(s), "") << row.entries;
+    }
+    // The margin and the setup code go into every command: unknown, they refuse it.
+    UserSettings s;
+    DecodeReply({250, "600"}, s, DefaultLists());
+    EXPECT_EQ(UnwritableSetting(s),
+              "the printer's margin (setting 250) could not be read from its answer \"600\"");
+    DecodeReply({250, "12"}, s, DefaultLists());
+    DecodeReply({255, "x\x01"}, s, DefaultLists());
+    EXPECT_EQ(UnwritableSetting(s), "the printer's setup code (setting 255) could not be read "
+                                    "from its answer \"x\\x01\"");
 }
 
 TEST(SetupCommands, SetupCodeRules) {

@@ -61,9 +61,12 @@ struct Boxes {
 
 class UserSetupDlgTest : public ::testing::Test {
   protected:
+    /// The simulator's options; a derived fixture gives it odd answers.
+    virtual QStringList SimArgs() const { return {"--serial"}; }
+
     void SetUp() override {
         test::EnsureQtApp();
-        ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
+        ASSERT_TRUE(sim.Start(SimArgs())) << sim.Error().toStdString();
         ports.m_PortName = sim.SerialPath().toStdString();
         ports.m_BaudRate = 115200;
         ports.m_DataBits = 8;
@@ -110,10 +113,14 @@ TEST_F(UserSetupDlgTest, OpensEmptyAndAFirstWriteSendsOnlyMarginAndCode) {
     EXPECT_TRUE(c.columnList->isEnabled());
 
     dialog->SetValueButton()->click();
-    const QByteArray expected = QByteArray::fromHex(
+    QByteArray expected = QByteArray::fromHex(
         "1d2845030001494e"                // enter setup "IN"
         "1d28450a0005fa0000ff0000000004"  // margin 0, setup code 0
         "1d28450400024f5554");            // leave setup "OUT"
+    // Then the read that confirms the write: one request per setting.
+    for (int setting : {3, 116, 118, 242, 243, 244, 245, 246, 247, 248, 249, 250, 251, 252, 253, 1,
+                        2, 255})
+        expected += QByteArray::fromHex("1d2845020006") + char(setting);
     const QJsonObject state =
         sim.WaitForState([&](const QJsonObject& s) { return LastConnectionBytes(s) == expected; });
     EXPECT_EQ(LastConnectionBytes(state).toHex(' ').toStdString(),
@@ -294,6 +301,57 @@ TEST_F(UserSetupDlgTest, KoreanLabelsAndAccessibleNames) {
     }
     EXPECT_EQ(english->Controls().leftMargin->accessibleName(), "Set Left Paper Margin");
     EXPECT_EQ(english->Controls().nvUserList->accessibleName(), "NV User Memory Size");
+}
+
+// A printer whose answers lie outside the tool's lists or are no values.
+class OddAnswersDlgTest : public UserSetupDlgTest {
+  protected:
+    QStringList SimArgs() const override {
+        return {"--serial",  "--setting", "118=90",  "--setting",      "249=190", "--setting",
+                "2=0",       "--setting", "250=600", "--setting",      "251=x",   "--keep-setting",
+                "247"};
+    }
+};
+
+TEST_F(OddAnswersDlgTest, UnknownsShowAsSuchAndNothingNobodyChoseIsWritten) {
+    auto dialog = Open();
+    dialog->GetValueButton()->click();
+    ASSERT_TRUE(test::SpinUntil([&] { return dialog->Exchange().AllAnswered(); }));
+    SettingControls& c = dialog->Controls();
+    EXPECT_EQ(c.densityList->currentIndex(), -1);
+    EXPECT_EQ(c.densityList->placeholderText(), "90");
+    EXPECT_EQ(c.speedList->placeholderText(), "190");
+    EXPECT_EQ(c.nvGraphicList->currentIndex(), -1);
+    EXPECT_EQ(c.nvGraphicList->placeholderText(), "unknown");
+    EXPECT_EQ(c.leftMargin->text(), "unknown");
+    EXPECT_EQ(c.cutMode.box->toolTip(), "");  // answered "0": Partial
+    EXPECT_EQ(c.selfTestDrawer.group->checkedId(), -1);
+    EXPECT_EQ(c.selfTestDrawer.box->toolTip(), "unknown");
+
+    // The margin goes into every write: unknown, it stops the write.
+    dialog->SetValueButton()->click();
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0],
+              "the printer's margin (setting 250) could not be read from its answer \"600\".\n"
+              "Nothing was written; enter a value for it first.");
+    EXPECT_FALSE(LastConnectionBytes(sim.State()).contains(QByteArray::fromHex("1d2845030001494e")));
+
+    // With a margin entered, only what was chosen changes; the printer
+    // ignores the cut mode, and the read after the write says so.
+    c.leftMargin->setValue(3);
+    c.cutMode.buttons[1]->click();  // Full Cut
+    dialog->SetValueButton()->click();
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return SimSetting(s, 250) == "3"; });
+    EXPECT_EQ(SimSetting(state, 118), "90");
+    EXPECT_EQ(SimSetting(state, 249), "190");
+    EXPECT_EQ(SimSetting(state, 2), "0");
+    ASSERT_EQ(boxes.Texts().size(), 2u);
+    EXPECT_EQ(boxes.Texts()[1],
+              "The printer does not hold what was written:\ncut-mode: written full, the printer "
+              "has partial\n");
+    EXPECT_EQ(c.cutMode.group->checkedId(), kPartial);  // the controls show what it holds
+    EXPECT_TRUE(dialog->SetValueButton()->isEnabled());
 }
 
 UserSetupContext ContextFor(port::PortKind kind, const SimHarness& sim, port::ParPortCtl& parallel,

@@ -1,6 +1,7 @@
 #include "app/ui/ConnectDlg.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -21,9 +22,11 @@ namespace korva::app::ui {
 namespace {
 
 
-// A long device path ("/dev/serial/by-id/usb-...") shows its start, not its end.
+// A long device path ("/dev/serial/by-id/usb-...") shows its start, not its
+// end; the tooltip has all of it.
 void ShowTextStart(QComboBox* list) {
     if (QLineEdit* edit = list->lineEdit()) edit->setCursorPosition(0);
+    list->setToolTip(list->currentText());
 }
 
 void Refill(QComboBox* list, const QStringList& entries, int select) {
@@ -47,6 +50,9 @@ CConnectDlg::CConnectDlg(port::ConnectionSettings& settings, PortDiscovery& disc
         return list;
     };
     m_ModelList = addRow(QStringLiteral("&DEVICE"), QStringLiteral("프린터종류"));
+    // A model name from the profile may be long: the list keeps a model's width.
+    m_ModelList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_ModelList->setMinimumContentsLength(16);
     m_PortList = addRow(QStringLiteral("&PORT"), QStringLiteral("포트"));
     m_BaudList = addRow(QStringLiteral("&Baudrate"), QStringLiteral("통신속도"));
     m_ParityList = addRow(QStringLiteral("P&arity"), QStringLiteral("패리티"));
@@ -79,6 +85,21 @@ CConnectDlg::CConnectDlg(port::ConnectionSettings& settings, PortDiscovery& disc
     // Fires for typing and for choosing alike, once the port list is editable.
     connect(m_PortList, &QComboBox::editTextChanged, this, &CConnectDlg::UpdateOk);
     connect(m_PortList, &QComboBox::currentIndexChanged, this, [this] { ShowTextStart(m_PortList); });
+    // A typed path's tooltip follows the typing.
+    connect(m_PortList, &QComboBox::currentTextChanged, m_PortList, &QWidget::setToolTip);
+    m_PortList->installEventFilter(this);
+}
+
+void CConnectDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    ShowTextStart(m_PortList);
+}
+
+bool CConnectDlg::eventFilter(QObject* watched, QEvent* event) {
+    // The list hands its focus events to its edit field directly, so both are watched.
+    const bool portField = watched == m_PortList || (watched != nullptr && watched == m_PortList->lineEdit());
+    if (event->type() == QEvent::FocusOut && portField) ShowTextStart(m_PortList);
+    return QDialog::eventFilter(watched, event);
 }
 
 CConnectDlg::~CConnectDlg() {
@@ -180,6 +201,7 @@ void CConnectDlg::SetPortListEditable(bool editable) {
     m_PortList->setInsertPolicy(QComboBox::NoInsert);
     m_PortList->setCompleter(nullptr);
     m_PortList->lineEdit()->setAccessibleName(m_PortList->accessibleName());
+    m_PortList->lineEdit()->installEventFilter(this);
     ShowTextStart(m_PortList);
 }
 

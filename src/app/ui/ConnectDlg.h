@@ -61,6 +61,12 @@ public slots:
     void accept() override;
     void reject() override;
 
+protected:
+    /// A port path shows its start again when the dialog comes back (after
+    /// "<< Back") and when its field loses the focus.
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     /// The USB search has ended with this many printers (-1: search failed).
     void usbSearchFinished(int count);

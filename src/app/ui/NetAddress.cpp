@@ -8,6 +8,9 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include "netcfg/NetText.h"
+#include "netcfg/ui/IpField.h"
+
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "app/ui/Language.h"
@@ -37,9 +40,8 @@ void SetMainNetAddress(CNetAddress* dialog) { g_MainNetAddress = dialog; }
 CNetAddress::CNetAddress(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Ethernet-II Network"));
 
-    m_IpEdit = new QLineEdit(this);
-    m_IpEdit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[0-9]{0,3}(\\.[0-9]{0,3}){0,3}")), m_IpEdit));
+    // Every keystroke kept; what cannot be an address is marked with its cause.
+    m_IpEdit = netcfg::ui::MakeIpField(this);
     m_PortEdit = new QLineEdit(this);
     m_PortEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_PortEdit));
@@ -93,6 +95,12 @@ void CNetAddress::accept() {
     m_TcpPort = numeric ? port : 0;
     if (m_TcpPort < 1024 || m_TcpPort > 65534) {
         base::ShowMessage(base::Message(base::kMsgPortRange));
+        return;
+    }
+    // A text that is no address names the 0 ~ 255 rule; 1 ~ 254 is the host rule.
+    if (const std::string problem = netcfg::addressProblem(m_IpAddress.toStdString());
+        !problem.empty()) {
+        base::ShowMessage("IP: " + problem);
         return;
     }
     if (!IsPrinterIpAddress(m_IpAddress)) {

@@ -12,6 +12,7 @@
 #include "app/FileLocations.h"
 #include "app/Globals.h"
 #include "app/IniProfile.h"
+#include "app/ModelRules.h"
 #include "base/MessageBox.h"
 #include "app/SystemPortDiscovery.h"
 #include "app/Version.h"
@@ -86,7 +87,14 @@ int CToolApp::Run(int& argc, char** argv) {
         CMenuDlg menu(ports.Connection(), hooks, parent);
         return menu.exec();
     });
-    OpenErrorLog(files.logPath);
+    if (OpenErrorLog(files.logPath)) {
+        if (profile.SkippedLines() > 0)
+            base::ErrorLog().Log("%s: %zu lines not read (damaged, or longer than %zu bytes)",
+                                 files.profilePath.c_str(), profile.SkippedLines(), IniFile::kMaxLineBytes);
+        if (!profile.GetString("DEVICELIST", std::to_string(kMaxProfileModels + 1)).empty())
+            base::ErrorLog().Log("%s: models after the first %d of DEVICELIST are ignored",
+                                 files.profilePath.c_str(), kMaxProfileModels);
+    }
     dialog.exec();
     if (ports.m_bConnected) ports.ClosePort();
 

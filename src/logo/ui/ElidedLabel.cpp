@@ -1,6 +1,7 @@
 #include "logo/ui/ElidedLabel.h"
 
 #include <QFontMetrics>
+#include <QStringList>
 
 namespace korva::logo::ui {
 
@@ -20,11 +21,20 @@ void CElidedLabel::resizeEvent(QResizeEvent* event) {
     Elide();
 }
 
+// Each line is shortened on its own, so a long port name in the first line of
+// a serial connection never hides the line settings below it.
 void CElidedLabel::Elide() {
     const int width = contentsRect().width();
-    const QString shown = fontMetrics().elidedText(m_FullText, Qt::ElideMiddle, width);
-    setText(shown);
-    setToolTip(shown == m_FullText ? QString() : m_FullText);
+    const QString full = QString(m_FullText).remove(QLatin1Char('\r'));
+    QStringList lines = full.split(QLatin1Char('\n'));
+    bool shortened = false;
+    for (QString& line : lines) {
+        const QString shown = fontMetrics().elidedText(line, Qt::ElideMiddle, width);
+        shortened = shortened || shown != line;
+        line = shown;
+    }
+    setText(lines.join(QLatin1Char('\n')));
+    setToolTip(shortened ? full : QString());
 }
 
 }  // namespace korva::logo::ui

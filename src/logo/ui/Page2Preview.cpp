@@ -35,33 +35,28 @@ CPreviewFrame::CPreviewFrame(QWidget* parent) : QFrame(parent) {
 void CPreviewFrame::SetImage(QImage image) {
     m_Image = std::move(image);
     m_Dots = QImage();
-    FitDots();
+    update();
 }
 
 void CPreviewFrame::SetDots(QImage dots) {
     m_Dots = std::move(dots);
     m_Image = QImage();
-    FitDots();
+    update();
 }
 
 void CPreviewFrame::SetQuality(PreviewQuality quality) {
     m_Quality = quality;
-    FitDots();
-}
-
-// Dots are never scaled down: the frame grows to hold them and the scroll
-// area around it shows the rest.
-void CPreviewFrame::FitDots() {
-    const PreviewSize dots = m_Dots.isNull() ? PreviewSize{} : DotsDrawSize(m_Dots.width(), m_Dots.height(), m_Quality);
-    const int margin = 2 * frameWidth();
-    setMinimumSize(std::max(200, dots.width + margin), std::max(150, dots.height + margin));
     update();
 }
 
+// Dots are drawn one screen pixel each (two where the print size doubles)
+// when they fit in the frame, else shrunk to fit it, whole: the user sees the
+// logo as it lies in the printable width without scrolling.
 PreviewSize CPreviewFrame::DrawnSize() const {
-    if (!m_Dots.isNull()) return DotsDrawSize(m_Dots.width(), m_Dots.height(), m_Quality);
-    if (m_Image.isNull()) return {};
     const QRect area = contentsRect();
+    if (!m_Dots.isNull())
+        return FitWithin(DotsDrawSize(m_Dots.width(), m_Dots.height(), m_Quality), area.width(), area.height());
+    if (m_Image.isNull()) return {};
     return PreviewDrawSize(area.width(), area.height(), m_Image.width(), m_Image.height(), m_Quality);
 }
 
@@ -72,7 +67,8 @@ void CPreviewFrame::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setClipRect(contentsRect());
     const QRect target(contentsRect().topLeft(), QSize(size.width, size.height));
-    // Without smoothing each dot becomes a block of whole pixels.
+    // Without smoothing each dot stays crisp: a block of whole pixels, or one
+    // pixel of the dots it stands for when shrunk.
     painter.drawImage(target, m_Dots.isNull() ? m_Image : m_Dots);
 }
 

@@ -32,7 +32,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    void FitDots();
 
     QImage m_Image;
     QImage m_Dots;

@@ -1,5 +1,7 @@
 #include "logo/ui/PreviewGeometry.h"
 
+#include <algorithm>
+
 namespace korva::logo::ui {
 
 PreviewSize PreviewDrawSize(int areaWidth, int areaHeight, int bitmapWidth, int bitmapHeight,
@@ -32,6 +34,16 @@ PreviewSize DotsDrawSize(int dotsWide, int dotsHigh, PreviewQuality quality) {
     const bool doubleWidth = quality == PreviewQuality::Quadraple || quality == PreviewQuality::DoubleWidth;
     const bool doubleHeight = quality == PreviewQuality::Quadraple || quality == PreviewQuality::DoubleHeight;
     return {doubleWidth ? 2 * dotsWide : dotsWide, doubleHeight ? 2 * dotsHigh : dotsHigh};
+}
+
+PreviewSize FitWithin(PreviewSize size, int areaWidth, int areaHeight) {
+    if (size.width <= 0 || size.height <= 0 || areaWidth <= 0 || areaHeight <= 0) return {};
+    if (size.width <= areaWidth && size.height <= areaHeight) return size;
+    const long long w = size.width, h = size.height;
+    // The side that overflows more sets the scale.
+    if (w * areaHeight >= h * areaWidth)
+        return {areaWidth, static_cast<int>(std::max(1LL, h * areaWidth / w))};
+    return {static_cast<int>(std::max(1LL, w * areaHeight / h)), areaHeight};
 }
 
 }  // namespace korva::logo::ui

@@ -21,4 +21,8 @@ PreviewSize PreviewDrawSize(int areaWidth, int areaHeight, int bitmapWidth, int 
 /// directions the print size doubles.
 PreviewSize DotsDrawSize(int dotsWide, int dotsHigh, PreviewQuality quality);
 
+/// `size` as it is when it fits in the area, else shrunk to fit with its
+/// proportions kept (never below one pixel a side).
+PreviewSize FitWithin(PreviewSize size, int areaWidth, int areaHeight);
+
 }  // namespace korva::logo::ui

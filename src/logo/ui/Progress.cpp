@@ -18,7 +18,9 @@ CProgress::CProgress(const QString& title, const QString& status, QWidget* paren
       m_Cancel(new QPushButton(QCoreApplication::translate("QPlatformTheme", "Cancel"), this)) {
     setWindowTitle(title);
     setModal(true);
-    m_Status->setMinimumWidth(fontMetrics().averageCharWidth() * 48);
+    // Room for the largest counts and a file name of about 60 characters.
+    m_Status->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("Updating(393216/393216)...")) +
+                              fontMetrics().horizontalAdvance(QString(60, QLatin1Char('0'))));
     // A long file name must not stretch the window: it gives way in its middle.
     // Other statuses (the countdown after a cancel is a sentence) wrap.
     m_Status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -54,8 +56,13 @@ void CProgress::ShowStatus() {
     if (!m_FullStatus.startsWith(QStringLiteral("Updating(")) || cut < 0) {
         m_Status->setText(m_FullStatus);
         m_Status->setToolTip(QString());
+        // A wrapped sentence (the countdown after a cancel) gets every line it
+        // needs: the window grows rather than cut off its last line, the seconds.
+        const QRect needed = metrics.boundingRect(QRect(0, 0, width, 0), Qt::TextWordWrap, m_FullStatus);
+        m_Status->setMinimumHeight(needed.height());
         return;
     }
+    m_Status->setMinimumHeight(0);
     const QString head = m_FullStatus.left(cut + mark.size());
     const QString tail = m_FullStatus.mid(cut + mark.size());
     const QString shown =

@@ -4,31 +4,29 @@
 #include <QRegularExpressionValidator>
 #include <QStringList>
 
+#include "netcfg/NetText.h"
+
 namespace korva::netcfg::ui {
 namespace {
 
-// Up to four dotted numbers of up to three digits. A number above 255 is
-// kept as typed (dropping the digit would silently change the address) but
-// makes the text unacceptable, which the field shows.
+// Keeps every keystroke: a text that cannot become an address stays as typed
+// (dropping a character would silently change the address) but is not
+// acceptable, which the field shows with the cause.
 class DottedValidator : public QValidator {
   public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
-        static const QRegularExpression shape(QStringLiteral("^[0-9]{0,3}(\\.[0-9]{0,3}){0,3}$"));
-        if (!shape.match(input).hasMatch()) return Invalid;
-        for (const QString& number : input.split(QLatin1Char('.')))
-            if (number.toInt() > 255) return Intermediate;
-        return Acceptable;
+        return addressProblem(input.toStdString(), true).empty() ? Acceptable : Intermediate;
     }
 };
 
-constexpr const char* kRangeHint = "Each number is 0 ~ 255";
-
 void ShowRangeCue(QLineEdit* field) {
-    const bool bad = !field->hasAcceptableInput();
-    field->setStyleSheet(bad ? QStringLiteral("QLineEdit { border: 2px solid red; }") : QString());
-    field->setToolTip(bad ? QString::fromLatin1(kRangeHint) : QString());
-    field->setAccessibleDescription(bad ? QString::fromLatin1(kRangeHint) : QString());
+    const std::string problem = addressProblem(field->text().toStdString(), true);
+    const QString hint = QString::fromStdString(problem);
+    field->setStyleSheet(problem.empty() ? QString()
+                                         : QStringLiteral("QLineEdit { border: 2px solid red; }"));
+    field->setToolTip(hint);
+    field->setAccessibleDescription(hint);
 }
 
 class UpperCaseValidator : public QRegularExpressionValidator {
@@ -45,17 +43,10 @@ class UpperCaseValidator : public QRegularExpressionValidator {
 QLineEdit* MakeIpField(QWidget* parent) {
     auto* field = new QLineEdit(parent);
     field->setValidator(new DottedValidator(field));
+    field->setMaxLength(31);
     field->setPlaceholderText(QStringLiteral("0.0.0.0"));
     QObject::connect(field, &QLineEdit::textChanged, field, [field] { ShowRangeCue(field); });
     return field;
-}
-
-QString DottedText(const QLineEdit* field) {
-    QStringList numbers = field->text().split(QLatin1Char('.'));
-    while (numbers.size() < 4) numbers.append(QString());
-    for (QString& number : numbers)
-        if (number.isEmpty()) number = QStringLiteral("0");
-    return numbers.mid(0, 4).join(QLatin1Char('.'));
 }
 
 QLineEdit* MakeHexPairField(QWidget* parent) {

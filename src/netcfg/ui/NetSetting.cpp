@@ -43,8 +43,9 @@ QLabel* BuddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
 
 ChangeInput FieldsOf(const QLineEdit* ip, const QLineEdit* mask, const QLineEdit* gateway,
                      const QLineEdit* port, const QCheckBox* dhcp) {
-    return {DottedText(ip).toStdString(), DottedText(mask).toStdString(),
-            DottedText(gateway).toStdString(), port->text().toLong(), dhcp->isChecked()};
+    // As typed: an incomplete address is refused by name, never filled with zeros.
+    return {ip->text().toStdString(), mask->text().toStdString(), gateway->text().toStdString(),
+            port->text().toLong(), dhcp->isChecked()};
 }
 
 }  // namespace

@@ -136,6 +136,9 @@ SettingControls::SettingControls(UserSettings& settings, const SetupLists& lists
     marginBox = MakeBox(Label(kLabelMargin));
     leftMargin = MakeSpin(kMinMargin, kMaxMargin, &s.leftMargin);
     leftMargin->setAccessibleName(Label(kLabelMargin).replace("&&", "&"));
+    connect(leftMargin, &QSpinBox::valueChanged, this, [this](int value) {
+        if (!m_Showing && value >= kMinMargin) m_Settings.unknown.erase(kLeftMargin);
+    });
     marginBox->layout()->addWidget(leftMargin);
     marginBox->layout()->addWidget(Caption("dot (0 ~ 512)", parent));
 
@@ -158,7 +161,9 @@ SettingControls::SettingControls(UserSettings& settings, const SetupLists& lists
     setupCode->setAccessibleName(Label(kLabelSetupCode));
     setupCode->installEventFilter(new SelectAllOnFocus(setupCode));
     connect(setupCode, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!m_Showing) m_Settings.setupCode = text.toStdString();
+        if (m_Showing) return;
+        m_Settings.setupCode = text.toStdString();
+        m_Settings.unknown.erase(kSetupCode);
     });
     setupCodeBox->layout()->addWidget(setupCode);
     leftMargin->installEventFilter(new SelectAllOnFocus(leftMargin));
@@ -260,12 +265,50 @@ void SettingControls::ShowValues() {
                                                            {receiveBufferList, s.receiveBuffer}}};
     for (const auto& [list, value] : lists)
         list->setCurrentIndex(value >= 0 && value < list->count() ? value : -1);
+    // A list without a choice shows what the printer answered outside it: its
+    // own number, or "unknown"; one never answered shows nothing.
+    const std::array<std::pair<QComboBox*, uint8_t>, 9> numbers{{{columnList, kPaperWidth},
+                                                              {densityList, kDensity},
+                                                              {bellList, kBell},
+                                                              {timesList, kBell},
+                                                              {codePageList, kCodePage},
+                                                              {nvGraphicList, kNvGraphicMemory},
+                                                              {nvUserList, kNvUserMemory},
+                                                              {speedList, kSpeed},
+                                                              {receiveBufferList, kReceiveBuffer}}};
+    for (const auto& [list, number] : numbers) list->setPlaceholderText(AnswerText(number));
+    // A radio row without a choice says so when its answer was no value.
+    const std::array<std::pair<RadioRow*, uint8_t>, 9> rows{{{&paperWidth, kPaperWidth},
+                                                           {&paperType, kPaperType},
+                                                           {&waterMark, kWaterMark},
+                                                           {&cutAdjust, kCutAdjust},
+                                                           {&drawerWithCut, kDrawerWithCut},
+                                                           {&cutMode, kCutMode},
+                                                           {&selfTestDrawer, kSelfTestDrawer},
+                                                           {&reserved, kReserved},
+                                                           {&stopBits, kStopBits}}};
+    for (const auto& [row, number] : rows) {
+        const QString text = row->group->checkedId() < 0 ? AnswerText(number) : QString();
+        row->box->setToolTip(text);
+        row->box->setAccessibleDescription(text);
+    }
     imageNumber->setValue(s.imageNumber);
     cutLines->setValue(s.cutLines);
+    // An unknown margin shows as "unknown" until a value is entered.
+    const bool marginUnknown = s.leftMargin < kMinMargin;
+    leftMargin->setMinimum(marginUnknown ? kMinMargin - 1 : kMinMargin);
+    leftMargin->setSpecialValueText(marginUnknown ? QString::fromUtf8(kUnknownLabel) : QString());
     leftMargin->setValue(s.leftMargin);
     setupCode->setText(QString::fromStdString(s.setupCode));
+    setupCode->setPlaceholderText(AnswerText(kSetupCode));
     m_Showing = false;
     ApplyDependents();
+}
+
+QString SettingControls::AnswerText(uint8_t number) const {
+    if (const auto v = m_Settings.verbatim.find(number); v != m_Settings.verbatim.end())
+        return QString::number(v->second);
+    return m_Settings.unknown.count(number) ? QString::fromUtf8(kUnknownLabel) : QString();
 }
 
 void SettingControls::RefreshTimesCaption() {

@@ -22,6 +22,9 @@ class QWidget;
 
 namespace korva::usersetup::ui {
 
+/// Shown where the printer's answer was no value it takes.
+inline constexpr const char* kUnknownLabel = "unknown";
+
 /// A radio group: its box, its two buttons (first = index 0).
 struct RadioRow {
     QGroupBox* box = nullptr;
@@ -71,6 +74,9 @@ class SettingControls : public QObject {
     QSpinBox* MakeSpin(int lo, int hi, int* field);
     void ShowRadio(const RadioRow& row, int value);
     void ApplyDependents();
+    /// What a control without a value shows for `number`: the printer's own
+    /// number outside the list, "unknown", or nothing.
+    QString AnswerText(uint8_t number) const;
 
     UserSettings& m_Settings;
     QWidget* m_Parent;

@@ -8,12 +8,14 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "base/Messages.h"
 #include "base/StepEngine.h"
 #include "app/ui/Language.h"
 #include "app/ui/StepDriver.h"
+#include "usersetup/ReadBack.h"
 #include "usersetup/ReplyDecoder.h"
 #include "usersetup/SetupCommands.h"
 #include "usersetup/ui/SettingControls.h"
@@ -25,6 +27,8 @@ namespace {
 // After the last reply of an Ethernet read the printer needs a moment
 // before the next command.
 constexpr int kEthernetSettleMs = 800;
+// How long the read after a write waits for every answer.
+constexpr int kReadBackMs = 5000;
 
 QString PlainLines(const std::string& text) { return QString::fromStdString(text).remove('\r'); }
 }  // namespace
@@ -147,7 +151,8 @@ void CUserSetup::OnNvSize(bool graphic) {
 }
 
 void CUserSetup::OnReply(const SettingReply& reply) {
-    if (DecodeReply(reply, m_Settings, m_Context.lists) != DecodeStatus::Applied) return;
+    // An answer that is no value shows the setting as unknown: refresh for it too.
+    if (DecodeReply(reply, m_Settings, m_Context.lists) == DecodeStatus::UnknownSetting) return;
     if (reply.number == kBell) m_Controls->RefreshTimesCaption();
     m_Controls->ShowValues();
     if (reply.number == kSetupCode && m_Exchange->Kind() == port::PortKind::Ethernet) {
@@ -205,14 +210,52 @@ std::vector<uint8_t> CUserSetup::BuildSetValuesNow() {
         m_StopBitsChanged = false;
     }
     PrepareForWrite(m_Settings);
-    return BuildSetValues(m_Settings, m_Context.lists);
+    m_Written = m_Settings;
+    m_Command = BuildSetValues(m_Settings, m_Context.lists);
+    return m_Command;
 }
 
 void CUserSetup::OnSetValue() {
+    // A margin or setup code the printer's answer did not give is never
+    // written as a stand-in: the user enters it first.
+    if (const std::string why = UnwritableSetting(m_Settings); !why.empty()) {
+        base::ShowMessage(why + ".\nNothing was written; enter a value for it first.");
+        return;
+    }
     SetButtons(false, false, false, false, false);
+    m_Command.clear();
     m_Exchange->BeginWrite([this] { return BuildSetValuesNow(); });
-    if (RunOperation()) EnableAfterOperation(true, true);
+    const bool written = RunOperation();
     m_Controls->ShowValues();
+    if (!written) return;
+    if (m_Exchange->Kind() != port::PortKind::File && m_Exchange->Kind() != port::PortKind::OutputFile &&
+        !m_Exchange->LegacyMode())
+        ReadBackAfterWrite();
+    EnableAfterOperation(true, true);
+}
+
+void CUserSetup::ReadBackAfterWrite() {
+    // The printer's answers to a new read confirm the write; they also fill
+    // the controls, so the dialog shows what the printer now holds.
+    // A printer restarting its interface after leave-setup may miss the
+    // first requests: those without an answer are asked once more.
+    std::vector<uint8_t> answered;
+    m_Exchange->SetReadDeadline(kReadBackMs);
+    for (int round = 0; round < 2 && answered.size() < m_Exchange->RequestList().size(); ++round) {
+        m_Exchange->BeginRead();
+        if (!RunOperation()) break;  // failed: the failure state says so
+        for (uint8_t setting : m_Exchange->RequestList())
+            if (m_Exchange->Answered(setting) &&
+                std::find(answered.begin(), answered.end(), setting) == answered.end())
+                answered.push_back(setting);
+    }
+    m_Exchange->SetReadDeadline(-1);
+    if (m_Failed) return;
+    const auto differences = CompareReadBack(m_Command, m_Written, m_Settings,
+                                             m_Exchange->RequestList(), answered, m_Context.lists);
+    if (differences.empty()) return;
+    base::ShowMessage("The printer does not hold what was written:\n" +
+                      DescribeDifferences(differences));
 }
 
 void CUserSetup::OnTest() {

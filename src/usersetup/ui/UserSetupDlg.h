@@ -73,6 +73,7 @@ class CUserSetup : public QDialog {
     void OnWaterMarkEnable();
     void OnTwoColor();
     std::vector<uint8_t> BuildSetValuesNow();
+    void ReadBackAfterWrite();
 
     /// Runs the exchange's operation on timers; true when it ended well.
     bool RunOperation();
@@ -84,6 +85,8 @@ class CUserSetup : public QDialog {
 
     UserSetupContext m_Context;
     UserSettings m_Settings;
+    UserSettings m_Written;          ///< the record of the last write, as sent
+    std::vector<uint8_t> m_Command;  ///< its set-values command
     bool m_StopBitsChanged = false;
     bool m_Failed = false;
     bool m_Busy = false;

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "logo/LogoFile.h"
 #include "logo/LogoList.h"
 #include "logo/LogoListEditor.h"
 #include "logo/UploadConverter.h"
@@ -73,6 +74,17 @@ TEST_F(Page1SelectionTest, OpenFileAddsRowsAndShowsTheTexts) {
         EXPECT_TRUE(filters[0].startsWith("Image files (") && filters[0].contains(pattern)) << pattern;
     EXPECT_EQ(filters[1], "Bitmap files (*.bmp)");
     EXPECT_EQ(pickerFilters.back(), filters.join(";;"));  // what the file dialog was given
+    // TGA is offered only when a TGA as common tools write it (2 x 1 pixels,
+    // rows from the bottom, a TGA 2.0 footer) reads.
+    std::string tga("\0\0\2\0\0\0\0\0\0\0\0\0\2\0\1\0\x18\0"
+                    "\x10\x20\x30\x40\x50\x60"
+                    "\0\0\0\0\0\0\0\0TRUEVISION-XFILE.\0",
+                    18 + 6 + 26);
+    std::ofstream(dir / "pillow.tga", std::ios::binary) << tga;
+    korva::logo::CLogoBitmap tgaBitmap;
+    korva::logo::BitmapError tgaError;
+    const bool tgaReads = korva::logo::LoadLogoFile(tgaBitmap, (dir / "pillow.tga").string(), tgaError);
+    EXPECT_EQ(filters[0].contains("*.tga"), tgaReads) << tgaError.reason;
     QImage picture(120, 20, QImage::Format_ARGB32);
     picture.fill(Qt::transparent);
     ASSERT_TRUE(picture.save(QString::fromStdString((dir / "c.png").string())));
@@ -89,8 +101,9 @@ TEST_F(Page1SelectionTest, ARefusedFileStopsThePickAndNamesTheReason) {
     WillPick({WriteBmp("a.bmp", 8, 8), bad, WriteBmp("c.bmp", 8, 8)});
     page->OpenButton()->click();
     EXPECT_EQ(Column(CLogoListCtrl::kColName), std::vector<std::string>{"a.bmp"});
-    EXPECT_EQ(messages.Texts(),
-              std::vector<std::string>{"Bitmap files that was defined with Log file is incorrect."});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Bitmap files that was defined with Log file is incorrect.\r\n\r\n" +
+                                                         bad + ": the file is neither a bitmap nor a picture format "
+                                                               "this system reads"});
 }
 
 TEST_F(Page1SelectionTest, SortingAndPageSwitchesKeepEachFlagWithItsLogo) {

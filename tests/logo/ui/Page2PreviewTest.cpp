@@ -66,7 +66,6 @@ TEST_F(Page2PreviewTest, PrinterDotsShowTheUploadRasterDotForDot) {
         .write(reinterpret_cast<const char*>(picture.data()), static_cast<std::streamsize>(picture.size()));
     list.entries.at(0).centerAlign = true;
     options.maxPrintableWidth = 512;  // 304 dots centred: 104 blank columns in front
-    page->Frame()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     page->List()->SelectRow(0);
     EXPECT_FALSE(page->DotsBox()->isChecked());  // off by default: the colours
     EXPECT_FALSE(page->Frame()->ShowsDots());
@@ -90,8 +89,18 @@ TEST_F(Page2PreviewTest, PrinterDotsShowTheUploadRasterDotForDot) {
             page->QualityButton(quality)->click();
             const int fx = quality == PreviewQuality::Quadraple || quality == PreviewQuality::DoubleWidth ? 2 : 1;
             const int fy = quality == PreviewQuality::Quadraple || quality == PreviewQuality::DoubleHeight ? 2 : 1;
-            EXPECT_EQ(Drawn(), std::make_pair(raster.paddedWidth * fx, raster.paddedHeight * fy));
-            page->Frame()->resize(page->Frame()->minimumSize());
+            // In a frame too small the dots shrink to fit it whole, proportions kept.
+            const QSize natural(raster.paddedWidth * fx, raster.paddedHeight * fy);
+            const QSize margins = page->Frame()->size() - page->Frame()->contentsRect().size();
+            page->Frame()->setFixedSize(natural / 2 + margins);
+            const auto [smallW, smallH] = Drawn();
+            EXPECT_LE(smallW, natural.width() / 2);
+            EXPECT_LE(smallH, natural.height() / 2);
+            EXPECT_TRUE(smallW == natural.width() / 2 || smallH == natural.height() / 2);
+            EXPECT_NEAR(double(smallW) / smallH, double(natural.width()) / natural.height(), 0.05);
+            // Where they fit, one screen pixel a dot.
+            page->Frame()->setFixedSize(natural + margins);
+            EXPECT_EQ(Drawn(), std::make_pair(natural.width(), natural.height()));
             const QImage shown = page->Frame()->grab().toImage();
             const QPoint origin = page->Frame()->contentsRect().topLeft();
             int wrong = 0;

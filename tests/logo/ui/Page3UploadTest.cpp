@@ -175,7 +175,9 @@ TEST_F(Page3UploadTest, CancelInTheUploadingWindowCompletesWithEmptyHeaders) {
     messages.Answer(MsgAnswer::Yes);
     page->UploadButton()->click();
     EXPECT_EQ(page->LastOutcome(), korva::logo::NvUpload::Outcome::Cancelled);
-    EXPECT_EQ(korva::test::ToHex(printer.Stream()), "1C 71 02 00 00 00 00 00 00 00 00");
+    // The NV size request goes unanswered: the largest size stands.
+    EXPECT_EQ(korva::test::ToHex(printer.Stream()),
+              "1D 28 45 02 00 06 02 1C 71 02 00 00 00 00 00 00 00 00");
     EXPECT_TRUE(busyWhileSending);
     EXPECT_TRUE(stayedOpen);
     EXPECT_FALSE(sheet->IsBusy());

@@ -120,3 +120,14 @@ TEST_F(KoreanChildPages, EachPageShowsItsKoreanLabels) {
     auto* setup = qobject_cast<CPage5Setup*>(sheet->Page(4));
     EXPECT_EQ(AccessibleName(setup->MaxAreaEdit()), "인쇄 가능 영역");
 }
+
+TEST_F(KoreanChildPages, ASerialConnectionShowsEveryLineOfItsLabel) {
+    KOREAN_CHILD_ONLY();
+    const QString label = "KORVA20 - /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0-on-a-long-hub" +
+                          korva::test::kSerialLabelLines;
+    context.connectionLabel = label.toStdString();
+    sheet.reset(BuildLogoSheet(context, nullptr));
+    sheet->show();
+    ASSERT_TRUE(sheet->SetActivePage(4));
+    korva::test::ExpectEveryLineShown(*qobject_cast<CPage5Setup*>(sheet->Page(4))->DeviceLabel(), label);
+}

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QLabel>
 
@@ -29,6 +30,22 @@ TEST(ProgressTest, ALongFileNameIsShortenedInTheMiddle) {
     EXPECT_LE(line->fontMetrics().horizontalAdvance(shown), line->width());
     EXPECT_EQ(progress.width(), width);
 
-    progress.SetStatus(QStringLiteral("Updating(0/416)...a.bmp"));
-    EXPECT_EQ(progress.ShownStatus(), "Updating(0/416)...a.bmp");
+    // Short and typical names (up to about 60 characters) are shown whole.
+    for (const QString& name : {QStringLiteral("a.bmp"), QStringLiteral("05-tall-512x1600.bmp"),
+                                QStringLiteral("2026-12-07 store 14 receipt header logo, final (v3b).png")}) {
+        progress.SetStatus(QStringLiteral("Updating(393216/393216)...") + name);
+        EXPECT_EQ(progress.ShownStatus(), progress.Status());
+    }
+
+    // The countdown after a cancel wraps; every line of it shows, the seconds too.
+    const QString countdown = QStringLiteral(
+        "Cancelled: the printer holds logos 1..3 of this upload; its earlier logos are erased. "
+        "Waiting for the printer... 146 s");
+    progress.SetStatus(countdown);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(progress.ShownStatus(), countdown);
+    const QRect needed = line->fontMetrics().boundingRect(QRect(0, 0, line->width(), 0),
+                                                          Qt::TextWordWrap, countdown);
+    EXPECT_GT(needed.height(), line->fontMetrics().lineSpacing());  // two lines or more
+    EXPECT_GE(line->height(), needed.height());
 }

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QLabel>
+#include <QStringList>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -23,6 +25,26 @@
 #include "support/TestDir.h"
 
 namespace korva::test {
+
+/// The five lines a serial connection's label has under its port line.
+inline const QString kSerialLabelLines =
+    QStringLiteral("\r\nBaud : 115200\r\nData : 8 bit\r\nNone Parity\r\nH/W Flow control\r\nOne Stop Bit");
+
+/// Every line of `full` is on the label, each within its width: the long ones
+/// shortened in their middle, the others whole.
+inline void ExpectEveryLineShown(const QLabel& label, const QString& full) {
+    const QStringList want = QString(full).remove(QLatin1Char('\r')).split(QLatin1Char('\n'));
+    const QStringList shown = label.text().split(QLatin1Char('\n'));
+    ASSERT_EQ(shown.size(), want.size()) << label.text().toStdString();
+    for (qsizetype i = 0; i < want.size(); ++i) {
+        EXPECT_LE(label.fontMetrics().horizontalAdvance(shown[i]), label.width()) << shown[i].toStdString();
+        if (shown[i] == want[i]) continue;
+        EXPECT_TRUE(shown[i].contains(QChar(0x2026))) << shown[i].toStdString();
+        EXPECT_TRUE(shown[i].startsWith(want[i].left(7)) && shown[i].endsWith(want[i].right(3)))
+            << shown[i].toStdString();
+    }
+    EXPECT_NE(shown.first(), want.first()) << "the long port line is shortened";
+}
 
 class SheetTest : public ::testing::Test {
 protected:

@@ -47,7 +47,7 @@ TEST_F(UploadToSimTest, TwoLogosFromTheSheetReachThePrinter) {
 
     const QJsonObject state =
         sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 2; });
-    QByteArray expected = korva::test::Bytes("1d 49 01 1b 40 1c 71 02 0d 00 04 00");
+    QByteArray expected = korva::test::Bytes("1d 49 01 1d 28 45 02 00 06 02 1b 40 1c 71 02 0d 00 04 00");
     // 100 x 30 black, padded to 104 x 32: column by column, four bytes of
     // eight dots each (top dot in the high bit); the padding stays white.
     for (int x = 0; x < 104; ++x) expected += x < 100 ? korva::test::Bytes("ff ff ff fc") : QByteArray(4, '\0');
