@@ -12,8 +12,8 @@ DESTDIR    ?=
 # The programs `make run` starts and `make install` installs.
 PROGRAMS   := korvatool korva korva-sim
 
-.PHONY: all deps build programs run test test-asan fuzz bench bench-build install uninstall \
-        package clean
+.PHONY: all deps build programs run test test-devices test-asan fuzz fuzz-run bench bench-build \
+        install uninstall package clean
 
 all: deps build
 
@@ -36,16 +36,34 @@ run: deps programs
 
 test: deps build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 600
+	./tests/devices/lab.sh $(BUILD)/bin --if-possible
 
+# The device lab: korva against real drivers in a QEMU guest (README).
+test-devices: deps programs
+	./tests/devices/lab.sh $(BUILD)/bin
+
+# Every process of the run (tests, the programs they start, and theirs) writes
+# its sanitizer reports to a file of its own under SAN_LOGS; any report fails
+# the run, even one from a process whose test passed.
+SAN_LOGS = $(abspath $(BUILD_ASAN))/sanitizer-reports
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKORVA_SANITIZE=ON
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
-	cd $(BUILD_ASAN) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j $(JOBS) --timeout 900
+	rm -rf $(SAN_LOGS) && mkdir -p $(SAN_LOGS)
+	cd $(BUILD_ASAN) && status=0; QT_QPA_PLATFORM=offscreen \
+	  ASAN_OPTIONS=detect_leaks=0:log_path=$(SAN_LOGS)/asan \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:log_path=$(SAN_LOGS)/ubsan \
+	  ctest --output-on-failure -j $(JOBS) --timeout 900 || status=1; \
+	  $(CURDIR)/scripts/sanitizer-reports.sh $(SAN_LOGS) || status=1; exit $$status
 
 fuzz: deps
 	CXX=clang++ CC=clang cmake -S . -B $(BUILD_FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVA_LIBFUZZER=ON
 	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target korva_fuzzers
+
+# Every fuzz target for FUZZ_SECONDS from its seeds; fails on any crash.
+FUZZ_SECONDS ?= 60
+fuzz-run: fuzz
+	./scripts/fuzz-run.sh $(BUILD_FUZZ) $(FUZZ_SECONDS)
 
 # Installs what `make` built under PREFIX (staged below DESTDIR when given),
 # never building: run `make` as yourself first, then `sudo make install`.

@@ -17,16 +17,15 @@ command -v ninja >/dev/null && generator=(-G Ninja)
 seconds() { date +%s.%N; }
 elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { s = b - a; printf "%dm%04.1fs", s / 60, s - 60 * int(s / 60) }'; }
 
+echo "build from scratch, ${jobs} jobs on $(nproc) cores, ccache off, load $(cut -d' ' -f1-3 /proc/loadavg):"
 start=$(seconds)
 cmake -S "$source_dir" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 configured=$(seconds)
+echo "  configure                 $(elapsed "$start" "$configured")"
 cmake --build "$build" -j "$jobs" --target "$@" >/dev/null
 programs=$(seconds)
+echo "  programs                  $(elapsed "$configured" "$programs")  ($*)"
 cmake --build "$build" -j "$jobs" >/dev/null
 everything=$(seconds)
-
-echo "build from scratch, ${jobs} jobs on $(nproc) cores, ccache off, load $(cut -d' ' -f1-3 /proc/loadavg):"
-echo "  configure                 $(elapsed "$start" "$configured")"
-echo "  programs                  $(elapsed "$configured" "$programs")  ($*)"
 echo "  the rest make test needs  $(elapsed "$programs" "$everything")"
 echo "  total                     $(elapsed "$start" "$everything")"

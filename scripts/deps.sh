@@ -12,6 +12,7 @@ packages=(
   iproute2 fonts-dejavu-core fonts-nanum
   dpkg-dev file fakeroot desktop-file-utils appstream man-db groff-base lintian
   zsh fish
+  qemu-system-x86 busybox-static
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -44,7 +44,7 @@ SerialTransport::~SerialTransport() {
     if (!m_Options.serialLink.isEmpty()) QFile::remove(m_Options.serialLink);
 }
 
-bool SerialTransport::Start(QString* error) {
+bool SerialTransport::OpenPty(QString* error) {
     m_Master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_Master < 0 || grantpt(m_Master) != 0 || unlockpt(m_Master) != 0) {
         *error = QStringLiteral("cannot create a pty: %1").arg(strerror(errno));
@@ -68,7 +68,29 @@ bool SerialTransport::Start(QString* error) {
             return false;
         }
     }
-    m_Session = std::make_unique<Session>(m_Printer, "serial", m_Options.framing,
+    return true;
+}
+
+bool SerialTransport::OpenDevice(QString* error) {
+    m_SlavePath = m_Options.devicePath;
+    m_Master = open(m_SlavePath.toLocal8Bit().constData(),
+                    O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (m_Master < 0) {
+        *error = QStringLiteral("cannot open %1: %2").arg(m_SlavePath, strerror(errno));
+        return false;
+    }
+    // A tty carries the bytes as they are, whatever the emulator's side set.
+    termios tio{};
+    if (tcgetattr(m_Master, &tio) == 0) {
+        cfmakeraw(&tio);
+        tcsetattr(m_Master, TCSANOW, &tio);
+    }
+    return true;
+}
+
+bool SerialTransport::Start(QString* error) {
+    if (!(m_Options.devicePath.isEmpty() ? OpenPty(error) : OpenDevice(error))) return false;
+    m_Session = std::make_unique<Session>(m_Printer, Name(), m_Options.framing,
                                           [this](std::span<const uint8_t> b) { Write(b); });
     m_ReadNotifier = std::make_unique<QSocketNotifier>(m_Master, QSocketNotifier::Read);
     connect(m_ReadNotifier.get(), &QSocketNotifier::activated, this, &SerialTransport::OnReadable);
@@ -77,8 +99,9 @@ bool SerialTransport::Start(QString* error) {
     connect(m_WriteNotifier.get(), &QSocketNotifier::activated, this,
             &SerialTransport::FlushPending);
     // Connections end when the host's last handle closes; without the watch,
-    // when the master next finds the line hung up.
-    if (m_OpenWatch.Start(m_SlavePath))
+    // when the master next finds the line hung up. A served device shows no
+    // opens of the far side: everything is one connection.
+    if (m_Options.devicePath.isEmpty() && m_OpenWatch.Start(m_SlavePath))
         connect(&m_OpenWatch, &SlaveOpenWatch::LastClosed, this, &SerialTransport::OnHostClosed);
     m_Clock.start();
     return true;
@@ -136,10 +159,10 @@ void SerialTransport::OnReadable() {
         // A stall or a hang-up is due before any further byte.
         m_ReadNotifier->setEnabled(false);
         if (m_Printer.DisconnectDue()) {
-            m_Printer.Event("serial: hung up (fault injection)");
+            m_Printer.Event(Name() + ": hung up (fault injection)");
             CloseMaster();
         } else {
-            m_Printer.Event("serial: stopped reading (fault injection)");
+            m_Printer.Event(Name() + ": stopped reading (fault injection)");
         }
         m_Printer.Changed();
         return;
@@ -161,6 +184,10 @@ void SerialTransport::OnReadable() {
         return;
     }
     // EIO: the host closed the slave. Wait for it to come back without spinning.
+    // A served device fails its reads while its far side is gone (a gadget
+    // unbound from its controller).
+    if (!m_Options.devicePath.isEmpty() && !m_HungUp)
+        m_Printer.Event(Name() + ": read failed: " + (n < 0 ? strerror(errno) : "end of file"));
     m_HungUp = true;
     m_ReadNotifier->setEnabled(false);
     m_HangupTimer.start();

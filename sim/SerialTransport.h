@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Session.h"
@@ -14,7 +15,8 @@ namespace korva::sim {
 
 class Printer;
 
-/// The serial line: a pty pair whose slave the host opens like any tty.
+/// The serial line: a pty pair whose slave the host opens like any tty, or an
+/// existing device node that is the printer's end of a real line.
 /// Reads the host's termios through the master, paces reading at the line
 /// rate when asked, and follows the host closing and reopening the slave.
 class SerialTransport : public QObject {
@@ -23,11 +25,16 @@ class SerialTransport : public QObject {
     SerialTransport(Printer& printer, const SimOptions& options, QObject* parent = nullptr);
     ~SerialTransport() override;
 
-    /// Creates the pty (and the link); false with a message on failure.
+    /// Creates the pty (and the link), or opens the device given instead;
+    /// false with a message on failure.
     bool Start(QString* error);
     QString SlavePath() const { return m_SlavePath; }
 
   private:
+    bool OpenPty(QString* error);
+    bool OpenDevice(QString* error);
+    /// What the state calls this line: a new pty or a served device.
+    std::string Name() const { return m_Options.devicePath.isEmpty() ? "serial" : "device"; }
     void OnReadable();
     void OnHangupCheck();
     void OnHostClosed(bool reopened);

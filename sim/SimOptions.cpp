@@ -48,6 +48,8 @@ const std::vector<Option>& Options() {
         {"--serial", Arg::None, "", [](SimOptions& o, const QString&) { return o.serial = true; }},
         {"--serial-link", Arg::Required, "a path",
          [](SimOptions& o, const QString& v) { return o.serialLink = v, o.serial = true; }},
+        {"--device", Arg::Required, "a device path",
+         [](SimOptions& o, const QString& v) { return o.devicePath = v, o.serial = true; }},
         {"--line-rate", Arg::Required, "a baud rate or \"tty\"",
          [](SimOptions& o, const QString& v) {
              if (v == "tty") return o.lineRateFromTty = true;
@@ -162,7 +164,11 @@ bool ParseOptions(const QStringList& args, SimOptions* options, QString* error) 
         }
     }
     if (!options->help && !options->serial && !options->tcp && !options->udp) {
-        *error = "choose at least one of --serial, --tcp, --udp";
+        *error = "choose at least one of --serial, --device, --tcp, --udp";
+        return false;
+    }
+    if (!options->devicePath.isEmpty() && !options->serialLink.isEmpty()) {
+        *error = "--device and --serial-link exclude each other";
         return false;
     }
     return true;
@@ -176,6 +182,10 @@ QString HelpText() {
         "Transports (any combination):\n"
         "  --serial                 create a pty pair; prints serial=<slave path>\n"
         "  --serial-link PATH       also make PATH a symlink to the slave (implies --serial)\n"
+        "  --device PATH            serve an existing character device or tty as the\n"
+        "                           printer's side of the line (a USB printer gadget's\n"
+        "                           /dev/g_printer0, the pty of an emulator's serial or\n"
+        "                           parallel port); prints serial=PATH\n"
         "  --line-rate BAUD|tty     read serial bytes no faster than BAUD with 8N1 framing\n"
         "                           (\"tty\": the baud rate the host set on the line)\n"
         "  --tcp [ADDR:]PORT        accept TCP connections (default 127.0.0.1:6001; port 0\n"

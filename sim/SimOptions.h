@@ -23,6 +23,7 @@ struct SimOptions {
     bool help = false;
     bool serial = false;
     QString serialLink;
+    QString devicePath;            ///< an existing device or tty served instead of a new pty
     long lineRate = 0;             ///< bytes paced at this baud with 8N1; 0 off
     bool lineRateFromTty = false;  ///< pace at the baud the host set on the line
     bool tcp = false;

@@ -16,6 +16,17 @@ TcpTransport::TcpTransport(Printer& printer, const SimOptions& options, QObject*
     connect(&m_Server, &QTcpServer::newConnection, this, &TcpTransport::OnNewConnection);
 }
 
+TcpTransport::~TcpTransport() {
+    // The sockets are children of the server, which outlives this body: cut
+    // them off from this transport and close them before the sessions go.
+    for (QTcpSocket* socket : m_Server.findChildren<QTcpSocket*>()) {
+        socket->disconnect(this);
+        socket->abort();
+    }
+    m_Sessions.clear();
+    m_Server.close();
+}
+
 bool TcpTransport::Start(QString* error) {
     QHostAddress address;
     if (!address.setAddress(m_Options.tcpEndpoint.address)) {

@@ -19,6 +19,9 @@ class TcpTransport : public QObject {
     Q_OBJECT
   public:
     TcpTransport(Printer& printer, const SimOptions& options, QObject* parent = nullptr);
+    /// Ends every session and closes its socket while the session map still
+    /// exists: a socket deleted later would report its end into a freed map.
+    ~TcpTransport() override;
 
     bool Start(QString* error);
     QString Address() const { return m_Server.serverAddress().toString(); }

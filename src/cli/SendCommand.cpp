@@ -70,10 +70,16 @@ std::string OpenFailure(const port::ConnectionSettings& settings, port::PortKind
            OpenFailureHint(error, "dialout or lp");
 }
 
-std::string WriteFailure(int error) {
-    if (error == ETIMEDOUT)
+std::string WriteFailure(int error, port::PortKind kind) {
+    // Only a serial line has a flow control to get wrong; a USB or parallel
+    // printer that stops taking data is off line, out of paper or open.
+    if (error == ETIMEDOUT && kind == port::PortKind::Serial)
         return "the printer did not take the data in time (is it on line, does the flow "
                "control match?)";
+    if (error == ETIMEDOUT)
+        return "the printer did not take the data in time (is it on line, with paper, its "
+               "cover closed?)";
+    if (error == ENODEV) return "the printer is gone (unplugged or switched off)";
     return error != 0 ? std::strerror(error) : "the port stopped taking data";
 }
 
@@ -150,7 +156,7 @@ int RunSend(const ParsedOptions& options) {
         return StopExitCode();
     }
     if (sent != bytes->size()) {
-        Error("only " + counts + " " + settings.portName + ": " + WriteFailure(writeError));
+        Error("only " + counts + " " + settings.portName + ": " + WriteFailure(writeError, kind));
         report(Outcome::Failed);
         return kExitPrinter;
     }

@@ -95,13 +95,9 @@ QJsonObject SettingsJson(const usersetup::UserSettings& settings, const usersetu
     QJsonObject object;
     for (const auto& [name, value] : usersetup::DescribeSettings(settings, lists)) {
         const QString key = QString::fromStdString(name);
-        bool isNumber = false, isHex = false;
+        bool isNumber = false;
         const int number = QString::fromStdString(value).toInt(&isNumber);
-        // The setup code is a number written in hexadecimal: its value goes out.
-        const qint64 code = QString::fromStdString(value).toLongLong(&isHex, 16);
-        if (name == "setup-code" && isHex)
-            object[key] = code;
-        else if (kNumbers.count(name) && isNumber)
+        if (kNumbers.count(name) && isNumber)
             object[key] = number;
         else
             object[key] = QString::fromStdString(value);

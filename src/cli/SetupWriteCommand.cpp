@@ -5,8 +5,6 @@
 // read-only value, or one outside the tool's lists, equal to the printer's is
 // skipped.
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -31,6 +29,7 @@
 #include "cli/TargetLock.h"
 #include "usersetup/SettingCompanions.h"
 #include "usersetup/SettingNames.h"
+#include "usersetup/SettingsJson.h"
 #include "usersetup/SetupCommands.h"
 #include "usersetup/SetupSession.h"
 
@@ -86,23 +85,9 @@ std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
         }
         return changes;
     }
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    const QJsonValue settings = document.object().value(QStringLiteral("settings"));
-    if (error.error != QJsonParseError::NoError || !settings.isObject())
-        return refuse("not the JSON of 'korva setup read --json' (no \"settings\" object)");
-    const QJsonObject object = settings.toObject();
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        // Numeric settings come as numbers, the others as their words.
-        const bool whole = it.value().isDouble() && it.value().toDouble() == it.value().toInteger();
-        if (!it.value().isString() && !whole)
-            return refuse("the value of " + it.key().toStdString() + " is neither a text nor a whole number");
-        std::string value = whole ? std::to_string(it.value().toInteger()) : it.value().toString().toStdString();
-        // The setup code comes as its value; `setup-code=` takes hexadecimal digits.
-        if (whole && it.key() == QStringLiteral("setup-code"))
-            value = QString::number(it.value().toInteger(), 16).toUpper().toStdString();
-        changes.push_back({it.key().toStdString(), value});
-    }
+    const usersetup::SettingTexts read = usersetup::ReadSettingsJson(bytes);
+    if (!read.error.empty()) return refuse(read.error);
+    for (const auto& [name, value] : read.settings) changes.push_back({name, value});
     return changes;
 }
 

@@ -189,7 +189,8 @@ protected:
 
     Result Run(const Row& row, const Printers& p) {
         QProcess korva;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        SanitizerLog sanitizerLog;
+        QProcessEnvironment env = sanitizerLog.Environment(QProcessEnvironment::systemEnvironment());
         env.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
         env.insert("XDG_STATE_HOME", QString::fromStdString((dir / "state").string()));
         korva.setProcessEnvironment(env);
@@ -248,6 +249,8 @@ protected:
         result.exitCode = korva.exitStatus() == QProcess::NormalExit ? korva.exitCode() : -1;
         result.out = korva.readAllStandardOutput().toStdString();
         result.err += korva.readAllStandardError().toStdString();
+        ExpectCleanEnd("korva", korva, sanitizerLog, QString::fromStdString(result.err),
+                       std::nullopt);
         return result;
     }
 

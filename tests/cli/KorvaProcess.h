@@ -1,12 +1,15 @@
 #pragma once
 // `korva` run as a subprocess: arguments, extra environment, and its exit
 // code and output collected at the end. Start() returns at once, so a test
-// can play the printer on a pty while the command writes.
+// can play the printer on a pty while the command writes. A crash or a
+// sanitizer report fails the running test; the exit code is the test's to check.
 #include <QCoreApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
 #include <string>
+
+#include "support/ChildCheck.h"
 
 namespace korva::test {
 
@@ -35,7 +38,7 @@ class KorvaProcess {
     void SetEnv(const QString& name, const QString& value) { m_Env.insert(name, value); }
 
     bool Start(const QStringList& args) {
-        m_Process.setProcessEnvironment(m_Env);
+        m_Process.setProcessEnvironment(m_SanitizerLog.Environment(m_Env));
         m_Process.setStandardInputFile(QProcess::nullDevice());
         m_Process.start(QStringLiteral(KORVA_BIN_DIR "/korva"), args);
         return m_Process.waitForStarted(10000);
@@ -44,7 +47,8 @@ class KorvaProcess {
     /// Waits for the end (the bound only guards against a hang: killed after it).
     KorvaResult Finish(int timeoutMs = 60000) {
         KorvaResult result;
-        if (!m_Process.waitForFinished(timeoutMs)) {
+        const bool finished = m_Process.waitForFinished(timeoutMs);
+        if (!finished) {
             m_Process.kill();
             m_Process.waitForFinished(3000);
             result.err = "korva did not finish in time\n";
@@ -53,6 +57,9 @@ class KorvaProcess {
         }
         result.out = m_Process.readAllStandardOutput().toStdString();
         result.err += m_Process.readAllStandardError().toStdString();
+        if (finished)
+            ExpectCleanEnd("korva", m_Process, m_SanitizerLog, QString::fromStdString(result.err),
+                           std::nullopt);
         return result;
     }
 
@@ -62,6 +69,7 @@ class KorvaProcess {
     }
 
   private:
+    SanitizerLog m_SanitizerLog;
     QProcess m_Process;
     QProcessEnvironment m_Env;
 };

@@ -254,4 +254,24 @@ TEST(SimFaults, StallAfterBytesStopsReadingAndPushesBack) {
     ::close(fd);
 }
 
+// Stopped while a host still holds a connection: the simulator must end
+// cleanly (the harness fails the test on a crash, a sanitizer report or a
+// non-zero exit).
+TEST(SimFaults, StopWithAConnectionStillOpenEndsCleanly) {
+    for (const char* transport : {"--tcp", "--serial"}) {
+        SCOPED_TRACE(transport);
+        SimHarness sim;
+        const bool tcp = QByteArray(transport) == "--tcp";
+        ASSERT_TRUE(sim.Start(tcp ? QStringList{"--tcp", "127.0.0.1:0"} : QStringList{"--serial"}));
+        const int fd = tcp ? sim.ConnectTcp() : OpenRawTty(sim.SerialPath());
+        ASSERT_GE(fd, 0);
+        ASSERT_TRUE(WriteAll(fd, Bytes("1b 40")));  // ESC @: initialize
+        const QJsonObject state = sim.WaitForState(
+            [](const QJsonObject& s) { return s["received"][0]["byte_count"].toInt() == 2; });
+        EXPECT_EQ(SimHarness::Received(state, 0), Bytes("1b 40"));
+        sim.Stop();
+        ::close(fd);
+    }
+}
+
 }  // namespace

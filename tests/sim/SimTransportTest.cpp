@@ -213,6 +213,7 @@ TEST(SimHarnessStart, ReportsWhyTheSimulatorDidNotComeUp) {
     SimHarness first;
     ASSERT_TRUE(first.Start({"--tcp", "127.0.0.1:0"}));
     SimHarness second;
+    second.ExpectExit(1);  // the port is taken
     EXPECT_FALSE(second.Start({"--tcp", QStringLiteral("127.0.0.1:%1").arg(first.TcpPort())}));
     EXPECT_TRUE(second.Error().contains("cannot listen on TCP")) << second.Error().toStdString();
     EXPECT_FALSE(second.Running());

@@ -8,6 +8,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -35,6 +37,11 @@ SimHarness& SimHarness::WithPaper(const QString& suffix) {
     return *this;
 }
 
+SimHarness& SimHarness::ExpectExit(int code) {
+    m_ExpectedExit = code;
+    return *this;
+}
+
 SimHarness& SimHarness::InNamespace(const QString& netns) {
     m_Netns = netns;
     return *this;
@@ -48,6 +55,8 @@ bool SimHarness::Start(const QStringList& options) {
     QStringList args = options;
     args << "--state" << StatePath();
     if (!m_PaperSuffix.isEmpty()) args << "--paper" << PaperPath();
+    m_Process.setProcessEnvironment(
+        m_SanitizerLog.Environment(QProcessEnvironment::systemEnvironment()));
     if (m_Netns.isEmpty()) {
         m_Process.start(Program(), args);
     } else {
@@ -57,6 +66,7 @@ bool SimHarness::Start(const QStringList& options) {
         m_Error = "korva-sim did not start: " + m_Process.errorString();
         return false;
     }
+    m_Unchecked = true;
     return ReadStartupLines();
 }
 
@@ -84,12 +94,21 @@ bool SimHarness::ReadStartupLines() {
 }
 
 void SimHarness::Stop() {
-    if (m_Process.state() == QProcess::NotRunning) return;
-    m_Process.terminate();
-    if (!m_Process.waitForFinished(3000)) {
-        m_Process.kill();
-        m_Process.waitForFinished(3000);
+    if (m_Process.state() != QProcess::NotRunning) {
+        m_Process.terminate();
+        if (!m_Process.waitForFinished(3000)) {
+            ADD_FAILURE() << "korva-sim did not end within 3 s of SIGTERM; killed";
+            m_Process.kill();
+            m_Process.waitForFinished(3000);
+        }
     }
+    CheckEnd();
+}
+
+void SimHarness::CheckEnd() {
+    if (!m_Unchecked) return;
+    m_Unchecked = false;
+    ExpectCleanEnd("korva-sim", m_Process, m_SanitizerLog, StandardError(), m_ExpectedExit);
 }
 
 bool SimHarness::Running() const { return m_Process.state() == QProcess::Running; }

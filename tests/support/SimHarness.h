@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+#include "support/ChildCheck.h"
+
 namespace korva::test {
 
 /// A korva-sim process for one test: started with chosen options, its pty path
@@ -22,6 +24,10 @@ namespace korva::test {
 /// WithPaper() adds --paper in the same directory. TCP and UDP should use port
 /// 0 so parallel tests never collide; the bound ports are read from the
 /// simulator's "tcp=" and "udp=" lines.
+///
+/// At the end the simulator must have ended cleanly on SIGTERM (exit 0, no
+/// crash, no sanitizer report); anything else fails the test, with the report
+/// or the simulator's stderr in the failure.
 class SimHarness {
   public:
     SimHarness();
@@ -35,9 +41,14 @@ class SimHarness {
     /// Run the simulator inside this network namespace (`ip netns exec`).
     SimHarness& InNamespace(const QString& netns);
 
+    /// For a test that makes the simulator fail: it is to end by itself with
+    /// this exit code (a start that fails then also counts as expected).
+    SimHarness& ExpectExit(int code);
+
     /// Starts korva-sim and waits (up to 10 s) for its "ready" line.
     bool Start(const QStringList& options);
-    /// SIGTERM, then a kill if it does not end within 3 s. Safe to call twice.
+    /// SIGTERM, then a kill if it does not end within 3 s; then checks how it
+    /// ended. Safe to call twice.
     void Stop();
     bool Running() const;
 
@@ -68,9 +79,13 @@ class SimHarness {
 
   private:
     bool ReadStartupLines();
+    void CheckEnd();
 
     std::unique_ptr<QTemporaryDir> m_Dir;
+    SanitizerLog m_SanitizerLog;
     QProcess m_Process;
+    bool m_Unchecked = false;  ///< started, and how it ended not looked at yet
+    int m_ExpectedExit = 0;    ///< after Stop's SIGTERM, a clean end is 0
     QString m_PaperSuffix;  ///< empty: no paper
     QString m_Netns;
     QString m_Error;
