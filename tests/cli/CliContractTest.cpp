@@ -670,6 +670,33 @@ TEST_F(CliContract, StandardStreamsAndFifos) {
     for (Row row : rows) Check(row);
 }
 
+// --- dry runs send nothing; status asks and tells -------------------------
+
+TEST_F(CliContract, DryRunsAndStatus) {
+    const std::vector<Row> rows = {
+        {.name = "logo upload --dry-run: converted and budgeted, nothing sent", .printer = Printer::Serial,
+         .args = {"logo", "upload", "-p", "{port}", "--flow", "none", "--dry-run", "-j", "{dir}/logo.bmp"},
+         .outHas = "\"dry_run\":true", .json = "done", .reason = "none", .simGetsNothing = true},
+        {.name = "firmware download --dry-run: the packet shown, nothing sent", .printer = Printer::Serial,
+         .args = {"firmware", "download", "-p", "{port}", "--model", "KORVA20IIS", "--area", "program",
+                  "--dry-run", "-j", "{dir}/k22.K20"},
+         .outHas = "\"signature\":\"K22\"", .json = "done", .simGetsNothing = true},
+        {.name = "firmware download --dry-run, older series: a short image is refused, nothing sent",
+         .printer = Printer::Serial,
+         .args = {"firmware", "download", "-p", "{port}", "--model", "KORVA10S", "--area", "program",
+                  "--dry-run", "-j", "{dir}/stream.prn"},
+         .exitCode = 3, .json = "failed", .reason = "bad-input", .simGetsNothing = true},
+        {.name = "status: the printer answers its ID", .printer = Printer::Serial,
+         .args = {"status", "-p", "{port}", "--flow", "none", "-j"},
+         .outHas = "\"series\":\"KORVA20II\"", .json = "done", .reason = "none"},
+        {.name = "status: a silent printer fails", .printer = Printer::Serial,
+         .simOptions = {"--drop-answer-after", "0"},
+         .args = {"status", "-p", "{port}", "--flow", "none", "--timeout", "200", "-j"},
+         .exitCode = 1, .json = "failed", .reason = "no-answer"},
+    };
+    for (const Row& row : rows) Check(row);
+}
+
 // --- help -----------------------------------------------------------------
 
 TEST_F(CliContract, HelpLikeGits) {
