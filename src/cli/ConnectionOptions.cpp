@@ -8,6 +8,9 @@
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/NumberText.h"
+#include "cli/RunReason.h"
+#include "cli/Suggest.h"
+#include "cli/TargetLock.h"
 #include "port/DeviceType.h"
 #include "port/Discovery.h"
 #include "port/PortKind.h"
@@ -32,6 +35,7 @@ const std::vector<OptionSpec>& ConnectionOptionSpecs() {
         {"device-type", 0, "N", "1 KORVA20, 2 KORVA10, 3 KORVA20II (instead of --model)"},
         {"ip", 0, "A.B.C.D", "Ethernet printer address, default 192.168.0.254"},
         {"tcp-port", 0, "N", "Ethernet printer TCP port, default 6001"},
+        WaitLockOption(),
     };
     return specs;
 }
@@ -101,6 +105,20 @@ bool ResolveUsbPrinter(port::ConnectionSettings& settings, bool modelGiven) {
     return true;
 }
 
+/// For a device path that is not there, the nearest port that is, kept
+/// for the reason line of the failure that follows.
+void HintNearestPort(const std::string& name) {
+    std::error_code error;
+    if (!name.starts_with("/dev/") || std::filesystem::exists(name, error)) return;
+    const port::DeviceRoots roots = DeviceRootsFromEnvironment();
+    std::vector<std::string> ports;
+    port::EnumPorts(false, ports, roots);
+    port::EnumPorts(true, ports, roots);
+    for (const port::UsbPrinterEntry& printer : port::ListUsbPrinters(roots)) ports.push_back(printer.devicePath);
+    if (const std::string near = ClosestWord(name, ports); !near.empty())
+        SetGoneHint("did you mean " + near + "?");
+}
+
 }  // namespace
 
 std::vector<std::string> KnownModels() {
@@ -149,6 +167,7 @@ std::optional<port::ConnectionSettings> ConnectionFromOptions(const ParsedOption
         UsageError(settings.error);
         return std::nullopt;
     }
+    HintNearestPort(settings.value->portName);
     const bool modelGiven = options.Has("model") || options.Has("device-type");
     if (!ResolveUsbPrinter(*settings.value, modelGiven)) return std::nullopt;
     const port::PortClass device = ClassifyConnectionPort(*settings.value);

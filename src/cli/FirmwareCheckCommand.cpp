@@ -8,7 +8,9 @@
 
 #include "base/Messages.h"
 #include "cli/Command.h"
+#include "cli/InputFile.h"
 #include "cli/JsonReport.h"
+#include "cli/RunReason.h"
 #include "cli/Output.h"
 #include "firmware/FirmwareTexts.h"
 #include "firmware/ImageFile.h"
@@ -30,12 +32,14 @@ std::string lowerExtension(const std::string& path) {
 }
 
 int refuse(const std::string& path, const std::string& text, bool) {
+    SetReason(base::Reason::BadInput, Subject::File, path);
     Error(path + ": " + text);
     return kExitBadInput;
 }
 
-int checkNew(const std::string& path, bool json) {
-    const ImageFile file = ReadImageFile(path, kNewImageSize2M, true);
+/// `path` names the file in messages; `copy` is where its bytes are read.
+int checkNew(const std::string& path, const std::string& copy, bool json) {
+    const ImageFile file = ReadImageFile(copy, kNewImageSize2M, true);
     if (file.status == ImageFile::Status::OpenFailed) return refuse(path, kTextFileOpen, json);
     if (!IsNewImageSize(file.size)) return refuse(path, kTextFileSizeNotCorrect, json);
     if (file.status != ImageFile::Status::Ok) return refuse(path, kTextFileSizeError, json);
@@ -82,8 +86,8 @@ int checkNew(const std::string& path, bool json) {
     return kExitOk;
 }
 
-int checkOld(const std::string& path, bool json) {
-    const ImageFile file = ReadImageFile(path, 0x200000, false);
+int checkOld(const std::string& path, const std::string& copy, bool json) {
+    const ImageFile file = ReadImageFile(copy, 0x200000, false);
     if (file.status != ImageFile::Status::Ok && file.status != ImageFile::Status::ShortRead)
         return refuse(path, base::Message(base::kMsgFileOpenError), json);
     bool any = false;
@@ -119,10 +123,7 @@ int checkOld(const std::string& path, bool json) {
             std::printf("  %-8s %06X-%06X: %s\n", kOldAreaNames[i], info.start, info.end, why);
         }
     }
-    if (!any) {
-        Error(path + ": the file holds no whole area");
-        return kExitBadInput;
-    }
+    if (!any) return refuse(path, "the file holds no whole area", json);
     JsonReport(Outcome::Done)
         .Set("series", "old")
         .Set("bytes", static_cast<long long>(file.size))
@@ -145,7 +146,12 @@ int runCheck(const ParsedOptions& options) {
         else if (ext == ".bin") series = "old";
         else return UsageError("the file name does not tell the series (.K20 or .bin); give --series");
     }
-    return series == "new" ? checkNew(path, Mode().json) : checkOld(path, Mode().json);
+    InputFile input;
+    if (!input.Read(path)) return kExitBadInput;
+    const std::string copy = input.Path();
+    if (copy.empty()) return kExitBadInput;
+    return series == "new" ? checkNew(input.Name(), copy, Mode().json)
+                           : checkOld(input.Name(), copy, Mode().json);
 }
 
 const CommandRegistration kCheck{{

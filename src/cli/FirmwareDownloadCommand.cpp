@@ -1,6 +1,7 @@
 // korva firmware download: writes one area of a firmware image into the
 // printer, with the packets, pacing and answers of the firmware dialogs.
 // The series follows the device type: 2 (KORVA10) the older loader, else the newer.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -12,15 +13,19 @@
 #include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
+#include "cli/InputFile.h"
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
+#include "cli/RunReason.h"
 #include "cli/Signals.h"
+#include "cli/TargetLock.h"
 #include "firmware/FirmwareTexts.h"
 #include "firmware/ImageFile.h"
 #include "firmware/NewDownload.h"
 #include "firmware/NewImage.h"
 #include "firmware/OldDownload.h"
+#include "firmware/OldImage.h"
 #include "port/DeviceType.h"
 #include "port/Ports.h"
 
@@ -32,16 +37,20 @@ using namespace korva::firmware;
 struct DownloadArgs {
     port::ConnectionSettings connection;
     std::string area;
-    std::string file;
+    std::string file;      ///< where the image's bytes are read
+    std::string fileName;  ///< the file as given, for messages
     bool yes = false;
+    bool dryRun = false;
     int answerTimeoutMs = 5000;
 };
 
 /// Returns an exit code when parsing ends the command, else -1.
 int parseArgs(const ParsedOptions& options, DownloadArgs& out) {
     // The series decides the protocol and the image check: never guessed.
+    // A dry run touches no port: it may name none.
+    out.dryRun = options.Has("dry-run");
     const std::optional<port::ConnectionSettings> connection =
-        ConnectionFromOptions(options, true, ModelRule::Required);
+        ConnectionFromOptions(options, !out.dryRun, ModelRule::Required);
     if (!connection) return kExitUsage;
     out.connection = *connection;
     out.yes = options.Has("yes");
@@ -58,6 +67,12 @@ int parseArgs(const ParsedOptions& options, DownloadArgs& out) {
     out.file = options.Operands()[0];
     if (out.connection.deviceType == port::kDeviceTypeKorva10 && out.area == "downloader")
         return UsageError("KORVA10 printers have no downloader area");
+    // As the newer series asks before its boot area, the older one's boot
+    // and font areas are written only when the command line said so.
+    if (out.connection.deviceType == port::kDeviceTypeKorva10 && !out.yes && !out.dryRun &&
+        (out.area == "boot" || out.area == "font"))
+        return UsageError("writing the KORVA10 " + out.area +
+                          " area can leave the printer unable to start; give --yes to download it");
     // The newer series' firmware tool offers no extended font download.
     if (out.connection.deviceType != port::kDeviceTypeKorva10 && out.area == "font")
         return UsageError("only KORVA10 printers (--device-type 2) take a font area");
@@ -74,7 +89,8 @@ int checkImageSeries(const DownloadArgs& args) {
     if (signature == NewSignature::None || SignatureFitsDeviceType(signature, args.connection.deviceType))
         return -1;
     const bool korva20 = args.connection.deviceType == port::kDeviceTypeKorva20;
-    return UsageError(args.file + " is a " + NewSignatureText(signature) + " image for " +
+    SetReason(base::Reason::ModelMismatch, Subject::File, args.fileName);
+    return UsageError(args.fileName + " is a " + NewSignatureText(signature) + " image for " +
                       (korva20 ? "KORVA20II printers" : "KORVA20 printers") + ", but the model is a " +
                       (korva20 ? "KORVA20" : "KORVA20II") + "; nothing was sent");
 }
@@ -108,12 +124,14 @@ private:
     bool m_Declined = false;
 };
 
-std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+std::string fileNameOf(const std::string& path) {
+    return path == "standard input" ? path : std::filesystem::path(path).filename().string();
+}
 
 int runNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorLog& log) {
     NewDownloadSettings settings;
     settings.path = args.file;
-    settings.fileName = fileNameOf(args.file);
+    settings.fileName = fileNameOf(args.fileName);
     settings.area = args.area == "boot"         ? NewArea::Boot
                     : args.area == "downloader" ? NewArea::Downloader
                     : args.area == "font"       ? NewArea::ExtFont
@@ -156,15 +174,22 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
             case Outcome::Completed: code = kExitOk; break;
             case Outcome::Declined: code = kExitUsage; break;
             case Outcome::FileOpenFailed:
-            case Outcome::SizeWrong:
             case Outcome::FileReadFailed:
+                SetReason(base::Reason::FileIo, Subject::File, args.fileName);
+                code = kExitBadInput;
+                break;
+            case Outcome::SizeWrong:
             case Outcome::NotFirmware:
             case Outcome::NoExtFont:
+                SetReason(base::Reason::BadInput, Subject::File, args.fileName);
+                code = kExitBadInput;
+                break;
             case Outcome::OutOfMemory: code = kExitBadInput; break;
+            case Outcome::PrinterNotReady: SetReason(base::Reason::Stalled, Subject::Port, args.connection.portName); break;
             default: break;
         }
     }
-    JsonReport(OutcomeOfExit(code))
+    JsonReport(code)
         .Set("series", "new")
         .Set("area", args.area)
         .Set("bytes", engine.Progress().bytesSent)
@@ -173,9 +198,22 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
     return code;
 }
 
+/// How far the older series' erase got: it decides what the printer holds.
+enum class EraseState {
+    NotSent,      ///< the erase packet never went out: the printer is unchanged
+    Unconfirmed,  ///< sent, but the printer never answered it
+    Erased,       ///< answered (or sent on a port that cannot answer)
+};
+
 /// What the printer holds after the older series' download stopped early.
-std::string olderStopText(const std::string& area, bool erased) {
-    if (!erased) return "nothing was erased or sent; the printer is unchanged";
+std::string olderStopText(const std::string& area, EraseState erase) {
+    switch (erase) {
+        case EraseState::NotSent: return "nothing was sent, the printer is unchanged";
+        case EraseState::Unconfirmed:
+            return "the erase request was sent but never answered; the " + area +
+                   " area may be erased and the printer may not start until a download completes";
+        case EraseState::Erased: break;
+    }
     return area + " area erased; the printer will not start until a download completes";
 }
 
@@ -188,16 +226,25 @@ int runOlder(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
     }
     OldDownloadSettings settings;
     settings.path = args.file;
-    settings.fileName = fileNameOf(args.file);
+    settings.fileName = fileNameOf(args.fileName);
     settings.area = args.area == "boot" ? OldArea::Boot : args.area == "font" ? OldArea::Font : OldArea::Program;
     settings.answerTimeoutMs = args.answerTimeoutMs;
     CommandLineMessages messages(args.yes);
     OldFirmwareDownload engine(connection.Stream(), connection.Clock(), log, settings);
     using State = OldFirmwareDownload::State;
-    bool erased = false;
+    const uint32_t areaStart = engine.Progress().start;
+    // The erase packet is out once the engine waits for the erase (it moves
+    // there only after the packet was written whole); an answer is a first
+    // ACK or NAK, and a port that cannot answer sends its blocks blind.
+    EraseState erase = EraseState::NotSent;
     RunWithProgress(engine, connection.Clock(), "stopping after the block being sent", [&] {
-        erased = erased || engine.GetState() >= State::Erasing;
-        return engine.Progress().caption;
+        const State state = engine.GetState();
+        const OldDownloadProgress& p = engine.Progress();
+        if (state == State::Erasing || state == State::AwaitingAnswer)
+            erase = std::max(erase, EraseState::Unconfirmed);
+        if (state == State::SendingBlind || p.position > areaStart || p.resends > 0)
+            erase = EraseState::Erased;
+        return p.caption;
     });
     using Outcome = OldFirmwareDownload::Outcome;
     const Outcome outcome = engine.GetOutcome();
@@ -206,38 +253,121 @@ int runOlder(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
     switch (outcome) {
         case Outcome::Completed: code = kExitOk; break;
         case Outcome::FileOpenFailed:
+            SetReason(base::Reason::FileIo, Subject::File, args.fileName);
+            Error(olderStopText(args.area, erase));
+            code = kExitBadInput;
+            break;
         case Outcome::NoExtFont:
-        case Outcome::ImageTooShort: code = kExitBadInput; break;
+        case Outcome::ImageTooShort:
+            SetReason(base::Reason::BadInput, Subject::File, args.fileName);
+            Error(olderStopText(args.area, erase));
+            code = kExitBadInput;
+            break;
         case Outcome::Cancelled:
-            Error("cancelled: " + olderStopText(args.area, erased));
+            Error("cancelled: " + olderStopText(args.area, erase));
             code = StopExitCode();
             break;
+        case Outcome::NoAnswer: SetReason(base::Reason::NoAnswer); [[fallthrough]];
         default:
-            if (erased) Error(olderStopText(args.area, erased));
+            Error(olderStopText(args.area, erase));
             break;
     }
-    JsonReport(OutcomeOfExit(code))
+    JsonReport(code)
         .Set("series", "old")
         .Set("area", args.area)
         .Set("bytes", p.position > p.start ? p.position - p.start : 0u)
         .Set("resends", p.resends)
-        .Set("erased", erased)
+        .Set("erased", erase == EraseState::Erased)
+        .Set("erase_sent", erase != EraseState::NotSent)
         .Print();
     return code;
+}
+
+std::string hex(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%X", value);
+    return text;
+}
+
+/// --dry-run: the image checked as the download would check it, the area
+/// and the packet shown; no port is opened.
+int dryRun(const DownloadArgs& args, const std::vector<uint8_t>& image) {
+    const auto refuse = [&](base::Reason reason, const std::string& why) {
+        SetReason(reason, Subject::File, args.fileName);
+        Error(args.fileName + ": " + why + "; nothing was sent");
+        return kExitBadInput;
+    };
+    if (args.connection.deviceType == port::kDeviceTypeKorva10) {
+        const OldArea area = args.area == "boot" ? OldArea::Boot : args.area == "font" ? OldArea::Font
+                                                                                         : OldArea::Program;
+        switch (CheckOldImage(image, area)) {
+            case OldImageError::None: break;
+            case OldImageError::NoExtFont: return refuse(base::Reason::BadInput, base::Message(base::kMsgNoExtFontData));
+            case OldImageError::TooShort: return refuse(base::Reason::BadInput, "the file ends before the " + args.area + " area");
+        }
+        const OldAreaInfo& info = OldAreaOf(area);
+        const uint32_t blocks = (info.end - info.start + kOldBlockSize - 1) / kOldBlockSize;
+        const std::vector<uint8_t> erase = EncodeOldErasePacket(area);
+        if (!Mode().json)
+            std::printf("dry run: %s area %s-%s of %s, erase packet of %zu bytes, then %u blocks of "
+                        "%u bytes; nothing was sent\n",
+                        args.area.c_str(), hex(info.start).c_str(), hex(info.end).c_str(),
+                        args.fileName.c_str(), erase.size(), blocks, kOldBlockSize);
+        JsonReport(Outcome::Done)
+            .Set("dry_run", true)
+            .Set("series", "old")
+            .Set("area", args.area)
+            .Set("start", hex(info.start))
+            .Set("end", hex(info.end))
+            .Set("blocks", static_cast<long long>(blocks))
+            .Set("bytes", static_cast<long long>(info.end - info.start))
+            .Print();
+        return kExitOk;
+    }
+    const NewArea area = args.area == "boot"         ? NewArea::Boot
+                         : args.area == "downloader" ? NewArea::Downloader
+                                                     : NewArea::Program;
+    if (!IsNewImageSize(image.size())) return refuse(base::Reason::BadInput, kTextFileSizeNotCorrect);
+    const NewPacketResult packet = BuildNewDownloadPacket(image, args.connection.deviceType, area);
+    switch (packet.error) {
+        case NewImageError::None: break;
+        case NewImageError::SizeWrong: return refuse(base::Reason::BadInput, kTextFileSizeNotCorrect);
+        case NewImageError::NotFirmware: return refuse(base::Reason::BadInput, base::Message(base::kMsgNotFirmwareFile));
+        case NewImageError::NoExtFont: return refuse(base::Reason::BadInput, "the image has no extended font");
+    }
+    const std::string checksum = hex(packet.packet.checksum);
+    if (!Mode().json)
+        std::printf("dry run: %s area of %s (%s), packet of %zu bytes, checksum %s; nothing was sent\n",
+                    args.area.c_str(), args.fileName.c_str(), NewSignatureText(packet.packet.signature),
+                    packet.packet.bytes.size(), checksum.c_str());
+    JsonReport(Outcome::Done)
+        .Set("dry_run", true)
+        .Set("series", "new")
+        .Set("area", args.area)
+        .Set("signature", NewSignatureText(packet.packet.signature))
+        .Set("bytes", static_cast<long long>(packet.packet.bytes.size()))
+        .Set("checksum", checksum)
+        .Print();
+    return kExitOk;
 }
 
 int runDownload(const ParsedOptions& options) {
     DownloadArgs args;
     if (const int code = parseArgs(options, args); code >= 0) return code;
-    // A missing or unreadable file is told before any port is touched.
-    uint64_t size = 0;
-    if (!ImageFileSize(args.file, size)) {
-        Error(args.file + ": " +
-              (args.connection.deviceType == port::kDeviceTypeKorva10 ? base::Message(base::kMsgFileOpenError)
-                                                                       : kTextFileOpen));
-        return kExitBadInput;
+    // A missing or unreadable file is told before any port is touched; the
+    // engine reads the copy taken here (a FIFO can be read only once).
+    InputFile input;
+    if (!input.Read(args.file)) return kExitBadInput;
+    const std::string name = input.Name();
+    args.file = input.Path();
+    if (args.file.empty()) return kExitBadInput;
+    args.fileName = name;
+    if (args.dryRun) {
+        if (const int code = checkImageSeries(args); code >= 0) return code;
+        return dryRun(args, input.Bytes());
     }
     if (const int code = checkImageSeries(args); code >= 0) return code;
+    if (const int code = LockTarget(args.connection, options); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
     LogoConnection connection(args.connection, "", log);
     return args.connection.deviceType == port::kDeviceTypeKorva10 ? runOlder(args, connection, log)
@@ -248,14 +378,18 @@ const CommandRegistration kDownload{{
     {"firmware", "download"},
     "write one area of a firmware image into the printer",
     "--port P --model NAME [connection options]\n"
-    "                               --area program|boot|downloader|font FILE [--yes]",
+    "                               --area program|boot|downloader|font FILE [--yes]\n"
+    "                               [--dry-run]",
     "Writes one area of a firmware image into the printer. The model (or device\n"
     "type) is required: KORVA10 printers take raw .bin images, the others .K20\n"
     "images of their own series.",
     WithConnectionOptions({
         {"area", 0, "A", "program, boot (boot loader), downloader (newer\n"
                          "series only) or font (KORVA10 printers only)"},
-        {"yes", 'y', "", "answer the boot, downloader and font questions Yes"},
+        {"dry-run", 0, "", "check the image and show the area and the packet;\n"
+                           "nothing is sent (no --port needed)"},
+        {"yes", 'y', "", "download the boot area, the downloader (newer series)\n"
+                         "or the font area (KORVA10) without asking"},
         TimeoutOption("older series: give up when the printer has not\n"
                       "answered for MS milliseconds, default 5000"),
     }),

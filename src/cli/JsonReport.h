@@ -1,7 +1,8 @@
 #pragma once
 // The one shape of `korva --json`: a single object on one line, its
-// "outcome" one of "done", "failed", "cancelled", with the same key for the
-// same thing in every command ("error", "port", "bytes", ...).
+// "outcome" one of "done", "failed", "cancelled", its "reason" one code of
+// base::Reason ("none" when done), with the same key for the same thing in
+// every command ("error", "port", "bytes", ...).
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -19,6 +20,8 @@ Outcome OutcomeOfExit(int exitCode);
 class JsonReport {
 public:
     explicit JsonReport(Outcome outcome);
+    /// The report of a run ending with `exitCode`: its outcome and reason.
+    explicit JsonReport(int exitCode);
     JsonReport& Set(const char* key, const std::string& value);
     JsonReport& Set(const char* key, const char* value) { return Set(key, std::string(value)); }
     JsonReport& Set(const char* key, long long value);
@@ -32,13 +35,19 @@ public:
 
 private:
     QJsonObject m_Object;
+    int m_ExitCode;
 };
+
+/// The keys a result written by a signal handler keeps (a command ended at
+/// once by a signal), e.g. {"settings": null}: a cancelled result has the
+/// keys of the command's other results.
+void SetCancelKeys(const QJsonObject& keys);
 
 /// Whether a report went out already (a failure then adds none of its own).
 bool JsonReportPrinted();
 
 /// Under --json and when no report went out: {"outcome":"failed" or
-/// "cancelled","error":<the last error>}.
+/// "cancelled","reason":<code>,"error":<the last error>}.
 void PrintJsonFailure(int exitCode);
 
 }  // namespace korva::cli

@@ -1,13 +1,17 @@
 #include "cli/LogoCommandSupport.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "base/EventLoopClock.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "cli/ConnectionOptions.h"
+#include "cli/DeviceRootsEnv.h"
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
+#include "cli/PendingFile.h"
+#include "cli/RunReason.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
 #include "port/TcpStream.h"
@@ -19,6 +23,10 @@ namespace korva::cli {
 namespace {
 
 ProgressLine* g_ActiveLine = nullptr;
+
+/// Into a log or pipe a status line at most this often: a long wait (a
+/// countdown) must not fill a log with a line a second.
+constexpr int64_t kPipeIntervalMs = 10000;
 
 /// Message texts carry Windows line ends; a terminal wants plain ones.
 std::string plainLines(const std::string& text) {
@@ -42,6 +50,13 @@ bool IsSuccessNotice(const std::string& text) {
     return false;
 }
 
+bool IsPortWording(const std::string& text) {
+    return text.starts_with(base::Message(base::kMsgPortOpen)) ||
+           text.starts_with(base::Message(base::kMsgWriteToPort)) ||
+           text.starts_with(base::Message(base::kMsgCommunicationError)) ||
+           (text.starts_with("ERROR[") && text.find("Open port or file.") != std::string::npos);
+}
+
 std::string OutputPath(const std::string& out) { return out == "-" ? "/dev/stdout" : out; }
 
 int OutputFileExit(int code, const std::string& out) {
@@ -53,11 +68,13 @@ struct LogoConnection::Parts {
     std::unique_ptr<port::CPrinterSocket> socket;
     std::unique_ptr<port::ByteStream> stream;
     base::EventLoopClock eventClock;
+    std::unique_ptr<StreamWatch> watch;
+    std::unique_ptr<PendingFile> output;
 };
 
 LogoConnection::LogoConnection(const port::ConnectionSettings& settings,
                                const std::string& outputFile, base::CErrorLog& log)
-    : m_Parts(std::make_unique<Parts>()) {
+    : m_Parts(std::make_unique<Parts>()), m_OutputName(outputFile) {
     m_Clock = &base::DefaultClock();
     if (outputFile.empty() && ClassifyConnectionPort(settings).kind == port::PortKind::Ethernet) {
         static int argc = 1;
@@ -70,21 +87,46 @@ LogoConnection::LogoConnection(const port::ConnectionSettings& settings,
                                                             settings.tcpPort);
         m_Clock = &m_Parts->eventClock;
     } else {
-        auto ports = std::make_unique<port::CPorts>(log);
+        // The device roots tests point korva at reach every command that opens USB.
+        auto ports = std::make_unique<port::CPorts>(log, DeviceRootsFromEnvironment());
         ports->SetConnection(settings);
         ports->m_CurrentTool = port::kToolLogo;
         if (!outputFile.empty()) {
+            m_Parts->output = std::make_unique<PendingFile>(outputFile);
             ports->m_PortName = "FILE";
-            ports->SetFileNameChooser(
-                [outputFile] { return std::optional<std::string>(outputFile); });
+            ports->SetFileNameChooser([path = m_Parts->output->WritePath()] {
+                return std::optional<std::string>(path);
+            });
         }
         m_Parts->stream = std::move(ports);
     }
     m_Stream = m_Parts->stream.get();
+    const std::string name = !outputFile.empty() ? (outputFile == "-" ? "standard output" : outputFile)
+                             : m_Parts->socket    ? settings.ipAddress + ":" + std::to_string(settings.tcpPort)
+                                                  : settings.portName;
+    m_Parts->watch = std::make_unique<StreamWatch>(*m_Stream, name);
+}
+
+bool LogoConnection::FinishOutput(bool succeeded) {
+    if (!m_Parts->output) return succeeded;
+    const std::string& name = m_OutputName == "-" ? std::string("standard output") : m_OutputName;
+    if (!succeeded) {
+        // The temporary file goes with the PendingFile; say why it failed.
+        const int error = m_Stream->LastError();
+        if (error != 0 || StreamReason(*m_Stream) != base::Reason::None)
+            FileWriteError(name, error != 0 ? std::strerror(error) : "");
+        return false;
+    }
+    m_Stream->Close();
+    std::string why;
+    if (m_Parts->output->Commit(why)) return true;
+    FileWriteError(name, why);
+    return false;
 }
 
 LogoConnection::~LogoConnection() {
     // The stream goes before the socket it writes to, the socket before the application.
+    m_Parts->watch.reset();
     m_Parts->stream.reset();
     m_Parts->socket.reset();
 }
@@ -94,8 +136,12 @@ StderrMessages::StderrMessages(bool toFile) {
         ProgressLine::FinishActive();
         // The dialog's end-of-search box says nothing a command line needs.
         if (text == base::Message(base::kMsgSearchFinished)) return base::MsgAnswer::Ok;
+        // A file is no port: the command names the file and what failed.
+        if (toFile && IsPortWording(text)) return base::MsgAnswer::Ok;
         if (IsSuccessNotice(text))
             Note(toFile ? FirstLine(text) : plainLines(text));
+        else if (text == base::Message(base::kMsgStopBitWarning))
+            Note("warning: " + plainLines(text));  // a warning, not an error: -q silences it
         else if (style == base::MsgStyle::OkInformation)
             Note(plainLines(text));
         else
@@ -126,7 +172,7 @@ void ProgressLine::Show(const std::string& status) {
         return;
     }
     const int64_t now = base::DefaultClock().NowMs();
-    if (now - m_PrintedAt < 1000) return;
+    if (now - m_PrintedAt < kPipeIntervalMs) return;
     std::fprintf(stderr, "%s\n", status.c_str());
     m_Printed = status;
     m_PrintedAt = now;

@@ -18,7 +18,9 @@ namespace korva::cli {
 /// What a logo command writes to: the port object for serial, parallel and
 /// USB printers, or the TCP link for ETHERNET_II (with the Qt event loop it
 /// needs), set up from the parsed connection but not opened. With an
-/// `outputFile` the stream writes that file instead (the "FILE" port).
+/// `outputFile` (as --out gave it; "-" standard output) the stream writes
+/// that file instead (the "FILE" port), under a temporary name until
+/// FinishOutput().
 class LogoConnection {
 public:
     LogoConnection(const port::ConnectionSettings& settings, const std::string& outputFile,
@@ -28,6 +30,10 @@ public:
     LogoConnection& operator=(const LogoConnection&) = delete;
 
     port::ByteStream& Stream() { return *m_Stream; }
+    /// Ends the output file: renamed to its name when the command
+    /// `succeeded`, else removed with the file's error told. Returns whether
+    /// the file is there whole (true without an output file when `succeeded`).
+    bool FinishOutput(bool succeeded);
     /// Real time; over TCP the waits also run the socket's event loop.
     base::Clock& Clock() { return *m_Clock; }
 
@@ -36,6 +42,7 @@ private:
     std::unique_ptr<Parts> m_Parts;
     port::ByteStream* m_Stream = nullptr;
     base::Clock* m_Clock = nullptr;
+    std::string m_OutputName;
 };
 
 /// While alive, message boxes go to stderr as "korva <command>: <text>"
@@ -50,7 +57,7 @@ public:
 };
 
 /// Keeps a status text up to date on stderr: rewritten in place on a
-/// terminal; into a log or pipe at most one line a second, and the last one.
+/// terminal; into a log or pipe at most one line every 10 s, and the last one.
 class ProgressLine {
 public:
     ProgressLine();
@@ -75,6 +82,11 @@ private:
 /// Whether a message box text reports success: a note, not an error (-q
 /// hides it).
 bool IsSuccessNotice(const std::string& text);
+
+/// Whether a message box text speaks of a port where the stream is a file
+/// ("ERROR : Port open.", "ERROR : Write to port.", ...): an output file's
+/// failure is told in file words instead.
+bool IsPortWording(const std::string& text);
 
 /// The file an --out value names: "-" is standard output.
 std::string OutputPath(const std::string& out);

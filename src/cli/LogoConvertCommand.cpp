@@ -1,8 +1,11 @@
 // korva logo convert: a bitmap file to the raster bytes the printer receives
 // for it (first upload position), with an optional PNG picture of the dots.
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <iterator>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,8 @@
 #include "cli/JsonReport.h"
 #include "cli/NumberText.h"
 #include "cli/Output.h"
+#include "cli/PendingFile.h"
+#include "cli/RunReason.h"
 #include "logo/LogoBitmap.h"
 #include "logo/LogoFile.h"
 #include "logo/LogoGeometry.h"
@@ -36,7 +41,11 @@ int Parse(const ParsedOptions& options, ConvertArgs& out) {
     out.output = options.Get("out");
     out.preview = options.Get("preview");
     out.options.grayPrinting = options.Has("gray");
+    // --center[=N,...] as `logo upload` takes it; the one picture here is logo 1.
     out.center = options.Has("center");
+    for (const std::string& list : options.All("center"))
+        if (!list.empty() && list != "1")
+            return UsageError("--center=N,... names logos of an upload; convert has logo 1 only");
     if (options.Has("threshold") && !ParseNumber(options.Get("threshold"), 0, 255, out.options.threshold))
         return UsageError("--threshold takes a number 0..255, not '" + options.Get("threshold") + "'");
     if (options.Has("max-width") &&
@@ -49,8 +58,6 @@ int Parse(const ParsedOptions& options, ConvertArgs& out) {
         return UsageError("--json needs standard output for itself; write the raster to a file");
     if (out.center && out.options.grayPrinting)
         return UsageError("--center applies to 1-bit images only, not with --gray");
-    if (options.Has("max-width") && !out.center)
-        return UsageError("--max-width is used only with --center");
     return -1;
 }
 
@@ -65,13 +72,28 @@ bool Load(logo::CLogoBitmap& bitmap, const std::string& path, logo::BitmapError&
     return false;
 }
 
-/// Writes a file, or standard output for "-" (checked when it is closed).
+/// Writes a file whole (a failure leaves none), or standard output for "-"
+/// (checked when it is closed). False after saying why.
 bool WriteBytes(const std::string& path, std::span<const uint8_t> bytes) {
     if (path == "-") return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
+    PendingFile pending(path);
+    std::FILE* file = std::fopen(pending.WritePath().c_str(), "wb");
+    if (file == nullptr) {
+        FileWriteError(path, std::strerror(errno));
+        return false;
+    }
+    errno = 0;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = std::fflush(file) == 0 && ok;
+    const int error = errno;
+    if (std::fclose(file) != 0 || !ok) {
+        FileWriteError(path, std::strerror(error != 0 ? error : errno));
+        return false;
+    }
+    std::string why;
+    if (pending.Commit(why)) return true;
+    FileWriteError(path, why);
+    return false;
 }
 
 int Run(const ParsedOptions& options) {
@@ -81,10 +103,12 @@ int Run(const ParsedOptions& options) {
     logo::CLogoBitmap bitmap;
     logo::BitmapError error;
     if (!Load(bitmap, a.input, error)) {
+        SetReason(logo::RefusalReason(error), Subject::File, inputName);
         Error(logo::DescribeRefusal(inputName, error));
         return kExitBadInput;
     }
     if (!logo::HeaderCanCarry(bitmap.width(), bitmap.height(), a.options.grayPrinting)) {
+        SetReason(base::Reason::TooLarge, Subject::File, inputName);
         Error(inputName + ": an image of " + std::to_string(bitmap.width()) + " x " +
               std::to_string(bitmap.height()) + " pixels is too large for the printer's " +
               (a.options.grayPrinting ? "gray" : "1-bit") + " image header");
@@ -94,19 +118,13 @@ int Run(const ParsedOptions& options) {
         bitmap.ConvertGray(a.options);
     else
         bitmap.ConvertMono(a.options, a.center);
-    if (!WriteBytes(a.output, bitmap.raster())) {
-        Error("cannot write " + a.output);
-        return kExitBadInput;
-    }
+    if (!WriteBytes(a.output, bitmap.raster())) return kExitBadInput;
     if (!a.preview.empty()) {
         const int w = bitmap.paddedWidth(), h = bitmap.paddedHeight();
         const std::vector<uint8_t> pixels = a.options.grayPrinting
                                                 ? logo::GrayRasterToGray(bitmap.raster(), w, h)
                                                 : logo::MonoRasterToGray(bitmap.raster(), w, h);
-        if (!WriteBytes(a.preview, logo::EncodeGrayPng(pixels, w, h))) {
-            Error("cannot write " + a.preview);
-            return kExitBadInput;
-        }
+        if (!WriteBytes(a.preview, logo::EncodeGrayPng(pixels, w, h))) return kExitBadInput;
     }
     const std::string summary = "width=" + std::to_string(bitmap.paddedWidth()) +
                                 " height=" + std::to_string(bitmap.paddedHeight()) +
@@ -137,9 +155,10 @@ const CommandRegistration kLogoConvert{{
                   "gray rows); - for standard output"),
         {"gray", 0, "", "six gray levels instead of dots"},
         {"threshold", 0, "T", "black/white diverging point 0..255 (default 128)"},
-        {"center", 0, "", "centre the image in the maximum printable width\n"
-                          "(1-bit only)"},
-        {"max-width", 0, "W", "maximum printable width in dots, 1..512 (default 512)"},
+        {"center", 0, "N,...", "centre the logo in the maximum printable width, as\n"
+                               "logo upload does (1-bit only; N can only be 1)", {}, true, true},
+        {"max-width", 0, "W", "maximum printable width in dots 1..512, default 512;\n"
+                              "what --center centres in"},
         {"preview", 0, "FILE", "also write a PNG picture of the dots"},
     },
     Run,

@@ -11,6 +11,7 @@
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
 #include "cli/Signals.h"
+#include "cli/TargetLock.h"
 #include "logo/NvUpload.h"
 
 namespace korva::cli {
@@ -27,9 +28,11 @@ int runErase(const ParsedOptions& options) {
     if (outputFile == "-" && Mode().json)
         return UsageError("--json needs standard output for itself; give --out a file name");
 
+    if (outputFile.empty())
+        if (const int code = LockTarget(*connection, options); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages(!outputFile.empty());
-    LogoConnection link(*connection, OutputPath(outputFile), log);
+    LogoConnection link(*connection, outputFile, log);
     logo::NvUploadSettings settings;
     settings.askConfirmation = false;
     settings.replyWaitMs = *timeout;
@@ -38,7 +41,7 @@ int runErase(const ParsedOptions& options) {
     // One short command: it goes out whole or not at all.
     StopScope stop(StopMode::Unstoppable, "the erase command is on its way; it cannot be stopped");
     base::RunSteps(erase, clock);
-    const bool erased = erase.GetOutcome() == logo::NvUpload::Outcome::Erased;
+    const bool erased = link.FinishOutput(erase.GetOutcome() == logo::NvUpload::Outcome::Erased);
     if (!erased) {
         JsonReport(Outcome::Failed).Print();
         return OutputFileExit(kExitPrinter, outputFile);

@@ -10,6 +10,7 @@
 #include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
+#include "cli/RunReason.h"
 #include "cli/Output.h"
 #include "cli/TextWidth.h"
 #include "logo/LogoListEditor.h"
@@ -28,7 +29,8 @@ int Run(const ParsedOptions& options) {
     if (!named) {
         profilePath = app::DefaultProfilePath("KorvaTool");
     } else if (!std::filesystem::exists(std::filesystem::symlink_status(profilePath, ignored))) {
-        Error("cannot read profile " + profilePath);
+        SetReason(base::Reason::FileIo, Subject::File, profilePath);
+        Error("cannot read file " + profilePath);
         return kExitBadInput;
     }
     app::IniProfile profile(profilePath);
@@ -57,12 +59,16 @@ int Run(const ParsedOptions& options) {
         });
     editor.LoadFromProfile(profile);
 
+    QJsonArray refused;
     for (int number : list.refusedNumbers) {
         const std::string path =
             profile.GetString(logo::kLogoSection, "Logofile" + std::to_string(number));
         const auto reason = reasons.find(path);
-        Note("Logofile" + std::to_string(number) + " refused: " + path +
-             (reason != reasons.end() ? ": " + reason->second : ""));
+        const std::string why = reason != reasons.end() ? reason->second : "";
+        Note("Logofile" + std::to_string(number) + " refused: " + path + (why.empty() ? "" : ": " + why));
+        refused.append(QJsonObject{{"number", number},
+                                   {"path", QString::fromStdString(path)},
+                                   {"refused", QString::fromStdString(why.empty() ? "refused" : why)}});
     }
     if (Mode().json) {
         QJsonArray logos;
@@ -74,6 +80,7 @@ int Run(const ParsedOptions& options) {
         JsonReport(Outcome::Done)
             .Set("profile", profilePath)
             .Set("logos", logos)
+            .Set("refused", refused)
             .Set("count", static_cast<long long>(list.entries.size()))
             .Set("bytes", static_cast<long long>(list.totalBytes))
             .Print();

@@ -11,6 +11,7 @@
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
+#include "cli/TargetLock.h"
 #include "logo/LogoPrint.h"
 
 namespace korva::cli {
@@ -59,6 +60,7 @@ int runPrint(const ParsedOptions& options) {
     logo::LogoPrintSettings settings;
     if (const int code = parseArgs(options, connection, settings); code >= 0) return code;
 
+    if (const int code = LockTarget(connection, options); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages;
     LogoConnection link(connection, "", log);
@@ -80,7 +82,7 @@ int runPrint(const ParsedOptions& options) {
         default: break;
     }
     if (code == kExitOk && !print.Confirmed()) Note("sent, not confirmed: the printer gives no answer");
-    JsonReport report(OutcomeOfExit(code));
+    JsonReport report(code);
     report.Set("printed", static_cast<long long>(print.Count()))
         .Set("total", static_cast<long long>(print.Total()));
     if (code == kExitOk) report.Set("confirmed", print.Confirmed());

@@ -1,5 +1,7 @@
 // korva logo upload: stores bitmap files as NV logos 1..n, with the bytes and
 // pacing of the logo tool's Upload page.
+#include <QJsonArray>
+#include <QJsonObject>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -9,10 +11,13 @@
 #include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
+#include "cli/InputFile.h"
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/NumberText.h"
 #include "cli/Output.h"
+#include "cli/TargetLock.h"
+#include "cli/RunReason.h"
 #include "logo/LogoFile.h"
 #include "logo/LogoGeometry.h"
 #include "logo/NvDefinition.h"
@@ -30,6 +35,7 @@ struct UploadArgs {
     std::vector<int> center;
     std::vector<std::string> files;
     bool centerAll = false;
+    bool dryRun = false;
     int replyWaitMs = kCheckTimeoutMs;
 };
 
@@ -68,7 +74,10 @@ int parseArgs(const ParsedOptions& options, UploadArgs& out) {
     const std::optional<int> timeout = TimeoutFromOptions(options, kCheckTimeoutMs, 1, 600000);
     if (!timeout) return kExitUsage;
     out.replyWaitMs = *timeout;
-    if (options.Has("port") == options.Has("out")) return UsageError("give either --port or --out");
+    out.dryRun = options.Has("dry-run");
+    if (options.Has("port") && options.Has("out")) return UsageError("give either --port or --out");
+    if (!out.dryRun && !options.Has("port") && !options.Has("out"))
+        return UsageError("give either --port or --out");
     if (out.outputFile == "-" && Mode().json)
         return UsageError("--json needs standard output for itself; give --out a file name");
     if (out.files.empty()) return UsageError("no bitmap files given (korva logo erase erases)");
@@ -85,8 +94,10 @@ int parseArgs(const ParsedOptions& options, UploadArgs& out) {
 
 /// Lists the files as logos 1..n with the logo list's limits: 255 files and
 /// the NV capacity. Returns an exit code on refusal, else -1.
-int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
+int listFiles(const UploadArgs& args, std::vector<InputFile>& inputs,
+              std::vector<logo::UploadEntry>& entries) {
     if (args.files.size() > logo::kMaxNvImages) {
+        SetReason(base::Reason::TooLarge);
         Error(base::Message(base::kMsgCantReadMoreFiles));
         return kExitBadInput;
     }
@@ -107,24 +118,35 @@ int listFiles(const UploadArgs& args, std::vector<logo::UploadEntry>& entries) {
             return std::string(base::Message(base::kMsgNvAreaTooSmall)) + " (the logos need " +
                    std::to_string(total + bytes) + " bytes, the NV area holds " + std::to_string(capacity) + ")";
         };
+        // Read once (a FIFO has no second time); the upload reads the same bytes again.
+        InputFile& input = inputs.emplace_back();
+        if (!input.Read(path)) return kExitBadInput;
+        const std::string suffix = std::filesystem::path(path).extension().string();
         // Checked with the header's size, before a picture's pixels are unpacked.
-        const logo::BitmapDecodeResult probe = logo::ProbeLogoFile(path, [&](int width, int height) {
-            if (!logo::HeaderCanCarry(width, height, gray)) return std::string();
-            const int64_t bytes = stored(width, height);
-            return total + bytes > capacity ? overBudget(bytes) : std::string();
-        });
+        const logo::BitmapDecodeResult probe = logo::ProbeLogoBytes(
+            std::vector<uint8_t>(input.Bytes()), suffix.empty() ? suffix : suffix.substr(1),
+            [&](int width, int height) {
+                if (!logo::HeaderCanCarry(width, height, gray)) return std::string();
+                const int64_t bytes = stored(width, height);
+                return total + bytes > capacity ? overBudget(bytes) : std::string();
+            });
+        logo::LogDecoderWords(input.Name(), probe);
         if (!probe.ok()) {
-            Error(logo::DescribeRefusal(path, probe.error));
+            SetReason(logo::RefusalReason(probe.error), Subject::File, input.Name());
+            Error(logo::DescribeRefusal(input.Name(), probe.error));
             return kExitBadInput;
         }
+        const std::string copy = input.Path();
+        if (copy.empty()) return kExitBadInput;
         const int64_t size = logo::NvImageBytes(probe.bitmap.width, probe.bitmap.height, gray);
         if (const int64_t bytes = stored(probe.bitmap.width, probe.bitmap.height); total + bytes > capacity) {
-            Error(path + ": " + overBudget(bytes));
+            SetReason(base::Reason::TooLarge);
+            Error(input.Name() + ": " + overBudget(bytes));
             return kExitBadInput;
         }
         total += stored(probe.bitmap.width, probe.bitmap.height);
-        entries.push_back({number, std::filesystem::path(path).filename().string(), path,
-                           static_cast<long>(size), center});
+        const std::string name = path == "-" ? input.Name() : std::filesystem::path(path).filename().string();
+        entries.push_back({number, name, copy, static_cast<long>(size), center});
     }
     return -1;
 }
@@ -134,9 +156,9 @@ int exitCodeOf(const logo::NvUpload& upload) {
     switch (upload.GetOutcome()) {
         case Outcome::Completed:
         case Outcome::Erased: return kExitOk;
-        case Outcome::FileUnreadable:
+        case Outcome::FileUnreadable: SetReason(base::Reason::FileIo); return kExitBadInput;
         case Outcome::ImageTooLarge:
-        case Outcome::NvAreaTooSmall: return kExitBadInput;
+        case Outcome::NvAreaTooSmall: SetReason(base::Reason::TooLarge); return kExitBadInput;
         case Outcome::Cancelled:
             Error("cancelled; the printer's definition was closed with empty images; " +
                   upload.HeldText());
@@ -145,15 +167,57 @@ int exitCodeOf(const logo::NvUpload& upload) {
     }
 }
 
+/// --dry-run: every file converted as the upload would convert it, the NV
+/// budget checked; no port or output file is opened.
+int dryRun(const UploadArgs& args, const std::vector<logo::UploadEntry>& entries) {
+    const logo::LogoConverter convert = logo::MakeBitmapConverter(args.options);
+    QJsonArray logos;
+    long long total = 0;
+    for (const logo::UploadEntry& entry : entries) {
+        logo::LogoRaster raster;
+        if (!convert(entry, entry.number, raster)) {
+            SetReason(base::Reason::BadInput, Subject::File, args.files[static_cast<size_t>(entry.number - 1)]);
+            Error(args.files[static_cast<size_t>(entry.number - 1)] + ": cannot be converted; nothing was sent");
+            return kExitBadInput;
+        }
+        total += entry.size;
+        if (!Mode().json)
+            std::printf("logo %d: %s, %d x %d dots, %ld bytes of NV memory\n", entry.number,
+                        entry.name.c_str(), raster.paddedWidth, raster.paddedHeight, entry.size);
+        logos.append(QJsonObject{{"number", entry.number},
+                                 {"name", QString::fromStdString(entry.name)},
+                                 {"width", raster.paddedWidth},
+                                 {"height", raster.paddedHeight},
+                                 {"bytes", static_cast<qint64>(entry.size)}});
+    }
+    const long long capacity = int64_t{logo::kNvCapacityKB} * 1024;
+    if (!Mode().json)
+        std::printf("dry run: %zu logos, %lld of %lld bytes of NV memory; nothing was sent\n",
+                    entries.size(), total, capacity);
+    JsonReport(Outcome::Done)
+        .Set("dry_run", true)
+        .Set("images", static_cast<long long>(entries.size()))
+        .Set("nv_bytes", total)
+        .Set("nv_capacity", capacity)
+        .Set("logos", logos)
+        .Print();
+    return kExitOk;
+}
+
 int runUpload(const ParsedOptions& options) {
     UploadArgs args;
     if (const int code = parseArgs(options, args); code >= 0) return code;
     std::vector<logo::UploadEntry> entries;
-    if (const int code = listFiles(args, entries); code >= 0) return code;
+    std::vector<InputFile> inputs;
+    inputs.reserve(args.files.size());
+    if (const int code = listFiles(args, inputs, entries); code >= 0) return code;
+    if (args.dryRun) return dryRun(args, entries);
+    if (args.outputFile.empty())
+        if (const int code = LockTarget(args.connection, options); code >= 0) return code;
 
     base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages(!args.outputFile.empty());
-    LogoConnection connection(args.connection, OutputPath(args.outputFile), log);
+    LogoConnection connection(args.connection, args.outputFile, log);
     logo::NvUploadSettings settings;
     settings.starEmulation = args.options.starEmulation;
     settings.grayPrinting = args.options.grayPrinting;
@@ -169,9 +233,11 @@ int runUpload(const ParsedOptions& options) {
         return upload.Progress().status;
     });
     SetStopNote("");
-    const int code = OutputFileExit(exitCodeOf(upload), args.outputFile);
+    int code = exitCodeOf(upload);
+    if (!connection.FinishOutput(code == kExitOk) && code == kExitOk) code = kExitPrinter;
+    code = OutputFileExit(code, args.outputFile);
     const logo::UploadProgress& p = upload.Progress();
-    JsonReport report(OutcomeOfExit(code));
+    JsonReport report(code);
     report.Set("images", p.imagesToSend)
         .Set("images_begun", p.imagesBegun)
         .Set("bytes", static_cast<long long>(p.bytesSent));
@@ -185,7 +251,7 @@ const CommandRegistration kUpload{{
     "store bitmap files as NV logos in the printer",
     "(--port P [connection options] | --out OUT.prn)\n"
     "                         [--gray] [--threshold T] [--center[=N,...]]\n"
-    "                         [--max-width W] [--star] FILE.bmp...",
+    "                         [--max-width W] [--star] [--dry-run] FILE.bmp...",
     "Stores the bitmap files in the printer's NV graphics memory as logos 1..n, in\n"
     "the order given (all at once: the logos stored before are replaced).",
     WithConnectionOptions({
@@ -196,8 +262,10 @@ const CommandRegistration kUpload{{
         {"center", 0, "N,...", "centre the logos (or only logos N,...) in the maximum\n"
                                "printable width", {}, true, true},
         {"max-width", 0, "W", "maximum printable width in dots 1..512, default 512\n"
-                              "(384 on KORVA10 printers)"},
+                              "(384 on KORVA10 printers); what --center centres in"},
         {"star", 0, "", "Star emulation: ESC in front of the command"},
+        {"dry-run", 0, "", "convert every file and check the NV budget; nothing\n"
+                           "is sent (no --port or --out needed)"},
         CheckTimeoutOption(),
     }),
     runUpload,

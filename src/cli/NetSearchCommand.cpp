@@ -9,6 +9,7 @@
 #include "base/Clock.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
+#include "cli/RunReason.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/NetCommandOptions.h"
 #include "cli/Output.h"
@@ -52,6 +53,7 @@ int RunNetSearch(const ParsedOptions& options) {
 
     StderrMessages messages;
     StopScope stop(StopMode::AtOnce, "search interrupted");
+    SetCancelKeys({{"printers", QJsonArray()}});
     base::RealClock clock;
     netcfg::NetSearch search(clock, *endpoints);
     base::RunSteps(search, clock);
@@ -61,11 +63,12 @@ int RunNetSearch(const ParsedOptions& options) {
     if (search.GetOutcome() != netcfg::NetSearch::Outcome::Finished) {
         code = kExitPrinter;
     } else if (search.Printers().empty()) {
+        SetReason(base::Reason::NoAnswer);
         Error("no printer answered the search");
         code = kExitPrinter;
     }
     if (Mode().json)
-        JsonReport(OutcomeOfExit(code)).Set("printers", PrintersJson(search)).Print();
+        JsonReport(code).Set("printers", PrintersJson(search)).Print();
     else
         PrintText(search);
     return code;

@@ -8,6 +8,7 @@
 #include "base/Clock.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
+#include "cli/RunReason.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/NetCommandOptions.h"
 #include "cli/Output.h"
@@ -84,6 +85,7 @@ int RunNetSet(const ParsedOptions& options) {
             code = kExitOk;
             break;
         case netcfg::NetSettingChange::Outcome::NoAnswer:
+            SetReason(base::Reason::NoAnswer);
             Error("no printer answered the change for " + mac + "; nothing was applied" +
                   IgnoredReplies(change));
             break;
@@ -93,9 +95,10 @@ int RunNetSet(const ParsedOptions& options) {
         default:
             break;
     }
-    JsonReport report(OutcomeOfExit(code));
+    JsonReport report(code);
     report.Set("mac", netcfg::formatMac(request.settings.mac)).Set("ip", options.Get("ip"));
-    if (!answeredBy.empty()) report.Set("answered_by", answeredBy);
+    // "sender", as `net search` names the address a printer answered from.
+    if (!answeredBy.empty()) report.Set("sender", answeredBy);
     report.Print();
     return code;
 }

@@ -44,8 +44,9 @@ bool ProgressShown() { return !g_Mode.quiet; }
 
 bool ProgressInPlace() {
     if (g_Mode.quiet || !isatty(STDERR_FILENO)) return false;
+    // Without TERM nothing says the terminal understands escape codes.
     const char* term = std::getenv("TERM");
-    return term == nullptr || std::strcmp(term, "dumb") != 0;
+    return term != nullptr && *term != '\0' && std::strcmp(term, "dumb") != 0;
 }
 
 bool CloseStdout(std::string& why) {

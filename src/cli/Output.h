@@ -28,7 +28,7 @@ const std::string& LastError();
 void Verbose(const std::string& text);
 
 /// Whether a status line may be rewritten in place: stderr is a terminal
-/// that is not "dumb", and -q is off.
+/// whose TERM is set and not "dumb", and -q is off.
 bool ProgressInPlace();
 /// Whether progress is shown at all (not under -q).
 bool ProgressShown();

@@ -17,10 +17,13 @@
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/DeviceRootsEnv.h"
+#include "cli/InputFile.h"
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
+#include "cli/RunReason.h"
 #include "cli/Signals.h"
+#include "cli/TargetLock.h"
 #include "port/PortPath.h"
 #include "port/Ports.h"
 #include "port/ReceiptCheck.h"
@@ -39,41 +42,17 @@ int PortError(const std::string& why) {
     return kExitPrinter;
 }
 
-/// The whole file ("-": standard input), or nullopt with `error` saying why
-/// it cannot be read.
-std::optional<std::vector<uint8_t>> ReadWholeFile(const std::string& path, std::string& error) {
-    if (path == "-") {
-        std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(std::cin), {}};
-        if (std::cin.bad()) {
-            error = "cannot read standard input";
-            return std::nullopt;
-        }
-        return bytes;
-    }
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = path + " is a directory";
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return std::nullopt;
-    }
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-    if (in.bad()) {
-        error = "cannot read " + path;
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 /// What to do about a refused open: the group that grants the device, or the
 /// program that holds it.
 std::string OpenFailureHint(int error, const std::string& groups) {
     if (error == EACCES) return " (is the user in group " + groups + "?)";
     if (error == EBUSY) return " (another program, such as a print spooler, holds it)";
     return {};
+}
+
+std::string EthernetOpenFailure(const port::ConnectionSettings& settings, int error) {
+    return "cannot connect to " + settings.ipAddress + ":" + std::to_string(settings.tcpPort) + ": " +
+           ReasonText(PortErrorReason(error, false), Subject::Port);
 }
 
 std::string OpenFailure(const port::ConnectionSettings& settings, port::PortKind kind, int error) {
@@ -86,8 +65,7 @@ std::string OpenFailure(const port::ConnectionSettings& settings, port::PortKind
             return "cannot open " + what + ": " + std::strerror(error) + OpenFailureHint(error, "lp");
         }
         case port::PortKind::Ethernet:
-            return "cannot connect to " + settings.ipAddress + ":" +
-                   std::to_string(settings.tcpPort);
+            return EthernetOpenFailure(settings, error);
         default:
             break;
     }
@@ -132,13 +110,11 @@ int RunSend(const ParsedOptions& options) {
     const port::PortKind kind = port::ClassifyPortPath(settings.portName, roots.sys);
     if (kind == port::PortKind::File)
         return UsageError("FILE is no printer port; give the port the printer is on");
+    if (const int code = LockTarget(settings, options); code >= 0) return code;
 
-    std::string readError;
-    const std::optional<std::vector<uint8_t>> bytes = ReadWholeFile(files[0], readError);
-    if (!bytes) {
-        Error(readError);
-        return kExitBadInput;
-    }
+    InputFile input;
+    if (!input.Read(files[0])) return kExitBadInput;
+    const std::vector<uint8_t>* bytes = &input.Bytes();
     if (kind == port::PortKind::OutputFile)
         return PortError(settings.portName +
                          " is not a serial or parallel device (a USB printer is --port USB)");
@@ -157,7 +133,13 @@ int RunSend(const ParsedOptions& options) {
         ports->SetConnection(settings);
         stream = ports.get();
     }
-    if (!stream->Open()) return PortError(OpenFailure(settings, kind, stream->LastError()));
+    const std::string portName = kind == port::PortKind::Ethernet
+                                     ? settings.ipAddress + ":" + std::to_string(settings.tcpPort)
+                                     : settings.portName;
+    if (!stream->Open()) {
+        SetStreamReason(*stream, portName);
+        return PortError(OpenFailure(settings, kind, stream->LastError()));
+    }
     const size_t sent = WriteAll(*stream, *bytes);
     // A hang-up or reset after the last write still loses what the printer had not taken.
     const base::Reason fault =
@@ -165,6 +147,7 @@ int RunSend(const ParsedOptions& options) {
                               : stream->LinkFault();
     const int writeError = stream->LastError();
     const std::string faultText = stream->FailureDetail();
+    if (sent != bytes->size() && !StopRequested()) SetStreamReason(*stream, portName);
     stream->Close();
     // A serial line counts what left it (its driver queue is subtracted) and TCP
     // what the printer acknowledged; parallel and USB drivers cannot tell, so

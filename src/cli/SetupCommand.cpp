@@ -8,6 +8,8 @@
 #include "cli/ConnectionOptions.h"
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
+#include "cli/RunReason.h"
+#include "usersetup/SetupSession.h"
 #include "usersetup/SettingNames.h"
 #include "usersetup/UserProfile.h"
 
@@ -57,20 +59,41 @@ usersetup::SetupLists ProgramSetupLists() {
     return usersetup::LoadSetupLists(readOnly);
 }
 
-void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists) {
-    const auto described = usersetup::DescribeSettings(settings, lists);
-    if (!Mode().json) {
-        for (const auto& [name, value] : described)
-            std::printf("%s=%s\n", name.c_str(), value.c_str());
-        return;
+void SetSessionReason(const usersetup::SetupSession& session, const port::ConnectionSettings& connection,
+                      bool connected) {
+    bool hungUp = false;
+    const int error = session.LastError(hungUp);
+    const bool ethernet = session.Kind() == port::PortKind::Ethernet;
+    const std::string name = ethernet ? connection.ipAddress + ":" + std::to_string(connection.tcpPort)
+                                      : connection.portName;
+    base::Reason reason = hungUp ? base::Reason::HangUp : PortErrorReason(error, connected);
+    if (reason == base::Reason::None) reason = connected ? base::Reason::NoAnswer : base::Reason::Failed;
+    SetReason(reason, Subject::Port, name);
+}
+
+std::vector<SettingChange> ChangedSettings(const usersetup::UserSettings& before,
+                                           const usersetup::UserSettings& after,
+                                           const usersetup::SetupLists& lists) {
+    const auto held = usersetup::DescribeSettings(before, lists);
+    std::vector<SettingChange> changes;
+    for (const auto& [name, value] : usersetup::DescribeSettings(after, lists)) {
+        std::string old;
+        for (const auto& [heldName, heldValue] : held)
+            if (heldName == name) old = heldValue;
+        if (old != value) changes.push_back({name, old, value});
     }
+    return changes;
+}
+
+QJsonObject SettingsJson(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists) {
     // Settings that are always a number go out as numbers; the others keep
     // their words ("disable", a hex setup code) as `setup write` takes them.
     static const std::set<std::string> kNumbers = {"paper-width", "columns",  "bell-times",
                                                    "code-page",   "nv-graphic", "nv-user",
-                                                   "speed",       "margin"};
+                                                   "speed",       "margin",   "stop-bits",
+                                                   "receive-buffer"};
     QJsonObject object;
-    for (const auto& [name, value] : described) {
+    for (const auto& [name, value] : usersetup::DescribeSettings(settings, lists)) {
         const QString key = QString::fromStdString(name);
         bool isNumber = false;
         const int number = QString::fromStdString(value).toInt(&isNumber);
@@ -79,7 +102,16 @@ void PrintSettings(const usersetup::UserSettings& settings, const usersetup::Set
         else
             object[key] = QString::fromStdString(value);
     }
-    JsonReport(Outcome::Done).Set("settings", object).Print();
+    return object;
+}
+
+void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists) {
+    if (!Mode().json) {
+        for (const auto& [name, value] : usersetup::DescribeSettings(settings, lists))
+            std::printf("%s=%s\n", name.c_str(), value.c_str());
+        return;
+    }
+    JsonReport(Outcome::Done).Set("settings", SettingsJson(settings, lists)).Print();
 }
 
 }  // namespace korva::cli

@@ -1,6 +1,7 @@
 #pragma once
 // What the `korva setup` commands share: their options, the profile lists,
 // and the settings printed as text or JSON.
+#include <QJsonObject>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,10 @@
 #include "port/Connection.h"
 #include "usersetup/SetupLists.h"
 #include "usersetup/UserSettings.h"
+
+namespace korva::usersetup {
+class SetupSession;
+}
 
 namespace korva::cli {
 
@@ -25,6 +30,23 @@ std::vector<OptionSpec> SetupOptionSpecs(std::vector<OptionSpec> own);
 
 /// The receive-buffer and code-page lists, from the program's profile.
 usersetup::SetupLists ProgramSetupLists();
+
+/// Records why the session failed: what its connection's last error says,
+/// else no answer once `connected` (a printer that stays silent).
+void SetSessionReason(const usersetup::SetupSession& session, const port::ConnectionSettings& connection,
+                      bool connected);
+
+/// The settings `after` changes from `before`, as (name, before, after) in
+/// the printer's order.
+struct SettingChange {
+    std::string name, before, after;
+};
+std::vector<SettingChange> ChangedSettings(const usersetup::UserSettings& before,
+                                           const usersetup::UserSettings& after,
+                                           const usersetup::SetupLists& lists);
+
+/// The settings as `--json` prints them: numbers as numbers.
+QJsonObject SettingsJson(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists);
 
 /// "name=value" lines, or under --json {"outcome":"done","settings":{...}}.
 void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists);

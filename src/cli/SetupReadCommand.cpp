@@ -5,10 +5,12 @@
 #include "base/ErrorLog.h"
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
+#include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
 #include "cli/SetupCommand.h"
 #include "cli/Signals.h"
+#include "cli/TargetLock.h"
 #include "usersetup/SettingNames.h"
 #include "usersetup/SetupSession.h"
 
@@ -20,6 +22,7 @@ int runRead(const ParsedOptions& parsed) {
     if (!options) return kExitUsage;
     if (!parsed.Operands().empty()) return UsageError("unexpected argument " + parsed.Operands()[0]);
 
+    if (const int code = LockTarget(options->connection, parsed); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
@@ -28,7 +31,8 @@ int runRead(const ParsedOptions& parsed) {
         return UsageError("a file cannot answer; give a printer port");
     // Reading changes nothing in the printer: a signal ends it at once.
     StopScope stop(StopMode::AtOnce, "interrupted while reading; the printer is unchanged");
-    if (!session.Connect()) return kExitPrinter;
+    SetCancelKeys({{"settings", QJsonValue::Null}});
+    if (!session.Connect()) return SetSessionReason(session, options->connection, false), kExitPrinter;
     const usersetup::SetupLists lists = ProgramSetupLists();
     usersetup::UserSettings settings;
     std::vector<int> missing;
@@ -38,7 +42,7 @@ int runRead(const ParsedOptions& parsed) {
         for (int n : missing) numbers += " " + std::to_string(n);
         Error(std::string("no answer for setting") + (missing.size() > 1 ? "s" : "") + numbers);
     }
-    if (!complete) return kExitPrinter;
+    if (!complete) return SetSessionReason(session, options->connection, true), kExitPrinter;
     PrintSettings(settings, lists);
     const std::vector<std::string> unknown = usersetup::UnknownSettings(settings, lists);
     for (const std::string& warning : unknown) Note("warning: " + warning);

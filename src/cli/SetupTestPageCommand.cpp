@@ -11,6 +11,7 @@
 #include "cli/Output.h"
 #include "cli/SetupCommand.h"
 #include "cli/Signals.h"
+#include "cli/TargetLock.h"
 #include "usersetup/SetupSession.h"
 
 namespace korva::cli {
@@ -20,11 +21,13 @@ int runTestPage(const ParsedOptions& parsed) {
     const std::optional<SetupOptions> options = ParseSetupOptions(parsed);
     if (!options) return kExitUsage;
     if (!parsed.Operands().empty()) return UsageError("unexpected argument " + parsed.Operands()[0]);
+    if (const int code = LockTarget(options->connection, parsed); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages;
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     StopScope stop(StopMode::Unstoppable, "the test page is on its way; it cannot be stopped");
-    if (!session.Connect() || !session.TestPage()) return kExitPrinter;
+    if (!session.Connect()) return SetSessionReason(session, options->connection, false), kExitPrinter;
+    if (!session.TestPage()) return SetSessionReason(session, options->connection, true), kExitPrinter;
     const bool confirmed = session.Reason() == base::Reason::None;
     Note(confirmed ? "test page printed" : "test page sent, not confirmed");
     JsonReport(Outcome::Done)

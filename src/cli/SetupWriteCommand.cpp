@@ -5,6 +5,8 @@
 // read-only value, or one outside the tool's lists, equal to the printer's is
 // skipped.
 #include <QFile>
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <optional>
 #include <set>
@@ -15,11 +17,16 @@
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "cli/Command.h"
+#include "cli/InputFile.h"
+#include "cli/JsonReport.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
+#include "cli/RunReason.h"
 #include "cli/SetupCommand.h"
 #include "cli/Signals.h"
+#include "cli/Suggest.h"
+#include "cli/TargetLock.h"
 #include "usersetup/SettingCompanions.h"
 #include "usersetup/SettingNames.h"
 #include "usersetup/SettingsJson.h"
@@ -50,24 +57,36 @@ std::string DescribedValue(const usersetup::UserSettings& settings,
     return "";
 }
 
-/// The settings of a JSON object as `korva setup read --json` prints it
-/// ({"settings":{NAME:VALUE,...}}, with or without the rest). nullopt after
-/// saying why.
+/// The settings of another printer in either form `korva setup read`
+/// prints: NAME=VALUE lines (the default), or its JSON ({"settings":
+/// {NAME:VALUE,...}}, with or without the rest). nullopt after saying why.
 std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
-    QFile file;
-    const bool opened = path == "-" ? file.open(stdin, QIODevice::ReadOnly)
-                                    : (file.setFileName(QString::fromStdString(path)),
-                                       file.open(QIODevice::ReadOnly));
-    if (!opened) {
-        Error("cannot read " + path);
+    InputFile input;
+    if (!input.Read(path)) return std::nullopt;
+    const QByteArray bytes(reinterpret_cast<const char*>(input.Bytes().data()),
+                           static_cast<qsizetype>(input.Bytes().size()));
+    const auto refuse = [&](const std::string& why) {
+        SetReason(base::Reason::BadInput, Subject::File, input.Name());
+        Error(input.Name() + ": " + why);
         return std::nullopt;
-    }
-    const usersetup::SettingTexts read = usersetup::ReadSettingsJson(file.readAll());
-    if (!read.error.empty()) {
-        Error(path + ": " + read.error);
-        return std::nullopt;
-    }
+    };
     std::vector<Change> changes;
+    if (!bytes.trimmed().startsWith('{')) {
+        int lineNumber = 0;
+        for (const QByteArray& raw : bytes.split('\n')) {
+            ++lineNumber;
+            const std::string line = raw.trimmed().toStdString();
+            if (line.empty() || line[0] == '#') continue;
+            const size_t eq = line.find('=');
+            if (eq == std::string::npos || eq == 0)
+                return refuse("line " + std::to_string(lineNumber) +
+                              " is not NAME=VALUE (nor is the file the JSON of 'korva setup read --json')");
+            changes.push_back({line.substr(0, eq), line.substr(eq + 1)});
+        }
+        return changes;
+    }
+    const usersetup::SettingTexts read = usersetup::ReadSettingsJson(bytes);
+    if (!read.error.empty()) return refuse(read.error);
     for (const auto& [name, value] : read.settings) changes.push_back({name, value});
     return changes;
 }
@@ -83,8 +102,44 @@ struct AsPrinter {
 /// Where a NAME=VALUE came from, for the exit code of a refusal.
 int Refuse(bool fromFile, const std::string& file, const std::string& why) {
     if (!fromFile) return UsageError(why);
+    SetReason(base::Reason::BadInput, Subject::File, file);
     Error(file + ": " + why);
     return kExitBadInput;
+}
+
+/// " (did you mean paper-width?)" for a mistyped setting name, else "".
+std::string SettingSuggestion(const std::string& name) {
+    // The names are those the help lists ("  name=values   name=values").
+    std::vector<std::string> known;
+    const std::string help = usersetup::SettingNamesHelp();
+    for (size_t at = help.find('='); at != std::string::npos; at = help.find('=', at + 1)) {
+        size_t start = at;
+        while (start > 0 && (std::isalnum(static_cast<unsigned char>(help[start - 1])) || help[start - 1] == '-'))
+            --start;
+        if (start < at && (start == 0 || help[start - 1] == ' ')) known.push_back(help.substr(start, at - start));
+    }
+    if (std::find(known.begin(), known.end(), name) != known.end()) return "";
+    const std::string near = ClosestWord(name, known);
+    return near.empty() ? "" : " (did you mean " + near + "?)";
+}
+
+/// --dry-run: what would change, "name: held -> new", nothing written.
+int PrintDryRun(const usersetup::UserSettings& held, usersetup::UserSettings settings,
+                const usersetup::SetupLists& lists) {
+    usersetup::PrepareForWrite(settings);
+    const std::vector<SettingChange> changes = ChangedSettings(held, settings, lists);
+    QJsonObject json;
+    for (const SettingChange& change : changes) {
+        if (!Mode().json)
+            std::printf("%s: %s -> %s\n", change.name.c_str(), change.before.c_str(), change.after.c_str());
+        json[QString::fromStdString(change.name)] =
+            QJsonObject{{"from", QString::fromStdString(change.before)}, {"to", QString::fromStdString(change.after)}};
+    }
+    Note(changes.empty() ? "dry run: the printer holds these settings already; nothing was written"
+                         : "dry run: " + std::to_string(changes.size()) + " setting" +
+                               (changes.size() > 1 ? "s" : "") + " would change; nothing was written");
+    JsonReport(Outcome::Done).Set("dry_run", true).Set("changes", json).Print();
+    return kExitOk;
 }
 
 int runWrite(const ParsedOptions& parsed) {
@@ -93,6 +148,9 @@ int runWrite(const ParsedOptions& parsed) {
     const bool defaults = parsed.Has("defaults");
     const bool noRead = parsed.Has("no-read");
     const bool skipUnknown = parsed.Has("skip-unknown");
+    const bool dryRun = parsed.Has("dry-run");
+    if (dryRun && noRead)
+        return UsageError("--dry-run compares with what the printer holds; it cannot go with --no-read");
     const std::string fromPath = parsed.Has("from") ? parsed.Get("from") : "";
     std::vector<Change> given, changes, readOnly, fileReadOnly;
     std::vector<AsPrinter> asPrinter;
@@ -133,7 +191,7 @@ int runWrite(const ParsedOptions& parsed) {
             asPrinter.push_back({std::move(change), why});
             continue;
         }
-        if (!why.empty()) return Refuse(inFile, fromPath, why);
+        if (!why.empty()) return Refuse(inFile, fromPath, why + SettingSuggestion(change.name));
         if (inFile && (change.name == "nv-user" || change.name == "nv-graphic")) nvFromFile = true;
         names.insert(change.name);
         changes.push_back(std::move(change));
@@ -151,11 +209,14 @@ int runWrite(const ParsedOptions& parsed) {
     if (const std::string why = usersetup::ColumnsConflict(names, named); !why.empty())
         return UsageError(why);
 
+    if (const int code = LockTarget(options->connection, parsed); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
     usersetup::SetupSession session(options->connection, log, DeviceRootsFromEnvironment());
     const bool file =
         session.Kind() == port::PortKind::File || session.Kind() == port::PortKind::OutputFile;
-    const bool readFirst = !noRead && !defaults && !file;
+    if (dryRun && file) return UsageError("--dry-run needs a printer that answers, not a file");
+    // A dry run reads the printer also for --defaults: the diff is against what it holds.
+    const bool readFirst = (!noRead && !defaults && !file) || dryRun;
     if (!readFirst && !readOnly.empty())
         return UsageError(readOnly[0].name + " cannot be changed");
     if (!readFirst && !asPrinter.empty()) return UsageError(asPrinter[0].why);
@@ -163,11 +224,13 @@ int runWrite(const ParsedOptions& parsed) {
         if (const std::string why = usersetup::MissingCompanion(names, named); !why.empty())
             return UsageError(why);
     StopScope stop(StopMode::AtOnce, "interrupted before anything was written; the printer is unchanged");
-    if (!session.Connect()) return kExitPrinter;
+    SetCancelKeys({{"settings", QJsonValue::Null}});
+    if (!session.Connect()) return SetSessionReason(session, options->connection, false), kExitPrinter;
     usersetup::UserSettings settings;
     if (readFirst) {
         std::vector<int> missing;
         if (!session.Read(settings, lists, options->timeoutMs, missing)) {
+            SetSessionReason(session, options->connection, true);
             Error("the printer did not answer every setting; nothing written (--no-read writes the "
                   "named settings alone)");
             return kExitPrinter;
@@ -186,6 +249,7 @@ int runWrite(const ParsedOptions& parsed) {
                  " cannot be written; the printer keeps " + change.name + "=" +
                  DescribedValue(settings, lists, change.name));
     const std::string stopBitsBefore = readFirst ? DescribedValue(settings, lists, "stop-bits") : "";
+    const usersetup::UserSettings held = settings;
     if (defaults) usersetup::ApplyDefaults(settings, lists);
     for (const Change& change : changes)
         usersetup::ApplySettingText(settings, lists, change.name, change.value);
@@ -196,6 +260,7 @@ int runWrite(const ParsedOptions& parsed) {
         char text[256];
         std::snprintf(text, sizeof text, base::Message(base::kMsgNvMemoryOutOfRange),
                       usersetup::kMaxNvTotalKb);
+        SetReason(base::Reason::TooLarge);
         base::ShowMessage(text);
         return kExitUsage;
     }
@@ -204,18 +269,20 @@ int runWrite(const ParsedOptions& parsed) {
         Error(why + "; nothing written (name " + name + "=... to write it)");
         return kExitPrinter;
     }
+    if (dryRun) return PrintDryRun(held, settings, lists);
     // The warning is for a stop-bit value that changes, not one written back as it was.
     const std::string stopBitsAfter = DescribedValue(settings, lists, "stop-bits");
     if (settings.stopBits != usersetup::kEmpty && stopBitsAfter != stopBitsBefore)
         base::ShowMessage(base::Message(base::kMsgStopBitWarning));
     stop.Change(StopMode::Unstoppable, "the settings are being written; they cannot be stopped");
-    if (!session.Write(settings, lists)) return kExitPrinter;
+    if (!session.Write(settings, lists)) return SetSessionReason(session, options->connection, true), kExitPrinter;
     if (!file && !parsed.Has("no-verify")) {
         // The write is confirmed by the printer's own answers, read again.
         stop.Change(StopMode::AtOnce,
                     "interrupted while reading the settings back; they were written, not checked");
         std::vector<usersetup::ReadBackDifference> differences;
         if (!session.ReadBack(lists, options->timeoutMs, differences)) {
+            SetSessionReason(session, options->connection, true);
             Error("the settings were written, but reading them back failed");
             return kExitPrinter;
         }
@@ -235,7 +302,7 @@ const CommandRegistration kWrite{{
     {"setup", "write"},
     "change the printer's user settings",
     "--port P [connection options] [--defaults] [--no-read]\n"
-    "                         [--from FILE] [--timeout MS] NAME=VALUE...",
+    "                         [--from FILE] [--timeout MS] [--dry-run] NAME=VALUE...",
     "Reads the printer's user settings, changes the named ones and writes them back,\n"
     "then prints the settings written. What 'korva setup read' prints is taken back\n"
     "unchanged: korva setup write -p P $(korva setup read -p P)\n"
@@ -256,9 +323,13 @@ const CommandRegistration kWrite{{
          "do not read first: only the named settings (and\n"
          "margin 0, setup code 0 unless named) are sent"},
         {"from", 0, "FILE",
-         "the settings of another printer, as 'korva setup read\n"
-         "--json' printed them (- for standard input); NAME=VALUE\n"
-         "words given as well take precedence"},
+         "the settings of another printer, as 'korva setup read'\n"
+         "printed them, as NAME=VALUE lines or with --json\n"
+         "(- for standard input); NAME=VALUE words given as\n"
+         "well take precedence"},
+        {"dry-run", 0, "",
+         "read the printer and print what would change\n"
+         "(NAME: HELD -> NEW); nothing is written"},
         {"skip-unknown", 0, "",
          "leave out settings given as 'unknown' (what 'setup\n"
          "read' prints for an answer it could not read)\n"

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 
 #include "cli/ExitCode.h"
@@ -20,14 +21,43 @@ constexpr size_t kTextSize = 512;
 struct StopState {
     StopMode mode = StopMode::AtOnce;
     char text[kTextSize] = "interrupted";
+    char json[kTextSize] = "interrupted";  ///< the text escaped for a JSON string
 };
 StopState g_States[2];
 std::atomic<int> g_Current{0};
-char g_Notes[2][kTextSize] = {};
+struct Note {
+    char text[kTextSize] = "";
+    char json[kTextSize] = "";
+};
+Note g_Notes[2];
 std::atomic<int> g_CurrentNote{0};
+/// The command's own keys (",\"port\":...") for a JSON result written by the handler.
+char g_Keys[2][kTextSize] = {};
+std::atomic<int> g_CurrentKeys{0};
 volatile std::sig_atomic_t g_Signal = 0;
 volatile std::sig_atomic_t g_Count = 0;
 bool g_Json = false;
+
+/// Copies `text` into `out` escaped for a JSON string, cut short to fit.
+void CopyJsonText(const std::string& text, char (&out)[kTextSize]) {
+    size_t n = 0;
+    for (unsigned char c : text) {
+        char escaped[8];
+        if (c == '"' || c == '\\') std::snprintf(escaped, sizeof escaped, "\\%c", c);
+        else if (c < 0x20) std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+        else std::snprintf(escaped, sizeof escaped, "%c", c);
+        const size_t len = std::strlen(escaped);
+        if (n + len >= kTextSize) break;
+        std::memcpy(out + n, escaped, len);
+        n += len;
+    }
+    out[n] = '\0';
+}
+
+void CopyText(const std::string& text, char (&out)[kTextSize]) {
+    std::strncpy(out, text.c_str(), kTextSize - 1);
+    out[kTextSize - 1] = '\0';
+}
 
 void WriteText(int fd, const char* text) {
     size_t left = std::strlen(text);
@@ -39,42 +69,52 @@ void WriteText(int fd, const char* text) {
     }
 }
 
+int ExitCodeOf(int signal) {
+    if (signal == SIGTERM) return kExitTerminate;
+    if (signal == SIGHUP) return kExitHangUp;
+    return kExitInterrupt;
+}
+
 /// Ends the program from the handler: only async-signal-safe calls.
-[[noreturn]] void EndNow(int signal, const char* why) {
-    const char* note = g_Notes[g_CurrentNote.load()];
+[[noreturn]] void EndNow(int signal, const char* why, const char* whyJson) {
+    const Note& current = g_Notes[g_CurrentNote.load()];
+    const char* note = current.text;
     WriteText(STDERR_FILENO, "korva: ");
     WriteText(STDERR_FILENO, why);
     if (*note) WriteText(STDERR_FILENO, "; ");
     WriteText(STDERR_FILENO, note);
-    WriteText(STDERR_FILENO, "\n");
+    WriteText(STDERR_FILENO, "\nkorva: reason: cancelled (cancelled by a signal)\n");
     if (g_Json) {
-        WriteText(STDOUT_FILENO, "{\"outcome\":\"cancelled\",\"error\":\"");
-        WriteText(STDOUT_FILENO, why);  // fixed texts without quotes or backslashes
+        WriteText(STDOUT_FILENO, "{\"outcome\":\"cancelled\",\"reason\":\"cancelled\",\"error\":\"");
+        WriteText(STDOUT_FILENO, whyJson);
         if (*note) WriteText(STDOUT_FILENO, "; ");
-        WriteText(STDOUT_FILENO, note);
-        WriteText(STDOUT_FILENO, "\"}\n");
+        WriteText(STDOUT_FILENO, current.json);
+        WriteText(STDOUT_FILENO, "\"");
+        // The command's keys stay, as in every other result of it.
+        WriteText(STDOUT_FILENO, g_Keys[g_CurrentKeys.load()]);
+        WriteText(STDOUT_FILENO, "}\n");
     }
-    ::_exit(signal == SIGTERM ? kExitTerminate : kExitInterrupt);
+    ::_exit(ExitCodeOf(signal));
 }
 
 extern "C" void OnStopSignal(int signal) {
     g_Count = g_Count + 1;
-    if (g_Count > 1) EndNow(signal, "second signal: ended at once");
+    if (g_Count > 1) EndNow(signal, "second signal: ended at once", "second signal: ended at once");
     g_Signal = signal;
     const StopState& state = g_States[g_Current.load()];
-    if (state.mode == StopMode::AtOnce) EndNow(signal, state.text);
+    if (state.mode == StopMode::AtOnce) EndNow(signal, state.text, state.json);
     // A write the printer has stopped taking would hold the safe point off.
     if (state.mode == StopMode::AtSafePoint) port::StopStalledWaits();
     WriteText(STDERR_FILENO, "korva: ");
     WriteText(STDERR_FILENO, state.text);
-    WriteText(STDERR_FILENO, " (a second Ctrl-C or SIGTERM ends korva at once)\n");
+    WriteText(STDERR_FILENO, " (a second Ctrl-C, SIGTERM or SIGHUP ends korva at once)\n");
 }
 
 void Publish(StopMode mode, const std::string& text) {
     const int next = 1 - g_Current.load();
     g_States[next].mode = mode;
-    std::strncpy(g_States[next].text, text.c_str(), kTextSize - 1);
-    g_States[next].text[kTextSize - 1] = '\0';
+    CopyText(text, g_States[next].text);
+    CopyJsonText(text, g_States[next].json);
     g_Current.store(next);
 }
 
@@ -90,6 +130,8 @@ void InstallSignalHandlers() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A dropped terminal or ssh session: the same safe stop as SIGTERM.
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 StopScope::StopScope(StopMode mode, const std::string& acknowledgement)
@@ -106,13 +148,20 @@ void StopScope::Change(StopMode mode, const std::string& acknowledgement) {
 void SetStopNote(const std::string& note) {
     // The handler reads the other buffer meanwhile; the switch is one store.
     const int next = 1 - g_CurrentNote.load();
-    std::strncpy(g_Notes[next], note.c_str(), kTextSize - 1);
-    g_Notes[next][kTextSize - 1] = '\0';
+    CopyText(note, g_Notes[next].text);
+    CopyJsonText(note, g_Notes[next].json);
     g_CurrentNote.store(next);
+}
+
+void SetStopKeys(const std::string& members) {
+    const int next = 1 - g_CurrentKeys.load();
+    if (members.size() >= kTextSize) return;  // too long to keep whole: none rather than broken JSON
+    CopyText(members.empty() ? "" : "," + members, g_Keys[next]);
+    g_CurrentKeys.store(next);
 }
 
 bool StopRequested() { return g_Signal != 0; }
 
-int StopExitCode() { return g_Signal == SIGTERM ? kExitTerminate : kExitInterrupt; }
+int StopExitCode() { return ExitCodeOf(g_Signal == 0 ? SIGINT : g_Signal); }
 
 }  // namespace korva::cli

@@ -1,10 +1,10 @@
 #pragma once
-// SIGINT and SIGTERM in `korva`. The first one is acknowledged at once on
+// SIGINT, SIGTERM and SIGHUP in `korva`. The first one is acknowledged at once on
 // stderr; what happens next depends on what the command is doing: ending
 // at once (nothing half-done can be left), stopping at the next safe point,
 // or carrying on because the printer already has the data. A second signal
-// always ends the program at once. A cancel exits 130 (SIGINT) or 143
-// (SIGTERM), as shells expect.
+// always ends the program at once. A cancel exits 130 (SIGINT), 143
+// (SIGTERM) or 129 (SIGHUP: the terminal or ssh session went), as shells expect.
 #include <string>
 
 namespace korva::cli {
@@ -40,9 +40,15 @@ private:
 /// may hold at this moment (one line, no quotes). Empty: none.
 void SetStopNote(const std::string& note);
 
-/// Whether a SIGINT or SIGTERM has arrived.
+/// The command's own keys for the JSON result a signal writes when it ends
+/// the program at once: JSON members without the outer braces
+/// ("\"port\":\"/dev/ttyUSB0\",\"settings\":null"), so a cancelled result
+/// keeps the keys of the command's other results. Empty: none.
+void SetStopKeys(const std::string& members);
+
+/// Whether a SIGINT, SIGTERM or SIGHUP has arrived.
 bool StopRequested();
-/// 130 after SIGINT, 143 after SIGTERM (130 when none came).
+/// 130 after SIGINT, 143 after SIGTERM, 129 after SIGHUP (130 when none came).
 int StopExitCode();
 
 }  // namespace korva::cli

@@ -108,14 +108,13 @@ bool LoadLogoFile(CLogoBitmap& bitmap, const std::string& path, BitmapError& err
     return false;
 }
 
-BitmapDecodeResult ProbeLogoFile(const std::string& path, const ImageSizeCheck& check) {
-    std::vector<uint8_t> bytes;
+BitmapDecodeResult ProbeLogoBytes(std::vector<uint8_t>&& bytes, std::string_view formatHint,
+                                  const ImageSizeCheck& check) {
     BitmapDecodeResult result;
-    if (!ReadBitmapFile(path, bytes, result.error)) return result;
     // A bitmap's pixels are the file's bytes, already in memory; a picture may
     // unpack to far more, so its header size is checked first.
     if (check && !IsBmp(bytes)) {
-        const ImageHeader header = ReadImageHeader(bytes, Suffix(path));
+        const ImageHeader header = ReadImageHeader(bytes, formatHint);
         if (!header.ok()) {
             result.error = header.error;
             return result;
@@ -128,7 +127,14 @@ BitmapDecodeResult ProbeLogoFile(const std::string& path, const ImageSizeCheck& 
             return result;
         }
     }
-    result = DecodeLogoBytes(std::move(bytes), Suffix(path));
+    return DecodeLogoBytes(std::move(bytes), formatHint);
+}
+
+BitmapDecodeResult ProbeLogoFile(const std::string& path, const ImageSizeCheck& check) {
+    std::vector<uint8_t> bytes;
+    BitmapDecodeResult result;
+    if (!ReadBitmapFile(path, bytes, result.error)) return result;
+    result = ProbeLogoBytes(std::move(bytes), Suffix(path), check);
     LogDecoderWords(path, result);
     return result;
 }

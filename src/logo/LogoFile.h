@@ -34,6 +34,9 @@ bool LoadLogoFile(CLogoBitmap& bitmap, const std::string& path, BitmapError& err
 /// header size `check` refuses is refused (TooLarge, the check's words)
 /// before its pixels are unpacked.
 BitmapDecodeResult ProbeLogoFile(const std::string& path, const ImageSizeCheck& check = {});
+/// The same for a file already read whole; `formatHint` as for DecodeLogoBytes.
+BitmapDecodeResult ProbeLogoBytes(std::vector<uint8_t>&& bytes, std::string_view formatHint,
+                                  const ImageSizeCheck& check = {});
 
 /// One line for a person on why file `name` was refused: "photo.jpg: the file
 /// ends early (damaged or still being copied)"; a bitmap whose headers or rows

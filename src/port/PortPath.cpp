@@ -111,7 +111,9 @@ PortKind MissingDeviceKind(std::string_view path) {
     if (!path.starts_with("/dev/")) return PortKind::OutputFile;
     if (path.starts_with("/dev/usb/lp")) return PortKind::Usb;
     const std::string_view name = path.substr(path.rfind('/') + 1);
-    if (path.starts_with("/dev/serial/") || name.starts_with("tty") || name.starts_with("rfcomm"))
+    // A pty slave that is gone (/dev/pts/N) was a serial line.
+    if (path.starts_with("/dev/serial/") || path.starts_with("/dev/pts/") || name.starts_with("tty") ||
+        name.starts_with("rfcomm"))
         return PortKind::Serial;
     if (name.starts_with("parport") || name.starts_with("lp")) return PortKind::Parallel;
     return PortKind::OutputFile;

@@ -222,13 +222,17 @@ bool CPrinterSocket::ConnectWithRetry(const std::string& address, int port, int 
     Create();
     Connect(address, port);
     if (firstWaitMs > 0) m_Wait(firstWaitMs);
+    int lastError = 0;
     for (int attempt = 0; attempt < kProbeAttempts; ++attempt) {
         m_Wait(kProbeWaitMs);
         if (Send(nullptr, 0) == 0) return true;
+        lastError = m_LastErrorCode.load();
         Close();
         Create();
         Connect(address, port);
     }
+    // Why the last probe failed (refused, unreachable), not the fresh socket's nothing.
+    m_LastErrorCode = lastError;
     return false;
 }
 

@@ -14,10 +14,9 @@ bool TcpStream::Open() {
     m_LastError = 0;
     m_FailureDetail.clear();
     if (m_Socket.ConnectWithRetry(m_Address, m_Port)) return true;
-    m_LastError = ECONNREFUSED;
-    m_FailureDetail = OpenFailureDetail(m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode()
-                                                                       : m_LastError,
-                                        false);
+    // Refused, unreachable and timed out are different causes for the user.
+    m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ECONNREFUSED;
+    m_FailureDetail = OpenFailureDetail(m_LastError, false);
     m_Socket.Close();
     return false;
 }

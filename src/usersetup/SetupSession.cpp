@@ -75,6 +75,12 @@ port::PortKind SetupSession::Kind() const { return m_Parts->kind; }
 
 bool SetupSession::Connect() { return m_Parts->exchange->Connect(); }
 
+int SetupSession::LastError(bool& hungUp) const {
+    hungUp = m_Parts->ports->HungUp();
+    if (m_Parts->socket) return m_Parts->socket->LastErrorCode();
+    return m_Parts->ports->LastError();
+}
+
 bool SetupSession::Run() {
     base::RunSteps(*m_Parts->exchange, m_Parts->clock);
     return m_Parts->exchange->LastOutcome() == UserSetupExchange::Outcome::Ok;

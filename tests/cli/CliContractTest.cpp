@@ -1,13 +1,22 @@
 // What a script relies on, for every `korva` command, run as a subprocess
 // against korva-sim: a signal mid-run (exit code and what the printer holds),
-// standard output on a full disk, --json on failure, --opt=value, "-" for
-// standard input or output, and help. One row per command and case.
+// standard output on a full disk, --json on failure, the reason code of each
+// cause, --opt=value, "-" for standard input or output, closed standard
+// streams and FIFOs, and help. One row per command and case.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,6 +35,14 @@ enum class Printer {
     None,
     Serial,  ///< korva-sim on a pty, with the row's simulator options
     Udp,     ///< korva-sim answering network-setting datagrams on loopback
+    Tcp,     ///< korva-sim listening on a loopback TCP port, with the row's options
+};
+
+/// How the row's korva is started, beyond its arguments.
+enum class Launch {
+    Plain,
+    Unprivileged,  ///< as a user who may not open the printer's port
+    OwnNetwork,    ///< in a network namespace of its own, with no interface up
 };
 
 struct Row {
@@ -34,8 +51,17 @@ struct Row {
     QStringList simOptions = {};
     const char* input = nullptr;  ///< file of {dir} on standard input (else /dev/null)
     /// "{port}" the pty, "{udp}" the loopback endpoint options, "{listen}"
-    /// the port answers come back to, "{dir}/" the test's directory.
+    /// the port answers come back to, "{tcp}" the simulator's TCP port,
+    /// "{closed}" a loopback TCP port nobody listens on, "{dir}/" the test's
+    /// directory.
     QStringList args = {};
+    /// Run through `bash -c` instead, "{korva}" the program, the same
+    /// placeholders; for closed streams, FIFOs and process substitution.
+    const char* shell = nullptr;
+    Launch launch = Launch::Plain;
+    bool holdPort = false;        ///< another program holds the pty (flock) meanwhile
+    bool portGone = false;        ///< the simulator and its pty are gone before korva starts
+    bool signalWhenBlocked = false;  ///< the signal goes once korva sleeps in a system call
     bool devFull = false;         ///< standard output is /dev/full
     int signal = 0;               ///< sent once the simulator's state says the work is under way
     bool twice = false;           ///< a second signal after the first was acknowledged
@@ -45,7 +71,27 @@ struct Row {
     const char* errNot = nullptr;  ///< a text stderr must not hold
     std::string outHas = {};
     const char* json = nullptr;  ///< the outcome stdout's one JSON line must carry
+    /// The reason code: in the JSON line, and on a failure the last line of stderr.
+    const char* reason = nullptr;
+    bool simGetsNothing = false;  ///< the printer received not one byte
+    const char* simNotHas = nullptr;  ///< bytes the printer must not receive
+    const char* noFile = nullptr;     ///< a file of {dir} that must not exist afterwards
 };
+
+/// A loopback TCP port with nothing listening on it.
+quint16 ClosedLoopbackPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    quint16 port = 0;
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+        port = ntohs(address.sin_port);
+    if (fd >= 0) ::close(fd);
+    return port;
+}
 
 struct Result {
     int exitCode = -1;
@@ -56,6 +102,28 @@ long ReceivedBytes(const QJsonObject& state) {
     long total = 0;
     for (int i = 0; i < 4; ++i) total += SimHarness::Received(state, i).size();
     return total;
+}
+
+/// Waits (up to 20 s) until `pid` runs korva and sleeps in the kernel: a
+/// blocking open or read, its handlers installed long before.
+bool SleepsAsKorva(pid_t pid) {
+    const std::string proc = "/proc/" + std::to_string(pid);
+    for (int i = 0; i < 2000; ++i) {
+        std::ifstream comm(proc + "/comm"), stat(proc + "/stat"), wchan(proc + "/wchan");
+        std::string name, statLine, channel;
+        std::getline(comm, name);
+        std::getline(stat, statLine);
+        std::getline(wchan, channel);
+        const size_t paren = statLine.rfind(')');
+        const char state = paren != std::string::npos && paren + 2 < statLine.size() ? statLine[paren + 2] : '?';
+        // wchan names the wait where the kernel lets us see it ("0" otherwise).
+        const bool inOpen = channel.empty() || channel == "0" || channel.find("fifo") != std::string::npos ||
+                            channel.find("pipe") != std::string::npos ||
+                            channel.find("partner") != std::string::npos;
+        if (name == "korva" && state == 'S' && inOpen) return true;
+        ::usleep(10000);
+    }
+    return false;
 }
 
 std::function<bool(const QJsonObject&)> AfterBytes(long count) {
@@ -95,6 +163,7 @@ protected:
     struct Printers {
         SimHarness sim;
         LoopbackPrinter net;
+        quint16 closedPort = ClosedLoopbackPort();
     };
 
     QStringList Expand(const Row& row, const Printers& p) const {
@@ -109,6 +178,9 @@ protected:
             QString a = arg;
             a.replace("{port}", p.sim.SerialPath());
             a.replace("{listen}", QString::number(p.net.listenPort));
+            a.replace("{tcp}", QString::number(p.sim.TcpPort()));
+            a.replace("{closed}", QString::number(p.closedPort));
+            a.replace("{korva}", KORVA_BIN_DIR "/korva");
             a.replace("{dir}", QString::fromStdString(dir.path().string()));
             out << a;
         }
@@ -126,13 +198,40 @@ protected:
         korva.setStandardInputFile(row.input ? QString::fromStdString((dir / row.input).string())
                                              : QProcess::nullDevice());
         if (row.devFull) korva.setStandardOutputFile("/dev/full");
-        korva.start(KORVA_BIN_DIR "/korva", Expand(row, p));
+        QString program = KORVA_BIN_DIR "/korva";
+        QStringList args = Expand(row, p);
+        if (row.shell != nullptr) {
+            Row shellRow = row;
+            shellRow.args = {row.shell};
+            args = QStringList{"-c", Expand(shellRow, p)[0]};
+            program = "bash";
+        }
+        if (row.launch == Launch::Unprivileged && ::geteuid() == 0) {
+            // nobody is in neither dialout nor tty: the pty refuses it.
+            args = QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program} + args;
+            program = "setpriv";
+        } else if (row.launch == Launch::Unprivileged) {
+            ::chmod(p.sim.SerialPath().toLocal8Bit().constData(), 0);
+        }
+        if (row.launch == Launch::OwnNetwork) {
+            // Its loopback is down: nothing it sends can leave or arrive.
+            const QStringList unshare = ::geteuid() == 0 ? QStringList{"--net"}
+                                                         : QStringList{"--net", "--map-root-user"};
+            args = unshare + QStringList{program} + args;
+            program = "unshare";
+        }
+        korva.start(program, args);
         Result result;
         if (!korva.waitForStarted(10000)) return result;
         if (row.signal != 0) {
-            const SimHarness& sim = row.printer == Printer::Udp ? p.net.sim : p.sim;
-            const QJsonObject state = sim.WaitForState(row.underWay, 20000);
-            EXPECT_TRUE(row.underWay(state)) << row.name << ": the work never got under way";
+            if (row.signalWhenBlocked) {
+                EXPECT_TRUE(SleepsAsKorva(static_cast<pid_t>(korva.processId())))
+                    << row.name << ": korva never blocked";
+            } else {
+                const SimHarness& sim = row.printer == Printer::Udp ? p.net.sim : p.sim;
+                const QJsonObject state = sim.WaitForState(row.underWay, 20000);
+                EXPECT_TRUE(row.underWay(state)) << row.name << ": the work never got under way";
+            }
             ::kill(static_cast<pid_t>(korva.processId()), row.signal);
             if (row.twice) {
                 for (int i = 0; i < 500 && result.err.find("at once)") == std::string::npos; ++i) {
@@ -161,10 +260,23 @@ protected:
         bool started = true;
         if (row.printer == Printer::Serial) started = p.sim.Start(QStringList{"--serial"} + row.simOptions);
         if (row.printer == Printer::Udp) started = p.net.Start();
+        if (row.printer == Printer::Tcp)
+            started = p.sim.Start(QStringList{"--tcp", "127.0.0.1:0"} + row.simOptions);
         ASSERT_TRUE(started) << p.sim.Error().toStdString() << p.net.sim.Error().toStdString();
+        int held = -1;
+        if (row.holdPort) {
+            held = ::open(p.sim.SerialPath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+            ASSERT_GE(held, 0);
+            ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+        }
+        if (row.portGone) p.sim.Stop();
         const Result r = Run(row, p);
+        if (held >= 0) ::close(held);
         EXPECT_EQ(r.exitCode, row.exitCode) << r.err;
-        EXPECT_NE(r.err.find(row.errHas), std::string::npos) << r.err;
+        std::string errHas = row.errHas;
+        if (const size_t at = errHas.find("{dir}"); at != std::string::npos)
+            errHas.replace(at, 5, dir.path().string());
+        EXPECT_NE(r.err.find(errHas), std::string::npos) << r.err;
         if (row.errNot != nullptr) {
             EXPECT_EQ(r.err.find(row.errNot), std::string::npos) << r.err;
         }
@@ -179,6 +291,32 @@ protected:
             EXPECT_EQ(object["outcome"].toString().toStdString(), row.json) << r.out;
             if (std::string(row.json) != "done") {
                 EXPECT_FALSE(object["error"].toString().isEmpty()) << r.out;
+            }
+            // Every result names its reason, "none" when done.
+            EXPECT_TRUE(object["reason"].isString()) << r.out;
+            if (row.reason != nullptr) {
+                EXPECT_EQ(object["reason"].toString().toStdString(), row.reason) << r.out;
+            }
+        }
+        if (row.reason != nullptr && r.exitCode != 0 && r.exitCode != 2) {
+            // The text says it too, in the same words for every command.
+            EXPECT_NE(r.err.find(std::string("reason: ") + row.reason + " ("), std::string::npos) << r.err;
+        }
+        if (row.simGetsNothing || row.simNotHas != nullptr) {
+            const QJsonObject state = p.sim.State();
+            QByteArray received;
+            for (int i = 0; i < 4; ++i) received += SimHarness::Received(state, i);
+            if (row.simGetsNothing) {
+                EXPECT_TRUE(received.isEmpty()) << received.toHex().toStdString();
+            }
+            if (row.simNotHas != nullptr) {
+                EXPECT_FALSE(received.contains(row.simNotHas)) << received.toStdString();
+            }
+        }
+        if (row.noFile != nullptr) {
+            EXPECT_FALSE(std::filesystem::exists(dir / row.noFile)) << row.noFile;
+            for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+                EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << entry.path();
             }
         }
     }
@@ -218,6 +356,13 @@ TEST_F(CliContract, SignalMidRun) {
          .signal = SIGTERM, .underWay = AfterBytes(3000), .exitCode = 143,
          .errHas = "cancelled: program area erased; the printer will not start until a download "
                    "completes"},
+        {.name = "logo upload, SIGHUP (the ssh session dropped): stopped like SIGTERM, said what "
+                 "the printer holds",
+         .printer = Printer::Serial, .simOptions = {"--line-rate", "115200"},
+         .args = QStringList{"logo", "upload", "-p", "{port}", "--flow", "none", "-j"} + ManyLogos(),
+         .signal = SIGHUP, .underWay = AfterBytes(2000), .exitCode = 129,
+         .errHas = "cancelled; the printer's definition was closed with empty images",
+         .json = "cancelled", .reason = "cancelled"},
         {.name = "setup read: ends at once",
          .printer = Printer::Serial, .simOptions = {"--drop-answer-after", "0"},
          .args = {"setup", "read", "-p", "{port}", "--flow", "none"},
@@ -227,7 +372,8 @@ TEST_F(CliContract, SignalMidRun) {
          .printer = Printer::Serial, .simOptions = {"--drop-answer-after", "0"},
          .args = {"setup", "write", "-p", "{port}", "--flow", "none", "speed=150", "-j"},
          .signal = SIGTERM, .underWay = AfterBytes(1), .exitCode = 143,
-         .errHas = "interrupted before anything was written", .json = "cancelled"},
+         .errHas = "interrupted before anything was written", .outHas = "\"settings\":null",
+         .json = "cancelled", .reason = "cancelled"},
         {.name = "net search: ends at once",
          .printer = Printer::Udp, .args = {"net", "search", "{udp}"},
          .signal = SIGTERM, .underWay = AfterEvents(1), .exitCode = 143,
@@ -286,17 +432,21 @@ TEST_F(CliContract, JsonOnFailure) {
     const QStringList missingPort{"-p", "/dev/ttyKORVA-none", "--flow", "none"};
     const std::vector<Row> rows = {
         {.name = "ports: usage", .args = {"ports", "-j", "--serial"}, .exitCode = 2,
-         .errHas = "unknown option --serial", .json = "failed"},
+         .errHas = "unknown option --serial", .json = "failed", .reason = "usage"},
+        {.name = "-j after the failing word still gives JSON", .args = {"setup", "read", "--bogus", "-j"},
+         .exitCode = 2, .json = "failed", .reason = "usage"},
+        {.name = "korva -j alone: the failure, not the help", .args = {"-j"}, .exitCode = 2,
+         .errNot = "Commands:", .json = "failed", .reason = "usage"},
         {.name = "version: usage", .args = {"version", "-j", "now"}, .exitCode = 2,
          .json = "failed"},
         {.name = "send: missing file", .args = {"send", "-p", "COM99", "-j", "{dir}/none.prn"},
-         .exitCode = 3, .errHas = "cannot read", .json = "failed"},
+         .exitCode = 3, .errHas = "cannot read file", .json = "failed", .reason = "file-io"},
         {.name = "logo convert: missing file",
          .args = {"logo", "convert", "-j", "{dir}/none.bmp", "--out", "{dir}/r.bin"},
          .exitCode = 3, .json = "failed"},
         {.name = "logo convert: unwritable output is a file problem",
          .args = {"logo", "convert", "-j", "{dir}/logo.bmp", "--out", "{dir}/no/dir/r.bin"},
-         .exitCode = 3, .errHas = "cannot write", .json = "failed"},
+         .exitCode = 3, .errHas = "cannot write file", .json = "failed", .reason = "file-io"},
         {.name = "logo upload: unwritable output is a file problem",
          .args = {"logo", "upload", "-j", "--out", "{dir}/no/dir/u.prn", "{dir}/logo.bmp"},
          .exitCode = 3, .json = "failed"},
@@ -315,7 +465,8 @@ TEST_F(CliContract, JsonOnFailure) {
         {.name = "logo erase: port", .args = QStringList{"logo", "erase", "-j"} + missingPort,
          .exitCode = 1, .json = "failed"},
         {.name = "firmware check: not firmware", .args = {"firmware", "check", "-j", "{dir}/bad.K20"},
-         .exitCode = 3, .errHas = "ERROR : File is not firmware file!", .json = "failed"},
+         .exitCode = 3, .errHas = "ERROR : File is not firmware file!", .json = "failed",
+         .reason = "bad-input"},
         {.name = "firmware download: no model", .printer = Printer::Serial,
          .args = {"firmware", "download", "-j", "-p", "{port}", "--area", "program", "{dir}/k22.K20"},
          .exitCode = 2, .errHas = "--model or --device-type is required", .json = "failed"},
@@ -328,11 +479,12 @@ TEST_F(CliContract, JsonOnFailure) {
         {.name = "firmware download: model mismatch", .printer = Printer::Serial,
          .args = {"firmware", "download", "-j", "-p", "{port}", "--model", "KORVA20S", "--area",
                   "program", "{dir}/k22.K20"},
-         .exitCode = 2, .errHas = "is a K22 image for KORVA20II printers", .json = "failed"},
+         .exitCode = 2, .errHas = "is a K22 image for KORVA20II printers", .json = "failed",
+         .reason = "model-mismatch", .simGetsNothing = true},
         {.name = "setup read: silent printer", .printer = Printer::Serial,
          .simOptions = {"--drop-answer-after", "0"},
          .args = {"setup", "read", "-j", "-p", "{port}", "--flow", "none", "--timeout", "300"},
-         .exitCode = 1, .errHas = "no answer for settings", .json = "failed"},
+         .exitCode = 1, .errHas = "no answer for settings", .json = "failed", .reason = "no-answer"},
         {.name = "setup write: bad value", .printer = Printer::Serial,
          .args = {"setup", "write", "-j", "-p", "{port}", "speed=190"}, .exitCode = 2,
          .json = "failed"},
@@ -342,7 +494,8 @@ TEST_F(CliContract, JsonOnFailure) {
         {.name = "net search: nobody answers", .printer = Printer::Udp,
          .args = {"net", "search", "-j", "--broadcast", "127.0.0.1", "--udp-port", "9",
                   "--listen-port", "{listen}"},
-         .exitCode = 1, .errHas = "no printer answered the search", .json = "failed"},
+         .exitCode = 1, .errHas = "no printer answered the search", .json = "failed",
+         .reason = "no-answer"},
         {.name = "net set: nobody has that MAC", .printer = Printer::Udp,
          .args = {"net", "set", "-j", "--mac", "00:2B:9E:00:00:01", "--ip", "127.8.0.7", "--mask",
                   "255.255.255.0", "--gateway", "127.8.0.1", "--tcp-port", "6001", "--dhcp", "off",
@@ -413,7 +566,133 @@ TEST_F(CliContract, OptionEqualsValueAndStandardStreams) {
          .errNot = "log:"},
         {.name = "-- ends the options: a file named like an option",
          .args = {"firmware", "check", "--series", "new", "--", "--fw.K22"}, .exitCode = 3,
-         .errHas = "--fw.K22: ERROR : File Open"},
+         .errHas = "cannot read file --fw.K22: No such file or directory", .reason = "file-io"},
+    };
+    for (const Row& row : rows) Check(row);
+}
+
+// --- one reason code per cause, produced for real -------------------------
+
+TEST_F(CliContract, ReasonCodes) {
+    const QStringList tcp{"-p", "ETHERNET_II", "--ip", "127.0.0.1"};
+    const std::vector<Row> rows = {
+        {.name = "permission: a user outside the port's groups",
+         .printer = Printer::Serial, .input = "stream.prn",
+         .args = {"send", "-p", "{port}", "--flow", "none", "-j", "-"},
+         .launch = Launch::Unprivileged, .exitCode = 1, .json = "failed", .reason = "permission",
+         .simGetsNothing = true},
+        {.name = "busy: another program holds the port", .printer = Printer::Serial,
+         .args = {"setup", "read", "-p", "{port}", "--flow", "none", "-j"}, .holdPort = true,
+         .exitCode = 1, .json = "failed", .reason = "busy", .simGetsNothing = true},
+        {.name = "gone: the pty was removed", .printer = Printer::Serial,
+         .args = {"send", "-p", "{port}", "--flow", "none", "-j", "{dir}/stream.prn"},
+         .portGone = true, .exitCode = 1, .json = "failed", .reason = "gone"},
+        {.name = "gone, older-series firmware: nothing was sent, nothing erased",
+         .printer = Printer::Serial,
+         .args = {"firmware", "download", "-p", "{port}", "--model", "KORVA10S", "--area", "program",
+                  "{dir}/fw.bin", "-j"},
+         .portGone = true, .exitCode = 1, .errHas = "nothing was sent, the printer is unchanged",
+         .errNot = "erased;", .outHas = "\"erased\":false", .json = "failed", .reason = "gone"},
+        {.name = "refused: send", .args = QStringList{"send", "-j", "--tcp-port", "{closed}",
+                                                        "{dir}/stream.prn"} + tcp,
+         .exitCode = 1, .errHas = "cannot connect to 127.0.0.1:", .json = "failed",
+         .reason = "refused"},
+        {.name = "refused: logo upload says it the same way",
+         .args = QStringList{"logo", "upload", "-j", "--tcp-port", "{closed}", "{dir}/logo.bmp"} + tcp,
+         .exitCode = 1, .json = "failed", .reason = "refused"},
+        {.name = "refused: setup read says it the same way",
+         .args = QStringList{"setup", "read", "-j", "--tcp-port", "{closed}"} + tcp, .exitCode = 1,
+         .json = "failed", .reason = "refused"},
+        {.name = "unreachable: no network to reach the printer through",
+         .args = QStringList{"send", "-j", "--tcp-port", "6001", "{dir}/stream.prn"} + tcp,
+         .launch = Launch::OwnNetwork, .exitCode = 1, .json = "failed", .reason = "unreachable"},
+        {.name = "reset: the Ethernet printer drops the link mid-stream", .printer = Printer::Tcp,
+         .simOptions = {"--disconnect-after-bytes", "2000"},
+         .args = QStringList{"send", "-j", "--tcp-port", "{tcp}", "{dir}/stream.prn"} + tcp,
+         .exitCode = 1, .json = "failed", .reason = "reset"},
+        {.name = "hang-up: the serial printer hangs up mid-stream", .printer = Printer::Serial,
+         .simOptions = {"--disconnect-after-bytes", "2000"},
+         .args = {"send", "-p", "{port}", "--flow", "none", "-j", "{dir}/stream.prn"},
+         .exitCode = 1, .json = "failed", .reason = "hang-up"},
+        {.name = "bad-input: not a picture",
+         .args = {"logo", "upload", "-j", "--out", "{dir}/u.prn", "{dir}/stream.prn"},
+         .exitCode = 3, .json = "failed", .reason = "bad-input"},
+        {.name = "too-large: more logos than the printer can number",
+         .args = QStringList{"logo", "upload", "-j", "--out", "{dir}/u.prn"} + ManyLogos() +
+                 ManyLogos(),
+         .exitCode = 3, .json = "failed", .reason = "too-large"},
+        {.name = "file-io: an output that cannot grow leaves no partial file",
+         .shell = "trap '' XFSZ; ulimit -f 1; exec {korva} logo upload -j --out {dir}/u.prn "
+                  "{dir}/logo.bmp {dir}/logo.bmp {dir}/logo.bmp {dir}/logo.bmp {dir}/logo.bmp "
+                  "{dir}/logo.bmp {dir}/logo.bmp {dir}/logo.bmp {dir}/logo.bmp {dir}/logo.bmp",
+         .exitCode = 3, .errHas = "cannot write file {dir}/u.prn: File too large",
+         .errNot = "Port open", .json = "failed", .reason = "file-io", .noFile = "u.prn"},
+        {.name = "cancelled: a signal before the work",
+         .printer = Printer::Serial, .simOptions = {"--drop-answer-after", "0"},
+         .args = {"setup", "read", "-p", "{port}", "--flow", "none", "-j"},
+         .signal = SIGTERM, .underWay = AfterBytes(1), .exitCode = 143, .json = "cancelled",
+         .reason = "cancelled"},
+        {.name = "none: done", .printer = Printer::Serial,
+         .args = {"setup", "read", "-p", "{port}", "--flow", "none", "-j"}, .json = "done",
+         .reason = "none"},
+    };
+    for (const Row& row : rows) Check(row);
+}
+
+// --- closed standard streams, FIFOs, process substitution -----------------
+
+TEST_F(CliContract, StandardStreamsAndFifos) {
+    const std::vector<Row> rows = {
+        {.name = "closed stdin, stdout, stderr: the result never reaches the printer",
+         .printer = Printer::Serial,
+         .shell = "exec {korva} setup read -p {port} --flow none -j <&- >&- 2>&-",
+         .simNotHas = "outcome"},
+        {.name = "logo upload of a FIFO: read once", .printer = Printer::Serial,
+         .shell = "mkfifo {dir}/in.fifo && { cat {dir}/logo.bmp > {dir}/in.fifo & } && "
+                  "exec {korva} logo upload -p {port} --flow none -j {dir}/in.fifo",
+         .outHas = "\"images\":1", .json = "done"},
+        {.name = "logo upload of a process substitution", .printer = Printer::Serial,
+         .shell = "exec {korva} logo upload -p {port} --flow none -j <(cat {dir}/logo.bmp)",
+         .outHas = "\"images\":1", .json = "done"},
+        {.name = "firmware check of standard input",
+         .shell = "exec {korva} firmware check --series new -j - < {dir}/k22.K20",
+         .outHas = "\"series\":\"new\"", .json = "done"},
+        {.name = "firmware download of a process substitution", .printer = Printer::Serial,
+         .shell = "exec {korva} firmware download -p {port} --flow none --model KORVA20IIS --area "
+                  "program -j <(cat {dir}/k22.K20)",
+         .json = "done"},
+        {.name = "a FIFO nobody writes: a signal ends the waiting open", .printer = Printer::Serial,
+         .shell = "mkfifo {dir}/never.fifo && exec {korva} send -p {port} --flow none {dir}/never.fifo",
+         .signalWhenBlocked = true, .signal = SIGTERM, .exitCode = 143,
+         .errHas = "interrupted while reading {dir}/never.fifo; nothing was sent",
+         .reason = "cancelled", .simGetsNothing = true},
+    };
+    for (Row row : rows) Check(row);
+}
+
+// --- dry runs send nothing; status asks and tells -------------------------
+
+TEST_F(CliContract, DryRunsAndStatus) {
+    const std::vector<Row> rows = {
+        {.name = "logo upload --dry-run: converted and budgeted, nothing sent", .printer = Printer::Serial,
+         .args = {"logo", "upload", "-p", "{port}", "--flow", "none", "--dry-run", "-j", "{dir}/logo.bmp"},
+         .outHas = "\"dry_run\":true", .json = "done", .reason = "none", .simGetsNothing = true},
+        {.name = "firmware download --dry-run: the packet shown, nothing sent", .printer = Printer::Serial,
+         .args = {"firmware", "download", "-p", "{port}", "--model", "KORVA20IIS", "--area", "program",
+                  "--dry-run", "-j", "{dir}/k22.K20"},
+         .outHas = "\"signature\":\"K22\"", .json = "done", .simGetsNothing = true},
+        {.name = "firmware download --dry-run, older series: a short image is refused, nothing sent",
+         .printer = Printer::Serial,
+         .args = {"firmware", "download", "-p", "{port}", "--model", "KORVA10S", "--area", "program",
+                  "--dry-run", "-j", "{dir}/stream.prn"},
+         .exitCode = 3, .json = "failed", .reason = "bad-input", .simGetsNothing = true},
+        {.name = "status: the printer answers its ID", .printer = Printer::Serial,
+         .args = {"status", "-p", "{port}", "--flow", "none", "-j"},
+         .outHas = "\"series\":\"KORVA20II\"", .json = "done", .reason = "none"},
+        {.name = "status: a silent printer fails", .printer = Printer::Serial,
+         .simOptions = {"--drop-answer-after", "0"},
+         .args = {"status", "-p", "{port}", "--flow", "none", "--timeout", "200", "-j"},
+         .exitCode = 1, .json = "failed", .reason = "no-answer"},
     };
     for (const Row& row : rows) Check(row);
 }

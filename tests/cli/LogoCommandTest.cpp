@@ -74,7 +74,7 @@ TEST_F(LogoCommand, ConvertWritesThePrinterRaster) {
 
     r = Korva("logo convert black.bmp --out gray.bin --gray --threshold 40 --json");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "{\"bytes\":1664,\"height\":32,\"outcome\":\"done\",\"width\":104}\n");
+    EXPECT_EQ(r.out, "{\"bytes\":1664,\"height\":32,\"outcome\":\"done\",\"reason\":\"none\",\"width\":104}\n");
     EXPECT_EQ(Bytes("gray.bin").size(), 1664u);
     EXPECT_EQ(Bytes("gray.bin")[0], 0x55);
 }
@@ -93,13 +93,15 @@ TEST_F(LogoCommand, ConvertRefusesBadFilesAndArguments) {
     EXPECT_NE(r.err.find("cannot open absent.bmp"), std::string::npos) << r.err;
 
     // A picture cut short (still being copied) is refused in a person's words:
-    // the program's one line is all stderr carries, also quiet or as JSON.
+    // the program's one line and the reason line are all stderr carries, also
+    // quiet or as JSON.
     const std::string gif = ReadText(std::filesystem::path(KORVA_TEST_DATA_DIR) / "logo/cut-source.gif");
     Write("photo.gif", {gif.begin(), gif.begin() + static_cast<long>(gif.size() / 2)});
     for (const char* mode : {"", "-q ", "-j "}) {
         r = Korva(std::string(mode) + "logo convert photo.gif --out r.bin");
         EXPECT_EQ(r.exitCode, 3) << mode;
-        EXPECT_EQ(r.err, "korva logo convert: photo.gif: the file ends early (damaged or still being copied)\n")
+        EXPECT_EQ(r.err, "korva logo convert: photo.gif: the file ends early (damaged or still being copied)\n"
+                         "korva logo convert: reason: bad-input (the file is unusable; file photo.gif)\n")
             << mode;
     }
     // A picture the image library warns about (an unknown TIFF tag) is taken;

@@ -164,10 +164,10 @@ TEST_F(SendCommand, FailuresNameTheirCauseAndExitNonZero) {
     const QString slave = QString::fromStdString(pty.SlavePath());
     KorvaResult r = KorvaProcess().Run({"send", "--port", slave, (dir / "missing.bin").c_str()});
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_TRUE(Contains(r.err, "cannot read " + (dir / "missing.bin").string())) << r.err;
+    EXPECT_TRUE(Contains(r.err, "cannot read file " + (dir / "missing.bin").string())) << r.err;
     r = KorvaProcess().Run({"send", "--port", slave, dir.path().c_str()});
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_TRUE(Contains(r.err, "is a directory")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "Is a directory")) << r.err;
 
     r = KorvaProcess().Run({"send", "--port", "/dev/ttyKORVA-none", file.c_str()});
     EXPECT_EQ(r.exitCode, 1);
@@ -413,4 +413,18 @@ TEST(SendToUsb, TwoPrintersOfTheSeriesNeedTheNodeNamed) {
     r = mismatch.Run({"send", "-p", second.c_str(), "--model", "KORVA20U-II", file.c_str()});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(Contains(r.err, "is a KORVA20II printer, but the model is a KORVA20")) << r.err;
+}
+
+// The device roots tests point korva at are the ones every command opens
+// "USB" under, not only send: the bytes land in the fake tree's node.
+TEST(SendToUsb, EveryCommandOpensUsbUnderTheDeviceRoots) {
+    FakeDeviceTree tree;
+    const auto node = tree.AddUsbPrinter(0, "7f3d", "0102", "0100");
+    const std::string erase("\x1c\x71\x01\x00\x00\x00\x00", 7);
+    KorvaProcess korva;
+    tree.Apply(korva);
+    KorvaResult r = korva.Run({"logo", "erase", "-p", "USB", "--model", "KORVA20IIU-II", "--timeout", "50"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::vector<uint8_t> bytes = ReadFile(node);
+    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find(erase), std::string::npos);
 }

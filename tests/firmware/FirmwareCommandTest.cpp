@@ -71,17 +71,25 @@ TEST(FirmwareCommand, CheckOlderSeriesImagesAndSeriesChoice) {
     EXPECT_EQ(KorvaProcess().Run({"firmware", "check", Path(dir, "fw.img"), "--series", "x"}).exitCode, 2);
 }
 
-TEST(FirmwareCommand, DownloadToTheOlderSeriesOverSerial) {
+TEST(FirmwareCommand, DownloadToTheOlderSeriesOverSerialNeedsYesForTheBootArea) {
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--serial", "--series", "2"})) << sim.Error().toStdString();
     test::TestDir dir;
     const auto image = test::PatternImage(0x200000, 5);
     test::WriteFile(dir / "fw.bin", image);
-    KorvaResult result = KorvaProcess().Run({"firmware", "download", "--port", sim.SerialPath(), "--device-type",
-                                             "2", "--area", "boot", Path(dir, "fw.bin"), "--json"});
+    const QStringList base{"firmware", "download", "--port", sim.SerialPath(), "--device-type",
+                           "2", "--area", "boot", Path(dir, "fw.bin"), "--json"};
+    // Without --yes nothing reaches the printer, as on the newer series.
+    KorvaResult refused = KorvaProcess().Run(base);
+    EXPECT_EQ(refused.exitCode, 2) << refused.err;
+    EXPECT_TRUE(Contains(refused.err, "give --yes to download it")) << refused.err;
+    EXPECT_TRUE(SimHarness::Received(sim.State(), 0).isEmpty());
+
+    KorvaResult result = KorvaProcess().Run(base + QStringList{"--yes"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_TRUE(Contains(result.err, "korva firmware download: COMPLETED")) << result.err;
-    EXPECT_TRUE(Contains(result.out, "\"area\":\"boot\",\"bytes\":65536,\"erased\":true,\"outcome\":\"done\""))
+    EXPECT_TRUE(Contains(result.out, "\"area\":\"boot\",\"bytes\":65536,\"erase_sent\":true,\"erased\":true,"
+                                     "\"outcome\":\"done\""))
         << result.out;
     const QJsonObject fw = LastFirmware(sim.WaitForState(
         [](const QJsonObject& s) { return LastFirmware(s).value("complete").toBool(); }));
@@ -120,7 +128,8 @@ TEST(FirmwareCommand, DownloadRefusesBadFilesAndUsage) {
         {"firmware", "download", "--port", Path(dir, "out.prn"), "--device-type", "1", "--area", "program",
          Path(dir, "none.K20")});
     EXPECT_EQ(missing.exitCode, 3);
-    EXPECT_TRUE(Contains(missing.err, "ERROR : File Open")) << missing.err;
+    EXPECT_TRUE(Contains(missing.err, "cannot read file " + Path(dir, "none.K20").toStdString()))
+        << missing.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "out.prn"));
 
     // A K20 image for a KORVA20II printer is a model mismatch: nothing is written.

@@ -1,0 +1,155 @@
+// korva status: is the printer there? Asks for its model ID (GS I 1), names
+// the series the answer stands for and, where the printer keeps user
+// settings, reads them too. The pre-flight check of a fleet run: exit 0 only
+// when the printer answered.
+#include <QJsonObject>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/ErrorLog.h"
+#include "cli/Command.h"
+#include "cli/ConnectionOptions.h"
+#include "cli/DeviceRootsEnv.h"
+#include "cli/JsonReport.h"
+#include "cli/LogoCommandSupport.h"
+#include "cli/Output.h"
+#include "cli/RunReason.h"
+#include "cli/SetupCommand.h"
+#include "cli/Signals.h"
+#include "cli/TargetLock.h"
+#include "logo/NvDefinition.h"
+#include "port/DeviceType.h"
+#include "usersetup/SetupSession.h"
+
+namespace korva::cli {
+namespace {
+
+/// The series a model ID answer stands for; "" for an ID korva does not know.
+std::string SeriesOfId(int id) {
+    switch (id) {
+        case 0x20: return "KORVA20";
+        case 0x10: return "KORVA10";
+        case 0x22: return "KORVA20II";
+        default: return "";
+    }
+}
+
+int DeviceTypeOfId(int id) {
+    return id == 0x10 ? port::kDeviceTypeKorva10 : id == 0x22 ? port::kDeviceTypeKorva20II : port::kDeviceTypeKorva20;
+}
+
+/// Sends GS I 1 and waits up to `timeoutMs` for the one byte of answer;
+/// -1 when none came (the reason recorded).
+int AskModelId(const port::ConnectionSettings& settings, int timeoutMs, const std::string& name) {
+    base::CErrorLog& log = base::ErrorLog();
+    LogoConnection link(settings, "", log);
+    port::ByteStream& stream = link.Stream();
+    if (!stream.Open()) {
+        SetStreamReason(stream, name);
+        Error("cannot open " + name);
+        return -1;
+    }
+    stream.Purge();
+    const std::vector<uint8_t> request = logo::encodePrinterIdRequest();
+    if (stream.Write(request) != request.size()) {
+        SetStreamReason(stream, name);
+        Error("cannot write to " + name);
+        stream.Close();
+        return -1;
+    }
+    base::Clock& clock = link.Clock();
+    const int64_t deadline = clock.NowMs() + timeoutMs;
+    uint8_t answer = 0;
+    int got = 0;
+    while (got == 0 && clock.NowMs() < deadline) {
+        got = stream.Read({&answer, 1}, 10);
+        if (got == 0) clock.SleepMs(10);
+    }
+    if (got < 0) SetStreamReason(stream, name);
+    stream.Close();
+    if (got <= 0) {
+        SetReason(base::Reason::NoAnswer, Subject::Port, name);
+        Error("the printer on " + name + " did not answer its ID request");
+        return -1;
+    }
+    return answer;
+}
+
+int RunStatus(const ParsedOptions& options) {
+    const std::optional<port::ConnectionSettings> connection = ConnectionFromOptions(options, true);
+    if (!connection) return kExitUsage;
+    if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
+    const std::optional<int> timeout = TimeoutFromOptions(options, 1000, 1, 600000);
+    if (!timeout) return kExitUsage;
+    const port::PortKind kind = ClassifyConnectionPort(*connection).kind;
+    if (kind == port::PortKind::File || kind == port::PortKind::OutputFile)
+        return UsageError("a file cannot answer; give a printer port");
+    if (kind == port::PortKind::Parallel)
+        return UsageError("a parallel printer cannot answer korva status; it has no reply path here");
+    const bool ethernet = kind == port::PortKind::Ethernet;
+    const std::string name =
+        ethernet ? connection->ipAddress + ":" + std::to_string(connection->tcpPort) : connection->portName;
+    if (const int code = LockTarget(*connection, options); code >= 0) return code;
+    // Asking changes nothing in the printer: a signal ends it at once.
+    StopScope stop(StopMode::AtOnce, "interrupted; the printer is unchanged");
+    SetCancelKeys({{"port", QString::fromStdString(name)}, {"answered", false}});
+    StderrMessages messages;
+    const int id = AskModelId(*connection, *timeout, name);
+    if (id < 0) {
+        JsonReport(kExitPrinter).Set("port", name).Set("answered", false).Print();
+        return kExitPrinter;
+    }
+    const std::string series = SeriesOfId(id);
+    char idText[8];
+    std::snprintf(idText, sizeof idText, "%02X", id);
+    QJsonObject settingsJson;
+    bool settingsRead = false;
+    if (!series.empty() && DeviceTypeOfId(id) != port::kDeviceTypeKorva10 && !options.Has("no-settings")) {
+        // The settings belong to the series that answered, whatever --model said.
+        port::ConnectionSettings setup = *connection;
+        setup.deviceType = DeviceTypeOfId(id);
+        usersetup::SetupSession session(setup, base::ErrorLog(), DeviceRootsFromEnvironment());
+        const usersetup::SetupLists lists = ProgramSetupLists();
+        usersetup::UserSettings settings;
+        std::vector<int> missing;
+        if (session.Connect() && session.Read(settings, lists, *timeout, missing)) {
+            settingsJson = SettingsJson(settings, lists);
+            settingsRead = true;
+        } else {
+            Note("the printer answered, but not every settings request");
+        }
+    }
+    if (!Mode().json) {
+        std::printf("%s: the printer answered, model ID %s (%s)\n", name.c_str(), idText,
+                    series.empty() ? "a model korva does not know" : series.c_str());
+        for (auto it = settingsJson.begin(); it != settingsJson.end(); ++it)
+            std::printf("  %s=%s\n", it.key().toUtf8().constData(),
+                        it.value().isDouble() ? std::to_string(it.value().toInt()).c_str()
+                                              : it.value().toString().toUtf8().constData());
+    }
+    JsonReport report(kExitOk);
+    report.Set("port", name).Set("answered", true).Set("model_id", id);
+    report.Set("series", series.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(series)));
+    if (settingsRead) report.Set("settings", settingsJson);
+    report.Print();
+    return kExitOk;
+}
+
+const CommandRegistration kStatus{{
+    {"status"},
+    "check that the printer answers, and show its series and settings",
+    "--port P [connection options] [--timeout MS] [--no-settings]",
+    "Asks the printer for its model ID and prints the series the answer stands\n"
+    "for; a KORVA20 or KORVA20II printer's user settings follow. Exits 0 only\n"
+    "when the printer answered: the check before a fleet run.",
+    WithConnectionOptions({
+        TimeoutOption("how long the printer may take to answer, default 1000"),
+        {"no-settings", 0, "", "only the ID: do not read the user settings"},
+    }),
+    RunStatus,
+}};
+
+}  // namespace
+}  // namespace korva::cli

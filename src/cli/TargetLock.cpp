@@ -1,0 +1,83 @@
+#include "cli/TargetLock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "base/Clock.h"
+#include "cli/Command.h"
+#include "cli/ConnectionOptions.h"
+#include "cli/NumberText.h"
+#include "cli/Output.h"
+#include "cli/RunReason.h"
+#include "cli/Signals.h"
+
+namespace korva::cli {
+
+namespace {
+
+constexpr int kRetryMs = 100;
+
+/// /run/lock where the system keeps one (shared by every user), else /tmp.
+std::string LockPath(const port::ConnectionSettings& settings) {
+    const std::string name = "korva-" + settings.ipAddress + "-" + std::to_string(settings.tcpPort) + ".lock";
+    const char* dir = ::access("/run/lock", W_OK) == 0 ? "/run/lock" : "/tmp";
+    return std::string(dir) + "/" + name;
+}
+
+}  // namespace
+
+OptionSpec WaitLockOption() {
+    return {"wait-lock", 0, "SECONDS",
+            "Ethernet printers: wait up to SECONDS for another korva\n"
+            "run on the same printer to end (default: refuse at once)"};
+}
+
+int LockTarget(const port::ConnectionSettings& settings, const ParsedOptions& options) {
+    if (ClassifyConnectionPort(settings).kind != port::PortKind::Ethernet) return -1;
+    int waitSeconds = 0;
+    if (options.Has("wait-lock") && !ParseNumber(options.Get("wait-lock"), 0, 86400, waitSeconds))
+        return UsageError("--wait-lock takes seconds, 0..86400");
+    const std::string path = LockPath(settings);
+    const std::string target = settings.ipAddress + ":" + std::to_string(settings.tcpPort);
+    // Any user may take the lock: the file is opened read-only, never followed through a link.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        // Without a lock file the runs cannot be kept apart; say so and go on.
+        Note("cannot take the lock " + path + ": " + std::strerror(errno));
+        return -1;
+    }
+    ::fchmod(fd, 0666);
+    // Nothing was sent yet: a signal while waiting ends korva at once.
+    StopScope stop(StopMode::AtOnce, "interrupted while waiting for " + target + "; nothing was sent");
+    base::Clock& clock = base::DefaultClock();
+    const int64_t deadline = clock.NowMs() + int64_t{waitSeconds} * 1000;
+    bool told = false;
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            Note("cannot take the lock " + path + ": " + std::strerror(errno));
+            ::close(fd);
+            return -1;
+        }
+        if (clock.NowMs() >= deadline) {
+            ::close(fd);
+            SetReason(base::Reason::Busy, Subject::Port, target);
+            Error("another korva run is using the printer at " + target +
+                  (waitSeconds > 0 ? "; waited " + std::to_string(waitSeconds) + " s"
+                                   : " (--wait-lock SECONDS waits for it)"));
+            return kExitPrinter;
+        }
+        if (!told) Note("waiting for another korva run on " + target + " to end");
+        told = true;
+        clock.SleepMs(kRetryMs);
+    }
+    // Held until the program ends: the descriptor is never closed.
+    return -1;
+}
+
+}  // namespace korva::cli

@@ -1,0 +1,19 @@
+#pragma once
+// One korva run at a time per Ethernet printer on this host. A serial,
+// parallel or USB port is held exclusively by its open already; a TCP
+// printer takes any number of connections, so two runs would interleave
+// their streams. The lock is a file per address and port, held (flock)
+// until the program ends.
+#include "cli/Options.h"
+#include "port/Connection.h"
+
+namespace korva::cli {
+
+/// --wait-lock SECONDS: how long to wait for another run aimed at the same printer.
+OptionSpec WaitLockOption();
+
+/// Takes the printer's lock when the connection is an Ethernet printer.
+/// Returns -1 to go on, else the exit code after telling why (reason busy).
+int LockTarget(const port::ConnectionSettings& settings, const ParsedOptions& options);
+
+}  // namespace korva::cli
