@@ -37,6 +37,17 @@ constexpr size_t kChunkSize = 1024;
 /// How long after the last write a hang-up still counts against the transfer.
 constexpr int kSettleMs = 500;
 
+/// The port's words without its count: that counts only the last piece
+/// written, and send counts the whole file itself.
+std::string WithoutPieceCount(std::string detail) {
+    for (const std::string tail : {" bytes handed to the driver.", " bytes reached the printer."}) {
+        if (!detail.ends_with(tail)) continue;
+        const size_t line = detail.rfind("\r\n");
+        detail.erase(line == std::string::npos ? 0 : line);
+    }
+    return detail;
+}
+
 int PortError(const std::string& why) {
     Error(why);
     return kExitPrinter;
@@ -146,7 +157,7 @@ int RunSend(const ParsedOptions& options) {
         sent == bytes->size() ? port::LinkFaultWithin(*stream, base::DefaultClock(), kSettleMs)
                               : stream->LinkFault();
     const int writeError = stream->LastError();
-    const std::string faultText = stream->FailureDetail();
+    const std::string faultText = WithoutPieceCount(stream->FailureDetail());
     if (sent != bytes->size() && !StopRequested()) SetStreamReason(*stream, portName);
     stream->Close();
     // A serial line counts what left it (its driver queue is subtracted) and TCP
