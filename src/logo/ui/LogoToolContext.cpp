@@ -18,7 +18,7 @@ namespace {
 bool ReadsTga() {
     static const bool reads = [] {
         std::vector<uint8_t> tga = {0, 0, 2,           // no id, no colour map, true colour
-                                    0, 0, 0, 0, 0,     // colour map specification
+                                    0, 0, 0, 0, 0,     // colour map: first entry, length, entry size (none)
                                     0, 0, 0, 0,        // origin
                                     1, 0, 1, 0,        // 1 x 1 pixels
                                     24, 0,             // 24 bits, rows from the bottom
