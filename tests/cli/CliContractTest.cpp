@@ -540,6 +540,14 @@ TEST_F(CliContract, OptionEqualsValueAndStandardStreams) {
         {.name = "setup write --opt=value", .printer = Printer::Serial,
          .args = {"setup", "write", "--port={port}", "--flow=none", "--timeout=3000", "speed=150"},
          .outHas = "speed=150\n"},
+        {.name = "setup read -j: numbers as numbers; --from - takes the old hex text and the number",
+         .printer = Printer::Serial,
+         .shell = R"(k="{korva} setup"; p="-p {port} --flow none -q"; )"
+                  R"(echo '{"settings":{"setup-code":"AB"}}' | $k write $p --from - >/dev/null && )"
+                  R"($k read $p -j > {dir}/saved.json && grep -q '"receive-buffer":4,' {dir}/saved.json && )"
+                  R"($k write $p setup-code=0 >/dev/null && $k write $p --from - < {dir}/saved.json >/dev/null && )"
+                  R"(exec {korva} setup read $p -j)",
+         .outHas = "\"setup-code\":171,\"speed\":220,\"stop-bits\":1,", .json = "done"},
         {.name = "setup test-page --opt=value", .printer = Printer::Serial,
          .args = {"setup", "test-page", "--port={port}", "--flow=none"}, .errHas = "test page printed"},
         {.name = "net search --opt=value; --timeout sets the silence that ends it",
