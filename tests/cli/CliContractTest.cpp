@@ -592,6 +592,18 @@ TEST_F(CliContract, ReasonCodes) {
         {.name = "busy: another program holds the port", .printer = Printer::Serial,
          .args = {"setup", "read", "-p", "{port}", "--flow", "none", "-j"}, .holdPort = true,
          .exitCode = 1, .json = "failed", .reason = "busy", .simGetsNothing = true},
+        {.name = "busy: another korva run on the Ethernet printer; --wait-lock waits for its end",
+         .printer = Printer::Tcp, .simOptions = {"--drop-answer-after", "0"},
+         // The first run holds the printer's lock for 4 s asking a silent printer; the
+         // second is refused at once, the third waits and sends once the first is done.
+         .shell = R"(a="-p ETHERNET_II --ip 127.0.0.1 --tcp-port {tcp}"; )"
+                  R"({korva} status $a --timeout 4000 -q >/dev/null 2>&1 & first=$!; )"
+                  R"(for i in $(seq 500); do grep -q "FLOCK.* $first " /proc/locks && break; sleep 0.02; done; )"
+                  R"({korva} send $a -j {dir}/stream.prn > {dir}/busy.json; [ $? = 1 ] && )"
+                  R"(grep -q '"outcome":"failed","reason":"busy"' {dir}/busy.json && kill -0 $first && )"
+                  R"(exec {korva} send $a --wait-lock 30 -j {dir}/stream.prn)",
+         .errHas = "waiting for another korva run on 127.0.0.1:", .outHas = "\"bytes\":65536",
+         .json = "done", .reason = "none"},
         {.name = "gone: the pty was removed", .printer = Printer::Serial,
          .args = {"send", "-p", "{port}", "--flow", "none", "-j", "{dir}/stream.prn"},
          .portGone = true, .exitCode = 1, .json = "failed", .reason = "gone"},
