@@ -9,6 +9,7 @@
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
 #include "cli/RunReason.h"
+#include "usersetup/SetupCommands.h"
 #include "usersetup/SetupSession.h"
 #include "usersetup/SettingNames.h"
 #include "usersetup/UserProfile.h"
@@ -85,23 +86,29 @@ std::vector<SettingChange> ChangedSettings(const usersetup::UserSettings& before
     return changes;
 }
 
-QJsonObject SettingsJson(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists) {
-    // Settings that are always a number go out as numbers; the others keep
-    // their words ("disable", a hex setup code) as `setup write` takes them.
+QJsonValue SettingValueJson(const std::string& name, const std::string& value) {
+    // Settings that are always a number go out as numbers, the setup code as
+    // the number its hexadecimal text stands for; the others keep their words
+    // ("disable", "unknown") as `setup write` takes them.
     static const std::set<std::string> kNumbers = {"paper-width", "columns",  "bell-times",
                                                    "code-page",   "nv-graphic", "nv-user",
                                                    "speed",       "margin",   "stop-bits",
                                                    "receive-buffer"};
-    QJsonObject object;
-    for (const auto& [name, value] : usersetup::DescribeSettings(settings, lists)) {
-        const QString key = QString::fromStdString(name);
-        bool isNumber = false;
-        const int number = QString::fromStdString(value).toInt(&isNumber);
-        if (kNumbers.count(name) && isNumber)
-            object[key] = number;
-        else
-            object[key] = QString::fromStdString(value);
+    if (name == "setup-code") {
+        const std::optional<uint32_t> code = usersetup::ParseSetupCode(value);
+        if (code && !value.empty()) return static_cast<qint64>(*code);
+        return QString::fromStdString(value);
     }
+    bool isNumber = false;
+    const int number = QString::fromStdString(value).toInt(&isNumber);
+    if (kNumbers.count(name) && isNumber) return number;
+    return QString::fromStdString(value);
+}
+
+QJsonObject SettingsJson(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists) {
+    QJsonObject object;
+    for (const auto& [name, value] : usersetup::DescribeSettings(settings, lists))
+        object[QString::fromStdString(name)] = SettingValueJson(name, value);
     return object;
 }
 

@@ -2,6 +2,7 @@
 // What the `korva setup` commands share: their options, the profile lists,
 // and the settings printed as text or JSON.
 #include <QJsonObject>
+#include <QJsonValue>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,6 +45,10 @@ struct SettingChange {
 std::vector<SettingChange> ChangedSettings(const usersetup::UserSettings& before,
                                            const usersetup::UserSettings& after,
                                            const usersetup::SetupLists& lists);
+
+/// One setting's value as `--json` prints it: numbers (the setup code too)
+/// as numbers, words as text.
+QJsonValue SettingValueJson(const std::string& name, const std::string& value);
 
 /// The settings as `--json` prints them: numbers as numbers.
 QJsonObject SettingsJson(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists);

@@ -133,7 +133,8 @@ int PrintDryRun(const usersetup::UserSettings& held, usersetup::UserSettings set
         if (!Mode().json)
             std::printf("%s: %s -> %s\n", change.name.c_str(), change.before.c_str(), change.after.c_str());
         json[QString::fromStdString(change.name)] =
-            QJsonObject{{"from", QString::fromStdString(change.before)}, {"to", QString::fromStdString(change.after)}};
+            QJsonObject{{"from", SettingValueJson(change.name, change.before)},
+                        {"to", SettingValueJson(change.name, change.after)}};
     }
     Note(changes.empty() ? "dry run: the printer holds these settings already; nothing was written"
                          : "dry run: " + std::to_string(changes.size()) + " setting" +

@@ -2,6 +2,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cstdio>
 
 namespace korva::usersetup {
 
@@ -24,9 +25,22 @@ SettingTexts ReadSettingsJson(const QByteArray& json) {
             out.settings.clear();
             return out;
         }
-        out.settings.emplace_back(it.key().toStdString(),
-                                  whole ? std::to_string(it.value().toInteger())
-                                        : it.value().toString().toStdString());
+        std::string text = whole ? std::to_string(it.value().toInteger())
+                                 : it.value().toString().toStdString();
+        if (whole && it.key() == QStringLiteral("setup-code")) {
+            // The setup code is printed as the number its hexadecimal text
+            // stands for; files saved before that hold the text, read as it is.
+            const qint64 code = it.value().toInteger();
+            if (code < 0 || code > 0xFFFFFFFF) {
+                out.error = "the setup-code " + text + " is not a setup code (0..4294967295)";
+                out.settings.clear();
+                return out;
+            }
+            char hex[9];
+            std::snprintf(hex, sizeof hex, "%X", static_cast<unsigned>(code));
+            text = hex;
+        }
+        out.settings.emplace_back(it.key().toStdString(), std::move(text));
     }
     return out;
 }

@@ -9,7 +9,8 @@
 namespace korva::usersetup {
 
 struct SettingTexts {
-    /// In the object's order; numeric settings as their decimal text.
+    /// In the object's order; numeric settings as their decimal text, a
+    /// numeric setup code as its hexadecimal text.
     std::vector<std::pair<std::string, std::string>> settings;
     std::string error;  ///< why the text was refused; "" when it was read
 };

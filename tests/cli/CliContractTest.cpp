@@ -540,6 +540,14 @@ TEST_F(CliContract, OptionEqualsValueAndStandardStreams) {
         {.name = "setup write --opt=value", .printer = Printer::Serial,
          .args = {"setup", "write", "--port={port}", "--flow=none", "--timeout=3000", "speed=150"},
          .outHas = "speed=150\n"},
+        {.name = "setup read -j: numbers as numbers; --from - takes the old hex text and the number",
+         .printer = Printer::Serial,
+         .shell = R"(k="{korva} setup"; p="-p {port} --flow none -q"; )"
+                  R"(echo '{"settings":{"setup-code":"AB"}}' | $k write $p --from - >/dev/null && )"
+                  R"($k read $p -j > {dir}/saved.json && grep -q '"receive-buffer":4,' {dir}/saved.json && )"
+                  R"($k write $p setup-code=0 >/dev/null && $k write $p --from - < {dir}/saved.json >/dev/null && )"
+                  R"(exec {korva} setup read $p -j)",
+         .outHas = "\"setup-code\":171,\"speed\":220,\"stop-bits\":1,", .json = "done"},
         {.name = "setup test-page --opt=value", .printer = Printer::Serial,
          .args = {"setup", "test-page", "--port={port}", "--flow=none"}, .errHas = "test page printed"},
         {.name = "net search --opt=value; --timeout sets the silence that ends it",
@@ -584,6 +592,18 @@ TEST_F(CliContract, ReasonCodes) {
         {.name = "busy: another program holds the port", .printer = Printer::Serial,
          .args = {"setup", "read", "-p", "{port}", "--flow", "none", "-j"}, .holdPort = true,
          .exitCode = 1, .json = "failed", .reason = "busy", .simGetsNothing = true},
+        {.name = "busy: another korva run on the Ethernet printer; --wait-lock waits for its end",
+         .printer = Printer::Tcp, .simOptions = {"--drop-answer-after", "0"},
+         // The first run holds the printer's lock for 4 s asking a silent printer; the
+         // second is refused at once, the third waits and sends once the first is done.
+         .shell = R"(a="-p ETHERNET_II --ip 127.0.0.1 --tcp-port {tcp}"; )"
+                  R"({korva} status $a --timeout 4000 -q >/dev/null 2>&1 & first=$!; )"
+                  R"(for i in $(seq 500); do grep -q "FLOCK.* $first " /proc/locks && break; sleep 0.02; done; )"
+                  R"({korva} send $a -j {dir}/stream.prn > {dir}/busy.json; [ $? = 1 ] && )"
+                  R"(grep -q '"outcome":"failed","reason":"busy"' {dir}/busy.json && kill -0 $first && )"
+                  R"(exec {korva} send $a --wait-lock 30 -j {dir}/stream.prn)",
+         .errHas = "waiting for another korva run on 127.0.0.1:", .outHas = "\"bytes\":65536",
+         .json = "done", .reason = "none"},
         {.name = "gone: the pty was removed", .printer = Printer::Serial,
          .args = {"send", "-p", "{port}", "--flow", "none", "-j", "{dir}/stream.prn"},
          .portGone = true, .exitCode = 1, .json = "failed", .reason = "gone"},
