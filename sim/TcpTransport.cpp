@@ -78,6 +78,17 @@ void TcpTransport::OnNewConnection() {
             socket->abort();
             continue;
         }
+        if (m_Options.faults.disconnectAfterBytes == 0) {
+            // Hung up before any byte: the connection ends as it is accepted.
+            m_Printer.Event("tcp: closed right after accepting (fault injection)");
+            const int fd = static_cast<int>(socket->socketDescriptor());
+            const linger reset{1, 0};
+            if (m_Options.tcpHangUp == SimOptions::TcpHangUp::Reset && fd >= 0)
+                ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            socket->abort();
+            m_Printer.Changed();
+            continue;
+        }
         socket->setReadBufferSize(m_Options.tcpReceiveBuffer > 0
                                       ? std::min<qint64>(kSocketBuffer, m_Options.tcpReceiveBuffer)
                                       : kSocketBuffer);

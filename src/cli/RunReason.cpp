@@ -82,7 +82,8 @@ Reason PortErrorReason(int error, bool opened) {
         case ENODEV:
         case ENXIO:
         case ENOTDIR: return Reason::Gone;
-        case ECONNREFUSED: return Reason::Refused;
+        case ECONNREFUSED:
+        case ECONNABORTED: return Reason::Refused;
         case EHOSTUNREACH:
         case ENETUNREACH:
         case EHOSTDOWN:
@@ -110,6 +111,7 @@ Reason StreamReason(const port::ByteStream& stream) {
     if (detail.starts_with(port::kTextStalled) || detail.starts_with(port::kTextNotDelivered))
         return Reason::Stalled;
     if (detail.starts_with(port::kTextClosedConnection)) return Reason::Reset;
+    if (detail.starts_with(port::kTextClosedAtAccept)) return Reason::Refused;
     const int error = stream.LastError();
     const bool file = stream.Kind() == port::PortKind::OutputFile || stream.Kind() == port::PortKind::File;
     if (file && error != 0) return Reason::FileIo;

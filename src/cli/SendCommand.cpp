@@ -63,7 +63,8 @@ std::string OpenFailureHint(int error, const std::string& groups) {
 
 std::string EthernetOpenFailure(const port::ConnectionSettings& settings, int error) {
     return "cannot connect to " + settings.ipAddress + ":" + std::to_string(settings.tcpPort) + ": " +
-           ReasonText(PortErrorReason(error, false), Subject::Port);
+           (error == ECONNABORTED ? "the printer closed the connection right after accepting it"
+                                  : ReasonText(PortErrorReason(error, false), Subject::Port));
 }
 
 std::string OpenFailure(const port::ConnectionSettings& settings, port::PortKind kind, int error) {

@@ -22,6 +22,8 @@ inline constexpr const char* kTextGone =
     "The printer is gone (unplugged, switched off or its driver unbound?).";
 inline constexpr const char* kTextReset =
     "The printer reset the connection: what it had not yet printed or stored is lost.";
+inline constexpr const char* kTextClosedAtAccept =
+    "The printer closed the connection right after accepting it, before taking any data.";
 inline constexpr const char* kTextPeerClosed =
     "The printer closed the connection before it confirmed the data.";
 inline constexpr const char* kTextQueueUnknown =
@@ -51,6 +53,7 @@ inline base::Reason LinkReasonOf(int error) {
         case ENOENT: return base::Reason::Gone;
         case ECONNRESET: return base::Reason::Reset;
         case ETIMEDOUT: return base::Reason::Stalled;
+        case ECONNABORTED: return base::Reason::Refused;
         default: return base::Reason::Failed;
     }
 }
@@ -65,7 +68,8 @@ inline base::Reason OpenFailureReason(int error) {
         case ENODEV:
         case ENXIO:
         case ENOENT: return base::Reason::Gone;
-        case ECONNREFUSED: return base::Reason::Refused;
+        case ECONNREFUSED:
+        case ECONNABORTED: return base::Reason::Refused;
         case ETIMEDOUT:
         case EHOSTUNREACH:
         case ENETUNREACH:
@@ -77,6 +81,7 @@ inline base::Reason OpenFailureReason(int error) {
 /// What a refused open means for the user, for a line under the tool's
 /// message: the fix where there is one.
 inline std::string OpenFailureDetail(int error, bool printerGroup) {
+    if (error == ECONNABORTED) return kTextClosedAtAccept;
     switch (OpenFailureReason(error)) {
         case base::Reason::Permission:
             return std::string("Permission denied: is the user in group ") +
@@ -97,6 +102,7 @@ inline const char* LinkFaultText(base::Reason reason) {
         case base::Reason::Gone: return kTextGone;
         case base::Reason::Reset: return kTextReset;
         case base::Reason::Stalled: return kTextStalled;
+        case base::Reason::Refused: return kTextClosedAtAccept;
         default: return "";
     }
 }

@@ -175,9 +175,15 @@ bool CPrinterSocket::WaitDelivered(int stallMs, const std::atomic<bool>* interru
         // buffer is dropped with it); a printer that closed gracefully took them.
         if (!reset && pending == 0) return true;
         if (reset || down) {
-            m_LastErrorCode = ECONNRESET;
+            base::Reason end = base::Reason::None;
+            if (here) {
+                end = PeerEnd();
+            } else {
+                QMetaObject::invokeMethod(this, [&] { end = PeerEnd(); }, Qt::BlockingQueuedConnection);
+            }
+            m_LastErrorCode = end == base::Reason::Refused ? ECONNABORTED : ECONNRESET;
             base::Reason none = base::Reason::None;
-            m_Fault.compare_exchange_strong(none, reset ? base::Reason::Reset : base::Reason::HangUp);
+            m_Fault.compare_exchange_strong(none, end);
             return false;
         }
         if (least < 0 || pending < least) {
@@ -200,11 +206,22 @@ bool CPrinterSocket::WaitDelivered(int stallMs, const std::atomic<bool>* interru
     }
 }
 
+bool CPrinterSocket::NothingExchanged() const {
+    return m_Acked - m_AckBase <= 0 && m_Received == 0 &&
+           (!m_Socket || m_Socket->bytesAvailable() == 0);
+}
+
+base::Reason CPrinterSocket::PeerEnd() const {
+    // A printer that ends a connection before taking a byte dropped nothing
+    // of it (its reset answers data that came after it closed): it turns
+    // connections away, which is neither a lost stream nor a close after one.
+    if (NothingExchanged()) return base::Reason::Refused;
+    return m_PeerReset ? base::Reason::Reset : base::Reason::HangUp;
+}
+
 void CPrinterSocket::LatchPeerEnd() {
     base::Reason none = base::Reason::None;
-    if (m_Fault.compare_exchange_strong(none,
-                                        m_PeerReset ? base::Reason::Reset : base::Reason::HangUp))
-        emit LinkLost();
+    if (m_Fault.compare_exchange_strong(none, PeerEnd())) emit LinkLost();
 }
 
 base::Reason CPrinterSocket::LinkFault() {
@@ -321,9 +338,10 @@ void CPrinterSocket::ReleaseLinkFd() {
 void CPrinterSocket::OnError(QAbstractSocket::SocketError error) {
     TakeLinkSnapshot();  // how the printer ended it, while the socket still exists
     // A failed connection notice; a peer close comes through OnClose.
+    const bool turnedAway = m_bConnected != 0 && PeerEnd() == base::Reason::Refused;
     if (m_bConnected != 0) LatchPeerEnd();
     if (error != QAbstractSocket::RemoteHostClosedError) m_bConnected = 0;
-    m_LastErrorCode = errnoOf(error);
+    m_LastErrorCode = turnedAway ? ECONNABORTED : errnoOf(error);
 }
 
 void CPrinterSocket::OnClose() {

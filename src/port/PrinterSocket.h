@@ -70,7 +70,9 @@ public:
     int LastErrorCode() const { return m_LastErrorCode.load(); }
 
     /// The first fault of the connection since it was made: Reset when the
-    /// printer reset it (data it held is lost), HangUp when it closed it.
+    /// printer reset it (data it held is lost), HangUp when it closed it,
+    /// Refused when it ended it, either way, before it took or sent any byte
+    /// (it closes connections right after accepting them; ECONNABORTED).
     /// Looks at the connection once more while none is kept. A close by
     /// this program is no fault. Safe from any thread.
     base::Reason LinkFault();
@@ -113,6 +115,10 @@ private:
     void ReleaseLinkFd();
     /// Keeps the way the printer ended the connection, the first time only.
     void LatchPeerEnd();
+    /// Nothing was acknowledged or received on this connection (owner's thread).
+    bool NothingExchanged() const;
+    /// How the printer ended the connection, from the last link snapshot.
+    base::Reason PeerEnd() const;
 
     std::unique_ptr<QTcpSocket> m_Socket;
     std::atomic<int> m_LastErrorCode{0};

@@ -45,6 +45,7 @@ size_t TcpStream::Write(std::span<const uint8_t> data) {
         const base::Reason fault = m_Socket.LinkFault();
         m_FailureDetail = m_LastError == ETIMEDOUT ? kTextNotDelivered
                           : fault == base::Reason::Reset ? kTextReset
+                          : fault == base::Reason::Refused ? kTextClosedAtAccept
                           : m_LastError == ECONNRESET ? kTextClosedConnection
                                                       : "";
         return 0;
@@ -55,9 +56,11 @@ size_t TcpStream::Write(std::span<const uint8_t> data) {
 base::Reason TcpStream::LinkFault() {
     const base::Reason fault = m_Socket.LinkFault();
     if (fault == base::Reason::None) return fault;
-    if (m_LastError == 0) m_LastError = ECONNRESET;
+    if (m_LastError == 0) m_LastError = fault == base::Reason::Refused ? ECONNABORTED : ECONNRESET;
     if (m_FailureDetail.empty())
-        m_FailureDetail = fault == base::Reason::Reset ? kTextReset : kTextPeerClosed;
+        m_FailureDetail = fault == base::Reason::Reset     ? kTextReset
+                          : fault == base::Reason::Refused ? kTextClosedAtAccept
+                                                           : kTextPeerClosed;
     return fault;
 }
 

@@ -125,9 +125,12 @@ bool UserSetupExchange::ConnectEthernet() {
     connect(m_Ep.socket, &port::CPrinterSocket::LinkLost, this, &UserSetupExchange::LinkLost,
             Qt::UniqueConnection);
     if (!m_Ep.socket->ConnectWithRetry(m_Ep.ipAddress, m_Ep.tcpPort)) {
+        // Refused, unreachable, or closed as soon as accepted: the user's next step differs.
+        const std::string cause = port::OpenFailureDetail(m_Ep.socket->LastErrorCode(), false);
         m_Ep.socket->Close();
         Log().Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(), m_Ep.tcpPort);
-        base::ShowMessage(base::Message(base::kMsgPrinterCheck));
+        base::ShowMessage(std::string(base::Message(base::kMsgPrinterCheck)) +
+                          (cause.empty() ? "" : "\r\n" + cause));
         return false;
     }
     m_Ep.socket->Close();
