@@ -39,7 +39,9 @@ test: deps build
 	./tests/devices/lab.sh $(BUILD)/bin --if-possible
 
 # The device lab: korva against real drivers in a QEMU guest (README).
+# The lab also runs the connection dialog's USB search from test_app.
 test-devices: deps programs
+	cmake --build $(BUILD) -j $(JOBS) --target test_app
 	./tests/devices/lab.sh $(BUILD)/bin
 
 # Every process of the run (tests, the programs they start, and theirs) writes

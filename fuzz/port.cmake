@@ -5,3 +5,5 @@ korva_fuzz_target(fuzz_connargs ${CMAKE_CURRENT_LIST_DIR}/ConnectionArgsFuzz.cpp
 korva_fuzz_target(fuzz_connection ${CMAKE_CURRENT_LIST_DIR}/ConnectionFuzz.cpp connection korva_codec)
 # Replies on a parallel line: read blocks with the printer's status blocks.
 korva_fuzz_target(fuzz_parreply ${CMAKE_CURRENT_LIST_DIR}/ParPortReplyFuzz.cpp parreply korva_core)
+# A USB printer's IEEE 1284 device ID, as korva ports reads it.
+korva_fuzz_target(fuzz_deviceid ${CMAKE_CURRENT_LIST_DIR}/DeviceIdFuzz.cpp deviceid korva_codec)

@@ -105,6 +105,8 @@ Reason PortErrorReason(int error, bool opened) {
 Reason StreamReason(const port::ByteStream& stream) {
     const std::string detail = stream.FailureDetail();
     if (detail.starts_with(port::kTextHungUp)) return Reason::HangUp;
+    // An unplug the port recognised, whatever error code the driver gave for it.
+    if (detail.starts_with(port::kTextGone)) return Reason::Gone;
     if (detail.starts_with(port::kTextStalled) || detail.starts_with(port::kTextNotDelivered))
         return Reason::Stalled;
     if (detail.starts_with(port::kTextClosedConnection)) return Reason::Reset;

@@ -102,7 +102,7 @@ int RunStatus(const ParsedOptions& options) {
         return kExitPrinter;
     }
     const std::string series = SeriesOfId(id);
-    char idText[8];
+    char idText[16];
     std::snprintf(idText, sizeof idText, "%02X", id);
     QJsonObject settingsJson;
     bool settingsRead = false;

@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "base/ErrorLog.h"
+#include "port/DeviceId.h"
 #include "port/PortKind.h"
 
 namespace korva::port {
@@ -108,6 +110,24 @@ std::vector<UsbPrinterEntry> ListUsbPrinters(const DeviceRoots& roots) {
         printers.push_back(std::move(entry));
     }
     return printers;
+}
+
+std::vector<uint8_t> ReadUsbDeviceId(const std::string& devicePath, int& error) {
+    // usblp's own request number 1 of type 'P', read direction, buffer size in the code.
+    constexpr unsigned long kGetDeviceId = _IOC(_IOC_READ, 'P', 1, kDeviceIdMax);
+    error = 0;
+    const int fd = ::open(devicePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return {};
+    }
+    std::vector<uint8_t> id(kDeviceIdMax, 0);
+    if (::ioctl(fd, kGetDeviceId, id.data()) != 0) {
+        error = errno;
+        id.clear();
+    }
+    ::close(fd);
+    return id;
 }
 
 int FindUsbPrinter(std::string_view prefix, base::CErrorLog& log, const DeviceRoots& roots) {

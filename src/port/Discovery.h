@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,12 @@ struct UsbPrinterEntry {
 
 /// Every usblp printer interface, in lp number order.
 std::vector<UsbPrinterEntry> ListUsbPrinters(const DeviceRoots& roots);
+
+/// The IEEE 1284 device ID of a usblp printer as the driver reads it from the
+/// printer (LPIOC_GET_DEVICE_ID): the length bytes and the fields. Empty, with
+/// `error` the errno, when the node cannot be opened (EBUSY: another program
+/// holds it, EACCES: not in group lp) or the printer does not answer.
+std::vector<uint8_t> ReadUsbDeviceId(const std::string& devicePath, int& error);
 
 /// Counts the attached printers whose hardware id (upper-cased) begins with
 /// `prefix`; -1 when there is none or the search failed.

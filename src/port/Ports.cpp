@@ -15,6 +15,7 @@
 #include "port/PortPath.h"
 #include "port/PpdevCalls.h"
 #include "port/SerialLine.h"
+#include "port/Unplug.h"
 
 namespace korva::port {
 
@@ -74,6 +75,7 @@ bool CPorts::Open() {
     Fail(0);
     m_HungUp = false;
     m_Fault = base::Reason::None;
+    m_Unplugged.reset();
     m_Received = 0;
     m_Interrupt = false;
     bool opened = false;
@@ -286,8 +288,9 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
         if (drained != 0 && drained != ETIMEDOUT) {
             // A queue that cannot be read (a hung-up line answers EIO) is no
             // proof that the bytes left.
-            Latch(LinkReasonOf(drained), drained);
-            if (LinkReasonOf(drained) == base::Reason::Failed) Fail(drained, kTextQueueUnknown);
+            const base::Reason reason = LinkReasonOfError(drained);
+            Latch(reason, drained);
+            if (reason == base::Reason::Failed) Fail(drained, kTextQueueUnknown);
             m_Log.Log("WriteFile output queue unreadable [%d]", drained);
             return 0;
         }
@@ -330,10 +333,18 @@ void CPorts::Latch(base::Reason reason, int error) {
     if (m_Fault == base::Reason::None) m_Fault = reason;
 }
 
+base::Reason CPorts::LinkReasonOfError(int error) {
+    const base::Reason reason = LinkReasonOf(error);
+    if (reason != base::Reason::HangUp && error != ESHUTDOWN) return reason;
+    // Asked once: a line that hung up stays hung up, and the answer may take a moment.
+    if (!m_Unplugged) m_Unplugged = DeviceUnplugged(m_hComm, m_Roots.sys, kUnplugSettleMs);
+    return *m_Unplugged ? base::Reason::Gone : reason;
+}
+
 void CPorts::LatchLinkError(int error) {
     // Only errors that say the link went; a refused write (ENOSPC, EINVAL)
     // fails that write alone.
-    const base::Reason reason = LinkReasonOf(error);
+    const base::Reason reason = LinkReasonOfError(error);
     if (reason == base::Reason::Failed) {
         Fail(error);
     } else {
@@ -344,13 +355,13 @@ void CPorts::LatchLinkError(int error) {
 base::Reason CPorts::LinkFault() {
     if (m_Fault != base::Reason::None) return m_Fault;
     if (m_HungUp) {
-        Latch(base::Reason::HangUp, EIO);
+        Latch(LinkReasonOfError(EIO), EIO);
     } else if (m_hComm >= 0 && (m_OpenKind == PortKind::Serial || m_OpenKind == PortKind::Usb)) {
         // A line hung up after the last write shows only here: a pty whose
         // other end closed, an unplugged adapter or USB printer.
         pollfd look{m_hComm, 0, 0};
         if (::poll(&look, 1, 0) > 0 && (look.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0)
-            Latch(m_OpenKind == PortKind::Usb ? base::Reason::Gone : base::Reason::HangUp, EIO);
+            Latch(m_OpenKind == PortKind::Usb ? base::Reason::Gone : LinkReasonOfError(EIO), EIO);
     }
     return m_Fault;
 }
@@ -366,8 +377,9 @@ size_t CPorts::WriteStalling(std::span<const uint8_t> data) {
     if (outcome.error == ECANCELED) {
         Fail(ECANCELED, CountedDetail(kTextCancelledStalled, outcome.written, data.size(), true));
     } else if (outcome.error != 0) {
-        // ENODEV: a USB printer unplugged; EIO, EPIPE: the device gave up.
-        const base::Reason reason = LinkReasonOf(outcome.error);
+        // ENODEV: a USB printer unplugged; EIO, EPIPE: the device gave up,
+        // or usblp saw its transfer killed by the unplug before the unplug.
+        const base::Reason reason = LinkReasonOfError(outcome.error);
         if (reason != base::Reason::Failed) Latch(reason, 0);
         Fail(outcome.error, CountedDetail(reason == base::Reason::Failed ? kTextHungUp : LinkFaultText(reason),
                                           outcome.written, data.size(), true));

@@ -140,6 +140,9 @@ private:
     void Latch(base::Reason reason, int error);
     /// A write's error: latched when it says the link went, else kept as the failure.
     void LatchLinkError(int error);
+    /// The link fault a system error of this port stands for: a hang-up or
+    /// shut-down endpoint of a USB device that has left the system is gone.
+    base::Reason LinkReasonOfError(int error);
     /// The watch thread saw the line go: ends waits for replies at once.
     void MarkHungUp();
     size_t WriteStalling(std::span<const uint8_t> data);
@@ -158,6 +161,7 @@ private:
     std::atomic<uint64_t> m_Received{0};
     std::atomic<bool> m_Interrupt{false};  ///< a cancel gives stalled writes up
     base::Reason m_Fault = base::Reason::None;  ///< the first link fault since Open
+    std::optional<bool> m_Unplugged;  ///< once asked after a fault: the device left the system
     base::Clock* m_Clock = &base::DefaultClock();
     UsbReplyDecoder m_UsbDecoder;
 

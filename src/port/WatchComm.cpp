@@ -206,14 +206,14 @@ int CPorts::Read(std::span<uint8_t> buffer, int timeoutMs) {
         }
         if (!m_QueueRead.IsEmpty()) return TakeFromQueue(buffer);
         if (m_HungUp) {
-            Latch(base::Reason::HangUp, EIO);
+            Latch(LinkReasonOfError(EIO), EIO);
             return -1;
         }
         // While the watch thread reads the line, a second reader would steal its
         // bytes and leave it woken with nothing, which it takes for a hang-up.
         if (watched) return 0;
         const int n = ReadWithin(m_hComm, buffer, timeoutMs);
-        if (n < 0) Latch(base::Reason::HangUp, EIO);
+        if (n < 0) Latch(LinkReasonOfError(EIO), EIO);
         return n;
     }
     if (m_OpenKind == PortKind::Usb) {

@@ -6,10 +6,12 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <cstdlib>
 
 #include "QtTestSupport.h"
 #include "app/AppProfile.h"
 #include "app/MemoryProfile.h"
+#include "app/SystemPortDiscovery.h"
 #include "base/Messages.h"
 #include "app/Version.h"
 #include "app/ui/Language.h"
@@ -35,8 +37,9 @@ protected:
         discovery.serial = {"COM2", "COM10", "COM1"};
         discovery.parallel = {"LPT1"};
     }
-    std::unique_ptr<CConnectDlg> Make() {
-        auto dlg = std::make_unique<CConnectDlg>(settings, discovery);
+    std::unique_ptr<CConnectDlg> Make() { return Make(discovery); }
+    std::unique_ptr<CConnectDlg> Make(PortDiscovery& ports) {
+        auto dlg = std::make_unique<CConnectDlg>(settings, ports);
         dlg->SetUsbSearchIntervalMs(1);
         dlg->SetMenuRunner([this](QWidget*) {
             ++menuRuns;
@@ -216,6 +219,32 @@ TEST_F(ConnectDlgTest, UsbSearchFindsOneOrRefusesSeveral) {
     EXPECT_EQ(messages.texts,
               std::vector<std::string>{"KorvaTool support only One device.\r\nThere are too many device connected!"});
     EXPECT_FALSE(dlg->OkButton()->isEnabled());
+}
+
+// The search with the program's own discovery, on the machine it runs on.
+// The device lab (tests/devices) runs it in its guest with USB printer gadgets
+// attached to real usblp and says how many: one is taken, two are refused.
+TEST_F(ConnectDlgTest, UsbSearchOnThisMachine) {
+    const char* attached = std::getenv("KORVA_LAB_USB_PRINTERS");
+    if (attached == nullptr) GTEST_SKIP() << "needs the device lab's USB printers";
+    const int expected = std::atoi(attached);
+    SystemPortDiscovery system;
+    auto dlg = Make(system);
+    std::vector<int> found;
+    QObject::connect(dlg.get(), &CConnectDlg::usbSearchFinished, [&](int count) { found.push_back(count); });
+    Choose(*dlg, "KORVA20IIU-II");
+    ASSERT_TRUE(korva::test::RunEventsUntil([&] { return !dlg->IsSearchingUsb(); }, 30000));
+    ASSERT_EQ(found, std::vector<int>{expected});
+    std::printf("usb search found %d printers\n", found[0]);
+    if (expected == 1) {
+        EXPECT_TRUE(messages.texts.empty());
+        EXPECT_EQ(dlg->PortKind(), kConnectUsb);
+        EXPECT_TRUE(dlg->OkButton()->isEnabled());
+    } else {
+        EXPECT_EQ(messages.texts,
+                  std::vector<std::string>{"KorvaTool support only One device.\r\nThere are too many device connected!"});
+        EXPECT_FALSE(dlg->OkButton()->isEnabled());
+    }
 }
 
 TEST_F(ConnectDlgTest, ChoosingAnotherModelStopsTheUsbSearch) {

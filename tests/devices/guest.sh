@@ -60,6 +60,27 @@ usb_replug() {
 }
 usb_printers() { ls /dev/usb/lp* 2>/dev/null | wc -l; }
 
+# A command for QEMU's monitor, run by lab.sh on the host.
+host_do() {
+  rm -f "$R/host.done"
+  echo "$1" > "$R/host.request.new" && mv "$R/host.request.new" "$R/host.request"
+  wait_for '[ -e $R/host.done ]'
+}
+# The FTDI adapter pulled out: QEMU removes the USB device, as a hand would.
+ftdi_unplug() {
+  host_do "device_del ftdi0"
+  wait_for '[ ! -e /dev/ttyUSB0 ]'
+}
+
+# The connection dialog's USB search, the program's own discovery on this
+# machine, under the offscreen platform; EXPECTED printers attached.
+dialog_search() {  # EXPECTED
+  local o=${out:-dialog}
+  KORVA_LAB_USB_PRINTERS=$1 "$LAB_BIN/test_app" --gtest_filter=ConnectDlgTest.UsbSearchOnThisMachine \
+    > "$o.out" 2> "$o.err"
+  echo $? > "$o.rc"
+}
+
 # korva-sim on a device node, its state in the scenario's folder.
 sim_up() {  # DEVICE [korva-sim options...]
   local fifo=$TMPDIR/sim.out line

@@ -85,10 +85,15 @@ python3 "$here/scenarios.py" prepare "$run" "$bin" || { echo "device lab: cannot
 
 # Sockets join two of the guest's own ports: ttyS1 to ttyS2 (8250 to 8250)
 # and the FTDI adapter to ttyS3, so korva and korva-sim both run inside.
+# QEMU's monitor is a pair of pipes: the guest asks for what only QEMU can do
+# (device_del of the adapter) by leaving the command in $run/host.request.
 sockets=$(mktemp -d /tmp/korva-lab.XXXXXX)
-sim_pid=
+mkfifo "$sockets/monitor.in" "$sockets/monitor.out"
+sim_pid= monitor_pid= requests_pid=
 cleanup() {
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  for pid in $sim_pid $monitor_pid $requests_pid; do
+    kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+  done
   rm -rf "$sockets"
 }
 trap cleanup EXIT
@@ -105,10 +110,23 @@ timeout 900 qemu-system-x86_64 -accel "$accel" -M pc -m 768 -smp 2 -nodefaults -
   -chardev socket,id=uart1,path="$sockets/uart",server=on,wait=off -serial chardev:uart1 \
   -chardev socket,id=uart2,path="$sockets/uart" -serial chardev:uart2 \
   -chardev socket,id=uart3,path="$sockets/ftdi",server=on,wait=off -serial chardev:uart3 \
-  -chardev socket,id=ftdi,path="$sockets/ftdi" -usb -device usb-serial,chardev=ftdi \
+  -chardev socket,id=ftdi,path="$sockets/ftdi" -usb -device usb-serial,chardev=ftdi,id=ftdi0 \
   -chardev pty,id=lpt -parallel chardev:lpt \
+  -chardev pipe,id=monitor,path="$sockets/monitor" -mon chardev=monitor,mode=readline \
   > "$run/qemu.log" 2>&1 &
 qemu_pid=$!
+cat "$sockets/monitor.out" > "$run/monitor.log" &
+monitor_pid=$!
+# One request at a time: the command goes to the monitor, then host.done says so.
+while kill -0 "$qemu_pid" 2>/dev/null; do
+  if [ -e "$run/host.request" ]; then
+    command=$(cat "$run/host.request") && rm -f "$run/host.request"
+    echo "$command" > "$sockets/monitor.in"
+    echo "$command" > "$run/host.done"
+  fi
+  sleep 0.05
+done &
+requests_pid=$!
 # The parallel port's far end is a pty on this side: the printer there is a
 # korva-sim of the host's.
 for ((i = 0; i < 200; i++)); do

@@ -16,6 +16,8 @@ USB_MODEL = "KORVA20IIU-II"
 LOGOS = [("logo1.bmp", 96, 40), ("logo2.bmp", 200, 64)]
 SEND_SIZE = 1 << 20
 STALL_AT = 4096
+LAST_BYTES = 16      # the USB unplug comes with this many bytes of an upload unread
+FTDI_UNPLUG_AT = 65536
 
 
 class Result:
@@ -73,23 +75,51 @@ def fnv1a(data):
 
 # --- checks ---------------------------------------------------------------
 
+def usb_ports(r):
+    ports = json.loads(r.text("korva.out") or "{}").get("ports", [])
+    return [p for p in ports if p.get("path", "").startswith("/dev/usb/lp")]
+
+
 def check_ports(f, r):
     ran(f, r)
-    ports = json.loads(r.text("korva.out") or "{}").get("ports", [])
-    usb = [p for p in ports if p.get("path", "").startswith("/dev/usb/lp")]
+    usb = usb_ports(r)
     expect(f, [p["path"] for p in usb] == ["/dev/usb/lp0"], f"USB printers listed: {usb}")
     expect(f, usb and usb[0].get("hardware_id", "").upper() == r"USB\VID_7F3D&PID_0102&REV_0100",
            f"hardware id: {usb}")
+    # The model comes from the IEEE 1284 ID the gadget was given, read
+    # through usblp's ioctl, in the JSON and on the text line.
+    expect(f, usb and usb[0].get("model") == USB_MODEL and
+           usb[0].get("device_id", "").startswith("MFG:KORVA;MDL:" + USB_MODEL + ";"),
+           f"device id: {usb}")
+    ran(f, r, "text")
+    lines = [x for x in r.text("text.out").splitlines() if "/dev/usb/lp0" in x]
+    expect(f, len(lines) == 1 and lines[0].endswith(f"  KORVA20II  model {USB_MODEL}"),
+           f"text line: {lines}")
+
+
+def dialog_found(f, r, prefix, count):
+    ran(f, r, prefix)
+    said = r.text(prefix + ".out")
+    expect(f, "[  PASSED  ] 1 test" in said and "SKIPPED" not in said,
+           "the dialog's search did not run: " + said[-400:] + r.text(prefix + ".err")[-300:])
+    expect(f, f"usb search found {count} printers" in said, "the dialog found: " + said[-400:])
+
+
+def check_dialog_search(f, r):
+    dialog_found(f, r, "dialog", 1)
 
 
 def check_two_printers(f, r):
     ran(f, r)
-    ports = json.loads(r.text("korva.out") or "{}").get("ports", [])
-    usb = sorted(p["path"] for p in ports if p.get("path", "").startswith("/dev/usb/lp"))
-    expect(f, usb == ["/dev/usb/lp0", "/dev/usb/lp1"], f"USB printers listed: {usb}")
+    usb = usb_ports(r)
+    expect(f, sorted(p["path"] for p in usb) == ["/dev/usb/lp0", "/dev/usb/lp1"],
+           f"USB printers listed: {usb}")
+    expect(f, [p.get("model") for p in usb] == [USB_MODEL, USB_MODEL], f"models: {usb}")
     ran(f, r, "setup", rc=2)
     expect(f, "2 KORVA20II USB printers are attached" in r.said("setup"),
            "no several-printer message: " + r.said("setup"))
+    # The dialog refuses them with its own message (the test checks its text).
+    dialog_found(f, r, "dialog", 2)
 
 
 def check_upload(f, r):
@@ -140,6 +170,13 @@ def outcome(r):
         return None
 
 
+def reason(r):
+    try:
+        return json.loads(r.text("korva.out")).get("reason")
+    except ValueError:
+        return None
+
+
 def check_stalled(f, r):
     ran(f, r, rc=1)
     expect(f, outcome(r) == "failed", f"outcome {outcome(r)}")
@@ -156,11 +193,40 @@ def check_unplug(f, r):
     ran(f, r, rc=1)
     expect(f, outcome(r) == "failed", f"outcome {outcome(r)}")
     said = r.text("korva.err").lower()
-    # usblp reports the unplug as ENODEV, or as EIO or a hang-up when the
-    # killed transfer is seen first; each ends the send at once.
-    expect(f, "gone" in said or "input/output error" in said or "cable pulled" in said,
-           "the message does not name the unplug: " + said)
+    # usblp reports the unplug as ENODEV, or as EIO when it sees its killed
+    # transfer first: either way the printer is gone, not hung up.
+    expect(f, "gone" in said, "the message does not name the unplug: " + said)
+    expect(f, reason(r) == "gone", f"reason {reason(r)}")
     expect(f, "stopped taking data" not in said, "the unplug ended by the write deadline: " + said)
+
+
+def check_unplug_last_bytes(f, r):
+    ran(f, r, rc=1)
+    expect(f, outcome(r) == "failed", f"outcome {outcome(r)}")
+    said = r.text("korva.err").lower()
+    expect(f, "gone" in said and reason(r) == "gone",
+           f"the message does not name the unplug (reason {reason(r)}): " + said)
+    expect(f, "did not confirm" not in said and "not confirmed" not in said,
+           "the unplug was taken for a silent printer: " + said)
+    # The printer read all but the last bytes: the upload never reached its end.
+    total = int(r.text("total").strip() or 0)
+    expect(f, total > LAST_BYTES, "no byte count of a whole upload")
+    expect(f, r.received_count() == total - LAST_BYTES, f"{r.received_count()} of {total} bytes read")
+    images = r.state().get("nv_images") or []
+    expect(f, len(images) < len(LOGOS), f"every logo stored: {images}")
+
+
+def check_ftdi_unplug(f, r):
+    ran(f, r, rc=1)
+    expect(f, outcome(r) == "failed", f"outcome {outcome(r)}")
+    said = r.text("korva.err").lower()
+    expect(f, "gone" in said and reason(r) == "gone",
+           f"the message does not name the unplug (reason {reason(r)}): " + said)
+    # It ended on the unplug, not on the write deadline of a line that stopped.
+    expect(f, "in time" not in said and "flow control" not in said, "ended by a deadline: " + said)
+    sent = json.loads(r.text("korva.out") or "{}").get("bytes", -1)
+    # A piece counts once the line has put it out, up to one piece behind the reader.
+    expect(f, FTDI_UNPLUG_AT - 1024 <= sent < SEND_SIZE, f"{sent} bytes counted as sent")
 
 
 def check_slow_reader(f, r):
@@ -216,6 +282,10 @@ def check_parallel(f, r):
     expect(f, "no answer" in r.said("setup"), "setup read over parallel: " + r.said("setup"))
 
 
+def folder_name(name):
+    return "".join(c if c.isalnum() else "-" for c in name).strip("-")
+
+
 USB = f"--port USB --model {USB_MODEL}"
 LP0 = f"--port /dev/usb/lp0 --model {USB_MODEL}"
 FTDI_BY_ID = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_LAB0001-if00-port0"
@@ -223,7 +293,8 @@ LOGO_FILES = " ".join("$DATA/" + n for n, _, _ in LOGOS)
 
 # name, steps (bash in the guest), check
 SCENARIOS = [
-    ("usb discovery", "korva --json ports", check_ports),
+    ("usb discovery, device id by ioctl", "korva --json ports; out=text korva ports", check_ports),
+    ("usb connection dialog search", "dialog_search 1", check_dialog_search),
     ("usb logo upload", f"""
         sim_up /dev/g_printer0 --usb-escape
         korva logo upload {USB} {LOGO_FILES}""", check_upload),
@@ -247,6 +318,7 @@ SCENARIOS = [
         wait_for '[ "$(usb_printers)" = 2 ]'
         korva --json ports
         out=setup korva setup read {USB}
+        dialog_search 2
         gadget_remove korva2
         wait_for '[ "$(usb_printers)" = 1 ]'""", check_two_printers),
     ("usb gadget stops reading", f"""
@@ -268,6 +340,18 @@ SCENARIOS = [
         usb_replug""", check_unplug)
     for at in (SEND_SIZE // 4, SEND_SIZE // 2, SEND_SIZE * 3 // 4)
 ] + [
+    # All but the last bytes read (of the whole upload, as the row above
+    # counted it): the upload waits for the printer's answer to its closing
+    # request, and the printer goes instead.
+    (f"usb unplugged in the last {LAST_BYTES} bytes", f"""
+        (cd ../{folder_name("usb logo upload")} && sim_bytes) > total
+        sim_up /dev/g_printer0 --usb-escape --stall-after-bytes $(( $(cat total) - {LAST_BYTES} ))
+        korva_bg --json logo upload {USB} {LOGO_FILES}
+        wait_for '[ "$(sim_bytes)" -ge $(( $(cat total) - {LAST_BYTES} )) ]'
+        usb_unplug
+        korva_wait
+        sim_down
+        usb_replug""", check_unplug_last_bytes),
     ("usb slow reader gets every byte", f"""
         sim_up /dev/g_printer0 --usb-escape --line-rate 4000000 --record-limit {2 * SEND_SIZE}
         korva send {LP0} $DATA/send.bin
@@ -281,6 +365,13 @@ SCENARIOS = [
         sim_up /dev/ttyS3 --series 2 --nak-every 5
         korva firmware download --port {FTDI_BY_ID} --model KORVA10S --area boot --yes \\
           $DATA/fw.bin""", check_old_firmware),
+    # Last of the adapter's rows: QEMU cannot plug it in again.
+    ("ftdi adapter removed mid-transfer", f"""
+        sim_up /dev/ttyS3
+        korva_bg --json send --port /dev/ttyUSB0 --model KORVA20IIS $DATA/send.bin
+        wait_for '[ "$(sim_bytes)" -ge {FTDI_UNPLUG_AT} ]'
+        ftdi_unplug
+        korva_wait""", check_ftdi_unplug),
     ("parallel (ppdev) upload and print", f"""
         wait_for '[ -e $R/parallel/state.json ]'
         korva logo upload --port /dev/parport0 --model KORVA20IIP {LOGO_FILES}
@@ -298,10 +389,6 @@ SCENARIOS = [
         out=busy korva send {LP0} $DATA/upload.prn
         exec 9>&-""", check_access),
 ]
-
-
-def folder_name(name):
-    return "".join(c if c.isalnum() else "-" for c in name).strip("-")
 
 
 def write_bmp(path, width, height):
