@@ -93,6 +93,17 @@ bool UserSetupExchange::Connect() {
     return m_Connected;
 }
 
+void UserSetupExchange::BeginConnect() {
+    m_Steps.clear();
+    m_Outcome = Outcome::None;
+    m_Reason = base::Reason::None;
+    Queue([this] {
+        if (Connect()) return 0;
+        m_Outcome = Outcome::Failed;
+        return kFail;
+    });
+}
+
 bool UserSetupExchange::ConnectParallel() {
     port::ParPortCtl& par = *m_Ep.parallel;
     if (par.OpenPort(m_Ep.portName) != 1) {

@@ -69,6 +69,12 @@ class UserSetupExchange : public QObject {
     /// Opens the connection and starts the reader where the kind needs one.
     /// False (after its message) when the tool cannot go on.
     bool Connect();
+    /// Connect as the one step of an operation, for a window that runs its
+    /// steps off its own thread: the connect writes (a stalled parallel port
+    /// holds it for seconds) and probes a TCP address up to ten times.
+    void BeginConnect();
+    /// True while the connection Connect made is up (Disconnect ends it).
+    bool Connected() const { return m_Connected; }
     /// Closes what Connect opened and stops the reader.
     void Disconnect();
 

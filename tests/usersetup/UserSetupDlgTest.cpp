@@ -1,11 +1,13 @@
 // The user setup dialog under the offscreen platform, against korva-sim on a
 // pty, with the message seam recording every box.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QAbstractSpinBox>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QJsonArray>
 #include <QLabel>
@@ -422,6 +424,62 @@ TEST(UserSetupDlgPorts, AParallelReadWithoutAnswersCanBeClosed) {
     EXPECT_FALSE(dialog.Exchange().Reader().Running());
     EXPECT_FALSE(parallel.IsOpen());
     EXPECT_TRUE(boxes.shown.empty());
+}
+
+// A parallel printer that takes nothing holds the connect's first write for
+// its whole deadline: the window keeps turning meanwhile, the menu that opened
+// the dialog takes no second tool, and the printer check is shown at the end.
+TEST(UserSetupDlgPorts, StalledParallelConnectKeepsTheWindowTurning) {
+    test::EnsureQtApp();
+    SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--stall-after-bytes", "0"})) << sim.Error().toStdString();
+    // Another writer fills the line the printer no longer reads and keeps it open.
+    const int filler = test::OpenRawTty(sim.SerialPath());
+    ASSERT_GE(filler, 0);
+    ::fcntl(filler, F_SETFL, ::fcntl(filler, F_GETFL) | O_NONBLOCK);
+    // The pty moves written bytes on in the background: full is when it
+    // stays full.
+    const std::vector<char> block(4096, 'x');
+    for (int refusals = 0; refusals < 5;) {
+        if (::write(filler, block.data(), block.size()) > 0) {
+            refusals = 0;
+        } else {
+            ++refusals;
+            ::usleep(50'000);
+        }
+    }
+    base::CErrorLog log;
+    port::ParPortCtl parallel(log);
+    port::CPrinterSocket socket;
+    Boxes boxes;
+    QWidget menu;
+    CUserSetup dialog(ContextFor(port::PortKind::Parallel, sim, parallel, socket, log), &menu);
+
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastTick = -1, longestGap = 0;
+    bool menuHeld = true;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        if (lastTick >= 0) longestGap = std::max(longestGap, now - lastTick);
+        lastTick = now;
+        menuHeld = menuHeld && !menu.isEnabled();
+    });
+    ticker.start(10);
+    const bool connected = dialog.Connect();
+    ticker.stop();
+    ::close(filler);
+
+    EXPECT_FALSE(connected);
+    EXPECT_GE(clock.elapsed(), port::ParPortCtl::kWriteWaitMs - 500);  // it did stall
+    EXPECT_GT(lastTick, 1000);
+    EXPECT_LT(longestGap, 200);
+    EXPECT_TRUE(menuHeld);
+    EXPECT_TRUE(menu.isEnabled());
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_EQ(boxes.Texts()[0], base::Message(base::kMsgPrinterCheck));
+    EXPECT_FALSE(parallel.IsOpen());
 }
 
 TEST(UserSetupDlgPorts, EthernetReadFillsTheControlsAndFreesTheButtonsAgain) {

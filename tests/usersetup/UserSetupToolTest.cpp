@@ -39,15 +39,19 @@ TEST(UserSetupTool, MenuRunsTheDialogOverTheProgramsPort) {
 
     QString speedShown;
     bool portOpenWhileShown = false;
-    QTimer::singleShot(0, [&] {
+    // The connect runs before the dialog is shown: wait for the dialog.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
         auto* dialog = qobject_cast<CUserSetup*>(QApplication::activeModalWidget());
         if (!dialog) return;
+        watch.stop();
         portOpenWhileShown = ports.IsOpen();
         dialog->GetValueButton()->click();
         test::SpinUntil([&] { return dialog->Exchange().AllAnswered(); });
         speedShown = dialog->Controls().speedList->currentText();
         dialog->ExitButton()->click();
     });
+    watch.start(10);
     app::ui::FindTool(app::ui::Tool::UserSetup)(nullptr);
     EXPECT_TRUE(portOpenWhileShown);
     EXPECT_EQ(speedShown, "220");

@@ -91,7 +91,18 @@ CUserSetup::CUserSetup(UserSetupContext context, QWidget* parent)
 
 CUserSetup::~CUserSetup() { m_Exchange->Disconnect(); }
 
-bool CUserSetup::Connect() { return m_Exchange->Connect(); }
+bool CUserSetup::Connect() {
+    // The window that opened this one must not start another tool on the
+    // same port while the connect runs on the worker.
+    QWidget* opener = parentWidget();
+    const bool openerWasEnabled = opener && opener->isEnabled();
+    if (openerWasEnabled) opener->setEnabled(false);
+    m_Exchange->BeginConnect();
+    app::ui::StepDriver driver([this] { return m_Exchange->Step(); }, {});
+    driver.Run();
+    if (openerWasEnabled) opener->setEnabled(true);
+    return m_Exchange->Connected();
+}
 
 void CUserSetup::ApplyKoreanLabels() {
     m_Heading->setText(KoreanLabel(kLabelHeading));

@@ -36,7 +36,8 @@ class CUserSetup : public QDialog {
     explicit CUserSetup(UserSetupContext context, QWidget* parent = nullptr);
     ~CUserSetup() override;
 
-    /// Opens the connection; false (after the message) when the dialog must not be shown.
+    /// Opens the connection on a worker while the window keeps turning; false
+    /// (after the message) when the dialog must not be shown.
     bool Connect();
 
     SettingControls& Controls() { return *m_Controls; }
