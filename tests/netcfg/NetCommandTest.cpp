@@ -29,9 +29,16 @@ class NetCommand : public ::testing::Test {
                 "--udp-port",    QString::number(printer.sim.UdpPort()),
                 "--listen-port", QString::number(printer.listenPort)};
     }
-    KorvaResult Run(const QStringList& args) { return KorvaProcess().Run(args); }
+    KorvaResult Run(const QStringList& args) {
+        KorvaProcess korva;
+        KeepStateHere(korva);
+        return korva.Run(args);
+    }
+    /// korva keeps its state (the late answers it expects) in the test's own folder.
+    void KeepStateHere(KorvaProcess& korva) const { korva.SetEnv("XDG_STATE_HOME", state.path()); }
 
     LoopbackPrinter printer;
+    QTemporaryDir state;
 };
 
 TEST_F(NetCommand, SearchListsThePrinterAsTextAndAsJson) {
@@ -80,6 +87,7 @@ TEST_F(NetCommand, SetSendsChangeAndApplyToThePrinterWithThatMac) {
 
 TEST_F(NetCommand, SetForAMacNobodyHasFailsWithoutSendingTheApply) {
     KorvaProcess korva;
+    KeepStateHere(korva);
     ASSERT_TRUE(korva.Start(QStringList{"net", "set", "--mac", "00:2B:9E:00:00:01", "--ip",
                                         "10.0.0.5", "--mask", "255.0.0.0", "--gateway", "10.0.0.1",
                                         "--tcp-port", "9100", "--dhcp", "on"} +
@@ -106,14 +114,11 @@ TEST_F(NetCommand, SetTakesNoLateAnswerToAnEarlierRunForItsOwn) {
     printer.sim.Stop();
     ASSERT_TRUE(printer.Start({"--mac", "00:1A:2B:3C:4D:5E", "--udp-reply-delay", "1500"}))
         << printer.sim.Error().toStdString();
-    QTemporaryDir state;
     const auto set = [&](const char* ip) {
-        KorvaProcess korva;
-        korva.SetEnv("XDG_STATE_HOME", state.path());
-        return korva.Run(QStringList{"net", "set", "--mac", "00:1A:2B:3C:4D:5E", "--ip", ip,
-                                     "--mask", "255.0.0.0", "--gateway", "127.0.0.1",
-                                     "--tcp-port", "6001", "--dhcp", "off"} +
-                         Loopback());
+        return Run(QStringList{"net", "set", "--mac", "00:1A:2B:3C:4D:5E", "--ip", ip, "--mask",
+                               "255.0.0.0", "--gateway", "127.0.0.1", "--tcp-port", "6001",
+                               "--dhcp", "off"} +
+                   Loopback());
     };
     const KorvaResult first = set("127.8.0.7");
     EXPECT_EQ(first.exitCode, 1) << first.err;
