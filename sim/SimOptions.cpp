@@ -77,6 +77,10 @@ const std::vector<Option>& Options() {
              long port = 0;
              return ParsePort(v, &port) && (o.udpReplyPort = int(port), true);
          }},
+        {"--udp-reply-delay", Arg::Required, "milliseconds, 0..60000",
+         [](SimOptions& o, const QString& v) {
+             return ParseCount(v, &o.udpReplyDelayMs) && o.udpReplyDelayMs <= 60000;
+         }},
         {"--usb-escape", Arg::None, "",
          [](SimOptions& o, const QString&) { return o.framing.usbEscape = true; }},
         {"--parallel-status", Arg::None, "",
@@ -209,6 +213,8 @@ QString HelpText() {
         "                           listening on 2918); prints udp=<addr>:<port>\n"
         "  --udp-reply-port PORT    port that answers go to (default 2918; 0 = the\n"
         "                           sender's own port)\n"
+        "  --udp-reply-delay MS     send each answer MS milliseconds late (a slow\n"
+        "                           printer or a congested network)\n"
         "When every transport is up, the line \"ready\" is printed.\n"
         "\n"
         "Interface:\n"

@@ -39,6 +39,7 @@ struct SimOptions {
     /// Not 2918 on loopback: the answers go to 2918, where the tool listens.
     Endpoint udpEndpoint{"127.0.0.1", 2919};
     int udpReplyPort = 2918;  ///< 0 answers to the sender's own port
+    long udpReplyDelayMs = 0;  ///< how late every network-setting answer goes out
     ReplyFraming framing;
     int series = 3;
     NetworkSettings network;

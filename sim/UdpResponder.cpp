@@ -1,6 +1,7 @@
 #include "UdpResponder.h"
 
 #include <QNetworkDatagram>
+#include <QTimer>
 
 #include "Hex.h"
 #include "Printer.h"
@@ -41,9 +42,16 @@ void UdpResponder::OnReadable() {
         if (answer) {
             const int port =
                 m_Options.udpReplyPort ? m_Options.udpReplyPort : datagram.senderPort();
-            m_Socket.writeDatagram(reinterpret_cast<const char*>(answer->data()),
-                                   static_cast<qint64>(answer->size()), datagram.senderAddress(),
-                                   static_cast<quint16>(port));
+            const QByteArray bytes(reinterpret_cast<const char*>(answer->data()),
+                                   static_cast<qsizetype>(answer->size()));
+            const QHostAddress to = datagram.senderAddress();
+            const auto send = [this, bytes, to, port] {
+                m_Socket.writeDatagram(bytes, to, static_cast<quint16>(port));
+            };
+            if (m_Options.udpReplyDelayMs > 0)
+                QTimer::singleShot(static_cast<int>(m_Options.udpReplyDelayMs), this, send);
+            else
+                send();
         }
         m_Printer.Changed();
     }

@@ -21,11 +21,6 @@
 
 namespace korva::cli {
 
-std::vector<Command>& Commands() {
-    static std::vector<Command> commands;
-    return commands;
-}
-
 namespace {
 
 /// The command named by the leading words of `args`, the longest match; the

@@ -1,10 +1,12 @@
 // korva net set: changes one Ethernet printer's IP address, subnet mask,
 // gateway, TCP port and DHCP use; the printer is picked by its MAC address.
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/FileLocations.h"
 #include "base/Clock.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
@@ -14,6 +16,7 @@
 #include "cli/Output.h"
 #include "cli/Signals.h"
 #include "netcfg/ChangeRequest.h"
+#include "netcfg/LateAnswers.h"
 #include "netcfg/NetSettingChange.h"
 #include "netcfg/NetText.h"
 
@@ -75,6 +78,15 @@ int RunNetSet(const ParsedOptions& options) {
     netcfg::NetSettingChange change(clock, *endpoints, request, /*askConfirmation=*/false);
     // Only the changed printer's own answer (its MAC in the reply) counts here.
     change.RequireMatchingAnswer();
+    // Beside the program's error log: the dialog and every korva run of this user share it.
+    const std::string logPath = app::ProgramFileLocations().logPath;
+    app::MakeFolderFor(logPath);
+    netcfg::LateAnswerFiles lateAnswers(std::filesystem::path(logPath).parent_path().string());
+    change.UseLateAnswerLog(&lateAnswers);
+    if (const int ms = lateAnswers.RemainingMs(request.settings.mac);
+        ms > 0 && request.error == netcfg::ChangeError::None)
+        Note("an earlier change to " + netcfg::formatMac(request.settings.mac) +
+             " may still be answered; sending in " + std::to_string(ms) + " ms");
     base::RunSteps(change, clock);
     int code = kExitPrinter;
     std::string answeredBy;
@@ -112,7 +124,9 @@ const CommandRegistration kNetSet{{
     "Sends the change to the printer with that MAC, waits up to one second for its\n"
     "answer (a reply carrying that MAC; others are ignored), then sends the apply;\n"
     "the printer beeps and switches itself off. Without that answer no apply is\n"
-    "sent and the printer keeps its settings.\n"
+    "sent and the printer keeps its settings. Right after an unanswered change to\n"
+    "the same printer it first waits up to 2 s, so a late answer to that change is\n"
+    "not taken for the answer to this one.\n"
     "The IP address and gateway must end in 1..254, the TCP port lie in 1024..65534.\n"
     "Exit code 1 when no printer answered the change.",
     WithNetEndpointOptions({

@@ -1,5 +1,7 @@
 #include "netcfg/NetSettingChange.h"
 
+#include <algorithm>
+
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 
@@ -16,6 +18,8 @@ int NetSettingChange::Step() {
     switch (m_State) {
         case State::Idle:
             return start();
+        case State::Settling:
+            return settle();
         case State::AwaitingAnswer:
             return awaitAnswer();
         case State::Done:
@@ -54,6 +58,23 @@ int NetSettingChange::start() {
         m_ConfirmationAnswered = true;
         if (answer != base::MsgAnswer::Yes) return finish(Outcome::Declined);
     }
+    // An earlier run's change to this printer may still be answered; its
+    // answer would look like ours, so that time passes before we send.
+    const int settleMs = m_LateAnswers ? m_LateAnswers->RemainingMs(m_Request.settings.mac) : 0;
+    if (settleMs <= 0) return sendChange();
+    m_SendAt = m_Clock.NowMs() + settleMs;
+    m_State = State::Settling;
+    return 0;
+}
+
+int NetSettingChange::settle() {
+    m_Channel.DropWaiting();
+    const int64_t left = m_SendAt - m_Clock.NowMs();
+    if (left <= 0) return sendChange();
+    return static_cast<int>(std::min<int64_t>(left, kPollMs));
+}
+
+int NetSettingChange::sendChange() {
     // Whatever waits already (a late answer to an earlier run) answers nothing of ours.
     m_Channel.DropWaiting();
     if (!m_Channel.Send(encodeSettingDatagram(NetCommand::Change, m_Request.settings))) {
@@ -63,6 +84,8 @@ int NetSettingChange::start() {
     // The answer must come within this window after the change; other
     // datagrams do not extend it.
     m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
+    if (m_LateAnswers)
+        m_LateAnswers->Expect(m_Request.settings.mac, m_Endpoints.receiveTimeoutMs + kLateAnswerMs);
     m_State = State::AwaitingAnswer;
     return 0;
 }
@@ -75,6 +98,7 @@ int NetSettingChange::awaitAnswer() {
             if (reply.settings && reply.settings->mac == m_Request.settings.mac) {
                 m_Answered = true;
                 m_AnswerReply = std::move(reply);
+                if (m_LateAnswers) m_LateAnswers->Answered(m_Request.settings.mac);
                 return apply();
             }
             m_OtherReplies.push_back(std::move(reply));

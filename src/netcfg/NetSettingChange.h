@@ -13,6 +13,7 @@
 #include "base/Clock.h"
 #include "base/StepEngine.h"
 #include "netcfg/ChangeRequest.h"
+#include "netcfg/LateAnswers.h"
 #include "netcfg/UdpChannel.h"
 
 namespace korva::netcfg {
@@ -23,7 +24,7 @@ inline constexpr const char* kNoAnswerText =
 
 class NetSettingChange {
   public:
-    enum class State { Idle, AwaitingAnswer, Done };
+    enum class State { Idle, Settling, AwaitingAnswer, Done };
     enum class Outcome {
         None,         ///< not finished yet
         Applied,      ///< the printer answered the change; the apply was sent
@@ -53,6 +54,10 @@ class NetSettingChange {
     /// The command line reports a missing answer itself (naming the replies
     /// it ignored); the dialog gets kNoAnswerText. Call before Step.
     void RequireMatchingAnswer() { m_RequireMatch = true; }
+    /// Where runs note until when their change may still be answered: the
+    /// change waits for an earlier run's late answers to pass before it goes
+    /// out. Without one (the default) it goes out at once. Call before Step.
+    void UseLateAnswerLog(LateAnswerLog* log) { m_LateAnswers = log; }
     /// A reply from another host during the wait: who sent it and what it said.
     struct Reply {
         std::string sender;
@@ -65,6 +70,8 @@ class NetSettingChange {
 
   private:
     int start();
+    int settle();
+    int sendChange();
     int awaitAnswer();
     int apply();
     int noAnswer();
@@ -82,6 +89,8 @@ class NetSettingChange {
     bool m_RequireMatch = false;
     std::optional<Reply> m_AnswerReply;
     std::vector<Reply> m_OtherReplies;
+    LateAnswerLog* m_LateAnswers = nullptr;
+    int64_t m_SendAt = 0;  ///< when Settling ends and the change goes out
     int m_DatagramsCounted = 0;
     int64_t m_Deadline = 0;
 };

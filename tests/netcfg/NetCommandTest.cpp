@@ -4,6 +4,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include "NetNamespaces.h"
@@ -28,9 +29,16 @@ class NetCommand : public ::testing::Test {
                 "--udp-port",    QString::number(printer.sim.UdpPort()),
                 "--listen-port", QString::number(printer.listenPort)};
     }
-    KorvaResult Run(const QStringList& args) { return KorvaProcess().Run(args); }
+    KorvaResult Run(const QStringList& args) {
+        KorvaProcess korva;
+        KeepStateHere(korva);
+        return korva.Run(args);
+    }
+    /// korva keeps its state (the late answers it expects) in the test's own folder.
+    void KeepStateHere(KorvaProcess& korva) const { korva.SetEnv("XDG_STATE_HOME", state.path()); }
 
     LoopbackPrinter printer;
+    QTemporaryDir state;
 };
 
 TEST_F(NetCommand, SearchListsThePrinterAsTextAndAsJson) {
@@ -79,6 +87,7 @@ TEST_F(NetCommand, SetSendsChangeAndApplyToThePrinterWithThatMac) {
 
 TEST_F(NetCommand, SetForAMacNobodyHasFailsWithoutSendingTheApply) {
     KorvaProcess korva;
+    KeepStateHere(korva);
     ASSERT_TRUE(korva.Start(QStringList{"net", "set", "--mac", "00:2B:9E:00:00:01", "--ip",
                                         "10.0.0.5", "--mask", "255.0.0.0", "--gateway", "10.0.0.1",
                                         "--tcp-port", "9100", "--dhcp", "on"} +
@@ -97,6 +106,33 @@ TEST_F(NetCommand, SetForAMacNobodyHasFailsWithoutSendingTheApply) {
         << result.err;
     EXPECT_EQ(result.err.find("Update Complete"), std::string::npos) << result.err;
     EXPECT_EQ(printer.Events(2).size(), 1u);  // the change only: no apply
+}
+
+TEST_F(NetCommand, SetTakesNoLateAnswerToAnEarlierRunForItsOwn) {
+    // A slow printer: each answer comes 1.5 s after its change, when the run
+    // that sent it has given up and the next run may be waiting.
+    printer.sim.Stop();
+    ASSERT_TRUE(printer.Start({"--mac", "00:1A:2B:3C:4D:5E", "--udp-reply-delay", "1500"}))
+        << printer.sim.Error().toStdString();
+    const auto set = [&](const char* ip) {
+        return Run(QStringList{"net", "set", "--mac", "00:1A:2B:3C:4D:5E", "--ip", ip, "--mask",
+                               "255.0.0.0", "--gateway", "127.0.0.1", "--tcp-port", "6001",
+                               "--dhcp", "off"} +
+                   Loopback());
+    };
+    const KorvaResult first = set("127.8.0.7");
+    EXPECT_EQ(first.exitCode, 1) << first.err;
+    const KorvaResult second = set("127.8.0.8");
+    EXPECT_EQ(second.exitCode, 1) << second.err;
+    EXPECT_NE(second.err.find("may still be answered"), std::string::npos) << second.err;
+    EXPECT_EQ(second.err.find("Update Complete"), std::string::npos) << second.err;
+    // Two changes, both answered too late: nothing applied.
+    QThread::msleep(1600);
+    const std::vector<std::string> events = printer.Events(2);
+    EXPECT_EQ(events.size(), 2u);
+    for (const std::string& event : events)
+        EXPECT_NE(event.find("change held until apply"), std::string::npos) << event;
+    EXPECT_EQ(printer.sim.State()["network"].toObject()["ip"].toString(), "192.168.0.254");
 }
 
 TEST_F(NetCommand, BadInputIsRefusedBeforeAnythingIsSent) {

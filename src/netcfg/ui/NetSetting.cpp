@@ -13,8 +13,10 @@
 #include <QRegularExpressionValidator>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <filesystem>
 
 #include "base/EventLoopClock.h"
+#include "app/FileLocations.h"
 #include "app/ui/Language.h"
 #include "app/ui/StepDriver.h"
 #include "netcfg/NetSearch.h"
@@ -257,6 +259,11 @@ void CNetSetting::RunChange(const ChangeBuild& request) {
     SetBusy(true);
     base::EventLoopClock clock;
     NetSettingChange change(clock, m_Endpoints, request);
+    // Shared with korva net set: a late answer to an earlier change is let pass.
+    const std::string logPath = app::ProgramFileLocations().logPath;
+    app::MakeFolderFor(logPath);
+    LateAnswerFiles lateAnswers(std::filesystem::path(logPath).parent_path().string());
+    change.UseLateAnswerLog(&lateAnswers);
     app::ui::StepDriver driver([&change] { return change.Step(); }, {}, nullptr,
                                app::ui::StepDriver::Where::WindowThread);
     driver.Run();
