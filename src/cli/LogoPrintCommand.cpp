@@ -11,6 +11,7 @@
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
+#include "cli/RunReason.h"
 #include "cli/TargetLock.h"
 #include "logo/LogoPrint.h"
 
@@ -81,6 +82,8 @@ int runPrint(const ParsedOptions& options) {
             break;
         default: break;
     }
+    // Silence after the last byte is the printer's, not a fault of the link.
+    if (print.Reason() == base::Reason::NoAnswer) SetReason(base::Reason::NoAnswer);
     if (code == kExitOk && !print.Confirmed()) Note("sent, not confirmed: the printer gives no answer");
     JsonReport report(code);
     report.Set("printed", static_cast<long long>(print.Count()))

@@ -160,8 +160,11 @@ int exitCodeOf(const logo::NvUpload& upload) {
         case Outcome::ImageTooLarge:
         case Outcome::NvAreaTooSmall: SetReason(base::Reason::TooLarge); return kExitBadInput;
         case Outcome::Cancelled:
-            Error("cancelled; the printer's definition was closed with empty images; " +
-                  upload.HeldText());
+            // A write the printer stopped taking ends the upload mid-image: nothing is closed.
+            Error(upload.CutShort()
+                      ? "cancelled while the printer was not taking data; " + upload.HeldText()
+                      : "cancelled; the printer's definition was closed with empty images; " +
+                            upload.HeldText());
             return StopExitCode();
         default: return kExitPrinter;
     }
@@ -234,6 +237,8 @@ int runUpload(const ParsedOptions& options) {
     });
     SetStopNote("");
     int code = exitCodeOf(upload);
+    // Silence after the last byte is the printer's, not a fault of the link.
+    if (upload.Reason() == base::Reason::NoAnswer) SetReason(base::Reason::NoAnswer);
     if (!connection.FinishOutput(code == kExitOk) && code == kExitOk) code = kExitPrinter;
     code = OutputFileExit(code, args.outputFile);
     const logo::UploadProgress& p = upload.Progress();

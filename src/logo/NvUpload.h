@@ -130,6 +130,9 @@ public:
     /// What the printer may hold if the program ended now, without the waits
     /// and empty headers that close a cancelled definition.
     std::string MayHoldText() const;
+    /// Cancelled while a write the printer stopped taking was held: the last
+    /// image is cut short and the definition was not closed.
+    bool CutShort() const { return !m_CutShortText.empty(); }
 
     State GetState() const { return m_State; }
     Outcome GetOutcome() const { return m_Outcome; }

@@ -53,6 +53,10 @@ public:
     /// FailureDetail() then says what happened.
     virtual base::Reason LinkFault() { return base::Reason::None; }
 
+    /// How long what was written may still take to reach the printer at the
+    /// line's rate; 0 where no line rate paces the output.
+    virtual int64_t QueuedLineMs() { return 0; }
+
     /// A cancel, from any thread: a write or wait that has made no progress
     /// for a quarter second gives up (LastError ECANCELED); one that moves
     /// goes on. Holds until the next Open.

@@ -27,6 +27,11 @@ int64_t SteadyNowMs() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+int64_t SteadyNowUs() {
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
                       const std::atomic<bool>* interrupt) {
     WriteOutcome outcome;

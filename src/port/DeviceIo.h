@@ -64,5 +64,7 @@ int ReadWithin(int fd, std::span<uint8_t> buffer, int timeoutMs);
 
 /// Milliseconds of a steady clock.
 int64_t SteadyNowMs();
+/// Microseconds of the same clock.
+int64_t SteadyNowUs();
 
 }  // namespace korva::port

@@ -78,6 +78,7 @@ bool CPorts::Open() {
     m_Unplugged.reset();
     m_Received = 0;
     m_Interrupt = false;
+    m_LineFreeAtUs = 0;
     bool opened = false;
     switch (m_OpenKind) {
     case PortKind::Serial: opened = OpenSerial(); break;
@@ -262,6 +263,7 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
     const int64_t deadline = static_cast<int64_t>(data.size()) * kWriteMsPerByte;
     const int64_t start = SteadyNowMs();
     const WriteOutcome outcome = WriteAll(m_hComm, data, deadline, &m_Interrupt);
+    NoteLineBytes(outcome.written);
     if (outcome.error == ECANCELED) {
         Fail(ECANCELED, CountedDetail(kTextCancelledStalled, outcome.written, data.size(), false));
         return outcome.written;
@@ -390,6 +392,30 @@ size_t CPorts::WriteStalling(std::span<const uint8_t> data) {
         m_Log.Log("WriteFile Time-out!");
     }
     return outcome.written;
+}
+
+int CPorts::BitsPerCharacter() const {
+    const int data = m_DataBits > 0 ? m_DataBits : 8;
+    const int parity = m_Parity == kParityOdd || m_Parity == kParityEven ? 1 : 0;
+    const int stop = m_StopBits == kStopBits1 ? 1 : 2;  // 1.5 counted as 2
+    return 1 + data + parity + stop;
+}
+
+void CPorts::NoteLineBytes(size_t count) {
+    if (m_BaudRate <= 0 || count == 0) return;
+    const int64_t now = SteadyNowUs();
+    const auto lineUs = static_cast<int64_t>(count) * BitsPerCharacter() * 1'000'000 / m_BaudRate;
+    m_LineFreeAtUs = std::max(m_LineFreeAtUs, now) + lineUs;
+}
+
+int64_t CPorts::QueuedLineMs() {
+    if (m_hComm < 0 || m_OpenKind != PortKind::Serial || m_BaudRate <= 0) return 0;
+    int pending = 0;
+    const int64_t heldMs = ::ioctl(m_hComm, TIOCOUTQ, &pending) == 0 && pending > 0
+                               ? int64_t{pending} * BitsPerCharacter() * 1000 / m_BaudRate
+                               : 0;
+    const int64_t aheadMs = std::max<int64_t>(0, m_LineFreeAtUs - SteadyNowUs()) / 1000;
+    return std::max(heldMs, aheadMs);
 }
 
 void CPorts::Purge() {

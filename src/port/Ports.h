@@ -108,6 +108,10 @@ public:
     int LastError() const override { return m_LastError; }
     std::string FailureDetail() const override { return m_FailureDetail; }
     base::Reason LinkFault() override;
+    /// A serial line: what the driver still holds (TIOCOUTQ), or what was
+    /// written faster than the baud rate lets it out, whichever takes longer;
+    /// a driver that buffers beyond its count (a pty) is covered by the second.
+    int64_t QueuedLineMs() override;
     void Interrupt() override { m_Interrupt = true; }
 
     /// A parallel or USB write that makes no progress for this long fails.
@@ -147,6 +151,10 @@ private:
     void MarkHungUp();
     size_t WriteStalling(std::span<const uint8_t> data);
     void DrainUsbWrites();
+    /// Start, data, parity and stop bits of one character on the line.
+    int BitsPerCharacter() const;
+    /// Counts `count` bytes onto the line, which carries them at its baud rate.
+    void NoteLineBytes(size_t count);
 
     base::CErrorLog& m_Log;
     DeviceRoots m_Roots;
@@ -160,6 +168,7 @@ private:
     std::atomic<bool> m_HungUp{false};
     std::atomic<uint64_t> m_Received{0};
     std::atomic<bool> m_Interrupt{false};  ///< a cancel gives stalled writes up
+    int64_t m_LineFreeAtUs = 0;  ///< when the line has carried every byte written (steady clock)
     base::Reason m_Fault = base::Reason::None;  ///< the first link fault since Open
     std::optional<bool> m_Unplugged;  ///< once asked after a fault: the device left the system
     base::Clock* m_Clock = &base::DefaultClock();

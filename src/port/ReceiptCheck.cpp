@@ -37,7 +37,9 @@ void ReceiptCheck::Begin(bool answeredBefore, int64_t extraWaitMs) {
         settle(Receipt::Failed, fault != base::Reason::None ? fault : base::Reason::Failed);
         return;
     }
-    m_Deadline = m_Clock.NowMs() + kAnswerMarginMs + std::max<int64_t>(extraWaitMs, 0);
+    // The request itself waits behind whatever the line has not carried yet.
+    m_Deadline = m_Clock.NowMs() + kAnswerMarginMs + std::max<int64_t>(extraWaitMs, 0) +
+                 m_Stream.QueuedLineMs();
 }
 
 int ReceiptCheck::Poll() {

@@ -31,7 +31,8 @@ public:
     /// Sends the request after the operation's last byte. `answeredBefore`:
     /// the printer answered a request earlier in this operation, so silence
     /// now is a failure. `extraWaitMs`: time the printer may still need for
-    /// what it was sent (line time still queued, memory being written).
+    /// what it was sent (memory being written); the line time of what the
+    /// port still holds is added here.
     /// A file or a port without a reply path gets no request.
     void Begin(bool answeredBefore, int64_t extraWaitMs = 0);
     /// Looks for the answer once; returns the wait before the next look, or

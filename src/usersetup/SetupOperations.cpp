@@ -275,6 +275,9 @@ void UserSetupExchange::QueueTestEnd() {
         m_EndBase = ReceivedNow();
         m_EndWaitedMs = 0;
         if (!WriteBlock(kPrinterIdRequest)) return Fail(WriteFailText(), "test page end check");
+        // The request waits behind what a slow line has not carried yet.
+        const bool ownLine = m_Ep.kind != port::PortKind::Ethernet;
+        m_EndLimitMs = kEndAnswerMs + static_cast<int>(ownLine ? m_Ep.ports->QueuedLineMs() : 0);
         Queue([this] { return PollTestEnd(); });
         return kEndPollMs;
     });
@@ -285,7 +288,7 @@ int UserSetupExchange::PollTestEnd() {
     const bool answered = ReceivedNow() > m_EndBase;
     if (!answered) {
         if (LinkFaultNow() != base::Reason::None) return Fail(WriteFailText(), "test page");
-        if (m_EndWaitedMs < kEndAnswerMs) {
+        if (m_EndWaitedMs < m_EndLimitMs) {
             m_EndWaitedMs += kEndPollMs;
             Queue([this] { return PollTestEnd(); });
             return kEndPollMs;

@@ -158,6 +158,7 @@ class UserSetupExchange : public QObject {
     bool m_PrinterAnswered = false;  ///< a reply came on this connection
     uint64_t m_EndBase = 0;          ///< bytes received before the end check
     int m_EndWaitedMs = 0;
+    int m_EndLimitMs = 0;  ///< how long the end check waits for the answer
     std::atomic<bool> m_LossTold{false};  ///< LinkLost was emitted for this connection
 };
 

@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -65,6 +66,7 @@ struct Row {
     bool devFull = false;         ///< standard output is /dev/full
     int signal = 0;               ///< sent once the simulator's state says the work is under way
     bool twice = false;           ///< a second signal after the first was acknowledged
+    int endsWithinMs = 0;         ///< the run ends this soon after the first signal (wall time)
     std::function<bool(const QJsonObject&)> underWay = {};
     int exitCode = 0;
     std::string errHas = {};
@@ -96,6 +98,7 @@ quint16 ClosedLoopbackPort() {
 struct Result {
     int exitCode = -1;
     std::string out, err;
+    qint64 afterSignalMs = -1;  ///< from the first signal to the end
 };
 
 long ReceivedBytes(const QJsonObject& state) {
@@ -138,11 +141,11 @@ std::function<bool(const QJsonObject&)> AfterEvents(int count) {
     return [count](const QJsonObject& s) { return s["events"].toArray().size() >= count; };
 }
 
-/// 200 small logos: more than the line holds in its buffers, so an upload
-/// is still sending when the signal comes.
-QStringList ManyLogos() {
+/// 200 small logos (384 bytes each): more than the line holds in its
+/// buffers, so an upload is still sending when the signal comes.
+QStringList ManyLogos(int count = 200) {
     QStringList files;
-    for (int i = 0; i < 200; ++i) files << "{dir}/logo.bmp";
+    for (int i = 0; i < count; ++i) files << "{dir}/logo.bmp";
     return files;
 }
 
@@ -153,6 +156,9 @@ protected:
     void SetUp() override {
         const auto black = logo::test::Rgb24Bmp(64, 48, [](int, int) { return logo::test::Rgb{}; });
         WriteFile(dir / "logo.bmp", black);
+        // 51,200 bytes once converted: more than the buffers on the way take,
+        // so a printer that stops reading holds the write mid-image.
+        WriteFile(dir / "tall.bmp", logo::test::Rgb24Bmp(512, 800, [](int, int) { return logo::test::Rgb{}; }));
         WriteFile(dir / "stream.prn", PatternImage(64 * 1024, 3));
         WriteFile(dir / "k22.K20", NewSeriesImage("K22"));
         WriteFile(dir / "bad.K20", NewSeriesImage("X99"));
@@ -222,6 +228,7 @@ protected:
         }
         korva.start(program, args);
         Result result;
+        QElapsedTimer sinceSignal;
         if (!korva.waitForStarted(10000)) return result;
         if (row.signal != 0) {
             if (row.signalWhenBlocked) {
@@ -233,6 +240,7 @@ protected:
                 EXPECT_TRUE(row.underWay(state)) << row.name << ": the work never got under way";
             }
             ::kill(static_cast<pid_t>(korva.processId()), row.signal);
+            sinceSignal.start();
             if (row.twice) {
                 for (int i = 0; i < 500 && result.err.find("at once)") == std::string::npos; ++i) {
                     korva.waitForReadyRead(20);
@@ -246,6 +254,7 @@ protected:
             korva.waitForFinished(3000);
             return result;
         }
+        if (sinceSignal.isValid()) result.afterSignalMs = sinceSignal.elapsed();
         result.exitCode = korva.exitStatus() == QProcess::NormalExit ? korva.exitCode() : -1;
         result.out = korva.readAllStandardOutput().toStdString();
         result.err += korva.readAllStandardError().toStdString();
@@ -273,6 +282,10 @@ protected:
         const Result r = Run(row, p);
         if (held >= 0) ::close(held);
         EXPECT_EQ(r.exitCode, row.exitCode) << r.err;
+        if (row.endsWithinMs > 0) {
+            EXPECT_GE(r.afterSignalMs, 0);
+            EXPECT_LT(r.afterSignalMs, row.endsWithinMs) << r.err;
+        }
         std::string errHas = row.errHas;
         if (const size_t at = errHas.find("{dir}"); at != std::string::npos)
             errHas.replace(at, 5, dir.path().string());
@@ -337,6 +350,15 @@ TEST_F(CliContract, SignalMidRun) {
          .args = QStringList{"logo", "upload", "-p", "{port}", "--flow", "none"} + ManyLogos(),
          .signal = SIGTERM, .underWay = AfterBytes(2000), .exitCode = 143,
          .errHas = "cancelled; the printer's definition was closed with empty images"},
+        {.name = "logo upload over TCP to a printer that stopped reading: the held write gives "
+                 "way within a second and the printer's part is named",
+         .printer = Printer::Tcp,
+         .simOptions = {"--stall-after-bytes", "3000", "--tcp-receive-buffer", "4096"},
+         .args = {"logo", "upload", "-p", "ETHERNET_II", "--ip", "127.0.0.1", "--tcp-port", "{tcp}",
+                  "{dir}/tall.bmp"},
+         .signal = SIGINT, .endsWithinMs = 3000, .underWay = AfterBytes(3000), .exitCode = 130,
+         .errHas = "cancelled while the printer was not taking data; the printer may hold logo 1 of "
+                   "this upload (the last one cut short)"},
         {.name = "logo print: stops after the logo being printed",
          .printer = Printer::Serial,
          .args = {"logo", "print", "-p", "{port}", "--flow", "none", "--all", "-j"},
@@ -657,6 +679,11 @@ TEST_F(CliContract, ReasonCodes) {
          .args = {"setup", "read", "-p", "{port}", "--flow", "none", "-j"},
          .signal = SIGTERM, .underWay = AfterBytes(1), .exitCode = 143, .json = "cancelled",
          .reason = "cancelled"},
+        {.name = "none: a 9600-baud line still carries 8 KB of logos when the end check asks",
+         .printer = Printer::Serial, .simOptions = {"--line-rate", "tty"},
+         .args = QStringList{"logo", "upload", "-p", "{port}", "--flow", "none", "--baud", "9600",
+                             "-j"} + ManyLogos(20),
+         .outHas = "\"confirmed\":true", .json = "done", .reason = "none"},
         {.name = "none: done", .printer = Printer::Serial,
          .args = {"setup", "read", "-p", "{port}", "--flow", "none", "-j"}, .json = "done",
          .reason = "none"},

@@ -43,6 +43,11 @@ CProgress::CProgress(const QString& title, const QString& status, QWidget* paren
 }
 
 void CProgress::SetStatus(const QString& status) {
+    // After Cancel, one more piece reported sent would read as if the transfer
+    // went on: "Cancelling..." stays until the operation says how it ends.
+    if (m_CancelRequested &&
+        (status.startsWith(QStringLiteral("Updating(")) || status.startsWith(QStringLiteral("Printing..."))))
+        return;
     m_FullStatus = status;
     ShowStatus();
 }
@@ -86,6 +91,8 @@ void CProgress::reject() {
     if (m_CancelRequested) return;
     m_CancelRequested = true;
     m_Cancel->setEnabled(false);
+    // At once, while a write the printer stopped taking is still giving way.
+    SetStatus(QStringLiteral("Cancelling..."));
     emit cancelRequested();
 }
 

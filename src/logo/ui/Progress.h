@@ -30,8 +30,8 @@ public:
     bool CancelRequested() const { return m_CancelRequested; }
     QPushButton* CancelButton() const { return m_Cancel; }
 
-    /// Cancel, Escape and the close box: ask once, keep showing progress
-    /// until the operation ends between two of its steps.
+    /// Cancel, Escape and the close box: ask once, show "Cancelling..." and
+    /// keep the window until the operation ends between two of its steps.
     void reject() override;
 
 signals:

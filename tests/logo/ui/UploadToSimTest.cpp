@@ -1,6 +1,7 @@
 // The logo sheet end to end: two bitmaps listed on the selection page,
 // uploaded from the upload page through the real port object to korva-sim
 // over a pty, which then holds exactly those two images.
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -16,6 +17,8 @@
 #include "logo/ui/Progress.h"
 #include "logo/ui/SheetFixture.h"
 #include "support/SimHarness.h"
+
+#include <QTimer>
 
 using namespace korva::logo::ui;
 
@@ -102,5 +105,66 @@ TEST_F(UploadToSimTest, StoredLogosArePrintedBackFromThePrintPage) {
     ASSERT_EQ(printed.size(), 2);
     EXPECT_EQ(printed[0].toObject(), (QJsonObject{{"logo", 1}, {"size", 1}, {"defined", true}}));
     EXPECT_EQ(printed[1].toObject(), (QJsonObject{{"logo", 2}, {"size", 1}, {"defined", true}}));
+    EXPECT_FALSE(ports.IsOpen());
+}
+
+// A printer that stops reading holds the upload's write for up to 100 ms a
+// byte. Cancel says at once that it is cancelling, the held write gives way
+// within a second, and the message says what the printer may hold.
+TEST_F(UploadToSimTest, CancelOnAStalledLineEndsWithinASecond) {
+    korva::test::SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--stall-after-bytes", "3000"})) << sim.Error().toStdString();
+    SetPort(sim.SerialPath().toStdString(), 1);
+    std::unique_ptr<CMyProperty> sheet(BuildLogoSheet(context, nullptr));
+    sheet->show();
+    // 4 x 12,800 bytes: far more than the pty holds once the printer stops.
+    sheet->SetActivePage(0);
+    WillPick({WriteBmp("a.bmp", 512, 200), WriteBmp("b.bmp", 512, 200), WriteBmp("c.bmp", 512, 200),
+              WriteBmp("d.bmp", 512, 200)});
+    qobject_cast<CPage1Selection*>(sheet->ActivePage())->OpenButton()->click();
+    ASSERT_EQ(list.entries.size(), 4u);
+    sheet->SetActivePage(2);
+    auto* upload = qobject_cast<CPage3Upload*>(sheet->ActivePage());
+    ASSERT_NE(upload, nullptr);
+
+    QElapsedTimer sinceCancel;
+    qint64 cancelledAt = -1, boxAt = -1;
+    QString statusAfterCancel;
+    QTimer watch;
+    upload->SetProgressHook([&](CProgress& progress) {
+        // A second after the printer stopped reading: the write is held by now.
+        QObject::connect(&watch, &QTimer::timeout, &progress, [&] {
+            if (korva::test::SimHarness::Received(sim.State(), 0).size() < 3000) return;
+            watch.stop();
+            QTimer::singleShot(1000, &progress, [&] {
+                sinceCancel.start();
+                cancelledAt = 0;
+                progress.CancelButton()->click();
+                statusAfterCancel = progress.ShownStatus();
+            });
+        });
+        watch.start(50);
+    });
+    messages.OnShown([&] {
+        if (cancelledAt >= 0 && boxAt < 0) boxAt = sinceCancel.elapsed();
+    });
+    messages.Answer(korva::base::MsgAnswer::Yes);
+    upload->UploadButton()->click();
+
+    ASSERT_EQ(cancelledAt, 0);
+    const qint64 ended = sinceCancel.elapsed();
+    EXPECT_EQ(statusAfterCancel, "Cancelling...");
+    EXPECT_EQ(upload->LastOutcome(), korva::logo::NvUpload::Outcome::Cancelled);
+    EXPECT_GE(boxAt, 0);
+    EXPECT_LT(ended, 3000);  // one second and a slow machine's margin
+    ASSERT_FALSE(messages.Texts().empty());
+    // How many logos began depends on how much the pty buffers.
+    const std::string text = messages.Texts().back();
+    EXPECT_EQ(text.rfind("Cancelled while the printer was not taking data: the printer may hold logo", 0), 0u)
+        << text;
+    EXPECT_NE(text.find(" of this upload (the last one cut short) and may still wait for the rest of its "
+                        "definition; its earlier logos are erased."),
+              std::string::npos)
+        << text;
     EXPECT_FALSE(ports.IsOpen());
 }
