@@ -16,6 +16,7 @@
 #include "cli/SetupCommand.h"
 #include "netcfg/NetText.h"
 #include "port/Connection.h"
+#include "NulFields.h"
 
 namespace {
 using namespace korva;
@@ -41,14 +42,7 @@ void CheckConnection(const port::ConnectionSettings& s) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace korva::cli;
     (void)kIsolated;
-    std::vector<std::string> args(1);
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0) {
-            args.emplace_back();
-        } else {
-            args.back().push_back(static_cast<char>(data[i]));
-        }
-    }
+    std::vector<std::string> args = SplitAtNul(data, size);
     static const std::vector<OptionSpec> setupSpecs = SetupOptionSpecs({});
     static const std::vector<OptionSpec> netSpecs = WithNetEndpointOptions({});
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Options.h"
+#include "NulFields.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using korva::cli::OptionSpec;
@@ -20,14 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         {"center", 0, "N,...", "", {}, false, true},
         {"select", 0, "TEXT", "", {}, true},
     };
-    std::vector<std::string> args(1);
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0) {
-            args.emplace_back();
-        } else {
-            args.back().push_back(static_cast<char>(data[i]));
-        }
-    }
+    std::vector<std::string> args = SplitAtNul(data, size);
     const auto parsed = korva::cli::ParseOptions(args, specs);
     (void)parsed;
     return 0;

@@ -9,17 +9,11 @@
 
 #include "cli/NumberText.h"
 #include "port/Connection.h"
+#include "NulFields.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace korva::port;
-    std::vector<std::string> fields(1);
-    for (size_t i = 0; i < size; ++i) {
-        if (data[i] == 0) {
-            fields.emplace_back();
-        } else {
-            fields.back().push_back(static_cast<char>(data[i]));
-        }
-    }
+    std::vector<std::string> fields = SplitAtNul(data, size);
     fields.resize(10);
     const ConnectionText text{fields[0], fields[1], fields[2], fields[3], fields[4],
                               fields[5], fields[6], fields[7], fields[8], fields[9]};
