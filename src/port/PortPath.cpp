@@ -5,24 +5,13 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
+#include "port/CharDevices.h"
+
 namespace korva::port {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Character device majors fixed by the kernel (Documentation/admin-guide/devices.txt).
-constexpr unsigned kMajorTty = 4;          // 0..63 virtual consoles, 64.. ttyS
-constexpr unsigned kMajorTtyAux = 5;       // 0 /dev/tty, 1 /dev/console, 2 /dev/ptmx
-constexpr unsigned kMajorLp = 6;
-constexpr unsigned kMajorPpdev = 99;
-constexpr unsigned kMajorPtsFirst = 136;   // Unix98 pty slaves, 136..143
-constexpr unsigned kMajorPtsLast = 143;
-constexpr unsigned kMajorUsbAcm = 166;
-constexpr unsigned kMajorUsbMisc = 180;    // 0..15 usblp
-constexpr unsigned kMajorUsbSerial = 188;
-constexpr unsigned kMajorAmba = 204;       // 64.. ttyAMA
-constexpr unsigned kMajorRfcomm = 216;
 
 /// First line of a small sysfs attribute; empty when unreadable.
 std::string ReadAttribute(const fs::path& path) {
@@ -41,10 +30,9 @@ struct SysDevice {
     std::string uartType;   ///< the 8250 "type" attribute where there is one
 };
 
-SysDevice LookUp(const std::string& sysRoot, unsigned major, unsigned minor) {
+SysDevice LookUp(const std::string& sysRoot, dev_t number) {
     SysDevice out;
-    const fs::path entry =
-        fs::path(sysRoot) / "dev/char" / (std::to_string(major) + ":" + std::to_string(minor));
+    const fs::path entry = SysCharEntry(sysRoot, number);
     std::error_code error;
     const fs::path subsystem = fs::canonical(entry / "subsystem", error);
     if (!error) out.subsystem = subsystem.filename().string();
@@ -79,7 +67,7 @@ PortClass ClassifyCharDevice(dev_t device, const std::string& sysRoot) {
     }
     if (major == kMajorTty && minor < 64) return Refuse("a virtual console");
 
-    const SysDevice sys = LookUp(sysRoot, major, minor);
+    const SysDevice sys = LookUp(sysRoot, device);
     if (sys.subsystem == "tty") return ClassifyTty(sys);
     if (sys.subsystem == "ppdev" || sys.subsystem == "printer") return Parallel();
     if (sys.subsystem == "usbmisc" && sys.name.starts_with("lp")) return UsbPrinter();
