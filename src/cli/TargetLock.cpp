@@ -22,6 +22,7 @@ namespace korva::cli {
 namespace {
 
 constexpr int kRetryMs = 100;
+int g_LockFd = -1;
 
 /// /run/lock where the system keeps one (shared by every user), else /tmp.
 std::string LockPath(const port::ConnectionSettings& settings) {
@@ -39,7 +40,13 @@ OptionSpec WaitLockOption() {
 }
 
 int LockTarget(const port::ConnectionSettings& settings, const ParsedOptions& options) {
-    if (ClassifyConnectionPort(settings).kind != port::PortKind::Ethernet) return -1;
+    if (ClassifyConnectionPort(settings).kind != port::PortKind::Ethernet) {
+        // A local port is held by its open already: there is nothing to wait for here.
+        if (options.Has("wait-lock"))
+            return UsageError("--wait-lock is for Ethernet printers; a local port is refused at "
+                              "once while another program holds it");
+        return -1;
+    }
     int waitSeconds = 0;
     if (options.Has("wait-lock") && !ParseNumber(options.Get("wait-lock"), 0, 86400, waitSeconds))
         return UsageError("--wait-lock takes seconds, 0..86400");
@@ -76,8 +83,15 @@ int LockTarget(const port::ConnectionSettings& settings, const ParsedOptions& op
         told = true;
         clock.SleepMs(kRetryMs);
     }
-    // Held until the program ends: the descriptor is never closed.
+    // Held until the run is over (ReleaseTargetLock, else the program's end).
+    g_LockFd = fd;
     return -1;
+}
+
+void ReleaseTargetLock() {
+    if (g_LockFd < 0) return;
+    ::close(g_LockFd);
+    g_LockFd = -1;
 }
 
 }  // namespace korva::cli
