@@ -270,6 +270,7 @@ int runUpload(const ParsedOptions& options) {
         return kExitOk;
     }
 
+    const QJsonArray logos = logosJson(entries, rasters, fingerprints);
     base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages(!args.outputFile.empty());
     LogoConnection connection(args.connection, args.outputFile, log);
@@ -306,7 +307,7 @@ int runUpload(const ParsedOptions& options) {
         .Set("images_begun", p.imagesBegun)
         .Set("bytes", static_cast<long long>(p.bytesSent))
         .Set("fingerprint", fingerprints.set)
-        .Set("logos", logosJson(entries, rasters, fingerprints));
+        .Set("logos", logos);
     if (args.outputFile.empty()) report.Set("changed", p.bytesSent > 0);
     if (checked) report.Set("confirmed", upload.Confirmed());
     report.Print();
