@@ -916,6 +916,74 @@ TEST_F(CliContract, ConvergesAndSaysWhatChanged) {
     for (const Row& row : rows) Check(row);
 }
 
+// --- one JSON shape per command, on success and on failure -----------------
+
+TEST_F(CliContract, JsonShapeOfEveryCommand) {
+    const QStringList missingPort{"-p", "/dev/ttyKORVA-none", "--flow", "none"};
+    const QStringList serial{"-p", "{port}", "--flow", "none"};
+    // The keys of each command as the README's JSON table lists them.
+    const std::vector<const char*> upload{"dry_run", "changed", "confirmed", "skipped", "images",
+                                          "images_begun", "bytes", "nv_bytes", "nv_capacity",
+                                          "fingerprint", "logos"};
+    const std::vector<const char*> setupWrite{"dry_run", "changed", "confirmed", "verified", "changes",
+                                              "settings", "write_only", "not_kept"};
+    const std::vector<const char*> status{"answered", "model_id", "model_id_hex", "series", "model",
+                                          "settings", "write_only", "unknowns", "network"};
+    const std::vector<const char*> firmware{"dry_run", "changed", "series", "area", "bytes", "checksum",
+                                            "resends", "erased", "erase_sent", "signature", "start",
+                                            "end", "blocks"};
+    const std::vector<const char*> netSet{"dry_run", "changed", "confirmed", "before", "after", "changes",
+                                          "sender"};
+    const std::vector<Row> rows = {
+        {.name = "version", .args = {"version", "-j"}, .json = "done", .keys = {"version"}},
+        {.name = "ports", .args = {"ports", "-j"}, .json = "done", .keys = {"ports"}},
+        {.name = "send: done", .printer = Printer::Serial,
+         .args = QStringList{"send", "-j", "{dir}/stream.prn"} + serial, .json = "done", .keys = {"bytes"}},
+        {.name = "send: failed", .args = QStringList{"send", "-j", "{dir}/stream.prn"} + missingPort,
+         .exitCode = 1, .json = "failed", .keys = {"bytes"}},
+        {.name = "logo convert", .args = {"logo", "convert", "-j", "{dir}/logo.bmp", "--out", "{dir}/r.bin"},
+         .json = "done", .keys = {"width", "height", "bytes"}},
+        {.name = "logo list: failed", .args = {"logo", "list", "-j", "--profile", "{dir}/none.INI"},
+         .exitCode = 3, .json = "failed", .keys = {"profile", "logos", "refused", "count", "bytes"}},
+        {.name = "logo upload: done", .printer = Printer::Serial,
+         .args = QStringList{"logo", "upload", "-j", "{dir}/logo.bmp"} + serial, .json = "done", .keys = upload},
+        {.name = "logo upload: failed", .args = QStringList{"logo", "upload", "-j", "{dir}/logo.bmp"} + missingPort,
+         .exitCode = 1, .json = "failed", .keys = upload},
+        {.name = "logo upload: usage", .args = {"logo", "upload", "-j"}, .exitCode = 2, .json = "failed",
+         .keys = upload},
+        {.name = "logo erase: done", .printer = Printer::Serial,
+         .args = QStringList{"logo", "erase", "-j"} + serial, .json = "done", .keys = {"changed", "confirmed"}},
+        {.name = "logo erase: failed", .args = QStringList{"logo", "erase", "-j"} + missingPort, .exitCode = 1,
+         .json = "failed", .keys = {"changed", "confirmed"}},
+        {.name = "logo print: failed", .args = QStringList{"logo", "print", "-j", "--select", "1"} + missingPort,
+         .exitCode = 1, .json = "failed", .keys = {"printed", "total", "confirmed"}},
+        {.name = "firmware check: failed", .args = {"firmware", "check", "-j", "{dir}/bad.K20"}, .exitCode = 3,
+         .json = "failed", .keys = {"series", "bytes", "signature", "device_type", "ext_font", "areas"}},
+        {.name = "firmware download --dry-run", .printer = Printer::Serial,
+         .args = {"firmware", "download", "-p", "{port}", "--model", "KORVA20IIS", "--area", "program",
+                  "--dry-run", "-j", "{dir}/k22.K20"},
+         .outHas = "\"changed\":true", .json = "done", .keys = firmware},
+        {.name = "setup read: failed", .args = QStringList{"setup", "read", "-j"} + missingPort, .exitCode = 1,
+         .outHas = "\"settings\":null", .json = "failed", .keys = {"settings", "write_only", "unknowns"}},
+        {.name = "setup write: usage", .printer = Printer::Serial,
+         .args = QStringList{"setup", "write", "-j", "speed=190"} + serial, .exitCode = 2, .json = "failed",
+         .keys = setupWrite},
+        {.name = "setup test-page: done", .printer = Printer::Serial,
+         .args = QStringList{"setup", "test-page", "-j"} + serial, .json = "done", .keys = {"confirmed"}},
+        {.name = "status: done", .printer = Printer::Serial, .args = QStringList{"status", "-j"} + serial,
+         .json = "done", .keys = status},
+        {.name = "status: failed", .args = QStringList{"status", "-j"} + missingPort, .exitCode = 1,
+         .json = "failed", .keys = status},
+        {.name = "net search: done", .printer = Printer::Udp, .args = {"net", "search", "{udp}", "-j"},
+         .json = "done", .keys = {"printers"}},
+        {.name = "net set: failed", .printer = Printer::Udp,
+         .args = {"net", "set", "-j", "--mac", "00:2B:9E:00:00:01", "--ip", "127.8.0.7", "--mask",
+                  "255.255.255.0", "--gateway", "127.8.0.1", "--tcp-port", "6001", "--dhcp", "off", "{udp}"},
+         .exitCode = 1, .json = "failed", .keys = netSet},
+    };
+    for (const Row& row : rows) Check(row);
+}
+
 // --- help -----------------------------------------------------------------
 
 TEST_F(CliContract, HelpLikeGits) {
