@@ -56,9 +56,10 @@ int runErase(const ParsedOptions& options) {
          : erase.Confirmed() ? "the printer's NV logos are erased"
                              : "the erase command was sent, not confirmed");
     // The printer cannot list its logos: an erase always counts as a change.
-    const int code = outputFile.empty() ? ConfirmedExit(options, kExitOk, erase.Confirmed()) : kExitOk;
+    const int code = ConfirmedExit(options, kExitOk, erase.Confirmed());
     JsonReport report(code);
-    if (outputFile.empty()) report.Set("confirmed", erase.Confirmed()).Set("changed", true);
+    report.Set("confirmed", erase.Confirmed());
+    if (outputFile.empty()) report.Set("changed", true);
     report.Print();
     return code;
 }

@@ -295,7 +295,8 @@ int runUpload(const ParsedOptions& options) {
     if (!connection.FinishOutput(code == kExitOk) && code == kExitOk) code = kExitPrinter;
     code = OutputFileExit(code, args.outputFile);
     const logo::UploadProgress& p = upload.Progress();
-    const bool checked = code == kExitOk && args.outputFile.empty();
+    // A file cannot confirm anything: done into a file is sent, not confirmed.
+    const bool checked = code == kExitOk;
     if (args.outputFile.empty()) {
         // Only the printer's word makes the record: else what it holds is not known.
         if (checked && upload.Confirmed()) RecordLogoFingerprint(args.connection, fingerprints.set);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/Clock.h"
+#include "netcfg/LateAnswers.h"
 #include "netcfg/NetDatagram.h"
 #include "netcfg/UdpChannel.h"
 
@@ -17,10 +18,19 @@ struct FoundPrinter {
     std::string sender;  ///< the address its answer came from
 };
 
-/// One search; the answer carrying `mac`, if any. `setupFailed` tells a
-/// search that could not be made at all.
-std::optional<FoundPrinter> SearchByMac(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
-                                        const netcfg::MacAddress& mac, bool& setupFailed);
+/// What a search by MAC found.
+struct MacSearch {
+    std::optional<FoundPrinter> found;  ///< the answer carrying the MAC
+    std::string others;                 ///< "00:2B:9E:.. (127.0.0.1), ..." of the other answers
+    bool setupFailed = false;           ///< the search could not be made at all
+};
+
+/// One search for `mac`. With `late`, it first lets pass the time an earlier
+/// run's answers to that printer may still come (they would pass for this
+/// search's), and when the printer does not answer in time it notes that its
+/// answer may still come, so the next run does the same.
+MacSearch SearchByMac(base::Clock& clock, const netcfg::NetEndpoints& endpoints, const netcfg::MacAddress& mac,
+                      netcfg::LateAnswerLog* late);
 
 /// One search; the answer of the printer whose address is `ip` (its
 /// reported address, or the address its answer came from).

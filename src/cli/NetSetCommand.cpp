@@ -88,11 +88,19 @@ std::optional<FoundPrinter> AwaitRestart(base::Clock& clock, const netcfg::NetEn
                                          const netcfg::MacAddress& mac, int waitMs) {
     const int64_t deadline = clock.NowMs() + waitMs;
     do {
-        bool setupFailed = false;
-        std::optional<FoundPrinter> found = SearchByMac(clock, endpoints, mac, setupFailed);
-        if (found || setupFailed) return found;
+        // No late-answer wait between these: every answer now is the printer's present word.
+        MacSearch search = SearchByMac(clock, endpoints, mac, nullptr);
+        if (search.found || search.setupFailed) return search.found;
     } while (clock.NowMs() < deadline);
     return std::nullopt;
+}
+
+/// Where runs of this user note until when a printer's answers may still come:
+/// beside the program's error log, shared with the dialog.
+netcfg::LateAnswerFiles LateAnswersOfThisUser() {
+    const std::string logPath = app::ProgramFileLocations().logPath;
+    app::MakeFolderFor(logPath);
+    return netcfg::LateAnswerFiles(std::filesystem::path(logPath).parent_path().string());
 }
 
 /// The result keys every outcome after the first search shares.
@@ -116,10 +124,7 @@ int ApplyChange(const ParsedOptions& options, const netcfg::NetEndpoints& endpoi
     netcfg::NetSettingChange change(clock, endpoints, request, /*askConfirmation=*/false);
     // Only the changed printer's own answer (its MAC in the reply) counts here.
     change.RequireMatchingAnswer();
-    // Beside the program's error log: the dialog and every korva run of this user share it.
-    const std::string logPath = app::ProgramFileLocations().logPath;
-    app::MakeFolderFor(logPath);
-    netcfg::LateAnswerFiles lateAnswers(std::filesystem::path(logPath).parent_path().string());
+    netcfg::LateAnswerFiles lateAnswers = LateAnswersOfThisUser();
     change.UseLateAnswerLog(&lateAnswers);
     if (const int ms = lateAnswers.RemainingMs(wanted.mac); ms > 0 && request.error == netcfg::ChangeError::None)
         Note("an earlier change to " + netcfg::formatMac(wanted.mac) + " may still be answered; sending in " +
@@ -142,8 +147,8 @@ int ApplyChange(const ParsedOptions& options, const netcfg::NetEndpoints& endpoi
             return kExitPrinter;
         }
     }
-    Note("the change was answered from " + change.AnswerReply()->sender +
-         " and applied; waiting for the printer to answer with the new values");
+    Note("answered by " + netcfg::formatMac(wanted.mac) + " from " + change.AnswerReply()->sender +
+         "; applied, waiting for the printer to answer with the new values");
     // The apply has no answer of its own and may be lost: done only when the
     // printer shows the new values.
     const std::optional<FoundPrinter> after = AwaitRestart(clock, endpoints, wanted.mac, restartWaitSeconds * 1000);
@@ -212,11 +217,13 @@ int RunNetSet(const ParsedOptions& options) {
     if (request.error == netcfg::ChangeError::None) {
         // What the printer holds now decides whether anything is sent at all.
         base::RealClock clock;
-        bool setupFailed = false;
-        before = SearchByMac(clock, *endpoints, wanted.mac, setupFailed);
+        netcfg::LateAnswerFiles lateAnswers = LateAnswersOfThisUser();
+        const MacSearch search = SearchByMac(clock, *endpoints, wanted.mac, &lateAnswers);
+        before = search.found;
         if (!before) {
-            if (!setupFailed) SetReason(base::Reason::NoAnswer);
-            Error("no printer with MAC " + netcfg::formatMac(wanted.mac) + " answered the search; nothing was sent");
+            if (!search.setupFailed) SetReason(base::Reason::NoAnswer);
+            Error("no printer with MAC " + netcfg::formatMac(wanted.mac) + " answered the search; nothing was sent" +
+                  (search.others.empty() ? "" : "; ignored the answers of " + search.others));
             JsonReport(kExitPrinter).Set("changed", false).Print();
             return kExitPrinter;
         }

@@ -36,6 +36,10 @@ HostAddress ResolveHostAddress(std::string_view text) {
         if (const std::optional<Ipv4> address = parseIpv4(text)) return {formatIpv4(*address), {}};
         return {{}, "IP address \"" + std::string(text) + "\" must be four numbers 0..255 like 127.0.0.1"};
     }
+    // "0x7f.1" and the like: the resolver would take them as an address.
+    in_addr ignored{};
+    if (::inet_aton(std::string(text).c_str(), &ignored) != 0)
+        return {{}, "IP address \"" + std::string(text) + "\" must be four decimal numbers 0..255 like 127.0.0.1"};
     if (!IsHostName(text))
         return {{}, "\"" + std::string(text) + "\" is neither an IP address (four numbers 0..255) nor a host name"};
     addrinfo hints{};
