@@ -628,6 +628,10 @@ TEST_F(CliContract, ReasonCodes) {
                   R"(exec {korva} send $a --wait-lock 30 -j {dir}/stream.prn)",
          .errHas = "waiting for another korva run on 127.0.0.1:", .outHas = "\"bytes\":65536",
          .json = "done", .reason = "none"},
+        {.name = "none: an Ethernet printer's lock file is gone once the run that held it ended",
+         .printer = Printer::Tcp,
+         .shell = R"({korva} send -p ETHERNET_II --ip 127.0.0.1 --tcp-port {tcp} -q {dir}/stream.prn && )"
+                  R"(! ls /run/lock/korva-127.0.0.1-{tcp}.lock /tmp/korva-127.0.0.1-{tcp}.lock 2>/dev/null)"},
         {.name = "gone: the pty was removed", .printer = Printer::Serial,
          .args = {"send", "-p", "{port}", "--flow", "none", "-j", "{dir}/stream.prn"},
          .portGone = true, .exitCode = 1, .json = "failed", .reason = "gone"},
