@@ -66,9 +66,4 @@ QJsonObject NetValuesJson(const netcfg::NetSettings& settings) {
     };
 }
 
-bool SameNetValues(const netcfg::NetSettings& a, const netcfg::NetSettings& b) {
-    return a.ip == b.ip && a.mask == b.mask && a.gateway == b.gateway && a.tcpPort == b.tcpPort &&
-           a.dhcp == b.dhcp;
-}
-
 }  // namespace korva::cli

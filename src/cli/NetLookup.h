@@ -41,7 +41,4 @@ std::optional<FoundPrinter> SearchByAddress(base::Clock& clock, const netcfg::Ne
 /// {"ip", "mask", "gateway", "tcp_port", "dhcp"}.
 QJsonObject NetValuesJson(const netcfg::NetSettings& settings);
 
-/// Whether two records hold the same five values (the MAC aside).
-bool SameNetValues(const netcfg::NetSettings& a, const netcfg::NetSettings& b);
-
 }  // namespace korva::cli

@@ -24,6 +24,7 @@
 #include "cli/Signals.h"
 #include "netcfg/ChangeRequest.h"
 #include "netcfg/LateAnswers.h"
+#include "netcfg/NetChangeCheck.h"
 #include "netcfg/NetSettingChange.h"
 #include "netcfg/NetText.h"
 
@@ -82,19 +83,6 @@ std::string ChangeLines(const QJsonObject& changes, const char* arrow) {
     return lines;
 }
 
-/// After the apply: searches for the MAC until it answers or `waitMs` pass
-/// (the printer restarts meanwhile). The answer, or nullopt when none came.
-std::optional<FoundPrinter> AwaitRestart(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
-                                         const netcfg::MacAddress& mac, int waitMs) {
-    const int64_t deadline = clock.NowMs() + waitMs;
-    do {
-        // No late-answer wait between these: every answer now is the printer's present word.
-        MacSearch search = SearchByMac(clock, endpoints, mac, nullptr);
-        if (search.found || search.setupFailed) return search.found;
-    } while (clock.NowMs() < deadline);
-    return std::nullopt;
-}
-
 /// Where runs of this user note until when a printer's answers may still come:
 /// beside the program's error log, shared with the dialog.
 netcfg::LateAnswerFiles LateAnswersOfThisUser() {
@@ -150,27 +138,37 @@ int ApplyChange(const ParsedOptions& options, const netcfg::NetEndpoints& endpoi
     Note("answered by " + netcfg::formatMac(wanted.mac) + " from " + change.AnswerReply()->sender +
          "; applied, waiting for the printer to answer with the new values");
     // The apply has no answer of its own and may be lost: done only when the
-    // printer shows the new values.
-    const std::optional<FoundPrinter> after = AwaitRestart(clock, endpoints, wanted.mac, restartWaitSeconds * 1000);
-    if (after) {
-        const bool kept = SameNetValues(after->settings, wanted);
+    // restarted printer shows the new values.
+    const int limitMs = restartWaitSeconds * 1000;
+    netcfg::NetChangeCheck check(clock, endpoints, wanted, limitMs);
+    base::RunSteps(check, clock);
+    using Check = netcfg::NetChangeCheck::Outcome;
+    if (check.GetOutcome() == Check::Confirmed || check.GetOutcome() == Check::OldValues) {
+        const netcfg::NetSettings& answer = *check.LastAnswer();
+        const bool kept = check.GetOutcome() == Check::Confirmed;
         if (kept) {
-            Note("the printer answers with the new values from " + after->sender);
+            Note("the printer answers with the new values");
         } else {
             SetReason(base::Reason::NotKept, Subject::Printer);
-            std::string lines = ChangeLines(NetChanges(wanted, after->settings), " applied, the printer has ");
-            lines.pop_back();
-            Error("the printer answers with other values than those applied (was the apply lost?):\n" + lines);
+            std::string lines = ChangeLines(NetChanges(wanted, answer), " applied, the printer has ");
+            if (!lines.empty()) lines.pop_back();
+            Error("the printer still answers with other values than those applied (was the apply lost?):\n" +
+                  lines);
         }
         const int code = kept ? kExitOk : kExitPrinter;
         JsonReport report(code);
         WithBefore(report, before, wanted)
             .Set("changed", true)
             .Set("confirmed", kept)
-            .Set("after", NetValuesJson(after->settings))
-            .Set("sender", after->sender)
+            .Set("after", NetValuesJson(answer))
             .Print();
         return code;
+    }
+    if (check.GetOutcome() == Check::SystemError) {
+        Error(netcfg::ChangeCheckText(check.GetOutcome(), check.LastAnswer(), limitMs));
+        JsonReport report(kExitPrinter);
+        WithBefore(report, before, wanted).Set("changed", true).Set("confirmed", false).Print();
+        return kExitPrinter;
     }
     Note("applied, not confirmed: the printer did not answer within " + std::to_string(restartWaitSeconds) +
          " s of the apply (--restart-wait)");
@@ -229,8 +227,10 @@ int RunNetSet(const ParsedOptions& options) {
         }
         SetJsonTargetKey("ip", QString::fromStdString(netcfg::formatIpv4(before->settings.ip)));
         SetJsonTargetKey("tcp_port", before->settings.tcpPort);
-        const QJsonObject changes = NetChanges(before->settings, wanted);
-        if (dryRun || changes.isEmpty()) {
+        // With DHCP the address, mask and gateway are the server's: they do not differ.
+        const bool holds = netcfg::NetChangeCheck::Matches(before->settings, wanted);
+        const QJsonObject changes = holds ? QJsonObject() : NetChanges(before->settings, wanted);
+        if (dryRun || holds) {
             if (!Mode().json) std::fputs(ChangeLines(changes, " -> ").c_str(), stdout);
             const std::string count = std::to_string(changes.size()) + " value" + (changes.size() > 1 ? "s" : "");
             Note(changes.isEmpty() ? "the printer holds these values already; nothing was sent"

@@ -19,7 +19,13 @@ OptionSpec WaitLockOption();
 /// --wait-lock on a local port is refused (a usage error).
 int LockTarget(const port::ConnectionSettings& settings, const ParsedOptions& options);
 
-/// Lets go of the printer's lock: the run is done with the printer.
+/// Lets go of the printer's lock (its file removed first): the run is done
+/// with the printer.
 void ReleaseTargetLock();
+
+/// Removes the lock file this run holds, so that lock files do not pile up
+/// (one per address and port ever used). Called as the program ends, also
+/// from a signal handler (async-signal-safe).
+void RemoveHeldLock();
 
 }  // namespace korva::cli
