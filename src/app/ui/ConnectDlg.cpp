@@ -13,6 +13,7 @@
 #include "app/AppProfile.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
+#include "app/PortAccess.h"
 #include "app/TypedPort.h"
 #include "app/Version.h"
 #include "app/ui/Language.h"
@@ -375,6 +376,12 @@ void CConnectDlg::accept() {
     // leaves the stored connection as it was.
     const QString portText = PortText();
     if (!CheckTypedPort(portText)) return;
+    // Said here, where the port can still be changed, not later by a tool.
+    if (const std::string problem = PortAccessProblem(portText.toStdString(), m_PortKind == kConnectParallel);
+        !problem.empty()) {
+        base::ShowMessage(problem);
+        return;
+    }
     port::ConnectionSettings chosen = m_Settings;
     chosen.portName = port::NormalizePortName(portText.toStdString());  // a typed "com3" is COM3
     chosen.deviceType = deviceType;
