@@ -72,6 +72,7 @@ CConnectDlg::CConnectDlg(port::ConnectionSettings& settings, PortDiscovery& disc
     buttons->addWidget(m_CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addStretch(1);  // rows a port kind hides leave room below, not gaps between
     layout->addLayout(buttons);
 
     m_NetAddress = new CNetAddress(this);
