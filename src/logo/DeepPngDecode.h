@@ -17,7 +17,8 @@ namespace korva::logo {
 /// bitmap, colour files a 24-bit one.
 std::optional<BitmapDecodeResult> DecodeDeepPng(std::span<const uint8_t> file);
 
-/// A 16-bit channel reduced to 8 bits as Qt reduces it: round(v / 257).
-constexpr uint8_t EightBits(uint32_t v) { return static_cast<uint8_t>((v + 128 - (v >> 8)) >> 8); }
+/// A 16-bit channel reduced to 8 bits as Qt's conversions reduce it (v / 257,
+/// rounded half up, in integers).
+constexpr uint8_t EightBits(uint32_t v) { return static_cast<uint8_t>((v * 255 + 32895) >> 16); }
 
 }  // namespace korva::logo
