@@ -113,7 +113,8 @@ def logo_lines(result):
         lines.append('logo %s %s: %sx%s dots, %s bytes, %s\n' % (
             logo.get('number'), logo.get('name'), logo.get('width'), logo.get('height'),
             logo.get('bytes'), logo.get('fingerprint')))
-    lines.append('NV memory: %s of %s bytes\n' % (result.get('nv_bytes'), result.get('nv_capacity')))
+    if result.get('nv_bytes') is not None:
+        lines.append('NV memory: %s of %s bytes\n' % (result['nv_bytes'], result.get('nv_capacity')))
     lines.append('fingerprint: %s\n' % result.get('fingerprint'))
     return ''.join(lines)
 
@@ -128,6 +129,6 @@ def logos_diff(result, would_change):
     return {
         'before_header': 'printer',
         'after_header': 'upload',
-        'before': 'a logo set other than this one, or none that korva knows of\n',
+        'before': 'logos other than the last set korva uploaded to this printer\n',
         'after': logo_lines(result),
     }

@@ -111,7 +111,7 @@ nv_capacity:
   description: The printer's NV graphics memory, in bytes (check mode).
   returned: check mode
   type: int
-skipped:
+already_uploaded:
   description: Whether korva found the same set recorded for this printer and sent nothing.
   returned: state=present and success
   type: bool
@@ -189,7 +189,7 @@ def main():
         would_change = changed_of(result, not result.get('skipped'))
     module.exit_json(changed=would_change, fingerprint=result.get('fingerprint'), logos=result.get('logos'),
                      nv_bytes=result.get('nv_bytes'), nv_capacity=result.get('nv_capacity'),
-                     skipped=bool(result.get('skipped')), confirmed=result.get('confirmed'), korva=result,
+                     already_uploaded=bool(result.get('skipped')), confirmed=result.get('confirmed'), korva=result,
                      diff=logos_diff(result, would_change))
 
 
