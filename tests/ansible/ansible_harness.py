@@ -42,12 +42,12 @@ def skip_unless_ansible():
 class Simulator:
     """One korva-sim, its state file in `folder`."""
 
-    def __init__(self, bin_dir, folder, *options):
+    def __init__(self, bin_dir, folder, *options, wrapper=()):
         os.makedirs(folder, exist_ok=True)
         self.state_path = os.path.join(folder, 'state.json')
         self.out_path = os.path.join(folder, 'out')
         with open(self.out_path, 'w') as out:
-            self.process = subprocess.Popen([os.path.join(bin_dir, 'korva-sim'), '--state', self.state_path]
+            self.process = subprocess.Popen(list(wrapper) + [os.path.join(bin_dir, 'korva-sim'), '--state', self.state_path]
                                             + list(options), stdout=out, stderr=subprocess.STDOUT)
         self.tcp_port = None
         deadline = time.monotonic() + 10
@@ -137,8 +137,10 @@ def inventory_with_hosts(readme_inventory, group, hosts):
 class AnsibleRun:
     """ansible-playbook with this source tree's collection and korva, in a folder of its own."""
 
-    def __init__(self, bin_dir, source_dir, work):
+    def __init__(self, bin_dir, source_dir, work, wrapper=()):
         self.work = work
+        # A command the Ansible programs run under, e.g. ip netns exec NAME.
+        self.wrapper = list(wrapper)
         self.env = dict(os.environ)
         self.env.update(
             PATH=os.path.abspath(bin_dir) + os.pathsep + os.environ.get('PATH', ''),
@@ -157,13 +159,48 @@ class AnsibleRun:
 
     def playbook(self, *args):
         """(exit code, everything it printed)."""
-        process = subprocess.run(['ansible-playbook'] + list(args), cwd=self.work, env=self.env,
+        return self.program('ansible-playbook', *args)
+
+    def program(self, name, *args):
+        """(exit code, everything it printed) of an Ansible program."""
+        process = subprocess.run(self.wrapper + [name] + list(args), cwd=self.work, env=self.env,
                                  stdout=subprocess.PIPE, stderr=subprocess.STDOUT, universal_newlines=True)
         return process.returncode, process.stdout
 
     def start_playbook(self, *args):
-        return subprocess.Popen(['ansible-playbook'] + list(args), cwd=self.work, env=self.env,
+        return subprocess.Popen(self.wrapper + ['ansible-playbook'] + list(args), cwd=self.work, env=self.env,
                                 stdout=subprocess.PIPE, stderr=subprocess.STDOUT, universal_newlines=True)
+
+
+class ReadmeFleet:
+    """Simulated Ethernet printers on loopback addresses of their own (port 6001, as the
+    README's playbook expects), the README's inventory naming them, its playbook and logos."""
+
+    def __init__(self, bin_dir, source_dir, work, count):
+        self.bin_dir = bin_dir
+        net = loopback_net()
+        self.addresses = dict(('p%02d' % n, '%s.%d' % (net, n)) for n in range(1, count + 1))
+        self.sims = {}
+        try:
+            for host, address in sorted(self.addresses.items()):
+                self.sims[host] = Simulator(bin_dir, os.path.join(work, host), '--tcp', address + ':6001')
+        except RuntimeError:
+            self.stop()
+            raise
+        inventory = readme_block(source_dir, '# printers.ini')
+        with open(os.path.join(work, 'printers.ini'), 'w') as out:
+            out.write(inventory_with_hosts(inventory, 'shop_printers', self.addresses))
+        with open(os.path.join(work, 'site.yml'), 'w') as out:
+            out.write(readme_block(source_dir, '# site.yml'))
+        write_bmp(os.path.join(work, 'logos', 'header.bmp'), 96, 48)
+        write_bmp(os.path.join(work, 'logos', 'footer.bmp'), 64, 64)
+
+    def counts(self, containing):
+        return dict((host, len(sim.events(containing))) for host, sim in self.sims.items())
+
+    def stop(self):
+        for sim in self.sims.values():
+            sim.stop()
 
 
 def recap(output):

@@ -26,29 +26,6 @@ NV_UPLOAD = 'FS q:'
 GONE_REASONS = {'refused', 'reset', 'hang-up', 'no-answer', 'unreachable'}
 
 
-class Fleet:
-    def __init__(self, bin_dir, source_dir, work):
-        self.bin_dir = bin_dir
-        net = harness.loopback_net()
-        self.addresses = dict(('p%02d' % n, '%s.%d' % (net, n)) for n in range(1, PRINTERS + 1))
-        self.sims = dict((host, harness.Simulator(bin_dir, os.path.join(work, host), '--tcp', address + ':6001'))
-                         for host, address in sorted(self.addresses.items()))
-        inventory = harness.readme_block(source_dir, '# printers.ini')
-        with open(os.path.join(work, 'printers.ini'), 'w') as out:
-            out.write(harness.inventory_with_hosts(inventory, 'shop_printers', self.addresses))
-        with open(os.path.join(work, 'site.yml'), 'w') as out:
-            out.write(harness.readme_block(source_dir, '# site.yml'))
-        harness.write_bmp(os.path.join(work, 'logos', 'header.bmp'), 96, 48)
-        harness.write_bmp(os.path.join(work, 'logos', 'footer.bmp'), 64, 64)
-
-    def counts(self, containing):
-        return dict((host, len(sim.events(containing))) for host, sim in self.sims.items())
-
-    def stop(self):
-        for sim in self.sims.values():
-            sim.stop()
-
-
 class Checks:
     def __init__(self):
         self.failures = 0
@@ -64,7 +41,7 @@ def main():
     harness.skip_unless_ansible()
     bin_dir, source_dir = sys.argv[1], sys.argv[2]
     work = harness.scratch('korva-ansible-fleet.')
-    fleet = Fleet(bin_dir, source_dir, work)
+    fleet = harness.ReadmeFleet(bin_dir, source_dir, work, PRINTERS)
     run = harness.AnsibleRun(bin_dir, source_dir, work)
     check = Checks()
     try:

@@ -23,6 +23,7 @@ description:
   - The inventory file's name must end in C(korva_printers.yml) or C(korva_printers.yaml).
 extends_documentation_fragment:
   - constructed
+  - korva.printers.broadcast
 options:
   plugin:
     description: The name of this plugin, it should always be set to C(korva.printers.printers).
@@ -33,15 +34,6 @@ options:
     description: The C(korva) program, a name looked up in C(PATH) or a path.
     type: str
     default: korva
-  broadcast:
-    description: Where the search goes (korva's default 255.255.255.255, every printer on the LAN).
-    type: str
-  udp_port:
-    description: The UDP port the search goes to (korva's default 2918).
-    type: int
-  listen_port:
-    description: The UDP port the answers arrive on (korva's default 2918).
-    type: int
   timeout:
     description: How long to listen after the last answer, and how long each printer may take to tell its model, in milliseconds.
     type: int

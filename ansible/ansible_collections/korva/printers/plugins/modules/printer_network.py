@@ -43,17 +43,9 @@ options:
     description: Whether it takes its address from DHCP.
     type: bool
     required: true
-  broadcast:
-    description: Where the datagrams go (korva's default 255.255.255.255, every printer on the LAN).
-    type: str
-  udp_port:
-    description: The UDP port the datagrams go to (korva's default 2918).
-    type: int
-  listen_port:
-    description: The UDP port the answers arrive on (korva's default 2918).
-    type: int
 extends_documentation_fragment:
   - korva.printers.common
+  - korva.printers.broadcast
 attributes:
   check_mode:
     support: full
