@@ -6,7 +6,9 @@ namespaces cannot be made.
 
 1. the inventory finds the printer: a host named by its address, with its
    MAC and model, in its model's group;
-2. --check --diff with other values shows them and sends no change;
+2. --check --diff with other values shows them and sends no change (the
+   module's datagrams go to the broadcast address of the host's interface,
+   the inventory's to 255.255.255.255);
 3. a run changes the printer, judged by the simulator's network values;
 4. the same run again is not changed and sends no change.
 
@@ -41,6 +43,7 @@ class Namespaces:
             raise RuntimeError('netns-up.sh: ' + process.stdout + process.stderr)
         self.host = 'korva-host-' + self.suffix
         self.printer = 'korva-printer-' + self.suffix
+        self.host_interface = 'kh-' + self.suffix
 
     def address(self, namespace):
         """The IPv4 address the namespace's veth end has."""
@@ -52,8 +55,8 @@ class Namespaces:
         subprocess.run([os.path.join(self.script_dir, 'netns-down.sh'), self.suffix], capture_output=True)
 
 
-def network_playbook(values):
-    options = dict(values, mac=MAC)
+def network_playbook(values, interface):
+    options = dict(values, mac=MAC, interface=interface)
     lines = ''.join('        %s: %s\n' % (key, json.dumps(value)) for key, value in sorted(options.items()))
     return ('- hosts: control\n  gather_facts: false\n  tasks:\n'
             '    - name: Network\n      korva.printers.printer_network:\n' + lines)
@@ -96,7 +99,7 @@ def main():
         with open(os.path.join(work, 'hosts.ini'), 'w') as out:
             out.write('control ansible_connection=local\n')
         with open(os.path.join(work, 'network.yml'), 'w') as out:
-            out.write(network_playbook(WANTED))
+            out.write(network_playbook(WANTED, namespaces.host_interface))
         held = sim.state().get('network')
         code, output = run.playbook('-i', 'hosts.ini', 'network.yml', '--check', '--diff')
         expect(code == 0 and harness.recap(output).get('control', {}).get('changed') == 1,

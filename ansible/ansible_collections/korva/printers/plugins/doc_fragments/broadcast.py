@@ -13,6 +13,11 @@ options:
   broadcast:
     description: Where the datagrams go (korva's default 255.255.255.255, every printer on the LAN).
     type: str
+  interface:
+    description:
+      - The network interface the datagrams leave through, instead of I(broadcast), they go to
+        its IPv4 broadcast address.
+    type: str
   udp_port:
     description: The UDP port the datagrams go to (korva's default 2918).
     type: int

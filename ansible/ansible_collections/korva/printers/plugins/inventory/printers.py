@@ -60,6 +60,7 @@ from concurrent.futures import ThreadPoolExecutor
 from ansible.errors import AnsibleParserError
 from ansible.module_utils.common.process import get_bin_path
 from ansible.plugins.inventory import BaseInventoryPlugin, Constructable
+from ansible_collections.korva.printers.plugins.module_utils.korva_net import broadcast_options
 from ansible_collections.korva.printers.plugins.module_utils.korva_report import (
     KorvaResultError, parse_result)
 
@@ -109,11 +110,14 @@ class InventoryModule(BaseInventoryPlugin, Constructable):
             raise AnsibleParserError('%s: %s %s' % (' '.join(argv), error, process.stderr.strip()))
 
     def _search(self, executable):
-        argv = [executable, '-j', 'net', 'search']
-        for option, flag in (('broadcast', '--broadcast'), ('udp_port', '--udp-port'),
-                             ('listen_port', '--listen-port'), ('timeout', '--timeout')):
-            if self.get_option(option) is not None:
-                argv += [flag, str(self.get_option(option))]
+        try:
+            argv = [executable, '-j', 'net', 'search'] + broadcast_options(
+                self.get_option('broadcast'), self.get_option('interface'), self.get_option('udp_port'),
+                self.get_option('listen_port'))
+        except ValueError as error:
+            raise AnsibleParserError(str(error))
+        if self.get_option('timeout') is not None:
+            argv += ['--timeout', str(self.get_option('timeout'))]
         result = self._korva(argv)
         # No printer answering is an empty LAN, not an error of the inventory.
         if result.get('outcome') != 'done' and result.get('reason') != 'no-answer' and not result.get('printers'):

@@ -55,6 +55,9 @@ printer:
   returned: success
   type: dict
   contains:
+    answered:
+      description: Whether the printer answered (a task whose printer did not answer fails).
+      type: bool
     model:
       description: The model korva names from the printer's answer.
       type: str
@@ -112,7 +115,7 @@ from ansible_collections.korva.printers.plugins.module_utils.korva_runner import
     CONNECTION_ARGS, Korva, connection_options)
 
 # The keys of `korva status -j` this module returns as they are.
-PRINTER_KEYS = ('model', 'series', 'model_id', 'model_id_hex', 'settings', 'write_only', 'unknowns', 'network')
+PRINTER_KEYS = ('answered', 'model', 'series', 'model_id', 'model_id_hex', 'settings', 'write_only', 'unknowns', 'network')
 
 
 def main():

@@ -16,8 +16,8 @@ description:
     (C(korva net set)). The printer restarts with them; the task waits until it answers
     a search with the new values.
   - A printer that already holds every value is sent nothing and the task is not changed.
-  - The broadcast leaves through the interface the route to I(broadcast) takes; run the task
-    on a host on the printer's LAN.
+  - The datagrams leave through I(interface), or the one the route to I(broadcast) takes; run
+    the task on a host on the printer's LAN.
 options:
   mac:
     description: The printer's MAC address, C(XX:XX:XX:XX:XX:XX).
@@ -99,12 +99,12 @@ reason:
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.korva.printers.plugins.module_utils.korva_report import (
     changed_of, changes_diff)
+from ansible_collections.korva.printers.plugins.module_utils.korva_net import broadcast_options
 from ansible_collections.korva.printers.plugins.module_utils.korva_runner import COMMON_ARGS, Korva
 
 # Module option -> `korva net set` option.
 NET_FLAGS = (('mac', '--mac'), ('ip', '--ip'), ('mask', '--mask'), ('gateway', '--gateway'),
-             ('tcp_port', '--tcp-port'), ('broadcast', '--broadcast'), ('udp_port', '--udp-port'),
-             ('listen_port', '--listen-port'))
+             ('tcp_port', '--tcp-port'))
 
 
 def main():
@@ -117,15 +117,21 @@ def main():
                            tcp_port=dict(type='int', required=True),
                            dhcp=dict(type='bool', required=True),
                            broadcast=dict(type='str'),
+                           interface=dict(type='str'),
                            udp_port=dict(type='int'),
                            listen_port=dict(type='int')),
+        mutually_exclusive=[('broadcast', 'interface')],
         supports_check_mode=True,
     )
     params = module.params
     words = ['net', 'set', '--dhcp', 'on' if params['dhcp'] else 'off']
     for name, flag in NET_FLAGS:
-        if params[name] is not None:
-            words += [flag, str(params[name])]
+        words += [flag, str(params[name])]
+    try:
+        words += broadcast_options(params['broadcast'], params['interface'], params['udp_port'],
+                                   params['listen_port'])
+    except ValueError as error:
+        module.fail_json(msg=str(error), reason='usage', changed=False)
     if module.check_mode:
         words.append('--dry-run')
     result = Korva(module).run_or_fail(words)

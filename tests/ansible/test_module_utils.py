@@ -1,18 +1,26 @@
 #!/usr/bin/python3
 """The collection's reading of korva's JSON results, as tables of korva's
-outputs and what a module makes of them. Needs no Ansible."""
+outputs and what a module makes of them, and where its datagrams go. Needs
+no Ansible."""
 
 import importlib.util
 import os
 import sys
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-SOURCE = os.path.join(HERE, '..', '..', 'ansible', 'ansible_collections', 'korva', 'printers',
-                      'plugins', 'module_utils', 'korva_report.py')
-spec = importlib.util.spec_from_file_location('korva_report', SOURCE)
-report = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(report)
+MODULE_UTILS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'ansible', 'ansible_collections',
+                            'korva', 'printers', 'plugins', 'module_utils')
+
+
+def load(name):
+    spec = importlib.util.spec_from_file_location(name, os.path.join(MODULE_UTILS, name + '.py'))
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+report = load('korva_report')
+net = load('korva_net')
 
 SETUP_WRITE_DONE = ('{"schema":1,"command":"setup write","target":{"port":"ETHERNET_II","ip":"127.0.0.1",'
                     '"tcp_port":6001,"mac":null},"outcome":"done","reason":"none","error":null,'
@@ -161,6 +169,28 @@ class LogosDiff(unittest.TestCase):
         after = report.logos_diff(self.UPLOAD, True)['after']
         self.assertIn('logo 1 header.bmp: 96x48 dots, 580 bytes, sha256:01', after)
         self.assertIn('NV memory: 1200 of 262144 bytes', after)
+
+
+class BroadcastOptions(unittest.TestCase):
+    ROWS = [
+        # (name, broadcast, interface, udp_port, listen_port, korva's options, or None when refused)
+        ('korva\'s defaults', None, None, None, None, []),
+        ('an address and ports', '127.0.0.1', None, 2919, 2918,
+         ['--broadcast', '127.0.0.1', '--udp-port', '2919', '--listen-port', '2918']),
+        ('the loopback interface: its subnet\'s broadcast address', None, 'lo', None, None,
+         ['--broadcast', '127.255.255.255']),
+        ('an interface that is not there', None, 'korva-none0', None, None, None),
+    ]
+
+    def test_rows(self):
+        for name, broadcast, interface, udp_port, listen_port, options in self.ROWS:
+            with self.subTest(name):
+                if options is None:
+                    with self.assertRaises(ValueError) as raised:
+                        net.broadcast_options(broadcast, interface, udp_port, listen_port)
+                    self.assertIn(interface, str(raised.exception))
+                else:
+                    self.assertEqual(net.broadcast_options(broadcast, interface, udp_port, listen_port), options)
 
 
 if __name__ == '__main__':
