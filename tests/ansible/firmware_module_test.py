@@ -31,6 +31,8 @@ ROWS = [
      {'image': 'k22.K20', 'area': 'boot'}, False, 'usage', False, False),
     ('a file that is no firmware image is refused, nothing sent', {'image': 'x99.K20'}, False, 'bad-input',
      False, False),
+    ('no korva on the host', {'image': 'k22.K20', 'executable': '/nonexistent/korva'}, False, 'no-korva',
+     False, False),
     ('the program area is written', {'image': 'k22.K20'}, False, None, True, True),
 ]
 
@@ -67,8 +69,9 @@ def main():
                 problems.append('reason %s, not %s' % ((fatal or {}).get('reason'), reason))
             if fatal is not None and not fatal.get('msg'):
                 problems.append('no msg')
-            if bool(recap.get('changed')) != changed and not (fatal is not None and fatal.get('changed') == changed):
-                problems.append('changed %s, not %s' % (recap.get('changed'), changed))
+            reported = fatal.get('changed') if fatal is not None else bool(recap.get('changed'))
+            if reported is not changed:
+                problems.append('changed %s, not %s' % (reported, changed))
             complete = bool(firmware.get('complete')) and firmware.get('area') == 'program'
             if complete != written or (not written and sim.events('firmware:')):
                 problems.append('the loader holds %s, events %s' % (firmware, sim.events('firmware:')))

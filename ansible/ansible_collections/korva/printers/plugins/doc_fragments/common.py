@@ -33,5 +33,8 @@ notes:
   - Each task runs C(korva -j) on the managed host. For Ethernet printers that is usually
     the control node (C(ansible_connection=local)); for serial, parallel and USB printers
     it is the POS host the printer is plugged into.
-  - A failed task returns C(reason), korva's reason code, and C(msg), korva's own text.
+  - A failed task returns C(reason), korva's reason code, and C(msg), korva's own text. Besides
+    korva's codes, C(no-korva) says korva is not installed on the host, C(no-result) that it
+    printed no result, C(usage) and C(bad-input) that the module refused its options before
+    running korva.
 '''

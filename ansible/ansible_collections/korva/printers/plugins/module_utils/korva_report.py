@@ -13,7 +13,9 @@ __metaclass__ = type
 
 import json
 
-# The reason a module reports when korva's own result cannot be read.
+# The reasons a module reports besides korva's own: korva is not on the host,
+# or it printed no result that can be read.
+REASON_NO_KORVA = 'no-korva'
 REASON_NO_RESULT = 'no-result'
 # korva's code for "sent, the printer did not confirm it, and a confirmation was required".
 REASON_CONFIRM_REQUIRED = 'confirm-required'

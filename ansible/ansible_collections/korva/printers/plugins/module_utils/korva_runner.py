@@ -10,8 +10,10 @@ from __future__ import absolute_import, division, print_function
 
 __metaclass__ = type
 
+import os
+
 from ansible_collections.korva.printers.plugins.module_utils.korva_report import (
-    REASON_NO_RESULT, KorvaResultError, failure_of, parse_result)
+    REASON_NO_KORVA, REASON_NO_RESULT, KorvaResultError, failure_of, parse_result)
 
 COMMON_ARGS = dict(
     executable=dict(type='str', default='korva'),
@@ -65,7 +67,10 @@ class Korva:
     def __init__(self, module):
         self.module = module
         executable = module.params['executable']
-        self.executable = executable if '/' in executable else module.get_bin_path(executable, required=True)
+        self.executable = executable if '/' in executable else module.get_bin_path(executable)
+        if not self.executable or not os.access(self.executable, os.X_OK):
+            module.fail_json(msg='%s is not installed on this host (KorvaTool)' % executable,
+                             reason=REASON_NO_KORVA, changed=False)
         self.require_confirmed = module.params['require_confirmed']
 
     def run(self, words):
