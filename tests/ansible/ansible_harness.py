@@ -203,6 +203,19 @@ class ReadmeFleet:
             sim.stop()
 
 
+class Checks:
+    """Counts the failed expectations and prints each."""
+
+    def __init__(self):
+        self.failures = 0
+
+    def expect(self, condition, what):
+        if not condition:
+            self.failures += 1
+            print('FAIL: ' + what)
+        return condition
+
+
 def recap(output):
     """{host: {"ok": n, "changed": n, "failed": n, ...}} from the PLAY RECAP lines."""
     hosts = {}

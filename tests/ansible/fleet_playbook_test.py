@@ -26,24 +26,13 @@ NV_UPLOAD = 'FS q:'
 GONE_REASONS = {'refused', 'reset', 'hang-up', 'no-answer', 'unreachable'}
 
 
-class Checks:
-    def __init__(self):
-        self.failures = 0
-
-    def expect(self, condition, what):
-        if not condition:
-            self.failures += 1
-            print('FAIL: ' + what)
-        return condition
-
-
 def main():
     harness.skip_unless_ansible()
     bin_dir, source_dir = sys.argv[1], sys.argv[2]
     work = harness.scratch('korva-ansible-fleet.')
     fleet = harness.ReadmeFleet(bin_dir, source_dir, work, PRINTERS)
     run = harness.AnsibleRun(bin_dir, source_dir, work)
-    check = Checks()
+    check = harness.Checks()
     try:
         playbook = ('-i', 'printers.ini', 'site.yml', '--forks', str(PRINTERS))
 

@@ -68,13 +68,8 @@ def main():
     namespaces = Namespaces(source_dir)
     work = harness.scratch('korva-ansible-netns.')
     sim = None
-    failures = 0
-
-    def expect(condition, what):
-        nonlocal failures
-        if not condition:
-            failures += 1
-            print('FAIL: ' + what)
+    check = harness.Checks()
+    expect = check.expect
 
     try:
         printer_address = namespaces.address(namespaces.printer)
@@ -122,7 +117,7 @@ def main():
         if sim:
             sim.stop()
         namespaces.down()
-    if failures == 0:
+    if check.failures == 0:
         shutil.rmtree(work, ignore_errors=True)
         print('network module and inventory ok')
         return 0
