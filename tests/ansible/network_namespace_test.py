@@ -5,7 +5,7 @@ simulated printer in one, Ansible and korva in the other. Skipped where
 namespaces cannot be made.
 
 1. the inventory finds the printer: a host named by its address, with its
-   MAC and model, in its model's group;
+   MAC and series, in its series' group;
 2. --check --diff with other values shows them and sends no change (the
    module's datagrams go to the broadcast address of the host's interface,
    the inventory's to 255.255.255.255);
@@ -87,8 +87,8 @@ def main():
         expect(variables.get('korva_mac') == MAC and variables.get('korva_tcp_port') == 6001,
                'the inventory has no printer %s with MAC %s: %s' % (printer_address, MAC, output))
         expect(variables.get('ansible_connection') == 'local', 'the printer is not run locally: %s' % variables)
-        expect(inventory.get('korva_model_KORVA20IIE_II', {}).get('hosts') == [printer_address],
-               'the model group: %s' % output)
+        expect(inventory.get('korva_series_KORVA20II', {}).get('hosts') == [printer_address],
+               'the series group: %s' % output)
         expect(inventory.get('korva_printers', {}).get('hosts') == [printer_address], 'the printers group: %s' % output)
 
         with open(os.path.join(work, 'hosts.ini'), 'w') as out:

@@ -11,15 +11,16 @@ short_description: The KORVA Ethernet printers on the local network
 version_added: 1.0.0
 description:
   - Finds the KORVA Ethernet printers that answer a UDP broadcast search (C(korva net search))
-    from the control node, asks each for its model (C(korva status --no-settings)), and makes
-    each printer a host named by its IP address.
+    from the control node, asks each for its model ID (C(korva status --no-settings)), which
+    names its series, and makes each printer a host named by its IP address.
   - Hosts get C(ansible_host), C(ansible_connection=local) (the modules run C(korva) on the
     control node) and the variables C(korva_mac), C(korva_ip), C(korva_tcp_port),
-    C(korva_mask), C(korva_gateway), C(korva_dhcp), C(korva_model) and C(korva_series).
-  - Every printer is in the group C(korva_printers) and in a group for its model,
-    C(korva_model_) and the model with other characters than letters and digits as
-    C(_) (C(korva_model_KORVA20IIE_II)); a printer that did not tell its model is in
-    C(korva_model_unknown).
+    C(korva_mask), C(korva_gateway), C(korva_dhcp), C(korva_series) and C(korva_model_id).
+  - Every printer is in the group C(korva_printers) and in a group for its series,
+    C(korva_series_) and the series with other characters than letters and digits as
+    C(_) (C(korva_series_KORVA20II)); a printer that did not answer is in
+    C(korva_series_unknown). The model within a series (its interface) is no answer of the
+    printer; give it to the modules as I(model).
   - The inventory file's name must end in C(korva_printers.yml) or C(korva_printers.yaml).
 extends_documentation_fragment:
   - constructed
@@ -35,10 +36,10 @@ options:
     type: str
     default: korva
   timeout:
-    description: How long to listen after the last answer, and how long each printer may take to tell its model, in milliseconds.
+    description: How long to listen after the last answer, and how long each printer may take to tell its model ID, in milliseconds.
     type: int
-  model_queries:
-    description: How many printers are asked for their model at once; 0 asks none (every printer is C(korva_model_unknown)).
+  series_queries:
+    description: How many printers are asked for their model ID at once; 0 asks none (every printer is C(korva_series_unknown)).
     type: int
     default: 8
 '''
@@ -48,8 +49,8 @@ EXAMPLES = r'''
 plugin: korva.printers.printers
 timeout: 1500
 keyed_groups:
-  - key: korva_series
-    prefix: series
+  - key: korva_dhcp
+    prefix: dhcp
 '''
 
 import json
@@ -70,9 +71,9 @@ SEARCH_VARIABLES = (('mac', 'korva_mac'), ('ip', 'korva_ip'), ('tcp_port', 'korv
                     ('mask', 'korva_mask'), ('gateway', 'korva_gateway'), ('dhcp', 'korva_dhcp'))
 
 
-def model_group(model):
-    """The group of a model: korva_model_ and the model, other characters than letters and digits as _."""
-    return 'korva_model_' + re.sub(r'[^A-Za-z0-9]', '_', model or 'unknown')
+def series_group(series):
+    """The group of a series: korva_series_ and the series, other characters than letters and digits as _."""
+    return 'korva_series_' + re.sub(r'[^A-Za-z0-9]', '_', series or 'unknown')
 
 
 class InventoryModule(BaseInventoryPlugin, Constructable):
@@ -90,15 +91,15 @@ class InventoryModule(BaseInventoryPlugin, Constructable):
         if '/' not in executable:
             executable = get_bin_path(executable)
         printers = self._search(executable)
-        workers = self.get_option('model_queries')
+        workers = self.get_option('series_queries')
         if workers > 0 and printers:
             with ThreadPoolExecutor(max_workers=workers) as pool:
-                models = list(pool.map(lambda printer: self._model(executable, printer), printers))
+                identities = list(pool.map(lambda printer: self._identity(executable, printer), printers))
         else:
-            models = [(None, None)] * len(printers)
+            identities = [(None, None)] * len(printers)
         self.inventory.add_group(ALL_GROUP)
-        for printer, (model, series) in zip(printers, models):
-            self._add_host(printer, model, series)
+        for printer, (series, model_id) in zip(printers, identities):
+            self._add_host(printer, series, model_id)
 
     def _korva(self, argv):
         """korva's result object; a run that printed none raises AnsibleParserError."""
@@ -124,8 +125,8 @@ class InventoryModule(BaseInventoryPlugin, Constructable):
             raise AnsibleParserError('korva net search: %s' % (result.get('error') or result.get('reason')))
         return [printer for printer in result.get('printers') or [] if printer.get('ip')]
 
-    def _model(self, executable, printer):
-        """(model, series) the printer tells, or (None, None) when it does not answer."""
+    def _identity(self, executable, printer):
+        """(series, model ID) the printer tells, or (None, None) when it does not answer."""
         argv = [executable, '-j', 'status', '--no-settings', '--port', 'ETHERNET_II', '--ip', printer['ip']]
         if printer.get('tcp_port'):
             argv += ['--tcp-port', str(printer['tcp_port'])]
@@ -135,15 +136,15 @@ class InventoryModule(BaseInventoryPlugin, Constructable):
             result = self._korva(argv)
         except AnsibleParserError:
             return None, None
-        return result.get('model'), result.get('series')
+        return result.get('series'), result.get('model_id')
 
-    def _add_host(self, printer, model, series):
+    def _add_host(self, printer, series, model_id):
         host = printer['ip']
         self.inventory.add_host(host, group=ALL_GROUP)
-        self.inventory.add_group(model_group(model))
-        self.inventory.add_child(model_group(model), host)
+        self.inventory.add_group(series_group(series))
+        self.inventory.add_child(series_group(series), host)
         variables = dict((name, printer.get(key)) for key, name in SEARCH_VARIABLES)
-        variables.update(ansible_host=host, ansible_connection='local', korva_model=model, korva_series=series)
+        variables.update(ansible_host=host, ansible_connection='local', korva_series=series, korva_model_id=model_id)
         for name, value in variables.items():
             self.inventory.set_variable(host, name, value)
         strict = self.get_option('strict')
