@@ -11,7 +11,7 @@ module: printer_info
 short_description: What a KORVA printer is and holds
 version_added: 1.0.0
 description:
-  - Asks the printer for its model ID (C(korva status)) and returns its series and model,
+  - Asks the printer for its model ID (C(korva status)) and returns the series it names,
     its user settings (with the settings it cannot report listed apart), and for an
     Ethernet printer its MAC address and network values.
   - Reads only, it never changes the printer.
@@ -46,7 +46,7 @@ EXAMPLES = r'''
 
 - name: Show its speed
   ansible.builtin.debug:
-    msg: "{{ info.printer.model }} prints at {{ info.printer.settings.speed }} mm/s"
+    msg: "{{ info.printer.series }} printer, {{ info.printer.settings.speed }} mm/s"
 '''
 
 RETURN = r'''
@@ -59,12 +59,13 @@ printer:
       description: Whether the printer answered (a task whose printer did not answer fails).
       type: bool
     model:
-      description: The model korva names from the printer's answer.
+      description: The model named in I(model); the printer tells its series, not the model within it.
       type: str
       sample: KORVA20IIE-II
     series:
-      description: The printer series.
+      description: The printer series its model ID names.
       type: str
+      sample: KORVA20II
     model_id:
       description: The model ID the printer answered, as a number.
       type: int
