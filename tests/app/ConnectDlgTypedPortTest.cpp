@@ -131,7 +131,6 @@ TEST_F(TypedPortTest, AnythingButADeviceOfTheKindIsRefusedAtOk) {
     } rows[] = {
         {file, ""},
         {"/dev/null", ""},
-        {"/dev/ttyKORVA-none", ""},
         {dir.path().string(), ""},
         // Terminals that are never a printer's line say what they are.
         {"/dev/ptmx", " (it is the pseudo-terminal multiplexer; a pty is reached at its /dev/pts/N end)"},
@@ -144,6 +143,18 @@ TEST_F(TypedPortTest, AnythingButADeviceOfTheKindIsRefusedAtOk) {
         dlg->OkButton()->click();
         EXPECT_EQ(messages.texts,
                   std::vector<std::string>{"'" + row.path + "' is not a serial device" + row.why + "."});
+    }
+    // Nothing there at all: said so, with what to check, for either kind.
+    for (const char* model : {"KORVA20S", "KORVA20P"}) {
+        Choose(model);
+        for (const std::string path : {"/dev/ttyKORVA-none", "/dev/parport-korva-none"}) {
+            messages.texts.clear();
+            ClearTyped();
+            Type(QString::fromStdString(path));
+            dlg->OkButton()->click();
+            EXPECT_EQ(messages.texts, std::vector<std::string>{"'" + path + "' does not exist: check the spelling, "
+                                                               "or plug the printer in and switch it on."});
+        }
     }
     EXPECT_TRUE(menuSaw.empty());
     EXPECT_EQ(settings, korva::port::ConnectionSettings()) << "a refused OK stores nothing";
