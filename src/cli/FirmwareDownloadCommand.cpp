@@ -14,6 +14,7 @@
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/InputFile.h"
+#include "cli/InputKinds.h"
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
@@ -327,7 +328,7 @@ int runDownload(const ParsedOptions& options) {
     // A missing or unreadable file is told before any port is touched; the
     // engine reads the copy taken here (a FIFO can be read only once).
     InputFile input;
-    if (!input.Read(args.file)) return kExitBadInput;
+    if (!input.Read(args.file, FirmwareInput())) return kExitBadInput;
     const std::string name = input.Name();
     args.file = input.Path();
     if (args.file.empty()) return kExitBadInput;

@@ -13,6 +13,7 @@
 #include "app/AppProfile.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
+#include "app/PortAccess.h"
 #include "app/TypedPort.h"
 #include "app/Version.h"
 #include "app/ui/Language.h"
@@ -71,6 +72,7 @@ CConnectDlg::CConnectDlg(port::ConnectionSettings& settings, PortDiscovery& disc
     buttons->addWidget(m_CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addStretch(1);  // rows a port kind hides leave room below, not gaps between
     layout->addLayout(buttons);
 
     m_NetAddress = new CNetAddress(this);
@@ -375,6 +377,12 @@ void CConnectDlg::accept() {
     // leaves the stored connection as it was.
     const QString portText = PortText();
     if (!CheckTypedPort(portText)) return;
+    // Said here, where the port can still be changed, not later by a tool.
+    if (const std::string problem = PortAccessProblem(portText.toStdString(), m_PortKind == kConnectParallel);
+        !problem.empty()) {
+        base::ShowMessage(problem);
+        return;
+    }
     port::ConnectionSettings chosen = m_Settings;
     chosen.portName = port::NormalizePortName(portText.toStdString());  // a typed "com3" is COM3
     chosen.deviceType = deviceType;
