@@ -39,6 +39,15 @@ def skip_unless_ansible():
         sys.exit(SKIP)
 
 
+def skip_unless_korva_has(bin_dir, command, option):
+    """Skips where this korva's COMMAND has no OPTION, one the collection relies on."""
+    process = subprocess.run([os.path.join(bin_dir, 'korva'), 'help'] + command.split(),
+                             capture_output=True, universal_newlines=True)
+    if option not in process.stdout:
+        print('SKIPPED: korva %s has no %s here, which the collection needs' % (command, option))
+        sys.exit(SKIP)
+
+
 class Simulator:
     """One korva-sim, its state file in `folder`."""
 

@@ -29,6 +29,7 @@ GONE_REASONS = {'refused', 'reset', 'hang-up', 'no-answer', 'unreachable'}
 def main():
     harness.skip_unless_ansible()
     bin_dir, source_dir = sys.argv[1], sys.argv[2]
+    harness.skip_unless_korva_has(bin_dir, 'logo upload', '--if-changed')
     work = harness.scratch('korva-ansible-fleet.')
     fleet = harness.ReadmeFleet(bin_dir, source_dir, work, PRINTERS)
     run = harness.AnsibleRun(bin_dir, source_dir, work)

@@ -65,6 +65,7 @@ def network_playbook(values, interface):
 def main():
     harness.skip_unless_ansible()
     bin_dir, source_dir = sys.argv[1], sys.argv[2]
+    harness.skip_unless_korva_has(bin_dir, 'net set', '--dry-run')
     namespaces = Namespaces(source_dir)
     work = harness.scratch('korva-ansible-netns.')
     sim = None
