@@ -36,6 +36,7 @@ SerialTransport::SerialTransport(Printer& printer, const SimOptions& options, QO
     m_HangupTimer.setInterval(kHangupCheckMs);
     connect(&m_HangupTimer, &QTimer::timeout, this, &SerialTransport::OnHangupCheck);
     m_PaceTimer.setSingleShot(true);
+    m_PaceTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_PaceTimer, &QTimer::timeout, this, &SerialTransport::OnReadable);
 }
 
@@ -104,6 +105,7 @@ bool SerialTransport::Start(QString* error) {
     if (m_Options.devicePath.isEmpty() && m_OpenWatch.Start(m_SlavePath))
         connect(&m_OpenWatch, &SlaveOpenWatch::LastClosed, this, &SerialTransport::OnHostClosed);
     m_Clock.start();
+    m_CreditAtNs = 0;
     return true;
 }
 
@@ -147,7 +149,12 @@ void SerialTransport::OnReadable() {
     if (rate > 0) {
         // Credit grows with time at the line rate; a short burst is allowed so a
         // slow event loop does not slow the line below its rate.
-        m_Credit = std::min(m_Credit + m_Clock.restart() / 1000.0 * rate, std::max(1.0, rate / 50));
+        // Nanoseconds: whole milliseconds would lose up to one per read, a
+        // fifth of the line's time at 9600 baud.
+        const qint64 nowNs = m_Clock.nsecsElapsed();
+        const double elapsedS = static_cast<double>(nowNs - m_CreditAtNs) / 1e9;
+        m_CreditAtNs = nowNs;
+        m_Credit = std::min(m_Credit + elapsedS * rate, std::max(1.0, rate / 50));
         if (m_Credit < 1) {
             m_ReadNotifier->setEnabled(false);
             m_PaceTimer.start(static_cast<int>(std::ceil((1 - m_Credit) * 1000 / rate)));
