@@ -1,5 +1,7 @@
 #include "SerialTransport.h"
 
+#include <QTimer>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -93,6 +95,9 @@ bool SerialTransport::Start(QString* error) {
     if (!(m_Options.devicePath.isEmpty() ? OpenPty(error) : OpenDevice(error))) return false;
     m_Session = std::make_unique<Session>(m_Printer, Name(), m_Options.framing,
                                           [this](std::span<const uint8_t> b) { Write(b); });
+    m_Session->SetScheduler([this](int ms, std::function<void()> run) {
+        QTimer::singleShot(ms, Qt::PreciseTimer, this, std::move(run));
+    });
     m_ReadNotifier = std::make_unique<QSocketNotifier>(m_Master, QSocketNotifier::Read);
     connect(m_ReadNotifier.get(), &QSocketNotifier::activated, this, &SerialTransport::OnReadable);
     m_WriteNotifier = std::make_unique<QSocketNotifier>(m_Master, QSocketNotifier::Write);
