@@ -45,17 +45,17 @@ test-devices: deps programs
 	./tests/devices/lab.sh $(BUILD)/bin
 
 # Every process of the run (tests, the programs they start, and theirs) writes
-# its sanitizer reports to a file of its own under SAN_LOGS; any report fails
-# the run, even one from a process whose test passed.
+# its sanitizer reports to a file of its own under SAN_LOGS; any report (an
+# error, undefined behaviour or a leak) fails the run, even one from a process
+# whose test passed. The options are scripts/sanitizer-env.sh's; the test
+# sanitizer_check proves that a planted report of each kind fails the check.
 SAN_LOGS = $(abspath $(BUILD_ASAN))/sanitizer-reports
 test-asan: deps
 	cmake -S . -B $(BUILD_ASAN) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DKORVA_SANITIZE=ON
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	rm -rf $(SAN_LOGS) && mkdir -p $(SAN_LOGS)
-	cd $(BUILD_ASAN) && status=0; QT_QPA_PLATFORM=offscreen \
-	  ASAN_OPTIONS=detect_leaks=0:log_path=$(SAN_LOGS)/asan \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:log_path=$(SAN_LOGS)/ubsan \
-	  ctest --output-on-failure -j $(JOBS) --timeout 900 || status=1; \
+	cd $(BUILD_ASAN) && status=0; eval "$$($(CURDIR)/scripts/sanitizer-env.sh $(SAN_LOGS))"; \
+	  QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 900 || status=1; \
 	  $(CURDIR)/scripts/sanitizer-reports.sh $(SAN_LOGS) || status=1; exit $$status
 
 fuzz: deps

@@ -7,3 +7,5 @@ korva_fuzz_target(fuzz_connection ${CMAKE_CURRENT_LIST_DIR}/ConnectionFuzz.cpp c
 korva_fuzz_target(fuzz_parreply ${CMAKE_CURRENT_LIST_DIR}/ParPortReplyFuzz.cpp parreply korva_core)
 # A USB printer's IEEE 1284 device ID, as korva ports reads it.
 korva_fuzz_target(fuzz_deviceid ${CMAKE_CURRENT_LIST_DIR}/DeviceIdFuzz.cpp deviceid korva_codec)
+# The device tables of /sys and /dev: entry names and their attributes.
+korva_fuzz_target(fuzz_devicetree ${CMAKE_CURRENT_LIST_DIR}/DeviceTreeFuzz.cpp devicetree korva_core)

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "port/Connection.h"
 #include "port/PortPath.h"
 
@@ -14,8 +16,13 @@ std::string TypedPortRefusal(std::string_view name, bool parallel, const std::st
         const std::string path = port::DevicePathFor(port::NormalizePortName(name));
         // COMn and LPTn are kept only when their node is there and is the device.
         struct stat info {};
-        if (::stat(path.c_str(), &info) == 0 && S_ISCHR(info.st_mode))
+        if (::stat(path.c_str(), &info) != 0) {
+            if (errno == ENOENT)
+                return "'" + std::string(name) + "' does not exist: check the spelling, or plug the printer in "
+                       "and switch it on.";
+        } else if (S_ISCHR(info.st_mode)) {
             found = port::ClassifyPortName(path, sysRoot);
+        }
         if (found.kind == wanted) return {};
     }
     std::string text = "'" + std::string(name) + "' is not a " + (parallel ? "parallel" : "serial") + " device";

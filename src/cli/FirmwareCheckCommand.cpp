@@ -9,6 +9,7 @@
 #include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/InputFile.h"
+#include "cli/InputKinds.h"
 #include "cli/JsonReport.h"
 #include "cli/RunReason.h"
 #include "cli/Output.h"
@@ -147,7 +148,7 @@ int runCheck(const ParsedOptions& options) {
         else return UsageError("the file name does not tell the series (.K20 or .bin); give --series");
     }
     InputFile input;
-    if (!input.Read(path)) return kExitBadInput;
+    if (!input.Read(path, FirmwareInput())) return kExitBadInput;
     const std::string copy = input.Path();
     if (copy.empty()) return kExitBadInput;
     return series == "new" ? checkNew(input.Name(), copy, Mode().json)

@@ -14,6 +14,7 @@
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/InputFile.h"
+#include "cli/InputKinds.h"
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
@@ -26,6 +27,7 @@
 #include "firmware/NewImage.h"
 #include "firmware/OldDownload.h"
 #include "firmware/OldImage.h"
+#include "firmware/RefusalText.h"
 #include "port/DeviceType.h"
 #include "port/Ports.h"
 
@@ -88,11 +90,9 @@ int checkImageSeries(const DownloadArgs& args) {
     const NewSignature signature = ReadNewSignature(file.bytes);
     if (signature == NewSignature::None || SignatureFitsDeviceType(signature, args.connection.deviceType))
         return -1;
-    const bool korva20 = args.connection.deviceType == port::kDeviceTypeKorva20;
     SetReason(base::Reason::ModelMismatch, Subject::File, args.fileName);
-    return UsageError(args.fileName + " is a " + NewSignatureText(signature) + " image for " +
-                      (korva20 ? "KORVA20II printers" : "KORVA20 printers") + ", but the model is a " +
-                      (korva20 ? "KORVA20" : "KORVA20II") + "; nothing was sent");
+    return UsageError(args.fileName + " " + NewImageMismatch(file.bytes, args.connection.deviceType) +
+                      "; nothing was sent");
 }
 
 /// Boxes go to stderr; the area questions are answered by --yes only.
@@ -198,25 +198,6 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
     return code;
 }
 
-/// How far the older series' erase got: it decides what the printer holds.
-enum class EraseState {
-    NotSent,      ///< the erase packet never went out: the printer is unchanged
-    Unconfirmed,  ///< sent, but the printer never answered it
-    Erased,       ///< answered (or sent on a port that cannot answer)
-};
-
-/// What the printer holds after the older series' download stopped early.
-std::string olderStopText(const std::string& area, EraseState erase) {
-    switch (erase) {
-        case EraseState::NotSent: return "nothing was sent, the printer is unchanged";
-        case EraseState::Unconfirmed:
-            return "the erase request was sent but never answered; the " + area +
-                   " area may be erased and the printer may not start until a download completes";
-        case EraseState::Erased: break;
-    }
-    return area + " area erased; the printer will not start until a download completes";
-}
-
 int runOlder(const DownloadArgs& args, LogoConnection& connection, base::CErrorLog& log) {
     // The loader's answers are read by the watch thread, and its line runs
     // without flow control whatever the settings said.
@@ -231,21 +212,9 @@ int runOlder(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
     settings.answerTimeoutMs = args.answerTimeoutMs;
     CommandLineMessages messages(args.yes);
     OldFirmwareDownload engine(connection.Stream(), connection.Clock(), log, settings);
-    using State = OldFirmwareDownload::State;
-    const uint32_t areaStart = engine.Progress().start;
-    // The erase packet is out once the engine waits for the erase (it moves
-    // there only after the packet was written whole); an answer is a first
-    // ACK or NAK, and a port that cannot answer sends its blocks blind.
-    EraseState erase = EraseState::NotSent;
-    RunWithProgress(engine, connection.Clock(), "stopping after the block being sent", [&] {
-        const State state = engine.GetState();
-        const OldDownloadProgress& p = engine.Progress();
-        if (state == State::Erasing || state == State::AwaitingAnswer)
-            erase = std::max(erase, EraseState::Unconfirmed);
-        if (state == State::SendingBlind || p.position > areaStart || p.resends > 0)
-            erase = EraseState::Erased;
-        return p.caption;
-    });
+    RunWithProgress(engine, connection.Clock(), "stopping after the block being sent",
+                    [&] { return engine.Progress().caption; });
+    const OldErase erase = engine.Erase();
     using Outcome = OldFirmwareDownload::Outcome;
     const Outcome outcome = engine.GetOutcome();
     const OldDownloadProgress& p = engine.Progress();
@@ -254,22 +223,22 @@ int runOlder(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
         case Outcome::Completed: code = kExitOk; break;
         case Outcome::FileOpenFailed:
             SetReason(base::Reason::FileIo, Subject::File, args.fileName);
-            Error(olderStopText(args.area, erase));
+            Error(OldStopText(args.area, erase));
             code = kExitBadInput;
             break;
         case Outcome::NoExtFont:
         case Outcome::ImageTooShort:
             SetReason(base::Reason::BadInput, Subject::File, args.fileName);
-            Error(olderStopText(args.area, erase));
+            Error(OldStopText(args.area, erase));
             code = kExitBadInput;
             break;
         case Outcome::Cancelled:
-            Error("cancelled: " + olderStopText(args.area, erase));
+            Error("cancelled: " + OldStopText(args.area, erase));
             code = StopExitCode();
             break;
         case Outcome::NoAnswer: SetReason(base::Reason::NoAnswer); [[fallthrough]];
         default:
-            Error(olderStopText(args.area, erase));
+            Error(OldStopText(args.area, erase));
             break;
     }
     JsonReport(code)
@@ -277,8 +246,8 @@ int runOlder(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
         .Set("area", args.area)
         .Set("bytes", p.position > p.start ? p.position - p.start : 0u)
         .Set("resends", p.resends)
-        .Set("erased", erase == EraseState::Erased)
-        .Set("erase_sent", erase != EraseState::NotSent)
+        .Set("erased", erase == OldErase::Erased)
+        .Set("erase_sent", erase != OldErase::NotSent)
         .Print();
     return code;
 }
@@ -327,7 +296,9 @@ int dryRun(const DownloadArgs& args, const std::vector<uint8_t>& image) {
     const NewArea area = args.area == "boot"         ? NewArea::Boot
                          : args.area == "downloader" ? NewArea::Downloader
                                                      : NewArea::Program;
-    if (!IsNewImageSize(image.size())) return refuse(base::Reason::BadInput, kTextFileSizeNotCorrect);
+    if (!IsNewImageSize(image.size()))
+        return refuse(base::Reason::BadInput,
+                      std::string(kTextFileSizeNotCorrect) + " " + NewImageSizeMismatch(image.size()));
     const NewPacketResult packet = BuildNewDownloadPacket(image, args.connection.deviceType, area);
     switch (packet.error) {
         case NewImageError::None: break;
@@ -357,7 +328,7 @@ int runDownload(const ParsedOptions& options) {
     // A missing or unreadable file is told before any port is touched; the
     // engine reads the copy taken here (a FIFO can be read only once).
     InputFile input;
-    if (!input.Read(args.file)) return kExitBadInput;
+    if (!input.Read(args.file, FirmwareInput())) return kExitBadInput;
     const std::string name = input.Name();
     args.file = input.Path();
     if (args.file.empty()) return kExitBadInput;

@@ -3,14 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
-#include <iterator>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
+#include "cli/InputFile.h"
+#include "cli/InputKinds.h"
 #include "cli/JsonReport.h"
 #include "cli/NumberText.h"
 #include "cli/Output.h"
@@ -36,7 +36,7 @@ int Parse(const ParsedOptions& options, ConvertArgs& out) {
     const std::vector<std::string>& operands = options.Operands();
     if (operands.empty()) return UsageError("no input bitmap given (- for standard input)");
     if (operands.size() > 1)
-        return UsageError("more than one input file ('" + operands[0] + "', '" + operands[1] + "')");
+        return UsageError("more than one input file ('" + ShortQuote(operands[0]) + "', '" + ShortQuote(operands[1]) + "')");
     out.input = operands[0];
     out.output = options.Get("out");
     out.preview = options.Get("preview");
@@ -47,10 +47,10 @@ int Parse(const ParsedOptions& options, ConvertArgs& out) {
         if (!list.empty() && list != "1")
             return UsageError("--center=N,... names logos of an upload; convert has logo 1 only");
     if (options.Has("threshold") && !ParseNumber(options.Get("threshold"), 0, 255, out.options.threshold))
-        return UsageError("--threshold takes a number 0..255, not '" + options.Get("threshold") + "'");
+        return UsageError("--threshold takes a number 0..255, not '" + ShortQuote(options.Get("threshold")) + "'");
     if (options.Has("max-width") &&
         !ParseNumber(options.Get("max-width"), 1, 512, out.options.maxPrintableWidth))
-        return UsageError("--max-width takes a number 1..512, not '" + options.Get("max-width") + "'");
+        return UsageError("--max-width takes a number 1..512, not '" + ShortQuote(options.Get("max-width")) + "'");
     if (out.output.empty()) return UsageError("--out RASTER.bin is required (- for standard output)");
     if (out.output == "-" && out.preview == "-")
         return UsageError("only one of --out and --preview can be standard output");
@@ -61,14 +61,22 @@ int Parse(const ParsedOptions& options, ConvertArgs& out) {
     return -1;
 }
 
-/// Loads the bitmap from a file or, for "-", from standard input.
-bool Load(logo::CLogoBitmap& bitmap, const std::string& path, logo::BitmapError& error) {
-    if (path != "-") return logo::LoadLogoFile(bitmap, path, error);
-    std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(std::cin), {}};
-    logo::BitmapDecodeResult decoded = logo::DecodeLogoBytes(std::move(bytes));
-    logo::LogDecoderWords("standard input", decoded);
-    if (bitmap.LoadDecoded(std::move(decoded))) return true;
-    error = bitmap.LastError();
+/// Loads the bitmap from a file or, for "-", from standard input (bounded
+/// as every input is). False after saying why.
+bool Load(logo::CLogoBitmap& bitmap, const std::string& path, const std::string& name) {
+    logo::BitmapError error;
+    if (path != "-") {
+        if (logo::LoadLogoFile(bitmap, path, error)) return true;
+    } else {
+        InputFile input;
+        if (!input.Read(path, PictureInput({}))) return false;
+        logo::BitmapDecodeResult decoded = logo::DecodeLogoBytes(input.TakeBytes());
+        logo::LogDecoderWords(name, decoded);
+        if (bitmap.LoadDecoded(std::move(decoded))) return true;
+        error = bitmap.LastError();
+    }
+    SetReason(logo::RefusalReason(error), Subject::File, name);
+    Error(logo::DescribeRefusal(name, error));
     return false;
 }
 
@@ -99,14 +107,9 @@ bool WriteBytes(const std::string& path, std::span<const uint8_t> bytes) {
 int Run(const ParsedOptions& options) {
     ConvertArgs a;
     if (const int code = Parse(options, a); code >= 0) return code;
-    const std::string inputName = a.input == "-" ? "standard input" : a.input;
+    const std::string inputName = a.input == "-" ? "standard input" : ShortQuote(a.input);
     logo::CLogoBitmap bitmap;
-    logo::BitmapError error;
-    if (!Load(bitmap, a.input, error)) {
-        SetReason(logo::RefusalReason(error), Subject::File, inputName);
-        Error(logo::DescribeRefusal(inputName, error));
-        return kExitBadInput;
-    }
+    if (!Load(bitmap, a.input, inputName)) return kExitBadInput;
     if (!logo::HeaderCanCarry(bitmap.width(), bitmap.height(), a.options.grayPrinting)) {
         SetReason(base::Reason::TooLarge, Subject::File, inputName);
         Error(inputName + ": an image of " + std::to_string(bitmap.width()) + " x " +

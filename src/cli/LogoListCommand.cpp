@@ -37,6 +37,7 @@ int Run(const ParsedOptions& options) {
     if (!profile.Problem().empty()) {
         const std::string why = "profile " + profilePath + " " + profile.Problem() + ": not read";
         if (named) {
+            SetReason(base::Reason::FileIo, Subject::File, profilePath);
             Error(why);
             return kExitBadInput;
         }

@@ -12,6 +12,7 @@
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/InputFile.h"
+#include "cli/InputKinds.h"
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/NumberText.h"
@@ -119,9 +120,9 @@ int listFiles(const UploadArgs& args, std::vector<InputFile>& inputs,
                    std::to_string(total + bytes) + " bytes, the NV area holds " + std::to_string(capacity) + ")";
         };
         // Read once (a FIFO has no second time); the upload reads the same bytes again.
-        InputFile& input = inputs.emplace_back();
-        if (!input.Read(path)) return kExitBadInput;
         const std::string suffix = std::filesystem::path(path).extension().string();
+        InputFile& input = inputs.emplace_back();
+        if (!input.Read(path, PictureInput(suffix.empty() ? suffix : suffix.substr(1)))) return kExitBadInput;
         // Checked with the header's size, before a picture's pixels are unpacked.
         const logo::BitmapDecodeResult probe = logo::ProbeLogoBytes(
             std::vector<uint8_t>(input.Bytes()), suffix.empty() ? suffix : suffix.substr(1),

@@ -54,7 +54,7 @@ int UnknownCommand(const std::vector<std::string>& args) {
         else if (command.words[0] == args[0]) known.push_back(command.words[1]);
     }
     const std::string& word = group ? args[1] : args[0];
-    std::string why = "'" + word + "' is not a " + (group ? args[0] + " " : "korva ") + "command";
+    std::string why = "'" + ShortQuote(word) + "' is not a " + (group ? args[0] + " " : "korva ") + "command";
     if (const std::string near = ClosestWord(word, known); !near.empty())
         why += " (did you mean '" + near + "'?)";
     if (group) SetOutputMode({Mode().quiet, Mode().verbose, Mode().json, args[0]});
@@ -149,7 +149,7 @@ int Dispatch(std::vector<std::string> args) {
         else if (arg == "-h" || arg == "--help") return SetOutputMode(mode), Help({});
         else {
             SetOutputMode(mode);
-            std::string why = "unknown option " + arg;
+            std::string why = "unknown option " + ShortQuote(arg);
             const std::string name = arg.substr(0, arg.find('='));
             if (const std::string near = ClosestWord(name, {"--quiet", "--verbose", "--json", "--version",
                                                             "--help"});

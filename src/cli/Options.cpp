@@ -1,5 +1,6 @@
 #include "cli/Options.h"
 
+#include "base/ShortText.h"
 #include "cli/Suggest.h"
 
 namespace korva::cli {
@@ -27,7 +28,7 @@ const OptionSpec* FindShort(char letter, const std::vector<OptionSpec>& specs) {
 std::string UnknownLong(std::string_view name, const std::vector<OptionSpec>& specs) {
     std::vector<std::string> names;
     for (const OptionSpec& spec : specs) names.push_back(spec.name);
-    std::string why = "unknown option --" + std::string(name);
+    std::string why = "unknown option --" + base::ShortQuote(name);
     if (const std::string near = ClosestWord(name, names); !near.empty())
         why += " (did you mean --" + near + "?)";
     return why;

@@ -4,7 +4,11 @@
 // "korva <command>: text", progress only where a person watches.
 #include <string>
 
+#include "base/ShortText.h"
+
 namespace korva::cli {
+
+using base::ShortQuote;
 
 /// -q, -v, -j of the command line, and the command's name for messages.
 struct OutputMode {

@@ -152,7 +152,7 @@ std::string ReasonText(Reason reason, Subject subject) {
         case Reason::Reset: return "the printer reset the connection; data was lost";
         case Reason::Stalled: return "the printer stopped taking data";
         case Reason::BadInput: return file ? "the file is unusable" : "an input is unusable";
-        case Reason::TooLarge: return "it does not fit the printer's memory";
+        case Reason::TooLarge: return file ? "the file is too large for its use" : "it does not fit the printer's memory";
         case Reason::ModelMismatch: return "the printer or image is of another model";
         case Reason::Cancelled: return "cancelled by a signal";
         case Reason::FileIo: return "reading or writing a file failed";

@@ -1,5 +1,6 @@
 // korva send: writes a file to a printer port unchanged (a saved command
 // stream, for example) and closes the port again.
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -98,18 +99,38 @@ std::string WriteFailure(int error, port::PortKind kind) {
     return error != 0 ? std::strerror(error) : "the port stopped taking data";
 }
 
-/// Writes `bytes` in pieces; returns how many were taken. A SIGINT or
-/// SIGTERM stops it between pieces.
-size_t WriteAll(port::ByteStream& stream, std::span<const uint8_t> bytes) {
+/// How far a send came.
+struct SendProgress {
+    size_t sent = 0;          ///< bytes the port took
+    size_t read = 0;          ///< bytes read from the file
+    bool fileEnded = false;   ///< the file was read to its end
+    bool fileFailed = false;  ///< reading the file failed (told)
+};
+
+/// Reads the file and writes it in pieces, never holding more than one. A
+/// SIGINT or SIGTERM stops it between pieces.
+SendProgress WriteAll(port::ByteStream& stream, InputFile& input) {
     StopScope stop(StopMode::AtSafePoint, "stopping after the piece being written");
-    size_t sent = 0;
-    while (sent < bytes.size() && !StopRequested()) {
-        const auto piece = bytes.subspan(sent, std::min(kChunkSize, bytes.size() - sent));
-        const size_t n = stream.Write(piece);
-        sent += std::min(n, piece.size());
-        if (n != piece.size()) break;
+    SendProgress progress;
+    std::array<uint8_t, kChunkSize> piece{};
+    while (!StopRequested()) {
+        const std::optional<size_t> got = input.ReadPiece(piece);
+        progress.fileFailed = !got;
+        progress.fileEnded = got == 0u;
+        if (!got || *got == 0) break;
+        progress.read += *got;
+        const size_t n = stream.Write(std::span<const uint8_t>(piece.data(), *got));
+        progress.sent += std::min(n, *got);
+        if (n != *got) break;
     }
-    return sent;
+    return progress;
+}
+
+/// "2000 of 65536" or, for a stream whose end was not reached, "2000".
+std::string SentOf(const SendProgress& progress, const InputFile& input) {
+    std::optional<uint64_t> total = input.KnownSize();
+    if (progress.fileEnded) total = progress.read;
+    return std::to_string(progress.sent) + (total ? " of " + std::to_string(*total) : std::string());
 }
 
 int RunSend(const ParsedOptions& options) {
@@ -125,8 +146,7 @@ int RunSend(const ParsedOptions& options) {
     if (const int code = LockTarget(settings, options); code >= 0) return code;
 
     InputFile input;
-    if (!input.Read(files[0])) return kExitBadInput;
-    const std::vector<uint8_t>* bytes = &input.Bytes();
+    if (!input.OpenStream(files[0])) return kExitBadInput;
     if (kind == port::PortKind::OutputFile)
         return PortError(settings.portName +
                          " is not a serial or parallel device (a USB printer is --port USB)");
@@ -152,30 +172,36 @@ int RunSend(const ParsedOptions& options) {
         SetStreamReason(*stream, portName);
         return PortError(OpenFailure(settings, kind, stream->LastError()));
     }
-    const size_t sent = WriteAll(*stream, *bytes);
+    const SendProgress progress = WriteAll(*stream, input);
+    const size_t sent = progress.sent;
+    const bool whole = progress.fileEnded && sent == progress.read;
     // A hang-up or reset after the last write still loses what the printer had not taken.
     const base::Reason fault =
-        sent == bytes->size() ? port::LinkFaultWithin(*stream, base::DefaultClock(), kSettleMs)
-                              : stream->LinkFault();
+        whole ? port::LinkFaultWithin(*stream, base::DefaultClock(), kSettleMs) : stream->LinkFault();
     const int writeError = stream->LastError();
     const std::string faultText = WithoutPieceCount(stream->FailureDetail());
-    if (sent != bytes->size() && !StopRequested()) SetStreamReason(*stream, portName);
+    if (!whole && !StopRequested() && !progress.fileFailed) SetStreamReason(*stream, portName);
     stream->Close();
     // A serial line counts what left it (its driver queue is subtracted) and TCP
     // what the printer acknowledged; parallel and USB drivers cannot tell, so
     // their count is only what the driver took.
     const bool driverCount = kind == port::PortKind::Parallel || kind == port::PortKind::Usb;
-    const std::string counts = std::to_string(sent) + " of " + std::to_string(bytes->size()) +
-                               (driverCount ? " bytes handed to the driver of" : " bytes reached");
+    const std::string counts =
+        SentOf(progress, input) + (driverCount ? " bytes handed to the driver of" : " bytes reached");
     const auto report = [&](Outcome outcome) {
         JsonReport(outcome).Set("port", settings.portName).Set("bytes", static_cast<long long>(sent)).Print();
     };
-    if (sent != bytes->size() && StopRequested()) {
+    if (progress.fileFailed) {
+        Error(counts + " " + settings.portName + " before the file could not be read on");
+        report(Outcome::Failed);
+        return kExitBadInput;
+    }
+    if (!whole && StopRequested()) {
         Error("cancelled: " + counts + " " + settings.portName);
         report(Outcome::Cancelled);
         return StopExitCode();
     }
-    if (sent != bytes->size()) {
+    if (!whole) {
         Error("only " + counts + " " + settings.portName + ": " +
               (fault != base::Reason::None && !faultText.empty() ? faultText : WriteFailure(writeError, kind)));
         report(Outcome::Failed);

@@ -18,6 +18,7 @@
 #include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/InputFile.h"
+#include "cli/InputKinds.h"
 #include "cli/JsonReport.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/LogoCommandSupport.h"
@@ -29,6 +30,7 @@
 #include "cli/TargetLock.h"
 #include "usersetup/SettingCompanions.h"
 #include "usersetup/SettingNames.h"
+#include "usersetup/SettingsFile.h"
 #include "usersetup/SettingsJson.h"
 #include "usersetup/SetupCommands.h"
 #include "usersetup/SetupSession.h"
@@ -57,37 +59,19 @@ std::string DescribedValue(const usersetup::UserSettings& settings,
     return "";
 }
 
-/// The settings of another printer in either form `korva setup read`
-/// prints: NAME=VALUE lines (the default), or its JSON ({"settings":
-/// {NAME:VALUE,...}}, with or without the rest). nullopt after saying why.
+/// The settings of another printer in a file (either form `korva setup
+/// read` prints). nullopt after saying why.
 std::optional<std::vector<Change>> SettingsFromFile(const std::string& path) {
     InputFile input;
-    if (!input.Read(path)) return std::nullopt;
-    const QByteArray bytes(reinterpret_cast<const char*>(input.Bytes().data()),
-                           static_cast<qsizetype>(input.Bytes().size()));
-    const auto refuse = [&](const std::string& why) {
+    if (!input.Read(path, SettingsInput())) return std::nullopt;
+    const usersetup::SettingsFileResult read = usersetup::ReadSettingsFile(input.Bytes());
+    if (!read.error.empty()) {
         SetReason(base::Reason::BadInput, Subject::File, input.Name());
-        Error(input.Name() + ": " + why);
+        Error(input.Name() + ": " + read.error);
         return std::nullopt;
-    };
-    std::vector<Change> changes;
-    if (!bytes.trimmed().startsWith('{')) {
-        int lineNumber = 0;
-        for (const QByteArray& raw : bytes.split('\n')) {
-            ++lineNumber;
-            const std::string line = raw.trimmed().toStdString();
-            if (line.empty() || line[0] == '#') continue;
-            const size_t eq = line.find('=');
-            if (eq == std::string::npos || eq == 0)
-                return refuse("line " + std::to_string(lineNumber) +
-                              " is not NAME=VALUE (nor is the file the JSON of 'korva setup read --json')");
-            changes.push_back({line.substr(0, eq), line.substr(eq + 1)});
-        }
-        return changes;
     }
-    const usersetup::SettingTexts read = usersetup::ReadSettingsJson(bytes);
-    if (!read.error.empty()) return refuse(read.error);
-    for (const auto& [name, value] : read.settings) changes.push_back({name, value});
+    std::vector<Change> changes;
+    for (const auto& [name, value] : read.changes) changes.push_back({name, value});
     return changes;
 }
 

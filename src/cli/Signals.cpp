@@ -9,6 +9,7 @@
 
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
+#include "cli/TargetLock.h"
 #include "port/DeviceIo.h"
 
 namespace korva::cli {
@@ -94,6 +95,7 @@ int ExitCodeOf(int signal) {
         WriteText(STDOUT_FILENO, g_Keys[g_CurrentKeys.load()]);
         WriteText(STDOUT_FILENO, "}\n");
     }
+    RemoveHeldLock();
     ::_exit(ExitCodeOf(signal));
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -30,7 +31,24 @@ std::string LockPath(const port::ConnectionSettings& settings) {
     return std::string(dir) + "/" + name;
 }
 
+/// The lock file this run holds ("" none): a fixed buffer, as a signal
+/// handler reads it.
+char g_HeldPath[512];
+
+/// Whether `fd` is still the file at `path` (not removed by the run before).
+bool SameFile(int fd, const std::string& path) {
+    struct stat held {}, named {};
+    return ::fstat(fd, &held) == 0 && ::stat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino;
+}
+
 }  // namespace
+
+void RemoveHeldLock() {
+    // Still held here: a run waiting on this file finds it gone once it gets
+    // the lock, and opens the path again (SameFile).
+    if (g_HeldPath[0] != '\0') ::unlink(g_HeldPath);
+}
 
 OptionSpec WaitLockOption() {
     return {"wait-lock", 0, "SECONDS",
@@ -46,19 +64,33 @@ int LockTarget(const port::ConnectionSettings& settings, const ParsedOptions& op
     const std::string path = LockPath(settings);
     const std::string target = settings.ipAddress + ":" + std::to_string(settings.tcpPort);
     // Any user may take the lock: the file is opened read-only, never followed through a link.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const auto openLock = [&path] {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) ::fchmod(fd, 0666);
+        return fd;
+    };
+    int fd = openLock();
     if (fd < 0) {
         // Without a lock file the runs cannot be kept apart; say so and go on.
         Note("cannot take the lock " + path + ": " + std::strerror(errno));
         return -1;
     }
-    ::fchmod(fd, 0666);
     // Nothing was sent yet: a signal while waiting ends korva at once.
     StopScope stop(StopMode::AtOnce, "interrupted while waiting for " + target + "; nothing was sent");
     base::Clock& clock = base::DefaultClock();
     const int64_t deadline = clock.NowMs() + int64_t{waitSeconds} * 1000;
     bool told = false;
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            if (SameFile(fd, path)) break;
+            // The run before removed the file as it ended: lock the one at the path now.
+            ::close(fd);
+            if ((fd = openLock()) < 0) {
+                Note("cannot take the lock " + path + ": " + std::strerror(errno));
+                return -1;
+            }
+            continue;
+        }
         if (errno != EWOULDBLOCK && errno != EINTR) {
             Note("cannot take the lock " + path + ": " + std::strerror(errno));
             ::close(fd);
@@ -77,6 +109,10 @@ int LockTarget(const port::ConnectionSettings& settings, const ParsedOptions& op
         clock.SleepMs(kRetryMs);
     }
     // Held until the program ends: the descriptor is never closed.
+    if (path.size() < sizeof g_HeldPath) {
+        std::memcpy(g_HeldPath, path.c_str(), path.size() + 1);
+        std::atexit(RemoveHeldLock);
+    }
     return -1;
 }
 

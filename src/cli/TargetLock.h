@@ -16,4 +16,9 @@ OptionSpec WaitLockOption();
 /// Returns -1 to go on, else the exit code after telling why (reason busy).
 int LockTarget(const port::ConnectionSettings& settings, const ParsedOptions& options);
 
+/// Removes the lock file this run holds, so that lock files do not pile up
+/// (one per address and port ever used). Called as the program ends, also
+/// from a signal handler (async-signal-safe).
+void RemoveHeldLock();
+
 }  // namespace korva::cli

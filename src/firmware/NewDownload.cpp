@@ -8,6 +8,7 @@
 #include "base/StepEngine.h"
 #include "firmware/FirmwareTexts.h"
 #include "firmware/ImageFile.h"
+#include "firmware/RefusalText.h"
 #include "port/PortFailures.h"
 
 namespace korva::firmware {
@@ -99,7 +100,11 @@ int NewFirmwareDownload::stepLoad() {
     }
     uint64_t size = 0;
     if (!ImageFileSize(m_Settings.path, size)) return refuse(Outcome::FileOpenFailed, kTextFileOpen);
-    if (!IsNewImageSize(size)) return refuse(Outcome::SizeWrong, kTextFileSizeNotCorrect);
+    if (!IsNewImageSize(size)) {
+        std::string text = kTextFileSizeNotCorrect;
+        text.append("\r\n").append(m_Settings.fileName).append(": ").append(NewImageSizeMismatch(size)).append(".");
+        return refuse(Outcome::SizeWrong, text);
+    }
     const ImageFile file = ReadImageFile(m_Settings.path, kNewImageSize2M, true);
     switch (file.status) {
         case ImageFile::Status::Ok: break;
@@ -115,8 +120,13 @@ int NewFirmwareDownload::stepLoad() {
         case NewImageError::None: break;
         case NewImageError::SizeWrong:
             return refuse(Outcome::FileReadFailed, kTextFileSizeError);
-        case NewImageError::NotFirmware:
-            return refuse(Outcome::NotFirmware, base::Message(base::kMsgNotFirmwareFile));
+        case NewImageError::NotFirmware: {
+            std::string text = base::Message(base::kMsgNotFirmwareFile);
+            text.append("\r\n").append(m_Settings.fileName).append(" ");
+            text.append(NewImageMismatch(file.bytes, m_Settings.deviceType)).append("; nothing was sent.");
+            text.append("\r\nOpen an image made for ").append(NewSeriesName(m_Settings.deviceType)).append(" printers.");
+            return refuse(Outcome::NotFirmware, text);
+        }
         case NewImageError::NoExtFont:
             m_Settings.area = NewArea::Program;
             return refuse(Outcome::NoExtFont, base::Message(base::kMsgNoExtFontInFile));
@@ -202,6 +212,12 @@ int NewFirmwareDownload::stepSettle() {
         ++m_SettleStep;
         return static_cast<int>(m_Progress.packetLength / kSettleDivisor);
     }
+    if (m_SettleStep > kSettleSteps) {
+        base::ShowMessage(base::Message(base::kMsgUpdateComplete));
+        setPosition(0);
+        if (m_Stream.IsOpen()) m_Stream.Close();
+        return finish(Outcome::Completed);
+    }
     // A serial line that hung up, or a link reset, while the printer had not
     // yet taken everything: the image is incomplete. A printer that closed
     // its connection in order to restart took every byte first.
@@ -212,10 +228,10 @@ int NewFirmwareDownload::stepSettle() {
     } else if (!isLocal() && m_Stream.LinkFault() == base::Reason::Reset) {
         return failLink(base::Reason::Reset);
     }
-    base::ShowMessage(base::Message(base::kMsgUpdateComplete));
-    setPosition(0);
-    if (m_Stream.IsOpen()) m_Stream.Close();
-    return finish(Outcome::Completed);
+    // A step of its own, so the bar and the caption show the end before the box does.
+    setPosition(m_Progress.range);
+    ++m_SettleStep;
+    return 0;
 }
 
 int NewFirmwareDownload::failLink(base::Reason fault) {

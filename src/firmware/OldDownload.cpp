@@ -96,6 +96,7 @@ int OldFirmwareDownload::stepLoad() {
     m_Progress.caption = "Erasing...";
     m_Packet = EncodeOldErasePacket(m_Settings.area);
     if (!sendPacket()) return fail(Outcome::WriteFailed, writeFailText());
+    m_Erase = OldErase::Unconfirmed;
     m_EraseWaitsDone = 0;
     m_State = State::Erasing;
     return OldAreaOf(m_Settings.area).eraseWaitMs + afterSend();
@@ -108,6 +109,7 @@ int OldFirmwareDownload::stepErase() {
     m_Progress.caption = "Erasing..." + std::string(static_cast<size_t>(m_EraseWaitsDone), '.');
     if (m_EraseWaitsDone < kOldEraseWaits) return OldAreaOf(m_Settings.area).eraseWaitMs;
     if (!answers()) {
+        m_Erase = OldErase::Erased;  // nothing can answer: sent is as far as anyone can tell
         m_State = State::SendingBlind;
         return 0;
     }
@@ -131,6 +133,7 @@ int OldFirmwareDownload::stepAwaitAnswer() {
     for (int i = 0; i < got; ++i) {
         const std::optional<OldAnswer> answer = m_Answers.Feed(received[i]);
         if (!answer) continue;
+        m_Erase = OldErase::Erased;  // the printer answered once its erase was done
         m_AnswerDeadline = m_Clock.NowMs() + m_Settings.answerTimeoutMs;
         if (*answer == OldAnswer::Nak) {
             if (++m_NaksInARow > kMaxResends)

@@ -15,6 +15,7 @@
 #include "base/ErrorLog.h"
 #include "base/Profile.h"
 #include "firmware/OldImage.h"
+#include "firmware/RefusalText.h"
 #include "base/Reason.h"
 #include "port/ByteStream.h"
 
@@ -85,6 +86,8 @@ public:
     base::Reason Reason() const { return m_Reason; }
     bool IsDone() const { return m_State == State::Done; }
     const OldDownloadProgress& Progress() const { return m_Progress; }
+    /// How far the erase got; after a run that stopped early, what the printer holds.
+    OldErase Erase() const { return m_Erase; }
 
 private:
     int stepOpen();
@@ -116,6 +119,7 @@ private:
     int m_NaksInARow = 0;
     int64_t m_AnswerDeadline = 0;
     bool m_Opened = false;
+    OldErase m_Erase = OldErase::NotSent;
     base::Reason m_Reason = base::Reason::None;
     std::atomic<bool> m_Cancelled{false};  ///< set from the window while a step runs
 };

@@ -1,9 +1,12 @@
 #include "logo/LogoFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
 
 #include "base/ErrorLog.h"
 #include "logo/ImageDecode.h"
@@ -11,43 +14,69 @@
 
 namespace korva::logo {
 
+namespace {
+
+BitmapError ReadFailure(const char* doing, const std::string& path, int error) {
+    return {BitmapErrorKind::FileUnreadable, std::string(doing) + " " + path + ": " + std::strerror(error)};
+}
+
+std::string Suffix(const std::string& path) {
+    const size_t dot = path.find_last_of("./");
+    return dot == std::string::npos || path[dot] != '.' ? std::string() : path.substr(dot + 1);
+}
+
+BitmapError TooLargeFile(const std::string& path) {
+    return {BitmapErrorKind::TooLarge, path + " is larger than the " + std::to_string(kMaxBitmapFileBytes) +
+                                           " bytes a logo picture can have"};
+}
+
+}  // namespace
+
 bool ReadBitmapFile(const std::string& path, std::vector<uint8_t>& bytes, BitmapError& error) {
     bytes.clear();
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                         &std::fclose);
-    if (!file) {
-        error = {BitmapErrorKind::FileUnreadable,
-                 "cannot open " + path + ": " + std::strerror(errno)};
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        error = ReadFailure("cannot open", path, errno);
         return false;
     }
-    // One read of the whole file when its size is known; chunks otherwise (a pipe).
-    long size = -1;
-    if (std::fseek(file.get(), 0, SEEK_END) == 0) size = std::ftell(file.get());
-    if (size >= 0 && std::fseek(file.get(), 0, SEEK_SET) == 0) {
-        if (static_cast<uint64_t>(size) > kMaxBitmapFileBytes) {
-            error = {BitmapErrorKind::TooLarge, path + " is too large for a logo bitmap"};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) info.st_mode = 0;
+    // The size first: a folder or a file beyond any picture is refused unread.
+    if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && static_cast<uint64_t>(info.st_size) > kMaxBitmapFileBytes)) {
+        ::close(fd);
+        error = S_ISDIR(info.st_mode) ? ReadFailure("cannot read", path, EISDIR) : TooLargeFile(path);
+        return false;
+    }
+    // Read in pieces into room reserved once: no cleared buffer to fill again.
+    if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<size_t>(info.st_size));
+    uint8_t piece[65536];
+    for (;;) {
+        const size_t room = std::min<uint64_t>(sizeof piece, kMaxBitmapFileBytes + 1 - bytes.size());
+        const ssize_t n = ::read(fd, piece, room);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = ReadFailure("cannot read", path, errno);
+            ::close(fd);
             return false;
         }
-        bytes.resize(static_cast<size_t>(size));
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
-    } else {
-        std::clearerr(file.get());
-        uint8_t chunk[65536];
-        while (true) {
-            const size_t n = std::fread(chunk, 1, sizeof chunk, file.get());
-            bytes.insert(bytes.end(), chunk, chunk + n);
-            if (bytes.size() > kMaxBitmapFileBytes) {
-                error = {BitmapErrorKind::TooLarge, path + " is too large for a logo bitmap"};
+        if (n == 0) break;
+        const bool headDone = bytes.size() < kPictureHeadBytes;
+        bytes.insert(bytes.end(), piece, piece + n);
+        // Endless or huge bytes that start like no picture are not read on.
+        if (headDone && bytes.size() >= kPictureHeadBytes) {
+            if (std::string why = NotAPicture(bytes, Suffix(path)); !why.empty()) {
+                ::close(fd);
+                error = {BitmapErrorKind::NotBitmap, std::move(why)};
                 return false;
             }
-            if (n < sizeof chunk) break;
+        }
+        if (bytes.size() > kMaxBitmapFileBytes) {
+            ::close(fd);
+            error = TooLargeFile(path);
+            return false;
         }
     }
-    if (std::ferror(file.get())) {
-        error = {BitmapErrorKind::FileUnreadable,
-                 "cannot read " + path + ": " + std::strerror(errno)};
-        return false;
-    }
+    ::close(fd);
     error = {};
     return true;
 }
@@ -57,11 +86,17 @@ bool IsBmp(const std::vector<uint8_t>& bytes) {
     return bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
 }
 
-std::string Suffix(const std::string& path) {
-    const size_t dot = path.find_last_of("./");
-    return dot == std::string::npos || path[dot] != '.' ? std::string() : path.substr(dot + 1);
-}
 }  // namespace
+
+std::string NotAPicture(std::span<const uint8_t> head, std::string_view formatHint) {
+    if (head.size() >= 2 && head[0] == 'B' && head[1] == 'M') return {};
+    const ImageHeader header = ReadImageHeader(head, formatHint);
+    const BitmapErrorKind kind = header.error.kind;
+    if (kind == BitmapErrorKind::NotBitmap || kind == BitmapErrorKind::BadDimensions ||
+        (kind == BitmapErrorKind::Truncated && head.empty()))
+        return header.error.reason;
+    return {};
+}
 
 BitmapDecodeResult DecodeLogoBytes(std::vector<uint8_t>&& bytes, std::string_view formatHint) {
     if (IsBmp(bytes)) return DecodeBitmap(std::move(bytes));

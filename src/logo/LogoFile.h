@@ -4,6 +4,7 @@
 // files (starting "BM") go to the tool's own bitmap reader; any other picture
 // format to Qt's image plugins (ImageDecode.h).
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,8 +18,16 @@ namespace korva::logo {
 /// Largest file read: a bitmap of the largest accepted image, with room for headers.
 inline constexpr uint64_t kMaxBitmapFileBytes = uint64_t{160} << 20;
 
+/// How much of a file NotAPicture is given before a long read goes on.
+inline constexpr size_t kPictureHeadBytes = 64 * 1024;
+
 /// Reads a whole file into `bytes`; on failure the error says why.
 bool ReadBitmapFile(const std::string& path, std::vector<uint8_t>& bytes, BitmapError& error);
+
+/// Why a file whose first bytes are `head` is no picture at all ("" when it
+/// may be one): neither a bitmap nor a format an image plugin knows, or a
+/// picture with no pixels. Reads only headers.
+std::string NotAPicture(std::span<const uint8_t> head, std::string_view formatHint = {});
 
 /// Decodes a logo file's bytes with the reader its first bytes call for;
 /// `formatHint` is the file name's suffix, if any (see ImageDecode.h).

@@ -40,6 +40,33 @@ void ShowLogoNotice(int message, LogoNoticeIcon icon, const std::string& detail)
     base::ShowMessage(text, icon == LogoNoticeIcon::None ? base::MsgStyle::Ok : base::MsgStyle::OkExclamation);
 }
 
+LogoNotify LogoNoticeBatch::Notifier() {
+    return [this](int message, LogoNoticeIcon icon, const std::string& detail) {
+        if (!detail.empty()) base::ErrorLog().Log("Logo list: %s", detail.c_str());
+        if (m_Details.empty()) {
+            m_Message = message;
+            m_Icon = icon;
+        }
+        m_Details.push_back(detail);
+    };
+}
+
+void LogoNoticeBatch::Show() {
+    if (m_Details.empty()) return;
+    // A refusal after the first has no text of its own in the table.
+    std::string text = m_Message != kNoLogoMessage ? base::Message(m_Message)
+                       : m_Details.size() == 1     ? "A picture was not added to the list:"
+                                                   : "These pictures were not added to the list:";
+    text += "\r\n";
+    for (const std::string& detail : m_Details)
+        if (!detail.empty()) text += "\r\n" + detail;
+    const base::MsgStyle style = m_Icon == LogoNoticeIcon::None ? base::MsgStyle::Ok : base::MsgStyle::OkExclamation;
+    m_Details.clear();
+    m_Message = kNoLogoMessage;
+    m_Icon = LogoNoticeIcon::None;
+    base::ShowMessage(text, style);
+}
+
 LogoListEditor MakeLogoListEditor(LogoList& list, const LogoOptions& options) {
     return LogoListEditor(list, options, &ProbeLogoFileInfo, &ShowLogoNotice);
 }

@@ -1,7 +1,8 @@
 #include "logo/PictureIntegrity.h"
 
+#include <zlib.h>
+
 #include <algorithm>
-#include <array>
 #include <initializer_list>
 #include <cstring>
 #include <string>
@@ -22,19 +23,10 @@ uint32_t BigEndian32(const uint8_t* p) {
     return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
 }
 
+// zlib's CRC-32, the one PNG chunks carry; a chunk is at most 2^31 - 1 bytes,
+// within what one call takes.
 uint32_t Crc32(std::span<const uint8_t> bytes) {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t n = 0; n < 256; ++n) {
-            uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    uint32_t c = 0xFFFFFFFFu;
-    for (uint8_t b : bytes) c = table[(c ^ b) & 0xFF] ^ (c >> 8);
-    return ~c;
+    return static_cast<uint32_t>(::crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
 }
 
 // Chunks of length, type, data and CRC up to IEND. The CRC of a critical chunk

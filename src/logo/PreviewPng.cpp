@@ -1,5 +1,7 @@
 #include "logo/PreviewPng.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <array>
 #include <string_view>
@@ -7,21 +9,8 @@
 namespace korva::logo {
 namespace {
 
-std::array<uint32_t, 256> CrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-
 uint32_t Crc32(std::span<const uint8_t> bytes) {
-    static const std::array<uint32_t, 256> table = CrcTable();
-    uint32_t c = 0xFFFFFFFFu;
-    for (uint8_t b : bytes) c = table[(c ^ b) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    return static_cast<uint32_t>(::crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
 }
 
 void PutBig32(std::vector<uint8_t>& out, uint32_t v) {

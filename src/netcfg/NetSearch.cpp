@@ -2,6 +2,7 @@
 
 #include "base/MessageBox.h"
 #include "base/Messages.h"
+#include "netcfg/SearchScope.h"
 
 namespace korva::netcfg {
 
@@ -69,7 +70,10 @@ int NetSearch::stopReceiving() {
 int NetSearch::finish() {
     if (m_Outcome == Outcome::None) m_Outcome = Outcome::Finished;
     m_State = State::Done;
-    base::ShowMessage(base::Message(base::kMsgSearchFinished));
+    std::string text = base::Message(base::kMsgSearchFinished);
+    // Over an empty list the same words would read as success: say that nobody answered.
+    if (m_Printers.empty() && m_Outcome == Outcome::Finished) text += "\r\n" + NoPrinterAnsweredText(m_Endpoints);
+    base::ShowMessage(text);
     return base::kStepDone;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "base/ShortText.h"
 #include "port/DeviceType.h"
 
 namespace korva::port {
@@ -20,7 +21,7 @@ std::optional<long> DecimalValue(std::string_view text) {
     return value;
 }
 
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string Quoted(std::string_view text) { return "\"" + base::ShortQuote(text) + "\""; }
 
 std::string Lower(std::string_view text) {
     std::string out(text);

@@ -48,12 +48,17 @@ bool IsUnusedUartSlot(const std::string& ttyDir) {
     return type && *type == "0";
 }
 
-/// lpN in number order (lp10 after lp9).
+/// lpN in number order (lp10 after lp9); -1 for no number, or one beyond
+/// any minor number the kernel hands out.
 int LpNumber(const std::string& name) {
+    constexpr int kLargest = 1 << 20;
+    const std::string_view digits = std::string_view(name).substr(2);
+    if (digits.empty()) return -1;
     int number = 0;
-    for (char c : std::string_view(name).substr(2)) {
+    for (char c : digits) {
         if (c < '0' || c > '9') return -1;
         number = number * 10 + (c - '0');
+        if (number > kLargest) return -1;
     }
     return number;
 }

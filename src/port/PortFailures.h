@@ -78,10 +78,33 @@ inline base::Reason OpenFailureReason(int error) {
     }
 }
 
+/// Why an Ethernet printer could not be connected to, and what to check,
+/// by the connect's system error; "" for other errors.
+inline std::string ConnectFailureDetail(int error) {
+    switch (error) {
+        case ECONNREFUSED:
+            return "The printer refused the connection.\r\nNothing takes connections on that TCP port: "
+                   "check the port number (6001 unless it was changed) and that the address is the printer's.";
+        case EHOSTUNREACH:
+        case ENETUNREACH:
+            return "There is no route to that address.\r\nCheck the IP address and that this computer is on "
+                   "the printer's network.";
+        case ETIMEDOUT:
+        case ENOTCONN:
+            return "The printer could not be reached: nothing answered at that address.\r\nCheck the IP "
+                   "address, the network cable and that the printer is switched on.";
+        case ECONNRESET:
+            return "The printer reset the connection at once.\r\nIt may be serving another computer: try "
+                   "again, or switch the printer off and on.";
+        default: return "";
+    }
+}
+
 /// What a refused open means for the user, for a line under the tool's
 /// message: the fix where there is one.
 inline std::string OpenFailureDetail(int error, bool printerGroup) {
     if (error == ECONNABORTED) return kTextClosedAtAccept;
+    if (std::string network = ConnectFailureDetail(error); !network.empty()) return network;
     switch (OpenFailureReason(error)) {
         case base::Reason::Permission:
             return std::string("Permission denied: is the user in group ") +
@@ -89,8 +112,6 @@ inline std::string OpenFailureDetail(int error, bool printerGroup) {
         case base::Reason::Busy:
             return "The port is busy: another program (a print spooler, a terminal) holds it.";
         case base::Reason::Gone: return "The device is not there (unplugged or switched off?).";
-        case base::Reason::Refused: return "The printer refused the connection.";
-        case base::Reason::Unreachable: return "The printer could not be reached.";
         default: return error != 0 ? std::strerror(error) : "";
     }
 }

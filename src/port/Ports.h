@@ -97,7 +97,11 @@ public:
     // ByteStream
     PortKind Kind() const override;
     bool Open() override;
-    void Close() override { ClosePort(); }
+    /// Harmless when not open, as every stream's: engines close on every
+    /// way out, and only ClosePort itself logs a close of nothing.
+    void Close() override {
+        if (IsOpen()) ClosePort();
+    }
     bool IsOpen() const override { return m_hComm >= 0; }
     size_t Write(std::span<const uint8_t> data) override;
     size_t Write(const void* data, size_t length) {

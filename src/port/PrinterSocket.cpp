@@ -79,7 +79,7 @@ bool CPrinterSocket::Create() {
         return true;
     }
     Close();
-    m_Socket = std::make_unique<QTcpSocket>();
+    m_Socket = std::make_unique<QTcpSocket>(this);  // a child: freed with us if deleteLater never ran
     m_LastErrorCode = 0;
     QTcpSocket* socket = m_Socket.get();
     connect(socket, &QTcpSocket::readyRead, this, &CPrinterSocket::OnReceive);

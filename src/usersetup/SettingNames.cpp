@@ -4,6 +4,7 @@
 #include <charconv>
 #include <functional>
 
+#include "base/ShortText.h"
 #include "usersetup/SetupCommands.h"
 #include "usersetup/ReplyDecoder.h"
 
@@ -167,7 +168,7 @@ namespace {
 std::string ApplyValue(UserSettings& s, const SetupLists& lists, std::string_view name,
                        std::string_view value) {
     auto bad = [&](const std::string& allowed) {
-        return std::string(name) + " takes " + allowed + ", not \"" + std::string(value) + "\"";
+        return std::string(name) + " takes " + allowed + ", not \"" + base::ShortQuote(value) + "\"";
     };
     auto set = [](int& field, std::optional<int> v) {
         if (v) field = *v;
@@ -255,7 +256,7 @@ std::string ApplyValue(UserSettings& s, const SetupLists& lists, std::string_vie
         return "";
     }
     if (name == "reserved") return "reserved cannot be changed";
-    return "unknown setting \"" + std::string(name) + "\"";
+    return "unknown setting \"" + base::ShortQuote(name) + "\"";
 }
 }  // namespace
 

@@ -351,6 +351,42 @@ TEST_F(ConnectDlgTest, ParallelAndEthernetKeepThePreviousSerialSettings) {
     EXPECT_EQ(menuSaw[2].tcpPort, 6001);
 }
 
+TEST_F(ConnectDlgTest, AModelChangeKeepsAFittingPortAndShowsOnlyTheRowsItsKindUses) {
+    auto dlg = Make();
+    auto rowShown = [&](QComboBox* list) {
+        for (QLabel* label : dlg->findChildren<QLabel*>()) {
+            if (label->buddy() == list) {
+                EXPECT_EQ(label->isHidden(), list->isHidden());
+            }
+        }
+        return !list->isHidden();
+    };
+    const QList<QComboBox*> lineLists{dlg->BaudList(), dlg->ParityList(), dlg->DataLengthList(),
+                                      dlg->FlowList(), dlg->StopBitList()};
+    Choose(*dlg, "KORVA20S");
+    dlg->PortList()->setCurrentIndex(dlg->PortList()->findText("COM2"));
+    Choose(*dlg, "KORVA10S");  // serial again: the chosen port still fits
+    EXPECT_EQ(dlg->PortList()->currentText(), "COM2");
+    EXPECT_TRUE(rowShown(dlg->PortList()));
+    for (QComboBox* list : lineLists) EXPECT_TRUE(rowShown(list));
+
+    Choose(*dlg, "KORVA20P");  // parallel: no line settings, no serial port
+    EXPECT_EQ(dlg->PortList()->currentText(), "LPT1");
+    EXPECT_TRUE(rowShown(dlg->PortList()));
+    for (QComboBox* list : lineLists) EXPECT_FALSE(rowShown(list));
+
+    Choose(*dlg, "KORVA20IIE-II");  // Ethernet: neither port nor line
+    EXPECT_FALSE(rowShown(dlg->PortList()));
+    for (QComboBox* list : lineLists) EXPECT_FALSE(rowShown(list));
+
+    Choose(*dlg, "KORVA20S");  // from another kind: the first port again
+    EXPECT_EQ(dlg->PortList()->currentText(), "COM1");
+    dlg->PortList()->setEditText("/tmp/ttyTyped");
+    Choose(*dlg, "KORVA20U-I");  // a typed path stays too
+    EXPECT_EQ(dlg->PortList()->currentText(), "/tmp/ttyTyped");
+    EXPECT_TRUE(messages.texts.empty());
+}
+
 TEST_F(ConnectDlgTest, KoreanSystemShowsKoreanLabelsButEnglishMessages) {
     SetKoreanLabelsOverride(true);
     auto dlg = Make();
@@ -385,6 +421,10 @@ TEST_F(ConnectDlgTest, EveryListIsReachedThroughItsLabel) {
         for (const auto& [other, relation] : access->relations(QAccessible::Label))
             labelledBy << other->text(QAccessible::Name);
         EXPECT_TRUE(labelledBy.contains(label->text()) || labelledBy.contains(name)) << name.toStdString();
+        // ... and by its name: the label's words, not the entry shown ("115200").
+        EXPECT_EQ(access->text(QAccessible::Name), name);
+        EXPECT_EQ(access->text(QAccessible::Value), list->currentText()) << name.toStdString();
+        EXPECT_EQ(access->role(), QAccessible::ComboBox);
     }
     found.sort();
     QStringList expected = {"DEVICE", "PORT", "Baudrate", "Parity", "Data Length", "Flow control", "Stop Bit"};

@@ -1,6 +1,9 @@
 // The connection dialog's port list with a typed device path: offered for
 // serial and parallel models only, checked at OK, reached by keyboard.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -131,7 +134,6 @@ TEST_F(TypedPortTest, AnythingButADeviceOfTheKindIsRefusedAtOk) {
     } rows[] = {
         {file, ""},
         {"/dev/null", ""},
-        {"/dev/ttyKORVA-none", ""},
         {dir.path().string(), ""},
         // Terminals that are never a printer's line say what they are.
         {"/dev/ptmx", " (it is the pseudo-terminal multiplexer; a pty is reached at its /dev/pts/N end)"},
@@ -145,6 +147,18 @@ TEST_F(TypedPortTest, AnythingButADeviceOfTheKindIsRefusedAtOk) {
         EXPECT_EQ(messages.texts,
                   std::vector<std::string>{"'" + row.path + "' is not a serial device" + row.why + "."});
     }
+    // Nothing there at all: said so, with what to check, for either kind.
+    for (const char* model : {"KORVA20S", "KORVA20P"}) {
+        Choose(model);
+        for (const std::string path : {"/dev/ttyKORVA-none", "/dev/parport-korva-none"}) {
+            messages.texts.clear();
+            ClearTyped();
+            Type(QString::fromStdString(path));
+            dlg->OkButton()->click();
+            EXPECT_EQ(messages.texts, std::vector<std::string>{"'" + path + "' does not exist: check the spelling, "
+                                                               "or plug the printer in and switch it on."});
+        }
+    }
     EXPECT_TRUE(menuSaw.empty());
     EXPECT_EQ(settings, korva::port::ConnectionSettings()) << "a refused OK stores nothing";
 
@@ -157,6 +171,28 @@ TEST_F(TypedPortTest, AnythingButADeviceOfTheKindIsRefusedAtOk) {
     EXPECT_EQ(messages.texts,
               std::vector<std::string>{"'" + pty.SlavePath() + "' is not a parallel device."});
     EXPECT_TRUE(menuSaw.empty());
+}
+
+// A port another program holds is said at OK, where another can be chosen,
+// not later by the tool that opens it.
+TEST_F(TypedPortTest, APortAnotherProgramHoldsIsSaidAtOk) {
+    ASSERT_TRUE(pty.Ok());
+    Choose("KORVA20S");
+    ClearTyped();
+    Type(QString::fromStdString(pty.SlavePath()));
+    const int holder = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);  // as a running tool holds it
+    dlg->OkButton()->click();
+    EXPECT_TRUE(menuSaw.empty());
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"'" + pty.SlavePath() + "' cannot be opened: The port is "
+                                                       "busy: another program (a print spooler, a terminal) holds it."});
+    ::close(holder);
+    messages.texts.clear();
+    dlg->OkButton()->click();  // let go: the same port is taken
+    ASSERT_EQ(menuSaw.size(), 1u);
+    EXPECT_EQ(menuSaw[0].portName, pty.SlavePath());
+    EXPECT_TRUE(messages.texts.empty());
 }
 
 TEST_F(TypedPortTest, WhatIsTypedIsWhatIsChecked) {

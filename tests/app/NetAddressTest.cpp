@@ -124,7 +124,11 @@ TEST_F(NetAddressTest, NoPrinterListeningGivesPrinterCheckAndStaysOpen) {
     ticker.start(20);
     dlg.accept();
     ticker.stop();
-    EXPECT_EQ(messages.texts, std::vector<std::string>{"ERROR : Printer check."});
+    // The check's own line first, then the cause and what to check.
+    EXPECT_EQ(messages.texts, std::vector<std::string>{
+                                  "ERROR : Printer check.\r\nThe printer refused the connection.\r\nNothing takes "
+                                  "connections on that TCP port: check the port number (6001 unless it was "
+                                  "changed) and that the address is the printer's."});
     EXPECT_TRUE(dlg.isVisible());
     EXPECT_NE(dlg.result(), QDialog::Accepted);
     EXPECT_TRUE(dlg.OkButton()->isEnabled());

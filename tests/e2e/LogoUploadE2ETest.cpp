@@ -14,6 +14,7 @@
 #include "logo/LogoOptions.h"
 #include "logo/NvUpload.h"
 #include "logo/UploadConverter.h"
+#include "port/PortFailures.h"
 #include "port/PrinterSocket.h"
 #include "port/TcpStream.h"
 #include "support/RecordedMessages.h"
@@ -161,7 +162,7 @@ TEST_F(LogoUploadE2E, APrinterThatNeverAnswersTheProbesGivesPortOpen) {
     EXPECT_EQ(Upload(link, clock), Outcome::PortOpenFailed);
     EXPECT_EQ(waits, std::vector<int>(10, 50));  // ten probes, 50 ms apart
     ASSERT_EQ(messages.Boxes().size(), 2u);
-    EXPECT_EQ(messages.Boxes()[1].text, "ERROR : Port open.\r\nThe printer refused the connection.");
+    EXPECT_EQ(messages.Boxes()[1].text, "ERROR : Port open.\r\n" + port::ConnectFailureDetail(ECONNREFUSED));
     EXPECT_EQ(messages.Boxes()[1].style, base::MsgStyle::Ok);
     EXPECT_FALSE(link.IsOpen());
 }
@@ -182,7 +183,7 @@ TEST_F(LogoUploadE2E, AnEraseGivesAnEthernetPrinterOneProbeAndNamesTheError) {
     EXPECT_EQ(waits, std::vector<int>{100});  // close, create, connect, 100 ms, one probe
     ASSERT_EQ(messages.Boxes().size(), 2u);
     EXPECT_EQ(messages.Boxes()[1].text, "ERROR[" + std::to_string(ECONNREFUSED) +
-                                            "] - Open port or file.\r\nThe printer refused the connection.");
+                                            "] - Open port or file.\r\n" + port::ConnectFailureDetail(ECONNREFUSED));
     EXPECT_EQ(messages.Boxes()[1].style, base::MsgStyle::Ok);
     EXPECT_FALSE(link.IsOpen());
 }

@@ -136,24 +136,36 @@ TEST(NewDownload, RefusedImagesNeverReachThePrinter) {
         int deviceType;
         Outcome outcome;
         std::string message;
+        std::string cause;  ///< the lines after the message: why, and what to do
     };
     std::vector<Case> cases;
     cases.push_back({test::NewSeriesImage("K20", 0xFFFFF), NewArea::Program, 1, Outcome::SizeWrong,
-                     "ERROR: File size not correct!"});
+                     "ERROR: File size not correct!",
+                     "fw.K20: the file has 1048575 bytes; an image has exactly 1048576 (1 MiB) or 2097152 (2 MiB)."});
     cases.push_back({test::NewSeriesImage("K20", 0x100001), NewArea::Program, 1, Outcome::SizeWrong,
-                     "ERROR: File size not correct!"});
+                     "ERROR: File size not correct!",
+                     "fw.K20: the file has 1048577 bytes; an image has exactly 1048576 (1 MiB) or 2097152 (2 MiB)."});
     cases.push_back({test::NewSeriesImage("K20"), NewArea::Program, 3, Outcome::NotFirmware,
-                     "ERROR : File is not firmware file!"});
+                     "ERROR : File is not firmware file!",
+                     "fw.K20 is a K20 image for KORVA20 printers, but the model is a KORVA20II; nothing was sent."
+                     "\r\nOpen an image made for KORVA20II printers."});
     cases.push_back({test::NewSeriesImage("K22"), NewArea::Program, 1, Outcome::NotFirmware,
-                     "ERROR : File is not firmware file!"});
+                     "ERROR : File is not firmware file!",
+                     "fw.K20 is a K22 image for KORVA20II printers, but the model is a KORVA20; nothing was sent."
+                     "\r\nOpen an image made for KORVA20 printers."});
+    cases.push_back({test::NewSeriesImage("X99"), NewArea::Program, 1, Outcome::NotFirmware,
+                     "ERROR : File is not firmware file!",
+                     "fw.K20 carries no firmware signature (K20, K22, K23 or K24 at 0FFFFC); it is no firmware "
+                     "image for KORVA20 or KORVA20II printers; nothing was sent.\r\nOpen an image made for KORVA20 "
+                     "printers."});
     cases.push_back({test::NewSeriesImage("K22", 0x200000, '1'), NewArea::ExtFont, 3,
-                     Outcome::NoExtFont, "ERROR : File is not include Ext.font data."});
+                     Outcome::NoExtFont, "ERROR : File is not include Ext.font data.", ""});
     for (const Case& c : cases) {
         RecordedMessages messages(base::MsgAnswer::Yes);
         Rig run;
         EXPECT_EQ(run.Download(run.Image(c.image), c.area, c.deviceType), c.outcome);
         EXPECT_TRUE(run.stream.Writes().empty());
-        EXPECT_EQ(messages.Texts().back(), c.message);
+        EXPECT_EQ(messages.Texts().back(), c.cause.empty() ? c.message : c.message + "\r\n" + c.cause);
         EXPECT_EQ(run.stream.Events().back().op, RecordingStream::Op::Close);
         EXPECT_FALSE(run.stream.IsOpen());
         if (c.outcome == Outcome::NoExtFont) {

@@ -69,4 +69,31 @@ TEST(NetNamespace, BroadcastSearchFindsThePrinterAndChangeReachesIt) {
     EXPECT_EQ(state["network"]["port"].toInt(), 9100);
 }
 
+// A broadcast nobody answers: the box names the interface it left by.
+TEST(NetNamespace, EmptySearchNamesTheInterfaceItLeftBy) {
+    TestNamespaces ns;
+    const int up = ns.Up("q");
+    if (up == 77) GTEST_SKIP() << "network namespaces not available: " << ns.Output().toStdString();
+    ASSERT_EQ(up, 0) << ns.Output().toStdString();
+
+    RecordedMessages messages;
+    size_t found = 1;
+    ASSERT_TRUE(ns.RunInHost([&] {
+        base::RealClock clock;
+        NetSearch search(clock, NetEndpoints{});
+        base::RunSteps(search, clock);
+        found = search.Printers().size();
+    }));
+    EXPECT_EQ(found, 0u);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    const std::string hostInterface = "kh-q" + std::to_string(getpid());
+    EXPECT_EQ(messages.Texts()[0].rfind(base::Message(base::kMsgSearchFinished) +
+                                            std::string("\r\nNo printer answered the search (sent to "
+                                                        "255.255.255.255 port 2918 on ") +
+                                            hostInterface + " 192.168.0.10/24).",
+                                        0),
+              0u)
+        << messages.Texts()[0];
+}
+
 }  // namespace

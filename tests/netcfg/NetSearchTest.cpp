@@ -55,7 +55,14 @@ TEST(NetSearch, OwnRequestComingBackAddsNoRow) {
     base::RunSteps(search, clock);
     EXPECT_EQ(search.GetOutcome(), NetSearch::Outcome::Finished);
     EXPECT_TRUE(search.Printers().empty());
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{kFinished});
+    // Nobody answered: said so after the closing line, with where the search went.
+    const std::string p = std::to_string(port);
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{kFinished + "\r\nNo printer answered the search (sent to 127.0.0.1 port " + p +
+                                       ").\r\nA search reaches only printers on this computer's own network: "
+                                       "routers do not pass it on. Check the printer's network cable and that it "
+                                       "is switched on, and that no firewall here drops the answers (UDP port " +
+                                       p + ")."});
 }
 
 TEST(NetSearch, RowsComeInOrderOfArrivalShortRepliesAreSkippedAndListeningStopsAt254) {

@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
 
 #include "NetSimSupport.h"
 #include "NetcfgData.h"
@@ -214,12 +216,69 @@ TEST_F(NetSettingDlg, ChangeSendsWhatTheBoxesHoldToThePickedPrinter) {
 
     EXPECT_EQ(messages.Texts(), (std::vector<std::string>{kFinished, kAsk, kDone}));
     EXPECT_FALSE(dlg.ChangeButton()->isEnabled());
-    const std::vector<std::string> events = printer.Events(3);
-    ASSERT_EQ(events.size(), 3u);  // search, change, apply
+    const std::vector<std::string> events = printer.Events(4);
+    ASSERT_GE(events.size(), 4u);  // search, change, apply, the search that found it changed
     EXPECT_NE(events[1].find(SimHex(NetcfgDatagram("change-192.168.1.50.hex"))), std::string::npos)
         << events[1];
     EXPECT_NE(events[2].find(SimHex(NetcfgDatagram("apply-192.168.1.50.hex"))), std::string::npos)
         << events[2];
+    EXPECT_NE(events[3].find(SimHex(NetcfgDatagram("search-request.hex"))), std::string::npos) << events[3];
+    // The printer answered with its new values: its row shows them.
+    ASSERT_EQ(dlg.List()->rowCount(), 1);
+    const QStringList changed{"192.168.1.50", "6001", "255.255.0.0", "192.168.1.1", "00:1A:2B:3C:4D:5E"};
+    for (int c = 0; c < 5; ++c) EXPECT_EQ(dlg.List()->item(0, c)->text(), changed[c]);
+}
+
+// A printer that answers the change but never gets the apply keeps its old
+// values: the change is not done, and the window says so.
+TEST_F(NetSettingDlg, APrinterThatKeepsItsOldValuesIsNoChangeDone) {
+    std::vector<uint8_t> reply = NetcfgDatagram("reply-192.168.0.10-dhcp.hex");
+    reply[21] = 0;  // fixed address
+    const uint16_t listenPort = FreeLoopbackUdpPort();
+    QUdpSocket fake;  // answers searches and changes; the apply is lost on the way
+    ASSERT_TRUE(fake.bind(QHostAddress::LocalHost, 0));
+    int applies = 0;
+    QObject::connect(&fake, &QUdpSocket::readyRead, [&] {
+        while (fake.hasPendingDatagrams()) {
+            const QNetworkDatagram d = fake.receiveDatagram();
+            if (d.data().size() < 3) continue;
+            if (d.data()[2] == 0x04) ++applies;
+            else SendLoopback(listenPort, reply);
+        }
+    });
+    RecordedMessages messages(base::MsgAnswer::Yes);
+    CNetSetting dlg({"127.0.0.1", fake.localPort(), "127.0.0.1", listenPort});
+    dlg.SetChangeCheckLimitMs(1500);
+    dlg.show();
+    dlg.SearchButton()->click();
+    ASSERT_EQ(dlg.List()->rowCount(), 1);
+    ClickRow(dlg, 0);
+    dlg.IpEdit()->setText("192.168.0.20");
+    dlg.ChangeButton()->click();
+
+    EXPECT_EQ(applies, 1);
+    ASSERT_EQ(messages.Texts().size(), 4u);
+    EXPECT_EQ(messages.Texts()[2], kDone);
+    EXPECT_EQ(messages.Texts()[3],
+              "The printer still answers with other settings (IP 192.168.0.10, port 6001, subnet "
+              "255.255.255.0, gateway 192.168.0.1): the change did not take.\r\nSearch again, pick the printer "
+              "and change it once more.");
+    EXPECT_EQ(dlg.List()->item(0, 0)->text(), "192.168.0.10") << "the list shows what the printer holds";
+}
+
+TEST_F(NetSettingDlg, ASearchNobodyAnswersSaysSoOverTheEmptyList) {
+    const uint16_t nobody = FreeLoopbackUdpPort();
+    RecordedMessages messages;
+    CNetSetting dlg({"127.0.0.1", nobody, "127.0.0.1", FreeLoopbackUdpPort()});
+    dlg.show();
+    dlg.SearchButton()->click();
+    EXPECT_EQ(dlg.List()->rowCount(), 0);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0].rfind(kFinished + "\r\nNo printer answered the search (sent to 127.0.0.1 port " +
+                                            std::to_string(nobody) + ").\r\nA search reaches only printers on",
+                                        0),
+              0u)
+        << messages.Texts()[0];
 }
 
 TEST_F(NetSettingDlg, RefusalsKeepThePrinterChosenAndNoDisablesTheChange) {
@@ -307,8 +366,11 @@ TEST_F(NetSettingDlg, ManualChangeAddressesThe002B9EPrinterByItsLowBytes) {
                   "IP: the address is incomplete: enter four numbers, each 0 ~ 255.",
                   "MAC(Low 3byte): field 2 is incomplete. Enter two hexadecimal digits (0-9, A-F).",
                   kAsk, kDone}));
-    EXPECT_EQ(printer.Events(2).size(), 2u)
-        << "the refused click sent nothing: one change, one apply";
+    EXPECT_EQ(printer.Events(3).size(), 3u)
+        << "the refused click sent nothing: one change, one apply, one search that found it changed";
+    ASSERT_EQ(dlg.List()->rowCount(), 1);  // the changed printer, listed as it now answers
+    EXPECT_EQ(dlg.List()->item(0, 0)->text(), "192.168.0.255");
+    EXPECT_EQ(dlg.List()->item(0, 4)->text(), "00:2B:9E:3C:4D:5E");
     const QJsonObject state = printer.sim.WaitForState(
         [](const QJsonObject& s) { return s["network"]["ip"] == "192.168.0.255"; });
     EXPECT_EQ(state["network"]["ip"].toString(), "192.168.0.255");

@@ -48,6 +48,8 @@ public:
         if (uartType) std::ofstream(entry / "type") << uartType << "\n";
     }
     void AddDevNode(const std::string& name) { std::ofstream(m_Dir / "dev" / name).put('\0'); }
+    /// A usbmisc entry of any name, with no USB device behind it.
+    void AddUsbmiscEntry(const std::string& name) { fs::create_directories(m_Dir / "sys/class/usbmisc" / name); }
 
 private:
     TestDir m_Dir;
@@ -97,6 +99,20 @@ TEST(Discovery, CountsPrintersOfOneSeriesOnly) {
     ASSERT_EQ(printers.size(), 4u);
     EXPECT_EQ(printers[2].hardwareId, "USB\\VID_7f3d&PID_0101&REV_0105");
     EXPECT_EQ(printers[2].devicePath, sys.Dev("usb/lp2"));
+}
+
+// The kernel numbers usblp nodes lp0, lp1, ...: a name whose number is beyond
+// any minor number (once an overflow) or has none is no printer.
+TEST(Discovery, PrintersInNumberOrderAndNoOverflowingNames) {
+    FakeSystem sys;
+    sys.AddPrinter(10, "7f3d", "0101", "0100");
+    sys.AddPrinter(9, "7f3d", "0101", "0100");
+    for (const char* name : {"lp99999999999", "lp4294967296", "lp2147483648", "lp", "lpx"})
+        sys.AddUsbmiscEntry(name);
+    const auto printers = ListUsbPrinters(sys.Roots());
+    ASSERT_EQ(printers.size(), 2u);
+    EXPECT_EQ(printers[0].devicePath, sys.Dev("usb/lp9"));
+    EXPECT_EQ(printers[1].devicePath, sys.Dev("usb/lp10"));
 }
 
 TEST(Discovery, UnopenablePrinterIsCountedLoggedAndEndsTheSearch) {

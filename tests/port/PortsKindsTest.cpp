@@ -161,10 +161,9 @@ TEST(PortsKinds, NoPortKindAndClosingTwice) {
     EXPECT_FALSE(port.Open());
     EXPECT_EQ(port.m_bConnected, 0);
     EXPECT_EQ(port.ClosePort(), 0);
-    port.Close();
+    port.Close();  // the stream's close of nothing is harmless and quiet
     EXPECT_EQ(port.Write(Bytes{1, 2, 3}), 0u);  // no line for a write after Close
     EXPECT_EQ(log.Text(), LogCapture::Line("CPorts::Open() Invalid Handle\r\n") +
-                              LogCapture::Line("CPorts::Close() Invalid Handle\r\n") +
                               LogCapture::Line("CPorts::Close() Invalid Handle\r\n"));
 }
 

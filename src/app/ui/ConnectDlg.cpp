@@ -13,9 +13,11 @@
 #include "app/AppProfile.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
+#include "app/PortAccess.h"
 #include "app/TypedPort.h"
 #include "app/Version.h"
 #include "app/ui/Language.h"
+#include "app/ui/ListAccessibility.h"
 #include "port/DeviceType.h"
 
 namespace korva::app::ui {
@@ -40,6 +42,7 @@ void Refill(QComboBox* list, const QStringList& entries, int select) {
 
 CConnectDlg::CConnectDlg(port::ConnectionSettings& settings, PortDiscovery& discovery, QWidget* parent)
     : QDialog(parent), m_Settings(settings), m_Discovery(discovery) {
+    InstallListAccessibility();
     setWindowTitle(QStringLiteral("KorvaTool"));
     auto* grid = new QGridLayout;
     auto addRow = [&](const QString& english, const QString& korean) {
@@ -69,6 +72,7 @@ CConnectDlg::CConnectDlg(port::ConnectionSettings& settings, PortDiscovery& disc
     buttons->addWidget(m_CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addStretch(1);  // rows a port kind hides leave room below, not gaps between
     layout->addLayout(buttons);
 
     m_NetAddress = new CNetAddress(this);
@@ -141,6 +145,20 @@ void CConnectDlg::SetLineListsEnabled(bool enabled) {
         list->setEnabled(enabled);
 }
 
+// What the chosen kind does not use is hidden, not left greyed with values
+// that mean nothing for it; before a choice everything shows, greyed.
+void CConnectDlg::ShowRowsFor(int kind) {
+    const bool chosen = kind != kConnectNone;
+    const bool port = !chosen || kind == kConnectSerial || kind == kConnectSerialUI || kind == kConnectParallel;
+    const bool line = !chosen || kind == kConnectSerial || kind == kConnectSerialUI;
+    for (const auto& [label, list] : m_Labels) {
+        if (list == m_ModelList) continue;
+        const bool shown = list == m_PortList ? port : line;
+        label->setVisible(shown);
+        list->setVisible(shown);
+    }
+}
+
 void CConnectDlg::OnModelChanged(int index) {
     if (index < 0) return;
     StopUsbSearch();
@@ -153,7 +171,11 @@ void CConnectDlg::OnModelChanged(int index) {
         return;
     }
     const ConnectPortKind kind = PortKindForModel(model, m_DeviceKind);
+    // A port chosen or typed for the last model stays when the new one uses the same kind.
+    const auto family = [](int k) { return k == kConnectSerialUI ? int(kConnectSerial) : k; };
+    const QString keptPort = family(kind) == family(m_PortKind) ? PortText() : QString();
     SetPortListEditable(kind == kConnectSerial || kind == kConnectSerialUI || kind == kConnectParallel);
+    ShowRowsFor(kind);
     switch (kind) {
         case kConnectEthernet:
             m_PortKind = kConnectEthernet;
@@ -167,7 +189,7 @@ void CConnectDlg::OnModelChanged(int index) {
         case kConnectParallel:
             m_PortKind = kConnectParallel;
             // With no port found the list stays open for a typed device path.
-            ChoosePort(m_Discovery.ParallelPorts(), base::kMsgNoLptPort);
+            ChoosePort(m_Discovery.ParallelPorts(), base::kMsgNoLptPort, keptPort);
             m_PortList->setEnabled(true);
             SetLineListsEnabled(false);
             break;
@@ -176,7 +198,7 @@ void CConnectDlg::OnModelChanged(int index) {
             m_PortKind = kind;
             std::vector<std::string> ports = m_Discovery.SerialPorts();
             ports.insert(ports.end(), m_ExtraSerialPorts.begin(), m_ExtraSerialPorts.end());
-            ChoosePort(std::move(ports), base::kMsgNoComPort);
+            ChoosePort(std::move(ports), base::kMsgNoComPort, keptPort);
             m_PortList->setEnabled(true);
             SetLineListsEnabled(true);
             QStringList bauds;
@@ -225,7 +247,7 @@ bool CConnectDlg::CheckTypedPort(const QString& text) {
     return false;
 }
 
-void CConnectDlg::ChoosePort(std::vector<std::string> ports, int noPortMessage) {
+void CConnectDlg::ChoosePort(std::vector<std::string> ports, int noPortMessage, const QString& keep) {
     // Sorted as text, so COM10 comes before COM2.
     std::sort(ports.begin(), ports.end());
     ports.erase(std::unique(ports.begin(), ports.end()), ports.end());
@@ -233,8 +255,13 @@ void CConnectDlg::ChoosePort(std::vector<std::string> ports, int noPortMessage) 
     for (const std::string& port : ports)
         if (!port.empty()) entries << QString::fromStdString(port);
     Refill(m_PortList, entries, entries.isEmpty() ? -1 : 0);
+    if (!keep.isEmpty()) {
+        const int listed = static_cast<int>(entries.indexOf(keep));
+        if (listed >= 0) m_PortList->setCurrentIndex(listed);
+        else if (m_PortList->isEditable()) m_PortList->setEditText(keep);  // a typed path, checked at OK
+    }
     ShowTextStart(m_PortList);
-    if (entries.isEmpty()) {
+    if (entries.isEmpty() && keep.isEmpty()) {
         // Without a port there is nothing OK could store.
         m_OkButton->setEnabled(false);
         base::ShowMessage(base::Message(noPortMessage));
@@ -350,6 +377,12 @@ void CConnectDlg::accept() {
     // leaves the stored connection as it was.
     const QString portText = PortText();
     if (!CheckTypedPort(portText)) return;
+    // Said here, where the port can still be changed, not later by a tool.
+    if (const std::string problem = PortAccessProblem(portText.toStdString(), m_PortKind == kConnectParallel);
+        !problem.empty()) {
+        base::ShowMessage(problem);
+        return;
+    }
     port::ConnectionSettings chosen = m_Settings;
     chosen.portName = port::NormalizePortName(portText.toStdString());  // a typed "com3" is COM3
     chosen.deviceType = deviceType;

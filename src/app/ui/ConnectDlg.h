@@ -76,7 +76,10 @@ private:
     void FillInitialLists();
     void OnModelChanged(int index);
     void OnDataLengthChanged(int index);
-    void ChoosePort(std::vector<std::string> ports, int noPortMessage);
+    /// Fills the port list; `keep` (the last model's port) stays chosen when it still applies.
+    void ChoosePort(std::vector<std::string> ports, int noPortMessage, const QString& keep = {});
+    /// Shows the port and line rows only where the port kind uses them.
+    void ShowRowsFor(int kind);
     /// Serial and parallel ports may also be typed as a device path.
     void SetPortListEditable(bool editable);
     bool PortKindTakesTypedPath() const;

@@ -13,6 +13,7 @@
 
 #include "base/MessageBox.h"
 #include "base/Messages.h"
+#include "port/PortFailures.h"
 #include "app/ui/Language.h"
 #include "app/ui/ToolRegistry.h"
 
@@ -115,7 +116,11 @@ void CNetAddress::accept() {
     m_Socket.Close();
     SetBusy(false);
     if (!connected) {
-        base::ShowMessage(base::Message(base::kMsgPrinterCheck));
+        // Why the last probe failed (refused, no route, no answer, reset) and what to check.
+        std::string text = base::Message(base::kMsgPrinterCheck);
+        if (const std::string cause = port::OpenFailureDetail(m_Socket.LastErrorCode(), false); !cause.empty())
+            text += "\r\n" + cause;
+        base::ShowMessage(text);
         return;
     }
     QDialog::accept();

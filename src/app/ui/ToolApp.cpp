@@ -14,6 +14,7 @@
 #include "app/IniProfile.h"
 #include "app/ModelRules.h"
 #include "base/MessageBox.h"
+#include "app/SessionBus.h"
 #include "app/SystemPortDiscovery.h"
 #include "app/Version.h"
 #include "app/ui/ConnectDlg.h"
@@ -49,6 +50,7 @@ std::vector<std::string> CToolApp::SimulatedPorts() {
 }
 
 int CToolApp::Run(int& argc, char** argv) {
+    UseExistingSessionBus();  // before any library looks for the bus
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KorvaTool"));
     // The desktop entry and the installed icon share this name; from the
@@ -61,13 +63,10 @@ int CToolApp::Run(int& argc, char** argv) {
     InstallQtMessageBox();
     InstallQtTranslation(app);
 
-    // The working directory is named as the Windows tool names it; the files
-    // live there only in portable mode (FileLocations.h).
+    // The files live in the working directory only in portable mode
+    // (FileLocations.h); nothing is printed on standard output unless asked.
     std::error_code error;
-    const std::string cwd = std::filesystem::current_path(error).string();
-    if (error) std::fprintf(stderr, "_getcwd error\n");
-    else std::printf("%s\n", cwd.c_str());
-    std::fflush(stdout);
+    if (std::filesystem::current_path(error).empty() && error) std::fprintf(stderr, "_getcwd error\n");
     const FileLocations files = ProgramFileLocations(base::ProgramName());
     IniProfile profile(files.profilePath);
     if (!profile.Problem().empty())

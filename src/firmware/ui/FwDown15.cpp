@@ -11,11 +11,13 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "base/Profile.h"
 #include "app/ui/Language.h"
 #include "app/ui/StepDriver.h"
 #include "firmware/FirmwareTexts.h"
+#include "firmware/RefusalText.h"
 #include "port/Ports.h"
 
 namespace korva::firmware::ui {
@@ -179,6 +181,10 @@ void CFwDown15::OnOk() {
         return;
     }
     if (m_CloseAfterRun) {
+        // Past the erase the printer holds no working program: that must be said.
+        if (engine.Erase() != OldErase::NotSent)
+            base::ShowMessage("Cancelled: " + OldStopText(OldAreaName(settings.area), engine.Erase()) +
+                              ".\r\nRun the download again and let it complete before switching the printer off.");
         QDialog::reject();
         return;
     }

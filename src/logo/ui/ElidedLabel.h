@@ -3,9 +3,9 @@
 
 namespace korva::logo::ui {
 
-/// A one-line label for a text that may be long (a device path): it never
-/// widens its box, shortens the text in the middle to its width, and keeps
-/// the whole text in its tooltip and accessible description.
+/// A label for a text whose lines may be long (a device path): it never
+/// widens its box, shows each line whole where it fits and else without its
+/// start, and keeps the whole text in its tooltip and accessible description.
 class CElidedLabel : public QLabel {
     Q_OBJECT
 public:

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <cstring>
+#include <utility>
 
 #include "app/ui/Language.h"
 
@@ -68,7 +69,20 @@ constexpr KoreanLabel kKoreanLabels[] = {
     {LabelPage::Setup, "Device", "프린터 정보"},
 };
 
+// The tabs of the sheet, by their English captions.
+constexpr std::pair<const char*, const char*> kKoreanTabs[] = {
+    {"Bitmap Selection", "비트맵 선택"}, {"Preview", "미리 보기"}, {"Upload", "전송"},
+    {"Print Bitmap", "비트맵 인쇄"},     {"Setup", "설정"},
+};
+
 }  // namespace
+
+QString TabLabel(const QString& english) {
+    if (UseKoreanLabels())
+        for (const auto& [tab, korean] : kKoreanTabs)
+            if (english == QLatin1String(tab)) return QString::fromUtf8(korean);
+    return english;
+}
 
 // One answer for every dialog of the program (the system locale, or the
 // language the user fixed).

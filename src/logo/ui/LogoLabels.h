@@ -20,6 +20,9 @@ bool UseKoreanLabels();
 /// 목록(&B)"), else the English text unchanged.
 QString PageLabel(LabelPage page, const char* english);
 
+/// A page's tab text: its Korean name on a Korean system, else `english`.
+QString TabLabel(const QString& english);
+
 /// Sets the control's text from `PageLabel`: Alt+<the English letter>
 /// reaches the control on both systems.
 void SetLabel(QAbstractButton* button, LabelPage page, const char* english);

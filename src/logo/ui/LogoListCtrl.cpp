@@ -1,5 +1,6 @@
 #include "logo/ui/LogoListCtrl.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QFontMetrics>
 #include <QStyle>
@@ -45,6 +46,16 @@ protected:
         if (index.column() != CLogoListCtrl::kColCheck)
             option->text = CellText(option->text, option->fontMetrics, option->rect.width());
     }
+
+    // Rows a little taller than a check box, so the boxes of neighbouring rows never touch.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const QStyle* style = option.widget ? option.widget->style() : QApplication::style();
+        size.setHeight(std::max(size.height(), style->pixelMetric(QStyle::PM_IndicatorHeight) + kRowGap));
+        return size;
+    }
+
+    static constexpr int kRowGap = 6;
 };
 
 constexpr int kCellMargin = 6;

@@ -4,6 +4,7 @@
 
 #include "logo/LogoList.h"
 #include "logo/LogoListEditor.h"
+#include "logo/LogoListServices.h"
 #include "logo/ui/HelpTopic.h"
 #include "logo/ui/LogoToolContext.h"
 #include "logo/ui/MyProperty.h"
@@ -33,7 +34,9 @@ CMyProperty* BuildLogoSheet(LogoToolContext& context, QWidget* parent) {
 }
 
 void RunLogoTool(LogoToolContext& context, QWidget* parent) {
-    MakeListEditor(context)->LoadFromProfile(context.profile);
+    LogoNoticeBatch notices;
+    MakeListEditor(context, notices)->LoadFromProfile(context.profile);
+    notices.Show();
     {
         std::unique_ptr<CMyProperty> sheet(BuildLogoSheet(context, parent));
         sheet->exec();

@@ -43,8 +43,8 @@ QStringList LogoFileFilters() {
             QStringLiteral("Bitmap files (*.bmp)")};
 }
 
-std::unique_ptr<LogoListEditor> MakeListEditor(LogoToolContext& context) {
-    return std::make_unique<LogoListEditor>(context.list, context.options, ProbeLogoFileInfo, ShowLogoNotice);
+std::unique_ptr<LogoListEditor> MakeListEditor(LogoToolContext& context, LogoNoticeBatch& notices) {
+    return std::make_unique<LogoListEditor>(context.list, context.options, ProbeLogoFileInfo, notices.Notifier());
 }
 
 port::PortKind LogoToolContext::Kind() const { return port::ClassifyPortPath(ports.m_PortName, ports.Roots().sys); }

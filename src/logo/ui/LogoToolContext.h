@@ -20,6 +20,7 @@ class CPorts;
 
 namespace korva::logo {
 class LogoListEditor;
+class LogoNoticeBatch;
 struct LogoList;
 struct LogoOptions;
 }  // namespace korva::logo
@@ -58,7 +59,7 @@ struct LogoToolContext {
 };
 
 /// A list editor of the sheet: files are probed by the bitmap reader and its
-/// notices shown as message boxes with their icons.
-std::unique_ptr<LogoListEditor> MakeListEditor(LogoToolContext& context);
+/// refusals gathered in `notices`, shown by the caller when its action is over.
+std::unique_ptr<LogoListEditor> MakeListEditor(LogoToolContext& context, LogoNoticeBatch& notices);
 
 }  // namespace korva::logo::ui

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "base/Messages.h"
+#include "logo/ui/LogoLabels.h"
 #include "logo/ui/LogoPage.h"
 
 namespace korva::logo::ui {
@@ -42,7 +43,7 @@ void CMyProperty::AddPage(CLogoPage* page) {
     m_Pages.push_back(page);
     m_Activated.push_back(false);
     m_Switching = true;  // the first tab becomes current on its own: not a page switch yet
-    m_Tabs->addTab(page, page->Caption());
+    m_Tabs->addTab(page, TabLabel(page->Caption()));
     m_Switching = false;
 }
 

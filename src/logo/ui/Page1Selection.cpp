@@ -16,7 +16,7 @@ namespace korva::logo::ui {
 
 CPage1Selection::CPage1Selection(LogoToolContext& context, QWidget* parent)
     : CListPage(context, LabelPage::Selection, true, parent),
-      m_Editor(MakeListEditor(context)),
+      m_Editor(MakeListEditor(context, m_Notices)),
       m_Open(new QPushButton(this)),
       m_Remove(new QPushButton(this)),
       m_Reset(new QPushButton(this)) {
@@ -95,9 +95,9 @@ void CPage1Selection::OnOpenFile() {
                                          true, QStringLiteral("bmp")};
     const std::vector<std::string> picked = m_Ctx.pickFiles ? m_Ctx.pickFiles(this, question)
                                                             : std::vector<std::string>();
-    const int added = m_Editor->AddPickedFiles(picked);
+    m_Editor->AddPickedFiles(picked);  // files added before a refused one stay listed
+    m_Notices.Show();
     if (picked.empty()) return;
-    (void)added;  // files added before a refused one stay listed
     ShowListAgain();
 }
 
@@ -128,6 +128,7 @@ void CPage1Selection::OnReset() {
     m_SelectedRows.clear();
     m_Ctx.list.selectedRow = -1;
     m_Editor->ReloadFromProfile(m_Ctx.profile);
+    m_Notices.Show();
     Refill();
     ShowTexts();
 }

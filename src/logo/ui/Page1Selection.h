@@ -1,6 +1,8 @@
 #pragma once
 #include <memory>
 
+#include "logo/LogoListServices.h"
+
 #include "logo/ui/ListPage.h"
 
 class QPushButton;
@@ -38,6 +40,7 @@ private:
     void OnCentreToggled(int entry, bool checked);
     void ShowListAgain();
 
+    LogoNoticeBatch m_Notices;  ///< before the editor, which tells it of refusals
     std::unique_ptr<LogoListEditor> m_Editor;
     std::vector<int> m_SelectedRows;
     QPushButton* m_Open;

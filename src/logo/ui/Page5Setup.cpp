@@ -114,17 +114,20 @@ void CPage5Setup::BuildControls() {
     about->addWidget(m_Brand);
     about->addWidget(m_Company);
 
+    // The device line spans the page: a port path shows whole where it fits.
     auto* right = new QVBoxLayout;
-    right->addWidget(m_DeviceGroup);
     right->addWidget(m_AboutGroup);
     right->addStretch();
     auto* left = new QVBoxLayout;
     left->addWidget(m_PrintToFile);
     left->addWidget(m_OptionGroup);
     left->addStretch();
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 3);
-    layout->addLayout(right, 2);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 3);
+    columns->addLayout(right, 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_DeviceGroup);
+    layout->addLayout(columns, 1);
 
     setTabOrder(m_PrintToFile, m_MaxArea);
     setTabOrder(m_MaxArea, m_Slider);

@@ -19,6 +19,8 @@
 #include "app/FileLocations.h"
 #include "app/ui/Language.h"
 #include "app/ui/StepDriver.h"
+#include "base/MessageBox.h"
+#include "netcfg/NetChangeCheck.h"
 #include "netcfg/NetSearch.h"
 #include "netcfg/NetSettingChange.h"
 #include "netcfg/NetText.h"
@@ -188,19 +190,14 @@ void CNetSetting::OnSearch() {
     m_List->setRowCount(0);
     base::EventLoopClock clock;
     NetSearch search(clock, m_Endpoints);
-    auto showNewRows = [this, &search] {
+    size_t shown = 0;
+    auto showNewRows = [this, &search, &shown] {
         const std::vector<NetSettings>& printers = search.Printers();
-        for (size_t i = static_cast<size_t>(m_List->rowCount()); i < printers.size(); ++i) {
-            const PrinterRow row = formatPrinterRow(printers[i]);
+        for (; shown < printers.size(); ++shown) {
+            // A printer answering twice (two interfaces) is listed twice, as it answered.
             const int at = m_List->rowCount();
             m_List->insertRow(at);
-            const std::string* texts[] = {&row.ip, &row.port, &row.subnet, &row.gateway, &row.mac};
-            for (int column = 0; column < 5; ++column) {
-                auto* item = new QTableWidgetItem(Text(*texts[column]));
-                item->setToolTip(item->text());  // the IP column is too narrow for " (DHCP)"
-                m_List->setItem(at, column, item);
-            }
-            m_List->scrollToItem(m_List->item(at, 0));
+            SetRow(at, printers[shown]);
         }
     };
     // Datagrams never block: the search runs on the window's thread with its socket.
@@ -267,9 +264,45 @@ void CNetSetting::RunChange(const ChangeBuild& request) {
     app::ui::StepDriver driver([&change] { return change.Step(); }, {}, nullptr,
                                app::ui::StepDriver::Where::WindowThread);
     driver.Run();
+    if (change.GetOutcome() == NetSettingChange::Outcome::Applied) CheckChange(request.settings);
     SetBusy(false);
     // Whatever the answer, the printer has to be picked again for another change.
     if (change.ConfirmationAnswered()) m_ChangeButton->setEnabled(false);
+}
+
+// Done only when the restarted printer answers with the new values; its row
+// then shows them.
+void CNetSetting::CheckChange(const NetSettings& wanted) {
+    base::EventLoopClock clock;
+    NetChangeCheck check(clock, m_Endpoints, wanted, m_ChangeCheckLimitMs);
+    app::ui::StepDriver driver([&check] { return check.Step(); }, {}, nullptr,
+                               app::ui::StepDriver::Where::WindowThread);
+    driver.Run();
+    if (check.GetOutcome() == NetChangeCheck::Outcome::Confirmed) {
+        ShowRow(*check.LastAnswer());
+        return;
+    }
+    base::ShowMessage(ChangeCheckText(check.GetOutcome(), check.LastAnswer(), m_ChangeCheckLimitMs));
+}
+
+// The printer's row by its MAC, replaced, or added when the list lacks it.
+void CNetSetting::ShowRow(const NetSettings& printer) {
+    const QString mac = Text(formatMac(printer.mac));
+    int at = 0;
+    while (at < m_List->rowCount() && m_List->item(at, kMacColumn)->text() != mac) ++at;
+    if (at == m_List->rowCount()) m_List->insertRow(at);
+    SetRow(at, printer);
+}
+
+void CNetSetting::SetRow(int at, const NetSettings& printer) {
+    const PrinterRow row = formatPrinterRow(printer);
+    const std::string* texts[] = {&row.ip, &row.port, &row.subnet, &row.gateway, &row.mac};
+    for (int column = 0; column < 5; ++column) {
+        auto* item = new QTableWidgetItem(Text(*texts[column]));
+        item->setToolTip(item->text());  // the IP column is too narrow for " (DHCP)"
+        m_List->setItem(at, column, item);
+    }
+    m_List->scrollToItem(m_List->item(at, 0));
 }
 
 void CNetSetting::SetBusy(bool busy) {

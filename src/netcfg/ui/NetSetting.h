@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "netcfg/ChangeRequest.h"
+#include "netcfg/NetChangeCheck.h"
 #include "netcfg/UdpChannel.h"
 
 class QCheckBox;
@@ -43,6 +44,8 @@ class CNetSetting : public QDialog {
     /// MAC text of the row last picked ("" before the first pick).
     const QString& PickedMac() const { return m_PickedMac; }
     bool IsBusy() const { return m_Busy; }
+    /// How long a changed printer may take to answer again (tests shorten it).
+    void SetChangeCheckLimitMs(int ms) { m_ChangeCheckLimitMs = ms; }
 
     void reject() override;
 
@@ -59,6 +62,9 @@ class CNetSetting : public QDialog {
     void OnManualChange();
     void PickRow(int row);
     void RunChange(const ChangeBuild& request);
+    void CheckChange(const NetSettings& wanted);
+    void ShowRow(const NetSettings& printer);
+    void SetRow(int at, const NetSettings& printer);
     void SetBusy(bool busy);
 
     NetEndpoints m_Endpoints;
@@ -78,6 +84,7 @@ class CNetSetting : public QDialog {
     bool m_Busy = false;
     bool m_Filling = false;  ///< the list is being filled by a search, not clicked
     bool m_Opened = false;
+    int m_ChangeCheckLimitMs = NetChangeCheck::kRestartLimitMs;
 };
 
 }  // namespace korva::netcfg::ui

@@ -1,36 +1,30 @@
 #include "netcfg/ui/NetSettingTool.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/ui/ToolRegistry.h"
-#include "netcfg/NetText.h"
+#include "netcfg/NetDestination.h"
 #include "netcfg/ui/NetSetting.h"
 
 namespace korva::netcfg::ui {
 
 std::optional<NetEndpoints> ParseDestination(std::string_view text) {
-    const size_t colon = text.rfind(':');
-    if (colon == std::string_view::npos) return std::nullopt;
-    const std::string_view address = text.substr(0, colon);
-    const std::string_view portText = text.substr(colon + 1);
-    if (!parseIpv4(address)) return std::nullopt;
-    unsigned port = 0;
-    const auto [end, error] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
-    if (error != std::errc() || end != portText.data() + portText.size() || port == 0 || port > 65535)
-        return std::nullopt;
+    const std::optional<NetDestination> destination = ParseNetDestination(text);
+    if (!destination) return std::nullopt;
     NetEndpoints endpoints;
-    endpoints.broadcastAddress = std::string(address);
-    endpoints.port = static_cast<uint16_t>(port);
+    endpoints.broadcastAddress = destination->address;
+    endpoints.port = destination->port;
     return endpoints;
 }
 
 NetEndpoints DialogEndpoints(const char* override) {
     if (override == nullptr || *override == '\0') return NetEndpoints{};
     if (auto parsed = ParseDestination(override)) return *parsed;
-    std::fprintf(stderr, "korvatool: KORVA_NETCFG_DEST '%s' is not ADDR:PORT; using the broadcast\n",
-                 override);
+    // Only the start of a long value is quoted.
+    std::fprintf(stderr, "korvatool: KORVA_NETCFG_DEST '%.64s%s' is not ADDR:PORT; using the broadcast\n",
+                 override, std::strlen(override) > 64 ? "..." : "");
     return NetEndpoints{};
 }
 

@@ -1,8 +1,10 @@
 #include "firmware/ui/FwDown15.h"
 
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 
 #include "app/ui/Language.h"
 #include "firmware/ui/FirmwareDialogFixture.h"
@@ -12,7 +14,29 @@ using namespace korva::firmware;
 using korva::firmware::ui::CFwDown15;
 using Outcome = OldFirmwareDownload::Outcome;
 
-class FwDown15Test : public test::FirmwareDialogTest {};
+class FwDown15Test : public test::FirmwareDialogTest {
+protected:
+    /// A program image to the simulator (a KORVA10 on a pty), cancelled with
+    /// the window's button once `when` holds after a step; the window is gone then.
+    void DownloadAndCancel(const std::function<bool(const CFwDown15&)>& when) {
+        ASSERT_TRUE(sim.Start({"--serial", "--series", "2"})) << sim.Error().toStdString();
+        UseSimPort(sim, 2);
+        picked = File("k10.bin", test::PatternImage(0x200000));
+        CFwDown15 dialog(context);
+        dialog.show();
+        dialog.OpenButton()->click();
+        dialog.SetStepHook([&] {
+            if (when(dialog)) dialog.CancelButton()->click();
+        });
+        dialog.OkButton()->click();
+        EXPECT_EQ(dialog.LastOutcome(), Outcome::Cancelled);
+        EXPECT_EQ(dialog.result(), QDialog::Rejected);
+        EXPECT_FALSE(dialog.isVisible());
+        EXPECT_FALSE(ports.IsOpen());
+    }
+
+    test::SimHarness sim;
+};
 
 TEST_F(FwDown15Test, OpensWithCaptionLabelsAndProfile) {
     profile.WriteString("FWDN15", "FOLDER", "/images/k10.bin");
@@ -78,23 +102,29 @@ TEST_F(FwDown15Test, BootAreaToTheSimulatorClosesWithOk) {
 }
 
 TEST_F(FwDown15Test, CancelDuringTheEraseStopsAndCloses) {
-    test::SimHarness sim;
-    ASSERT_TRUE(sim.Start({"--serial", "--series", "2"})) << sim.Error().toStdString();
-    UseSimPort(sim, 2);
-    picked = File("k10.bin", test::PatternImage(0x200000));
-    CFwDown15 dialog(context);
-    dialog.show();
-    dialog.OpenButton()->click();
-    dialog.SetStepHook([&] {
-        if (dialog.windowTitle() == "Erasing.....") dialog.CancelButton()->click();
-    });
-    dialog.OkButton()->click();
-    EXPECT_EQ(dialog.LastOutcome(), Outcome::Cancelled);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_FALSE(dialog.isVisible());
-    EXPECT_TRUE(messages.Texts().empty());
-    EXPECT_FALSE(ports.IsOpen());
+    DownloadAndCancel([](const CFwDown15& dialog) { return dialog.windowTitle() == "Erasing....."; });
     const QJsonObject state = sim.State();
     EXPECT_FALSE(LastFirmware(state).value("complete").toBool());
     EXPECT_EQ(LastFirmware(state).value("length").toInt(), 0);
+    // The erase went out but its answer never came: the window says what that may mean.
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{
+        "Cancelled: the erase request was sent but never answered; the program area may be erased and "
+        "the printer may not start until a download completes.\r\nRun the download again and let it "
+        "complete before switching the printer off."});
+}
+
+// Cancel past the erase: the printer holds half a program, and the window says
+// so as korva does.
+TEST_F(FwDown15Test, CancelWhileWritingSaysTheProgramAreaIsErased) {
+    DownloadAndCancel([](const CFwDown15& dialog) {
+        return dialog.windowTitle().startsWith("Writing") && dialog.ProgressBar()->value() > 0x8000;
+    });
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{
+        "Cancelled: program area erased; the printer will not start until a download completes.\r\n"
+        "Run the download again and let it complete before switching the printer off."});
+    // The simulator holds part of the program: the message tells the truth.
+    const QJsonObject fw = LastFirmware(
+        sim.WaitForState([](const QJsonObject& s) { return LastFirmware(s).value("length").toInt() > 0; }));
+    EXPECT_FALSE(fw.value("complete").toBool());
+    EXPECT_GT(fw.value("length").toInt(), 0);
 }

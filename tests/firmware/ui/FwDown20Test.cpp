@@ -76,7 +76,9 @@ TEST_F(FwDown20Test, WrongSizeDisablesDownloadUntilAnotherFileIsOpened) {
     EXPECT_EQ(dialog.PathEdit()->text().toStdString(), picked);
     dialog.DownloadButton()->click();
     EXPECT_EQ(dialog.LastOutcome(), Outcome::SizeWrong);
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR: File size not correct!"});
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR: File size not correct!\r\nshort.K20: the file has "
+                                                         "1048575 bytes; an image has exactly 1048576 (1 MiB) "
+                                                         "or 2097152 (2 MiB)."});
     EXPECT_FALSE(dialog.DownloadButton()->isEnabled());
     EXPECT_TRUE(dialog.FileOpenButton()->isEnabled());
     EXPECT_EQ(profile.GetString("FWDN20", "FILE"), "short.K20");
@@ -90,6 +92,9 @@ TEST_F(FwDown20Test, WrongSizeDisablesDownloadUntilAnotherFileIsOpened) {
     EXPECT_TRUE(dialog.DownloadButton()->isEnabled());
     dialog.DownloadButton()->click();
     EXPECT_EQ(dialog.LastOutcome(), Outcome::NotFirmware);
+    EXPECT_EQ(messages.Texts().back(),
+              "ERROR : File is not firmware file!\r\nother.K20 is a K22 image for KORVA20II printers, but the "
+              "model is a KORVA20; nothing was sent.\r\nOpen an image made for KORVA20 printers.");
     EXPECT_TRUE(dialog.DownloadButton()->isEnabled());
 }
 
@@ -117,9 +122,20 @@ TEST_F(FwDown20Test, BootAreaToTheSimulatorWithTheWindowAlive) {
                                  !dialog.ExitButton()->isEnabled();
         dialog.reject();  // closing is refused while the packet is on its way
     });
+    // "Update Complete" comes with the bar full and the caption at 100 %.
+    QString titleAtEnd;
+    int barAtEnd = -1;
+    messages.OnShown([&] {
+        if (messages.Texts().back().starts_with("Update Complete")) {
+            titleAtEnd = dialog.windowTitle();
+            barAtEnd = dialog.ProgressBar()->value();
+        }
+    });
     dialog.DownloadButton()->click();
     ticker.stop();
 
+    EXPECT_EQ(titleAtEnd, "KorvaTool : Firmware Download - 100 %");
+    EXPECT_EQ(barAtEnd, dialog.ProgressBar()->maximum());
     EXPECT_EQ(dialog.LastOutcome(), Outcome::Completed);
     EXPECT_TRUE(buttonsLockedWhileBusy);
     EXPECT_TRUE(dialog.isVisible());

@@ -77,7 +77,7 @@ class KeyboardAccessTest : public korva::test::SheetTest {
 protected:
     void SetUp() override {
         profile.WriteString("LOGO", "Logofile1", WriteBmp("one.bmp", 16, 8));
-        MakeListEditor(context)->LoadFromProfile(profile);
+        LoadListFromProfile();
         sheet.reset(BuildLogoSheet(context, nullptr));
         sheet->show();
         QApplication::setActiveWindow(sheet.get());

@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QFontMetrics>
+#include <QStyle>
 
 #include "logo/ui/UiTestEnv.h"
 
@@ -65,6 +66,17 @@ TEST_F(LogoListCtrlTest, CentreBoxesTravelWithTheirLogosWhenSorted) {
     list.Fill(ThreeLogos());
     list.SortRows(CLogoListCtrl::kColCheck, false);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"zeta.bmp", "Alpha.bmp", "beta.bmp"}));
+}
+
+TEST_F(LogoListCtrlTest, CentreBoxesOfNeighbouringRowsDoNotTouch) {
+    CLogoListCtrl list(true);
+    list.resize(400, 200);
+    list.show();
+    list.Fill(ThreeLogos());
+    const int box = list.style()->pixelMetric(QStyle::PM_IndicatorHeight);
+    const QRect first = list.visualItemRect(list.topLevelItem(0));
+    const QRect second = list.visualItemRect(list.topLevelItem(1));
+    EXPECT_GE(second.top() - first.top() - box, 4) << "row height " << first.height() << ", box " << box;
 }
 
 TEST_F(LogoListCtrlTest, TickingReportsTheEntryNotTheRow) {

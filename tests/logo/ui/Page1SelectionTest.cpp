@@ -7,6 +7,7 @@
 #include "logo/LogoFile.h"
 #include "logo/LogoList.h"
 #include "logo/LogoListEditor.h"
+#include "logo/LogoListServices.h"
 #include "logo/UploadConverter.h"
 #include "logo/ui/LogoListCtrl.h"
 #include "logo/ui/LogoSheet.h"
@@ -106,6 +107,36 @@ TEST_F(Page1SelectionTest, ARefusedFileStopsThePickAndNamesTheReason) {
                                                                "this system reads"});
 }
 
+// After the first refusal the table has no text of its own: a later refusal
+// still gets its box, and refusals of one action share one box.
+TEST_F(Page1SelectionTest, EveryRefusedPictureIsToldWithItsReason) {
+    const std::string bad = (dir / "broken.bmp").string();
+    std::ofstream(bad) << "not a bitmap";
+    const std::string worse = (dir / "worse.bmp").string();
+    std::ofstream(worse) << "BM but nothing else";
+    const std::string why = ": the file is neither a bitmap nor a picture format this system reads";
+    WillPick({bad});
+    page->OpenButton()->click();
+    WillPick({worse});
+    page->OpenButton()->click();
+    EXPECT_EQ(messages.Texts(),
+              (std::vector<std::string>{"Bitmap files that was defined with Log file is incorrect.\r\n\r\n" + bad + why,
+                                        "A picture was not added to the list:\r\n\r\n" + worse + ": " +
+                                            korva::logo::DescribeBitmapError(korva::logo::ProbeLogoFileInfo(worse).error)}));
+
+    // Two refused files of the profile: one box, each file on its line.
+    messages.Clear();
+    profile.WriteString("LOGO", "Logofile1", bad);
+    profile.WriteString("LOGO", "Logofile2", WriteBmp("fine.bmp", 8, 8));
+    profile.WriteString("LOGO", "Logofile3", worse);
+    messages.Answer(MsgAnswer::Yes);
+    page->ResetButton()->click();
+    ASSERT_EQ(messages.Texts().size(), 2u);  // the question, then the one box
+    EXPECT_EQ(messages.Texts()[1], "Bitmap files that was defined with Log file is incorrect.\r\n\r\n" + bad + why +
+                                       "\r\n" + worse + ": " + korva::logo::DescribeBitmapError(korva::logo::ProbeLogoFileInfo(worse).error));
+    EXPECT_EQ(Column(CLogoListCtrl::kColName), std::vector<std::string>{"fine.bmp"});
+}
+
 TEST_F(Page1SelectionTest, SortingAndPageSwitchesKeepEachFlagWithItsLogo) {
     AddThree();
     page->List()->SetCentreChecked(1, true);  // alpha.bmp, logo 2
@@ -142,7 +173,7 @@ TEST_F(Page1SelectionTest, TicksLastTheWholeRunByRowAcrossResetAndReopen) {
 
     // The tool closed and opened again: the list is read from the profile anew.
     sheet.reset();
-    MakeListEditor(context)->LoadFromProfile(profile);
+    LoadListFromProfile();
     SetUp();
     EXPECT_EQ(Flags(), (std::vector<bool>{false, true, false}));
     EXPECT_FALSE(page->List()->IsCentreChecked(0));

@@ -19,7 +19,7 @@ protected:
     void SetUp() override {
         profile.WriteString("LOGO", "Logofile1", WriteBmp("wide.bmp", 300, 100));
         profile.WriteString("LOGO", "Logofile2", WriteBmp("tall.bmp", 100, 300));
-        MakeListEditor(context)->LoadFromProfile(profile);
+        LoadListFromProfile();
         sheet.reset(BuildLogoSheet(context, nullptr));
         sheet->show();
         ASSERT_TRUE(sheet->SetActivePage(1));

@@ -36,7 +36,7 @@ protected:
     void SetUp() override {
         profile.WriteString("LOGO", "Logofile1", WriteBmp("first.bmp", 104, 32));
         profile.WriteString("LOGO", "Logofile2", WriteBmp("second.bmp", 512, 8));
-        MakeListEditor(context)->LoadFromProfile(profile);
+        LoadListFromProfile();
         ports.SetFileNameChooser([] { return AskOutputFileName(); });
         sheet.reset(BuildLogoSheet(context, nullptr));
         sheet->show();

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSlider>
 
+#include "app/ui/Language.h"
 #include "logo/LogoList.h"
 #include "logo/ui/LogoSheet.h"
 #include "logo/ui/MyProperty.h"
@@ -53,7 +54,7 @@ TEST_F(Page5SetupTest, FirstValuesForAKorva10Connection) {
     EXPECT_EQ(page->DeviceLabel()->text(), "KORVA10 - COM1");
 }
 
-TEST_F(Page5SetupTest, ALongDevicePathIsShortenedInTheMiddleAndTheOptionsKeepTheirWidth) {
+TEST_F(Page5SetupTest, ALongDevicePathLosesItsStartAndTheOptionsKeepTheirWidth) {
     Open();
     const int optionsWidth = page->MaxAreaEdit()->parentWidget()->width();
     const int sheetWidth = sheet->width();
@@ -70,6 +71,24 @@ TEST_F(Page5SetupTest, ALongDevicePathIsShortenedInTheMiddleAndTheOptionsKeepThe
         EXPECT_EQ(page->DeviceLabel()->FullText(), label);
         Close();
     }
+}
+
+// The device box spans the page: a port path of usual length shows whole,
+// in both languages, with no tooltip standing in for it.
+TEST_F(Page5SetupTest, AUsualPortPathShowsWholeInTheDeviceBox) {
+    for (bool korean : {false, true}) {
+        korva::app::ui::SetKoreanLabelsOverride(korean);
+        for (const QString& label : {QStringLiteral("KORVA20 - /tmp/korva-demo.Xq3kZp/ttyKORVA"),
+                                    QStringLiteral("KORVA20IIS - /dev/serial/by-id/usb-FTDI_FT232R-if00")}) {
+            context.connectionLabel = label.toStdString();
+            Open();
+            EXPECT_EQ(page->DeviceLabel()->text(), label) << korean;
+            EXPECT_TRUE(page->DeviceLabel()->toolTip().isEmpty());
+            EXPECT_LE(page->DeviceLabel()->fontMetrics().horizontalAdvance(label), page->DeviceLabel()->width());
+            Close();
+        }
+    }
+    korva::app::ui::SetKoreanLabelsOverride(std::nullopt);
 }
 
 TEST_F(Page5SetupTest, OptionsArePublishedWhenThePageIsLeft) {
@@ -111,7 +130,7 @@ TEST_F(Page5SetupTest, OutOfRangeKeepsTheUserOnThePage) {
 TEST_F(Page5SetupTest, GraySwitchRescalesTheListAndTheBoxShowsItOnReopen) {
     profile.WriteString("LOGO", "Logofile1", WriteBmp("a.bmp", 40, 200));  // 1000 bytes
     profile.WriteString("LOGO", "Logofile2", WriteBmp("b.bmp", 80, 200));  // 2000 bytes
-    MakeListEditor(context)->LoadFromProfile(profile);
+    LoadListFromProfile();
     ASSERT_EQ(list.totalBytes, 3000);
     Open();
     page->GrayBox()->click();

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QSet>
 #include <QSlider>
+#include <QTabBar>
 #include <QTreeWidget>
 
 #include "logo/ui/KoreanLocale.h"
@@ -119,6 +120,12 @@ TEST_F(KoreanChildPages, EachPageShowsItsKoreanLabels) {
     }
     auto* setup = qobject_cast<CPage5Setup*>(sheet->Page(4));
     EXPECT_EQ(AccessibleName(setup->MaxAreaEdit()), "인쇄 가능 영역");
+    // The tabs are named in Korean too.
+    const QTabBar* tabs = sheet->findChild<QTabBar*>();
+    ASSERT_NE(tabs, nullptr);
+    QStringList names;
+    for (int i = 0; i < tabs->count(); ++i) names << tabs->tabText(i);
+    EXPECT_EQ(names, (QStringList{"비트맵 선택", "미리 보기", "전송", "비트맵 인쇄", "설정"}));
 }
 
 TEST_F(KoreanChildPages, ASerialConnectionShowsEveryLineOfItsLabel) {

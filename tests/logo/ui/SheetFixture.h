@@ -18,6 +18,7 @@
 #include "logo/BmpWriter.h"
 #include "logo/LogoList.h"
 #include "logo/LogoListEditor.h"
+#include "logo/LogoListServices.h"
 #include "logo/LogoOptions.h"
 #include "logo/ui/LogoToolContext.h"
 #include "logo/ui/UiTestEnv.h"
@@ -31,7 +32,7 @@ inline const QString kSerialLabelLines =
     QStringLiteral("\r\nBaud : 115200\r\nData : 8 bit\r\nNone Parity\r\nH/W Flow control\r\nOne Stop Bit");
 
 /// Every line of `full` is on the label, each within its width: the long ones
-/// shortened in their middle, the others whole.
+/// without the start of their path (the model before " - " kept), the others whole.
 inline void ExpectEveryLineShown(const QLabel& label, const QString& full) {
     const QStringList want = QString(full).remove(QLatin1Char('\r')).split(QLatin1Char('\n'));
     const QStringList shown = label.text().split(QLatin1Char('\n'));
@@ -40,7 +41,8 @@ inline void ExpectEveryLineShown(const QLabel& label, const QString& full) {
         EXPECT_LE(label.fontMetrics().horizontalAdvance(shown[i]), label.width()) << shown[i].toStdString();
         if (shown[i] == want[i]) continue;
         EXPECT_TRUE(shown[i].contains(QChar(0x2026))) << shown[i].toStdString();
-        EXPECT_TRUE(shown[i].startsWith(want[i].left(7)) && shown[i].endsWith(want[i].right(3)))
+        const QString model = want[i].left(want[i].indexOf(QStringLiteral(" - ")) + 3);
+        EXPECT_TRUE(shown[i].startsWith(model + QChar(0x2026)) && shown[i].endsWith(want[i].right(12)))
             << shown[i].toStdString();
     }
     EXPECT_NE(shown.first(), want.first()) << "the long port line is shortened";
@@ -54,6 +56,13 @@ protected:
         TestApp();
         log.OpenLog((dir / "error.log").string());
         SetPort("COM1", 1);
+    }
+
+    /// Reads the list from the profile as opening the tool does; refusals in one box.
+    void LoadListFromProfile() {
+        logo::LogoNoticeBatch notices;
+        logo::ui::MakeListEditor(context, notices)->LoadFromProfile(profile);
+        notices.Show();
     }
 
     /// The connection as the connection dialog leaves it.

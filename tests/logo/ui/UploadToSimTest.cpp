@@ -19,6 +19,8 @@
 #include "support/SimHarness.h"
 
 #include <QTimer>
+#include <fstream>
+#include <iterator>
 
 using namespace korva::logo::ui;
 
@@ -70,6 +72,12 @@ TEST_F(UploadToSimTest, TwoLogosFromTheSheetReachThePrinter) {
     EXPECT_EQ(profile.GetString("LOGO", "Logofile1"), (dir / "one.bmp").string());
     EXPECT_EQ(profile.GetString("LOGO", "Logofile2"), (dir / "two.bmp").string());
     EXPECT_EQ(list.savedKeyCount, 2);
+    // Engines close on every way out; a close of a closed port is no fault to log.
+    log.Close();
+    std::ifstream in(dir / "error.log", std::ios::binary);
+    const std::string logText{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_EQ(logText.find("Invalid Handle"), std::string::npos) << logText;
+    EXPECT_EQ(logText.find("\r\n\r\n"), std::string::npos) << logText;
 }
 
 TEST_F(UploadToSimTest, StoredLogosArePrintedBackFromThePrintPage) {
