@@ -351,8 +351,16 @@ protected:
         }
         if (row.eventHas != nullptr || row.eventNot != nullptr) {
             const SimHarness& sim = row.printer == Printer::Udp ? p.net.sim : p.sim;
-            QString events;
-            for (const QJsonValue& e : sim.State()["events"].toArray()) events += e.toString() + "\n";
+            // The simulator writes its state a moment after a change: wait for the event.
+            const auto eventsOf = [](const QJsonObject& state) {
+                QString text;
+                for (const QJsonValue& e : state["events"].toArray()) text += e.toString() + "\n";
+                return text;
+            };
+            const QString wanted = row.eventHas != nullptr ? QString(row.eventHas) : QString();
+            const QString events = eventsOf(sim.WaitForState(
+                [&](const QJsonObject& s) { return wanted.isEmpty() || eventsOf(s).contains(wanted); },
+                2000));
             if (row.eventHas != nullptr) {
                 EXPECT_TRUE(events.contains(row.eventHas)) << events.toStdString();
             }
