@@ -72,37 +72,6 @@ void SetGoneHint(const std::string& hint) { g_GoneHint = hint; }
 
 Reason ReasonOfRun(int exitCode) { return RunFailure(exitCode).reason; }
 
-Reason PortErrorReason(int error, bool opened) {
-    switch (error) {
-        case 0: return Reason::None;
-        case EACCES:
-        case EPERM: return Reason::Permission;
-        case EBUSY: return Reason::Busy;
-        case ENOENT:
-        case ENODEV:
-        case ENXIO:
-        case ENOTDIR: return Reason::Gone;
-        case ECONNREFUSED:
-        case ECONNABORTED: return Reason::Refused;
-        case EHOSTUNREACH:
-        case ENETUNREACH:
-        case EHOSTDOWN:
-        case ENETDOWN:
-        case EADDRNOTAVAIL: return Reason::Unreachable;
-        case ECONNRESET: return Reason::Reset;
-        case EIO:
-        case EPIPE:
-        case ESHUTDOWN: return opened ? Reason::HangUp : Reason::Gone;
-        case ENOTCONN: return opened ? Reason::HangUp : Reason::Unreachable;
-        case ETIMEDOUT: return opened ? Reason::Stalled : Reason::Unreachable;
-        case ENOSPC:
-        case EROFS:
-        case EFBIG:
-        case EISDIR: return Reason::FileIo;
-        default: return Reason::Failed;
-    }
-}
-
 // The port knows why it failed; its typed reason is taken as it is.
 Reason StreamReason(const port::ByteStream& stream) { return stream.FailureReason(); }
 

@@ -63,12 +63,10 @@ usersetup::SetupLists ProgramSetupLists() {
 
 void SetSessionReason(const usersetup::SetupSession& session, const port::ConnectionSettings& connection,
                       bool connected) {
-    bool hungUp = false;
-    const int error = session.LastError(hungUp);
     const bool ethernet = session.Kind() == port::PortKind::Ethernet;
     const std::string name = ethernet ? connection.ipAddress + ":" + std::to_string(connection.tcpPort)
                                       : connection.portName;
-    base::Reason reason = hungUp ? base::Reason::HangUp : PortErrorReason(error, connected);
+    base::Reason reason = session.FailureReason(connected);
     if (reason == base::Reason::None) reason = connected ? base::Reason::NoAnswer : base::Reason::Failed;
     SetReason(reason, Subject::Port, name);
 }
