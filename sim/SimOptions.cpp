@@ -66,7 +66,7 @@ const std::vector<Option>& Options() {
          }},
         {"--tcp-receive-buffer", Arg::Required, "a count of bytes",
          [](SimOptions& o, const QString& v) {
-             return ParseCount(v, &o.tcpReceiveBuffer) && o.tcpReceiveBuffer > 0;
+             return ParseCount(v, &o.tcpReceiveBuffer);
          }},
         {"--udp", Arg::Optional, "[ADDR:]PORT",
          [](SimOptions& o, const QString& v) {
@@ -219,8 +219,11 @@ QString HelpText() {
         "                           picks a free one); prints tcp=<addr>:<port>\n"
         "  --tcp-hang-up reset|close  how --disconnect-after-bytes ends a TCP connection:\n"
         "                           reset (default; unread data is lost, the host is\n"
-        "                           told) or close (FIN, later bytes read and dropped)\n"
-        "  --tcp-receive-buffer N   receive buffer of each TCP connection in bytes, so\n"
+        "                           told) or close (FIN, later bytes read and dropped;\n"
+        "                           a reset all the same while bytes already received\n"
+        "                           wait unread, as a TCP stack closing then resets)\n"
+        "  --tcp-receive-buffer N   receive buffer of each TCP connection in bytes\n"
+        "                           (default 4096, a printer's; 0 the system's), so\n"
         "                           --stall-after-bytes pushes back on the sender soon\n"
         "  --udp [ADDR:]PORT        answer network-setting datagrams (default\n"
         "                           127.0.0.1:2919, so the answers can go to the tool\n"

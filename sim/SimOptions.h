@@ -32,9 +32,11 @@ struct SimOptions {
     /// lost, and the host is told so) or an orderly close (FIN; what still
     /// arrives is read and thrown away, so the host sees no reset).
     enum class TcpHangUp { Reset, Close } tcpHangUp = TcpHangUp::Reset;
-    /// Receive buffer of each TCP connection in bytes (0: the system's), so
-    /// that a printer that stops reading pushes back on the sender soon.
-    long tcpReceiveBuffer = 0;
+    /// Receive buffer of each TCP connection in bytes (0: the system's, which
+    /// grows to megabytes). Small by default, as a printer's is, so that a
+    /// printer that stops reading pushes back on the sender soon.
+    long tcpReceiveBuffer = kPrinterReceiveBuffer;
+    static constexpr long kPrinterReceiveBuffer = 4096;
     bool udp = false;
     /// Not 2918 on loopback: the answers go to 2918, where the tool listens.
     Endpoint udpEndpoint{"127.0.0.1", 2919};

@@ -5,6 +5,8 @@
 #include <QHostAddress>
 #include <sys/socket.h>
 
+#include <string>
+
 #include "Printer.h"
 
 namespace korva::sim {
@@ -32,7 +34,12 @@ TcpTransport::~TcpTransport() {
 
 void TcpTransport::HangUp(QTcpSocket* socket) {
     const int fd = static_cast<int>(socket->socketDescriptor());
-    if (m_Options.tcpHangUp == SimOptions::TcpHangUp::Close && fd >= 0) {
+    // A TCP stack closing a connection with received bytes still unread
+    // resets it: only a printer that took everything it got closes in order.
+    const qint64 unread = socket->bytesAvailable();
+    if (m_Options.tcpHangUp == SimOptions::TcpHangUp::Close && fd >= 0 && unread > 0)
+        m_Printer.Event("tcp: closing with " + std::to_string(unread) + " bytes unread");
+    if (m_Options.tcpHangUp == SimOptions::TcpHangUp::Close && fd >= 0 && unread == 0) {
         m_Printer.Event("tcp: closed (fault injection)");
         m_Closing.insert(socket);
         // FIN to the host; what it still sends is read and dropped below,

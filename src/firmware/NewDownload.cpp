@@ -165,21 +165,22 @@ int NewFirmwareDownload::stepSend() {
         const int code = m_Stream.LastError();
         m_Log.Log("Firmware download: write of %u bytes at %u failed [%d]", piece, sent, code);
         const PortKind kind = m_Stream.Kind();
+        const std::string howFar = howFarText(sent + static_cast<uint32_t>(written));
         if (kind == PortKind::Serial) {
-            base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgPrinterNotReady), m_Stream));
+            base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgPrinterNotReady), m_Stream) + howFar);
             m_Stream.Close();
             return finish(Outcome::PrinterNotReady);
         }
         if (kind == PortKind::Ethernet) {
             // Whatever part of the block was queued may have gone out: sending it
             // again would corrupt the packet, so the download stops here.
-            base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream));
+            base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream) + howFar);
             m_Stream.Close();
             return finish(Outcome::WriteFailed);
         }
         char text[64];
         std::snprintf(text, sizeof text, base::Message(base::kMsgLptWriteError), code);
-        base::ShowMessage(port::WithFailureDetail(text, m_Stream));
+        base::ShowMessage(port::WithFailureDetail(text, m_Stream) + howFar);
         m_Stream.Close();
         return finish(Outcome::WriteFailed);
     }
@@ -244,6 +245,17 @@ int NewFirmwareDownload::failLink(base::Reason fault) {
                       "its image is incomplete; download it again.");
     if (m_Stream.IsOpen()) m_Stream.Close();
     return finish(Outcome::WriteFailed);
+}
+
+std::string NewFirmwareDownload::howFarText(uint32_t taken) const {
+    const std::string count = std::to_string(taken) + " of " + std::to_string(m_Progress.packetLength);
+    std::string text;
+    switch (m_Stream.Kind()) {
+        case PortKind::Ethernet: text = "The printer acknowledged " + count + " bytes of the packet"; break;
+        case PortKind::Serial: text = count + " bytes of the packet left the port"; break;
+        default: text = count + " bytes of the packet were handed to the driver"; break;
+    }
+    return "\r\n" + text + ": the printer's image is incomplete; download it again.";
 }
 
 int NewFirmwareDownload::refuse(Outcome outcome, const std::string& text) {

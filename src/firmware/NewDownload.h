@@ -104,6 +104,8 @@ private:
     int refuse(Outcome outcome, const std::string& text);
     /// The link failed after the last write: says how far the run got.
     int failLink(base::Reason fault);
+    /// The line under a failure saying how much of the packet the printer took.
+    std::string howFarText(uint32_t taken) const;
     int finish(Outcome outcome);
     void setPosition(int position);
     bool isLocal() const;

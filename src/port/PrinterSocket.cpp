@@ -26,6 +26,7 @@ namespace {
 constexpr qint64 kReceiveChunk = 1024;  // one receive of the data handler
 constexpr int kDeliveryPollMs = 5;      // how often delivery is looked at
 constexpr uint8_t kTcpClose = 7;        // the kernel's TCP_CLOSE state
+constexpr uint8_t kTcpCloseWait = 8;    // TCP_CLOSE_WAIT: the printer sent FIN
 
 /// The system error a socket failure stands for, as the messages show it.
 int errnoOf(QAbstractSocket::SocketError error) {
@@ -111,8 +112,18 @@ qint64 CPrinterSocket::SendHere(const void* data, qint64 length) {
         return -1;
     }
     if (length <= 0) return 0;  // the probe: a connected socket takes nothing
+    // Bytes sent after the printer closed are bytes it never takes, whatever
+    // its stack still acknowledges: the kernel's word, not Qt's later notice.
+    TakeLinkSnapshot();
+    if (m_PeerClosed || m_PeerReset) {
+        LatchPeerEnd();
+        m_LastErrorCode = m_PeerReset ? ECONNRESET : EPIPE;
+        return -1;
+    }
     const qint64 queued = m_Socket->write(static_cast<const char*>(data), length);
     if (queued > 0) m_Sent += queued;
+    // Handed to the kernel now, so a close that comes later found them there.
+    m_Socket->flush();
     return queued;
 }
 
@@ -143,6 +154,7 @@ void CPrinterSocket::TakeLinkSnapshot() {
     // A reset leaves the connection CLOSED at once; a printer that read
     // everything and closed sends FIN instead (CLOSE_WAIT here).
     if (info.tcpi_state == kTcpClose) m_PeerReset = true;
+    if (info.tcpi_state == kTcpCloseWait) m_PeerClosed = true;
 }
 
 qint64 CPrinterSocket::Undelivered(bool& down) {
@@ -162,9 +174,11 @@ bool CPrinterSocket::WaitDelivered(int stallMs, const std::atomic<bool>* interru
         qint64 pending = 0;
         bool down = false;
         bool reset = false;
+        bool closedEarly = false;
         const auto look = [&] {
             pending = Undelivered(down);
             reset = m_PeerReset;
+            closedEarly = m_ClosedUndelivered;
         };
         if (here) {
             look();
@@ -172,8 +186,9 @@ bool CPrinterSocket::WaitDelivered(int stallMs, const std::atomic<bool>* interru
             QMetaObject::invokeMethod(this, look, Qt::BlockingQueuedConnection);
         }
         // Acknowledged bytes may still be lost to a reset (the printer's own
-        // buffer is dropped with it); a printer that closed gracefully took them.
-        if (!reset && pending == 0) return true;
+        // buffer is dropped with it); a printer that closed gracefully took
+        // them, unless it closed before it had acknowledged them all.
+        if (!reset && pending == 0 && !closedEarly) return true;
         if (reset || down) {
             base::Reason end = base::Reason::None;
             if (here) {
@@ -220,6 +235,10 @@ base::Reason CPrinterSocket::PeerEnd() const {
 }
 
 void CPrinterSocket::LatchPeerEnd() {
+    if (m_Fault == base::Reason::None && m_Socket) {
+        bool down = false;
+        m_ClosedUndelivered = Undelivered(down) > 0;
+    }
     base::Reason none = base::Reason::None;
     if (m_Fault.compare_exchange_strong(none, PeerEnd())) emit LinkLost();
 }
@@ -229,7 +248,7 @@ base::Reason CPrinterSocket::LinkFault() {
     OnOwner([this] {
         if (!m_Socket || m_Socket->state() != QAbstractSocket::ConnectedState) return;
         TakeLinkSnapshot();
-        if (m_PeerReset) LatchPeerEnd();
+        if (m_PeerReset || m_PeerClosed) LatchPeerEnd();
     });
     return m_Fault;
 }
@@ -319,6 +338,8 @@ void CPrinterSocket::OnConnect() {
     m_Sent = 0;
     m_Acked = 0;
     m_PeerReset = false;
+    m_PeerClosed = false;
+    m_ClosedUndelivered = false;
     m_Fault = base::Reason::None;
     m_Received = 0;
     ReleaseLinkFd();

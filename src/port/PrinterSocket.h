@@ -130,6 +130,8 @@ private:
     qint64 m_Acked = 0;
     qint64 m_AckBase = 0;
     bool m_PeerReset = false;
+    bool m_PeerClosed = false;         ///< the printer's FIN has arrived
+    bool m_ClosedUndelivered = false;  ///< ... while bytes sent were not yet acknowledged
     int m_LinkFd = -1;  ///< a duplicate of the connection's descriptor
     Waiter m_Wait;
     DataNotify m_Notify;

@@ -31,7 +31,7 @@ struct Operation {
     /// What the printer holds once the operation took effect.
     std::function<QJsonValue(const QJsonObject& state)> result;
     /// An orderly close after the last byte is how the printer ends it (the
-    /// newer firmware restarts): then it cannot tell a fault, and is not swept.
+    /// newer firmware restarts): a close at each of the last 16 bytes is swept.
     bool closeEndsIt = false;
     /// Ends by asking the printer for its ID after the last byte.
     bool endCheck = false;
@@ -55,6 +55,14 @@ QJsonValue TotalReceived(const QJsonObject& state) {
     qint64 total = 0;
     for (const QJsonValue& c : state["received"].toArray()) total += c["byte_count"].toInteger();
     return total;
+}
+
+/// The printer's stack reset the connection it was to close in order:
+/// received bytes were still waiting unread.
+bool ClosedWithUnread(const QJsonObject& state) {
+    for (const QJsonValue& event : state["events"].toArray())
+        if (event.toString().contains("bytes unread")) return true;
+    return false;
 }
 
 QStringList PortArgs(const SimHarness& sim, Link link) {
@@ -181,6 +189,14 @@ TEST_P(FaultSweep, DoneOnlyWhenThePrinterHoldsTheWholeResult) {
         faults.push_back({offset, "reset"});
         if (op.link == Link::Tcp && !op.closeEndsIt) faults.push_back({offset, "close"});
     }
+    // Only a close after the last byte is the restart: not one at the end of
+    // the next-to-last block, before the last is sent, nor one in the last bytes.
+    if (op.link == Link::Tcp && op.closeEndsIt) {
+        faults.push_back({length - 4096, "close"});
+        for (qint64 offset = length - 16; offset < length; ++offset) faults.push_back({offset, "close"});
+    }
+    // A printer that stops reading: its small receive buffer pushes back.
+    if (op.link == Link::Tcp) faults.push_back({length / 2, "stall"});
     // A printer that stops reading part way while a stray byte, an automatic
     // status block or the late answer to the opening check arrives where the
     // tool waits for the end check's answer.
@@ -200,6 +216,8 @@ TEST_P(FaultSweep, DoneOnlyWhenThePrinterHoldsTheWholeResult) {
                     << QString::number(fault.offset);
         } else if (ending == "status") {
             options << "--stall-after-bytes" << QString::number(fault.offset) << "--status-blocks";
+        } else if (ending == "stall") {
+            options << "--stall-after-bytes" << QString::number(fault.offset);
         } else if (ending == "late") {
             options << "--stall-after-bytes" << QString::number(fault.offset) << "--first-answer-delay"
                     << "1500";
@@ -219,9 +237,15 @@ TEST_P(FaultSweep, DoneOnlyWhenThePrinterHoldsTheWholeResult) {
             EXPECT_EQ(op.result(state), whole) << "reported done:\n" << run.err.toStdString();
         } else {
             EXPECT_EQ(run.json["outcome"].toString(), "failed") << run.err.toStdString();
-            // An orderly close loses nothing the printer took: a hang-up, not a reset.
+            // An orderly close loses nothing the printer took: a hang-up, not a
+            // reset; a stack closing with bytes unread resets all the same.
             if (op.link == Link::Tcp && ending == "close") {
-                EXPECT_EQ(run.json["reason"].toString(), "hang-up") << run.err.toStdString();
+                EXPECT_EQ(run.json["reason"].toString(), ClosedWithUnread(state) ? "reset" : "hang-up")
+                    << run.err.toStdString();
+            }
+            // Past what the printer's buffers hold, the sender sees the stall.
+            if (ending == "stall" && length - fault.offset > 32768) {
+                EXPECT_EQ(run.json["reason"].toString(), "stalled") << run.err.toStdString();
             }
         }
     }
