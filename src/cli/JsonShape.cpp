@@ -17,7 +17,7 @@ struct Shape {
 const Shape kShapes[] = {
     {"version", {"version"}},
     {"ports", {"ports"}},
-    {"send", {"bytes"}},
+    {"send", {"bytes", "confirmed"}},
     {"logo convert", {"width", "height", "bytes"}},
     {"logo list", {"profile", "logos", "refused", "count", "bytes"}},
     {"logo upload",

@@ -21,6 +21,7 @@
 #include "cli/InputFile.h"
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
+#include "cli/RequireConfirmed.h"
 #include "cli/Output.h"
 #include "cli/RunReason.h"
 #include "cli/Signals.h"
@@ -214,6 +215,17 @@ int RunSend(const ParsedOptions& options) {
         report(Outcome::Failed);
         return kExitPrinter;
     }
+    // A parallel port carries no answer back: nothing there can confirm it.
+    if (kind == port::PortKind::Parallel) {
+        Note(std::to_string(sent) + " bytes sent to " + settings.portName +
+             ", not confirmed: a parallel port carries no answer");
+        JsonReport(Outcome::Done)
+            .Set("port", settings.portName)
+            .Set("bytes", static_cast<long long>(sent))
+            .Set("confirmed", false)
+            .Print();
+        return ConfirmedExit(options, kExitOk, false);
+    }
     Note(std::to_string(sent) + " bytes sent to " + settings.portName);
     report(Outcome::Done);
     return kExitOk;
@@ -225,7 +237,7 @@ const CommandRegistration kSend{{
     "--port P [connection options] FILE",
     "Opens the port, writes FILE (- for standard input) to it byte for byte and\n"
     "closes the port.",
-    WithConnectionOptions({}),
+    WithConnectionOptions({RequireConfirmedOption()}),
     RunSend,
 }};
 

@@ -428,3 +428,29 @@ TEST(SendToUsb, EveryCommandOpensUsbUnderTheDeviceRoots) {
     const std::vector<uint8_t> bytes = ReadFile(node);
     EXPECT_NE(std::string(bytes.begin(), bytes.end()).find(erase), std::string::npos);
 }
+
+// Nothing comes back over a parallel port: every byte reaches the driver, and
+// that is all that can be said.
+TEST(SendToParallel, IsSentNotConfirmed) {
+    FakeDeviceTree tree;
+    tree.AddParport("parport0");
+    korva::test::TestDir dir;
+    const std::vector<uint8_t> payload = BinaryPayload(3000);
+    const std::string file = WriteFile(dir, "stream.prn", payload);
+    const QString port = QString::fromStdString(tree.DevPath("parport0"));
+    KorvaProcess korva;
+    tree.Apply(korva);
+    KorvaResult r = korva.Run({"send", "--port", port, "--json", file.c_str()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(Contains(r.err, "3000 bytes sent to " + port.toStdString() + ", not confirmed")) << r.err;
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    EXPECT_EQ(json["confirmed"], QJsonValue(false));
+    EXPECT_EQ(json["reason"].toString(), "not-confirmed");
+    EXPECT_EQ(json["bytes"].toInteger(), 3000);
+
+    KorvaProcess strict;
+    tree.Apply(strict);
+    r = strict.Run({"send", "--port", port, "--require-confirmed", file.c_str()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "confirmation is required")) << r.err;
+}
