@@ -152,7 +152,8 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
             packetStarted = true;
             stop.Change(StopMode::Unstoppable,
                         "the firmware packet is already in the printer's hands and cannot be "
-                        "stopped; waiting for the download to end");
+                        "stopped; waiting for the download to end (or for a printer that "
+                        "stopped taking it to be given up)");
         }
         const NewDownloadProgress& p = engine.Progress();
         if (p.transferring) {
@@ -168,6 +169,10 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
     int code = kExitPrinter;
     if (!engine.IsDone()) {
         Error("cancelled before the firmware packet was sent; the printer is unchanged");
+        code = StopExitCode();
+    } else if (engine.Reason() == base::Reason::Cancelled && outcome != Outcome::Declined) {
+        // A signal gave up a transfer the printer had stopped taking.
+        SetReason(base::Reason::Cancelled);
         code = StopExitCode();
     } else {
         switch (outcome) {

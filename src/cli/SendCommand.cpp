@@ -43,8 +43,8 @@ constexpr int kSettleMs = 500;
 /// The port's words without its count: that counts only the last piece
 /// written, and send counts the whole file itself.
 std::string WithoutPieceCount(std::string detail) {
-    for (const std::string tail : {" bytes handed to the driver.", " bytes reached the printer."}) {
-        if (!detail.ends_with(tail)) continue;
+    for (const port::CountSide side : {port::CountSide::Printer, port::CountSide::Driver, port::CountSide::Port}) {
+        if (!detail.ends_with(std::string(port::CountWords(side)) + ".")) continue;
         const size_t line = detail.rfind("\r\n");
         detail.erase(line == std::string::npos ? 0 : line);
     }
@@ -185,11 +185,12 @@ int RunSend(const ParsedOptions& options) {
     if (!whole && !StopRequested() && !progress.fileFailed) SetStreamReason(*stream, portName);
     stream->Close();
     // A serial line counts what left it (its driver queue is subtracted) and TCP
-    // what the printer acknowledged; parallel and USB drivers cannot tell, so
-    // their count is only what the driver took.
-    const bool driverCount = kind == port::PortKind::Parallel || kind == port::PortKind::Usb;
-    const std::string counts =
-        SentOf(progress, input) + (driverCount ? " bytes handed to the driver of" : " bytes reached");
+    // what the printer acknowledged; parallel and USB drivers and a pty cannot
+    // tell, so their count is only what they took.
+    const port::CountSide side = stream->Counts();
+    const std::string counts = SentOf(progress, input) +
+                               (side == port::CountSide::Printer ? " bytes reached"
+                                                                 : port::CountWords(side) + std::string(" of"));
     const auto report = [&](Outcome outcome) {
         JsonReport(outcome).Set("port", settings.portName).Set("bytes", static_cast<long long>(sent)).Print();
     };

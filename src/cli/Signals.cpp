@@ -110,8 +110,10 @@ extern "C" void OnStopSignal(int signal) {
     g_Signal = signal;
     const StopState& state = g_States[g_Current.load()];
     if (state.mode == StopMode::AtOnce) EndNow(signal, state.text, state.json);
-    // A write the printer has stopped taking would hold the safe point off.
-    if (state.mode == StopMode::AtSafePoint) port::StopStalledWaits();
+    // A write the printer has stopped taking would hold the safe point off,
+    // or hold work that cannot be stopped for its whole stall limit; a
+    // printer that takes data is not cut off.
+    port::StopStalledWaits();
     WriteText(STDERR_FILENO, g_Prefix);
     WriteText(STDERR_FILENO, state.text);
     WriteText(STDERR_FILENO, " (a second Ctrl-C, SIGTERM or SIGHUP ends korva at once)\n");

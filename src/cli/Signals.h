@@ -12,7 +12,7 @@ namespace korva::cli {
 enum class StopMode {
     AtOnce,       ///< the first signal ends the program
     AtSafePoint,  ///< the command checks StopRequested() and stops itself
-    Unstoppable,  ///< the work cannot be stopped; it runs to its end
+    Unstoppable,  ///< the work cannot be stopped; it runs to its end, unless the printer stopped taking data
 };
 
 /// Installs the handlers; called once by main.

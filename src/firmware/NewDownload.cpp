@@ -249,13 +249,14 @@ int NewFirmwareDownload::failLink(base::Reason fault) {
 
 std::string NewFirmwareDownload::howFarText(uint32_t taken) const {
     const std::string count = std::to_string(taken) + " of " + std::to_string(m_Progress.packetLength);
-    std::string text;
-    switch (m_Stream.Kind()) {
-        case PortKind::Ethernet: text = "The printer acknowledged " + count + " bytes of the packet"; break;
-        case PortKind::Serial: text = count + " bytes of the packet left the port"; break;
-        default: text = count + " bytes of the packet were handed to the driver"; break;
+    std::string what = count + " bytes of the packet left the port";
+    if (m_Stream.Kind() == PortKind::Ethernet) {
+        what = "The printer acknowledged " + count + " bytes of the packet";
+    } else if (m_Stream.Counts() != port::CountSide::Printer) {
+        what = count + " bytes of the packet were" +
+               (m_Stream.Counts() == port::CountSide::Driver ? " handed to the driver" : " handed to the port");
     }
-    return "\r\n" + text + ": the printer's image is incomplete; download it again.";
+    return "\r\n" + what + ": its image is incomplete; download it again.";
 }
 
 int NewFirmwareDownload::refuse(Outcome outcome, const std::string& text) {
@@ -279,7 +280,13 @@ int NewFirmwareDownload::finish(Outcome outcome) {
             case Outcome::SizeWrong:
             case Outcome::NotFirmware:
             case Outcome::NoExtFont: m_Reason = base::Reason::BadInput; break;
-            default: m_Reason = fault != base::Reason::None ? fault : base::Reason::Failed; break;
+            default: {
+                const base::Reason own = m_Stream.FailureReason();
+                m_Reason = fault != base::Reason::None ? fault
+                           : own != base::Reason::None ? own
+                                                       : base::Reason::Failed;
+                break;
+            }
         }
     }
     m_Packet.clear();

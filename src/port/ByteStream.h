@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/Reason.h"
+#include "port/PortFailures.h"
 #include "port/PortKind.h"
 #include "port/PrinterDialogue.h"
 
@@ -58,6 +59,10 @@ public:
     /// after the last write counts too. Reason::None while the link is sound;
     /// FailureDetail() then says what happened.
     virtual base::Reason LinkFault() { return base::Reason::None; }
+
+    /// What the counts of written bytes vouch for: what reached the printer,
+    /// or only what a driver or port took where nothing can tell more.
+    virtual CountSide Counts() const { return CountSide::Printer; }
 
     /// How long what was written may still take to reach the printer at the
     /// line's rate; 0 where no line rate paces the output.

@@ -33,7 +33,7 @@ int64_t SteadyNowUs() {
 }
 
 WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
-                      const std::atomic<bool>* interrupt) {
+                      const std::atomic<bool>* interrupt, int64_t stallMs) {
     WriteOutcome outcome;
     const int64_t end = deadlineMs < 0 ? -1 : SteadyNowMs() + deadlineMs;
     int64_t lastProgress = SteadyNowMs();
@@ -54,17 +54,18 @@ WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
             return outcome;
         }
         // Waits in slices, so a cancel reaches a stalled write soon.
-        int wait = kStallSliceMs;
-        if (end >= 0) {
-            const int64_t left = end - SteadyNowMs();
+        int64_t wait = kStallSliceMs;
+        for (const int64_t limit : {end, stallMs < 0 ? int64_t{-1} : lastProgress + stallMs}) {
+            if (limit < 0) continue;
+            const int64_t left = limit - SteadyNowMs();
             if (left <= 0) {
                 outcome.timedOut = true;
                 return outcome;
             }
-            wait = static_cast<int>(std::min<int64_t>(left, kStallSliceMs));
+            wait = std::min(wait, left);
         }
         pollfd watch{fd, POLLOUT, 0};
-        const int ready = ::poll(&watch, 1, wait);
+        const int ready = ::poll(&watch, 1, static_cast<int>(wait));
         if (ready < 0 && errno != EINTR) {
             outcome.error = errno;
             return outcome;
@@ -108,9 +109,8 @@ WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data,
     return outcome;
 }
 
-int WaitOutputDrained(int fd, int baudRate, int64_t deadlineMs,
+int WaitOutputDrained(int fd, int baudRate, int64_t stallMs,
                       const std::atomic<bool>* interrupt) {
-    const int64_t end = SteadyNowMs() + deadlineMs;
     int least = -1;
     int64_t lastProgress = SteadyNowMs();
     for (;;) {
@@ -123,7 +123,7 @@ int WaitOutputDrained(int fd, int baudRate, int64_t deadlineMs,
         } else if (SteadyNowMs() - lastProgress >= kStallSliceMs && WaitsStopped(interrupt)) {
             return ECANCELED;
         }
-        const int64_t left = end - SteadyNowMs();
+        const int64_t left = lastProgress + stallMs - SteadyNowMs();
         if (left <= 0) return ETIMEDOUT;
         // Ten bit times per character at the line's rate, at least 1 ms.
         const int64_t needMs = baudRate > 0 ? int64_t{pending} * 10'000 / baudRate : 10;

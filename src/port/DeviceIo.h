@@ -31,10 +31,11 @@ struct WriteOutcome {
 
 /// Writes all of `data` to a non-blocking descriptor, waiting with poll()
 /// while the device cannot take more, for at most `deadlineMs` in all
-/// (negative: no deadline). A blocking descriptor simply blocks.
+/// (negative: no deadline) and at most `stallMs` without the device taking a
+/// byte (negative: no limit). A blocking descriptor simply blocks.
 /// `interrupt`: the port's cancel; a stalled write then ends with ECANCELED.
 WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
-                      const std::atomic<bool>* interrupt = nullptr);
+                      const std::atomic<bool>* interrupt = nullptr, int64_t stallMs = -1);
 
 /// One write() of the caller's choice: -1 with errno on failure.
 using RawWrite = std::function<ssize_t(const uint8_t* data, size_t length)>;
@@ -50,11 +51,11 @@ WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data,
                            const std::atomic<bool>* interrupt = nullptr);
 
 /// Waits until a serial port has put out what the driver holds, or until
-/// `deadlineMs` has passed; sleeps for the time the bytes need on the line
-/// instead of spinning. 0 when drained, ETIMEDOUT on time-out, or the error
-/// of a failed output-queue query (a hung-up line answers EIO): a queue that
-/// cannot be read is no proof that it drained.
-int WaitOutputDrained(int fd, int baudRate, int64_t deadlineMs,
+/// the queue has not shrunk for `stallMs`; sleeps for the time the bytes
+/// need on the line instead of spinning. 0 when drained, ETIMEDOUT on a
+/// stall, or the error of a failed output-queue query (a hung-up line
+/// answers EIO): a queue that cannot be read is no proof that it drained.
+int WaitOutputDrained(int fd, int baudRate, int64_t stallMs,
                       const std::atomic<bool>* interrupt = nullptr);
 
 /// Waits up to `timeoutMs` for bytes and reads what is there (at most

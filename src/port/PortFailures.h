@@ -33,13 +33,29 @@ inline constexpr const char* kTextCancelledStalled =
 inline constexpr const char* kTextNotDelivered =
     "The printer did not take the data in time.";
 
-/// "N of M bytes handed to the driver." where the driver cannot say what the
-/// printer took (parallel, USB), "N of M bytes reached the printer." where it can.
-inline std::string CountedDetail(const char* text, size_t done, size_t total, bool handedOnly) {
+/// What a port's count of bytes can vouch for.
+enum class CountSide {
+    Printer,  ///< what left the line or was acknowledged: the driver's queue is not counted
+    Driver,   ///< handed to a driver that cannot say what the printer took (parallel, USB)
+    Port,     ///< handed to a port that cannot say what left it (a pty has no queue to ask)
+};
+
+/// " bytes reached the printer", " bytes handed to the driver" or " bytes handed to the port".
+inline const char* CountWords(CountSide side) {
+    switch (side) {
+        case CountSide::Driver: return " bytes handed to the driver";
+        case CountSide::Port: return " bytes handed to the port";
+        case CountSide::Printer: break;
+    }
+    return " bytes reached the printer";
+}
+
+/// `text`, then "N of M bytes reached the printer." (or handed to the driver
+/// or port, where nothing can say more) on a line of its own.
+inline std::string CountedDetail(const char* text, size_t done, size_t total, CountSide side) {
     std::string detail = text;
     if (!detail.empty()) detail += "\r\n";
-    detail += std::to_string(done) + " of " + std::to_string(total) +
-              (handedOnly ? " bytes handed to the driver." : " bytes reached the printer.");
+    detail += std::to_string(done) + " of " + std::to_string(total) + CountWords(side) + ".";
     return detail;
 }
 

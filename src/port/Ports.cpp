@@ -6,10 +6,13 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include "base/ErrorLog.h"
+#include "port/CharDevices.h"
 #include "port/DeviceIo.h"
 #include "port/PortFailures.h"
 #include "port/PortPath.h"
@@ -21,8 +24,6 @@ namespace korva::port {
 
 namespace {
 constexpr const char* kDefaultOutputFile = "temp.prn";
-/// A serial write may take 100 ms per byte before it is given up.
-constexpr int64_t kWriteMsPerByte = 100;
 }  // namespace
 
 CPorts::CPorts(base::CErrorLog& log, DeviceRoots roots) : m_Log(log), m_Roots(std::move(roots)) {}
@@ -158,6 +159,9 @@ bool CPorts::OpenSerial() {
     if (m_FlowControl == kFlowNone) ::ioctl(fd, TIOCMBIC, &lines);
     ::tcflush(fd, TCIOFLUSH);
 
+    struct stat node {};
+    m_Pty = ::fstat(fd, &node) == 0 && ::major(node.st_rdev) >= kMajorPtsFirst &&
+            ::major(node.st_rdev) <= kMajorPtsLast;
     m_hComm = fd;
     const bool needsWatch = m_CurrentTool == kToolUserSetup ||
                             (m_CurrentTool == kToolFirmware && m_DeviceType == 2);
@@ -262,12 +266,11 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
         return outcome.written == data.size() ? data.size() : 0;
     }
     if (m_OpenKind == PortKind::Parallel || m_OpenKind == PortKind::Usb) return WriteStalling(data);
-    const int64_t deadline = static_cast<int64_t>(data.size()) * kWriteMsPerByte;
-    const int64_t start = SteadyNowMs();
-    const WriteOutcome outcome = WriteAll(m_hComm, data, deadline, &m_Interrupt);
+    // A slow line is no stall: the write goes on while the driver takes bytes.
+    const WriteOutcome outcome = WriteAll(m_hComm, data, -1, &m_Interrupt, kStallLimitMs);
     NoteLineBytes(outcome.written);
     if (outcome.error == ECANCELED) {
-        Fail(ECANCELED, CountedDetail(kTextCancelledStalled, outcome.written, data.size(), false));
+        Fail(ECANCELED, CountedDetail(kTextCancelledStalled, outcome.written, data.size(), Counts()));
         return outcome.written;
     }
     if (outcome.error != 0) {
@@ -280,13 +283,12 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
     bool timedOut = outcome.timedOut;
     // The write is done when the bytes have left, not when the driver took them.
     if (!timedOut && m_OpenKind == PortKind::Serial) {
-        const int drained =
-            WaitOutputDrained(m_hComm, m_BaudRate, deadline - (SteadyNowMs() - start), &m_Interrupt);
+        const int drained = WaitOutputDrained(m_hComm, m_BaudRate, kStallLimitMs, &m_Interrupt);
         if (drained == ECANCELED) {
             int pending = 0;
             if (::ioctl(m_hComm, TIOCOUTQ, &pending) == 0 && pending > 0)
                 written -= std::min(written, static_cast<size_t>(pending));
-            Fail(ECANCELED, CountedDetail(kTextCancelledStalled, written, data.size(), false));
+            Fail(ECANCELED, CountedDetail(kTextCancelledStalled, written, data.size(), Counts()));
             return written;
         }
         if (drained != 0 && drained != ETIMEDOUT) {
@@ -308,7 +310,7 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
         }
     }
     if (timedOut) {
-        Fail(ETIMEDOUT, CountedDetail(kTextNotDelivered, written, data.size(), false));
+        Fail(ETIMEDOUT, CountedDetail(kTextStalled, written, data.size(), Counts()));
         m_Log.Log("WriteFile Time-out!");
     }
     return written;
@@ -392,21 +394,26 @@ size_t CPorts::WriteStalling(std::span<const uint8_t> data) {
         [fd](const uint8_t* bytes, size_t n) { return ::write(fd, bytes, n); }, data, kStallLimitMs,
         -1, *m_Clock, 10, &m_Interrupt);
     if (outcome.error == ECANCELED) {
-        Fail(ECANCELED, CountedDetail(kTextCancelledStalled, outcome.written, data.size(), true));
+        Fail(ECANCELED, CountedDetail(kTextCancelledStalled, outcome.written, data.size(), Counts()));
     } else if (outcome.error != 0) {
         // ENODEV: a USB printer unplugged; EIO, EPIPE: the device gave up,
         // or usblp saw its transfer killed by the unplug before the unplug.
         const base::Reason reason = LinkReasonOfError(outcome.error);
         if (reason != base::Reason::Failed) Latch(reason, 0);
         Fail(outcome.error, CountedDetail(reason == base::Reason::Failed ? kTextHungUp : LinkFaultText(reason),
-                                          outcome.written, data.size(), true));
+                                          outcome.written, data.size(), Counts()));
         m_Log.Log("WriteFile get error result [%d]", outcome.error);
     } else if (outcome.timedOut) {
         Latch(base::Reason::Stalled, 0);
-        Fail(ETIMEDOUT, CountedDetail(kTextStalled, outcome.written, data.size(), true));
+        Fail(ETIMEDOUT, CountedDetail(kTextStalled, outcome.written, data.size(), Counts()));
         m_Log.Log("WriteFile Time-out!");
     }
     return outcome.written;
+}
+
+CountSide CPorts::Counts() const {
+    if (m_OpenKind == PortKind::Parallel || m_OpenKind == PortKind::Usb) return CountSide::Driver;
+    return m_Pty ? CountSide::Port : CountSide::Printer;
 }
 
 int CPorts::BitsPerCharacter() const {

@@ -117,9 +117,13 @@ public:
     /// written faster than the baud rate lets it out, whichever takes longer;
     /// a driver that buffers beyond its count (a pty) is covered by the second.
     int64_t QueuedLineMs() override;
+    /// Serial lines count what left them; a pty and the parallel and USB
+    /// drivers cannot tell, so theirs is what they took.
+    CountSide Counts() const override;
     void Interrupt() override { m_Interrupt = true; }
 
-    /// A parallel or USB write that makes no progress for this long fails.
+    /// A write that makes no progress for this long fails: nothing taken by
+    /// the driver, and on a serial line the output queue did not shrink.
     static constexpr int64_t kStallLimitMs = 10'000;
 
 private:
@@ -165,6 +169,7 @@ private:
     DeviceRoots m_Roots;
     int m_hComm = -1;
     bool m_Ppdev = false;  ///< the parallel node is ppdev and claimed
+    bool m_Pty = false;    ///< the serial line is a pty: no output queue to ask
     PortKind m_OpenKind = PortKind::OutputFile;
     std::string m_OutputName;
     FileNameChooser m_ChooseFileName;

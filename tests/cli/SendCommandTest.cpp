@@ -2,7 +2,9 @@
 // the line settings asked for, to korva-sim over a serial link and over TCP,
 // to a USB printer of a fake tree, and every failure with its exit code.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 
@@ -433,11 +435,16 @@ TEST(SendToUsb, EveryCommandOpensUsbUnderTheDeviceRoots) {
 // that is all that can be said.
 TEST(SendToParallel, IsSentNotConfirmed) {
     FakeDeviceTree tree;
-    tree.AddParport("parport0");
+    // LPT1 is parport0 under the device root: a FIFO stands in for the printer.
+    const std::string node = tree.DevPath("parport0");
+    std::filesystem::create_directories(tree.Dev());
+    ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
+    const int reader = ::open(node.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
     korva::test::TestDir dir;
     const std::vector<uint8_t> payload = BinaryPayload(3000);
     const std::string file = WriteFile(dir, "stream.prn", payload);
-    const QString port = QString::fromStdString(tree.DevPath("parport0"));
+    const QString port = "LPT1";
     KorvaProcess korva;
     tree.Apply(korva);
     KorvaResult r = korva.Run({"send", "--port", port, "--json", file.c_str()});
@@ -453,4 +460,7 @@ TEST(SendToParallel, IsSentNotConfirmed) {
     r = strict.Run({"send", "--port", port, "--require-confirmed", file.c_str()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(Contains(r.err, "confirmation is required")) << r.err;
+    std::vector<uint8_t> taken(2 * payload.size() + 1);
+    EXPECT_EQ(::read(reader, taken.data(), taken.size()), static_cast<ssize_t>(2 * payload.size()));
+    ::close(reader);
 }

@@ -195,8 +195,9 @@ TEST_P(FaultSweep, DoneOnlyWhenThePrinterHoldsTheWholeResult) {
         faults.push_back({length - 4096, "close"});
         for (qint64 offset = length - 16; offset < length; ++offset) faults.push_back({offset, "close"});
     }
-    // A printer that stops reading: its small receive buffer pushes back.
-    if (op.link == Link::Tcp) faults.push_back({length / 2, "stall"});
+    // A printer that stops reading: the line's queue or the small TCP
+    // receive buffer pushes back.
+    faults.push_back({length / 4, "stall"});
     // A printer that stops reading part way while a stray byte, an automatic
     // status block or the late answer to the opening check arrives where the
     // tool waits for the end check's answer.

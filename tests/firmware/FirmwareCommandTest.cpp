@@ -1,7 +1,11 @@
 // `korva firmware check` and `korva firmware download` run as subprocesses,
 // the downloads against korva-sim.
+#include <QElapsedTimer>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <csignal>
 #include <gtest/gtest.h>
 
 #include "cli/KorvaProcess.h"
@@ -119,6 +123,48 @@ TEST(FirmwareCommand, DownloadToTheNewerSeriesOverTcpNeedsYesForTheBootArea) {
     EXPECT_EQ(fw.value("area").toString(), "boot");
     EXPECT_TRUE(fw.value("checksum_ok").toBool());
     EXPECT_TRUE(fw.value("length_ok").toBool());
+}
+
+// A printer that stops reading part way: the download fails once nothing was
+// taken for the stall limit (not after 100 ms for each byte of the piece
+// under way), and the first Ctrl-C gives the stalled packet up at once; both
+// say how much of the packet the port took (a pty cannot say what left it).
+TEST(FirmwareCommand, AStalledNewerSeriesDownloadOverSerialEndsAtTheStallOrAtCtrlC) {
+    for (const bool interrupt : {false, true}) {
+        SCOPED_TRACE(interrupt ? "Ctrl-C" : "stall");
+        SimHarness sim;
+        ASSERT_TRUE(sim.Start({"--serial", "--series", "3", "--stall-after-bytes", "40000"}))
+            << sim.Error().toStdString();
+        test::TestDir dir;
+        test::WriteFile(dir / "fw.K20", test::NewSeriesImage("K23"));
+        QProcess korva;
+        korva.setStandardInputFile(QProcess::nullDevice());
+        korva.start(KORVA_BIN_DIR "/korva",
+                    {"firmware", "download", "--port", sim.SerialPath(), "--flow", "none",
+                     "--device-type", "3", "--area", "program", "--yes", "--json", Path(dir, "fw.K20")});
+        ASSERT_TRUE(korva.waitForStarted(10'000));
+        QElapsedTimer timer;
+        timer.start();
+        if (interrupt) {
+            sim.WaitForState([](const QJsonObject& s) {
+                return QJsonDocument(s).toJson().contains("stopped reading");
+            });
+            korva.waitForFinished(1000);  // the driver's buffer is full by now
+            ASSERT_EQ(korva.state(), QProcess::Running);
+            timer.restart();
+            ::kill(static_cast<pid_t>(korva.processId()), SIGINT);
+        }
+        ASSERT_TRUE(korva.waitForFinished(60'000));
+        // Generous bounds for a slow machine: the stall limit is 10 s, a
+        // cancel takes a quarter second without progress.
+        EXPECT_LT(timer.elapsed(), interrupt ? 5'000 : 30'000);
+        const std::string err = korva.readAllStandardError().toStdString();
+        const QJsonObject json = QJsonDocument::fromJson(korva.readAllStandardOutput().trimmed()).object();
+        EXPECT_EQ(json.value("reason").toString(), interrupt ? "cancelled" : "stalled") << err;
+        EXPECT_EQ(korva.exitCode(), interrupt ? 130 : 1) << err;
+        EXPECT_TRUE(Contains(err, "bytes of the packet were handed to the port: its image is incomplete")) << err;
+        EXPECT_FALSE(LastFirmware(sim.State()).value("complete").toBool());
+    }
 }
 
 TEST(FirmwareCommand, DownloadRefusesBadFilesAndUsage) {
