@@ -5,14 +5,7 @@
 # 3.5 s erase wait and the 10 ms pauses after every chunk and between images.
 # Target: at most 3 % above the floor.
 set -euo pipefail
-bin=$(cd "${1:-build/bin}" && pwd)
-work=$(mktemp -d)
-sim_pid=""
-cleanup() {
-  if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/sim-support.sh"
 
 # 8 logos of 512 x 768 dots, 49,152 bytes each: 393,216 bytes = 384 KB.
 logos=8 width=512 height=768
@@ -32,11 +25,8 @@ for i in $(seq 1 $logos); do
   files+=("$f")
 done
 
-"$bin/korva-sim" --serial --line-rate 115200 --record-limit 64 --state "$work/state.json" > "$work/sim.out" 2> "$work/sim.err" &
-sim_pid=$!
-for _ in $(seq 1 100); do grep -q '^ready' "$work/sim.out" 2>/dev/null && break; sleep 0.1; done
+StartSim --serial --line-rate 115200 --record-limit 64 --state "$work/state.json"
 pty=$(sed -n 's/^serial=//p' "$work/sim.out")
-[ -n "$pty" ] || { echo "korva-sim did not start"; cat "$work/sim.err"; exit 1; }
 
 start=$(date +%s.%N)
 "$bin/korva" logo upload --port "$pty" --baud 115200 --flow none "${files[@]}" 2> "$work/korva.err" || {

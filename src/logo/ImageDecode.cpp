@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "logo/DecoderWords.h"
+#include "logo/DeepPngDecode.h"
 #include "logo/PictureIntegrity.h"
 
 namespace korva::logo {
@@ -222,6 +223,8 @@ BitmapDecodeResult DecodeImageFile(std::span<const uint8_t> file, std::string_vi
     // A file that ends early is refused before a decoder fills in what is missing.
     if (BitmapError whole = CheckPictureWhole(file); whole.kind != BitmapErrorKind::None)
         return Fail(whole.kind, whole.reason);
+    // 16-bit PNG files straight to their 8-bit result: Qt would hold 8 bytes a pixel.
+    if (std::optional<BitmapDecodeResult> deep = DecodeDeepPng(file)) return std::move(*deep);
     DecoderWords words;
     QBuffer buffer;
     QImageReader reader;

@@ -8,6 +8,9 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <zlib.h>
+
+#include <functional>
 
 #include "logo/LogoBitmap.h"
 
@@ -20,6 +23,43 @@ std::vector<uint8_t> Png(const QImage& picture) {
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(picture.save(&buffer, "PNG"));
     return {bytes.begin(), bytes.end()};
+}
+
+// A PNG of 16 bits a channel that Qt cannot write (gray with alpha), or
+// whose samples run through every 16-bit value: `sample(x, y, channel)`.
+std::vector<uint8_t> DeepPng(uint32_t width, uint32_t height, uint8_t colourType, int channels,
+                             const std::function<uint16_t(uint32_t, uint32_t, int)>& sample) {
+    std::vector<uint8_t> rows;
+    for (uint32_t y = 0; y < height; ++y) {
+        rows.push_back(0);  // no filter
+        for (uint32_t x = 0; x < width; ++x)
+            for (int c = 0; c < channels; ++c) {
+                const uint16_t v = sample(x, y, c);
+                rows.push_back(static_cast<uint8_t>(v >> 8));
+                rows.push_back(static_cast<uint8_t>(v));
+            }
+    }
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    const auto chunk = [&png](const char* type, const std::vector<uint8_t>& data) {
+        for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<uint8_t>(data.size() >> shift));
+        const size_t start = png.size();
+        png.insert(png.end(), type, type + 4);
+        png.insert(png.end(), data.begin(), data.end());
+        const uLong crc = crc32(0, png.data() + start, static_cast<uInt>(png.size() - start));
+        for (int shift = 24; shift >= 0; shift -= 8) png.push_back(static_cast<uint8_t>(crc >> shift));
+    };
+    std::vector<uint8_t> header;
+    for (uint32_t v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8) header.push_back(static_cast<uint8_t>(v >> shift));
+    header.insert(header.end(), {16, colourType, 0, 0, 0});
+    chunk("IHDR", header);
+    uLongf packedSize = compressBound(static_cast<uLong>(rows.size()));
+    std::vector<uint8_t> packed(packedSize);
+    compress(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()));
+    packed.resize(packedSize);
+    chunk("IDAT", packed);
+    chunk("IEND", {});
+    return png;
 }
 
 // The gray value of each pixel of the decoded picture as its 24-bit bitmap
@@ -71,6 +111,24 @@ QImage Sample(QImage::Format format) {
     return rgba.convertToFormat(format);
 }
 
+// Decodes `png` and expects a bitmap of `bitsPerPixel` and `height` rows whose
+// every gray value is the reference's.
+void CheckGrays(const std::vector<uint8_t>& png, uint16_t bitsPerPixel, int height) {
+    QImage::Format decodedAs{};
+    const std::vector<uint8_t> expected = ReferenceGrays(png, decodedAs);
+    SCOPED_TRACE(testing::Message() << "Qt decodes it as format " << decodedAs);
+    BitmapDecodeResult decoded = DecodeImageFile(png, "png");
+    ASSERT_TRUE(decoded.ok()) << decoded.error.reason;
+    EXPECT_EQ(decoded.bitmap.bitsPerPixel, bitsPerPixel);
+    EXPECT_EQ(decoded.bitmap.pixels.size(), static_cast<size_t>(decoded.bitmap.stride) * static_cast<size_t>(height));
+    CLogoBitmap bitmap;
+    ASSERT_TRUE(bitmap.LoadDecoded(std::move(decoded)));
+    std::vector<uint8_t> grays;
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x) grays.push_back(bitmap.GrayAt(x, y));
+    EXPECT_EQ(grays, expected);
+}
+
 TEST(ImageDecode, EveryDepthDecodesToItsSmallestBitmapWithTheSameGrays) {
     const struct {
         QImage::Format format;
@@ -81,21 +139,15 @@ TEST(ImageDecode, EveryDepthDecodesToItsSmallestBitmapWithTheSameGrays) {
         {QImage::Format_RGBX64, 24},     {QImage::Format_RGBA64, 24},
     };
     for (const auto& row : rows) {
-        const std::vector<uint8_t> png = Png(Sample(row.format));
-        QImage::Format decodedAs{};
-        const std::vector<uint8_t> expected = ReferenceGrays(png, decodedAs);
-        SCOPED_TRACE(testing::Message() << "saved as format " << row.format << ", decoded as " << decodedAs);
-        BitmapDecodeResult decoded = DecodeImageFile(png, "png");
-        ASSERT_TRUE(decoded.ok()) << decoded.error.reason;
-        EXPECT_EQ(decoded.bitmap.bitsPerPixel, row.bitsPerPixel);
-        EXPECT_EQ(decoded.bitmap.pixels.size(), static_cast<size_t>(decoded.bitmap.stride) * 150);
-        CLogoBitmap bitmap;
-        ASSERT_TRUE(bitmap.LoadDecoded(std::move(decoded)));
-        std::vector<uint8_t> grays;
-        for (int y = 0; y < bitmap.height(); ++y)
-            for (int x = 0; x < bitmap.width(); ++x) grays.push_back(bitmap.GrayAt(x, y));
-        EXPECT_EQ(grays, expected);
+        CheckGrays(Png(Sample(row.format)), row.bitsPerPixel, 150);
     }
+    // Every 16-bit gray value, and alpha over gray and colour: each reduced to
+    // 8 bits exactly as Qt reduces it.
+    CheckGrays(DeepPng(256, 256, 0, 1, [](uint32_t x, uint32_t y, int) { return uint16_t(y << 8 | x); }), 8, 256);
+    CheckGrays(DeepPng(64, 70, 4, 2, [](uint32_t x, uint32_t y, int c) { return uint16_t((x * 1021 + y * 4099 + c * 30011) * 7); }),
+               8, 70);
+    CheckGrays(DeepPng(64, 70, 6, 4, [](uint32_t x, uint32_t y, int c) { return uint16_t((x * 997 + y * 5003 + c * 20011) * 13); }),
+               24, 70);
 }
 
 }  // namespace
