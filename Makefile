@@ -13,7 +13,7 @@ DESTDIR    ?=
 PROGRAMS   := korvatool korva korva-sim
 
 .PHONY: all deps build programs run test test-devices test-asan fuzz fuzz-run bench bench-build \
-        install uninstall package clean
+        install uninstall package ansible-collection clean
 
 all: deps build
 
@@ -80,6 +80,11 @@ uninstall:
 # hardening flags in a build directory of their own.
 package: deps
 	./scripts/build-deb.sh "$(BUILD_DEB)" $(JOBS) $(PROGRAMS)
+
+# The Ansible collection korva.printers as a tarball for ansible-galaxy, in $(BUILD)/.
+ANSIBLE_COLLECTION := ansible/ansible_collections/korva/printers
+ansible-collection: deps
+	ansible-galaxy collection build $(ANSIBLE_COLLECTION) --output-path $(BUILD) --force
 
 bench: deps build
 	./bench/run-all.sh $(BUILD)/bin

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   python3 python3-pil
+  ansible-core python3-venv
   iproute2 fonts-dejavu-core fonts-nanum
   dpkg-dev file fakeroot desktop-file-utils appstream man-db groff-base lintian
   zsh fish

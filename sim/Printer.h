@@ -61,6 +61,8 @@ struct Faults {
     long dropAnswerAfter = -1;       ///< send no answers after this many
     long disconnectAfterBytes = -1;  ///< hang up after this many received bytes
     long stallAfterBytes = -1;       ///< stop reading after this many received bytes
+    long strayAfterBytes = -1;       ///< one stray 00 once this many bytes were received
+    long firstAnswerDelayMs = 0;     ///< the first answer of a connection goes out this late
 };
 
 /// The simulated printer: everything the commands change, shared by all
@@ -98,6 +100,7 @@ class Printer {
     /// Bytes that may still be read before a stall or disconnect fault.
     size_t ReadAllowance() const;
     bool DisconnectDue() const;
+    size_t BytesReceived() const { return m_BytesReceived; }
     bool StallDue() const;
     /// Counts an answer; false once answers are to be dropped.
     bool TakeAnswerSlot();

@@ -9,6 +9,9 @@ namespace korva::sim {
 struct ReplyFraming {
     bool usbEscape = false;       ///< USB: 00 goes as 1B 30, 1B as 1B 1B
     bool parallelStatus = false;  ///< parallel: 4-byte automatic status blocks in between
+    /// Automatic status on any interface, as a printer a POS driver left it:
+    /// blocks with every reply until the host sends GS a 0.
+    bool automaticStatus = false;
 };
 
 /// The automatic status block a parallel interface interleaves: paper present,

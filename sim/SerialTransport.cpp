@@ -1,5 +1,7 @@
 #include "SerialTransport.h"
 
+#include <QTimer>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -36,6 +38,7 @@ SerialTransport::SerialTransport(Printer& printer, const SimOptions& options, QO
     m_HangupTimer.setInterval(kHangupCheckMs);
     connect(&m_HangupTimer, &QTimer::timeout, this, &SerialTransport::OnHangupCheck);
     m_PaceTimer.setSingleShot(true);
+    m_PaceTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_PaceTimer, &QTimer::timeout, this, &SerialTransport::OnReadable);
 }
 
@@ -92,6 +95,9 @@ bool SerialTransport::Start(QString* error) {
     if (!(m_Options.devicePath.isEmpty() ? OpenPty(error) : OpenDevice(error))) return false;
     m_Session = std::make_unique<Session>(m_Printer, Name(), m_Options.framing,
                                           [this](std::span<const uint8_t> b) { Write(b); });
+    m_Session->SetScheduler([this](int ms, std::function<void()> run) {
+        QTimer::singleShot(ms, Qt::PreciseTimer, this, std::move(run));
+    });
     m_ReadNotifier = std::make_unique<QSocketNotifier>(m_Master, QSocketNotifier::Read);
     connect(m_ReadNotifier.get(), &QSocketNotifier::activated, this, &SerialTransport::OnReadable);
     m_WriteNotifier = std::make_unique<QSocketNotifier>(m_Master, QSocketNotifier::Write);
@@ -104,6 +110,7 @@ bool SerialTransport::Start(QString* error) {
     if (m_Options.devicePath.isEmpty() && m_OpenWatch.Start(m_SlavePath))
         connect(&m_OpenWatch, &SlaveOpenWatch::LastClosed, this, &SerialTransport::OnHostClosed);
     m_Clock.start();
+    m_CreditAtNs = 0;
     return true;
 }
 
@@ -147,7 +154,12 @@ void SerialTransport::OnReadable() {
     if (rate > 0) {
         // Credit grows with time at the line rate; a short burst is allowed so a
         // slow event loop does not slow the line below its rate.
-        m_Credit = std::min(m_Credit + m_Clock.restart() / 1000.0 * rate, std::max(1.0, rate / 50));
+        // Nanoseconds: whole milliseconds would lose up to one per read, a
+        // fifth of the line's time at 9600 baud.
+        const qint64 nowNs = m_Clock.nsecsElapsed();
+        const double elapsedS = static_cast<double>(nowNs - m_CreditAtNs) / 1e9;
+        m_CreditAtNs = nowNs;
+        m_Credit = std::min(m_Credit + elapsedS * rate, std::max(1.0, rate / 50));
         if (m_Credit < 1) {
             m_ReadNotifier->setEnabled(false);
             m_PaceTimer.start(static_cast<int>(std::ceil((1 - m_Credit) * 1000 / rate)));

@@ -53,6 +53,7 @@ class SerialTransport : public QObject {
     QTimer m_HangupTimer;  ///< while the host has the slave closed
     QTimer m_PaceTimer;    ///< while the line rate holds reading back
     QElapsedTimer m_Clock;
+    qint64 m_CreditAtNs = 0;  ///< when the line credit was last brought up to date
     double m_Credit = 0;  ///< bytes the line could have carried by now
     bool m_HungUp = false;
     std::vector<uint8_t> m_Pending;  ///< replies the master could not take yet

@@ -85,6 +85,14 @@ const std::vector<Option>& Options() {
          [](SimOptions& o, const QString&) { return o.framing.usbEscape = true; }},
         {"--parallel-status", Arg::None, "",
          [](SimOptions& o, const QString&) { return o.framing.parallelStatus = true; }},
+        {"--status-blocks", Arg::None, "",
+         [](SimOptions& o, const QString&) { return o.framing.automaticStatus = true; }},
+        {"--stray-after-bytes", Arg::Required, "a count",
+         [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.strayAfterBytes); }},
+        {"--first-answer-delay", Arg::Required, "milliseconds, 0..60000",
+         [](SimOptions& o, const QString& v) {
+             return ParseCount(v, &o.faults.firstAnswerDelayMs) && o.faults.firstAnswerDelayMs <= 60000;
+         }},
         {"--series", Arg::Required, "1, 2 or 3",
          [](SimOptions& o, const QString& v) {
              o.series = v.toInt();
@@ -222,6 +230,13 @@ QString HelpText() {
         "                           1B -> 1B 1B)\n"
         "  --parallel-status        interleave 4-byte automatic status blocks (14 00 00 0F)\n"
         "                           with replies, as a parallel printer does\n"
+        "  --status-blocks          automatic status on, on any interface: a block goes\n"
+        "                           out at the first byte of a connection and with every\n"
+        "                           reply, until the host sends GS a 0\n"
+        "  --stray-after-bytes N    send one stray 00 300 ms after the N-th received byte\n"
+        "                           (line noise where the host waits for an answer)\n"
+        "  --first-answer-delay MS  the first answer of each connection, and every\n"
+        "                           answer queued behind it, goes out MS late\n"
         "\n"
         "Printer model:\n"
         "  --series 1|2|3           1 first generation, 2 KORVA10 (older loader),\n"

@@ -1,5 +1,7 @@
 #include "TcpTransport.h"
 
+#include <QTimer>
+
 #include <QHostAddress>
 #include <sys/socket.h>
 
@@ -97,6 +99,9 @@ void TcpTransport::OnNewConnection() {
                 socket->write(reinterpret_cast<const char*>(bytes.data()),
                               static_cast<qint64>(bytes.size()));
             });
+        m_Sessions[socket]->SetScheduler([socket](int ms, std::function<void()> run) {
+            QTimer::singleShot(ms, Qt::PreciseTimer, socket, std::move(run));
+        });
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { OnReadable(socket); });
     }
 }

@@ -103,22 +103,8 @@ Reason PortErrorReason(int error, bool opened) {
     }
 }
 
-Reason StreamReason(const port::ByteStream& stream) {
-    const std::string detail = stream.FailureDetail();
-    if (detail.starts_with(port::kTextHungUp)) return Reason::HangUp;
-    // An unplug the port recognised, whatever error code the driver gave for it.
-    if (detail.starts_with(port::kTextGone)) return Reason::Gone;
-    if (detail.starts_with(port::kTextStalled) || detail.starts_with(port::kTextNotDelivered))
-        return Reason::Stalled;
-    if (detail.starts_with(port::kTextClosedConnection)) return Reason::Reset;
-    if (detail.starts_with(port::kTextClosedAtAccept)) return Reason::Refused;
-    const int error = stream.LastError();
-    const bool file = stream.Kind() == port::PortKind::OutputFile || stream.Kind() == port::PortKind::File;
-    if (file && error != 0) return Reason::FileIo;
-    // A failure with a detail happened on an open line; without one, most
-    // likely while opening.
-    return PortErrorReason(error, !detail.empty() || stream.IsOpen());
-}
+// The port knows why it failed; its typed reason is taken as it is.
+Reason StreamReason(const port::ByteStream& stream) { return stream.FailureReason(); }
 
 /// The technical line -v shows for a failed stream: which port, which errno.
 static void LogStreamFailure(const port::ByteStream& stream, const std::string& name) {

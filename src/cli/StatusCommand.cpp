@@ -52,8 +52,11 @@ int AskModelId(const port::ConnectionSettings& settings, int timeoutMs, const st
         return -1;
     }
     stream.Purge();
-    const std::vector<uint8_t> request = logo::encodePrinterIdRequest();
-    if (stream.Write(request) != request.size()) {
+    // Only the answer to this request counts: a stray byte or a status
+    // block on the line is not a model ID.
+    port::PrinterDialogue& dialogue = stream.Dialogue();
+    const auto ticket = dialogue.AskModelId();
+    if (!ticket) {
         SetStreamReason(stream, name);
         Error("cannot write to " + name);
         stream.Close();
@@ -61,20 +64,18 @@ int AskModelId(const port::ConnectionSettings& settings, int timeoutMs, const st
     }
     base::Clock& clock = link.Clock();
     const int64_t deadline = clock.NowMs() + timeoutMs;
-    uint8_t answer = 0;
-    int got = 0;
-    while (got == 0 && clock.NowMs() < deadline) {
-        got = stream.Read({&answer, 1}, 10);
-        if (got == 0) clock.SleepMs(10);
-    }
-    if (got < 0) SetStreamReason(stream, name);
+    bool readable = true;
+    while (readable && !dialogue.Answered(*ticket) && clock.NowMs() < deadline)
+        readable = dialogue.Pump(10, clock);
+    if (!readable) SetStreamReason(stream, name);
+    const auto answer = dialogue.AnswerTo(*ticket);
     stream.Close();
-    if (got <= 0) {
+    if (!answer) {
         SetReason(base::Reason::NoAnswer, Subject::Port, name);
         Error("the printer on " + name + " did not answer its ID request");
         return -1;
     }
-    return answer;
+    return answer->front();
 }
 
 int RunStatus(const ParsedOptions& options) {

@@ -89,23 +89,27 @@ int LogoPrint::stepConnect() {
 }
 
 int LogoPrint::stepCheckPrinter() {
-    if (m_Stream.Write(encodePrinterIdRequest()) != 3) {
+    const auto ticket = m_Stream.Dialogue().AskModelId();
+    if (!ticket) {
         warn(base::kMsgWriteToPort);
         return finish(Outcome::WriteFailed);
     }
+    m_ReplyTicket = *ticket;
     m_ReplyDeadline = m_Clock.NowMs() + m_Settings.replyWaitMs;
     m_State = State::AwaitingReply;
     return 0;
 }
 
-// One reply byte, if any, is read and discarded; printing goes on either way.
+// Printing goes on with or without the answer; one that comes late is still
+// this request's, never the end check's.
 int LogoPrint::stepAwaitReply() {
-    uint8_t reply[1];
-    // 1 ms, not 0: a USB port only fetches a reply when asked to wait.
-    const int got = m_Stream.Read(reply, 1);
+    port::PrinterDialogue& dialogue = m_Stream.Dialogue();
+    const bool readable = dialogue.Pump(1, m_Clock);
+    const bool answered = dialogue.Answered(m_ReplyTicket);
     const int64_t left = m_ReplyDeadline - m_Clock.NowMs();
-    if (got == 0 && left > 0) return static_cast<int>(std::min<int64_t>(kReplyPollMs, left));
-    m_PrinterAnswered = got > 0;
+    if (!answered && readable && left > 0)
+        return static_cast<int>(std::min<int64_t>(kReplyPollMs, left));
+    m_PrinterAnswered = answered;
     if (m_Stream.Kind() == PortKind::Parallel) {  // no ESC @ on a parallel port
         m_State = State::Printing;
         return kTickMs;

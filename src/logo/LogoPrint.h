@@ -111,6 +111,7 @@ private:
     int64_t m_ReplyDeadline = 0;
     std::string m_Status = " ";
     bool m_PrinterAnswered = false;  ///< the opening check was answered
+    port::PrinterDialogue::Ticket m_ReplyTicket = 0;  ///< the opening GS I 1
     port::ReceiptCheck m_Receipt;
     base::Reason m_Reason = base::Reason::None;
 };

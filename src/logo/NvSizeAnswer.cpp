@@ -10,6 +10,12 @@ std::array<uint8_t, 7> NvSizeRequest() {
     return usersetup::BuildRequest(usersetup::kNvGraphicMemory);
 }
 
+port::AnswerRule NvSizeAnswerRule() {
+    return [](std::span<const uint8_t> gathered) {
+        return usersetup::FitSettingReply(gathered, usersetup::kNvGraphicMemory);
+    };
+}
+
 NvSizeAnswer FindNvSizeAnswer(std::span<const uint8_t> received) {
     NvSizeAnswer answer;
     for (const usersetup::SettingReply& reply : usersetup::ParseReplies(received).replies) {

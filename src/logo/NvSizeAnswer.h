@@ -7,6 +7,8 @@
 #include <optional>
 #include <span>
 
+#include "port/AnswerFit.h"
+
 namespace korva::logo {
 
 /// GS ( E function 6 for setting 2 (NV graphic memory size).
@@ -16,6 +18,9 @@ struct NvSizeAnswer {
     bool answered = false;        ///< the answer for setting 2 has arrived
     std::optional<long> bytes;    ///< its size; nullopt when the answer is no size
 };
+
+/// The shape of the answer to NvSizeRequest(), for the connection's dialogue.
+port::AnswerRule NvSizeAnswerRule();
 
 /// Looks through the bytes received since the request for the answer.
 NvSizeAnswer FindNvSizeAnswer(std::span<const uint8_t> received);

@@ -238,29 +238,33 @@ int NvUpload::stepConnect() {
 }
 
 int NvUpload::stepCheckPrinter() {
-    if (!writeAll(encodePrinterIdRequest())) {
+    const auto ticket = m_Stream.Dialogue().AskModelId();
+    if (!ticket) {
         base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
         return finish(Outcome::WriteFailed);
     }
+    m_ReplyTicket = *ticket;
     m_ReplyDeadline = m_Clock.NowMs() + m_Settings.replyWaitMs;
     m_State = State::AwaitingReply;
     return 0;
 }
 
-// The reply byte only shows the printer is there; it is not examined, and
-// printing goes on without it.
+// The answer only shows the printer is there, and printing goes on without
+// it. An answer that comes later is still taken as this request's, so it
+// never passes for the end check's.
 int NvUpload::stepAwaitReply() {
-    uint8_t reply[1];
-    // 1 ms, not 0: a USB port only fetches a reply when asked to wait.
-    const int got = m_Stream.Read(reply, 1);
+    port::PrinterDialogue& dialogue = m_Stream.Dialogue();
+    const bool readable = dialogue.Pump(1, m_Clock);
+    const bool answered = dialogue.Answered(m_ReplyTicket);
     const int64_t left = m_ReplyDeadline - m_Clock.NowMs();
-    if (got == 0 && left > 0) return static_cast<int>(std::min<int64_t>(kReplyPollMs, left));
-    m_PrinterAnswered = got > 0;
+    if (!answered && readable && left > 0)
+        return static_cast<int>(std::min<int64_t>(kReplyPollMs, left));
+    m_PrinterAnswered = answered;
     const PortKind kind = m_Stream.Kind();
     m_State = (kind == PortKind::Serial || kind == PortKind::Usb) ? State::Initializing
                                                                    : State::Defining;
     // A printer that answered can say how much NV graphics memory it has.
-    if (got > 0 && !m_Entries.empty()) {
+    if (answered && !m_Entries.empty()) {
         m_AfterNvSize = m_State;
         m_State = State::AskingNvSize;
     }
@@ -268,11 +272,12 @@ int NvUpload::stepAwaitReply() {
 }
 
 int NvUpload::stepAskNvSize() {
-    if (!writeAll(NvSizeRequest())) {
+    const auto ticket = m_Stream.Dialogue().Ask(NvSizeRequest(), "NV graphics size", NvSizeAnswerRule());
+    if (!ticket) {
         base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
         return finish(Outcome::WriteFailed);
     }
-    m_NvSizeBytes.clear();
+    m_NvSizeTicket = *ticket;
     m_ReplyDeadline = m_Clock.NowMs() + kNvSizeWaitMs;
     m_State = State::AwaitingNvSize;
     return 0;
@@ -281,12 +286,12 @@ int NvUpload::stepAskNvSize() {
 // Without an answer (a printer without the setting) the largest size stands,
 // as for a printer that cannot answer at all.
 int NvUpload::stepAwaitNvSize() {
-    uint8_t buffer[64];
-    const int got = m_Stream.Read(buffer, 1);
-    if (got > 0) m_NvSizeBytes.insert(m_NvSizeBytes.end(), buffer, buffer + got);
-    const NvSizeAnswer answer = FindNvSizeAnswer(m_NvSizeBytes);
+    port::PrinterDialogue& dialogue = m_Stream.Dialogue();
+    const bool readable = dialogue.Pump(1, m_Clock);
+    const auto reply = dialogue.AnswerTo(m_NvSizeTicket);
+    const NvSizeAnswer answer = reply ? FindNvSizeAnswer(*reply) : NvSizeAnswer{};
     const int64_t left = m_ReplyDeadline - m_Clock.NowMs();
-    if (!answer.answered && got >= 0 && left > 0)
+    if (!answer.answered && readable && left > 0)
         return static_cast<int>(std::min<int64_t>(kReplyPollMs, left));
     if (answer.answered) m_PrinterAnswered = true;  // silence at the end is then a failure
     if (!answer.answered)

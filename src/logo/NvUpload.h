@@ -207,7 +207,8 @@ private:
     base::Reason m_Reason = base::Reason::None;
     std::string m_CutShortText;  ///< what the printer holds after a cancel cut an image short
     State m_AfterNvSize = State::Defining;  ///< where the upload goes on after the size
-    std::vector<uint8_t> m_NvSizeBytes;     ///< received since the size request
+    port::PrinterDialogue::Ticket m_ReplyTicket = 0;   ///< the opening GS I 1
+    port::PrinterDialogue::Ticket m_NvSizeTicket = 0;  ///< the NV graphics size request
 };
 
 /// Writes the list to section "LOGO" as "Logofile1".. in upload order and

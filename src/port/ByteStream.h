@@ -6,6 +6,7 @@
 
 #include "base/Reason.h"
 #include "port/PortKind.h"
+#include "port/PrinterDialogue.h"
 
 namespace korva::port {
 
@@ -46,6 +47,11 @@ public:
     /// tell it ("The printer stopped taking data ..."); "" otherwise.
     virtual std::string FailureDetail() const { return {}; }
 
+    /// Why the last failure happened, typed: the one mapping from a port's
+    /// faults and open errors to the reasons every front end shows. None
+    /// while nothing failed.
+    virtual base::Reason FailureReason() const;
+
     /// The first fault of the link since Open: a hang-up, a reset or early
     /// close, a vanished device, an output queue that cannot be read. Looks
     /// at the link once more when none is kept yet, so a fault that came
@@ -61,6 +67,17 @@ public:
     /// for a quarter second gives up (LastError ECANCELED); one that moves
     /// goes on. Holds until the next Open.
     virtual void Interrupt() {}
+
+    /// The questions asked on this connection and the printer's answers.
+    PrinterDialogue& Dialogue() { return m_Dialogue; }
+    const PrinterDialogue& Dialogue() const { return m_Dialogue; }
+
+protected:
+    /// Every Open starts a new dialogue: nothing asked before can be answered.
+    void ForgetAnswers() { m_Dialogue.Reset(); }
+
+private:
+    PrinterDialogue m_Dialogue{*this};
 };
 
 /// A tool's message with the port's own words on what went wrong, if any,

@@ -40,11 +40,6 @@ bool IsSignalled(int event) {
 
 }  // namespace
 
-bool IsAutomaticStatusBlock(std::span<const uint8_t> four) {
-    return four.size() >= 4 && (four[0] & 0x93) == 0x10 && (four[1] & 0x90) == 0 &&
-           four[2] <= 0x0F && four[3] == 0x0F;
-}
-
 ParPortCtl::ParPortCtl(base::CErrorLog& log, std::string devRoot, PpdevCalls& ppdev,
                        base::Clock& clock)
     : m_Log(log), m_DevRoot(std::move(devRoot)), m_Calls(ppdev), m_Clock(clock) {

@@ -10,6 +10,7 @@
 
 #include "base/Clock.h"
 #include "port/PpdevCalls.h"
+#include "printer/PrinterFacts.h"
 
 namespace korva::base {
 class CErrorLog;
@@ -17,9 +18,7 @@ class CErrorLog;
 
 namespace korva::port {
 
-/// Four bytes the printer sends by itself on a parallel line to report its
-/// status: b0 & 0x93 == 0x10, b1 & 0x90 == 0, b2 <= 0x0F, b3 == 0x0F.
-bool IsAutomaticStatusBlock(std::span<const uint8_t> four);
+using printer::IsAutomaticStatusBlock;
 
 /// A two-way connection to a printer on a parallel port, for the user setup,
 /// which must read answers (the port object only writes to parallel ports).

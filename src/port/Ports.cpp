@@ -79,6 +79,7 @@ bool CPorts::Open() {
     m_Received = 0;
     m_Interrupt = false;
     m_LineFreeAtUs = 0;
+    ForgetAnswers();
     bool opened = false;
     switch (m_OpenKind) {
     case PortKind::Serial: opened = OpenSerial(); break;
@@ -92,6 +93,7 @@ bool CPorts::Open() {
         Fail(ENODEV);
         break;
     }
+    m_OpenFailed = !opened;
     // The cause in words (group, another program, unplugged) for every front end.
     if (!opened && m_FailureDetail.empty())
         m_FailureDetail = OpenFailureDetail(
@@ -352,6 +354,19 @@ void CPorts::LatchLinkError(int error) {
     } else {
         Latch(reason, error);
     }
+}
+
+base::Reason CPorts::FailureReason() const {
+    if (m_Fault != base::Reason::None) return m_Fault;
+    if (m_LastError == 0) return base::Reason::None;
+    if (m_LastError == ECANCELED) return base::Reason::Cancelled;
+    const bool file = m_OpenKind == PortKind::File || m_OpenKind == PortKind::OutputFile;
+    if (m_OpenFailed) {
+        const base::Reason reason = OpenFailureReason(m_LastError);
+        return file && reason == base::Reason::Failed ? base::Reason::FileIo : reason;
+    }
+    if (file) return base::Reason::FileIo;
+    return LinkReasonOf(m_LastError);
 }
 
 base::Reason CPorts::LinkFault() {

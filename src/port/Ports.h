@@ -112,6 +112,7 @@ public:
     int LastError() const override { return m_LastError; }
     std::string FailureDetail() const override { return m_FailureDetail; }
     base::Reason LinkFault() override;
+    base::Reason FailureReason() const override;
     /// A serial line: what the driver still holds (TIOCOUTQ), or what was
     /// written faster than the baud rate lets it out, whichever takes longer;
     /// a driver that buffers beyond its count (a pty) is covered by the second.
@@ -174,6 +175,7 @@ private:
     std::atomic<bool> m_Interrupt{false};  ///< a cancel gives stalled writes up
     int64_t m_LineFreeAtUs = 0;  ///< when the line has carried every byte written (steady clock)
     base::Reason m_Fault = base::Reason::None;  ///< the first link fault since Open
+    bool m_OpenFailed = false;  ///< the last failure was the open's
     std::optional<bool> m_Unplugged;  ///< once asked after a fault: the device left the system
     base::Clock* m_Clock = &base::DefaultClock();
     UsbReplyDecoder m_UsbDecoder;

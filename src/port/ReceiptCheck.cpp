@@ -5,20 +5,17 @@
 
 #include "base/StepEngine.h"
 #include "port/PortFailures.h"
+#include "port/PrinterDialogue.h"
 
 namespace korva::port {
 
 namespace {
-constexpr std::array<uint8_t, 3> kPrinterIdRequest{0x1D, 0x49, 0x01};  // GS I 1: printer ID
-constexpr int kStaleReads = 64;  // at most this many reads clear answers that came late
-
 bool HasReplyPath(PortKind kind) {
     return kind == PortKind::Serial || kind == PortKind::Usb || kind == PortKind::Ethernet;
 }
 }  // namespace
 
 void ReceiptCheck::Begin(bool answeredBefore, int64_t extraWaitMs) {
-    m_AnsweredBefore = answeredBefore;
     m_Result = Receipt::Pending;
     m_Reason = base::Reason::None;
     if (const base::Reason fault = m_Stream.LinkFault(); fault != base::Reason::None) {
@@ -29,32 +26,48 @@ void ReceiptCheck::Begin(bool answeredBefore, int64_t extraWaitMs) {
         settle(Receipt::NotConfirmed, base::Reason::NotConfirmed);
         return;
     }
-    // An answer to an earlier request that came late must not pass for this one.
-    uint8_t stale[64];
-    for (int i = 0; i < kStaleReads && m_Stream.Read(stale, 0) > 0; ++i) {}
-    if (m_Stream.Write(kPrinterIdRequest) != kPrinterIdRequest.size()) {
+    PrinterDialogue& dialogue = m_Stream.Dialogue();
+    // Answers already on their way go to the requests they belong to first.
+    dialogue.Pump(0, m_Clock);
+    // Every KORVA Ethernet interface answers: silence there is never "sent".
+    m_AnsweredBefore = answeredBefore || m_Stream.Kind() == PortKind::Ethernet;
+    const auto ticket = dialogue.AskModelId();
+    if (!ticket) {
         const base::Reason fault = m_Stream.LinkFault();
         settle(Receipt::Failed, fault != base::Reason::None ? fault : base::Reason::Failed);
         return;
     }
+    m_Ticket = *ticket;
+    m_ExtraWaitMs = std::max<int64_t>(extraWaitMs, 0);
     // The request itself waits behind whatever the line has not carried yet.
-    m_Deadline = m_Clock.NowMs() + kAnswerMarginMs + std::max<int64_t>(extraWaitMs, 0) +
-                 m_Stream.QueuedLineMs();
+    m_Queued = m_Stream.QueuedLineMs();
+    m_LastProgressMs = m_Clock.NowMs();
+    m_Deadline = m_LastProgressMs + kAnswerMarginMs + m_ExtraWaitMs + m_Queued;
 }
 
 int ReceiptCheck::Poll() {
     if (m_Result != Receipt::Pending) return base::kStepDone;
-    uint8_t answer[16];
-    // 1 ms, not 0: a USB port only fetches a reply when asked to wait.
-    const int got = m_Stream.Read(answer, 1);
-    if (got > 0) return settle(Receipt::Confirmed, base::Reason::None);
+    PrinterDialogue& dialogue = m_Stream.Dialogue();
+    const bool readable = dialogue.Pump(1, m_Clock);
+    if (dialogue.Answered(m_Ticket)) return settle(Receipt::Confirmed, base::Reason::None);
     // A hang-up or reset ends the wait at once.
     if (const base::Reason fault = m_Stream.LinkFault(); fault != base::Reason::None)
         return settle(Receipt::Failed, fault);
-    const int64_t left = m_Deadline - m_Clock.NowMs();
-    if (got < 0 || left <= 0) {
-        return m_AnsweredBefore ? settle(Receipt::Failed, base::Reason::NoAnswer)
-                                : settle(Receipt::NotConfirmed, base::Reason::NotConfirmed);
+    // The margin counts from the printer's last progress: while the port's
+    // queue shrinks the printer is still reading what came before.
+    const int64_t now = m_Clock.NowMs();
+    const int64_t queued = m_Stream.QueuedLineMs();
+    if (queued < m_Queued) m_LastProgressMs = now;
+    m_Queued = queued;
+    if (queued > 0 && now - m_LastProgressMs < kStallMs)
+        m_Deadline = std::max(m_Deadline, now + queued + kAnswerMarginMs + m_ExtraWaitMs);
+    const int64_t left = m_Deadline - now;
+    if (!readable || left <= 0) {
+        const bool answers = m_AnsweredBefore || dialogue.PrinterAnswered();
+        if (queued > 0 && now - m_LastProgressMs >= kStallMs)
+            return settle(Receipt::Failed, base::Reason::Stalled);
+        return answers ? settle(Receipt::Failed, base::Reason::NoAnswer)
+                       : settle(Receipt::NotConfirmed, base::Reason::NotConfirmed);
     }
     return static_cast<int>(std::min<int64_t>(kPollMs, left));
 }
@@ -77,6 +90,9 @@ base::Reason LinkFaultWithin(ByteStream& stream, base::Clock& clock, int ms) {
 std::string ReceiptCheck::Line() const { return ReceiptLine(m_Reason, m_Stream.Kind()); }
 
 std::string ReceiptLine(base::Reason reason, PortKind kind) {
+    if (reason == base::Reason::NoAnswer && kind == PortKind::Ethernet)
+        return "The printer did not confirm: its Ethernet interface always answers, but no "
+               "answer came after the last byte.";
     if (reason == base::Reason::NoAnswer)
         return "The printer did not confirm: it answered before, but not after the last byte.";
     if (reason != base::Reason::NotConfirmed) return {};

@@ -1,7 +1,9 @@
 #pragma once
 // The end of an operation where the printer can answer: the printer-ID
 // request goes out after the last byte, and since a printer answers in
-// order, its answer proves that it has read everything before it.
+// order, its answer proves that it has read everything before it. Only the
+// answer to that request counts: the connection's dialogue matches it, so a
+// stray byte, a status block or a late answer to an earlier request does not.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,12 +27,15 @@ public:
     /// What the printer may take to answer beyond the time the caller adds.
     static constexpr int kAnswerMarginMs = 2000;
     static constexpr int kPollMs = 10;
+    /// A port whose queue has not shrunk for this long holds a printer that stopped reading.
+    static constexpr int64_t kStallMs = 10'000;
 
     ReceiptCheck(ByteStream& stream, base::Clock& clock) : m_Stream(stream), m_Clock(clock) {}
 
     /// Sends the request after the operation's last byte. `answeredBefore`:
     /// the printer answered a request earlier in this operation, so silence
-    /// now is a failure. `extraWaitMs`: time the printer may still need for
+    /// now is a failure; so it is on TCP, where every printer answers, and
+    /// once any request of the connection was answered, even late. `extraWaitMs`: time the printer may still need for
     /// what it was sent (memory being written); the line time of what the
     /// port still holds is added here.
     /// A file or a port without a reply path gets no request.
@@ -53,7 +58,11 @@ private:
     Receipt m_Result = Receipt::Pending;
     base::Reason m_Reason = base::Reason::None;
     bool m_AnsweredBefore = false;
+    int64_t m_ExtraWaitMs = 0;
     int64_t m_Deadline = 0;
+    int64_t m_Queued = 0;          ///< line time the port still held at the last look
+    int64_t m_LastProgressMs = 0;  ///< when the port's queue last shrank
+    PrinterDialogue::Ticket m_Ticket = 0;
 };
 
 /// Where nothing can answer: looks at the link for up to `ms` after the last

@@ -10,6 +10,8 @@ TcpStream::TcpStream(CPrinterSocket& socket, std::string address, int port, int 
     : m_Socket(socket), m_Address(std::move(address)), m_Port(port), m_StallMs(stallMs) {}
 
 bool TcpStream::Open() {
+    ForgetAnswers();
+    m_FailureReason = base::Reason::None;
     m_Interrupt = false;
     m_LastError = 0;
     m_FailureDetail.clear();
@@ -17,17 +19,21 @@ bool TcpStream::Open() {
     // Refused, unreachable and timed out are different causes for the user.
     m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ECONNREFUSED;
     m_FailureDetail = OpenFailureDetail(m_LastError, false);
+    m_FailureReason = OpenFailureReason(m_LastError);
     m_Socket.Close();
     return false;
 }
 
 bool TcpStream::OpenSingleAttempt() {
+    ForgetAnswers();
+    m_FailureReason = base::Reason::None;
     m_Interrupt = false;
     m_LastError = 0;
     m_FailureDetail.clear();
     if (m_Socket.ConnectOnce(m_Address, m_Port, kSingleAttemptWaitMs)) return true;
     m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ENOTCONN;
     m_FailureDetail = OpenFailureDetail(m_LastError, false);
+    m_FailureReason = OpenFailureReason(m_LastError);
     m_Socket.Close();
     return false;
 }
@@ -40,12 +46,17 @@ size_t TcpStream::Write(std::span<const uint8_t> data) {
         m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ENOTCONN;
         if (m_LastError == ECANCELED) {
             m_FailureDetail = kTextCancelledStalled;
+            m_FailureReason = base::Reason::Cancelled;
             return 0;
         }
         const base::Reason fault = m_Socket.LinkFault();
+        m_FailureReason = m_LastError == ETIMEDOUT        ? base::Reason::Stalled
+                          : fault != base::Reason::None ? fault
+                                                        : LinkReasonOf(m_LastError);
         m_FailureDetail = m_LastError == ETIMEDOUT ? kTextNotDelivered
                           : fault == base::Reason::Reset ? kTextReset
                           : fault == base::Reason::Refused ? kTextClosedAtAccept
+                          : fault == base::Reason::HangUp ? kTextClosedConnection
                           : m_LastError == ECONNRESET ? kTextClosedConnection
                                                       : "";
         return 0;
@@ -56,7 +67,11 @@ size_t TcpStream::Write(std::span<const uint8_t> data) {
 base::Reason TcpStream::LinkFault() {
     const base::Reason fault = m_Socket.LinkFault();
     if (fault == base::Reason::None) return fault;
-    if (m_LastError == 0) m_LastError = fault == base::Reason::Refused ? ECONNABORTED : ECONNRESET;
+    if (m_FailureReason == base::Reason::None) m_FailureReason = fault;
+    if (m_LastError == 0)
+        m_LastError = fault == base::Reason::Refused ? ECONNABORTED
+                      : fault == base::Reason::Reset ? ECONNRESET
+                                                     : EPIPE;
     if (m_FailureDetail.empty())
         m_FailureDetail = fault == base::Reason::Reset     ? kTextReset
                           : fault == base::Reason::Refused ? kTextClosedAtAccept

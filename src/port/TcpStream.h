@@ -30,6 +30,7 @@ public:
     int LastError() const override { return m_LastError; }
     std::string FailureDetail() const override { return m_FailureDetail; }
     base::Reason LinkFault() override;
+    base::Reason FailureReason() const override { return m_FailureReason; }
     void Interrupt() override { m_Interrupt = true; }
 
     CPrinterSocket& Socket() { return m_Socket; }
@@ -41,6 +42,7 @@ private:
     int m_StallMs;
     int m_LastError = 0;
     std::string m_FailureDetail;
+    base::Reason m_FailureReason = base::Reason::None;
     std::atomic<bool> m_Interrupt{false};
 };
 

@@ -57,3 +57,24 @@ ParsedReplies ParseReplies(std::span<const uint8_t> bytes) {
 }
 
 }  // namespace korva::usersetup
+
+namespace korva::usersetup {
+
+port::AnswerFit FitSettingReply(std::span<const uint8_t> gathered, uint8_t number) {
+    using port::AnswerFit;
+    const std::string digits = std::to_string(number);
+    const size_t dataStart = 2 + digits.size() + 1;
+    for (size_t i = 0; i < gathered.size(); ++i) {
+        const uint8_t b = gathered[i];
+        if (i == 0 && b != ReplyParser::kHeader) return AnswerFit::NoFit;
+        if (i == 1 && b != ReplyParser::kIdentifier) return AnswerFit::NoFit;
+        if (i >= 2 && i < 2 + digits.size() && b != static_cast<uint8_t>(digits[i - 2]))
+            return AnswerFit::NoFit;
+        if (i == dataStart - 1 && b != ReplyParser::kSeparator) return AnswerFit::NoFit;
+        if (i >= dataStart && b == ReplyParser::kTerminator) return AnswerFit::Whole;
+        if (i >= dataStart + ReplyParser::kMaxData) return AnswerFit::NoFit;
+    }
+    return AnswerFit::Partial;
+}
+
+}  // namespace korva::usersetup

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "port/AnswerFit.h"
+
 namespace korva::usersetup {
 
 struct SettingReply {
@@ -32,6 +34,8 @@ class ReplyParser {
     /// Back to waiting for a header, forgetting a reply begun.
     void Reset();
     int Overlong() const { return m_Overlong; }
+    /// Waiting for the header of a reply: no reply is begun.
+    bool Idle() const { return m_State == State::Header; }
 
   private:
     enum class State { Header, Identifier, Number, Data };
@@ -49,5 +53,13 @@ struct ParsedReplies {
     int overlong = 0;
 };
 ParsedReplies ParseReplies(std::span<const uint8_t> bytes);
+
+}  // namespace korva::usersetup
+
+namespace korva::usersetup {
+
+/// How `gathered` stands as the printer's reply for setting `number`: the
+/// shape the connection's dialogue matches a setting request's answer with.
+port::AnswerFit FitSettingReply(std::span<const uint8_t> gathered, uint8_t number);
 
 }  // namespace korva::usersetup

@@ -7,6 +7,7 @@
 
 #include "port/ParPortCtl.h"
 #include "port/RecvQueue.h"
+#include "printer/PrinterFacts.h"
 
 namespace korva::usersetup {
 
@@ -47,6 +48,7 @@ bool ReplyReader::StartParallel(port::ParPortCtl& source) {
             int status = 0;
             const uint8_t byte = source.GetByte(status);
             if (status == -1) {
+                FeedHeld();
                 if (IdleOrStop()) break;
                 continue;
             }
@@ -60,6 +62,7 @@ bool ReplyReader::StartQueue(port::CRecvQueue& source) {
     return Launch([this, &source] {
         while (!m_Stop) {
             if (source.IsEmpty()) {
+                FeedHeld();
                 if (IdleOrStop()) break;
                 continue;
             }
@@ -83,7 +86,33 @@ bool ReplyReader::IdleOrStop() {
 }
 
 void ReplyReader::Feed(uint8_t byte) {
+    const uint8_t one[1] = {byte};
+    for (uint8_t b : m_Filter.Feed(one, 0)) Parse(b);
+    if (m_Filter.BlocksSeen() > 0) {
+        std::lock_guard lock(m_StatusMutex);
+        m_LastStatus = m_Filter.LastStatus();
+    }
+}
+
+void ReplyReader::FeedHeld() {
+    for (uint8_t b : m_Filter.Release(0, true)) Parse(b);
+}
+
+// Between replies the only answer the printer gives is its model ID.
+void ReplyReader::Parse(uint8_t byte) {
+    if (m_Parser.Idle() && byte != ReplyParser::kHeader) {
+        if (printer::FindModelId(byte) && (!m_ModelId || *m_ModelId == byte)) {
+            m_ModelId = byte;
+            ++m_ModelIdAnswers;
+        }
+        return;
+    }
     if (auto reply = m_Parser.Feed(byte)) Deliver(*reply);
+}
+
+std::optional<std::array<uint8_t, 4>> ReplyReader::LastStatus() const {
+    std::lock_guard lock(m_StatusMutex);
+    return m_LastStatus;
 }
 
 void ReplyReader::Deliver(const SettingReply& reply) {

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <thread>
 
+#include "port/StatusBlockFilter.h"
 #include "usersetup/ReplyParser.h"
 
 namespace korva::port {
@@ -46,6 +47,13 @@ class ReplyReader : public QObject {
     /// False when the reader cannot be started again.
     bool DiscardPending();
 
+    /// Model-ID answers (GS I 1) seen between replies since the reader was
+    /// made: one byte of a known model, the same one each time. The user
+    /// setup counts them against the requests it sent, in order.
+    int ModelIdAnswers() const { return m_ModelIdAnswers.load(); }
+    /// The last automatic status block the printer sent.
+    std::optional<std::array<uint8_t, 4>> LastStatus() const;
+
     /// Tests: the next Start fails as if no thread could be created.
     void FailNextStart() { m_FailNextStart = true; }
 
@@ -53,11 +61,20 @@ class ReplyReader : public QObject {
     bool Launch(std::function<void()> body);
     /// Waits up to 10 ms for the stop request: the pace of polling an empty source.
     bool IdleOrStop();
+    /// Takes one byte from the source: status blocks out, then the parser.
     void Feed(uint8_t byte);
+    /// Nothing more came: a held beginning of a status block was data.
+    void FeedHeld();
+    void Parse(uint8_t byte);
     void Deliver(const SettingReply& reply);
 
     Handler m_Handler;
     ReplyParser m_Parser;
+    port::StatusBlockFilter m_Filter;  ///< touched by the reader thread only
+    mutable std::mutex m_StatusMutex;
+    std::optional<std::array<uint8_t, 4>> m_LastStatus;
+    std::optional<uint8_t> m_ModelId;  ///< reader thread only
+    std::atomic<int> m_ModelIdAnswers{0};
     std::thread m_Thread;
     std::atomic<bool> m_Stop{false};
     std::atomic<bool> m_Done{true};

@@ -7,6 +7,7 @@
 #include "port/PortFailures.h"
 #include "port/PrinterSocket.h"
 #include "port/ReceiptCheck.h"
+#include "printer/PrinterFacts.h"
 #include "usersetup/SetupCommands.h"
 #include "usersetup/UserSetupExchange.h"
 
@@ -25,7 +26,6 @@ constexpr int kTestPageSettleMs = 800;
 // page itself prints meanwhile, so the wait is generous.
 constexpr int kEndAnswerMs = 4000;
 constexpr int kEndPollMs = 20;
-constexpr std::array<uint8_t, 3> kPrinterIdRequest{0x1D, 0x49, 0x01};  // GS I 1: printer ID
 constexpr int kAnswerPollMs = 100;
 // Waits before the 2nd..5th open of a USB printer after a write, and after the fifth failure.
 constexpr std::array<int, 5> kUsbReopenWaitsMs{500, 400, 300, 200, 100};
@@ -147,6 +147,7 @@ void UserSetupExchange::QueueEthernetRead() {
         // Answers left over from an earlier read go before the first request.
         if (!m_Reader.DiscardPending())
             return Fail(base::Message(base::kMsgCannotCreateReceiveThread), "reply reader");
+        ForgetModelIdRequests();
         if (!OpenEthernetExchange(false)) return Fail(WriteFailText(), "Ethernet read");
         return 0;
     });
@@ -272,9 +273,11 @@ void UserSetupExchange::QueueTestEnd() {
             m_Reason = base::Reason::NotConfirmed;
             return 0;
         }
-        m_EndBase = ReceivedNow();
         m_EndWaitedMs = 0;
-        if (!WriteBlock(kPrinterIdRequest)) return Fail(WriteFailText(), "test page end check");
+        if (!WriteBlock(printer::kModelIdRequest)) return Fail(WriteFailText(), "test page end check");
+        // The printer answers in order: this request's answer is the one
+        // after every earlier request's, late ones included.
+        m_EndAnswerNumber = ++m_ModelIdAsked;
         // The request waits behind what a slow line has not carried yet.
         const bool ownLine = m_Ep.kind != port::PortKind::Ethernet;
         m_EndLimitMs = kEndAnswerMs + static_cast<int>(ownLine ? m_Ep.ports->QueuedLineMs() : 0);
@@ -285,7 +288,7 @@ void UserSetupExchange::QueueTestEnd() {
 
 int UserSetupExchange::PollTestEnd() {
     FetchUsbReplies();
-    const bool answered = ReceivedNow() > m_EndBase;
+    const bool answered = m_Reader.ModelIdAnswers() >= m_EndAnswerNumber;
     if (!answered) {
         if (LinkFaultNow() != base::Reason::None) return Fail(WriteFailText(), "test page");
         if (m_EndWaitedMs < m_EndLimitMs) {
@@ -293,7 +296,8 @@ int UserSetupExchange::PollTestEnd() {
             Queue([this] { return PollTestEnd(); });
             return kEndPollMs;
         }
-        if (m_PrinterAnswered) {
+        if (m_PrinterAnswered || m_Reader.ModelIdAnswers() > m_ModelIdBase ||
+            m_Ep.kind == port::PortKind::Ethernet) {
             m_Reason = base::Reason::NoAnswer;
             return Fail(std::string(WriteFailText()) + "\r\n" +
                             port::ReceiptLine(base::Reason::NoAnswer, m_Ep.kind),

@@ -70,6 +70,7 @@ void UserSetupExchange::MoveToRing() {
 bool UserSetupExchange::Connect() {
     m_Answered.fill(false);
     m_PrinterAnswered = false;
+    ForgetModelIdRequests();
     m_LossTold = false;
     const bool parallel = m_Ep.kind == port::PortKind::Parallel,
                ethernet = m_Ep.kind == port::PortKind::Ethernet;
@@ -206,6 +207,7 @@ bool UserSetupExchange::WriteBlock(std::span<const uint8_t> block) {
 bool UserSetupExchange::OpenEthernetExchange(bool fresh) {
     // A read probes the link as the last exchange left it before connecting anew.
     if (!fresh && m_Ep.socket->Send(nullptr, 0) == 0) return true;
+    ForgetModelIdRequests();
     if (m_Ep.socket->ConnectWithRetry(m_Ep.ipAddress, m_Ep.tcpPort)) return true;
     m_Ep.socket->Close();
     Log().Log("CUserSetup: no connection to %s:%d\r\n", m_Ep.ipAddress.c_str(), m_Ep.tcpPort);
@@ -222,12 +224,8 @@ base::Reason UserSetupExchange::LinkFaultNow() {
     }
 }
 
-uint64_t UserSetupExchange::ReceivedNow() const {
-    switch (m_Ep.kind) {
-        case port::PortKind::Parallel: return 0;
-        case port::PortKind::Ethernet: return m_Ep.socket->ReceivedCount();
-        default: return m_Ep.ports->ReceivedCount();
-    }
+void UserSetupExchange::ForgetModelIdRequests() {
+    m_ModelIdAsked = m_ModelIdBase = m_Reader.ModelIdAnswers();
 }
 
 int UserSetupExchange::Fail(const std::string& text, const char* what) {

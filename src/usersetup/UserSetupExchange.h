@@ -129,8 +129,9 @@ class UserSetupExchange : public QObject {
     /// Shows `text`, closes what a failure closes and ends the operation.
     /// A link fault adds its words to the text and becomes the Reason.
     int Fail(const std::string& text, const char* what);
-    /// Reply bytes received on the connection so far.
-    uint64_t ReceivedNow() const;
+    /// A new connection, or its answers thrown away: no GS I 1 sent before
+    /// can be answered any more.
+    void ForgetModelIdRequests();
     void QueueTestEnd();
     int PollTestEnd();
 
@@ -156,7 +157,9 @@ class UserSetupExchange : public QObject {
     int m_ReadElapsedMs = 0;
     base::Reason m_Reason = base::Reason::None;
     bool m_PrinterAnswered = false;  ///< a reply came on this connection
-    uint64_t m_EndBase = 0;          ///< bytes received before the end check
+    int m_ModelIdAsked = 0;      ///< GS I 1 requests, counted as the reader counts answers
+    int m_ModelIdBase = 0;       ///< the reader's count when this connection began
+    int m_EndAnswerNumber = 0;   ///< the answer count that confirms the end check
     int m_EndWaitedMs = 0;
     int m_EndLimitMs = 0;  ///< how long the end check waits for the answer
     std::atomic<bool> m_LossTold{false};  ///< LinkLost was emitted for this connection

@@ -35,7 +35,8 @@ done
 dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -q postinst || fail "no postinst to reload the udev rules"
 
 for path in usr/share/doc/korvatool/copyright usr/share/doc/korvatool/changelog.gz \
-            usr/share/man/man1/korva.1.gz usr/share/man/man1/korvatool.1.gz usr/share/man/man1/korva-sim.1.gz; do
+            usr/share/man/man1/korva.1.gz usr/share/man/man1/korvatool.1.gz usr/share/man/man1/korva-sim.1.gz \
+            usr/share/ansible/collections/ansible_collections/korva/printers/plugins/modules/printer_settings.py; do
   grep -q " \./$path\$" <<<"$contents" || fail "$path is not in the package"
 done
 

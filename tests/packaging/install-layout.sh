@@ -74,6 +74,18 @@ done
 [ -f "$root/share/zsh/vendor-completions/_korva" ] || fail "no zsh completion for korva"
 [ -f "$root/share/fish/vendor_completions.d/korva.fish" ] || fail "no fish completion for korva"
 
+# The Ansible collection where Ansible looks for the system's collections, and
+# ansible-doc finds it there (no bytecode written, so uninstall leaves nothing).
+collections=$root/share/ansible/collections
+for path in galaxy.yml meta/runtime.yml plugins/modules/printer_settings.py plugins/inventory/printers.py \
+            plugins/module_utils/korva_report.py plugins/doc_fragments/connection.py; do
+  [ -f "$collections/ansible_collections/korva/printers/$path" ] || fail "the Ansible collection lacks $path"
+done
+if command -v ansible-doc >/dev/null; then
+  PYTHONDONTWRITEBYTECODE=1 ANSIBLE_COLLECTIONS_PATH=$collections ANSIBLE_LOCAL_TEMP=$record/ansible \
+    ansible-doc korva.printers.printer_settings >/dev/null 2>"$record/ansible-doc.err" ||
+    fail "ansible-doc does not find the installed collection: $(cat "$record/ansible-doc.err")"
+fi
 
 # The installed programs run from their new place.
 "$root/bin/korva" --help >/dev/null || fail "installed korva --help failed"

@@ -44,6 +44,7 @@ public:
     port::PortKind Kind() const override { return m_Kind; }
     bool Open() override {
         m_Events.push_back({Op::Open, m_Clock.NowMs(), {}});
+        ForgetAnswers();
         if (failOpen) {
             m_LastError = openError;
             return false;
