@@ -81,6 +81,12 @@ const std::vector<Option>& Options() {
          [](SimOptions& o, const QString& v) {
              return ParseCount(v, &o.udpReplyDelayMs) && o.udpReplyDelayMs <= 60000;
          }},
+        {"--udp-lose-apply", Arg::None, "",
+         [](SimOptions& o, const QString&) { return o.udpLoseApply = true; }},
+        {"--udp-restart", Arg::Required, "milliseconds, 0..600000",
+         [](SimOptions& o, const QString& v) {
+             return ParseCount(v, &o.udpRestartMs) && o.udpRestartMs <= 600000;
+         }},
         {"--usb-escape", Arg::None, "",
          [](SimOptions& o, const QString&) { return o.framing.usbEscape = true; }},
         {"--parallel-status", Arg::None, "",
@@ -223,6 +229,10 @@ QString HelpText() {
         "                           sender's own port)\n"
         "  --udp-reply-delay MS     send each answer MS milliseconds late (a slow\n"
         "                           printer or a congested network)\n"
+        "  --udp-lose-apply         lose every apply datagram on the way (the change\n"
+        "                           stays pending, the old settings stay)\n"
+        "  --udp-restart MS         after applying a change, answer nothing for MS\n"
+        "                           milliseconds (the printer restarts)\n"
         "When every transport is up, the line \"ready\" is printed.\n"
         "\n"
         "Interface:\n"

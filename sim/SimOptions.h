@@ -40,6 +40,8 @@ struct SimOptions {
     Endpoint udpEndpoint{"127.0.0.1", 2919};
     int udpReplyPort = 2918;  ///< 0 answers to the sender's own port
     long udpReplyDelayMs = 0;  ///< how late every network-setting answer goes out
+    bool udpLoseApply = false;  ///< apply datagrams are lost on the way: the change stays pending
+    long udpRestartMs = 0;      ///< after an applied change, silent this long (the printer restarts)
     ReplyFraming framing;
     int series = 3;
     NetworkSettings network;

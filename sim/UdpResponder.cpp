@@ -1,5 +1,6 @@
 #include "UdpResponder.h"
 
+#include <QDateTime>
 #include <QNetworkDatagram>
 #include <QTimer>
 
@@ -36,7 +37,22 @@ void UdpResponder::OnReadable() {
         std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(data.constData()),
                                        static_cast<size_t>(data.size()));
         std::string event;
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        if (now < m_SilentUntilMs) {
+            m_Printer.Event("netcfg: restarting, datagram not heard (" + ToHex(bytes) + ")");
+            m_Printer.Changed();
+            continue;
+        }
+        // The apply command (04) after the AA AA marker.
+        if (m_Options.udpLoseApply && bytes.size() > 2 && bytes[2] == 0x04) {
+            m_Printer.Event("netcfg: apply lost on the way (" + ToHex(bytes) + ")");
+            m_Printer.Changed();
+            continue;
+        }
+        const NetworkSettings before = m_Printer.Network().Settings();
         auto answer = m_Printer.Network().Handle(bytes, &event);
+        if (!(m_Printer.Network().Settings() == before) && m_Options.udpRestartMs > 0)
+            m_SilentUntilMs = now + m_Options.udpRestartMs;
         m_Printer.Event(event + " (from " + datagram.senderAddress().toString().toStdString() +
                         ", " + ToHex(bytes) + ")");
         if (answer) {

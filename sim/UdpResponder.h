@@ -25,6 +25,7 @@ class UdpResponder : public QObject {
     Printer& m_Printer;
     const SimOptions& m_Options;
     QUdpSocket m_Socket;
+    qint64 m_SilentUntilMs = 0;  ///< restarting after an applied change until then
 };
 
 }  // namespace korva::sim

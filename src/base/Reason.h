@@ -27,9 +27,12 @@ enum class Reason {
     FileIo,         ///< reading or writing a file on this machine failed
     Usage,          ///< the command line was wrong
     Failed,         ///< any other failure of the printer or port
+    NotKept,        ///< written, but the printer's answers show other values
+    Unknowns,       ///< read, but some answers were no value the printer takes
+    ConfirmRequired,  ///< sent, not confirmed, and a confirmation was required
 };
 
-inline constexpr std::array<std::pair<Reason, std::string_view>, 18> kReasonNames{{
+inline constexpr std::array<std::pair<Reason, std::string_view>, 21> kReasonNames{{
     {Reason::None, "none"},
     {Reason::NotConfirmed, "not-confirmed"},
     {Reason::NoAnswer, "no-answer"},
@@ -48,6 +51,9 @@ inline constexpr std::array<std::pair<Reason, std::string_view>, 18> kReasonName
     {Reason::FileIo, "file-io"},
     {Reason::Usage, "usage"},
     {Reason::Failed, "failed"},
+    {Reason::NotKept, "not-kept"},
+    {Reason::Unknowns, "unknowns"},
+    {Reason::ConfirmRequired, "confirm-required"},
 }};
 
 /// The stable name of `reason` ("hang-up", "not-confirmed", ...).

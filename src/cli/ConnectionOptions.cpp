@@ -7,10 +7,12 @@
 #include "app/ModelRules.h"
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
+#include "cli/JsonReport.h"
 #include "cli/NumberText.h"
 #include "cli/RunReason.h"
 #include "cli/Suggest.h"
 #include "cli/TargetLock.h"
+#include "netcfg/HostAddress.h"
 #include "port/DeviceType.h"
 #include "port/Discovery.h"
 #include "port/PortKind.h"
@@ -33,7 +35,8 @@ const std::vector<OptionSpec>& ConnectionOptionSpecs() {
         {"flow", 0, "F", "hw|sw|none, default hw"},
         {"model", 0, "NAME", "printer model, e.g. KORVA20S (gives the device type)"},
         {"device-type", 0, "N", "1 KORVA20, 2 KORVA10, 3 KORVA20II (instead of --model)"},
-        {"ip", 0, "A.B.C.D", "Ethernet printer address, default 192.168.0.254"},
+        {"ip", 0, "A.B.C.D", "Ethernet printer address (decimal numbers; a leading\n"
+                             "zero is no octal) or host name, default 192.168.0.254"},
         {"tcp-port", 0, "N", "Ethernet printer TCP port, default 6001"},
         WaitLockOption(),
     };
@@ -160,7 +163,15 @@ std::optional<port::ConnectionSettings> ConnectionFromOptions(const ParsedOption
     text.flow = options.Get("flow");
     text.model = options.Get("model");
     text.deviceType = options.Get("device-type");
-    text.ip = options.Get("ip");
+    if (options.Has("ip")) {
+        // Resolved once: the lock, the messages and the result name this address.
+        const netcfg::HostAddress ip = netcfg::ResolveHostAddress(options.Get("ip"));
+        if (!ip.error.empty()) {
+            UsageError(ip.error);
+            return std::nullopt;
+        }
+        text.ip = ip.address;
+    }
     text.tcpPort = options.Get("tcp-port");
     port::Parsed<port::ConnectionSettings> settings = port::ParseConnection(text);
     if (!settings) {
@@ -175,7 +186,23 @@ std::optional<port::ConnectionSettings> ConnectionFromOptions(const ParsedOption
         UsageError(port::NotAPortText(settings.value->portName, device));
         return std::nullopt;
     }
+    if (options.Has("port")) SetJsonTarget(TargetJson(*settings.value));
     return std::move(*settings.value);
+}
+
+QJsonObject TargetJson(const port::ConnectionSettings& settings) {
+    const bool ethernet = ClassifyConnectionPort(settings).kind == port::PortKind::Ethernet;
+    return QJsonObject{
+        {"port", QString::fromStdString(settings.portName)},
+        {"ip", ethernet ? QJsonValue(QString::fromStdString(settings.ipAddress)) : QJsonValue()},
+        {"tcp_port", ethernet ? QJsonValue(settings.tcpPort) : QJsonValue()},
+        {"mac", QJsonValue()},
+    };
+}
+
+QJsonObject FileTargetJson(const std::string& path) {
+    return QJsonObject{{"port", QString::fromStdString(path)}, {"ip", QJsonValue()},
+                       {"tcp_port", QJsonValue()}, {"mac", QJsonValue()}};
 }
 
 port::PortClass ClassifyConnectionPort(const port::ConnectionSettings& settings) {

@@ -2,6 +2,7 @@
 // The options every printer command of `korva` shares: the port with its
 // line settings, the model, and how long to wait for the printer. They are
 // turned into typed connection settings by the one parser the GUI uses too.
+#include <QJsonObject>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,6 +43,12 @@ enum class ModelRule {
 std::optional<port::ConnectionSettings> ConnectionFromOptions(const ParsedOptions& options,
                                                               bool portRequired,
                                                               ModelRule model = ModelRule::Optional);
+
+/// The "target" of a result: {"port", "ip", "tcp_port", "mac"}, the
+/// address and TCP port only for an Ethernet printer.
+QJsonObject TargetJson(const port::ConnectionSettings& settings);
+/// The "target" of a result written to a file instead of a printer.
+QJsonObject FileTargetJson(const std::string& path);
 
 /// What the connection's port is, the device looked at under the device roots
 /// korva was pointed at (see port::ClassifyPortName).

@@ -194,6 +194,8 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
         .Set("area", args.area)
         .Set("bytes", engine.Progress().bytesSent)
         .Set("checksum", engine.Progress().checksumText)
+        // Firmware is always written whole: any byte sent may have changed the printer.
+        .Set("changed", engine.Progress().bytesSent > 0)
         .Print();
     return code;
 }
@@ -248,6 +250,7 @@ int runOlder(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
         .Set("resends", p.resends)
         .Set("erased", erase == OldErase::Erased)
         .Set("erase_sent", erase != OldErase::NotSent)
+        .Set("changed", erase != OldErase::NotSent)
         .Print();
     return code;
 }
@@ -284,6 +287,7 @@ int dryRun(const DownloadArgs& args, const std::vector<uint8_t>& image) {
                         args.fileName.c_str(), erase.size(), blocks, kOldBlockSize);
         JsonReport(Outcome::Done)
             .Set("dry_run", true)
+            .Set("changed", true)  // a real run always writes the firmware
             .Set("series", "old")
             .Set("area", args.area)
             .Set("start", hex(info.start))
@@ -313,6 +317,7 @@ int dryRun(const DownloadArgs& args, const std::vector<uint8_t>& image) {
                     packet.packet.bytes.size(), checksum.c_str());
     JsonReport(Outcome::Done)
         .Set("dry_run", true)
+        .Set("changed", true)  // a real run always writes the firmware
         .Set("series", "new")
         .Set("area", args.area)
         .Set("signature", NewSignatureText(packet.packet.signature))

@@ -49,8 +49,12 @@ std::string ProgramHelp() {
            "Commands:\n" +
            CommandList("") +
            "\nEvery command takes --help. Exit codes: 0 done, 1 printer or port failure,\n"
-           "2 usage error, 3 bad input file (or unwritable output file), 130/143 cancelled\n"
-           "by SIGINT/SIGTERM.\n";
+           "2 usage error, 3 bad input file (or unwritable output file), 4 read with\n"
+           "unknowns (setup read), 129/130/143 cancelled by SIGHUP/SIGINT/SIGTERM.\n"
+           "With -j every run prints one JSON object (schema 1: schema, command, target,\n"
+           "outcome, reason, error and the command's own keys, null when unknown).\n"
+           "--require-confirmed or KORVA_REQUIRE_CONFIRMED=1: a result the printer did\n"
+           "not confirm fails (exit 1, reason confirm-required).\n";
 }
 
 int UsageError(const std::string& why) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/ExitCode.h"
+#include "cli/JsonShape.h"
 #include "cli/Output.h"
 #include "cli/RunReason.h"
 #include "cli/Signals.h"
@@ -12,7 +13,32 @@ namespace korva::cli {
 
 namespace {
 bool g_Printed = false;
+QJsonValue g_Command = QJsonValue::Null;
+QJsonValue g_Target = QJsonValue::Null;
+QJsonObject g_CommandKeys;
+QJsonObject g_CancelKeys;
+
+/// The keys every result of the command starts from.
+QJsonObject Envelope() {
+    QJsonObject object = g_CommandKeys;
+    object["schema"] = kJsonSchema;
+    object["command"] = g_Command;
+    object["target"] = g_Target;
+    return object;
 }
+
+/// What a result written by the signal handler carries beside its outcome.
+void PublishStopKeys() {
+    QJsonObject keys = Envelope();
+    for (auto it = g_CancelKeys.begin(); it != g_CancelKeys.end(); ++it) keys[it.key()] = it.value();
+    keys.remove("outcome");
+    keys.remove("reason");
+    keys.remove("error");
+    QByteArray members = QJsonDocument(keys).toJson(QJsonDocument::Compact);
+    members = members.mid(1, members.size() - 2);  // without the braces
+    SetStopKeys(members.toStdString());
+}
+}  // namespace
 
 const char* OutcomeName(Outcome outcome) {
     switch (outcome) {
@@ -24,7 +50,7 @@ const char* OutcomeName(Outcome outcome) {
 }
 
 Outcome OutcomeOfExit(int exitCode) {
-    if (exitCode == kExitOk) return Outcome::Done;
+    if (exitCode == kExitOk || exitCode == kExitReadUnknowns) return Outcome::Done;
     if (exitCode == kExitInterrupt || exitCode == kExitTerminate || exitCode == kExitHangUp)
         return Outcome::Cancelled;
     return Outcome::Failed;
@@ -63,6 +89,10 @@ JsonReport& JsonReport::Set(const char* key, const QJsonValue& value) {
 
 void JsonReport::Print() {
     if (!Mode().json || g_Printed) return;
+    const QJsonObject own = m_Object;
+    m_Object = Envelope();
+    for (auto it = own.begin(); it != own.end(); ++it) m_Object[it.key()] = it.value();
+    if (m_Object["outcome"] == QString("done") && !m_Object.contains("error")) m_Object["error"] = QJsonValue::Null;
     // A failure says why, even when the command gave no text of its own.
     if (m_Object["outcome"] != QString("done") && !m_Object.contains("error"))
         m_Object["error"] = QString::fromStdString(LastError());
@@ -80,9 +110,26 @@ void JsonReport::Print() {
 }
 
 void SetCancelKeys(const QJsonObject& keys) {
-    QByteArray members = QJsonDocument(keys).toJson(QJsonDocument::Compact);
-    members = members.mid(1, members.size() - 2);  // without the braces
-    SetStopKeys(members.toStdString());
+    g_CancelKeys = keys;
+    PublishStopKeys();
+}
+
+void SetJsonCommand(const std::string& command) {
+    g_Command = command.empty() ? QJsonValue::Null : QJsonValue(QString::fromStdString(command));
+    g_CommandKeys = CommandJsonKeys(command);
+    PublishStopKeys();
+}
+
+void SetJsonTarget(const QJsonValue& target) {
+    g_Target = target;
+    PublishStopKeys();
+}
+
+void SetJsonTargetKey(const char* key, const QJsonValue& value) {
+    if (!g_Target.isObject()) return;
+    QJsonObject target = g_Target.toObject();
+    target[key] = value;
+    SetJsonTarget(target);
 }
 
 bool JsonReportPrinted() { return g_Printed; }

@@ -2,7 +2,9 @@
 // The one shape of `korva --json`: a single object on one line, its
 // "outcome" one of "done", "failed", "cancelled", its "reason" one code of
 // base::Reason ("none" when done), with the same key for the same thing in
-// every command ("error", "port", "bytes", ...).
+// every command ("error", "bytes", ...). Every result also names its
+// "schema", its "command" and its "target", and carries every key of the
+// command's shape (see JsonShape.h).
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -37,6 +39,15 @@ private:
     QJsonObject m_Object;
     int m_ExitCode;
 };
+
+/// The command the results are of ("setup write"): its name and its keys.
+void SetJsonCommand(const std::string& command);
+
+/// The printer the results are about ({"port", "ip", "tcp_port", "mac"}), or
+/// null for a command that addresses none.
+void SetJsonTarget(const QJsonValue& target);
+/// Adds what became known about the target (its "mac").
+void SetJsonTargetKey(const char* key, const QJsonValue& value);
 
 /// The keys a result written by a signal handler keeps (a command ended at
 /// once by a signal), e.g. {"settings": null}: a cancelled result has the

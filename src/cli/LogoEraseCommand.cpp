@@ -10,6 +10,8 @@
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
+#include "cli/LogoFingerprint.h"
+#include "cli/RequireConfirmed.h"
 #include "cli/Signals.h"
 #include "cli/TargetLock.h"
 #include "logo/NvUpload.h"
@@ -41,16 +43,25 @@ int runErase(const ParsedOptions& options) {
     // One short command: it goes out whole or not at all.
     StopScope stop(StopMode::Unstoppable, "the erase command is on its way; it cannot be stopped");
     base::RunSteps(erase, clock);
+    // Whatever the record said, the printer holds other logos now (or none).
+    if (outputFile.empty()) ForgetLogoFingerprint(*connection);
     const bool erased = link.FinishOutput(erase.GetOutcome() == logo::NvUpload::Outcome::Erased);
+    if (!outputFile.empty()) SetJsonTarget(FileTargetJson(outputFile));
     if (!erased) {
-        JsonReport(Outcome::Failed).Print();
-        return OutputFileExit(kExitPrinter, outputFile);
+        const int code = OutputFileExit(kExitPrinter, outputFile);
+        JsonReport(code).Print();
+        return code;
     }
     Note(!outputFile.empty()   ? "the erase command is written to " + outputFile
          : erase.Confirmed() ? "the printer's NV logos are erased"
                              : "the erase command was sent, not confirmed");
-    JsonReport(Outcome::Done).Set("confirmed", erase.Confirmed()).Print();
-    return kExitOk;
+    // The printer cannot list its logos: an erase always counts as a change.
+    const int code = ConfirmedExit(options, kExitOk, erase.Confirmed());
+    JsonReport report(code);
+    report.Set("confirmed", erase.Confirmed());
+    if (outputFile.empty()) report.Set("changed", true);
+    report.Print();
+    return code;
 }
 
 const CommandRegistration kErase{{
@@ -60,7 +71,7 @@ const CommandRegistration kErase{{
     "Erases every logo stored in the printer's NV graphics memory.",
     WithConnectionOptions({OutOption("write the byte stream to a file (- for standard output)\n"
                                      "instead of a printer"),
-                           CheckTimeoutOption()}),
+                           CheckTimeoutOption(), RequireConfirmedOption()}),
     runErase,
 }};
 

@@ -11,6 +11,7 @@
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
+#include "cli/RequireConfirmed.h"
 #include "cli/RunReason.h"
 #include "cli/TargetLock.h"
 #include "logo/LogoPrint.h"
@@ -85,10 +86,12 @@ int runPrint(const ParsedOptions& options) {
     // Silence after the last byte is the printer's, not a fault of the link.
     if (print.Reason() == base::Reason::NoAnswer) SetReason(base::Reason::NoAnswer);
     if (code == kExitOk && !print.Confirmed()) Note("sent, not confirmed: the printer gives no answer");
+    const bool checked = code == kExitOk;
+    code = ConfirmedExit(options, code, print.Confirmed());
     JsonReport report(code);
     report.Set("printed", static_cast<long long>(print.Count()))
         .Set("total", static_cast<long long>(print.Total()));
-    if (code == kExitOk) report.Set("confirmed", print.Confirmed());
+    if (checked) report.Set("confirmed", print.Confirmed());
     report.Print();
     return code;
 }
@@ -108,6 +111,7 @@ const CommandRegistration kPrint{{
         {"header", 0, "", "print \"--- Logo N ---\" above each logo"},
         {"star", 0, "", "Star emulation: ESC in front of each command"},
         CheckTimeoutOption(),
+        RequireConfirmedOption(),
     }),
     runPrint,
 }};

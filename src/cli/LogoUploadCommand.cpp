@@ -17,6 +17,8 @@
 #include "cli/LogoCommandSupport.h"
 #include "cli/NumberText.h"
 #include "cli/Output.h"
+#include "cli/LogoFingerprint.h"
+#include "cli/RequireConfirmed.h"
 #include "cli/TargetLock.h"
 #include "cli/RunReason.h"
 #include "logo/LogoFile.h"
@@ -37,6 +39,7 @@ struct UploadArgs {
     std::vector<std::string> files;
     bool centerAll = false;
     bool dryRun = false;
+    bool ifChanged = false;
     int replyWaitMs = kCheckTimeoutMs;
 };
 
@@ -76,6 +79,9 @@ int parseArgs(const ParsedOptions& options, UploadArgs& out) {
     if (!timeout) return kExitUsage;
     out.replyWaitMs = *timeout;
     out.dryRun = options.Has("dry-run");
+    out.ifChanged = options.Has("if-changed");
+    if (out.ifChanged && !options.Has("port"))
+        return UsageError("--if-changed compares with what korva recorded for a printer; give --port");
     if (options.Has("port") && options.Has("out")) return UsageError("give either --port or --out");
     if (!out.dryRun && !options.Has("port") && !options.Has("out"))
         return UsageError("give either --port or --out");
@@ -146,7 +152,10 @@ int listFiles(const UploadArgs& args, std::vector<InputFile>& inputs,
             return kExitBadInput;
         }
         total += stored(probe.bitmap.width, probe.bitmap.height);
-        const std::string name = path == "-" ? input.Name() : std::filesystem::path(path).filename().string();
+        // A process substitution's "/dev/fd/63" says more than its "63".
+        const bool descriptor = path.starts_with("/dev/fd/") || path.starts_with("/proc/self/fd/");
+        const std::string name =
+            path == "-" || descriptor ? input.Name() : std::filesystem::path(path).filename().string();
         entries.push_back({number, name, copy, static_cast<long>(size), center});
     }
     return -1;
@@ -171,39 +180,65 @@ int exitCodeOf(const logo::NvUpload& upload) {
     }
 }
 
-/// --dry-run: every file converted as the upload would convert it, the NV
-/// budget checked; no port or output file is opened.
-int dryRun(const UploadArgs& args, const std::vector<logo::UploadEntry>& entries) {
+/// Every file converted as the upload converts it; an exit code on refusal, else -1.
+int convertAll(const UploadArgs& args, const std::vector<logo::UploadEntry>& entries,
+               std::vector<logo::LogoRaster>& rasters) {
     const logo::LogoConverter convert = logo::MakeBitmapConverter(args.options);
-    QJsonArray logos;
-    long long total = 0;
     for (const logo::UploadEntry& entry : entries) {
-        logo::LogoRaster raster;
+        logo::LogoRaster& raster = rasters.emplace_back();
         if (!convert(entry, entry.number, raster)) {
             SetReason(base::Reason::BadInput, Subject::File, args.files[static_cast<size_t>(entry.number - 1)]);
             Error(args.files[static_cast<size_t>(entry.number - 1)] + ": cannot be converted; nothing was sent");
             return kExitBadInput;
         }
+    }
+    return -1;
+}
+
+/// The logos as the results list them, with their fingerprints.
+QJsonArray logosJson(const std::vector<logo::UploadEntry>& entries, const std::vector<logo::LogoRaster>& rasters,
+                     const LogoFingerprints& fingerprints) {
+    QJsonArray logos;
+    for (size_t i = 0; i < entries.size(); ++i)
+        logos.append(QJsonObject{{"number", entries[i].number},
+                                 {"name", QString::fromStdString(entries[i].name)},
+                                 {"width", rasters[i].paddedWidth},
+                                 {"height", rasters[i].paddedHeight},
+                                 {"bytes", static_cast<qint64>(entries[i].size)},
+                                 {"fingerprint", QString::fromStdString(fingerprints.logos[i])}});
+    return logos;
+}
+
+/// --dry-run: every file converted as the upload would convert it, the NV
+/// budget checked; no port or output file is opened. With --if-changed it
+/// says whether an upload would send anything.
+int dryRun(const UploadArgs& args, const std::vector<logo::UploadEntry>& entries,
+           const std::vector<logo::LogoRaster>& rasters, const LogoFingerprints& fingerprints) {
+    long long total = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const logo::UploadEntry& entry = entries[i];
         total += entry.size;
         if (!Mode().json)
-            std::printf("logo %d: %s, %d x %d dots, %ld bytes of NV memory\n", entry.number,
-                        entry.name.c_str(), raster.paddedWidth, raster.paddedHeight, entry.size);
-        logos.append(QJsonObject{{"number", entry.number},
-                                 {"name", QString::fromStdString(entry.name)},
-                                 {"width", raster.paddedWidth},
-                                 {"height", raster.paddedHeight},
-                                 {"bytes", static_cast<qint64>(entry.size)}});
+            std::printf("logo %d: %s, %d x %d dots, %ld bytes of NV memory, %s\n", entry.number,
+                        entry.name.c_str(), rasters[i].paddedWidth, rasters[i].paddedHeight, entry.size,
+                        fingerprints.logos[i].c_str());
     }
     const long long capacity = int64_t{logo::kNvCapacityKB} * 1024;
+    const bool same = args.ifChanged && RecordedLogoFingerprint(args.connection) == fingerprints.set;
     if (!Mode().json)
-        std::printf("dry run: %zu logos, %lld of %lld bytes of NV memory; nothing was sent\n",
-                    entries.size(), total, capacity);
+        std::printf("dry run: %zu logos, %lld of %lld bytes of NV memory, %s; nothing was sent%s\n",
+                    entries.size(), total, capacity, fingerprints.set.c_str(),
+                    same ? " (and an upload would send nothing: the printer's last confirmed upload "
+                           "has this fingerprint)"
+                         : "");
     JsonReport(Outcome::Done)
         .Set("dry_run", true)
+        .Set("changed", !same)
         .Set("images", static_cast<long long>(entries.size()))
         .Set("nv_bytes", total)
         .Set("nv_capacity", capacity)
-        .Set("logos", logos)
+        .Set("fingerprint", fingerprints.set)
+        .Set("logos", logosJson(entries, rasters, fingerprints))
         .Print();
     return kExitOk;
 }
@@ -215,10 +250,28 @@ int runUpload(const ParsedOptions& options) {
     std::vector<InputFile> inputs;
     inputs.reserve(args.files.size());
     if (const int code = listFiles(args, inputs, entries); code >= 0) return code;
-    if (args.dryRun) return dryRun(args, entries);
+    if (!args.outputFile.empty()) SetJsonTarget(FileTargetJson(args.outputFile));
+    std::vector<logo::LogoRaster> rasters;
+    if (const int code = convertAll(args, entries, rasters); code >= 0) return code;
+    const LogoFingerprints fingerprints =
+        FingerprintLogos(rasters, args.options.grayPrinting, args.options.starEmulation);
+    if (args.dryRun) return dryRun(args, entries, rasters, fingerprints);
     if (args.outputFile.empty())
         if (const int code = LockTarget(args.connection, options); code >= 0) return code;
+    if (args.ifChanged && RecordedLogoFingerprint(args.connection) == fingerprints.set) {
+        Note("the printer's last confirmed upload has these logos (" + fingerprints.set +
+             "); nothing was sent");
+        JsonReport(Outcome::Done)
+            .Set("changed", false)
+            .Set("skipped", true)
+            .Set("images", static_cast<long long>(entries.size()))
+            .Set("fingerprint", fingerprints.set)
+            .Set("logos", logosJson(entries, rasters, fingerprints))
+            .Print();
+        return kExitOk;
+    }
 
+    const QJsonArray logos = logosJson(entries, rasters, fingerprints);
     base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages(!args.outputFile.empty());
     LogoConnection connection(args.connection, args.outputFile, log);
@@ -243,11 +296,22 @@ int runUpload(const ParsedOptions& options) {
     if (!connection.FinishOutput(code == kExitOk) && code == kExitOk) code = kExitPrinter;
     code = OutputFileExit(code, args.outputFile);
     const logo::UploadProgress& p = upload.Progress();
+    // A file cannot confirm anything: done into a file is sent, not confirmed.
+    const bool checked = code == kExitOk;
+    if (args.outputFile.empty()) {
+        // Only the printer's word makes the record: else what it holds is not known.
+        if (checked && upload.Confirmed()) RecordLogoFingerprint(args.connection, fingerprints.set);
+        else if (p.bytesSent > 0) ForgetLogoFingerprint(args.connection);
+    }
+    if (checked) code = ConfirmedExit(options, code, upload.Confirmed());
     JsonReport report(code);
     report.Set("images", p.imagesToSend)
         .Set("images_begun", p.imagesBegun)
-        .Set("bytes", static_cast<long long>(p.bytesSent));
-    if (code == kExitOk) report.Set("confirmed", upload.Confirmed());
+        .Set("bytes", static_cast<long long>(p.bytesSent))
+        .Set("fingerprint", fingerprints.set)
+        .Set("logos", logos);
+    if (args.outputFile.empty()) report.Set("changed", p.bytesSent > 0);
+    if (checked) report.Set("confirmed", upload.Confirmed());
     report.Print();
     return code;
 }
@@ -259,7 +323,12 @@ const CommandRegistration kUpload{{
     "                         [--gray] [--threshold T] [--center[=N,...]]\n"
     "                         [--max-width W] [--star] [--dry-run] FILE.bmp...",
     "Stores the bitmap files in the printer's NV graphics memory as logos 1..n, in\n"
-    "the order given (all at once: the logos stored before are replaced).",
+    "the order given (all at once: the logos stored before are replaced).\n"
+    "Prints a fingerprint of the converted logos (and of each); after an upload\n"
+    "the printer confirmed, korva records it for that printer (its address or\n"
+    "device) in its state folder, and --if-changed skips an upload with the same\n"
+    "fingerprint. The printer cannot list its logos: a change made behind korva's\n"
+    "back (another tool, a reset) is not seen.",
     WithConnectionOptions({
         OutOption("write the byte stream to a file (- for standard output)\n"
                   "instead of a printer"),
@@ -272,7 +341,12 @@ const CommandRegistration kUpload{{
         {"star", 0, "", "Star emulation: ESC in front of the command"},
         {"dry-run", 0, "", "convert every file and check the NV budget; nothing\n"
                            "is sent (no --port or --out needed)"},
+        {"if-changed", 0, "",
+         "send nothing when korva's record of this printer's last\n"
+         "confirmed upload has the same fingerprint; a change made\n"
+         "behind korva's back (another tool) is not seen"},
         CheckTimeoutOption(),
+        RequireConfirmedOption(),
     }),
     runUpload,
 }};

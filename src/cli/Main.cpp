@@ -18,6 +18,7 @@
 #include "cli/RunReason.h"
 #include "cli/Signals.h"
 #include "cli/Suggest.h"
+#include "cli/TargetLock.h"
 
 namespace korva::cli {
 
@@ -111,6 +112,7 @@ int RunCommand(const Command& command, const std::vector<std::string>& args, Out
     specs.insert(specs.end(), CommonOptions().begin(), CommonOptions().end());
     mode.command = CommandName(command).substr(6);
     SetOutputMode(mode);
+    SetJsonCommand(mode.command);
     const OptionParse parse = ParseOptions(args, specs);
     if (parse.options.Has("help")) {
         std::fputs(CommandHelp(command).c_str(), stdout);
@@ -212,6 +214,8 @@ int main(int argc, char** argv) {
     int code = Dispatch(std::vector<std::string>(argv + 1, argv + argc));
     PrintJsonFailure(code);
     if (const std::string line = ReasonLine(code); !line.empty()) Error(line);
+    // Whoever reads this output may be the next run on the same printer.
+    ReleaseTargetLock();
     if (std::string why; !CloseStdout(why)) {
         Error(why);
         if (code == kExitOk) code = kExitPrinter;

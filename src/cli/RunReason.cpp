@@ -44,8 +44,8 @@ Recorded WatchedFailure() {
 Recorded RunFailure(int exitCode) {
     if (g_Recorded.reason != Reason::None) return g_Recorded;
     switch (exitCode) {
-        case kExitOk:
-        case kExitReadUnknowns: return {};  // read: the warnings said what is unknown
+        case kExitOk: return {};
+        case kExitReadUnknowns: return Of(Reason::Unknowns);
         case kExitUsage: return Of(Reason::Usage);
         case kExitBadInput: return Of(Reason::BadInput);
         case kExitInterrupt:
@@ -71,37 +71,6 @@ Reason RecordedReason() { return g_Recorded.reason; }
 void SetGoneHint(const std::string& hint) { g_GoneHint = hint; }
 
 Reason ReasonOfRun(int exitCode) { return RunFailure(exitCode).reason; }
-
-Reason PortErrorReason(int error, bool opened) {
-    switch (error) {
-        case 0: return Reason::None;
-        case EACCES:
-        case EPERM: return Reason::Permission;
-        case EBUSY: return Reason::Busy;
-        case ENOENT:
-        case ENODEV:
-        case ENXIO:
-        case ENOTDIR: return Reason::Gone;
-        case ECONNREFUSED:
-        case ECONNABORTED: return Reason::Refused;
-        case EHOSTUNREACH:
-        case ENETUNREACH:
-        case EHOSTDOWN:
-        case ENETDOWN:
-        case EADDRNOTAVAIL: return Reason::Unreachable;
-        case ECONNRESET: return Reason::Reset;
-        case EIO:
-        case EPIPE:
-        case ESHUTDOWN: return opened ? Reason::HangUp : Reason::Gone;
-        case ENOTCONN: return opened ? Reason::HangUp : Reason::Unreachable;
-        case ETIMEDOUT: return opened ? Reason::Stalled : Reason::Unreachable;
-        case ENOSPC:
-        case EROFS:
-        case EFBIG:
-        case EISDIR: return Reason::FileIo;
-        default: return Reason::Failed;
-    }
-}
 
 // The port knows why it failed; its typed reason is taken as it is.
 Reason StreamReason(const port::ByteStream& stream) { return stream.FailureReason(); }
@@ -157,6 +126,10 @@ std::string ReasonText(Reason reason, Subject subject) {
         case Reason::Cancelled: return "cancelled by a signal";
         case Reason::FileIo: return "reading or writing a file failed";
         case Reason::Usage: return "the command line is wrong";
+        case Reason::NotKept: return "the printer does not hold what was written";
+        case Reason::Unknowns: return "some answers were no value the printer takes";
+        case Reason::ConfirmRequired:
+            return "sent, not confirmed, and --require-confirmed asks for the printer's answer";
         case Reason::Failed: break;
     }
     return file ? "the file could not be used" : "the printer or port failed";
@@ -164,7 +137,9 @@ std::string ReasonText(Reason reason, Subject subject) {
 
 std::string ReasonLine(int exitCode) {
     const Recorded failure = RunFailure(exitCode);
-    if (failure.reason == Reason::None || failure.reason == Reason::Usage) return {};
+    // Exit 4 is a read that ended: its warnings said what is unknown.
+    if (failure.reason == Reason::None || failure.reason == Reason::Usage || exitCode == kExitReadUnknowns)
+        return {};
     std::string line = "reason: " + std::string(base::ReasonName(failure.reason)) + " (" +
                        ReasonText(failure.reason, failure.subject);
     if (!failure.name.empty())

@@ -28,9 +28,6 @@ base::Reason RecordedReason();
 /// what the exit code stands for, else the last port failure seen.
 base::Reason ReasonOfRun(int exitCode);
 
-/// The reason of a system error on a port (errno).
-base::Reason PortErrorReason(int error, bool opened);
-
 /// While alive, the stream's last failure is what a printer failure of the
 /// run is put down to when the command recorded no reason of its own.
 class StreamWatch {

@@ -25,6 +25,7 @@
 #include "cli/RunReason.h"
 #include "cli/Signals.h"
 #include "cli/TargetLock.h"
+#include "port/PortFailures.h"
 #include "port/PortPath.h"
 #include "port/Ports.h"
 #include "port/ReceiptCheck.h"
@@ -65,7 +66,7 @@ std::string OpenFailureHint(int error, const std::string& groups) {
 std::string EthernetOpenFailure(const port::ConnectionSettings& settings, int error) {
     return "cannot connect to " + settings.ipAddress + ":" + std::to_string(settings.tcpPort) + ": " +
            (error == ECONNABORTED ? "the printer closed the connection right after accepting it"
-                                  : ReasonText(PortErrorReason(error, false), Subject::Port));
+                                  : ReasonText(port::OpenFailureReason(error), Subject::Port));
 }
 
 std::string OpenFailure(const port::ConnectionSettings& settings, port::PortKind kind, int error) {

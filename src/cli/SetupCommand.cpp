@@ -9,6 +9,7 @@
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
 #include "cli/RunReason.h"
+#include "usersetup/RequestLists.h"
 #include "usersetup/SetupCommands.h"
 #include "usersetup/SetupSession.h"
 #include "usersetup/SettingNames.h"
@@ -62,12 +63,10 @@ usersetup::SetupLists ProgramSetupLists() {
 
 void SetSessionReason(const usersetup::SetupSession& session, const port::ConnectionSettings& connection,
                       bool connected) {
-    bool hungUp = false;
-    const int error = session.LastError(hungUp);
     const bool ethernet = session.Kind() == port::PortKind::Ethernet;
     const std::string name = ethernet ? connection.ipAddress + ":" + std::to_string(connection.tcpPort)
                                       : connection.portName;
-    base::Reason reason = hungUp ? base::Reason::HangUp : PortErrorReason(error, connected);
+    base::Reason reason = session.FailureReason(connected);
     if (reason == base::Reason::None) reason = connected ? base::Reason::NoAnswer : base::Reason::Failed;
     SetReason(reason, Subject::Port, name);
 }
@@ -112,13 +111,17 @@ QJsonObject SettingsJson(const usersetup::UserSettings& settings, const usersetu
     return object;
 }
 
-void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists) {
-    if (!Mode().json) {
-        for (const auto& [name, value] : usersetup::DescribeSettings(settings, lists))
-            std::printf("%s=%s\n", name.c_str(), value.c_str());
-        return;
-    }
-    JsonReport(Outcome::Done).Set("settings", SettingsJson(settings, lists)).Print();
+void PrintSettingLines(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists) {
+    if (Mode().json) return;
+    for (const auto& [name, value] : usersetup::DescribeSettings(settings, lists))
+        std::printf("%s=%s\n", name.c_str(), value.c_str());
+}
+
+QJsonArray WriteOnlyJson(port::PortKind kind) {
+    QJsonArray names;
+    for (const std::string& name : usersetup::WriteOnlySettings(usersetup::RequestsFor(kind)))
+        names.append(QString::fromStdString(name));
+    return names;
 }
 
 }  // namespace korva::cli

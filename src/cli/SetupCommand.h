@@ -1,6 +1,7 @@
 #pragma once
 // What the `korva setup` commands share: their options, the profile lists,
 // and the settings printed as text or JSON.
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 #include <optional>
@@ -53,7 +54,11 @@ QJsonValue SettingValueJson(const std::string& name, const std::string& value);
 /// The settings as `--json` prints them: numbers as numbers.
 QJsonObject SettingsJson(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists);
 
-/// "name=value" lines, or under --json {"outcome":"done","settings":{...}}.
-void PrintSettings(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists);
+/// "name=value" lines on stdout (nothing under --json: the result carries them).
+void PrintSettingLines(const usersetup::UserSettings& settings, const usersetup::SetupLists& lists);
+
+/// The names of the settings the printer on a port of `kind` takes but
+/// cannot report, as the results list them ("write_only").
+QJsonArray WriteOnlyJson(port::PortKind kind);
 
 }  // namespace korva::cli

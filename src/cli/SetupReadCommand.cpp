@@ -31,7 +31,6 @@ int runRead(const ParsedOptions& parsed) {
         return UsageError("a file cannot answer; give a printer port");
     // Reading changes nothing in the printer: a signal ends it at once.
     StopScope stop(StopMode::AtOnce, "interrupted while reading; the printer is unchanged");
-    SetCancelKeys({{"settings", QJsonValue::Null}});
     if (!session.Connect()) return SetSessionReason(session, options->connection, false), kExitPrinter;
     const usersetup::SetupLists lists = ProgramSetupLists();
     usersetup::UserSettings settings;
@@ -43,10 +42,19 @@ int runRead(const ParsedOptions& parsed) {
         Error(std::string("no answer for setting") + (missing.size() > 1 ? "s" : "") + numbers);
     }
     if (!complete) return SetSessionReason(session, options->connection, true), kExitPrinter;
-    PrintSettings(settings, lists);
+    PrintSettingLines(settings, lists);
     const std::vector<std::string> unknown = usersetup::UnknownSettings(settings, lists);
     for (const std::string& warning : unknown) Note("warning: " + warning);
-    return unknown.empty() ? kExitOk : kExitReadUnknowns;
+    QJsonArray unknownNames;
+    for (const auto& [name, value] : usersetup::DescribeSettings(settings, lists))
+        if (value == usersetup::kUnknownText) unknownNames.append(QString::fromStdString(name));
+    const int code = unknown.empty() ? kExitOk : kExitReadUnknowns;
+    JsonReport(code)
+        .Set("settings", SettingsJson(settings, lists))
+        .Set("write_only", WriteOnlyJson(kind))
+        .Set("unknowns", unknownNames)
+        .Print();
+    return code;
 }
 
 const CommandRegistration kRead{{
@@ -56,7 +64,9 @@ const CommandRegistration kRead{{
     "Reads the printer's user settings and prints them as NAME=VALUE lines, which\n"
     "'korva setup write' takes back unchanged. A setting whose answer is no value\n"
     "the printer takes is printed as NAME=unknown with a warning, and the exit\n"
-    "code is 4 (read, with unknowns).",
+    "code is 4 (read, with unknowns; JSON reason unknowns, listed in unknowns).\n"
+    "A setting the printer takes but cannot report over this link (stop-bits\n"
+    "over Ethernet or parallel) is not printed; the JSON lists it in write_only.",
     SetupOptionSpecs({}),
     runRead,
 }};

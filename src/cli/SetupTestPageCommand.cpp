@@ -9,6 +9,7 @@
 #include "cli/JsonReport.h"
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
+#include "cli/RequireConfirmed.h"
 #include "cli/SetupCommand.h"
 #include "cli/Signals.h"
 #include "cli/TargetLock.h"
@@ -30,11 +31,9 @@ int runTestPage(const ParsedOptions& parsed) {
     if (!session.TestPage()) return SetSessionReason(session, options->connection, true), kExitPrinter;
     const bool confirmed = session.Reason() == base::Reason::None;
     Note(confirmed ? "test page printed" : "test page sent, not confirmed");
-    JsonReport(Outcome::Done)
-        .Set("port", options->connection.portName)
-        .Set("confirmed", confirmed)
-        .Print();
-    return kExitOk;
+    const int code = ConfirmedExit(parsed, kExitOk, confirmed);
+    JsonReport(code).Set("confirmed", confirmed).Print();
+    return code;
 }
 
 const CommandRegistration kTestPage{{
@@ -43,7 +42,7 @@ const CommandRegistration kTestPage{{
     "--port P [connection options]",
     "Prints the test page: a title, colour and digit rows, the upper half of\n"
     "the code page, then a cut.",
-    WithConnectionOptions({}),
+    WithConnectionOptions({RequireConfirmedOption()}),
     runTestPage,
 }};
 

@@ -30,6 +30,7 @@
 #include "cli/TargetLock.h"
 #include "usersetup/SettingCompanions.h"
 #include "usersetup/SettingNames.h"
+#include "usersetup/RequestLists.h"
 #include "usersetup/SettingsFile.h"
 #include "usersetup/SettingsJson.h"
 #include "usersetup/SetupCommands.h"
@@ -107,24 +108,67 @@ std::string SettingSuggestion(const std::string& name) {
     return near.empty() ? "" : " (did you mean " + near + "?)";
 }
 
-/// --dry-run: what would change, "name: held -> new", nothing written.
-int PrintDryRun(const usersetup::UserSettings& held, usersetup::UserSettings settings,
-                const usersetup::SetupLists& lists) {
-    usersetup::PrepareForWrite(settings);
-    const std::vector<SettingChange> changes = ChangedSettings(held, settings, lists);
+/// The settings `settings` changes from `held`, without the write-only
+/// ones (the printer cannot say what it holds of them).
+std::vector<SettingChange> KnownChanges(const usersetup::UserSettings& held,
+                                        const usersetup::UserSettings& settings,
+                                        const usersetup::SetupLists& lists,
+                                        const std::vector<std::string>& writeOnly) {
+    std::vector<SettingChange> changes;
+    for (SettingChange& change : ChangedSettings(held, settings, lists))
+        if (std::find(writeOnly.begin(), writeOnly.end(), change.name) == writeOnly.end())
+            changes.push_back(std::move(change));
+    return changes;
+}
+
+/// {NAME: {"from", "to"}} of the changes.
+QJsonObject ChangesJson(const std::vector<SettingChange>& changes) {
     QJsonObject json;
-    for (const SettingChange& change : changes) {
-        if (!Mode().json)
-            std::printf("%s: %s -> %s\n", change.name.c_str(), change.before.c_str(), change.after.c_str());
+    for (const SettingChange& change : changes)
         json[QString::fromStdString(change.name)] =
             QJsonObject{{"from", SettingValueJson(change.name, change.before)},
                         {"to", SettingValueJson(change.name, change.after)}};
-    }
+    return json;
+}
+
+/// The write-only settings the command names: written, though nobody can
+/// tell whether they differ.
+std::vector<std::string> NamedWriteOnly(const std::vector<std::string>& writeOnly,
+                                        const std::set<std::string>& names) {
+    std::vector<std::string> named;
+    for (const std::string& name : writeOnly)
+        if (names.count(name)) named.push_back(name);
+    return named;
+}
+
+/// --dry-run: what would change, "name: held -> new", nothing written.
+int PrintDryRun(const std::vector<SettingChange>& changes, const std::vector<std::string>& writeOnlyNamed,
+                const QJsonArray& writeOnly) {
+    if (!Mode().json)
+        for (const SettingChange& change : changes)
+            std::printf("%s: %s -> %s\n", change.name.c_str(), change.before.c_str(), change.after.c_str());
+    for (const std::string& name : writeOnlyNamed)
+        Note("dry run: " + name + " would be written; the printer cannot say what it holds");
     Note(changes.empty() ? "dry run: the printer holds these settings already; nothing was written"
                          : "dry run: " + std::to_string(changes.size()) + " setting" +
                                (changes.size() > 1 ? "s" : "") + " would change; nothing was written");
-    JsonReport(Outcome::Done).Set("dry_run", true).Set("changes", json).Print();
+    JsonReport(Outcome::Done)
+        .Set("dry_run", true)
+        .Set("changed", !changes.empty())
+        .Set("changes", ChangesJson(changes))
+        .Set("write_only", writeOnly)
+        .Print();
     return kExitOk;
+}
+
+/// The differences a read-back found, as the result names them.
+QJsonObject NotKeptJson(const std::vector<usersetup::ReadBackDifference>& differences) {
+    QJsonObject json;
+    for (const usersetup::ReadBackDifference& difference : differences)
+        json[QString::fromStdString(difference.name)] =
+            QJsonObject{{"written", SettingValueJson(difference.name, difference.written)},
+                        {"read", SettingValueJson(difference.name, difference.readBack)}};
+    return json;
 }
 
 int runWrite(const ParsedOptions& parsed) {
@@ -200,8 +244,9 @@ int runWrite(const ParsedOptions& parsed) {
     const bool file =
         session.Kind() == port::PortKind::File || session.Kind() == port::PortKind::OutputFile;
     if (dryRun && file) return UsageError("--dry-run needs a printer that answers, not a file");
-    // A dry run reads the printer also for --defaults: the diff is against what it holds.
-    const bool readFirst = (!noRead && !defaults && !file) || dryRun;
+    // Read also for --defaults: only what differs is written, and a printer
+    // that holds every wanted value already is sent nothing.
+    const bool readFirst = (!noRead && !file) || dryRun;
     if (!readFirst && !readOnly.empty())
         return UsageError(readOnly[0].name + " cannot be changed");
     if (!readFirst && !asPrinter.empty()) return UsageError(asPrinter[0].why);
@@ -209,7 +254,6 @@ int runWrite(const ParsedOptions& parsed) {
         if (const std::string why = usersetup::MissingCompanion(names, named); !why.empty())
             return UsageError(why);
     StopScope stop(StopMode::AtOnce, "interrupted before anything was written; the printer is unchanged");
-    SetCancelKeys({{"settings", QJsonValue::Null}});
     if (!session.Connect()) return SetSessionReason(session, options->connection, false), kExitPrinter;
     usersetup::UserSettings settings;
     if (readFirst) {
@@ -254,14 +298,45 @@ int runWrite(const ParsedOptions& parsed) {
         Error(why + "; nothing written (name " + name + "=... to write it)");
         return kExitPrinter;
     }
-    if (dryRun) return PrintDryRun(held, settings, lists);
+    // A setting the printer cannot report goes out only when named: a value
+    // from the defaults or the read would be a guess.
+    const std::vector<std::string> writeOnly =
+        file ? std::vector<std::string>{} : usersetup::WriteOnlySettings(usersetup::RequestsFor(session.Kind()));
+    const QJsonArray writeOnlyJson = file ? QJsonArray() : WriteOnlyJson(session.Kind());
+    for (const std::string& name : writeOnly)
+        if (!names.count(name)) usersetup::ForgetWriteOnlySetting(settings, name);
+    const std::vector<std::string> writeOnlyNamed = NamedWriteOnly(writeOnly, names);
+    usersetup::PrepareForWrite(settings);
+    const std::vector<SettingChange> diff = KnownChanges(held, settings, lists, writeOnly);
+    if (dryRun) return PrintDryRun(diff, writeOnlyNamed, writeOnlyJson);
+    if (readFirst && diff.empty() && writeOnlyNamed.empty()) {
+        // The printer's own answers show every wanted value: nothing to send.
+        Note("the printer holds these settings already; nothing was written");
+        PrintSettingLines(held, lists);
+        JsonReport(Outcome::Done)
+            .Set("changed", false)
+            .Set("confirmed", true)
+            .Set("changes", QJsonObject())
+            .Set("settings", SettingsJson(held, lists))
+            .Set("write_only", writeOnlyJson)
+            .Print();
+        return kExitOk;
+    }
     // The warning is for a stop-bit value that changes, not one written back as it was.
     const std::string stopBitsAfter = DescribedValue(settings, lists, "stop-bits");
     if (settings.stopBits != usersetup::kEmpty && stopBitsAfter != stopBitsBefore)
         base::ShowMessage(base::Message(base::kMsgStopBitWarning));
     stop.Change(StopMode::Unstoppable, "the settings are being written; they cannot be stopped");
-    if (!session.Write(settings, lists)) return SetSessionReason(session, options->connection, true), kExitPrinter;
-    if (!file && !parsed.Has("no-verify")) {
+    SetCancelKeys({{"changed", true}, {"changes", ChangesJson(diff)}});
+    JsonReport report(kExitPrinter);
+    report.Set("changed", true).Set("changes", ChangesJson(diff)).Set("write_only", writeOnlyJson);
+    if (!session.Write(settings, lists)) {
+        SetSessionReason(session, options->connection, true);
+        report.Print();
+        return kExitPrinter;
+    }
+    const bool verify = !file && !parsed.Has("no-verify");
+    if (verify) {
         // The write is confirmed by the printer's own answers, read again.
         stop.Change(StopMode::AtOnce,
                     "interrupted while reading the settings back; they were written, not checked");
@@ -269,17 +344,28 @@ int runWrite(const ParsedOptions& parsed) {
         if (!session.ReadBack(lists, options->timeoutMs, differences)) {
             SetSessionReason(session, options->connection, true);
             Error("the settings were written, but reading them back failed");
+            report.Print();
             return kExitPrinter;
         }
         if (!differences.empty()) {
             std::string text = usersetup::DescribeDifferences(differences);
             text.pop_back();
+            SetReason(base::Reason::NotKept, Subject::Printer);
             Error("the printer does not hold what was written:\n" + text);
+            report.Set("verified", false).Set("confirmed", false).Set("not_kept", NotKeptJson(differences));
+            report.Print();
             return kExitPrinter;
         }
     }
-    usersetup::PrepareForWrite(settings);
-    PrintSettings(settings, lists);
+    PrintSettingLines(settings, lists);
+    JsonReport(Outcome::Done)
+        .Set("changed", true)
+        .Set("changes", ChangesJson(diff))
+        .Set("verified", verify)
+        .Set("confirmed", verify ? QJsonValue(true) : QJsonValue())
+        .Set("settings", SettingsJson(settings, lists))
+        .Set("write_only", writeOnlyJson)
+        .Print();
     return kExitOk;
 }
 
@@ -298,8 +384,12 @@ const CommandRegistration kWrite{{
     "columns=30|32 is for 58 mm paper and is refused with 80 mm paper.\n"
     "Settings not named are written back as the printer answered them; one it\n"
     "answered with no value it takes is left out, and an unreadable margin or\n"
-    "setup code refuses the write until it is named. After the write the\n"
-    "settings are read back and compared (--no-verify skips this).",
+    "setup code refuses the write until it is named. When the printer holds\n"
+    "every wanted value already nothing is sent (JSON changed:false); else the\n"
+    "settings are written, read back and compared (--no-verify skips this), and\n"
+    "a value the printer did not keep fails with reason not-kept. A setting the\n"
+    "printer cannot report over this link (stop-bits over Ethernet or parallel)\n"
+    "is written only when named, and never counted as a change.",
     SetupOptionSpecs({
         {"defaults", 0, "",
          "start from the factory settings instead of the\n"

@@ -33,7 +33,10 @@ struct Note {
 Note g_Notes[2];
 std::atomic<int> g_CurrentNote{0};
 /// The command's own keys (",\"port\":...") for a JSON result written by the handler.
-char g_Keys[2][kTextSize] = {};
+constexpr size_t kKeysSize = 4096;
+char g_Keys[2][kKeysSize] = {};
+/// "korva setup write: ", the start of every line the handler writes.
+char g_Prefix[kTextSize] = "korva: ";
 std::atomic<int> g_CurrentKeys{0};
 volatile std::sig_atomic_t g_Signal = 0;
 volatile std::sig_atomic_t g_Count = 0;
@@ -80,11 +83,13 @@ int ExitCodeOf(int signal) {
 [[noreturn]] void EndNow(int signal, const char* why, const char* whyJson) {
     const Note& current = g_Notes[g_CurrentNote.load()];
     const char* note = current.text;
-    WriteText(STDERR_FILENO, "korva: ");
+    WriteText(STDERR_FILENO, g_Prefix);
     WriteText(STDERR_FILENO, why);
     if (*note) WriteText(STDERR_FILENO, "; ");
     WriteText(STDERR_FILENO, note);
-    WriteText(STDERR_FILENO, "\nkorva: reason: cancelled (cancelled by a signal)\n");
+    WriteText(STDERR_FILENO, "\n");
+    WriteText(STDERR_FILENO, g_Prefix);
+    WriteText(STDERR_FILENO, "reason: cancelled (cancelled by a signal)\n");
     if (g_Json) {
         WriteText(STDOUT_FILENO, "{\"outcome\":\"cancelled\",\"reason\":\"cancelled\",\"error\":\"");
         WriteText(STDOUT_FILENO, whyJson);
@@ -107,7 +112,7 @@ extern "C" void OnStopSignal(int signal) {
     if (state.mode == StopMode::AtOnce) EndNow(signal, state.text, state.json);
     // A write the printer has stopped taking would hold the safe point off.
     if (state.mode == StopMode::AtSafePoint) port::StopStalledWaits();
-    WriteText(STDERR_FILENO, "korva: ");
+    WriteText(STDERR_FILENO, g_Prefix);
     WriteText(STDERR_FILENO, state.text);
     WriteText(STDERR_FILENO, " (a second Ctrl-C, SIGTERM or SIGHUP ends korva at once)\n");
 }
@@ -124,6 +129,7 @@ void Publish(StopMode mode, const std::string& text) {
 
 void InstallSignalHandlers() {
     g_Json = Mode().json;
+    CopyText(Mode().command.empty() ? "korva: " : "korva " + Mode().command + ": ", g_Prefix);
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
     // A write to the printer under way goes on; the command looks at the
@@ -157,8 +163,9 @@ void SetStopNote(const std::string& note) {
 
 void SetStopKeys(const std::string& members) {
     const int next = 1 - g_CurrentKeys.load();
-    if (members.size() >= kTextSize) return;  // too long to keep whole: none rather than broken JSON
-    CopyText(members.empty() ? "" : "," + members, g_Keys[next]);
+    if (members.size() + 2 >= kKeysSize) return;  // too long to keep whole: none rather than broken JSON
+    const std::string keys = members.empty() ? "" : "," + members;
+    std::memcpy(g_Keys[next], keys.c_str(), keys.size() + 1);
     g_CurrentKeys.store(next);
 }
 

@@ -2,6 +2,7 @@
 // the series the answer stands for and, where the printer keeps user
 // settings, reads them too. The pre-flight check of a fleet run: exit 0 only
 // when the printer answered.
+#include <QJsonArray>
 #include <QJsonObject>
 #include <cstdio>
 #include <optional>
@@ -18,10 +19,14 @@
 #include "cli/RunReason.h"
 #include "cli/SetupCommand.h"
 #include "cli/Signals.h"
+#include "cli/NetLookup.h"
+#include "cli/NumberText.h"
 #include "cli/TargetLock.h"
+#include "netcfg/NetText.h"
 #include "logo/NvDefinition.h"
 #include "port/DeviceType.h"
 #include "usersetup/SetupSession.h"
+#include "usersetup/SettingNames.h"
 
 namespace korva::cli {
 namespace {
@@ -96,16 +101,18 @@ int RunStatus(const ParsedOptions& options) {
     // Asking changes nothing in the printer: a signal ends it at once.
     StopScope stop(StopMode::AtOnce, "interrupted; the printer is unchanged");
     SetCancelKeys({{"port", QString::fromStdString(name)}, {"answered", false}});
+    const QJsonValue model = options.Has("model") ? QJsonValue(QString::fromStdString(options.Get("model"))) : QJsonValue();
     StderrMessages messages;
     const int id = AskModelId(*connection, *timeout, name);
     if (id < 0) {
-        JsonReport(kExitPrinter).Set("port", name).Set("answered", false).Print();
+        JsonReport(kExitPrinter).Set("port", name).Set("answered", false).Set("model", model).Print();
         return kExitPrinter;
     }
     const std::string series = SeriesOfId(id);
     char idText[16];
     std::snprintf(idText, sizeof idText, "%02X", id);
     QJsonObject settingsJson;
+    QJsonArray unknownNames;
     bool settingsRead = false;
     if (!series.empty() && DeviceTypeOfId(id) != port::kDeviceTypeKorva10 && !options.Has("no-settings")) {
         // The settings belong to the series that answered, whatever --model said.
@@ -117,13 +124,38 @@ int RunStatus(const ParsedOptions& options) {
         std::vector<int> missing;
         if (session.Connect() && session.Read(settings, lists, *timeout, missing)) {
             settingsJson = SettingsJson(settings, lists);
+            for (const auto& [setting, value] : usersetup::DescribeSettings(settings, lists))
+                if (value == usersetup::kUnknownText) unknownNames.append(QString::fromStdString(setting));
             settingsRead = true;
         } else {
             Note("the printer answered, but not every settings request");
         }
     }
+    // An Ethernet printer's MAC and network values, from one bounded search by its address.
+    QJsonValue network;
+    if (ethernet && !options.Has("no-settings")) {
+        base::RealClock clock;
+        // Sent to the printer's own address, never broadcast.
+        netcfg::NetEndpoints endpoints;
+        endpoints.broadcastAddress = connection->ipAddress;
+        for (const char* option : {"udp-port", "listen-port"}) {
+            int port = 0;
+            if (!options.Has(option)) continue;
+            if (!ParseNumber(options.Get(option), 1, 65535, port))
+                return UsageError(std::string("--") + option + " needs a port number 1..65535");
+            (std::string(option) == "udp-port" ? endpoints.port : endpoints.listenPort) = static_cast<uint16_t>(port);
+        }
+        if (const std::optional<FoundPrinter> found = SearchByAddress(clock, endpoints, connection->ipAddress)) {
+            network = NetValuesJson(found->settings);
+            SetJsonTargetKey("mac", QString::fromStdString(netcfg::formatMac(found->settings.mac)));
+        } else {
+            Note("the printer's network values are not known: no answer to a search of " +
+                 connection->ipAddress);
+        }
+    }
     if (!Mode().json) {
-        std::printf("%s: the printer answered, model ID %s (%s)\n", name.c_str(), idText,
+        // The ID in decimal as the JSON gives it, and in hex as the manual lists it.
+        std::printf("%s: the printer answered, model ID %d (hex %s, %s)\n", name.c_str(), id, idText,
                     series.empty() ? "a model korva does not know" : series.c_str());
         for (auto it = settingsJson.begin(); it != settingsJson.end(); ++it)
             std::printf("  %s=%s\n", it.key().toUtf8().constData(),
@@ -131,9 +163,11 @@ int RunStatus(const ParsedOptions& options) {
                                               : it.value().toString().toUtf8().constData());
     }
     JsonReport report(kExitOk);
-    report.Set("port", name).Set("answered", true).Set("model_id", id);
+    report.Set("port", name).Set("answered", true).Set("model_id", id).Set("model_id_hex", idText);
     report.Set("series", series.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(series)));
-    if (settingsRead) report.Set("settings", settingsJson);
+    report.Set("model", model).Set("network", network);
+    report.Set("write_only", WriteOnlyJson(kind));
+    if (settingsRead) report.Set("settings", settingsJson).Set("unknowns", unknownNames);
     report.Print();
     return kExitOk;
 }
@@ -143,11 +177,17 @@ const CommandRegistration kStatus{{
     "check that the printer answers, and show its series and settings",
     "--port P [connection options] [--timeout MS] [--no-settings]",
     "Asks the printer for its model ID and prints the series the answer stands\n"
-    "for; a KORVA20 or KORVA20II printer's user settings follow. Exits 0 only\n"
-    "when the printer answered: the check before a fleet run.",
+    "for; a KORVA20 or KORVA20II printer's user settings follow, and an Ethernet\n"
+    "printer's MAC and network values (a search sent to its address; bounded).\n"
+    "Exits 0 only when the printer answered: the check before a fleet run.\n"
+    "The JSON: answered, model_id (and model_id_hex), series, model (--model as\n"
+    "given), settings, write_only, unknowns, network; target.mac when found.",
     WithConnectionOptions({
         TimeoutOption("how long the printer may take to answer, default 1000"),
-        {"no-settings", 0, "", "only the ID: do not read the user settings"},
+        {"no-settings", 0, "", "only the ID: no settings, no network values (fast)"},
+        {"udp-port", 0, "N", "Ethernet: UDP port of the printer's network setting\n"
+                             "(default 2918), asked for its MAC and values"},
+        {"listen-port", 0, "N", "Ethernet: UDP port its answer arrives on (default 2918)"},
     }),
     RunStatus,
 }};

@@ -23,6 +23,7 @@ namespace korva::cli {
 namespace {
 
 constexpr int kRetryMs = 100;
+int g_LockFd = -1;
 
 /// /run/lock where the system keeps one (shared by every user), else /tmp.
 std::string LockPath(const port::ConnectionSettings& settings) {
@@ -57,7 +58,13 @@ OptionSpec WaitLockOption() {
 }
 
 int LockTarget(const port::ConnectionSettings& settings, const ParsedOptions& options) {
-    if (ClassifyConnectionPort(settings).kind != port::PortKind::Ethernet) return -1;
+    if (ClassifyConnectionPort(settings).kind != port::PortKind::Ethernet) {
+        // A local port is held by its open already: there is nothing to wait for here.
+        if (options.Has("wait-lock"))
+            return UsageError("--wait-lock is for Ethernet printers; a local port is refused at "
+                              "once while another program holds it");
+        return -1;
+    }
     int waitSeconds = 0;
     if (options.Has("wait-lock") && !ParseNumber(options.Get("wait-lock"), 0, 86400, waitSeconds))
         return UsageError("--wait-lock takes seconds, 0..86400");
@@ -108,12 +115,22 @@ int LockTarget(const port::ConnectionSettings& settings, const ParsedOptions& op
         told = true;
         clock.SleepMs(kRetryMs);
     }
-    // Held until the program ends: the descriptor is never closed.
+    // Held until the run is over (ReleaseTargetLock, else the program's end).
+    g_LockFd = fd;
     if (path.size() < sizeof g_HeldPath) {
         std::memcpy(g_HeldPath, path.c_str(), path.size() + 1);
         std::atexit(RemoveHeldLock);
     }
     return -1;
+}
+
+void ReleaseTargetLock() {
+    if (g_LockFd < 0) return;
+    // Removed while still held, as at the program's end; then let go.
+    RemoveHeldLock();
+    g_HeldPath[0] = '\0';
+    ::close(g_LockFd);
+    g_LockFd = -1;
 }
 
 }  // namespace korva::cli

@@ -1,5 +1,6 @@
 #include "usersetup/SettingNames.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <functional>
@@ -133,6 +134,21 @@ std::vector<std::pair<std::string, std::string>> DescribeSettings(const UserSett
         [&] { return std::to_string(s.leftMargin); });
     add("setup-code", !s.unknown.count(kSetupCode), [&] { return s.setupCode; });
     return out;
+}
+
+std::vector<std::string> WriteOnlySettings(std::span<const uint8_t> asked) {
+    // Every read asks for all the others; only the serial line's own stop bits
+    // are left out where there is no serial line.
+    std::vector<std::string> out;
+    for (const char* name : {"stop-bits"}) {
+        const uint8_t number = SettingNumberOf(name);
+        if (std::find(asked.begin(), asked.end(), number) == asked.end()) out.emplace_back(name);
+    }
+    return out;
+}
+
+void ForgetWriteOnlySetting(UserSettings& s, std::string_view name) {
+    if (name == "stop-bits") s.stopBits = kEmpty;
 }
 
 std::vector<std::string> UnknownSettings(const UserSettings& s, const SetupLists& lists) {

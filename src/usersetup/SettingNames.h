@@ -2,6 +2,7 @@
 // The user settings as NAME=VALUE texts, for the command line: what `korva
 // setup read` prints and what `korva setup write` takes.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,6 +27,14 @@ std::vector<std::pair<std::string, std::string>> DescribeSettings(const UserSett
 
 /// One text per unknown setting: its name, number and the printer's answer.
 std::vector<std::string> UnknownSettings(const UserSettings& settings, const SetupLists& lists);
+
+/// The settings a printer takes but cannot report over a link whose read
+/// asks for `asked` (stop-bits where setting 253 is not asked): they are
+/// written only when named, and never counted as a difference.
+std::vector<std::string> WriteOnlySettings(std::span<const uint8_t> asked);
+
+/// Empties the write-only setting `name` (its value unknown, so not written).
+void ForgetWriteOnlySetting(UserSettings& settings, std::string_view name);
 
 /// Sets one setting from its name and value text. Returns an empty text on
 /// success, else why the value was refused (the record is then unchanged).

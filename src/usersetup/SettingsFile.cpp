@@ -10,10 +10,18 @@ SettingsFileResult ReadSettingsFile(std::span<const uint8_t> file) {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(file.data()),
                                                      static_cast<qsizetype>(file.size()));
     SettingsFileResult result;
+    // An empty file is most often the output of a read that failed: say so,
+    // rather than treat it as no settings given.
+    if (bytes.trimmed().isEmpty()) {
+        result.error = "is empty: it holds no NAME=VALUE line (did the command writing it fail?)";
+        return result;
+    }
     if (bytes.trimmed().startsWith('{')) {
         SettingTexts read = ReadSettingsJson(bytes);
         result.error = std::move(read.error);
         if (result.error.empty()) result.changes = std::move(read.settings);
+        if (result.error.empty() && result.changes.empty())
+            result.error = "holds no settings (its \"settings\" are empty)";
         return result;
     }
     int lineNumber = 0;
@@ -30,6 +38,7 @@ SettingsFileResult ReadSettingsFile(std::span<const uint8_t> file) {
         }
         result.changes.emplace_back(line.substr(0, eq), line.substr(eq + 1));
     }
+    if (result.changes.empty()) result.error = "holds no NAME=VALUE line, only comments";
     return result;
 }
 

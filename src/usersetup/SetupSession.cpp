@@ -75,10 +75,18 @@ port::PortKind SetupSession::Kind() const { return m_Parts->kind; }
 
 bool SetupSession::Connect() { return m_Parts->exchange->Connect(); }
 
-int SetupSession::LastError(bool& hungUp) const {
-    hungUp = m_Parts->ports->HungUp();
-    if (m_Parts->socket) return m_Parts->socket->LastErrorCode();
-    return m_Parts->ports->LastError();
+base::Reason SetupSession::FailureReason(bool opened) const {
+    if (!m_Parts->socket) {
+        const base::Reason fault = m_Parts->ports->LinkFault();
+        return fault != base::Reason::None ? fault : m_Parts->ports->FailureReason();
+    }
+    // The socket latched how the printer ended the connection (an orderly
+    // close is a hang-up, not the reset its later writes meet).
+    const base::Reason fault = m_Parts->socket->LinkFault();
+    if (fault != base::Reason::None) return fault;
+    const int error = m_Parts->socket->LastErrorCode();
+    if (error == 0) return base::Reason::None;
+    return opened ? port::LinkReasonOf(error) : port::OpenFailureReason(error);
 }
 
 bool SetupSession::Run() {

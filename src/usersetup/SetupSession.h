@@ -44,9 +44,9 @@ class SetupSession {
     /// Why the last operation ended (None: done and confirmed, or nothing to
     /// confirm; NotConfirmed: a test page sent that nothing could confirm).
     base::Reason Reason() const;
-    /// The system error (errno) of the connection's last failure, 0 when
-    /// none; `hungUp` tells a line that hung up under the exchange.
-    int LastError(bool& hungUp) const;
+    /// Why the connection failed, as the port layer names it (None when it
+    /// did not): `opened` tells a fault on the link from a refused open.
+    base::Reason FailureReason(bool opened) const;
 
   private:
     struct Parts;

@@ -33,14 +33,7 @@ bool UserSetupExchange::LegacyMode() const {
 }
 
 std::span<const uint8_t> UserSetupExchange::RequestList() const {
-    switch (m_Ep.kind) {
-        case port::PortKind::Parallel:
-            return kParallelRequests;
-        case port::PortKind::Ethernet:
-            return kEthernetRequests;
-        default:
-            return kSerialRequests;
-    }
+    return RequestsFor(m_Ep.kind);
 }
 
 bool UserSetupExchange::AllAnswered() const {

@@ -78,6 +78,11 @@ struct Row {
     bool simGetsNothing = false;  ///< the printer received not one byte
     const char* simNotHas = nullptr;  ///< bytes the printer must not receive
     const char* noFile = nullptr;     ///< a file of {dir} that must not exist afterwards
+    const char* simHasOnce = nullptr;  ///< bytes the printer received exactly once
+    const char* eventHas = nullptr;   ///< a text one of the simulator's events holds
+    const char* eventNot = nullptr;   ///< a text none of the simulator's events holds
+    /// Keys the JSON result carries besides the ones every result has (null allowed).
+    std::vector<const char*> keys = {};
 };
 
 /// A loopback TCP port with nothing listening on it.
@@ -268,7 +273,7 @@ protected:
         Printers p;
         bool started = true;
         if (row.printer == Printer::Serial) started = p.sim.Start(QStringList{"--serial"} + row.simOptions);
-        if (row.printer == Printer::Udp) started = p.net.Start();
+        if (row.printer == Printer::Udp) started = p.net.Start(row.simOptions);
         if (row.printer == Printer::Tcp)
             started = p.sim.Start(QStringList{"--tcp", "127.0.0.1:0"} + row.simOptions);
         ASSERT_TRUE(started) << p.sim.Error().toStdString() << p.net.sim.Error().toStdString();
@@ -307,15 +312,30 @@ protected:
             }
             // Every result names its reason, "none" when done.
             EXPECT_TRUE(object["reason"].isString()) << r.out;
+            // One shape: the schema, the command, the target and the error
+            // (null when done), and the command's own keys, null when unknown.
+            EXPECT_EQ(object["schema"].toInt(), 1) << r.out;
+            for (const char* key : {"command", "target", "error"}) {
+                EXPECT_TRUE(object.contains(key)) << key << " missing: " << r.out;
+            }
+            for (const char* key : row.keys) {
+                EXPECT_TRUE(object.contains(key)) << key << " missing: " << r.out;
+            }
+            if (object["target"].isObject()) {
+                for (const char* key : {"port", "ip", "tcp_port", "mac"}) {
+                    EXPECT_TRUE(object["target"].toObject().contains(key)) << key << " missing: " << r.out;
+                }
+            }
             if (row.reason != nullptr) {
                 EXPECT_EQ(object["reason"].toString().toStdString(), row.reason) << r.out;
             }
         }
-        if (row.reason != nullptr && r.exitCode != 0 && r.exitCode != 2) {
+        // Exit 4 is a read that was done: its warnings name the unknowns.
+        if (row.reason != nullptr && r.exitCode != 0 && r.exitCode != 2 && r.exitCode != 4) {
             // The text says it too, in the same words for every command.
             EXPECT_NE(r.err.find(std::string("reason: ") + row.reason + " ("), std::string::npos) << r.err;
         }
-        if (row.simGetsNothing || row.simNotHas != nullptr) {
+        if (row.simGetsNothing || row.simNotHas != nullptr || row.simHasOnce != nullptr) {
             const QJsonObject state = p.sim.State();
             QByteArray received;
             for (int i = 0; i < 4; ++i) received += SimHarness::Received(state, i);
@@ -324,6 +344,28 @@ protected:
             }
             if (row.simNotHas != nullptr) {
                 EXPECT_FALSE(received.contains(row.simNotHas)) << received.toStdString();
+            }
+            if (row.simHasOnce != nullptr) {
+                EXPECT_EQ(received.count(row.simHasOnce), 1) << received.toHex().toStdString();
+            }
+        }
+        if (row.eventHas != nullptr || row.eventNot != nullptr) {
+            const SimHarness& sim = row.printer == Printer::Udp ? p.net.sim : p.sim;
+            // The simulator writes its state a moment after a change: wait for the event.
+            const auto eventsOf = [](const QJsonObject& state) {
+                QString text;
+                for (const QJsonValue& e : state["events"].toArray()) text += e.toString() + "\n";
+                return text;
+            };
+            const QString wanted = row.eventHas != nullptr ? QString(row.eventHas) : QString();
+            const QString events = eventsOf(sim.WaitForState(
+                [&](const QJsonObject& s) { return wanted.isEmpty() || eventsOf(s).contains(wanted); },
+                2000));
+            if (row.eventHas != nullptr) {
+                EXPECT_TRUE(events.contains(row.eventHas)) << events.toStdString();
+            }
+            if (row.eventNot != nullptr) {
+                EXPECT_FALSE(events.contains(row.eventNot)) << events.toStdString();
             }
         }
         if (row.noFile != nullptr) {
@@ -805,6 +847,207 @@ TEST_F(CliContract, DryRunsAndStatus) {
          .simOptions = {"--drop-answer-after", "0"},
          .args = {"status", "-p", "{port}", "--flow", "none", "--timeout", "200", "-j"},
          .exitCode = 1, .json = "failed", .reason = "no-answer"},
+    };
+    for (const Row& row : rows) Check(row);
+}
+
+// --- a second run sends nothing, and says so --------------------------------
+
+TEST_F(CliContract, ConvergesAndSaysWhatChanged) {
+    const QStringList serial{"-p", "{port}", "--flow", "none"};
+    const QStringList netSet{"net", "set", "--mac", "00:2B:9E:12:34:56", "--mask", "255.255.255.0",
+                             "--gateway", "192.168.0.1", "--tcp-port", "6001", "--dhcp", "off", "{udp}", "-j"};
+    const std::vector<const char*> writeKeys{"changed", "changes", "verified", "confirmed", "settings",
+                                             "write_only", "not_kept", "dry_run"};
+    const std::vector<const char*> netKeys{"changed", "confirmed", "before", "after", "changes", "sender", "dry_run"};
+    const std::vector<Row> rows = {
+        {.name = "setup write of the value the printer holds: no setup mode, changed false",
+         .printer = Printer::Serial, .args = QStringList{"setup", "write", "-j", "speed=220"} + serial,
+         .outHas = "\"changed\":false", .json = "done", .reason = "none",
+         .eventNot = "setup mode entered", .keys = writeKeys},
+        {.name = "setup write of one differing value: written, read back, reported",
+         .printer = Printer::Serial, .args = QStringList{"setup", "write", "-j", "speed=150"} + serial,
+         .outHas = "\"changes\":{\"speed\":{\"from\":220,\"to\":150}}", .json = "done",
+         .reason = "none", .eventHas = "settings written", .keys = writeKeys},
+        {.name = "setup write --no-verify: written, said not verified",
+         .printer = Printer::Serial,
+         .args = QStringList{"setup", "write", "-j", "--no-verify", "speed=150"} + serial,
+         .outHas = "\"verified\":false", .json = "done", .eventHas = "settings written",
+         .keys = writeKeys},
+        {.name = "setup write of a setting the printer keeps: not-kept, naming both values",
+         .printer = Printer::Serial, .simOptions = {"--keep-setting", "249"},
+         .args = QStringList{"setup", "write", "-j", "speed=150"} + serial, .exitCode = 1,
+         .errHas = "speed: written 150, the printer has 220",
+         .outHas = "\"not_kept\":{\"speed\":{\"read\":220,\"written\":150}}", .json = "failed",
+         .reason = "not-kept", .keys = writeKeys},
+        {.name = "setup write --dry-run over TCP: stop-bits is write-only, never a difference",
+         .printer = Printer::Tcp,
+         .args = {"setup", "write", "-p", "ETHERNET_II", "--ip", "127.0.0.1", "--tcp-port", "{tcp}",
+                  "--defaults", "--dry-run", "-j"},
+         .errNot = "stop-bits:", .outHas = "\"write_only\":[\"stop-bits\"]", .json = "done",
+         .eventNot = "setup mode entered", .keys = writeKeys},
+        {.name = "setup read | setup write --from - on one Ethernet printer: the lock is free, "
+                 "nothing differs",
+         .printer = Printer::Tcp,
+         .shell = R"(a="-p ETHERNET_II --ip 127.0.0.1 --tcp-port {tcp}"; )"
+                  R"({korva} setup read $a | {korva} setup write $a --from - -j)",
+         .outHas = "\"changed\":false", .json = "done", .reason = "none",
+         .eventNot = "setup mode entered"},
+        {.name = "setup write --from an empty file says it is empty", .printer = Printer::Serial,
+         .shell = ": > {dir}/empty.txt; exec {korva} setup write -p {port} --flow none --from {dir}/empty.txt",
+         .exitCode = 3, .errHas = "empty.txt: is empty", .simGetsNothing = true},
+        {.name = "setup read with unknowns: exit 4, done, reason unknowns, listed",
+         .printer = Printer::Serial, .simOptions = {"--setting", "249=abc"},
+         .args = QStringList{"setup", "read", "-j"} + serial, .exitCode = 4,
+         .outHas = "\"unknowns\":[\"speed\"]", .json = "done", .reason = "unknowns",
+         .keys = {"settings", "write_only", "unknowns"}},
+        {.name = "logo upload to a silent serial printer: sent, not confirmed, exit 0",
+         .printer = Printer::Serial, .simOptions = {"--drop-answer-after", "0"},
+         .args = QStringList{"logo", "upload", "-j", "{dir}/logo.bmp"} + serial,
+         .outHas = "\"confirmed\":false", .json = "done", .reason = "not-confirmed",
+         .keys = {"changed", "confirmed", "fingerprint", "logos", "skipped", "dry_run"}},
+        {.name = "--require-confirmed: the same upload fails with its own reason",
+         .printer = Printer::Serial, .simOptions = {"--drop-answer-after", "0"},
+         .args = QStringList{"logo", "upload", "-j", "--require-confirmed", "{dir}/logo.bmp"} + serial,
+         .exitCode = 1, .outHas = "\"confirmed\":false", .json = "failed", .reason = "confirm-required"},
+        {.name = "KORVA_REQUIRE_CONFIRMED=1 does the same for a fleet run",
+         .printer = Printer::Serial, .simOptions = {"--drop-answer-after", "0"},
+         .shell = "KORVA_REQUIRE_CONFIRMED=1 exec {korva} setup test-page -p {port} --flow none -j",
+         .exitCode = 1, .json = "failed", .reason = "confirm-required", .keys = {"confirmed"}},
+        {.name = "logo upload twice with --if-changed: the second sends nothing",
+         .printer = Printer::Serial,
+         .shell = "{korva} logo upload -p {port} --flow none --if-changed -q {dir}/logo.bmp && "
+                  "exec {korva} logo upload -p {port} --flow none --if-changed -j {dir}/logo.bmp",
+         .outHas = "\"changed\":false", .json = "done", .reason = "none",
+         .simHasOnce = "\x1c\x71\x01"},
+        {.name = "logo upload --if-changed of another set: sent",
+         .printer = Printer::Serial,
+         .shell = "{korva} logo upload -p {port} --flow none --if-changed -q {dir}/logo.bmp && "
+                  "exec {korva} logo upload -p {port} --flow none --if-changed -j {dir}/logo.bmp "
+                  "{dir}/logo.bmp",
+         .outHas = "\"changed\":true", .json = "done", .reason = "none",
+         .simHasOnce = "\x1c\x71\x02"},
+        {.name = "logo upload --dry-run of a process substitution: its name and fingerprints",
+         .shell = "exec {korva} logo upload --dry-run <(cat {dir}/logo.bmp)",
+         .outHas = "logo 1: /dev/fd/"},
+        {.name = "net set with the values the printer holds: nothing sent", .printer = Printer::Udp,
+         .simOptions = {"--ip", "127.8.0.7"}, .args = netSet + QStringList{"--ip", "127.8.0.7"},
+         .outHas = "\"changed\":false", .json = "done", .reason = "none", .eventNot = "change held",
+         .keys = netKeys},
+        {.name = "net set --dry-run: the diff, nothing sent", .printer = Printer::Udp,
+         .simOptions = {"--ip", "127.8.0.7"},
+         .args = netSet + QStringList{"--ip", "127.8.0.9", "--dry-run"},
+         .outHas = "\"changes\":{\"ip\":{\"from\":\"127.8.0.7\",\"to\":\"127.8.0.9\"}}",
+         .json = "done", .eventNot = "change held", .keys = netKeys},
+        {.name = "net set: done once the printer answers with the new address", .printer = Printer::Udp,
+         .simOptions = {"--ip", "127.8.0.7"}, .args = netSet + QStringList{"--ip", "127.8.0.9"},
+         .outHas = "\"after\":{\"dhcp\":false,\"gateway\":\"192.168.0.1\",\"ip\":\"127.8.0.9\"",
+         .json = "done", .reason = "none", .eventHas = "change applied", .keys = netKeys},
+        {.name = "net set with the apply datagram lost: the printer keeps its values, a failure",
+         .printer = Printer::Udp, .simOptions = {"--ip", "127.8.0.7", "--udp-lose-apply"},
+         .args = netSet + QStringList{"--ip", "127.8.0.9"}, .exitCode = 1,
+         .errHas = "ip: 127.8.0.9 applied, the printer has 127.8.0.7", .json = "failed",
+         .reason = "not-kept", .eventNot = "change applied", .keys = netKeys},
+        {.name = "net set: a printer still restarting is applied, not confirmed",
+         .printer = Printer::Udp, .simOptions = {"--ip", "127.8.0.7", "--udp-restart", "5000"},
+         .args = netSet + QStringList{"--ip", "127.8.0.9", "--restart-wait", "1"},
+         .outHas = "\"confirmed\":false", .json = "done", .reason = "not-confirmed",
+         .eventHas = "change applied", .keys = netKeys},
+        {.name = "--ip with leading zeros is decimal, and the result names the address as resolved",
+         .printer = Printer::Tcp,
+         .args = {"status", "-p", "ETHERNET_II", "--ip", "127.000.000.001", "--tcp-port", "{tcp}",
+                  "--no-settings", "-j"},
+         .outHas = "\"target\":{\"ip\":\"127.0.0.1\"", .json = "done",
+         .keys = {"answered", "model_id", "model_id_hex", "series", "model", "settings", "network"}},
+        {.name = "--ip takes a host name", .printer = Printer::Tcp,
+         .args = {"status", "-p", "ETHERNET_II", "--ip", "localhost", "--tcp-port", "{tcp}",
+                  "--no-settings", "-j"},
+         .outHas = "\"ip\":\"127.0.0.1\"", .json = "done"},
+        {.name = "two spellings of one address take one lock",
+         .printer = Printer::Tcp, .simOptions = {"--drop-answer-after", "0"},
+         .shell = R"({korva} status -p ETHERNET_II --ip 127.0.0.01 --tcp-port {tcp} --timeout 4000 -q >/dev/null 2>&1 & )"
+                  R"(first=$!; for i in $(seq 500); do grep -q "FLOCK.* $first " /proc/locks && break; sleep 0.02; done; )"
+                  R"(exec {korva} send -p ETHERNET_II --ip 127.0.0.1 --tcp-port {tcp} -j {dir}/stream.prn)",
+         .exitCode = 1, .json = "failed", .reason = "busy"},
+        {.name = "--wait-lock on a serial port is refused", .printer = Printer::Serial,
+         .args = QStringList{"setup", "read", "--wait-lock", "5"} + serial, .exitCode = 2,
+         .errHas = "--wait-lock is for Ethernet printers", .simGetsNothing = true},
+        {.name = "status prints the model ID as the JSON gives it", .printer = Printer::Serial,
+         .args = QStringList{"status", "--no-settings"} + serial, .outHas = "model ID 34 (hex 22, KORVA20II)"},
+        {.name = "a signal's lines name the command", .printer = Printer::Serial,
+         .simOptions = {"--drop-answer-after", "0"}, .args = QStringList{"setup", "read"} + serial,
+         .signal = SIGINT, .underWay = AfterBytes(1), .exitCode = 130,
+         .errHas = "korva setup read: reason: cancelled"},
+        {.name = "--help lists exit codes 4 and 129", .args = {"--help"},
+         .outHas = "4 read with\nunknowns (setup read), 129/130/143"},
+    };
+    for (const Row& row : rows) Check(row);
+}
+
+// --- one JSON shape per command, on success and on failure -----------------
+
+TEST_F(CliContract, JsonShapeOfEveryCommand) {
+    const QStringList missingPort{"-p", "/dev/ttyKORVA-none", "--flow", "none"};
+    const QStringList serial{"-p", "{port}", "--flow", "none"};
+    // The keys of each command as the README's JSON table lists them.
+    const std::vector<const char*> upload{"dry_run", "changed", "confirmed", "skipped", "images",
+                                          "images_begun", "bytes", "nv_bytes", "nv_capacity",
+                                          "fingerprint", "logos"};
+    const std::vector<const char*> setupWrite{"dry_run", "changed", "confirmed", "verified", "changes",
+                                              "settings", "write_only", "not_kept"};
+    const std::vector<const char*> status{"answered", "model_id", "model_id_hex", "series", "model",
+                                          "settings", "write_only", "unknowns", "network"};
+    const std::vector<const char*> firmware{"dry_run", "changed", "series", "area", "bytes", "checksum",
+                                            "resends", "erased", "erase_sent", "signature", "start",
+                                            "end", "blocks"};
+    const std::vector<const char*> netSet{"dry_run", "changed", "confirmed", "before", "after", "changes",
+                                          "sender"};
+    const std::vector<Row> rows = {
+        {.name = "version", .args = {"version", "-j"}, .json = "done", .keys = {"version"}},
+        {.name = "ports", .args = {"ports", "-j"}, .json = "done", .keys = {"ports"}},
+        {.name = "send: done", .printer = Printer::Serial,
+         .args = QStringList{"send", "-j", "{dir}/stream.prn"} + serial, .json = "done", .keys = {"bytes"}},
+        {.name = "send: failed", .args = QStringList{"send", "-j", "{dir}/stream.prn"} + missingPort,
+         .exitCode = 1, .json = "failed", .keys = {"bytes"}},
+        {.name = "logo convert", .args = {"logo", "convert", "-j", "{dir}/logo.bmp", "--out", "{dir}/r.bin"},
+         .json = "done", .keys = {"width", "height", "bytes"}},
+        {.name = "logo list: failed", .args = {"logo", "list", "-j", "--profile", "{dir}/none.INI"},
+         .exitCode = 3, .json = "failed", .keys = {"profile", "logos", "refused", "count", "bytes"}},
+        {.name = "logo upload: done", .printer = Printer::Serial,
+         .args = QStringList{"logo", "upload", "-j", "{dir}/logo.bmp"} + serial, .json = "done", .keys = upload},
+        {.name = "logo upload: failed", .args = QStringList{"logo", "upload", "-j", "{dir}/logo.bmp"} + missingPort,
+         .exitCode = 1, .json = "failed", .keys = upload},
+        {.name = "logo upload: usage", .args = {"logo", "upload", "-j"}, .exitCode = 2, .json = "failed",
+         .keys = upload},
+        {.name = "logo erase: done", .printer = Printer::Serial,
+         .args = QStringList{"logo", "erase", "-j"} + serial, .json = "done", .keys = {"changed", "confirmed"}},
+        {.name = "logo erase: failed", .args = QStringList{"logo", "erase", "-j"} + missingPort, .exitCode = 1,
+         .json = "failed", .keys = {"changed", "confirmed"}},
+        {.name = "logo print: failed", .args = QStringList{"logo", "print", "-j", "--select", "1"} + missingPort,
+         .exitCode = 1, .json = "failed", .keys = {"printed", "total", "confirmed"}},
+        {.name = "firmware check: failed", .args = {"firmware", "check", "-j", "{dir}/bad.K20"}, .exitCode = 3,
+         .json = "failed", .keys = {"series", "bytes", "signature", "device_type", "ext_font", "areas"}},
+        {.name = "firmware download --dry-run", .printer = Printer::Serial,
+         .args = {"firmware", "download", "-p", "{port}", "--model", "KORVA20IIS", "--area", "program",
+                  "--dry-run", "-j", "{dir}/k22.K20"},
+         .outHas = "\"changed\":true", .json = "done", .keys = firmware},
+        {.name = "setup read: failed", .args = QStringList{"setup", "read", "-j"} + missingPort, .exitCode = 1,
+         .outHas = "\"settings\":null", .json = "failed", .keys = {"settings", "write_only", "unknowns"}},
+        {.name = "setup write: usage", .printer = Printer::Serial,
+         .args = QStringList{"setup", "write", "-j", "speed=190"} + serial, .exitCode = 2, .json = "failed",
+         .keys = setupWrite},
+        {.name = "setup test-page: done", .printer = Printer::Serial,
+         .args = QStringList{"setup", "test-page", "-j"} + serial, .json = "done", .keys = {"confirmed"}},
+        {.name = "status: done", .printer = Printer::Serial, .args = QStringList{"status", "-j"} + serial,
+         .json = "done", .keys = status},
+        {.name = "status: failed", .args = QStringList{"status", "-j"} + missingPort, .exitCode = 1,
+         .json = "failed", .keys = status},
+        {.name = "net search: done", .printer = Printer::Udp, .args = {"net", "search", "{udp}", "-j"},
+         .json = "done", .keys = {"printers"}},
+        {.name = "net set: failed", .printer = Printer::Udp,
+         .args = {"net", "set", "-j", "--mac", "00:2B:9E:00:00:01", "--ip", "127.8.0.7", "--mask",
+                  "255.255.255.0", "--gateway", "127.8.0.1", "--tcp-port", "6001", "--dhcp", "off", "{udp}"},
+         .exitCode = 1, .json = "failed", .keys = netSet},
     };
     for (const Row& row : rows) Check(row);
 }

@@ -74,7 +74,8 @@ TEST_F(LogoCommand, ConvertWritesThePrinterRaster) {
 
     r = Korva("logo convert black.bmp --out gray.bin --gray --threshold 40 --json");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "{\"bytes\":1664,\"height\":32,\"outcome\":\"done\",\"reason\":\"none\",\"width\":104}\n");
+    EXPECT_EQ(r.out, "{\"bytes\":1664,\"command\":\"logo convert\",\"error\":null,\"height\":32,"
+                     "\"outcome\":\"done\",\"reason\":\"none\",\"schema\":1,\"target\":null,\"width\":104}\n");
     EXPECT_EQ(Bytes("gray.bin").size(), 1664u);
     EXPECT_EQ(Bytes("gray.bin")[0], 0x55);
 }

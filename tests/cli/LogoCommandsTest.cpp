@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <QImage>
+#include <QJsonDocument>
 
 #include <fstream>
 #include <iterator>
@@ -112,7 +113,12 @@ TEST_F(LogoCommands, UploadOptionsReachTheStream) {
     const Result json = Korva("logo upload --to-file gray.prn --gray --json one.bmp");
     ASSERT_EQ(json.exitCode, 0) << json.err;
     // A file cannot confirm anything: sent, not confirmed.
-    EXPECT_EQ(json.out, "{\"bytes\":1664,\"confirmed\":false,\"images\":1,\"images_begun\":1,\"outcome\":\"done\",\"reason\":\"not-confirmed\"}\n");
+    for (const char* piece : {"\"bytes\":1664,\"changed\":null,\"command\":\"logo upload\",\"confirmed\":false,",
+                              "\"images\":1,\"images_begun\":1,", "\"outcome\":\"done\",\"reason\":\"not-confirmed\",",
+                              "\"target\":{\"ip\":null,\"mac\":null,\"port\":\"gray.prn\",\"tcp_port\":null}"})
+        EXPECT_NE(json.out.find(piece), std::string::npos) << piece << " in " << json.out;
+    // The fingerprint of the definition, and of its one logo.
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(json.out))["fingerprint"].toString().size(), 71);
     const auto gray = ReadBytes(dir / "gray.prn");
     EXPECT_EQ(std::vector<uint8_t>(gray.begin(), gray.begin() + 7), HexBytes("1C 71 01 0D A0 04 00"));
     EXPECT_EQ(gray.size(), 7u + 1664);
@@ -122,7 +128,9 @@ TEST_F(LogoCommands, EraseToFile) {
     const Result r = Korva("logo erase --to-file erase.prn --json");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadBytes(dir / "erase.prn"), HexBytes("1C 71 01 00 00 00 00"));
-    EXPECT_EQ(r.out, "{\"confirmed\":false,\"outcome\":\"done\",\"reason\":\"not-confirmed\"}\n");
+    EXPECT_EQ(r.out, "{\"changed\":null,\"command\":\"logo erase\",\"confirmed\":false,\"error\":null,"
+                     "\"outcome\":\"done\",\"reason\":\"not-confirmed\",\"schema\":1,\"target\":{\"ip\":null,"
+                     "\"mac\":null,\"port\":\"erase.prn\",\"tcp_port\":null}}\n");
 }
 
 TEST_F(LogoCommands, BadInputFilesAreNamedAndNothingIsWritten) {

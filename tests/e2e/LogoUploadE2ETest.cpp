@@ -292,7 +292,7 @@ TEST_F(LogoUploadE2E, ASecondCtrlCEndsTheCancelWaitAtOnceAndSaysWhatThePrinterMa
     ASSERT_TRUE(korva.waitForFinished(3000));
     EXPECT_EQ(korva.exitCode(), 130);
     const std::string err = korva.readAllStandardError().toStdString();
-    EXPECT_NE(err.find("korva: second signal: ended at once; the printer may hold logo 1 of this "
+    EXPECT_NE(err.find("korva logo upload: second signal: ended at once; the printer may hold logo 1 of this "
                        "upload and may still wait for the rest of its definition"),
               std::string::npos)
         << err;

@@ -76,10 +76,15 @@ TEST_F(NetCommand, SetSendsChangeAndApplyToThePrinterWithThatMac) {
     EXPECT_NE(result.err.find("Update Complete."), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("answered by 00:1A:2B:3C:4D:5E from 127.0.0.1"), std::string::npos)
         << result.err;
-    const std::vector<std::string> events = printer.Events(2);
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_NE(events[0].find(SimHex(NetcfgDatagram("change-192.168.1.50.hex"))), std::string::npos);
-    EXPECT_NE(events[1].find(SimHex(NetcfgDatagram("apply-192.168.1.50.hex"))), std::string::npos);
+    // A search for the MAC first (the printer's values differ), the change and
+    // its apply, then a search until the printer answers with the new values.
+    const std::vector<std::string> events = printer.Events(4);
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_NE(events[0].find("search answered"), std::string::npos) << events[0];
+    EXPECT_NE(events[1].find(SimHex(NetcfgDatagram("change-192.168.1.50.hex"))), std::string::npos);
+    EXPECT_NE(events[2].find(SimHex(NetcfgDatagram("apply-192.168.1.50.hex"))), std::string::npos);
+    EXPECT_NE(events[3].find("search answered"), std::string::npos) << events[3];
+    EXPECT_NE(result.err.find("the printer answers with the new values"), std::string::npos) << result.err;
     const QJsonObject state = printer.sim.WaitForState(
         [](const QJsonObject& s) { return s["network"]["ip"] == "192.168.1.50"; });
     EXPECT_FALSE(state["network"]["dhcp"].toBool());
@@ -100,12 +105,16 @@ TEST_F(NetCommand, SetForAMacNobodyHasFailsWithoutSendingTheApply) {
     }
     const KorvaResult result = korva.Finish();
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("no printer answered the change for 00:2B:9E:00:00:01; nothing was "
-                              "applied; ignored the answers of 00:2B:9E:12:34:56 (127.0.0.1)"),
+    // The search finds no such printer: no change, no apply.
+    EXPECT_NE(result.err.find("no printer with MAC 00:2B:9E:00:00:01 answered the search; nothing was "
+                              "sent; ignored the answers of "),
               std::string::npos)
         << result.err;
+    EXPECT_NE(result.err.find("00:2B:9E:12:34:56 (127.0.0.1)"), std::string::npos) << result.err;
     EXPECT_EQ(result.err.find("Update Complete"), std::string::npos) << result.err;
-    EXPECT_EQ(printer.Events(2).size(), 1u);  // the change only: no apply
+    const std::vector<std::string> events = printer.Events(2);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_NE(events[0].find("search answered"), std::string::npos) << events[0];
 }
 
 TEST_F(NetCommand, SetTakesNoLateAnswerToAnEarlierRunForItsOwn) {
@@ -124,14 +133,15 @@ TEST_F(NetCommand, SetTakesNoLateAnswerToAnEarlierRunForItsOwn) {
     EXPECT_EQ(first.exitCode, 1) << first.err;
     const KorvaResult second = set("127.8.0.8");
     EXPECT_EQ(second.exitCode, 1) << second.err;
+    // The first run's search answer comes while the second could listen: it waits first.
     EXPECT_NE(second.err.find("may still be answered"), std::string::npos) << second.err;
     EXPECT_EQ(second.err.find("Update Complete"), std::string::npos) << second.err;
-    // Two changes, both answered too late: nothing applied.
+    // Two searches, both answered too late: no change was sent, nothing applied.
     QThread::msleep(1600);
     const std::vector<std::string> events = printer.Events(2);
     EXPECT_EQ(events.size(), 2u);
     for (const std::string& event : events)
-        EXPECT_NE(event.find("change held until apply"), std::string::npos) << event;
+        EXPECT_NE(event.find("search answered"), std::string::npos) << event;
     EXPECT_EQ(printer.sim.State()["network"].toObject()["ip"].toString(), "192.168.0.254");
 }
 

@@ -73,8 +73,17 @@ run_example "$good" "$bad"
 grep -q '"outcome":"done"' "results/$good.json" || fail "$good: $(cat "results/$good.json")"
 grep -q '"outcome":"failed"' "results/$bad.json" || fail "$bad: $(cat "results/$bad.json")"
 
+# The bytes a printer has received, over all its connections.
+received() {
+  python3 -c 'import json, sys; s = json.load(open(sys.argv[1])); print(sum(c["byte_count"] for c in s["received"]))' "$1"
+}
+before=$(received "$work/$good.state")
 run_example "$good"
 [ "$status" -eq 0 ] || fail "xargs exited $status with every printer done: $output $(cat "$work/stderr")"
+# The second run converges: the printer took the set already and is sent nothing.
+grep -q '"changed":false' "results/$good.json" || fail "second run on $good: $(cat "results/$good.json")"
+grep -q "\"ip\":\"$good\"" "results/$good.json" || fail "no target.ip in $(cat "results/$good.json")"
+[ "$(received "$work/$good.state")" = "$before" ] || fail "the second run sent $good bytes again"
 
 [ "$failures" -eq 0 ] && echo "fleet example ok"
 exit "$([ "$failures" -eq 0 ] && echo 0 || echo 1)"

@@ -234,8 +234,11 @@ TEST(SetupCommand, WhatReadPrintsWriteTakesBackUnchanged) {
     KorvaProcess korva;
     const KorvaResult r = korva.Run(SerialArgs(sim, write));
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.err, "");
+    // The printer holds every value already: nothing is sent, and it says so.
+    EXPECT_EQ(r.err, "korva setup write: the printer holds these settings already; nothing was written\n");
     EXPECT_EQ(r.out, before.out);
+    for (const QJsonValue& event : sim.State()["events"].toArray())
+        EXPECT_FALSE(event.toString().contains("setup mode")) << event.toString().toStdString();
     KorvaProcess again;
     EXPECT_EQ(again.Run(SerialArgs(sim, {"setup", "read"})).out, before.out);
 }
@@ -308,7 +311,9 @@ TEST(SetupCommand, EthernetReadAsJsonAndTestPage) {
     const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
     EXPECT_EQ(json["outcome"], "done") << r.out;
     EXPECT_EQ(json["settings"]["paper-width"], 80) << r.out;
-    EXPECT_FALSE(Contains(r.out, "stop-bits")) << r.out;  // not asked over Ethernet
+    // Not asked over Ethernet: not a setting read, but one the printer takes unreported.
+    EXPECT_FALSE(json["settings"].toObject().contains("stop-bits")) << r.out;
+    EXPECT_EQ(json["write_only"], QJsonArray({"stop-bits"})) << r.out;
     KorvaProcess test;
     r = test.Run(QStringList{"setup", "test-page"} << ethernet);
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -361,7 +366,9 @@ TEST(SetupCommand, ParallelReadThroughTheParallelPortControl) {
         korva.Run({"setup", "read", "--port", "LPT1", "--timeout", "3000", "--json"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(Contains(r.out, "\"nv-graphic\":384")) << r.out;
-    EXPECT_FALSE(Contains(r.out, "stop-bits")) << r.out;  // not asked on a parallel port
+    // Not asked on a parallel port: listed as write-only, not as a setting read.
+    EXPECT_FALSE(Contains(r.out, "\"stop-bits\":")) << r.out;
+    EXPECT_TRUE(Contains(r.out, "\"write_only\":[\"stop-bits\"]")) << r.out;
 }
 
 TEST(SetupCommand, SilentPrinterAndMissingPort) {

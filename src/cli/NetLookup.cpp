@@ -1,0 +1,69 @@
+#include "cli/NetLookup.h"
+
+#include "base/MessageBox.h"
+#include "cli/Output.h"
+#include "netcfg/NetSearch.h"
+#include "netcfg/NetText.h"
+
+namespace korva::cli {
+
+namespace {
+
+/// Runs one search with its closing message kept off the terminal: it is a
+/// step of another command, not a search the user asked for.
+MacSearch Search(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
+                 const std::function<bool(const netcfg::NetSettings&, const std::string&)>& wanted) {
+    base::MessageHandler previous = base::SetMessageHandler(
+        [](const std::string&, const std::string&, base::MsgStyle) { return base::MsgAnswer::Ok; });
+    netcfg::NetSearch search(clock, endpoints);
+    base::RunSteps(search, clock);
+    base::SetMessageHandler(previous);
+    MacSearch result;
+    result.setupFailed = search.GetOutcome() == netcfg::NetSearch::Outcome::SetupFailed;
+    for (size_t i = 0; i < search.Printers().size(); ++i) {
+        if (!result.found && wanted(search.Printers()[i], search.Senders()[i])) {
+            result.found = FoundPrinter{search.Printers()[i], search.Senders()[i]};
+            continue;
+        }
+        result.others += (result.others.empty() ? "" : ", ") + netcfg::formatMac(search.Printers()[i].mac) +
+                         " (" + search.Senders()[i] + ")";
+    }
+    return result;
+}
+
+}  // namespace
+
+MacSearch SearchByMac(base::Clock& clock, const netcfg::NetEndpoints& endpoints, const netcfg::MacAddress& mac,
+                      netcfg::LateAnswerLog* late) {
+    if (late != nullptr) {
+        if (const int ms = late->RemainingMs(mac); ms > 0) {
+            Note("an earlier run to " + netcfg::formatMac(mac) + " may still be answered; searching in " +
+                 std::to_string(ms) + " ms");
+            clock.SleepMs(ms);
+        }
+    }
+    MacSearch result = Search(clock, endpoints, [&](const netcfg::NetSettings& s, const std::string&) {
+        return s.mac == mac;
+    });
+    if (late != nullptr && !result.found) late->Expect(mac, netcfg::kLateAnswerMs);
+    return result;
+}
+
+std::optional<FoundPrinter> SearchByAddress(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
+                                            const std::string& ip) {
+    return Search(clock, endpoints, [&](const netcfg::NetSettings& s, const std::string& sender) {
+        return netcfg::formatIpv4(s.ip) == ip || sender == ip;
+    }).found;
+}
+
+QJsonObject NetValuesJson(const netcfg::NetSettings& settings) {
+    return QJsonObject{
+        {"ip", QString::fromStdString(netcfg::formatIpv4(settings.ip))},
+        {"mask", QString::fromStdString(netcfg::formatIpv4(settings.mask))},
+        {"gateway", QString::fromStdString(netcfg::formatIpv4(settings.gateway))},
+        {"tcp_port", settings.tcpPort},
+        {"dhcp", settings.dhcp},
+    };
+}
+
+}  // namespace korva::cli
