@@ -30,7 +30,6 @@
 #include "port/PortTraits.h"
 #include "port/Ports.h"
 #include "port/ReceiptCheck.h"
-#include "printer/Series.h"
 
 namespace korva::cli {
 namespace {
@@ -57,8 +56,7 @@ int PortError(const std::string& why) {
     return kExitPrinter;
 }
 
-/// What to do about a refused open: the group that grants the device, or the
-/// program that holds it.
+/// An Ethernet printer that could not be connected to, told by its reason.
 std::string EthernetOpenFailure(const port::ConnectionSettings& settings, int error) {
     return "cannot connect to " + settings.ipAddress + ":" + std::to_string(settings.tcpPort) + ": " +
            (error == ECONNABORTED ? "the printer closed the connection right after accepting it"
@@ -66,20 +64,8 @@ std::string EthernetOpenFailure(const port::ConnectionSettings& settings, int er
 }
 
 std::string OpenFailure(const port::ConnectionSettings& settings, port::PortKind kind, int error) {
-    switch (kind) {
-        case port::PortKind::Usb: {
-            const std::string series(printer::NewerSeriesName(settings.deviceType));
-            if (settings.usbNode.empty() && error == ENODEV) return "no " + series + " USB printer found";
-            const std::string what =
-                settings.usbNode.empty() ? "the " + series + " USB printer" : settings.usbNode;
-            return port::OpenFailureLine(what, error, "lp");
-        }
-        case port::PortKind::Ethernet:
-            return EthernetOpenFailure(settings, error);
-        default:
-            break;
-    }
-    return port::OpenFailureLine(settings.portName, error, "dialout or lp");
+    if (kind == port::PortKind::Ethernet) return EthernetOpenFailure(settings, error);
+    return port::OpenFailureLine(settings, kind, error);
 }
 
 /// How far a send came.

@@ -3,15 +3,27 @@
 #include <cerrno>
 #include <cstring>
 
+#include "printer/Series.h"
+
 namespace korva::port {
 
 std::string ErrorWords(int error) { return std::strerror(error); }
 
-std::string OpenFailureLine(const std::string& what, int error, const std::string& groups) {
+namespace {
+std::string CannotOpen(const std::string& what, int error, const std::string& groups) {
     std::string line = "cannot open " + what + ": " + ErrorWords(error);
     if (error == EACCES) line += " (is the user in group " + groups + "?)";
     if (error == EBUSY) line += " (another program, such as a print spooler, holds it)";
     return line;
+}
+}  // namespace
+
+std::string OpenFailureLine(const ConnectionSettings& settings, PortKind kind, int error) {
+    if (kind != PortKind::Usb) return CannotOpen(settings.portName, error, "dialout or lp");
+    const std::string series(printer::NewerSeriesName(settings.deviceType));
+    if (settings.usbNode.empty() && error == ENODEV) return "no " + series + " USB printer found";
+    return CannotOpen(settings.usbNode.empty() ? "the " + series + " USB printer" : settings.usbNode,
+                      error, "lp");
 }
 
 std::string WriteFailureLine(int error, PortKind kind) {

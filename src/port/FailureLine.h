@@ -5,6 +5,7 @@
 // layer turns an error code into text.
 #include <string>
 
+#include "port/Connection.h"
 #include "port/PortKind.h"
 
 namespace korva::port {
@@ -12,9 +13,11 @@ namespace korva::port {
 /// The system's words for an error code of a port ("Permission denied").
 std::string ErrorWords(int error);
 
-/// "cannot open WHAT: <words> (hint)": the hint names the groups that give
-/// access (EACCES) or the kind of program that holds the port (EBUSY).
-std::string OpenFailureLine(const std::string& what, int error, const std::string& groups);
+/// A port that could not be opened: "no KORVA20 USB printer found" when none
+/// is attached, else "cannot open WHAT: <words> (hint)", the hint naming the
+/// groups that give access (EACCES) or the kind of program that holds the
+/// port (EBUSY). An Ethernet link's failure is told by its reason instead.
+std::string OpenFailureLine(const ConnectionSettings& settings, PortKind kind, int error);
 
 /// Why a write ended before the data was taken; a serial line's timeout also
 /// suspects the flow control.
