@@ -14,8 +14,10 @@
 #include "base/ErrorLog.h"
 #include "port/CharDevices.h"
 #include "port/DeviceIo.h"
+#include "port/DeviceType.h"
 #include "port/PortFailures.h"
 #include "port/PortPath.h"
+#include "port/PortTraits.h"
 #include "port/PpdevCalls.h"
 #include "port/SerialLine.h"
 #include "port/Unplug.h"
@@ -98,7 +100,7 @@ bool CPorts::Open() {
     // The cause in words (group, another program, unplugged) for every front end.
     if (!opened && m_FailureDetail.empty())
         m_FailureDetail = OpenFailureDetail(
-            m_LastError, m_OpenKind == PortKind::Parallel || m_OpenKind == PortKind::Usb);
+            m_LastError, TraitsOf(m_OpenKind).lpGroup);
     return opened;
 }
 
@@ -164,7 +166,7 @@ bool CPorts::OpenSerial() {
             ::major(node.st_rdev) <= kMajorPtsLast;
     m_hComm = fd;
     const bool needsWatch = m_CurrentTool == kToolUserSetup ||
-                            (m_CurrentTool == kToolFirmware && m_DeviceType == 2);
+                            (m_CurrentTool == kToolFirmware && m_DeviceType == kDeviceTypeKorva10);
     if (needsWatch && !StartWatchThread()) {
         ClosePort();
         Fail(EAGAIN);
@@ -265,7 +267,7 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
         if (outcome.error != 0) Fail(outcome.error);
         return outcome.written == data.size() ? data.size() : 0;
     }
-    if (m_OpenKind == PortKind::Parallel || m_OpenKind == PortKind::Usb) return WriteStalling(data);
+    if (TraitsOf(m_OpenKind).stall == StallRule::NoProgress) return WriteStalling(data);
     // A slow line is no stall: the write goes on while the driver takes bytes.
     const WriteOutcome outcome = WriteAll(m_hComm, data, -1, &m_Interrupt, kStallLimitMs);
     NoteLineBytes(outcome.written);
