@@ -7,6 +7,7 @@
 #include "base/Reason.h"
 #include "port/PortFailures.h"
 #include "port/PortKind.h"
+#include "port/PortTraits.h"
 #include "port/PrinterDialogue.h"
 
 namespace korva::port {
@@ -62,7 +63,9 @@ public:
 
     /// What the counts of written bytes vouch for: what reached the printer,
     /// or only what a driver or port took where nothing can tell more.
-    virtual CountSide Counts() const { return CountSide::Printer; }
+    virtual CountSide Counts() const {
+        return TraitsOf(Kind()).hasOutputQueue ? CountSide::Printer : CountSide::Driver;
+    }
 
     /// How long what was written may still take to reach the printer at the
     /// line's rate; 0 where no line rate paces the output.

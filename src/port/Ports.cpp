@@ -413,10 +413,7 @@ size_t CPorts::WriteStalling(std::span<const uint8_t> data) {
     return outcome.written;
 }
 
-CountSide CPorts::Counts() const {
-    if (m_OpenKind == PortKind::Parallel || m_OpenKind == PortKind::Usb) return CountSide::Driver;
-    return m_Pty ? CountSide::Port : CountSide::Printer;
-}
+CountSide CPorts::Counts() const { return m_Pty ? CountSide::Port : ByteStream::Counts(); }
 
 int CPorts::BitsPerCharacter() const {
     const int data = m_DataBits > 0 ? m_DataBits : 8;

@@ -209,7 +209,9 @@ TEST(NewDownload, WriteFailuresByPortKind) {
         run.stream.failWriteNumber = 3;
         EXPECT_EQ(run.Download(run.Image(test::NewSeriesImage("K20")), NewArea::Program),
                   Outcome::PrinterNotReady);
-        EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR : PRINTER IS NOT READY!"});
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR : PRINTER IS NOT READY!\r\n1024 of 393216 bytes of "
+                                                             "the packet left the port: its image is incomplete; "
+                                                             "download it again."});
         EXPECT_FALSE(run.stream.IsOpen());
         EXPECT_EQ(run.stream.Writes().size(), 2u);
     }
@@ -219,7 +221,9 @@ TEST(NewDownload, WriteFailuresByPortKind) {
         run.stream.failWriteNumber = 1;
         EXPECT_EQ(run.Download(run.Image(test::NewSeriesImage("K20")), NewArea::Program),
                   Outcome::WriteFailed);
-        EXPECT_EQ(messages.Texts(), std::vector<std::string>{"LPT Write Error[5]"});
+        EXPECT_EQ(messages.Texts(), std::vector<std::string>{"LPT Write Error[5]\r\n0 of 393216 bytes of the packet "
+                                                             "were handed to the driver: its image is incomplete; "
+                                                             "download it again."});
         EXPECT_FALSE(run.stream.IsOpen());
     }
 }
