@@ -27,7 +27,8 @@ void Printer::RecordReceived(ConnectionLog& log, uint8_t b) {
 
 size_t Printer::ReadAllowance() const {
     size_t allowance = std::numeric_limits<size_t>::max();
-    for (long limit : {m_Faults.disconnectAfterBytes, m_Faults.stallAfterBytes}) {
+    const long pause = m_PauseTaken ? -1 : m_Faults.pauseAfterBytes;
+    for (long limit : {m_Faults.disconnectAfterBytes, m_Faults.stallAfterBytes, pause}) {
         if (limit < 0) continue;
         size_t left = static_cast<size_t>(limit) > m_BytesReceived
                           ? static_cast<size_t>(limit) - m_BytesReceived
@@ -45,6 +46,17 @@ bool Printer::DisconnectDue() const {
 bool Printer::StallDue() const {
     return m_Faults.stallAfterBytes >= 0 &&
            m_BytesReceived >= static_cast<size_t>(m_Faults.stallAfterBytes);
+}
+
+bool Printer::PauseDue() const {
+    return !m_PauseTaken && m_Faults.pauseAfterBytes >= 0 &&
+           m_BytesReceived >= static_cast<size_t>(m_Faults.pauseAfterBytes);
+}
+
+int Printer::TakePause() {
+    m_PauseTaken = true;
+    Event("paused reading for " + std::to_string(m_Faults.pauseMs) + " ms (fault injection)");
+    return static_cast<int>(m_Faults.pauseMs);
 }
 
 bool Printer::TakeAnswerSlot() {

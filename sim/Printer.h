@@ -63,6 +63,8 @@ struct Faults {
     long stallAfterBytes = -1;       ///< stop reading after this many received bytes
     long strayAfterBytes = -1;       ///< one stray 00 once this many bytes were received
     long firstAnswerDelayMs = 0;     ///< the first answer of a connection goes out this late
+    long pauseAfterBytes = -1;       ///< stop reading for pauseMs after this many received bytes
+    long pauseMs = 0;
 };
 
 /// The simulated printer: everything the commands change, shared by all
@@ -102,6 +104,10 @@ class Printer {
     bool DisconnectDue() const;
     size_t BytesReceived() const { return m_BytesReceived; }
     bool StallDue() const;
+    /// The pause is due before any further byte; TakePause starts it (once)
+    /// and returns how long reading waits.
+    bool PauseDue() const;
+    int TakePause();
     /// Counts an answer; false once answers are to be dropped.
     bool TakeAnswerSlot();
 
@@ -156,6 +162,7 @@ class Printer {
     bool m_PoweredOff = false;
     int m_Initializations = 0;
     size_t m_BytesReceived = 0;
+    bool m_PauseTaken = false;
     long m_AnswersSent = 0;
 };
 

@@ -168,8 +168,13 @@ void SerialTransport::OnReadable() {
         want = std::min(want, static_cast<size_t>(m_Credit));
     }
     if (want == 0) {
-        // A stall or a hang-up is due before any further byte.
+        // A pause, a stall or a hang-up is due before any further byte.
         m_ReadNotifier->setEnabled(false);
+        if (m_Printer.PauseDue()) {
+            m_PaceTimer.start(m_Printer.TakePause());
+            m_Printer.Changed();
+            return;
+        }
         if (m_Printer.DisconnectDue()) {
             m_Printer.Event(Name() + ": hung up (fault injection)");
             CloseMaster();

@@ -136,6 +136,10 @@ const std::vector<Option>& Options() {
          }},
         {"--stall-after-bytes", Arg::Required, "a count",
          [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.stallAfterBytes); }},
+        {"--pause-after-bytes", Arg::Required, "a count",
+         [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.pauseAfterBytes); }},
+        {"--pause-ms", Arg::Required, "milliseconds, 0..60000",
+         [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.pauseMs) && o.faults.pauseMs <= 60000; }},
         {"--setting", Arg::Required, "NUMBER=TEXT (a setting number 0..255)",
          [](SimOptions& o, const QString& v) {
              const qsizetype eq = v.indexOf('=');
@@ -270,6 +274,9 @@ QString HelpText() {
         "  --disconnect-after-bytes N  hang up after N received bytes (TCP, N = 0:\n"
         "                           right after accepting each connection)\n"
         "  --stall-after-bytes N    stop reading after N received bytes\n"
+        "  --pause-after-bytes N    stop reading after N received bytes for --pause-ms\n"
+        "                           MS (default 0), then read on\n"
+        "  --pause-ms MS            how long that pause lasts\n"
         "  --setting N=TEXT         answer TEXT for user setting N until a write\n"
         "                           changes it (repeatable; any text, also one\n"
         "                           the tool cannot read)\n"

@@ -123,7 +123,9 @@ void TcpTransport::OnReadable(QTcpSocket* socket) {
     while (socket->bytesAvailable() > 0) {
         size_t allowance = m_Printer.ReadAllowance();
         if (allowance == 0) {
-            if (m_Printer.DisconnectDue()) {
+            if (m_Printer.PauseDue()) {
+                QTimer::singleShot(m_Printer.TakePause(), socket, [this, socket] { OnReadable(socket); });
+            } else if (m_Printer.DisconnectDue()) {
                 HangUp(socket);
             } else {
                 m_Printer.Event("tcp: stopped reading (fault injection)");
