@@ -184,10 +184,12 @@ int RunSend(const ParsedOptions& options) {
         report(Outcome::Failed);
         return kExitPrinter;
     }
-    // A parallel port carries no answer back: nothing there can confirm it.
-    if (kind == port::PortKind::Parallel) {
-        Note(std::to_string(sent) + " bytes sent to " + settings.portName +
-             ", not confirmed: a parallel port carries no answer");
+    // A parallel port carries no answer back, and a pty cannot say what left
+    // it: nothing there can confirm the stream.
+    if (kind == port::PortKind::Parallel || side == port::CountSide::Port) {
+        Note(std::to_string(sent) + " bytes sent to " + settings.portName + ", not confirmed: " +
+             (kind == port::PortKind::Parallel ? "a parallel port carries no answer"
+                                               : "a pty cannot say what the printer took"));
         JsonReport(Outcome::Done)
             .Set("port", settings.portName)
             .Set("bytes", static_cast<long long>(sent))
