@@ -63,6 +63,12 @@ LogoFingerprints FingerprintLogos(const std::vector<logo::LogoRaster>& rasters, 
     return out;
 }
 
+std::string ErasedFingerprint() {
+    QByteArray erase;
+    Append(erase, logo::encodeNvEraseAll());
+    return Sha256(erase);
+}
+
 std::string RecordedLogoFingerprint(const port::ConnectionSettings& connection) {
     std::ifstream in(RecordPath(connection));
     std::string line;

@@ -370,6 +370,7 @@ int NvUpload::stepSendImage() {
 // Whole 512-byte chunks, then the remainder (a write of 0 bytes when nothing
 // remains), each followed by a 10 ms pause.
 int NvUpload::stepSendChunk() {
+    if (m_Cancelled && m_Offset < m_Rasters[m_Image].data.size()) m_TookDataAfterCancel = true;
     const std::vector<uint8_t>& data = m_Rasters[m_Image].data;
     const size_t size = m_Chunks[m_ChunkIndex++];
     const std::span<const uint8_t> chunk(data.data() + m_Offset, size);
@@ -380,7 +381,9 @@ int NvUpload::stepSendChunk() {
         if (code == ECANCELED) {
             // Cancelled while the printer took nothing: the image stays cut short.
             m_CutShortText = MayHoldText();
-            base::ShowMessage("Cancelled while the printer was not taking data: " + m_CutShortText + ".",
+            base::ShowMessage("Cancelled while the printer was not taking data: " + m_CutShortText + ".\r\n" +
+                                  sentText(m_Progress.bytesSent + static_cast<long>(written)) +
+                                  " Switch the printer off and on, then upload again.",
                               MsgStyle::OkExclamation);
             return finish(Outcome::Cancelled);
         }
@@ -394,6 +397,7 @@ int NvUpload::stepSendChunk() {
     }
     m_Offset += size;
     m_Progress.bytesSent += static_cast<long>(size);
+    if (m_Cancelled && size > 0) m_TookDataAfterCancel = true;
     m_Progress.position = static_cast<int>(m_Progress.bytesSent / 100);
     setUpdatingStatus();
     m_State = m_ChunkIndex < m_Chunks.size() ? State::SendingChunks : State::BetweenImages;
@@ -478,7 +482,10 @@ int NvUpload::cancelBetweenImages() {
 int NvUpload::countDown(State next) {
     const int64_t left = m_WaitUntil - m_Clock.NowMs();
     if (left <= 0) {
-        if (next == State::Done) return finish(Outcome::Cancelled);
+        if (next == State::Done) {
+            showCancelled();
+            return finish(Outcome::Cancelled);
+        }
         m_State = next;
         return 0;
     }
@@ -488,6 +495,23 @@ int NvUpload::countDown(State next) {
     m_Progress.status = "Cancelled: " + HeldText() + ". Waiting for the printer... " +
                         std::to_string((still + 999) / 1000) + " s";
     return static_cast<int>(std::min<int64_t>(left, kCountdownTickMs));
+}
+
+std::string NvUpload::sentText(long bytes) const {
+    return "After " + std::to_string(bytes) + " of " + std::to_string(m_Progress.totalBytes) + " bytes.";
+}
+
+// The definition is closed and no image is cut short.
+void NvUpload::showCancelled() {
+    // Every image byte written went through: a printer that stopped taking
+    // data cuts the run short in stepSendChunk instead.
+    const std::string head = m_Progress.bytesSent > 0 ? "Cancelled while the printer was taking data: "
+                                                      : "Cancelled: ";
+    const bool emptiesSent = m_Progress.imagesBegun < m_Progress.imagesToSend;
+    std::string text = head + HeldText() + ".\r\n" + sentText(m_Progress.bytesSent);
+    if (m_TookDataAfterCancel) text += " The logo under way was finished first.";
+    if (emptiesSent) text += " The logos not begun were sent empty; upload again to store them all.";
+    base::ShowMessage(text, MsgStyle::OkExclamation);
 }
 
 // The printer still expects the announced number of images: close the
