@@ -934,9 +934,10 @@ TEST_F(CliContract, ConvergesAndSaysWhatChanged) {
                   "{dir}/logo.bmp",
          .outHas = "\"changed\":true", .json = "done", .reason = "none",
          .simHasOnce = "\x1c\x71\x02"},
-        {.name = "logo erase twice with --if-changed: the second sends nothing",
+        {.name = "logo erase --if-changed after a confirmed erase sends nothing",
          .printer = Printer::Serial,
-         .shell = "{korva} logo erase -p {port} --flow none --if-changed -q && "
+         .shell = "{korva} logo erase -p {port} --flow none -q && "
+                  "{korva} logo erase -p {port} --flow none --if-changed -q && "
                   "exec {korva} logo erase -p {port} --flow none --if-changed -j",
          .outHas = "\"skipped\":true", .json = "done", .reason = "none", .simHasOnce = "\x1c\x71\x01"},
         {.name = "logo erase --if-changed after an upload: sent",
