@@ -5,15 +5,10 @@
 
 #include "base/StepEngine.h"
 #include "port/PortFailures.h"
+#include "port/PortTraits.h"
 #include "port/PrinterDialogue.h"
 
 namespace korva::port {
-
-namespace {
-bool HasReplyPath(PortKind kind) {
-    return kind == PortKind::Serial || kind == PortKind::Usb || kind == PortKind::Ethernet;
-}
-}  // namespace
 
 void ReceiptCheck::Begin(bool answeredBefore, int64_t extraWaitMs) {
     m_Result = Receipt::Pending;
@@ -22,7 +17,7 @@ void ReceiptCheck::Begin(bool answeredBefore, int64_t extraWaitMs) {
         settle(Receipt::Failed, fault);
         return;
     }
-    if (!HasReplyPath(m_Stream.Kind())) {
+    if (!TraitsOf(m_Stream.Kind()).answers) {
         settle(Receipt::NotConfirmed, base::Reason::NotConfirmed);
         return;
     }

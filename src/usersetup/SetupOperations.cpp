@@ -5,6 +5,7 @@
 #include "port/ParPortCtl.h"
 #include "port/Ports.h"
 #include "port/PortFailures.h"
+#include "port/PortTraits.h"
 #include "port/PrinterSocket.h"
 #include "port/ReceiptCheck.h"
 #include "printer/PrinterFacts.h"
@@ -56,7 +57,7 @@ void UserSetupExchange::BeginRead() {
 void UserSetupExchange::QueueParallelRead() {
     Queue([this] {
         port::ParPortCtl& par = *m_Ep.parallel;
-        if (!WriteBlock(kStatusBackOff))
+        if (!WriteBlock(printer::kAutomaticStatusOff))
             return Fail(base::Message(base::kMsgWriteToPort), "parallel read");
         for (uint8_t setting : RequestList()) {
             const auto request = BuildRequest(setting);
@@ -208,7 +209,7 @@ void UserSetupExchange::QueueReconnectAfterWrite() {
                 port::ParPortCtl& par = *m_Ep.parallel;
                 par.ClosePort();
                 m_ParallelConnected = par.OpenPort(m_Ep.portName) == 1;
-                if (!m_ParallelConnected || !WriteBlock(kStatusBackOff))
+                if (!m_ParallelConnected || !WriteBlock(printer::kAutomaticStatusOff))
                     return Fail(WriteFailText(), "parallel reconnect");
                 return 0;
             });
@@ -266,10 +267,7 @@ void UserSetupExchange::BeginTest() {
 void UserSetupExchange::QueueTestEnd() {
     Queue([this] {
         if (LinkFaultNow() != base::Reason::None) return Fail(WriteFailText(), "test page");
-        const bool replyPath = m_Ep.kind == port::PortKind::Serial ||
-                               m_Ep.kind == port::PortKind::Usb ||
-                               m_Ep.kind == port::PortKind::Ethernet;
-        if (!replyPath) {
+        if (!port::TraitsOf(m_Ep.kind).answers) {
             m_Reason = base::Reason::NotConfirmed;
             return 0;
         }
