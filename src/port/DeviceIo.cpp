@@ -32,7 +32,7 @@ int64_t SteadyNowUs() {
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-StallRule SerialStallRule(int baudRate) {
+CancelWindow SerialCancelWindow(int baudRate) {
     constexpr int64_t kBurstBytes = 2048;
     if (baudRate <= 0) return {kStallSliceMs, true};
     // Ten bit times per character.
@@ -40,7 +40,7 @@ StallRule SerialStallRule(int baudRate) {
 }
 
 WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
-                      const std::atomic<bool>* interrupt, StallRule stall) {
+                      const std::atomic<bool>* interrupt, CancelWindow window) {
     WriteOutcome outcome;
     const int64_t end = deadlineMs < 0 ? -1 : SteadyNowMs() + deadlineMs;
     int64_t lastProgress = SteadyNowMs();
@@ -59,11 +59,11 @@ WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
             return outcome;
         }
         int queued = 0;
-        if (stall.watchQueue && ::ioctl(fd, TIOCOUTQ, &queued) == 0) {
+        if (window.watchQueue && ::ioctl(fd, TIOCOUTQ, &queued) == 0) {
             if (leastQueued >= 0 && queued < leastQueued) lastProgress = SteadyNowMs();
             if (leastQueued < 0 || queued < leastQueued) leastQueued = queued;
         }
-        if (SteadyNowMs() - lastProgress >= stall.sliceMs && WaitsStopped(interrupt)) {
+        if (SteadyNowMs() - lastProgress >= window.sliceMs && WaitsStopped(interrupt)) {
             outcome.error = ECANCELED;
             return outcome;
         }
@@ -125,7 +125,7 @@ WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data,
 int WaitOutputDrained(int fd, int baudRate, int64_t deadlineMs,
                       const std::atomic<bool>* interrupt) {
     const int64_t end = SteadyNowMs() + deadlineMs;
-    const int64_t sliceMs = SerialStallRule(baudRate).sliceMs;
+    const int64_t sliceMs = SerialCancelWindow(baudRate).sliceMs;
     int least = -1;
     int64_t lastProgress = SteadyNowMs();
     for (;;) {

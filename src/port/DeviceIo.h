@@ -30,7 +30,7 @@ struct WriteOutcome {
 /// ECANCELED in WriteOutcome::error: a stalled write was stopped by a cancel.
 
 /// When a write counts as stalled, so that a cancel may end it.
-struct StallRule {
+struct CancelWindow {
     int64_t sliceMs = kStallSliceMs;  ///< no progress for this long
     bool watchQueue = false;          ///< the driver's output queue shrinking is progress too
 };
@@ -40,14 +40,14 @@ struct StallRule {
 /// room back once its queue has nearly drained (its queue shrinks meanwhile),
 /// a pseudo-terminal in bursts of a kilobyte (its queue always reads 0). The
 /// slice covers the line time of two such bursts.
-StallRule SerialStallRule(int baudRate);
+CancelWindow SerialCancelWindow(int baudRate);
 
 /// Writes all of `data` to a non-blocking descriptor, waiting with poll()
 /// while the device cannot take more, for at most `deadlineMs` in all
 /// (negative: no deadline). A blocking descriptor simply blocks.
-/// `interrupt`: the port's cancel; a write stalled by `stall` then ends with ECANCELED.
+/// `interrupt`: the port's cancel; a write stalled by `window` then ends with ECANCELED.
 WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
-                      const std::atomic<bool>* interrupt = nullptr, StallRule stall = {});
+                      const std::atomic<bool>* interrupt = nullptr, CancelWindow window = {});
 
 /// One write() of the caller's choice: -1 with errno on failure.
 using RawWrite = std::function<ssize_t(const uint8_t* data, size_t length)>;

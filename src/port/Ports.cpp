@@ -267,8 +267,8 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
     const int64_t deadline = static_cast<int64_t>(data.size()) * kWriteMsPerByte;
     const int64_t start = SteadyNowMs();
     const WriteOutcome outcome = WriteAll(m_hComm, data, deadline, &m_Interrupt,
-                                          m_OpenKind == PortKind::Serial ? SerialStallRule(m_BaudRate)
-                                                                         : StallRule{});
+                                          m_OpenKind == PortKind::Serial ? SerialCancelWindow(m_BaudRate)
+                                                                         : CancelWindow{});
     NoteLineBytes(outcome.written);
     if (outcome.error == ECANCELED) {
         Fail(ECANCELED, CountedDetail(kTextCancelledStalled, outcome.written, data.size(), false));

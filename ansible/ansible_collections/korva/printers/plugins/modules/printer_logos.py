@@ -134,11 +134,10 @@ reason:
   type: str
 '''
 
-from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.korva.printers.plugins.module_utils.korva_report import (
     changed_of, logos_diff)
 from ansible_collections.korva.printers.plugins.module_utils.korva_runner import (
-    CONNECTION_ARGS, Korva, connection_options)
+    printer_module)
 
 
 def upload_words(params):
@@ -159,22 +158,17 @@ def upload_words(params):
 
 
 def main():
-    module = AnsibleModule(
-        argument_spec=dict(CONNECTION_ARGS,
-                           files=dict(type='list', elements='dict', options=dict(
-                               path=dict(type='path', required=True),
-                               center=dict(type='bool', default=False))),
-                           state=dict(type='str', choices=['present', 'absent'], default='present'),
-                           force=dict(type='bool', default=False),
-                           gray=dict(type='bool', default=False),
-                           threshold=dict(type='int'),
-                           max_width=dict(type='int')),
-        required_if=[('state', 'present', ('files',))],
-        supports_check_mode=True,
-    )
+    module, korva, connection = printer_module(
+        dict(files=dict(type='list', elements='dict', options=dict(
+                 path=dict(type='path', required=True),
+                 center=dict(type='bool', default=False))),
+             state=dict(type='str', choices=['present', 'absent'], default='present'),
+             force=dict(type='bool', default=False),
+             gray=dict(type='bool', default=False),
+             threshold=dict(type='int'),
+             max_width=dict(type='int')),
+        required_if=[('state', 'present', ('files',))])
     params = module.params
-    korva = Korva(module)
-    connection = connection_options(params)
 
     if params['state'] == 'absent':
         # korva's record of the last confirmed erase decides; force erases anyway.
