@@ -161,7 +161,7 @@ int listFiles(const UploadArgs& args, std::vector<InputFile>& inputs,
     return -1;
 }
 
-int exitCodeOf(const logo::NvUpload& upload) {
+int ExitCodeOf(const logo::NvUpload& upload) {
     using Outcome = logo::NvUpload::Outcome;
     switch (upload.GetOutcome()) {
         case Outcome::Completed:
@@ -243,7 +243,7 @@ int dryRun(const UploadArgs& args, const std::vector<logo::UploadEntry>& entries
     return kExitOk;
 }
 
-int runUpload(const ParsedOptions& options) {
+int RunUpload(const ParsedOptions& options) {
     UploadArgs args;
     if (const int code = parseArgs(options, args); code >= 0) return code;
     std::vector<logo::UploadEntry> entries;
@@ -290,7 +290,7 @@ int runUpload(const ParsedOptions& options) {
         return upload.Progress().status;
     });
     SetStopNote("");
-    int code = exitCodeOf(upload);
+    int code = ExitCodeOf(upload);
     // Silence after the last byte is the printer's, not a fault of the link.
     if (upload.Reason() == base::Reason::NoAnswer) SetReason(base::Reason::NoAnswer);
     if (!connection.FinishOutput(code == kExitOk) && code == kExitOk) code = kExitPrinter;
@@ -348,7 +348,7 @@ const CommandRegistration kUpload{{
         CheckTimeoutOption(),
         RequireConfirmedOption(),
     }),
-    runUpload,
+    RunUpload,
 }};
 
 }  // namespace
