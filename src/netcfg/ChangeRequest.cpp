@@ -41,17 +41,17 @@ ChangeBuild checkPort(ChangeBuild build, long port) {
 
 }  // namespace
 
-ChangeBuild buildChange(const ChangeInput& input, const std::string& macText) {
+ChangeBuild BuildChange(const ChangeInput& input, const std::string& macText) {
     ChangeBuild build = buildFields(input, true);
     // The printer is named in every report, a refused change's too.
-    const std::optional<MacAddress> mac = parseMac(macText);
+    const std::optional<MacAddress> mac = ParseMac(macText);
     if (mac) build.settings.mac = *mac;
     if (build.error != ChangeError::None) return build;
     if (!mac) return {build.settings, ChangeError::MacText, 0, {}};
     return checkPort(build, input.tcpPort);
 }
 
-ChangeBuild buildManualChange(const ChangeInput& input, const std::array<std::string, 3>& lowMac) {
+ChangeBuild BuildManualChange(const ChangeInput& input, const std::array<std::string, 3>& lowMac) {
     ChangeBuild build = buildFields(input, false);
     if (build.error != ChangeError::None) return build;
     for (size_t i = 0; i < kKorvaMacPrefix.size(); ++i) build.settings.mac[i] = kKorvaMacPrefix[i];
@@ -63,7 +63,7 @@ ChangeBuild buildManualChange(const ChangeInput& input, const std::array<std::st
     return checkPort(build, input.tcpPort);
 }
 
-std::string describeChangeError(ChangeError error) {
+std::string DescribeChangeError(ChangeError error) {
     switch (error) {
         case ChangeError::None:
             return "";
@@ -83,9 +83,9 @@ std::string describeChangeError(ChangeError error) {
     return "";
 }
 
-std::string fieldRefusalText(const ChangeBuild& build) {
+std::string FieldRefusalText(const ChangeBuild& build) {
     // The field's name and what is wrong with what it holds.
-    const std::string problem = addressProblem(build.fieldText);
+    const std::string problem = AddressProblem(build.fieldText);
     switch (build.error) {
         case ChangeError::IpText:
             return "IP: " + problem;

@@ -65,9 +65,9 @@ struct ReplyDecode {
 /// Reads bytes 3..23 of a printer's reply. Marker, command and trailer are not
 /// looked at (printers differ in what they put there); bytes past the 35th are
 /// ignored, as a 35-byte receive buffer cuts them off.
-ReplyDecode decodeReply(std::span<const uint8_t> datagram);
+ReplyDecode DecodeReply(std::span<const uint8_t> datagram);
 
 /// One line for a person: "reply of 20 bytes is shorter than 35".
-std::string describeReplyError(ReplyError error, size_t size);
+std::string DescribeReplyError(ReplyError error, size_t size);
 
 }  // namespace korva::netcfg

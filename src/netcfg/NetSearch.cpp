@@ -47,7 +47,7 @@ int NetSearch::receive() {
         ++m_Counted;
         m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
         if (!d->own) {
-            const ReplyDecode reply = decodeReply(d->bytes);
+            const ReplyDecode reply = DecodeReply(d->bytes);
             if (reply.settings) {
                 m_Printers.push_back(*reply.settings);
                 m_Senders.push_back(d->sender);
