@@ -49,10 +49,10 @@ int parseArgs(const ParsedOptions& options, port::ConnectionSettings& connection
     if (options.Has("select")) {
         settings.all = false;
         settings.selection = options.Get("select");
-        const logo::PrintPlan plan = logo::parsePrintPlan(settings.selection);
+        const logo::PrintPlan plan = logo::ParsePrintPlan(settings.selection);
         if (!plan.ok())
             return UsageError(std::string(base::Message(base::kMsgNvImageNumberIncorrect)) + " (" +
-                              logo::describePlanError(plan.error) + ")");
+                              logo::DescribePlanError(plan.error) + ")");
     }
     return -1;
 }

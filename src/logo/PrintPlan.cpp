@@ -60,7 +60,7 @@ long PrintPlan::total() const {
     return sum;
 }
 
-PrintPlan parsePrintPlan(std::string_view text) {
+PrintPlan ParsePrintPlan(std::string_view text) {
     PrintPlan plan;
     for (char c : text) {
         if ((c < '0' || c > '9') && c != ',' && c != '-') {
@@ -96,7 +96,7 @@ PrintPlan parsePrintPlan(std::string_view text) {
     return plan;
 }
 
-const char* describePlanError(PlanError error) {
+const char* DescribePlanError(PlanError error) {
     switch (error) {
         case PlanError::None: return "no error";
         case PlanError::Empty: return "the selection is empty";
@@ -119,7 +119,7 @@ std::vector<uint8_t> encodeNvPrintCommand(int number, PrintSize size, bool starE
     return out;
 }
 
-std::string encodeLogoHeaderLine(int number) {
+std::string EncodeLogoHeaderLine(int number) {
     char line[32];
     std::snprintf(line, sizeof line, "--- Logo %d ---\n", number);
     return line;
