@@ -7,7 +7,7 @@
 namespace korva::netcfg {
 namespace {
 
-int hexDigit(char c) {
+int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -99,8 +99,8 @@ std::string AddressProblem(std::string_view text, bool typing) {
 
 std::optional<uint8_t> parseHexPair(std::string_view text) {
     if (text.size() != 2) return std::nullopt;
-    const int high = hexDigit(text[0]);
-    const int low = hexDigit(text[1]);
+    const int high = HexDigit(text[0]);
+    const int low = HexDigit(text[1]);
     if (high < 0 || low < 0) return std::nullopt;
     return static_cast<uint8_t>(high * 16 + low);
 }
