@@ -19,7 +19,7 @@
 namespace korva::cli {
 namespace {
 
-int runErase(const ParsedOptions& options) {
+int RunErase(const ParsedOptions& options) {
     const std::optional<port::ConnectionSettings> connection = ConnectionFromOptions(options, false);
     if (!connection) return kExitUsage;
     if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
@@ -72,7 +72,7 @@ const CommandRegistration kErase{{
     WithConnectionOptions({OutOption("write the byte stream to a file (- for standard output)\n"
                                      "instead of a printer"),
                            CheckTimeoutOption(), RequireConfirmedOption()}),
-    runErase,
+    RunErase,
 }};
 
 }  // namespace

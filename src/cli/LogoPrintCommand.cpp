@@ -29,7 +29,7 @@ bool parseSize(const std::string& text, logo::PrintSize& size) {
 }
 
 /// Returns an exit code when parsing ends the command, else -1.
-int parseArgs(const ParsedOptions& options, port::ConnectionSettings& connection,
+int ParseArgs(const ParsedOptions& options, port::ConnectionSettings& connection,
               logo::LogoPrintSettings& settings) {
     const std::optional<port::ConnectionSettings> parsed = ConnectionFromOptions(options, true);
     if (!parsed) return kExitUsage;
@@ -57,10 +57,10 @@ int parseArgs(const ParsedOptions& options, port::ConnectionSettings& connection
     return -1;
 }
 
-int runPrint(const ParsedOptions& options) {
+int RunPrint(const ParsedOptions& options) {
     port::ConnectionSettings connection;
     logo::LogoPrintSettings settings;
-    if (const int code = parseArgs(options, connection, settings); code >= 0) return code;
+    if (const int code = ParseArgs(options, connection, settings); code >= 0) return code;
 
     if (const int code = LockTarget(connection, options); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
@@ -113,7 +113,7 @@ const CommandRegistration kPrint{{
         CheckTimeoutOption(),
         RequireConfirmedOption(),
     }),
-    runPrint,
+    RunPrint,
 }};
 
 }  // namespace
