@@ -13,12 +13,12 @@ bool EndsInHostNumber(const Ipv4& address) { return address[3] != 0 && address[3
 // about them: IP, gateway, port. The MAC is filled in by the caller.
 ChangeBuild BuildFields(const ChangeInput& input, bool checkHostNumbers) {
     ChangeBuild build;
-    const std::optional<Ipv4> ip = parseIpv4(input.ip);
+    const std::optional<Ipv4> ip = ParseIpv4(input.ip);
     if (!ip) return {build.settings, ChangeError::IpText, 0, input.ip};
     if (checkHostNumbers && !EndsInHostNumber(*ip)) return {build.settings, ChangeError::IpRange, 0, {}};
-    const std::optional<Ipv4> mask = parseIpv4(input.mask);
+    const std::optional<Ipv4> mask = ParseIpv4(input.mask);
     if (!mask) return {build.settings, ChangeError::MaskText, 0, input.mask};
-    const std::optional<Ipv4> gateway = parseIpv4(input.gateway);
+    const std::optional<Ipv4> gateway = ParseIpv4(input.gateway);
     if (!gateway) return {build.settings, ChangeError::GatewayText, 0, input.gateway};
     if (checkHostNumbers && !EndsInHostNumber(*gateway))
         return {build.settings, ChangeError::IpRange, 0, {}};
@@ -56,7 +56,7 @@ ChangeBuild BuildManualChange(const ChangeInput& input, const std::array<std::st
     if (build.error != ChangeError::None) return build;
     for (size_t i = 0; i < kKorvaMacPrefix.size(); ++i) build.settings.mac[i] = kKorvaMacPrefix[i];
     for (size_t i = 0; i < lowMac.size(); ++i) {
-        const std::optional<uint8_t> byte = parseHexPair(lowMac[i]);
+        const std::optional<uint8_t> byte = ParseHexPair(lowMac[i]);
         if (!byte) return {build.settings, ChangeError::MacText, static_cast<int>(i) + 1, {}};
         build.settings.mac[3 + i] = *byte;
     }

@@ -32,7 +32,7 @@ int NetChangeCheck::Step() {
     }
     if (now - m_Start >= m_LimitMs) return finish(m_LastAnswer ? Outcome::OldValues : Outcome::NoAnswer);
     if (now >= m_NextSearch) {
-        m_Channel.Send(encodeSearchRequest());
+        m_Channel.Send(EncodeSearchRequest());
         m_NextSearch = now + kSearchEveryMs;
     }
     return kPollMs;

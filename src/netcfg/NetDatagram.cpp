@@ -25,9 +25,9 @@ std::vector<uint8_t> framed(NetCommand command) {
 
 }  // namespace
 
-std::vector<uint8_t> encodeSearchRequest() { return framed(NetCommand::Search); }
+std::vector<uint8_t> EncodeSearchRequest() { return framed(NetCommand::Search); }
 
-std::vector<uint8_t> encodeSettingDatagram(NetCommand command, const NetSettings& s) {
+std::vector<uint8_t> EncodeSettingDatagram(NetCommand command, const NetSettings& s) {
     std::vector<uint8_t> d = framed(command);
     std::copy(s.ip.begin(), s.ip.end(), d.begin() + kIpAt);
     std::copy(s.mask.begin(), s.mask.end(), d.begin() + kMaskAt);

@@ -47,10 +47,10 @@ struct NetSettings {
 };
 
 /// AA AA 00, zero filler, 55 55.
-std::vector<uint8_t> encodeSearchRequest();
+std::vector<uint8_t> EncodeSearchRequest();
 
 /// AA AA 02 (change) or 04 (apply) with the fields; DHCP goes out as 1 or 0.
-std::vector<uint8_t> encodeSettingDatagram(NetCommand command, const NetSettings& settings);
+std::vector<uint8_t> EncodeSettingDatagram(NetCommand command, const NetSettings& settings);
 
 enum class ReplyError {
     None,

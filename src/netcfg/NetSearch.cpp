@@ -33,7 +33,7 @@ int NetSearch::start() {
         m_Outcome = Outcome::SetupFailed;
     }
     m_ListenPort = m_Channel.ListenPort();
-    m_Channel.Send(encodeSearchRequest());
+    m_Channel.Send(EncodeSearchRequest());
     m_Printers.clear();
     m_Senders.clear();
     m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;

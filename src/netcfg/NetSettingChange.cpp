@@ -77,7 +77,7 @@ int NetSettingChange::settle() {
 int NetSettingChange::sendChange() {
     // Whatever waits already (a late answer to an earlier run) answers nothing of ours.
     m_Channel.DropWaiting();
-    if (!m_Channel.Send(encodeSettingDatagram(NetCommand::Change, m_Request.settings))) {
+    if (!m_Channel.Send(EncodeSettingDatagram(NetCommand::Change, m_Request.settings))) {
         base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }
@@ -110,7 +110,7 @@ int NetSettingChange::awaitAnswer() {
 }
 
 int NetSettingChange::apply() {
-    if (!m_Channel.Send(encodeSettingDatagram(NetCommand::Apply, m_Request.settings))) {
+    if (!m_Channel.Send(EncodeSettingDatagram(NetCommand::Apply, m_Request.settings))) {
         base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }

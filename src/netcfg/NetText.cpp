@@ -47,7 +47,7 @@ std::string RowIpAddress(std::string_view rowIp) {
     return std::string(rowIp.substr(0, rowIp.find(' ')));
 }
 
-std::optional<Ipv4> parseIpv4(std::string_view text) {
+std::optional<Ipv4> ParseIpv4(std::string_view text) {
     Ipv4 address{};
     size_t at = 0;
     for (size_t part = 0; part < address.size(); ++part) {
@@ -97,7 +97,7 @@ std::string AddressProblem(std::string_view text, bool typing) {
     return "";
 }
 
-std::optional<uint8_t> parseHexPair(std::string_view text) {
+std::optional<uint8_t> ParseHexPair(std::string_view text) {
     if (text.size() != 2) return std::nullopt;
     const int high = HexDigit(text[0]);
     const int low = HexDigit(text[1]);
@@ -110,7 +110,7 @@ std::optional<MacAddress> ParseMac(std::string_view text) {
     if (text.size() != 17) return std::nullopt;  // six pairs and five ":"
     for (size_t i = 0; i < mac.size(); ++i) {
         if (i > 0 && text[i * 3 - 1] != ':') return std::nullopt;
-        const std::optional<uint8_t> byte = parseHexPair(text.substr(i * 3, 2));
+        const std::optional<uint8_t> byte = ParseHexPair(text.substr(i * 3, 2));
         if (!byte) return std::nullopt;
         mac[i] = *byte;
     }

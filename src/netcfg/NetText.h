@@ -34,15 +34,15 @@ std::string RowIpAddress(std::string_view rowIp);
 
 /// Four decimal numbers 0..255 (one to three digits each) separated by ".";
 /// nothing else, no blanks.
-std::optional<Ipv4> parseIpv4(std::string_view text);
+std::optional<Ipv4> ParseIpv4(std::string_view text);
 
 /// Why `text` is not a dotted address, in words to follow the field's name
-/// ("the address is incomplete: ..."); "" when parseIpv4 takes it. `typing`: the text is still
+/// ("the address is incomplete: ..."); "" when ParseIpv4 takes it. `typing`: the text is still
 /// being typed, so a shorter address is no fault yet.
 std::string AddressProblem(std::string_view text, bool typing = false);
 
 /// Two hexadecimal digits, the first the high half; either case.
-std::optional<uint8_t> parseHexPair(std::string_view text);
+std::optional<uint8_t> ParseHexPair(std::string_view text);
 
 /// Six hexadecimal pairs separated by ":" ("00:1A:2B:3C:4D:5E").
 std::optional<MacAddress> ParseMac(std::string_view text);

@@ -23,9 +23,9 @@ NetSettings ExampleChange() {
 }
 
 TEST(NetDatagram, EncodesTheSearchRequestAndTheChangeApplyPairWhole) {
-    EXPECT_EQ(ToHex(encodeSearchRequest()), ToHex(NetcfgDatagram("search-request.hex")));
-    const std::vector<uint8_t> change = encodeSettingDatagram(NetCommand::Change, ExampleChange());
-    const std::vector<uint8_t> apply = encodeSettingDatagram(NetCommand::Apply, ExampleChange());
+    EXPECT_EQ(ToHex(EncodeSearchRequest()), ToHex(NetcfgDatagram("search-request.hex")));
+    const std::vector<uint8_t> change = EncodeSettingDatagram(NetCommand::Change, ExampleChange());
+    const std::vector<uint8_t> apply = EncodeSettingDatagram(NetCommand::Apply, ExampleChange());
     EXPECT_EQ(ToHex(change), ToHex(NetcfgDatagram("change-192.168.1.50.hex")));
     EXPECT_EQ(ToHex(apply), ToHex(NetcfgDatagram("apply-192.168.1.50.hex")));
     // The pair differs in the command byte only.
@@ -41,7 +41,7 @@ TEST(NetDatagram, DhcpGoesOutAsOneAndThePortHighByteFirst) {
     NetSettings s = ExampleChange();
     s.dhcp = true;
     s.tcpPort = 0xFFFE;
-    const std::vector<uint8_t> d = encodeSettingDatagram(NetCommand::Change, s);
+    const std::vector<uint8_t> d = EncodeSettingDatagram(NetCommand::Change, s);
     EXPECT_EQ(d[21], 1);
     EXPECT_EQ(d[22], 0xFF);
     EXPECT_EQ(d[23], 0xFE);

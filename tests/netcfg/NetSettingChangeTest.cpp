@@ -95,7 +95,7 @@ TEST_F(NetSettingChangeTest, ManualChangeSendsAddressesEndingIn255ToThe002B9EPri
     EXPECT_EQ(messages->Texts(), (std::vector<std::string>{kAsk, kNoAnswerText}));
     const std::vector<std::string> events = printer.Events(1);
     ASSERT_EQ(events.size(), 1u);
-    const std::vector<uint8_t> change = encodeSettingDatagram(NetCommand::Change, manual.settings);
+    const std::vector<uint8_t> change = EncodeSettingDatagram(NetCommand::Change, manual.settings);
     EXPECT_NE(events[0].find(SimHex(change)), std::string::npos) << events[0];
     EXPECT_NE(events[0].find("c0a800ffffffff000a000000002b9e3c4d5e01238c"), std::string::npos)
         << events[0];

@@ -9,12 +9,12 @@ using namespace korva::netcfg;
 namespace {
 
 TEST(NetText, DottedAddressesAreFourNumbersUpTo255AndNothingElse) {
-    EXPECT_EQ(parseIpv4("192.168.0.10"), (Ipv4{192, 168, 0, 10}));
-    EXPECT_EQ(parseIpv4("0.0.0.0"), (Ipv4{0, 0, 0, 0}));
-    EXPECT_EQ(parseIpv4("255.255.255.255"), (Ipv4{255, 255, 255, 255}));
+    EXPECT_EQ(ParseIpv4("192.168.0.10"), (Ipv4{192, 168, 0, 10}));
+    EXPECT_EQ(ParseIpv4("0.0.0.0"), (Ipv4{0, 0, 0, 0}));
+    EXPECT_EQ(ParseIpv4("255.255.255.255"), (Ipv4{255, 255, 255, 255}));
     for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "1.2.3.256", "300.1.1.1", "1..2.3",
                             "1.2.3.4 ", " 1.2.3.4", "1.2.3.0004", "a.b.c.d", "1.2.3.-4", "1.2.3."})
-        EXPECT_FALSE(parseIpv4(bad)) << bad;
+        EXPECT_FALSE(ParseIpv4(bad)) << bad;
 }
 
 TEST(NetText, MacTextsAndHexPairsTakeEitherCaseAndRefuseTheRest) {
@@ -23,10 +23,10 @@ TEST(NetText, MacTextsAndHexPairsTakeEitherCaseAndRefuseTheRest) {
     for (const char* bad : {"", "00:1A:2B:3C:4D", "00:1A:2B:3C:4D:5E:", "00-1A-2B-3C-4D-5E",
                             "00:1A:2B:3C:4D:5G", "001A2B3C4D5E", "0:1A:2B:3C:4D:5E0"})
         EXPECT_FALSE(ParseMac(bad)) << bad;
-    EXPECT_EQ(parseHexPair("FF"), 0xFF);
-    EXPECT_EQ(parseHexPair("0a"), 0x0A);
+    EXPECT_EQ(ParseHexPair("FF"), 0xFF);
+    EXPECT_EQ(ParseHexPair("0a"), 0x0A);
     for (const char* bad : {"", "F", "FFF", "G0", " 1", "-1"})
-        EXPECT_FALSE(parseHexPair(bad)) << bad;
+        EXPECT_FALSE(ParseHexPair(bad)) << bad;
 }
 
 TEST(NetText, RowIpTellsDhcpByTheDAfterItsFirstCharacter) {
