@@ -155,7 +155,7 @@ int LogoPrint::stepPrint() {
             return failPrinting(number);  // the logo's own command is not attempted
         }
     }
-    const auto command = encodeNvPrintCommand(number, m_Settings.size, m_Settings.starEmulation);
+    const auto command = EncodeNvPrintCommand(number, m_Settings.size, m_Settings.starEmulation);
     if (m_Stream.Write(command) != command.size()) return failPrinting(number);
     ++m_Count;
     char text[64];

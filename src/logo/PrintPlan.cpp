@@ -29,7 +29,7 @@ bool readNumber(std::string_view digits, int missing, int& value, PlanError& err
     return true;
 }
 
-bool parseItem(std::string_view item, PlanRange& range, PlanError& error) {
+bool ParseItem(std::string_view item, PlanRange& range, PlanError& error) {
     const size_t dash = item.find('-');
     if (dash == std::string_view::npos) {
         if (item.empty()) {
@@ -85,7 +85,7 @@ PrintPlan ParsePrintPlan(std::string_view text) {
     while (true) {
         const size_t comma = text.find(',');
         PlanRange range;
-        if (!parseItem(text.substr(0, comma), range, plan.error)) {
+        if (!ParseItem(text.substr(0, comma), range, plan.error)) {
             plan.ranges.clear();
             return plan;
         }
@@ -109,7 +109,7 @@ const char* DescribePlanError(PlanError error) {
     return "invalid selection";
 }
 
-std::vector<uint8_t> encodeNvPrintCommand(int number, PrintSize size, bool starEmulation) {
+std::vector<uint8_t> EncodeNvPrintCommand(int number, PrintSize size, bool starEmulation) {
     std::vector<uint8_t> out;
     if (starEmulation) out.push_back(0x1B);  // ESC: Star emulation prefix
     out.push_back(0x1C);                     // FS

@@ -54,7 +54,7 @@ enum class PrintSize : uint8_t {
 };
 
 /// [1B] 1C 70 n m: print stored logo n (1..255) at size m.
-std::vector<uint8_t> encodeNvPrintCommand(int number, PrintSize size, bool starEmulation);
+std::vector<uint8_t> EncodeNvPrintCommand(int number, PrintSize size, bool starEmulation);
 
 /// "--- Logo %d ---\n": the text line printed above a logo when a header is asked for.
 std::string EncodeLogoHeaderLine(int number);

@@ -71,11 +71,11 @@ TEST(PrintPlan, RefusesEveryTextThatBreaksARule) {
 }
 
 TEST(PrintCommand, SizesStarPrefixAndHeaderLine) {
-    EXPECT_EQ(encodeNvPrintCommand(7, PrintSize::DoubleHeight, false), HexBytes("1C 70 07 02"));
-    EXPECT_EQ(encodeNvPrintCommand(7, PrintSize::DoubleHeight, true), HexBytes("1B 1C 70 07 02"));
-    EXPECT_EQ(encodeNvPrintCommand(255, PrintSize::Quadruple, false), HexBytes("1C 70 FF 03"));
-    EXPECT_EQ(encodeNvPrintCommand(1, PrintSize::Normal, false), HexBytes("1C 70 01 00"));
-    EXPECT_EQ(encodeNvPrintCommand(1, PrintSize::DoubleWidth, false), HexBytes("1C 70 01 01"));
+    EXPECT_EQ(EncodeNvPrintCommand(7, PrintSize::DoubleHeight, false), HexBytes("1C 70 07 02"));
+    EXPECT_EQ(EncodeNvPrintCommand(7, PrintSize::DoubleHeight, true), HexBytes("1B 1C 70 07 02"));
+    EXPECT_EQ(EncodeNvPrintCommand(255, PrintSize::Quadruple, false), HexBytes("1C 70 FF 03"));
+    EXPECT_EQ(EncodeNvPrintCommand(1, PrintSize::Normal, false), HexBytes("1C 70 01 00"));
+    EXPECT_EQ(EncodeNvPrintCommand(1, PrintSize::DoubleWidth, false), HexBytes("1C 70 01 01"));
     EXPECT_EQ(EncodeLogoHeaderLine(3), "--- Logo 3 ---\n");
     EXPECT_EQ(EncodeLogoHeaderLine(255), "--- Logo 255 ---\n");
 }
