@@ -19,7 +19,7 @@
 namespace korva::cli {
 namespace {
 
-bool parseSize(const std::string& text, logo::PrintSize& size) {
+bool ParseSize(const std::string& text, logo::PrintSize& size) {
     if (text == "normal") size = logo::PrintSize::Normal;
     else if (text == "double-width") size = logo::PrintSize::DoubleWidth;
     else if (text == "double-height") size = logo::PrintSize::DoubleHeight;
@@ -40,7 +40,7 @@ int ParseArgs(const ParsedOptions& options, port::ConnectionSettings& connection
     if (!timeout) return kExitUsage;
     settings.replyWaitMs = *timeout;
     settings.starEmulation = options.Has("star");
-    if (options.Has("size") && !parseSize(options.Get("size"), settings.size))
+    if (options.Has("size") && !ParseSize(options.Get("size"), settings.size))
         return UsageError("--size takes normal, double-width, double-height or quadruple");
     if (options.Has("all") && options.Has("select")) return UsageError("give --all or --select, not both");
     const port::PortKind kind = ClassifyConnectionPort(connection).kind;

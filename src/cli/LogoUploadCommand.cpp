@@ -43,7 +43,7 @@ struct UploadArgs {
     int replyWaitMs = kCheckTimeoutMs;
 };
 
-bool parseCenterList(const std::string& text, std::vector<int>& out) {
+bool ParseCenterList(const std::string& text, std::vector<int>& out) {
     size_t start = 0;
     while (start <= text.size()) {
         const size_t comma = std::min(text.find(',', start), text.size());
@@ -72,7 +72,7 @@ int ParseArgs(const ParsedOptions& options, UploadArgs& out) {
         return UsageError("--max-width takes a number of dots 1..512");
     for (const std::string& list : options.All("center")) {
         if (list.empty()) out.centerAll = true;
-        else if (!parseCenterList(list, out.center))
+        else if (!ParseCenterList(list, out.center))
             return UsageError("--center=N,... takes logo numbers 1..255 separated by commas");
     }
     const std::optional<int> timeout = TimeoutFromOptions(options, kCheckTimeoutMs, 1, 600000);
