@@ -19,7 +19,7 @@
 namespace korva::cli {
 namespace {
 
-int runErase(const ParsedOptions& options) {
+int RunErase(const ParsedOptions& options) {
     const std::optional<port::ConnectionSettings> connection = ConnectionFromOptions(options, false);
     if (!connection) return kExitUsage;
     if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
@@ -97,7 +97,7 @@ const CommandRegistration kErase{{
                             "send nothing when korva's record says the printer's\n"
                             "last confirmed logo command was an erase"},
                            {"dry-run", 0, "", "say whether the erase would be sent; send nothing"}}),
-    runErase,
+    RunErase,
 }};
 
 }  // namespace

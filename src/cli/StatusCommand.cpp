@@ -148,7 +148,7 @@ int RunStatus(const ParsedOptions& options) {
         }
         if (const std::optional<FoundPrinter> found = SearchByAddress(clock, endpoints, connection->ipAddress)) {
             network = NetValuesJson(found->settings);
-            SetJsonTargetKey("mac", QString::fromStdString(netcfg::formatMac(found->settings.mac)));
+            SetJsonTargetKey("mac", QString::fromStdString(netcfg::FormatMac(found->settings.mac)));
         } else {
             Note("the printer's network values are not known: no answer to a search of " +
                  connection->ipAddress);

@@ -306,7 +306,7 @@ int NvUpload::stepAwaitNvSize() {
 }
 
 int NvUpload::stepInitialize() {
-    if (!writeAll(encodeInitialize())) {
+    if (!writeAll(EncodeInitialize())) {
         base::ShowMessage(base::Message(base::kMsgPrinterCheck), MsgStyle::OkExclamation);
         return finish(Outcome::PrinterCheckFailed);
     }
@@ -316,7 +316,7 @@ int NvUpload::stepInitialize() {
 
 int NvUpload::stepDefine() {
     if (m_Entries.empty()) {
-        if (!writeAll(encodeNvEraseAll())) {
+        if (!writeAll(EncodeNvEraseAll())) {
             base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
                               MsgStyle::OkExclamation);
             m_Reason = m_Stream.LinkFault() != base::Reason::None ? m_Stream.LinkFault()
@@ -329,7 +329,7 @@ int NvUpload::stepDefine() {
     m_Progress.transferring = true;
     m_Progress.status = "Erasing...";
     const auto define =
-        encodeNvDefineCommand(static_cast<int>(m_Entries.size()), m_Settings.starEmulation);
+        EncodeNvDefineCommand(static_cast<int>(m_Entries.size()), m_Settings.starEmulation);
     if (!writeAll(define)) {
         const int code = m_Stream.LastError();
         base::ShowMessage(base::Message(base::kMsgCommunicationError), MsgStyle::OkExclamation);
@@ -352,7 +352,7 @@ int NvUpload::stepSendImage() {
     m_Progress.imagesBegun = static_cast<int>(m_Image) + 1;
     setUpdatingStatus();
     const auto header =
-        encodeNvImageHeader(raster.paddedWidth, raster.paddedHeight, m_Settings.grayPrinting);
+        EncodeNvImageHeader(raster.paddedWidth, raster.paddedHeight, m_Settings.grayPrinting);
     if (!writeAll(header)) {
         base::ShowMessage(base::Message(base::kMsgCommunicationError), MsgStyle::OkExclamation);
         m_Log.Log("CPrograss writeInstruction[%d]", 0);
@@ -361,7 +361,7 @@ int NvUpload::stepSendImage() {
         return finish(Outcome::CommunicationError);
     }
     m_Offset = 0;
-    m_Chunks = nvChunkSizes(m_Rasters[m_Image].data.size());
+    m_Chunks = NvChunkSizes(m_Rasters[m_Image].data.size());
     m_ChunkIndex = 0;
     m_State = State::SendingChunks;
     return stepSendChunk();  // the first chunk follows the header at once
@@ -519,7 +519,7 @@ void NvUpload::showCancelled() {
 int NvUpload::stepCompleting() {
     const int missing = m_Progress.imagesToSend - m_Progress.imagesBegun;
     for (int i = 0; i < missing; ++i) {
-        if (!writeAll(encodeEmptyImageHeader())) {
+        if (!writeAll(EncodeEmptyImageHeader())) {
             base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
             return finish(Outcome::WriteFailed);
         }

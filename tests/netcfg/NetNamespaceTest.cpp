@@ -44,7 +44,7 @@ TEST(NetNamespace, BroadcastSearchFindsThePrinterAndChangeReachesIt) {
         counted = search.DatagramsCounted();
         senders = search.Senders();
 
-        const ChangeBuild request = buildChange(
+        const ChangeBuild request = BuildChange(
             {"198.18.0.77", "255.255.255.0", "198.18.0.1", 9100, false}, "00:2B:9E:00:00:07");
         NetSettingChange change(clock, NetEndpoints{}, request);
         base::RunSteps(change, clock);
@@ -56,7 +56,7 @@ TEST(NetNamespace, BroadcastSearchFindsThePrinterAndChangeReachesIt) {
     EXPECT_EQ(counted, 2);
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(senders[0], "198.18.0.254");
-    EXPECT_EQ(formatPrinterRow(found[0]).mac, "00:2B:9E:00:00:07");
+    EXPECT_EQ(FormatPrinterRow(found[0]).mac, "00:2B:9E:00:00:07");
     EXPECT_EQ(outcome, NetSettingChange::Outcome::Applied);
     EXPECT_TRUE(answered);
     EXPECT_EQ(messages.Texts(),

@@ -100,7 +100,7 @@ void CNetAddress::accept() {
         return;
     }
     // A text that is no address names the 0 ~ 255 rule; 1 ~ 254 is the host rule.
-    if (const std::string problem = netcfg::addressProblem(m_IpAddress.toStdString());
+    if (const std::string problem = netcfg::AddressProblem(m_IpAddress.toStdString());
         !problem.empty()) {
         base::ShowMessage("IP: " + problem);
         return;
