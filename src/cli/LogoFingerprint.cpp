@@ -65,7 +65,7 @@ LogoFingerprints FingerprintLogos(const std::vector<logo::LogoRaster>& rasters, 
 
 std::string ErasedFingerprint() {
     QByteArray erase;
-    Append(erase, logo::encodeNvEraseAll());
+    Append(erase, logo::EncodeNvEraseAll());
     return Sha256(erase);
 }
 
