@@ -26,6 +26,7 @@ namespace {
 constexpr qint64 kReceiveChunk = 1024;  // one receive of the data handler
 constexpr int kDeliveryPollMs = 5;      // how often delivery is looked at
 constexpr uint8_t kTcpClose = 7;        // the kernel's TCP_CLOSE state
+constexpr uint8_t kTcpCloseWait = 8;    // TCP_CLOSE_WAIT: the printer sent FIN
 
 /// The system error a socket failure stands for, as the messages show it.
 int errnoOf(QAbstractSocket::SocketError error) {
@@ -111,6 +112,14 @@ qint64 CPrinterSocket::SendHere(const void* data, qint64 length) {
         return -1;
     }
     if (length <= 0) return 0;  // the probe: a connected socket takes nothing
+    // Bytes sent after the printer closed are bytes it never takes, whatever
+    // its stack still acknowledges: the kernel's word, not Qt's later notice.
+    TakeLinkSnapshot();
+    if (m_PeerClosed || m_PeerReset) {
+        LatchPeerEnd();
+        m_LastErrorCode = m_PeerReset ? ECONNRESET : EPIPE;
+        return -1;
+    }
     // A stall is counted from the first byte the printer was waited for.
     bool down = false;
     SinceProgressMs(Undelivered(down));
@@ -148,6 +157,7 @@ void CPrinterSocket::TakeLinkSnapshot() {
     // A reset leaves the connection CLOSED at once; a printer that read
     // everything and closed sends FIN instead (CLOSE_WAIT here).
     if (info.tcpi_state == kTcpClose) m_PeerReset = true;
+    if (info.tcpi_state == kTcpCloseWait) m_PeerClosed = true;
 }
 
 qint64 CPrinterSocket::Undelivered(bool& down) {
@@ -251,7 +261,7 @@ base::Reason CPrinterSocket::LinkFault() {
     OnOwner([this] {
         if (!m_Socket || m_Socket->state() != QAbstractSocket::ConnectedState) return;
         TakeLinkSnapshot();
-        if (m_PeerReset) LatchPeerEnd();
+        if (m_PeerReset || m_PeerClosed) LatchPeerEnd();
     });
     return m_Fault;
 }
@@ -350,6 +360,7 @@ void CPrinterSocket::OnConnect() {
     m_Sent = 0;
     m_Acked = 0;
     m_PeerReset = false;
+    m_PeerClosed = false;
     m_Fault = base::Reason::None;
     m_Received = 0;
     ReleaseLinkFd();

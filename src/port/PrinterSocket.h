@@ -147,6 +147,7 @@ private:
     qint64 m_ProgressAcked = 0;
     QElapsedTimer m_SinceProgress;
     bool m_PeerReset = false;
+    bool m_PeerClosed = false;  ///< the printer's FIN has arrived
     int m_LinkFd = -1;  ///< a duplicate of the connection's descriptor
     Waiter m_Wait;
     DataNotify m_Notify;
