@@ -17,6 +17,7 @@ cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=None \
   -DCMAKE_C_FLAGS="$(dpkg-buildflags --get CFLAGS) $cppflags" \
   -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $cppflags" \
   -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
-  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON \
+  -DBUILD_TESTING=OFF -DKORVA_BUILD_FUZZ=OFF -DKORVA_BUILD_BENCH=OFF
 cmake --build "$build" -j "$jobs" --target "$@" korva_compressed_docs
 (cd "$build" && cpack -G DEB)

@@ -2,6 +2,7 @@
 
 #include "base/Messages.h"
 #include "port/PortKind.h"
+#include "printer/Series.h"
 
 namespace korva::app {
 namespace {
@@ -28,7 +29,7 @@ const char* StopBitText(int stopBits) {
 }  // namespace
 
 std::string ComposeConnectionLabel(const port::ConnectionSettings& in, port::PortKind kind) {
-    const std::string prefix = in.deviceType == 2 ? "KORVA10 - " : "KORVA20 - ";
+    const std::string prefix = std::string(printer::FamilyName(in.deviceType)) + " - ";
     if (kind == port::PortKind::Usb) return base::Title(base::kTitleUsbLabel);
     if (kind != port::PortKind::Serial) return prefix + in.portName;
 

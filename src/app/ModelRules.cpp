@@ -1,9 +1,14 @@
 #include "app/ModelRules.h"
 
+#include "printer/Series.h"
+
 namespace korva::app {
 ConnectPortKind PortKindForModel(std::string_view model, int modelClass) {
+    using printer::Series;
+    const Series series = printer::SeriesOf(modelClass);
     if (model.ends_with("E-II")) return kConnectEthernet;
-    if (model.ends_with("II") && (modelClass == 1 || modelClass == 3)) return kConnectUsb;
+    if (model.ends_with("II") && (series == Series::Korva20 || series == Series::Korva20II))
+        return kConnectUsb;
     if (model.ends_with("P")) return kConnectParallel;
     if (model.ends_with("S")) return kConnectSerial;
     if (model.ends_with("-I")) return kConnectSerialUI;
@@ -11,9 +16,7 @@ ConnectPortKind PortKindForModel(std::string_view model, int modelClass) {
 }
 
 std::string_view UsbHardwareIdPrefix(int modelClass) {
-    if (modelClass == 1) return "USB\\VID_7F3D&PID_0101";
-    if (modelClass == 3) return "USB\\VID_7F3D&PID_0102";
-    return {};
+    return printer::UsbIdPrefix(printer::SeriesOf(modelClass));
 }
 
 const std::vector<std::string>& BuiltInModels() {
@@ -39,7 +42,7 @@ std::vector<std::string> ModelList(const base::Profile& profile) {
 std::vector<int> InitialBaudRates() { return {115200, 38400, 19200, 9600}; }
 
 std::vector<int> BaudRatesForClass(int modelClass) {
-    if (modelClass == 2) return {38400, 19200, 9600};
+    if (printer::SeriesOf(modelClass) == printer::Series::Korva10) return {38400, 19200, 9600};
     return {115200, 57600, 38400, 19200, 9600};
 }
 

@@ -2,18 +2,13 @@
 
 #include <cstdio>
 
+#include "KorvaVersion.h"
 #include "base/Messages.h"
 
 namespace korva::app {
 
 Version ProgramVersion() {
-#if defined(KORVA_VERSION_MAJOR) && defined(KORVA_VERSION_MINOR) && defined(KORVA_VERSION_BUILD) && \
-    defined(KORVA_VERSION_REVISION)
     return {KORVA_VERSION_MAJOR, KORVA_VERSION_MINOR, KORVA_VERSION_BUILD, KORVA_VERSION_REVISION};
-#else
-    // Without a version from the build every number reads 0.
-    return {};
-#endif
 }
 
 std::string VersionTitle(const Version& v) {

@@ -17,6 +17,7 @@
 #include "port/Discovery.h"
 #include "port/PortKind.h"
 #include "port/PortPath.h"
+#include "printer/Series.h"
 
 namespace korva::cli {
 
@@ -61,14 +62,9 @@ OptionSpec OutOption(const std::string& help) { return {"out", 0, "FILE", help, 
 
 namespace {
 
-std::string SeriesName(int deviceType) { return deviceType == 3 ? "KORVA20II" : "KORVA20"; }
-
-/// The device type a KORVA USB hardware id stands for; 0 for another printer.
+/// The device type a KORVA USB hardware id stands for; none for another printer.
 int DeviceTypeOfUsbId(const std::string& hardwareId) {
-    const std::string id = port::AsciiUpper(hardwareId);
-    if (id.starts_with(port::kUsbIdKorva20II)) return port::kDeviceTypeKorva20II;
-    if (id.starts_with(port::kUsbIdKorva20)) return port::kDeviceTypeKorva20;
-    return 0;
+    return static_cast<int>(printer::SeriesOfUsbId(hardwareId));
 }
 
 /// "USB" must mean one printer, as in the connection dialog; a usblp node
@@ -86,7 +82,7 @@ bool ResolveUsbPrinter(port::ConnectionSettings& settings, bool modelGiven) {
             paths += (count++ ? ", " : "") + printer.devicePath;
         }
         if (count <= 1) return true;
-        UsageError(std::to_string(count) + " " + SeriesName(settings.deviceType) +
+        UsageError(std::to_string(count) + " " + std::string(printer::NewerSeriesName(settings.deviceType)) +
                    " USB printers are attached (" + paths + "); name one with --port");
         return false;
     }
@@ -95,12 +91,13 @@ bool ResolveUsbPrinter(port::ConnectionSettings& settings, bool modelGiven) {
         std::error_code error;
         if (!std::filesystem::equivalent(settings.portName, printer.devicePath, error)) continue;
         const int idType = DeviceTypeOfUsbId(printer.hardwareId);
-        if (modelGiven && idType != 0 && idType != settings.deviceType) {
-            UsageError(settings.portName + " is a " + SeriesName(idType) +
-                       " printer, but the model is a " + SeriesName(settings.deviceType));
+        if (modelGiven && idType != port::kDeviceTypeNone && idType != settings.deviceType) {
+            UsageError(settings.portName + " is a " + std::string(printer::NewerSeriesName(idType)) +
+                       " printer, but the model is a " +
+                       std::string(printer::NewerSeriesName(settings.deviceType)));
             return false;
         }
-        if (!modelGiven && idType != 0) settings.deviceType = idType;
+        if (!modelGiven && idType != port::kDeviceTypeNone) settings.deviceType = idType;
         settings.usbNode = settings.portName;
         settings.portName = "USB";
         return true;

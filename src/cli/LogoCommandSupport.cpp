@@ -12,6 +12,7 @@
 #include "cli/Output.h"
 #include "cli/PendingFile.h"
 #include "cli/RunReason.h"
+#include "port/FailureLine.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
 #include "port/TcpStream.h"
@@ -114,7 +115,7 @@ bool LogoConnection::FinishOutput(bool succeeded) {
         // The temporary file goes with the PendingFile; say why it failed.
         const int error = m_Stream->LastError();
         if (error != 0 || StreamReason(*m_Stream) != base::Reason::None)
-            FileWriteError(name, error != 0 ? std::strerror(error) : "");
+            FileWriteError(name, error != 0 ? port::ErrorWords(error) : "");
         return false;
     }
     m_Stream->Close();

@@ -109,7 +109,7 @@ int listFiles(const UploadArgs& args, std::vector<InputFile>& inputs,
         return kExitBadInput;
     }
     const bool gray = args.options.grayPrinting;
-    const int64_t capacity = int64_t{logo::kNvCapacityKB} * 1024;
+    const int64_t capacity = logo::NvCapacityBytes();
     int64_t total = 0;
     for (size_t i = 0; i < args.files.size(); ++i) {
         const std::string& path = args.files[i];
@@ -135,7 +135,7 @@ int listFiles(const UploadArgs& args, std::vector<InputFile>& inputs,
             [&](int width, int height) {
                 if (!logo::HeaderCanCarry(width, height, gray)) return std::string();
                 const int64_t bytes = stored(width, height);
-                return total + bytes > capacity ? overBudget(bytes) : std::string();
+                return bytes > logo::NvBytesLeft(total) ? overBudget(bytes) : std::string();
             });
         logo::LogDecoderWords(input.Name(), probe);
         if (!probe.ok()) {
@@ -146,7 +146,7 @@ int listFiles(const UploadArgs& args, std::vector<InputFile>& inputs,
         const std::string copy = input.Path();
         if (copy.empty()) return kExitBadInput;
         const int64_t size = logo::NvImageBytes(probe.bitmap.width, probe.bitmap.height, gray);
-        if (const int64_t bytes = stored(probe.bitmap.width, probe.bitmap.height); total + bytes > capacity) {
+        if (const int64_t bytes = stored(probe.bitmap.width, probe.bitmap.height); bytes > logo::NvBytesLeft(total)) {
             SetReason(base::Reason::TooLarge);
             Error(input.Name() + ": " + overBudget(bytes));
             return kExitBadInput;
@@ -223,7 +223,7 @@ int dryRun(const UploadArgs& args, const std::vector<logo::UploadEntry>& entries
                         entry.name.c_str(), rasters[i].paddedWidth, rasters[i].paddedHeight, entry.size,
                         fingerprints.logos[i].c_str());
     }
-    const long long capacity = int64_t{logo::kNvCapacityKB} * 1024;
+    const long long capacity = logo::NvCapacityBytes();
     const bool same = args.ifChanged && RecordedLogoFingerprint(args.connection) == fingerprints.set;
     if (!Mode().json)
         std::printf("dry run: %zu logos, %lld of %lld bytes of NV memory, %s; nothing was sent%s\n",

@@ -3,7 +3,6 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,7 +13,9 @@
 #include "cli/Output.h"
 #include "port/DeviceId.h"
 #include "port/Discovery.h"
+#include "port/FailureLine.h"
 #include "port/PortKind.h"
+#include "printer/Series.h"
 
 namespace korva::cli {
 namespace {
@@ -33,7 +34,7 @@ std::optional<port::DeviceId> AskDeviceId(const std::string& path) {
     int error = 0;
     const std::vector<uint8_t> reply = port::ReadUsbDeviceId(path, error);
     if (error != 0) {
-        Verbose(path + ": no device ID: " + std::strerror(error));
+        Verbose(path + ": no device ID: " + port::ErrorWords(error));
         return std::nullopt;
     }
     std::string problem;
@@ -44,10 +45,7 @@ std::optional<port::DeviceId> AskDeviceId(const std::string& path) {
 
 /// The KORVA series a USB hardware id belongs to, or "" for another printer.
 std::string SeriesOf(const std::string& hardwareId) {
-    const std::string id = port::AsciiUpper(hardwareId);
-    if (id.starts_with(port::kUsbIdKorva20II)) return "KORVA20II";
-    if (id.starts_with(port::kUsbIdKorva20)) return "KORVA20";
-    return "";
+    return std::string(printer::SeriesName(printer::SeriesOfUsbId(hardwareId)));
 }
 
 std::vector<FoundPort> FindPorts(const port::DeviceRoots& roots) {

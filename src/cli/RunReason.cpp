@@ -6,6 +6,7 @@
 #include "cli/ExitCode.h"
 #include "cli/Output.h"
 #include "port/ByteStream.h"
+#include "port/FailureLine.h"
 #include "port/PortFailures.h"
 
 namespace korva::cli {
@@ -80,7 +81,7 @@ static void LogStreamFailure(const port::ByteStream& stream, const std::string& 
     const int error = stream.LastError();
     if (error == 0 && stream.FailureDetail().empty()) return;
     std::string line = name + ": errno " + std::to_string(error) + " (" +
-                       (error != 0 ? std::strerror(error) : "none") + ")";
+                       (error != 0 ? port::ErrorWords(error) : "none") + ")";
     if (!stream.FailureDetail().empty()) line += "; " + stream.FailureDetail();
     Verbose(line);
 }

@@ -4,7 +4,6 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -26,8 +25,10 @@
 #include "cli/RunReason.h"
 #include "cli/Signals.h"
 #include "cli/TargetLock.h"
+#include "port/FailureLine.h"
 #include "port/PortFailures.h"
 #include "port/PortPath.h"
+#include "port/PortTraits.h"
 #include "port/Ports.h"
 #include "port/ReceiptCheck.h"
 
@@ -56,14 +57,7 @@ int PortError(const std::string& why) {
     return kExitPrinter;
 }
 
-/// What to do about a refused open: the group that grants the device, or the
-/// program that holds it.
-std::string OpenFailureHint(int error, const std::string& groups) {
-    if (error == EACCES) return " (is the user in group " + groups + "?)";
-    if (error == EBUSY) return " (another program, such as a print spooler, holds it)";
-    return {};
-}
-
+/// An Ethernet printer that could not be connected to, told by its reason.
 std::string EthernetOpenFailure(const port::ConnectionSettings& settings, int error) {
     return "cannot connect to " + settings.ipAddress + ":" + std::to_string(settings.tcpPort) + ": " +
            (error == ECONNABORTED ? "the printer closed the connection right after accepting it"
@@ -71,34 +65,8 @@ std::string EthernetOpenFailure(const port::ConnectionSettings& settings, int er
 }
 
 std::string OpenFailure(const port::ConnectionSettings& settings, port::PortKind kind, int error) {
-    switch (kind) {
-        case port::PortKind::Usb: {
-            const std::string series = settings.deviceType == 3 ? "KORVA20II" : "KORVA20";
-            if (settings.usbNode.empty() && error == ENODEV) return "no " + series + " USB printer found";
-            const std::string what =
-                settings.usbNode.empty() ? "the " + series + " USB printer" : settings.usbNode;
-            return "cannot open " + what + ": " + std::strerror(error) + OpenFailureHint(error, "lp");
-        }
-        case port::PortKind::Ethernet:
-            return EthernetOpenFailure(settings, error);
-        default:
-            break;
-    }
-    return "cannot open " + settings.portName + ": " + std::strerror(error) +
-           OpenFailureHint(error, "dialout or lp");
-}
-
-std::string WriteFailure(int error, port::PortKind kind) {
-    // Only a serial line has a flow control to get wrong; a USB or parallel
-    // printer that stops taking data is off line, out of paper or open.
-    if (error == ETIMEDOUT && kind == port::PortKind::Serial)
-        return "the printer did not take the data in time (is it on line, does the flow "
-               "control match?)";
-    if (error == ETIMEDOUT)
-        return "the printer did not take the data in time (is it on line, with paper, its "
-               "cover closed?)";
-    if (error == ENODEV) return "the printer is gone (unplugged or switched off)";
-    return error != 0 ? std::strerror(error) : "the port stopped taking data";
+    if (kind == port::PortKind::Ethernet) return EthernetOpenFailure(settings, error);
+    return port::OpenFailureLine(settings, kind, error);
 }
 
 /// How far a send came.
@@ -192,7 +160,7 @@ int RunSend(const ParsedOptions& options) {
     // A serial line counts what left it (its driver queue is subtracted) and TCP
     // what the printer acknowledged; parallel and USB drivers cannot tell, so
     // their count is only what the driver took.
-    const bool driverCount = kind == port::PortKind::Parallel || kind == port::PortKind::Usb;
+    const bool driverCount = !port::TraitsOf(kind).hasOutputQueue;
     const std::string counts =
         SentOf(progress, input) + (driverCount ? " bytes handed to the driver of" : " bytes reached");
     const auto report = [&](Outcome outcome) {
@@ -210,7 +178,7 @@ int RunSend(const ParsedOptions& options) {
     }
     if (!whole) {
         Error("only " + counts + " " + settings.portName + ": " +
-              (fault != base::Reason::None && !faultText.empty() ? faultText : WriteFailure(writeError, kind)));
+              (fault != base::Reason::None && !faultText.empty() ? faultText : port::WriteFailureLine(writeError, kind)));
         report(Outcome::Failed);
         return kExitPrinter;
     }

@@ -9,6 +9,8 @@
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
 #include "cli/RunReason.h"
+#include "port/DeviceType.h"
+#include "usersetup/ReadBackAfterWrite.h"
 #include "usersetup/RequestLists.h"
 #include "usersetup/SetupCommands.h"
 #include "usersetup/SetupSession.h"
@@ -18,18 +20,19 @@
 namespace korva::cli {
 
 std::vector<OptionSpec> SetupOptionSpecs(std::vector<OptionSpec> own) {
-    own.push_back(TimeoutOption("how long to wait for every answer, default 5000"));
+    own.push_back(TimeoutOption("how long to wait for every answer, default " +
+                                std::to_string(usersetup::kAnswerWaitMs)));
     return WithConnectionOptions(std::move(own));
 }
 
 std::optional<SetupOptions> ParseSetupOptions(const ParsedOptions& options) {
     const std::optional<port::ConnectionSettings> connection = ConnectionFromOptions(options, true);
     if (!connection) return std::nullopt;
-    if (connection->deviceType == 2) {
+    if (connection->deviceType == port::kDeviceTypeKorva10) {
         UsageError("the KORVA10 models have no user setup");
         return std::nullopt;
     }
-    const std::optional<int> timeout = TimeoutFromOptions(options, 5000, 100, 600000);
+    const std::optional<int> timeout = TimeoutFromOptions(options, usersetup::kAnswerWaitMs, 100, 600000);
     if (!timeout) return std::nullopt;
     return SetupOptions{*connection, *timeout};
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/ErrorLog.h"
+#include "base/StepEngine.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/DeviceRootsEnv.h"
@@ -24,26 +25,13 @@
 #include "cli/TargetLock.h"
 #include "netcfg/NetText.h"
 #include "logo/NvDefinition.h"
-#include "port/DeviceType.h"
+#include "port/ModelIdQuery.h"
+#include "printer/Series.h"
 #include "usersetup/SetupSession.h"
 #include "usersetup/SettingNames.h"
 
 namespace korva::cli {
 namespace {
-
-/// The series a model ID answer stands for; "" for an ID korva does not know.
-std::string SeriesOfId(int id) {
-    switch (id) {
-        case 0x20: return "KORVA20";
-        case 0x10: return "KORVA10";
-        case 0x22: return "KORVA20II";
-        default: return "";
-    }
-}
-
-int DeviceTypeOfId(int id) {
-    return id == 0x10 ? port::kDeviceTypeKorva10 : id == 0x22 ? port::kDeviceTypeKorva20II : port::kDeviceTypeKorva20;
-}
 
 /// Sends GS I 1 and waits up to `timeoutMs` for the one byte of answer;
 /// -1 when none came (the reason recorded).
@@ -59,28 +47,23 @@ int AskModelId(const port::ConnectionSettings& settings, int timeoutMs, const st
     stream.Purge();
     // Only the answer to this request counts: a stray byte or a status
     // block on the line is not a model ID.
-    port::PrinterDialogue& dialogue = stream.Dialogue();
-    const auto ticket = dialogue.AskModelId();
-    if (!ticket) {
+    port::ModelIdQuery query(stream, link.Clock());
+    if (!query.Begin(timeoutMs)) {
         SetStreamReason(stream, name);
         Error("cannot write to " + name);
         stream.Close();
         return -1;
     }
-    base::Clock& clock = link.Clock();
-    const int64_t deadline = clock.NowMs() + timeoutMs;
-    bool readable = true;
-    while (readable && !dialogue.Answered(*ticket) && clock.NowMs() < deadline)
-        readable = dialogue.Pump(10, clock);
-    if (!readable) SetStreamReason(stream, name);
-    const auto answer = dialogue.AnswerTo(*ticket);
+    base::RunSteps(query, link.Clock());
+    if (!query.Readable()) SetStreamReason(stream, name);
+    const std::optional<uint8_t> answer = query.Answer();
     stream.Close();
     if (!answer) {
         SetReason(base::Reason::NoAnswer, Subject::Port, name);
         Error("the printer on " + name + " did not answer its ID request");
         return -1;
     }
-    return answer->front();
+    return *answer;
 }
 
 int RunStatus(const ParsedOptions& options) {
@@ -108,16 +91,18 @@ int RunStatus(const ParsedOptions& options) {
         JsonReport(kExitPrinter).Set("port", name).Set("answered", false).Set("model", model).Print();
         return kExitPrinter;
     }
-    const std::string series = SeriesOfId(id);
+    const printer::Series idSeries = printer::SeriesOfModelId(id);
+    const std::string series(printer::SeriesName(idSeries));
     char idText[16];
     std::snprintf(idText, sizeof idText, "%02X", id);
     QJsonObject settingsJson;
     QJsonArray unknownNames;
     bool settingsRead = false;
-    if (!series.empty() && DeviceTypeOfId(id) != port::kDeviceTypeKorva10 && !options.Has("no-settings")) {
+    if (idSeries != printer::Series::None && idSeries != printer::Series::Korva10 &&
+        !options.Has("no-settings")) {
         // The settings belong to the series that answered, whatever --model said.
         port::ConnectionSettings setup = *connection;
-        setup.deviceType = DeviceTypeOfId(id);
+        setup.deviceType = static_cast<int>(idSeries);
         usersetup::SetupSession session(setup, base::ErrorLog(), DeviceRootsFromEnvironment());
         const usersetup::SetupLists lists = ProgramSetupLists();
         usersetup::UserSettings settings;

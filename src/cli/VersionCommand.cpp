@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/Version.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
@@ -11,10 +12,9 @@ namespace {
 
 int RunVersion(const ParsedOptions& options) {
     if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
-    const std::string version = std::to_string(KORVA_VERSION_MAJOR) + "." +
-                                std::to_string(KORVA_VERSION_MINOR) + "." +
-                                std::to_string(KORVA_VERSION_BUILD) + "." +
-                                std::to_string(KORVA_VERSION_REVISION);
+    const app::Version v = app::ProgramVersion();
+    const std::string version = std::to_string(v.major) + "." + std::to_string(v.minor) + "." +
+                                std::to_string(v.build) + "." + std::to_string(v.revision);
     if (Mode().json)
         JsonReport(Outcome::Done).Set("version", version).Print();
     else

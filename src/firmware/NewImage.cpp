@@ -1,5 +1,7 @@
 #include "firmware/NewImage.h"
 
+#include "printer/Series.h"
+
 namespace korva::firmware {
 
 namespace {
@@ -65,8 +67,9 @@ const char* NewSignatureText(NewSignature signature) {
 }
 
 bool SignatureFitsDeviceType(NewSignature signature, int deviceType) {
-    if (deviceType == 1) return signature == NewSignature::K20;
-    if (deviceType == 3)
+    const printer::Series series = printer::SeriesOf(deviceType);
+    if (series == printer::Series::Korva20) return signature == NewSignature::K20;
+    if (series == printer::Series::Korva20II)
         return signature == NewSignature::K22 || signature == NewSignature::K23 ||
                signature == NewSignature::K24;
     return false;

@@ -9,6 +9,7 @@
 #include "firmware/FirmwareTexts.h"
 #include "firmware/ImageFile.h"
 #include "port/PortFailures.h"
+#include "port/PortTraits.h"
 #include "port/ReceiptCheck.h"
 
 namespace korva::firmware {
@@ -36,8 +37,7 @@ OldFirmwareDownload::OldFirmwareDownload(port::ByteStream& stream, base::Clock& 
 
 // Parallel ports and file outputs cannot be read: their blocks go out blind.
 bool OldFirmwareDownload::answers() const {
-    const PortKind kind = m_Stream.Kind();
-    return kind == PortKind::Serial || kind == PortKind::Usb || kind == PortKind::Ethernet;
+    return port::TraitsOf(m_Stream.Kind()).answers;
 }
 
 int OldFirmwareDownload::Step() {

@@ -1,11 +1,12 @@
 #include "firmware/RefusalText.h"
 
 #include "port/DeviceType.h"
+#include "printer/Series.h"
 
 namespace korva::firmware {
 
 const char* NewSeriesName(int deviceType) {
-    return deviceType == port::kDeviceTypeKorva20II ? "KORVA20II" : "KORVA20";
+    return printer::NewerSeriesName(deviceType).data();
 }
 
 std::string NewImageMismatch(std::span<const uint8_t> image, int deviceType) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "logo/ImageDecode.h"
+#include "logo/OverWhite.h"
 
 namespace korva::logo {
 namespace {

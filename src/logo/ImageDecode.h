@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "logo/BitmapDecode.h"
+#include "logo/OverWhite.h"
 
 namespace korva::logo {
 
@@ -36,10 +37,5 @@ ImageHeader ReadImageHeader(std::span<const uint8_t> file, std::string_view form
 /// unpacks to gigabytes never gets its memory). What the decoder said is in
 /// decoderWords, and never on the terminal.
 BitmapDecodeResult DecodeImageFile(std::span<const uint8_t> file, std::string_view formatHint = {});
-
-/// Blends one channel of a pixel of opacity `alpha` over white paper.
-constexpr uint8_t OverWhite(int channel, int alpha) {
-    return static_cast<uint8_t>((channel * alpha + 255 * (255 - alpha) + 127) / 255);
-}
 
 }  // namespace korva::logo

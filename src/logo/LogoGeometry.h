@@ -9,6 +9,15 @@ namespace korva::logo {
 /// NV graphics memory the logos may use, in KB.
 inline constexpr int kNvCapacityKB = 384;
 
+/// The NV graphics memory in bytes.
+constexpr int64_t NvCapacityBytes(int capacityKB = kNvCapacityKB) { return int64_t{capacityKB} * 1024; }
+
+/// The NV budget: bytes still free once `usedBytes` are taken (below 0 when
+/// over). Every check of whether logos fit asks here.
+constexpr int64_t NvBytesLeft(int64_t usedBytes, int capacityKB = kNvCapacityKB) {
+    return NvCapacityBytes(capacityKB) - usedBytes;
+}
+
 constexpr int64_t PaddedSide(int64_t pixels) { return (pixels + 7) / 8 * 8; }
 
 /// NV bytes of an image before centring: one bit per padded pixel, or four

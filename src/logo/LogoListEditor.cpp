@@ -50,11 +50,11 @@ std::string LogoListEditor::NvShortfall(int width, int height) const {
     const bool gray = m_Options.grayPrinting;
     if (!HeaderCanCarry(width, height, gray)) return {};
     const int64_t size = NvImageBytes(width, height, gray);
-    const int64_t left = static_cast<int64_t>(m_List.nvCapacityKB) * 1024 - m_List.totalBytes;
+    const int64_t left = NvBytesLeft(m_List.totalBytes, m_List.nvCapacityKB);
     if (size <= left) return {};
     return "the image of " + std::to_string(width) + " x " + std::to_string(height) + " pixels needs " +
            std::to_string(size) + " bytes of NV memory, " + std::to_string(left < 0 ? 0 : left) + " of " +
-           std::to_string(m_List.nvCapacityKB * 1024) + " are left";
+           std::to_string(NvCapacityBytes(m_List.nvCapacityKB)) + " are left";
 }
 
 bool LogoListEditor::AddFile(int number, const std::string& path) {
@@ -85,7 +85,7 @@ bool LogoListEditor::AddFile(int number, const std::string& path) {
         }
         const long size =
             tooLarge ? 0 : static_cast<long>(NvImageBytes(info.width, info.height, gray));
-        if (tooLarge || m_List.totalBytes + size > static_cast<long>(m_List.nvCapacityKB) * 1024) {
+        if (tooLarge || size > NvBytesLeft(m_List.totalBytes, m_List.nvCapacityKB)) {
             m_LastRefusal =
                 path + ": " +
                 (tooLarge ? DescribeBitmapError(info.error)

@@ -8,6 +8,7 @@
 #include "base/Messages.h"
 #include "logo/NvDefinition.h"
 #include "port/PortFailures.h"
+#include "port/PortTraits.h"
 
 namespace korva::logo {
 
@@ -78,9 +79,9 @@ int LogoPrint::stepConnect() {
     }
     m_Opened = true;
     const PortKind kind = m_Stream.Kind();
-    const bool printerAnswers =
-        kind == PortKind::Serial || kind == PortKind::Usb || kind == PortKind::Parallel;
-    if (!printerAnswers) {  // Ethernet: the probe already showed the printer is there
+    // A printer on a device of this machine is asked for its ID first; on
+    // Ethernet the connection's probe already showed the printer is there.
+    if (!port::TraitsOf(kind).local) {
         m_State = State::Printing;
         return kTickMs;
     }

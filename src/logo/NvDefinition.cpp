@@ -1,5 +1,7 @@
 #include "logo/NvDefinition.h"
 
+#include "printer/PrinterFacts.h"
+
 namespace korva::logo {
 
 std::vector<uint8_t> encodeNvDefineCommand(int count, bool starEmulation) {
@@ -27,9 +29,13 @@ std::vector<uint8_t> encodeNvEraseAll() {
     return {0x1C, 0x71, 0x01, 0x00, 0x00, 0x00, 0x00};
 }
 
-std::vector<uint8_t> encodePrinterIdRequest() { return {0x1D, 0x49, 0x01}; }
+std::vector<uint8_t> encodePrinterIdRequest() {
+    return {printer::kModelIdRequest.begin(), printer::kModelIdRequest.end()};
+}
 
-std::vector<uint8_t> encodeInitialize() { return {0x1B, 0x40}; }
+std::vector<uint8_t> encodeInitialize() {
+    return {printer::kInitialize.begin(), printer::kInitialize.end()};
+}
 
 std::vector<size_t> nvChunkSizes(size_t length) {
     std::vector<size_t> sizes(length / kNvChunkSize, kNvChunkSize);

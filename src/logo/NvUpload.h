@@ -59,7 +59,7 @@ struct NvUploadSettings {
     int replyWaitMs = 500;
     /// The largest NV graphics area; the converted images must fit in it. A
     /// printer that can answer is asked for its own size as well.
-    long nvCapacityBytes = long{kNvCapacityKB} * 1024;
+    long nvCapacityBytes = NvCapacityBytes();
 };
 
 struct UploadProgress {

@@ -57,10 +57,10 @@ std::string ChangeCheckText(NetChangeCheck::Outcome outcome, const std::optional
                    "): the change did not take.\r\nSearch again, pick the printer and change it once more.";
         }
         case Outcome::NoAnswer:
-            return "The change was sent, but the printer has not answered since (searched for " +
+            return "The change and its apply were sent, but the printer has not answered since (searched for " +
                    std::to_string(limitMs / 1000) +
-                   " s): not confirmed.\r\nSearch again once it has started; if it does not answer, its new "
-                   "address may lie outside this network.";
+                   " s): applied, not confirmed.\r\nSearch again once it has started; if it does not answer, "
+                   "its new address may lie outside this network.";
         case Outcome::SystemError: return "The printer's new settings could not be checked: no socket.";
     }
     return "";

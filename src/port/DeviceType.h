@@ -1,14 +1,20 @@
 #pragma once
 #include <string_view>
 
+#include "printer/Series.h"
+
 namespace korva::port {
 
 /// Printer series a connection talks to: decides commands and dialogs.
 enum DeviceType : int {
-    kDeviceTypeNone = 0,     ///< before the first connection is confirmed
-    kDeviceTypeKorva20 = 1,  ///< KORVA20 first generation and other known names
-    kDeviceTypeKorva10 = 2,  ///< KORVA10: the older series
-    kDeviceTypeKorva20II = 3 ///< KORVA20II and the related models
+    /// before the first connection is confirmed
+    kDeviceTypeNone = static_cast<int>(printer::Series::None),
+    /// KORVA20 first generation and other known names
+    kDeviceTypeKorva20 = static_cast<int>(printer::Series::Korva20),
+    /// KORVA10: the older series
+    kDeviceTypeKorva10 = static_cast<int>(printer::Series::Korva10),
+    /// KORVA20II and the related models
+    kDeviceTypeKorva20II = static_cast<int>(printer::Series::Korva20II),
 };
 
 /// Device type of a model name, first match of its beginning wins:

@@ -70,7 +70,7 @@ bool MatchesPrefix(const UsbPrinterEntry& printer, std::string_view prefix) {
 }  // namespace
 
 const char* UsbIdPrefixForDeviceType(int deviceType) {
-    return deviceType == 3 ? kUsbIdKorva20II : kUsbIdKorva20;
+    return printer::UsbIdPrefix(printer::NewerSeries(deviceType)).data();
 }
 
 int EnumPorts(bool parallel, std::vector<std::string>& list, const DeviceRoots& roots) {

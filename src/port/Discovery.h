@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "printer/Series.h"
+
 namespace korva::base {
 class CErrorLog;
 }
@@ -17,8 +19,8 @@ struct DeviceRoots {
 };
 
 /// Hardware-id prefixes of the two USB series.
-inline constexpr const char* kUsbIdKorva20 = "USB\\VID_7F3D&PID_0101";
-inline constexpr const char* kUsbIdKorva20II = "USB\\VID_7F3D&PID_0102";
+using printer::kUsbIdKorva20;
+using printer::kUsbIdKorva20II;
 
 /// The prefix for a device type: 3 the KORVA20II series, else the first generation.
 const char* UsbIdPrefixForDeviceType(int deviceType);

@@ -11,8 +11,10 @@
 
 #include "base/ErrorLog.h"
 #include "port/DeviceIo.h"
+#include "port/DeviceType.h"
 #include "port/PortFailures.h"
 #include "port/PortPath.h"
+#include "port/PortTraits.h"
 #include "port/PpdevCalls.h"
 #include "port/SerialLine.h"
 #include "port/Unplug.h"
@@ -97,7 +99,7 @@ bool CPorts::Open() {
     // The cause in words (group, another program, unplugged) for every front end.
     if (!opened && m_FailureDetail.empty())
         m_FailureDetail = OpenFailureDetail(
-            m_LastError, m_OpenKind == PortKind::Parallel || m_OpenKind == PortKind::Usb);
+            m_LastError, TraitsOf(m_OpenKind).lpGroup);
     return opened;
 }
 
@@ -160,7 +162,7 @@ bool CPorts::OpenSerial() {
 
     m_hComm = fd;
     const bool needsWatch = m_CurrentTool == kToolUserSetup ||
-                            (m_CurrentTool == kToolFirmware && m_DeviceType == 2);
+                            (m_CurrentTool == kToolFirmware && m_DeviceType == kDeviceTypeKorva10);
     if (needsWatch && !StartWatchThread()) {
         ClosePort();
         Fail(EAGAIN);
@@ -261,7 +263,7 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
         if (outcome.error != 0) Fail(outcome.error);
         return outcome.written == data.size() ? data.size() : 0;
     }
-    if (m_OpenKind == PortKind::Parallel || m_OpenKind == PortKind::Usb) return WriteStalling(data);
+    if (TraitsOf(m_OpenKind).stall == StallRule::NoProgress) return WriteStalling(data);
     const int64_t deadline = static_cast<int64_t>(data.size()) * kWriteMsPerByte;
     const int64_t start = SteadyNowMs();
     const WriteOutcome outcome = WriteAll(m_hComm, data, deadline, &m_Interrupt);

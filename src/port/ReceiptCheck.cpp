@@ -5,15 +5,10 @@
 
 #include "base/StepEngine.h"
 #include "port/PortFailures.h"
+#include "port/PortTraits.h"
 #include "port/PrinterDialogue.h"
 
 namespace korva::port {
-
-namespace {
-bool HasReplyPath(PortKind kind) {
-    return kind == PortKind::Serial || kind == PortKind::Usb || kind == PortKind::Ethernet;
-}
-}  // namespace
 
 void ReceiptCheck::Begin(bool answeredBefore, int64_t extraWaitMs) {
     m_Result = Receipt::Pending;
@@ -29,7 +24,7 @@ void ReceiptCheck::Begin(bool answeredBefore, int64_t extraWaitMs) {
         settle(Receipt::Failed, reason != base::Reason::None ? reason : base::Reason::Failed);
         return;
     }
-    if (!HasReplyPath(m_Stream.Kind())) {
+    if (!TraitsOf(m_Stream.Kind()).answers) {
         settle(Receipt::NotConfirmed, base::Reason::NotConfirmed);
         return;
     }

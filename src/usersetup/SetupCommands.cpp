@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "printer/PrinterFacts.h"
 #include "usersetup/ReplyDecoder.h"
 
 namespace korva::usersetup {
@@ -141,7 +142,7 @@ std::vector<uint8_t> BuildSetValues(const UserSettings& s, const SetupLists& lis
 
 std::vector<std::vector<uint8_t>> BuildTestPage() {
     using Block = std::vector<uint8_t>;
-    const Block init{0x1B, 0x40};  // ESC @
+    const Block init(printer::kInitialize.begin(), printer::kInitialize.end());
     const Block feed{0x0A, 0x00};  // LF, then a 00 the printer ignores
     const Block colour2{0x1D, 0x28, 0x4E, 0x02, 0x00, 0x30, 0x32};  // GS ( N: select colour 2
     const Block colour1{0x1D, 0x28, 0x4E, 0x02, 0x00, 0x30, 0x31};  // GS ( N: select colour 1

@@ -20,9 +20,6 @@ inline constexpr std::array<uint8_t, 8> kEnterSetup{0x1D, 0x28, 0x45, 0x03, 0x00
 inline constexpr std::array<uint8_t, 9> kLeaveSetup{0x1D, 0x28, 0x45, 0x04, 0x00,
                                                     0x02, 'O',  'U',  'T'};
 
-/// GS a 0: the printer stops sending automatic status blocks, so a parallel
-/// line carries only the answers asked for.
-inline constexpr std::array<uint8_t, 3> kStatusBackOff{0x1D, 0x61, 0x00};
 /// Five zero bytes end a parallel read: the printer leaves its reply mode.
 inline constexpr std::array<uint8_t, 5> kParallelReadEnd{0x00, 0x00, 0x00, 0x00, 0x00};
 

@@ -8,6 +8,7 @@
 #include "port/ParPortCtl.h"
 #include "port/Ports.h"
 #include "port/PortFailures.h"
+#include "port/PortTraits.h"
 #include "port/PrinterSocket.h"
 #include "port/ReceiptCheck.h"
 #include "printer/PrinterFacts.h"
@@ -64,7 +65,7 @@ void UserSetupExchange::BeginRead() {
 void UserSetupExchange::QueueParallelRead() {
     Queue([this] {
         port::ParPortCtl& par = *m_Ep.parallel;
-        if (!WriteBlock(kStatusBackOff))
+        if (!WriteBlock(printer::kAutomaticStatusOff))
             return Fail(base::Message(base::kMsgWriteToPort), "parallel read");
         for (uint8_t setting : RequestList()) {
             const auto request = BuildRequest(setting);
@@ -239,7 +240,7 @@ void UserSetupExchange::QueueReconnectAfterWrite() {
                 port::ParPortCtl& par = *m_Ep.parallel;
                 par.ClosePort();
                 m_ParallelConnected = par.OpenPort(m_Ep.portName) == 1;
-                if (!m_ParallelConnected || !WriteBlock(kStatusBackOff))
+                if (!m_ParallelConnected || !WriteBlock(printer::kAutomaticStatusOff))
                     return Fail(WriteFailText(), "parallel reconnect");
                 return 0;
             });
@@ -299,10 +300,7 @@ void UserSetupExchange::QueueTestEnd() {
         // A printer that stopped taking the page has stalled, whatever it answers.
         if (!AllDelivered() || LinkFaultNow() != base::Reason::None)
             return Fail(WriteFailText(), "test page");
-        const bool replyPath = m_Ep.kind == port::PortKind::Serial ||
-                               m_Ep.kind == port::PortKind::Usb ||
-                               m_Ep.kind == port::PortKind::Ethernet;
-        if (!replyPath) {
+        if (!port::TraitsOf(m_Ep.kind).answers) {
             m_Reason = base::Reason::NotConfirmed;
             return 0;
         }

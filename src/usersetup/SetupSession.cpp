@@ -12,6 +12,7 @@
 #include "port/PortPath.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
+#include "usersetup/ReadBackAfterWrite.h"
 #include "usersetup/ReplyDecoder.h"
 #include "usersetup/SetupCommands.h"
 
@@ -137,21 +138,17 @@ bool SetupSession::ReadBack(const SetupLists& lists, int timeoutMs,
                             std::vector<ReadBackDifference>& differences) {
     UserSettings now;
     std::vector<int> missing;
-    std::vector<uint8_t> answered;
     differences.clear();
-    // A printer restarting its interface after leave-setup may miss the first
-    // requests: those without an answer are asked once more.
-    for (int round = 0; round < 2; ++round) {
-        Read(now, lists, timeoutMs, missing);
-        if (m_Parts->exchange->LastOutcome() == UserSetupExchange::Outcome::Failed) return false;
-        for (uint8_t setting : m_Parts->exchange->RequestList())
-            if (m_Parts->exchange->Answered(setting) &&
-                std::find(answered.begin(), answered.end(), setting) == answered.end())
-                answered.push_back(setting);
-        if (answered.size() == m_Parts->exchange->RequestList().size()) break;
-    }
-    differences = CompareReadBack(m_Parts->command, m_Parts->written, now,
-                                  m_Parts->exchange->RequestList(), answered, lists);
+    UserSetupExchange& exchange = *m_Parts->exchange;
+    const auto found = ReadBackAfterWrite(
+        exchange,
+        [&] {
+            Read(now, lists, timeoutMs, missing);
+            return exchange.LastOutcome() != UserSetupExchange::Outcome::Failed;
+        },
+        m_Parts->command, m_Parts->written, now, lists);
+    if (!found) return false;
+    differences = *found;
     return true;
 }
 

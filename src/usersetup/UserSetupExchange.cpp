@@ -8,6 +8,7 @@
 #include "port/PortFailures.h"
 #include "port/Ports.h"
 #include "port/PrinterSocket.h"
+#include "printer/PrinterFacts.h"
 #include "usersetup/RequestLists.h"
 #include "usersetup/SetupCommands.h"
 
@@ -110,7 +111,7 @@ bool UserSetupExchange::ConnectParallel() {
         return false;
     }
     m_ParallelConnected = true;
-    if (par.WritePort(kStatusBackOff.data(), kStatusBackOff.size()) == 0) {
+    if (par.WritePort(printer::kAutomaticStatusOff.data(), printer::kAutomaticStatusOff.size()) == 0) {
         Log().Log("CUserSetup: printer check on %s failed\r\n", m_Ep.portName.c_str());
         base::ShowMessage(base::Message(base::kMsgPrinterCheck));
         m_ParallelConnected = false;

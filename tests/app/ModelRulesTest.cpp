@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "KorvaVersion.h"
 #include "app/MemoryProfile.h"
 #include "app/Version.h"
 #include "port/DeviceType.h"

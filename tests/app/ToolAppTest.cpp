@@ -10,6 +10,7 @@
 #include <iterator>
 #include <regex>
 
+#include "KorvaVersion.h"
 #include "base/ErrorLog.h"
 #include "support/TestDir.h"
 

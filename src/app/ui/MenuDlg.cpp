@@ -5,6 +5,7 @@
 
 #include "app/ConnectionLabel.h"
 #include "app/ui/Language.h"
+#include "port/DeviceType.h"
 #include "port/PortPath.h"
 
 namespace korva::app::ui {
@@ -34,7 +35,7 @@ CMenuDlg::CMenuDlg(const port::ConnectionSettings& settings, MenuPortHooks hooks
     // A tool this build does not have yet cannot be chosen; the KORVA10 models
     // have no user setup at all.
     m_LogoButton->setEnabled(static_cast<bool>(FindTool(Tool::Logo)));
-    m_UserSetupButton->setEnabled(m_Settings.deviceType != 2 && FindTool(Tool::UserSetup));
+    m_UserSetupButton->setEnabled(m_Settings.deviceType != port::kDeviceTypeKorva10 && FindTool(Tool::UserSetup));
     m_FirmwareButton->setEnabled(static_cast<bool>(FindTool(FirmwareTool())));
 
     connect(m_LogoButton, &QPushButton::clicked, this, &CMenuDlg::OnLogoDownload);
@@ -44,7 +45,7 @@ CMenuDlg::CMenuDlg(const port::ConnectionSettings& settings, MenuPortHooks hooks
 }
 
 Tool CMenuDlg::FirmwareTool() const {
-    return m_Settings.deviceType == 2 ? Tool::FirmwareOlder : Tool::FirmwareNewer;
+    return m_Settings.deviceType == port::kDeviceTypeKorva10 ? Tool::FirmwareOlder : Tool::FirmwareNewer;
 }
 
 void CMenuDlg::OnLogoDownload() {
@@ -57,7 +58,7 @@ void CMenuDlg::OnLogoDownload() {
 
 void CMenuDlg::OnUserSetup() {
     const ToolLauncher launcher = FindTool(Tool::UserSetup);
-    if (m_Settings.deviceType == 2 || !launcher) return;
+    if (m_Settings.deviceType == port::kDeviceTypeKorva10 || !launcher) return;
     MarkTool(port::kToolUserSetup);
     launcher(this);
 }

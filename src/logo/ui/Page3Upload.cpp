@@ -16,6 +16,7 @@
 #include "logo/ui/MyProperty.h"
 #include "logo/ui/UploadRun.h"
 #include "port/Ports.h"
+#include "printer/Series.h"
 
 namespace korva::logo::ui {
 
@@ -83,7 +84,7 @@ void CPage3Upload::ShowPrinterDetails() {
         m_PortName->setText(QStringLiteral("To File"));
         return;
     }
-    m_PrinterName->setText(m_Ctx.ports.m_DeviceType == 2 ? QStringLiteral("KORVA10") : QStringLiteral("KORVA20"));
+    m_PrinterName->setText(QString::fromLatin1(printer::FamilyName(m_Ctx.ports.m_DeviceType)));
     m_PortName->setText(QString::fromStdString(m_Ctx.ports.m_PortName));
 }
 

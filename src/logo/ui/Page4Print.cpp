@@ -19,6 +19,7 @@
 #include "logo/ui/PrintRun.h"
 #include "port/PortPath.h"
 #include "port/Ports.h"
+#include "printer/Series.h"
 
 namespace korva::logo::ui {
 
@@ -132,7 +133,7 @@ void CPage4Print::OnSetActive() {
         m_SizeButtons[0]->setChecked(true);
         m_NoHeader->setChecked(true);
     }
-    m_PrinterName->setText(m_Ctx.ports.m_DeviceType == 2 ? QStringLiteral("KORVA10") : QStringLiteral("KORVA20"));
+    m_PrinterName->setText(QString::fromLatin1(printer::FamilyName(m_Ctx.ports.m_DeviceType)));
     m_PortName->setText(QString::fromStdString(m_Ctx.ports.m_PortName));
     m_Print->setEnabled(CanPrintTo(m_Ctx.ports.m_PortName, m_Ctx.ports.Roots().sys));
 }

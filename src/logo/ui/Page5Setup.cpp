@@ -24,16 +24,16 @@
 #include "logo/ui/LogoLabels.h"
 #include "logo/ui/MyProperty.h"
 #include "app/ui/StepDriver.h"
+#include "port/DeviceType.h"
+#include "port/ModelIdQuery.h"
 #include "port/Ports.h"
+#include "printer/PrinterFacts.h"
 
 namespace korva::logo::ui {
 
 namespace {
 
-constexpr uint8_t kInitialize[] = {0x1B, 0x40};          // ESC @: initialize printer
-constexpr uint8_t kTransmitId[] = {0x1D, 0x49, 0x01};    // GS I 1: transmit printer model ID
-constexpr int kReplyWaitMs = 1000;                       // the printer answers GS I 1 within this
-constexpr int kReplyPollMs = 10;
+constexpr int kReplyWaitMs = 1000;  // the printer answers GS I 1 within this
 constexpr const char* kFilePortName = "FILE";
 
 // The range message for numbers typed out of range.
@@ -168,7 +168,7 @@ void CPage5Setup::OnSetActive() {
     m_Ctx.list.nvCapacityKB = kNvCapacityKB;
     m_SavedPortName = m_Ctx.connectionPortName.empty() ? m_Ctx.ports.m_PortName : m_Ctx.connectionPortName;
 
-    const bool korva10 = m_Ctx.ports.m_DeviceType == 2;
+    const bool korva10 = m_Ctx.ports.m_DeviceType == port::kDeviceTypeKorva10;
     const int maxArea = korva10 ? kMaxAreaKorva10 : kMaxAreaDefault;
     m_MaxArea->setText(QString::number(maxArea));
     m_Ctx.options.maxPrintableWidth = maxArea;
@@ -253,24 +253,19 @@ void CPage5Setup::CheckLocalPrinter() {
         return;
     }
     // The check goes out on the step worker like any transfer, and up to a
-    // second passes for the one reply byte, which is not examined; the window
+    // second passes for the printer's ID, which is not examined; the window
     // stays live meanwhile, with Apply held off.
     const BusySheet busy(Sheet());
+    port::ModelIdQuery query(port, m_Ctx.clock);
     bool sent = false;
     bool writeFailed = false;
-    int64_t deadline = 0;
     app::ui::StepDriver wait(
         [&]() -> int {
-            if (!sent) {
-                sent = true;
-                writeFailed = port.Write(std::span(kInitialize)) != sizeof kInitialize ||
-                              port.Write(std::span(kTransmitId)) != sizeof kTransmitId;
-                deadline = m_Ctx.clock.NowMs() + kReplyWaitMs;
-                return writeFailed ? base::kStepDone : 0;
-            }
-            uint8_t reply = 0;
-            if (port.Read(std::span(&reply, 1), 0) != 0) return base::kStepDone;  // a byte, or the port is gone
-            return m_Ctx.clock.NowMs() >= deadline ? base::kStepDone : kReplyPollMs;
+            if (sent) return query.Step();
+            sent = true;
+            writeFailed = port.Write(printer::kInitialize) != printer::kInitialize.size() ||
+                          !query.Begin(kReplyWaitMs);
+            return writeFailed ? base::kStepDone : 0;
         },
         {});
     wait.Run();

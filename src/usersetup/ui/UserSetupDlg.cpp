@@ -16,7 +16,7 @@
 #include "port/PortFailures.h"
 #include "app/ui/Language.h"
 #include "app/ui/StepDriver.h"
-#include "usersetup/ReadBack.h"
+#include "usersetup/ReadBackAfterWrite.h"
 #include "usersetup/ReplyDecoder.h"
 #include "usersetup/SetupCommands.h"
 #include "usersetup/ui/SettingControls.h"
@@ -29,7 +29,6 @@ namespace {
 // before the next command.
 constexpr int kEthernetSettleMs = 800;
 // How long the read after a write waits for every answer.
-constexpr int kReadBackMs = 5000;
 
 QString PlainLines(const std::string& text) { return QString::fromStdString(text).remove('\r'); }
 }  // namespace
@@ -263,25 +262,18 @@ void CUserSetup::OnSetValue() {
 void CUserSetup::ReadBackAfterWrite() {
     // The printer's answers to a new read confirm the write; they also fill
     // the controls, so the dialog shows what the printer now holds.
-    // A printer restarting its interface after leave-setup may miss the
-    // first requests: those without an answer are asked once more.
-    std::vector<uint8_t> answered;
-    m_Exchange->SetReadDeadline(kReadBackMs);
-    for (int round = 0; round < 2 && answered.size() < m_Exchange->RequestList().size(); ++round) {
-        m_Exchange->BeginRead();
-        if (!RunOperation()) break;  // failed: the failure state says so
-        for (uint8_t setting : m_Exchange->RequestList())
-            if (m_Exchange->Answered(setting) &&
-                std::find(answered.begin(), answered.end(), setting) == answered.end())
-                answered.push_back(setting);
-    }
+    m_Exchange->SetReadDeadline(kAnswerWaitMs);
+    const auto differences = usersetup::ReadBackAfterWrite(
+        *m_Exchange,
+        [this] {
+            m_Exchange->BeginRead();
+            return RunOperation();  // failed: the failure state says so
+        },
+        m_Command, m_Written, m_Settings, m_Context.lists);
     m_Exchange->SetReadDeadline(-1);
-    if (m_Failed) return;
-    const auto differences = CompareReadBack(m_Command, m_Written, m_Settings,
-                                             m_Exchange->RequestList(), answered, m_Context.lists);
-    if (differences.empty()) return;
+    if (!differences || m_Failed || differences->empty()) return;
     base::ShowMessage("The printer does not hold what was written:\n" +
-                      DescribeDifferences(differences));
+                      DescribeDifferences(*differences));
 }
 
 void CUserSetup::OnTest() {
