@@ -240,7 +240,8 @@ int NvUpload::stepConnect() {
 int NvUpload::stepCheckPrinter() {
     const auto ticket = m_Stream.Dialogue().AskModelId();
     if (!ticket) {
-        base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
+                          MsgStyle::OkExclamation);
         return finish(Outcome::WriteFailed);
     }
     m_ReplyTicket = *ticket;
@@ -274,7 +275,8 @@ int NvUpload::stepAwaitReply() {
 int NvUpload::stepAskNvSize() {
     const auto ticket = m_Stream.Dialogue().Ask(NvSizeRequest(), "NV graphics size", NvSizeAnswerRule());
     if (!ticket) {
-        base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
+                          MsgStyle::OkExclamation);
         return finish(Outcome::WriteFailed);
     }
     m_NvSizeTicket = *ticket;
@@ -520,7 +522,8 @@ int NvUpload::stepCompleting() {
     const int missing = m_Progress.imagesToSend - m_Progress.imagesBegun;
     for (int i = 0; i < missing; ++i) {
         if (!writeAll(EncodeEmptyImageHeader())) {
-            base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
+            base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
+                              MsgStyle::OkExclamation);
             return finish(Outcome::WriteFailed);
         }
     }
