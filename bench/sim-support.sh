@@ -1,12 +1,16 @@
 # Sourced by the bench scripts that talk to korva-sim: `bin` (the programs),
 # `work` (a scratch folder removed on exit, with the simulator), and
 # StartSim OPTIONS... (returns once the simulator says "ready"; its words are
-# in $work/sim.out).
+# in $work/sim.out); StopSim ends it, so the next StartSim begins afresh.
 bin=$(cd "${1:-build/bin}" && pwd)
 work=$(mktemp -d)
 sim_pid=""
-cleanup() {
+StopSim() {
   if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
+  sim_pid=""
+}
+cleanup() {
+  StopSim
   rm -rf "$work"
 }
 trap cleanup EXIT

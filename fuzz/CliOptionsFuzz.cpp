@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (const OptionParse net = ParseOptions(args, netSpecs); net.error.empty()) {
         if (const std::optional<netcfg::NetEndpoints> endpoints = EndpointsFromOptions(net.options)) {
-            if (!netcfg::parseIpv4(endpoints->broadcastAddress)) std::abort();
+            if (!netcfg::ParseIpv4(endpoints->broadcastAddress)) std::abort();
             if (endpoints->port == 0 || endpoints->listenPort == 0) std::abort();
             if (endpoints->receiveTimeoutMs < 10 || endpoints->receiveTimeoutMs > 600000) std::abort();
         }

@@ -12,23 +12,23 @@
 using namespace korva::netcfg;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const ReplyDecode reply = decodeReply({data, size});
+    const ReplyDecode reply = DecodeReply({data, size});
     if (reply.settings.has_value() != (size >= kDatagramSize)) std::abort();
     if (reply.settings) {
         const std::vector<uint8_t> again =
-            encodeSettingDatagram(NetCommand::Change, *reply.settings);
+            EncodeSettingDatagram(NetCommand::Change, *reply.settings);
         for (size_t i = 3; i < 24; ++i)
             if (i != 21 && again[i] != data[i]) std::abort();
-        const PrinterRow row = formatPrinterRow(*reply.settings);
-        if (parseMac(row.mac) != reply.settings->mac) std::abort();
-        if (parseIpv4(rowIpAddress(row.ip)) != reply.settings->ip) std::abort();
+        const PrinterRow row = FormatPrinterRow(*reply.settings);
+        if (ParseMac(row.mac) != reply.settings->mac) std::abort();
+        if (ParseIpv4(RowIpAddress(row.ip)) != reply.settings->ip) std::abort();
     }
     // The same bytes as the texts a user types.
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    parseIpv4(text);
-    parseMac(text);
-    parseHexPair(text);
-    buildChange({std::string(text), std::string(text), std::string(text), 6001, false},
+    ParseIpv4(text);
+    ParseMac(text);
+    ParseHexPair(text);
+    BuildChange({std::string(text), std::string(text), std::string(text), 6001, false},
                 std::string(text));
     return 0;
 }

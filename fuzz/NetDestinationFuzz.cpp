@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const auto parsed = ParseNetDestination(text);
     if (!parsed) return 0;
-    if (parsed->port == 0 || !parseIpv4(parsed->address)) std::abort();
+    if (parsed->port == 0 || !ParseIpv4(parsed->address)) std::abort();
     const auto again = ParseNetDestination(parsed->address + ":" + std::to_string(parsed->port));
     if (!again || again->address != parsed->address || again->port != parsed->port) std::abort();
     return 0;

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const korva::logo::PrintPlan plan = korva::logo::parsePrintPlan(text);
+    const korva::logo::PrintPlan plan = korva::logo::ParsePrintPlan(text);
     if (!plan.ok()) {
         if (!plan.ranges.empty()) std::abort();
         return 0;

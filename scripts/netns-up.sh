@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up two network namespaces joined by a veth pair, for tests of the
-# network-setting datagrams: the "host" side (192.168.0.10/24) where the tool
-# runs and the "printer" side (192.168.0.254/24) where korva-sim answers.
-# Broadcasts sent inside them never reach a real network.
+# network-setting datagrams: the "host" side (198.18.0.10/24) where the tool
+# runs and the "printer" side (198.18.0.254/24) where korva-sim answers.
+# 198.18.0.0/15 is set aside for testing network equipment, so no address of
+# a real network is ever a target; broadcasts sent inside them never reach one.
 #
 # usage: netns-up.sh SUFFIX     (SUFFIX: up to 11 letters/digits, unique per test)
 # prints: host=korva-host-SUFFIX and printer=korva-printer-SUFFIX
@@ -29,8 +30,8 @@ ip netns add "$printer"
 # never appears in the machine's own namespace.
 ip -n "$host" link add "$host_if" type veth peer name "$printer_if"
 ip -n "$host" link set "$printer_if" netns "$printer"
-ip -n "$host" addr add 192.168.0.10/24 dev "$host_if"
-ip -n "$printer" addr add 192.168.0.254/24 dev "$printer_if"
+ip -n "$host" addr add 198.18.0.10/24 dev "$host_if"
+ip -n "$printer" addr add 198.18.0.254/24 dev "$printer_if"
 for ns in "$host" "$printer"; do ip -n "$ns" link set lo up; done
 ip -n "$host" link set "$host_if" up
 ip -n "$printer" link set "$printer_if" up

@@ -87,7 +87,7 @@ int checkNew(const std::string& path, const std::string& copy, bool json) {
     return kExitOk;
 }
 
-int checkOld(const std::string& path, const std::string& copy, bool json) {
+int CheckOld(const std::string& path, const std::string& copy, bool json) {
     const ImageFile file = ReadImageFile(copy, 0x200000, false);
     if (file.status != ImageFile::Status::Ok && file.status != ImageFile::Status::ShortRead)
         return refuse(path, base::Message(base::kMsgFileOpenError), json);
@@ -133,7 +133,7 @@ int checkOld(const std::string& path, const std::string& copy, bool json) {
     return kExitOk;
 }
 
-int runCheck(const ParsedOptions& options) {
+int RunCheck(const ParsedOptions& options) {
     const std::vector<std::string>& operands = options.Operands();
     if (operands.size() > 1) return UsageError("one file at a time");
     if (operands.empty()) return UsageError("no file given");
@@ -152,7 +152,7 @@ int runCheck(const ParsedOptions& options) {
     const std::string copy = input.Path();
     if (copy.empty()) return kExitBadInput;
     return series == "new" ? checkNew(input.Name(), copy, Mode().json)
-                           : checkOld(input.Name(), copy, Mode().json);
+                           : CheckOld(input.Name(), copy, Mode().json);
 }
 
 const CommandRegistration kCheck{{
@@ -163,7 +163,7 @@ const CommandRegistration kCheck{{
     {{"series", 0, "new|old", "newer series (KORVA20, KORVA20II: .K20 files) or older\n"
                               "series (KORVA10: .bin files); by default the file's\n"
                               "extension tells"}},
-    runCheck,
+    RunCheck,
 }};
 
 }  // namespace

@@ -47,7 +47,7 @@ struct DownloadArgs {
 };
 
 /// Returns an exit code when parsing ends the command, else -1.
-int parseArgs(const ParsedOptions& options, DownloadArgs& out) {
+int ParseArgs(const ParsedOptions& options, DownloadArgs& out) {
     // The series decides the protocol and the image check: never guessed.
     // A dry run touches no port: it may name none.
     out.dryRun = options.Has("dry-run");
@@ -83,7 +83,7 @@ int parseArgs(const ParsedOptions& options, DownloadArgs& out) {
 
 /// A newer-series image made for another series is a model mismatch, told
 /// before the port is touched. Returns an exit code, or -1 to go on.
-int checkImageSeries(const DownloadArgs& args) {
+int CheckImageSeries(const DownloadArgs& args) {
     if (args.connection.deviceType == port::kDeviceTypeKorva10) return -1;
     const ImageFile file = ReadImageFile(args.file, kNewImageSize2M, true);
     if (file.status != ImageFile::Status::Ok || !IsNewImageSize(file.size)) return -1;
@@ -128,7 +128,7 @@ std::string fileNameOf(const std::string& path) {
     return path == "standard input" ? path : std::filesystem::path(path).filename().string();
 }
 
-int runNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorLog& log) {
+int RunNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorLog& log) {
     NewDownloadSettings settings;
     settings.path = args.file;
     settings.fileName = fileNameOf(args.fileName);
@@ -205,7 +205,7 @@ int runNewer(const DownloadArgs& args, LogoConnection& connection, base::CErrorL
     return code;
 }
 
-int runOlder(const DownloadArgs& args, LogoConnection& connection, base::CErrorLog& log) {
+int RunOlder(const DownloadArgs& args, LogoConnection& connection, base::CErrorLog& log) {
     // The loader's answers are read by the watch thread, and its line runs
     // without flow control whatever the settings said.
     if (auto* ports = dynamic_cast<port::CPorts*>(&connection.Stream())) {
@@ -268,7 +268,7 @@ std::string hex(uint32_t value) {
 
 /// --dry-run: the image checked as the download would check it, the area
 /// and the packet shown; no port is opened.
-int dryRun(const DownloadArgs& args, const std::vector<uint8_t>& image) {
+int DryRun(const DownloadArgs& args, const std::vector<uint8_t>& image) {
     const auto refuse = [&](base::Reason reason, const std::string& why) {
         SetReason(reason, Subject::File, args.fileName);
         Error(args.fileName + ": " + why + "; nothing was sent");
@@ -332,9 +332,9 @@ int dryRun(const DownloadArgs& args, const std::vector<uint8_t>& image) {
     return kExitOk;
 }
 
-int runDownload(const ParsedOptions& options) {
+int RunDownload(const ParsedOptions& options) {
     DownloadArgs args;
-    if (const int code = parseArgs(options, args); code >= 0) return code;
+    if (const int code = ParseArgs(options, args); code >= 0) return code;
     // A missing or unreadable file is told before any port is touched; the
     // engine reads the copy taken here (a FIFO can be read only once).
     InputFile input;
@@ -344,15 +344,15 @@ int runDownload(const ParsedOptions& options) {
     if (args.file.empty()) return kExitBadInput;
     args.fileName = name;
     if (args.dryRun) {
-        if (const int code = checkImageSeries(args); code >= 0) return code;
-        return dryRun(args, input.Bytes());
+        if (const int code = CheckImageSeries(args); code >= 0) return code;
+        return DryRun(args, input.Bytes());
     }
-    if (const int code = checkImageSeries(args); code >= 0) return code;
+    if (const int code = CheckImageSeries(args); code >= 0) return code;
     if (const int code = LockTarget(args.connection, options); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
     LogoConnection connection(args.connection, "", log);
-    return args.connection.deviceType == port::kDeviceTypeKorva10 ? runOlder(args, connection, log)
-                                                                  : runNewer(args, connection, log);
+    return args.connection.deviceType == port::kDeviceTypeKorva10 ? RunOlder(args, connection, log)
+                                                                  : RunNewer(args, connection, log);
 }
 
 const CommandRegistration kDownload{{
@@ -374,7 +374,7 @@ const CommandRegistration kDownload{{
         TimeoutOption("older series: give up when the printer has not\n"
                       "answered for MS milliseconds, default 5000"),
     }),
-    runDownload,
+    RunDownload,
 }};
 
 }  // namespace

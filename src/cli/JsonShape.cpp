@@ -23,7 +23,7 @@ const Shape kShapes[] = {
     {"logo upload",
      {"dry_run", "changed", "confirmed", "skipped", "images", "images_begun", "bytes", "nv_bytes",
       "nv_capacity", "fingerprint", "logos"}},
-    {"logo erase", {"changed", "confirmed"}},
+    {"logo erase", {"dry_run", "changed", "confirmed", "skipped"}},
     {"logo print", {"printed", "total", "confirmed"}},
     {"firmware check", {"series", "bytes", "signature", "device_type", "ext_font", "areas"}},
     {"firmware download",
@@ -35,7 +35,7 @@ const Shape kShapes[] = {
     {"setup test-page", {"confirmed"}},
     {"status",
      {"answered", "model_id", "model_id_hex", "series", "model", "settings", "write_only",
-      "unknowns", "network"}},
+      "unknowns", "network", "status_block"}},
     {"net search", {"printers"}},
     {"net set", {"dry_run", "changed", "confirmed", "before", "after", "changes", "sender"}},
 };

@@ -19,7 +19,7 @@
 namespace korva::cli {
 namespace {
 
-int runErase(const ParsedOptions& options) {
+int RunErase(const ParsedOptions& options) {
     const std::optional<port::ConnectionSettings> connection = ConnectionFromOptions(options, false);
     if (!connection) return kExitUsage;
     if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
@@ -30,6 +30,21 @@ int runErase(const ParsedOptions& options) {
     if (outputFile == "-" && Mode().json)
         return UsageError("--json needs standard output for itself; give --out a file name");
 
+    const bool ifChanged = options.Has("if-changed"), dryRun = options.Has("dry-run");
+    if ((ifChanged || dryRun) && !outputFile.empty())
+        return UsageError("--if-changed and --dry-run compare with what korva recorded for a printer; give --port");
+    // Only korva's record can say the printer holds no logos: it cannot list them.
+    const bool alreadyErased = ifChanged && RecordedLogoFingerprint(*connection) == ErasedFingerprint();
+    if (alreadyErased || dryRun) {
+        Note(alreadyErased ? "the printer's last confirmed logo command was an erase; nothing was sent"
+                           : "the erase would be sent; nothing was sent");
+        JsonReport(Outcome::Done)
+            .Set("dry_run", dryRun)
+            .Set("changed", !alreadyErased)
+            .Set("skipped", alreadyErased)
+            .Print();
+        return kExitOk;
+    }
     if (outputFile.empty())
         if (const int code = LockTarget(*connection, options); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
@@ -44,7 +59,10 @@ int runErase(const ParsedOptions& options) {
     StopScope stop(StopMode::Unstoppable, "the erase command is on its way; it cannot be stopped");
     base::RunSteps(erase, clock);
     // Whatever the record said, the printer holds other logos now (or none).
-    if (outputFile.empty()) ForgetLogoFingerprint(*connection);
+    if (outputFile.empty()) {
+        if (erase.Confirmed()) RecordLogoFingerprint(*connection, ErasedFingerprint());
+        else ForgetLogoFingerprint(*connection);
+    }
     const bool erased = link.FinishOutput(erase.GetOutcome() == logo::NvUpload::Outcome::Erased);
     if (!outputFile.empty()) SetJsonTarget(FileTargetJson(outputFile));
     if (!erased) {
@@ -55,7 +73,7 @@ int runErase(const ParsedOptions& options) {
     Note(!outputFile.empty()   ? "the erase command is written to " + outputFile
          : erase.Confirmed() ? "the printer's NV logos are erased"
                              : "the erase command was sent, not confirmed");
-    // The printer cannot list its logos: an erase always counts as a change.
+    // The printer cannot list its logos: an erase sent always counts as a change.
     const int code = ConfirmedExit(options, kExitOk, erase.Confirmed());
     JsonReport report(code);
     report.Set("confirmed", erase.Confirmed());
@@ -68,11 +86,18 @@ const CommandRegistration kErase{{
     {"logo", "erase"},
     "erase every NV logo stored in the printer",
     "(--port P [connection options] | --out OUT.prn)",
-    "Erases every logo stored in the printer's NV graphics memory.",
+    "Erases every logo stored in the printer's NV graphics memory. korva records a\n"
+    "confirmed erase in its state folder, as it records uploads; --if-changed\n"
+    "sends nothing when that record says the printer holds no logos. An upload\n"
+    "made behind korva's back is not seen.",
     WithConnectionOptions({OutOption("write the byte stream to a file (- for standard output)\n"
                                      "instead of a printer"),
-                           CheckTimeoutOption(), RequireConfirmedOption()}),
-    runErase,
+                           CheckTimeoutOption(), RequireConfirmedOption(),
+                           {"if-changed", 0, "",
+                            "send nothing when korva's record says the printer's\n"
+                            "last confirmed logo command was an erase"},
+                           {"dry-run", 0, "", "say whether the erase would be sent; send nothing"}}),
+    RunErase,
 }};
 
 }  // namespace

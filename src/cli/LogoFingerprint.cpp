@@ -51,16 +51,22 @@ LogoFingerprints FingerprintLogos(const std::vector<logo::LogoRaster>& rasters, 
                                   bool starEmulation) {
     LogoFingerprints out;
     QByteArray definition;
-    Append(definition, logo::encodeNvDefineCommand(static_cast<int>(rasters.size()), starEmulation));
+    Append(definition, logo::EncodeNvDefineCommand(static_cast<int>(rasters.size()), starEmulation));
     for (const logo::LogoRaster& raster : rasters) {
         QByteArray image;
-        Append(image, logo::encodeNvImageHeader(raster.paddedWidth, raster.paddedHeight, gray));
+        Append(image, logo::EncodeNvImageHeader(raster.paddedWidth, raster.paddedHeight, gray));
         Append(image, raster.data);
         out.logos.push_back(Sha256(image));
         definition += image;
     }
     out.set = Sha256(definition);
     return out;
+}
+
+std::string ErasedFingerprint() {
+    QByteArray erase;
+    Append(erase, logo::EncodeNvEraseAll());
+    return Sha256(erase);
 }
 
 std::string RecordedLogoFingerprint(const port::ConnectionSettings& connection) {

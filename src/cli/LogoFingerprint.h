@@ -22,6 +22,9 @@ struct LogoFingerprints {
 LogoFingerprints FingerprintLogos(const std::vector<logo::LogoRaster>& rasters, bool gray,
                                   bool starEmulation);
 
+/// What korva records after a confirmed erase: the printer holds no logos.
+std::string ErasedFingerprint();
+
 /// The fingerprint recorded for the printer at `connection`; "" when none.
 std::string RecordedLogoFingerprint(const port::ConnectionSettings& connection);
 /// Records `fingerprint` as what the printer holds (after a confirmed upload).

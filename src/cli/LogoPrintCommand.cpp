@@ -19,7 +19,7 @@
 namespace korva::cli {
 namespace {
 
-bool parseSize(const std::string& text, logo::PrintSize& size) {
+bool ParseSize(const std::string& text, logo::PrintSize& size) {
     if (text == "normal") size = logo::PrintSize::Normal;
     else if (text == "double-width") size = logo::PrintSize::DoubleWidth;
     else if (text == "double-height") size = logo::PrintSize::DoubleHeight;
@@ -29,7 +29,7 @@ bool parseSize(const std::string& text, logo::PrintSize& size) {
 }
 
 /// Returns an exit code when parsing ends the command, else -1.
-int parseArgs(const ParsedOptions& options, port::ConnectionSettings& connection,
+int ParseArgs(const ParsedOptions& options, port::ConnectionSettings& connection,
               logo::LogoPrintSettings& settings) {
     const std::optional<port::ConnectionSettings> parsed = ConnectionFromOptions(options, true);
     if (!parsed) return kExitUsage;
@@ -40,7 +40,7 @@ int parseArgs(const ParsedOptions& options, port::ConnectionSettings& connection
     if (!timeout) return kExitUsage;
     settings.replyWaitMs = *timeout;
     settings.starEmulation = options.Has("star");
-    if (options.Has("size") && !parseSize(options.Get("size"), settings.size))
+    if (options.Has("size") && !ParseSize(options.Get("size"), settings.size))
         return UsageError("--size takes normal, double-width, double-height or quadruple");
     if (options.Has("all") && options.Has("select")) return UsageError("give --all or --select, not both");
     const port::PortKind kind = ClassifyConnectionPort(connection).kind;
@@ -49,18 +49,18 @@ int parseArgs(const ParsedOptions& options, port::ConnectionSettings& connection
     if (options.Has("select")) {
         settings.all = false;
         settings.selection = options.Get("select");
-        const logo::PrintPlan plan = logo::parsePrintPlan(settings.selection);
+        const logo::PrintPlan plan = logo::ParsePrintPlan(settings.selection);
         if (!plan.ok())
             return UsageError(std::string(base::Message(base::kMsgNvImageNumberIncorrect)) + " (" +
-                              logo::describePlanError(plan.error) + ")");
+                              logo::DescribePlanError(plan.error) + ")");
     }
     return -1;
 }
 
-int runPrint(const ParsedOptions& options) {
+int RunPrint(const ParsedOptions& options) {
     port::ConnectionSettings connection;
     logo::LogoPrintSettings settings;
-    if (const int code = parseArgs(options, connection, settings); code >= 0) return code;
+    if (const int code = ParseArgs(options, connection, settings); code >= 0) return code;
 
     if (const int code = LockTarget(connection, options); code >= 0) return code;
     base::CErrorLog& log = base::ErrorLog();
@@ -113,7 +113,7 @@ const CommandRegistration kPrint{{
         CheckTimeoutOption(),
         RequireConfirmedOption(),
     }),
-    runPrint,
+    RunPrint,
 }};
 
 }  // namespace

@@ -43,7 +43,7 @@ struct UploadArgs {
     int replyWaitMs = kCheckTimeoutMs;
 };
 
-bool parseCenterList(const std::string& text, std::vector<int>& out) {
+bool ParseCenterList(const std::string& text, std::vector<int>& out) {
     size_t start = 0;
     while (start <= text.size()) {
         const size_t comma = std::min(text.find(',', start), text.size());
@@ -57,7 +57,7 @@ bool parseCenterList(const std::string& text, std::vector<int>& out) {
 }
 
 /// Returns an exit code when parsing ends the command, else -1.
-int parseArgs(const ParsedOptions& options, UploadArgs& out) {
+int ParseArgs(const ParsedOptions& options, UploadArgs& out) {
     const std::optional<port::ConnectionSettings> connection = ConnectionFromOptions(options, false);
     if (!connection) return kExitUsage;
     out.connection = *connection;
@@ -72,7 +72,7 @@ int parseArgs(const ParsedOptions& options, UploadArgs& out) {
         return UsageError("--max-width takes a number of dots 1..512");
     for (const std::string& list : options.All("center")) {
         if (list.empty()) out.centerAll = true;
-        else if (!parseCenterList(list, out.center))
+        else if (!ParseCenterList(list, out.center))
             return UsageError("--center=N,... takes logo numbers 1..255 separated by commas");
     }
     const std::optional<int> timeout = TimeoutFromOptions(options, kCheckTimeoutMs, 1, 600000);
@@ -101,7 +101,7 @@ int parseArgs(const ParsedOptions& options, UploadArgs& out) {
 
 /// Lists the files as logos 1..n with the logo list's limits: 255 files and
 /// the NV capacity. Returns an exit code on refusal, else -1.
-int listFiles(const UploadArgs& args, std::vector<InputFile>& inputs,
+int ListFiles(const UploadArgs& args, std::vector<InputFile>& inputs,
               std::vector<logo::UploadEntry>& entries) {
     if (args.files.size() > logo::kMaxNvImages) {
         SetReason(base::Reason::TooLarge);
@@ -161,7 +161,7 @@ int listFiles(const UploadArgs& args, std::vector<InputFile>& inputs,
     return -1;
 }
 
-int exitCodeOf(const logo::NvUpload& upload) {
+int ExitCodeOf(const logo::NvUpload& upload) {
     using Outcome = logo::NvUpload::Outcome;
     switch (upload.GetOutcome()) {
         case Outcome::Completed:
@@ -196,7 +196,7 @@ int convertAll(const UploadArgs& args, const std::vector<logo::UploadEntry>& ent
 }
 
 /// The logos as the results list them, with their fingerprints.
-QJsonArray logosJson(const std::vector<logo::UploadEntry>& entries, const std::vector<logo::LogoRaster>& rasters,
+QJsonArray LogosJson(const std::vector<logo::UploadEntry>& entries, const std::vector<logo::LogoRaster>& rasters,
                      const LogoFingerprints& fingerprints) {
     QJsonArray logos;
     for (size_t i = 0; i < entries.size(); ++i)
@@ -212,7 +212,7 @@ QJsonArray logosJson(const std::vector<logo::UploadEntry>& entries, const std::v
 /// --dry-run: every file converted as the upload would convert it, the NV
 /// budget checked; no port or output file is opened. With --if-changed it
 /// says whether an upload would send anything.
-int dryRun(const UploadArgs& args, const std::vector<logo::UploadEntry>& entries,
+int DryRun(const UploadArgs& args, const std::vector<logo::UploadEntry>& entries,
            const std::vector<logo::LogoRaster>& rasters, const LogoFingerprints& fingerprints) {
     long long total = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
@@ -238,24 +238,24 @@ int dryRun(const UploadArgs& args, const std::vector<logo::UploadEntry>& entries
         .Set("nv_bytes", total)
         .Set("nv_capacity", capacity)
         .Set("fingerprint", fingerprints.set)
-        .Set("logos", logosJson(entries, rasters, fingerprints))
+        .Set("logos", LogosJson(entries, rasters, fingerprints))
         .Print();
     return kExitOk;
 }
 
-int runUpload(const ParsedOptions& options) {
+int RunUpload(const ParsedOptions& options) {
     UploadArgs args;
-    if (const int code = parseArgs(options, args); code >= 0) return code;
+    if (const int code = ParseArgs(options, args); code >= 0) return code;
     std::vector<logo::UploadEntry> entries;
     std::vector<InputFile> inputs;
     inputs.reserve(args.files.size());
-    if (const int code = listFiles(args, inputs, entries); code >= 0) return code;
+    if (const int code = ListFiles(args, inputs, entries); code >= 0) return code;
     if (!args.outputFile.empty()) SetJsonTarget(FileTargetJson(args.outputFile));
     std::vector<logo::LogoRaster> rasters;
     if (const int code = convertAll(args, entries, rasters); code >= 0) return code;
     const LogoFingerprints fingerprints =
         FingerprintLogos(rasters, args.options.grayPrinting, args.options.starEmulation);
-    if (args.dryRun) return dryRun(args, entries, rasters, fingerprints);
+    if (args.dryRun) return DryRun(args, entries, rasters, fingerprints);
     if (args.outputFile.empty())
         if (const int code = LockTarget(args.connection, options); code >= 0) return code;
     if (args.ifChanged && RecordedLogoFingerprint(args.connection) == fingerprints.set) {
@@ -266,12 +266,12 @@ int runUpload(const ParsedOptions& options) {
             .Set("skipped", true)
             .Set("images", static_cast<long long>(entries.size()))
             .Set("fingerprint", fingerprints.set)
-            .Set("logos", logosJson(entries, rasters, fingerprints))
+            .Set("logos", LogosJson(entries, rasters, fingerprints))
             .Print();
         return kExitOk;
     }
 
-    const QJsonArray logos = logosJson(entries, rasters, fingerprints);
+    const QJsonArray logos = LogosJson(entries, rasters, fingerprints);
     base::CErrorLog& log = base::ErrorLog();
     StderrMessages messages(!args.outputFile.empty());
     LogoConnection connection(args.connection, args.outputFile, log);
@@ -290,7 +290,7 @@ int runUpload(const ParsedOptions& options) {
         return upload.Progress().status;
     });
     SetStopNote("");
-    int code = exitCodeOf(upload);
+    int code = ExitCodeOf(upload);
     // Silence after the last byte is the printer's, not a fault of the link.
     if (upload.Reason() == base::Reason::NoAnswer) SetReason(base::Reason::NoAnswer);
     if (!connection.FinishOutput(code == kExitOk) && code == kExitOk) code = kExitPrinter;
@@ -348,7 +348,7 @@ const CommandRegistration kUpload{{
         CheckTimeoutOption(),
         RequireConfirmedOption(),
     }),
-    runUpload,
+    RunUpload,
 }};
 
 }  // namespace

@@ -26,7 +26,7 @@ std::optional<netcfg::NetEndpoints> EndpointsFromOptions(const ParsedOptions& op
     netcfg::NetEndpoints endpoints;
     if (options.Has("broadcast")) {
         const std::string value = options.Get("broadcast");
-        if (!netcfg::parseIpv4(value)) {
+        if (!netcfg::ParseIpv4(value)) {
             UsageError("--broadcast needs a dotted IPv4 address, not \"" + value + "\"");
             return std::nullopt;
         }

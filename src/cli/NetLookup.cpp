@@ -25,7 +25,7 @@ MacSearch Search(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
             result.found = FoundPrinter{search.Printers()[i], search.Senders()[i]};
             continue;
         }
-        result.others += (result.others.empty() ? "" : ", ") + netcfg::formatMac(search.Printers()[i].mac) +
+        result.others += (result.others.empty() ? "" : ", ") + netcfg::FormatMac(search.Printers()[i].mac) +
                          " (" + search.Senders()[i] + ")";
     }
     return result;
@@ -37,7 +37,7 @@ MacSearch SearchByMac(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
                       netcfg::LateAnswerLog* late) {
     if (late != nullptr) {
         if (const int ms = late->RemainingMs(mac); ms > 0) {
-            Note("an earlier run to " + netcfg::formatMac(mac) + " may still be answered; searching in " +
+            Note("an earlier run to " + netcfg::FormatMac(mac) + " may still be answered; searching in " +
                  std::to_string(ms) + " ms");
             clock.SleepMs(ms);
         }
@@ -52,15 +52,15 @@ MacSearch SearchByMac(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
 std::optional<FoundPrinter> SearchByAddress(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
                                             const std::string& ip) {
     return Search(clock, endpoints, [&](const netcfg::NetSettings& s, const std::string& sender) {
-        return netcfg::formatIpv4(s.ip) == ip || sender == ip;
+        return netcfg::FormatIpv4(s.ip) == ip || sender == ip;
     }).found;
 }
 
 QJsonObject NetValuesJson(const netcfg::NetSettings& settings) {
     return QJsonObject{
-        {"ip", QString::fromStdString(netcfg::formatIpv4(settings.ip))},
-        {"mask", QString::fromStdString(netcfg::formatIpv4(settings.mask))},
-        {"gateway", QString::fromStdString(netcfg::formatIpv4(settings.gateway))},
+        {"ip", QString::fromStdString(netcfg::FormatIpv4(settings.ip))},
+        {"mask", QString::fromStdString(netcfg::FormatIpv4(settings.mask))},
+        {"gateway", QString::fromStdString(netcfg::FormatIpv4(settings.gateway))},
         {"tcp_port", settings.tcpPort},
         {"dhcp", settings.dhcp},
     };

@@ -22,7 +22,7 @@ namespace {
 
 void PrintText(const netcfg::NetSearch& search) {
     for (const netcfg::NetSettings& printer : search.Printers()) {
-        const netcfg::PrinterRow row = netcfg::formatPrinterRow(printer);
+        const netcfg::PrinterRow row = netcfg::FormatPrinterRow(printer);
         std::printf("%-22s %-6s %-16s %-16s %s\n", row.ip.c_str(), row.port.c_str(),
                     row.subnet.c_str(), row.gateway.c_str(), row.mac.c_str());
     }
@@ -34,10 +34,10 @@ QJsonArray PrintersJson(const netcfg::NetSearch& search) {
     for (size_t i = 0; i < search.Printers().size(); ++i) {
         const netcfg::NetSettings& printer = search.Printers()[i];
         list.append(QJsonObject{
-            {"mac", QString::fromStdString(netcfg::formatMac(printer.mac))},
-            {"ip", QString::fromStdString(netcfg::formatIpv4(printer.ip))},
-            {"mask", QString::fromStdString(netcfg::formatIpv4(printer.mask))},
-            {"gateway", QString::fromStdString(netcfg::formatIpv4(printer.gateway))},
+            {"mac", QString::fromStdString(netcfg::FormatMac(printer.mac))},
+            {"ip", QString::fromStdString(netcfg::FormatIpv4(printer.ip))},
+            {"mask", QString::fromStdString(netcfg::FormatIpv4(printer.mask))},
+            {"gateway", QString::fromStdString(netcfg::FormatIpv4(printer.gateway))},
             {"tcp_port", printer.tcpPort},
             {"dhcp", printer.dhcp},
             {"sender", QString::fromStdString(search.Senders()[i])},

@@ -52,7 +52,7 @@ std::string IgnoredReplies(const netcfg::NetSettingChange& change) {
     std::string text;
     for (const netcfg::NetSettingChange::Reply& reply : change.OtherReplies()) {
         text += text.empty() ? "; ignored the answers of " : ", ";
-        text += (reply.settings ? netcfg::formatMac(reply.settings->mac) : "an unreadable reply") +
+        text += (reply.settings ? netcfg::FormatMac(reply.settings->mac) : "an unreadable reply") +
                 " (" + reply.sender + ")";
     }
     return text;
@@ -115,14 +115,14 @@ int ApplyChange(const ParsedOptions& options, const netcfg::NetEndpoints& endpoi
     netcfg::LateAnswerFiles lateAnswers = LateAnswersOfThisUser();
     change.UseLateAnswerLog(&lateAnswers);
     if (const int ms = lateAnswers.RemainingMs(wanted.mac); ms > 0 && request.error == netcfg::ChangeError::None)
-        Note("an earlier change to " + netcfg::formatMac(wanted.mac) + " may still be answered; sending in " +
+        Note("an earlier change to " + netcfg::FormatMac(wanted.mac) + " may still be answered; sending in " +
              std::to_string(ms) + " ms");
     base::RunSteps(change, clock);
     switch (change.GetOutcome()) {
         case netcfg::NetSettingChange::Outcome::Applied: break;
         case netcfg::NetSettingChange::Outcome::NoAnswer: {
             SetReason(base::Reason::NoAnswer);
-            Error("no printer answered the change for " + netcfg::formatMac(wanted.mac) +
+            Error("no printer answered the change for " + netcfg::FormatMac(wanted.mac) +
                   "; nothing was applied" + IgnoredReplies(change));
             JsonReport report(kExitPrinter);
             WithBefore(report, before, wanted).Set("changed", false).Print();
@@ -135,7 +135,7 @@ int ApplyChange(const ParsedOptions& options, const netcfg::NetEndpoints& endpoi
             return kExitPrinter;
         }
     }
-    Note("answered by " + netcfg::formatMac(wanted.mac) + " from " + change.AnswerReply()->sender +
+    Note("answered by " + netcfg::FormatMac(wanted.mac) + " from " + change.AnswerReply()->sender +
          "; applied, waiting for the printer to answer with the new values");
     // The apply has no answer of its own and may be lost: done only when the
     // restarted printer shows the new values.
@@ -193,7 +193,7 @@ int RunNetSet(const ParsedOptions& options) {
     int restartWait = kRestartWaitSeconds;
     if (options.Has("restart-wait") && !ParseNumber(options.Get("restart-wait"), 0, 600, restartWait))
         return UsageError("--restart-wait takes seconds, 0..600");
-    const netcfg::ChangeBuild request = netcfg::buildChange(
+    const netcfg::ChangeBuild request = netcfg::BuildChange(
         {options.Get("ip"), options.Get("mask"), options.Get("gateway"), *tcpPort, dhcp == "on"},
         options.Get("mac"));
     switch (request.error) {
@@ -202,12 +202,12 @@ int RunNetSet(const ParsedOptions& options) {
         case netcfg::ChangeError::PortRange:
             break;  // the change itself says what is out of range
         default:
-            return UsageError(netcfg::describeChangeError(request.error));
+            return UsageError(netcfg::DescribeChangeError(request.error));
     }
     const bool dryRun = options.Has("dry-run");
     const netcfg::NetSettings& wanted = request.settings;
     SetJsonTarget(QJsonObject{{"port", "ETHERNET_II"}, {"ip", QJsonValue()}, {"tcp_port", QJsonValue()},
-                              {"mac", QString::fromStdString(netcfg::formatMac(wanted.mac))}});
+                              {"mac", QString::fromStdString(netcfg::FormatMac(wanted.mac))}});
 
     StderrMessages messages;
     StopScope stop(StopMode::AtOnce, "interrupted before anything was sent; the printer is unchanged");
@@ -220,12 +220,12 @@ int RunNetSet(const ParsedOptions& options) {
         before = search.found;
         if (!before) {
             if (!search.setupFailed) SetReason(base::Reason::NoAnswer);
-            Error("no printer with MAC " + netcfg::formatMac(wanted.mac) + " answered the search; nothing was sent" +
+            Error("no printer with MAC " + netcfg::FormatMac(wanted.mac) + " answered the search; nothing was sent" +
                   (search.others.empty() ? "" : "; ignored the answers of " + search.others));
             JsonReport(kExitPrinter).Set("changed", false).Print();
             return kExitPrinter;
         }
-        SetJsonTargetKey("ip", QString::fromStdString(netcfg::formatIpv4(before->settings.ip)));
+        SetJsonTargetKey("ip", QString::fromStdString(netcfg::FormatIpv4(before->settings.ip)));
         SetJsonTargetKey("tcp_port", before->settings.tcpPort);
         // With DHCP the address, mask and gateway are the server's: they do not differ.
         const bool holds = netcfg::NetChangeCheck::Matches(before->settings, wanted);
@@ -246,7 +246,7 @@ int RunNetSet(const ParsedOptions& options) {
             return kExitOk;
         }
     } else if (dryRun) {
-        return UsageError(netcfg::describeChangeError(request.error));
+        return UsageError(netcfg::DescribeChangeError(request.error));
     }
     stop.Change(StopMode::Unstoppable, "the change is on its way; it cannot be stopped");
     return ApplyChange(options, *endpoints, request, before, restartWait);

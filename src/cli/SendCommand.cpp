@@ -1,5 +1,6 @@
 // korva send: writes a file to a printer port unchanged (a saved command
 // stream, for example) and closes the port again.
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -142,12 +143,17 @@ int RunSend(const ParsedOptions& options) {
         SetStreamReason(*stream, portName);
         return PortError(OpenFailure(settings, kind, stream->LastError()));
     }
-    const SendProgress progress = WriteAll(*stream, input);
+    const SendProgress written = WriteAll(*stream, input);
+    const bool whole = written.fileEnded && written.sent == written.read;
+    // A hang-up or reset after the last write still loses what the printer
+    // had not taken; a TCP printer has acknowledged all only after the wait.
+    const bool delivered = whole && stream->AwaitDelivery();
+    base::Reason fault = delivered ? port::LinkFaultWithin(*stream, base::DefaultClock(), kSettleMs)
+                                   : stream->LinkFault();
+    if (whole && !delivered && fault == base::Reason::None) fault = stream->FailureReason();
+    SendProgress progress = written;
+    if (!delivered) progress.sent -= std::min<uint64_t>(progress.sent, stream->PendingBytes());
     const size_t sent = progress.sent;
-    const bool whole = progress.fileEnded && sent == progress.read;
-    // A hang-up or reset after the last write still loses what the printer had not taken.
-    const base::Reason fault =
-        whole ? port::LinkFaultWithin(*stream, base::DefaultClock(), kSettleMs) : stream->LinkFault();
     const int writeError = stream->LastError();
     const std::string faultText = WithoutPieceCount(stream->FailureDetail());
     if (!whole && !StopRequested() && !progress.fileFailed) SetStreamReason(*stream, portName);

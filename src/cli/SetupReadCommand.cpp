@@ -17,7 +17,7 @@
 namespace korva::cli {
 namespace {
 
-int runRead(const ParsedOptions& parsed) {
+int RunRead(const ParsedOptions& parsed) {
     const std::optional<SetupOptions> options = ParseSetupOptions(parsed);
     if (!options) return kExitUsage;
     if (!parsed.Operands().empty()) return UsageError("unexpected argument " + parsed.Operands()[0]);
@@ -68,7 +68,7 @@ const CommandRegistration kRead{{
     "A setting the printer takes but cannot report over this link (stop-bits\n"
     "over Ethernet or parallel) is not printed; the JSON lists it in write_only.",
     SetupOptionSpecs({}),
-    runRead,
+    RunRead,
 }};
 
 }  // namespace

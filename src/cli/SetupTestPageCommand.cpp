@@ -18,7 +18,7 @@
 namespace korva::cli {
 namespace {
 
-int runTestPage(const ParsedOptions& parsed) {
+int RunTestPage(const ParsedOptions& parsed) {
     const std::optional<SetupOptions> options = ParseSetupOptions(parsed);
     if (!options) return kExitUsage;
     if (!parsed.Operands().empty()) return UsageError("unexpected argument " + parsed.Operands()[0]);
@@ -43,7 +43,7 @@ const CommandRegistration kTestPage{{
     "Prints the test page: a title, colour and digit rows, the upper half of\n"
     "the code page, then a cut.",
     WithConnectionOptions({RequireConfirmedOption()}),
-    runTestPage,
+    RunTestPage,
 }};
 
 }  // namespace

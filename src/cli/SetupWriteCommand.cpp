@@ -171,7 +171,7 @@ QJsonObject NotKeptJson(const std::vector<usersetup::ReadBackDifference>& differ
     return json;
 }
 
-int runWrite(const ParsedOptions& parsed) {
+int RunWrite(const ParsedOptions& parsed) {
     const std::optional<SetupOptions> options = ParseSetupOptions(parsed);
     if (!options) return kExitUsage;
     const bool defaults = parsed.Has("defaults");
@@ -413,7 +413,7 @@ const CommandRegistration kWrite{{
          "do not read the settings back after writing them\n"
          "(by default every setting written is compared)"},
     }),
-    runWrite,
+    RunWrite,
     std::string("Settings:\n") + usersetup::SettingNamesHelp(),
 }};
 

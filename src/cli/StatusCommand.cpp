@@ -4,6 +4,7 @@
 // when the printer answered.
 #include <QJsonArray>
 #include <QJsonObject>
+#include <array>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -33,9 +34,16 @@
 namespace korva::cli {
 namespace {
 
+/// "14 00 00 0F": a status block as the printer sent it.
+QString BlockText(const std::array<uint8_t, 4>& block) {
+    return QByteArray(reinterpret_cast<const char*>(block.data()), 4).toHex(' ').toUpper();
+}
+
 /// Sends GS I 1 and waits up to `timeoutMs` for the one byte of answer;
-/// -1 when none came (the reason recorded).
-int AskModelId(const port::ConnectionSettings& settings, int timeoutMs, const std::string& name) {
+/// -1 when none came (the reason recorded). `lastStatus` gets the last
+/// automatic status block that came meanwhile, if any.
+int AskModelId(const port::ConnectionSettings& settings, int timeoutMs, const std::string& name,
+               std::optional<std::array<uint8_t, 4>>& lastStatus) {
     base::CErrorLog& log = base::ErrorLog();
     LogoConnection link(settings, "", log);
     port::ByteStream& stream = link.Stream();
@@ -57,6 +65,7 @@ int AskModelId(const port::ConnectionSettings& settings, int timeoutMs, const st
     base::RunSteps(query, link.Clock());
     if (!query.Readable()) SetStreamReason(stream, name);
     const std::optional<uint8_t> answer = query.Answer();
+    lastStatus = stream.Dialogue().LastStatus();
     stream.Close();
     if (!answer) {
         SetReason(base::Reason::NoAnswer, Subject::Port, name);
@@ -86,9 +95,16 @@ int RunStatus(const ParsedOptions& options) {
     SetCancelKeys({{"port", QString::fromStdString(name)}, {"answered", false}});
     const QJsonValue model = options.Has("model") ? QJsonValue(QString::fromStdString(options.Get("model"))) : QJsonValue();
     StderrMessages messages;
-    const int id = AskModelId(*connection, *timeout, name);
+    std::optional<std::array<uint8_t, 4>> lastStatus;
+    const int id = AskModelId(*connection, *timeout, name, lastStatus);
+    const QJsonValue statusBlock = lastStatus ? QJsonValue(BlockText(*lastStatus)) : QJsonValue();
     if (id < 0) {
-        JsonReport(kExitPrinter).Set("port", name).Set("answered", false).Set("model", model).Print();
+        JsonReport(kExitPrinter)
+            .Set("port", name)
+            .Set("answered", false)
+            .Set("model", model)
+            .Set("status_block", statusBlock)
+            .Print();
         return kExitPrinter;
     }
     const printer::Series idSeries = printer::SeriesOfModelId(id);
@@ -132,7 +148,7 @@ int RunStatus(const ParsedOptions& options) {
         }
         if (const std::optional<FoundPrinter> found = SearchByAddress(clock, endpoints, connection->ipAddress)) {
             network = NetValuesJson(found->settings);
-            SetJsonTargetKey("mac", QString::fromStdString(netcfg::formatMac(found->settings.mac)));
+            SetJsonTargetKey("mac", QString::fromStdString(netcfg::FormatMac(found->settings.mac)));
         } else {
             Note("the printer's network values are not known: no answer to a search of " +
                  connection->ipAddress);
@@ -142,6 +158,8 @@ int RunStatus(const ParsedOptions& options) {
         // The ID in decimal as the JSON gives it, and in hex as the manual lists it.
         std::printf("%s: the printer answered, model ID %d (hex %s, %s)\n", name.c_str(), id, idText,
                     series.empty() ? "a model korva does not know" : series.c_str());
+        if (lastStatus)
+            std::printf("  last automatic status block: %s\n", BlockText(*lastStatus).toUtf8().constData());
         for (auto it = settingsJson.begin(); it != settingsJson.end(); ++it)
             std::printf("  %s=%s\n", it.key().toUtf8().constData(),
                         it.value().isDouble() ? std::to_string(it.value().toInt()).c_str()
@@ -150,7 +168,7 @@ int RunStatus(const ParsedOptions& options) {
     JsonReport report(kExitOk);
     report.Set("port", name).Set("answered", true).Set("model_id", id).Set("model_id_hex", idText);
     report.Set("series", series.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(series)));
-    report.Set("model", model).Set("network", network);
+    report.Set("model", model).Set("network", network).Set("status_block", statusBlock);
     report.Set("write_only", WriteOnlyJson(kind));
     if (settingsRead) report.Set("settings", settingsJson).Set("unknowns", unknownNames);
     report.Print();
@@ -166,7 +184,9 @@ const CommandRegistration kStatus{{
     "printer's MAC and network values (a search sent to its address; bounded).\n"
     "Exits 0 only when the printer answered: the check before a fleet run.\n"
     "The JSON: answered, model_id (and model_id_hex), series, model (--model as\n"
-    "given), settings, write_only, unknowns, network; target.mac when found.",
+    "given), settings, write_only, unknowns, network, status_block (the last\n"
+    "automatic status block the printer sent, as hex bytes; null when none came);\n"
+    "target.mac when found.",
     WithConnectionOptions({
         TimeoutOption("how long the printer may take to answer, default 1000"),
         {"no-settings", 0, "", "only the ID: no settings, no network values (fast)"},

@@ -189,6 +189,12 @@ int NewFirmwareDownload::stepSend() {
     if (sent < length) return 0;
 
     m_Progress.sentText = std::to_string(length);
+    // An Ethernet printer acknowledges the packet's last bytes after the
+    // last write has returned.
+    if (!m_Stream.AwaitDelivery()) {
+        const base::Reason reason = m_Stream.FailureReason();
+        return failLink(reason != base::Reason::None ? reason : base::Reason::Failed);
+    }
     // An Ethernet printer that read it all may close at once to restart; a
     // reset means it had not.
     if (const base::Reason fault = m_Stream.LinkFault();

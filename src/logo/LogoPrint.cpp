@@ -59,7 +59,7 @@ int LogoPrint::stepPlan() {
     if (m_Settings.all) {
         m_Total = kAllLogos;
     } else {
-        m_Plan = parsePrintPlan(m_Settings.selection);
+        m_Plan = ParsePrintPlan(m_Settings.selection);
         if (!m_Plan.ok()) {
             warn(base::kMsgNvImageNumberIncorrect);
             return finish(Outcome::BadSelection);
@@ -120,7 +120,7 @@ int LogoPrint::stepAwaitReply() {
 }
 
 int LogoPrint::stepInitialize() {
-    if (m_Stream.Write(encodeInitialize()) != 2) {
+    if (m_Stream.Write(EncodeInitialize()) != 2) {
         warn(base::kMsgWriteToPort);
         return finish(Outcome::WriteFailed);
     }
@@ -148,14 +148,14 @@ int LogoPrint::stepPrint() {
     }
     const int number = nextNumber();
     if (m_Settings.header) {
-        const std::string line = encodeLogoHeaderLine(number);
+        const std::string line = EncodeLogoHeaderLine(number);
         const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(line.data()),
                                              line.size());
         if (m_Stream.Write(bytes) != bytes.size()) {
             return failPrinting(number);  // the logo's own command is not attempted
         }
     }
-    const auto command = encodeNvPrintCommand(number, m_Settings.size, m_Settings.starEmulation);
+    const auto command = EncodeNvPrintCommand(number, m_Settings.size, m_Settings.starEmulation);
     if (m_Stream.Write(command) != command.size()) return failPrinting(number);
     ++m_Count;
     char text[64];

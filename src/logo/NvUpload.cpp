@@ -240,7 +240,8 @@ int NvUpload::stepConnect() {
 int NvUpload::stepCheckPrinter() {
     const auto ticket = m_Stream.Dialogue().AskModelId();
     if (!ticket) {
-        base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
+                          MsgStyle::OkExclamation);
         return finish(Outcome::WriteFailed);
     }
     m_ReplyTicket = *ticket;
@@ -274,7 +275,8 @@ int NvUpload::stepAwaitReply() {
 int NvUpload::stepAskNvSize() {
     const auto ticket = m_Stream.Dialogue().Ask(NvSizeRequest(), "NV graphics size", NvSizeAnswerRule());
     if (!ticket) {
-        base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
+                          MsgStyle::OkExclamation);
         return finish(Outcome::WriteFailed);
     }
     m_NvSizeTicket = *ticket;
@@ -306,7 +308,7 @@ int NvUpload::stepAwaitNvSize() {
 }
 
 int NvUpload::stepInitialize() {
-    if (!writeAll(encodeInitialize())) {
+    if (!writeAll(EncodeInitialize())) {
         base::ShowMessage(base::Message(base::kMsgPrinterCheck), MsgStyle::OkExclamation);
         return finish(Outcome::PrinterCheckFailed);
     }
@@ -316,7 +318,7 @@ int NvUpload::stepInitialize() {
 
 int NvUpload::stepDefine() {
     if (m_Entries.empty()) {
-        if (!writeAll(encodeNvEraseAll())) {
+        if (!writeAll(EncodeNvEraseAll())) {
             base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
                               MsgStyle::OkExclamation);
             m_Reason = m_Stream.LinkFault() != base::Reason::None ? m_Stream.LinkFault()
@@ -329,7 +331,7 @@ int NvUpload::stepDefine() {
     m_Progress.transferring = true;
     m_Progress.status = "Erasing...";
     const auto define =
-        encodeNvDefineCommand(static_cast<int>(m_Entries.size()), m_Settings.starEmulation);
+        EncodeNvDefineCommand(static_cast<int>(m_Entries.size()), m_Settings.starEmulation);
     if (!writeAll(define)) {
         const int code = m_Stream.LastError();
         base::ShowMessage(base::Message(base::kMsgCommunicationError), MsgStyle::OkExclamation);
@@ -352,7 +354,7 @@ int NvUpload::stepSendImage() {
     m_Progress.imagesBegun = static_cast<int>(m_Image) + 1;
     setUpdatingStatus();
     const auto header =
-        encodeNvImageHeader(raster.paddedWidth, raster.paddedHeight, m_Settings.grayPrinting);
+        EncodeNvImageHeader(raster.paddedWidth, raster.paddedHeight, m_Settings.grayPrinting);
     if (!writeAll(header)) {
         base::ShowMessage(base::Message(base::kMsgCommunicationError), MsgStyle::OkExclamation);
         m_Log.Log("CPrograss writeInstruction[%d]", 0);
@@ -361,7 +363,7 @@ int NvUpload::stepSendImage() {
         return finish(Outcome::CommunicationError);
     }
     m_Offset = 0;
-    m_Chunks = nvChunkSizes(m_Rasters[m_Image].data.size());
+    m_Chunks = NvChunkSizes(m_Rasters[m_Image].data.size());
     m_ChunkIndex = 0;
     m_State = State::SendingChunks;
     return stepSendChunk();  // the first chunk follows the header at once
@@ -370,6 +372,7 @@ int NvUpload::stepSendImage() {
 // Whole 512-byte chunks, then the remainder (a write of 0 bytes when nothing
 // remains), each followed by a 10 ms pause.
 int NvUpload::stepSendChunk() {
+    if (m_Cancelled && m_Offset < m_Rasters[m_Image].data.size()) m_TookDataAfterCancel = true;
     const std::vector<uint8_t>& data = m_Rasters[m_Image].data;
     const size_t size = m_Chunks[m_ChunkIndex++];
     const std::span<const uint8_t> chunk(data.data() + m_Offset, size);
@@ -380,7 +383,9 @@ int NvUpload::stepSendChunk() {
         if (code == ECANCELED) {
             // Cancelled while the printer took nothing: the image stays cut short.
             m_CutShortText = MayHoldText();
-            base::ShowMessage("Cancelled while the printer was not taking data: " + m_CutShortText + ".",
+            base::ShowMessage("Cancelled while the printer was not taking data: " + m_CutShortText + ".\r\n" +
+                                  sentText(m_Progress.bytesSent + static_cast<long>(written)) +
+                                  " Switch the printer off and on, then upload again.",
                               MsgStyle::OkExclamation);
             return finish(Outcome::Cancelled);
         }
@@ -394,6 +399,7 @@ int NvUpload::stepSendChunk() {
     }
     m_Offset += size;
     m_Progress.bytesSent += static_cast<long>(size);
+    if (m_Cancelled && size > 0) m_TookDataAfterCancel = true;
     m_Progress.position = static_cast<int>(m_Progress.bytesSent / 100);
     setUpdatingStatus();
     m_State = m_ChunkIndex < m_Chunks.size() ? State::SendingChunks : State::BetweenImages;
@@ -478,7 +484,10 @@ int NvUpload::cancelBetweenImages() {
 int NvUpload::countDown(State next) {
     const int64_t left = m_WaitUntil - m_Clock.NowMs();
     if (left <= 0) {
-        if (next == State::Done) return finish(Outcome::Cancelled);
+        if (next == State::Done) {
+            showCancelled();
+            return finish(Outcome::Cancelled);
+        }
         m_State = next;
         return 0;
     }
@@ -490,13 +499,31 @@ int NvUpload::countDown(State next) {
     return static_cast<int>(std::min<int64_t>(left, kCountdownTickMs));
 }
 
+std::string NvUpload::sentText(long bytes) const {
+    return "After " + std::to_string(bytes) + " of " + std::to_string(m_Progress.totalBytes) + " bytes.";
+}
+
+// The definition is closed and no image is cut short.
+void NvUpload::showCancelled() {
+    // Every image byte written went through: a printer that stopped taking
+    // data cuts the run short in stepSendChunk instead.
+    const std::string head = m_Progress.bytesSent > 0 ? "Cancelled while the printer was taking data: "
+                                                      : "Cancelled: ";
+    const bool emptiesSent = m_Progress.imagesBegun < m_Progress.imagesToSend;
+    std::string text = head + HeldText() + ".\r\n" + sentText(m_Progress.bytesSent);
+    if (m_TookDataAfterCancel) text += " The logo under way was finished first.";
+    if (emptiesSent) text += " The logos not begun were sent empty; upload again to store them all.";
+    base::ShowMessage(text, MsgStyle::OkExclamation);
+}
+
 // The printer still expects the announced number of images: close the
 // definition with empty headers for those not begun.
 int NvUpload::stepCompleting() {
     const int missing = m_Progress.imagesToSend - m_Progress.imagesBegun;
     for (int i = 0; i < missing; ++i) {
-        if (!writeAll(encodeEmptyImageHeader())) {
-            base::ShowMessage(base::Message(base::kMsgWriteToPort), MsgStyle::OkExclamation);
+        if (!writeAll(EncodeEmptyImageHeader())) {
+            base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
+                              MsgStyle::OkExclamation);
             return finish(Outcome::WriteFailed);
         }
     }

@@ -175,6 +175,10 @@ private:
     int stepCompleting();
     int finish(Outcome outcome);
     int cancelBetweenImages();
+    /// The message at the end of a cancel that closed the definition.
+    void showCancelled();
+    /// "After N of M bytes." for the line under a cancel's message.
+    std::string sentText(long bytes) const;
     /// One tick of a wait after a cancel, with the seconds left in the status.
     int countDown(State next);
     bool writeAll(std::span<const uint8_t> bytes);
@@ -205,6 +209,7 @@ private:
     bool m_PrinterAnswered = false;  ///< the opening check was answered
     port::ReceiptCheck m_Receipt;
     base::Reason m_Reason = base::Reason::None;
+    bool m_TookDataAfterCancel = false;  ///< image bytes went out after the cancel
     std::string m_CutShortText;  ///< what the printer holds after a cancel cut an image short
     State m_AfterNvSize = State::Defining;  ///< where the upload goes on after the size
     port::PrinterDialogue::Ticket m_ReplyTicket = 0;   ///< the opening GS I 1

@@ -29,7 +29,7 @@ bool readNumber(std::string_view digits, int missing, int& value, PlanError& err
     return true;
 }
 
-bool parseItem(std::string_view item, PlanRange& range, PlanError& error) {
+bool ParseItem(std::string_view item, PlanRange& range, PlanError& error) {
     const size_t dash = item.find('-');
     if (dash == std::string_view::npos) {
         if (item.empty()) {
@@ -60,7 +60,7 @@ long PrintPlan::total() const {
     return sum;
 }
 
-PrintPlan parsePrintPlan(std::string_view text) {
+PrintPlan ParsePrintPlan(std::string_view text) {
     PrintPlan plan;
     for (char c : text) {
         if ((c < '0' || c > '9') && c != ',' && c != '-') {
@@ -85,7 +85,7 @@ PrintPlan parsePrintPlan(std::string_view text) {
     while (true) {
         const size_t comma = text.find(',');
         PlanRange range;
-        if (!parseItem(text.substr(0, comma), range, plan.error)) {
+        if (!ParseItem(text.substr(0, comma), range, plan.error)) {
             plan.ranges.clear();
             return plan;
         }
@@ -96,7 +96,7 @@ PrintPlan parsePrintPlan(std::string_view text) {
     return plan;
 }
 
-const char* describePlanError(PlanError error) {
+const char* DescribePlanError(PlanError error) {
     switch (error) {
         case PlanError::None: return "no error";
         case PlanError::Empty: return "the selection is empty";
@@ -109,7 +109,7 @@ const char* describePlanError(PlanError error) {
     return "invalid selection";
 }
 
-std::vector<uint8_t> encodeNvPrintCommand(int number, PrintSize size, bool starEmulation) {
+std::vector<uint8_t> EncodeNvPrintCommand(int number, PrintSize size, bool starEmulation) {
     std::vector<uint8_t> out;
     if (starEmulation) out.push_back(0x1B);  // ESC: Star emulation prefix
     out.push_back(0x1C);                     // FS
@@ -119,7 +119,7 @@ std::vector<uint8_t> encodeNvPrintCommand(int number, PrintSize size, bool starE
     return out;
 }
 
-std::string encodeLogoHeaderLine(int number) {
+std::string EncodeLogoHeaderLine(int number) {
     char line[32];
     std::snprintf(line, sizeof line, "--- Logo %d ---\n", number);
     return line;

@@ -40,10 +40,10 @@ struct PrintPlan {
 /// or "--"; not empty and not ","; one leading and one trailing "," dropped;
 /// items N or A-B where a missing A is 1 and a missing B is 255; every number
 /// 1..255. A range written high to low is stored low to high.
-PrintPlan parsePrintPlan(std::string_view text);
+PrintPlan ParsePrintPlan(std::string_view text);
 
 /// Short English description of a refusal, for the CLI's stderr.
-const char* describePlanError(PlanError error);
+const char* DescribePlanError(PlanError error);
 
 /// Print size byte m of FS p.
 enum class PrintSize : uint8_t {
@@ -54,9 +54,9 @@ enum class PrintSize : uint8_t {
 };
 
 /// [1B] 1C 70 n m: print stored logo n (1..255) at size m.
-std::vector<uint8_t> encodeNvPrintCommand(int number, PrintSize size, bool starEmulation);
+std::vector<uint8_t> EncodeNvPrintCommand(int number, PrintSize size, bool starEmulation);
 
 /// "--- Logo %d ---\n": the text line printed above a logo when a header is asked for.
-std::string encodeLogoHeaderLine(int number);
+std::string EncodeLogoHeaderLine(int number);
 
 }  // namespace korva::logo

@@ -7,20 +7,20 @@
 namespace korva::netcfg {
 namespace {
 
-bool endsInHostNumber(const Ipv4& address) { return address[3] != 0 && address[3] != 255; }
+bool EndsInHostNumber(const Ipv4& address) { return address[3] != 0 && address[3] != 255; }
 
 // The address fields and the port, checked in the order the user is told
 // about them: IP, gateway, port. The MAC is filled in by the caller.
-ChangeBuild buildFields(const ChangeInput& input, bool checkHostNumbers) {
+ChangeBuild BuildFields(const ChangeInput& input, bool checkHostNumbers) {
     ChangeBuild build;
-    const std::optional<Ipv4> ip = parseIpv4(input.ip);
+    const std::optional<Ipv4> ip = ParseIpv4(input.ip);
     if (!ip) return {build.settings, ChangeError::IpText, 0, input.ip};
-    if (checkHostNumbers && !endsInHostNumber(*ip)) return {build.settings, ChangeError::IpRange, 0, {}};
-    const std::optional<Ipv4> mask = parseIpv4(input.mask);
+    if (checkHostNumbers && !EndsInHostNumber(*ip)) return {build.settings, ChangeError::IpRange, 0, {}};
+    const std::optional<Ipv4> mask = ParseIpv4(input.mask);
     if (!mask) return {build.settings, ChangeError::MaskText, 0, input.mask};
-    const std::optional<Ipv4> gateway = parseIpv4(input.gateway);
+    const std::optional<Ipv4> gateway = ParseIpv4(input.gateway);
     if (!gateway) return {build.settings, ChangeError::GatewayText, 0, input.gateway};
-    if (checkHostNumbers && !endsInHostNumber(*gateway))
+    if (checkHostNumbers && !EndsInHostNumber(*gateway))
         return {build.settings, ChangeError::IpRange, 0, {}};
     build.settings.ip = *ip;
     build.settings.mask = *mask;
@@ -29,7 +29,7 @@ ChangeBuild buildFields(const ChangeInput& input, bool checkHostNumbers) {
     return build;
 }
 
-ChangeBuild checkPort(ChangeBuild build, long port) {
+ChangeBuild CheckPort(ChangeBuild build, long port) {
     if (build.error != ChangeError::None) return build;
     if (port < kMinTcpPort || port > kMaxTcpPort) {
         build.error = ChangeError::PortRange;
@@ -41,29 +41,29 @@ ChangeBuild checkPort(ChangeBuild build, long port) {
 
 }  // namespace
 
-ChangeBuild buildChange(const ChangeInput& input, const std::string& macText) {
-    ChangeBuild build = buildFields(input, true);
+ChangeBuild BuildChange(const ChangeInput& input, const std::string& macText) {
+    ChangeBuild build = BuildFields(input, true);
     // The printer is named in every report, a refused change's too.
-    const std::optional<MacAddress> mac = parseMac(macText);
+    const std::optional<MacAddress> mac = ParseMac(macText);
     if (mac) build.settings.mac = *mac;
     if (build.error != ChangeError::None) return build;
     if (!mac) return {build.settings, ChangeError::MacText, 0, {}};
-    return checkPort(build, input.tcpPort);
+    return CheckPort(build, input.tcpPort);
 }
 
-ChangeBuild buildManualChange(const ChangeInput& input, const std::array<std::string, 3>& lowMac) {
-    ChangeBuild build = buildFields(input, false);
+ChangeBuild BuildManualChange(const ChangeInput& input, const std::array<std::string, 3>& lowMac) {
+    ChangeBuild build = BuildFields(input, false);
     if (build.error != ChangeError::None) return build;
     for (size_t i = 0; i < kKorvaMacPrefix.size(); ++i) build.settings.mac[i] = kKorvaMacPrefix[i];
     for (size_t i = 0; i < lowMac.size(); ++i) {
-        const std::optional<uint8_t> byte = parseHexPair(lowMac[i]);
+        const std::optional<uint8_t> byte = ParseHexPair(lowMac[i]);
         if (!byte) return {build.settings, ChangeError::MacText, static_cast<int>(i) + 1, {}};
         build.settings.mac[3 + i] = *byte;
     }
-    return checkPort(build, input.tcpPort);
+    return CheckPort(build, input.tcpPort);
 }
 
-std::string describeChangeError(ChangeError error) {
+std::string DescribeChangeError(ChangeError error) {
     switch (error) {
         case ChangeError::None:
             return "";
@@ -83,9 +83,9 @@ std::string describeChangeError(ChangeError error) {
     return "";
 }
 
-std::string fieldRefusalText(const ChangeBuild& build) {
+std::string FieldRefusalText(const ChangeBuild& build) {
     // The field's name and what is wrong with what it holds.
-    const std::string problem = addressProblem(build.fieldText);
+    const std::string problem = AddressProblem(build.fieldText);
     switch (build.error) {
         case ChangeError::IpText:
             return "IP: " + problem;

@@ -39,17 +39,17 @@ inline constexpr long kMaxTcpPort = 65534;
 
 /// For a printer picked from the search list by its MAC text
 /// ("00:1A:2B:3C:4D:5E"). The IP and the gateway must end in 1..254.
-ChangeBuild buildChange(const ChangeInput& input, const std::string& macText);
+ChangeBuild BuildChange(const ChangeInput& input, const std::string& macText);
 
 /// For the manual change: the MAC is 00 2B 9E and the three typed pairs, and
 /// the IP and gateway are taken as they are (a technician may need .0 or .255).
-ChangeBuild buildManualChange(const ChangeInput& input, const std::array<std::string, 3>& lowMac);
+ChangeBuild BuildManualChange(const ChangeInput& input, const std::array<std::string, 3>& lowMac);
 
 /// One line for a person, e.g. "the gateway is not a dotted IPv4 address".
-std::string describeChangeError(ChangeError error);
+std::string DescribeChangeError(ChangeError error);
 
 /// The dialog's message for a request refused for a malformed field, naming
 /// the field (the range refusals have their own messages); empty otherwise.
-std::string fieldRefusalText(const ChangeBuild& build);
+std::string FieldRefusalText(const ChangeBuild& build);
 
 }  // namespace korva::netcfg

@@ -33,7 +33,7 @@ bool IsHostName(std::string_view text) {
 
 HostAddress ResolveHostAddress(std::string_view text) {
     if (LooksNumeric(text)) {
-        if (const std::optional<Ipv4> address = parseIpv4(text)) return {formatIpv4(*address), {}};
+        if (const std::optional<Ipv4> address = ParseIpv4(text)) return {FormatIpv4(*address), {}};
         return {{}, "IP address \"" + std::string(text) + "\" must be four numbers 0..255 like 127.0.0.1"};
     }
     // "0x7f.1" and the like: the resolver would take them as an address.

@@ -23,7 +23,7 @@ int NetChangeCheck::Step() {
     }
     while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
         if (d->own) continue;
-        const std::optional<NetSettings> settings = decodeReply(d->bytes).settings;
+        const std::optional<NetSettings> settings = DecodeReply(d->bytes).settings;
         if (!settings || settings->mac != m_Wanted.mac) continue;
         m_LastAnswer = settings;
         if (Matches(*settings, m_Wanted)) return finish(Outcome::Confirmed);
@@ -32,7 +32,7 @@ int NetChangeCheck::Step() {
     }
     if (now - m_Start >= m_LimitMs) return finish(m_LastAnswer ? Outcome::OldValues : Outcome::NoAnswer);
     if (now >= m_NextSearch) {
-        m_Channel.Send(encodeSearchRequest());
+        m_Channel.Send(EncodeSearchRequest());
         m_NextSearch = now + kSearchEveryMs;
     }
     return kPollMs;
@@ -51,7 +51,7 @@ std::string ChangeCheckText(NetChangeCheck::Outcome outcome, const std::optional
         case Outcome::Confirmed:
         case Outcome::None: return "";
         case Outcome::OldValues: {
-            const PrinterRow row = formatPrinterRow(*answer);
+            const PrinterRow row = FormatPrinterRow(*answer);
             return "The printer still answers with other settings (IP " + row.ip + ", port " + row.port +
                    ", subnet " + row.subnet + ", gateway " + row.gateway +
                    "): the change did not take.\r\nSearch again, pick the printer and change it once more.";

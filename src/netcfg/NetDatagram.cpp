@@ -25,9 +25,9 @@ std::vector<uint8_t> framed(NetCommand command) {
 
 }  // namespace
 
-std::vector<uint8_t> encodeSearchRequest() { return framed(NetCommand::Search); }
+std::vector<uint8_t> EncodeSearchRequest() { return framed(NetCommand::Search); }
 
-std::vector<uint8_t> encodeSettingDatagram(NetCommand command, const NetSettings& s) {
+std::vector<uint8_t> EncodeSettingDatagram(NetCommand command, const NetSettings& s) {
     std::vector<uint8_t> d = framed(command);
     std::copy(s.ip.begin(), s.ip.end(), d.begin() + kIpAt);
     std::copy(s.mask.begin(), s.mask.end(), d.begin() + kMaskAt);
@@ -39,7 +39,7 @@ std::vector<uint8_t> encodeSettingDatagram(NetCommand command, const NetSettings
     return d;
 }
 
-ReplyDecode decodeReply(std::span<const uint8_t> d) {
+ReplyDecode DecodeReply(std::span<const uint8_t> d) {
     if (d.size() < kDatagramSize) return {std::nullopt, ReplyError::TooShort};
     NetSettings s;
     std::copy_n(d.begin() + kIpAt, 4, s.ip.begin());
@@ -51,7 +51,7 @@ ReplyDecode decodeReply(std::span<const uint8_t> d) {
     return {s, ReplyError::None};
 }
 
-std::string describeReplyError(ReplyError error, size_t size) {
+std::string DescribeReplyError(ReplyError error, size_t size) {
     switch (error) {
         case ReplyError::None:
             return "";

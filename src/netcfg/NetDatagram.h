@@ -47,10 +47,10 @@ struct NetSettings {
 };
 
 /// AA AA 00, zero filler, 55 55.
-std::vector<uint8_t> encodeSearchRequest();
+std::vector<uint8_t> EncodeSearchRequest();
 
 /// AA AA 02 (change) or 04 (apply) with the fields; DHCP goes out as 1 or 0.
-std::vector<uint8_t> encodeSettingDatagram(NetCommand command, const NetSettings& settings);
+std::vector<uint8_t> EncodeSettingDatagram(NetCommand command, const NetSettings& settings);
 
 enum class ReplyError {
     None,
@@ -65,9 +65,9 @@ struct ReplyDecode {
 /// Reads bytes 3..23 of a printer's reply. Marker, command and trailer are not
 /// looked at (printers differ in what they put there); bytes past the 35th are
 /// ignored, as a 35-byte receive buffer cuts them off.
-ReplyDecode decodeReply(std::span<const uint8_t> datagram);
+ReplyDecode DecodeReply(std::span<const uint8_t> datagram);
 
 /// One line for a person: "reply of 20 bytes is shorter than 35".
-std::string describeReplyError(ReplyError error, size_t size);
+std::string DescribeReplyError(ReplyError error, size_t size);
 
 }  // namespace korva::netcfg

@@ -11,7 +11,7 @@ std::optional<NetDestination> ParseNetDestination(std::string_view text) {
     if (colon == std::string_view::npos) return std::nullopt;
     const std::string_view address = text.substr(0, colon);
     const std::string_view portText = text.substr(colon + 1);
-    if (!parseIpv4(address)) return std::nullopt;
+    if (!ParseIpv4(address)) return std::nullopt;
     unsigned port = 0;
     const auto [end, error] = std::from_chars(portText.data(), portText.data() + portText.size(), port);
     if (error != std::errc() || end != portText.data() + portText.size() || port == 0 || port > 65535)

@@ -33,7 +33,7 @@ int NetSearch::start() {
         m_Outcome = Outcome::SetupFailed;
     }
     m_ListenPort = m_Channel.ListenPort();
-    m_Channel.Send(encodeSearchRequest());
+    m_Channel.Send(EncodeSearchRequest());
     m_Printers.clear();
     m_Senders.clear();
     m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
@@ -47,7 +47,7 @@ int NetSearch::receive() {
         ++m_Counted;
         m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
         if (!d->own) {
-            const ReplyDecode reply = decodeReply(d->bytes);
+            const ReplyDecode reply = DecodeReply(d->bytes);
             if (reply.settings) {
                 m_Printers.push_back(*reply.settings);
                 m_Senders.push_back(d->sender);

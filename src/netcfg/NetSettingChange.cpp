@@ -43,7 +43,7 @@ int NetSettingChange::start() {
         case ChangeError::GatewayText:
         case ChangeError::MacText:
             // A field left incomplete or holding a number above 255: say which.
-            base::ShowMessage(fieldRefusalText(m_Request));
+            base::ShowMessage(FieldRefusalText(m_Request));
             return finish(Outcome::Refused);
     }
     // A change over a socket that is not there would be reported as done
@@ -77,7 +77,7 @@ int NetSettingChange::settle() {
 int NetSettingChange::sendChange() {
     // Whatever waits already (a late answer to an earlier run) answers nothing of ours.
     m_Channel.DropWaiting();
-    if (!m_Channel.Send(encodeSettingDatagram(NetCommand::Change, m_Request.settings))) {
+    if (!m_Channel.Send(EncodeSettingDatagram(NetCommand::Change, m_Request.settings))) {
         base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }
@@ -94,7 +94,7 @@ int NetSettingChange::awaitAnswer() {
     // Only a reply carrying the changed printer's MAC answers the change.
     while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
         if (!d->own) {
-            Reply reply{d->sender, decodeReply(d->bytes).settings};
+            Reply reply{d->sender, DecodeReply(d->bytes).settings};
             if (reply.settings && reply.settings->mac == m_Request.settings.mac) {
                 m_Answered = true;
                 m_AnswerReply = std::move(reply);
@@ -110,7 +110,7 @@ int NetSettingChange::awaitAnswer() {
 }
 
 int NetSettingChange::apply() {
-    if (!m_Channel.Send(encodeSettingDatagram(NetCommand::Apply, m_Request.settings))) {
+    if (!m_Channel.Send(EncodeSettingDatagram(NetCommand::Apply, m_Request.settings))) {
         base::ShowMessage(base::Message(base::kMsgSystemError));
         return finish(Outcome::SystemError);
     }

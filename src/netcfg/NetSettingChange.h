@@ -34,7 +34,7 @@ class NetSettingChange {
         SystemError,  ///< a socket could not be set up or a datagram not sent
     };
 
-    /// `request` comes from buildChange or buildManualChange; its error (if
+    /// `request` comes from BuildChange or BuildManualChange; its error (if
     /// any) is reported by the first step. `askConfirmation`: the Yes/No
     /// question before sending (the dialog asks, the command line does not).
     NetSettingChange(base::Clock& clock, NetEndpoints endpoints, ChangeBuild request,

@@ -7,7 +7,7 @@
 namespace korva::netcfg {
 namespace {
 
-int hexDigit(char c) {
+int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -16,38 +16,38 @@ int hexDigit(char c) {
 
 }  // namespace
 
-std::string formatIpv4(const Ipv4& a) {
+std::string FormatIpv4(const Ipv4& a) {
     char text[16];
     std::snprintf(text, sizeof text, "%d.%d.%d.%d", a[0], a[1], a[2], a[3]);
     return text;
 }
 
-std::string formatMac(const MacAddress& m) {
+std::string FormatMac(const MacAddress& m) {
     char text[18];
     std::snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", m[0], m[1], m[2], m[3], m[4],
                   m[5]);
     return text;
 }
 
-PrinterRow formatPrinterRow(const NetSettings& s) {
+PrinterRow FormatPrinterRow(const NetSettings& s) {
     PrinterRow row;
-    row.ip = formatIpv4(s.ip) + (s.dhcp ? " (DHCP)" : "");
+    row.ip = FormatIpv4(s.ip) + (s.dhcp ? " (DHCP)" : "");
     row.port = std::to_string(s.tcpPort);
-    row.subnet = formatIpv4(s.mask);
-    row.gateway = formatIpv4(s.gateway);
-    row.mac = formatMac(s.mac);
+    row.subnet = FormatIpv4(s.mask);
+    row.gateway = FormatIpv4(s.gateway);
+    row.mac = FormatMac(s.mac);
     return row;
 }
 
-bool rowIpMeansDhcp(std::string_view rowIp) {
+bool RowIpMeansDhcp(std::string_view rowIp) {
     return rowIp.size() > 1 && rowIp.find('D', 1) != std::string_view::npos;
 }
 
-std::string rowIpAddress(std::string_view rowIp) {
+std::string RowIpAddress(std::string_view rowIp) {
     return std::string(rowIp.substr(0, rowIp.find(' ')));
 }
 
-std::optional<Ipv4> parseIpv4(std::string_view text) {
+std::optional<Ipv4> ParseIpv4(std::string_view text) {
     Ipv4 address{};
     size_t at = 0;
     for (size_t part = 0; part < address.size(); ++part) {
@@ -69,7 +69,7 @@ std::optional<Ipv4> parseIpv4(std::string_view text) {
     return address;
 }
 
-std::string addressProblem(std::string_view text, bool typing) {
+std::string AddressProblem(std::string_view text, bool typing) {
     if (text.empty()) return typing ? "" : "the address is empty: enter four numbers, each 0 ~ 255.";
     int numbers = 1;
     size_t digits = 0;
@@ -97,20 +97,20 @@ std::string addressProblem(std::string_view text, bool typing) {
     return "";
 }
 
-std::optional<uint8_t> parseHexPair(std::string_view text) {
+std::optional<uint8_t> ParseHexPair(std::string_view text) {
     if (text.size() != 2) return std::nullopt;
-    const int high = hexDigit(text[0]);
-    const int low = hexDigit(text[1]);
+    const int high = HexDigit(text[0]);
+    const int low = HexDigit(text[1]);
     if (high < 0 || low < 0) return std::nullopt;
     return static_cast<uint8_t>(high * 16 + low);
 }
 
-std::optional<MacAddress> parseMac(std::string_view text) {
+std::optional<MacAddress> ParseMac(std::string_view text) {
     MacAddress mac{};
     if (text.size() != 17) return std::nullopt;  // six pairs and five ":"
     for (size_t i = 0; i < mac.size(); ++i) {
         if (i > 0 && text[i * 3 - 1] != ':') return std::nullopt;
-        const std::optional<uint8_t> byte = parseHexPair(text.substr(i * 3, 2));
+        const std::optional<uint8_t> byte = ParseHexPair(text.substr(i * 3, 2));
         if (!byte) return std::nullopt;
         mac[i] = *byte;
     }

@@ -19,33 +19,33 @@ struct PrinterRow {
     std::string mac;      ///< "00:2B:9E:12:34:56"
 };
 
-PrinterRow formatPrinterRow(const NetSettings& settings);
+PrinterRow FormatPrinterRow(const NetSettings& settings);
 
 /// "%d.%d.%d.%d".
-std::string formatIpv4(const Ipv4& address);
+std::string FormatIpv4(const Ipv4& address);
 /// "%02X:%02X:%02X:%02X:%02X:%02X".
-std::string formatMac(const MacAddress& mac);
+std::string FormatMac(const MacAddress& mac);
 
 /// True when a row's IP text carries the " (DHCP)" ending: a "D" after its
 /// first character.
-bool rowIpMeansDhcp(std::string_view rowIp);
+bool RowIpMeansDhcp(std::string_view rowIp);
 /// The dotted address of a row's IP text, without the " (DHCP)" ending.
-std::string rowIpAddress(std::string_view rowIp);
+std::string RowIpAddress(std::string_view rowIp);
 
 /// Four decimal numbers 0..255 (one to three digits each) separated by ".";
 /// nothing else, no blanks.
-std::optional<Ipv4> parseIpv4(std::string_view text);
+std::optional<Ipv4> ParseIpv4(std::string_view text);
 
 /// Why `text` is not a dotted address, in words to follow the field's name
-/// ("the address is incomplete: ..."); "" when parseIpv4 takes it. `typing`: the text is still
+/// ("the address is incomplete: ..."); "" when ParseIpv4 takes it. `typing`: the text is still
 /// being typed, so a shorter address is no fault yet.
-std::string addressProblem(std::string_view text, bool typing = false);
+std::string AddressProblem(std::string_view text, bool typing = false);
 
 /// Two hexadecimal digits, the first the high half; either case.
-std::optional<uint8_t> parseHexPair(std::string_view text);
+std::optional<uint8_t> ParseHexPair(std::string_view text);
 
 /// Six hexadecimal pairs separated by ":" ("00:1A:2B:3C:4D:5E").
-std::optional<MacAddress> parseMac(std::string_view text);
+std::optional<MacAddress> ParseMac(std::string_view text);
 
 /// The first three bytes of every KORVA printer's MAC; the manual change
 /// types only the other three.

@@ -71,6 +71,14 @@ public:
     /// line's rate; 0 where no line rate paces the output.
     virtual int64_t QueuedLineMs() { return 0; }
 
+    /// Where a write returns before the printer confirmed taking the bytes (a
+    /// TCP printer acknowledges them later): waits until it has taken all,
+    /// and fails on a fault or a stall as a write does. True at once elsewhere.
+    virtual bool AwaitDelivery() { return true; }
+    /// Bytes written that the printer has not confirmed taking yet; 0 where
+    /// the port cannot tell or every write waits for it.
+    virtual uint64_t PendingBytes() { return 0; }
+
     /// A cancel, from any thread: a write or wait that has made no progress
     /// for a quarter second gives up (LastError ECANCELED); one that moves
     /// goes on. Holds until the next Open.

@@ -32,16 +32,25 @@ int64_t SteadyNowUs() {
     return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+CancelWindow SerialCancelWindow(int baudRate) {
+    constexpr int64_t kBurstBytes = 2048;
+    if (baudRate <= 0) return {kStallSliceMs, true};
+    // Ten bit times per character.
+    return {std::max<int64_t>(kStallSliceMs, kBurstBytes * 10'000 / baudRate), true};
+}
+
 WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
-                      const std::atomic<bool>* interrupt, int64_t stallMs) {
+                      const std::atomic<bool>* interrupt, CancelWindow window, int64_t stallMs) {
     WriteOutcome outcome;
     const int64_t end = deadlineMs < 0 ? -1 : SteadyNowMs() + deadlineMs;
     int64_t lastProgress = SteadyNowMs();
+    int leastQueued = -1;  // the driver's queue since the last write it took
     while (outcome.written < data.size()) {
         const ssize_t n = ::write(fd, data.data() + outcome.written, data.size() - outcome.written);
         if (n > 0) {
             outcome.written += static_cast<size_t>(n);
             lastProgress = SteadyNowMs();
+            leastQueued = -1;
             continue;
         }
         if (n < 0 && errno == EINTR) continue;
@@ -49,7 +58,12 @@ WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
             outcome.error = errno;
             return outcome;
         }
-        if (SteadyNowMs() - lastProgress >= kStallSliceMs && WaitsStopped(interrupt)) {
+        int queued = 0;
+        if (window.watchQueue && ::ioctl(fd, TIOCOUTQ, &queued) == 0) {
+            if (leastQueued >= 0 && queued < leastQueued) lastProgress = SteadyNowMs();
+            if (leastQueued < 0 || queued < leastQueued) leastQueued = queued;
+        }
+        if (SteadyNowMs() - lastProgress >= window.sliceMs && WaitsStopped(interrupt)) {
             outcome.error = ECANCELED;
             return outcome;
         }
@@ -111,6 +125,7 @@ WriteOutcome WriteRetrying(const RawWrite& write, std::span<const uint8_t> data,
 
 int WaitOutputDrained(int fd, int baudRate, int64_t stallMs,
                       const std::atomic<bool>* interrupt) {
+    const int64_t sliceMs = SerialCancelWindow(baudRate).sliceMs;
     int least = -1;
     int64_t lastProgress = SteadyNowMs();
     for (;;) {
@@ -120,7 +135,7 @@ int WaitOutputDrained(int fd, int baudRate, int64_t stallMs,
         if (least < 0 || pending < least) {
             least = pending;
             lastProgress = SteadyNowMs();
-        } else if (SteadyNowMs() - lastProgress >= kStallSliceMs && WaitsStopped(interrupt)) {
+        } else if (SteadyNowMs() - lastProgress >= sliceMs && WaitsStopped(interrupt)) {
             return ECANCELED;
         }
         const int64_t left = lastProgress + stallMs - SteadyNowMs();

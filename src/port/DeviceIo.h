@@ -29,13 +29,29 @@ struct WriteOutcome {
 
 /// ECANCELED in WriteOutcome::error: a stalled write was stopped by a cancel.
 
+/// When a write counts as stalled, so that a cancel may end it.
+struct CancelWindow {
+    int64_t sliceMs = kStallSliceMs;  ///< no progress for this long
+    bool watchQueue = false;          ///< the driver's output queue shrinking is progress too
+};
+
+/// The rule for a serial line at `baudRate`. A printer that reads steadily
+/// still leaves the writer without room for a while: a UART's driver hands
+/// room back once its queue has nearly drained (its queue shrinks meanwhile),
+/// a pseudo-terminal in bursts of a kilobyte (its queue always reads 0). The
+/// slice covers the line time of two such bursts.
+CancelWindow SerialCancelWindow(int baudRate);
+
 /// Writes all of `data` to a non-blocking descriptor, waiting with poll()
 /// while the device cannot take more, for at most `deadlineMs` in all
-/// (negative: no deadline) and at most `stallMs` without the device taking a
-/// byte (negative: no limit). A blocking descriptor simply blocks.
-/// `interrupt`: the port's cancel; a stalled write then ends with ECANCELED.
+/// (negative: no deadline) and at most `stallMs` without progress (negative:
+/// no limit). A blocking descriptor simply blocks.
+/// `interrupt`: the port's cancel; a write stalled by `window` then ends with ECANCELED.
+/// Progress is a byte the device took or, where `window` watches it, the
+/// driver's output queue shrinking.
 WriteOutcome WriteAll(int fd, std::span<const uint8_t> data, int64_t deadlineMs,
-                      const std::atomic<bool>* interrupt = nullptr, int64_t stallMs = -1);
+                      const std::atomic<bool>* interrupt = nullptr, CancelWindow window = {},
+                      int64_t stallMs = -1);
 
 /// One write() of the caller's choice: -1 with errno on failure.
 using RawWrite = std::function<ssize_t(const uint8_t* data, size_t length)>;

@@ -268,8 +268,12 @@ size_t CPorts::Write(std::span<const uint8_t> data) {
         return outcome.written == data.size() ? data.size() : 0;
     }
     if (TraitsOf(m_OpenKind).stall == StallRule::NoProgress) return WriteStalling(data);
-    // A slow line is no stall: the write goes on while the driver takes bytes.
-    const WriteOutcome outcome = WriteAll(m_hComm, data, -1, &m_Interrupt, kStallLimitMs);
+    // A slow line is no stall: the write goes on while the driver takes bytes
+    // or its output queue shrinks.
+    const WriteOutcome outcome =
+        WriteAll(m_hComm, data, -1, &m_Interrupt,
+                 m_OpenKind == PortKind::Serial ? SerialCancelWindow(m_BaudRate) : CancelWindow{},
+                 kStallLimitMs);
     NoteLineBytes(outcome.written);
     if (outcome.error == ECANCELED) {
         Fail(ECANCELED, CountedDetail(kTextCancelledStalled, outcome.written, data.size(), Counts()));

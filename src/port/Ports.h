@@ -77,6 +77,10 @@ public:
     /// Fetches pending USB reply bytes into m_QueueRead; 1 when the printer
     /// could be read, 0 (message with the device path) when not.
     int ReadUsbReply();
+    /// Waits up to `waitMs` for the USB printer's next reply bytes and
+    /// fetches them into m_QueueRead: the byte count, 0 when none came, -1
+    /// when the printer cannot be read.
+    int AwaitUsbReply(int waitMs);
     bool WatchThreadRunning() const;
     /// Appends the system's serial (parallel false) or parallel port names to `list`.
     int EnumPorts(bool parallel, std::vector<std::string>& list) const {

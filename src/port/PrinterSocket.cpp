@@ -120,6 +120,9 @@ qint64 CPrinterSocket::SendHere(const void* data, qint64 length) {
         m_LastErrorCode = m_PeerReset ? ECONNRESET : EPIPE;
         return -1;
     }
+    // A stall is counted from the first byte the printer was waited for.
+    bool down = false;
+    SinceProgressMs(Undelivered(down));
     const qint64 queued = m_Socket->write(static_cast<const char*>(data), length);
     if (queued > 0) m_Sent += queued;
     // Handed to the kernel now, so a close that comes later found them there.
@@ -162,23 +165,32 @@ qint64 CPrinterSocket::Undelivered(bool& down) {
     if (connected) TakeLinkSnapshot();
     down = !connected || m_bConnected == 0;
     const qint64 held = connected ? m_Socket->bytesToWrite() : 0;
-    return held + std::max<qint64>(0, m_Sent - (m_Acked - m_AckBase));
+    // What Qt holds is part of what was sent and not acknowledged.
+    return std::max<qint64>(held, m_Sent - (m_Acked - m_AckBase));
 }
 
-bool CPrinterSocket::WaitDelivered(int stallMs, const std::atomic<bool>* interrupt) {
+qint64 CPrinterSocket::SinceProgressMs(qint64 pending) {
+    if (pending == 0 || m_Acked != m_ProgressAcked || !m_SinceProgress.isValid()) {
+        m_ProgressAcked = m_Acked;
+        m_SinceProgress.start();
+    }
+    return m_SinceProgress.elapsed();
+}
+
+bool CPrinterSocket::WaitDelivered(int stallMs, const std::atomic<bool>* interrupt,
+                                   qint64 allowedPending) {
     const bool here = QThread::currentThread() == thread();
-    QElapsedTimer sinceProgress;
-    sinceProgress.start();
-    qint64 least = -1;
     for (;;) {
         qint64 pending = 0;
         bool down = false;
         bool reset = false;
         bool closedEarly = false;
+        qint64 stalledMs = 0;
         const auto look = [&] {
             pending = Undelivered(down);
             reset = m_PeerReset;
             closedEarly = m_ClosedUndelivered;
+            stalledMs = SinceProgressMs(pending);
         };
         if (here) {
             look();
@@ -201,13 +213,12 @@ bool CPrinterSocket::WaitDelivered(int stallMs, const std::atomic<bool>* interru
             m_Fault.compare_exchange_strong(none, end);
             return false;
         }
-        if (least < 0 || pending < least) {
-            least = pending;
-            sinceProgress.restart();
-        } else if (sinceProgress.elapsed() >= stallMs) {
+        if (stalledMs >= stallMs) {
             m_LastErrorCode = ETIMEDOUT;
             return false;
-        } else if (sinceProgress.elapsed() >= kStallSliceMs && WaitsStopped(interrupt)) {
+        }
+        if (!closedEarly && pending <= allowedPending) return true;
+        if (stalledMs >= kStallSliceMs && WaitsStopped(interrupt)) {
             m_LastErrorCode = ECANCELED;
             return false;
         }
@@ -219,6 +230,15 @@ bool CPrinterSocket::WaitDelivered(int stallMs, const std::atomic<bool>* interru
             std::this_thread::sleep_for(std::chrono::milliseconds(kDeliveryPollMs));
         }
     }
+}
+
+qint64 CPrinterSocket::Unacknowledged() {
+    qint64 pending = 0;
+    OnOwner([&] {
+        bool down = false;
+        pending = Undelivered(down);
+    });
+    return pending;
 }
 
 bool CPrinterSocket::NothingExchanged() const {
@@ -281,13 +301,18 @@ bool CPrinterSocket::ConnectOnce(const std::string& address, int port, int waitM
 }
 
 void CPrinterSocket::WaitOnEventLoop(int ms) {
-    // Elsewhere the owner's own loop handles the notices meanwhile.
+    // The wait ends early once the connection is made: the probe after it
+    // cannot fail then. A failed attempt still waits its time before the next.
     if (QThread::currentThread() != thread()) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        // Elsewhere the owner's own loop handles the notices meanwhile.
+        std::unique_lock lock(m_DataMutex);
+        m_DataCv.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_bConnected != 0; });
         return;
     }
+    if (m_bConnected != 0) return;
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    if (m_Socket) connect(m_Socket.get(), &QTcpSocket::connected, &loop, &QEventLoop::quit);
     loop.exec();
 }
 
@@ -333,7 +358,11 @@ void CPrinterSocket::OnReceive() {
 }
 
 void CPrinterSocket::OnConnect() {
-    m_bConnected = 1;
+    {
+        std::lock_guard lock(m_DataMutex);
+        m_bConnected = 1;
+    }
+    m_DataCv.notify_all();
     // Counted from here: the kernel counts the connection's SYN as one byte acknowledged.
     m_Sent = 0;
     m_Acked = 0;
@@ -349,6 +378,8 @@ void CPrinterSocket::OnConnect() {
         m_LinkFd = ::fcntl(static_cast<int>(m_Socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
     TakeLinkSnapshot();
     m_AckBase = m_Acked;
+    m_ProgressAcked = m_Acked;
+    m_SinceProgress.start();
 }
 
 void CPrinterSocket::ReleaseLinkFd() {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTcpSocket>
 
@@ -23,7 +24,8 @@ class CPrinterSocket : public QObject {
     Q_OBJECT
 public:
     /// Waits between connection probes; the default runs the owner's event
-    /// loop so the connection notices are handled while waiting.
+    /// loop so the connection notices are handled while waiting, and ends
+    /// once the connection is made.
     using Waiter = std::function<void(int ms)>;
     using DataNotify = std::function<void()>;
 
@@ -53,10 +55,15 @@ public:
     /// Waits until the printer has acknowledged every byte sent (nothing held
     /// by Qt, the kernel's send queue drained) and the connection was not
     /// reset. False when the printer reset or closed the connection first
-    /// (LastErrorCode ECONNRESET) or took nothing for `stallMs` (ETIMEDOUT).
+    /// (LastErrorCode ECONNRESET) or has acknowledged nothing for `stallMs`
+    /// while bytes waited, in this wait or before it (ETIMEDOUT).
     /// Safe from any thread; on the owner's it runs the event loop meanwhile.
     /// `interrupt`: a cancel; a wait without progress then ends (ECANCELED).
-    bool WaitDelivered(int stallMs, const std::atomic<bool>* interrupt = nullptr);
+    /// `allowedPending`: bytes that may stay unacknowledged, so a paced
+    /// writer looks at the link after a write without waiting for the
+    /// printer's acknowledgement of it; it still learns of a fault or a stall.
+    bool WaitDelivered(int stallMs, const std::atomic<bool>* interrupt = nullptr,
+                       qint64 allowedPending = 0);
 
     /// close, create, connect, then up to ten times: wait 50 ms and probe;
     /// a failed probe closes, creates and connects again. `firstWaitMs` is the
@@ -76,6 +83,9 @@ public:
     /// Looks at the connection once more while none is kept. A close by
     /// this program is no fault. Safe from any thread.
     base::Reason LinkFault();
+    /// Bytes sent on this connection that the printer has not acknowledged
+    /// (what Qt and the kernel still hold included). Safe from any thread.
+    qint64 Unacknowledged();
     /// Bytes received since the connection was made (the reply queue may
     /// have handed them on already). Safe from any thread.
     uint64_t ReceivedCount() const { return m_Received.load(); }
@@ -112,6 +122,9 @@ private:
     /// Reads the kernel's view of the connection (bytes acknowledged, reset)
     /// while the socket exists.
     void TakeLinkSnapshot();
+    /// How long the printer has acknowledged nothing while bytes waited for
+    /// it, `pending` being what waits now (owner's thread).
+    qint64 SinceProgressMs(qint64 pending);
     void ReleaseLinkFd();
     /// Keeps the way the printer ended the connection, the first time only.
     void LatchPeerEnd();
@@ -129,6 +142,10 @@ private:
     qint64 m_Sent = 0;
     qint64 m_Acked = 0;
     qint64 m_AckBase = 0;
+    // The last progress: the acknowledged count then, and when it was (also
+    // restarted while nothing waits, since an idle printer does not stall).
+    qint64 m_ProgressAcked = 0;
+    QElapsedTimer m_SinceProgress;
     bool m_PeerReset = false;
     bool m_PeerClosed = false;         ///< the printer's FIN has arrived
     bool m_ClosedUndelivered = false;  ///< ... while bytes sent were not yet acknowledged

@@ -17,6 +17,13 @@ void ReceiptCheck::Begin(bool answeredBefore, int64_t extraWaitMs) {
         settle(Receipt::Failed, fault);
         return;
     }
+    // Everything sent must have reached the printer first: a printer that
+    // stopped taking data has stalled, whatever it would answer.
+    if (!m_Stream.AwaitDelivery()) {
+        const base::Reason reason = m_Stream.FailureReason();
+        settle(Receipt::Failed, reason != base::Reason::None ? reason : base::Reason::Failed);
+        return;
+    }
     if (!TraitsOf(m_Stream.Kind()).answers) {
         settle(Receipt::NotConfirmed, base::Reason::NotConfirmed);
         return;

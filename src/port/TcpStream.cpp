@@ -41,27 +41,39 @@ bool TcpStream::OpenSingleAttempt() {
 size_t TcpStream::Write(std::span<const uint8_t> data) {
     if (data.empty()) return 0;
     const qint64 sent = m_Socket.Send(data.data(), static_cast<qint64>(data.size()));
-    // Done when the printer has acknowledged the bytes, not when the kernel took them.
-    if (sent < 0 || !m_Socket.WaitDelivered(m_StallMs, &m_Interrupt)) {
-        m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ENOTCONN;
-        if (m_LastError == ECANCELED) {
-            m_FailureDetail = kTextCancelledStalled;
-            m_FailureReason = base::Reason::Cancelled;
-            return 0;
-        }
-        const base::Reason fault = m_Socket.LinkFault();
-        m_FailureReason = m_LastError == ETIMEDOUT        ? base::Reason::Stalled
-                          : fault != base::Reason::None ? fault
-                                                        : LinkReasonOf(m_LastError);
-        m_FailureDetail = m_LastError == ETIMEDOUT ? kTextNotDelivered
-                          : fault == base::Reason::Reset ? kTextReset
-                          : fault == base::Reason::Refused ? kTextClosedAtAccept
-                          : fault == base::Reason::HangUp ? kTextClosedConnection
-                          : m_LastError == ECONNRESET ? kTextClosedConnection
-                                                      : "";
+    // The link is looked at after every write: a fault or a stall fails it.
+    // The printer's acknowledgement is waited for only beyond the bytes
+    // allowed in flight; AwaitDelivery waits for all where the outcome needs it.
+    if (sent < 0 || !Delivered(kInFlightBytes)) {
+        if (sent < 0) KeepFailure();
         return 0;
     }
     return static_cast<size_t>(sent);
+}
+
+bool TcpStream::Delivered(qint64 allowedPending) {
+    if (m_Socket.WaitDelivered(m_StallMs, &m_Interrupt, allowedPending)) return true;
+    KeepFailure();
+    return false;
+}
+
+void TcpStream::KeepFailure() {
+    m_LastError = m_Socket.LastErrorCode() != 0 ? m_Socket.LastErrorCode() : ENOTCONN;
+    if (m_LastError == ECANCELED) {
+        m_FailureDetail = kTextCancelledStalled;
+        m_FailureReason = base::Reason::Cancelled;
+        return;
+    }
+    const base::Reason fault = m_Socket.LinkFault();
+    m_FailureReason = m_LastError == ETIMEDOUT        ? base::Reason::Stalled
+                      : fault != base::Reason::None ? fault
+                                                    : LinkReasonOf(m_LastError);
+    m_FailureDetail = m_LastError == ETIMEDOUT ? kTextNotDelivered
+                      : fault == base::Reason::Reset ? kTextReset
+                      : fault == base::Reason::Refused ? kTextClosedAtAccept
+                      : fault == base::Reason::HangUp ? kTextClosedConnection
+                      : m_LastError == ECONNRESET ? kTextClosedConnection
+                                                  : "";
 }
 
 base::Reason TcpStream::LinkFault() {

@@ -15,6 +15,10 @@ public:
     static constexpr int kWriteTimeoutMs = 10000;
     /// The single attempt waits this long between connect and its probe.
     static constexpr int kSingleAttemptWaitMs = 100;
+    /// What the printer may hold unacknowledged before a write waits for it:
+    /// a paced writer never waits on a printer that keeps up, and at most
+    /// this much is in flight when a fault comes.
+    static constexpr int kInFlightBytes = 4096;
 
     /// `stallMs`: how long the printer may take nothing before a write fails.
     TcpStream(CPrinterSocket& socket, std::string address, int port, int stallMs = kWriteTimeoutMs);
@@ -32,10 +36,18 @@ public:
     base::Reason LinkFault() override;
     base::Reason FailureReason() const override { return m_FailureReason; }
     void Interrupt() override { m_Interrupt = true; }
+    bool AwaitDelivery() override { return Delivered(0); }
+    uint64_t PendingBytes() override { return m_Socket.Unacknowledged(); }
 
     CPrinterSocket& Socket() { return m_Socket; }
 
 private:
+    /// Waits until at most `allowedPending` bytes are unacknowledged; false
+    /// (the failure kept) on a fault, a stall or a cancel.
+    bool Delivered(qint64 allowedPending);
+    /// Keeps the failed write's or wait's code, words and reason.
+    void KeepFailure();
+
     CPrinterSocket& m_Socket;
     std::string m_Address;
     int m_Port;

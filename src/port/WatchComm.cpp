@@ -165,6 +165,18 @@ void CPorts::NotifyData() {
 
 int CPorts::ReadUsbReply() { return FetchUsbReply(kUsbPasses * kUsbPassWaitMs); }
 
+int CPorts::AwaitUsbReply(int waitMs) {
+    if (m_hComm < 0 || m_OpenKind != PortKind::Usb) return -1;
+    uint8_t raw[kUsbBlock];
+    uint8_t decoded[kUsbBlock];
+    const int n = ReadWithin(m_hComm, raw, waitMs);
+    if (n <= 0) return n;
+    const size_t count = m_UsbDecoder.Decode(std::span(raw, static_cast<size_t>(n)), decoded);
+    StoreChunk(std::span(decoded, count));
+    NotifyData();
+    return n;
+}
+
 int CPorts::FetchUsbReply(int budgetMs) {
     // usblp allows one open at a time, so replies are read on the port's own
     // descriptor instead of a second one.

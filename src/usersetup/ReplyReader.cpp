@@ -82,7 +82,17 @@ bool ReplyReader::DiscardPending() {
 
 bool ReplyReader::IdleOrStop() {
     std::unique_lock lock(m_Mutex);
-    return m_Wake.wait_for(lock, kPollPause, [this] { return m_Stop.load(); });
+    m_Wake.wait_for(lock, kPollPause, [this] { return m_Stop.load() || m_NewBytes; });
+    m_NewBytes = false;
+    return m_Stop.load();
+}
+
+void ReplyReader::Wake() {
+    {
+        std::lock_guard lock(m_Mutex);
+        m_NewBytes = true;
+    }
+    m_Wake.notify_all();
 }
 
 void ReplyReader::Feed(uint8_t byte) {

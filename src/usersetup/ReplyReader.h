@@ -47,6 +47,10 @@ class ReplyReader : public QObject {
     /// False when the reader cannot be started again.
     bool DiscardPending();
 
+    /// Tells an idle reader that its source holds new bytes, so it takes them
+    /// now rather than at its next look. Safe from any thread.
+    void Wake();
+
     /// Model-ID answers (GS I 1) seen between replies since the reader was
     /// made: one byte of a known model, the same one each time. The user
     /// setup counts them against the requests it sent, in order.
@@ -59,7 +63,8 @@ class ReplyReader : public QObject {
 
   private:
     bool Launch(std::function<void()> body);
-    /// Waits up to 10 ms for the stop request: the pace of polling an empty source.
+    /// Waits up to 10 ms for new bytes (Wake) or the stop request: the pace
+    /// of looking at an empty source whose producer tells nothing. True on stop.
     bool IdleOrStop();
     /// Takes one byte from the source: status blocks out, then the parser.
     void Feed(uint8_t byte);
@@ -82,6 +87,7 @@ class ReplyReader : public QObject {
     bool m_FailNextStart = false;
     std::mutex m_Mutex;
     std::condition_variable m_Wake;
+    bool m_NewBytes = false;  ///< under m_Mutex: Wake came since the last idle wait
 };
 
 }  // namespace korva::usersetup

@@ -1,4 +1,7 @@
 // The operations behind Get Value, Set Value and TEST, as queued steps.
+#include <algorithm>
+#include <array>
+
 #include "base/ErrorLog.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
@@ -27,7 +30,12 @@ constexpr int kTestPageSettleMs = 800;
 // page itself prints meanwhile, so the wait is generous.
 constexpr int kEndAnswerMs = 4000;
 constexpr int kEndPollMs = 20;
-constexpr int kAnswerPollMs = 100;
+// The longest look of the answer wait: its last answer and a lost link end
+// the wait at once (AnswersIn, LinkLost); the look catches a clock that
+// cannot be woken and a USB printer, whose replies are fetched.
+constexpr int kAnswerLookMs = 100;
+// After a USB fetch brought bytes: time for the reader to hand them over.
+constexpr int kUsbHandOverMs = 10;
 // Waits before the 2nd..5th open of a USB printer after a write, and after the fifth failure.
 constexpr std::array<int, 5> kUsbReopenWaitsMs{500, 400, 300, 200, 100};
 
@@ -118,29 +126,51 @@ void UserSetupExchange::QueueSerialRead() {
             const auto request = BuildRequest(setting);
             if (!WriteBlock(request)) return Fail(WriteFailText(), "read request");
         }
-        if (m_Ep.kind == port::PortKind::Usb) m_Ep.ports->ReadUsbReply();
+        // A read with a deadline fetches USB replies as they come, in its wait.
+        if (m_Ep.kind == port::PortKind::Usb && m_ReadDeadlineMs < 0) m_Ep.ports->ReadUsbReply();
         return 0;
     });
-    QueueAnswerWait(0);
+    QueueAnswerWait();
 }
 
-void UserSetupExchange::QueueAnswerWait(int elapsedMs) {
+void UserSetupExchange::QueueAnswerWait() {
     // Only a read with a deadline waits here; without one the answers come
     // when they come, as on the dialog's Get Value.
     if (m_ReadDeadlineMs < 0) return;
-    Queue([this, elapsedMs] {
-        if (AllAnswered()) return 0;
-        // A hang-up or reset ends the wait at once: no further answer can come.
-        if (LinkFaultNow() != base::Reason::None) return Fail(WriteFailText(), "read answers");
-        if (elapsedMs >= m_ReadDeadlineMs) {
-            Log().Log("CUserSetup: read incomplete after %d ms\r\n", elapsedMs);
-            m_Outcome = Outcome::TimedOut;
-            return 0;
-        }
-        FetchUsbReplies();
-        QueueAnswerWait(elapsedMs + kAnswerPollMs);
-        return kAnswerPollMs;
+    Queue([this] {
+        m_AnswerTimer.start();
+        m_AwaitingAnswers = true;
+        return AwaitAnswers();
     });
+}
+
+int UserSetupExchange::AwaitAnswers() {
+    if (AllAnswered()) {
+        m_AwaitingAnswers = false;
+        return 0;
+    }
+    // A hang-up or reset ends the wait at once: no further answer can come.
+    if (LinkFaultNow() != base::Reason::None) {
+        m_AwaitingAnswers = false;
+        return Fail(WriteFailText(), "read answers");
+    }
+    const qint64 left = m_ReadDeadlineMs - m_AnswerTimer.elapsed();
+    if (left <= 0) {
+        Log().Log("CUserSetup: read incomplete after %d ms\r\n",
+                  static_cast<int>(m_AnswerTimer.elapsed()));
+        m_AwaitingAnswers = false;
+        m_Outcome = Outcome::TimedOut;
+        return 0;
+    }
+    const int look = static_cast<int>(std::min<qint64>(left, kAnswerLookMs));
+    Queue([this] { return AwaitAnswers(); });
+    if (m_Ep.kind == port::PortKind::Usb && m_Ep.ports->IsOpen()) {
+        // The wait is on the printer's descriptor; a printer that cannot be
+        // read is looked at again after a whole look.
+        const int got = m_Ep.ports->AwaitUsbReply(look);
+        return got > 0 ? kUsbHandOverMs : got == 0 ? 1 : look;
+    }
+    return look;
 }
 
 void UserSetupExchange::QueueEthernetRead() {
@@ -159,7 +189,7 @@ void UserSetupExchange::QueueEthernetRead() {
             return kEthernetRequestPauseMs;
         });
     }
-    QueueAnswerWait(0);
+    QueueAnswerWait();
 }
 
 void UserSetupExchange::FetchUsbReplies() {
@@ -180,11 +210,12 @@ void UserSetupExchange::BeginWrite(SetValuesBuilder buildSetValues) {
         const bool sent = WriteBlock(setValues);
         // Leave-setup goes out even after a failed set-values: a printer left
         // in setup mode takes nothing else. A dropped link gets one new try.
-        bool left = WriteBlock(kLeaveSetup);
+        bool left = WriteBlock(kLeaveSetup) && AllDelivered();
         // A hang-up or reset up to here may have lost set-values even though
         // every block was taken: the connection's fault, before any new one.
         const base::Reason lost = LinkFaultNow();
-        if (!left && ethernet && OpenEthernetExchange(true)) left = WriteBlock(kLeaveSetup);
+        if (!left && ethernet && OpenEthernetExchange(true))
+            left = WriteBlock(kLeaveSetup) && AllDelivered();
         if (lost != base::Reason::None) m_Reason = lost;
         if (!sent || !left || lost != base::Reason::None)
             return Fail(WriteFailText(), "set-values write");
@@ -266,7 +297,9 @@ void UserSetupExchange::BeginTest() {
 // wired one way only; then the page counts as sent, not confirmed.
 void UserSetupExchange::QueueTestEnd() {
     Queue([this] {
-        if (LinkFaultNow() != base::Reason::None) return Fail(WriteFailText(), "test page");
+        // A printer that stopped taking the page has stalled, whatever it answers.
+        if (!AllDelivered() || LinkFaultNow() != base::Reason::None)
+            return Fail(WriteFailText(), "test page");
         if (!port::TraitsOf(m_Ep.kind).answers) {
             m_Reason = base::Reason::NotConfirmed;
             return 0;

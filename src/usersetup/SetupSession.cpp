@@ -1,7 +1,6 @@
 #include "usersetup/SetupSession.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <algorithm>
 
 #include "base/EventLoopClock.h"
@@ -18,10 +17,6 @@
 #include "usersetup/SetupCommands.h"
 
 namespace korva::usersetup {
-
-namespace {
-constexpr int kUsbPollMs = 100;
-}
 
 struct SetupSession::Parts {
     std::unique_ptr<QCoreApplication> app;
@@ -64,6 +59,10 @@ SetupSession::SetupSession(const port::ConnectionSettings& connection, base::CEr
     }
     m_Parts->kind = ep.kind;
     m_Parts->exchange = std::make_unique<UserSetupExchange>(ep);
+    // A read's wait ends with its last answer or the link, not at its next look.
+    base::EventLoopClock& clock = m_Parts->clock;
+    QObject::connect(m_Parts->exchange.get(), &UserSetupExchange::AnswersIn, [&clock] { clock.Wake(); });
+    QObject::connect(m_Parts->exchange.get(), &UserSetupExchange::LinkLost, [&clock] { clock.Wake(); });
 }
 
 SetupSession::~SetupSession() {
@@ -103,18 +102,8 @@ bool SetupSession::Read(UserSettings& settings, const SetupLists& lists, int tim
         [&](const SettingReply& reply) { DecodeReply(reply, settings, lists); });
     exchange.SetReadDeadline(timeoutMs);
     exchange.BeginRead();
-    // A parallel read ends when every reply is in or its time is up; on the
-    // other ports the replies keep coming after the requests: wait for them.
-    if (Run() && m_Parts->kind != port::PortKind::Parallel) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!exchange.AllAnswered() && timer.elapsed() < timeoutMs) {
-            m_Parts->clock.SleepMs(kUsbPollMs);
-            exchange.FetchUsbReplies();
-            // A hang-up or reset ends the wait: no further answer can come.
-            if (exchange.LinkFaultNow() != base::Reason::None) break;
-        }
-    }
+    // The read ends when every reply is in, its time is up or the link went.
+    Run();
     const base::Reason fault = exchange.LinkFaultNow();
     exchange.SetReplyHandler({});
     missing.clear();

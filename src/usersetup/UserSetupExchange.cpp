@@ -17,6 +17,9 @@ namespace korva::usersetup {
 namespace {
 /// How long the printer may take nothing of a block before the link counts as broken.
 constexpr int kEthernetDeliveryMs = 10'000;
+/// What a block write may leave unacknowledged: the requests and the test
+/// page go out at their pace, not the printer's acknowledgement's.
+constexpr qint64 kEthernetInFlightBytes = 4096;
 }  // namespace
 
 UserSetupExchange::UserSetupExchange(SetupEndpoints endpoints, QObject* parent)
@@ -47,6 +50,7 @@ void UserSetupExchange::OnReply(const SettingReply& reply) {
     m_Answered[reply.number] = true;
     m_PrinterAnswered = true;
     if (m_Handler) m_Handler(reply);
+    if (AllAnswered() && m_AwaitingAnswers.exchange(false)) emit AnswersIn();
 }
 
 void UserSetupExchange::MoveToRing() {
@@ -54,6 +58,7 @@ void UserSetupExchange::MoveToRing() {
     // thread, or this one for USB); that thread is the ring's only producer.
     port::CRecvQueue& from = m_Ep.ports->m_QueueRead;
     while (!from.IsEmpty() && m_Ring.Count() < port::CRecvQueue::kSize - 1) m_Ring.Put(from.Get());
+    m_Reader.Wake();
     // The watch thread tells of a hang-up like of new data.
     if (m_Ep.ports->HungUp() && !m_LossTold.exchange(true))
         QMetaObject::invokeMethod(this, [this] { emit LinkLost(); }, Qt::QueuedConnection);
@@ -118,6 +123,8 @@ bool UserSetupExchange::ConnectParallel() {
 
 bool UserSetupExchange::ConnectEthernet() {
     connect(m_Ep.socket, &port::CPrinterSocket::LinkLost, this, &UserSetupExchange::LinkLost,
+            Qt::UniqueConnection);
+    connect(m_Ep.socket, &port::CPrinterSocket::DataArrived, &m_Reader, &ReplyReader::Wake,
             Qt::UniqueConnection);
     if (!m_Ep.socket->ConnectWithRetry(m_Ep.ipAddress, m_Ep.tcpPort)) {
         // Refused, unreachable, or closed as soon as accepted: the user's next step differs.
@@ -189,13 +196,18 @@ bool UserSetupExchange::WriteBlock(std::span<const uint8_t> block) {
         case port::PortKind::Parallel:
             return m_ParallelConnected && m_Ep.parallel->WritePort(block.data(), block.size()) != 0;
         case port::PortKind::Ethernet:
-            // Written when the printer has acknowledged it, with the link still up.
+            // Taken with the link still up; the acknowledgement is waited for
+            // where the outcome needs it (AllDelivered), or the answers prove it.
             return m_Ep.socket->Send(block.data(), static_cast<qint64>(block.size())) ==
                        static_cast<qint64>(block.size()) &&
-                   m_Ep.socket->WaitDelivered(kEthernetDeliveryMs);
+                   m_Ep.socket->WaitDelivered(kEthernetDeliveryMs, nullptr, kEthernetInFlightBytes);
         default:
             return m_Ep.ports->IsOpen() && m_Ep.ports->Write(block) == block.size();
     }
+}
+
+bool UserSetupExchange::AllDelivered() {
+    return m_Ep.kind != port::PortKind::Ethernet || m_Ep.socket->WaitDelivered(kEthernetDeliveryMs);
 }
 
 bool UserSetupExchange::OpenEthernetExchange(bool fresh) {

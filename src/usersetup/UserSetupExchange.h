@@ -9,6 +9,7 @@
 // until kStepDone), so the dialog waits on timers and the CLI on its clock.
 // Messages go through korva::base::ShowMessage; replies reach the handler on
 // this object's thread.
+#include <QElapsedTimer>
 #include <QObject>
 #include <array>
 #include <atomic>
@@ -105,13 +106,16 @@ class UserSetupExchange : public QObject {
     std::span<const uint8_t> RequestList() const;
     bool Answered(uint8_t setting) const { return m_Answered[setting]; }
     bool AllAnswered() const;
-    /// USB: fetches the replies that have come in since (the command line
-    /// polls with this until every setting has answered).
+    /// USB: fetches the replies that have come in since (the dialog polls
+    /// with this until every setting has answered).
     void FetchUsbReplies();
 
   signals:
     /// The line hung up or the link was reset or closed by the printer.
     void LinkLost();
+    /// The last answer a read with a deadline waits for has been handled:
+    /// the wait for it may end now.
+    void AnswersIn();
 
   private:
     using Action = std::function<int()>;
@@ -122,6 +126,9 @@ class UserSetupExchange : public QObject {
     bool ConnectEthernet();
     bool ConnectPortObject();
     bool WriteBlock(std::span<const uint8_t> block);
+    /// Ethernet: waits until the printer has acknowledged every block
+    /// written; false on a fault or a stall. True at once elsewhere.
+    bool AllDelivered();
     bool OpenEthernetExchange(bool fresh);
     void CloseEthernet();
     void OnReply(const SettingReply& reply);
@@ -140,7 +147,9 @@ class UserSetupExchange : public QObject {
     void QueueParallelCompletion();
     void QueueSerialRead();
     void QueueEthernetRead();
-    void QueueAnswerWait(int elapsedMs);
+    void QueueAnswerWait();
+    /// One look of the wait for a read's answers; queues the next one.
+    int AwaitAnswers();
     void QueueReconnectAfterWrite();
     void QueueUsbReopen(int attempt);
 
@@ -155,6 +164,8 @@ class UserSetupExchange : public QObject {
     bool m_Connected = false;
     int m_ReadDeadlineMs = -1;
     int m_ReadElapsedMs = 0;
+    std::atomic<bool> m_AwaitingAnswers{false};  ///< a read with a deadline waits for its answers
+    QElapsedTimer m_AnswerTimer;  ///< since that wait began
     base::Reason m_Reason = base::Reason::None;
     bool m_PrinterAnswered = false;  ///< a reply came on this connection
     int m_ModelIdAsked = 0;      ///< GS I 1 requests, counted as the reader counts answers

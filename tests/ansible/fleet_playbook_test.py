@@ -20,8 +20,18 @@ import time
 import ansible_harness as harness
 
 PRINTERS = 10
+ERASE_PLAYBOOK = """- hosts: shop_printers
+  gather_facts: false
+  tasks:
+    - korva.printers.printer_logos:
+        port: ETHERNET_II
+        ip: "{{ ansible_host }}"
+        model: KORVA20IIE-II
+        state: absent
+"""
 SETUP_WRITE = 'setup mode entered'
 NV_UPLOAD = 'FS q:'
+NV_ERASED = 'images announced; NV memory erased'
 # What a printer that went away mid-run can be failed with.
 GONE_REASONS = {'refused', 'reset', 'hang-up', 'no-answer', 'unreachable'}
 
@@ -67,6 +77,21 @@ def main():
         check.expect(fleet.counts(NV_UPLOAD) == uploads, 'the second run uploaded logos: %s' % fleet.counts(NV_UPLOAD))
         check.expect(all(sim.state().get('nv_images') == images[host] for host, sim in fleet.sims.items()),
                      'the second run changed NV images')
+
+        # state: absent twice on p02: the first erases, the second finds korva's
+        # record of that erase and sends nothing.
+        with open(os.path.join(run.work, 'erase.yml'), 'w') as out:
+            out.write(ERASE_PLAYBOOK)
+        erases = len(fleet.sims['p02'].events(NV_ERASED))
+        for attempt, changed in (('first', 1), ('second', 0)):
+            code, output = run.playbook('-i', 'printers.ini', 'erase.yml', '--limit', 'p02')
+            recap = harness.recap(output)
+            check.expect(code == 0 and recap.get('p02', {}).get('changed') == changed,
+                         'state=absent, %s run: exit %d, recap %s\n%s' % (attempt, code, recap.get('p02'), output))
+        check.expect(len(fleet.sims['p02'].events(NV_ERASED)) == erases + 1,
+                     'p02 was erased %d times by two runs' % (len(fleet.sims['p02'].events(NV_ERASED)) - erases))
+        check.expect(not fleet.sims['p02'].state().get('nv_images'),
+                     'p02 holds NV images after the erase: %s' % fleet.sims['p02'].state().get('nv_images'))
 
         # p04 drifts: someone set its speed back to 220 with korva directly.
         drifted = fleet.sims['p04']

@@ -96,7 +96,7 @@ TEST_F(ConnectDlgTest, SerialModelListsSortedPortsAndEnablesEveryList) {
     auto dlg = Make();
     dlg->SetExtraSerialPorts({"/tmp/ttyKORVA", "COM1"});
     Choose(*dlg, "KORVA20S");
-    EXPECT_EQ(dlg->PortKind(), kConnectSerial);
+    EXPECT_EQ(dlg->ConnectKind(), kConnectSerial);
     EXPECT_EQ(Entries(dlg->PortList()), QStringList({"/tmp/ttyKORVA", "COM1", "COM10", "COM2"}));
     EXPECT_EQ(dlg->PortList()->currentIndex(), 0);
     EXPECT_EQ(Entries(dlg->BaudList()), QStringList({"115200", "57600", "38400", "19200", "9600"}));
@@ -112,13 +112,13 @@ TEST_F(ConnectDlgTest, SerialModelListsSortedPortsAndEnablesEveryList) {
     EXPECT_EQ(dlg->BaudList()->currentText(), "38400");
     EXPECT_EQ(dlg->ParityList()->currentText(), "EVEN");
     Choose(*dlg, "KORVA20U-I");
-    EXPECT_EQ(dlg->PortKind(), kConnectSerialUI);
+    EXPECT_EQ(dlg->ConnectKind(), kConnectSerialUI);
 }
 
 TEST_F(ConnectDlgTest, ModelsWithoutAPortKindOrAPortCannotBeConfirmed) {
     auto dlg = Make();
     Choose(*dlg, "KORVA10U");
-    EXPECT_EQ(dlg->PortKind(), kConnectNone);
+    EXPECT_EQ(dlg->ConnectKind(), kConnectNone);
     EXPECT_FALSE(dlg->OkButton()->isEnabled());
 
     Choose(*dlg, "KORVA20P");
@@ -201,7 +201,7 @@ TEST_F(ConnectDlgTest, UsbSearchFindsOneOrRefusesSeveral) {
     ASSERT_TRUE(korva::test::RunEventsUntil([&] { return !dlg->IsSearchingUsb(); }));
     EXPECT_EQ(discovery.usbPrefixes.size(), 3u);
     EXPECT_EQ(discovery.usbPrefixes.back(), "USB\\VID_7F3D&PID_0102");
-    EXPECT_EQ(dlg->PortKind(), kConnectUsb);
+    EXPECT_EQ(dlg->ConnectKind(), kConnectUsb);
     EXPECT_TRUE(dlg->OkButton()->isEnabled());
     EXPECT_FALSE(dlg->PortList()->isEnabled());
     EXPECT_FALSE(dlg->BaudList()->isEnabled());
@@ -238,7 +238,7 @@ TEST_F(ConnectDlgTest, UsbSearchOnThisMachine) {
     std::printf("usb search found %d printers\n", found[0]);
     if (expected == 1) {
         EXPECT_TRUE(messages.texts.empty());
-        EXPECT_EQ(dlg->PortKind(), kConnectUsb);
+        EXPECT_EQ(dlg->ConnectKind(), kConnectUsb);
         EXPECT_TRUE(dlg->OkButton()->isEnabled());
     } else {
         EXPECT_EQ(messages.texts,

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 
+#include "base/EventLoopClock.h"
 #include "base/StepEngine.h"
 #include "logo/ui/UiTestEnv.h"
 
@@ -34,4 +35,21 @@ TEST_F(StepDriverTest, WaitsAreTimersSoTheWindowKeepsWorking) {
     EXPECT_GE(clock.elapsed(), 240);  // the engine's waits were kept
     EXPECT_GE(ticks, 5);              // and the event loop ran meanwhile
     EXPECT_FALSE(driver.IsRunning());
+}
+
+// A handler run by the wait (an answer handed over) ends the wait at once; a
+// wake while no wait runs leaves the next wait its whole length, so a
+// request's pacing pause is never cut short.
+TEST_F(StepDriverTest, AWakeEndsOnlyTheEventLoopClocksRunningWait) {
+    korva::base::EventLoopClock clock;
+    QTimer::singleShot(10, [&] { clock.Wake(); });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    clock.SleepMs(60'000);
+    EXPECT_LT(elapsed.elapsed(), 30'000);
+
+    clock.Wake();
+    elapsed.restart();
+    clock.SleepMs(50);
+    EXPECT_GE(elapsed.elapsed(), 45);
 }

@@ -392,6 +392,13 @@ TEST_F(CliContract, SignalMidRun) {
          .args = QStringList{"logo", "upload", "-p", "{port}", "--flow", "none"} + ManyLogos(),
          .signal = SIGTERM, .underWay = AfterBytes(2000), .exitCode = 143,
          .errHas = "cancelled; the printer's definition was closed with empty images"},
+        {.name = "logo upload at 9600 baud to a printer that reads steadily: the logo under way "
+                 "finishes and the message says the printer was taking data",
+         .printer = Printer::Serial, .simOptions = {"--line-rate", "tty"},
+         .args = QStringList{"logo", "upload", "-p", "{port}", "--baud", "9600", "--flow", "none"} +
+                 ManyLogos(60),
+         .signal = SIGINT, .underWay = AfterBytes(1500), .exitCode = 130,
+         .errHas = "Cancelled while the printer was taking data: the printer holds logos 1.."},
         {.name = "logo upload over TCP to a printer that stopped reading: the held write gives "
                  "way within a second and the printer's part is named",
          .printer = Printer::Tcp,
@@ -927,6 +934,21 @@ TEST_F(CliContract, ConvergesAndSaysWhatChanged) {
                   "{dir}/logo.bmp",
          .outHas = "\"changed\":true", .json = "done", .reason = "none",
          .simHasOnce = "\x1c\x71\x02"},
+        {.name = "logo erase --if-changed after a confirmed erase sends nothing",
+         .printer = Printer::Serial,
+         .shell = "{korva} logo erase -p {port} --flow none -q && "
+                  "{korva} logo erase -p {port} --flow none --if-changed -q && "
+                  "exec {korva} logo erase -p {port} --flow none --if-changed -j",
+         .outHas = "\"skipped\":true", .json = "done", .reason = "none", .simHasOnce = "\x1c\x71\x01"},
+        {.name = "logo erase --if-changed after an upload: sent",
+         .printer = Printer::Serial,
+         .shell = "{korva} logo erase -p {port} --flow none -q && "
+                  "{korva} logo upload -p {port} --flow none -q {dir}/logo.bmp {dir}/logo.bmp && "
+                  "exec {korva} logo erase -p {port} --flow none --if-changed -j",
+         .outHas = "\"changed\":true", .json = "done", .reason = "none", .simHasOnce = "\x1c\x71\x02"},
+        {.name = "logo erase --dry-run: would change, sends nothing", .printer = Printer::Serial,
+         .args = QStringList{"logo", "erase", "--dry-run", "-j", "-p", "{port}", "--flow", "none"},
+         .outHas = "\"changed\":true", .json = "done", .simGetsNothing = true},
         {.name = "logo upload --dry-run of a process substitution: its name and fingerprints",
          .shell = "exec {korva} logo upload --dry-run <(cat {dir}/logo.bmp)",
          .outHas = "logo 1: /dev/fd/"},
@@ -958,7 +980,8 @@ TEST_F(CliContract, ConvergesAndSaysWhatChanged) {
          .args = {"status", "-p", "ETHERNET_II", "--ip", "127.000.000.001", "--tcp-port", "{tcp}",
                   "--no-settings", "-j"},
          .outHas = "\"target\":{\"ip\":\"127.0.0.1\"", .json = "done",
-         .keys = {"answered", "model_id", "model_id_hex", "series", "model", "settings", "network"}},
+         .keys = {"answered", "model_id", "model_id_hex", "series", "model", "settings", "network",
+                  "status_block"}},
         {.name = "--ip takes a host name", .printer = Printer::Tcp,
          .args = {"status", "-p", "ETHERNET_II", "--ip", "localhost", "--tcp-port", "{tcp}",
                   "--no-settings", "-j"},
@@ -972,6 +995,13 @@ TEST_F(CliContract, ConvergesAndSaysWhatChanged) {
         {.name = "--wait-lock on a serial port is refused", .printer = Printer::Serial,
          .args = QStringList{"setup", "read", "--wait-lock", "5"} + serial, .exitCode = 2,
          .errHas = "--wait-lock is for Ethernet printers", .simGetsNothing = true},
+        {.name = "status names the last automatic status block the printer sent",
+         .printer = Printer::Serial, .simOptions = {"--status-blocks"},
+         .args = QStringList{"status", "--no-settings", "-j"} + serial,
+         .outHas = "\"status_block\":\"14 00 00 0F\"", .json = "done"},
+        {.name = "status in text names the last automatic status block", .printer = Printer::Serial,
+         .simOptions = {"--status-blocks"}, .args = QStringList{"status", "--no-settings"} + serial,
+         .outHas = "  last automatic status block: 14 00 00 0F\n"},
         {.name = "status prints the model ID as the JSON gives it", .printer = Printer::Serial,
          .args = QStringList{"status", "--no-settings"} + serial, .outHas = "model ID 34 (hex 22, KORVA20II)"},
         {.name = "a signal's lines name the command", .printer = Printer::Serial,
@@ -996,7 +1026,8 @@ TEST_F(CliContract, JsonShapeOfEveryCommand) {
     const std::vector<const char*> setupWrite{"dry_run", "changed", "confirmed", "verified", "changes",
                                               "settings", "write_only", "not_kept"};
     const std::vector<const char*> status{"answered", "model_id", "model_id_hex", "series", "model",
-                                          "settings", "write_only", "unknowns", "network"};
+                                          "settings", "write_only", "unknowns", "network",
+                                          "status_block"};
     const std::vector<const char*> firmware{"dry_run", "changed", "series", "area", "bytes", "checksum",
                                             "resends", "erased", "erase_sent", "signature", "start",
                                             "end", "blocks"};
@@ -1020,9 +1051,10 @@ TEST_F(CliContract, JsonShapeOfEveryCommand) {
         {.name = "logo upload: usage", .args = {"logo", "upload", "-j"}, .exitCode = 2, .json = "failed",
          .keys = upload},
         {.name = "logo erase: done", .printer = Printer::Serial,
-         .args = QStringList{"logo", "erase", "-j"} + serial, .json = "done", .keys = {"changed", "confirmed"}},
+         .args = QStringList{"logo", "erase", "-j"} + serial, .json = "done",
+         .keys = {"dry_run", "changed", "confirmed", "skipped"}},
         {.name = "logo erase: failed", .args = QStringList{"logo", "erase", "-j"} + missingPort, .exitCode = 1,
-         .json = "failed", .keys = {"changed", "confirmed"}},
+         .json = "failed", .keys = {"dry_run", "changed", "confirmed", "skipped"}},
         {.name = "logo print: failed", .args = QStringList{"logo", "print", "-j", "--select", "1"} + missingPort,
          .exitCode = 1, .json = "failed", .keys = {"printed", "total", "confirmed"}},
         {.name = "firmware check: failed", .args = {"firmware", "check", "-j", "{dir}/bad.K20"}, .exitCode = 3,

@@ -128,8 +128,9 @@ TEST_F(LogoCommands, EraseToFile) {
     const Result r = Korva("logo erase --to-file erase.prn --json");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(ReadBytes(dir / "erase.prn"), HexBytes("1C 71 01 00 00 00 00"));
-    EXPECT_EQ(r.out, "{\"changed\":null,\"command\":\"logo erase\",\"confirmed\":false,\"error\":null,"
-                     "\"outcome\":\"done\",\"reason\":\"not-confirmed\",\"schema\":1,\"target\":{\"ip\":null,"
+    EXPECT_EQ(r.out, "{\"changed\":null,\"command\":\"logo erase\",\"confirmed\":false,\"dry_run\":false,"
+                     "\"error\":null,\"outcome\":\"done\",\"reason\":\"not-confirmed\",\"schema\":1,"
+                     "\"skipped\":false,\"target\":{\"ip\":null,"
                      "\"mac\":null,\"port\":\"erase.prn\",\"tcp_port\":null}}\n");
 }
 

@@ -198,7 +198,12 @@ TEST_F(NvUploadStream, CancelDuringImageTwoOfFiveCompletesWithThreeEmptyHeaders)
     EXPECT_EQ(clock.NowMs() - t[14], 1024);        // then 1 ms per byte
     EXPECT_EQ(profile.values, (std::map<std::string, std::string>{{"LOGO/Logofile1", "kept"}}));
     EXPECT_EQ(upload->SavedKeyCount(), 1);
-    EXPECT_EQ(messages->Boxes().size(), 1u);  // the question only: no completion message
+    // The question, then what the cancel left: no completion message.
+    ASSERT_EQ(messages->Boxes().size(), 2u);
+    EXPECT_EQ(messages->Boxes()[1].text,
+              "Cancelled while the printer was taking data: the printer holds logos 1..2 of this "
+              "upload; its earlier logos are erased.\r\nAfter 2048 of 5120 bytes. The logo under way "
+              "was finished first. The logos not begun were sent empty; upload again to store them all.");
     EXPECT_FALSE(stream->IsOpen());
 }
 
@@ -231,6 +236,10 @@ TEST_F(NvUploadStream, CancelBeforeTheFirstImageSendsOnlyEmptyHeaders) {
     });
     EXPECT_EQ(stream->Stream(), HexBytes("1C 71 02 00 00 00 00 00 00 00 00"));
     EXPECT_EQ(upload->GetOutcome(), Outcome::Cancelled);
+    // No image was under way: nothing says the printer was taking data.
+    EXPECT_EQ(messages->Boxes().back().text,
+              "Cancelled: the printer holds no logo of this upload; its earlier logos are erased.\r\n"
+              "After 0 of 16 bytes. The logos not begun were sent empty; upload again to store them all.");
 }
 
 TEST_F(NvUploadStream, EmptyListErasesWithoutStarPrefixOrProfileChange) {

@@ -9,15 +9,15 @@ using korva::test::HexBytes;
 
 namespace {
 std::vector<PlanRange> Ranges(std::string_view text) {
-    const PrintPlan plan = parsePrintPlan(text);
+    const PrintPlan plan = ParsePrintPlan(text);
     EXPECT_TRUE(plan.ok()) << "refused: " << text;
     return plan.ranges;
 }
-PlanError ErrorOf(std::string_view text) { return parsePrintPlan(text).error; }
+PlanError ErrorOf(std::string_view text) { return ParsePrintPlan(text).error; }
 }  // namespace
 
 TEST(PrintPlan, ExampleSelectionKeepsWrittenOrderAndStoresRangesLowToHigh) {
-    const PrintPlan plan = parsePrintPlan(",3,9-7,-2,");
+    const PrintPlan plan = ParsePrintPlan(",3,9-7,-2,");
     ASSERT_TRUE(plan.ok());
     EXPECT_EQ(plan.ranges, (std::vector<PlanRange>{{3, 3}, {7, 9}, {1, 2}}));
     EXPECT_EQ(plan.total(), 6);
@@ -41,10 +41,10 @@ TEST(PrintPlan, OnlyOneLeadingAndOneTrailingCommaAreDropped) {
 }
 
 TEST(PrintPlan, RepeatsAndOverlapsCountAgain) {
-    const PrintPlan plan = parsePrintPlan("1-255,1-255");
+    const PrintPlan plan = ParsePrintPlan("1-255,1-255");
     ASSERT_TRUE(plan.ok());
     EXPECT_EQ(plan.total(), 510);
-    EXPECT_EQ(parsePrintPlan("4,4,3-5").total(), 5);
+    EXPECT_EQ(ParsePrintPlan("4,4,3-5").total(), 5);
 }
 
 TEST(PrintPlan, RefusesEveryTextThatBreaksARule) {
@@ -67,15 +67,15 @@ TEST(PrintPlan, RefusesEveryTextThatBreaksARule) {
     EXPECT_EQ(ErrorOf("99999999999999999999999"), PlanError::OutOfRange);
     EXPECT_EQ(ErrorOf(",,"), PlanError::DoubleComma);
     // A refused text never hands back a partial plan.
-    EXPECT_TRUE(parsePrintPlan("3,4,0").ranges.empty());
+    EXPECT_TRUE(ParsePrintPlan("3,4,0").ranges.empty());
 }
 
 TEST(PrintCommand, SizesStarPrefixAndHeaderLine) {
-    EXPECT_EQ(encodeNvPrintCommand(7, PrintSize::DoubleHeight, false), HexBytes("1C 70 07 02"));
-    EXPECT_EQ(encodeNvPrintCommand(7, PrintSize::DoubleHeight, true), HexBytes("1B 1C 70 07 02"));
-    EXPECT_EQ(encodeNvPrintCommand(255, PrintSize::Quadruple, false), HexBytes("1C 70 FF 03"));
-    EXPECT_EQ(encodeNvPrintCommand(1, PrintSize::Normal, false), HexBytes("1C 70 01 00"));
-    EXPECT_EQ(encodeNvPrintCommand(1, PrintSize::DoubleWidth, false), HexBytes("1C 70 01 01"));
-    EXPECT_EQ(encodeLogoHeaderLine(3), "--- Logo 3 ---\n");
-    EXPECT_EQ(encodeLogoHeaderLine(255), "--- Logo 255 ---\n");
+    EXPECT_EQ(EncodeNvPrintCommand(7, PrintSize::DoubleHeight, false), HexBytes("1C 70 07 02"));
+    EXPECT_EQ(EncodeNvPrintCommand(7, PrintSize::DoubleHeight, true), HexBytes("1B 1C 70 07 02"));
+    EXPECT_EQ(EncodeNvPrintCommand(255, PrintSize::Quadruple, false), HexBytes("1C 70 FF 03"));
+    EXPECT_EQ(EncodeNvPrintCommand(1, PrintSize::Normal, false), HexBytes("1C 70 01 00"));
+    EXPECT_EQ(EncodeNvPrintCommand(1, PrintSize::DoubleWidth, false), HexBytes("1C 70 01 01"));
+    EXPECT_EQ(EncodeLogoHeaderLine(3), "--- Logo 3 ---\n");
+    EXPECT_EQ(EncodeLogoHeaderLine(255), "--- Logo 255 ---\n");
 }

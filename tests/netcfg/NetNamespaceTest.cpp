@@ -26,7 +26,7 @@ TEST(NetNamespace, BroadcastSearchFindsThePrinterAndChangeReachesIt) {
 
     SimHarness sim;
     ASSERT_TRUE(sim.InNamespace(ns.Printer())
-                    .Start({"--udp", "0.0.0.0:2918", "--ip", "192.168.0.254", "--mac",
+                    .Start({"--udp", "0.0.0.0:2918", "--ip", "198.18.0.254", "--mac",
                             "00:2B:9E:00:00:07"}))
         << sim.Error().toStdString();
 
@@ -44,8 +44,8 @@ TEST(NetNamespace, BroadcastSearchFindsThePrinterAndChangeReachesIt) {
         counted = search.DatagramsCounted();
         senders = search.Senders();
 
-        const ChangeBuild request = buildChange(
-            {"192.168.0.77", "255.255.255.0", "192.168.0.1", 9100, false}, "00:2B:9E:00:00:07");
+        const ChangeBuild request = BuildChange(
+            {"198.18.0.77", "255.255.255.0", "198.18.0.1", 9100, false}, "00:2B:9E:00:00:07");
         NetSettingChange change(clock, NetEndpoints{}, request);
         base::RunSteps(change, clock);
         outcome = change.GetOutcome();
@@ -55,8 +55,8 @@ TEST(NetNamespace, BroadcastSearchFindsThePrinterAndChangeReachesIt) {
     // Our own broadcast came back too and was left out.
     EXPECT_EQ(counted, 2);
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(senders[0], "192.168.0.254");
-    EXPECT_EQ(formatPrinterRow(found[0]).mac, "00:2B:9E:00:00:07");
+    EXPECT_EQ(senders[0], "198.18.0.254");
+    EXPECT_EQ(FormatPrinterRow(found[0]).mac, "00:2B:9E:00:00:07");
     EXPECT_EQ(outcome, NetSettingChange::Outcome::Applied);
     EXPECT_TRUE(answered);
     EXPECT_EQ(messages.Texts(),
@@ -64,8 +64,8 @@ TEST(NetNamespace, BroadcastSearchFindsThePrinterAndChangeReachesIt) {
                                         base::Message(base::kMsgConfirmNetworkChange),
                                         base::Message(base::kMsgUpdateComplete2)}));
     const QJsonObject state =
-        sim.WaitForState([](const QJsonObject& s) { return s["network"]["ip"] == "192.168.0.77"; });
-    EXPECT_EQ(state["network"]["ip"].toString(), "192.168.0.77");
+        sim.WaitForState([](const QJsonObject& s) { return s["network"]["ip"] == "198.18.0.77"; });
+    EXPECT_EQ(state["network"]["ip"].toString(), "198.18.0.77");
     EXPECT_EQ(state["network"]["port"].toInt(), 9100);
 }
 
@@ -90,7 +90,7 @@ TEST(NetNamespace, EmptySearchNamesTheInterfaceItLeftBy) {
     EXPECT_EQ(messages.Texts()[0].rfind(base::Message(base::kMsgSearchFinished) +
                                             std::string("\r\nNo printer answered the search (sent to "
                                                         "255.255.255.255 port 2918 on ") +
-                                            hostInterface + " 192.168.0.10/24).",
+                                            hostInterface + " 198.18.0.10/24).",
                                         0),
               0u)
         << messages.Texts()[0];

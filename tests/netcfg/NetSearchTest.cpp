@@ -33,7 +33,7 @@ TEST(NetSearch, ListsTheSimulatedPrinterAndSaysWhenFinished) {
 
     EXPECT_EQ(search.GetOutcome(), NetSearch::Outcome::Finished);
     ASSERT_EQ(search.Printers().size(), 1u);
-    const PrinterRow row = formatPrinterRow(search.Printers()[0]);
+    const PrinterRow row = FormatPrinterRow(search.Printers()[0]);
     EXPECT_EQ(row.ip, "192.168.0.10 (DHCP)");
     EXPECT_EQ(row.port, "6001");
     EXPECT_EQ(row.mac, "00:2B:9E:12:34:56");

@@ -19,7 +19,7 @@ const std::string kDone = base::Message(base::kMsgUpdateComplete2);
 
 // The example change: 192.168.1.50/255.255.0.0 via 192.168.1.1, port 6001, fixed.
 ChangeBuild ExampleChange(const std::string& mac = "00:1A:2B:3C:4D:5E") {
-    return buildChange({"192.168.1.50", "255.255.0.0", "192.168.1.1", 6001, false}, mac);
+    return BuildChange({"192.168.1.50", "255.255.0.0", "192.168.1.1", 6001, false}, mac);
 }
 
 class NetSettingChangeTest : public ::testing::Test {
@@ -68,17 +68,17 @@ TEST_F(NetSettingChangeTest, NoToTheQuestionSendsNothing) {
 }
 
 TEST_F(NetSettingChangeTest, RefusedAddressesAndPortsSendNothingAndAskNothing) {
-    EXPECT_EQ(Run(buildChange({"192.168.0.255", "255.255.255.0", "192.168.0.1", 6001, false},
+    EXPECT_EQ(Run(BuildChange({"192.168.0.255", "255.255.255.0", "192.168.0.1", 6001, false},
                               "00:1A:2B:3C:4D:5E"),
                   base::MsgAnswer::Yes),
               NetSettingChange::Outcome::Refused);
     EXPECT_EQ(messages->Texts(), std::vector<std::string>{base::Message(base::kMsgIpRange)});
-    EXPECT_EQ(Run(buildChange({"192.168.0.20", "255.255.255.0", "10.0.0.0", 6001, false},
+    EXPECT_EQ(Run(BuildChange({"192.168.0.20", "255.255.255.0", "10.0.0.0", 6001, false},
                               "00:1A:2B:3C:4D:5E"),
                   base::MsgAnswer::Yes),
               NetSettingChange::Outcome::Refused);
     EXPECT_EQ(messages->Texts(), std::vector<std::string>{base::Message(base::kMsgIpRange)});
-    EXPECT_EQ(Run(buildChange({"192.168.0.20", "255.255.255.0", "192.168.0.1", 65535, false},
+    EXPECT_EQ(Run(BuildChange({"192.168.0.20", "255.255.255.0", "192.168.0.1", 65535, false},
                               "00:1A:2B:3C:4D:5E"),
                   base::MsgAnswer::Yes),
               NetSettingChange::Outcome::Refused);
@@ -87,7 +87,7 @@ TEST_F(NetSettingChangeTest, RefusedAddressesAndPortsSendNothingAndAskNothing) {
 }
 
 TEST_F(NetSettingChangeTest, ManualChangeSendsAddressesEndingIn255ToThe002B9EPrinter) {
-    const ChangeBuild manual = buildManualChange(
+    const ChangeBuild manual = BuildManualChange(
         {"192.168.0.255", "255.255.255.0", "10.0.0.0", 9100, true}, {"3c", "4D", "5e"});
     EXPECT_EQ(Run(manual, base::MsgAnswer::Yes), NetSettingChange::Outcome::NoAnswer);
     // 00:2B:9E:3C:4D:5E is not this printer: no answer, so no apply either.
@@ -95,7 +95,7 @@ TEST_F(NetSettingChangeTest, ManualChangeSendsAddressesEndingIn255ToThe002B9EPri
     EXPECT_EQ(messages->Texts(), (std::vector<std::string>{kAsk, kNoAnswerText}));
     const std::vector<std::string> events = printer.Events(1);
     ASSERT_EQ(events.size(), 1u);
-    const std::vector<uint8_t> change = encodeSettingDatagram(NetCommand::Change, manual.settings);
+    const std::vector<uint8_t> change = EncodeSettingDatagram(NetCommand::Change, manual.settings);
     EXPECT_NE(events[0].find(SimHex(change)), std::string::npos) << events[0];
     EXPECT_NE(events[0].find("c0a800ffffffff000a000000002b9e3c4d5e01238c"), std::string::npos)
         << events[0];

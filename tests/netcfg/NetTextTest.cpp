@@ -9,32 +9,32 @@ using namespace korva::netcfg;
 namespace {
 
 TEST(NetText, DottedAddressesAreFourNumbersUpTo255AndNothingElse) {
-    EXPECT_EQ(parseIpv4("192.168.0.10"), (Ipv4{192, 168, 0, 10}));
-    EXPECT_EQ(parseIpv4("0.0.0.0"), (Ipv4{0, 0, 0, 0}));
-    EXPECT_EQ(parseIpv4("255.255.255.255"), (Ipv4{255, 255, 255, 255}));
+    EXPECT_EQ(ParseIpv4("192.168.0.10"), (Ipv4{192, 168, 0, 10}));
+    EXPECT_EQ(ParseIpv4("0.0.0.0"), (Ipv4{0, 0, 0, 0}));
+    EXPECT_EQ(ParseIpv4("255.255.255.255"), (Ipv4{255, 255, 255, 255}));
     for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "1.2.3.256", "300.1.1.1", "1..2.3",
                             "1.2.3.4 ", " 1.2.3.4", "1.2.3.0004", "a.b.c.d", "1.2.3.-4", "1.2.3."})
-        EXPECT_FALSE(parseIpv4(bad)) << bad;
+        EXPECT_FALSE(ParseIpv4(bad)) << bad;
 }
 
 TEST(NetText, MacTextsAndHexPairsTakeEitherCaseAndRefuseTheRest) {
-    EXPECT_EQ(parseMac("00:1A:2B:3C:4D:5E"), (MacAddress{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}));
-    EXPECT_EQ(parseMac("00:1a:2b:3c:4d:5e"), (MacAddress{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}));
+    EXPECT_EQ(ParseMac("00:1A:2B:3C:4D:5E"), (MacAddress{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}));
+    EXPECT_EQ(ParseMac("00:1a:2b:3c:4d:5e"), (MacAddress{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E}));
     for (const char* bad : {"", "00:1A:2B:3C:4D", "00:1A:2B:3C:4D:5E:", "00-1A-2B-3C-4D-5E",
                             "00:1A:2B:3C:4D:5G", "001A2B3C4D5E", "0:1A:2B:3C:4D:5E0"})
-        EXPECT_FALSE(parseMac(bad)) << bad;
-    EXPECT_EQ(parseHexPair("FF"), 0xFF);
-    EXPECT_EQ(parseHexPair("0a"), 0x0A);
+        EXPECT_FALSE(ParseMac(bad)) << bad;
+    EXPECT_EQ(ParseHexPair("FF"), 0xFF);
+    EXPECT_EQ(ParseHexPair("0a"), 0x0A);
     for (const char* bad : {"", "F", "FFF", "G0", " 1", "-1"})
-        EXPECT_FALSE(parseHexPair(bad)) << bad;
+        EXPECT_FALSE(ParseHexPair(bad)) << bad;
 }
 
 TEST(NetText, RowIpTellsDhcpByTheDAfterItsFirstCharacter) {
-    EXPECT_TRUE(rowIpMeansDhcp("10.0.0.5 (DHCP)"));
-    EXPECT_FALSE(rowIpMeansDhcp("10.0.0.5"));
-    EXPECT_FALSE(rowIpMeansDhcp("D"));
-    EXPECT_EQ(rowIpAddress("10.0.0.5 (DHCP)"), "10.0.0.5");
-    EXPECT_EQ(rowIpAddress("10.0.0.5"), "10.0.0.5");
+    EXPECT_TRUE(RowIpMeansDhcp("10.0.0.5 (DHCP)"));
+    EXPECT_FALSE(RowIpMeansDhcp("10.0.0.5"));
+    EXPECT_FALSE(RowIpMeansDhcp("D"));
+    EXPECT_EQ(RowIpAddress("10.0.0.5 (DHCP)"), "10.0.0.5");
+    EXPECT_EQ(RowIpAddress("10.0.0.5"), "10.0.0.5");
 }
 
 ChangeInput Input(const char* ip, const char* gateway, long port) {
@@ -43,17 +43,17 @@ ChangeInput Input(const char* ip, const char* gateway, long port) {
 
 TEST(ChangeRequest, IpAndGatewayEndingIn0Or255AreRefusedForAPickedPrinterOnly) {
     const std::string mac = "00:1A:2B:3C:4D:5E";
-    EXPECT_EQ(buildChange(Input("192.168.0.255", "192.168.0.1", 6001), mac).error,
+    EXPECT_EQ(BuildChange(Input("192.168.0.255", "192.168.0.1", 6001), mac).error,
               ChangeError::IpRange);
-    EXPECT_EQ(buildChange(Input("192.168.0.0", "192.168.0.1", 6001), mac).error,
+    EXPECT_EQ(BuildChange(Input("192.168.0.0", "192.168.0.1", 6001), mac).error,
               ChangeError::IpRange);
-    EXPECT_EQ(buildChange(Input("192.168.0.20", "10.0.0.0", 6001), mac).error,
+    EXPECT_EQ(BuildChange(Input("192.168.0.20", "10.0.0.0", 6001), mac).error,
               ChangeError::IpRange);
-    EXPECT_EQ(buildChange(Input("192.168.0.20", "10.0.0.255", 6001), mac).error,
+    EXPECT_EQ(BuildChange(Input("192.168.0.20", "10.0.0.255", 6001), mac).error,
               ChangeError::IpRange);
 
     const std::array<std::string, 3> low{"3C", "4D", "5E"};
-    const ChangeBuild manual = buildManualChange(Input("192.168.0.255", "10.0.0.0", 6001), low);
+    const ChangeBuild manual = BuildManualChange(Input("192.168.0.255", "10.0.0.0", 6001), low);
     ASSERT_EQ(manual.error, ChangeError::None);
     EXPECT_EQ(manual.settings.ip, (Ipv4{192, 168, 0, 255}));
     EXPECT_EQ(manual.settings.gateway, (Ipv4{10, 0, 0, 0}));
@@ -64,15 +64,15 @@ TEST(ChangeRequest, PortMustLieIn1024To65534ForBothKindsOfChange) {
     const std::string mac = "00:1A:2B:3C:4D:5E";
     const std::array<std::string, 3> low{"00", "00", "01"};
     for (long port : {0L, 1023L, 65535L, 70000L, -1L}) {
-        EXPECT_EQ(buildChange(Input("10.0.0.5", "10.0.0.1", port), mac).error,
+        EXPECT_EQ(BuildChange(Input("10.0.0.5", "10.0.0.1", port), mac).error,
                   ChangeError::PortRange)
             << port;
-        EXPECT_EQ(buildManualChange(Input("10.0.0.5", "10.0.0.1", port), low).error,
+        EXPECT_EQ(BuildManualChange(Input("10.0.0.5", "10.0.0.1", port), low).error,
                   ChangeError::PortRange)
             << port;
     }
     for (long port : {1024L, 65534L}) {
-        const ChangeBuild build = buildChange(Input("10.0.0.5", "10.0.0.1", port), mac);
+        const ChangeBuild build = BuildChange(Input("10.0.0.5", "10.0.0.1", port), mac);
         EXPECT_EQ(build.error, ChangeError::None) << port;
         EXPECT_EQ(build.settings.tcpPort, port);
     }
@@ -80,7 +80,7 @@ TEST(ChangeRequest, PortMustLieIn1024To65534ForBothKindsOfChange) {
 
 TEST(ChangeRequest, FillsEveryFieldAndNamesTheFirstBadText) {
     ChangeInput input{"192.168.1.50", "255.255.0.0", "192.168.1.1", 9000, true};
-    const ChangeBuild build = buildChange(input, "00:1A:2B:3C:4D:5E");
+    const ChangeBuild build = BuildChange(input, "00:1A:2B:3C:4D:5E");
     ASSERT_EQ(build.error, ChangeError::None);
     NetSettings expected{{192, 168, 1, 50},
                          {255, 255, 0, 0},
@@ -91,19 +91,19 @@ TEST(ChangeRequest, FillsEveryFieldAndNamesTheFirstBadText) {
     EXPECT_EQ(build.settings, expected);
 
     EXPECT_EQ(
-        buildChange({"192.168.1", "255.0.0.0", "1.1.1.1", 6001, false}, "00:1A:2B:3C:4D:5E").error,
+        BuildChange({"192.168.1", "255.0.0.0", "1.1.1.1", 6001, false}, "00:1A:2B:3C:4D:5E").error,
         ChangeError::IpText);
     EXPECT_EQ(
-        buildChange({"1.1.1.2", "255.0.0", "1.1.1.1", 6001, false}, "00:1A:2B:3C:4D:5E").error,
+        BuildChange({"1.1.1.2", "255.0.0", "1.1.1.1", 6001, false}, "00:1A:2B:3C:4D:5E").error,
         ChangeError::MaskText);
-    EXPECT_EQ(buildChange({"1.1.1.2", "255.0.0.0", "x", 6001, false}, "00:1A:2B:3C:4D:5E").error,
+    EXPECT_EQ(BuildChange({"1.1.1.2", "255.0.0.0", "x", 6001, false}, "00:1A:2B:3C:4D:5E").error,
               ChangeError::GatewayText);
-    EXPECT_EQ(buildChange({"1.1.1.2", "255.0.0.0", "1.1.1.1", 6001, false}, "").error,
+    EXPECT_EQ(BuildChange({"1.1.1.2", "255.0.0.0", "1.1.1.1", 6001, false}, "").error,
               ChangeError::MacText);
-    EXPECT_EQ(buildManualChange({"1.1.1.2", "255.0.0.0", "1.1.1.1", 6001, false}, {"12", "3", "45"})
+    EXPECT_EQ(BuildManualChange({"1.1.1.2", "255.0.0.0", "1.1.1.1", 6001, false}, {"12", "3", "45"})
                   .error,
               ChangeError::MacText);
-    EXPECT_FALSE(describeChangeError(ChangeError::MaskText).empty());
+    EXPECT_FALSE(DescribeChangeError(ChangeError::MaskText).empty());
 }
 
 }  // namespace

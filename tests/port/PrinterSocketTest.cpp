@@ -15,7 +15,9 @@
 #include <thread>
 
 #include "base/MessageBox.h"
+#include "base/Clock.h"
 #include "port/PortFailures.h"
+#include "port/ReceiptCheck.h"
 
 using namespace korva::port;
 using Bytes = std::vector<uint8_t>;
@@ -227,6 +229,61 @@ TEST_F(PrinterSocketTest, WriteFailsWhenThePrinterResetsOrStopsReading) {
         EXPECT_EQ(written, 0u) << c.detail;
         EXPECT_EQ(stream.LastError(), c.error) << c.detail;
         EXPECT_EQ(stream.FailureDetail(), c.detail);
+        printer->abort();
+    }
+}
+
+// Paced writes go out without waiting for the printer's acknowledgement of
+// each one; the end of the operation waits for all of it. A printer that
+// stopped taking data then fails the end as stalled, with the bytes it never
+// acknowledged told, and one that reset the connection after taking
+// everything fails it as reset (what it held is lost with the reset).
+TEST_F(PrinterSocketTest, TheEndWaitsForTheAcknowledgementAndFindsAStallOrAReset) {
+    for (const bool reset : {false, true}) {
+        // A small receive window, so a printer that reads nothing pushes back soon.
+        const int window = 4096;
+        ::setsockopt(static_cast<int>(server.socketDescriptor()), SOL_SOCKET, SO_RCVBUF, &window,
+                     sizeof window);
+        CPrinterSocket link;
+        QTcpSocket* printer = ConnectLink(link);
+        ASSERT_NE(printer, nullptr);
+        printer->setReadBufferSize(1);  // Qt takes no more than a byte off the kernel
+        TcpStream stream(link, "127.0.0.1", server.serverPort(), 300);
+        const Bytes chunk = Pattern(512, 7);
+        if (reset) {
+            for (int i = 0; i < 3; ++i) ASSERT_EQ(stream.Write(chunk), chunk.size());
+            printer->setReadBufferSize(0);
+            QByteArray got;
+            ASSERT_TRUE(SpinUntil([&] {
+                got += printer->readAll();
+                return got.size() >= 3 * 512;
+            }));
+            const linger hard{1, 0};
+            ::setsockopt(static_cast<int>(printer->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard,
+                         sizeof hard);
+            printer->abort();
+            ASSERT_TRUE(SpinUntil([&] { return link.LinkFault() != korva::base::Reason::None; }));
+        } else {
+            // A write returns before its bytes are acknowledged; the writing
+            // ends once they stay unacknowledged: the receive window is full.
+            bool full = false;
+            for (int i = 0; i < 4096 && !full; ++i) {
+                ASSERT_EQ(stream.Write(chunk), chunk.size()) << "write " << i;
+                if (stream.PendingBytes() > 0)
+                    full = !SpinUntil([&] { return stream.PendingBytes() == 0; }, 2000);
+            }
+            ASSERT_TRUE(full);
+        }
+        korva::base::RealClock clock;
+        ReceiptCheck receipt(stream, clock);
+        receipt.Begin(false);
+        EXPECT_EQ(receipt.Result(), Receipt::Failed) << reset;
+        EXPECT_EQ(receipt.Reason(), reset ? korva::base::Reason::Reset : korva::base::Reason::Stalled);
+        EXPECT_EQ(stream.FailureDetail(), reset ? kTextReset : kTextNotDelivered);
+        if (!reset) {
+            EXPECT_GT(stream.PendingBytes(), 0u);  // how far it got: these never arrived
+        }
+        EXPECT_FALSE(stream.AwaitDelivery()) << reset;
         printer->abort();
     }
 }

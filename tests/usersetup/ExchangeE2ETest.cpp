@@ -168,6 +168,42 @@ TEST(UserSetupExchange, EthernetReadAndWrite) {
     EXPECT_TRUE(messages.Texts().empty());
 }
 
+// The command line's wait for the answers ends on AnswersIn: told once, once
+// the last answer has been handled, and only for a read that waits.
+TEST(UserSetupExchange, AReadWithADeadlineTellsWhenItsLastAnswerIsIn) {
+    const struct {
+        port::PortKind kind;
+        QStringList simOptions;
+        int replies;
+    } cases[] = {{port::PortKind::Serial, {"--serial"}, 18},
+                 {port::PortKind::Ethernet, {"--tcp", "127.0.0.1:0"}, 17}};
+    for (const auto& c : cases) {
+        SimHarness sim;
+        ASSERT_TRUE(sim.Start(c.simOptions)) << sim.Error().toStdString();
+        RecordedMessages messages;
+        Rig rig(c.kind, sim);
+        ASSERT_TRUE(rig.exchange->Connect());
+        int told = 0;
+        bool allInWhenTold = false;
+        QObject::connect(rig.exchange.get(), &UserSetupExchange::AnswersIn, [&] {
+            ++told;
+            allInWhenTold = rig.exchange->AllAnswered() && rig.replies >= c.replies - 1;
+        });
+        ASSERT_TRUE(rig.ReadAll());  // the dialog's read: nothing waits for its answers
+        EXPECT_EQ(told, 0) << c.replies;
+        rig.replies = 0;
+        rig.exchange->SetReadDeadline(30'000);
+        rig.exchange->BeginRead();
+        test::RunInRealTime(*rig.exchange);
+        EXPECT_EQ(rig.exchange->LastOutcome(), UserSetupExchange::Outcome::Ok) << c.replies;
+        EXPECT_TRUE(rig.exchange->AllAnswered());
+        // Answers that all came before the wait began end it without a word.
+        EXPECT_LE(told, 1) << c.replies;
+        EXPECT_TRUE(told == 0 || allInWhenTold) << c.replies;
+        EXPECT_TRUE(messages.Texts().empty());
+    }
+}
+
 TEST(UserSetupExchange, UsbReadFetchesEscapedRepliesAndWriteReopensThePrinter) {
     SimHarness sim;
     ASSERT_TRUE(sim.Start({"--serial", "--usb-escape"})) << sim.Error().toStdString();

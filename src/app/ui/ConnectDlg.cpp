@@ -368,7 +368,7 @@ void CConnectDlg::accept() {
         m_Settings.portName = "ETHERNET_II";
         m_Settings.deviceType = deviceType;
         if (result != QDialog::Accepted) return;
-        m_Settings.ipAddress = m_NetAddress->IpAddress().toStdString();
+        m_Settings.ipAddress = m_NetAddress->CheckedAddress();
         m_Settings.tcpPort = m_NetAddress->TcpPortCopy();
         RunMenu();
         return;

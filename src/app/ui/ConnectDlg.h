@@ -41,7 +41,7 @@ public:
     void SetUsbSearchIntervalMs(int ms) { m_UsbIntervalMs = ms; }
 
     int DeviceKind() const { return m_DeviceKind; }
-    int PortKind() const { return m_PortKind; }
+    int ConnectKind() const { return m_PortKind; }
     bool IsSearchingUsb() const { return m_UsbSearching; }
     CNetAddress& NetAddress() { return *m_NetAddress; }
 

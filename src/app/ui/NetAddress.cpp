@@ -13,6 +13,7 @@
 
 #include "base/MessageBox.h"
 #include "base/Messages.h"
+#include "netcfg/HostAddress.h"
 #include "port/PortFailures.h"
 #include "app/ui/Language.h"
 #include "app/ui/ToolRegistry.h"
@@ -99,7 +100,7 @@ void CNetAddress::accept() {
         return;
     }
     // A text that is no address names the 0 ~ 255 rule; 1 ~ 254 is the host rule.
-    if (const std::string problem = netcfg::addressProblem(m_IpAddress.toStdString());
+    if (const std::string problem = netcfg::AddressProblem(m_IpAddress.toStdString());
         !problem.empty()) {
         base::ShowMessage("IP: " + problem);
         return;
@@ -109,10 +110,17 @@ void CNetAddress::accept() {
         return;
     }
     m_TcpPortCopy = m_TcpPort;
+    // "127.0.1.010" is 127.0.1.10 here as in korva, never octal.
+    const netcfg::HostAddress resolved = netcfg::ResolveHostAddress(m_IpAddress.toStdString());
+    if (!resolved.error.empty()) {
+        base::ShowMessage("IP: " + resolved.error);
+        return;
+    }
+    m_CheckedAddress = resolved.address;
 
     // The check only proves the printer answers; the tools connect again.
     SetBusy(true);
-    const bool connected = m_Socket.ConnectWithRetry(m_IpAddress.toStdString(), m_TcpPortCopy, 10);
+    const bool connected = m_Socket.ConnectWithRetry(m_CheckedAddress, m_TcpPortCopy, 10);
     m_Socket.Close();
     SetBusy(false);
     if (!connected) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 #include <QDialog>
 #include <QString>
 
@@ -29,6 +30,11 @@ public:
     port::CPrinterSocket& Socket() { return m_Socket; }
 
     const QString& IpAddress() const { return m_IpAddress; }
+    /// The address the last OK checked, in the spelling `korva --ip` gives
+    /// it (numbers read as decimal): what the tools connect to.
+    std::string CheckedAddress() const {
+        return m_CheckedAddress.empty() ? m_IpAddress.toStdString() : m_CheckedAddress;
+    }
     int TcpPort() const { return m_TcpPort; }
     /// The port the tools use: taken by the last OK that passed the range check.
     int TcpPortCopy() const { return m_TcpPortCopy; }
@@ -51,6 +57,7 @@ private:
     void SetBusy(bool busy);
 
     QString m_IpAddress = kDefaultIp;
+    std::string m_CheckedAddress;
     int m_TcpPort = kDefaultPort;
     int m_TcpPortCopy = kDefaultPort;
 

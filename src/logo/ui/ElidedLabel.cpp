@@ -10,18 +10,18 @@ const QString kModelSeparator = QStringLiteral(" - ");
 
 namespace korva::logo::ui {
 
-CElidedLabel::CElidedLabel(QWidget* parent) : QLabel(parent) {
+ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     setMinimumWidth(fontMetrics().averageCharWidth() * 12);
 }
 
-void CElidedLabel::SetFullText(const QString& text) {
+void ElidedLabel::SetFullText(const QString& text) {
     m_FullText = text;
     setAccessibleDescription(text);
     Elide();
 }
 
-void CElidedLabel::resizeEvent(QResizeEvent* event) {
+void ElidedLabel::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
     Elide();
 }
@@ -30,7 +30,7 @@ void CElidedLabel::resizeEvent(QResizeEvent* event) {
 // a serial connection never hides the line settings below it. A line that
 // does not fit loses the start of its path: "KORVA20 - …/ttyUSB0" keeps the
 // model and the device's own name.
-void CElidedLabel::Elide() {
+void ElidedLabel::Elide() {
     const int width = contentsRect().width();
     const QFontMetrics metrics = fontMetrics();
     const QString full = QString(m_FullText).remove(QLatin1Char('\r'));

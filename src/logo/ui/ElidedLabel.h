@@ -6,10 +6,10 @@ namespace korva::logo::ui {
 /// A label for a text whose lines may be long (a device path): it never
 /// widens its box, shows each line whole where it fits and else without its
 /// start, and keeps the whole text in its tooltip and accessible description.
-class CElidedLabel : public QLabel {
+class ElidedLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit CElidedLabel(QWidget* parent = nullptr);
+    explicit ElidedLabel(QWidget* parent = nullptr);
 
     void SetFullText(const QString& text);
     QString FullText() const { return m_FullText; }

@@ -32,7 +32,7 @@ QString HelpTopicFile(const QString& topic) {
     return HelpTopicFile(topic, QCoreApplication::applicationDirPath());
 }
 
-CHelpWindow::CHelpWindow(QWidget* owner) : QDialog(owner), m_Browser(new QTextBrowser(this)) {
+HelpWindow::HelpWindow(QWidget* owner) : QDialog(owner), m_Browser(new QTextBrowser(this)) {
     // A window of its own, not modal: the user reads it beside the tool.
     setWindowFlag(Qt::Window);
     setModal(false);
@@ -51,7 +51,7 @@ CHelpWindow::CHelpWindow(QWidget* owner) : QDialog(owner), m_Browser(new QTextBr
             [this] { setWindowTitle(m_Browser->documentTitle()); });
 }
 
-bool CHelpWindow::ShowTopic(const QString& topic) {
+bool HelpWindow::ShowTopic(const QString& topic) {
     m_Topic = topic;
     const QString file = HelpTopicFile(topic);
     if (file.isEmpty()) {
@@ -66,8 +66,8 @@ bool CHelpWindow::ShowTopic(const QString& topic) {
 }
 
 bool OpenHelpTopic(const QString& topic, QWidget* owner) {
-    auto* window = owner->findChild<CHelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
-    if (window == nullptr) window = new CHelpWindow(owner);
+    auto* window = owner->findChild<HelpWindow*>(QString(), Qt::FindDirectChildrenOnly);
+    if (window == nullptr) window = new HelpWindow(owner);
     const bool found = window->ShowTopic(topic);
     window->show();
     window->raise();

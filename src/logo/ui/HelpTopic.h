@@ -17,10 +17,10 @@ QString HelpTopicFile(const QString& topic);
 /// The help window: one bundled page at a time, its links followed inside
 /// the window. It belongs to the window it was opened from and stays usable
 /// beside that (modal) window.
-class CHelpWindow : public QDialog {
+class HelpWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit CHelpWindow(QWidget* owner);
+    explicit HelpWindow(QWidget* owner);
 
     /// Shows the topic's page; when none is installed, a line saying so.
     /// True when the page was found.

@@ -9,8 +9,8 @@
 
 namespace korva::logo::ui {
 
-CListPage::CListPage(LogoToolContext& context, LabelPage page, bool withCentreBoxes, QWidget* parent)
-    : CLogoPage(parent),
+ListPage::ListPage(LogoToolContext& context, LabelPage page, bool withCentreBoxes, QWidget* parent)
+    : LogoPage(parent),
       m_Ctx(context),
       m_LabelPage(page),
       m_ListLabel(new QLabel(this)),
@@ -24,10 +24,10 @@ CListPage::CListPage(LogoToolContext& context, LabelPage page, bool withCentreBo
     SetLabel(m_ListLabel, page, "&Bitmap List", m_List);
     SetLabel(m_CountLabel, page, "Number of Image Files", m_Count);
     SetLabel(m_SizeLabel, page, "Total Image File Size", m_Size);
-    connect(m_List, &CLogoListCtrl::columnClicked, this, &CListPage::OnColumnClicked);
+    connect(m_List, &CLogoListCtrl::columnClicked, this, &ListPage::OnColumnClicked);
 }
 
-QGridLayout* CListPage::TextsLayout() {
+QGridLayout* ListPage::TextsLayout() {
     auto* texts = new QGridLayout;
     texts->addWidget(m_CountLabel, 0, 0);
     texts->addWidget(m_Count, 0, 1);
@@ -37,7 +37,7 @@ QGridLayout* CListPage::TextsLayout() {
     return texts;
 }
 
-void CListPage::Refill() {
+void ListPage::Refill() {
     const LogoList& list = m_Ctx.list;
     std::vector<LogoRow> rows;
     rows.reserve(list.entries.size());
@@ -50,12 +50,12 @@ void CListPage::Refill() {
     m_List->SortRows(CLogoListCtrl::kColCheck, true);
 }
 
-void CListPage::ShowTexts() {
+void ListPage::ShowTexts() {
     m_Count->setText(QString::fromStdString(m_Ctx.list.countText));
     m_Size->setText(QString::fromStdString(m_Ctx.list.sizeText));
 }
 
-void CListPage::FirstDisplay() {
+void ListPage::FirstDisplay() {
     if (m_FirstShown) return;
     m_FirstShown = true;
     LogoList& list = m_Ctx.list;
@@ -67,14 +67,14 @@ void CListPage::FirstDisplay() {
     ShowTexts();
 }
 
-void CListPage::SelectRememberedRow() {
+void ListPage::SelectRememberedRow() {
     const int row = m_Ctx.list.selectedRow;
     if (row < 0 || row >= m_List->RowCount()) return;
     m_List->SelectRow(row);
     m_List->setFocus();
 }
 
-void CListPage::OnColumnClicked(int column) {
+void ListPage::OnColumnClicked(int column) {
     Refill();
     m_Ctx.list.selectedRow = -1;
     m_List->SortRows(column, m_List->SortAscending());

@@ -14,7 +14,7 @@ class CLogoListCtrl;
 /// What the selection, preview and upload pages share: the logo list shown
 /// in a CLogoListCtrl under "&Bitmap List", the count and size texts, the
 /// column sorting and the remembered row.
-class CListPage : public CLogoPage {
+class ListPage : public LogoPage {
     Q_OBJECT
 public:
     /// Which list page is active; the preview takes a selection as the user's
@@ -26,7 +26,7 @@ public:
     QLineEdit* SizeEdit() const { return m_Size; }
 
 protected:
-    CListPage(LogoToolContext& context, LabelPage page, bool withCentreBoxes, QWidget* parent);
+    ListPage(LogoToolContext& context, LabelPage page, bool withCentreBoxes, QWidget* parent);
 
     /// Rows from the list in stored order (centre boxes from the entries),
     /// then sorted by the box column ascending, which keeps that order.

@@ -9,10 +9,10 @@ class CMyProperty;
 /// One page of the logo sheet. The sheet tells a page when it becomes the
 /// current one and asks it before another page is shown; a page that
 /// refuses (a value out of range) keeps the user where they are.
-class CLogoPage : public QWidget {
+class LogoPage : public QWidget {
     Q_OBJECT
 public:
-    explicit CLogoPage(QWidget* parent = nullptr) : QWidget(parent) {}
+    explicit LogoPage(QWidget* parent = nullptr) : QWidget(parent) {}
 
     /// The tab's text.
     virtual QString Caption() const = 0;

@@ -50,7 +50,7 @@ struct LogoToolContext {
     std::string connectionPortName;
     /// Asks for the bitmap files of the selection page.
     app::ui::FilePicker pickFiles = app::ui::PickFilesWithDialog;
-    /// The list page shown last (CListPage::Marker).
+    /// The list page shown last (ListPage::Marker).
     int pageMarker = 0;
 
     /// The stream the engines write to for the current port name.

@@ -38,7 +38,7 @@ CMyProperty::CMyProperty(QWidget* parent)
     layout->addWidget(m_Buttons);
 }
 
-void CMyProperty::AddPage(CLogoPage* page) {
+void CMyProperty::AddPage(LogoPage* page) {
     page->m_Sheet = this;
     m_Pages.push_back(page);
     m_Activated.push_back(false);
@@ -97,7 +97,7 @@ void CMyProperty::OnTabChanged(int index) {
 }
 
 void CMyProperty::OnApplyClicked() {
-    if (CLogoPage* page = ActivePage(); page && !page->OnKillActive()) return;
+    if (LogoPage* page = ActivePage(); page && !page->OnKillActive()) return;
     for (int i = 0; i < PageCount(); ++i) {
         if (m_Activated[static_cast<size_t>(i)]) Page(i)->OnApply();
     }
@@ -105,7 +105,7 @@ void CMyProperty::OnApplyClicked() {
 
 void CMyProperty::accept() {
     if (m_Closing || m_Busy) return;
-    if (CLogoPage* page = ActivePage(); page && !page->OnKillActive()) return;
+    if (LogoPage* page = ActivePage(); page && !page->OnKillActive()) return;
     m_Closing = true;
     QDialog::accept();
     m_Closing = false;
@@ -115,14 +115,14 @@ void CMyProperty::reject() {
     // The sheet has no cancel of its own: the close box and Escape close it
     // as "Close" does, so what the current page holds is kept.
     if (m_Closing || m_Busy) return;
-    if (CLogoPage* page = ActivePage(); page && !page->OnKillActive()) return;
+    if (LogoPage* page = ActivePage(); page && !page->OnKillActive()) return;
     m_Closing = true;
     QDialog::reject();
     m_Closing = false;
 }
 
 void CMyProperty::RequestHelp() {
-    if (CLogoPage* page = ActivePage()) emit helpRequested(page->HelpTopic());
+    if (LogoPage* page = ActivePage()) emit helpRequested(page->HelpTopic());
 }
 
 }  // namespace korva::logo::ui

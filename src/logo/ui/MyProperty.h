@@ -8,7 +8,7 @@ class QTabWidget;
 
 namespace korva::logo::ui {
 
-class CLogoPage;
+class LogoPage;
 
 /// The logo tool: a modal sheet of pages (selection, preview, upload,
 /// printing, setup) with Close, Cancel, Apply and Help below them.
@@ -18,14 +18,14 @@ public:
     explicit CMyProperty(QWidget* parent = nullptr);
 
     /// Appends a page; the sheet takes ownership.
-    void AddPage(CLogoPage* page);
+    void AddPage(LogoPage* page);
     /// The page shown when the sheet opens.
     void SetStartPage(int index) { m_StartPage = index; }
 
     int PageCount() const { return static_cast<int>(m_Pages.size()); }
-    CLogoPage* Page(int index) const { return m_Pages.at(static_cast<size_t>(index)); }
+    LogoPage* Page(int index) const { return m_Pages.at(static_cast<size_t>(index)); }
     int ActiveIndex() const { return m_Active; }
-    CLogoPage* ActivePage() const { return m_Active < 0 ? nullptr : Page(m_Active); }
+    LogoPage* ActivePage() const { return m_Active < 0 ? nullptr : Page(m_Active); }
     /// Switches pages as a tab click does: the current page may refuse.
     bool SetActivePage(int index);
 
@@ -67,7 +67,7 @@ private:
     QPushButton* m_Cancel;
     QPushButton* m_Apply;
     QPushButton* m_Help;
-    std::vector<CLogoPage*> m_Pages;
+    std::vector<LogoPage*> m_Pages;
     std::vector<bool> m_Activated;  // pages that have been shown; only they take Apply
     int m_StartPage = 0;
     int m_Active = -1;

@@ -15,7 +15,7 @@
 namespace korva::logo::ui {
 
 CPage1Selection::CPage1Selection(LogoToolContext& context, QWidget* parent)
-    : CListPage(context, LabelPage::Selection, true, parent),
+    : ListPage(context, LabelPage::Selection, true, parent),
       m_Editor(MakeListEditor(context, m_Notices)),
       m_Open(new QPushButton(this)),
       m_Remove(new QPushButton(this)),

@@ -16,7 +16,7 @@ namespace korva::logo::ui {
 /// The bitmap selection page: adds files to the logo list (several at a
 /// time), removes them, starts again from the profile, and marks the logos
 /// to be centred.
-class CPage1Selection : public CListPage {
+class CPage1Selection : public ListPage {
     Q_OBJECT
 public:
     explicit CPage1Selection(LogoToolContext& context, QWidget* parent = nullptr);

@@ -24,7 +24,7 @@ namespace {
 constexpr const char* kQualityLabels[4] = {"&Normal", "&Quadraple", "Double &Height", "Double &Width"};
 }  // namespace
 
-CPreviewFrame::CPreviewFrame(QWidget* parent) : QFrame(parent) {
+PreviewFrame::PreviewFrame(QWidget* parent) : QFrame(parent) {
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     setMinimumSize(200, 150);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -32,19 +32,19 @@ CPreviewFrame::CPreviewFrame(QWidget* parent) : QFrame(parent) {
     setAutoFillBackground(true);
 }
 
-void CPreviewFrame::SetImage(QImage image) {
+void PreviewFrame::SetImage(QImage image) {
     m_Image = std::move(image);
     m_Dots = QImage();
     update();
 }
 
-void CPreviewFrame::SetDots(QImage dots) {
+void PreviewFrame::SetDots(QImage dots) {
     m_Dots = std::move(dots);
     m_Image = QImage();
     update();
 }
 
-void CPreviewFrame::SetQuality(PreviewQuality quality) {
+void PreviewFrame::SetQuality(PreviewQuality quality) {
     m_Quality = quality;
     update();
 }
@@ -52,7 +52,7 @@ void CPreviewFrame::SetQuality(PreviewQuality quality) {
 // Dots are drawn one screen pixel each (two where the print size doubles)
 // when they fit in the frame, else shrunk to fit it, whole: the user sees the
 // logo as it lies in the printable width without scrolling.
-PreviewSize CPreviewFrame::DrawnSize() const {
+PreviewSize PreviewFrame::DrawnSize() const {
     const QRect area = contentsRect();
     if (!m_Dots.isNull())
         return FitWithin(DotsDrawSize(m_Dots.width(), m_Dots.height(), m_Quality), area.width(), area.height());
@@ -60,7 +60,7 @@ PreviewSize CPreviewFrame::DrawnSize() const {
     return PreviewDrawSize(area.width(), area.height(), m_Image.width(), m_Image.height(), m_Quality);
 }
 
-void CPreviewFrame::paintEvent(QPaintEvent* event) {
+void PreviewFrame::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event);
     const PreviewSize size = DrawnSize();
     if (size.width <= 0 || size.height <= 0) return;
@@ -73,8 +73,8 @@ void CPreviewFrame::paintEvent(QPaintEvent* event) {
 }
 
 CPage2Preview::CPage2Preview(LogoToolContext& context, QWidget* parent)
-    : CListPage(context, LabelPage::Preview, false, parent),
-      m_Frame(new CPreviewFrame(this)),
+    : ListPage(context, LabelPage::Preview, false, parent),
+      m_Frame(new PreviewFrame(this)),
       m_FrameScroll(new QScrollArea(this)),
       m_Dots(new QCheckBox(this)),
       m_Qualities(new QButtonGroup(this)) {
@@ -132,7 +132,7 @@ bool CPage2Preview::OnKillActive() {
 }
 
 void CPage2Preview::OnColumnClicked(int column) {
-    CListPage::OnColumnClicked(column);
+    ListPage::OnColumnClicked(column);
     DrawPreview();
 }
 

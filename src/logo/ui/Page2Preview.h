@@ -15,10 +15,10 @@ namespace korva::logo::ui {
 /// The empty frame the preview is drawn into: the bitmap at its top-left
 /// corner, at the size the chosen print size gives it; or, as printer dots,
 /// the raster the printer stores, one pixel per dot and never smoothed.
-class CPreviewFrame : public QFrame {
+class PreviewFrame : public QFrame {
     Q_OBJECT
 public:
-    explicit CPreviewFrame(QWidget* parent = nullptr);
+    explicit PreviewFrame(QWidget* parent = nullptr);
     /// The bitmap as its colours, scaled into the frame.
     void SetImage(QImage image);
     /// The printer's dots (see PrinterDotsImage), drawn dot for dot.
@@ -40,7 +40,7 @@ private:
 
 /// The preview page: the list with one selectable row and the selected
 /// bitmap drawn at one of the four print sizes.
-class CPage2Preview : public CListPage {
+class CPage2Preview : public ListPage {
     Q_OBJECT
 public:
     explicit CPage2Preview(LogoToolContext& context, QWidget* parent = nullptr);
@@ -50,7 +50,7 @@ public:
     void OnSetActive() override;
     bool OnKillActive() override;
 
-    CPreviewFrame* Frame() const { return m_Frame; }
+    PreviewFrame* Frame() const { return m_Frame; }
     QRadioButton* QualityButton(PreviewQuality quality) const;
     /// "Printer dots": the raster the upload sends instead of the colours.
     QCheckBox* DotsBox() const { return m_Dots; }
@@ -62,7 +62,7 @@ private:
     void OnSelectionChanged();
     void DrawPreview();
 
-    CPreviewFrame* m_Frame;
+    PreviewFrame* m_Frame;
     QScrollArea* m_FrameScroll;
     QCheckBox* m_Dots;
     QButtonGroup* m_Qualities;

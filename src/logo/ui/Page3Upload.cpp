@@ -21,7 +21,7 @@
 namespace korva::logo::ui {
 
 CPage3Upload::CPage3Upload(LogoToolContext& context, QWidget* parent)
-    : CListPage(context, LabelPage::Upload, false, parent),
+    : ListPage(context, LabelPage::Upload, false, parent),
       m_Upload(new QPushButton(this)),
       m_PrinterName(new QLineEdit(this)),
       m_PortName(new QLineEdit(this)) {

@@ -13,7 +13,7 @@ class CProgress;
 /// The upload page: the list as it will be stored, the printer it goes to,
 /// and Upload, which stores every listed logo in the printer's NV memory (or
 /// erases them all when the list is empty).
-class CPage3Upload : public CListPage {
+class CPage3Upload : public ListPage {
     Q_OBJECT
 public:
     explicit CPage3Upload(LogoToolContext& context, QWidget* parent = nullptr);

@@ -28,7 +28,7 @@ namespace {
 constexpr const char* kSizeLabels[4] = {"&Normal", "Double &Width", "Double &Height", "&Quadraple"};
 }  // namespace
 
-CPage4Print::CPage4Print(LogoToolContext& context, QWidget* parent) : CLogoPage(parent), m_Ctx(context) {
+CPage4Print::CPage4Print(LogoToolContext& context, QWidget* parent) : LogoPage(parent), m_Ctx(context) {
     m_RangeGroup = new QGroupBox(this);
     m_All = new QRadioButton(m_RangeGroup);
     m_Selection = new QRadioButton(m_RangeGroup);
@@ -123,7 +123,7 @@ bool CPage4Print::CanPrintTo(const std::string& portName, const std::string& sys
 
 bool CPage4Print::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_SelectionText && event->type() == QEvent::FocusIn) m_Selection->setChecked(true);
-    return CLogoPage::eventFilter(watched, event);
+    return LogoPage::eventFilter(watched, event);
 }
 
 void CPage4Print::OnSetActive() {

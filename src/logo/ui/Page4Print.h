@@ -16,7 +16,7 @@ class CProgress;
 /// "Print Bitmap": prints logos stored in the printer, all 255 or a typed
 /// selection of numbers and ranges, at one of four sizes, optionally each
 /// under a header line.
-class CPage4Print : public CLogoPage {
+class CPage4Print : public LogoPage {
     Q_OBJECT
 public:
     explicit CPage4Print(LogoToolContext& context, QWidget* parent = nullptr);

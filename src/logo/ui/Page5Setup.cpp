@@ -65,7 +65,7 @@ protected:
 
 }  // namespace
 
-CPage5Setup::CPage5Setup(LogoToolContext& context, QWidget* parent) : CLogoPage(parent), m_Ctx(context) {
+CPage5Setup::CPage5Setup(LogoToolContext& context, QWidget* parent) : LogoPage(parent), m_Ctx(context) {
     BuildControls();
 }
 
@@ -87,7 +87,7 @@ void CPage5Setup::BuildControls() {
     m_Gray = new QCheckBox(m_OptionGroup);
     m_Star = new QCheckBox(m_OptionGroup);
     m_DeviceGroup = new QGroupBox(this);
-    m_Device = new CElidedLabel(m_DeviceGroup);
+    m_Device = new ElidedLabel(m_DeviceGroup);
     m_Device->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_AboutGroup = new QGroupBox(this);
     m_AboutText = new QLabel(m_AboutGroup);

@@ -17,7 +17,7 @@ namespace korva::logo::ui {
 /// image, black/white diverging point, gray printing, Star prefix) and the
 /// file output. It publishes them to the shared logo options and checks the
 /// printer on Apply.
-class CPage5Setup : public CLogoPage {
+class CPage5Setup : public LogoPage {
     Q_OBJECT
 public:
     explicit CPage5Setup(LogoToolContext& context, QWidget* parent = nullptr);
@@ -34,7 +34,7 @@ public:
     QLineEdit* ThresholdEdit() const { return m_Threshold; }
     QCheckBox* GrayBox() const { return m_Gray; }
     QCheckBox* StarBox() const { return m_Star; }
-    CElidedLabel* DeviceLabel() const { return m_Device; }
+    ElidedLabel* DeviceLabel() const { return m_Device; }
 
     static constexpr int kMaxAreaDefault = 512;
     static constexpr int kMaxAreaKorva10 = 384;
@@ -68,7 +68,7 @@ private:
     QCheckBox* m_Gray;
     QCheckBox* m_Star;
     QGroupBox* m_DeviceGroup;
-    CElidedLabel* m_Device;
+    ElidedLabel* m_Device;
     QGroupBox* m_AboutGroup;
     QLabel* m_AboutText;
     QLabel* m_Brand;

@@ -14,14 +14,14 @@
 
 namespace korva::logo::ui {
 
-CPrintToFileDlg::CPrintToFileDlg(QWidget* parent)
+PrintToFileDlg::PrintToFileDlg(QWidget* parent)
     : QDialog(parent), m_Name(new QLineEdit(this)), m_Ok(new QPushButton(QStringLiteral("OK"), this)) {
     setWindowTitle(QStringLiteral("Print to File"));
     auto* prompt = new QLabel(QStringLiteral("Input the output file name"), this);
     prompt->setBuddy(m_Name);
     m_Name->setAccessibleName(prompt->text());
     m_Ok->setDefault(true);
-    connect(m_Ok, &QPushButton::clicked, this, &CPrintToFileDlg::accept);
+    connect(m_Ok, &QPushButton::clicked, this, &PrintToFileDlg::accept);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -34,9 +34,9 @@ CPrintToFileDlg::CPrintToFileDlg(QWidget* parent)
     m_Name->setFocus();
 }
 
-QString CPrintToFileDlg::FileName() const { return m_Name->text(); }
+QString PrintToFileDlg::FileName() const { return m_Name->text(); }
 
-void CPrintToFileDlg::accept() {
+void PrintToFileDlg::accept() {
     if (m_Name->text().isEmpty()) {
         base::ShowMessage(base::Message(base::kMsgInputOutputFileName));
         m_Name->setFocus();
@@ -54,7 +54,7 @@ std::optional<std::string> AskOutputFileName(QWidget* parent) {
         return name;
     }
     if (!parent) parent = QApplication::activeWindow();
-    CPrintToFileDlg dialog(parent);
+    PrintToFileDlg dialog(parent);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return QFile::encodeName(dialog.FileName()).toStdString();
 }

@@ -11,10 +11,10 @@ namespace korva::logo::ui {
 /// "Print to File": asks for the name of the file the printer stream goes
 /// into while the port is the file output. OK with an empty name is refused
 /// with a message and the dialog stays; Escape ends it without a name.
-class CPrintToFileDlg : public QDialog {
+class PrintToFileDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CPrintToFileDlg(QWidget* parent = nullptr);
+    explicit PrintToFileDlg(QWidget* parent = nullptr);
 
     QString FileName() const;
     QLineEdit* NameEdit() const { return m_Name; }

@@ -16,12 +16,12 @@ class DottedValidator : public QValidator {
   public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
-        return addressProblem(input.toStdString(), true).empty() ? Acceptable : Intermediate;
+        return AddressProblem(input.toStdString(), true).empty() ? Acceptable : Intermediate;
     }
 };
 
 void ShowRangeCue(QLineEdit* field) {
-    const std::string problem = addressProblem(field->text().toStdString(), true);
+    const std::string problem = AddressProblem(field->text().toStdString(), true);
     const QString hint = QString::fromStdString(problem);
     field->setStyleSheet(problem.empty() ? QString()
                                          : QStringLiteral("QLineEdit { border: 2px solid red; }"));

@@ -216,8 +216,8 @@ void CNetSetting::PickRow(int row) {
         return;
     }
     const QString ip = m_List->item(row, kIpColumn)->text();
-    m_IpEdit->setText(Text(rowIpAddress(ip.toStdString())));
-    m_DhcpCheck->setChecked(rowIpMeansDhcp(ip.toStdString()));
+    m_IpEdit->setText(Text(RowIpAddress(ip.toStdString())));
+    m_DhcpCheck->setChecked(RowIpMeansDhcp(ip.toStdString()));
     m_PortEdit->setText(m_List->item(row, kPortColumn)->text());
     m_SubnetEdit->setText(m_List->item(row, kSubnetColumn)->text());
     m_GatewayEdit->setText(m_List->item(row, kGatewayColumn)->text());
@@ -239,7 +239,7 @@ bool CNetSetting::eventFilter(QObject* watched, QEvent* event) {
 
 void CNetSetting::OnChange() {
     if (m_Busy) return;
-    RunChange(buildChange(FieldsOf(m_IpEdit, m_SubnetEdit, m_GatewayEdit, m_PortEdit, m_DhcpCheck),
+    RunChange(BuildChange(FieldsOf(m_IpEdit, m_SubnetEdit, m_GatewayEdit, m_PortEdit, m_DhcpCheck),
                           m_PickedMac.toStdString()));
 }
 
@@ -248,7 +248,7 @@ void CNetSetting::OnManualChange() {
     const std::array<std::string, 3> low{m_ManualMac[0]->text().toStdString(),
                                          m_ManualMac[1]->text().toStdString(),
                                          m_ManualMac[2]->text().toStdString()};
-    RunChange(buildManualChange(
+    RunChange(BuildManualChange(
         FieldsOf(m_IpEdit, m_SubnetEdit, m_GatewayEdit, m_PortEdit, m_DhcpCheck), low));
 }
 
@@ -287,7 +287,7 @@ void CNetSetting::CheckChange(const NetSettings& wanted) {
 
 // The printer's row by its MAC, replaced, or added when the list lacks it.
 void CNetSetting::ShowRow(const NetSettings& printer) {
-    const QString mac = Text(formatMac(printer.mac));
+    const QString mac = Text(FormatMac(printer.mac));
     int at = 0;
     while (at < m_List->rowCount() && m_List->item(at, kMacColumn)->text() != mac) ++at;
     if (at == m_List->rowCount()) m_List->insertRow(at);
@@ -295,7 +295,7 @@ void CNetSetting::ShowRow(const NetSettings& printer) {
 }
 
 void CNetSetting::SetRow(int at, const NetSettings& printer) {
-    const PrinterRow row = formatPrinterRow(printer);
+    const PrinterRow row = FormatPrinterRow(printer);
     const std::string* texts[] = {&row.ip, &row.port, &row.subnet, &row.gateway, &row.mac};
     for (int column = 0; column < 5; ++column) {
         auto* item = new QTableWidgetItem(Text(*texts[column]));

@@ -73,7 +73,7 @@ TEST_F(HelpOnEveryPage, F1OpensTheTopicOfThePageInView) {
         ASSERT_TRUE(sheet->SetActivePage(i));
         QApplication::setActiveWindow(sheet.get());
         korva::test::KeyClick(sheet.get(), Qt::Key_F1);
-        auto* help = sheet->findChild<CHelpWindow*>();
+        auto* help = sheet->findChild<HelpWindow*>();
         ASSERT_NE(help, nullptr) << i;
         EXPECT_TRUE(help->isVisible());
         EXPECT_EQ(help->Topic(), topics[i]);
@@ -86,13 +86,13 @@ TEST_F(HelpOnEveryPage, F1OpensTheTopicOfThePageInView) {
         EXPECT_TRUE(help->Browser()->toPlainText().startsWith(topics[i])) << i;
     }
     // One window, reused.
-    EXPECT_EQ(sheet->findChildren<CHelpWindow*>().size(), 1);
+    EXPECT_EQ(sheet->findChildren<HelpWindow*>().size(), 1);
 }
 
 TEST_F(HelpOnEveryPage, ATopicWithoutAPageSaysSo) {
     QWidget owner;
     EXPECT_FALSE(OpenHelpTopic("No Such Topic", &owner));
-    auto* help = owner.findChild<CHelpWindow*>();
+    auto* help = owner.findChild<HelpWindow*>();
     ASSERT_NE(help, nullptr);
     EXPECT_EQ(help->Browser()->toPlainText(), "No help page is installed for \"No Such Topic\".");
 }

@@ -89,7 +89,7 @@ TEST_F(KeyboardAccessTest, EveryControlIsNamedByATextOnItsPage) {
     if (korva::test::InKoreanChild()) GTEST_SKIP();
     for (int i = 0; i < sheet->PageCount(); ++i) {
         ASSERT_TRUE(sheet->SetActivePage(i));
-        CLogoPage* page = sheet->Page(i);
+        LogoPage* page = sheet->Page(i);
         const QSet<QString> texts = VisibleTexts(page);
         for (QWidget* control : Controls(page)) {
             const QString name = AccessibleName(control);
@@ -103,7 +103,7 @@ TEST_F(KeyboardAccessTest, EveryControlIsNamedByATextOnItsPage) {
 TEST_F(KeyboardAccessTest, TabReachesEveryControlOfEveryPage) {
     for (int i = 0; i < sheet->PageCount(); ++i) {
         ASSERT_TRUE(sheet->SetActivePage(i));
-        CLogoPage* page = sheet->Page(i);
+        LogoPage* page = sheet->Page(i);
         const QSet<QWidget*> reached = TabCycle(sheet.get(), sheet->Tabs()->tabBar());
         QSet<QButtonGroup*> groupsReached;
         for (QWidget* w : reached)
@@ -137,7 +137,7 @@ TEST_F(KeyboardAccessTest, AltLettersAreUniqueAndReachTheirControls) {
     if (korva::test::InKoreanChild()) GTEST_SKIP();
     for (int i = 0; i < sheet->PageCount(); ++i) {
         ASSERT_TRUE(sheet->SetActivePage(i));
-        CLogoPage* page = sheet->Page(i);
+        LogoPage* page = sheet->Page(i);
         // Which control each letter should reach: a label's buddy, a group's
         // first control, or the button itself (not pressed here: Open File
         // would open the file dialog).

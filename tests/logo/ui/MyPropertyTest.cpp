@@ -8,13 +8,13 @@
 #include "logo/ui/LogoPage.h"
 #include "logo/ui/UiTestEnv.h"
 
-using korva::logo::ui::CLogoPage;
+using korva::logo::ui::LogoPage;
 using korva::logo::ui::CMyProperty;
 
 namespace {
 
 // A page that records what the sheet tells it.
-class FakePage : public CLogoPage {
+class FakePage : public LogoPage {
 public:
     FakePage(QString caption, std::vector<std::string>* events) : m_Caption(std::move(caption)), m_Events(events) {}
     QString Caption() const override { return m_Caption; }

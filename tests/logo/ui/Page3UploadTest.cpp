@@ -48,7 +48,7 @@ protected:
     }
     /// Answers the file name question with `name` the next time it is asked.
     void WillName(const std::string& name) {
-        korva::test::WhenModal<CPrintToFileDlg>([name](CPrintToFileDlg* dialog) {
+        korva::test::WhenModal<PrintToFileDlg>([name](PrintToFileDlg* dialog) {
             dialog->NameEdit()->setText(QString::fromStdString(name));
             dialog->OkButton()->click();
         });
@@ -118,7 +118,7 @@ TEST_F(Page3UploadTest, ANameQuestionLeftWithEscapeWritesTempPrnInTheWorkingDire
     setup->PrintToFileBox()->click();
     CPage3Upload* page = ShowUploadPage();
     messages.Answer(MsgAnswer::Yes);
-    korva::test::WhenModal<CPrintToFileDlg>([](CPrintToFileDlg* dialog) {
+    korva::test::WhenModal<PrintToFileDlg>([](PrintToFileDlg* dialog) {
         dialog->NameEdit()->setText("ignored.prn");
         korva::test::KeyClick(dialog, Qt::Key_Escape);
     });

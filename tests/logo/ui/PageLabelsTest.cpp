@@ -76,7 +76,7 @@ protected:
 
 TEST_F(PageLabelsTest, EveryControlHasAnAccessibleName) {
     for (int i = 0; i < sheet->PageCount(); ++i) {
-        CLogoPage* page = sheet->Page(i);
+        LogoPage* page = sheet->Page(i);
         for (QWidget* control : page->findChildren<QWidget*>()) {
             const bool operable = qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control) ||
                                   qobject_cast<QSlider*>(control) || qobject_cast<QTreeWidget*>(control);

@@ -9,7 +9,7 @@
 #include "logo/ui/UiTestEnv.h"
 
 using korva::logo::ui::AskOutputFileName;
-using korva::logo::ui::CPrintToFileDlg;
+using korva::logo::ui::PrintToFileDlg;
 
 class PrintToFileDlgTest : public ::testing::Test {
 protected:
@@ -18,7 +18,7 @@ protected:
 };
 
 TEST_F(PrintToFileDlgTest, TypedNameIsReturned) {
-    korva::test::WhenModal<CPrintToFileDlg>([](CPrintToFileDlg* dialog) {
+    korva::test::WhenModal<PrintToFileDlg>([](PrintToFileDlg* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Print to File");
         korva::test::KeyClicks(dialog->NameEdit(), "out.prn");
         dialog->OkButton()->click();
@@ -29,7 +29,7 @@ TEST_F(PrintToFileDlgTest, TypedNameIsReturned) {
 
 TEST_F(PrintToFileDlgTest, EmptyNameIsRefusedAndTheDialogStays) {
     bool stayedOpen = false;
-    korva::test::WhenModal<CPrintToFileDlg>([&](CPrintToFileDlg* dialog) {
+    korva::test::WhenModal<PrintToFileDlg>([&](PrintToFileDlg* dialog) {
         dialog->OkButton()->click();
         stayedOpen = dialog->isVisible();
         dialog->NameEdit()->setText("second.prn");
@@ -41,7 +41,7 @@ TEST_F(PrintToFileDlgTest, EmptyNameIsRefusedAndTheDialogStays) {
 }
 
 TEST_F(PrintToFileDlgTest, EscapeGivesNoName) {
-    korva::test::WhenModal<CPrintToFileDlg>([](CPrintToFileDlg* dialog) {
+    korva::test::WhenModal<PrintToFileDlg>([](PrintToFileDlg* dialog) {
         dialog->NameEdit()->setText("ignored.prn");
         korva::test::KeyClick(dialog, Qt::Key_Escape);
     });
@@ -49,7 +49,7 @@ TEST_F(PrintToFileDlgTest, EscapeGivesNoName) {
 }
 
 TEST_F(PrintToFileDlgTest, NameFieldIsReachableByItsPrompt) {
-    CPrintToFileDlg dialog;
+    PrintToFileDlg dialog;
     QAccessibleInterface* edit = QAccessible::queryAccessibleInterface(dialog.NameEdit());
     ASSERT_NE(edit, nullptr);
     EXPECT_EQ(edit->text(QAccessible::Name), "Input the output file name");

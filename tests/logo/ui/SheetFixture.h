@@ -66,10 +66,10 @@ protected:
     }
 
     /// The connection as the connection dialog leaves it.
-    void SetPort(const std::string& name, int deviceType) {
+    void SetPort(const std::string& name, int deviceType, int baudRate = 115200) {
         port::ConnectionSettings settings;
         settings.portName = name;
-        settings.baudRate = 115200;
+        settings.baudRate = baudRate;
         settings.dataBits = 8;
         settings.parity = port::kParityNone;
         settings.stopBits = port::kStopBits1;

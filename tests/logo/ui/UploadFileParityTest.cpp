@@ -72,7 +72,7 @@ protected:
         ASSERT_TRUE(sheet->SetActivePage(2));
         auto* upload = qobject_cast<CPage3Upload*>(sheet->ActivePage());
         messages.Answer(korva::base::MsgAnswer::Yes);
-        korva::test::WhenModal<CPrintToFileDlg>([out](CPrintToFileDlg* dialog) {
+        korva::test::WhenModal<PrintToFileDlg>([out](PrintToFileDlg* dialog) {
             dialog->NameEdit()->setText(QString::fromStdString(out));
             dialog->OkButton()->click();
         });

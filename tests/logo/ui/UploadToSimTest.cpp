@@ -19,6 +19,7 @@
 #include "support/SimHarness.h"
 
 #include <QTimer>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 
@@ -174,5 +175,65 @@ TEST_F(UploadToSimTest, CancelOnAStalledLineEndsWithinASecond) {
                         "definition; its earlier logos are erased."),
               std::string::npos)
         << text;
+    EXPECT_FALSE(ports.IsOpen());
+}
+
+// At 9600 baud a pseudo-terminal hands the writer room only once a kilobyte
+// has gone: a steady printer leaves the write without progress for a second
+// at a time. Cancel then lets the logo under way finish, closes the
+// definition, and says the printer was taking data.
+TEST_F(UploadToSimTest, CancelOnASteadySlowLineFinishesTheLogoUnderWay) {
+    korva::test::SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--line-rate", "tty"})) << sim.Error().toStdString();
+    SetPort(sim.SerialPath().toStdString(), 1, 9600);
+    std::unique_ptr<CMyProperty> sheet(BuildLogoSheet(context, nullptr));
+    sheet->show();
+    // 12 x 2,560 bytes: more than the pty holds, so the writer waits on the printer.
+    constexpr int kLogos = 12, kLogoBytes = 2560;
+    sheet->SetActivePage(0);
+    std::vector<std::string> files;
+    for (int i = 0; i < kLogos; ++i) files.push_back(WriteBmp("l" + std::to_string(i) + ".bmp", 512, 40));
+    WillPick(files);
+    qobject_cast<CPage1Selection*>(sheet->ActivePage())->OpenButton()->click();
+    ASSERT_EQ(list.entries.size(), size_t{kLogos});
+    sheet->SetActivePage(2);
+    auto* upload = qobject_cast<CPage3Upload*>(sheet->ActivePage());
+    ASSERT_NE(upload, nullptr);
+
+    bool cancelled = false;
+    QTimer watch;
+    upload->SetProgressHook([&](CProgress& progress) {
+        QObject::connect(&watch, &QTimer::timeout, &progress, [&] {
+            if (korva::test::SimHarness::Received(sim.State(), 0).size() < 1500) return;
+            watch.stop();
+            cancelled = true;
+            progress.CancelButton()->click();
+        });
+        watch.start(50);
+    });
+    messages.Answer(korva::base::MsgAnswer::Yes);
+    upload->UploadButton()->click();
+
+    ASSERT_TRUE(cancelled);
+    EXPECT_EQ(upload->LastOutcome(), korva::logo::NvUpload::Outcome::Cancelled);
+    ASSERT_FALSE(messages.Texts().empty());
+    const std::string text = messages.Texts().back();
+    EXPECT_EQ(text.rfind("Cancelled while the printer was taking data: the printer holds logo", 0), 0u) << text;
+    EXPECT_NE(text.find("The logo under way was finished first."), std::string::npos) << text;
+    // What the printer was sent: whole logos 1..k and an empty header for
+    // each one not begun. A pseudo-terminal drops what its reader had not
+    // yet taken when the port closes, so the simulator holds a prefix of it.
+    const std::string held = "the printer holds logos 1..";
+    const size_t at = text.find(held);
+    ASSERT_NE(at, std::string::npos) << text;
+    const int whole = std::atoi(text.c_str() + at + held.size());
+    ASSERT_GE(whole, 1);
+    ASSERT_LT(whole, kLogos) << text;
+    QByteArray sent = korva::test::Bytes("1d 49 01 1d 28 45 02 00 06 02 1b 40 1c 71 0c");
+    for (int i = 0; i < whole; ++i) sent += korva::test::Bytes("40 00 05 00") + QByteArray(kLogoBytes, '\xFF');
+    for (int i = whole; i < kLogos; ++i) sent += korva::test::Bytes("00 00 00 00");
+    const QByteArray received = korva::test::SimHarness::Received(sim.State(), 0);
+    EXPECT_GE(received.size(), 1500);
+    EXPECT_TRUE(sent.startsWith(received)) << "received " << received.size() << " bytes";
     EXPECT_FALSE(ports.IsOpen());
 }

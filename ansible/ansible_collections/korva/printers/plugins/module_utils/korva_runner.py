@@ -12,6 +12,8 @@ __metaclass__ = type
 
 import os
 
+from ansible.module_utils.basic import AnsibleModule
+
 from ansible_collections.korva.printers.plugins.module_utils.korva_report import (
     REASON_NO_KORVA, REASON_NO_RESULT, KorvaResultError, failure_of, parse_result)
 
@@ -59,6 +61,19 @@ def connection_options(params):
         if params.get(name) is not None:
             options += [flag, str(params[name])]
     return options
+
+
+def printer_module(options, connection=True, **rules):
+    """A module that runs korva: its AnsibleModule (check mode supported), its
+    Korva and, for a module that addresses one printer, korva's options for it.
+
+    `options` are the module's own; the common ones (and with `connection` the
+    printer's) are added here. `rules` go to AnsibleModule (required_if, ...).
+    """
+    shared = CONNECTION_ARGS if connection else COMMON_ARGS
+    module = AnsibleModule(argument_spec=dict(shared, **options), supports_check_mode=True, **rules)
+    korva = Korva(module)
+    return module, korva, connection_options(module.params) if connection else []
 
 
 class Korva:

@@ -96,36 +96,30 @@ reason:
   type: str
 '''
 
-from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.korva.printers.plugins.module_utils.korva_report import changed_of
-from ansible_collections.korva.printers.plugins.module_utils.korva_runner import (
-    CONNECTION_ARGS, Korva, connection_options)
+from ansible_collections.korva.printers.plugins.module_utils.korva_runner import printer_module
 
 # Areas korva writes only when told to (--yes): a failure there can leave a printer that does not start.
 GUARDED_AREAS = ('boot', 'downloader', 'font')
 
 
 def main():
-    module = AnsibleModule(
-        argument_spec=dict(CONNECTION_ARGS,
-                           image=dict(type='path', required=True),
-                           area=dict(type='str', choices=['program', 'boot', 'downloader', 'font'],
-                                     default='program'),
-                           allow_boot=dict(type='bool', default=False)),
-        required_one_of=[('model', 'device_type')],
-        supports_check_mode=True,
-    )
+    module, korva, connection = printer_module(
+        dict(image=dict(type='path', required=True),
+             area=dict(type='str', choices=['program', 'boot', 'downloader', 'font'], default='program'),
+             allow_boot=dict(type='bool', default=False)),
+        required_one_of=[('model', 'device_type')])
     params = module.params
     area = params['area']
     if area in GUARDED_AREAS and not params['allow_boot']:
         module.fail_json(msg='the %s area is written only with allow_boot: true' % area, reason='usage',
                          changed=False)
-    words = ['firmware', 'download', '--area', area] + connection_options(params)
+    words = ['firmware', 'download', '--area', area] + connection
     if area in GUARDED_AREAS:
         words.append('--yes')
     if module.check_mode:
         words.append('--dry-run')
-    result = Korva(module).run_or_fail(words + ['--', params['image']])
+    result = korva.run_or_fail(words + ['--', params['image']])
     module.exit_json(changed=changed_of(result, True),
                      series=result.get('series'), area=result.get('area'), bytes=result.get('bytes'),
                      checksum=result.get('checksum'), confirmed=result.get('confirmed'), korva=result)

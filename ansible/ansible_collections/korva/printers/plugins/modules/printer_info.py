@@ -111,23 +111,18 @@ reason:
   sample: no-answer
 '''
 
-from ansible.module_utils.basic import AnsibleModule
-from ansible_collections.korva.printers.plugins.module_utils.korva_runner import (
-    CONNECTION_ARGS, Korva, connection_options)
+from ansible_collections.korva.printers.plugins.module_utils.korva_runner import printer_module
 
 # The keys of `korva status -j` this module returns as they are.
 PRINTER_KEYS = ('answered', 'model', 'series', 'model_id', 'model_id_hex', 'settings', 'write_only', 'unknowns', 'network')
 
 
 def main():
-    module = AnsibleModule(
-        argument_spec=dict(CONNECTION_ARGS, settings=dict(type='bool', default=True)),
-        supports_check_mode=True,
-    )
-    words = ['status'] + connection_options(module.params)
+    module, korva, connection = printer_module(dict(settings=dict(type='bool', default=True)))
+    words = ['status'] + connection
     if not module.params['settings']:
         words.append('--no-settings')
-    result = Korva(module).run_or_fail(words)
+    result = korva.run_or_fail(words)
     printer = dict((key, result.get(key)) for key in PRINTER_KEYS)
     target = result.get('target') or {}
     printer['mac'] = target.get('mac')

@@ -15,11 +15,12 @@ description:
     (C(korva logo upload --if-changed)), replacing the logos stored before. The
     upload is sent only when the set differs from the last upload this printer
     confirmed.
-  - I(state=absent) erases every NV logo (C(korva logo erase)).
+  - I(state=absent) erases every NV logo (C(korva logo erase --if-changed)), unless the
+    last logo command this printer confirmed was an erase.
   - A printer cannot list its NV logos, so korva remembers on the managed host, per printer
-    (its MAC where known, else its address or device path), the fingerprint of the last
-    upload the printer confirmed. A change made behind korva's back (another tool, another
-    host, an erase) is not seen; I(force=true) uploads anyway.
+    (its address and TCP port, or its device path), the fingerprint of the last upload the
+    printer confirmed, or that it confirmed an erase. A change made behind korva's back
+    (another tool, another host) is not seen; I(force=true) uploads or erases anyway.
 options:
   files:
     description:
@@ -42,7 +43,7 @@ options:
     choices: [present, absent]
     default: present
   force:
-    description: Upload even when korva recorded the same set for this printer.
+    description: Upload (or erase) even when korva recorded the same set (or an erase) for this printer.
     type: bool
     default: false
   gray:
@@ -63,15 +64,15 @@ attributes:
     support: full
     description:
       - Converts every picture, checks the NV budget and compares the fingerprint with the
-        recorded one; nothing is sent. With I(state=absent) it says an erase would be sent.
+        recorded one; nothing is sent. With I(state=absent) it says whether an erase would be sent.
   diff_mode:
     support: full
     description: Each logo's number, name, size, bytes and fingerprint, and the NV memory it takes.
 author:
   - The KorvaTool developers
 notes:
-  - I(state=absent) erases each time it runs, since no answer of the printer tells whether
-    it holds logos; it reports changed each time.
+  - I(state=absent) after an erase the printer confirmed sends nothing and is not changed; a
+    printer whose erase was not confirmed, or that korva never erased, is erased.
 '''
 
 EXAMPLES = r'''
@@ -115,6 +116,10 @@ already_uploaded:
   description: Whether korva found the same set recorded for this printer and sent nothing.
   returned: state=present and success
   type: bool
+already_erased:
+  description: Whether korva found the printer's last confirmed logo command was an erase and sent nothing.
+  returned: state=absent and success
+  type: bool
 confirmed:
   description: Whether the printer answered for what it was sent; null when nothing was sent.
   returned: success
@@ -129,11 +134,10 @@ reason:
   type: str
 '''
 
-from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.korva.printers.plugins.module_utils.korva_report import (
     changed_of, logos_diff)
 from ansible_collections.korva.printers.plugins.module_utils.korva_runner import (
-    CONNECTION_ARGS, Korva, connection_options)
+    printer_module)
 
 
 def upload_words(params):
@@ -154,30 +158,27 @@ def upload_words(params):
 
 
 def main():
-    module = AnsibleModule(
-        argument_spec=dict(CONNECTION_ARGS,
-                           files=dict(type='list', elements='dict', options=dict(
-                               path=dict(type='path', required=True),
-                               center=dict(type='bool', default=False))),
-                           state=dict(type='str', choices=['present', 'absent'], default='present'),
-                           force=dict(type='bool', default=False),
-                           gray=dict(type='bool', default=False),
-                           threshold=dict(type='int'),
-                           max_width=dict(type='int')),
-        required_if=[('state', 'present', ('files',))],
-        supports_check_mode=True,
-    )
+    module, korva, connection = printer_module(
+        dict(files=dict(type='list', elements='dict', options=dict(
+                 path=dict(type='path', required=True),
+                 center=dict(type='bool', default=False))),
+             state=dict(type='str', choices=['present', 'absent'], default='present'),
+             force=dict(type='bool', default=False),
+             gray=dict(type='bool', default=False),
+             threshold=dict(type='int'),
+             max_width=dict(type='int')),
+        required_if=[('state', 'present', ('files',))])
     params = module.params
-    korva = Korva(module)
-    connection = connection_options(params)
 
     if params['state'] == 'absent':
-        erase_diff = {'before': 'NV logos: as stored\n', 'after': 'NV logos: none\n'}
-        if module.check_mode:
-            module.exit_json(changed=True, confirmed=None, diff=erase_diff)
-        result = korva.run_or_fail(['logo', 'erase'] + connection)
-        module.exit_json(changed=changed_of(result, True), confirmed=result.get('confirmed'), korva=result,
-                         diff=erase_diff)
+        # korva's record of the last confirmed erase decides; force erases anyway.
+        words = ['logo', 'erase'] + ([] if params['force'] else ['--if-changed']) + connection
+        result = korva.run_or_fail(words + (['--dry-run'] if module.check_mode else []))
+        would_change = changed_of(result, not result.get('skipped'))
+        erase_diff = {'before': 'NV logos: as stored\n' if would_change else 'NV logos: none\n',
+                      'after': 'NV logos: none\n'}
+        module.exit_json(changed=would_change, confirmed=result.get('confirmed'),
+                         already_erased=bool(result.get('skipped')), korva=result, diff=erase_diff)
 
     words = upload_words(params) + connection
     pictures = ['--'] + [picture['path'] for picture in params['files']]

@@ -96,11 +96,10 @@ reason:
   type: str
 '''
 
-from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.korva.printers.plugins.module_utils.korva_report import (
     changed_of, changes_diff)
 from ansible_collections.korva.printers.plugins.module_utils.korva_net import broadcast_options
-from ansible_collections.korva.printers.plugins.module_utils.korva_runner import COMMON_ARGS, Korva
+from ansible_collections.korva.printers.plugins.module_utils.korva_runner import printer_module
 
 # Module option -> `korva net set` option.
 NET_FLAGS = (('mac', '--mac'), ('ip', '--ip'), ('mask', '--mask'), ('gateway', '--gateway'),
@@ -108,21 +107,18 @@ NET_FLAGS = (('mac', '--mac'), ('ip', '--ip'), ('mask', '--mask'), ('gateway', '
 
 
 def main():
-    module = AnsibleModule(
-        argument_spec=dict(COMMON_ARGS,
-                           mac=dict(type='str', required=True),
-                           ip=dict(type='str', required=True),
-                           mask=dict(type='str', required=True),
-                           gateway=dict(type='str', required=True),
-                           tcp_port=dict(type='int', required=True),
-                           dhcp=dict(type='bool', required=True),
-                           broadcast=dict(type='str'),
-                           interface=dict(type='str'),
-                           udp_port=dict(type='int'),
-                           listen_port=dict(type='int')),
-        mutually_exclusive=[('broadcast', 'interface')],
-        supports_check_mode=True,
-    )
+    module, korva, _ = printer_module(
+        dict(mac=dict(type='str', required=True),
+             ip=dict(type='str', required=True),
+             mask=dict(type='str', required=True),
+             gateway=dict(type='str', required=True),
+             tcp_port=dict(type='int', required=True),
+             dhcp=dict(type='bool', required=True),
+             broadcast=dict(type='str'),
+             interface=dict(type='str'),
+             udp_port=dict(type='int'),
+             listen_port=dict(type='int')),
+        connection=False, mutually_exclusive=[('broadcast', 'interface')])
     params = module.params
     words = ['net', 'set', '--dhcp', 'on' if params['dhcp'] else 'off']
     for name, flag in NET_FLAGS:
@@ -134,7 +130,7 @@ def main():
         module.fail_json(msg=str(error), reason='usage', changed=False)
     if module.check_mode:
         words.append('--dry-run')
-    result = Korva(module).run_or_fail(words)
+    result = korva.run_or_fail(words)
     changes = result.get('changes') or {}
     module.exit_json(changed=changed_of(result, not module.check_mode), changes=changes,
                      before=result.get('before'), after=result.get('after'), confirmed=result.get('confirmed'),

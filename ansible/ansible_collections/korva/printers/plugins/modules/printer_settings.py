@@ -97,22 +97,16 @@ reason:
   type: str
 '''
 
-from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.korva.printers.plugins.module_utils.korva_report import (
     changed_of, changes_diff, setting_words)
 from ansible_collections.korva.printers.plugins.module_utils.korva_runner import (
-    CONNECTION_ARGS, Korva, connection_options)
+    printer_module)
 
 
 def main():
-    module = AnsibleModule(
-        argument_spec=dict(CONNECTION_ARGS,
-                           settings=dict(type='dict'),
-                           from_file=dict(type='path'),
-                           verify=dict(type='bool', default=True)),
-        required_one_of=[('settings', 'from_file')],
-        supports_check_mode=True,
-    )
+    module, korva, connection = printer_module(
+        dict(settings=dict(type='dict'), from_file=dict(type='path'), verify=dict(type='bool', default=True)),
+        required_one_of=[('settings', 'from_file')])
     params = module.params
     try:
         words = setting_words(params['settings'] or {})
@@ -120,8 +114,7 @@ def main():
         module.fail_json(msg=str(error), reason='bad-input', changed=False)
     if params['from_file']:
         words = ['--from', params['from_file']] + words
-    words += connection_options(params)
-    korva = Korva(module)
+    words += connection
 
     # The dry run reads the printer and tells what differs: it decides whether
     # anything is written, with any korva, and gives check mode its answer.
