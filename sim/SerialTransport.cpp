@@ -10,7 +10,6 @@
 
 #include <QFile>
 #include <cerrno>
-#include <cmath>
 
 #include "Printer.h"
 
@@ -110,7 +109,6 @@ bool SerialTransport::Start(QString* error) {
     if (m_Options.devicePath.isEmpty() && m_OpenWatch.Start(m_SlavePath))
         connect(&m_OpenWatch, &SlaveOpenWatch::LastClosed, this, &SerialTransport::OnHostClosed);
     m_Clock.start();
-    m_CreditAtNs = 0;
     return true;
 }
 
@@ -150,22 +148,17 @@ void SerialTransport::OnReadable() {
     if (m_Master < 0) return;
     ReadLineSettings();
     size_t want = std::min(kReadChunk, m_Printer.ReadAllowance());
-    const double rate = BytesPerSecond();
-    if (rate > 0) {
-        // Credit grows with time at the line rate; a short burst is allowed so a
-        // slow event loop does not slow the line below its rate.
-        // Nanoseconds: whole milliseconds would lose up to one per read, a
-        // fifth of the line's time at 9600 baud.
-        const qint64 nowNs = m_Clock.nsecsElapsed();
-        const double elapsedS = static_cast<double>(nowNs - m_CreditAtNs) / 1e9;
-        m_CreditAtNs = nowNs;
-        m_Credit = std::min(m_Credit + elapsedS * rate, std::max(1.0, rate / 50));
-        if (m_Credit < 1) {
+    m_Pace.SetRate(BytesPerSecond());
+    if (m_Pace.Paced()) {
+        const bool heldBack = m_HeldForLine;
+        m_HeldForLine = false;
+        want = want == 0 ? 0 : m_Pace.Allowance(m_Clock.nsecsElapsed(), heldBack, want);
+        if (want == 0 && m_Printer.ReadAllowance() > 0) {
             m_ReadNotifier->setEnabled(false);
-            m_PaceTimer.start(static_cast<int>(std::ceil((1 - m_Credit) * 1000 / rate)));
+            m_HeldForLine = true;
+            m_PaceTimer.start(m_Pace.MsToNextByte());
             return;
         }
-        want = std::min(want, static_cast<size_t>(m_Credit));
     }
     if (want == 0) {
         // A pause, a stall or a hang-up is due before any further byte.
@@ -190,7 +183,7 @@ void SerialTransport::OnReadable() {
         m_HangupTimer.stop();
         if (m_HungUp && !m_OpenWatch.Active()) m_Session->NewConnection();
         m_HungUp = false;
-        m_Credit -= static_cast<double>(n);
+        m_Pace.Take(static_cast<size_t>(n));
         m_Session->Receive(std::span<const uint8_t>(buffer, static_cast<size_t>(n)));
         m_ReadNotifier->setEnabled(true);
         if (m_Printer.ReadAllowance() == 0) OnReadable();

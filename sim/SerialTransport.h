@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "LinePace.h"
 #include "Session.h"
 #include "SimOptions.h"
 #include "SlaveOpenWatch.h"
@@ -53,8 +54,8 @@ class SerialTransport : public QObject {
     QTimer m_HangupTimer;  ///< while the host has the slave closed
     QTimer m_PaceTimer;    ///< while the line rate holds reading back
     QElapsedTimer m_Clock;
-    qint64 m_CreditAtNs = 0;  ///< when the line credit was last brought up to date
-    double m_Credit = 0;  ///< bytes the line could have carried by now
+    LinePace m_Pace;
+    bool m_HeldForLine = false;  ///< m_PaceTimer runs because the line had no byte ready
     bool m_HungUp = false;
     std::vector<uint8_t> m_Pending;  ///< replies the master could not take yet
     std::unique_ptr<Session> m_Session;

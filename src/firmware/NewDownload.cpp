@@ -25,6 +25,8 @@ constexpr uint32_t kLocalPiece = 512;
 constexpr int kSettleStepSpan = 80;        // bar units per settling step
 constexpr int kEthernetSettleExtra = 4096; // the link's bar runs one block ahead
 constexpr int kSettleDivisor = 10240;      // settling step = packet length / 10240 ms
+constexpr int kRestartPollMs = 50;
+constexpr int kRestartWaitMs = 10'000;      // the stall limit: a printer may pause, then read on
 
 int confirmationOf(NewArea area) {
     switch (area) {
@@ -206,6 +208,7 @@ int NewFirmwareDownload::stepSend() {
     // that would need clearing.
     if (m_Stream.Kind() != PortKind::Serial && isLocal()) m_Stream.Close();
     m_SettleStep = 0;
+    m_RestartPolls = 0;
     m_State = State::Settling;
     return 0;
 }
@@ -232,6 +235,13 @@ int NewFirmwareDownload::stepSettle() {
         const base::Reason fault = m_Stream.LinkFault();
         if (fault != base::Reason::None && !(fault == base::Reason::HangUp && !isLocal()))
             return failLink(fault);
+        // An Ethernet printer's stack acknowledges what its reader may not
+        // have taken yet: only the close it makes to restart shows that it
+        // read the whole packet. It may pause first, up to the stall limit.
+        if (!isLocal() && fault == base::Reason::None) {
+            if (++m_RestartPolls * kRestartPollMs < kRestartWaitMs) return kRestartPollMs;
+            return failNoRestart();
+        }
     } else if (!isLocal() && m_Stream.LinkFault() == base::Reason::Reset) {
         return failLink(base::Reason::Reset);
     }
@@ -250,6 +260,18 @@ int NewFirmwareDownload::failLink(base::Reason fault) {
                       " bytes were sent, but the printer may not have taken the last of them: "
                       "its image is incomplete; download it again.");
     if (m_Stream.IsOpen()) m_Stream.Close();
+    return finish(Outcome::WriteFailed);
+}
+
+int NewFirmwareDownload::failNoRestart() {
+    m_Reason = base::Reason::NoAnswer;
+    m_Log.Log("Firmware download: no restart within %d ms of the last byte", kRestartWaitMs);
+    base::ShowMessage(std::string(base::Message(base::kMsgWriteToPort)) +
+                      "\r\nAll " + std::to_string(m_Progress.packetLength) +
+                      " bytes were acknowledged, but the printer did not restart: it may not have "
+                      "read the last of them. Switch it off and on; if it does not start, download "
+                      "the firmware again.");
+    m_Stream.Close();
     return finish(Outcome::WriteFailed);
 }
 

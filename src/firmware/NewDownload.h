@@ -104,6 +104,8 @@ private:
     int refuse(Outcome outcome, const std::string& text);
     /// The link failed after the last write: says how far the run got.
     int failLink(base::Reason fault);
+    /// An Ethernet printer kept its connection past the wait for its restart.
+    int failNoRestart();
     /// The line under a failure saying how much of the packet the printer took.
     std::string howFarText(uint32_t taken) const;
     int finish(Outcome outcome);
@@ -120,6 +122,7 @@ private:
     std::vector<uint8_t> m_Packet;
     uint32_t m_BlockEnd = 0;  ///< end of the block being sent
     int m_SettleStep = 0;
+    int m_RestartPolls = 0;  ///< looks at an Ethernet link for the printer's restart
     base::Reason m_Reason = base::Reason::None;
 };
 

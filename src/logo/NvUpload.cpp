@@ -334,7 +334,8 @@ int NvUpload::stepDefine() {
         EncodeNvDefineCommand(static_cast<int>(m_Entries.size()), m_Settings.starEmulation);
     if (!writeAll(define)) {
         const int code = m_Stream.LastError();
-        base::ShowMessage(base::Message(base::kMsgCommunicationError), MsgStyle::OkExclamation);
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream),
+                          MsgStyle::OkExclamation);
         m_Log.Log("CProgress OnInitDialog[%d]", code);
         return finish(Outcome::CommunicationError);
     }
@@ -356,7 +357,8 @@ int NvUpload::stepSendImage() {
     const auto header =
         EncodeNvImageHeader(raster.paddedWidth, raster.paddedHeight, m_Settings.grayPrinting);
     if (!writeAll(header)) {
-        base::ShowMessage(base::Message(base::kMsgCommunicationError), MsgStyle::OkExclamation);
+        base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream),
+                          MsgStyle::OkExclamation);
         m_Log.Log("CPrograss writeInstruction[%d]", 0);
         m_Log.Log("CPrograss WriteInstruction [%02X-%02X-%02X-%02X]\n", header[0], header[1],
                   header[2], header[3]);
@@ -384,13 +386,13 @@ int NvUpload::stepSendChunk() {
             // Cancelled while the printer took nothing: the image stays cut short.
             m_CutShortText = MayHoldText();
             base::ShowMessage("Cancelled while the printer was not taking data: " + m_CutShortText + ".\r\n" +
-                                  sentText(m_Progress.bytesSent + static_cast<long>(written)) +
+                                  sentText(TakenOf(m_Handed + static_cast<long>(written))) +
                                   " Switch the printer off and on, then upload again.",
                               MsgStyle::OkExclamation);
             return finish(Outcome::Cancelled);
         }
         base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream) +
-                              "\r\nAfter " + std::to_string(m_Progress.bytesSent + static_cast<long>(written)) +
+                              "\r\nAfter " + std::to_string(TakenOf(m_Handed + static_cast<long>(written))) +
                               " of " + std::to_string(m_Progress.totalBytes) + " bytes, " +
                               MayHoldText() + ".",
                           MsgStyle::OkExclamation);
@@ -398,7 +400,8 @@ int NvUpload::stepSendChunk() {
         return finish(Outcome::CommunicationError);
     }
     m_Offset += size;
-    m_Progress.bytesSent += static_cast<long>(size);
+    m_Handed += static_cast<long>(size);
+    m_Progress.bytesSent = TakenOf(m_Handed);
     if (m_Cancelled && size > 0) m_TookDataAfterCancel = true;
     m_Progress.position = static_cast<int>(m_Progress.bytesSent / 100);
     setUpdatingStatus();
@@ -423,6 +426,7 @@ void NvUpload::beginEndCheck() {
                                                                          : kEraseWaitMs)
                                 : std::min(m_Progress.totalBytes / kStoreBytesPerMs, kStoreWaitCapMs);
     m_Receipt.Begin(m_PrinterAnswered, storeMs);
+    m_Progress.bytesSent = TakenOf(m_Handed);
     if (m_Receipt.Result() == port::Receipt::Pending)
         m_Progress.status = "Waiting for the printer to confirm...";
 }
@@ -446,8 +450,11 @@ int NvUpload::failAtEnd(base::Reason reason) {
     text += "\r\n" + (line.empty() ? m_Stream.FailureDetail() : line);
     text += m_Entries.empty()
                 ? std::string("\r\nThe erase was sent; the printer may or may not have erased its logos.")
-                : "\r\nAll " + std::to_string(m_Progress.bytesSent) + " bytes were sent; " +
-                      MayHoldText() + ".";
+                : m_Progress.bytesSent < m_Progress.totalBytes
+                      ? "\r\nAfter " + std::to_string(m_Progress.bytesSent) + " of " +
+                            std::to_string(m_Progress.totalBytes) + " bytes, " + MayHoldText() + "."
+                      : "\r\nAll " + std::to_string(m_Progress.bytesSent) + " bytes were sent; " +
+                            MayHoldText() + ".";
     base::ShowMessage(text, MsgStyle::OkExclamation);
     m_Log.Log("CProgress end check failed: %s", std::string(base::ReasonName(reason)).c_str());
     return finish(Outcome::CommunicationError);
@@ -497,6 +504,10 @@ int NvUpload::countDown(State next) {
     m_Progress.status = "Cancelled: " + HeldText() + ". Waiting for the printer... " +
                         std::to_string((still + 999) / 1000) + " s";
     return static_cast<int>(std::min<int64_t>(left, kCountdownTickMs));
+}
+
+long NvUpload::TakenOf(long handed) const {
+    return handed - std::min<long>(handed, static_cast<long>(m_Stream.PendingBytes()));
 }
 
 std::string NvUpload::sentText(long bytes) const {

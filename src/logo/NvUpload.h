@@ -179,6 +179,9 @@ private:
     void showCancelled();
     /// "After N of M bytes." for the line under a cancel's message.
     std::string sentText(long bytes) const;
+    /// What the printer took of `handed` bytes: a TCP printer acknowledges
+    /// the last few kilobytes a moment later.
+    long TakenOf(long handed) const;
     /// One tick of a wait after a cancel, with the seconds left in the status.
     int countDown(State next);
     bool writeAll(std::span<const uint8_t> bytes);
@@ -194,6 +197,7 @@ private:
     State m_State = State::Idle;
     Outcome m_Outcome = Outcome::None;
     UploadProgress m_Progress;
+    long m_Handed = 0;  ///< bytes handed to the port; Progress() counts what the printer took
     std::string m_UnreadableFile;
     std::vector<LogoRaster> m_Rasters;  ///< converted before anything is sent
     std::atomic<bool> m_Cancelled{false};  ///< set from the window while a step runs

@@ -124,6 +124,7 @@ qint64 CPrinterSocket::SendHere(const void* data, qint64 length) {
     bool down = false;
     SinceProgressMs(Undelivered(down));
     const qint64 queued = m_Socket->write(static_cast<const char*>(data), length);
+    if (queued > 0 && m_Sent == 0) m_FirstSend = queued;
     if (queued > 0) m_Sent += queued;
     // Handed to the kernel now, so a close that comes later found them there.
     m_Socket->flush();
@@ -242,7 +243,12 @@ qint64 CPrinterSocket::Unacknowledged() {
 }
 
 bool CPrinterSocket::NothingExchanged() const {
-    return m_Acked - m_AckBase <= 0 && m_Received == 0 &&
+    // The connection's opening question may have reached the printer's stack
+    // before the printer closed: that stack then resets instead of closing.
+    // A printer that never answered it has taken nothing all the same.
+    const qint64 acked = m_Acked - m_AckBase;
+    const bool onlyTheQuestion = acked <= m_FirstSend && m_FirstSend <= kQuestionBytes;
+    return (acked <= 0 || onlyTheQuestion) && m_Received == 0 &&
            (!m_Socket || m_Socket->bytesAvailable() == 0);
 }
 
@@ -371,6 +377,7 @@ void CPrinterSocket::OnConnect() {
     m_ClosedUndelivered = false;
     m_Fault = base::Reason::None;
     m_Received = 0;
+    m_FirstSend = 0;
     ReleaseLinkFd();
     // Qt closes its descriptor before it reports a close; this one keeps the
     // kernel's last word on the connection readable until the handler ran.

@@ -140,6 +140,8 @@ private:
     // Delivery of this connection, owner's thread only: bytes handed to the
     // socket, the kernel's count of acknowledged bytes and where it started.
     qint64 m_Sent = 0;
+    qint64 m_FirstSend = 0;  ///< the connection's first write: its opening question, if short
+    static constexpr qint64 kQuestionBytes = 16;
     qint64 m_Acked = 0;
     qint64 m_AckBase = 0;
     // The last progress: the acknowledged count then, and when it was (also

@@ -44,7 +44,14 @@ void ReceiptCheck::Begin(bool answeredBefore, int64_t extraWaitMs) {
     // The request itself waits behind whatever the line has not carried yet.
     m_Queued = m_Stream.QueuedLineMs();
     m_LastProgressMs = m_Clock.NowMs();
-    m_Deadline = m_LastProgressMs + kAnswerMarginMs + m_ExtraWaitMs + m_Queued;
+    m_Deadline = m_LastProgressMs + MarginMs(m_AnsweredBefore) + m_Queued;
+}
+
+int64_t ReceiptCheck::MarginMs(bool answers) const {
+    // A printer known to answer may stop reading for a moment and read on
+    // (its buffer full, paper being cut): only the stall limit gives up on
+    // it. One that never answered is given up on after the short margin.
+    return (answers ? kStallMs : kAnswerMarginMs) + m_ExtraWaitMs;
 }
 
 int ReceiptCheck::Poll() {
@@ -61,11 +68,13 @@ int ReceiptCheck::Poll() {
     const int64_t queued = m_Stream.QueuedLineMs();
     if (queued < m_Queued) m_LastProgressMs = now;
     m_Queued = queued;
+    const bool answers = m_AnsweredBefore || dialogue.PrinterAnswered();
     if (queued > 0 && now - m_LastProgressMs < kStallMs)
-        m_Deadline = std::max(m_Deadline, now + queued + kAnswerMarginMs + m_ExtraWaitMs);
+        m_Deadline = std::max(m_Deadline, now + queued + MarginMs(answers));
+    // A late answer to an earlier request shows a printer that answers.
+    if (answers) m_Deadline = std::max(m_Deadline, m_LastProgressMs + queued + MarginMs(true));
     const int64_t left = m_Deadline - now;
     if (!readable || left <= 0) {
-        const bool answers = m_AnsweredBefore || dialogue.PrinterAnswered();
         if (queued > 0 && now - m_LastProgressMs >= kStallMs)
             return settle(Receipt::Failed, base::Reason::Stalled);
         return answers ? settle(Receipt::Failed, base::Reason::NoAnswer)

@@ -24,7 +24,8 @@ enum class Receipt {
 
 class ReceiptCheck {
 public:
-    /// What the printer may take to answer beyond the time the caller adds.
+    /// What a printer that never answered may take to answer beyond the
+    /// time the caller adds; one that answers has until the stall limit.
     static constexpr int kAnswerMarginMs = 2000;
     static constexpr int kPollMs = 10;
     /// A port whose queue has not shrunk for this long holds a printer that stopped reading.
@@ -52,6 +53,7 @@ public:
 
 private:
     int settle(Receipt result, base::Reason reason);
+    int64_t MarginMs(bool answers) const;
 
     ByteStream& m_Stream;
     base::Clock& m_Clock;

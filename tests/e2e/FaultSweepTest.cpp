@@ -1,6 +1,7 @@
 // Every operation of `korva` against a printer that hangs up part way: at the
 // quarters of the stream and in its last bytes, over a pty and over loopback
-// TCP (reset and orderly close). "Done" (exit 0) is allowed only when the
+// TCP (reset and orderly close); one that stops reading, answers out of turn
+// or pauses and reads on. "Done" (exit 0) is allowed only when the
 // simulated printer holds the whole result a fault-free run leaves, and every
 // run ends in bounded time.
 #include <QElapsedTimer>
@@ -206,7 +207,12 @@ TEST_P(FaultSweep, DoneOnlyWhenThePrinterHoldsTheWholeResult) {
         faults.push_back({length - 8, "stray"});
         faults.push_back({length - 8, "status"});
         faults.push_back({length / 2, "late"});
+        faults.push_back({length / 2, "late-short"});
     }
+    // A printer that stops reading for 3 s and reads on has not failed: at
+    // the quarter, and in the last bytes, where the end wait has begun.
+    faults.push_back({length / 4, "pause"});
+    faults.push_back({length - 8, "pause"});
     for (const Fault& fault : faults) {
         SCOPED_TRACE(std::string(op.name) + " fault after " + std::to_string(fault.offset) + " of " +
                      std::to_string(length) + " bytes (" + fault.ending + ")");
@@ -220,15 +226,26 @@ TEST_P(FaultSweep, DoneOnlyWhenThePrinterHoldsTheWholeResult) {
             options << "--stall-after-bytes" << QString::number(fault.offset) << "--status-blocks";
         } else if (ending == "stall") {
             options << "--stall-after-bytes" << QString::number(fault.offset);
-        } else if (ending == "late") {
+        } else if (ending == "late" || ending == "late-short") {
             options << "--stall-after-bytes" << QString::number(fault.offset) << "--first-answer-delay"
-                    << "1500";
+                    << (ending == "late" ? "1500" : "600");
+        } else if (ending == "pause") {
+            options << "--pause-after-bytes" << QString::number(fault.offset) << "--pause-ms" << "3000";
         } else {
             options << "--disconnect-after-bytes" << QString::number(fault.offset);
             if (op.link == Link::Tcp) options << "--tcp-hang-up" << fault.ending;
         }
         const RunResult run = Run(options, &state);
         EXPECT_LT(run.elapsedMs, kRunBoundMs);
+        if (ending == "pause") {
+            EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+            EXPECT_EQ(op.result(state), whole) << run.err.toStdString();
+            // Over a pty only an operation that asks the printer can know.
+            if (op.link == Link::Tcp || op.endCheck) {
+                EXPECT_NE(run.json["confirmed"], QJsonValue(false)) << run.err.toStdString();
+            }
+            continue;
+        }
         EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 1) << run.exitCode << run.err.toStdString();
         // Sent, not confirmed is honest only where the printer never
         // answered on a line that may be wired one way; TCP always answers.

@@ -270,6 +270,24 @@ TEST_F(LogoUploadE2E, CommandLineUploadOverPtyAndTcp) {
     EXPECT_EQ(SimHarness::Received(state, 1), erase);
 }
 
+// At 9600 baud the pty still holds kilobytes when the last write returns:
+// the end wait runs while the line carries them, so a printer that reads
+// every byte is confirmed.
+TEST_F(LogoUploadE2E, CommandLineUploadOfFiveLogosAt9600BaudIsConfirmed) {
+    ASSERT_TRUE(sim.Start({"--serial", "--line-rate", "tty"})) << sim.Error().toStdString();
+    std::string files;
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = "s" + std::to_string(i) + ".bmp";
+        WritePatternBmp(dir, name, 512, 80);
+        files += " " + name;
+    }
+    std::string err;
+    EXPECT_EQ(RunKorva(dir, "logo upload --port " + sim.SerialPath().toStdString() +
+                                " --baud 9600 --flow none --require-confirmed" + files, &err), 0) << err;
+    EXPECT_EQ(err.find("confirm"), std::string::npos) << err;
+    EXPECT_EQ(WaitForImages(5)["nv_images"].toArray().size(), 5);
+}
+
 TEST_F(LogoUploadE2E, ASecondCtrlCEndsTheCancelWaitAtOnceAndSaysWhatThePrinterMayHold) {
     ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
     WritePatternBmp(dir, "a.bmp", 512, 800);  // 51,200 bytes: a cancel then waits 102 s

@@ -232,6 +232,7 @@ TEST(NewDownload, EthernetConnectsAfterTheChecksAndSendsBlocksOf4096) {
     {
         RecordedMessages messages;
         Rig run(port::PortKind::Ethernet);
+        run.stream.faultAfterWrites = base::Reason::HangUp;  // the printer closes to restart
         ASSERT_EQ(run.Download(run.Image(test::NewSeriesImage("K22")), NewArea::Program, 3),
                   Outcome::Completed);
         const auto writes = run.stream.Writes();
@@ -252,5 +253,17 @@ TEST(NewDownload, EthernetConnectsAfterTheChecksAndSendsBlocksOf4096) {
         EXPECT_EQ(run.Download(run.Image(test::NewSeriesImage("K22")), NewArea::Program, 3),
                   Outcome::PrinterCheckFailed);
         EXPECT_EQ(messages.Texts(), std::vector<std::string>{"ERROR : Printer check."});
+    }
+    {
+        // Every byte acknowledged, but the printer never closes to restart:
+        // its stack took bytes its reader may not have.
+        RecordedMessages messages;
+        Rig run(port::PortKind::Ethernet);
+        EXPECT_EQ(run.Download(run.Image(test::NewSeriesImage("K22")), NewArea::Program, 3),
+                  Outcome::WriteFailed);
+        ASSERT_EQ(messages.Texts().size(), 1u);
+        EXPECT_NE(messages.Texts()[0].find("the printer did not restart"), std::string::npos)
+            << messages.Texts()[0];
+        EXPECT_FALSE(run.stream.IsOpen());
     }
 }

@@ -37,6 +37,9 @@ public:
     /// A printer that answers: a write equal to a request here puts its
     /// answer into `replies` (the printer-ID request GS I 1, ...).
     std::map<std::vector<uint8_t>, std::vector<uint8_t>> answers;
+    /// What LinkFault() reports once the first write went out (an Ethernet
+    /// printer that closes its connection to restart: HangUp).
+    base::Reason faultAfterWrites = base::Reason::None;
     /// Called before every write with its 1-based number (lets a test cancel mid-run).
     std::function<void(int)> onWrite;
 
@@ -90,6 +93,7 @@ public:
     }
     void Purge() override {}
     int LastError() const override { return m_LastError; }
+    base::Reason LinkFault() override { return m_Writes > 0 ? faultAfterWrites : base::Reason::None; }
 
     // --- inspection ---
     const std::vector<Event>& Events() const { return m_Events; }

@@ -237,3 +237,32 @@ TEST_F(UploadToSimTest, CancelOnASteadySlowLineFinishesTheLogoUnderWay) {
     EXPECT_TRUE(sent.startsWith(received)) << "received " << received.size() << " bytes";
     EXPECT_FALSE(ports.IsOpen());
 }
+
+// At 9600 baud the pty holds kilobytes the printer has not read when the
+// last write returns: the end wait runs while the line still carries them,
+// so a printer that reads every byte is confirmed.
+TEST_F(UploadToSimTest, FiveLogosAt9600BaudAreConfirmed) {
+    korva::test::SimHarness sim;
+    ASSERT_TRUE(sim.Start({"--serial", "--line-rate", "tty"})) << sim.Error().toStdString();
+    SetPort(sim.SerialPath().toStdString(), 1, 9600);
+    std::unique_ptr<CMyProperty> sheet(BuildLogoSheet(context, nullptr));
+    sheet->show();
+    sheet->SetActivePage(0);
+    std::vector<std::string> files;
+    for (int i = 0; i < 5; ++i) files.push_back(WriteBmp("s" + std::to_string(i) + ".bmp", 512, 80));
+    WillPick(files);
+    qobject_cast<CPage1Selection*>(sheet->ActivePage())->OpenButton()->click();
+    ASSERT_EQ(list.entries.size(), 5u);
+    sheet->SetActivePage(2);
+    auto* upload = qobject_cast<CPage3Upload*>(sheet->ActivePage());
+    ASSERT_NE(upload, nullptr);
+    messages.Answer(korva::base::MsgAnswer::Yes);
+    upload->UploadButton()->click();
+
+    EXPECT_EQ(upload->LastOutcome(), korva::logo::NvUpload::Outcome::Completed);
+    for (const std::string& text : messages.Texts())
+        EXPECT_EQ(text.find("confirm"), std::string::npos) << text;
+    const QJsonObject state =
+        sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 5; });
+    EXPECT_EQ(state["nv_images"].toArray().size(), 5);
+}
