@@ -140,7 +140,7 @@ void TcpTransport::OnReadable(QTcpSocket* socket) {
         qint64 n = socket->read(buffer, want);
         if (n <= 0) return;
         it->second->Receive(std::span(reinterpret_cast<const uint8_t*>(buffer), size_t(n)));
-        if (m_Printer.PoweredOff()) return DropAll();
+        if (m_Printer.PoweredOff()) return;  // the connections go when it switches off
     }
     if (m_Printer.ReadAllowance() == 0 && m_Printer.DisconnectDue()) {
         HangUp(socket);

@@ -22,6 +22,8 @@ using namespace korva::sim;
 
 namespace {
 
+constexpr int kFlashWriteMs = 200;  // from the last packet byte to switching off
+
 int g_SignalPipe[2] = {-1, -1};
 
 void OnSignal(int) {
@@ -85,10 +87,11 @@ int main(int argc, char** argv) {
     SerialTransport serial(printer, options);
     TcpTransport tcp(printer, options);
     UdpResponder udp(printer, options);
-    // Switched off after a firmware download: drop TCP connections once the
-    // current read has been handled.
+    // Switched off after a firmware download: drop TCP connections.
+    // The loader writes its flash for a moment before it switches off, so the
+    // host sees its last bytes acknowledged before the connection ends.
     printer.onPowerOff = [&] {
-        QTimer::singleShot(0, &tcp, [&tcp] { tcp.DropAll(); });
+        QTimer::singleShot(kFlashWriteMs, &tcp, [&tcp] { tcp.DropAll(); });
         if (options.powerOnAfterMs >= 0)
             QTimer::singleShot(std::chrono::milliseconds(options.powerOnAfterMs), &tcp,
                                [&printer] { printer.PowerOn(); });

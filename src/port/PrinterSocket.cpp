@@ -25,7 +25,8 @@ namespace korva::port {
 namespace {
 constexpr qint64 kReceiveChunk = 1024;  // one receive of the data handler
 constexpr int kDeliveryPollMs = 5;      // how often delivery is looked at
-constexpr uint8_t kTcpClose = 7;        // the kernel's TCP_CLOSE state
+constexpr uint8_t kTcpEstablished = 1;  // the kernel's TCP_ESTABLISHED state
+constexpr uint8_t kTcpClose = 7;        // TCP_CLOSE
 constexpr uint8_t kTcpCloseWait = 8;    // TCP_CLOSE_WAIT: the printer sent FIN
 
 /// The system error a socket failure stands for, as the messages show it.
@@ -126,6 +127,7 @@ qint64 CPrinterSocket::SendHere(const void* data, qint64 length) {
     const qint64 queued = m_Socket->write(static_cast<const char*>(data), length);
     if (queued > 0 && m_Sent == 0) m_FirstSend = queued;
     if (queued > 0) m_Sent += queued;
+    if (queued > 0) m_AllAckedWhileOpen = false;
     // Handed to the kernel now, so a close that comes later found them there.
     m_Socket->flush();
     return queued;
@@ -158,7 +160,17 @@ void CPrinterSocket::TakeLinkSnapshot() {
     // A reset leaves the connection CLOSED at once; a printer that read
     // everything and closed sends FIN instead (CLOSE_WAIT here).
     if (info.tcpi_state == kTcpClose) m_PeerReset = true;
-    if (info.tcpi_state == kTcpCloseWait) m_PeerClosed = true;
+    // A printer's stack acknowledges what its reader has not taken yet, and
+    // one that closed its side may go on acknowledging what follows. Its
+    // close counts as coming after everything only when everything sent had
+    // been acknowledged while the connection was still open.
+    if (info.tcpi_state == kTcpEstablished && m_Sent == m_Acked - m_AckBase &&
+        (!m_Socket || m_Socket->bytesToWrite() == 0))
+        m_AllAckedWhileOpen = true;
+    if (info.tcpi_state == kTcpCloseWait && !m_PeerClosed) {
+        m_PeerClosed = true;
+        if (!m_AllAckedWhileOpen) m_ClosedUndelivered = true;
+    }
 }
 
 qint64 CPrinterSocket::Undelivered(bool& down) {
@@ -263,7 +275,7 @@ base::Reason CPrinterSocket::PeerEnd() const {
 void CPrinterSocket::LatchPeerEnd() {
     if (m_Fault == base::Reason::None && m_Socket) {
         bool down = false;
-        m_ClosedUndelivered = Undelivered(down) > 0;
+        if (Undelivered(down) > 0) m_ClosedUndelivered = true;
     }
     base::Reason none = base::Reason::None;
     if (m_Fault.compare_exchange_strong(none, PeerEnd())) emit LinkLost();
@@ -375,6 +387,7 @@ void CPrinterSocket::OnConnect() {
     m_PeerReset = false;
     m_PeerClosed = false;
     m_ClosedUndelivered = false;
+    m_AllAckedWhileOpen = true;
     m_Fault = base::Reason::None;
     m_Received = 0;
     m_FirstSend = 0;

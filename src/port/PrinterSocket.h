@@ -151,6 +151,7 @@ private:
     bool m_PeerReset = false;
     bool m_PeerClosed = false;         ///< the printer's FIN has arrived
     bool m_ClosedUndelivered = false;  ///< ... while bytes sent were not yet acknowledged
+    bool m_AllAckedWhileOpen = true;   ///< every byte sent was acknowledged before any FIN
     int m_LinkFd = -1;  ///< a duplicate of the connection's descriptor
     Waiter m_Wait;
     DataNotify m_Notify;

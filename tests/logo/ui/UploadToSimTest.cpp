@@ -261,7 +261,7 @@ TEST_F(UploadToSimTest, FiveLogosAt9600BaudAreConfirmed) {
 
     EXPECT_EQ(upload->LastOutcome(), korva::logo::NvUpload::Outcome::Completed);
     for (const std::string& text : messages.Texts())
-        EXPECT_EQ(text.find("confirm"), std::string::npos) << text;
+        EXPECT_EQ(text.find("not confirm"), std::string::npos) << text;
     const QJsonObject state =
         sim.WaitForState([](const QJsonObject& s) { return s["nv_images"].toArray().size() == 5; });
     EXPECT_EQ(state["nv_images"].toArray().size(), 5);
