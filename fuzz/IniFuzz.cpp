@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/IniFile.h"
-#include "app/MemoryProfile.h"
-#include "app/ModelRules.h"
+#include "profile/IniFile.h"
+#include "profile/MemoryProfile.h"
+#include "profile/ModelRules.h"
 #include "logo/LogoListEditor.h"
 #include "usersetup/UserProfile.h"
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "usersetup/SettingNames.h"
 #include "usersetup/SettingsFile.h"
 #include "usersetup/UserProfile.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "usersetup/SettingNames.h"
 #include "usersetup/SettingsJson.h"
 #include "usersetup/UserProfile.h"

@@ -6,7 +6,7 @@
 #include <regex>
 #include <set>
 
-#include "app/IniProfile.h"
+#include "profile/IniProfile.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/DeviceRootsEnv.h"

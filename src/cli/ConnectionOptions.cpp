@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/IniProfile.h"
-#include "app/ModelRules.h"
+#include "profile/IniProfile.h"
+#include "profile/ModelRules.h"
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/JsonReport.h"

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/FileLocations.h"
-#include "app/IniProfile.h"
+#include "profile/FileLocations.h"
+#include "profile/IniProfile.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/Output.h"
 #include "logo/NvDefinition.h"

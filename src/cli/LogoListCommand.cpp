@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IniProfile.h"
+#include "profile/IniProfile.h"
 #include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"

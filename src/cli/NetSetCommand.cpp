@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FileLocations.h"
+#include "profile/FileLocations.h"
 #include "base/Clock.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"

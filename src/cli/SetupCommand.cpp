@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <set>
 
-#include "app/IniProfile.h"
+#include "profile/IniProfile.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/JsonReport.h"

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Version.h"
+#include "profile/Version.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
 #include "cli/Output.h"

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "QtTestSupport.h"
+#include "support/QtTestSupport.h"
 #include "base/Messages.h"
 #include "app/ui/ConnectDlg.h"
 #include "support/PtyPair.h"

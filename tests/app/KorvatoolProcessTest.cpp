@@ -10,8 +10,8 @@
 #include <map>
 #include <regex>
 
-#include "QtTestSupport.h"
-#include "app/Version.h"
+#include "support/QtTestSupport.h"
+#include "profile/Version.h"
 #include "support/TestDir.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "QtTestSupport.h"
-#include "app/ConnectionLabel.h"
-#include "app/ui/Language.h"
+#include "support/QtTestSupport.h"
+#include "profile/ConnectionLabel.h"
+#include "ui/Language.h"
 #include "support/TestDir.h"
 
 using namespace korva::app;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "base/StepEngine.h"
 #include "firmware/FirmwareImages.h"
 #include "support/RecordedMessages.h"

@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "base/Messages.h"
 #include "logo/LogoListEditor.h"
 

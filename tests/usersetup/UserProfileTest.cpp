@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "usersetup/UserProfile.h"
 
 namespace korva::usersetup {

@@ -21,7 +21,7 @@
 #include "UserSetupTestSupport.h"
 #include "base/ErrorLog.h"
 #include "base/Messages.h"
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "port/ParPortCtl.h"
 #include "port/PortFailures.h"
 #include "port/Ports.h"

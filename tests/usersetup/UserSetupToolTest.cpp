@@ -7,9 +7,9 @@
 #include <QTimer>
 
 #include "UserSetupTestSupport.h"
-#include "app/ConnectionLabel.h"
-#include "app/Globals.h"
-#include "app/ui/ToolRegistry.h"
+#include "profile/ConnectionLabel.h"
+#include "profile/Globals.h"
+#include "ui/ToolRegistry.h"
 #include "support/RecordedMessages.h"
 #include "support/SimHarness.h"
 #include "usersetup/ui/SettingControls.h"

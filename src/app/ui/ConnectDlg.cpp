@@ -10,14 +10,14 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "app/AppProfile.h"
+#include "profile/AppProfile.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "app/PortAccess.h"
 #include "app/TypedPort.h"
-#include "app/Version.h"
-#include "app/ui/Language.h"
-#include "app/ui/ListAccessibility.h"
+#include "profile/Version.h"
+#include "ui/Language.h"
+#include "ui/ListAccessibility.h"
 #include "port/DeviceType.h"
 
 namespace korva::app::ui {

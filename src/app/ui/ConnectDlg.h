@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ModelRules.h"
+#include "profile/ModelRules.h"
 #include "app/PortDiscovery.h"
-#include "app/ui/NetAddress.h"
+#include "ui/NetAddress.h"
 #include "port/Connection.h"
 
 class QComboBox;

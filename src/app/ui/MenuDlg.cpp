@@ -3,8 +3,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ConnectionLabel.h"
-#include "app/ui/Language.h"
+#include "profile/ConnectionLabel.h"
+#include "ui/Language.h"
 #include "port/DeviceType.h"
 #include "port/PortPath.h"
 

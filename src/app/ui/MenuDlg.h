@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "app/ui/ToolRegistry.h"
+#include "ui/ToolRegistry.h"
 #include "port/Connection.h"
 #include "port/Ports.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/ui/FilePicker.h"
+#include "ui/FilePicker.h"
 
 namespace korva::base {
 class Clock;

@@ -2,13 +2,13 @@
 
 #include <memory>
 
-#include "app/AppProfile.h"
+#include "profile/AppProfile.h"
 #include "base/Clock.h"
-#include "app/ConnectionLabel.h"
+#include "profile/ConnectionLabel.h"
 #include "base/ErrorLog.h"
-#include "app/Globals.h"
-#include "app/ui/NetAddress.h"
-#include "app/ui/ToolRegistry.h"
+#include "profile/Globals.h"
+#include "ui/NetAddress.h"
+#include "ui/ToolRegistry.h"
 #include "firmware/ui/FirmwareToolContext.h"
 #include "firmware/ui/FwDown15.h"
 #include "firmware/ui/FwDown20.h"

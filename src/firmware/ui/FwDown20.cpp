@@ -15,8 +15,8 @@
 
 #include "base/Messages.h"
 #include "base/Profile.h"
-#include "app/ui/Language.h"
-#include "app/ui/StepDriver.h"
+#include "ui/Language.h"
+#include "ui/StepDriver.h"
 #include "firmware/FirmwareTexts.h"
 #include "port/Ports.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 
 namespace korva::logo::ui {
 

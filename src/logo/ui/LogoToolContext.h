@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/FilePicker.h"
+#include "ui/FilePicker.h"
 #include "port/PortKind.h"
 
 namespace korva::base {

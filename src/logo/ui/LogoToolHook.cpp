@@ -3,13 +3,13 @@
 #include <memory>
 #include <string>
 
-#include "app/AppProfile.h"
+#include "profile/AppProfile.h"
 #include "base/Clock.h"
-#include "app/ConnectionLabel.h"
+#include "profile/ConnectionLabel.h"
 #include "base/ErrorLog.h"
-#include "app/Globals.h"
-#include "app/ui/NetAddress.h"
-#include "app/ui/ToolRegistry.h"
+#include "profile/Globals.h"
+#include "ui/NetAddress.h"
+#include "ui/ToolRegistry.h"
 #include "logo/LogoList.h"
 #include "logo/LogoOptions.h"
 #include "logo/ui/LogoSheet.h"

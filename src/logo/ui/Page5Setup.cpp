@@ -23,7 +23,7 @@
 #include "base/StepEngine.h"
 #include "logo/ui/LogoLabels.h"
 #include "logo/ui/MyProperty.h"
-#include "app/ui/StepDriver.h"
+#include "ui/StepDriver.h"
 #include "port/DeviceType.h"
 #include "port/ModelIdQuery.h"
 #include "port/Ports.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "logo/ui/ElidedLabel.h"
+#include "ui/ElidedLabel.h"
 #include "logo/ui/LogoPage.h"
 #include "logo/ui/LogoToolContext.h"
 

@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "logo/ui/Progress.h"
-#include "app/ui/StepDriver.h"
+#include "ui/StepDriver.h"
 
 namespace korva::logo::ui {
 

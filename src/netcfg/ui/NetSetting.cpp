@@ -16,15 +16,15 @@
 #include <filesystem>
 
 #include "base/EventLoopClock.h"
-#include "app/FileLocations.h"
-#include "app/ui/Language.h"
-#include "app/ui/StepDriver.h"
+#include "profile/FileLocations.h"
+#include "ui/Language.h"
+#include "ui/StepDriver.h"
 #include "base/MessageBox.h"
 #include "netcfg/NetChangeCheck.h"
 #include "netcfg/NetSearch.h"
 #include "netcfg/NetSettingChange.h"
 #include "netcfg/NetText.h"
-#include "netcfg/ui/IpField.h"
+#include "ui/IpField.h"
 
 namespace korva::netcfg::ui {
 namespace {

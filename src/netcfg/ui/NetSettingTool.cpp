@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/ui/ToolRegistry.h"
+#include "ui/ToolRegistry.h"
 #include "netcfg/NetDestination.h"
 #include "netcfg/ui/NetSetting.h"
 

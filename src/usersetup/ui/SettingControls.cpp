@@ -12,7 +12,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
-#include "app/ui/ListAccessibility.h"
+#include "ui/ListAccessibility.h"
 #include "usersetup/ui/UserSetupLabels.h"
 
 namespace korva::usersetup::ui {

@@ -4,14 +4,14 @@
 
 #include <QWidget>
 
-#include "app/AppProfile.h"
-#include "app/ConnectionLabel.h"
+#include "profile/AppProfile.h"
+#include "profile/ConnectionLabel.h"
 #include "base/ErrorLog.h"
-#include "app/Globals.h"
+#include "profile/Globals.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
-#include "app/ui/NetAddress.h"
-#include "app/ui/ToolRegistry.h"
+#include "ui/NetAddress.h"
+#include "ui/ToolRegistry.h"
 #include "port/ParPortCtl.h"
 #include "port/PortPath.h"
 #include "port/Ports.h"

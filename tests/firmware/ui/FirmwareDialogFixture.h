@@ -10,7 +10,7 @@
 
 #include "base/Clock.h"
 #include "base/ErrorLog.h"
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "firmware/FirmwareImages.h"
 #include "firmware/ui/FirmwareToolContext.h"
 #include "logo/ui/UiTestEnv.h"

@@ -4,12 +4,12 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include "app/AppProfile.h"
-#include "app/ConnectionLabel.h"
-#include "app/Globals.h"
-#include "app/MemoryProfile.h"
+#include "profile/AppProfile.h"
+#include "profile/ConnectionLabel.h"
+#include "profile/Globals.h"
+#include "profile/MemoryProfile.h"
 #include "app/ui/MenuDlg.h"
-#include "app/ui/ToolRegistry.h"
+#include "ui/ToolRegistry.h"
 #include "firmware/ui/FwDown15.h"
 #include "firmware/ui/FwDown20.h"
 #include "logo/ui/UiTestEnv.h"

@@ -6,7 +6,7 @@
 #include <QRadioButton>
 #include <functional>
 
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "firmware/ui/FirmwareDialogFixture.h"
 
 using namespace korva;

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "firmware/ui/FirmwareDialogFixture.h"
 #include "port/PortFailures.h"
 #include "support/PtyPair.h"

@@ -7,7 +7,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "logo/ui/KoreanLocale.h"
 #include "logo/ui/UiTestEnv.h"
 

@@ -3,8 +3,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/AppProfile.h"
-#include "app/Globals.h"
+#include "profile/AppProfile.h"
+#include "profile/Globals.h"
 #include "app/ui/MenuDlg.h"
 #include "logo/LogoList.h"
 #include "logo/ui/MyProperty.h"

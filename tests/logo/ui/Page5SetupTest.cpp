@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "logo/LogoList.h"
 #include "logo/ui/LogoSheet.h"
 #include "logo/ui/MyProperty.h"

@@ -14,7 +14,7 @@
 
 #include "base/Clock.h"
 #include "base/ErrorLog.h"
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "logo/BmpWriter.h"
 #include "logo/LogoList.h"
 #include "logo/LogoListEditor.h"

@@ -1,4 +1,4 @@
-#include "app/ConnectionLabel.h"
+#include "profile/ConnectionLabel.h"
 
 #include "base/Messages.h"
 #include "port/PortKind.h"

@@ -1,4 +1,4 @@
-#include "app/ui/NetAddress.h"
+#include "ui/NetAddress.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -9,14 +9,14 @@
 #include <QRegularExpressionValidator>
 
 #include "netcfg/NetText.h"
-#include "netcfg/ui/IpField.h"
+#include "ui/IpField.h"
 
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "netcfg/HostAddress.h"
 #include "port/PortFailures.h"
-#include "app/ui/Language.h"
-#include "app/ui/ToolRegistry.h"
+#include "ui/Language.h"
+#include "ui/ToolRegistry.h"
 
 namespace korva::app::ui {
 

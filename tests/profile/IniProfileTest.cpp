@@ -1,4 +1,4 @@
-#include "app/IniProfile.h"
+#include "profile/IniProfile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,8 +7,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/AppProfile.h"
-#include "app/MemoryProfile.h"
+#include "profile/AppProfile.h"
+#include "profile/MemoryProfile.h"
 #include "support/TestDir.h"
 
 using korva::app::IniProfile;

@@ -1,4 +1,4 @@
-#include "app/IniProfile.h"
+#include "profile/IniProfile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/FileLocations.h"
+#include "profile/FileLocations.h"
 #include "base/RegularFile.h"
 
 namespace korva::app {

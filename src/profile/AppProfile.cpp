@@ -1,8 +1,8 @@
-#include "app/AppProfile.h"
+#include "profile/AppProfile.h"
 
 #include <atomic>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 
 namespace korva::app {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/Globals.h"
+#include "profile/Globals.h"
 
 #include "base/ErrorLog.h"
 

@@ -1,4 +1,4 @@
-#include "app/ui/NetAddress.h"
+#include "ui/NetAddress.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <QTcpServer>
 #include <QTimer>
 
-#include "QtTestSupport.h"
-#include "app/ui/Language.h"
+#include "support/QtTestSupport.h"
+#include "ui/Language.h"
 
 using namespace korva::app::ui;
 using korva::test::MessageRecorder;

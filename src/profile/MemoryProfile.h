@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/IniFile.h"
+#include "profile/IniFile.h"
 #include "base/Profile.h"
 
 namespace korva::app {

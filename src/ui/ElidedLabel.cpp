@@ -1,4 +1,4 @@
-#include "logo/ui/ElidedLabel.h"
+#include "ui/ElidedLabel.h"
 
 #include <QFontMetrics>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/IniFile.h"
+#include "profile/IniFile.h"
 #include "base/Profile.h"
 
 namespace korva::app {

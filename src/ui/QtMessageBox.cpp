@@ -1,4 +1,4 @@
-#include "app/ui/QtMessageBox.h"
+#include "ui/QtMessageBox.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "app/ModelRules.h"
+#include "profile/ModelRules.h"
 
 #include "printer/Series.h"
 

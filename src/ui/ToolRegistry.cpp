@@ -1,4 +1,4 @@
-#include "app/ui/ToolRegistry.h"
+#include "ui/ToolRegistry.h"
 
 #include <array>
 

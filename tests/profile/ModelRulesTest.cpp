@@ -1,10 +1,10 @@
-#include "app/ModelRules.h"
+#include "profile/ModelRules.h"
 
 #include <gtest/gtest.h>
 
 #include "KorvaVersion.h"
-#include "app/MemoryProfile.h"
-#include "app/Version.h"
+#include "profile/MemoryProfile.h"
+#include "profile/Version.h"
 #include "port/DeviceType.h"
 
 using namespace korva::app;

@@ -1,4 +1,4 @@
-#include "app/ui/StepDriver.h"
+#include "ui/StepDriver.h"
 
 #include <QEventLoop>
 #include <QMetaObject>

@@ -1,4 +1,4 @@
-#include "app/FileLocations.h"
+#include "profile/FileLocations.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/ui/ListAccessibility.h"
+#include "ui/ListAccessibility.h"
 
 #include <QAccessibleWidget>
 #include <QComboBox>

@@ -1,4 +1,4 @@
-#include "netcfg/ui/IpField.h"
+#include "ui/IpField.h"
 
 #include <QLineEdit>
 #include <QRegularExpressionValidator>

@@ -1,4 +1,4 @@
-#include "app/ui/FilePicker.h"
+#include "ui/FilePicker.h"
 
 #include <QFile>
 #include <QFileDialog>

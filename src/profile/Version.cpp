@@ -1,4 +1,4 @@
-#include "app/Version.h"
+#include "profile/Version.h"
 
 #include <cstdio>
 

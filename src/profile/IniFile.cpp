@@ -1,4 +1,4 @@
-#include "app/IniFile.h"
+#include "profile/IniFile.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "app/FileLocations.h"
+#include "profile/FileLocations.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
