@@ -27,7 +27,7 @@ bool Writable(const std::string& name, const std::string& value) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const SetupLists lists = [] {
-        korva::app::MemoryProfile profile;
+        korva::profile::MemoryProfile profile;
         return LoadSetupLists(profile);
     }();
     const SettingsFileResult read = ReadSettingsFile(std::span<const uint8_t>(data, size));

@@ -122,8 +122,8 @@ void HintNearestPort(const std::string& name) {
 }  // namespace
 
 std::vector<std::string> KnownModels() {
-    const app::IniProfile profile(app::DefaultProfilePath("KorvaTool"));
-    return app::ModelList(profile);
+    const profile::IniProfile profile(profile::DefaultProfilePath("KorvaTool"));
+    return profile::ModelList(profile);
 }
 
 std::optional<port::ConnectionSettings> ConnectionFromOptions(const ParsedOptions& options,

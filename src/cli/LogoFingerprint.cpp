@@ -41,7 +41,7 @@ std::string PrinterKey(const port::ConnectionSettings& connection) {
 }
 
 std::string RecordPath(const port::ConnectionSettings& connection) {
-    const std::filesystem::path state = std::filesystem::path(app::ProgramFileLocations().logPath).parent_path();
+    const std::filesystem::path state = std::filesystem::path(profile::ProgramFileLocations().logPath).parent_path();
     return (state / "logos" / (PrinterKey(connection) + ".fingerprint")).string();
 }
 
@@ -78,7 +78,7 @@ std::string RecordedLogoFingerprint(const port::ConnectionSettings& connection) 
 
 void RecordLogoFingerprint(const port::ConnectionSettings& connection, const std::string& fingerprint) {
     const std::string path = RecordPath(connection);
-    if (!app::MakeFolderFor(path) || !app::WriteFileAtomically(path, fingerprint + "\n"))
+    if (!profile::MakeFolderFor(path) || !profile::WriteFileAtomically(path, fingerprint + "\n"))
         Note("warning: cannot record the logos' fingerprint in " + path);
 }
 

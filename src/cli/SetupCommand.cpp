@@ -59,7 +59,7 @@ class ReadOnlyProfile final : public base::Profile {
 
 usersetup::SetupLists ProgramSetupLists() {
     // The dialog's lists: a profile may carry its own code pages and buffer sizes.
-    const app::IniProfile profile(app::DefaultProfilePath("KorvaTool"));
+    const profile::IniProfile profile(profile::DefaultProfilePath("KorvaTool"));
     ReadOnlyProfile readOnly(profile);
     return usersetup::LoadSetupLists(readOnly);
 }

@@ -4,7 +4,7 @@
 
 #include "profile/MemoryProfile.h"
 
-namespace korva::app {
+namespace korva::profile {
 namespace {
 std::atomic<base::Profile*> g_Profile{nullptr};
 
@@ -21,4 +21,4 @@ base::Profile& AppProfile() {
 
 base::Profile* SetAppProfile(base::Profile* profile) { return g_Profile.exchange(profile); }
 
-}  // namespace korva::app
+}  // namespace korva::profile

@@ -1,7 +1,7 @@
 #pragma once
 #include "base/Profile.h"
 
-namespace korva::app {
+namespace korva::profile {
 
 /// The profile every tool reads and writes ("DEVICELIST", "LOGO", "FWDN15",
 /// "FWDN20", "USER"). The program installs its INI file at start-up; until
@@ -13,4 +13,4 @@ base::Profile& AppProfile();
 /// restores the in-memory stand-in. Returns the previous one.
 base::Profile* SetAppProfile(base::Profile* profile);
 
-}  // namespace korva::app
+}  // namespace korva::profile

@@ -4,7 +4,7 @@
 #include "port/PortKind.h"
 #include "printer/Series.h"
 
-namespace korva::app {
+namespace korva::profile {
 namespace {
 std::string g_Label;
 
@@ -45,4 +45,4 @@ std::string ComposeConnectionLabel(const port::ConnectionSettings& in, port::Por
 const std::string& ConnectionLabel() { return g_Label; }
 void SetConnectionLabel(std::string label) { g_Label = std::move(label); }
 
-}  // namespace korva::app
+}  // namespace korva::profile

@@ -5,7 +5,7 @@
 #include "port/Connection.h"
 #include "port/PortKind.h"
 
-namespace korva::app {
+namespace korva::profile {
 
 /// The text the tools show in their "DEVICE"/"MODEL" boxes: series prefix and
 /// port, then for a serial port the line settings on five more lines; the
@@ -19,4 +19,4 @@ std::string ComposeConnectionLabel(const port::ConnectionSettings& settings, por
 const std::string& ConnectionLabel();
 void SetConnectionLabel(std::string label);
 
-}  // namespace korva::app
+}  // namespace korva::profile

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-namespace korva::app {
+namespace korva::profile {
 namespace {
 
 namespace fs = std::filesystem;
@@ -76,4 +76,4 @@ bool MakeFolderFor(const std::string& filePath) {
     return folder.empty() || fs::is_directory(folder, error);
 }
 
-}  // namespace korva::app
+}  // namespace korva::profile

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-namespace korva::app {
+namespace korva::profile {
 
 /// What decides where the profile and the error log live.
 struct LocationInputs {
@@ -37,4 +37,4 @@ FileLocations ProgramFileLocations(std::string_view programName = "KorvaTool");
 /// the user) unless it exists; false when it cannot be made.
 bool MakeFolderFor(const std::string& filePath);
 
-}  // namespace korva::app
+}  // namespace korva::profile

@@ -2,7 +2,7 @@
 
 #include "base/ErrorLog.h"
 
-namespace korva::app {
+namespace korva::profile {
 
 port::CPorts& Ports() {
     // The log is built first, so it is destroyed after the port, which logs on close.
@@ -11,4 +11,4 @@ port::CPorts& Ports() {
     return ports;
 }
 
-}  // namespace korva::app
+}  // namespace korva::profile

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-namespace korva::app {
+namespace korva::profile {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
@@ -210,4 +210,4 @@ std::vector<std::string> IniFile::Keys(std::string_view section) const {
     return keys;
 }
 
-}  // namespace korva::app
+}  // namespace korva::profile

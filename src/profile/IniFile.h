@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace korva::app {
+namespace korva::profile {
 
 /// Windows INI text held in memory: sections of key=value lines, matched
 /// without regard to ASCII case, values kept byte for byte ('|' and ','
@@ -66,4 +66,4 @@ private:
     size_t m_Skipped = 0;
 };
 
-}  // namespace korva::app
+}  // namespace korva::profile

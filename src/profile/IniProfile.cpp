@@ -11,7 +11,7 @@
 #include "profile/FileLocations.h"
 #include "base/RegularFile.h"
 
-namespace korva::app {
+namespace korva::profile {
 namespace {
 
 // A profile holds a few dozen short lines; anything far bigger is not ours.
@@ -103,4 +103,4 @@ bool IniProfile::Save() {
     return m_Writable && MakeFolderFor(m_Path) && WriteFileAtomically(m_Path, m_Ini.Serialize());
 }
 
-}  // namespace korva::app
+}  // namespace korva::profile

@@ -6,7 +6,7 @@
 #include "profile/IniFile.h"
 #include "base/Profile.h"
 
-namespace korva::app {
+namespace korva::profile {
 
 /// The profile file: Windows INI text read once at construction and written
 /// back whole, atomically (temporary file in the same folder, then rename),
@@ -53,4 +53,4 @@ std::string DefaultProfilePath(std::string_view programName);
 /// and no temporary file is left. Keeps the old file's permissions.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
-}  // namespace korva::app
+}  // namespace korva::profile

@@ -4,7 +4,7 @@
 #include "profile/IniFile.h"
 #include "base/Profile.h"
 
-namespace korva::app {
+namespace korva::profile {
 
 /// A profile that lives in memory only, with the file's matching rules;
 /// for tests and for a run whose profile must not touch the disk.
@@ -40,4 +40,4 @@ private:
     bool m_FailWrites = false;
 };
 
-}  // namespace korva::app
+}  // namespace korva::profile

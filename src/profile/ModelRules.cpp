@@ -2,7 +2,7 @@
 
 #include "printer/Series.h"
 
-namespace korva::app {
+namespace korva::profile {
 ConnectPortKind PortKindForModel(std::string_view model, int modelClass) {
     using printer::Series;
     const Series series = printer::SeriesOf(modelClass);
@@ -64,4 +64,4 @@ int StopBitsFromText(std::string_view text) {
     return 0;
 }
 
-}  // namespace korva::app
+}  // namespace korva::profile

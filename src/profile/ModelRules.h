@@ -5,7 +5,7 @@
 
 #include "base/Profile.h"
 
-namespace korva::app {
+namespace korva::profile {
 
 /// How the connection dialog reaches a model, told by the end of its name.
 enum ConnectPortKind : int {
@@ -50,4 +50,4 @@ int LeadingNumber(std::string_view text);
 /// Stop-bit code of the list text: "1.5" -> 1, "2" -> 2, anything else 0.
 int StopBitsFromText(std::string_view text);
 
-}  // namespace korva::app
+}  // namespace korva::profile

@@ -5,7 +5,7 @@
 #include "KorvaVersion.h"
 #include "base/Messages.h"
 
-namespace korva::app {
+namespace korva::profile {
 
 Version ProgramVersion() {
     return {KORVA_VERSION_MAJOR, KORVA_VERSION_MINOR, KORVA_VERSION_BUILD, KORVA_VERSION_REVISION};
@@ -21,4 +21,4 @@ std::string ConnectWindowTitle(const Version& v) { return VersionTitle(v) + " E"
 
 std::string ErrorLogFirstLine(const Version& v) { return "ERROR LOG : " + VersionTitle(v); }
 
-}  // namespace korva::app
+}  // namespace korva::profile

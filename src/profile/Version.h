@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-namespace korva::app {
+namespace korva::profile {
 
 /// The program's four version numbers, compiled in from the project version.
 struct Version {
@@ -23,4 +23,4 @@ std::string ConnectWindowTitle(const Version& version = ProgramVersion());
 /// The first line of the error log.
 std::string ErrorLogFirstLine(const Version& version = ProgramVersion());
 
-}  // namespace korva::app
+}  // namespace korva::profile

@@ -8,7 +8,7 @@ namespace {
 const QString kModelSeparator = QStringLiteral(" - ");
 }  // namespace
 
-namespace korva::logo::ui {
+namespace korva::ui {
 
 ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -51,4 +51,4 @@ void ElidedLabel::Elide() {
     setToolTip(shortened ? full : QString());
 }
 
-}  // namespace korva::logo::ui
+}  // namespace korva::ui

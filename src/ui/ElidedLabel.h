@@ -1,7 +1,7 @@
 #pragma once
 #include <QLabel>
 
-namespace korva::logo::ui {
+namespace korva::ui {
 
 /// A label for a text whose lines may be long (a device path): it never
 /// widens its box, shows each line whole where it fits and else without its
@@ -23,4 +23,4 @@ private:
     QString m_FullText;
 };
 
-}  // namespace korva::logo::ui
+}  // namespace korva::ui

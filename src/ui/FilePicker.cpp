@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QFileDialog>
 
-namespace korva::app::ui {
+namespace korva::ui {
 
 std::vector<std::string> PickFilesWithDialog(QWidget* parent, const FileQuestion& question) {
     QFileDialog dialog(parent, QString(), QString::fromStdString(question.start), question.filter);
@@ -22,4 +22,4 @@ std::string PickOneFile(const FilePicker& picker, QWidget* parent, const FileQue
     return picked.empty() ? std::string() : picked.front();
 }
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

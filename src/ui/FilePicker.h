@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace korva::app::ui {
+namespace korva::ui {
 
 /// What a tool asks when it wants files opened.
 struct FileQuestion {
@@ -28,4 +28,4 @@ std::vector<std::string> PickFilesWithDialog(QWidget* parent, const FileQuestion
 /// The first picked path, or "" when nothing was picked (a tool that takes one file).
 std::string PickOneFile(const FilePicker& picker, QWidget* parent, const FileQuestion& question);
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

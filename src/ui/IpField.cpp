@@ -6,7 +6,7 @@
 
 #include "netcfg/NetText.h"
 
-namespace korva::netcfg::ui {
+namespace korva::ui {
 namespace {
 
 // Keeps every keystroke: a text that cannot become an address stays as typed
@@ -16,12 +16,12 @@ class DottedValidator : public QValidator {
   public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
-        return AddressProblem(input.toStdString(), true).empty() ? Acceptable : Intermediate;
+        return netcfg::AddressProblem(input.toStdString(), true).empty() ? Acceptable : Intermediate;
     }
 };
 
 void ShowRangeCue(QLineEdit* field) {
-    const std::string problem = AddressProblem(field->text().toStdString(), true);
+    const std::string problem = netcfg::AddressProblem(field->text().toStdString(), true);
     const QString hint = QString::fromStdString(problem);
     field->setStyleSheet(problem.empty() ? QString()
                                          : QStringLiteral("QLineEdit { border: 2px solid red; }"));
@@ -58,4 +58,4 @@ QLineEdit* MakeHexPairField(QWidget* parent) {
     return field;
 }
 
-}  // namespace korva::netcfg::ui
+}  // namespace korva::ui

@@ -7,7 +7,7 @@
 class QLineEdit;
 class QWidget;
 
-namespace korva::netcfg::ui {
+namespace korva::ui {
 
 /// A line edit that takes dotted addresses only.
 QLineEdit* MakeIpField(QWidget* parent);
@@ -15,4 +15,4 @@ QLineEdit* MakeIpField(QWidget* parent);
 /// A field for two hexadecimal digits, shown upper-case.
 QLineEdit* MakeHexPairField(QWidget* parent);
 
-}  // namespace korva::netcfg::ui
+}  // namespace korva::ui

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstring>
 
-namespace korva::app::ui {
+namespace korva::ui {
 namespace {
 // -1 follow the system, 0 English, 1 Korean.
 std::atomic<int> g_Override{-1};
@@ -57,4 +57,4 @@ QString StripMnemonic(const QString& text) {
     return out.trimmed();
 }
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

@@ -4,7 +4,7 @@
 
 class QCoreApplication;
 
-namespace korva::app::ui {
+namespace korva::ui {
 
 /// True when dialogs show their Korean labels: the system locale is Korean
 /// (messages and titles stay English whatever this says).
@@ -28,4 +28,4 @@ QString KoreanMnemonic(const char* english, const QString& korean);
 /// "장치(&D)" -> "장치".
 QString StripMnemonic(const QString& text);
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

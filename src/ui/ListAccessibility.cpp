@@ -4,7 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-namespace korva::app::ui {
+namespace korva::ui {
 namespace {
 
 class NamedListAccessible : public QAccessibleWidget {
@@ -55,4 +55,4 @@ void InstallListAccessibility() {
     (void)installed;
 }
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

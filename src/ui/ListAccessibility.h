@@ -4,9 +4,9 @@
 // ours that carries an accessible name (its label's text) gets an interface
 // that says that name, with the entry as its value.
 
-namespace korva::app::ui {
+namespace korva::ui {
 
 /// Installs the interface for named lists; harmless when called again.
 void InstallListAccessibility();
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

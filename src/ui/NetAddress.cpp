@@ -18,7 +18,7 @@
 #include "ui/Language.h"
 #include "ui/ToolRegistry.h"
 
-namespace korva::app::ui {
+namespace korva::ui {
 
 bool IsPrinterIpAddress(const QString& text) {
     const QStringList parts = text.split(QLatin1Char('.'));
@@ -43,7 +43,7 @@ CNetAddress::CNetAddress(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Ethernet-II Network"));
 
     // Every keystroke kept; what cannot be an address is marked with its cause.
-    m_IpEdit = netcfg::ui::MakeIpField(this);
+    m_IpEdit = korva::ui::MakeIpField(this);
     m_PortEdit = new QLineEdit(this);
     m_PortEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_PortEdit));
@@ -162,4 +162,4 @@ void CNetAddress::SetBusy(bool busy) {
     else unsetCursor();
 }
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

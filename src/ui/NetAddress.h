@@ -9,7 +9,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace korva::app::ui {
+namespace korva::ui {
 
 /// "Ethernet-II Network": the Ethernet printer's IP address and TCP port,
 /// kept for the whole run, and the TCP link to it. OK checks that the printer
@@ -80,4 +80,4 @@ void SetMainNetAddress(CNetAddress* dialog);
 /// (the subnet, which decides what is a host, is not known here).
 bool IsPrinterIpAddress(const QString& text);
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

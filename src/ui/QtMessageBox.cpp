@@ -7,7 +7,7 @@
 
 #include "base/MessageBox.h"
 
-namespace korva::app::ui {
+namespace korva::ui {
 namespace {
 
 base::MsgAnswer RunBox(const std::string& text, const std::string& caption, base::MsgStyle style) {
@@ -45,4 +45,4 @@ void InstallQtMessageBox() {
     });
 }
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

@@ -6,7 +6,7 @@
 #include "base/MessageBox.h"
 #include "base/StepEngine.h"
 
-namespace korva::app::ui {
+namespace korva::ui {
 
 StepDriver::StepDriver(std::function<int()> step, std::function<void()> afterStep, QObject* parent,
                        Where where)
@@ -103,4 +103,4 @@ void StepDriver::StopWorker() {
     m_Worker.join();
 }
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

@@ -9,7 +9,7 @@
 
 class QEventLoop;
 
-namespace korva::app::ui {
+namespace korva::ui {
 
 /// Drives a step engine from the window: each step returns how long to wait
 /// before the next one, and that wait is a single-shot timer, never a sleep.
@@ -60,4 +60,4 @@ private:
     bool m_Quit = false;
 };
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace korva::app::ui {
+namespace korva::ui {
 namespace {
 std::array<ToolLauncher, 5>& Launchers() {
     static std::array<ToolLauncher, 5> launchers;
@@ -29,4 +29,4 @@ const char* ToolDisplayName(Tool tool) {
     return "";
 }
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

@@ -3,7 +3,7 @@
 
 class QWidget;
 
-namespace korva::app::ui {
+namespace korva::ui {
 
 /// The tools the menu opens. Each tool's UI plugs itself in from its own
 /// folder, so the menu never needs to know their dialogs.
@@ -28,10 +28,10 @@ ToolLauncher FindTool(Tool tool);
 const char* ToolDisplayName(Tool tool);
 
 /// For a static object in the tool's own .cpp:
-///   static const korva::app::ui::ToolRegistration reg(Tool::Logo, &RunLogoSheet);
+///   static const korva::ui::ToolRegistration reg(Tool::Logo, &RunLogoSheet);
 /// korvatool links the UI library whole, so such objects are always kept.
 struct ToolRegistration {
     ToolRegistration(Tool tool, ToolLauncher launcher) { RegisterTool(tool, std::move(launcher)); }
 };
 
-}  // namespace korva::app::ui
+}  // namespace korva::ui

@@ -19,6 +19,8 @@
 using namespace korva::app;
 using namespace korva::base;
 using namespace korva::app::ui;
+using namespace korva::profile;
+using namespace korva::ui;
 using korva::test::FakeDiscovery;
 using korva::test::MessageRecorder;
 

@@ -93,7 +93,7 @@ TEST_P(KorvatoolFiles, ErrorLogIsNewAndNothingElseIsWritten) {
         env["XDG_CONFIG_HOME"] = QString::fromStdString((dir / "config").string());
         env["XDG_STATE_HOME"] = QString::fromStdString((dir / "state").string());
     }
-    const std::string expectedLine = korva::app::ErrorLogFirstLine();
+    const std::string expectedLine = korva::profile::ErrorLogFirstLine();
     const Started run = StartKorvatool(cwd, home, env, [&](QProcess&) {
         return ReadAll(log).find(expectedLine) != std::string::npos;
     });

@@ -17,6 +17,8 @@
 using namespace korva::app;
 using namespace korva::base;
 using namespace korva::app::ui;
+using namespace korva::profile;
+using namespace korva::ui;
 using korva::test::MessageRecorder;
 using korva::port::kToolFirmware;
 using korva::port::kToolLogo;

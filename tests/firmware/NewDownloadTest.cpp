@@ -24,7 +24,7 @@ struct Rig {
     test::TestDir dir;
     base::RecordingClock clock;
     base::CErrorLog log;
-    app::MemoryProfile profile;
+    profile::MemoryProfile profile;
     RecordingStream stream;
     std::vector<int> positions;  // progress after every step
 

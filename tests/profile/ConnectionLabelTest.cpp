@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using korva::app::ComposeConnectionLabel;
+using korva::profile::ComposeConnectionLabel;
 using korva::port::ConnectionSettings;
 using korva::port::PortKind;
 

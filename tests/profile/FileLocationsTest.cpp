@@ -6,8 +6,8 @@
 
 #include "support/TestDir.h"
 
-using korva::app::LocationInputs;
-using korva::app::ResolveFileLocations;
+using korva::profile::LocationInputs;
+using korva::profile::ResolveFileLocations;
 
 TEST(FileLocations, PortableProfileElseTheXdgFolders) {
     korva::test::TestDir dir;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using korva::app::IniFile;
+using korva::profile::IniFile;
 using namespace std::string_view_literals;
 
 namespace {

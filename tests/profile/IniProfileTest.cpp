@@ -11,7 +11,7 @@
 #include "profile/MemoryProfile.h"
 #include "support/TestDir.h"
 
-using korva::app::IniProfile;
+using korva::profile::IniProfile;
 using namespace std::string_literals;
 
 namespace {
@@ -125,9 +125,9 @@ TEST(IniProfile, FirstSaveMakesAMissingFolder) {
 }
 
 TEST(AppProfile, InstalledProfileIsTheOneToolsSee) {
-    korva::app::MemoryProfile memory("[DEVICELIST]\n1=KORVA10S\n");
-    korva::base::Profile* previous = korva::app::SetAppProfile(&memory);
-    EXPECT_EQ(korva::app::AppProfile().GetString("DEVICELIST", "1"), "KORVA10S");
-    korva::app::SetAppProfile(previous);
-    EXPECT_NE(&korva::app::AppProfile(), &memory);
+    korva::profile::MemoryProfile memory("[DEVICELIST]\n1=KORVA10S\n");
+    korva::base::Profile* previous = korva::profile::SetAppProfile(&memory);
+    EXPECT_EQ(korva::profile::AppProfile().GetString("DEVICELIST", "1"), "KORVA10S");
+    korva::profile::SetAppProfile(previous);
+    EXPECT_NE(&korva::profile::AppProfile(), &memory);
 }

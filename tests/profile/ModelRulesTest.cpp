@@ -7,7 +7,7 @@
 #include "profile/Version.h"
 #include "port/DeviceType.h"
 
-using namespace korva::app;
+using namespace korva::profile;
 using namespace korva::base;
 
 TEST(ModelRules, EveryBuiltInModelGetsItsPortKind) {

@@ -12,7 +12,7 @@
 #include "support/QtTestSupport.h"
 #include "ui/Language.h"
 
-using namespace korva::app::ui;
+using namespace korva::ui;
 using korva::test::MessageRecorder;
 
 namespace {

@@ -8,7 +8,7 @@
 #include "base/StepEngine.h"
 #include "logo/ui/UiTestEnv.h"
 
-using namespace korva::app::ui;
+using namespace korva::ui;
 
 class StepDriverTest : public ::testing::Test {
 protected:

@@ -21,6 +21,9 @@
 #include "port/DeviceType.h"
 
 namespace korva::app::ui {
+
+using namespace korva::profile;
+using namespace korva::ui;
 namespace {
 
 
@@ -125,7 +128,7 @@ QComboBox* CConnectDlg::AddList(const QString& english, const QString& korean) {
 
 void CConnectDlg::FillInitialLists() {
     QStringList models;
-    for (const std::string& model : app::ModelList(AppProfile())) models << QString::fromStdString(model);
+    for (const std::string& model : profile::ModelList(AppProfile())) models << QString::fromStdString(model);
     Refill(m_ModelList, models, -1);
 
     QStringList bauds;

@@ -10,6 +10,9 @@
 
 namespace korva::app::ui {
 
+using namespace korva::profile;
+using namespace korva::ui;
+
 CMenuDlg::CMenuDlg(const port::ConnectionSettings& settings, MenuPortHooks hooks, QWidget* parent)
     : QDialog(parent), m_Settings(settings), m_Hooks(std::move(hooks)) {
     setWindowTitle(QStringLiteral("KorvaTool"));

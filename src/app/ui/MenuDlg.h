@@ -38,7 +38,7 @@ public slots:
 
 private:
     /// The firmware dialog of the printer's series.
-    Tool FirmwareTool() const;
+    korva::ui::Tool FirmwareTool() const;
     void MarkTool(int tool);
 
     const port::ConnectionSettings m_Settings;

@@ -24,6 +24,9 @@
 
 namespace korva::app::ui {
 
+using namespace korva::profile;
+using namespace korva::ui;
+
 bool CToolApp::OpenErrorLog(const std::string& path) {
     MakeFolderFor(path);
     if (base::ErrorLog().OpenLog(path) == 0) {

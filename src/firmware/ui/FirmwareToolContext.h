@@ -27,7 +27,7 @@ struct FirmwareToolContext {
     /// The text of the "DEVICE" box (the menu composes it).
     std::string connectionLabel;
     /// Asks for the firmware image.
-    app::ui::FilePicker pickFile = app::ui::PickFilesWithDialog;
+    korva::ui::FilePicker pickFile = korva::ui::PickFilesWithDialog;
 
     /// The stream the engines write to for the current port name.
     port::ByteStream& Stream() const;

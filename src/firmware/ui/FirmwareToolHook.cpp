@@ -22,12 +22,12 @@ namespace {
 template <class Dialog>
 void RunDialog(QWidget* parent) {
     std::unique_ptr<port::TcpStream> ethernet;
-    if (app::ui::CNetAddress* address = app::ui::MainNetAddress()) {
+    if (korva::ui::CNetAddress* address = korva::ui::MainNetAddress()) {
         ethernet = std::make_unique<port::TcpStream>(address->Socket(), address->IpAddress().toStdString(),
                                                      address->TcpPortCopy());
     }
-    FirmwareToolContext context{app::Ports(), ethernet.get(), app::AppProfile(), base::ErrorLog(),
-                                base::DefaultClock(), app::ConnectionLabel()};
+    FirmwareToolContext context{profile::Ports(), ethernet.get(), profile::AppProfile(), base::ErrorLog(),
+                                base::DefaultClock(), profile::ConnectionLabel()};
     Dialog dialog(context, parent);
     dialog.exec();
 }
@@ -38,8 +38,8 @@ void RunFirmwareNewer(QWidget* parent) { RunDialog<CFwDown20>(parent); }
 void RunFirmwareOlder(QWidget* parent) { RunDialog<CFwDown15>(parent); }
 
 namespace {
-const app::ui::ToolRegistration kNewerTool(app::ui::Tool::FirmwareNewer, &RunFirmwareNewer);
-const app::ui::ToolRegistration kOlderTool(app::ui::Tool::FirmwareOlder, &RunFirmwareOlder);
+const korva::ui::ToolRegistration kNewerTool(korva::ui::Tool::FirmwareNewer, &RunFirmwareNewer);
+const korva::ui::ToolRegistration kOlderTool(korva::ui::Tool::FirmwareOlder, &RunFirmwareOlder);
 }  // namespace
 
 }  // namespace korva::firmware::ui

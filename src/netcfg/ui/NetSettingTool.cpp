@@ -34,7 +34,7 @@ void RunNetSetting(QWidget* parent) {
 }
 
 namespace {
-const app::ui::ToolRegistration kNetSettingTool(app::ui::Tool::NetworkSetting, &RunNetSetting);
+const korva::ui::ToolRegistration kNetSettingTool(korva::ui::Tool::NetworkSetting, &RunNetSetting);
 }
 
 }  // namespace korva::netcfg::ui
