@@ -39,6 +39,10 @@ QString BlockText(const std::array<uint8_t, 4>& block) {
     return QByteArray(reinterpret_cast<const char*>(block.data()), 4).toHex(' ').toUpper();
 }
 
+QJsonValue StatusBlockJson(const std::optional<std::array<uint8_t, 4>>& block) {
+    return block ? QJsonValue(BlockText(*block)) : QJsonValue();
+}
+
 /// Sends GS I 1 and waits up to `timeoutMs` for the one byte of answer;
 /// -1 when none came (the reason recorded). `lastStatus` gets the last
 /// automatic status block that came meanwhile, if any.
@@ -97,13 +101,12 @@ int RunStatus(const ParsedOptions& options) {
     StderrMessages messages;
     std::optional<std::array<uint8_t, 4>> lastStatus;
     const int id = AskModelId(*connection, *timeout, name, lastStatus);
-    const QJsonValue statusBlock = lastStatus ? QJsonValue(BlockText(*lastStatus)) : QJsonValue();
     if (id < 0) {
         JsonReport(kExitPrinter)
             .Set("port", name)
             .Set("answered", false)
             .Set("model", model)
-            .Set("status_block", statusBlock)
+            .Set("status_block", StatusBlockJson(lastStatus))
             .Print();
         return kExitPrinter;
     }
@@ -123,7 +126,10 @@ int RunStatus(const ParsedOptions& options) {
         const usersetup::SetupLists lists = ProgramSetupLists();
         usersetup::UserSettings settings;
         std::vector<int> missing;
-        if (session.Connect() && session.Read(settings, lists, *timeout, missing)) {
+        const bool read = session.Connect() && session.Read(settings, lists, *timeout, missing);
+        // A block sent during the read is later than any of the ID check.
+        if (const auto block = session.LastStatus()) lastStatus = block;
+        if (read) {
             settingsJson = SettingsJson(settings, lists);
             for (const auto& [setting, value] : usersetup::DescribeSettings(settings, lists))
                 if (value == usersetup::kUnknownText) unknownNames.append(QString::fromStdString(setting));
@@ -168,7 +174,7 @@ int RunStatus(const ParsedOptions& options) {
     JsonReport report(kExitOk);
     report.Set("port", name).Set("answered", true).Set("model_id", id).Set("model_id_hex", idText);
     report.Set("series", series.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(series)));
-    report.Set("model", model).Set("network", network).Set("status_block", statusBlock);
+    report.Set("model", model).Set("network", network).Set("status_block", StatusBlockJson(lastStatus));
     report.Set("write_only", WriteOnlyJson(kind));
     if (settingsRead) report.Set("settings", settingsJson).Set("unknowns", unknownNames);
     report.Print();
