@@ -21,6 +21,7 @@
 #include "cli/RunReason.h"
 #include "cli/SetupCommand.h"
 #include "cli/Signals.h"
+#include "cli/NetCommandOptions.h"
 #include "cli/NetLookup.h"
 #include "cli/NumberText.h"
 #include "cli/TargetLock.h"
@@ -142,17 +143,9 @@ int RunStatus(const ParsedOptions& options) {
     QJsonValue network;
     if (ethernet && !options.Has("no-settings")) {
         base::RealClock clock;
-        // Sent to the printer's own address, never broadcast.
-        netcfg::NetEndpoints endpoints;
-        endpoints.broadcastAddress = connection->ipAddress;
-        for (const char* option : {"udp-port", "listen-port"}) {
-            int port = 0;
-            if (!options.Has(option)) continue;
-            if (!ParseNumber(options.Get(option), 1, 65535, port))
-                return UsageError(std::string("--") + option + " needs a port number 1..65535");
-            (std::string(option) == "udp-port" ? endpoints.port : endpoints.listenPort) = static_cast<uint16_t>(port);
-        }
-        if (const std::optional<FoundPrinter> found = SearchByAddress(clock, endpoints, connection->ipAddress)) {
+        const std::optional<netcfg::NetEndpoints> endpoints = AddressSearchEndpoints(options, connection->ipAddress);
+        if (!endpoints) return kExitUsage;
+        if (const std::optional<FoundPrinter> found = SearchByAddress(clock, *endpoints, connection->ipAddress)) {
             network = NetValuesJson(found->settings);
             SetJsonTargetKey("mac", QString::fromStdString(netcfg::FormatMac(found->settings.mac)));
         } else {
@@ -193,13 +186,10 @@ const CommandRegistration kStatus{{
     "given), settings, write_only, unknowns, network, status_block (the last\n"
     "automatic status block the printer sent, as hex bytes; null when none came);\n"
     "target.mac when found.",
-    WithConnectionOptions({
+    WithConnectionOptions(WithAddressSearchOptions({
         TimeoutOption("how long the printer may take to answer, default 1000"),
         {"no-settings", 0, "", "only the ID: no settings, no network values (fast)"},
-        {"udp-port", 0, "N", "Ethernet: UDP port of the printer's network setting\n"
-                             "(default 2918), asked for its MAC and values"},
-        {"listen-port", 0, "N", "Ethernet: UDP port its answer arrives on (default 2918)"},
-    }),
+    })),
     RunStatus,
 }};
 
