@@ -65,6 +65,7 @@ struct Faults {
     long firstAnswerDelayMs = 0;     ///< the first answer of a connection goes out this late
     long pauseAfterBytes = -1;       ///< stop reading for pauseMs after this many received bytes
     long pauseMs = 0;
+    long statusAfterBytes = -1;      ///< automatic status comes on once this many bytes were received
 };
 
 /// The simulated printer: everything the commands change, shared by all
