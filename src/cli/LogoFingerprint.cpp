@@ -5,8 +5,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/FileLocations.h"
-#include "app/IniProfile.h"
+#include "profile/FileLocations.h"
+#include "profile/IniProfile.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/JsonReport.h"
 #include "cli/NetCommandOptions.h"
@@ -32,7 +32,7 @@ void Append(QByteArray& out, const Bytes& bytes) {
 std::string RecordPath(std::string key) {
     for (char& c : key)
         if (c == '/' || c == ':' || c == ' ') c = '_';
-    const std::filesystem::path state = std::filesystem::path(app::ProgramFileLocations().logPath).parent_path();
+    const std::filesystem::path state = std::filesystem::path(profile::ProgramFileLocations().logPath).parent_path();
     return (state / "logos" / (key + ".fingerprint")).string();
 }
 
@@ -104,7 +104,7 @@ std::string LogoRecord::Fingerprint() const {
 }
 
 void LogoRecord::Record(const std::string& fingerprint) const {
-    if (!app::MakeFolderFor(m_Path) || !app::WriteFileAtomically(m_Path, fingerprint + "\n")) {
+    if (!profile::MakeFolderFor(m_Path) || !profile::WriteFileAtomically(m_Path, fingerprint + "\n")) {
         Note("warning: cannot record the logos' fingerprint in " + m_Path);
         return;
     }

@@ -24,7 +24,7 @@ CPage3Upload::CPage3Upload(LogoToolContext& context, QWidget* parent)
     : ListPage(context, LabelPage::Upload, false, parent),
       m_Upload(new QPushButton(this)),
       m_PrinterName(new QLineEdit(this)),
-      m_PortName(new ElidedLineEdit(this)) {
+      m_PortName(new korva::ui::ElidedLineEdit(this)) {
     SetLabel(m_Upload, LabelPage::Upload, "&Upload");
     m_PrinterName->setReadOnly(true);
 

@@ -59,7 +59,7 @@ CPage4Print::CPage4Print(LogoToolContext& context, QWidget* parent) : LogoPage(p
     m_PrinterName = new QLineEdit(m_DetailsGroup);
     m_PrinterName->setReadOnly(true);
     m_PortNameLabel = new QLabel(m_DetailsGroup);
-    m_PortName = new ElidedLineEdit(m_DetailsGroup);
+    m_PortName = new korva::ui::ElidedLineEdit(m_DetailsGroup);
     auto* details = new QFormLayout(m_DetailsGroup);
     details->addRow(m_PrinterNameLabel, m_PrinterName);
     details->addRow(m_PortNameLabel, m_PortName);

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "logo/ui/LogoSheet.h"
 #include "logo/ui/Page3Upload.h"
 #include "logo/ui/MyProperty.h"
@@ -71,7 +71,7 @@ TEST_F(Page4PrintTest, PrintIsOfferedOnlyForPrinterPorts) {
 TEST_F(Page4PrintTest, PortFieldsShowAPathWholeWhereItFitsElseWithoutItsStart) {
     const QString longPath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0-on-a-long-hub";
     for (bool korean : {false, true}) {
-        korva::app::ui::SetKoreanLabelsOverride(korean);
+        korva::ui::SetKoreanLabelsOverride(korean);
         SetPort("/dev/ttyS0", 1);
         Open();
         const int sheetWidth = sheet->width();
@@ -85,7 +85,7 @@ TEST_F(Page4PrintTest, PortFieldsShowAPathWholeWhereItFitsElseWithoutItsStart) {
                 ASSERT_TRUE(sheet->SetActivePage(index));
                 QCoreApplication::processEvents();  // the page shown first now is laid out
                 const CPage4Print* print = qobject_cast<CPage4Print*>(sheet->ActivePage());
-                ElidedLineEdit* field = index == 2 ? upload->PortNameEdit() : print->PortNameEdit();
+                korva::ui::ElidedLineEdit* field = index == 2 ? upload->PortNameEdit() : print->PortNameEdit();
                 SCOPED_TRACE(path.toStdString() + (korean ? " korean" : " english") + ", page " +
                              std::to_string(index) + ", field " + std::to_string(field->width()) + " of " +
                              std::to_string(field->fontMetrics().horizontalAdvance(path)));
@@ -105,7 +105,7 @@ TEST_F(Page4PrintTest, PortFieldsShowAPathWholeWhereItFitsElseWithoutItsStart) {
             }
         }
     }
-    korva::app::ui::SetKoreanLabelsOverride(std::nullopt);
+    korva::ui::SetKoreanLabelsOverride(std::nullopt);
 }
 
 TEST_F(Page4PrintTest, EnteringTheSelectionTextPicksSelection) {
