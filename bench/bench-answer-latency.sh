@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # How long `korva status` and `korva setup read` take against korva-sim over a
 # pty (115200 baud, the line's own pace) and over loopback TCP: the median
-# and best of 10 whole runs. Targets: setup read <= 60 ms over serial and
-# <= 260 ms over TCP.
+# and best of 10 whole runs. Targets: <= 60 ms over serial and <= 260 ms over
+# TCP for both (status reads the settings as setup read does). Over TCP status
+# also searches the printer's address for its network values: a UDP search
+# that waits out its window, here with nobody answering.
 set -euo pipefail
 . "$(dirname "$0")/sim-support.sh"
 
@@ -18,7 +20,7 @@ links = {
     "serial": ["-p", pty, "--baud", "115200", "--flow", "none"],
     "TCP": ["-p", "ETHERNET_II", "--ip", "127.0.0.1", "--tcp-port", tcp_port],
 }
-targets = {("setup read", "serial"): 60, ("setup read", "TCP"): 260}
+targets = {"serial": 60, "TCP": 260}
 for command in (["status"], ["setup", "read"]):
     for link, options in links.items():
         times = []
@@ -26,7 +28,6 @@ for command in (["status"], ["setup", "read"]):
             start = time.perf_counter()
             subprocess.run([korva, *command, *options, "-q"], check=True, stdout=subprocess.DEVNULL)
             times.append((time.perf_counter() - start) * 1e3)
-        target = targets.get((" ".join(command), link))
         print(f"korva {' '.join(command):10} over {link:6}: median {statistics.median(times):6.1f} ms, "
-              f"best {min(times):6.1f} ms" + (f"  (target <= {target} ms)" if target else ""))
+              f"best {min(times):6.1f} ms  (target <= {targets[link]} ms)")
 PY

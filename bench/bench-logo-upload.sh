@@ -27,7 +27,7 @@ WriteLogos() {
   done
 }
 
-# Upload LINK COUNT HEIGHT: LINK is a baud rate (the pty, read at that rate)
+# Upload LINK COUNT HEIGHT: LINK is a baud rate (the pty, read at the rate korva sets)
 # or "tcp". Prints the figures and fails when the simulator lacks the list.
 Upload() {
   local link=$1 count=$2 height=$3
@@ -39,7 +39,8 @@ Upload() {
     local port; port=$(sed -n 's/^tcp=.*://p' "$work/sim.out")
     set -- --port ETHERNET_II --ip 127.0.0.1 --tcp-port "$port"
   else
-    StartSim --serial --line-rate "$link" --record-limit 64 --state "$work/state.json"
+    # The simulated line reads at the rate korva sets on the pty (--baud).
+    StartSim --serial --line-rate tty --record-limit 64 --state "$work/state.json"
     set -- --port "$(sed -n 's/^serial=//p' "$work/sim.out")" --baud "$link" --flow none
   fi
   local start end
