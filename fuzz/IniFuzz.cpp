@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/IniFile.h"
-#include "app/MemoryProfile.h"
-#include "app/ModelRules.h"
+#include "profile/IniFile.h"
+#include "profile/MemoryProfile.h"
+#include "profile/ModelRules.h"
 #include "logo/LogoListEditor.h"
 #include "usersetup/UserProfile.h"
 
@@ -18,8 +18,8 @@ namespace {
 using namespace korva;
 
 void ReadProfileValues(std::string_view text) {
-    app::MemoryProfile profile(text);
-    if (app::ModelList(profile).empty()) std::abort();  // the built-in list stands in
+    profile::MemoryProfile profile(text);
+    if (profile::ModelList(profile).empty()) std::abort();  // the built-in list stands in
 
     const usersetup::SetupLists lists = usersetup::LoadSetupLists(profile);
     if (lists.receiveBuffers.empty() || lists.codePages.empty()) std::abort();
@@ -45,13 +45,13 @@ void ReadProfileValues(std::string_view text) {
     for (const logo::LogoEntry& entry : list.entries)
         if (entry.NumberValue() < 1 || entry.NumberValue() > logo::kMaxLogos) std::abort();
     if (list.UploadOrder().size() != list.entries.size()) std::abort();
-    app::MemoryProfile saved;
+    profile::MemoryProfile saved;
     list.SaveToProfile(saved);
 }
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    using korva::app::IniFile;
+    using korva::profile::IniFile;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     IniFile ini = IniFile::Parse(text);
     ini.Find("DEVICELIST", "1");

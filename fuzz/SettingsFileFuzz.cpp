@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "usersetup/SettingNames.h"
 #include "usersetup/SettingsFile.h"
 #include "usersetup/UserProfile.h"
@@ -27,7 +27,7 @@ bool Writable(const std::string& name, const std::string& value) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const SetupLists lists = [] {
-        korva::app::MemoryProfile profile;
+        korva::profile::MemoryProfile profile;
         return LoadSetupLists(profile);
     }();
     const SettingsFileResult read = ReadSettingsFile(std::span<const uint8_t>(data, size));

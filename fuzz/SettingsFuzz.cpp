@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "usersetup/SettingNames.h"
 #include "usersetup/SettingsJson.h"
 #include "usersetup/UserProfile.h"
@@ -27,7 +27,7 @@ void Apply(UserSettings& settings, const SetupLists& lists, std::string_view nam
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const SetupLists lists = [] {
-        korva::app::MemoryProfile profile;
+        korva::profile::MemoryProfile profile;
         return LoadSetupLists(profile);
     }();
     const std::string_view text(reinterpret_cast<const char*>(data), size);

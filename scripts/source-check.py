@@ -7,6 +7,7 @@ Each rule prints what it found and why the rule exists; the exit status is 1
 when any rule is broken. A file's layer is the library CMake compiles it into
 (korva_codec, korva_core, korva_ui) or the command line front end (src/cli);
 a header takes the layer of its .cpp, or of what it includes when it has none.
+Folders are layers too: FOLDER_LAYERS orders them.
 """
 import pathlib
 import re
@@ -21,6 +22,20 @@ MAY_INCLUDE = {
     "ui": {"codec", "core", "ui"},
     "cli": {"codec", "core", "cli"},
 }
+# Folders from the bottom up. A folder includes its own rank and the ranks
+# below it: the subsystems may use one another, never the front ends; the
+# shared dialog kit (ui/) serves every */ui/ folder and the application
+# (app/), which nothing includes.
+FOLDER_LAYERS = [
+    ("printer", "base"),
+    ("port",),
+    ("profile",),
+    ("usersetup", "netcfg", "firmware", "logo"),
+    ("cli", "ui"),
+    ("usersetup/ui", "netcfg/ui", "firmware/ui", "logo/ui"),
+    ("app",),
+]
+FOLDER_RANK = {folder: rank for rank, folders in enumerate(FOLDER_LAYERS) for folder in folders}
 QT_WIDGETS_DIR = pathlib.Path("/usr/include/x86_64-linux-gnu/qt6/QtWidgets")
 # Used when Qt's headers are not where Debian puts them.
 KNOWN_WIDGET_HEADERS = {
@@ -41,6 +56,19 @@ def widget_headers():
     if QT_WIDGETS_DIR.is_dir():
         return {p.name for p in QT_WIDGETS_DIR.iterdir() if p.name.startswith("Q")} | {"QtWidgets"}
     return KNOWN_WIDGET_HEADERS | {"QtWidgets"}
+
+
+def in_ui(name):
+    """Whether a file belongs to the dialogs: the shared kit or a */ui/ folder."""
+    return name.startswith("ui/") or "/ui/" in name
+
+
+def folder_of(name):
+    """The folder layer of 'logo/ui/Page5Setup.cpp' ('logo/ui'); app/ui is app."""
+    parts = name.split("/")
+    if parts[0] == "app" or len(parts) < 3 or parts[1] != "ui":
+        return parts[0]
+    return f"{parts[0]}/ui"
 
 
 def strip_comments(text):
@@ -96,7 +124,7 @@ class Tree:
             layer = self.listed[name[:-2] + ".cpp"]
         elif name.startswith("cli/"):
             layer = "cli"
-        elif "/ui/" in name:
+        elif in_ui(name):
             layer = "ui"
         else:
             # A header of its own: as high as the highest thing it includes.
@@ -130,7 +158,7 @@ def rule_widgets_in_ui(tree):
     """QtWidgets belongs to the dialogs (*/ui/): the engines and the CLI run
     without a display, and report to their caller instead of opening windows."""
     for name in tree.text:
-        if "/ui/" in name:
+        if in_ui(name):
             continue
         for line, kind, target in tree.includes(name):
             if kind == "<" and target.split("/")[-1] in tree.widgets:
@@ -148,6 +176,24 @@ def rule_layer_order(tree):
             theirs = tree.layer(target)
             if theirs not in MAY_INCLUDE[mine]:
                 yield name, line, f'{mine} file includes "{target}" ({theirs})'
+
+
+def rule_folder_order(tree):
+    """A folder includes only its own layer and those below it (printer and
+    base, port, profile, the subsystems, the CLI and the dialog kit, the
+    subsystems' dialogs, the application), so the layers show in the tree
+    and no two folders need each other."""
+    for name in tree.text:
+        mine = folder_of(name)
+        if mine not in FOLDER_RANK:
+            yield name, 1, f"folder {mine}/ has no place in FOLDER_LAYERS"
+            continue
+        for line, kind, target in tree.includes(name):
+            if kind != '"' or target not in tree.text:
+                continue
+            theirs = folder_of(target)
+            if FOLDER_RANK.get(theirs, len(FOLDER_LAYERS)) > FOLDER_RANK[mine]:
+                yield name, line, f'{mine}/ includes "{target}" from the higher {theirs}/'
 
 
 def rule_errno_words(tree):
@@ -168,6 +214,7 @@ RULES = [
     ("printer command bytes outside printer/ and the codecs", rule_command_bytes),
     ("QtWidgets outside ui/", rule_widgets_in_ui),
     ("include of a higher layer", rule_layer_order),
+    ("include of a higher folder", rule_folder_order),
     ("error code worded outside the port layer", rule_errno_words),
 ]
 

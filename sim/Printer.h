@@ -63,6 +63,7 @@ struct Faults {
     long stallAfterBytes = -1;       ///< stop reading after this many received bytes
     long strayAfterBytes = -1;       ///< one stray 00 once this many bytes were received
     long firstAnswerDelayMs = 0;     ///< the first answer of a connection goes out this late
+    long statusAfterBytes = -1;      ///< automatic status comes on once this many bytes were received
 };
 
 /// The simulated printer: everything the commands change, shared by all

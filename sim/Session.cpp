@@ -34,6 +34,7 @@ void Session::Receive(std::span<const uint8_t> bytes) {
     for (uint8_t b : bytes) {
         m_Printer.RecordReceived(log, b);
         WatchStatusOff(b);
+        WatchStatusOn();
         // Switched off after a firmware download: bytes are recorded, nothing answers.
         if (!m_Printer.PoweredOff()) m_Decoder.Feed(b);
         if (strayAt >= 0 && !m_StraySent && m_Printer.BytesReceived() >= static_cast<size_t>(strayAt)) {
@@ -65,6 +66,14 @@ void Session::WatchStatusOff(uint8_t byte) {
     m_StatusOffMatched = 0;
     if (m_StatusOn) m_Printer.Event("automatic status off");
     m_StatusOn = false;
+}
+
+void Session::WatchStatusOn() {
+    const long onAt = m_Printer.FaultLimits().statusAfterBytes;
+    if (onAt < 0 || m_StatusCameOn || m_Printer.BytesReceived() < static_cast<size_t>(onAt)) return;
+    m_StatusCameOn = true;
+    m_StatusOn = true;
+    m_Printer.Event("automatic status on");
 }
 
 void Session::Send(std::vector<uint8_t> wire) {

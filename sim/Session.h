@@ -47,6 +47,9 @@ class Session {
     void ReleaseHeld();
     /// Watches the host's bytes for GS a 0, which turns automatic status off.
     void WatchStatusOff(uint8_t byte);
+    /// Turns automatic status on once the printer has received the bytes
+    /// --status-blocks-after-bytes names (once on each connection).
+    void WatchStatusOn();
 
     Printer& m_Printer;
     std::string m_Transport;
@@ -57,6 +60,7 @@ class Session {
     CommandDecoder m_Decoder;
     bool m_StatusOn = false;
     int m_StatusOffMatched = 0;  ///< bytes of GS a 0 seen in a row
+    bool m_StatusCameOn = false;  ///< --status-blocks-after-bytes has turned it on here
     bool m_StraySent = false;
     bool m_FirstAnswerGone = false;
     bool m_Holding = false;

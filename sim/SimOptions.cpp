@@ -93,6 +93,8 @@ const std::vector<Option>& Options() {
          [](SimOptions& o, const QString&) { return o.framing.parallelStatus = true; }},
         {"--status-blocks", Arg::None, "",
          [](SimOptions& o, const QString&) { return o.framing.automaticStatus = true; }},
+        {"--status-blocks-after-bytes", Arg::Required, "a count",
+         [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.statusAfterBytes); }},
         {"--stray-after-bytes", Arg::Required, "a count",
          [](SimOptions& o, const QString& v) { return ParseCount(v, &o.faults.strayAfterBytes); }},
         {"--first-answer-delay", Arg::Required, "milliseconds, 0..60000",
@@ -243,6 +245,9 @@ QString HelpText() {
         "  --status-blocks          automatic status on, on any interface: a block goes\n"
         "                           out at the first byte of a connection and with every\n"
         "                           reply, until the host sends GS a 0\n"
+        "  --status-blocks-after-bytes N  automatic status comes on after the N-th\n"
+        "                           received byte (a driver on another host switched\n"
+        "                           it on): a block with every later reply, until GS a 0\n"
         "  --stray-after-bytes N    send one stray 00 300 ms after the N-th received byte\n"
         "                           (line noise where the host waits for an answer)\n"
         "  --first-answer-delay MS  the first answer of each connection, and every\n"

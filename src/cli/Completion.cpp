@@ -6,7 +6,7 @@
 #include <regex>
 #include <set>
 
-#include "app/IniProfile.h"
+#include "profile/IniProfile.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/DeviceRootsEnv.h"
@@ -110,7 +110,7 @@ std::vector<Candidate> LogoNumbers(const std::string& typed) {
     const size_t comma = typed.rfind(',');
     const std::string head = comma == std::string::npos ? "" : typed.substr(0, comma + 1);
     std::vector<Candidate> out;
-    const app::IniProfile profile(app::DefaultProfilePath("KorvaTool"));
+    const profile::IniProfile profile(profile::DefaultProfilePath("KorvaTool"));
     for (int n = 1; n <= 255; ++n) {
         const std::string file = profile.GetString(logo::kLogoSection, "Logofile" + std::to_string(n), "");
         if (!file.empty()) out.push_back({head + std::to_string(n), file});

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/IniProfile.h"
-#include "app/ModelRules.h"
+#include "profile/IniProfile.h"
+#include "profile/ModelRules.h"
 #include "cli/Command.h"
 #include "cli/DeviceRootsEnv.h"
 #include "cli/JsonReport.h"
@@ -122,8 +122,8 @@ void HintNearestPort(const std::string& name) {
 }  // namespace
 
 std::vector<std::string> KnownModels() {
-    const app::IniProfile profile(app::DefaultProfilePath("KorvaTool"));
-    return app::ModelList(profile);
+    const profile::IniProfile profile(profile::DefaultProfilePath("KorvaTool"));
+    return profile::ModelList(profile);
 }
 
 std::optional<port::ConnectionSettings> ConnectionFromOptions(const ParsedOptions& options,

@@ -11,6 +11,7 @@
 #include "cli/LogoCommandSupport.h"
 #include "cli/Output.h"
 #include "cli/LogoFingerprint.h"
+#include "cli/NetCommandOptions.h"
 #include "cli/RequireConfirmed.h"
 #include "cli/Signals.h"
 #include "cli/TargetLock.h"
@@ -33,8 +34,13 @@ int RunErase(const ParsedOptions& options) {
     const bool ifChanged = options.Has("if-changed"), dryRun = options.Has("dry-run");
     if ((ifChanged || dryRun) && !outputFile.empty())
         return UsageError("--if-changed and --dry-run compare with what korva recorded for a printer; give --port");
+    std::optional<LogoRecord> record;
+    if (outputFile.empty() && (ifChanged || !dryRun)) {
+        record = LogoRecord::Of(*connection, options);
+        if (!record) return kExitUsage;
+    }
     // Only korva's record can say the printer holds no logos: it cannot list them.
-    const bool alreadyErased = ifChanged && RecordedLogoFingerprint(*connection) == ErasedFingerprint();
+    const bool alreadyErased = ifChanged && record->Fingerprint() == ErasedFingerprint();
     if (alreadyErased || dryRun) {
         Note(alreadyErased ? "the printer's last confirmed logo command was an erase; nothing was sent"
                            : "the erase would be sent; nothing was sent");
@@ -60,8 +66,8 @@ int RunErase(const ParsedOptions& options) {
     base::RunSteps(erase, clock);
     // Whatever the record said, the printer holds other logos now (or none).
     if (outputFile.empty()) {
-        if (erase.Confirmed()) RecordLogoFingerprint(*connection, ErasedFingerprint());
-        else ForgetLogoFingerprint(*connection);
+        if (erase.Confirmed()) record->Record(ErasedFingerprint());
+        else record->Forget();
     }
     const bool erased = link.FinishOutput(erase.GetOutcome() == logo::NvUpload::Outcome::Erased);
     if (!outputFile.empty()) SetJsonTarget(FileTargetJson(outputFile));
@@ -89,14 +95,15 @@ const CommandRegistration kErase{{
     "Erases every logo stored in the printer's NV graphics memory. korva records a\n"
     "confirmed erase in its state folder, as it records uploads; --if-changed\n"
     "sends nothing when that record says the printer holds no logos. An upload\n"
-    "made behind korva's back is not seen.",
-    WithConnectionOptions({OutOption("write the byte stream to a file (- for standard output)\n"
+    "made behind korva's back is not seen. An Ethernet printer is known by its\n"
+    "MAC, as for logo upload.",
+    WithConnectionOptions(WithAddressSearchOptions({OutOption("write the byte stream to a file (- for standard output)\n"
                                      "instead of a printer"),
                            CheckTimeoutOption(), RequireConfirmedOption(),
                            {"if-changed", 0, "",
                             "send nothing when korva's record says the printer's\n"
                             "last confirmed logo command was an erase"},
-                           {"dry-run", 0, "", "say whether the erase would be sent; send nothing"}}),
+                           {"dry-run", 0, "", "say whether the erase would be sent; send nothing"}})),
     RunErase,
 }};
 

@@ -5,11 +5,15 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/FileLocations.h"
-#include "app/IniProfile.h"
+#include "profile/FileLocations.h"
+#include "profile/IniProfile.h"
 #include "cli/ConnectionOptions.h"
+#include "cli/JsonReport.h"
+#include "cli/NetCommandOptions.h"
+#include "cli/NetLookup.h"
 #include "cli/Output.h"
 #include "logo/NvDefinition.h"
+#include "netcfg/NetText.h"
 
 namespace korva::cli {
 
@@ -24,25 +28,24 @@ void Append(QByteArray& out, const Bytes& bytes) {
     out.append(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
 }
 
-/// One file name per printer: its address and TCP port, or its device's
-/// real path (a symlink and its target are one printer).
-std::string PrinterKey(const port::ConnectionSettings& connection) {
-    std::string key;
-    if (ClassifyConnectionPort(connection).kind == port::PortKind::Ethernet) {
-        key = "ip-" + connection.ipAddress + "-" + std::to_string(connection.tcpPort);
-    } else {
-        std::error_code error;
-        const std::filesystem::path real = std::filesystem::canonical(connection.portName, error);
-        key = "dev" + (error ? connection.portName : real.string());
-    }
+/// The record file named `key` (slashes, colons and spaces made safe).
+std::string RecordPath(std::string key) {
     for (char& c : key)
         if (c == '/' || c == ':' || c == ' ') c = '_';
-    return key;
+    const std::filesystem::path state = std::filesystem::path(profile::ProgramFileLocations().logPath).parent_path();
+    return (state / "logos" / (key + ".fingerprint")).string();
 }
 
-std::string RecordPath(const port::ConnectionSettings& connection) {
-    const std::filesystem::path state = std::filesystem::path(app::ProgramFileLocations().logPath).parent_path();
-    return (state / "logos" / (PrinterKey(connection) + ".fingerprint")).string();
+std::string ReadRecord(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line.starts_with("sha256:") ? line : "";
+}
+
+void RemoveRecord(const std::string& path) {
+    std::error_code error;
+    std::filesystem::remove(path, error);
 }
 
 }  // namespace
@@ -69,22 +72,49 @@ std::string ErasedFingerprint() {
     return Sha256(erase);
 }
 
-std::string RecordedLogoFingerprint(const port::ConnectionSettings& connection) {
-    std::ifstream in(RecordPath(connection));
-    std::string line;
-    std::getline(in, line);
-    return line.starts_with("sha256:") ? line : "";
+std::optional<LogoRecord> LogoRecord::Of(const port::ConnectionSettings& connection, const ParsedOptions& options) {
+    LogoRecord record;
+    if (ClassifyConnectionPort(connection).kind != port::PortKind::Ethernet) {
+        std::error_code error;
+        const std::filesystem::path real = std::filesystem::canonical(connection.portName, error);
+        record.m_Path = RecordPath("dev" + (error ? connection.portName : real.string()));
+        return record;
+    }
+    record.m_Path = RecordPath("ip-" + connection.ipAddress + "-" + std::to_string(connection.tcpPort));
+    const std::optional<netcfg::NetEndpoints> endpoints = AddressSearchEndpoints(options, connection.ipAddress);
+    if (!endpoints) return std::nullopt;
+    base::RealClock clock;
+    const std::optional<FoundPrinter> found = SearchByAddress(clock, *endpoints, connection.ipAddress);
+    if (!found) {
+        Note("the printer's MAC is not known (no answer to a search of " + connection.ipAddress +
+             "); korva's record of its logos goes by its address");
+        return record;
+    }
+    const std::string mac = netcfg::FormatMac(found->settings.mac);
+    SetJsonTargetKey("mac", QString::fromStdString(mac));
+    record.m_AddressPath = record.m_Path;
+    record.m_Path = RecordPath("mac-" + mac);
+    return record;
 }
 
-void RecordLogoFingerprint(const port::ConnectionSettings& connection, const std::string& fingerprint) {
-    const std::string path = RecordPath(connection);
-    if (!app::MakeFolderFor(path) || !app::WriteFileAtomically(path, fingerprint + "\n"))
-        Note("warning: cannot record the logos' fingerprint in " + path);
+std::string LogoRecord::Fingerprint() const {
+    const std::string recorded = ReadRecord(m_Path);
+    if (!recorded.empty() || m_AddressPath.empty()) return recorded;
+    return ReadRecord(m_AddressPath);
 }
 
-void ForgetLogoFingerprint(const port::ConnectionSettings& connection) {
-    std::error_code error;
-    std::filesystem::remove(RecordPath(connection), error);
+void LogoRecord::Record(const std::string& fingerprint) const {
+    if (!profile::MakeFolderFor(m_Path) || !profile::WriteFileAtomically(m_Path, fingerprint + "\n")) {
+        Note("warning: cannot record the logos' fingerprint in " + m_Path);
+        return;
+    }
+    // The printer's record has moved to its MAC.
+    if (!m_AddressPath.empty()) RemoveRecord(m_AddressPath);
+}
+
+void LogoRecord::Forget() const {
+    RemoveRecord(m_Path);
+    if (!m_AddressPath.empty()) RemoveRecord(m_AddressPath);
 }
 
 }  // namespace korva::cli

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/IniProfile.h"
+#include "profile/IniProfile.h"
 #include "base/Messages.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
@@ -27,13 +27,13 @@ int Run(const ParsedOptions& options) {
     const bool named = !profilePath.empty();
     std::error_code ignored;
     if (!named) {
-        profilePath = app::DefaultProfilePath("KorvaTool");
+        profilePath = profile::DefaultProfilePath("KorvaTool");
     } else if (!std::filesystem::exists(std::filesystem::symlink_status(profilePath, ignored))) {
         SetReason(base::Reason::FileIo, Subject::File, profilePath);
         Error("cannot read file " + profilePath);
         return kExitBadInput;
     }
-    app::IniProfile profile(profilePath);
+    profile::IniProfile profile(profilePath);
     if (!profile.Problem().empty()) {
         const std::string why = "profile " + profilePath + " " + profile.Problem() + ": not read";
         if (named) {

@@ -18,6 +18,7 @@
 #include "cli/NumberText.h"
 #include "cli/Output.h"
 #include "cli/LogoFingerprint.h"
+#include "cli/NetCommandOptions.h"
 #include "cli/RequireConfirmed.h"
 #include "cli/TargetLock.h"
 #include "cli/RunReason.h"
@@ -212,8 +213,9 @@ QJsonArray LogosJson(const std::vector<logo::UploadEntry>& entries, const std::v
 /// --dry-run: every file converted as the upload would convert it, the NV
 /// budget checked; no port or output file is opened. With --if-changed it
 /// says whether an upload would send anything.
-int DryRun(const UploadArgs& args, const std::vector<logo::UploadEntry>& entries,
-           const std::vector<logo::LogoRaster>& rasters, const LogoFingerprints& fingerprints) {
+int DryRun(const UploadArgs& args, const std::optional<LogoRecord>& record,
+           const std::vector<logo::UploadEntry>& entries, const std::vector<logo::LogoRaster>& rasters,
+           const LogoFingerprints& fingerprints) {
     long long total = 0;
     for (size_t i = 0; i < entries.size(); ++i) {
         const logo::UploadEntry& entry = entries[i];
@@ -224,7 +226,7 @@ int DryRun(const UploadArgs& args, const std::vector<logo::UploadEntry>& entries
                         fingerprints.logos[i].c_str());
     }
     const long long capacity = logo::NvCapacityBytes();
-    const bool same = args.ifChanged && RecordedLogoFingerprint(args.connection) == fingerprints.set;
+    const bool same = args.ifChanged && record->Fingerprint() == fingerprints.set;
     if (!Mode().json)
         std::printf("dry run: %zu logos, %lld of %lld bytes of NV memory, %s; nothing was sent%s\n",
                     entries.size(), total, capacity, fingerprints.set.c_str(),
@@ -255,10 +257,16 @@ int RunUpload(const ParsedOptions& options) {
     if (const int code = convertAll(args, entries, rasters); code >= 0) return code;
     const LogoFingerprints fingerprints =
         FingerprintLogos(rasters, args.options.grayPrinting, args.options.starEmulation);
-    if (args.dryRun) return DryRun(args, entries, rasters, fingerprints);
+    // What korva knows of the printer's logos: compared with --if-changed, renewed after an upload.
+    std::optional<LogoRecord> record;
+    if (options.Has("port") && (!args.dryRun || args.ifChanged)) {
+        record = LogoRecord::Of(args.connection, options);
+        if (!record) return kExitUsage;
+    }
+    if (args.dryRun) return DryRun(args, record, entries, rasters, fingerprints);
     if (args.outputFile.empty())
         if (const int code = LockTarget(args.connection, options); code >= 0) return code;
-    if (args.ifChanged && RecordedLogoFingerprint(args.connection) == fingerprints.set) {
+    if (args.ifChanged && record->Fingerprint() == fingerprints.set) {
         Note("the printer's last confirmed upload has these logos (" + fingerprints.set +
              "); nothing was sent");
         JsonReport(Outcome::Done)
@@ -300,8 +308,8 @@ int RunUpload(const ParsedOptions& options) {
     const bool checked = code == kExitOk;
     if (args.outputFile.empty()) {
         // Only the printer's word makes the record: else what it holds is not known.
-        if (checked && upload.Confirmed()) RecordLogoFingerprint(args.connection, fingerprints.set);
-        else if (p.bytesSent > 0) ForgetLogoFingerprint(args.connection);
+        if (checked && upload.Confirmed()) record->Record(fingerprints.set);
+        else if (p.bytesSent > 0) record->Forget();
     }
     if (checked) code = ConfirmedExit(options, code, upload.Confirmed());
     JsonReport report(code);
@@ -325,11 +333,13 @@ const CommandRegistration kUpload{{
     "Stores the bitmap files in the printer's NV graphics memory as logos 1..n, in\n"
     "the order given (all at once: the logos stored before are replaced).\n"
     "Prints a fingerprint of the converted logos (and of each); after an upload\n"
-    "the printer confirmed, korva records it for that printer (its address or\n"
-    "device) in its state folder, and --if-changed skips an upload with the same\n"
-    "fingerprint. The printer cannot list its logos: a change made behind korva's\n"
-    "back (another tool, a reset) is not seen.",
-    WithConnectionOptions({
+    "the printer confirmed, korva records it for that printer in its state\n"
+    "folder, and --if-changed skips an upload with the same fingerprint. An\n"
+    "Ethernet printer is known by its MAC (a search sent to its address; it keeps\n"
+    "its record at a new address), else by its address; a device by its path.\n"
+    "The printer cannot list its logos: a change made behind korva's back\n"
+    "(another tool, a reset) is not seen.",
+    WithConnectionOptions(WithAddressSearchOptions({
         OutOption("write the byte stream to a file (- for standard output)\n"
                   "instead of a printer"),
         {"gray", 0, "", "4-bit gray images (not on KORVA10 printers)"},
@@ -347,7 +357,7 @@ const CommandRegistration kUpload{{
          "behind korva's back (another tool) is not seen"},
         CheckTimeoutOption(),
         RequireConfirmedOption(),
-    }),
+    })),
     RunUpload,
 }};
 

@@ -7,6 +7,26 @@
 
 namespace korva::cli {
 
+namespace {
+
+/// --udp-port and --listen-port into `endpoints`; false after a usage error.
+bool ParseUdpPorts(const ParsedOptions& options, netcfg::NetEndpoints& endpoints) {
+    for (const char* name : {"udp-port", "listen-port"}) {
+        if (!options.Has(name)) continue;
+        int port = 0;
+        if (!ParseNumber(options.Get(name), 1, 65535, port)) {
+            UsageError(std::string("--") + name + " needs a port number 1..65535, not \"" +
+                       options.Get(name) + "\"");
+            return false;
+        }
+        (std::string(name) == "udp-port" ? endpoints.port : endpoints.listenPort) =
+            static_cast<uint16_t>(port);
+    }
+    return true;
+}
+
+}  // namespace
+
 std::vector<OptionSpec> WithNetEndpointOptions(std::vector<OptionSpec> own) {
     own.push_back({"broadcast", 0, "ADDR",
                    "where the datagrams go (default 255.255.255.255, every\n"
@@ -32,21 +52,25 @@ std::optional<netcfg::NetEndpoints> EndpointsFromOptions(const ParsedOptions& op
         }
         endpoints.broadcastAddress = value;
     }
-    for (const char* name : {"udp-port", "listen-port"}) {
-        if (!options.Has(name)) continue;
-        int port = 0;
-        if (!ParseNumber(options.Get(name), 1, 65535, port)) {
-            UsageError(std::string("--") + name + " needs a port number 1..65535, not \"" +
-                       options.Get(name) + "\"");
-            return std::nullopt;
-        }
-        (std::string(name) == "udp-port" ? endpoints.port : endpoints.listenPort) =
-            static_cast<uint16_t>(port);
-    }
+    if (!ParseUdpPorts(options, endpoints)) return std::nullopt;
     const std::optional<int> timeout =
         TimeoutFromOptions(options, netcfg::kReceiveTimeoutMs, 10, 600000);
     if (!timeout) return std::nullopt;
     endpoints.receiveTimeoutMs = *timeout;
+    return endpoints;
+}
+
+std::vector<OptionSpec> WithAddressSearchOptions(std::vector<OptionSpec> own) {
+    own.push_back({"udp-port", 0, "N", "Ethernet: UDP port of the printer's network setting\n"
+                                       "(default 2918), asked for its MAC"});
+    own.push_back({"listen-port", 0, "N", "Ethernet: UDP port its answer arrives on (default 2918)"});
+    return own;
+}
+
+std::optional<netcfg::NetEndpoints> AddressSearchEndpoints(const ParsedOptions& options, const std::string& ip) {
+    netcfg::NetEndpoints endpoints;
+    endpoints.broadcastAddress = ip;
+    if (!ParseUdpPorts(options, endpoints)) return std::nullopt;
     return endpoints;
 }
 

@@ -1,5 +1,7 @@
 #include "cli/NetLookup.h"
 
+#include <functional>
+
 #include "base/MessageBox.h"
 #include "cli/Output.h"
 #include "netcfg/NetSearch.h"
@@ -9,14 +11,27 @@ namespace korva::cli {
 
 namespace {
 
+using Wanted = std::function<bool(const netcfg::NetSettings&, const std::string&)>;
+
+bool AnyWanted(const netcfg::NetSearch& search, const Wanted& wanted) {
+    for (size_t i = 0; i < search.Printers().size(); ++i)
+        if (wanted(search.Printers()[i], search.Senders()[i])) return true;
+    return false;
+}
+
 /// Runs one search with its closing message kept off the terminal: it is a
-/// step of another command, not a search the user asked for.
-MacSearch Search(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
-                 const std::function<bool(const netcfg::NetSettings&, const std::string&)>& wanted) {
+/// step of another command, not a search the user asked for. With
+/// `untilFound` it ends as soon as the wanted printer answered.
+MacSearch Search(base::Clock& clock, const netcfg::NetEndpoints& endpoints, const Wanted& wanted,
+                 bool untilFound = false) {
     base::MessageHandler previous = base::SetMessageHandler(
         [](const std::string&, const std::string&, base::MsgStyle) { return base::MsgAnswer::Ok; });
     netcfg::NetSearch search(clock, endpoints);
-    base::RunSteps(search, clock);
+    for (;;) {
+        const int wait = search.Step();
+        if (wait == base::kStepDone || (untilFound && AnyWanted(search, wanted))) break;
+        if (wait > 0) clock.SleepMs(wait);
+    }
     base::SetMessageHandler(previous);
     MacSearch result;
     result.setupFailed = search.GetOutcome() == netcfg::NetSearch::Outcome::SetupFailed;
@@ -51,9 +66,10 @@ MacSearch SearchByMac(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
 
 std::optional<FoundPrinter> SearchByAddress(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
                                             const std::string& ip) {
-    return Search(clock, endpoints, [&](const netcfg::NetSettings& s, const std::string& sender) {
+    const auto atAddress = [&](const netcfg::NetSettings& s, const std::string& sender) {
         return netcfg::FormatIpv4(s.ip) == ip || sender == ip;
-    }).found;
+    };
+    return Search(clock, endpoints, atAddress, true).found;
 }
 
 QJsonObject NetValuesJson(const netcfg::NetSettings& settings) {

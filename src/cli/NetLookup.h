@@ -32,8 +32,8 @@ struct MacSearch {
 MacSearch SearchByMac(base::Clock& clock, const netcfg::NetEndpoints& endpoints, const netcfg::MacAddress& mac,
                       netcfg::LateAnswerLog* late);
 
-/// One search; the answer of the printer whose address is `ip` (its
-/// reported address, or the address its answer came from).
+/// One search, ended as soon as the printer whose address is `ip` (its
+/// reported address, or the address its answer came from) answered; its answer.
 std::optional<FoundPrinter> SearchByAddress(base::Clock& clock, const netcfg::NetEndpoints& endpoints,
                                             const std::string& ip);
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/FileLocations.h"
+#include "profile/FileLocations.h"
 #include "base/Clock.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
@@ -86,8 +86,8 @@ std::string ChangeLines(const QJsonObject& changes, const char* arrow) {
 /// Where runs of this user note until when a printer's answers may still come:
 /// beside the program's error log, shared with the dialog.
 netcfg::LateAnswerFiles LateAnswersOfThisUser() {
-    const std::string logPath = app::ProgramFileLocations().logPath;
-    app::MakeFolderFor(logPath);
+    const std::string logPath = profile::ProgramFileLocations().logPath;
+    profile::MakeFolderFor(logPath);
     return netcfg::LateAnswerFiles(std::filesystem::path(logPath).parent_path().string());
 }
 

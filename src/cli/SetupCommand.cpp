@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <set>
 
-#include "app/IniProfile.h"
+#include "profile/IniProfile.h"
 #include "cli/Command.h"
 #include "cli/ConnectionOptions.h"
 #include "cli/JsonReport.h"
@@ -59,7 +59,7 @@ class ReadOnlyProfile final : public base::Profile {
 
 usersetup::SetupLists ProgramSetupLists() {
     // The dialog's lists: a profile may carry its own code pages and buffer sizes.
-    const app::IniProfile profile(app::DefaultProfilePath("KorvaTool"));
+    const profile::IniProfile profile(profile::DefaultProfilePath("KorvaTool"));
     ReadOnlyProfile readOnly(profile);
     return usersetup::LoadSetupLists(readOnly);
 }

@@ -21,6 +21,7 @@
 #include "cli/RunReason.h"
 #include "cli/SetupCommand.h"
 #include "cli/Signals.h"
+#include "cli/NetCommandOptions.h"
 #include "cli/NetLookup.h"
 #include "cli/NumberText.h"
 #include "cli/TargetLock.h"
@@ -37,6 +38,10 @@ namespace {
 /// "14 00 00 0F": a status block as the printer sent it.
 QString BlockText(const std::array<uint8_t, 4>& block) {
     return QByteArray(reinterpret_cast<const char*>(block.data()), 4).toHex(' ').toUpper();
+}
+
+QJsonValue StatusBlockJson(const std::optional<std::array<uint8_t, 4>>& block) {
+    return block ? QJsonValue(BlockText(*block)) : QJsonValue();
 }
 
 /// Sends GS I 1 and waits up to `timeoutMs` for the one byte of answer;
@@ -97,13 +102,12 @@ int RunStatus(const ParsedOptions& options) {
     StderrMessages messages;
     std::optional<std::array<uint8_t, 4>> lastStatus;
     const int id = AskModelId(*connection, *timeout, name, lastStatus);
-    const QJsonValue statusBlock = lastStatus ? QJsonValue(BlockText(*lastStatus)) : QJsonValue();
     if (id < 0) {
         JsonReport(kExitPrinter)
             .Set("port", name)
             .Set("answered", false)
             .Set("model", model)
-            .Set("status_block", statusBlock)
+            .Set("status_block", StatusBlockJson(lastStatus))
             .Print();
         return kExitPrinter;
     }
@@ -123,7 +127,10 @@ int RunStatus(const ParsedOptions& options) {
         const usersetup::SetupLists lists = ProgramSetupLists();
         usersetup::UserSettings settings;
         std::vector<int> missing;
-        if (session.Connect() && session.Read(settings, lists, *timeout, missing)) {
+        const bool read = session.Connect() && session.Read(settings, lists, *timeout, missing);
+        // A block sent during the read is later than any of the ID check.
+        if (const auto block = session.LastStatus()) lastStatus = block;
+        if (read) {
             settingsJson = SettingsJson(settings, lists);
             for (const auto& [setting, value] : usersetup::DescribeSettings(settings, lists))
                 if (value == usersetup::kUnknownText) unknownNames.append(QString::fromStdString(setting));
@@ -136,17 +143,9 @@ int RunStatus(const ParsedOptions& options) {
     QJsonValue network;
     if (ethernet && !options.Has("no-settings")) {
         base::RealClock clock;
-        // Sent to the printer's own address, never broadcast.
-        netcfg::NetEndpoints endpoints;
-        endpoints.broadcastAddress = connection->ipAddress;
-        for (const char* option : {"udp-port", "listen-port"}) {
-            int port = 0;
-            if (!options.Has(option)) continue;
-            if (!ParseNumber(options.Get(option), 1, 65535, port))
-                return UsageError(std::string("--") + option + " needs a port number 1..65535");
-            (std::string(option) == "udp-port" ? endpoints.port : endpoints.listenPort) = static_cast<uint16_t>(port);
-        }
-        if (const std::optional<FoundPrinter> found = SearchByAddress(clock, endpoints, connection->ipAddress)) {
+        const std::optional<netcfg::NetEndpoints> endpoints = AddressSearchEndpoints(options, connection->ipAddress);
+        if (!endpoints) return kExitUsage;
+        if (const std::optional<FoundPrinter> found = SearchByAddress(clock, *endpoints, connection->ipAddress)) {
             network = NetValuesJson(found->settings);
             SetJsonTargetKey("mac", QString::fromStdString(netcfg::FormatMac(found->settings.mac)));
         } else {
@@ -168,7 +167,7 @@ int RunStatus(const ParsedOptions& options) {
     JsonReport report(kExitOk);
     report.Set("port", name).Set("answered", true).Set("model_id", id).Set("model_id_hex", idText);
     report.Set("series", series.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(series)));
-    report.Set("model", model).Set("network", network).Set("status_block", statusBlock);
+    report.Set("model", model).Set("network", network).Set("status_block", StatusBlockJson(lastStatus));
     report.Set("write_only", WriteOnlyJson(kind));
     if (settingsRead) report.Set("settings", settingsJson).Set("unknowns", unknownNames);
     report.Print();
@@ -187,13 +186,10 @@ const CommandRegistration kStatus{{
     "given), settings, write_only, unknowns, network, status_block (the last\n"
     "automatic status block the printer sent, as hex bytes; null when none came);\n"
     "target.mac when found.",
-    WithConnectionOptions({
+    WithConnectionOptions(WithAddressSearchOptions({
         TimeoutOption("how long the printer may take to answer, default 1000"),
         {"no-settings", 0, "", "only the ID: no settings, no network values (fast)"},
-        {"udp-port", 0, "N", "Ethernet: UDP port of the printer's network setting\n"
-                             "(default 2918), asked for its MAC and values"},
-        {"listen-port", 0, "N", "Ethernet: UDP port its answer arrives on (default 2918)"},
-    }),
+    })),
     RunStatus,
 }};
 

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/Version.h"
+#include "profile/Version.h"
 #include "cli/Command.h"
 #include "cli/JsonReport.h"
 #include "cli/Output.h"
@@ -12,7 +12,7 @@ namespace {
 
 int RunVersion(const ParsedOptions& options) {
     if (!options.Operands().empty()) return UsageError("unexpected argument " + options.Operands()[0]);
-    const app::Version v = app::ProgramVersion();
+    const profile::Version v = profile::ProgramVersion();
     const std::string version = std::to_string(v.major) + "." + std::to_string(v.minor) + "." +
                                 std::to_string(v.build) + "." + std::to_string(v.revision);
     if (Mode().json)

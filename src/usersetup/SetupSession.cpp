@@ -152,6 +152,10 @@ bool SetupSession::ReadBack(const SetupLists& lists, int timeoutMs,
     return true;
 }
 
+std::optional<std::array<uint8_t, 4>> SetupSession::LastStatus() const {
+    return m_Parts->exchange->Reader().LastStatus();
+}
+
 bool SetupSession::TestPage() {
     m_Parts->reason = base::Reason::None;
     m_Parts->exchange->BeginTest();

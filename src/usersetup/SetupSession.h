@@ -3,7 +3,10 @@
 // read, write and test page. Owns the port object, the parallel port control
 // or the TCP link the connection needs, and the Qt application the reply
 // hand-over runs on when there is none yet.
+#include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "base/ErrorLog.h"
@@ -41,6 +44,9 @@ class SetupSession {
     bool ReadBack(const SetupLists& lists, int timeoutMs,
                   std::vector<ReadBackDifference>& differences);
     bool TestPage();
+    /// The last automatic status block the printer sent on this connection,
+    /// if any came (a printer a POS driver left with automatic status on).
+    std::optional<std::array<uint8_t, 4>> LastStatus() const;
     /// Why the last operation ended (None: done and confirmed, or nothing to
     /// confirm; NotConfirmed: a test page sent that nothing could confirm).
     base::Reason Reason() const;

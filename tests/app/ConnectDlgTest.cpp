@@ -8,17 +8,19 @@
 #include <QPushButton>
 #include <cstdlib>
 
-#include "QtTestSupport.h"
-#include "app/AppProfile.h"
-#include "app/MemoryProfile.h"
+#include "support/QtTestSupport.h"
+#include "profile/AppProfile.h"
+#include "profile/MemoryProfile.h"
 #include "app/SystemPortDiscovery.h"
 #include "base/Messages.h"
-#include "app/Version.h"
-#include "app/ui/Language.h"
+#include "profile/Version.h"
+#include "ui/Language.h"
 
 using namespace korva::app;
 using namespace korva::base;
 using namespace korva::app::ui;
+using namespace korva::profile;
+using namespace korva::ui;
 using korva::test::FakeDiscovery;
 using korva::test::MessageRecorder;
 

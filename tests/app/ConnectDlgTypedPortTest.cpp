@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "QtTestSupport.h"
+#include "support/QtTestSupport.h"
 #include "base/Messages.h"
 #include "app/ui/ConnectDlg.h"
 #include "support/PtyPair.h"
@@ -22,6 +22,8 @@
 using namespace korva::app;
 using namespace korva::base;
 using namespace korva::app::ui;
+using namespace korva::profile;
+using namespace korva::ui;
 using korva::test::FakeDiscovery;
 using korva::test::MessageRecorder;
 

@@ -10,8 +10,8 @@
 #include <map>
 #include <regex>
 
-#include "QtTestSupport.h"
-#include "app/Version.h"
+#include "support/QtTestSupport.h"
+#include "profile/Version.h"
 #include "support/TestDir.h"
 
 namespace {
@@ -93,7 +93,7 @@ TEST_P(KorvatoolFiles, ErrorLogIsNewAndNothingElseIsWritten) {
         env["XDG_CONFIG_HOME"] = QString::fromStdString((dir / "config").string());
         env["XDG_STATE_HOME"] = QString::fromStdString((dir / "state").string());
     }
-    const std::string expectedLine = korva::app::ErrorLogFirstLine();
+    const std::string expectedLine = korva::profile::ErrorLogFirstLine();
     const Started run = StartKorvatool(cwd, home, env, [&](QProcess&) {
         return ReadAll(log).find(expectedLine) != std::string::npos;
     });

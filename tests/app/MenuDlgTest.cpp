@@ -9,14 +9,16 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "QtTestSupport.h"
-#include "app/ConnectionLabel.h"
-#include "app/ui/Language.h"
+#include "support/QtTestSupport.h"
+#include "profile/ConnectionLabel.h"
+#include "ui/Language.h"
 #include "support/TestDir.h"
 
 using namespace korva::app;
 using namespace korva::base;
 using namespace korva::app::ui;
+using namespace korva::profile;
+using namespace korva::ui;
 using korva::test::MessageRecorder;
 using korva::port::kToolFirmware;
 using korva::port::kToolLogo;

@@ -9,7 +9,7 @@
 
 #include "LogoE2E.h"
 #include "base/EventLoopClock.h"
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "base/Messages.h"
 #include "logo/LogoOptions.h"
 #include "logo/NvUpload.h"
@@ -63,7 +63,7 @@ protected:
     TestDir dir;
     SimHarness sim;
     base::CErrorLog log;
-    app::MemoryProfile profile{"[LOGO]\nLogofile1=/old/one.bmp\n"};
+    profile::MemoryProfile profile{"[LOGO]\nLogofile1=/old/one.bmp\n"};
     RecordedMessages messages;  // answers Yes
     std::vector<logo::UploadEntry> entries;
 };

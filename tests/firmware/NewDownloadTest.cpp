@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "base/StepEngine.h"
 #include "firmware/FirmwareImages.h"
 #include "support/RecordedMessages.h"
@@ -24,7 +24,7 @@ struct Rig {
     test::TestDir dir;
     base::RecordingClock clock;
     base::CErrorLog log;
-    app::MemoryProfile profile;
+    profile::MemoryProfile profile;
     RecordingStream stream;
     std::vector<int> positions;  // progress after every step
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "base/StepEngine.h"
 #include "firmware/FirmwareImages.h"
 #include "support/RecordedMessages.h"
@@ -33,7 +33,7 @@ struct Rig {
     test::TestDir dir;
     base::RecordingClock clock;
     base::CErrorLog log;
-    app::MemoryProfile profile;
+    profile::MemoryProfile profile;
     RecordingStream stream;
     std::vector<uint8_t> image = test::PatternImage(0x200000, 3);
     std::vector<std::string> captions;

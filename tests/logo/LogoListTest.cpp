@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "base/Messages.h"
 #include "logo/LogoListEditor.h"
 
@@ -174,7 +174,7 @@ TEST_F(ListFixture, RemovedNumbersAreHandedOutAgainLowestFirst) {
 }
 
 TEST_F(ListFixture, ProfileWithAMissingSecondFile) {
-    app::MemoryProfile profile("[LOGO]\nLogofile1=c.bmp\nLogofile2=gone.bmp\nLogofile3=d.bmp\n");
+    profile::MemoryProfile profile("[LOGO]\nLogofile1=c.bmp\nLogofile2=gone.bmp\nLogofile3=d.bmp\n");
     LogoListEditor startup = Editor();
     startup.LoadFromProfile(profile);
     EXPECT_EQ(Numbers(), (std::vector<std::string>{"  1", "  3"}));
@@ -204,7 +204,7 @@ TEST_F(ListFixture, ProfileWithAMissingSecondFile) {
 }
 
 TEST_F(ListFixture, SavingDeletesLeftoverKeysAndSkipsAnEmptyList) {
-    app::MemoryProfile profile("[LOGO]\nLogofile1=c.bmp\nLogofile2=d.bmp\nLogofile3=c.bmp\n");
+    profile::MemoryProfile profile("[LOGO]\nLogofile1=c.bmp\nLogofile2=d.bmp\nLogofile3=c.bmp\n");
     LogoListEditor editor = Editor();
     editor.LoadFromProfile(profile);
     editor.RemoveNumber(1);
@@ -220,7 +220,7 @@ TEST_F(ListFixture, SavingDeletesLeftoverKeysAndSkipsAnEmptyList) {
     EXPECT_EQ(profile.GetString("LOGO", "Logofile1"), "d.bmp");
 
     // A save that fails keeps the larger key count, so stale keys go next time.
-    app::MemoryProfile failing("[LOGO]\nLogofile1=c.bmp\nLogofile2=d.bmp\n");
+    profile::MemoryProfile failing("[LOGO]\nLogofile1=c.bmp\nLogofile2=d.bmp\n");
     LogoListEditor other = Editor();
     other.LoadFromProfile(failing);
     other.RemoveNumber(2);
@@ -230,7 +230,7 @@ TEST_F(ListFixture, SavingDeletesLeftoverKeysAndSkipsAnEmptyList) {
 }
 
 TEST_F(ListFixture, FirstMissingKeyEndsTheProfile) {
-    app::MemoryProfile profile("[LOGO]\nLogofile2=c.bmp\nLogofile3=d.bmp\n");
+    profile::MemoryProfile profile("[LOGO]\nLogofile2=c.bmp\nLogofile3=d.bmp\n");
     LogoListEditor editor = Editor();
     list.loadedFlag = true;
     editor.LoadFromProfile(profile);
@@ -242,7 +242,7 @@ TEST_F(ListFixture, FirstMissingKeyEndsTheProfile) {
 }
 
 TEST_F(ListFixture, ResetReadsTheProfileAgainKeepingTheFlags) {
-    app::MemoryProfile profile("[LOGO]\nLogofile1=gone.bmp\nLogofile2=d.bmp\n");
+    profile::MemoryProfile profile("[LOGO]\nLogofile1=gone.bmp\nLogofile2=d.bmp\n");
     LogoListEditor startup = Editor();
     startup.LoadFromProfile(profile);
     LogoListEditor page = Editor();
@@ -261,7 +261,7 @@ TEST_F(ListFixture, ResetReadsTheProfileAgainKeepingTheFlags) {
 }
 
 TEST_F(ListFixture, NumbersStayUniqueWhenFreedAndRefusedNumbersMeet) {
-    app::MemoryProfile profile("[LOGO]\nLogofile1=c.bmp\nLogofile2=gone.bmp\nLogofile3=d.bmp\n");
+    profile::MemoryProfile profile("[LOGO]\nLogofile1=c.bmp\nLogofile2=gone.bmp\nLogofile3=d.bmp\n");
     LogoListEditor editor = Editor();
     editor.LoadFromProfile(profile);
     editor.RemoveNumber(1);

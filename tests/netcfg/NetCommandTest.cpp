@@ -10,7 +10,7 @@
 #include "NetNamespaces.h"
 #include "NetSimSupport.h"
 #include "NetcfgData.h"
-#include "app/QtTestSupport.h"
+#include "support/QtTestSupport.h"
 #include "cli/KorvaProcess.h"
 
 using namespace korva::test;

@@ -18,10 +18,10 @@
 #include "NetSimSupport.h"
 #include "NetcfgData.h"
 #include "base/Messages.h"
-#include "app/QtTestSupport.h"
-#include "app/ui/Language.h"
-#include "app/ui/NetAddress.h"
-#include "app/ui/ToolRegistry.h"
+#include "support/QtTestSupport.h"
+#include "ui/Language.h"
+#include "ui/NetAddress.h"
+#include "ui/ToolRegistry.h"
 #include "netcfg/ui/NetSetting.h"
 #include "netcfg/ui/NetSettingTool.h"
 #include "support/RecordedMessages.h"
@@ -60,7 +60,7 @@ class NetSettingDlg : public ::testing::Test {
     NetSettingDlg() { TestApp(); }
     ~NetSettingDlg() override {
         CNetSetting::SetModifierQuery({});
-        app::ui::SetKoreanLabelsOverride(std::nullopt);
+        korva::ui::SetKoreanLabelsOverride(std::nullopt);
     }
     void StartPrinter(const QStringList& options) {
         ASSERT_TRUE(printer.Start(options)) << printer.sim.Error().toStdString();
@@ -102,12 +102,12 @@ TEST_F(NetSettingDlg, OpensWithColumnsNoPrinterChosenAndTheManualGroupLockedUnle
 }
 
 TEST_F(NetSettingDlg, KoreanLocaleRelabelsTheButtons) {
-    app::ui::SetKoreanLabelsOverride(true);
+    korva::ui::SetKoreanLabelsOverride(true);
     CNetSetting dlg;
     EXPECT_EQ(dlg.SearchButton()->text(), QStringLiteral("프린터 검색"));
     EXPECT_EQ(dlg.ChangeButton()->text(), QStringLiteral("설정 변경"));
     EXPECT_EQ(dlg.ExitButton()->text(), QStringLiteral("닫기"));
-    app::ui::SetKoreanLabelsOverride(false);
+    korva::ui::SetKoreanLabelsOverride(false);
     CNetSetting english;
     EXPECT_EQ(english.SearchButton()->text(), "Search Printer");
     EXPECT_EQ(english.ChangeButton()->text(), "Change Setting");
@@ -392,12 +392,12 @@ TEST_F(NetSettingDlg, ManualChangeAddressesThe002B9EPrinterByItsLowBytes) {
 }
 
 TEST_F(NetSettingDlg, IsTheNetworkSettingToolOfTheEthernetAddressDialog) {
-    const app::ui::ToolLauncher launcher = app::ui::FindTool(app::ui::Tool::NetworkSetting);
+    const korva::ui::ToolLauncher launcher = korva::ui::FindTool(korva::ui::Tool::NetworkSetting);
     ASSERT_TRUE(launcher);
     const auto* target = launcher.target<void (*)(QWidget*)>();
     ASSERT_TRUE(target);
     EXPECT_EQ(*target, &RunNetSetting);
-    app::ui::CNetAddress address;
+    korva::ui::CNetAddress address;
     EXPECT_TRUE(address.NetworkSettingButton()->isEnabled());
     // The button opens the dialog modally; close it as soon as it shows.
     bool opened = false;

@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "usersetup/UserProfile.h"
 
 namespace korva::usersetup {
 namespace {
 
 TEST(UserProfile, FirstRunWritesTheDefaults) {
-    app::MemoryProfile profile;
+    profile::MemoryProfile profile;
     const SetupLists lists = LoadSetupLists(profile);
     EXPECT_EQ(lists.receiveBuffers, (std::vector<std::string>{"64", "32", "20", "4"}));
     ASSERT_EQ(lists.codePages.size(), 16u);
@@ -22,7 +22,7 @@ TEST(UserProfile, FirstRunWritesTheDefaults) {
 }
 
 TEST(UserProfile, ListsEndAtTheFirstEmptyKey) {
-    app::MemoryProfile profile(
+    profile::MemoryProfile profile(
         "[USER]\nR_BUF_SZ0=128\nR_BUF_SZ1=8\nR_BUF_SZ3=4\nCodePage0=7|Mine\nCodePage1=plain\n");
     const SetupLists lists = LoadSetupLists(profile);
     EXPECT_EQ(lists.receiveBuffers, (std::vector<std::string>{"128", "8"}));

@@ -21,7 +21,7 @@
 #include "UserSetupTestSupport.h"
 #include "base/ErrorLog.h"
 #include "base/Messages.h"
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "port/ParPortCtl.h"
 #include "port/PortFailures.h"
 #include "port/Ports.h"
@@ -274,9 +274,9 @@ TEST_F(UserSetupDlgTest, TestPageIsPrinted) {
 }
 
 TEST_F(UserSetupDlgTest, KoreanLabelsAndAccessibleNames) {
-    app::ui::SetKoreanLabelsOverride(true);
+    korva::ui::SetKoreanLabelsOverride(true);
     auto dialog = Open();
-    app::ui::SetKoreanLabelsOverride(std::nullopt);
+    korva::ui::SetKoreanLabelsOverride(std::nullopt);
     EXPECT_EQ(dialog->GetValueButton()->text(), QStringLiteral("설정 읽기"));
     EXPECT_EQ(dialog->ExitButton()->text(), QStringLiteral("취소"));
     SettingControls& c = dialog->Controls();

@@ -7,9 +7,9 @@
 #include <QTimer>
 
 #include "UserSetupTestSupport.h"
-#include "app/ConnectionLabel.h"
-#include "app/Globals.h"
-#include "app/ui/ToolRegistry.h"
+#include "profile/ConnectionLabel.h"
+#include "profile/Globals.h"
+#include "ui/ToolRegistry.h"
 #include "support/RecordedMessages.h"
 #include "support/SimHarness.h"
 #include "usersetup/ui/SettingControls.h"
@@ -21,7 +21,7 @@ namespace {
 
 TEST(UserSetupTool, MenuRunsTheDialogOverTheProgramsPort) {
     test::EnsureQtApp();
-    const app::ui::ToolLauncher launcher = app::ui::FindTool(app::ui::Tool::UserSetup);
+    const korva::ui::ToolLauncher launcher = korva::ui::FindTool(korva::ui::Tool::UserSetup);
     ASSERT_TRUE(launcher);
     using Run = void (*)(QWidget*);
     ASSERT_NE(launcher.target<Run>(), nullptr);
@@ -29,13 +29,13 @@ TEST(UserSetupTool, MenuRunsTheDialogOverTheProgramsPort) {
     test::SimHarness sim;
     ASSERT_TRUE(sim.Start({"--serial"})) << sim.Error().toStdString();
     test::RecordedMessages messages;
-    port::CPorts& ports = app::Ports();
+    port::CPorts& ports = profile::Ports();
     ports.m_PortName = sim.SerialPath().toStdString();
     ports.m_BaudRate = 115200;
     ports.m_DataBits = 8;
     ports.m_Parity = port::kParityNone;
     ports.m_FlowControl = port::kFlowNone;
-    app::SetConnectionLabel("KORVA20 - COM1");
+    profile::SetConnectionLabel("KORVA20 - COM1");
 
     QString speedShown;
     bool portOpenWhileShown = false;
@@ -52,7 +52,7 @@ TEST(UserSetupTool, MenuRunsTheDialogOverTheProgramsPort) {
         dialog->ExitButton()->click();
     });
     watch.start(10);
-    app::ui::FindTool(app::ui::Tool::UserSetup)(nullptr);
+    korva::ui::FindTool(korva::ui::Tool::UserSetup)(nullptr);
     EXPECT_TRUE(portOpenWhileShown);
     EXPECT_EQ(speedShown, "220");
     EXPECT_FALSE(ports.IsOpen());  // EXIT closed what the dialog opened

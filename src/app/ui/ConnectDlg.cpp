@@ -10,17 +10,20 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
-#include "app/AppProfile.h"
+#include "profile/AppProfile.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "app/PortAccess.h"
 #include "app/TypedPort.h"
-#include "app/Version.h"
-#include "app/ui/Language.h"
-#include "app/ui/ListAccessibility.h"
+#include "profile/Version.h"
+#include "ui/Language.h"
+#include "ui/ListAccessibility.h"
 #include "port/DeviceType.h"
 
 namespace korva::app::ui {
+
+using namespace korva::profile;
+using namespace korva::ui;
 namespace {
 
 
@@ -125,7 +128,7 @@ QComboBox* CConnectDlg::AddList(const QString& english, const QString& korean) {
 
 void CConnectDlg::FillInitialLists() {
     QStringList models;
-    for (const std::string& model : app::ModelList(AppProfile())) models << QString::fromStdString(model);
+    for (const std::string& model : profile::ModelList(AppProfile())) models << QString::fromStdString(model);
     Refill(m_ModelList, models, -1);
 
     QStringList bauds;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/ModelRules.h"
+#include "profile/ModelRules.h"
 #include "app/PortDiscovery.h"
-#include "app/ui/NetAddress.h"
+#include "ui/NetAddress.h"
 #include "port/Connection.h"
 
 class QComboBox;
@@ -43,7 +43,7 @@ public:
     int DeviceKind() const { return m_DeviceKind; }
     int ConnectKind() const { return m_PortKind; }
     bool IsSearchingUsb() const { return m_UsbSearching; }
-    CNetAddress& NetAddress() { return *m_NetAddress; }
+    korva::ui::CNetAddress& NetAddress() { return *m_NetAddress; }
 
     QComboBox* ModelList() const { return m_ModelList; }
     QComboBox* PortList() const { return m_PortList; }
@@ -103,7 +103,7 @@ private:
     Runner m_NetAddressRunner;
 
     int m_DeviceKind = 0;
-    int m_PortKind = kConnectNone;
+    int m_PortKind = profile::kConnectNone;
 
     QComboBox* m_ModelList = nullptr;
     QComboBox* m_PortList = nullptr;
@@ -114,7 +114,7 @@ private:
     QComboBox* m_StopBitList = nullptr;
     QPushButton* m_OkButton = nullptr;
     QPushButton* m_CancelButton = nullptr;
-    CNetAddress* m_NetAddress = nullptr;
+    korva::ui::CNetAddress* m_NetAddress = nullptr;
     std::vector<std::pair<QLabel*, QComboBox*>> m_Labels;
 
     QTimer m_UsbTimer;

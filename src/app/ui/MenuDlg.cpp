@@ -3,12 +3,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ConnectionLabel.h"
-#include "app/ui/Language.h"
+#include "profile/ConnectionLabel.h"
+#include "ui/Language.h"
 #include "port/DeviceType.h"
 #include "port/PortPath.h"
 
 namespace korva::app::ui {
+
+using namespace korva::profile;
+using namespace korva::ui;
 
 CMenuDlg::CMenuDlg(const port::ConnectionSettings& settings, MenuPortHooks hooks, QWidget* parent)
     : QDialog(parent), m_Settings(settings), m_Hooks(std::move(hooks)) {

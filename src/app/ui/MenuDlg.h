@@ -2,7 +2,7 @@
 #include <QDialog>
 #include <functional>
 
-#include "app/ui/ToolRegistry.h"
+#include "ui/ToolRegistry.h"
 #include "port/Connection.h"
 #include "port/Ports.h"
 
@@ -38,7 +38,7 @@ public slots:
 
 private:
     /// The firmware dialog of the printer's series.
-    Tool FirmwareTool() const;
+    korva::ui::Tool FirmwareTool() const;
     void MarkTool(int tool);
 
     const port::ConnectionSettings m_Settings;

@@ -7,22 +7,25 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/AppProfile.h"
+#include "profile/AppProfile.h"
 #include "base/ErrorLog.h"
-#include "app/FileLocations.h"
-#include "app/Globals.h"
-#include "app/IniProfile.h"
-#include "app/ModelRules.h"
+#include "profile/FileLocations.h"
+#include "profile/Globals.h"
+#include "profile/IniProfile.h"
+#include "profile/ModelRules.h"
 #include "base/MessageBox.h"
 #include "app/SessionBus.h"
 #include "app/SystemPortDiscovery.h"
-#include "app/Version.h"
+#include "profile/Version.h"
 #include "app/ui/ConnectDlg.h"
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "app/ui/MenuDlg.h"
-#include "app/ui/QtMessageBox.h"
+#include "ui/QtMessageBox.h"
 
 namespace korva::app::ui {
+
+using namespace korva::profile;
+using namespace korva::ui;
 
 bool CToolApp::OpenErrorLog(const std::string& path) {
     MakeFolderFor(path);

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/ui/FilePicker.h"
+#include "ui/FilePicker.h"
 
 namespace korva::base {
 class Clock;
@@ -27,7 +27,7 @@ struct FirmwareToolContext {
     /// The text of the "DEVICE" box (the menu composes it).
     std::string connectionLabel;
     /// Asks for the firmware image.
-    app::ui::FilePicker pickFile = app::ui::PickFilesWithDialog;
+    korva::ui::FilePicker pickFile = korva::ui::PickFilesWithDialog;
 
     /// The stream the engines write to for the current port name.
     port::ByteStream& Stream() const;

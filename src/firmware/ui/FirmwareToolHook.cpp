@@ -2,13 +2,13 @@
 
 #include <memory>
 
-#include "app/AppProfile.h"
+#include "profile/AppProfile.h"
 #include "base/Clock.h"
-#include "app/ConnectionLabel.h"
+#include "profile/ConnectionLabel.h"
 #include "base/ErrorLog.h"
-#include "app/Globals.h"
-#include "app/ui/NetAddress.h"
-#include "app/ui/ToolRegistry.h"
+#include "profile/Globals.h"
+#include "ui/NetAddress.h"
+#include "ui/ToolRegistry.h"
 #include "firmware/ui/FirmwareToolContext.h"
 #include "firmware/ui/FwDown15.h"
 #include "firmware/ui/FwDown20.h"
@@ -22,12 +22,12 @@ namespace {
 template <class Dialog>
 void RunDialog(QWidget* parent) {
     std::unique_ptr<port::TcpStream> ethernet;
-    if (app::ui::CNetAddress* address = app::ui::MainNetAddress()) {
+    if (korva::ui::CNetAddress* address = korva::ui::MainNetAddress()) {
         ethernet = std::make_unique<port::TcpStream>(address->Socket(), address->IpAddress().toStdString(),
                                                      address->TcpPortCopy());
     }
-    FirmwareToolContext context{app::Ports(), ethernet.get(), app::AppProfile(), base::ErrorLog(),
-                                base::DefaultClock(), app::ConnectionLabel()};
+    FirmwareToolContext context{profile::Ports(), ethernet.get(), profile::AppProfile(), base::ErrorLog(),
+                                base::DefaultClock(), profile::ConnectionLabel()};
     Dialog dialog(context, parent);
     dialog.exec();
 }
@@ -38,8 +38,8 @@ void RunFirmwareNewer(QWidget* parent) { RunDialog<CFwDown20>(parent); }
 void RunFirmwareOlder(QWidget* parent) { RunDialog<CFwDown15>(parent); }
 
 namespace {
-const app::ui::ToolRegistration kNewerTool(app::ui::Tool::FirmwareNewer, &RunFirmwareNewer);
-const app::ui::ToolRegistration kOlderTool(app::ui::Tool::FirmwareOlder, &RunFirmwareOlder);
+const korva::ui::ToolRegistration kNewerTool(korva::ui::Tool::FirmwareNewer, &RunFirmwareNewer);
+const korva::ui::ToolRegistration kOlderTool(korva::ui::Tool::FirmwareOlder, &RunFirmwareOlder);
 }  // namespace
 
 }  // namespace korva::firmware::ui

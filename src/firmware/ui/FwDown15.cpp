@@ -14,8 +14,8 @@
 #include "base/MessageBox.h"
 #include "base/Messages.h"
 #include "base/Profile.h"
-#include "app/ui/Language.h"
-#include "app/ui/StepDriver.h"
+#include "ui/Language.h"
+#include "ui/StepDriver.h"
 #include "firmware/FirmwareTexts.h"
 #include "firmware/RefusalText.h"
 #include "port/Ports.h"
@@ -112,7 +112,7 @@ CFwDown15::~CFwDown15() {
 }
 
 void CFwDown15::ApplyLabels() {
-    const bool korean = app::ui::UseKoreanLabels();
+    const bool korean = korva::ui::UseKoreanLabels();
     for (int i = 0; i < kOldAreaCount; ++i) {
         const OldAreaInfo& info = OldAreaOf(static_cast<OldArea>(i));
         m_Areas->button(i)->setText(QString::fromUtf8(korean ? kKoreanAreaLabels[i] : info.label));
@@ -135,7 +135,7 @@ OldArea CFwDown15::SelectedArea() const {
 }
 
 void CFwDown15::OnOpen() {
-    const std::string picked = app::ui::PickOneFile(m_Ctx.pickFile, this, {kFilter, m_Path, false, QString()});
+    const std::string picked = korva::ui::PickOneFile(m_Ctx.pickFile, this, {kFilter, m_Path, false, QString()});
     if (picked.empty()) return;
     m_Path = picked;
     m_FileName = QFileInfo(QString::fromStdString(picked)).fileName().toStdString();
@@ -160,7 +160,7 @@ void CFwDown15::OnOk() {
     m_OpenButton->setEnabled(false);
     const QString baseCaption = windowTitle();
     std::string shownCaption;
-    app::ui::StepDriver driver([&engine] { return engine.Step(); },
+    korva::ui::StepDriver driver([&engine] { return engine.Step(); },
                                [&] {
                                    const OldDownloadProgress& p = engine.Progress();
                                    if (!p.caption.empty() && p.caption != shownCaption) {

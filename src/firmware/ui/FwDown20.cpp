@@ -15,8 +15,8 @@
 
 #include "base/Messages.h"
 #include "base/Profile.h"
-#include "app/ui/Language.h"
-#include "app/ui/StepDriver.h"
+#include "ui/Language.h"
+#include "ui/StepDriver.h"
 #include "firmware/FirmwareTexts.h"
 #include "port/Ports.h"
 
@@ -135,7 +135,7 @@ CFwDown20::CFwDown20(FirmwareToolContext& context, QWidget* parent)
 }
 
 void CFwDown20::ApplyLabels() {
-    const bool korean = app::ui::UseKoreanLabels();
+    const bool korean = korva::ui::UseKoreanLabels();
     for (int i = 0; i < kNewAreaCount; ++i)
         m_Areas->button(i)->setText(QString::fromUtf8(korean ? kAreaLabels[i].korean : kAreaLabels[i].english));
     m_DeviceBox->setTitle(korean ? QStringLiteral("프린터 종류") : QStringLiteral("DEVICE"));
@@ -156,7 +156,7 @@ NewArea CFwDown20::SelectedArea() const {
 }
 
 void CFwDown20::OnFileOpen() {
-    const std::string picked = app::ui::PickOneFile(m_Ctx.pickFile, this, {kFilter, m_Path, false, QString()});
+    const std::string picked = korva::ui::PickOneFile(m_Ctx.pickFile, this, {kFilter, m_Path, false, QString()});
     if (picked.empty()) return;
     m_Path = picked;
     m_FileName = QFileInfo(QString::fromStdString(picked)).fileName().toStdString();
@@ -181,7 +181,7 @@ void CFwDown20::OnDownload() {
     m_ExitButton->setEnabled(false);
     for (QAbstractButton* button : m_Areas->buttons()) button->setProperty("wasEnabled", button->isEnabled());
     for (QAbstractButton* button : m_Areas->buttons()) button->setEnabled(false);
-    app::ui::StepDriver driver([&engine] { return engine.Step(); },
+    korva::ui::StepDriver driver([&engine] { return engine.Step(); },
                                [&] {
                                    ShowProgress(engine.Progress());
                                    if (m_StepHook) m_StepHook();

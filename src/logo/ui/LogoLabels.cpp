@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 
 namespace korva::logo::ui {
 
@@ -86,13 +86,13 @@ QString TabLabel(const QString& english) {
 
 // One answer for every dialog of the program (the system locale, or the
 // language the user fixed).
-bool UseKoreanLabels() { return app::ui::UseKoreanLabels(); }
+bool UseKoreanLabels() { return korva::ui::UseKoreanLabels(); }
 
 QString PageLabel(LabelPage page, const char* english) {
     if (UseKoreanLabels()) {
         for (const auto& label : kKoreanLabels) {
             if (label.page == page && std::strcmp(label.english, english) == 0)
-                return app::ui::KoreanMnemonic(english, QString::fromUtf8(label.korean));
+                return korva::ui::KoreanMnemonic(english, QString::fromUtf8(label.korean));
         }
     }
     return QString::fromUtf8(english);
@@ -112,6 +112,6 @@ void SetLabel(QLabel* label, LabelPage page, const char* english, QWidget* buddy
     buddy->setAccessibleName(StripMnemonic(text));
 }
 
-QString StripMnemonic(const QString& text) { return app::ui::StripMnemonic(text); }
+QString StripMnemonic(const QString& text) { return korva::ui::StripMnemonic(text); }
 
 }  // namespace korva::logo::ui

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ui/FilePicker.h"
+#include "ui/FilePicker.h"
 #include "port/PortKind.h"
 
 namespace korva::base {
@@ -49,7 +49,7 @@ struct LogoToolContext {
     /// off returns to, even when the file output was used in between.
     std::string connectionPortName;
     /// Asks for the bitmap files of the selection page.
-    app::ui::FilePicker pickFiles = app::ui::PickFilesWithDialog;
+    korva::ui::FilePicker pickFiles = korva::ui::PickFilesWithDialog;
     /// The list page shown last (ListPage::Marker).
     int pageMarker = 0;
 

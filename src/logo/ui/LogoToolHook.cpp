@@ -3,13 +3,13 @@
 #include <memory>
 #include <string>
 
-#include "app/AppProfile.h"
+#include "profile/AppProfile.h"
 #include "base/Clock.h"
-#include "app/ConnectionLabel.h"
+#include "profile/ConnectionLabel.h"
 #include "base/ErrorLog.h"
-#include "app/Globals.h"
-#include "app/ui/NetAddress.h"
-#include "app/ui/ToolRegistry.h"
+#include "profile/Globals.h"
+#include "ui/NetAddress.h"
+#include "ui/ToolRegistry.h"
 #include "logo/LogoList.h"
 #include "logo/LogoOptions.h"
 #include "logo/ui/LogoSheet.h"
@@ -44,24 +44,24 @@ std::string& ConnectionPort() {
 }  // namespace
 
 void RunLogoDownload(QWidget* parent) {
-    port::CPorts& ports = app::Ports();
+    port::CPorts& ports = profile::Ports();
     if (port::ClassifyPseudoName(ports.m_PortName) != port::PortKind::File) ConnectionPort() = ports.m_PortName;
     // Opening "FILE" asks for the output name, in this tool and any later one.
     ports.SetFileNameChooser([] { return AskOutputFileName(); });
 
     std::unique_ptr<port::TcpStream> ethernet;
-    if (app::ui::CNetAddress* address = app::ui::MainNetAddress()) {
+    if (korva::ui::CNetAddress* address = korva::ui::MainNetAddress()) {
         ethernet = std::make_unique<port::TcpStream>(address->Socket(), address->IpAddress().toStdString(),
                                                      address->TcpPortCopy());
     }
     LogoToolContext context{ProgramLogoList(), ProgramLogoOptions(), ports,
-                            ethernet.get(), app::AppProfile(), base::ErrorLog(),
-                            base::DefaultClock(), app::ConnectionLabel(), ConnectionPort()};
+                            ethernet.get(), profile::AppProfile(), base::ErrorLog(),
+                            base::DefaultClock(), profile::ConnectionLabel(), ConnectionPort()};
     RunLogoTool(context, parent);
 }
 
 namespace {
-const app::ui::ToolRegistration kLogoTool(app::ui::Tool::Logo, &RunLogoDownload);
+const korva::ui::ToolRegistration kLogoTool(korva::ui::Tool::Logo, &RunLogoDownload);
 }
 
 }  // namespace korva::logo::ui

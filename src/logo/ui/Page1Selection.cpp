@@ -91,7 +91,7 @@ void CPage1Selection::ShowListAgain() {
 }
 
 void CPage1Selection::OnOpenFile() {
-    const app::ui::FileQuestion question{LogoFileFilters().join(QStringLiteral(";;")), m_Editor->currentPath(),
+    const korva::ui::FileQuestion question{LogoFileFilters().join(QStringLiteral(";;")), m_Editor->currentPath(),
                                          true, QStringLiteral("bmp")};
     const std::vector<std::string> picked = m_Ctx.pickFiles ? m_Ctx.pickFiles(this, question)
                                                             : std::vector<std::string>();

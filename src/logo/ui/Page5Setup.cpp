@@ -23,7 +23,7 @@
 #include "base/StepEngine.h"
 #include "logo/ui/LogoLabels.h"
 #include "logo/ui/MyProperty.h"
-#include "app/ui/StepDriver.h"
+#include "ui/StepDriver.h"
 #include "port/DeviceType.h"
 #include "port/ModelIdQuery.h"
 #include "port/Ports.h"
@@ -87,7 +87,7 @@ void CPage5Setup::BuildControls() {
     m_Gray = new QCheckBox(m_OptionGroup);
     m_Star = new QCheckBox(m_OptionGroup);
     m_DeviceGroup = new QGroupBox(this);
-    m_Device = new ElidedLabel(m_DeviceGroup);
+    m_Device = new korva::ui::ElidedLabel(m_DeviceGroup);
     m_Device->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_AboutGroup = new QGroupBox(this);
     m_AboutText = new QLabel(m_AboutGroup);
@@ -259,7 +259,7 @@ void CPage5Setup::CheckLocalPrinter() {
     port::ModelIdQuery query(port, m_Ctx.clock);
     bool sent = false;
     bool writeFailed = false;
-    app::ui::StepDriver wait(
+    korva::ui::StepDriver wait(
         [&]() -> int {
             if (sent) return query.Step();
             sent = true;

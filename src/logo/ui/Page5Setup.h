@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "logo/ui/ElidedLabel.h"
+#include "ui/ElidedLabel.h"
 #include "logo/ui/LogoPage.h"
 #include "logo/ui/LogoToolContext.h"
 
@@ -34,7 +34,7 @@ public:
     QLineEdit* ThresholdEdit() const { return m_Threshold; }
     QCheckBox* GrayBox() const { return m_Gray; }
     QCheckBox* StarBox() const { return m_Star; }
-    ElidedLabel* DeviceLabel() const { return m_Device; }
+    korva::ui::ElidedLabel* DeviceLabel() const { return m_Device; }
 
     static constexpr int kMaxAreaDefault = 512;
     static constexpr int kMaxAreaKorva10 = 384;
@@ -68,7 +68,7 @@ private:
     QCheckBox* m_Gray;
     QCheckBox* m_Star;
     QGroupBox* m_DeviceGroup;
-    ElidedLabel* m_Device;
+    korva::ui::ElidedLabel* m_Device;
     QGroupBox* m_AboutGroup;
     QLabel* m_AboutText;
     QLabel* m_Brand;

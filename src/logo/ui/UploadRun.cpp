@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "logo/ui/Progress.h"
-#include "app/ui/StepDriver.h"
+#include "ui/StepDriver.h"
 
 namespace korva::logo::ui {
 
@@ -13,7 +13,7 @@ NvUpload::Outcome RunUpload(NvUpload& engine, QWidget* parent,
     QObject::connect(&progress, &CProgress::cancelRequested, [&engine] { engine.Cancel(); });
     bool shown = false;
 
-    app::ui::StepDriver driver([&engine] { return engine.Step(); },
+    korva::ui::StepDriver driver([&engine] { return engine.Step(); },
                       [&] {
                           const UploadProgress& state = engine.Progress();
                           if (state.transferring && !shown) {

@@ -16,15 +16,15 @@
 #include <filesystem>
 
 #include "base/EventLoopClock.h"
-#include "app/FileLocations.h"
-#include "app/ui/Language.h"
-#include "app/ui/StepDriver.h"
+#include "profile/FileLocations.h"
+#include "ui/Language.h"
+#include "ui/StepDriver.h"
 #include "base/MessageBox.h"
 #include "netcfg/NetChangeCheck.h"
 #include "netcfg/NetSearch.h"
 #include "netcfg/NetSettingChange.h"
 #include "netcfg/NetText.h"
-#include "netcfg/ui/IpField.h"
+#include "ui/IpField.h"
 
 namespace korva::netcfg::ui {
 namespace {
@@ -77,7 +77,7 @@ CNetSetting::CNetSetting(NetEndpoints endpoints, QWidget* parent)
 }
 
 void CNetSetting::BuildControls() {
-    const bool korean = app::ui::UseKoreanLabels();
+    const bool korean = korva::ui::UseKoreanLabels();
     m_List = new QTableWidget(0, 5, this);
     m_List->setHorizontalHeaderLabels({QStringLiteral("IP"), QStringLiteral("Port"),
                                        QStringLiteral("Subnet"), QStringLiteral("Gateway"),
@@ -97,9 +97,9 @@ void CNetSetting::BuildControls() {
     m_List->setAccessibleName(QStringLiteral("Printers"));
     m_List->setMinimumWidth(kFixedColumnsWidth + 150 + 4);
 
-    m_IpEdit = MakeIpField(this);
-    m_SubnetEdit = MakeIpField(this);
-    m_GatewayEdit = MakeIpField(this);
+    m_IpEdit = korva::ui::MakeIpField(this);
+    m_SubnetEdit = korva::ui::MakeIpField(this);
+    m_GatewayEdit = korva::ui::MakeIpField(this);
     m_PortEdit = new QLineEdit(QStringLiteral("0"), this);
     m_PortEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_PortEdit));
@@ -119,7 +119,7 @@ void CNetSetting::BuildControls() {
 
     m_ManualGroup = new QWidget(this);
     for (size_t i = 0; i < m_ManualMac.size(); ++i) {
-        m_ManualMac[i] = MakeHexPairField(m_ManualGroup);
+        m_ManualMac[i] = korva::ui::MakeHexPairField(m_ManualGroup);
         m_ManualMac[i]->setAccessibleName(QStringLiteral("MAC(Low 3byte): %1").arg(i + 1));
     }
     m_ManualButton = new QPushButton(QStringLiteral("Manually change"), m_ManualGroup);
@@ -201,8 +201,8 @@ void CNetSetting::OnSearch() {
         }
     };
     // Datagrams never block: the search runs on the window's thread with its socket.
-    app::ui::StepDriver driver([&search] { return search.Step(); }, showNewRows, nullptr,
-                               app::ui::StepDriver::Where::WindowThread);
+    korva::ui::StepDriver driver([&search] { return search.Step(); }, showNewRows, nullptr,
+                               korva::ui::StepDriver::Where::WindowThread);
     driver.Run();
     m_List->setCurrentCell(-1, -1);
     m_Filling = false;
@@ -257,12 +257,12 @@ void CNetSetting::RunChange(const ChangeBuild& request) {
     base::EventLoopClock clock;
     NetSettingChange change(clock, m_Endpoints, request);
     // Shared with korva net set: a late answer to an earlier change is let pass.
-    const std::string logPath = app::ProgramFileLocations().logPath;
-    app::MakeFolderFor(logPath);
+    const std::string logPath = profile::ProgramFileLocations().logPath;
+    profile::MakeFolderFor(logPath);
     LateAnswerFiles lateAnswers(std::filesystem::path(logPath).parent_path().string());
     change.UseLateAnswerLog(&lateAnswers);
-    app::ui::StepDriver driver([&change] { return change.Step(); }, {}, nullptr,
-                               app::ui::StepDriver::Where::WindowThread);
+    korva::ui::StepDriver driver([&change] { return change.Step(); }, {}, nullptr,
+                               korva::ui::StepDriver::Where::WindowThread);
     driver.Run();
     if (change.GetOutcome() == NetSettingChange::Outcome::Applied) CheckChange(request.settings);
     SetBusy(false);
@@ -275,8 +275,8 @@ void CNetSetting::RunChange(const ChangeBuild& request) {
 void CNetSetting::CheckChange(const NetSettings& wanted) {
     base::EventLoopClock clock;
     NetChangeCheck check(clock, m_Endpoints, wanted, m_ChangeCheckLimitMs);
-    app::ui::StepDriver driver([&check] { return check.Step(); }, {}, nullptr,
-                               app::ui::StepDriver::Where::WindowThread);
+    korva::ui::StepDriver driver([&check] { return check.Step(); }, {}, nullptr,
+                               korva::ui::StepDriver::Where::WindowThread);
     driver.Run();
     if (check.GetOutcome() == NetChangeCheck::Outcome::Confirmed) {
         ShowRow(*check.LastAnswer());

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/ui/ToolRegistry.h"
+#include "ui/ToolRegistry.h"
 #include "netcfg/NetDestination.h"
 #include "netcfg/ui/NetSetting.h"
 
@@ -34,7 +34,7 @@ void RunNetSetting(QWidget* parent) {
 }
 
 namespace {
-const app::ui::ToolRegistration kNetSettingTool(app::ui::Tool::NetworkSetting, &RunNetSetting);
+const korva::ui::ToolRegistration kNetSettingTool(korva::ui::Tool::NetworkSetting, &RunNetSetting);
 }
 
 }  // namespace korva::netcfg::ui

@@ -12,7 +12,7 @@
 #include <QSpinBox>
 #include <QTimer>
 
-#include "app/ui/ListAccessibility.h"
+#include "ui/ListAccessibility.h"
 #include "usersetup/ui/UserSetupLabels.h"
 
 namespace korva::usersetup::ui {
@@ -61,7 +61,7 @@ QLabel* Caption(const char* text, QWidget* parent) {
 
 SettingControls::SettingControls(UserSettings& settings, const SetupLists& lists, QWidget* parent)
     : QObject(parent), m_Settings(settings), m_Parent(parent) {
-    app::ui::InstallListAccessibility();
+    korva::ui::InstallListAccessibility();
     // Filling a list selects its first entry; that is no choice of the user's.
     m_Showing = true;
     UserSettings& s = m_Settings;

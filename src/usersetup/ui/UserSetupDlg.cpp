@@ -14,8 +14,8 @@
 #include "base/Messages.h"
 #include "base/StepEngine.h"
 #include "port/PortFailures.h"
-#include "app/ui/Language.h"
-#include "app/ui/StepDriver.h"
+#include "ui/Language.h"
+#include "ui/StepDriver.h"
 #include "usersetup/ReadBackAfterWrite.h"
 #include "usersetup/ReplyDecoder.h"
 #include "usersetup/SetupCommands.h"
@@ -88,7 +88,7 @@ CUserSetup::CUserSetup(UserSetupContext context, QWidget* parent)
 
     m_Controls->ShowValues();
     m_GetValue->setEnabled(!m_Exchange->LegacyMode());
-    if (app::ui::UseKoreanLabels()) ApplyKoreanLabels();
+    if (korva::ui::UseKoreanLabels()) ApplyKoreanLabels();
 }
 
 CUserSetup::~CUserSetup() { m_Exchange->Disconnect(); }
@@ -100,7 +100,7 @@ bool CUserSetup::Connect() {
     const bool openerWasEnabled = opener && opener->isEnabled();
     if (openerWasEnabled) opener->setEnabled(false);
     m_Exchange->BeginConnect();
-    app::ui::StepDriver driver([this] { return m_Exchange->Step(); }, {});
+    korva::ui::StepDriver driver([this] { return m_Exchange->Step(); }, {});
     driver.Run();
     if (openerWasEnabled) opener->setEnabled(true);
     return m_Exchange->Connected();
@@ -204,7 +204,7 @@ void CUserSetup::WakeOperation() {
 
 bool CUserSetup::RunOperation() {
     m_Busy = true;
-    app::ui::StepDriver driver([this] { return m_Exchange->Step(); }, {});
+    korva::ui::StepDriver driver([this] { return m_Exchange->Step(); }, {});
     m_Driver = &driver;
     driver.Run();
     m_Driver = nullptr;

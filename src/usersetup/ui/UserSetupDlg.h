@@ -15,7 +15,7 @@
 class QLabel;
 class QPushButton;
 
-namespace korva::app::ui {
+namespace korva::ui {
 class StepDriver;
 }
 
@@ -95,7 +95,7 @@ class CUserSetup : public QDialog {
     bool m_StopBitsChanged = false;
     bool m_Failed = false;
     bool m_Busy = false;
-    app::ui::StepDriver* m_Driver = nullptr;  ///< the operation running, if any
+    korva::ui::StepDriver* m_Driver = nullptr;  ///< the operation running, if any
     bool m_Reading = false;
     bool m_AwaitingAnswers = false;  ///< a read was sent and not every setting answered
     SettingControls* m_Controls;

@@ -4,14 +4,14 @@
 
 #include <QWidget>
 
-#include "app/AppProfile.h"
-#include "app/ConnectionLabel.h"
+#include "profile/AppProfile.h"
+#include "profile/ConnectionLabel.h"
 #include "base/ErrorLog.h"
-#include "app/Globals.h"
+#include "profile/Globals.h"
 #include "base/MessageBox.h"
 #include "base/Messages.h"
-#include "app/ui/NetAddress.h"
-#include "app/ui/ToolRegistry.h"
+#include "ui/NetAddress.h"
+#include "ui/ToolRegistry.h"
 #include "port/ParPortCtl.h"
 #include "port/PortPath.h"
 #include "port/Ports.h"
@@ -21,7 +21,7 @@
 namespace korva::usersetup::ui {
 
 void RunUserSetup(QWidget* parent) {
-    port::CPorts& ports = app::Ports();
+    port::CPorts& ports = profile::Ports();
     port::ParPortCtl parallel(base::ErrorLog(), ports.Roots().dev);
     UserSetupContext context;
     SetupEndpoints& ep = context.endpoints;
@@ -31,7 +31,7 @@ void RunUserSetup(QWidget* parent) {
     ep.portName = ports.m_PortName;
     ep.log = &base::ErrorLog();
     if (ep.kind == port::PortKind::Ethernet) {
-        app::ui::CNetAddress* address = app::ui::MainNetAddress();
+        korva::ui::CNetAddress* address = korva::ui::MainNetAddress();
         if (address == nullptr) {
             base::ShowMessage(base::Message(base::kMsgPrinterCheck));
             return;
@@ -40,15 +40,15 @@ void RunUserSetup(QWidget* parent) {
         ep.ipAddress = address->IpAddress().toStdString();
         ep.tcpPort = address->TcpPortCopy();
     }
-    context.lists = LoadSetupLists(app::AppProfile());
-    context.modelText = app::ConnectionLabel();
+    context.lists = LoadSetupLists(profile::AppProfile());
+    context.modelText = profile::ConnectionLabel();
     CUserSetup dialog(std::move(context), parent);
     if (!dialog.Connect()) return;
     dialog.exec();
 }
 
 namespace {
-const app::ui::ToolRegistration kUserSetupTool(app::ui::Tool::UserSetup, &RunUserSetup);
+const korva::ui::ToolRegistration kUserSetupTool(korva::ui::Tool::UserSetup, &RunUserSetup);
 }
 
 }  // namespace korva::usersetup::ui

@@ -10,7 +10,7 @@
 
 #include "base/Clock.h"
 #include "base/ErrorLog.h"
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "firmware/FirmwareImages.h"
 #include "firmware/ui/FirmwareToolContext.h"
 #include "logo/ui/UiTestEnv.h"
@@ -50,11 +50,11 @@ protected:
     MessageRecorder messages;
     base::CErrorLog log;
     base::RealClock clock;
-    app::MemoryProfile profile;
+    profile::MemoryProfile profile;
     port::CPorts ports{log};
     std::string picked;  ///< what the file picker answers
     firmware::ui::FirmwareToolContext context{ports, nullptr, profile, log, clock, "KORVA20 - COM1",
-                                              [this](QWidget*, const app::ui::FileQuestion&) {
+                                              [this](QWidget*, const korva::ui::FileQuestion&) {
                                                   return picked.empty() ? std::vector<std::string>()
                                                                         : std::vector<std::string>{picked};
                                               }};

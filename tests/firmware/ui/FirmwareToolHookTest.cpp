@@ -4,12 +4,12 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-#include "app/AppProfile.h"
-#include "app/ConnectionLabel.h"
-#include "app/Globals.h"
-#include "app/MemoryProfile.h"
+#include "profile/AppProfile.h"
+#include "profile/ConnectionLabel.h"
+#include "profile/Globals.h"
+#include "profile/MemoryProfile.h"
 #include "app/ui/MenuDlg.h"
-#include "app/ui/ToolRegistry.h"
+#include "ui/ToolRegistry.h"
 #include "firmware/ui/FwDown15.h"
 #include "firmware/ui/FwDown20.h"
 #include "logo/ui/UiTestEnv.h"
@@ -28,7 +28,7 @@ QString FirmwareDialogCaption(int deviceType, int* markedTool, QString* deviceTe
     settings.parity = 0;
     settings.flowControl = 1;
     settings.deviceType = deviceType;
-    app::Ports().SetConnection(settings);
+    profile::Ports().SetConnection(settings);
     app::ui::CMenuDlg menu(settings, {[markedTool](int tool) { *markedTool = tool; }, [] {}});
     EXPECT_TRUE(menu.FirmwareButton()->isEnabled());
     QString caption;
@@ -46,10 +46,10 @@ QString FirmwareDialogCaption(int deviceType, int* markedTool, QString* deviceTe
 
 TEST(FirmwareToolHook, MenuOpensTheDialogOfThePrintersSeries) {
     test::TestApp();
-    app::MemoryProfile profile;
-    base::Profile* previous = app::SetAppProfile(&profile);
-    ASSERT_EQ(app::ui::FindTool(app::ui::Tool::FirmwareNewer).target_type(),
-              app::ui::ToolLauncher(&firmware::ui::RunFirmwareNewer).target_type());
+    profile::MemoryProfile profile;
+    base::Profile* previous = profile::SetAppProfile(&profile);
+    ASSERT_EQ(korva::ui::FindTool(korva::ui::Tool::FirmwareNewer).target_type(),
+              korva::ui::ToolLauncher(&firmware::ui::RunFirmwareNewer).target_type());
     int marked = 0;
     QString device;
     EXPECT_EQ(FirmwareDialogCaption(1, &marked, &device), "KorvaTool : Firmware Download");
@@ -59,5 +59,5 @@ TEST(FirmwareToolHook, MenuOpensTheDialogOfThePrintersSeries) {
     EXPECT_EQ(FirmwareDialogCaption(2, &marked, &device), "KorvaTool : KORVA10 Firmware Download");
     EXPECT_EQ(marked, 3);
     EXPECT_TRUE(device.startsWith("KORVA10 - COM1")) << device.toStdString();
-    app::SetAppProfile(previous);
+    profile::SetAppProfile(previous);
 }

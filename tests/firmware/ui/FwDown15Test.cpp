@@ -6,7 +6,7 @@
 #include <QRadioButton>
 #include <functional>
 
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "firmware/ui/FirmwareDialogFixture.h"
 
 using namespace korva;
@@ -57,9 +57,9 @@ TEST_F(FwDown15Test, OpensWithCaptionLabelsAndProfile) {
     EXPECT_FALSE(dialog.PathEdit()->accessibleName().isEmpty());
     EXPECT_FALSE(dialog.FileNameEdit()->accessibleName().isEmpty());
 
-    app::ui::SetKoreanLabelsOverride(true);
+    korva::ui::SetKoreanLabelsOverride(true);
     CFwDown15 korean(context);
-    app::ui::SetKoreanLabelsOverride(std::nullopt);
+    korva::ui::SetKoreanLabelsOverride(std::nullopt);
     EXPECT_EQ(korean.AreaButton(OldArea::Boot)->text(), "&3.부트");
     EXPECT_EQ(korean.OkButton()->text(), "확인");
     EXPECT_EQ(korean.windowTitle(), "KorvaTool : KORVA10 Firmware Download");

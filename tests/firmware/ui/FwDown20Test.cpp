@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "firmware/ui/FirmwareDialogFixture.h"
 #include "port/PortFailures.h"
 #include "support/PtyPair.h"
@@ -45,9 +45,9 @@ TEST_F(FwDown20Test, OpensWithCaptionProfilePathAndReachableControls) {
 }
 
 TEST_F(FwDown20Test, KoreanLabels) {
-    app::ui::SetKoreanLabelsOverride(true);
+    korva::ui::SetKoreanLabelsOverride(true);
     CFwDown20 dialog(context);
-    app::ui::SetKoreanLabelsOverride(std::nullopt);
+    korva::ui::SetKoreanLabelsOverride(std::nullopt);
     EXPECT_EQ(dialog.AreaButton(NewArea::Program)->text(), "프로그램 영역");
     EXPECT_EQ(dialog.AreaButton(NewArea::Boot)->text(), "부트 영역");
     EXPECT_EQ(dialog.AreaButton(NewArea::Downloader)->text(), "다운로드 영역");

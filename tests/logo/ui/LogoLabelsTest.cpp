@@ -7,7 +7,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "logo/ui/KoreanLocale.h"
 #include "logo/ui/UiTestEnv.h"
 
@@ -84,7 +84,7 @@ TEST(KoreanChildLabels, TheKoreanMnemonicReachesTheButton) {
 // Qt's own texts come from Qt's Korean translation (qt6-translations-l10n).
 TEST(KoreanChildLabels, QtsOwnButtonsSpeakKorean) {
     KOREAN_CHILD_ONLY();
-    ASSERT_TRUE(korva::app::ui::InstallQtTranslation(korva::test::TestApp()));
+    ASSERT_TRUE(korva::ui::InstallQtTranslation(korva::test::TestApp()));
     QDialogButtonBox box(QDialogButtonBox::Yes | QDialogButtonBox::No | QDialogButtonBox::Cancel |
                          QDialogButtonBox::Close | QDialogButtonBox::Apply);
     EXPECT_TRUE(box.button(QDialogButtonBox::Yes)->text().startsWith("예"));

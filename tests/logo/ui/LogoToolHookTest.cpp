@@ -3,8 +3,8 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "app/AppProfile.h"
-#include "app/Globals.h"
+#include "profile/AppProfile.h"
+#include "profile/Globals.h"
 #include "app/ui/MenuDlg.h"
 #include "logo/LogoList.h"
 #include "logo/ui/MyProperty.h"
@@ -14,21 +14,21 @@ using namespace korva;
 
 class LogoToolHookTest : public test::SheetTest {
 protected:
-    void SetUp() override { previous = app::SetAppProfile(&profile); }
-    void TearDown() override { app::SetAppProfile(previous); }
+    void SetUp() override { previous = profile::SetAppProfile(&profile); }
+    void TearDown() override { profile::SetAppProfile(previous); }
     base::Profile* previous = nullptr;
 };
 
 TEST_F(LogoToolHookTest, MenuLogoDownloadOpensTheSheetOnTheProfilesList) {
     // Naming the hook keeps its registration in this test program.
-    ASSERT_EQ(app::ui::FindTool(app::ui::Tool::Logo).target_type(),
-              app::ui::ToolLauncher(&logo::ui::RunLogoDownload).target_type());
+    ASSERT_EQ(korva::ui::FindTool(korva::ui::Tool::Logo).target_type(),
+              korva::ui::ToolLauncher(&logo::ui::RunLogoDownload).target_type());
     profile.WriteString("LOGO", "Logofile1", WriteBmp("a.bmp", 16, 16));
 
     port::ConnectionSettings settings;
     settings.portName = "COM1";
     settings.deviceType = 1;
-    app::Ports().SetConnection(settings);
+    profile::Ports().SetConnection(settings);
     int currentTool = 0;
     app::ui::CMenuDlg menu(settings, {[&](int tool) { currentTool = tool; }, [] {}});
 

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QSlider>
 
-#include "app/ui/Language.h"
+#include "ui/Language.h"
 #include "logo/LogoList.h"
 #include "logo/ui/LogoSheet.h"
 #include "logo/ui/MyProperty.h"
@@ -77,7 +77,7 @@ TEST_F(Page5SetupTest, ALongDevicePathLosesItsStartAndTheOptionsKeepTheirWidth) 
 // in both languages, with no tooltip standing in for it.
 TEST_F(Page5SetupTest, AUsualPortPathShowsWholeInTheDeviceBox) {
     for (bool korean : {false, true}) {
-        korva::app::ui::SetKoreanLabelsOverride(korean);
+        korva::ui::SetKoreanLabelsOverride(korean);
         for (const QString& label : {QStringLiteral("KORVA20 - /tmp/korva-demo.Xq3kZp/ttyKORVA"),
                                     QStringLiteral("KORVA20IIS - /dev/serial/by-id/usb-FTDI_FT232R-if00")}) {
             context.connectionLabel = label.toStdString();
@@ -88,7 +88,7 @@ TEST_F(Page5SetupTest, AUsualPortPathShowsWholeInTheDeviceBox) {
             Close();
         }
     }
-    korva::app::ui::SetKoreanLabelsOverride(std::nullopt);
+    korva::ui::SetKoreanLabelsOverride(std::nullopt);
 }
 
 TEST_F(Page5SetupTest, OptionsArePublishedWhenThePageIsLeft) {

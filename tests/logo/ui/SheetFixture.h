@@ -14,7 +14,7 @@
 
 #include "base/Clock.h"
 #include "base/ErrorLog.h"
-#include "app/MemoryProfile.h"
+#include "profile/MemoryProfile.h"
 #include "logo/BmpWriter.h"
 #include "logo/LogoList.h"
 #include "logo/LogoListEditor.h"
@@ -93,7 +93,7 @@ protected:
 
     /// Makes the file picker hand out these paths on the next Open File.
     void WillPick(std::vector<std::string> paths) {
-        context.pickFiles = [this, paths](QWidget*, const korva::app::ui::FileQuestion& question) {
+        context.pickFiles = [this, paths](QWidget*, const korva::ui::FileQuestion& question) {
             pickerStarts.push_back(question.start);
             pickerFilters.push_back(question.filter);
             return paths;
@@ -110,7 +110,7 @@ protected:
     port::CPorts ports;
     logo::LogoList list;
     logo::LogoOptions options;
-    app::MemoryProfile profile;
+    profile::MemoryProfile profile;
     base::RealClock clock;
     MessageRecorder messages;
     std::vector<std::string> pickerStarts;

@@ -18,8 +18,10 @@ description:
   - I(state=absent) erases every NV logo (C(korva logo erase --if-changed)), unless the
     last logo command this printer confirmed was an erase.
   - A printer cannot list its NV logos, so korva remembers on the managed host, per printer
-    (its address and TCP port, or its device path), the fingerprint of the last upload the
-    printer confirmed, or that it confirmed an erase. A change made behind korva's back
+    (an Ethernet printer by its MAC, asked with a search sent to its address, so a new address
+    keeps the record; by its address and TCP port when it does not answer; else by its device
+    path), the fingerprint of the last upload the printer confirmed, or that it confirmed an
+    erase. A change made behind korva's back
     (another tool, another host) is not seen; I(force=true) uploads or erases anyway.
 options:
   files:
