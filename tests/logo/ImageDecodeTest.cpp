@@ -136,18 +136,20 @@ TEST(ImageDecode, EveryDepthDecodesToItsSmallestBitmapWithTheSameGrays) {
     } rows[] = {
         {QImage::Format_Mono, 8},        {QImage::Format_Indexed8, 8}, {QImage::Format_Grayscale8, 8},
         {QImage::Format_Grayscale16, 8}, {QImage::Format_RGB32, 24},   {QImage::Format_ARGB32, 24},
-        {QImage::Format_RGBX64, 24},     {QImage::Format_RGBA64, 24},
+        {QImage::Format_RGBX64, 8},      {QImage::Format_RGBA64, 8},
     };
     for (const auto& row : rows) {
         CheckGrays(Png(Sample(row.format)), row.bitsPerPixel, 150);
     }
-    // Every 16-bit gray value, and alpha over gray and colour: each reduced to
-    // 8 bits exactly as Qt reduces it.
+    // Every 16-bit gray value, colour, and alpha over gray and colour: each
+    // reduced to 8 bits exactly as Qt reduces it.
     CheckGrays(DeepPng(256, 256, 0, 1, [](uint32_t x, uint32_t y, int) { return uint16_t(y << 8 | x); }), 8, 256);
     CheckGrays(DeepPng(64, 70, 4, 2, [](uint32_t x, uint32_t y, int c) { return uint16_t((x * 1021 + y * 4099 + c * 30011) * 7); }),
                8, 70);
+    CheckGrays(DeepPng(256, 256, 2, 3, [](uint32_t x, uint32_t y, int c) { return uint16_t((y << 8 | x) + c * 21845); }),
+               8, 256);
     CheckGrays(DeepPng(64, 70, 6, 4, [](uint32_t x, uint32_t y, int c) { return uint16_t((x * 997 + y * 5003 + c * 20011) * 13); }),
-               24, 70);
+               8, 70);
 }
 
 }  // namespace
