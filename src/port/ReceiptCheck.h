@@ -51,7 +51,7 @@ public:
     std::string Line() const;
 
 private:
-    int settle(Receipt result, base::Reason reason);
+    int Settle(Receipt result, base::Reason reason);
 
     ByteStream& m_Stream;
     base::Clock& m_Clock;
