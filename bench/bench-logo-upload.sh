@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Uploads logo lists to korva-sim and prints each measured time against the
-# floor the protocol itself sets: the bytes at the line rate (none over TCP),
-# the erase wait (3.5 s, 5 s over Ethernet) and the 10 ms pauses after every
-# chunk and between images. Over a pty read at 115200 and 9600 baud 8N1, and
-# over loopback TCP at three sizes. Target: at most 3 % above the floor.
+# floor the protocol itself sets: the erase wait (3.5 s, 5 s over Ethernet),
+# then the bytes at the line rate (none over TCP) or the 10 ms pauses after
+# every chunk and between images, whichever is longer. Over a pty read at the
+# rate korva sets on it (115200 and 9600 baud 8N1), and over loopback TCP at
+# three sizes. Target: at most 3 % above the floor.
 set -euo pipefail
 . "$(dirname "$0")/sim-support.sh"
 
@@ -27,7 +28,7 @@ WriteLogos() {
   done
 }
 
-# Upload LINK COUNT HEIGHT: LINK is a baud rate (the pty, read at that rate)
+# Upload LINK COUNT HEIGHT: LINK is a baud rate (the pty, read at the rate korva sets)
 # or "tcp". Prints the figures and fails when the simulator lacks the list.
 Upload() {
   local link=$1 count=$2 height=$3
@@ -39,7 +40,8 @@ Upload() {
     local port; port=$(sed -n 's/^tcp=.*://p' "$work/sim.out")
     set -- --port ETHERNET_II --ip 127.0.0.1 --tcp-port "$port"
   else
-    StartSim --serial --line-rate "$link" --record-limit 64 --state "$work/state.json"
+    # The simulated line reads at the rate korva sets on the pty (--baud).
+    StartSim --serial --line-rate tty --record-limit 64 --state "$work/state.json"
     set -- --port "$(sed -n 's/^serial=//p' "$work/sim.out")" --baud "$link" --flow none
   fi
   local start end
@@ -67,13 +69,14 @@ Upload() {
     line = tcp ? 0 : bytes * 10 / link             # 8N1: ten bit times a byte
     erase = tcp ? 5.0 : 3.5
     pauses = (1 + logos * (chunks + 1)) * 0.010    # after the erase, each chunk, each image
-    floor = line + erase + pauses
+    # The pauses pass while the line still carries the bytes written before
+    # them (the pty and the driver hold them), so a serial floor is the
+    # longer of the two, not their sum.
+    floor = erase + (line > pauses ? line : pauses)
     measured = end - start
     printf "logo upload over %s, %d logos, %d bytes (%d KB)\n", tcp ? "TCP" : "a pty at " link " 8N1", logos, bytes, total / 1024
-    printf "  floor: %.3f s (line %.3f s + erase %.3f s + pauses %.3f s)\n", floor, line, erase, pauses
+    printf "  floor: %.3f s (erase %.3f s + the longer of line %.3f s and pauses %.3f s)\n", floor, erase, line, pauses
     printf "  measured: %.3f s, %+.2f %% against the floor (target <= 3 %% above)\n", measured, (measured / floor - 1) * 100
-    if (measured < floor)
-      print "  (below the floor: a pty takes bytes ahead of the simulated line, so some pauses overlap it)"
     if (stored != total) { printf "  FAIL: the simulator holds %d of %d NV bytes\n", stored, total; exit 1 }
   }'
 }

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev libpng-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev libpng-dev libtiff-dev
   qt6-image-formats-plugins qt6-translations-l10n
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev

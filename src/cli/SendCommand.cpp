@@ -58,16 +58,18 @@ int PortError(const std::string& why) {
     return kExitPrinter;
 }
 
-/// An Ethernet printer that could not be connected to, told by its reason.
-std::string EthernetOpenFailure(const port::ConnectionSettings& settings, int error) {
-    return "cannot connect to " + settings.ipAddress + ":" + std::to_string(settings.tcpPort) + ": " +
-           (error == ECONNABORTED ? "the printer closed the connection right after accepting it"
-                                  : ReasonText(port::OpenFailureReason(error), Subject::Port));
+/// An Ethernet printer that could not be connected to, told by the port's
+/// reason, or by its own words where the reason alone would mislead.
+std::string EthernetOpenFailure(const port::ConnectionSettings& settings, const port::ByteStream& stream) {
+    std::string words = port::ConnectFailureWords(stream.LastError());
+    if (words.empty()) words = ReasonText(stream.FailureReason(), Subject::Port);
+    return "cannot connect to " + settings.ipAddress + ":" + std::to_string(settings.tcpPort) + ": " + words;
 }
 
-std::string OpenFailure(const port::ConnectionSettings& settings, port::PortKind kind, int error) {
-    if (kind == port::PortKind::Ethernet) return EthernetOpenFailure(settings, error);
-    return port::OpenFailureLine(settings, kind, error);
+std::string OpenFailure(const port::ConnectionSettings& settings, port::PortKind kind,
+                        const port::ByteStream& stream) {
+    if (kind == port::PortKind::Ethernet) return EthernetOpenFailure(settings, stream);
+    return port::OpenFailureLine(settings, kind, stream.LastError());
 }
 
 /// How far a send came.
@@ -141,7 +143,7 @@ int RunSend(const ParsedOptions& options) {
                                      : settings.portName;
     if (!stream->Open()) {
         SetStreamReason(*stream, portName);
-        return PortError(OpenFailure(settings, kind, stream->LastError()));
+        return PortError(OpenFailure(settings, kind, *stream));
     }
     const SendProgress written = WriteAll(*stream, input);
     const bool whole = written.fileEnded && written.sent == written.read;

@@ -95,22 +95,22 @@ public:
     const std::vector<uint8_t>& Packet() const { return m_Packet; }
 
 private:
-    int stepConfirm();
-    int stepReopen();
-    int stepLoad();
-    int stepConnect();
-    int stepSend();
-    int stepSettle();
-    int refuse(Outcome outcome, const std::string& text);
+    int StepConfirm();
+    int StepReopen();
+    int StepLoad();
+    int StepConnect();
+    int StepSend();
+    int StepSettle();
+    int Refuse(Outcome outcome, const std::string& text);
     /// The link failed after the last write: says how far the run got.
-    int failLink(base::Reason fault);
+    int FailLink(base::Reason fault);
     /// An Ethernet printer kept its connection past the wait for its restart.
-    int failNoRestart();
+    int FailNoRestart();
     /// The line under a failure saying how much of the packet the printer took.
-    std::string howFarText(uint32_t taken) const;
-    int finish(Outcome outcome);
-    void setPosition(int position);
-    bool isLocal() const;
+    std::string HowFarText(uint32_t taken) const;
+    int Finish(Outcome outcome);
+    void SetPosition(int position);
+    bool IsLocal() const;
 
     port::ByteStream& m_Stream;
     base::CErrorLog& m_Log;

@@ -90,19 +90,19 @@ public:
     OldErase Erase() const { return m_Erase; }
 
 private:
-    int stepOpen();
-    int stepLoad();
-    int stepErase();
-    int stepAwaitAnswer();
-    int stepSendBlind();
-    bool sendPacket();
-    void buildNextPacket();
-    int afterSend() const;
+    int StepOpen();
+    int StepLoad();
+    int StepErase();
+    int StepAwaitAnswer();
+    int StepSendBlind();
+    bool SendPacket();
+    void BuildNextPacket();
+    int AfterSend() const;
     /// "ERROR : Write to port." with what the port knows of the failure.
-    std::string writeFailText() const;
-    int fail(Outcome outcome, const std::string& text);
-    int finish(Outcome outcome);
-    bool answers() const;
+    std::string WriteFailText() const;
+    int Fail(Outcome outcome, const std::string& text);
+    int Finish(Outcome outcome);
+    bool Answers() const;
 
     port::ByteStream& m_Stream;
     base::Clock& m_Clock;

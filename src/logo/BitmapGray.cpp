@@ -66,6 +66,10 @@ bool StandardMasks32(const DecodedBitmap& bmp) {
 
 uint8_t PaletteGray(const BitmapColour& c) { return Gray24(c.blue, c.green, c.red); }
 
+void GrayRowBgr(const uint8_t* bgr, int width, uint8_t* out) {
+    for (int x = 0; x < width; ++x, bgr += 3) out[x] = Gray24(bgr[0], bgr[1], bgr[2]);
+}
+
 int PixelIndex(const DecodedBitmap& bmp, const uint8_t* row, int x) {
     switch (bmp.bitsPerPixel) {
         case 1:
@@ -85,7 +89,7 @@ void GrayRow(const DecodedBitmap& bmp, const std::vector<uint8_t>& paletteGray, 
     const int w = bmp.width;
     switch (bmp.bitsPerPixel) {
         case 24:
-            for (int x = 0; x < w; ++x, row += 3) out[x] = Gray24(row[0], row[1], row[2]);
+            GrayRowBgr(row, w, out);
             return;
         case 32:
             if (StandardMasks32(bmp)) {

@@ -16,6 +16,9 @@ uint8_t PaletteGray(const BitmapColour& colour);
 void GrayRow(const DecodedBitmap& bitmap, const std::vector<uint8_t>& paletteGray, int y,
              uint8_t* out);
 
+/// Gray values of `width` pixels of blue, green and red bytes, into `out`.
+void GrayRowBgr(const uint8_t* bgr, int width, uint8_t* out);
+
 /// Gray value of one pixel inside the image.
 uint8_t GrayPixel(const DecodedBitmap& bitmap, int x, int y);
 

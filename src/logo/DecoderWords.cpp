@@ -1,61 +1,70 @@
 #include "logo/DecoderWords.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
+#include <tiffio.h>
 
 #include <QString>
 #include <QtGlobal>
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <mutex>
 
 namespace korva::logo {
 namespace {
 
+// The capture of the decode running on this thread, if any.
 thread_local DecoderWords* t_Active = nullptr;
-QtMessageHandler g_Previous = nullptr;
-// The standard error is the process's: one thread at a time may borrow it.
-std::recursive_mutex g_StderrOwner;
+QtMessageHandler g_PreviousQt = nullptr;
+TIFFErrorHandler g_PreviousTiffWarning = nullptr;
+TIFFErrorHandler g_PreviousTiffError = nullptr;
 
-void Collect(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+void CollectQt(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (t_Active != nullptr) {
         t_Active->Add(text.toStdString());
         return;
     }
-    if (g_Previous != nullptr) g_Previous(type, context, text);
+    if (g_PreviousQt != nullptr) g_PreviousQt(type, context, text);
+}
+
+// libtiff's words as its own handlers print them: "module: Warning, text.".
+std::string TiffLine(const char* module, const char* kind, const char* format, va_list args) {
+    char text[1024];
+    std::vsnprintf(text, sizeof text, format, args);
+    std::string line = module != nullptr ? std::string(module) + ": " : std::string();
+    return line + kind + text + ".";
+}
+
+void CollectTiffWarning(const char* module, const char* format, va_list args) {
+    if (t_Active != nullptr) {
+        t_Active->Add(TiffLine(module, "Warning, ", format, args));
+        return;
+    }
+    if (g_PreviousTiffWarning != nullptr) g_PreviousTiffWarning(module, format, args);
+}
+
+void CollectTiffError(const char* module, const char* format, va_list args) {
+    if (t_Active != nullptr) {
+        t_Active->Add(TiffLine(module, "", format, args));
+        return;
+    }
+    if (g_PreviousTiffError != nullptr) g_PreviousTiffError(module, format, args);
 }
 
 bool Contains(const std::string& line, const char* words) {
     return QString::fromStdString(line).contains(QLatin1String(words), Qt::CaseInsensitive);
 }
 
-std::string ReadBack(int fd) {
-    std::string text;
-    char buffer[4096];
-    ssize_t n = 0;
-    if (::lseek(fd, 0, SEEK_SET) != 0) return text;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 && text.size() < 65536) text.append(buffer, static_cast<size_t>(n));
-    return text;
-}
-
 }  // namespace
 
 DecoderWords::DecoderWords() : m_Outer(t_Active) {
-    // Installed once, in front of whatever handler the program set before.
+    // Installed once, in front of whatever handlers were there before; they
+    // route to the capture of the calling thread, so decodes never share one.
     static std::once_flag installed;
-    std::call_once(installed, [] { g_Previous = qInstallMessageHandler(Collect); });
-    g_StderrOwner.lock();
-    if (m_Outer == nullptr) {
-        std::fflush(stderr);
-        m_Scratch = ::memfd_create("korva-decoder-words", MFD_CLOEXEC);
-        m_SavedStderr = m_Scratch < 0 ? -1 : ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
-        if (m_SavedStderr < 0 || ::dup2(m_Scratch, STDERR_FILENO) < 0) {
-            if (m_SavedStderr >= 0) ::close(m_SavedStderr);
-            if (m_Scratch >= 0) ::close(m_Scratch);
-            m_SavedStderr = m_Scratch = -1;
-        }
-    }
+    std::call_once(installed, [] {
+        g_PreviousQt = qInstallMessageHandler(CollectQt);
+        g_PreviousTiffWarning = TIFFSetWarningHandler(CollectTiffWarning);
+        g_PreviousTiffError = TIFFSetErrorHandler(CollectTiffError);
+    });
     t_Active = this;
 }
 
@@ -64,21 +73,7 @@ DecoderWords::~DecoderWords() { Stop(); }
 void DecoderWords::Stop() {
     if (m_Stopped) return;
     m_Stopped = true;
-    if (m_SavedStderr >= 0) {
-        std::fflush(stderr);
-        ::dup2(m_SavedStderr, STDERR_FILENO);
-        ::close(m_SavedStderr);
-        const std::string said = ReadBack(m_Scratch);
-        ::close(m_Scratch);
-        size_t start = 0;
-        while (start < said.size()) {
-            const size_t end = std::min(said.find('\n', start), said.size());
-            Add(said.substr(start, end - start));
-            start = end + 1;
-        }
-    }
     t_Active = m_Outer;
-    g_StderrOwner.unlock();
 }
 
 void DecoderWords::Add(std::string line) {

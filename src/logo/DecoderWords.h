@@ -8,10 +8,12 @@
 
 namespace korva::logo {
 
-/// While alive (until Stop), Qt's messages on the calling thread are collected
-/// instead of printed, and so is what the libraries under Qt write to the
-/// standard error themselves (libpng's errors, libtiff's warnings): the
-/// process's stderr points at a scratch file meanwhile, one capture at a time.
+/// While alive (until Stop), what the decoders say on the calling thread is
+/// collected into this capture instead of printed: Qt's messages (its PNG and
+/// JPEG readers pass libpng's and libjpeg's words on as such) and libtiff's
+/// warnings and errors, which libtiff would write to the standard error
+/// itself. Each thread's decode has its own capture; the process's streams
+/// are never touched.
 class DecoderWords {
 public:
     DecoderWords();
@@ -19,7 +21,7 @@ public:
     DecoderWords(const DecoderWords&) = delete;
     DecoderWords& operator=(const DecoderWords&) = delete;
 
-    /// Ends the capture: stderr is the terminal's again, its lines are kept.
+    /// Ends the capture: what is said afterwards goes where it went before.
     void Stop();
     /// The lines said until Stop, joined by "; ".
     std::string Text() const;
@@ -31,10 +33,8 @@ public:
 
 private:
     std::vector<std::string> m_Lines;
-    DecoderWords* m_Outer = nullptr;
+    DecoderWords* m_Outer = nullptr;  // a capture around this one on the same thread
     bool m_Stopped = false;
-    int m_SavedStderr = -1;  // the outermost capture on a thread redirects stderr
-    int m_Scratch = -1;
 };
 
 }  // namespace korva::logo

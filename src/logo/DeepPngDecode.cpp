@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "logo/BitmapGray.h"
 #include "logo/OverWhite.h"
 
 namespace korva::logo {
@@ -34,34 +35,66 @@ void OnError(png_structp png, png_const_charp message) {
 
 void OnWarning(png_structp, png_const_charp) {}
 
-/// One row of the file's 16-bit samples (big-endian) into the bitmap's row.
-void ReduceRow(const uint8_t* in, uint8_t* out, int width, int channels) {
-    const auto sample = [](const uint8_t* p) { return static_cast<uint32_t>(p[0] << 8 | p[1]); };
-    for (int x = 0; x < width; ++x, in += 2 * channels) {
-        switch (channels) {
-            case 1: *out++ = EightBits(sample(in)); break;
-            case 2: *out++ = OverWhite(EightBits(sample(in)), EightBits(sample(in + 2))); break;
-            default: {
-                const int alpha = channels == 4 ? EightBits(sample(in + 6)) : 255;
-                *out++ = OverWhite(EightBits(sample(in + 4)), alpha);  // blue
-                *out++ = OverWhite(EightBits(sample(in + 2)), alpha);  // green
-                *out++ = OverWhite(EightBits(sample(in)), alpha);      // red
+// How a row libpng hands over (8 bits a sample, blue first) becomes the
+// bitmap's row of 8-bit values.
+enum class RowLayout { Gray, GrayAlpha, Colour, ColourAlpha };
+
+RowLayout LayoutOf(int colourType) {
+    const bool alpha = (colourType & PNG_COLOR_MASK_ALPHA) != 0;
+    if ((colourType & PNG_COLOR_MASK_COLOR) == 0) return alpha ? RowLayout::GrayAlpha : RowLayout::Gray;
+    return alpha ? RowLayout::ColourAlpha : RowLayout::Colour;
+}
+
+/// One row into the bitmap's row: gray values as they are, colour as its gray
+/// value, both laid on white where the file has alpha. `in` is the work row.
+void ToBitmapRow(RowLayout layout, uint8_t* in, uint8_t* out, int width) {
+    switch (layout) {
+        case RowLayout::Gray: std::memcpy(out, in, static_cast<size_t>(width)); return;
+        case RowLayout::GrayAlpha:
+            for (int x = 0; x < width; ++x, in += 2) out[x] = OverWhite(in[0], in[1]);
+            return;
+        case RowLayout::ColourAlpha: {
+            // Over white in place, four bytes a pixel to three: the write never passes the read.
+            const uint8_t* bgra = in;
+            uint8_t* bgr = in;
+            for (int x = 0; x < width; ++x, bgra += 4, bgr += 3) {
+                const int alpha = bgra[3];
+                bgr[0] = OverWhite(bgra[0], alpha);
+                bgr[1] = OverWhite(bgra[1], alpha);
+                bgr[2] = OverWhite(bgra[2], alpha);
             }
+            GrayRowBgr(in, width, out);
+            return;
         }
+        case RowLayout::Colour: GrayRowBgr(in, width, out); return;
     }
 }
 
 /// Reads every row into `pixels` (rows of `stride`); false with the reader's
 /// error set. Only plain values live here: libpng leaves by longjmp.
-bool ReadRows(png_structp png, png_infop info, uint8_t* pixels, int stride, uint8_t* row, int channels) {
+bool ReadRows(png_structp png, png_infop info, uint8_t* pixels, int stride, uint8_t* row, RowLayout layout) {
     if (setjmp(png_jmpbuf(png))) return false;
     const int width = static_cast<int>(png_get_image_width(png, info));
     const int height = static_cast<int>(png_get_image_height(png, info));
     for (int y = 0; y < height; ++y) {
         png_read_row(png, row, nullptr);
-        ReduceRow(row, pixels + static_cast<size_t>(y) * static_cast<size_t>(stride), width, channels);
+        ToBitmapRow(layout, row, pixels + static_cast<size_t>(y) * static_cast<size_t>(stride), width);
     }
     png_read_end(png, nullptr);
+    return true;
+}
+
+/// libpng reduces each sample to 8 bits (rounded as Qt rounds, v / 257: the
+/// tests compare every value) and hands colour over blue first, as GrayRowBgr reads it.
+/// The critical chunks' CRCs were checked with the whole file: not again, and
+/// not the pixel stream's Adler-32 either: the CRCs guard the same stored bytes.
+bool SetUpRows(png_structp png, png_infop info) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_DEFAULT);
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+    png_set_scale_16(png);
+    png_set_bgr(png);
+    png_read_update_info(png, info);
     return true;
 }
 
@@ -70,6 +103,23 @@ bool ReadHeader(png_structp png, png_infop info) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_read_info(png, info);
     return true;
+}
+
+// A gray picture's colour table: each value is the gray of that level, as
+// in any 8-bit gray picture.
+std::vector<BitmapColour> GrayLevels() {
+    std::vector<BitmapColour> table(256);
+    for (size_t i = 0; i < 256; ++i) table[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
+    return table;
+}
+
+// A colour picture's colour table: each stored value is the gray value the
+// conversion reads, and the level one above it has just that gray (the
+// weights add up to slightly less than 1). Gray values never exceed 254.
+std::vector<BitmapColour> GrayValues() {
+    std::vector<BitmapColour> table(256, BitmapColour{255, 255, 255});
+    for (size_t i = 0; i < 255; ++i) table[i] = {uint8_t(i + 1), uint8_t(i + 1), uint8_t(i + 1)};
+    return table;
 }
 
 }  // namespace
@@ -92,7 +142,6 @@ std::optional<BitmapDecodeResult> DecodeDeepPng(std::span<const uint8_t> file) {
         return std::nullopt;  // Qt's reader says what is wrong with it
     }
     const int colourType = png_get_color_type(png, info);
-    const int channels = png_get_channels(png, info);
     if (png_get_bit_depth(png, info) != 16 || png_get_interlace_type(png, info) != PNG_INTERLACE_NONE ||
         png_get_valid(png, info, PNG_INFO_tRNS) || (colourType & PNG_COLOR_MASK_PALETTE) != 0) {
         png_destroy_read_struct(&png, &info, nullptr);
@@ -109,18 +158,18 @@ std::optional<BitmapDecodeResult> DecodeDeepPng(std::span<const uint8_t> file) {
         result->bitmap = {};
         return result;
     }
-    const bool gray = (colourType & PNG_COLOR_MASK_COLOR) == 0;
-    bmp.bitsPerPixel = gray ? 8 : 24;
-    bmp.stride = (bmp.width * bmp.bitsPerPixel / 8 + 3) / 4 * 4;
+    const RowLayout layout = LayoutOf(colourType);
+    bmp.bitsPerPixel = 8;
+    bmp.stride = (bmp.width + 3) / 4 * 4;
     bmp.headerSize = 40;
     bmp.topDown = true;
-    if (gray) {
-        bmp.palette.resize(256);
-        for (size_t i = 0; i < 256; ++i) bmp.palette[i] = {uint8_t(i), uint8_t(i), uint8_t(i)};
+    bmp.palette = layout == RowLayout::Gray || layout == RowLayout::GrayAlpha ? GrayLevels() : GrayValues();
+    bool read = SetUpRows(png, info);
+    if (read) {
+        bmp.pixels.resize(static_cast<size_t>(bmp.stride) * static_cast<size_t>(bmp.height));
+        std::vector<uint8_t> row(png_get_rowbytes(png, info));
+        read = ReadRows(png, info, bmp.pixels.data(), bmp.stride, row.data(), layout);
     }
-    bmp.pixels.resize(static_cast<size_t>(bmp.stride) * static_cast<size_t>(bmp.height));
-    std::vector<uint8_t> row(png_get_rowbytes(png, info));
-    const bool read = ReadRows(png, info, bmp.pixels.data(), bmp.stride, row.data(), channels);
     png_destroy_read_struct(&png, &info, nullptr);
     if (!read) {
         result->error = {BitmapErrorKind::Damaged, std::string("the picture cannot be decoded (") + reader.error + ")"};

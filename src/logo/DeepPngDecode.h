@@ -1,8 +1,9 @@
 #pragma once
 // PNG files of 16 bits a channel, decoded row by row straight into the bitmap
 // the conversion reads: each channel reduced to 8 bits as Qt's own conversion
-// reduces it (v / 257, rounded), laid on white where the file has alpha. A
-// full picture of 8-byte pixels is never held, only the small result.
+// reduces it (v / 257, rounded), laid on white where the file has alpha, and
+// a colour pixel turned into its gray value on the way. Only the result, one
+// byte a pixel, is held whole.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -13,12 +14,9 @@ namespace korva::logo {
 
 /// The picture of a whole (already checked) PNG file with 16-bit channels,
 /// not interlaced and without a transparent colour; nullopt for any other
-/// PNG, which Qt's reader decodes as before. Gray files give an 8-bit gray
-/// bitmap, colour files a 24-bit one.
+/// PNG, which Qt's reader decodes as before. Both give an 8-bit bitmap: gray
+/// files their levels, colour files the gray values their 24-bit bitmap
+/// would give, with a colour table whose gray for each value is that value.
 std::optional<BitmapDecodeResult> DecodeDeepPng(std::span<const uint8_t> file);
-
-/// A 16-bit channel reduced to 8 bits as Qt's conversions reduce it (v / 257,
-/// rounded half up, in integers).
-constexpr uint8_t EightBits(uint32_t v) { return static_cast<uint8_t>((v * 255 + 32895) >> 16); }
 
 }  // namespace korva::logo

@@ -144,10 +144,18 @@ int LogoListEditor::AddPickedFiles(const std::vector<std::string>& paths) {
     ReuseRefusedNumbers();
     if (paths.empty()) m_CurrentPath.clear();
     int added = 0;
-    for (const std::string& path : paths) {
-        m_CurrentPath = path;
-        if (!AddFile(0, path)) break;
-        ++added;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        m_CurrentPath = paths[i];
+        if (AddFile(0, paths[i])) {
+            ++added;
+            continue;
+        }
+        // The files after the refused one are not looked at; each is told, in
+        // the same box, so none goes missing without a word.
+        for (size_t later = i + 1; later < paths.size(); ++later)
+            m_Notify(kNoLogoMessage, LogoNoticeIcon::None,
+                     paths[later] + ": not added: adding stops at the first refused file; pick it again");
+        break;
     }
     return added;
 }

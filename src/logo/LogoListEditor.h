@@ -47,8 +47,8 @@ class LogoListEditor {
     /// index (1, 2, ...) for one read from the profile. False when refused.
     bool AddFile(int number, const std::string& path);
     /// The files picked in the file dialog, in its order: the refused profile
-    /// numbers are reused first; adding stops at the first refused file. Returns
-    /// how many were added. Picking nothing clears the current path.
+    /// numbers are reused first; adding stops at the first refused file, and
+    /// each file after it is told as not added. Returns how many were added. Picking nothing clears the current path.
     int AddPickedFiles(const std::vector<std::string>& paths);
     /// Removes the entry with that logo number; its number becomes free again.
     void RemoveNumber(int number);

@@ -33,20 +33,20 @@ LogoPrint::LogoPrint(port::ByteStream& stream, base::Clock& clock, base::CErrorL
 int LogoPrint::Step() {
     if (m_Cancelled && m_State != State::Done && m_State != State::Finishing &&
         m_State != State::EndCheck)
-        return finish(Outcome::Cancelled);
+        return Finish(Outcome::Cancelled);
     switch (m_State) {
         case State::Idle:
-        case State::Planning: return stepPlan();
-        case State::Connecting: return stepConnect();
-        case State::CheckingPrinter: return stepCheckPrinter();
-        case State::AwaitingReply: return stepAwaitReply();
-        case State::Initializing: return stepInitialize();
-        case State::Printing: return stepPrint();
+        case State::Planning: return StepPlan();
+        case State::Connecting: return StepConnect();
+        case State::CheckingPrinter: return StepCheckPrinter();
+        case State::AwaitingReply: return StepAwaitReply();
+        case State::Initializing: return StepInitialize();
+        case State::Printing: return StepPrint();
         case State::Finishing:
             m_State = State::EndCheck;
             m_Receipt.Begin(m_PrinterAnswered);
             return 0;
-        case State::EndCheck: return stepEndCheck();
+        case State::EndCheck: return StepEndCheck();
         case State::Done: return base::kStepDone;
     }
     return base::kStepDone;
@@ -54,7 +54,7 @@ int LogoPrint::Step() {
 
 // The selection is checked before the printer is touched, so a typing
 // mistake sends nothing at all.
-int LogoPrint::stepPlan() {
+int LogoPrint::StepPlan() {
     m_State = State::Planning;
     if (m_Settings.all) {
         m_Total = kAllLogos;
@@ -62,7 +62,7 @@ int LogoPrint::stepPlan() {
         m_Plan = ParsePrintPlan(m_Settings.selection);
         if (!m_Plan.ok()) {
             warn(base::kMsgNvImageNumberIncorrect);
-            return finish(Outcome::BadSelection);
+            return Finish(Outcome::BadSelection);
         }
         m_Total = m_Plan.total();
     }
@@ -70,12 +70,12 @@ int LogoPrint::stepPlan() {
     return 0;
 }
 
-int LogoPrint::stepConnect() {
+int LogoPrint::StepConnect() {
     m_Stream.Close();
     if (!m_Stream.Open()) {
         base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgPortOpen), m_Stream),
                           MsgStyle::OkExclamation);
-        return finish(Outcome::PortOpenFailed);
+        return Finish(Outcome::PortOpenFailed);
     }
     m_Opened = true;
     const PortKind kind = m_Stream.Kind();
@@ -89,11 +89,11 @@ int LogoPrint::stepConnect() {
     return 0;
 }
 
-int LogoPrint::stepCheckPrinter() {
+int LogoPrint::StepCheckPrinter() {
     const auto ticket = m_Stream.Dialogue().AskModelId();
     if (!ticket) {
         warn(base::kMsgWriteToPort);
-        return finish(Outcome::WriteFailed);
+        return Finish(Outcome::WriteFailed);
     }
     m_ReplyTicket = *ticket;
     m_ReplyDeadline = m_Clock.NowMs() + m_Settings.replyWaitMs;
@@ -103,7 +103,7 @@ int LogoPrint::stepCheckPrinter() {
 
 // Printing goes on with or without the answer; one that comes late is still
 // this request's, never the end check's.
-int LogoPrint::stepAwaitReply() {
+int LogoPrint::StepAwaitReply() {
     port::PrinterDialogue& dialogue = m_Stream.Dialogue();
     const bool readable = dialogue.Pump(1, m_Clock);
     const bool answered = dialogue.Answered(m_ReplyTicket);
@@ -119,16 +119,16 @@ int LogoPrint::stepAwaitReply() {
     return 0;
 }
 
-int LogoPrint::stepInitialize() {
+int LogoPrint::StepInitialize() {
     if (m_Stream.Write(EncodeInitialize()) != 2) {
         warn(base::kMsgWriteToPort);
-        return finish(Outcome::WriteFailed);
+        return Finish(Outcome::WriteFailed);
     }
     m_State = State::Printing;
     return kTickMs;
 }
 
-int LogoPrint::nextNumber() {
+int LogoPrint::NextNumber() {
     if (m_Settings.all) return static_cast<int>(m_Count) + 1;
     if (m_Current >= m_RangeEnd) {
         const PlanRange& range = m_Plan.ranges[m_NextRange++];
@@ -141,22 +141,22 @@ int LogoPrint::nextNumber() {
 }
 
 // One timer tick: the optional header line, then the command for one logo.
-int LogoPrint::stepPrint() {
+int LogoPrint::StepPrint() {
     if (m_Count >= m_Total) {
         m_State = State::Finishing;
         return kFinishMs;
     }
-    const int number = nextNumber();
+    const int number = NextNumber();
     if (m_Settings.header) {
         const std::string line = EncodeLogoHeaderLine(number);
         const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(line.data()),
                                              line.size());
         if (m_Stream.Write(bytes) != bytes.size()) {
-            return failPrinting(number);  // the logo's own command is not attempted
+            return FailPrinting(number);  // the logo's own command is not attempted
         }
     }
     const auto command = EncodeNvPrintCommand(number, m_Settings.size, m_Settings.starEmulation);
-    if (m_Stream.Write(command) != command.size()) return failPrinting(number);
+    if (m_Stream.Write(command) != command.size()) return FailPrinting(number);
     ++m_Count;
     char text[64];
     std::snprintf(text, sizeof text, "Printing... %ld/255", m_Count);
@@ -164,23 +164,23 @@ int LogoPrint::stepPrint() {
     return kTickMs;
 }
 
-int LogoPrint::failPrinting(int number) {
+int LogoPrint::FailPrinting(int number) {
     const int code = m_Stream.LastError();
-    if (code == ECANCELED) return finish(Outcome::Cancelled);
+    if (code == ECANCELED) return Finish(Outcome::Cancelled);
     base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream),
                      MsgStyle::OkExclamation);
     m_Log.Log("CPrintDlg write of logo %d failed[%d]", number, code);
-    return finish(Outcome::CommunicationError);
+    return Finish(Outcome::CommunicationError);
 }
 
-int LogoPrint::stepEndCheck() {
+int LogoPrint::StepEndCheck() {
     const int wait = m_Receipt.Poll();
     if (wait != base::kStepDone) return wait;
     m_Reason = m_Receipt.Reason();
     const std::string line = m_Receipt.Line();
     if (m_Receipt.Result() != port::Receipt::Failed) {
         if (!line.empty()) m_Status += " - " + line;
-        return finish(Outcome::Completed);
+        return Finish(Outcome::Completed);
     }
     base::ShowMessage(std::string(base::Message(base::kMsgCommunicationError)) + "\r\n" +
                           (line.empty() ? m_Stream.FailureDetail() : line) + "\r\nAll " +
@@ -188,10 +188,10 @@ int LogoPrint::stepEndCheck() {
                           " print commands were sent; the printer may have printed fewer.",
                       MsgStyle::OkExclamation);
     m_Log.Log("CPrintDlg end check failed: %s", std::string(base::ReasonName(m_Reason)).c_str());
-    return finish(Outcome::CommunicationError);
+    return Finish(Outcome::CommunicationError);
 }
 
-int LogoPrint::finish(Outcome outcome) {
+int LogoPrint::Finish(Outcome outcome) {
     if (m_Reason == base::Reason::None) {
         switch (outcome) {
             case Outcome::None:

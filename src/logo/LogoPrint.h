@@ -82,16 +82,16 @@ public:
     const PrintPlan& Plan() const { return m_Plan; }
 
 private:
-    int stepPlan();
-    int stepConnect();
-    int stepCheckPrinter();
-    int stepAwaitReply();
-    int stepInitialize();
-    int stepPrint();
-    int failPrinting(int number);
-    int stepEndCheck();
-    int finish(Outcome outcome);
-    int nextNumber();
+    int StepPlan();
+    int StepConnect();
+    int StepCheckPrinter();
+    int StepAwaitReply();
+    int StepInitialize();
+    int StepPrint();
+    int FailPrinting(int number);
+    int StepEndCheck();
+    int Finish(Outcome outcome);
+    int NextNumber();
 
     port::ByteStream& m_Stream;
     base::Clock& m_Clock;

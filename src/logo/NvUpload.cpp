@@ -107,7 +107,7 @@ int NvUpload::Step() {
                                   m_State == State::CheckingPrinter ||
                                   m_State == State::AwaitingReply || m_State == State::AskingNvSize ||
                                   m_State == State::AwaitingNvSize || m_State == State::Initializing;
-    if (m_Cancelled && beforeDefinition) return finish(Outcome::Cancelled);
+    if (m_Cancelled && beforeDefinition) return Finish(Outcome::Cancelled);
 
     switch (m_State) {
         case State::Idle:
@@ -115,46 +115,46 @@ int NvUpload::Step() {
                       : m_Entries.empty()        ? State::Connecting
                                                  : State::Converting;
             return 0;
-        case State::Confirming: return stepConfirm();
-        case State::Converting: return stepConvert();
-        case State::Connecting: return stepConnect();
-        case State::CheckingPrinter: return stepCheckPrinter();
-        case State::AwaitingReply: return stepAwaitReply();
-        case State::AskingNvSize: return stepAskNvSize();
-        case State::AwaitingNvSize: return stepAwaitNvSize();
-        case State::Initializing: return stepInitialize();
-        case State::Defining: return stepDefine();
-        case State::Erasing: return stepErase();
-        case State::SendingImage: return stepSendImage();
-        case State::SendingChunks: return stepSendChunk();
-        case State::BetweenImages: return stepBetweenImages();
-        case State::EndCheck: return stepEndCheck();
-        case State::Saving: return stepSave();
-        case State::Reporting: return stepReport();
+        case State::Confirming: return StepConfirm();
+        case State::Converting: return StepConvert();
+        case State::Connecting: return StepConnect();
+        case State::CheckingPrinter: return StepCheckPrinter();
+        case State::AwaitingReply: return StepAwaitReply();
+        case State::AskingNvSize: return StepAskNvSize();
+        case State::AwaitingNvSize: return StepAwaitNvSize();
+        case State::Initializing: return StepInitialize();
+        case State::Defining: return StepDefine();
+        case State::Erasing: return StepErase();
+        case State::SendingImage: return StepSendImage();
+        case State::SendingChunks: return StepSendChunk();
+        case State::BetweenImages: return StepBetweenImages();
+        case State::EndCheck: return StepEndCheck();
+        case State::Saving: return StepSave();
+        case State::Reporting: return StepReport();
         case State::CancelWait:
-            return countDown(State::Completing);
-        case State::Completing: return stepCompleting();
+            return CountDown(State::Completing);
+        case State::Completing: return StepCompleting();
         case State::CompletionWait:
-            return countDown(State::Done);
+            return CountDown(State::Done);
         case State::Done: return base::kStepDone;
     }
     return base::kStepDone;
 }
 
-int NvUpload::stepConfirm() {
+int NvUpload::StepConfirm() {
     const bool erase = m_Entries.empty();
     const MsgAnswer answer =
         erase ? base::ShowMessage(base::Message(base::kMsgConfirmDeleteAll), MsgStyle::YesNo)
               : base::ShowMessage(std::string(base::Message(base::kMsgConfirmNvWrite)) + m_Settings.confirmationNote,
                                   MsgStyle::YesNoQuestion);
-    if (answer != MsgAnswer::Yes) return finish(Outcome::Declined);
+    if (answer != MsgAnswer::Yes) return Finish(Outcome::Declined);
     m_State = erase ? State::Connecting : State::Converting;
     return 0;
 }
 
 // Every file is loaded and converted before the first byte goes out, so a file
 // that went missing since it was listed never leaves a half-written definition.
-int NvUpload::stepConvert() {
+int NvUpload::StepConvert() {
     const size_t index = m_Rasters.size();
     const UploadEntry& entry = m_Entries[index];
     LogoRaster raster;
@@ -169,7 +169,7 @@ int NvUpload::stepConvert() {
                 (m_Settings.grayPrinting ? " (gray print: at most 65528 dots wide)" : "") +
                 ".\r\n(" + entry.path + ")",
             MsgStyle::OkExclamation);
-        return finish(Outcome::ImageTooLarge);
+        return Finish(Outcome::ImageTooLarge);
     }
     if (!converted || !headerMatchesData(raster, m_Settings.grayPrinting)) {
         m_UnreadableFile = entry.path;
@@ -177,7 +177,7 @@ int NvUpload::stepConvert() {
         base::ShowMessage(std::string(base::Message(base::kMsgFileOpenError)) + "\r\n(" + entry.path +
                              ")",
                          MsgStyle::OkExclamation);
-        return finish(Outcome::FileUnreadable);
+        return Finish(Outcome::FileUnreadable);
     }
     m_Rasters.push_back(std::move(raster));
     if (m_Rasters.size() < m_Entries.size()) return 0;
@@ -187,13 +187,13 @@ int NvUpload::stepConvert() {
     for (const LogoRaster& r : m_Rasters) m_Progress.totalBytes += static_cast<long>(r.data.size());
     m_Progress.range = static_cast<int>(m_Progress.totalBytes / 100);
     if (m_Progress.totalBytes > m_Settings.nvCapacityBytes)
-        return refuseTooLarge(m_Settings.nvCapacityBytes, false);
+        return RefuseTooLarge(m_Settings.nvCapacityBytes, false);
     m_State = State::Connecting;
     return 0;
 }
 
 // Sent anyway, the printer would keep the images that fit and drop the rest.
-int NvUpload::refuseTooLarge(long capacityBytes, bool printersOwn) {
+int NvUpload::RefuseTooLarge(long capacityBytes, bool printersOwn) {
     m_Log.Log("CProgress %ld bytes to send, NV area %ld bytes", m_Progress.totalBytes,
               capacityBytes);
     char sizes[160];
@@ -203,10 +203,10 @@ int NvUpload::refuseTooLarge(long capacityBytes, bool printersOwn) {
                   capacityBytes / 1024);
     base::ShowMessage(std::string(base::Message(base::kMsgNvAreaTooSmall)) + sizes,
                       MsgStyle::OkExclamation);
-    return finish(Outcome::NvAreaTooSmall);
+    return Finish(Outcome::NvAreaTooSmall);
 }
 
-int NvUpload::stepConnect() {
+int NvUpload::StepConnect() {
     const PortKind kind = m_Stream.Kind();
     const bool erase = m_Entries.empty();
     m_Stream.Close();
@@ -225,7 +225,7 @@ int NvUpload::stepConnect() {
         } else {
             base::ShowMessage(erase ? portOpen : openFailed, MsgStyle::OkExclamation);
         }
-        return finish(Outcome::PortOpenFailed);
+        return Finish(Outcome::PortOpenFailed);
     }
     m_Opened = true;
     // No printer to ask behind a file; the Ethernet printer is known alive from
@@ -237,12 +237,12 @@ int NvUpload::stepConnect() {
     return 0;
 }
 
-int NvUpload::stepCheckPrinter() {
+int NvUpload::StepCheckPrinter() {
     const auto ticket = m_Stream.Dialogue().AskModelId();
     if (!ticket) {
         base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
                           MsgStyle::OkExclamation);
-        return finish(Outcome::WriteFailed);
+        return Finish(Outcome::WriteFailed);
     }
     m_ReplyTicket = *ticket;
     m_ReplyDeadline = m_Clock.NowMs() + m_Settings.replyWaitMs;
@@ -253,7 +253,7 @@ int NvUpload::stepCheckPrinter() {
 // The answer only shows the printer is there, and printing goes on without
 // it. An answer that comes later is still taken as this request's, so it
 // never passes for the end check's.
-int NvUpload::stepAwaitReply() {
+int NvUpload::StepAwaitReply() {
     port::PrinterDialogue& dialogue = m_Stream.Dialogue();
     const bool readable = dialogue.Pump(1, m_Clock);
     const bool answered = dialogue.Answered(m_ReplyTicket);
@@ -272,12 +272,12 @@ int NvUpload::stepAwaitReply() {
     return 0;
 }
 
-int NvUpload::stepAskNvSize() {
+int NvUpload::StepAskNvSize() {
     const auto ticket = m_Stream.Dialogue().Ask(NvSizeRequest(), "NV graphics size", NvSizeAnswerRule());
     if (!ticket) {
         base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
                           MsgStyle::OkExclamation);
-        return finish(Outcome::WriteFailed);
+        return Finish(Outcome::WriteFailed);
     }
     m_NvSizeTicket = *ticket;
     m_ReplyDeadline = m_Clock.NowMs() + kNvSizeWaitMs;
@@ -287,7 +287,7 @@ int NvUpload::stepAskNvSize() {
 
 // Without an answer (a printer without the setting) the largest size stands,
 // as for a printer that cannot answer at all.
-int NvUpload::stepAwaitNvSize() {
+int NvUpload::StepAwaitNvSize() {
     port::PrinterDialogue& dialogue = m_Stream.Dialogue();
     const bool readable = dialogue.Pump(1, m_Clock);
     const auto reply = dialogue.AnswerTo(m_NvSizeTicket);
@@ -302,78 +302,78 @@ int NvUpload::stepAwaitNvSize() {
     else if (!answer.bytes)
         m_Log.Log("CProgress the printer's NV graphics size is no size; %ld KByte assumed",
                   m_Settings.nvCapacityBytes / 1024);
-    if (answer.bytes && m_Progress.totalBytes > *answer.bytes) return refuseTooLarge(*answer.bytes, true);
+    if (answer.bytes && m_Progress.totalBytes > *answer.bytes) return RefuseTooLarge(*answer.bytes, true);
     m_State = m_AfterNvSize;
     return 0;
 }
 
-int NvUpload::stepInitialize() {
-    if (!writeAll(EncodeInitialize())) {
+int NvUpload::StepInitialize() {
+    if (!WriteAll(EncodeInitialize())) {
         base::ShowMessage(base::Message(base::kMsgPrinterCheck), MsgStyle::OkExclamation);
-        return finish(Outcome::PrinterCheckFailed);
+        return Finish(Outcome::PrinterCheckFailed);
     }
     m_State = State::Defining;
     return 0;
 }
 
-int NvUpload::stepDefine() {
+int NvUpload::StepDefine() {
     if (m_Entries.empty()) {
-        if (!writeAll(EncodeNvEraseAll())) {
+        if (!WriteAll(EncodeNvEraseAll())) {
             base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
                               MsgStyle::OkExclamation);
             m_Reason = m_Stream.LinkFault() != base::Reason::None ? m_Stream.LinkFault()
                                                                    : base::Reason::Failed;
-            return finish(Outcome::WriteFailed);
+            return Finish(Outcome::WriteFailed);
         }
-        beginEndCheck();
+        BeginEndCheck();
         return 0;
     }
     m_Progress.transferring = true;
     m_Progress.status = "Erasing...";
     const auto define =
         EncodeNvDefineCommand(static_cast<int>(m_Entries.size()), m_Settings.starEmulation);
-    if (!writeAll(define)) {
+    if (!WriteAll(define)) {
         const int code = m_Stream.LastError();
         base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream),
                           MsgStyle::OkExclamation);
         m_Log.Log("CProgress OnInitDialog[%d]", code);
-        return finish(Outcome::CommunicationError);
+        return Finish(Outcome::CommunicationError);
     }
     m_Defined = true;
     m_State = State::Erasing;
     return m_Stream.Kind() == PortKind::Ethernet ? kEraseWaitEthernetMs : kEraseWaitMs;
 }
 
-int NvUpload::stepErase() {
+int NvUpload::StepErase() {
     m_State = State::SendingImage;  // first image on the next timer tick
     return kImageGapMs;
 }
 
-int NvUpload::stepSendImage() {
-    if (m_Cancelled) return cancelBetweenImages();
+int NvUpload::StepSendImage() {
+    if (m_Cancelled) return CancelBetweenImages();
     const LogoRaster& raster = m_Rasters[m_Image];
     m_Progress.imagesBegun = static_cast<int>(m_Image) + 1;
-    setUpdatingStatus();
+    SetUpdatingStatus();
     const auto header =
         EncodeNvImageHeader(raster.paddedWidth, raster.paddedHeight, m_Settings.grayPrinting);
-    if (!writeAll(header)) {
+    if (!WriteAll(header)) {
         base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream),
                           MsgStyle::OkExclamation);
         m_Log.Log("CPrograss writeInstruction[%d]", 0);
         m_Log.Log("CPrograss WriteInstruction [%02X-%02X-%02X-%02X]\n", header[0], header[1],
                   header[2], header[3]);
-        return finish(Outcome::CommunicationError);
+        return Finish(Outcome::CommunicationError);
     }
     m_Offset = 0;
     m_Chunks = NvChunkSizes(m_Rasters[m_Image].data.size());
     m_ChunkIndex = 0;
     m_State = State::SendingChunks;
-    return stepSendChunk();  // the first chunk follows the header at once
+    return StepSendChunk();  // the first chunk follows the header at once
 }
 
 // Whole 512-byte chunks, then the remainder (a write of 0 bytes when nothing
 // remains), each followed by a 10 ms pause.
-int NvUpload::stepSendChunk() {
+int NvUpload::StepSendChunk() {
     if (m_Cancelled && m_Offset < m_Rasters[m_Image].data.size()) m_TookDataAfterCancel = true;
     const std::vector<uint8_t>& data = m_Rasters[m_Image].data;
     const size_t size = m_Chunks[m_ChunkIndex++];
@@ -386,10 +386,10 @@ int NvUpload::stepSendChunk() {
             // Cancelled while the printer took nothing: the image stays cut short.
             m_CutShortText = MayHoldText();
             base::ShowMessage("Cancelled while the printer was not taking data: " + m_CutShortText + ".\r\n" +
-                                  sentText(TakenOf(m_Handed + static_cast<long>(written))) +
+                                  SentText(TakenOf(m_Handed + static_cast<long>(written))) +
                                   " Switch the printer off and on, then upload again.",
                               MsgStyle::OkExclamation);
-            return finish(Outcome::Cancelled);
+            return Finish(Outcome::Cancelled);
         }
         base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgCommunicationError), m_Stream) +
                               "\r\nAfter " + std::to_string(TakenOf(m_Handed + static_cast<long>(written))) +
@@ -397,29 +397,29 @@ int NvUpload::stepSendChunk() {
                               MayHoldText() + ".",
                           MsgStyle::OkExclamation);
         m_Log.Log("CProgress WriteData[%d] %zu of %zu bytes", code, written, size);
-        return finish(Outcome::CommunicationError);
+        return Finish(Outcome::CommunicationError);
     }
     m_Offset += size;
     m_Handed += static_cast<long>(size);
     m_Progress.bytesSent = TakenOf(m_Handed);
     if (m_Cancelled && size > 0) m_TookDataAfterCancel = true;
     m_Progress.position = static_cast<int>(m_Progress.bytesSent / 100);
-    setUpdatingStatus();
+    SetUpdatingStatus();
     m_State = m_ChunkIndex < m_Chunks.size() ? State::SendingChunks : State::BetweenImages;
     return kChunkPauseMs;
 }
 
-int NvUpload::stepBetweenImages() {
+int NvUpload::StepBetweenImages() {
     ++m_Image;
     if (m_Image < m_Entries.size()) {
         m_State = State::SendingImage;
         return kImageGapMs;
     }
-    beginEndCheck();
+    BeginEndCheck();
     return kImageGapMs;
 }
 
-void NvUpload::beginEndCheck() {
+void NvUpload::BeginEndCheck() {
     m_State = State::EndCheck;
     const int64_t storeMs = m_Entries.empty()
                                 ? (m_Stream.Kind() == PortKind::Ethernet ? kEraseWaitEthernetMs
@@ -432,18 +432,18 @@ void NvUpload::beginEndCheck() {
 }
 
 // Not cancellable: every byte is out, only the printer's word is missing.
-int NvUpload::stepEndCheck() {
+int NvUpload::StepEndCheck() {
     const int wait = m_Receipt.Poll();
     if (wait != base::kStepDone) return wait;
-    if (m_Receipt.Result() == port::Receipt::Failed) return failAtEnd(m_Receipt.Reason());
+    if (m_Receipt.Result() == port::Receipt::Failed) return FailAtEnd(m_Receipt.Reason());
     m_Reason = m_Receipt.Reason();
     // An erase shows no message of its own; the front end reads Confirmed().
-    if (m_Entries.empty()) return finish(Outcome::Erased);
+    if (m_Entries.empty()) return Finish(Outcome::Erased);
     m_State = State::Saving;
     return 0;
 }
 
-int NvUpload::failAtEnd(base::Reason reason) {
+int NvUpload::FailAtEnd(base::Reason reason) {
     m_Reason = reason;
     std::string text = base::Message(base::kMsgCommunicationError);
     const std::string line = m_Receipt.Line();
@@ -457,10 +457,10 @@ int NvUpload::failAtEnd(base::Reason reason) {
                             MayHoldText() + ".";
     base::ShowMessage(text, MsgStyle::OkExclamation);
     m_Log.Log("CProgress end check failed: %s", std::string(base::ReasonName(reason)).c_str());
-    return finish(Outcome::CommunicationError);
+    return Finish(Outcome::CommunicationError);
 }
 
-int NvUpload::stepSave() {
+int NvUpload::StepSave() {
     m_Progress.transferring = false;
     if (m_Settings.profile != nullptr) {
         if (!SaveUploadedList(*m_Settings.profile, m_Entries, m_Settings.savedKeyCount))
@@ -472,28 +472,28 @@ int NvUpload::stepSave() {
     return 0;
 }
 
-int NvUpload::stepReport() {
+int NvUpload::StepReport() {
     std::string text = base::Message(base::kMsgNvDefinitionComplete);
     const std::string line = m_Receipt.Line();
     if (!line.empty()) text += "\r\n" + line;
     base::ShowMessage(text, MsgStyle::OkExclamation);
-    return finish(Outcome::Completed);
+    return Finish(Outcome::Completed);
 }
 
 // The progress window stays up through the waits that follow, counting down.
-int NvUpload::cancelBetweenImages() {
+int NvUpload::CancelBetweenImages() {
     m_LastImageSize = m_Image > 0 ? m_Entries[m_Image - 1].size : 0;
     m_State = State::CancelWait;
     m_WaitUntil = m_Clock.NowMs() + m_LastImageSize * kCancelMsPerByte;
-    return countDown(State::Completing);
+    return CountDown(State::Completing);
 }
 
-int NvUpload::countDown(State next) {
+int NvUpload::CountDown(State next) {
     const int64_t left = m_WaitUntil - m_Clock.NowMs();
     if (left <= 0) {
         if (next == State::Done) {
-            showCancelled();
-            return finish(Outcome::Cancelled);
+            ShowCancelled();
+            return Finish(Outcome::Cancelled);
         }
         m_State = next;
         return 0;
@@ -510,18 +510,18 @@ long NvUpload::TakenOf(long handed) const {
     return handed - std::min<long>(handed, static_cast<long>(m_Stream.PendingBytes()));
 }
 
-std::string NvUpload::sentText(long bytes) const {
+std::string NvUpload::SentText(long bytes) const {
     return "After " + std::to_string(bytes) + " of " + std::to_string(m_Progress.totalBytes) + " bytes.";
 }
 
 // The definition is closed and no image is cut short.
-void NvUpload::showCancelled() {
+void NvUpload::ShowCancelled() {
     // Every image byte written went through: a printer that stopped taking
     // data cuts the run short in stepSendChunk instead.
     const std::string head = m_Progress.bytesSent > 0 ? "Cancelled while the printer was taking data: "
                                                       : "Cancelled: ";
     const bool emptiesSent = m_Progress.imagesBegun < m_Progress.imagesToSend;
-    std::string text = head + HeldText() + ".\r\n" + sentText(m_Progress.bytesSent);
+    std::string text = head + HeldText() + ".\r\n" + SentText(m_Progress.bytesSent);
     if (m_TookDataAfterCancel) text += " The logo under way was finished first.";
     if (emptiesSent) text += " The logos not begun were sent empty; upload again to store them all.";
     base::ShowMessage(text, MsgStyle::OkExclamation);
@@ -529,21 +529,21 @@ void NvUpload::showCancelled() {
 
 // The printer still expects the announced number of images: close the
 // definition with empty headers for those not begun.
-int NvUpload::stepCompleting() {
+int NvUpload::StepCompleting() {
     const int missing = m_Progress.imagesToSend - m_Progress.imagesBegun;
     for (int i = 0; i < missing; ++i) {
-        if (!writeAll(EncodeEmptyImageHeader())) {
+        if (!WriteAll(EncodeEmptyImageHeader())) {
             base::ShowMessage(port::WithFailureDetail(base::Message(base::kMsgWriteToPort), m_Stream),
                               MsgStyle::OkExclamation);
-            return finish(Outcome::WriteFailed);
+            return Finish(Outcome::WriteFailed);
         }
     }
     m_State = State::CompletionWait;
     m_WaitUntil = m_Clock.NowMs() + m_LastImageSize * kCompletionMsPerByte;
-    return countDown(State::Done);
+    return CountDown(State::Done);
 }
 
-int NvUpload::finish(Outcome outcome) {
+int NvUpload::Finish(Outcome outcome) {
     if (m_Reason == base::Reason::None) {
         switch (outcome) {
             case Outcome::None:
@@ -574,11 +574,11 @@ int NvUpload::finish(Outcome outcome) {
     return base::kStepDone;
 }
 
-bool NvUpload::writeAll(std::span<const uint8_t> bytes) {
+bool NvUpload::WriteAll(std::span<const uint8_t> bytes) {
     return m_Stream.Write(bytes) == bytes.size();
 }
 
-void NvUpload::setUpdatingStatus() {
+void NvUpload::SetUpdatingStatus() {
     char text[512];
     std::snprintf(text, sizeof text, "Updating(%ld/%ld)...%s", m_Progress.bytesSent,
                   m_Progress.totalBytes, m_Entries[m_Image].name.c_str());

@@ -151,41 +151,41 @@ public:
     const std::vector<UploadEntry>& UploadOrder() const { return m_Entries; }
 
 private:
-    int stepConfirm();
-    int stepConvert();
-    int stepConnect();
-    int stepCheckPrinter();
-    int stepAwaitReply();
-    int stepAskNvSize();
-    int stepAwaitNvSize();
+    int StepConfirm();
+    int StepConvert();
+    int StepConnect();
+    int StepCheckPrinter();
+    int StepAwaitReply();
+    int StepAskNvSize();
+    int StepAwaitNvSize();
     /// The refusal when the logos exceed `capacityBytes`, naming both sizes.
-    int refuseTooLarge(long capacityBytes, bool printersOwn);
-    int stepInitialize();
-    int stepDefine();
-    int stepErase();
-    int stepSendImage();
-    int stepSendChunk();
-    int stepBetweenImages();
-    void beginEndCheck();
-    int stepEndCheck();
+    int RefuseTooLarge(long capacityBytes, bool printersOwn);
+    int StepInitialize();
+    int StepDefine();
+    int StepErase();
+    int StepSendImage();
+    int StepSendChunk();
+    int StepBetweenImages();
+    void BeginEndCheck();
+    int StepEndCheck();
     /// A link fault or a printer that fell silent: says how far the run got.
-    int failAtEnd(base::Reason reason);
-    int stepSave();
-    int stepReport();
-    int stepCompleting();
-    int finish(Outcome outcome);
-    int cancelBetweenImages();
+    int FailAtEnd(base::Reason reason);
+    int StepSave();
+    int StepReport();
+    int StepCompleting();
+    int Finish(Outcome outcome);
+    int CancelBetweenImages();
     /// The message at the end of a cancel that closed the definition.
-    void showCancelled();
+    void ShowCancelled();
     /// "After N of M bytes." for the line under a cancel's message.
-    std::string sentText(long bytes) const;
+    std::string SentText(long bytes) const;
     /// What the printer took of `handed` bytes: a TCP printer acknowledges
     /// the last few kilobytes a moment later.
     long TakenOf(long handed) const;
     /// One tick of a wait after a cancel, with the seconds left in the status.
-    int countDown(State next);
-    bool writeAll(std::span<const uint8_t> bytes);
-    void setUpdatingStatus();
+    int CountDown(State next);
+    bool WriteAll(std::span<const uint8_t> bytes);
+    void SetUpdatingStatus();
 
     port::ByteStream& m_Stream;
     base::Clock& m_Clock;

@@ -17,7 +17,7 @@ int NetChangeCheck::Step() {
     const int64_t now = m_Clock.NowMs();
     if (!m_Started) {
         m_Started = true;
-        if (m_Channel.Open(m_Endpoints) != UdpChannel::SetupError::None) return finish(Outcome::SystemError);
+        if (m_Channel.Open(m_Endpoints) != UdpChannel::SetupError::None) return Finish(Outcome::SystemError);
         m_Start = now;
         m_NextSearch = now;
     }
@@ -26,11 +26,11 @@ int NetChangeCheck::Step() {
         const std::optional<NetSettings> settings = DecodeReply(d->bytes).settings;
         if (!settings || settings->mac != m_Wanted.mac) continue;
         m_LastAnswer = settings;
-        if (Matches(*settings, m_Wanted)) return finish(Outcome::Confirmed);
+        if (Matches(*settings, m_Wanted)) return Finish(Outcome::Confirmed);
         if (!m_FirstOldAnswer) m_FirstOldAnswer = now;
-        if (now - *m_FirstOldAnswer >= kOldValuesProofMs) return finish(Outcome::OldValues);
+        if (now - *m_FirstOldAnswer >= kOldValuesProofMs) return Finish(Outcome::OldValues);
     }
-    if (now - m_Start >= m_LimitMs) return finish(m_LastAnswer ? Outcome::OldValues : Outcome::NoAnswer);
+    if (now - m_Start >= m_LimitMs) return Finish(m_LastAnswer ? Outcome::OldValues : Outcome::NoAnswer);
     if (now >= m_NextSearch) {
         m_Channel.Send(EncodeSearchRequest());
         m_NextSearch = now + kSearchEveryMs;
@@ -38,7 +38,7 @@ int NetChangeCheck::Step() {
     return kPollMs;
 }
 
-int NetChangeCheck::finish(Outcome outcome) {
+int NetChangeCheck::Finish(Outcome outcome) {
     m_Channel.Close();
     m_Outcome = outcome;
     return base::kStepDone;

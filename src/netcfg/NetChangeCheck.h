@@ -43,7 +43,7 @@ class NetChangeCheck {
     static bool Matches(const NetSettings& answer, const NetSettings& wanted);
 
   private:
-    int finish(Outcome outcome);
+    int Finish(Outcome outcome);
 
     base::Clock& m_Clock;
     NetEndpoints m_Endpoints;

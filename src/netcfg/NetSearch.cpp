@@ -12,18 +12,18 @@ NetSearch::NetSearch(base::Clock& clock, NetEndpoints endpoints)
 int NetSearch::Step() {
     switch (m_State) {
         case State::Idle:
-            return start();
+            return Start();
         case State::Receiving:
-            return receive();
+            return Receive();
         case State::Finishing:
-            return finish();
+            return Finish();
         case State::Done:
             return base::kStepDone;
     }
     return base::kStepDone;
 }
 
-int NetSearch::start() {
+int NetSearch::Start() {
     const UdpChannel::SetupError error = m_Channel.Open(m_Endpoints);
     if (error != UdpChannel::SetupError::None) {
         // The search goes on: with no working socket it simply finds nobody.
@@ -41,8 +41,8 @@ int NetSearch::start() {
     return 0;
 }
 
-int NetSearch::receive() {
-    if (!m_Channel.CanReceive()) return stopReceiving();
+int NetSearch::Receive() {
+    if (!m_Channel.CanReceive()) return StopReceiving();
     while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
         ++m_Counted;
         m_Deadline = m_Clock.NowMs() + m_Endpoints.receiveTimeoutMs;
@@ -55,19 +55,19 @@ int NetSearch::receive() {
                 ++m_ShortReplies;
             }
         }
-        if (m_Counted >= kMaxDatagrams) return stopReceiving();
+        if (m_Counted >= kMaxDatagrams) return StopReceiving();
     }
-    if (m_Clock.NowMs() >= m_Deadline) return stopReceiving();
+    if (m_Clock.NowMs() >= m_Deadline) return StopReceiving();
     return kPollMs;
 }
 
-int NetSearch::stopReceiving() {
+int NetSearch::StopReceiving() {
     m_Channel.Close();
     m_State = State::Finishing;
     return 0;
 }
 
-int NetSearch::finish() {
+int NetSearch::Finish() {
     if (m_Outcome == Outcome::None) m_Outcome = Outcome::Finished;
     m_State = State::Done;
     std::string text = base::Message(base::kMsgSearchFinished);

@@ -54,10 +54,10 @@ class NetSearch {
     uint16_t ListenPort() const { return m_ListenPort; }
 
   private:
-    int start();
-    int receive();
-    int stopReceiving();
-    int finish();
+    int Start();
+    int Receive();
+    int StopReceiving();
+    int Finish();
 
     base::Clock& m_Clock;
     NetEndpoints m_Endpoints;

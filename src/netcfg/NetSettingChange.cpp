@@ -17,69 +17,69 @@ NetSettingChange::NetSettingChange(base::Clock& clock, NetEndpoints endpoints, C
 int NetSettingChange::Step() {
     switch (m_State) {
         case State::Idle:
-            return start();
+            return Start();
         case State::Settling:
-            return settle();
+            return Settle();
         case State::AwaitingAnswer:
-            return awaitAnswer();
+            return AwaitAnswer();
         case State::Done:
             return base::kStepDone;
     }
     return base::kStepDone;
 }
 
-int NetSettingChange::start() {
+int NetSettingChange::Start() {
     switch (m_Request.error) {
         case ChangeError::None:
             break;
         case ChangeError::PortRange:
             base::ShowMessage(base::Message(base::kMsgPortRange));
-            return finish(Outcome::Refused);
+            return Finish(Outcome::Refused);
         case ChangeError::IpRange:
             base::ShowMessage(base::Message(base::kMsgIpRange));
-            return finish(Outcome::Refused);
+            return Finish(Outcome::Refused);
         case ChangeError::IpText:
         case ChangeError::MaskText:
         case ChangeError::GatewayText:
         case ChangeError::MacText:
             // A field left incomplete or holding a number above 255: say which.
             base::ShowMessage(FieldRefusalText(m_Request));
-            return finish(Outcome::Refused);
+            return Finish(Outcome::Refused);
     }
     // A change over a socket that is not there would be reported as done
     // while nothing reached the printer: stop here instead.
     if (m_Channel.Open(m_Endpoints) != UdpChannel::SetupError::None) {
         base::ShowMessage(base::Message(base::kMsgSystemError));
-        return finish(Outcome::SystemError);
+        return Finish(Outcome::SystemError);
     }
     if (m_AskConfirmation) {
         const base::MsgAnswer answer =
             base::ShowMessage(base::Message(base::kMsgConfirmNetworkChange), base::MsgStyle::YesNo);
         m_ConfirmationAnswered = true;
-        if (answer != base::MsgAnswer::Yes) return finish(Outcome::Declined);
+        if (answer != base::MsgAnswer::Yes) return Finish(Outcome::Declined);
     }
     // An earlier run's change to this printer may still be answered; its
     // answer would look like ours, so that time passes before we send.
     const int settleMs = m_LateAnswers ? m_LateAnswers->RemainingMs(m_Request.settings.mac) : 0;
-    if (settleMs <= 0) return sendChange();
+    if (settleMs <= 0) return SendChange();
     m_SendAt = m_Clock.NowMs() + settleMs;
     m_State = State::Settling;
     return 0;
 }
 
-int NetSettingChange::settle() {
+int NetSettingChange::Settle() {
     m_Channel.DropWaiting();
     const int64_t left = m_SendAt - m_Clock.NowMs();
-    if (left <= 0) return sendChange();
+    if (left <= 0) return SendChange();
     return static_cast<int>(std::min<int64_t>(left, kPollMs));
 }
 
-int NetSettingChange::sendChange() {
+int NetSettingChange::SendChange() {
     // Whatever waits already (a late answer to an earlier run) answers nothing of ours.
     m_Channel.DropWaiting();
     if (!m_Channel.Send(EncodeSettingDatagram(NetCommand::Change, m_Request.settings))) {
         base::ShowMessage(base::Message(base::kMsgSystemError));
-        return finish(Outcome::SystemError);
+        return Finish(Outcome::SystemError);
     }
     // The answer must come within this window after the change; other
     // datagrams do not extend it.
@@ -90,7 +90,7 @@ int NetSettingChange::sendChange() {
     return 0;
 }
 
-int NetSettingChange::awaitAnswer() {
+int NetSettingChange::AwaitAnswer() {
     // Only a reply carrying the changed printer's MAC answers the change.
     while (std::optional<UdpChannel::Datagram> d = m_Channel.TryReceive()) {
         if (!d->own) {
@@ -99,33 +99,33 @@ int NetSettingChange::awaitAnswer() {
                 m_Answered = true;
                 m_AnswerReply = std::move(reply);
                 if (m_LateAnswers) m_LateAnswers->Answered(m_Request.settings.mac);
-                return apply();
+                return Apply();
             }
             m_OtherReplies.push_back(std::move(reply));
         }
-        if (++m_DatagramsCounted >= kMaxDatagrams) return noAnswer();
+        if (++m_DatagramsCounted >= kMaxDatagrams) return NoAnswer();
     }
-    if (m_Clock.NowMs() >= m_Deadline) return noAnswer();
+    if (m_Clock.NowMs() >= m_Deadline) return NoAnswer();
     return kPollMs;
 }
 
-int NetSettingChange::apply() {
+int NetSettingChange::Apply() {
     if (!m_Channel.Send(EncodeSettingDatagram(NetCommand::Apply, m_Request.settings))) {
         base::ShowMessage(base::Message(base::kMsgSystemError));
-        return finish(Outcome::SystemError);
+        return Finish(Outcome::SystemError);
     }
     base::ShowMessage(base::Message(base::kMsgUpdateComplete2));
-    return finish(Outcome::Applied);
+    return Finish(Outcome::Applied);
 }
 
 // The printer holds the change only until an apply; without its answer the
 // change may not have reached it, or reached another printer: nothing is applied.
-int NetSettingChange::noAnswer() {
+int NetSettingChange::NoAnswer() {
     if (!m_RequireMatch) base::ShowMessage(kNoAnswerText);
-    return finish(Outcome::NoAnswer);
+    return Finish(Outcome::NoAnswer);
 }
 
-int NetSettingChange::finish(Outcome outcome) {
+int NetSettingChange::Finish(Outcome outcome) {
     m_Channel.Close();
     m_Outcome = outcome;
     m_State = State::Done;

@@ -1,6 +1,6 @@
 #pragma once
 // Change one printer's network settings: the change datagram (command 02),
-// a wait for the printer's answer, then the same datagram as apply (04). The
+// a wait for the printer's answer, then the same datagram as Apply (04). The
 // apply goes out only after the printer with the changed MAC has answered
 // this change: a change nobody confirmed is never applied.
 //
@@ -69,13 +69,13 @@ class NetSettingChange {
     const std::vector<Reply>& OtherReplies() const { return m_OtherReplies; }
 
   private:
-    int start();
-    int settle();
-    int sendChange();
-    int awaitAnswer();
-    int apply();
-    int noAnswer();
-    int finish(Outcome outcome);
+    int Start();
+    int Settle();
+    int SendChange();
+    int AwaitAnswer();
+    int Apply();
+    int NoAnswer();
+    int Finish(Outcome outcome);
 
     base::Clock& m_Clock;
     NetEndpoints m_Endpoints;

@@ -26,6 +26,10 @@ std::string OpenFailureLine(const ConnectionSettings& settings, PortKind kind, i
                       error, "lp");
 }
 
+std::string ConnectFailureWords(int error) {
+    return error == ECONNABORTED ? "the printer closed the connection right after accepting it" : "";
+}
+
 std::string WriteFailureLine(int error, PortKind kind) {
     // Only a serial line has a flow control to get wrong; a USB or parallel
     // printer that stops taking data is off line, out of paper or open.

@@ -19,6 +19,12 @@ std::string ErrorWords(int error);
 /// port (EBUSY). An Ethernet link's failure is told by its reason instead.
 std::string OpenFailureLine(const ConnectionSettings& settings, PortKind kind, int error);
 
+/// What an Ethernet link's open failure was when its reason alone would
+/// mislead: a printer that closed the connection right after accepting it
+/// is Refused, yet it did answer. "" for every other failure, which its
+/// reason tells.
+std::string ConnectFailureWords(int error);
+
 /// Why a write ended before the data was taken; a serial line's timeout also
 /// suspects the flow control.
 std::string WriteFailureLine(int error, PortKind kind);

@@ -14,18 +14,18 @@ void ReceiptCheck::Begin(bool answeredBefore, int64_t extraWaitMs) {
     m_Result = Receipt::Pending;
     m_Reason = base::Reason::None;
     if (const base::Reason fault = m_Stream.LinkFault(); fault != base::Reason::None) {
-        settle(Receipt::Failed, fault);
+        Settle(Receipt::Failed, fault);
         return;
     }
     // Everything sent must have reached the printer first: a printer that
     // stopped taking data has stalled, whatever it would answer.
     if (!m_Stream.AwaitDelivery()) {
         const base::Reason reason = m_Stream.FailureReason();
-        settle(Receipt::Failed, reason != base::Reason::None ? reason : base::Reason::Failed);
+        Settle(Receipt::Failed, reason != base::Reason::None ? reason : base::Reason::Failed);
         return;
     }
     if (!TraitsOf(m_Stream.Kind()).answers) {
-        settle(Receipt::NotConfirmed, base::Reason::NotConfirmed);
+        Settle(Receipt::NotConfirmed, base::Reason::NotConfirmed);
         return;
     }
     PrinterDialogue& dialogue = m_Stream.Dialogue();
@@ -36,7 +36,7 @@ void ReceiptCheck::Begin(bool answeredBefore, int64_t extraWaitMs) {
     const auto ticket = dialogue.AskModelId();
     if (!ticket) {
         const base::Reason fault = m_Stream.LinkFault();
-        settle(Receipt::Failed, fault != base::Reason::None ? fault : base::Reason::Failed);
+        Settle(Receipt::Failed, fault != base::Reason::None ? fault : base::Reason::Failed);
         return;
     }
     m_Ticket = *ticket;
@@ -58,10 +58,10 @@ int ReceiptCheck::Poll() {
     if (m_Result != Receipt::Pending) return base::kStepDone;
     PrinterDialogue& dialogue = m_Stream.Dialogue();
     const bool readable = dialogue.Pump(1, m_Clock);
-    if (dialogue.Answered(m_Ticket)) return settle(Receipt::Confirmed, base::Reason::None);
+    if (dialogue.Answered(m_Ticket)) return Settle(Receipt::Confirmed, base::Reason::None);
     // A hang-up or reset ends the wait at once.
     if (const base::Reason fault = m_Stream.LinkFault(); fault != base::Reason::None)
-        return settle(Receipt::Failed, fault);
+        return Settle(Receipt::Failed, fault);
     // The margin counts from the printer's last progress: while the port's
     // queue shrinks the printer is still reading what came before.
     const int64_t now = m_Clock.NowMs();
@@ -76,14 +76,14 @@ int ReceiptCheck::Poll() {
     const int64_t left = m_Deadline - now;
     if (!readable || left <= 0) {
         if (queued > 0 && now - m_LastProgressMs >= kStallMs)
-            return settle(Receipt::Failed, base::Reason::Stalled);
-        return answers ? settle(Receipt::Failed, base::Reason::NoAnswer)
-                       : settle(Receipt::NotConfirmed, base::Reason::NotConfirmed);
+            return Settle(Receipt::Failed, base::Reason::Stalled);
+        return answers ? Settle(Receipt::Failed, base::Reason::NoAnswer)
+                       : Settle(Receipt::NotConfirmed, base::Reason::NotConfirmed);
     }
     return static_cast<int>(std::min<int64_t>(kPollMs, left));
 }
 
-int ReceiptCheck::settle(Receipt result, base::Reason reason) {
+int ReceiptCheck::Settle(Receipt result, base::Reason reason) {
     m_Result = result;
     m_Reason = reason;
     return base::kStepDone;

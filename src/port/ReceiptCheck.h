@@ -52,7 +52,7 @@ public:
     std::string Line() const;
 
 private:
-    int settle(Receipt result, base::Reason reason);
+    int Settle(Receipt result, base::Reason reason);
     int64_t MarginMs(bool answers) const;
 
     ByteStream& m_Stream;

@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QMetaObject>
+#include <utility>
 
 #include "base/MessageBox.h"
 #include "base/StepEngine.h"
@@ -27,6 +28,7 @@ void StepDriver::Run() {
     if (m_Loop) return;
     QEventLoop loop;
     m_Loop = &loop;
+    m_WakeAfterStep = false;
     if (m_Where == Where::Worker) {
         m_Quit = false;
         m_Worker = std::thread(&StepDriver::WorkerLoop, this);
@@ -43,6 +45,15 @@ void StepDriver::Between(std::function<void()> action) {
         return;
     }
     action();
+}
+
+void StepDriver::Wake() {
+    if (m_Loop == nullptr) return;
+    if (m_InStep) {
+        m_WakeAfterStep = true;
+    } else if (m_Timer.isActive()) {
+        m_Timer.start(0);
+    }
 }
 
 void StepDriver::OnTimer() {
@@ -70,7 +81,8 @@ void StepDriver::OnStepDone(int wait) {
         if (m_Loop) m_Loop->quit();
         return;
     }
-    m_Timer.start(wait > 0 ? wait : 0);
+    const bool woken = std::exchange(m_WakeAfterStep, false);
+    m_Timer.start(wait > 0 && !woken ? wait : 0);
 }
 
 void StepDriver::WorkerLoop() {

@@ -38,6 +38,11 @@ public:
     /// the engine waits, else as soon as the current step has returned. The
     /// way for a window to touch the engine (Cancel) without racing its step.
     void Between(std::function<void()> action);
+    /// Ends the engine's wait at once, for a window's handler that saw what
+    /// the engine waits for (its last answer, the link going). A wake while a
+    /// step runs ends the wait that step returns: the step may have looked
+    /// just before the news came. No-op while the driver does not run.
+    void Wake();
 
 private:
     void OnTimer();
@@ -51,6 +56,7 @@ private:
     QTimer m_Timer;
     QEventLoop* m_Loop = nullptr;
     bool m_InStep = false;
+    bool m_WakeAfterStep = false;  ///< a wake came while the step ran
     std::deque<std::function<void()>> m_Between;
 
     std::thread m_Worker;

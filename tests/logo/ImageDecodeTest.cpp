@@ -8,10 +8,17 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <sys/mman.h>
+#include <unistd.h>
 #include <zlib.h>
 
+#include <cstdio>
+#include <fstream>
 #include <functional>
+#include <iterator>
+#include <thread>
 
+#include "logo/DecoderWords.h"
 #include "logo/LogoBitmap.h"
 
 namespace korva::logo {
@@ -136,18 +143,89 @@ TEST(ImageDecode, EveryDepthDecodesToItsSmallestBitmapWithTheSameGrays) {
     } rows[] = {
         {QImage::Format_Mono, 8},        {QImage::Format_Indexed8, 8}, {QImage::Format_Grayscale8, 8},
         {QImage::Format_Grayscale16, 8}, {QImage::Format_RGB32, 24},   {QImage::Format_ARGB32, 24},
-        {QImage::Format_RGBX64, 24},     {QImage::Format_RGBA64, 24},
+        {QImage::Format_RGBX64, 8},      {QImage::Format_RGBA64, 8},
     };
     for (const auto& row : rows) {
         CheckGrays(Png(Sample(row.format)), row.bitsPerPixel, 150);
     }
-    // Every 16-bit gray value, and alpha over gray and colour: each reduced to
-    // 8 bits exactly as Qt reduces it.
+    // Every 16-bit gray value, colour, and alpha over gray and colour: each
+    // reduced to 8 bits exactly as Qt reduces it.
     CheckGrays(DeepPng(256, 256, 0, 1, [](uint32_t x, uint32_t y, int) { return uint16_t(y << 8 | x); }), 8, 256);
     CheckGrays(DeepPng(64, 70, 4, 2, [](uint32_t x, uint32_t y, int c) { return uint16_t((x * 1021 + y * 4099 + c * 30011) * 7); }),
                8, 70);
+    CheckGrays(DeepPng(256, 256, 2, 3, [](uint32_t x, uint32_t y, int c) { return uint16_t((y << 8 | x) + c * 21845); }),
+               8, 256);
     CheckGrays(DeepPng(64, 70, 6, 4, [](uint32_t x, uint32_t y, int c) { return uint16_t((x * 997 + y * 5003 + c * 20011) * 13); }),
-               24, 70);
+               8, 70);
+}
+
+// What the process writes to its standard error while alive.
+class StderrRecorder {
+public:
+    StderrRecorder() {
+        std::fflush(stderr);
+        m_Saved = ::dup(STDERR_FILENO);
+        m_File = ::memfd_create("stderr-recorder", MFD_CLOEXEC);
+        ::dup2(m_File, STDERR_FILENO);
+    }
+    ~StderrRecorder() { Restore(); }
+    std::string Said() {
+        Restore();
+        std::string text;
+        char buffer[4096];
+        ssize_t n = 0;
+        ::lseek(m_File, 0, SEEK_SET);
+        while ((n = ::read(m_File, buffer, sizeof buffer)) > 0) text.append(buffer, static_cast<size_t>(n));
+        return text;
+    }
+
+private:
+    void Restore() {
+        if (m_Saved < 0) return;
+        std::fflush(stderr);
+        ::dup2(m_Saved, STDERR_FILENO);
+        ::close(m_Saved);
+        m_Saved = -1;
+    }
+    int m_Saved = -1;
+    int m_File = -1;
+};
+
+std::vector<uint8_t> TestFile(const char* name) {
+    std::ifstream in(std::string(KORVA_TEST_DATA_DIR) + "/logo/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// What a decoder says belongs to that decode alone: a TIFF decoded on one
+// thread beside a PNG on another keeps its warning, the PNG keeps nothing,
+// and a line another thread writes to stderr meanwhile stays on stderr.
+TEST(ImageDecode, EachDecodeKeepsItsOwnDecoderWords) {
+    const std::vector<uint8_t> tif = TestFile("unknown-tag.tif");
+    ASSERT_FALSE(tif.empty());
+    const std::vector<uint8_t> png = Png(Sample(QImage::Format_RGB32));
+    const std::string warning = "TIFFReadDirectory: Warning, Unknown field with tag 65000";
+    StderrRecorder recorder;
+    std::vector<std::string> tifWords, pngWords;
+    std::thread tiffThread([&] {
+        for (int i = 0; i < 20; ++i) tifWords.push_back(DecodeImageFile(tif, "tif").decoderWords);
+    });
+    std::thread pngThread([&] {
+        for (int i = 0; i < 20; ++i) pngWords.push_back(DecodeImageFile(png, "png").decoderWords);
+    });
+    tiffThread.join();
+    pngThread.join();
+    {
+        DecoderWords words;
+        std::thread([] {
+            std::fputs("another thread's line\n", stderr);
+            std::fflush(stderr);
+        }).join();
+        words.Stop();
+        EXPECT_EQ(words.Text(), "");
+    }
+    EXPECT_EQ(recorder.Said(), "another thread's line\n");
+    for (const std::string& words : tifWords) EXPECT_NE(words.find(warning), std::string::npos) << words;
+    for (const std::string& words : pngWords) EXPECT_EQ(words, "");
 }
 
 }  // namespace

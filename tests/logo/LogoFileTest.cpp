@@ -75,8 +75,8 @@ std::vector<uint8_t> PngClaiming(uint32_t width, uint32_t height, uint8_t depth 
 }
 
 // A noisy picture in `format` as Qt writes it: JPEG and PNG data over several blocks.
-std::vector<uint8_t> Encoded(const char* format) {
-    QImage picture(64, 48, QImage::Format_RGB32);
+std::vector<uint8_t> Encoded(const char* format, QImage::Format pixels = QImage::Format_RGB32) {
+    QImage picture(64, 48, pixels);
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x) picture.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y) % 256, (x ^ y) * 4));
     QByteArray bytes;
@@ -120,26 +120,30 @@ TEST(LogoFile, PicturesAreLaidOnWhitePaper) {
     const std::vector<uint8_t> good = PngClaiming(8, 8);
     std::vector<uint8_t> badCrc = Encoded("PNG");
     badCrc[badCrc.size() / 2] ^= 0x10;  // inside the image data
+    // 16 bits a channel: its own decoder, which leaves the CRCs to the check of the whole file.
+    std::vector<uint8_t> deepBadCrc = Encoded("PNG", QImage::Format_RGBX64);
+    deepBadCrc[deepBadCrc.size() / 2] ^= 0x10;
     std::vector<Refusal> refusals = {
         {"bomb.png", PngClaiming(100000, 100000), BitmapErrorKind::TooLarge, "at most 33554432 pixels"},
         {"wide.png", PngClaiming(600000, 1), BitmapErrorKind::TooLarge, "524280 a side"},
         {"cut.png", {good.begin(), good.begin() + 40}, BitmapErrorKind::Truncated, "ends early"},
         {"empty.png", {}, BitmapErrorKind::Truncated, "empty"},
         {"crc.png", badCrc, BitmapErrorKind::Damaged, "damaged"},
+        {"crc16.png", deepBadCrc, BitmapErrorKind::Damaged, "damaged"},
     };
     // Cut at its quarters and just before its end, every kind of picture ends
     // early; decoders would fill the rest with gray or black and call it read.
     const std::pair<const char*, std::vector<uint8_t>> wholes[] = {
-        {"jpg", Encoded("JPG")},
-        {"png", Encoded("PNG")},
-        {"gif", ReadAll(std::filesystem::path(KORVA_TEST_DATA_DIR) / "logo/cut-source.gif")},
+        {"whole.jpg", Encoded("JPG")},
+        {"whole.png", Encoded("PNG")},
+        {"deep.png", Encoded("PNG", QImage::Format_RGBX64)},
+        {"whole.gif", ReadAll(std::filesystem::path(KORVA_TEST_DATA_DIR) / "logo/cut-source.gif")},
     };
-    for (const auto& [suffix, whole] : wholes) {
-        const std::string name = std::string("whole.") + suffix;
+    for (const auto& [name, whole] : wholes) {
         WriteFile(dir / name, whole);
         EXPECT_TRUE(LoadLogoFile(bitmap, (dir / name).string(), error)) << name << ": " << error.reason;
         for (size_t keep : {whole.size() / 4, whole.size() / 2, whole.size() * 3 / 4, whole.size() - 2})
-            refusals.push_back({"cut-" + std::to_string(keep) + "." + suffix,
+            refusals.push_back({"cut-" + std::to_string(keep) + "-" + name,
                                 {whole.begin(), whole.begin() + static_cast<long>(keep)}, BitmapErrorKind::Truncated,
                                 "the file ends early (damaged or still being copied)"});
     }

@@ -24,10 +24,9 @@ CPage3Upload::CPage3Upload(LogoToolContext& context, QWidget* parent)
     : ListPage(context, LabelPage::Upload, false, parent),
       m_Upload(new QPushButton(this)),
       m_PrinterName(new QLineEdit(this)),
-      m_PortName(new QLineEdit(this)) {
+      m_PortName(new korva::ui::ElidedLineEdit(this)) {
     SetLabel(m_Upload, LabelPage::Upload, "&Upload");
     m_PrinterName->setReadOnly(true);
-    m_PortName->setReadOnly(true);
 
     auto* details = new QGroupBox(this);
     SetLabel(details, LabelPage::Upload, "Printer Details");
@@ -81,11 +80,11 @@ void CPage3Upload::ShowPrinterDetails() {
     const port::PortKind kind = m_Ctx.Kind();
     if (kind == port::PortKind::File || kind == port::PortKind::OutputFile) {
         m_PrinterName->setText(QStringLiteral("To File"));
-        m_PortName->setText(QStringLiteral("To File"));
+        m_PortName->SetFullText(QStringLiteral("To File"));
         return;
     }
     m_PrinterName->setText(QString::fromLatin1(printer::FamilyName(m_Ctx.ports.m_DeviceType)));
-    m_PortName->setText(QString::fromStdString(m_Ctx.ports.m_PortName));
+    m_PortName->SetFullText(QString::fromStdString(m_Ctx.ports.m_PortName));
 }
 
 void CPage3Upload::OnUpload() {
@@ -106,9 +105,12 @@ void CPage3Upload::OnUpload() {
     NvUpload engine(m_Ctx.Stream(), m_Ctx.clock, m_Ctx.log, std::move(entries),
                     MakeBitmapConverter(m_Ctx.options), settings);
     const BusySheet busy(Sheet());
+    const bool hadFocus = m_Upload->hasFocus();
     m_Upload->setEnabled(false);
     m_LastOutcome = RunUpload(engine, this, m_ProgressHook);
     m_Upload->setEnabled(true);
+    // Disabling the button handed its focus on, to a field that then shows its text selected.
+    if (hadFocus) m_Upload->setFocus(Qt::OtherFocusReason);
     list.savedKeyCount = engine.SavedKeyCount();
 }
 

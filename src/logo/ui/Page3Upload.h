@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "logo/NvUpload.h"
+#include "ui/ElidedLineEdit.h"
 #include "logo/ui/ListPage.h"
 
 class QPushButton;
@@ -25,7 +26,7 @@ public:
 
     QPushButton* UploadButton() const { return m_Upload; }
     QLineEdit* PrinterNameEdit() const { return m_PrinterName; }
-    QLineEdit* PortNameEdit() const { return m_PortName; }
+    korva::ui::ElidedLineEdit* PortNameEdit() const { return m_PortName; }
     /// How the last Upload ended.
     NvUpload::Outcome LastOutcome() const { return m_LastOutcome; }
 
@@ -39,7 +40,7 @@ private:
 
     QPushButton* m_Upload;
     QLineEdit* m_PrinterName;
-    QLineEdit* m_PortName;
+    korva::ui::ElidedLineEdit* m_PortName;
     NvUpload::Outcome m_LastOutcome = NvUpload::Outcome::None;
     std::function<void(CProgress&)> m_ProgressHook;
 };

@@ -59,8 +59,7 @@ CPage4Print::CPage4Print(LogoToolContext& context, QWidget* parent) : LogoPage(p
     m_PrinterName = new QLineEdit(m_DetailsGroup);
     m_PrinterName->setReadOnly(true);
     m_PortNameLabel = new QLabel(m_DetailsGroup);
-    m_PortName = new QLineEdit(m_DetailsGroup);
-    m_PortName->setReadOnly(true);
+    m_PortName = new korva::ui::ElidedLineEdit(m_DetailsGroup);
     auto* details = new QFormLayout(m_DetailsGroup);
     details->addRow(m_PrinterNameLabel, m_PrinterName);
     details->addRow(m_PortNameLabel, m_PortName);
@@ -134,7 +133,7 @@ void CPage4Print::OnSetActive() {
         m_NoHeader->setChecked(true);
     }
     m_PrinterName->setText(QString::fromLatin1(printer::FamilyName(m_Ctx.ports.m_DeviceType)));
-    m_PortName->setText(QString::fromStdString(m_Ctx.ports.m_PortName));
+    m_PortName->SetFullText(QString::fromStdString(m_Ctx.ports.m_PortName));
     m_Print->setEnabled(CanPrintTo(m_Ctx.ports.m_PortName, m_Ctx.ports.Roots().sys));
 }
 
@@ -149,9 +148,12 @@ void CPage4Print::OnPrint() {
 
     LogoPrint engine(m_Ctx.Stream(), m_Ctx.clock, m_Ctx.log, settings);
     const BusySheet busy(Sheet());
+    const bool hadFocus = m_Print->hasFocus();
     m_Print->setEnabled(false);
     RunLogoPrint(engine, this, m_ProgressHook);
     m_Print->setEnabled(CanPrintTo(m_Ctx.ports.m_PortName, m_Ctx.ports.Roots().sys));
+    // Disabling the button handed its focus on, to a field that then shows its text selected.
+    if (hadFocus && m_Print->isEnabled()) m_Print->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace korva::logo::ui

@@ -1,4 +1,5 @@
 #pragma once
+#include "ui/ElidedLineEdit.h"
 #include "logo/ui/LogoPage.h"
 #include "logo/ui/LogoToolContext.h"
 
@@ -37,7 +38,7 @@ public:
     QRadioButton* AddHeaderButton() const { return m_AddHeader; }
     QPushButton* PrintButton() const { return m_Print; }
     QLineEdit* PrinterNameEdit() const { return m_PrinterName; }
-    QLineEdit* PortNameEdit() const { return m_PortName; }
+    korva::ui::ElidedLineEdit* PortNameEdit() const { return m_PortName; }
 
     /// Lets a test act on the "Printing" window once it is up.
     void SetProgressHook(std::function<void(CProgress&)> hook) { m_ProgressHook = std::move(hook); }
@@ -67,7 +68,7 @@ private:
     QLabel* m_PrinterNameLabel;
     QLineEdit* m_PrinterName;
     QLabel* m_PortNameLabel;
-    QLineEdit* m_PortName;
+    korva::ui::ElidedLineEdit* m_PortName;
 };
 
 }  // namespace korva::logo::ui

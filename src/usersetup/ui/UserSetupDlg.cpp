@@ -74,6 +74,9 @@ CUserSetup::CUserSetup(UserSetupContext context, QWidget* parent)
 
     connect(m_GetValue, &QPushButton::clicked, this, &CUserSetup::OnGetValue);
     connect(m_Exchange.get(), &UserSetupExchange::LinkLost, this, &CUserSetup::OnLinkLost);
+    // A read waiting for its answers ends as the last one comes, or the link goes.
+    connect(m_Exchange.get(), &UserSetupExchange::AnswersIn, this, &CUserSetup::WakeOperation);
+    connect(m_Exchange.get(), &UserSetupExchange::LinkLost, this, &CUserSetup::WakeOperation);
     connect(m_SetValue, &QPushButton::clicked, this, &CUserSetup::OnSetValue);
     connect(m_Test, &QPushButton::clicked, this, &CUserSetup::OnTest);
     connect(m_Default, &QPushButton::clicked, this, &CUserSetup::OnDefault);
@@ -194,6 +197,10 @@ void CUserSetup::EndEthernetSettle() {
 }
 
 // --- buttons ----------------------------------------------------------------
+
+void CUserSetup::WakeOperation() {
+    if (m_Driver) m_Driver->Wake();
+}
 
 bool CUserSetup::RunOperation() {
     m_Busy = true;

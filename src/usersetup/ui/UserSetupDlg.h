@@ -80,6 +80,8 @@ class CUserSetup : public QDialog {
 
     /// Runs the exchange's operation on timers; true when it ended well.
     bool RunOperation();
+    /// Ends the running operation's wait: what it waits for has come.
+    void WakeOperation();
     void CloseWhenIdle(std::function<void()> close);
     void SetButtons(bool getValue, bool setValue, bool test, bool defaults, bool exit);
     void EnableAfterOperation(bool test, bool exit);

@@ -96,15 +96,19 @@ TEST_F(Page1SelectionTest, OpenFileAddsRowsAndShowsTheTexts) {
     EXPECT_TRUE(messages.Texts().empty());
 }
 
+// The files picked after the refused one are not added, and the same box says so.
 TEST_F(Page1SelectionTest, ARefusedFileStopsThePickAndNamesTheReason) {
     const std::string bad = (dir / "broken.bmp").string();
     std::ofstream(bad) << "not a bitmap";
-    WillPick({WriteBmp("a.bmp", 8, 8), bad, WriteBmp("c.bmp", 8, 8)});
+    const std::string later = WriteBmp("c.bmp", 8, 8);
+    WillPick({WriteBmp("a.bmp", 8, 8), bad, later});
     page->OpenButton()->click();
     EXPECT_EQ(Column(CLogoListCtrl::kColName), std::vector<std::string>{"a.bmp"});
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Bitmap files that was defined with Log file is incorrect.\r\n\r\n" +
                                                          bad + ": the file is neither a bitmap nor a picture format "
-                                                               "this system reads"});
+                                                               "this system reads\r\n" +
+                                                         later + ": not added: adding stops at the first refused "
+                                                                 "file; pick it again"});
 }
 
 // After the first refusal the table has no text of its own: a later refusal

@@ -1,5 +1,6 @@
 #include "logo/ui/Page3Upload.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
@@ -155,7 +156,7 @@ TEST_F(Page3UploadTest, PrinterDetailsAndAnUnansweredQuestionSendNothing) {
     sheet->SetActivePage(0);
     page = ShowUploadPage();
     EXPECT_EQ(page->PrinterNameEdit()->text(), "KORVA20");
-    EXPECT_EQ(page->PortNameEdit()->text().toStdString(), link);
+    EXPECT_EQ(page->PortNameEdit()->FullText().toStdString(), link);
 }
 
 TEST_F(Page3UploadTest, CancelInTheUploadingWindowCompletesWithEmptyHeaders) {
@@ -175,8 +176,14 @@ TEST_F(Page3UploadTest, CancelInTheUploadingWindowCompletesWithEmptyHeaders) {
         progress.CancelButton()->click();
     });
     messages.Answer(MsgAnswer::Yes);
+    QApplication::setActiveWindow(sheet.get());
+    page->UploadButton()->setFocus();
     page->UploadButton()->click();
     EXPECT_EQ(page->LastOutcome(), korva::logo::NvUpload::Outcome::Cancelled);
+    // The focus is back on the button, not on a field with its text selected
+    // (the sheet's focus widget: the closed window has left no window active here).
+    const QWidget* focus = sheet->focusWidget();
+    EXPECT_EQ(focus, page->UploadButton()) << (focus ? focus->metaObject()->className() : "none");
     // The NV size request goes unanswered: the largest size stands.
     EXPECT_EQ(korva::test::ToHex(printer.Stream()),
               "1D 28 45 02 00 06 02 1C 71 02 00 00 00 00 00 00 00 00");

@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "ui/Language.h"
 #include "logo/ui/LogoSheet.h"
+#include "logo/ui/Page3Upload.h"
 #include "logo/ui/MyProperty.h"
 #include "logo/ui/Progress.h"
 #include "logo/ui/SheetFixture.h"
@@ -61,6 +63,49 @@ TEST_F(Page4PrintTest, PrintIsOfferedOnlyForPrinterPorts) {
     sheet->SetActivePage(3);
     EXPECT_FALSE(page->PrintButton()->isEnabled());
     EXPECT_EQ(page->PortNameEdit()->text(), "FILE");
+}
+
+// The Port Name fields of the upload and print pages: a short path shows
+// whole; a long one loses its start, never widens the sheet and keeps the
+// whole path in its tooltip, in both languages.
+TEST_F(Page4PrintTest, PortFieldsShowAPathWholeWhereItFitsElseWithoutItsStart) {
+    const QString longPath = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A6008isP-if00-port0-on-a-long-hub";
+    for (bool korean : {false, true}) {
+        korva::ui::SetKoreanLabelsOverride(korean);
+        SetPort("/dev/ttyS0", 1);
+        Open();
+        const int sheetWidth = sheet->width();
+        for (const QString& path : {QStringLiteral("/dev/ttyS0"), longPath}) {
+            SetPort(path.toStdString(), 1);
+            Open();
+            EXPECT_EQ(sheet->width(), sheetWidth) << korean;
+            const CPage3Upload* upload = qobject_cast<CPage3Upload*>(sheet->Page(2));
+            ASSERT_NE(upload, nullptr);
+            for (int index : {2, 3}) {
+                ASSERT_TRUE(sheet->SetActivePage(index));
+                QCoreApplication::processEvents();  // the page shown first now is laid out
+                const CPage4Print* print = qobject_cast<CPage4Print*>(sheet->ActivePage());
+                korva::ui::ElidedLineEdit* field = index == 2 ? upload->PortNameEdit() : print->PortNameEdit();
+                SCOPED_TRACE(path.toStdString() + (korean ? " korean" : " english") + ", page " +
+                             std::to_string(index) + ", field " + std::to_string(field->width()) + " of " +
+                             std::to_string(field->fontMetrics().horizontalAdvance(path)));
+                EXPECT_EQ(field->FullText(), path);
+                EXPECT_LE(field->fontMetrics().horizontalAdvance(field->text()), field->width());
+                if (path == longPath) {
+                    // The ellipsis, then as much of the path's own end as fits.
+                    const QString shown = field->text();
+                    EXPECT_TRUE(shown.size() > 1 && shown.startsWith(QChar(0x2026)) &&
+                                path.endsWith(shown.mid(1)))
+                        << shown.toStdString();
+                    EXPECT_EQ(field->toolTip(), path);
+                } else {
+                    EXPECT_EQ(field->text(), path);
+                    EXPECT_TRUE(field->toolTip().isEmpty());
+                }
+            }
+        }
+    }
+    korva::ui::SetKoreanLabelsOverride(std::nullopt);
 }
 
 TEST_F(Page4PrintTest, EnteringTheSelectionTextPicksSelection) {
