@@ -79,9 +79,13 @@ bool TcpTransport::Start(QString* error) {
 void TcpTransport::OnNewConnection() {
     while (QTcpSocket* socket = m_Server.nextPendingConnection()) {
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
-            m_Closing.erase(socket);
-            m_Sessions.erase(socket);
-            socket->deleteLater();
+            // What came before the host's close is still read, after a pause too.
+            if (socket->bytesAvailable() > 0 && m_Closing.count(socket) == 0 &&
+                m_Sessions.count(socket) != 0) {
+                m_ReadAfterClose.insert(socket);
+                return;
+            }
+            Forget(socket);
         });
         if (m_Printer.PoweredOff()) {
             socket->abort();
@@ -146,6 +150,14 @@ void TcpTransport::OnReadable(QTcpSocket* socket) {
         HangUp(socket);
         m_Printer.Changed();
     }
+    if (m_ReadAfterClose.count(socket) != 0 && socket->bytesAvailable() == 0) Forget(socket);
+}
+
+void TcpTransport::Forget(QTcpSocket* socket) {
+    m_Closing.erase(socket);
+    m_ReadAfterClose.erase(socket);
+    m_Sessions.erase(socket);
+    socket->deleteLater();
 }
 
 void TcpTransport::DropAll() {

@@ -33,6 +33,8 @@ class TcpTransport : public QObject {
   private:
     void OnNewConnection();
     void OnReadable(QTcpSocket* socket);
+    /// Ends the session of a connection that is gone.
+    void Forget(QTcpSocket* socket);
     /// The injected hang-up, as --tcp-hang-up chooses.
     void HangUp(QTcpSocket* socket);
 
@@ -42,6 +44,7 @@ class TcpTransport : public QObject {
     std::map<QTcpSocket*, std::unique_ptr<Session>> m_Sessions;
     /// Connections closed in order: what still comes is read and dropped.
     std::set<QTcpSocket*> m_Closing;
+    std::set<QTcpSocket*> m_ReadAfterClose;  ///< closed by the host with bytes still to read
 };
 
 }  // namespace korva::sim
