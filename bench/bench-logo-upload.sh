@@ -36,9 +36,14 @@ Upload() {
   WriteLogos "$count" "$height"
   rm -f "$work/state.json"
   if [ "$link" = tcp ]; then
-    StartSim --tcp 127.0.0.1:0 --record-limit 64 --state "$work/state.json"
+    # korva asks the printer's address for its MAC first: the simulator
+    # answers that search on loopback, to a free port korva listens on.
+    local listen; listen=$(/usr/bin/python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    StartSim --tcp 127.0.0.1:0 --udp 127.0.0.1:0 --udp-reply-port "$listen" --record-limit 64 --state "$work/state.json"
     local port; port=$(sed -n 's/^tcp=.*://p' "$work/sim.out")
-    set -- --port ETHERNET_II --ip 127.0.0.1 --tcp-port "$port"
+    local udp; udp=$(sed -n 's/^udp=.*://p' "$work/sim.out")
+    set -- --port ETHERNET_II --ip 127.0.0.1 --tcp-port "$port" --udp-port "$udp" --listen-port "$listen"
   else
     # The simulated line reads at the rate korva sets on the pty (--baud).
     StartSim --serial --line-rate tty --record-limit 64 --state "$work/state.json"
