@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QProcess>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -273,6 +274,15 @@ TEST_P(FaultSweep, DoneOnlyWhenThePrinterHoldsTheWholeResult) {
             // Past what the printer's buffers hold, the sender sees the stall.
             if (ending == "stall" && length - fault.offset > 32768) {
                 EXPECT_EQ(run.json["reason"].toString(), "stalled") << run.err.toStdString();
+            }
+            // The count is what the printer acknowledged: what it read, and
+            // at most what its stack holds unread (its small receive buffer
+            // and the reader's own), never what the sender's buffers took.
+            if (ending == "stall" && op.link == Link::Tcp && run.json["bytes"].isDouble()) {
+                const qint64 said = run.json["bytes"].toInteger();
+                const qint64 read = TotalReceived(state).toInteger();
+                EXPECT_LE(std::llabs(said - read), 3 * 4096)
+                    << "said " << said << ", the printer read " << read << "\n" << run.err.toStdString();
             }
         }
     }
